@@ -52,10 +52,11 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::Open(Env& env, const std::string& pa
   open.write = !options.read_only;
   auto file = env.Open(path, open);
   if (!file.ok()) return file.status();
-  return OpenFile(std::move(*file), options);
+  return OpenFile(std::move(*file), options, &env.clock());
 }
 
-Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file, const NtxOpenOptions& options) {
+Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file, const NtxOpenOptions& options,
+                                                     Clock* clock) {
   const std::string path = file->path();
   Status s = file->Lock(ntx_lock::kOpenModeByte, ntx_lock::kLength,
                         options.exclusive ? LockKind::kExclusive : LockKind::kShared, /*wait=*/false);
@@ -79,10 +80,11 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file,
   data.resize(got);
   auto header = NtxHeader::DecodeFrom(data, *size, path);
   if (!header.ok()) return header.status();
-  return std::unique_ptr<NtxIndex>(new NtxIndex(std::move(file), std::move(*header), *size, options));
+  return std::unique_ptr<NtxIndex>(new NtxIndex(std::move(file), std::move(*header), *size, options, clock));
 }
 
-NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_size, const NtxOpenOptions& options)
+NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_size, const NtxOpenOptions& options,
+                   Clock* clock)
     : file_(std::move(file)),
       header_(std::move(header)),
       format_{header_.key_length, header_.max_keys},
@@ -91,7 +93,11 @@ NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_s
       exclusive_(options.exclusive),
       read_only_(options.read_only),
       cache_(options.cache_pages),
-      read_buffer_(kNtxPageSize, '\0') {}
+      read_buffer_(kNtxPageSize, '\0'),
+      clock_(clock),
+      lockless_read_ms_(options.lockless_read_ms) {
+  if (clock_ != nullptr) last_locked_check_ = clock_->MonotonicMillis();
+}
 
 NtxIndex::~NtxIndex() = default;  // closing the file drops its locks
 
@@ -123,11 +129,33 @@ Status NtxIndex::Refresh() {
   return Status::Ok();
 }
 
+bool NtxIndex::TryLocklessRead() {
+  if (exclusive_ || clock_ == nullptr || lockless_read_ms_ <= 0 || counters_ == kUnknownCounters) return false;
+  if (clock_->MonotonicMillis() - last_locked_check_ > lockless_read_ms_) return false;
+  char data[kNtxCountersSize];
+  size_t got = 0;
+  if (!file_->ReadAt(0, sizeof data, data, &got).ok() || got < sizeof data) return false;
+  if (!(NtxCounters::DecodeFrom(data) == counters_)) return false;
+  cache_only_ = true;
+  missed_ = false;
+  return true;
+}
+
+bool NtxIndex::EndLocklessRead() {
+  cache_only_ = false;
+  return missed_;
+}
+
 Status NtxIndex::BeginRead() {
   if (exclusive_) return counters_ == kUnknownCounters ? Refresh() : Status::Ok();
   HURT_RETURN_IF_ERROR(file_->Lock(ntx_lock::kIndexByte, ntx_lock::kLength, LockKind::kShared, /*wait=*/true));
+  ++locked_reads_;
   Status s = Refresh();
-  if (!s.ok()) (void)file_->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+  if (!s.ok()) {
+    (void)file_->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+    return s;
+  }
+  if (clock_ != nullptr) last_locked_check_ = clock_->MonotonicMillis();
   return s;
 }
 
@@ -178,6 +206,7 @@ Status NtxIndex::CommitUpdate() {
   for (const auto& [offset, p] : dirty_) cache_.Put(offset, *p);
   counters_ = next;
   file_size_ = std::max(file_size_, end_);
+  if (clock_ != nullptr) last_locked_check_ = clock_->MonotonicMillis();
   return Status::Ok();
 }
 
@@ -197,6 +226,11 @@ Result<const NtxPage*> NtxIndex::GetPage(uint32_t offset) {
     if (it != dirty_.end()) return static_cast<const NtxPage*>(it->second.get());
   }
   if (const NtxPage* cached = cache_.Find(offset)) return cached;
+  if (cache_only_) {
+    // A lock-free read may not touch the file's pages: a writer may be changing them.
+    missed_ = true;
+    return Status::Busy(path() + ": index page not cached");
+  }
   if (offset < kNtxPageSize || offset % kNtxPageSize != 0) {
     return Corrupt("index page offset " + std::to_string(offset) + " is not on a page boundary");
   }
@@ -725,7 +759,7 @@ Status NtxCursor::SetEof(bool empty) {
   return Status::Ok();
 }
 
-Status NtxCursor::TopLocked() {
+Status NtxCursor::DoTop() {
   path_.clear();
   bof_ = false;
   HURT_RETURN_IF_ERROR(index_->DescendFirst(index_->root(), &path_));
@@ -735,7 +769,7 @@ Status NtxCursor::TopLocked() {
   return LoadCurrent();
 }
 
-Status NtxCursor::BottomLocked() {
+Status NtxCursor::DoBottom() {
   path_.clear();
   bof_ = false;
   HURT_RETURN_IF_ERROR(index_->DescendLast(index_->root(), &path_));
@@ -745,21 +779,50 @@ Status NtxCursor::BottomLocked() {
   return LoadCurrent();
 }
 
-Status NtxCursor::GoTop() {
+void NtxCursor::SavePosition() {
+  saved_.path = path_;
+  saved_.generation = generation_;
+  saved_.key = key_;
+  saved_.recno = recno_;
+  saved_.eof = eof_;
+  saved_.bof = bof_;
+}
+
+void NtxCursor::RestorePosition() {
+  path_ = saved_.path;
+  generation_ = saved_.generation;
+  key_ = saved_.key;
+  recno_ = saved_.recno;
+  eof_ = saved_.eof;
+  bof_ = saved_.bof;
+}
+
+template <typename Op>
+auto NtxCursor::Read(Op op) {
+  if (index_->TryLocklessRead()) {
+    SavePosition();
+    auto result = op();
+    if (!index_->EndLocklessRead()) return result;
+    RestorePosition();
+  }
   NtxReadScope scope(*index_);
-  HURT_RETURN_IF_ERROR(scope.status());
-  return TopLocked();
+  if (!scope.status().ok()) return decltype(op())(scope.status());
+  return op();
+}
+
+Status NtxCursor::GoTop() {
+  return Read([this] { return DoTop(); });
 }
 
 Status NtxCursor::GoBottom() {
-  NtxReadScope scope(*index_);
-  HURT_RETURN_IF_ERROR(scope.status());
-  return BottomLocked();
+  return Read([this] { return DoBottom(); });
 }
 
 Result<bool> NtxCursor::Seek(std::string_view key, bool soft) {
-  NtxReadScope scope(*index_);
-  HURT_RETURN_IF_ERROR(scope.status());
+  return Read([&]() -> Result<bool> { return DoSeek(key, soft); });
+}
+
+Result<bool> NtxCursor::DoSeek(std::string_view key, bool soft) {
   if (key.size() > static_cast<size_t>(index_->key_length())) key = key.substr(0, index_->key_length());
   bof_ = false;
   HURT_RETURN_IF_ERROR(index_->DescendLowerBound({key, 0, true}, &path_));
@@ -779,8 +842,10 @@ Result<bool> NtxCursor::Seek(std::string_view key, bool soft) {
 
 Result<bool> NtxCursor::SeekEntry(std::string_view key, uint32_t recno) {
   HURT_RETURN_IF_ERROR(index_->CheckKey(key, recno));
-  NtxReadScope scope(*index_);
-  HURT_RETURN_IF_ERROR(scope.status());
+  return Read([&]() -> Result<bool> { return DoSeekEntry(key, recno); });
+}
+
+Result<bool> NtxCursor::DoSeekEntry(std::string_view key, uint32_t recno) {
   bof_ = false;
   HURT_RETURN_IF_ERROR(index_->DescendLowerBound({key, recno, false}, &path_));
   auto found = index_->SettleForward(&path_);
@@ -811,13 +876,15 @@ Status NtxCursor::Refind(bool* exact) {
 }
 
 Status NtxCursor::Skip(long n) {
-  NtxReadScope scope(*index_);
-  HURT_RETURN_IF_ERROR(scope.status());
+  return Read([this, n] { return DoSkip(n); });
+}
+
+Status NtxCursor::DoSkip(long n) {
   bool exact = true;
   HURT_RETURN_IF_ERROR(Refind(&exact));
   if (eof_) {
     if (n >= 0) return Status::Ok();
-    HURT_RETURN_IF_ERROR(BottomLocked());
+    HURT_RETURN_IF_ERROR(DoBottom());
     if (eof_) return Status::Ok();  // empty index
     ++n;
   } else if (!exact && n > 0) {
@@ -834,7 +901,7 @@ Status NtxCursor::Skip(long n) {
     auto moved = index_->StepBackward(&path_);
     if (!moved.ok()) return moved.status();
     if (!*moved) {
-      HURT_RETURN_IF_ERROR(TopLocked());
+      HURT_RETURN_IF_ERROR(DoTop());
       bof_ = true;
       return Status::Ok();
     }

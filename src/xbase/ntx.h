@@ -7,11 +7,21 @@
 //
 // Sharing and coherence (see ntx_locks.h for the byte ranges):
 //   - Open takes the open-mode lock: shared, or exclusive (Busy at once on conflict).
-//   - Every read operation of a cursor (Seek, GoTop, GoBottom, Skip) runs under the shared
-//     index lock and first reads the header's first 12 bytes (signature, update counter,
-//     root, free list). When any of them changed since pages were cached, the cache is
-//     dropped. A cursor whose position was taken before such a change finds its place
-//     again by its (key, record number): it never walks stale pages.
+//   - Every read operation of a cursor (Seek, GoTop, GoBottom, Skip) first reads the
+//     header's first 12 bytes (signature, update counter, root, free list) and compares
+//     them with those the cached pages belong to.
+//       Fast path: unchanged, and the operation finds every page it needs in the cache.
+//       It then runs without the read lock: it sees exactly the state the header
+//       announced when it was read (cached pages are all of that state; a writer changes
+//       pages on disk only, and announces them with the header last), so it is as if it
+//       had run just before a concurrent update.
+//       Locked path: otherwise (header changed, a page missing, or more than
+//       lockless_read_ms since the last locked check) the operation runs again from the
+//       start under the shared index lock; a changed header drops the cache. The locked
+//       check at least every lockless_read_ms keeps a network file system, whose cached
+//       file data are refreshed when a lock is taken, from serving an old header for long.
+//     A cursor whose position was taken before a change finds its place again by its
+//     (key, record number): it never walks stale pages.
 //   - Insert and Remove run under the exclusive index lock: re-read the header, change
 //     pages in a private write set, write the changed pages, then the header counters with
 //     version + 1, release. Another NtxIndex object (another station) sees the change at
@@ -56,9 +66,12 @@ struct NtxCreateOptions {
 };
 
 struct NtxOpenOptions {
-  bool exclusive = false;    // exclusive open (else shared)
-  bool read_only = false;    // open the file for reading only; Insert/Remove are refused
-  size_t cache_pages = 512;  // page cache bound (about 1.3 KiB a page)
+  bool exclusive = false;     // exclusive open (else shared)
+  bool read_only = false;     // open the file for reading only; Insert/Remove are refused
+  size_t cache_pages = 2048;  // page cache bound (about 1.3 KiB a page)
+  // Shared mode: how long after the last check under the read lock reads may take the
+  // lock-free fast path (see above); 0 = every read takes the lock.
+  int lockless_read_ms = 100;
 };
 
 // What Verify found.
@@ -81,8 +94,10 @@ class NtxIndex {
   // station's; Corruption when the header does not make sense.
   static Result<std::unique_ptr<NtxIndex>> Open(Env& env, const std::string& path,
                                                 const NtxOpenOptions& options = {});
-  // The same over a file already opened (takes the open-mode lock itself).
-  static Result<std::unique_ptr<NtxIndex>> OpenFile(std::unique_ptr<File> file, const NtxOpenOptions& options = {});
+  // The same over a file already opened (takes the open-mode lock itself). Without a
+  // clock reads always take the lock.
+  static Result<std::unique_ptr<NtxIndex>> OpenFile(std::unique_ptr<File> file, const NtxOpenOptions& options = {},
+                                                    Clock* clock = nullptr);
 
   ~NtxIndex();
   NtxIndex(const NtxIndex&) = delete;
@@ -118,9 +133,10 @@ class NtxIndex {
   Result<NtxStats> Verify(bool strict = true);
 
   // Counts for tests and tools: pages read from the file, cache drops caused by changes
-  // made elsewhere.
+  // made elsewhere, reads that took the read lock.
   uint64_t pages_read() const { return pages_read_; }
   uint64_t cache_drops() const { return cache_drops_; }
+  uint64_t locked_reads() const { return locked_reads_; }
 
  private:
   friend class NtxCursor;
@@ -141,9 +157,14 @@ class NtxIndex {
     bool prefix = false;
   };
 
-  NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_size, const NtxOpenOptions& options);
+  NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_size, const NtxOpenOptions& options,
+           Clock* clock);
 
   // Locking and coherence.
+  // Starts a lock-free read when the fast path applies; pages must then come from the
+  // cache (a missing one fails the read, and EndLocklessRead reports it).
+  bool TryLocklessRead();
+  bool EndLocklessRead();  // true when the read must run again under the lock
   Status BeginRead();
   void EndRead();
   Status BeginUpdate();
@@ -197,6 +218,12 @@ class NtxIndex {
   uint64_t generation_ = 1;
   uint64_t pages_read_ = 0;
   uint64_t cache_drops_ = 0;
+  uint64_t locked_reads_ = 0;
+  Clock* clock_;
+  int lockless_read_ms_;
+  int64_t last_locked_check_ = 0;
+  bool cache_only_ = false;
+  bool missed_ = false;
 
   // The root page: the one of the update under way, else the one of the header.
   uint32_t root() const { return updating_ ? work_.root : counters_.root; }
@@ -244,8 +271,17 @@ class NtxCursor {
   // Finds the position again when the index changed since it was taken; *exact is
   // false when the entry is gone and the cursor stands on its successor instead.
   Status Refind(bool* exact);
-  Status TopLocked();
-  Status BottomLocked();
+  Status DoTop();
+  Status DoBottom();
+  Result<bool> DoSeek(std::string_view key, bool soft);
+  Result<bool> DoSeekEntry(std::string_view key, uint32_t recno);
+  Status DoSkip(long n);
+  // Runs one read operation: lock-free when the fast path allows, else (or again, after
+  // a cache miss, from the saved position) under the read lock.
+  template <typename Op>
+  auto Read(Op op);
+  void SavePosition();
+  void RestorePosition();
 
   NtxIndex* index_;
   NtxIndex::Path path_;
@@ -254,6 +290,15 @@ class NtxCursor {
   uint32_t recno_ = 0;
   bool eof_ = true;
   bool bof_ = false;
+
+  struct Saved {
+    NtxIndex::Path path;
+    uint64_t generation = 0;
+    std::string key;
+    uint32_t recno = 0;
+    bool eof = true;
+    bool bof = false;
+  } saved_;
 };
 
 }  // namespace hurt::xbase

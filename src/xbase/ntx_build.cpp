@@ -4,6 +4,9 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <span>
+
+#include <sys/mman.h>
 
 #include "xbase/ntx_locks.h"
 
@@ -171,6 +174,29 @@ class NtxBuilder::TreeWriter {
   size_t out_pages_ = 0;
 };
 
+// Anonymous memory for one chunk, with the kernel asked for huge pages.
+class NtxBuilder::SortMemory {
+ public:
+  explicit SortMemory(size_t bytes) : size_(std::max<size_t>(bytes, 1)) {
+    void* p = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return;
+    data_ = static_cast<char*>(p);
+#ifdef MADV_HUGEPAGE
+    (void)madvise(p, size_, MADV_HUGEPAGE);
+#endif
+  }
+  ~SortMemory() {
+    if (data_ != nullptr) munmap(data_, size_);
+  }
+  SortMemory(const SortMemory&) = delete;
+  SortMemory& operator=(const SortMemory&) = delete;
+  char* data() const { return data_; }
+
+ private:
+  size_t size_;
+  char* data_ = nullptr;
+};
+
 // ---- builder --------------------------------------------------------------------------
 
 Result<std::unique_ptr<NtxBuilder>> NtxBuilder::Start(Env& env, const std::string& path,
@@ -210,6 +236,7 @@ NtxBuilder::NtxBuilder(Env& env, std::unique_ptr<File> file, NtxHeader header, c
 }
 
 NtxBuilder::~NtxBuilder() {
+  ReleaseChunk();
   if (temp_) {
     temp_.reset();
     (void)env_.Remove(temp_path_);
@@ -224,29 +251,48 @@ Status NtxBuilder::Add(std::string_view key, uint32_t recno) {
                            std::to_string(key_length_) + "-byte keys");
   }
   if (recno == 0) return Status::Invalid(file_->path() + ": record number 0 in an index entry");
-  if (refs_.size() == chunk_capacity_) {
+  if (count_ == chunk_capacity_) {
     failed_ = SpillChunk();
     HURT_RETURN_IF_ERROR(failed_);
   }
-  if (refs_.capacity() == 0) {
-    refs_.reserve(chunk_capacity_);
-    tails_.reserve(chunk_capacity_ * tail_length_);
+  if (refs_ == nullptr) {
+    failed_ = Reserve();
+    HURT_RETURN_IF_ERROR(failed_);
   }
-  SortRef ref;
+  SortRef& ref = refs_[count_];
   ref.head0 = LoadBe64(key.data(), std::min<size_t>(8, key_length_));
   ref.head1 = key_length_ > 8 ? LoadBe64(key.data() + 8, std::min<size_t>(8, key_length_ - 8)) : 0;
   ref.recno = recno;
-  ref.index = static_cast<uint32_t>(refs_.size());
-  if (tail_length_ > 0) tails_.insert(tails_.end(), key.data() + kHeadBytes, key.data() + key_length_);
-  refs_.push_back(ref);
+  ref.index = static_cast<uint32_t>(count_);
+  if (tail_length_ > 0) std::memcpy(tails_ + count_ * tail_length_, key.data() + kHeadBytes, tail_length_);
+  ++count_;
   ++added_;
   return Status::Ok();
 }
 
+Status NtxBuilder::Reserve() {
+  memory_ = std::make_unique<SortMemory>(chunk_capacity_ * (sizeof(SortRef) + tail_length_));
+  if (memory_->data() == nullptr) {
+    memory_.reset();
+    return Status::IoError(file_->path() + ": no memory for sorting index keys");
+  }
+  refs_ = reinterpret_cast<SortRef*>(memory_->data());  // mmap memory is page-aligned
+  tails_ = memory_->data() + chunk_capacity_ * sizeof(SortRef);
+  count_ = 0;
+  return Status::Ok();
+}
+
+void NtxBuilder::ReleaseChunk() {
+  memory_.reset();
+  refs_ = nullptr;
+  tails_ = nullptr;
+  count_ = 0;
+}
+
 void NtxBuilder::SortChunk() {
-  const char* tails = tails_.data();
+  const char* tails = tails_;
   const size_t tail = tail_length_;
-  std::sort(refs_.begin(), refs_.end(), [tails, tail](const SortRef& a, const SortRef& b) {
+  std::sort(refs_, refs_ + count_, [tails, tail](const SortRef& a, const SortRef& b) {
     if (a.head0 != b.head0) return a.head0 < b.head0;
     if (a.head1 != b.head1) return a.head1 < b.head1;
     if (tail > 0) {
@@ -261,11 +307,11 @@ void NtxBuilder::KeyOf(const SortRef& ref, char* out) const {
   // out has room for key_length_ + kHeadBytes bytes.
   StoreBe64(out, ref.head0);
   StoreBe64(out + 8, ref.head1);
-  if (tail_length_ > 0) std::memcpy(out + kHeadBytes, tails_.data() + ref.index * tail_length_, tail_length_);
+  if (tail_length_ > 0) std::memcpy(out + kHeadBytes, tails_ + ref.index * tail_length_, tail_length_);
 }
 
 Status NtxBuilder::SpillChunk() {
-  if (refs_.empty()) return Status::Ok();
+  if (count_ == 0) return Status::Ok();
   SortChunk();
   if (!temp_) {
     temp_path_ = file_->path() + ".srt";
@@ -280,8 +326,8 @@ Status NtxBuilder::SpillChunk() {
   std::string buffer;
   buffer.reserve(kRunWriteBuffer + record);
   std::array<char, kNtxMaxKeyLength + kHeadBytes + 4> rec{};
-  Run run{temp_size_, refs_.size()};
-  for (const SortRef& ref : refs_) {
+  Run run{temp_size_, count_};
+  for (const SortRef& ref : std::span<const SortRef>(refs_, count_)) {
     KeyOf(ref, rec.data());
     ntx_codec::StoreLe32(rec.data() + key_length_, ref.recno);
     buffer.append(rec.data(), record);
@@ -294,8 +340,7 @@ Status NtxBuilder::SpillChunk() {
   HURT_RETURN_IF_ERROR(temp_->WriteAt(temp_size_, buffer));
   temp_size_ += buffer.size();
   runs_.push_back(run);
-  refs_.clear();
-  tails_.clear();
+  count_ = 0;
   return Status::Ok();
 }
 
@@ -389,18 +434,18 @@ Status NtxBuilder::WriteIndex() {
     auto same_key = [&](const SortRef& a, const SortRef& b) {
       return a.head0 == b.head0 && a.head1 == b.head1 &&
              (tail_length_ == 0 ||
-              std::memcmp(tails_.data() + a.index * tail_length_, tails_.data() + b.index * tail_length_,
+              std::memcmp(tails_ + a.index * tail_length_, tails_ + b.index * tail_length_,
                           tail_length_) == 0);
     };
-    uint64_t entries = refs_.size();
+    uint64_t entries = count_;
     if (header_.unique) {
-      for (size_t i = 1; i < refs_.size(); ++i) {
+      for (size_t i = 1; i < count_; ++i) {
         if (same_key(refs_[i], refs_[i - 1])) --entries;
       }
     }
     HURT_RETURN_IF_ERROR(file_->Truncate(0));
     TreeWriter writer(*file_, format, entries);
-    for (size_t i = 0; i < refs_.size(); ++i) {
+    for (size_t i = 0; i < count_; ++i) {
       if (header_.unique && i > 0 && same_key(refs_[i], refs_[i - 1])) continue;
       KeyOf(refs_[i], key.data());
       HURT_RETURN_IF_ERROR(writer.Add(std::string_view(key.data(), key_length_), refs_[i].recno));
@@ -410,8 +455,7 @@ Status NtxBuilder::WriteIndex() {
     root = *written;
   } else {
     HURT_RETURN_IF_ERROR(SpillChunk());
-    std::vector<SortRef>().swap(refs_);  // give the sort memory back before merging
-    std::vector<char>().swap(tails_);
+    ReleaseChunk();  // give the sort memory back before merging
     uint64_t entries = added_;
     if (header_.unique) HURT_RETURN_IF_ERROR(MergeRuns(/*emit=*/false, &entries, nullptr));
     HURT_RETURN_IF_ERROR(file_->Truncate(0));
@@ -441,8 +485,7 @@ Status NtxBuilder::Finish() {
     temp_.reset();
     (void)env_.Remove(temp_path_);
   }
-  std::vector<SortRef>().swap(refs_);
-  std::vector<char>().swap(tails_);
+  ReleaseChunk();
   return failed_;
 }
 

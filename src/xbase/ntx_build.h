@@ -71,11 +71,14 @@ class NtxBuilder {
     uint64_t count;
   };
   class TreeWriter;
+  class SortMemory;
 
   NtxBuilder(Env& env, std::unique_ptr<File> file, NtxHeader header, const NtxBuildOptions& build);
 
   Status SpillChunk();
+  Status Reserve();
   void SortChunk();
+  void ReleaseChunk();
   void KeyOf(const SortRef& ref, char* out) const;
   Status WriteIndex();
   Status MergeRuns(bool emit, uint64_t* distinct, TreeWriter* writer);
@@ -87,8 +90,13 @@ class NtxBuilder {
   size_t key_length_;
   size_t tail_length_;  // key bytes beyond the 16 held in the sort reference
   size_t chunk_capacity_;
-  std::vector<SortRef> refs_;
-  std::vector<char> tails_;
+  // The chunk being filled: chunk_capacity_ references and their key tails, in one block
+  // of memory (asked for with huge pages: touching tens of MiB page by page costs more
+  // than sorting them).
+  std::unique_ptr<SortMemory> memory_;
+  SortRef* refs_ = nullptr;
+  char* tails_ = nullptr;
+  size_t count_ = 0;
   std::vector<Run> runs_;
   std::unique_ptr<File> temp_;
   std::string temp_path_;

@@ -5,63 +5,93 @@
 namespace hurt::xbase {
 
 NtxPageCache::NtxPageCache(size_t capacity) : capacity_(std::max<size_t>(capacity, 8)) {
-  map_.reserve(capacity_ * 2);
+  size_t table = 16;
+  while (table < 2 * capacity_) table *= 2;
+  mask_ = table - 1;
+  table_key_.assign(table, 0);
+  table_slot_.assign(table, kNoSlot);
+  pages_.reserve(capacity_);
 }
 
-void NtxPageCache::Unlink(int slot) {
-  Slot& s = slots_[static_cast<size_t>(slot)];
-  if (s.prev >= 0) slots_[static_cast<size_t>(s.prev)].next = s.next; else head_ = s.next;
-  if (s.next >= 0) slots_[static_cast<size_t>(s.next)].prev = s.prev; else tail_ = s.prev;
-  s.prev = s.next = -1;
+size_t NtxPageCache::Home(uint32_t offset) const {
+  uint64_t page = offset / kNtxPageSize;
+  return static_cast<size_t>((page * 0x9E3779B97F4A7C15ull) >> 32) & mask_;
 }
 
-void NtxPageCache::PushFront(int slot) {
-  Slot& s = slots_[static_cast<size_t>(slot)];
-  s.prev = -1;
-  s.next = head_;
-  if (head_ >= 0) slots_[static_cast<size_t>(head_)].prev = slot;
-  head_ = slot;
-  if (tail_ < 0) tail_ = slot;
+size_t NtxPageCache::Probe(uint32_t offset) const {
+  size_t i = Home(offset);
+  while (table_key_[i] != 0 && table_key_[i] != offset) i = (i + 1) & mask_;
+  return i;
 }
 
 const NtxPage* NtxPageCache::Find(uint32_t offset) {
-  auto it = map_.find(offset);
-  if (it == map_.end()) return nullptr;
-  int slot = it->second;
-  if (slot != head_) {
-    Unlink(slot);
-    PushFront(slot);
+  size_t i = Probe(offset);
+  if (table_key_[i] == 0) return nullptr;
+  uint32_t slot = table_slot_[i];
+  referenced_[slot] = 1;
+  return &pages_[slot];
+}
+
+void NtxPageCache::Erase(uint32_t offset) {
+  // Linear probing without tombstones: shift later members of the run back.
+  size_t i = Probe(offset);
+  if (table_key_[i] == 0) return;
+  size_t j = i;
+  for (;;) {
+    j = (j + 1) & mask_;
+    if (table_key_[j] == 0) break;
+    size_t home = Home(table_key_[j]);
+    // Move j into the hole at i unless its home lies cyclically in (i, j].
+    bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+    if (stays) continue;
+    table_key_[i] = table_key_[j];
+    table_slot_[i] = table_slot_[j];
+    i = j;
   }
-  return &slots_[static_cast<size_t>(slot)].page;
+  table_key_[i] = 0;
+  table_slot_[i] = kNoSlot;
 }
 
 const NtxPage* NtxPageCache::Put(uint32_t offset, const NtxPage& page) {
-  int slot;
-  auto it = map_.find(offset);
-  if (it != map_.end()) {
-    slot = it->second;
-    Unlink(slot);
-  } else if (slots_.size() < capacity_) {
-    slots_.emplace_back();
-    slot = static_cast<int>(slots_.size() - 1);
-    map_.emplace(offset, slot);
+  size_t i = Probe(offset);
+  uint32_t slot;
+  if (table_key_[i] != 0) {
+    slot = table_slot_[i];
   } else {
-    slot = tail_;
-    Unlink(slot);
-    map_.erase(slots_[static_cast<size_t>(slot)].offset);
-    map_.emplace(offset, slot);
+    if (used_ < capacity_) {
+      slot = static_cast<uint32_t>(used_++);
+      pages_.push_back(page);
+      slot_offset_.push_back(0);
+      referenced_.push_back(0);
+    } else {
+      // CLOCK: pass over recently used pages (clearing their mark) to the first one not.
+      for (;;) {
+        if (hand_ >= used_) hand_ = 0;
+        if (referenced_[hand_] == 0) break;
+        referenced_[hand_] = 0;
+        ++hand_;
+      }
+      slot = static_cast<uint32_t>(hand_++);
+      Erase(slot_offset_[slot]);
+    }
+    i = Probe(offset);
+    table_key_[i] = offset;
+    table_slot_[i] = slot;
+    slot_offset_[slot] = offset;
   }
-  Slot& s = slots_[static_cast<size_t>(slot)];
-  s.offset = offset;
-  s.page = page;
-  PushFront(slot);
-  return &s.page;
+  pages_[slot] = page;
+  referenced_[slot] = 1;
+  return &pages_[slot];
 }
 
 void NtxPageCache::Clear() {
-  map_.clear();
-  slots_.clear();
-  head_ = tail_ = -1;
+  std::fill(table_key_.begin(), table_key_.end(), 0);
+  std::fill(table_slot_.begin(), table_slot_.end(), kNoSlot);
+  pages_.clear();
+  slot_offset_.clear();
+  referenced_.clear();
+  used_ = 0;
+  hand_ = 0;
 }
 
 }  // namespace hurt::xbase
