@@ -218,6 +218,9 @@ void NtxPage::EncodeTo(char* out) const {
     StoreLe16(out + 2 + 2 * static_cast<size_t>(i), static_cast<uint16_t>(first + static_cast<size_t>(i) * size));
   }
   std::memcpy(out + first, items_.data(), static_cast<size_t>(count_ + 1) * size);
+  // The right-most slot carries its child only: readers that take a non-zero record
+  // number for an entry must not find a stale one there.
+  std::memset(out + first + static_cast<size_t>(count_) * size + 4, 0, size - 4);
 }
 
 Status NtxPage::DecodeFrom(std::string_view data, const NtxPageFormat& format, uint64_t offset, uint64_t file_size,
