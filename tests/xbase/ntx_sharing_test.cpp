@@ -4,6 +4,7 @@
 // each other exactly as two processes' do.
 #include <gtest/gtest.h>
 
+#include "base/clock.h"
 #include "support/temp_dir.h"
 #include "xbase/ntx_locks.h"
 #include "xbase/ntx_test_util.h"
@@ -168,6 +169,56 @@ TEST_F(NtxSharingTest, LocksAreReleasedAfterEveryOperation) {
   ASSERT_TRUE((*other)->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength).ok());
 }
 
+TEST_F(NtxSharingTest, CachedReadsSkipTheLockWhileTheHeaderStaysTheSame) {
+  Fill(*a_, 0, 400);
+  FakeClock clock(2026, 1, 5);
+  auto file = RealEnv().Open(path(), {});
+  ASSERT_TRUE(file.ok());
+  auto opened = NtxIndex::OpenFile(std::move(*file), {}, &clock);
+  ASSERT_TRUE(opened.ok());
+  NtxIndex& reader = **opened;
+  NtxCursor c(reader);
+
+  ASSERT_TRUE(*c.Seek(Key(123, 8)));  // pages not cached yet: read under the lock
+  uint64_t locked = reader.locked_reads();
+  EXPECT_GE(locked, 1u);
+  ASSERT_TRUE(*c.Seek(Key(123, 8)));  // all cached, header unchanged: no lock
+  ASSERT_TRUE(c.Skip(1).ok());
+  EXPECT_EQ(c.key(), Key(124, 8));
+  EXPECT_EQ(reader.locked_reads(), locked);
+
+  // A page the fast path lacks sends the read back under the lock, from where it was.
+  ASSERT_TRUE(c.Seek(Key(390, 8)).ok());
+  EXPECT_EQ(reader.locked_reads(), locked + 1);
+  EXPECT_EQ(c.key(), Key(390, 8));
+
+  // A change elsewhere is seen at once (the header differs).
+  ASSERT_TRUE(a_->Remove(Key(391, 8), 392).ok());
+  ASSERT_TRUE(c.Skip(1).ok());
+  EXPECT_EQ(c.key(), Key(392, 8));
+  EXPECT_EQ(reader.locked_reads(), locked + 2);
+
+  // Pages on disk are never read without the lock: bytes changed behind the header's
+  // back (as by a writer in the middle of an update) stay unseen on the fast path.
+  ASSERT_TRUE(*c.Seek(Key(123, 8)));  // its pages cached again after the change
+  uint64_t before_damage = reader.locked_reads();
+  std::string bytes = dir.Read("s.ntx");
+  std::string damaged = bytes;
+  for (size_t at = kNtxPageSize; at < damaged.size(); ++at) damaged[at] = '\x7F';
+  dir.Write("s.ntx", damaged);
+  auto found = c.Seek(Key(123, 8));
+  ASSERT_TRUE(found.ok()) << found.status().ToString();
+  EXPECT_TRUE(*found);
+  EXPECT_EQ(c.recno(), 124u);
+  EXPECT_EQ(reader.locked_reads(), before_damage);
+  dir.Write("s.ntx", bytes);
+
+  // Past the lock-free window the next read takes the lock again.
+  clock.Advance(NtxOpenOptions{}.lockless_read_ms + 1);
+  ASSERT_TRUE(*c.Seek(Key(123, 8)));
+  EXPECT_EQ(reader.locked_reads(), before_damage + 1);
+}
+
 TEST_F(NtxSharingTest, CacheStaysBoundedOnALargeIndex) {
   a_.reset();
   NtxOpenOptions small;
@@ -176,7 +227,8 @@ TEST_F(NtxSharingTest, CacheStaysBoundedOnALargeIndex) {
   ASSERT_TRUE(index);
   Fill(*index, 0, 3000);  // about 150 pages
   Entries all = ScanForward(*index);
-  EXPECT_EQ(all.size(), 3000u);
+  ASSERT_EQ(all.size(), 3000u);
+  for (int i = 0; i < 3000; ++i) EXPECT_EQ(all[static_cast<size_t>(i)], Entry(Key(i, 8), i + 1));
   uint64_t reads = index->pages_read();
   NtxCursor c(*index);
   for (int i = 0; i < 3000; i += 97) ASSERT_TRUE(*c.Seek(Key(i, 8)));
