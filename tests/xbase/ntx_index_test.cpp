@@ -284,6 +284,36 @@ TEST_P(NtxBoundaryTest, SplitsAndMergesAtPageBoundaries) {
 
 INSTANTIATE_TEST_SUITE_P(KeyLengths, NtxBoundaryTest, ::testing::Values(1, 7, 14, 16, 18, 24, 100, 256));
 
+TEST_F(NtxIndexTest, DescendingFlagReversesTheKeyOrder) {
+  // Files of other programs may carry the descending flag: keys then run from high to
+  // low (equal keys still by record number).
+  ASSERT_TRUE(NtxIndex::Create(RealEnv(), dir / "d.ntx", Options(6)).ok());
+  std::string bytes = dir.Read("d.ntx");
+  ntx_codec::StoreLe16(bytes.data() + kNtxDescendingOffset, 1);
+  dir.Write("d.ntx", bytes);
+  auto index = NtxIndex::Open(RealEnv(), dir / "d.ntx");
+  ASSERT_TRUE(index.ok());
+  EXPECT_TRUE((*index)->descending());
+  Entries expected;
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_TRUE((*index)->Insert(Key(i % 100, 6, ""), static_cast<uint32_t>(i + 1)).ok());
+  }
+  for (int k = 99; k >= 0; --k) {
+    for (int r = k + 1; r <= 300; r += 100) expected.emplace_back(Key(k, 6, ""), r);
+  }
+  EXPECT_EQ(ScanForward(**index), expected);
+  EXPECT_EQ(ScanBackward(**index), expected);
+  ExpectValid(**index);
+  NtxCursor c(**index);
+  EXPECT_TRUE(*c.Seek(Key(42, 6, "")));
+  EXPECT_EQ(c.recno(), 43u);
+  EXPECT_FALSE(*c.Seek("00004A", /*soft=*/true));  // soft: the next key in index order
+  EXPECT_EQ(c.key(), "000049");
+  EXPECT_EQ(c.recno(), 50u);
+  ASSERT_TRUE((*index)->Remove(Key(42, 6, ""), 143).ok());
+  ExpectValid(**index);
+}
+
 TEST_F(NtxIndexTest, FreedPagesAreReusedNewestFirst) {
   auto index = CreateAndOpen(Options(24));
   ASSERT_TRUE(index);
