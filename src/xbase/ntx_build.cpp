@@ -14,7 +14,7 @@ namespace hurt::xbase {
 
 namespace {
 
-constexpr size_t kHeadBytes = 16;                   // key bytes held in a SortRef
+constexpr size_t kHeadBytes = 24;                   // key bytes held in a SortRef
 constexpr size_t kOutputPages = 256;                // pages written with one WriteAt
 constexpr size_t kRunWriteBuffer = size_t{1} << 20;  // bytes of run records per WriteAt
 
@@ -91,7 +91,7 @@ class NtxBuilder::TreeWriter {
   Status Add(std::string_view key, uint32_t recno) {
     Level& leaf = levels_[0];
     if (static_cast<uint64_t>(leaf.page.count()) < leaf.target) {
-      leaf.page.InsertItem(leaf.page.count(), 0, recno, key);
+      leaf.page.AppendItem(0, recno, key);
       return Status::Ok();
     }
     uint32_t child = 0;
@@ -99,7 +99,7 @@ class NtxBuilder::TreeWriter {
     for (size_t l = 1; l < levels_.size(); ++l) {
       Level& level = levels_[l];
       if (static_cast<uint64_t>(level.page.count()) < level.target) {
-        level.page.InsertItem(level.page.count(), child, recno, key);
+        level.page.AppendItem(child, recno, key);
         return Status::Ok();
       }
       level.page.set_child(level.page.count(), child);
@@ -260,8 +260,10 @@ Status NtxBuilder::Add(std::string_view key, uint32_t recno) {
     HURT_RETURN_IF_ERROR(failed_);
   }
   SortRef& ref = refs_[count_];
-  ref.head0 = LoadBe64(key.data(), std::min<size_t>(8, key_length_));
-  ref.head1 = key_length_ > 8 ? LoadBe64(key.data() + 8, std::min<size_t>(8, key_length_ - 8)) : 0;
+  for (size_t i = 0; i < 3; ++i) {
+    size_t from = 8 * i;
+    ref.head[i] = key_length_ > from ? LoadBe64(key.data() + from, std::min<size_t>(8, key_length_ - from)) : 0;
+  }
   ref.recno = recno;
   ref.index = static_cast<uint32_t>(count_);
   if (tail_length_ > 0) std::memcpy(tails_ + count_ * tail_length_, key.data() + kHeadBytes, tail_length_);
@@ -293,8 +295,9 @@ void NtxBuilder::SortChunk() {
   const char* tails = tails_;
   const size_t tail = tail_length_;
   std::sort(refs_, refs_ + count_, [tails, tail](const SortRef& a, const SortRef& b) {
-    if (a.head0 != b.head0) return a.head0 < b.head0;
-    if (a.head1 != b.head1) return a.head1 < b.head1;
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+    if (a.head[2] != b.head[2]) return a.head[2] < b.head[2];
     if (tail > 0) {
       int c = std::memcmp(tails + a.index * tail, tails + b.index * tail, tail);
       if (c != 0) return c < 0;
@@ -305,8 +308,9 @@ void NtxBuilder::SortChunk() {
 
 void NtxBuilder::KeyOf(const SortRef& ref, char* out) const {
   // out has room for key_length_ + kHeadBytes bytes.
-  StoreBe64(out, ref.head0);
-  StoreBe64(out + 8, ref.head1);
+  StoreBe64(out, ref.head[0]);
+  StoreBe64(out + 8, ref.head[1]);
+  StoreBe64(out + 16, ref.head[2]);
   if (tail_length_ > 0) std::memcpy(out + kHeadBytes, tails_ + ref.index * tail_length_, tail_length_);
 }
 
@@ -432,7 +436,7 @@ Status NtxBuilder::WriteIndex() {
     SortChunk();
     std::array<char, kNtxMaxKeyLength + kHeadBytes> key{};
     auto same_key = [&](const SortRef& a, const SortRef& b) {
-      return a.head0 == b.head0 && a.head1 == b.head1 &&
+      return a.head[0] == b.head[0] && a.head[1] == b.head[1] && a.head[2] == b.head[2] &&
              (tail_length_ == 0 ||
               std::memcmp(tails_ + a.index * tail_length_, tails_ + b.index * tail_length_,
                           tail_length_) == 0);

@@ -57,12 +57,12 @@ class NtxBuilder {
   size_t runs() const { return runs_.size(); }  // sorted runs spilled to the temporary file
 
  private:
-  // One entry while sorting: the first 16 key bytes as two big-endian numbers (so most
-  // comparisons need no memory beyond the reference), the record number, and where the
-  // rest of the key lies in tails_.
+  // One entry while sorting: the first 24 key bytes as three big-endian numbers (so
+  // comparisons, and writing the sorted keys out, need no memory beyond the reference for
+  // keys up to 24 bytes), the record number, and where the rest of a longer key lies in
+  // tails_.
   struct SortRef {
-    uint64_t head0;
-    uint64_t head1;
+    uint64_t head[3];
     uint32_t recno;
     uint32_t index;
   };

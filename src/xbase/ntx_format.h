@@ -210,6 +210,15 @@ class NtxPage {
   // Inserts a new slot at `slot` (child on its left, entry); later slots, the right-most
   // included, move one to the right.
   void InsertItem(int slot, uint32_t child, uint32_t recno, std::string_view key);
+  // Adds an entry after the last one (the right-most slot is left as it is: zero on a
+  // fresh page).
+  void AppendItem(uint32_t child, uint32_t recno, std::string_view key) {
+    char* it = item(count_);
+    ntx_codec::StoreLe32(it, child);
+    ntx_codec::StoreLe32(it + 4, recno);
+    std::memcpy(it + kNtxItemHeaderSize, key.data(), format_.key_length);
+    ++count_;
+  }
   // Removes slot `slot` with its child; later slots move one to the left.
   void RemoveItem(int slot);
   // Copies n whole slots of `from` starting at from_slot into this page at to_slot.
