@@ -185,8 +185,9 @@ class NtxIndex {
   int LowerBound(const NtxPage& page, const Target& target) const;
   bool IsEntry(const NtxPage& page, int slot, std::string_view key, uint32_t recno) const;
 
-  // Navigation on a path (the read or update lock held). Each returns false when it ran
-  // off the end (forward) or the beginning (backward) of the index.
+  // Navigation on a path (under the read or update lock, or on the lock-free fast path).
+  // Those returning bool give false when they ran off the end (forward) or the beginning
+  // (backward) of the index.
   Status DescendLowerBound(const Target& target, Path* path);
   Status DescendFirst(uint32_t page, Path* path);  // the leftmost leaf below page
   Status DescendLast(uint32_t page, Path* path);   // the rightmost leaf below page
@@ -271,6 +272,7 @@ class NtxCursor {
   // Finds the position again when the index changed since it was taken; *exact is
   // false when the entry is gone and the cursor stands on its successor instead.
   Status Refind(bool* exact);
+  // The operations themselves, run by Read on the fast path or under the lock.
   Status DoTop();
   Status DoBottom();
   Result<bool> DoSeek(std::string_view key, bool soft);
