@@ -8,6 +8,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -59,6 +61,14 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// Processor time of this process (user + system): less disturbed than wall time by
+// other work on a shared machine.
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
 long MaxRssKib() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -70,8 +80,13 @@ int Fail(const Status& s) {
   return 1;
 }
 
-// Random exact seeks of existing keys; returns seeks per second.
-Result<double> SeekRate(const std::string& path, uint64_t keys, const NtxOpenOptions& options, uint64_t seeks) {
+struct Rate {
+  double wall;  // per second of wall time
+  double cpu;   // per second of processor time
+};
+
+// Random exact seeks of existing keys.
+Result<Rate> SeekRate(const std::string& path, uint64_t keys, const NtxOpenOptions& options, uint64_t seeks) {
   auto index = NtxIndex::Open(RealEnv(), path, options);
   if (!index.ok()) return index.status();
   NtxCursor cursor(**index);
@@ -83,6 +98,7 @@ Result<double> SeekRate(const std::string& path, uint64_t keys, const NtxOpenOpt
     if (!found.ok()) return found.status();
   }
   auto start = std::chrono::steady_clock::now();
+  double cpu_start = CpuSeconds();
   uint64_t hits = 0;
   for (uint64_t n = 0; n < seeks; ++n) {
     MakeKey(Mix(n) % keys, key);
@@ -90,7 +106,7 @@ Result<double> SeekRate(const std::string& path, uint64_t keys, const NtxOpenOpt
     if (!found.ok()) return found.status();
     hits += *found ? 1 : 0;
   }
-  double rate = static_cast<double>(seeks) / Seconds(start);
+  Rate rate{static_cast<double>(seeks) / Seconds(start), static_cast<double>(seeks) / (CpuSeconds() - cpu_start)};
   std::printf("  (locked reads %llu, pages read %llu)\n", static_cast<unsigned long long>((*index)->locked_reads()),
               static_cast<unsigned long long>((*index)->pages_read()));
   if (hits != seeks) return Status::Corruption(path + ": a seek missed an existing key");
@@ -121,6 +137,7 @@ int main(int argc, char** argv) {
     NtxBuildOptions build;
     build.sync = sync;
     auto start = std::chrono::steady_clock::now();
+    double cpu_start = CpuSeconds();
     auto builder = NtxBuilder::Start(RealEnv(), path, create, build);
     if (!builder.ok()) return Fail(builder.status());
     char key[kKeyLength];
@@ -134,6 +151,7 @@ int main(int argc, char** argv) {
     if (!s.ok()) return Fail(s);
     double elapsed = Seconds(start);
     std::printf("build%s: %.3f s\n", sync ? "_synced" : "", elapsed);
+    std::printf("build%s_cpu: %.3f s\n", sync ? "_synced" : "", CpuSeconds() - cpu_start);
     std::printf("build%s_rate: %.0f keys/s\n", sync ? "_synced" : "", static_cast<double>(keys) / elapsed);
     std::printf("build_sorted_runs: %zu count\n", runs);
   }
@@ -194,20 +212,24 @@ int main(int argc, char** argv) {
     const char* name;
     bool exclusive;
     size_t cache_pages;
+    int lockless_read_ms;
   };
   const Mode modes[] = {
-      {"seek_shared_cache2048", false, 2048},
-      {"seek_shared_cache65536", false, 65536},
-      {"seek_exclusive_cache2048", true, 2048},
-      {"seek_exclusive_cache65536", true, 65536},
+      {"seek_shared_cache2048", false, 2048, 100},
+      {"seek_shared_cache65536", false, 65536, 100},
+      {"seek_shared_locked_cache65536", false, 65536, 0},  // the read lock on every seek
+      {"seek_exclusive_cache2048", true, 2048, 100},
+      {"seek_exclusive_cache65536", true, 65536, 100},
   };
   for (const Mode& m : modes) {
     NtxOpenOptions open;
     open.exclusive = m.exclusive;
     open.cache_pages = m.cache_pages;
+    open.lockless_read_ms = m.lockless_read_ms;
     auto rate = SeekRate(path, keys, open, seeks);
     if (!rate.ok()) return Fail(rate.status());
-    std::printf("%s: %.0f seeks/s\n", m.name, *rate);
+    std::printf("%s: %.0f seeks/s\n", m.name, rate->wall);
+    std::printf("%s_cpu: %.0f seeks/s\n", m.name, rate->cpu);
   }
 
   // Random inserts and removals into the big index (shared mode: lock, header, pages, header).

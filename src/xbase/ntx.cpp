@@ -18,6 +18,13 @@ constexpr size_t kMaxDepth = 32;
 // A counters value no file has: forces the next Refresh to drop the cache.
 constexpr NtxCounters kUnknownCounters{0, 0, 0, 0};
 
+// Eight bytes as a big-endian number: compares as the bytes do.
+inline uint64_t LoadBe64(const char* p) {
+  uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+  return v;
+}
+
 }  // namespace
 
 // Holds the index read lock (shared mode) for one cursor operation.
@@ -301,8 +308,21 @@ Status NtxIndex::Free(uint32_t offset) {
 // ---- comparisons ----------------------------------------------------------------------
 
 int NtxIndex::CompareKey(std::string_view entry_key, std::string_view target) const {
-  if (target.empty()) return 0;
-  int c = std::memcmp(entry_key.data(), target.data(), std::min(target.size(), entry_key.size()));
+  const size_t n = std::min(target.size(), entry_key.size());
+  if (n == 0) return 0;
+  int c;
+  if (n >= 8) {
+    // Most keys differ in their first eight bytes: one comparison of two numbers.
+    uint64_t a = LoadBe64(entry_key.data());
+    uint64_t b = LoadBe64(target.data());
+    if (a != b) {
+      c = a < b ? -1 : 1;
+    } else {
+      c = n == 8 ? 0 : std::memcmp(entry_key.data() + 8, target.data() + 8, n - 8);
+    }
+  } else {
+    c = std::memcmp(entry_key.data(), target.data(), n);
+  }
   return header_.descending ? -c : c;
 }
 
