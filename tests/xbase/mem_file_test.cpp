@@ -146,8 +146,9 @@ TEST(MemFileRoundTrip, EveryTypeComesBackAsWritten) {
   long_text[0] = 'A';
   long_text[299] = 'Z';
   std::string max_text(kMemMaxTextLength, 'm');
+  constexpr std::string_view polish = " OBSŁUGA HURTOWNI "_pl;
   std::vector<MemVar> vars = {
-      {"J_NAZWA", Value(std::string(" OBSŁUGA HURTOWNI "_pl))},
+      {"J_NAZWA", Value(std::string(polish))},
       {"PUSTY", Value("")},
       {"DLUGI", Value(long_text)},
       {"NAJDLUZSZY", Value(max_text)},
