@@ -77,8 +77,9 @@ constexpr auto kDefinitions = std::to_array<SettingDef>({
     Text("J_SETMAG", "A"), Text("J_SETNAZWA", "AAAAAAAA"), Text("J_GDZIE", "A"), Text("J_NAPED", "A"),
     Text("J_COM", "1"), Text("J_I3", "2"), Text("J_RABAT29", "3"), Text("J_MARZA29", "20"),
     Text("J_USUN_PL", "0"), Text("J_KOD13W", "28"), Text("J_KOD13_F5", "131313131313 "),
-    Text("J_WAL", "EUR"), Text("J_LOGO", "logo.bmp  "), Text("J_DF_NAZWA", "DF-300  "),
-    Text("J_FAKTORIN", "FAKTORIN.TXT"),
+    Text("J_WAL", "EUR"), Text("J_DF_NAZWA", "DF-300  "),
+    Text("J_LOGO", "logo.bmp  "),         // picture printed on documents, 10 characters
+    Text("J_FAKTORIN", "FAKTORIN.TXT"),   // a file of the data directory, found in either case
     Text("J_JPK", "/jpk_vat            "),   // C:\JPK_VAT + 10 blanks
     Text("J_CDN", "/vat                     "),  // C:\VAT + 19 blanks
     Text("J_KP_R", "/brantel                 "),  // C:\BRANTEL + 15 blanks
