@@ -231,9 +231,9 @@ std::vector<Field> ResolveFields(const TableDef& table, const Markers& markers,
 // Where the files of one table are: the period folder ("24/03"), the station number and,
 // for tables whose name is chosen at run time, the part that replaces "<...>".
 struct PathArgs {
-  std::string_view period;
+  std::string_view period{};
   int station = 0;
-  std::string_view part;
+  std::string_view part{};
 };
 
 // "03.24" (BMR of firma: month, point, two-digit year) gives the period folder "24/03".

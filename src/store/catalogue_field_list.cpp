@@ -123,7 +123,9 @@ Result<FieldList> ParseFieldList(std::string_view text) {
   if (list.path.empty()) return Status::Invalid("field list: empty file path");
   const std::string where = "field list of " + list.path;
   const size_t count = items.size() - 1;
-  if (count == 0) return Status::Invalid(where + ": no fields");
+  if (count == 0 || (count == 1 && IsBlank(items[1]))) {
+    return Status::Invalid(where + ": no fields");
+  }
   if (!text.empty() && text.back() == ',') {
     return Status::Invalid(where + ": a comma after the last field");
   }
