@@ -148,7 +148,8 @@ constexpr FieldDef CRule(std::string_view n, WidthRule r) {
 // Index files.
 
 // One single-order index file. `file` is a name in the table's own folder, without
-// extension; "##" in it stands for the two-digit station number. `key` is the key
+// extension; "##" in it stands for the two-digit station number and "<...>" for the
+// run-time part of the table's name. `key` is the key
 // expression text exactly as the engine compiles it.
 struct IndexDef {
   std::string_view file{};
@@ -174,10 +175,10 @@ enum class Place : char {
 };
 
 enum class TableId {
-  // Opened by the session in fixed work areas.
+  // Kept open in fixed work areas.
   kFirma, kAs, kZo, kDd, kDow, kDowod, kFaN, kFaNx, kSlow, kPk, kP23, kDowQr, kWal,
   kZd, kZp, kRobWal, kProgram, kPartia20, kZf, kZn,
-  // Data root, opened by the routines that use them.
+  // Opened by the routines that use them (prawa in its own fixed area).
   kOpak, kAsEx0, kAsEx, kAsZb, kZamDowod, kZamDow, kZalDowod, kPp, kRabat, kPrawa,
   kBlat, kEFirma, kEoCfg,
   // Working and auxiliary tables.
@@ -209,7 +210,8 @@ struct TableDef {
   std::optional<Relation> relation{};
 };
 
-// Every table of the catalogue, in a fixed order (session tables by work area first).
+// Every table of the catalogue, grouped: company and settings, articles, documents,
+// accounts, work tables.
 std::span<const TableDef* const> AllTables();
 const TableDef& Table(TableId id);
 // Alias lookup ignores case ("FA_N" finds `fa_N`).

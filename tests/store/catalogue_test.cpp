@@ -112,9 +112,8 @@ TEST(CatalogueWidths, VatRateStreetAndStationRegister) {
 }
 
 // Field counts, record lengths and decimals summed independently from the published
-// layouts:
-// without markers, with every marker (bar code 20, batch 10, VAT 4, street 35, 99
-// stations), and with the fields that only an existing table brings.
+// layouts: without markers, with every marker (bar code 20, batch 10, VAT 4, street 35,
+// 99 stations), and with the fields that only an existing table brings.
 TEST(CatalogueLayouts, CountsAndRecordLengthsOfTheMainTables) {
   struct Case {
     TableId id;
