@@ -295,14 +295,6 @@ TEST(Packaging, WholePackagesOfALine) {
   EXPECT_EQ(PackagingUnitsOfLine(1e300, 0.001), 0);
 }
 
-TEST(Packaging, DocumentWeightSumsTheLines) {
-  std::vector<DocLine> lines(3);
-  lines[0].waga = 1.25;
-  lines[1].waga = 0.105;
-  lines[2].waga = 2;
-  EXPECT_DOUBLE_EQ(DocumentWeight(lines), 3.355);
-}
-
 // Random documents: quantities with 3 decimals (some returns), prices with 2, rates
 // among 23/8/5/0/ZW.
 std::vector<DocLine> RandomDocument(std::mt19937& rng, const DocKind& kind, char nb) {
