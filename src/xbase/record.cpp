@@ -104,11 +104,12 @@ Result<std::string> EncodeFieldValue(const DbfFieldDescriptor& field, const Valu
       if (!value.IsDate()) return Mismatch(field, value);
       JulianDay day = value.AsDate().day;
       if (day == kEmptyDate) return std::string(8, ' ');
-      std::string text = Dtos(day);
-      if (text.size() != 8 || !Stod(text).has_value()) {
-        return Status::Invalid("date " + std::to_string(day) + " has no YYYYMMDD form for field " + Describe(field));
+      // Only years 1..9999 have a YYYYMMDD form.
+      if (day < JulianFromYmd(1, 1, 1) || day > JulianFromYmd(9999, 12, 31)) {
+        return Status::Invalid("date (day " + std::to_string(day) + ") has no YYYYMMDD form for field " +
+                               Describe(field));
       }
-      return text;
+      return Dtos(day);
     }
     case 'L':
       if (!value.IsLogical()) return Mismatch(field, value);

@@ -122,6 +122,10 @@ TEST_P(TableTest, ValuesThatDoNotFitAreRefusedAndLeaveTheRecordAlone) {
   EXPECT_TRUE(r.SetValue("cena", "12").IsInvalid()) << "type mismatch";
   EXPECT_TRUE(r.SetValue("indeks", 12).IsInvalid());
   EXPECT_TRUE(r.SetValue("data", "20260101").IsInvalid());
+  EXPECT_TRUE(r.SetValue("data", Date{JulianFromYmd(9999, 12, 31) + 1}).IsInvalid()) << "year 10000";
+  EXPECT_TRUE(r.SetValue("data", Date{-5}).IsInvalid());
+  HURT_EXPECT_OK(r.SetValue("data", Date{JulianFromYmd(9999, 12, 31)}));
+  EXPECT_EQ(r.FieldBytes(4), "99991231");
   EXPECT_TRUE(r.SetValue("jest", 1).IsInvalid());
   EXPECT_TRUE(r.SetValue("opis", true).IsInvalid());
   EXPECT_TRUE(r.SetValue("brak", 1).IsInvalid());
