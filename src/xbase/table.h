@@ -27,7 +27,9 @@
 //
 // Exclusive mode may buffer: appended records collect in memory (up to ~1 MB) and are
 // written in one go, and reads use a read-ahead window; both are invisible to the caller
-// and flushed by Commit, Close, Zap and Pack.
+// and flushed by Commit, Close, Zap and Pack. A write error of buffered records surfaces
+// at the call that flushes them (an Append, Commit or Close); those records are then
+// dropped from the count, so use Commit to know that appended records are on disk.
 //
 // Appending (shared mode). Append takes the append lock (waiting for it), recounts the
 // records from the file size, locks the new record (Busy when another station holds the
@@ -115,6 +117,9 @@ class Table {
   int FieldIndex(std::string_view name) const { return schema_->FieldIndex(name); }
   uint32_t record_length() const { return header_.record_length; }
   uint32_t header_length() const { return header_.header_length; }
+  // The header as read at open or last written by this Table (its record_count is the
+  // stored one, not necessarily RecordCount()).
+  const DbfHeader& header() const { return header_; }
   uint8_t version() const { return header_.version; }
   uint8_t language() const { return header_.language; }
   Env& env() { return env_; }
@@ -143,6 +148,9 @@ class Table {
   // Holds the append lock from Begin to End so that many Append calls cost only a copy
   // each (see "Appending"). Busy when another station holds the file lock. Exclusive
   // mode: no locks, appends are buffered anyway. Lock/UnlockFile are refused meanwhile.
+  // Other stations' appends wait for the batch: keep it to one bulk operation, never
+  // across user input. A write error may surface at a later Append or at EndAppendBatch;
+  // the records buffered since the last flush are then lost (and not counted).
   Status BeginAppendBatch();
   Status EndAppendBatch();
   bool InAppendBatch() const { return batch_; }
