@@ -101,23 +101,30 @@ class ConstNode final : public Node {
   std::optional<int> Width() const override;
   bool IsConstant() const override { return true; }
   const Value& value() const { return value_; }
+  // The text of a character constant.
+  const std::string& text() const { return text_; }
 
  private:
   Value value_;
+  Slot slot_;         // the value, ready to copy
+  std::string text_;  // a character value
 };
 
-class FieldNode final : public Node {
+// A field of a work area. One subclass per field type keeps Eval free of type switches.
+class FieldNode : public Node {
  public:
   FieldNode(uint32_t pos, FieldInfo info);
-  bool Eval(EvalEnv& env, Slot* out) const override;
   std::optional<int> Width() const override;
   bool Pure() const override { return false; }
   const FieldInfo* AsField() const override { return &info_; }
   void AddDependencies(ExprDependencies* deps) const override;
 
- private:
+ protected:
   FieldInfo info_;
 };
+
+// The node that reads `info` (type letters C N F D L M).
+std::unique_ptr<FieldNode> MakeFieldNode(uint32_t pos, const FieldInfo& info);
 
 // DTOS(date field): the field's bytes are already the answer when they hold a valid date.
 class DtosFieldNode final : public Node {
@@ -176,15 +183,22 @@ class ConcatNode final : public Node {
  public:
   ConcatNode(uint32_t pos, NodePtr first);
   // `op_pos`: where the "+" before this part stands, for messages.
-  void Append(uint32_t op_pos, NodePtr part) {
-    op_pos_.push_back(op_pos);
-    AddKid(std::move(part));
-  }
+  void Append(uint32_t op_pos, NodePtr part);
   bool Eval(EvalEnv& env, Slot* out) const override;
   std::optional<int> Width() const override;
 
  private:
+  // Character fields and literals, the usual parts of a key, are appended directly
+  // without a call through their node.
+  struct Piece {
+    const FieldInfo* field = nullptr;  // a character field
+    const std::string* text = nullptr;  // a literal
+  };
+  void AddPiece(const Node& part);
+  bool Fails(EvalEnv& env, size_t i, ValueType got) const;
+
   std::vector<uint32_t> op_pos_;  // op_pos_[i - 1] precedes part i
+  std::vector<Piece> pieces_;     // one per part
 };
 
 enum class CompareOp { kEqual, kExactEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual, kContains };
@@ -197,6 +211,7 @@ class CompareNode final : public Node {
 
  private:
   CompareOp op_;
+  const std::string* const_text_ = nullptr;  // the right side when it is a text literal
 };
 
 // .AND. / .OR. with short-circuit.
@@ -276,6 +291,8 @@ class CallNode final : public Node {
 // Numeric field text or VAL(): leading blanks, optional sign, digits, one point; stops at
 // anything else; nothing readable gives 0.
 double ParseNumber(std::string_view text);
+// True when the bytes are "YYYYMMDD" of a real date (years 1..9999).
+bool ValidDateBytes(std::string_view bytes, Ymd* out);
 // A date field's "YYYYMMDD"; blanks or anything invalid give the empty date.
 JulianDay ParseDateField(std::string_view bytes);
 // Appends "YYYYMMDD" (eight blanks for the empty date).

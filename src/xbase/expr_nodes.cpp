@@ -52,11 +52,24 @@ double ParseNumber(std::string_view t) {
     }
   }
   if (digits == 0) return 0.0;
-  // Fast path: a plain integer of up to 15 digits is exact in a double.
-  if (!point && digits <= 15) {
-    long long v = 0;
-    for (size_t k = start; k < i; ++k) v = v * 10 + (t[k] - '0');
-    return negative ? -static_cast<double>(v) : static_cast<double>(v);
+  // Fast path: up to 15 digits make an exact integer m, and m / 10^k of two exact
+  // doubles is the correctly rounded value of the decimal text, as a full parse gives.
+  if (digits <= 15) {
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    long long m = 0;
+    int decimals = 0;
+    bool after_point = false;
+    for (size_t k = start; k < i; ++k) {
+      if (t[k] == '.') {
+        after_point = true;
+        continue;
+      }
+      m = m * 10 + (t[k] - '0');
+      decimals += after_point ? 1 : 0;
+    }
+    double v = static_cast<double>(m) / kPow10[decimals];
+    return negative ? -v : v;
   }
   double v = 0.0;
   auto r = std::from_chars(t.data() + start, t.data() + i, v);
@@ -64,18 +77,23 @@ double ParseNumber(std::string_view t) {
   return negative ? -v : v;
 }
 
-JulianDay ParseDateField(std::string_view b) {
-  if (b.size() != 8) return kEmptyDate;
+bool ValidDateBytes(std::string_view b, Ymd* out) {
+  if (b.size() != 8) return false;
   int v[8];
   for (size_t k = 0; k < 8; ++k) {
-    if (b[k] < '0' || b[k] > '9') return kEmptyDate;  // blanks and garbage: the empty date
+    if (b[k] < '0' || b[k] > '9') return false;  // blanks and garbage
     v[k] = b[k] - '0';
   }
-  int y = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3];
-  int m = v[4] * 10 + v[5];
-  int d = v[6] * 10 + v[7];
-  if (!IsValidDate(y, m, d)) return kEmptyDate;
-  return JulianFromYmd(y, m, d);
+  out->year = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3];
+  out->month = v[4] * 10 + v[5];
+  out->day = v[6] * 10 + v[7];
+  return IsValidDate(out->year, out->month, out->day);
+}
+
+JulianDay ParseDateField(std::string_view b) {
+  Ymd d;
+  if (!ValidDateBytes(b, &d)) return kEmptyDate;  // blanks and anything invalid: the empty date
+  return JulianFromYmd(d.year, d.month, d.day);
 }
 
 void AppendDtos(JulianDay jd, std::string* out) {
@@ -104,11 +122,17 @@ long ToCount(double x) {
 }
 
 void AppendStr(double x, int width, int dec, std::string* out) {
-  if (dec <= 0 && std::isfinite(x) && std::fabs(x) < 1e15 && x == std::trunc(x)) {
-    // Whole numbers (record numbers, counters): no rounding to do.
+  if (width <= 0) width = 10;
+  dec = std::clamp(dec, 0, 15);
+  if (!std::isfinite(x) || width > 255) {
+    out->append(Str(x, width, dec));
+    return;
+  }
+  if (dec == 0 && std::fabs(x) < 1e15 && x == std::trunc(x)) {
+    // Whole numbers (record numbers, counters): nothing to round.
     char b[24];
     auto r = std::to_chars(b, b + sizeof b, static_cast<long long>(x));
-    size_t len = static_cast<size_t>(r.ptr - b);
+    const size_t len = static_cast<size_t>(r.ptr - b);
     if (len > static_cast<size_t>(width)) {
       out->append(static_cast<size_t>(width), '*');
     } else {
@@ -117,7 +141,80 @@ void AppendStr(double x, int width, int dec, std::string* out) {
     }
     return;
   }
-  out->append(Str(x, width, dec));
+  // The same steps as hurt::Str without its allocations: the value as it reads at 15
+  // significant digits, rounded half away from zero to `dec` decimals.
+  char digits[20];
+  int nd = 1;
+  int int_digits = 1;
+  const bool negative = x < 0;
+  digits[0] = '0';
+  if (x != 0.0) {
+    char sci[40];  // "d.ddddddddddddddde+XXX"
+    auto r = std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific, 14);
+    const char* e = std::find(sci, r.ptr, 'e');
+    digits[0] = sci[0];
+    nd = 1;
+    for (const char* p = sci + 2; p < e; ++p) digits[nd++] = *p;
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), r.ptr, exponent);
+    int_digits = exponent + 1;
+  }
+  const int keep = int_digits + dec;
+  if (keep < 0) {
+    digits[0] = '0';
+    nd = 1;
+    int_digits = 1;
+  } else if (keep < nd) {
+    const bool up = digits[keep] >= '5';
+    nd = keep;
+    if (up) {
+      int i = keep - 1;
+      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+      if (i >= 0) {
+        ++digits[i];
+      } else {
+        std::memmove(digits + 1, digits, static_cast<size_t>(nd));
+        digits[0] = '1';
+        ++nd;
+        ++int_digits;
+      }
+    }
+    if (nd == 0) {
+      digits[0] = '0';
+      nd = 1;
+      int_digits = 1;
+    }
+  }
+  if (int_digits > width) {  // cannot fit whatever the sign and decimals
+    out->append(static_cast<size_t>(width), '*');
+    return;
+  }
+  char text[300];
+  int len = 0;
+  for (int i = 0; i < int_digits; ++i) {
+    char c = i < nd ? digits[i] : '0';
+    if (len == 0 && c == '0') continue;  // leading zeros
+    text[len++] = c;
+  }
+  if (len == 0) text[len++] = '0';
+  bool zero = len == 1 && text[0] == '0';
+  if (dec > 0) {
+    text[len++] = '.';
+    for (int i = 0; i < dec; ++i) {
+      int k = int_digits + i;
+      char c = (k >= 0 && k < nd) ? digits[k] : '0';
+      zero = zero && c == '0';
+      text[len++] = c;
+    }
+  }
+  const int total = len + (negative && !zero ? 1 : 0);
+  if (total > width) {
+    out->append(static_cast<size_t>(width), '*');
+    return;
+  }
+  out->append(static_cast<size_t>(width - total), ' ');
+  if (negative && !zero) out->push_back('-');
+  out->append(text, static_cast<size_t>(len));
 }
 
 namespace {
@@ -208,6 +305,11 @@ bool FromOrder(CompareOp op, int c) {
   return false;
 }
 
+bool CompareTexts(CompareOp op, std::string_view l, std::string_view r) {
+  if (op == CompareOp::kContains) return !l.empty() && r.find(l) != std::string_view::npos;
+  return FromOrder(op, op == CompareOp::kExactEqual ? CompareExact(l, r) : CompareLoose(l, r));
+}
+
 }  // namespace
 
 const char* BinaryOpText(BinaryOp op) {
@@ -238,16 +340,23 @@ const char* CompareOpText(CompareOp op) {
 
 // ---- leaves ----
 
-ConstNode::ConstNode(uint32_t pos, Value v) : Node(pos, v.type()), value_(std::move(v)) {}
+ConstNode::ConstNode(uint32_t pos, Value v) : Node(pos, v.type()), value_(std::move(v)) {
+  slot_.type = value_.type();
+  slot_.number = value_.AsNumber();
+  slot_.date = value_.AsDate().day;
+  slot_.logical = value_.AsLogical();
+  text_ = value_.AsString();
+}
 
 bool ConstNode::Eval(EvalEnv& env, Slot* out) const {
-  LoadValue(value_, env, out);
+  *out = slot_;
+  if (slot_.type == ValueType::kCharacter) env.buf->append(text_);
   return true;
 }
 
 std::optional<int> ConstNode::Width() const {
   switch (value_.type()) {
-    case ValueType::kCharacter: return static_cast<int>(value_.AsString().size());
+    case ValueType::kCharacter: return static_cast<int>(text_.size());
     case ValueType::kDate: return 8;
     case ValueType::kLogical: return 1;
     default: return std::nullopt;
@@ -255,44 +364,6 @@ std::optional<int> ConstNode::Width() const {
 }
 
 FieldNode::FieldNode(uint32_t pos, FieldInfo info) : Node(pos, FieldValueType(info.type)), info_(info) {}
-
-bool FieldNode::Eval(EvalEnv& env, Slot* out) const {
-  switch (info_.type) {
-    case 'C': {
-      std::string_view b = env.ctx->FieldBytes(info_.ref);
-      const size_t w = static_cast<size_t>(info_.width);
-      out->type = ValueType::kCharacter;
-      if (b.size() == w) {
-        env.buf->append(b);
-      } else {  // a context that breaks its promise still gives keys of the right width
-        env.buf->append(b.substr(0, std::min(b.size(), w)));
-        if (b.size() < w) env.buf->append(w - b.size(), ' ');
-      }
-      return true;
-    }
-    case 'N':
-    case 'F':
-      out->type = ValueType::kNumeric;
-      out->number = ParseNumber(env.ctx->FieldBytes(info_.ref));
-      return true;
-    case 'D':
-      out->type = ValueType::kDate;
-      out->date = ParseDateField(env.ctx->FieldBytes(info_.ref));
-      return true;
-    case 'L': {
-      std::string_view b = env.ctx->FieldBytes(info_.ref);
-      out->type = ValueType::kLogical;
-      out->logical = !b.empty() && (b[0] == 'T' || b[0] == 't' || b[0] == 'Y' || b[0] == 'y');
-      return true;
-    }
-    default: {  // M
-      out->type = ValueType::kCharacter;
-      Status s = env.ctx->AppendMemo(info_.ref, env.buf);
-      if (!s.ok()) return env.Fail(pos(), s.message());
-      return true;
-    }
-  }
-}
 
 std::optional<int> FieldNode::Width() const {
   switch (info_.type) {
@@ -305,12 +376,87 @@ std::optional<int> FieldNode::Width() const {
 
 void FieldNode::AddDependencies(ExprDependencies* deps) const { AddField(deps, info_.ref); }
 
+namespace {
+
+class CharFieldNode final : public FieldNode {
+ public:
+  using FieldNode::FieldNode;
+  bool Eval(EvalEnv& env, Slot* out) const override {
+    std::string_view b = env.ctx->FieldBytes(info_.ref);
+    const size_t w = static_cast<size_t>(info_.width);
+    out->type = ValueType::kCharacter;
+    if (b.size() == w) {
+      env.buf->append(b);
+    } else {  // a context that breaks its promise still gives keys of the right width
+      env.buf->append(b.substr(0, std::min(b.size(), w)));
+      if (b.size() < w) env.buf->append(w - b.size(), ' ');
+    }
+    return true;
+  }
+};
+
+class NumberFieldNode final : public FieldNode {
+ public:
+  using FieldNode::FieldNode;
+  bool Eval(EvalEnv& env, Slot* out) const override {
+    out->type = ValueType::kNumeric;
+    out->number = ParseNumber(env.ctx->FieldBytes(info_.ref));
+    return true;
+  }
+};
+
+class DateFieldNode final : public FieldNode {
+ public:
+  using FieldNode::FieldNode;
+  bool Eval(EvalEnv& env, Slot* out) const override {
+    out->type = ValueType::kDate;
+    out->date = ParseDateField(env.ctx->FieldBytes(info_.ref));
+    return true;
+  }
+};
+
+class LogicalFieldNode final : public FieldNode {
+ public:
+  using FieldNode::FieldNode;
+  bool Eval(EvalEnv& env, Slot* out) const override {
+    std::string_view b = env.ctx->FieldBytes(info_.ref);
+    out->type = ValueType::kLogical;
+    out->logical = !b.empty() && (b[0] == 'T' || b[0] == 't' || b[0] == 'Y' || b[0] == 'y');
+    return true;
+  }
+};
+
+class MemoFieldNode final : public FieldNode {
+ public:
+  using FieldNode::FieldNode;
+  bool Eval(EvalEnv& env, Slot* out) const override {
+    out->type = ValueType::kCharacter;
+    Status s = env.ctx->AppendMemo(info_.ref, env.buf);
+    if (!s.ok()) return env.Fail(pos(), s.message());
+    return true;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FieldNode> MakeFieldNode(uint32_t pos, const FieldInfo& info) {
+  switch (info.type) {
+    case 'N':
+    case 'F': return std::make_unique<NumberFieldNode>(pos, info);
+    case 'D': return std::make_unique<DateFieldNode>(pos, info);
+    case 'L': return std::make_unique<LogicalFieldNode>(pos, info);
+    case 'M': return std::make_unique<MemoFieldNode>(pos, info);
+    default: return std::make_unique<CharFieldNode>(pos, info);
+  }
+}
+
 DtosFieldNode::DtosFieldNode(uint32_t pos, FieldInfo info) : Node(pos, ValueType::kCharacter), info_(info) {}
 
 bool DtosFieldNode::Eval(EvalEnv& env, Slot* out) const {
   std::string_view b = env.ctx->FieldBytes(info_.ref);
   out->type = ValueType::kCharacter;
-  if (ParseDateField(b) != kEmptyDate) {
+  Ymd ymd;
+  if (ValidDateBytes(b, &ymd)) {
     env.buf->append(b);  // a valid YYYYMMDD is its own DTOS()
   } else {
     env.buf->append(8, ' ');
@@ -432,17 +578,53 @@ std::optional<int> BinaryNode::Width() const {
   return std::nullopt;
 }
 
-ConcatNode::ConcatNode(uint32_t pos, NodePtr first) : Node(pos, ValueType::kCharacter) { AddKid(std::move(first)); }
+ConcatNode::ConcatNode(uint32_t pos, NodePtr first) : Node(pos, ValueType::kCharacter) {
+  AddPiece(*first);
+  AddKid(std::move(first));
+}
+
+void ConcatNode::Append(uint32_t op_pos, NodePtr part) {
+  op_pos_.push_back(op_pos);
+  AddPiece(*part);
+  AddKid(std::move(part));
+}
+
+void ConcatNode::AddPiece(const Node& part) {
+  Piece piece;
+  if (const FieldInfo* f = part.AsField(); f != nullptr && f->type == 'C') piece.field = f;
+  if (const auto* c = dynamic_cast<const ConstNode*>(&part); c != nullptr && c->type() == ValueType::kCharacter)
+    piece.text = &c->text();
+  pieces_.push_back(piece);
+}
+
+bool ConcatNode::Fails(EvalEnv& env, size_t i, ValueType got) const {
+  // Every other part is a text (only text + text can give a text).
+  if (i == 0) return Mismatch(env, op_pos_[0], "+", got, ValueType::kCharacter);
+  return Mismatch(env, op_pos_[i - 1], "+", ValueType::kCharacter, got);
+}
 
 bool ConcatNode::Eval(EvalEnv& env, Slot* out) const {
+  std::string& buf = *env.buf;
   for (size_t i = 0; i < kids_.size(); ++i) {
+    const Piece& piece = pieces_[i];
+    if (piece.field != nullptr) {
+      std::string_view b = env.ctx->FieldBytes(piece.field->ref);
+      const size_t w = static_cast<size_t>(piece.field->width);
+      if (b.size() == w) {
+        buf.append(b);
+      } else {
+        buf.append(b.substr(0, std::min(b.size(), w)));
+        if (b.size() < w) buf.append(w - b.size(), ' ');
+      }
+      continue;
+    }
+    if (piece.text != nullptr) {
+      buf.append(*piece.text);
+      continue;
+    }
     Slot s;
     if (!kids_[i]->Eval(env, &s)) return false;
-    if (s.type != ValueType::kCharacter) {
-      // Every other part is a text (only text + text can give a text).
-      if (i == 0) return Mismatch(env, op_pos_[0], "+", s.type, ValueType::kCharacter);
-      return Mismatch(env, op_pos_[i - 1], "+", ValueType::kCharacter, s.type);
-    }
+    if (s.type != ValueType::kCharacter) return Fails(env, i, s.type);
   }
   out->type = ValueType::kCharacter;
   return true;
@@ -460,6 +642,8 @@ std::optional<int> ConcatNode::Width() const {
 
 CompareNode::CompareNode(uint32_t pos, CompareOp op, NodePtr left, NodePtr right)
     : Node(pos, ValueType::kLogical), op_(op) {
+  if (const auto* c = dynamic_cast<const ConstNode*>(right.get()); c != nullptr && c->type() == ValueType::kCharacter)
+    const_text_ = &c->text();
   AddKid(std::move(left));
   AddKid(std::move(right));
 }
@@ -470,6 +654,13 @@ bool CompareNode::Eval(EvalEnv& env, Slot* out) const {
   Slot a, b;
   if (!kids_[0]->Eval(env, &a)) return false;
   const size_t mid = buf.size();
+  if (const_text_ != nullptr && a.type == ValueType::kCharacter) {
+    // A text against a literal (r_p = "P"): no need to copy the literal.
+    out->type = ValueType::kLogical;
+    out->logical = CompareTexts(op_, std::string_view(buf.data() + start, mid - start), *const_text_);
+    buf.resize(start);
+    return true;
+  }
   if (!kids_[1]->Eval(env, &b)) return false;
   out->type = ValueType::kLogical;
   if (a.type != b.type) {
@@ -487,14 +678,9 @@ bool CompareNode::Eval(EvalEnv& env, Slot* out) const {
     case ValueType::kCharacter: {
       std::string_view l(buf.data() + start, mid - start);
       std::string_view r(buf.data() + mid, buf.size() - mid);
-      if (op_ == CompareOp::kContains) {
-        out->logical = !l.empty() && r.find(l) != std::string_view::npos;
-        buf.resize(start);
-        return true;
-      }
-      c = op_ == CompareOp::kExactEqual ? CompareExact(l, r) : CompareLoose(l, r);
+      out->logical = CompareTexts(op_, l, r);
       buf.resize(start);
-      break;
+      return true;
     }
     case ValueType::kNumeric: c = Order(a.number, b.number); break;
     case ValueType::kDate: c = Order(a.date, b.date); break;

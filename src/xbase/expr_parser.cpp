@@ -292,7 +292,7 @@ class Parser {
       return Fail(pos, "field " + name + " has type " + std::string(1, info.type) + ", which expressions cannot read");
     if (info.width < 0 || info.width > static_cast<int>(kMaxStringLength))
       return Fail(pos, "field " + name + " has an impossible width " + std::to_string(info.width));
-    return std::make_unique<FieldNode>(pos, info);
+    return MakeFieldNode(pos, info);
   }
 
   NodePtr ParseCall(uint32_t pos, const std::string& name) {
