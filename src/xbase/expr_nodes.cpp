@@ -267,6 +267,10 @@ bool ShiftDate(EvalEnv& env, uint32_t pos, JulianDay jd, double days, Slot* out)
   return true;
 }
 
+bool TooLongText(EvalEnv& env, uint32_t pos) {
+  return env.Fail(pos, "text longer than " + std::to_string(kMaxStringLength) + " characters");
+}
+
 bool Mismatch(EvalEnv& env, uint32_t pos, const char* op, ValueType a, ValueType b) {
   return env.Fail(pos, std::string("type mismatch: ") + TypeName(a) + " " + op + " " + TypeName(b));
 }
@@ -523,6 +527,7 @@ bool BinaryNode::Eval(EvalEnv& env, Slot* out) const {
     case BinaryOp::kAdd:
       if (a.type == N && b.type == N) return Finite(env, pos(), a.number + b.number, out);
       if (a.type == C && b.type == C) {  // the two texts already stand side by side
+        if (buf.size() - start > kMaxStringLength) return TooLongText(env, pos());
         out->type = C;
         return true;
       }
@@ -605,6 +610,7 @@ bool ConcatNode::Fails(EvalEnv& env, size_t i, ValueType got) const {
 
 bool ConcatNode::Eval(EvalEnv& env, Slot* out) const {
   std::string& buf = *env.buf;
+  const size_t start = buf.size();
   for (size_t i = 0; i < kids_.size(); ++i) {
     const Piece& piece = pieces_[i];
     if (piece.field != nullptr) {
@@ -616,15 +622,14 @@ bool ConcatNode::Eval(EvalEnv& env, Slot* out) const {
         buf.append(b.substr(0, std::min(b.size(), w)));
         if (b.size() < w) buf.append(w - b.size(), ' ');
       }
-      continue;
-    }
-    if (piece.text != nullptr) {
+    } else if (piece.text != nullptr) {
       buf.append(*piece.text);
-      continue;
+    } else {
+      Slot s;
+      if (!kids_[i]->Eval(env, &s)) return false;
+      if (s.type != ValueType::kCharacter) return Fails(env, i, s.type);
     }
-    Slot s;
-    if (!kids_[i]->Eval(env, &s)) return false;
-    if (s.type != ValueType::kCharacter) return Fails(env, i, s.type);
+    if (buf.size() - start > kMaxStringLength) return TooLongText(env, op_pos_[i == 0 ? 0 : i - 1]);
   }
   out->type = ValueType::kCharacter;
   return true;
