@@ -1,8 +1,10 @@
 // xBase expressions: index keys and run-time conditions compiled once, evaluated per record.
 //
-//   Expression key = *Expression::Compile("DTOS(data)+IIF(r_p=\"P\",\"A\",r_p)+rd+nrd+lp", scope);
-//   key_bytes.clear();
-//   HURT_RETURN_IF_ERROR(key.AppendString(context, &key_bytes));
+//   Result<Expression> key = Expression::Compile("DTOS(data)+IIF(r_p=\"P\",\"A\",r_p)+rd+nrd+lp", scope);
+//   if (!key.ok()) return key.status();       // message names the text and the position
+//   ...
+//   key_bytes.clear();                         // a buffer reused record after record
+//   HURT_RETURN_IF_ERROR(key->AppendString(context, &key_bytes));
 //
 // This is not a language interpreter: an expression reads fields of the current records,
 // session variables and a few facts of the work area (RECNO(), DELETED(), DATE()), and

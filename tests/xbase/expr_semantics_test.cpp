@@ -24,6 +24,7 @@ TEST_F(Semantics, PrecedenceFollowsXbase) {
   EXPECT_TRUE(True("!.F. .AND. !.F."));
   EXPECT_TRUE(True("1 = 2 .OR. 3 # 4"));
   EXPECT_TRUE(True("mag = '1' .and. r_p = 'R'"));  // lower-case operators and names
+  EXPECT_TRUE(True("fisk = !.F."));                 // .NOT. inside an operand takes what follows
 }
 
 TEST_F(Semantics, LiteralsOfEveryKind) {
@@ -216,6 +217,14 @@ TEST_F(Semantics, NilVariableComparesOnlyForEquality) {
   EXPECT_TRUE(True("M_NIL <> 'a'"));
   EXPECT_TRUE(True("EMPTY(M_NIL)"));
   EXPECT_NE(RunError("M_NIL < 1").find("type mismatch"), std::string::npos);
+}
+
+TEST_F(Semantics, TextsLongerThan64KAreRefused) {
+  EXPECT_NE(RunError("SPACE(40000)+SPACE(40000)").find("text longer than 65535"), std::string::npos);
+  EXPECT_NE(RunError("SPACE(40000)+rd+SPACE(40000)").find("text longer than 65535"), std::string::npos);
+  session_.SetVar("M_BIG", std::string(65535, 'x'));
+  EXPECT_NE(RunError("M_BIG+M_KTO").find("text longer than 65535"), std::string::npos);
+  EXPECT_EQ(Number("LEN(SPACE(30000)+nazwa+SPACE(35505))"), 65535);
 }
 
 TEST_F(Semantics, NumericFailuresAreErrorsNotGarbage) {
