@@ -436,8 +436,10 @@ class MemoFieldNode final : public FieldNode {
   bool Eval(EvalEnv& env, Slot* out) const override {
     out->type = ValueType::kCharacter;
     Status s = env.ctx->AppendMemo(info_.ref, env.buf);
-    if (!s.ok()) return env.Fail(pos(), s.message());
-    return true;
+    if (s.ok()) return true;
+    // Keep the code of the failure (an I/O error stays one); say where it happened.
+    if (env.error.ok()) env.error = s.Prefixed("expression \"" + *env.text + "\"");
+    return false;
   }
 };
 

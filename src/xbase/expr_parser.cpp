@@ -436,8 +436,9 @@ class Parser {
     }
     for (size_t i = 0; i < args.size(); ++i) {
       const ValueType t = args[i]->type();
+      if (!Known(t) || def.arg_types[i] == nullptr) continue;
       const std::string_view allowed = def.arg_types[i];
-      if (!Known(t) || allowed == "*") continue;
+      if (allowed == "*") continue;
       if (allowed.find(static_cast<char>(t)) == std::string_view::npos)
         return Fail(args[i]->pos(), std::string(def.name) + "(): argument " + std::to_string(i + 1) + " must be " +
                                         ExpectedTypes(def.arg_types[i]) + ", not " + TypeName(t));

@@ -145,6 +145,7 @@ class FakeSession : public ExprScope, public ExprContext {
     return tables_[static_cast<size_t>(f.area - 1)].Bytes(f.field);
   }
   Status AppendMemo(FieldRef f, std::string* out) const override {
+    if (memo_fails) return Status::IoError("uwagi.dbt: read failed");
     const std::string* m = tables_[static_cast<size_t>(f.area - 1)].Memo(f.field);
     if (m != nullptr) out->append(*m);
     return Status::Ok();
@@ -159,6 +160,7 @@ class FakeSession : public ExprScope, public ExprContext {
   JulianDay Today() const override { return today; }
 
   mutable long field_reads = 0;
+  bool memo_fails = false;
 
  private:
   std::deque<FakeTable> tables_;

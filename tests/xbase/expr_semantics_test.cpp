@@ -134,6 +134,16 @@ TEST_F(Semantics, LogicalAndMemoFields) {
   EXPECT_TRUE(True("fisk"));
   EXPECT_EQ(Text("uwagi+'!'"), "pilne!");
   EXPECT_TRUE(True("'iln' $ uwagi"));
+  // A memo that cannot be read fails the evaluation with the reader's own status.
+  session_.memo_fails = true;
+  Result<Expression> e = Expression::Compile("rd+uwagi", session_);
+  ASSERT_TRUE(e.ok());
+  std::string out;
+  Status s = e->AppendString(session_, &out);
+  EXPECT_EQ(s.code(), StatusCode::kIoError);
+  EXPECT_NE(s.message().find("uwagi.dbt: read failed"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("rd+uwagi"), std::string::npos) << s.message();
+  EXPECT_EQ(out, "");
 }
 
 TEST_F(Semantics, ShortCircuitSkipsTheOtherSide) {
