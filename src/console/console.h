@@ -121,6 +121,10 @@ class Console {
   void ClearHotKey(int key);
   bool HasHotKey(int key) const { return hot_keys_.count(key) != 0; }
 
+  // Insert mode of input fields, shared by every form (READINSERT()).
+  bool insert_mode() const { return insert_mode_; }
+  void set_insert_mode(bool on) { insert_mode_ = on; }
+
   ActiveField* active_field() const { return active_field_; }
   void set_active_field(ActiveField* field) { active_field_ = field; }
 
@@ -150,6 +154,7 @@ class Console {
   std::map<int, HotKey> hot_keys_;
   int last_key_ = 0;
   ActiveField* active_field_ = nullptr;
+  bool insert_mode_ = false;
 };
 
 // Keeps a console's active field for the lifetime of the object.

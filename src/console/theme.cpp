@@ -14,11 +14,7 @@ Theme Theme::Base(std::string_view background, std::string_view menu, std::strin
   t.Set(Role::kAlertText, AttrOf("RG+/N"));
   t.Set(Role::kErrorText, AttrOf("R+/N"));
   t.Set(Role::kQuestionDefault, AttrOf("W+/R"));
-  t.Set(Role::kField, AttrOf("W/N"));
-  t.Set(Role::kFieldSelected, AttrOf("N/W"));
   t.Set(Role::kMaskedEntry, AttrOf("W+/B+"));
-  t.Set(Role::kGrid, AttrOf("W/N"));
-  t.Set(Role::kGridSelected, AttrOf("N/W"));
   t.Set(Role::kViewerText, AttrOf("W/N"));
   t.Set(Role::kViewerFileName, AttrOf("RG/N"));
   t.Set(Role::kKeyBar, AttrOf("W/N"));

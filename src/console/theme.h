@@ -1,7 +1,9 @@
-// Colours by role. Widgets ask the theme for "the message frame" or "the selected menu
-// item" instead of writing colours into their code; a scheme maps each role to an
-// attribute. The colour sets of the stations (blue, green, violet, cash register) and
-// the monochrome screen are such schemes.
+// Colours by role. Widgets with colours of their own (message windows, the password
+// entry, the report viewer) ask the theme for "the message frame" or "the key names"
+// instead of writing colours into their code; a scheme maps each role to an attribute.
+// The colour sets of the stations (blue, green, violet, cash register) and the monochrome
+// screen are such schemes. Menus, forms and grids draw in the console's current colour
+// setting (SET COLOR), which a screen takes from the theme's menu roles or sets itself.
 #pragma once
 
 #include <array>
@@ -22,11 +24,7 @@ enum class Role {
   kAlertText,        // its text when it waits for a key "RG+/N"
   kErrorText,        // its text when it waits some seconds "R+/N"
   kQuestionDefault,  // the default answer of a question "W+/R"
-  kField,            // input field not being edited
-  kFieldSelected,    // the field being edited
   kMaskedEntry,      // password entry "W+/B+"
-  kGrid,             // browse grid rows "W/N"
-  kGridSelected,     // the current row "N/W"
   kViewerText,       // report viewer
   kViewerFileName,   // its file name on the key line "RG/N"
   kKeyBar,           // key descriptions on the bottom line "W/N"
@@ -38,6 +36,13 @@ class Theme {
  public:
   Attr operator[](Role role) const { return attrs_[static_cast<size_t>(role)]; }
   void Set(Role role, Attr attr) { attrs_[static_cast<size_t>(role)] = attr; }
+  // The scheme's menu pair as a colour setting (normal, selected).
+  ColourSet MenuColours() const {
+    ColourSet set;
+    set.standard = (*this)[Role::kMenu];
+    set.enhanced = set.unselected = (*this)[Role::kMenuSelected];
+    return set;
+  }
 
   // The station colour sets: background and menu pair.
   static Theme Blue();          // "B/N+", "W/N,W+/B"
