@@ -13,17 +13,19 @@ namespace {
 // The field being edited as the calculator and other hot-key routines see it.
 class EditedField final : public ActiveField {
  public:
-  explicit EditedField(FieldEditor& ed) : ed_(ed) {}
+  EditedField(FieldEditor& ed, std::function<void()> redraw) : ed_(ed), redraw_(std::move(redraw)) {}
   bool IsNumeric() const override { return ed_.type() == FieldType::kNumber; }
   double NumericValue() const override { return ed_.NumberValue(); }
   void SetNumericValue(double value) override {
     if (!IsNumeric()) return;
     ed_.LoadNumber(value);
     ed_.MarkChanged();
+    redraw_();
   }
 
  private:
   FieldEditor& ed_;
+  std::function<void()> redraw_;
 };
 
 std::string MaskText(std::string text) {
@@ -183,7 +185,7 @@ Form::Move Form::EditOne(GetField& g, int& exit_key, bool& updated) {
   const GetField::Original original = g.Remember();
   FieldEditor ed(g.type_, g.picture_);
   g.Load(ed);
-  EditedField active(ed);
+  EditedField active(ed, [&] { ShowEditing(g, ed); });
   ActiveFieldScope scope(con_, &active);
   for (;;) {
     ShowEditing(g, ed);
