@@ -30,7 +30,9 @@ BrowseColumn BrowseColumn::Text(std::string heading, std::function<std::string()
   if (picture.empty()) {
     c.value = std::move(get);
   } else {
-    c.value = [get = std::move(get), p = ParsePicture(picture)] { return TransformText(get(), p); };
+    Picture p = ParsePicture(picture);
+    c.width = static_cast<int>(p.mask.size());
+    c.value = [get = std::move(get), p] { return TransformText(get(), p); };
   }
   return c;
 }
@@ -38,13 +40,16 @@ BrowseColumn BrowseColumn::Text(std::string heading, std::function<std::string()
 BrowseColumn BrowseColumn::Number(std::string heading, std::function<double()> get, std::string picture) {
   BrowseColumn c;
   c.heading = std::move(heading);
-  c.value = [get = std::move(get), p = ParsePicture(picture)] { return TransformNumber(get(), p); };
+  Picture p = ParsePicture(picture);
+  c.width = static_cast<int>(TransformNumber(0, p).size());
+  c.value = [get = std::move(get), p] { return TransformNumber(get(), p); };
   return c;
 }
 
 BrowseColumn BrowseColumn::Date(std::string heading, std::function<JulianDay()> get) {
   BrowseColumn c;
   c.heading = std::move(heading);
+  c.width = 10;
   c.value = [get = std::move(get)] { return Dtoc(get()); };
   return c;
 }
@@ -52,6 +57,7 @@ BrowseColumn BrowseColumn::Date(std::string heading, std::function<JulianDay()> 
 BrowseColumn BrowseColumn::Logical(std::string heading, std::function<bool()> get) {
   BrowseColumn c;
   c.heading = std::move(heading);
+  c.width = 1;
   c.value = [get = std::move(get)] { return std::string(get() ? "T" : "F"); };
   return c;
 }
@@ -94,6 +100,7 @@ void Browse::Layout() {
   heading_lines_ = 0;
   footing_lines_ = 0;
   bool any_heading = false, any_footing = false;
+  widths_.clear();
   for (auto& c : columns_) {
     auto heads = SplitLines(c.heading);
     auto foots = SplitLines(c.footing);
@@ -101,13 +108,11 @@ void Browse::Layout() {
     if (!c.footing.empty()) any_footing = true;
     heading_lines_ = std::max(heading_lines_, static_cast<int>(heads.size()));
     footing_lines_ = std::max(footing_lines_, static_cast<int>(foots.size()));
-    if (c.width <= 0) {
-      int w = 1;
-      for (auto& h : heads) w = std::max(w, static_cast<int>(h.size()));
-      for (auto& f : foots) w = std::max(w, static_cast<int>(f.size()));
-      if (c.value && !Empty()) w = std::max(w, static_cast<int>(c.value().size()));
-      c.width = w;
-    }
+    int w = std::max(c.width, 1);
+    for (auto& h : heads) w = std::max(w, static_cast<int>(h.size()));
+    for (auto& f : foots) w = std::max(w, static_cast<int>(f.size()));
+    if (c.width <= 0 && c.value && !Empty()) w = std::max(w, static_cast<int>(c.value().size()));
+    widths_.push_back(w);
   }
   if (!any_heading) heading_lines_ = 0;
   if (!any_footing) footing_lines_ = 0;
@@ -124,7 +129,7 @@ std::vector<int> Browse::VisibleColumns() const {
   int width = right_ - left_ + 1;
   int used = 0;
   for (int i = left_column_; i < static_cast<int>(columns_.size()); ++i) {
-    int need = columns_[static_cast<size_t>(i)].width + (shown.empty() ? 0 : static_cast<int>(col_sep_.size()));
+    int need = widths_[static_cast<size_t>(i)] + (shown.empty() ? 0 : static_cast<int>(col_sep_.size()));
     if (!shown.empty() && used + need > width) break;
     shown.push_back(i);
     used += need;
@@ -156,7 +161,7 @@ void Browse::PaintSeparator(int row, std::string_view sep) {
         if (x <= right_) con_.screen().PutChar(row, x, static_cast<unsigned char>(k < sep.size() ? sep[k] : sep.back()), a);
     }
     first = false;
-    for (int k = 0; k < columns_[static_cast<size_t>(i)].width; ++k, ++x)
+    for (int k = 0; k < widths_[static_cast<size_t>(i)]; ++k, ++x)
       if (x <= right_) con_.screen().PutChar(row, x, fill, a);
   }
 }
@@ -171,12 +176,15 @@ void Browse::PaintHeadings() {
     bool first = true;
     for (int i : shown) {
       const BrowseColumn& c = columns_[static_cast<size_t>(i)];
-      if (!first) x += static_cast<int>(col_sep_.size());
+      if (!first) {
+        con_.screen().Put(row, x, col_sep_.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
+        x += static_cast<int>(col_sep_.size());
+      }
       first = false;
       auto heads = SplitLines(c.heading);
       std::string text = line < static_cast<int>(heads.size()) ? heads[static_cast<size_t>(line)] : "";
-      con_.screen().Put(row, x, PadR(text, static_cast<size_t>(c.width)).substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-      x += c.width;
+      con_.screen().Put(row, x, PadR(text, static_cast<size_t>(widths_[static_cast<size_t>(i)])).substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
+      x += widths_[static_cast<size_t>(i)];
     }
   }
   if (!head_sep_.empty()) PaintSeparator(top_ + heading_lines_, head_sep_);
@@ -189,12 +197,15 @@ void Browse::PaintHeadings() {
     bool first = true;
     for (int i : shown) {
       const BrowseColumn& c = columns_[static_cast<size_t>(i)];
-      if (!first) x += static_cast<int>(col_sep_.size());
+      if (!first) {
+        con_.screen().Put(row, x, col_sep_.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
+        x += static_cast<int>(col_sep_.size());
+      }
       first = false;
       auto foots = SplitLines(c.footing);
       std::string text = line < static_cast<int>(foots.size()) ? foots[static_cast<size_t>(line)] : "";
-      con_.screen().Put(row, x, PadR(text, static_cast<size_t>(c.width)).substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-      x += c.width;
+      con_.screen().Put(row, x, PadR(text, static_cast<size_t>(widths_[static_cast<size_t>(i)])).substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
+      x += widths_[static_cast<size_t>(i)];
     }
   }
 }
@@ -213,9 +224,9 @@ void Browse::PaintRow(int r, bool current, bool blank) {
     }
     first = false;
     std::string text = (blank || !c.value) ? "" : c.value();
-    text = PadR(text, static_cast<size_t>(c.width));
+    text = PadR(text, static_cast<size_t>(widths_[static_cast<size_t>(i)]));
     con_.screen().Put(row, x, text.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-    x += c.width;
+    x += widths_[static_cast<size_t>(i)];
   }
   if (current) con_.SetCursor(row, left_);
 }
@@ -269,6 +280,7 @@ bool Browse::Apply(BrowseAction action) {
       return true;
     case BrowseAction::kRepaint:
       append_mode_ = false;
+      laid_out_ = false;  // records may have come or gone
       dirty_ = true;
       return true;
     case BrowseAction::kAppend:

@@ -6,6 +6,7 @@
 //
 // Layout inside the rectangle: heading lines (a heading may have several lines separated
 // by ";"), the heading separator, the data rows, the footing separator and footings. The
+// column separator runs through headings, rows and footings; the heading and footing
 // separators are drawn the classic way: under (or over) each column separator the first
 // characters of the separator text, the rest of the line in its last character — "┼─"
 // under "│" gives "──────┼──────", "┴─" gives "──────┴──────".
@@ -58,7 +59,7 @@ class BrowseSource {
 struct BrowseColumn {
   std::string heading;                 // code page 852; ";" starts a new heading line
   std::function<std::string()> value;  // the cell of the current record, already formatted
-  int width = 0;                       // 0: the widest of heading and first value
+  int width = 0;                       // 0: the widest of heading and current value
   std::string footing;
 
   // Columns that format a value through a picture (base/picture.h).
@@ -118,6 +119,7 @@ class Browse {
   BrowseSource& source_;
   int top_, left_, bottom_, right_;
   std::vector<BrowseColumn> columns_;
+  std::vector<int> widths_;  // the width each column gets on screen
   std::string head_sep_, col_sep_ = " ", foot_sep_;
   ColourSet colours_;
   bool colours_given_ = false;
