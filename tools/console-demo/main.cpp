@@ -1,12 +1,12 @@
 // console-demo: each widget of the console toolkit in a real terminal.
 //
-//   console-demo [report-file]
+//   console-demo [--mono] [report-file]
 //
 // A menu leads to the message windows, a form, the password entry, a pull-down menu bar,
 // a pick list, a browse grid over a million generated records, the report viewer (the
 // given file, or a generated report) and a key tester that prints the code of each key.
 // Alt+K anywhere opens a small window to show the hot key at work. Esc in the menu ends
-// the program.
+// the program. --mono draws without colours, as on a monochrome screen.
 #include <unistd.h>
 
 #include <cstdio>
@@ -310,8 +310,14 @@ int Run(Console& con, const std::string& report) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string report = argc > 1 ? argv[1] : "";
-  auto terminal = hurt::console::TerminalBackend::Open();
+  std::string report;
+  hurt::console::TerminalOptions options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--mono") options.monochrome = true;
+    else report = arg;
+  }
+  auto terminal = hurt::console::TerminalBackend::Open(options);
   if (!terminal.ok()) {
     std::fputs(terminal.status().message().c_str(), stderr);
     return 1;
