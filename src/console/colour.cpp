@@ -1,6 +1,5 @@
 #include "console/colour.h"
 
-#include <vector>
 
 namespace hurt::console {
 

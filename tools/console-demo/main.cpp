@@ -126,15 +126,17 @@ void PasswordDemo(Console& con) {
 }
 
 void MenuBarDemo(Console& con) {
-  Title(con, " MENU ROZWIJANE: strzałki w lewo i w prawo przechodzą między menu ");
+  Title(con, " MENU ROZWIJANE: strzałki w lewo i w prawo przechodzą między menu "_pl);
   KeyLine(con, "Enter-wybór  Strzałki-ruch  Esc-powrót"_pl);
   con.SetColours(con.theme().MenuColours());
   hurt::console::Menu bar(con);
   bar.Prompt(2, 2, " PLIK ").Prompt(2, 12, " EDYCJA ").Prompt(2, 24, " WIDOK ");
-  const std::vector<std::vector<std::string>> subs = {
-      {std::string(" Otwórz      "_pl), " Zapisz      ", "             ", " Zamknij     "},
-      {" Kopiuj      ", " Wklej       "},
-      {std::string(" Powiększ    "_pl), " Pomniejsz   "}};
+  std::vector<std::vector<std::string>> subs(3);
+  const std::string_view otworz = " Otwórz      "_pl;
+  const std::string_view powieksz = " Powiększ    "_pl;
+  subs[0] = {std::string(otworz), " Zapisz      ", "             ", " Zamknij     "};
+  subs[1] = {" Kopiuj      ", " Wklej       "};
+  subs[2] = {std::string(powieksz), " Pomniejsz   "};
   const int cols[] = {2, 12, 24};
   int top = 1;
   for (;;) {
@@ -160,10 +162,11 @@ void MenuBarDemo(Console& con) {
 void PickListDemo(Console& con) {
   Title(con, " LISTA WYBORU ");
   KeyLine(con, "Enter-wybór  Litera-szukanie  PgUp/PgDn-strony  Esc-powrót"_pl);
-  std::vector<std::string> kinds = {"FV  Faktura VAT", "PA  Paragon", std::string("WZ  Wydanie zewnętrzne"_pl),
-                                    std::string("PZ  Przyjęcie zewnętrzne"_pl),
-                                    std::string("MM  Przesunięcie"_pl), "KP  Kasa przyjmie",
-                                    "KW  Kasa wyda", std::string("RW  Rozchód wewnętrzny"_pl)};
+  std::vector<std::string> kinds;
+  for (std::string_view kind : {"FV  Faktura VAT"_pl, "PA  Paragon"_pl, "WZ  Wydanie zewnętrzne"_pl,
+                                "PZ  Przyjęcie zewnętrzne"_pl, "MM  Przesunięcie"_pl, "KP  Kasa przyjmie"_pl,
+                                "KW  Kasa wyda"_pl, "RW  Rozchód wewnętrzny"_pl})
+    kinds.emplace_back(kind);
   for (int i = 1; i <= 40; ++i) kinds.push_back("X" + std::to_string(i) + (i < 10 ? "  " : " ") + " Rodzaj dodatkowy");
   hurt::console::VectorListSource source(kinds);
   hurt::console::PickList list(con, source, 4, 20, 16, 60, true);
@@ -195,7 +198,7 @@ class MillionSource final : public hurt::console::BrowseSource {
 void BrowseDemo(Console& con) {
   Title(con, " PRZEGLĄDANIE: 1 000 000 REKORDÓW "_pl);
   KeyLine(con, "Strzałki PgUp PgDn Ctrl+PgUp Ctrl+PgDn  Enter-pokaż  Esc-powrót"_pl);
-  con.screen().Put(2, 2, "Kartoteka wygenerowana: każdy rekord jest liczony z numeru, nic nie jest wczytane.",
+  con.screen().Put(2, 2, "Kartoteka wygenerowana: każdy rekord jest liczony z numeru, nic nie jest wczytane."_pl,
                    AttrOf("W/N"));
   MillionSource src;
   hurt::console::Browse b(con, src, 4, 0, 23, 79);
