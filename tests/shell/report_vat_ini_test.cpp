@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "shell/report/printer.h"
 #include "support/temp_dir.h"
 
 namespace hurt::shell {
@@ -73,6 +74,39 @@ TEST(VatIniTest, LoadFindsTheFileInEitherCaseAndAMissingFileIsEmpty) {
   auto upper = VatIni::Load(xbase::RealEnv(), dir.str());
   ASSERT_TRUE(upper.ok());
   EXPECT_EQ(upper->GetCfgValue("PRINTERNAME", Station({{"COMPUTERNAME", "KASA1"}})), "epson_lx");
+}
+
+TEST(VatIniTest, PrinterChoiceFromTheStationSection) {
+  const VatIni ini = VatIni::Parse(kIni);
+  const PrinterTarget kasa = ResolvePrinter(ReadPrinterConfig(ini, Station({{"COMPUTERNAME", "KASA1"}})));
+  EXPECT_EQ(kasa.kind, PrinterTarget::Kind::kQueue);
+  EXPECT_EQ(kasa.queue, "epson_lx");
+  EXPECT_FALSE(kasa.render_pdf);
+
+  const PrinterTarget biuro = ResolvePrinter(ReadPrinterConfig(ini, Station({{"COMPUTERNAME", "BIURO"}})));
+  EXPECT_EQ(biuro.queue, "HP LaserJet");
+  EXPECT_TRUE(biuro.render_pdf);
+
+  const PrinterTarget sesja = ResolvePrinter(ReadPrinterConfig(ini, Station({{"COMPUTERNAME", "SESJA7"}})));
+  EXPECT_EQ(sesja.kind, PrinterTarget::Kind::kDevice);
+  EXPECT_EQ(sesja.device, "/dev/usb/lp0");
+
+  const PrinterTarget nowhere = ResolvePrinter(ReadPrinterConfig(ini, Station({{"COMPUTERNAME", "NIKT"}})));
+  EXPECT_EQ(nowhere.kind, PrinterTarget::Kind::kQueue);
+  EXPECT_EQ(nowhere.queue, "");  // the default queue
+}
+
+TEST(VatIniTest, PrinterNamesAndTypes) {
+  EXPECT_EQ(ResolvePrinter({"DEFAULT_PRINTER", "CUPS"}).queue, "");
+  EXPECT_TRUE(ResolvePrinter({"DEFAULT_PRINTER", "cups"}).render_pdf);
+  EXPECT_TRUE(ResolvePrinter({"", " Win32 "}).render_pdf);
+  EXPECT_FALSE(ResolvePrinter({"kyocera", "RAW"}).render_pdf);
+  EXPECT_FALSE(ResolvePrinter({"kyocera", ""}).render_pdf);
+  const PrinterTarget lpt2 = ResolvePrinter({"lpt2", "WIN32"});
+  EXPECT_EQ(lpt2.kind, PrinterTarget::Kind::kDevice);
+  EXPECT_EQ(lpt2.device, "/dev/lp1");
+  EXPECT_FALSE(lpt2.render_pdf);  // a device always gets the bytes as they are
+  EXPECT_EQ(ResolvePrinter({"LPT10", ""}).queue, "LPT10");
 }
 
 }  // namespace
