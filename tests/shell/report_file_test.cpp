@@ -196,6 +196,9 @@ TEST_F(ReportFileTest, RunReportWritesTheRoutineIntoTheChosenFile) {
   });
   EXPECT_FALSE(failed.ok());
   EXPECT_EQ(MissingFileText("rob/druk01.prn"), "Brak pliku rob/druk01.prn");
+  EXPECT_FALSE(WorkingOnCopy(RealEnv(), dir.str()));
+  dir.Write("kopia.txt", "");
+  EXPECT_TRUE(WorkingOnCopy(RealEnv(), dir.str()));
 }
 
 TEST_F(ReportFileTest, LineReaderSplitsOnLfAndKeepsALoneCr) {

@@ -194,6 +194,8 @@ TEST(PrinterTextTest, ArgumentsAndDataOfSkippedCommandsNeverPrint) {
   const Paper paper = Play("x" + graphics + bits + tabs + page_length + extended + "\x1bx1\x1bk\x01\x1bt\x01" +
                            "\x1bR\x0c\x1bl\x05\x1bQ\x50\x1b%\x01" + "y\r\n");
   EXPECT_EQ(paper.Texts(), std::vector<std::string>{"xy"});
+  // A stray ESC before a line end loses only itself.
+  EXPECT_EQ(Play("a\x1b\r\nb\r\n").Texts(), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(PrinterTextTest, TabsPositionsAndCancel) {

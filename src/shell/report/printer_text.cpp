@@ -21,6 +21,7 @@ constexpr unsigned char kSi = 15;
 constexpr unsigned char kDc2 = 18;
 constexpr unsigned char kDc4 = 20;
 constexpr unsigned char kCan = 24;
+constexpr unsigned char kEm = 25;
 constexpr unsigned char kEsc = 27;
 constexpr unsigned char kDel = 127;
 // Stands for "ESC ( <letter>" while its length bytes are collected.
@@ -37,7 +38,7 @@ int EscArgCount(unsigned char c) {
     case '!': case '3': case 'A': case '+': case 'J': case '-': case 'W': case 'w':
     case 'x': case 'k': case 't': case 'R': case 'l': case 'Q': case 'N': case 'C':
     case 'p': case 'U': case 'S': case 's': case 'a': case 'j': case 'I': case 'i':
-    case 'r': case 'm': case 'q': case '/': case ' ': case 25 /* EM */: case '%':
+    case 'r': case 'm': case 'q': case '/': case ' ': case kEm: case '%':
     case 'b':
       return 1;
     case '$': case '\\': case 'c': case 'e': case 'f': case '?':
@@ -274,6 +275,11 @@ void PrinterTextInterpreter::Escape(unsigned char byte) {
   command_ = byte;
   args_.clear();
   state_ = State::kText;
+  // A stray ESC before a line end, a form feed or another ESC: the byte keeps its meaning.
+  if (byte < 0x20 && byte != kSi && byte != kSo && byte != kEm) {
+    Text(byte);
+    return;
+  }
   switch (byte) {
     case '(': case ')': case '&': case '*': case '%':
       state_ = State::kEscParameter;
@@ -329,7 +335,7 @@ void PrinterTextInterpreter::EscParameter(unsigned char byte) {
       pcl = lower;
       break;
     case '%':
-      pcl = byte == '-' || byte == 'A' || byte == 'B';
+      pcl = byte == '-';  // ESC %-12345X; anything else is ESC/P "ESC % n"
       break;
     default:
       break;

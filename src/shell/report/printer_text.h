@@ -35,11 +35,16 @@
 //         ESC &k#H column width #/120 inch; ESC &l#D lines per inch, ESC &l#C line
 //         spacing #/48 inch; ESC &d#D / ESC &d@ underline on / off;
 //         ESC &a#C column, ESC &a#H position in decipoints.
+// Pages: a line that would not fit on the page starts the next one; a form feed right
+// after that only finishes the full page, and form feeds before anything is printed only
+// bring the paper to the top of the first page. Two form feeds in a row leave a blank page.
+//
 // Read and skipped with their arguments and data: every other ESC/P command (margins,
 // character tables, typefaces, tabs, page length, graphics ESC K L Y Z * ^ with their
 // dot data, the ESC ( extended commands) and every other PCL command (data of "#W"
 // commands and transparent print skipped). Unknown commands lose ESC and the one byte
-// after it. Other control bytes are ignored.
+// after it (an ESC before a control byte loses only itself). Other control bytes are
+// ignored.
 //
 // Overstrike: a character printed where another one stands joins it. The Polish letters
 // of the overstrike convention become the real letter: "a" "e" + "," = ą ę; "c" "n" "o"

@@ -116,4 +116,6 @@ Result<std::string> RunReport(xbase::Env& env, const std::string& path, const Re
 
 std::string MissingFileText(std::string_view path) { return "Brak pliku " + std::string(path); }
 
+bool WorkingOnCopy(xbase::Env& env, std::string_view data_dir) { return FileX(env, data_dir, "KOPIA.TXT"); }
+
 }  // namespace hurt::shell

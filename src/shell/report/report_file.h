@@ -102,4 +102,10 @@ Result<std::string> RunReport(xbase::Env& env, const std::string& path, const Re
 // "Brak pliku " + name: what the viewer says when the report file is missing.
 std::string MissingFileText(std::string_view path);
 
+// What VIEW_DRUK shows while a report runs, and above it when the data are a copy
+// (the marker file "KOPIA.TXT" in the data directory, read at each use).
+inline constexpr std::string_view kPleaseWaitText = "PROSZE CZEKAC ...";
+inline constexpr std::string_view kWorkingOnCopyText = "PRACUJESZ NA KOPII";
+bool WorkingOnCopy(xbase::Env& env, std::string_view data_dir);
+
 }  // namespace hurt::shell
