@@ -373,11 +373,9 @@ Status SendMail(const MailAccount& account, const MailMessage& message, Clock& c
   if (code == CURLE_OK) return Status::Ok();
   long response = 0;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &response);
-  const StatusCode kind =
-      code == CURLE_LOGIN_DENIED ? StatusCode::kInvalid : StatusCode::kIoError;
   std::string text_for_operator = FailureText(code, response, error, server, message.to);
-  return kind == StatusCode::kInvalid ? Status::Invalid(std::move(text_for_operator))
-                                      : Status::IoError(std::move(text_for_operator));
+  if (code == CURLE_LOGIN_DENIED) return Status::Invalid(std::move(text_for_operator));
+  return Status::IoError(std::move(text_for_operator));
 }
 
 std::string PdfPathFor(std::string_view report) {

@@ -1,5 +1,7 @@
 #include "shell/report/report_copy.h"
 
+#include <functional>
+
 #include "base/text.h"
 #include "shell/report/line_reader.h"
 #include "shell/report/report_file.h"
