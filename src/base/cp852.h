@@ -87,48 +87,45 @@ void AppendUtf8(std::string& out, char32_t cp);
 namespace detail {
 
 template <size_t N>
-struct Utf8Literal {
-  char data[N]{};
-  consteval Utf8Literal(const char (&s)[N]) {  // NOLINT: implicit for the literal operator
-    for (size_t i = 0; i < N; ++i) data[i] = s[i];
-  }
-  constexpr std::string_view view() const { return {data, N - 1}; }
+struct Cp852Bytes {
+  char data[N + 1]{};
+  size_t size = 0;
 };
 
-consteval size_t Cp852Length(std::string_view s) {
-  size_t n = 0;
+// Converts the UTF-8 bytes Cs... to code page 852 at compile time.
+template <char... Cs>
+consteval auto ConvertLiteral() {
+  constexpr char in[] = {Cs..., '\0'};
+  std::string_view s(in, sizeof...(Cs));
+  Cp852Bytes<sizeof...(Cs)> out{};
   for (size_t i = 0; i < s.size();) {
-    DecodeUtf8(s, i);
-    ++n;
+    char32_t cp = DecodeUtf8(s, i);
+    unsigned char b = UnicodeToCp852(cp);
+    if (b == 0 && cp != 0) throw "character without a code page 852 byte in a _pl literal";
+    out.data[out.size++] = static_cast<char>(b);
   }
-  return n;
+  return out;
 }
 
-template <Utf8Literal S>
-struct Cp852Storage {
-  static constexpr size_t kSize = Cp852Length(S.view());
-  static constexpr std::array<char, kSize + 1> kData = [] {
-    std::array<char, kSize + 1> out{};
-    std::string_view s = S.view();
-    size_t n = 0;
-    for (size_t i = 0; i < s.size();) {
-      char32_t cp = DecodeUtf8(s, i);
-      unsigned char b = UnicodeToCp852(cp);
-      if (b == 0 && cp != 0) throw "character without a code page 852 byte in a _pl literal";
-      out[n++] = static_cast<char>(b);
-    }
-    return out;
-  }();
-};
+template <char... Cs>
+inline constexpr auto kCp852Literal = ConvertLiteral<Cs...>();
 
 }  // namespace detail
 
 namespace literals {
 // "Zażółć"_pl: the code page 852 bytes of a UTF-8 literal, computed at compile time.
-template <detail::Utf8Literal S>
+// (The character-pack form of the literal operator is used because clang 14 crashes on
+// the class-type template parameter form in some declarations.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+#endif
+template <typename CharT, CharT... Cs>
 constexpr std::string_view operator""_pl() {
-  return {detail::Cp852Storage<S>::kData.data(), detail::Cp852Storage<S>::kSize};
+  return {detail::kCp852Literal<Cs...>.data, detail::kCp852Literal<Cs...>.size};
 }
+#pragma GCC diagnostic pop
 }  // namespace literals
 
 }  // namespace hurt

@@ -1,0 +1,54 @@
+// The message window, the yes/no question and the masked password entry that every
+// screen of the program uses.
+//
+// The message area is fixed: a double frame at rows 15-19, columns 30-72, the text
+// centred on row 17 at column 31 + (41 - length) / 2 (integer part). The windows save
+// rows 15-20 of those columns with the cursor and put both back when they close.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "console/console.h"
+
+namespace hurt::console {
+
+constexpr int kOknoTop = 15;
+constexpr int kOknoBottom = 19;
+constexpr int kOknoSavedBottom = 20;
+constexpr int kOknoLeft = 30;
+constexpr int kOknoRight = 72;
+constexpr int kOknoTextRow = 17;
+
+// The column where a message of `length` characters starts.
+int OknoTextColumn(int length);
+
+// _OKNO_(text): the message in the normal colours ("0/7" frame, "W+/N" text) for one
+// second (a key ends it early), then the screen and cursor as they were.
+void Okno_(Console& con, std::string_view text);
+
+// _OKNO_(text, n): waits n seconds, or until a key when n is 0 (or less). Red frame
+// ("W+/R") with the text in yellow ("RG+/N") when n is 0 and in red ("R+/N") otherwise;
+// n = 1 uses the normal colours. Restores the screen and cursor.
+void Okno_(Console& con, std::string_view text, int seconds);
+
+// _OKNO_(text, x) with a text x: draws the window in the normal colours and returns at
+// once, leaving it on the screen (waiting messages that the next screen overwrites).
+void OknoNoWait(Console& con, std::string_view text);
+
+// OKNO(question, default [, forced]): the question in the message window and, in an
+// inner box at rows 18-20, columns 37-65, "      [T/N]  ? " with the default answer in
+// "W+/R". Waits for T, t, N or n; Enter counts only when there is a default ("T" or "N").
+// True for T. With forced the answer is yes at once and nothing is shown.
+bool Okno(Console& con, std::string_view question, std::string_view default_answer = "", bool forced = false);
+
+// GET_HHHHH(row, col): masked entry of up to 10 characters, each shown as "*" with a "_"
+// after it, in the colours given (default "W+/B+,B+/B+"; "0,0" hides even the stars).
+// Backspace removes the last character; Enter, Esc or the tenth character end it.
+struct MaskedEntry {
+  std::string text;  // padded with blanks to 10
+  bool escaped = false;
+};
+MaskedEntry GetHhhhh(Console& con, int row = 19, int col = 50, std::string_view colours = "W+/B+,B+/B+");
+
+}  // namespace hurt::console
