@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "xbase/ntx_build.h"
-#include "xbase/ntx_locks.h"
+#include "xbase/lock_layout.h"
 
 namespace hurt::xbase {
 
@@ -17,6 +17,14 @@ constexpr size_t kMaxDepth = 32;
 
 // A counters value no file has: forces the next Refresh to drop the cache.
 constexpr NtxCounters kUnknownCounters{0, 0, 0, 0};
+
+// The index byte: shared while reading, exclusive while updating; waits while taken.
+Status LockIndexByte(File& file, LockKind kind) {
+  return file.Lock(lock_layout::kIndexLockOffset, lock_layout::kIndexLockLength, kind, /*wait=*/true);
+}
+void UnlockIndexByte(File& file) {
+  (void)file.Unlock(lock_layout::kIndexLockOffset, lock_layout::kIndexLockLength);
+}
 
 // Eight bytes as a big-endian number: compares as the bytes do.
 inline uint64_t LoadBe64(const char* p) {
@@ -65,7 +73,7 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::Open(Env& env, const std::string& pa
 Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file, const NtxOpenOptions& options,
                                                      Clock* clock) {
   const std::string path = file->path();
-  Status s = file->Lock(ntx_lock::kOpenModeByte, ntx_lock::kLength,
+  Status s = file->Lock(lock_layout::kOpenModeOffset, lock_layout::kOpenModeLength,
                         options.exclusive ? LockKind::kExclusive : LockKind::kShared, /*wait=*/false);
   if (s.IsBusy()) {
     return Status::Busy(path + (options.exclusive ? ": index is in use by another station"
@@ -75,13 +83,13 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file,
 
   // The header is read under the read lock so that an update elsewhere is not seen half done.
   if (!options.exclusive) {
-    HURT_RETURN_IF_ERROR(file->Lock(ntx_lock::kIndexByte, ntx_lock::kLength, LockKind::kShared, /*wait=*/true));
+    HURT_RETURN_IF_ERROR(LockIndexByte(*file, LockKind::kShared));
   }
   std::string data(kNtxPageSize, '\0');
   size_t got = 0;
   Status read = file->ReadAt(0, data.size(), data.data(), &got);
   Result<uint64_t> size = file->Size();
-  if (!options.exclusive) (void)file->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+  if (!options.exclusive) UnlockIndexByte(*file);
   HURT_RETURN_IF_ERROR(read);
   if (!size.ok()) return size.status();
   data.resize(got);
@@ -155,11 +163,11 @@ bool NtxIndex::EndLocklessRead() {
 
 Status NtxIndex::BeginRead() {
   if (exclusive_) return counters_ == kUnknownCounters ? Refresh() : Status::Ok();
-  HURT_RETURN_IF_ERROR(file_->Lock(ntx_lock::kIndexByte, ntx_lock::kLength, LockKind::kShared, /*wait=*/true));
+  HURT_RETURN_IF_ERROR(LockIndexByte(*file_, LockKind::kShared));
   ++locked_reads_;
   Status s = Refresh();
   if (!s.ok()) {
-    (void)file_->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+    UnlockIndexByte(*file_);
     return s;
   }
   if (clock_ != nullptr) last_locked_check_ = clock_->MonotonicMillis();
@@ -167,16 +175,16 @@ Status NtxIndex::BeginRead() {
 }
 
 void NtxIndex::EndRead() {
-  if (!exclusive_) (void)file_->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+  if (!exclusive_) UnlockIndexByte(*file_);
 }
 
 Status NtxIndex::BeginUpdate() {
   if (read_only_) return Status::Invalid(path() + ": index is open for reading only");
   if (!exclusive_) {
-    HURT_RETURN_IF_ERROR(file_->Lock(ntx_lock::kIndexByte, ntx_lock::kLength, LockKind::kExclusive, /*wait=*/true));
+    HURT_RETURN_IF_ERROR(LockIndexByte(*file_, LockKind::kExclusive));
     Status s = Refresh();
     if (!s.ok()) {
-      (void)file_->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+      UnlockIndexByte(*file_);
       return s;
     }
   }
@@ -220,7 +228,7 @@ Status NtxIndex::CommitUpdate() {
 void NtxIndex::EndUpdate() {
   dirty_.clear();
   updating_ = false;
-  if (!exclusive_) (void)file_->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength);
+  if (!exclusive_) UnlockIndexByte(*file_);
 }
 
 Status NtxIndex::Sync() { return file_->Sync(); }

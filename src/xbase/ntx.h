@@ -5,7 +5,7 @@
 // entry has one place and can be found and removed exactly. A bulk build (NtxBuilder)
 // and incremental inserts give the same order.
 //
-// Sharing and coherence (see ntx_locks.h for the byte ranges):
+// Sharing and coherence (lock_layout.h lists the byte ranges):
 //   - Open takes the open-mode lock: shared, or exclusive (Busy at once on conflict).
 //   - Every read operation of a cursor (Seek, GoTop, GoBottom, Skip) first reads the
 //     header's first 12 bytes (signature, update counter, root, free list) and compares

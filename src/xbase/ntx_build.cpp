@@ -8,7 +8,7 @@
 
 #include <sys/mman.h>
 
-#include "xbase/ntx_locks.h"
+#include "xbase/lock_layout.h"
 
 namespace hurt::xbase {
 
@@ -208,7 +208,8 @@ Result<std::unique_ptr<NtxBuilder>> NtxBuilder::Start(Env& env, const std::strin
   open.create = true;
   auto file = env.Open(path, open);
   if (!file.ok()) return file.status();
-  Status s = (*file)->Lock(ntx_lock::kOpenModeByte, ntx_lock::kLength, LockKind::kExclusive, /*wait=*/false);
+  Status s = (*file)->Lock(lock_layout::kOpenModeOffset, lock_layout::kOpenModeLength, LockKind::kExclusive,
+                           /*wait=*/false);
   if (s.IsBusy()) return Status::Busy(path + ": index is in use by another station");
   HURT_RETURN_IF_ERROR(s);
 
@@ -333,7 +334,7 @@ Status NtxBuilder::SpillChunk() {
   Run run{temp_size_, count_};
   for (const SortRef& ref : std::span<const SortRef>(refs_, count_)) {
     KeyOf(ref, rec.data());
-    ntx_codec::StoreLe32(rec.data() + key_length_, ref.recno);
+    EncodeU32(rec.data() + key_length_, ref.recno);
     buffer.append(rec.data(), record);
     if (buffer.size() >= kRunWriteBuffer) {
       HURT_RETURN_IF_ERROR(temp_->WriteAt(temp_size_, buffer));
@@ -389,7 +390,7 @@ Status NtxBuilder::MergeRuns(bool emit, uint64_t* distinct, TreeWriter* writer) 
     const char* y = readers[static_cast<size_t>(b)].current();
     int c = std::memcmp(x, y, key_length);
     if (c != 0) return c > 0;
-    return ntx_codec::LoadLe32(x + key_length) > ntx_codec::LoadLe32(y + key_length);
+    return DecodeU32(x + key_length) > DecodeU32(y + key_length);
   };
 
   std::vector<int> heap;
@@ -407,7 +408,7 @@ Status NtxBuilder::MergeRuns(bool emit, uint64_t* distinct, TreeWriter* writer) 
     std::pop_heap(heap.begin(), heap.end(), after);
     Reader& r = readers[static_cast<size_t>(heap.back())];
     std::string_view key(r.current(), key_length);
-    uint32_t recno = ntx_codec::LoadLe32(r.current() + key_length);
+    uint32_t recno = DecodeU32(r.current() + key_length);
     if (!(header_.unique && have_previous && key == previous)) {
       ++count;
       if (emit) HURT_RETURN_IF_ERROR(writer->Add(key, recno));

@@ -5,10 +5,6 @@
 
 namespace hurt::xbase {
 
-using ntx_codec::LoadLe16;
-using ntx_codec::LoadLe32;
-using ntx_codec::StoreLe16;
-using ntx_codec::StoreLe32;
 
 namespace {
 
@@ -50,18 +46,18 @@ bool NtxLayoutFits(int key_length, int max_keys) {
 // ---- header ---------------------------------------------------------------------------
 
 void NtxCounters::EncodeTo(char* out) const {
-  StoreLe16(out + kNtxSignatureOffset, signature);
-  StoreLe16(out + kNtxVersionOffset, version);
-  StoreLe32(out + kNtxRootOffset, root);
-  StoreLe32(out + kNtxFreeOffset, free_list);
+  EncodeU16(out + kNtxSignatureOffset, signature);
+  EncodeU16(out + kNtxVersionOffset, version);
+  EncodeU32(out + kNtxRootOffset, root);
+  EncodeU32(out + kNtxFreeOffset, free_list);
 }
 
 NtxCounters NtxCounters::DecodeFrom(const char* data) {
   NtxCounters c;
-  c.signature = LoadLe16(data + kNtxSignatureOffset);
-  c.version = LoadLe16(data + kNtxVersionOffset);
-  c.root = LoadLe32(data + kNtxRootOffset);
-  c.free_list = LoadLe32(data + kNtxFreeOffset);
+  c.signature = DecodeU16(data + kNtxSignatureOffset);
+  c.version = DecodeU16(data + kNtxVersionOffset);
+  c.root = DecodeU32(data + kNtxRootOffset);
+  c.free_list = DecodeU32(data + kNtxFreeOffset);
   return c;
 }
 
@@ -103,14 +99,14 @@ void NtxHeader::EncodeTo(std::string* out) const {
   out->assign(kNtxPageSize, '\0');
   char* p = out->data();
   counters.EncodeTo(p);
-  StoreLe16(p + kNtxItemSizeOffset, item_size);
-  StoreLe16(p + kNtxKeyLengthOffset, key_length);
-  StoreLe16(p + kNtxDecimalsOffset, key_decimals);
-  StoreLe16(p + kNtxMaxKeysOffset, max_keys);
-  StoreLe16(p + kNtxHalfPageOffset, half_page);
+  EncodeU16(p + kNtxItemSizeOffset, item_size);
+  EncodeU16(p + kNtxKeyLengthOffset, key_length);
+  EncodeU16(p + kNtxDecimalsOffset, key_decimals);
+  EncodeU16(p + kNtxMaxKeysOffset, max_keys);
+  EncodeU16(p + kNtxHalfPageOffset, half_page);
   WriteText(p + kNtxExpressionOffset, key_expression, kNtxExpressionSize);
-  StoreLe16(p + kNtxUniqueOffset, unique ? 1 : 0);
-  StoreLe16(p + kNtxDescendingOffset, descending ? 1 : 0);
+  EncodeU16(p + kNtxUniqueOffset, unique ? 1 : 0);
+  EncodeU16(p + kNtxDescendingOffset, descending ? 1 : 0);
   WriteText(p + kNtxForOffset, for_expression, kNtxExpressionSize);
   WriteText(p + kNtxOrderNameOffset, order_name, kNtxOrderNameSize);
 }
@@ -139,14 +135,14 @@ Result<NtxHeader> NtxHeader::DecodeFrom(std::string_view data, uint64_t file_siz
   const char* p = data.data();
   NtxHeader h;
   h.counters = NtxCounters::DecodeFrom(p);
-  h.item_size = LoadLe16(p + kNtxItemSizeOffset);
-  h.key_length = LoadLe16(p + kNtxKeyLengthOffset);
-  h.key_decimals = LoadLe16(p + kNtxDecimalsOffset);
-  h.max_keys = LoadLe16(p + kNtxMaxKeysOffset);
-  h.half_page = LoadLe16(p + kNtxHalfPageOffset);
+  h.item_size = DecodeU16(p + kNtxItemSizeOffset);
+  h.key_length = DecodeU16(p + kNtxKeyLengthOffset);
+  h.key_decimals = DecodeU16(p + kNtxDecimalsOffset);
+  h.max_keys = DecodeU16(p + kNtxMaxKeysOffset);
+  h.half_page = DecodeU16(p + kNtxHalfPageOffset);
   h.key_expression = ReadText(data, kNtxExpressionOffset, kNtxExpressionSize);
-  h.unique = LoadLe16(p + kNtxUniqueOffset) != 0;
-  h.descending = LoadLe16(p + kNtxDescendingOffset) != 0;
+  h.unique = DecodeU16(p + kNtxUniqueOffset) != 0;
+  h.descending = DecodeU16(p + kNtxDescendingOffset) != 0;
   h.for_expression = ReadText(data, kNtxForOffset, kNtxExpressionSize);
   h.order_name = ReadText(data, kNtxOrderNameOffset, kNtxOrderNameSize);
 
@@ -178,7 +174,7 @@ void NtxPage::Reset(const NtxPageFormat& format) {
 
 void NtxPage::SetEntry(int slot, uint32_t recno, std::string_view key) {
   char* it = item(slot);
-  StoreLe32(it + 4, recno);
+  EncodeU32(it + 4, recno);
   std::memcpy(it + kNtxItemHeaderSize, key.data(), std::min<size_t>(key.size(), format_.key_length));
 }
 
@@ -213,9 +209,9 @@ void NtxPage::EncodeTo(char* out) const {
   int slots = format_.max_keys + 1;
   size_t first = SlotTableEnd(format_.max_keys);
   size_t size = format_.item_size();
-  StoreLe16(out, static_cast<uint16_t>(count_));
+  EncodeU16(out, static_cast<uint16_t>(count_));
   for (int i = 0; i < slots; ++i) {
-    StoreLe16(out + 2 + 2 * static_cast<size_t>(i), static_cast<uint16_t>(first + static_cast<size_t>(i) * size));
+    EncodeU16(out + 2 + 2 * static_cast<size_t>(i), static_cast<uint16_t>(first + static_cast<size_t>(i) * size));
   }
   std::memcpy(out + first, items_.data(), static_cast<size_t>(count_ + 1) * size);
   // The right-most slot carries its child only: readers that take a non-zero record
@@ -229,7 +225,7 @@ Status NtxPage::DecodeFrom(std::string_view data, const NtxPageFormat& format, u
     return Status::Corruption(PageName(path, offset) + " lies past the end of the file");
   }
   const char* p = data.data();
-  int count = LoadLe16(p);
+  int count = DecodeU16(p);
   if (count > format.max_keys) {
     return Status::Corruption(PageName(path, offset) + " has " + std::to_string(count) + " keys, more than the " +
                               std::to_string(format.max_keys) + " a page holds");
@@ -240,7 +236,7 @@ Status NtxPage::DecodeFrom(std::string_view data, const NtxPageFormat& format, u
   page->count_ = count;
   bool leaf = true;
   for (int i = 0; i <= count; ++i) {
-    size_t at = LoadLe16(p + 2 + 2 * static_cast<size_t>(i));
+    size_t at = DecodeU16(p + 2 + 2 * static_cast<size_t>(i));
     if (at < first || at + size > kNtxPageSize) {
       return Status::Corruption(PageName(path, offset) + ": item " + std::to_string(i) + " offset " +
                                 std::to_string(at) + " lies outside the page");

@@ -54,32 +54,9 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "xbase/endian_codec.h"
 
 namespace hurt::xbase {
-
-// ---- little-endian helpers ----------------------------------------------------------
-
-namespace ntx_codec {
-inline uint16_t LoadLe16(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-inline uint32_t LoadLe32(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-         (static_cast<uint32_t>(b[3]) << 24);
-}
-inline void StoreLe16(char* p, uint16_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>(v >> 8);
-}
-inline void StoreLe32(char* p, uint32_t v) {
-  p[0] = static_cast<char>(v & 0xFF);
-  p[1] = static_cast<char>((v >> 8) & 0xFF);
-  p[2] = static_cast<char>((v >> 16) & 0xFF);
-  p[3] = static_cast<char>(v >> 24);
-}
-}  // namespace ntx_codec
 
 // ---- sizes ----------------------------------------------------------------------------
 
@@ -198,12 +175,12 @@ class NtxPage {
 
   const char* item(int slot) const { return items_.data() + static_cast<size_t>(slot) * format_.item_size(); }
   char* item(int slot) { return items_.data() + static_cast<size_t>(slot) * format_.item_size(); }
-  uint32_t child(int slot) const { return ntx_codec::LoadLe32(item(slot)); }
-  uint32_t recno(int slot) const { return ntx_codec::LoadLe32(item(slot) + 4); }
+  uint32_t child(int slot) const { return DecodeU32(item(slot)); }
+  uint32_t recno(int slot) const { return DecodeU32(item(slot) + 4); }
   std::string_view key(int slot) const { return {item(slot) + kNtxItemHeaderSize, format_.key_length}; }
 
   void set_count(int count) { count_ = count; }
-  void set_child(int slot, uint32_t offset) { ntx_codec::StoreLe32(item(slot), offset); }
+  void set_child(int slot, uint32_t offset) { EncodeU32(item(slot), offset); }
   // Sets the entry (record number and key) of a slot, keeping its child.
   void SetEntry(int slot, uint32_t recno, std::string_view key);
 
@@ -214,8 +191,8 @@ class NtxPage {
   // fresh page).
   void AppendItem(uint32_t child, uint32_t recno, std::string_view key) {
     char* it = item(count_);
-    ntx_codec::StoreLe32(it, child);
-    ntx_codec::StoreLe32(it + 4, recno);
+    EncodeU32(it, child);
+    EncodeU32(it + 4, recno);
     std::memcpy(it + kNtxItemHeaderSize, key.data(), format_.key_length);
     ++count_;
   }

@@ -11,8 +11,6 @@ namespace hurt::xbase {
 namespace {
 
 using namespace ntx_test;
-using ntx_codec::StoreLe16;
-using ntx_codec::StoreLe32;
 
 class NtxCorruptionTest : public hurt::testing::DataDirTest {
  protected:
@@ -60,7 +58,7 @@ TEST_F(NtxCorruptionTest, GarbageAndTruncatedHeaders) {
   ExpectCorruption(OpenStatus(), "root");
 
   std::string bad = good;
-  StoreLe16(bad.data() + kNtxSignatureOffset, 0x0005);
+  EncodeU16(bad.data() + kNtxSignatureOffset, 0x0005);
   dir.Write("c.ntx", bad);
   ExpectCorruption(OpenStatus(), "signature");
 }
@@ -88,9 +86,9 @@ TEST_F(NtxCorruptionTest, HeaderFieldsOutOfRange) {
   for (const Case& c : cases) {
     std::string bad = good;
     if (c.wide) {
-      StoreLe32(bad.data() + c.offset, c.value);
+      EncodeU32(bad.data() + c.offset, c.value);
     } else {
-      StoreLe16(bad.data() + c.offset, static_cast<uint16_t>(c.value));
+      EncodeU16(bad.data() + c.offset, static_cast<uint16_t>(c.value));
     }
     dir.Write("c.ntx", bad);
     ExpectCorruption(OpenStatus(), c.mention);
@@ -101,41 +99,41 @@ TEST_F(NtxCorruptionTest, BadPagesNameTheirOffset) {
   const std::string good = MakeIndex(200);  // root at the end, leaves from offset 1024
   const size_t leaf = kNtxPageSize;
   const int max = NtxMaxKeysFor(8);
-  uint32_t root = ntx_codec::LoadLe32(good.data() + kNtxRootOffset);
+  uint32_t root = DecodeU32(good.data() + kNtxRootOffset);
 
   std::string bad = good;
-  StoreLe16(bad.data() + leaf, static_cast<uint16_t>(max + 1));  // too many keys
+  EncodeU16(bad.data() + leaf, static_cast<uint16_t>(max + 1));  // too many keys
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "offset 1024");
 
   bad = good;
-  StoreLe16(bad.data() + leaf + SlotOffset(0), 1020);  // item runs past the page
+  EncodeU16(bad.data() + leaf + SlotOffset(0), 1020);  // item runs past the page
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "outside the page");
 
   bad = good;
-  StoreLe16(bad.data() + leaf + SlotOffset(0), 4);  // item over the offset table
+  EncodeU16(bad.data() + leaf + SlotOffset(0), 4);  // item over the offset table
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "outside the page");
 
   // A child offset off the page grid, and one past the end of the file.
   const size_t first_item = root + 2 + 2 * static_cast<size_t>(max + 1);
   bad = good;
-  StoreLe32(bad.data() + first_item, 1500);
+  EncodeU32(bad.data() + first_item, 1500);
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "child page offset 1500");
   bad = good;
-  StoreLe32(bad.data() + first_item, 1u << 24);
+  EncodeU32(bad.data() + first_item, 1u << 24);
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "child page offset");
 
   // A branch page pointing at itself, and leaf items mixed with branch items.
   bad = good;
-  StoreLe32(bad.data() + first_item, root);
+  EncodeU32(bad.data() + first_item, root);
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "child page offset");
   bad = good;
-  StoreLe32(bad.data() + first_item, 0);
+  EncodeU32(bad.data() + first_item, 0);
   dir.Write("c.ntx", bad);
   ExpectCorruption(WalkStatus(), "mixes leaf and branch");
 }
@@ -147,11 +145,11 @@ TEST_F(NtxCorruptionTest, PagesPointingBackUpDoNotLoopForever) {
   ASSERT_TRUE(Build(RealEnv(), path(), Options(8), entries).ok());
   std::string bytes = dir.Read("c.ntx");
   const int max = NtxMaxKeysFor(8);
-  uint32_t root = ntx_codec::LoadLe32(bytes.data() + kNtxRootOffset);
+  uint32_t root = DecodeU32(bytes.data() + kNtxRootOffset);
   const size_t item0 = 2 + 2 * static_cast<size_t>(max + 1);
-  uint32_t middle = ntx_codec::LoadLe32(bytes.data() + root + item0);
+  uint32_t middle = DecodeU32(bytes.data() + root + item0);
   ASSERT_NE(middle, 0u);
-  StoreLe32(bytes.data() + middle + item0, root);
+  EncodeU32(bytes.data() + middle + item0, root);
   dir.Write("c.ntx", bytes);
   ExpectCorruption(WalkStatus(), "deeper");
 
@@ -169,9 +167,9 @@ TEST_F(NtxCorruptionTest, FreeListPointingAtItself) {
   for (int i = 0; i < 120; ++i) ASSERT_TRUE((*index)->Remove(Key(i, 8), static_cast<uint32_t>(i + 1)).ok());
   index->reset();
   std::string bytes = dir.Read("c.ntx");
-  uint32_t head = ntx_codec::LoadLe32(bytes.data() + kNtxFreeOffset);
+  uint32_t head = DecodeU32(bytes.data() + kNtxFreeOffset);
   ASSERT_NE(head, 0u);
-  StoreLe32(bytes.data() + head + 2 + 2 * static_cast<size_t>(NtxMaxKeysFor(8) + 1), head);
+  EncodeU32(bytes.data() + head + 2 + 2 * static_cast<size_t>(NtxMaxKeysFor(8) + 1), head);
   dir.Write("c.ntx", bytes);
   index = NtxIndex::Open(RealEnv(), path());
   ASSERT_TRUE(index.ok());

@@ -10,10 +10,6 @@
 namespace hurt::xbase {
 namespace {
 
-using ntx_codec::LoadLe16;
-using ntx_codec::LoadLe32;
-using ntx_codec::StoreLe16;
-using ntx_codec::StoreLe32;
 
 TEST(NtxHeaderTest, RoundTripAndLayout) {
   auto made = NtxHeader::ForNewIndex("DTOS(data)+nrd", 16, 0, /*unique=*/true, "!DELETED()");
@@ -26,16 +22,16 @@ TEST(NtxHeaderTest, RoundTripAndLayout) {
   std::string bytes;
   h.EncodeTo(&bytes);
   ASSERT_EQ(bytes.size(), kNtxPageSize);
-  EXPECT_EQ(LoadLe16(bytes.data() + 0), kNtxSignature | kNtxForFlag);
-  EXPECT_EQ(LoadLe16(bytes.data() + 2), 41);
-  EXPECT_EQ(LoadLe32(bytes.data() + 4), 3u * 1024);
-  EXPECT_EQ(LoadLe32(bytes.data() + 8), 2u * 1024);
-  EXPECT_EQ(LoadLe16(bytes.data() + 12), 24);  // item size
-  EXPECT_EQ(LoadLe16(bytes.data() + 14), 16);
-  EXPECT_EQ(LoadLe16(bytes.data() + 18), 38);
-  EXPECT_EQ(LoadLe16(bytes.data() + 20), 19);
+  EXPECT_EQ(DecodeU16(bytes.data() + 0), kNtxSignature | kNtxForFlag);
+  EXPECT_EQ(DecodeU16(bytes.data() + 2), 41);
+  EXPECT_EQ(DecodeU32(bytes.data() + 4), 3u * 1024);
+  EXPECT_EQ(DecodeU32(bytes.data() + 8), 2u * 1024);
+  EXPECT_EQ(DecodeU16(bytes.data() + 12), 24);  // item size
+  EXPECT_EQ(DecodeU16(bytes.data() + 14), 16);
+  EXPECT_EQ(DecodeU16(bytes.data() + 18), 38);
+  EXPECT_EQ(DecodeU16(bytes.data() + 20), 19);
   EXPECT_EQ(std::string(bytes.data() + 22), "DTOS(data)+nrd");
-  EXPECT_EQ(LoadLe16(bytes.data() + 278), 1);
+  EXPECT_EQ(DecodeU16(bytes.data() + 278), 1);
   EXPECT_EQ(std::string(bytes.data() + 282), "!DELETED()");
   EXPECT_EQ(std::string(bytes.data() + 538), "DOWOD");
 
@@ -67,7 +63,7 @@ TEST(NtxHeaderTest, OldSignatureHasNoForCondition) {
   made->counters.root = 1024;
   std::string bytes;
   made->EncodeTo(&bytes);
-  StoreLe16(bytes.data(), kNtxOldSignature);
+  EncodeU16(bytes.data(), kNtxOldSignature);
   std::memcpy(bytes.data() + kNtxForOffset, "junk", 4);
   auto back = NtxHeader::DecodeFrom(bytes, 2048, "x.ntx");
   ASSERT_TRUE(back.ok());
@@ -88,15 +84,16 @@ TEST(NtxPageTest, RoundTripWritesSlotsInOrderAndAnEmptyRightMostEntry) {
   char out[kNtxPageSize];
   page.EncodeTo(out);
   const int max = Format().max_keys;
-  EXPECT_EQ(LoadLe16(out), 2);
+  EXPECT_EQ(DecodeU16(out), 2);
   const size_t first = 2 + 2 * static_cast<size_t>(max + 1);
-  for (int i = 0; i <= max; ++i) EXPECT_EQ(LoadLe16(out + 2 + 2 * i), first + 14 * static_cast<size_t>(i));
-  EXPECT_EQ(LoadLe32(out + first + 2 * 14), 4096u);   // the right-most child
-  EXPECT_EQ(LoadLe32(out + first + 2 * 14 + 4), 0u);  // and no record number beside it
+  for (int i = 0; i <= max; ++i) EXPECT_EQ(DecodeU16(out + 2 + 2 * i), first + 14 * static_cast<size_t>(i));
+  EXPECT_EQ(DecodeU32(out + first + 2 * 14), 4096u);   // the right-most child
+  EXPECT_EQ(DecodeU32(out + first + 2 * 14 + 4), 0u);  // and no record number beside it
   EXPECT_EQ(std::string(out + first + 2 * 14 + 8, 6), std::string(6, '\0'));
 
   NtxPage back;
-  ASSERT_TRUE(NtxPage::DecodeFrom(std::string_view(out, sizeof out), Format(), 5 * 1024, 10 * 1024, "x.ntx", &back).ok());
+  ASSERT_TRUE(
+      NtxPage::DecodeFrom(std::string_view(out, sizeof out), Format(), 5 * 1024, 10 * 1024, "x.ntx", &back).ok());
   EXPECT_EQ(back.count(), 2);
   EXPECT_EQ(back.key(0), "AAAAAA");
   EXPECT_EQ(back.recno(1), 7u);
@@ -108,13 +105,13 @@ TEST(NtxPageTest, DecodesSlotsInAnyPhysicalOrder) {
   const int max = Format().max_keys;
   const size_t first = 2 + 2 * static_cast<size_t>(max + 1);
   char data[kNtxPageSize] = {};
-  StoreLe16(data, 3);
+  EncodeU16(data, 3);
   // Slot i stored at physical position max - i.
-  for (int i = 0; i <= max; ++i) StoreLe16(data + 2 + 2 * i, static_cast<uint16_t>(first + 14 * (max - i)));
+  for (int i = 0; i <= max; ++i) EncodeU16(data + 2 + 2 * i, static_cast<uint16_t>(first + 14 * (max - i)));
   const char* keys[] = {"ONE   ", "TWO   ", "THREE "};
   for (int i = 0; i < 3; ++i) {
     char* item = data + first + 14 * (max - i);
-    StoreLe32(item + 4, static_cast<uint32_t>(100 + i));
+    EncodeU32(item + 4, static_cast<uint32_t>(100 + i));
     std::memcpy(item + 8, keys[i], 6);
   }
   NtxPage page;

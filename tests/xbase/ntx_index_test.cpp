@@ -289,7 +289,7 @@ TEST_F(NtxIndexTest, DescendingFlagReversesTheKeyOrder) {
   // low (equal keys still by record number).
   ASSERT_TRUE(NtxIndex::Create(RealEnv(), dir / "d.ntx", Options(6)).ok());
   std::string bytes = dir.Read("d.ntx");
-  ntx_codec::StoreLe16(bytes.data() + kNtxDescendingOffset, 1);
+  EncodeU16(bytes.data() + kNtxDescendingOffset, 1);
   dir.Write("d.ntx", bytes);
   auto index = NtxIndex::Open(RealEnv(), dir / "d.ntx");
   ASSERT_TRUE(index.ok());
@@ -326,7 +326,7 @@ TEST_F(NtxIndexTest, FreedPagesAreReusedNewestFirst) {
 
   // The header points at the newest free page, whose link leads to the older ones.
   std::string bytes = dir.Read("t.ntx");
-  uint32_t head = ntx_codec::LoadLe32(bytes.data() + kNtxFreeOffset);
+  uint32_t head = DecodeU32(bytes.data() + kNtxFreeOffset);
   EXPECT_NE(head, 0u);
 
   for (int i = 0; i < 2000; ++i) ASSERT_TRUE(index->Insert(Key(i, 24), static_cast<uint32_t>(i + 1)).ok());
@@ -341,14 +341,14 @@ TEST_F(NtxIndexTest, FreedPagesAreReusedNewestFirst) {
   for (int i = 0; i < 300; ++i) ASSERT_TRUE(again->Insert(Key(i, 24), static_cast<uint32_t>(i + 1)).ok());
   for (int i = 0; i < 300; ++i) ASSERT_TRUE(again->Remove(Key(i, 24), static_cast<uint32_t>(i + 1)).ok());
   bytes = dir.Read("u.ntx");
-  head = ntx_codec::LoadLe32(bytes.data() + kNtxFreeOffset);
+  head = DecodeU32(bytes.data() + kNtxFreeOffset);
   ASSERT_NE(head, 0u);
   const size_t link_at = head + 2 + 2 * static_cast<size_t>(max + 1);  // child of item slot 0
-  uint32_t second = ntx_codec::LoadLe32(bytes.data() + link_at);
+  uint32_t second = DecodeU32(bytes.data() + link_at);
   ASSERT_NE(second, 0u);
   for (int i = 0; i <= max; ++i) ASSERT_TRUE(again->Insert(Key(i, 24), static_cast<uint32_t>(i + 1)).ok());
   bytes = dir.Read("u.ntx");
-  EXPECT_EQ(ntx_codec::LoadLe32(bytes.data() + kNtxRootOffset), second);
+  EXPECT_EQ(DecodeU32(bytes.data() + kNtxRootOffset), second);
   ExpectValid(*again);
 }
 

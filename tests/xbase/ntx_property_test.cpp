@@ -173,9 +173,9 @@ TEST_F(NtxBuildTest, BuilderRefusesBadEntriesAndKeepsTheOldFileUntilFinish) {
 
 TEST_F(NtxBuildTest, RebuildRaisesTheUpdateCounter) {
   ASSERT_TRUE(Build(RealEnv(), dir / "v.ntx", Options(4), {{"AAAA", 1}}).ok());
-  uint16_t first = ntx_codec::LoadLe16(dir.Read("v.ntx").data() + kNtxVersionOffset);
+  uint16_t first = DecodeU16(dir.Read("v.ntx").data() + kNtxVersionOffset);
   ASSERT_TRUE(Build(RealEnv(), dir / "v.ntx", Options(4), {{"AAAA", 1}}).ok());
-  uint16_t second = ntx_codec::LoadLe16(dir.Read("v.ntx").data() + kNtxVersionOffset);
+  uint16_t second = DecodeU16(dir.Read("v.ntx").data() + kNtxVersionOffset);
   EXPECT_EQ(second, static_cast<uint16_t>(first + 1));
 }
 

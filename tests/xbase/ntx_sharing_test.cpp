@@ -6,7 +6,7 @@
 
 #include "base/clock.h"
 #include "support/temp_dir.h"
-#include "xbase/ntx_locks.h"
+#include "xbase/lock_layout.h"
 #include "xbase/ntx_test_util.h"
 
 namespace hurt::xbase {
@@ -164,9 +164,10 @@ TEST_F(NtxSharingTest, LocksAreReleasedAfterEveryOperation) {
   // A third party can take the update lock at once: nobody holds the read lock.
   auto other = RealEnv().Open(path(), {});
   ASSERT_TRUE(other.ok());
-  Status s = (*other)->Lock(ntx_lock::kIndexByte, ntx_lock::kLength, LockKind::kExclusive, /*wait=*/false);
+  Status s = (*other)->Lock(lock_layout::kIndexLockOffset, lock_layout::kIndexLockLength, LockKind::kExclusive,
+                            /*wait=*/false);
   EXPECT_TRUE(s.ok()) << s.ToString();
-  ASSERT_TRUE((*other)->Unlock(ntx_lock::kIndexByte, ntx_lock::kLength).ok());
+  ASSERT_TRUE((*other)->Unlock(lock_layout::kIndexLockOffset, lock_layout::kIndexLockLength).ok());
 }
 
 TEST_F(NtxSharingTest, CachedReadsSkipTheLockWhileTheHeaderStaysTheSame) {
