@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/date.h"
+#include "xbase/expr_key.h"
 
 namespace hurt::xbase {
 namespace {
@@ -73,6 +74,25 @@ TEST(KeyEncodingTest, SeekKeysOfTextAreNotPadded) {
   EXPECT_EQ(*EncodeSeekKey(Value("ABCDEFGHIJ"), {8, 0}), "ABCDEFGH");
   EXPECT_EQ(*EncodeSeekKey(Value(-5), {4, 1}), NumericKey(-5, 4, 1));
   EXPECT_EQ(*EncodeSeekKey(Value(Date{JulianFromYmd(2025, 12, 31)}), {8, 0}), "20251231");
+}
+
+TEST(KeyEncodingTest, AgreesWithTheExpressionKeys) {
+  // The expression layer builds keys of records; seeks and index maintenance use these:
+  // both must give the same bytes.
+  for (int len : {4, 7, 10, 12}) {
+    for (int dec : {0, 2, 3}) {
+      if (dec + 2 > len) continue;
+      for (double x : {-1e9, -123.456, -99.995, -1.0, -0.004, 0.0, 0.5, 7.0, 99.995, 4321.0, 1e12}) {
+        std::string theirs;
+        AppendNumericKey(x, len, dec, &theirs);
+        EXPECT_EQ(NumericKey(x, len, dec), theirs) << x << " " << len << " " << dec;
+      }
+    }
+  }
+  KeyShape shape{ValueType::kCharacter, 6, 0};
+  std::string theirs;
+  ASSERT_TRUE(AppendKeyOf(Value("AB"), shape, &theirs).ok());
+  EXPECT_EQ(*EncodeKey(Value("AB"), {6, 0}), theirs);
 }
 
 }  // namespace
