@@ -6,6 +6,9 @@
 // header and every page are decoded, then the file is opened through an in-memory File
 // and walked, searched, verified and changed. Every outcome must be a Status; crashes,
 // leaks, undefined behaviour and endless walks are the bugs looked for.
+//
+//   mkdir -p /tmp/corpus && build/fuzz/tests/fuzz/fuzz_ntx_page -max_total_time=60 -max_len=8192 \
+//       /tmp/corpus tests/fuzz/corpus_ntx_page
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
