@@ -1,11 +1,13 @@
 #include "shell/kalk.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/keys.h"
+#include "console/okno.h"
 #include "shell/kalk_engine.h"
 
 namespace hurt::shell {
@@ -23,6 +25,8 @@ constexpr std::string_view kTitleLine = "┌─── Kalkulator ────┐
 constexpr std::string_view kSeparatorLine = "├───────────────────┤"_pl;
 constexpr std::string_view kBottomLine = "└───────────────────┘"_pl;
 constexpr std::string_view kVertical = "│"_pl;
+constexpr std::string_view kDoesNotFit = "Wynik nie mieści się w polu"_pl;
+constexpr int kDoesNotFitSeconds = 3;
 // Code 27 and 26 of the screen set are the arrows ← and →.
 constexpr std::string_view kKeyHelp = "C M N \x1b\x1a Esc-Koniec";
 
@@ -85,6 +89,16 @@ bool ApplyKey(console::Console& con, Calculator& calc, KalkState& state, int k) 
   }
 }
 
+// Gives the field the calculator's value. A field rounds to its own decimals; a value it
+// reads back otherwise did not fit its picture, and the field keeps its old value.
+void HandOver(console::Console& con, console::ActiveField& field, double before, double value) {
+  constexpr double kFieldRounding = 0.5 + 1e-9;  // the most a field of 0 decimals rounds by
+  field.SetNumericValue(value);
+  if (std::fabs(field.NumericValue() - value) <= kFieldRounding) return;
+  field.SetNumericValue(before);
+  console::Okno_(con, kDoesNotFit, kDoesNotFitSeconds);
+}
+
 }  // namespace
 
 void Kalk(console::Console& con, KalkState& state) {
@@ -93,8 +107,9 @@ void Kalk(console::Console& con, KalkState& state) {
   const bool numeric_field = field != nullptr && field->IsNumeric();
   state.lx = std::clamp(state.lx, kKalkMinColumn, kKalkMaxColumn);
 
+  const double before = numeric_field ? field->NumericValue() : 0;
   Calculator calc;
-  if (numeric_field) calc.Load(field->NumericValue());
+  if (numeric_field) calc.Load(before);
   con.ShowCursor(false);
   for (;;) {
     con.screen() = saved.cells;
@@ -104,7 +119,7 @@ void Kalk(console::Console& con, KalkState& state) {
     if (!ApplyKey(con, calc, state, k)) con.Beep();
   }
   con.RestoreScreen(saved);
-  if (numeric_field && !calc.error()) field->SetNumericValue(calc.Value());
+  if (numeric_field && !calc.error()) HandOver(con, *field, before, calc.Value());
 }
 
 void InstallKalk(console::Console& con, KalkState& state) {

@@ -17,8 +17,10 @@
 //
 // The whole screen with its colours and cursor is saved when the calculator opens and put
 // back when it closes. Opened from a numeric input field (the console's active field), it
-// starts from the field's value and gives the field the value shown when it closes
-// (unless an error is shown, which leaves the field as it was).
+// starts from the field's value and gives the field the value shown when it closes. The
+// field keeps its old value when an error is shown, and when the value does not fit the
+// field's picture ("Wynik nie mieści się w polu" for 3 seconds): a field would otherwise
+// show asterisks and read them as zero.
 #pragma once
 
 #include <string>

@@ -163,6 +163,30 @@ TEST(KalkWindow, AnErrorOrATextFieldLeavesTheFieldAlone) {
   EXPECT_EQ(nazwa, "Mleko     ");
 }
 
+TEST(KalkWindow, AValueTooWideForTheFieldIsNotGivenToIt) {
+  ScreenDriver d;
+  KalkState state;
+  InstallKalk(d.con, state);
+  double kwota = 5, ilosc = 2;
+  console::Form f(d.con);
+  f.GetNumber(6, 10, kwota, "99999.99");
+  f.GetNumber(7, 10, ilosc, "999");
+  d.Key(key::kAltK).Type("*20000=").Key(key::kEsc).Then([&] {
+    EXPECT_TRUE(d.Contains("Wynik nie mieści się w polu"));
+    EXPECT_TRUE(d.ShowsAt(6, 10, "    5.00"));
+  });
+  d.Key('x').Then([&] { EXPECT_FALSE(d.Contains("Wynik nie")); });  // a key ends the message early
+  d.Key(key::kEnter);
+  d.Key(key::kAltK).Type("*499.6=").Key(key::kEsc).Then([&] {
+    EXPECT_FALSE(d.Contains("Wynik nie"));  // 999.2 rounds into the field
+    EXPECT_TRUE(d.ShowsAt(7, 10, "999"));
+  });
+  d.Key(key::kEnter);
+  ASSERT_TRUE(d.Run([&](Console&) { f.Read(); }));
+  EXPECT_DOUBLE_EQ(kwota, 5);
+  EXPECT_DOUBLE_EQ(ilosc, 999);
+}
+
 TEST(KalkWindow, MemoryTypedBackWithNGoesToTheField) {
   ScreenDriver d;
   KalkState state;
