@@ -49,17 +49,19 @@ void Draw(console::Console& con, const Calculator& calc, const KalkState& state)
   s.Put(kKalkTop + 1, state.lx, calc.UpperRegister(), colours.display);
   s.Put(kKalkTop + 2, state.lx, calc.LowerRegister(), calc.error() ? colours.error : colours.display);
   s.Put(kKalkTop + 3, left, kSeparatorLine, colours.body);
-  std::string memory = state.memory.empty() ? std::string() : "M: " + state.memory;
-  s.Put(kKalkTop + 4, state.lx, PadR(memory, kInner), colours.body);
+  std::string memory = state.memory.empty() ? Space(kInner) : "M" + PadL(state.memory, kInner - 1);
+  s.Put(kKalkTop + 4, state.lx, memory, colours.body);
   s.Put(kKalkTop + 5, state.lx, PadR(kKeyHelp, kInner), colours.body);
   s.Put(kBottom, left, kBottomLine, colours.body);
 }
 
-// "N": Enter and the memory into the keyboard buffer, the memory emptied.
+// "N": Enter and the memory into the keyboard buffer, the memory emptied. Only the
+// characters of a number are typed: a memory set from elsewhere cannot type commands.
 void TypeMemory(console::Console& con, Calculator& calc, KalkState& state) {
   std::vector<int> keys{key::kEnter};
-  for (char c : state.memory) keys.push_back(static_cast<unsigned char>(c));
-  if (!state.memory.empty() && state.memory.front() == '-') calc.RecallFollows();
+  for (char c : state.memory)
+    if ((c >= '0' && c <= '9') || c == '.' || c == ',') keys.push_back(static_cast<unsigned char>(c));
+  if (keys.size() > 1 && state.memory.front() == '-') calc.RecallFollows();
   con.Keyboard(keys);
   state.memory.clear();
 }

@@ -4,7 +4,7 @@
 //   │               12 +│   registers start at the column LX_KALK (1 … 60): the frame
 //   │                 30│   takes the column before it and the one after the registers
 //   ├───────────────────┤
-//   │M: 42              │   the memory M_KALK
+//   │M                42│   the memory M_KALK
 //   │C M N ←→ Esc-Koniec│
 //   └───────────────────┘
 //

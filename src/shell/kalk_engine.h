@@ -11,8 +11,8 @@
 //   12 + =          12          "=" with no number typed after the operator drops it
 //
 // Numbers are typed with at most 15 digits and one decimal point (a comma is a point).
-// Results are kept to 10 decimals and shown in 18 characters at most, with the decimals
-// cut as needed. A division by zero, or a result of 10^15 or more, puts an error text in
+// Results are kept to 10 decimals and shown with at most 15 significant digits (18
+// characters at most, leaving room for the operation sign in the upper register). A division by zero, or a result of 10^15 or more, puts an error text in
 // the lower register; the next key starts afresh (a digit a new number, "C" or Backspace
 // a cleared calculator; operators and "=" are refused).
 #pragma once

@@ -162,7 +162,7 @@ TEST_F(KalkTest, TooBigAResultIsAnError) {
 TEST_F(KalkTest, MemoryKeepsTheValueAndNTypesItBack) {
   d.Type("40+2=m").Then([&] {
     EXPECT_EQ(state.memory, "42");
-    EXPECT_TRUE(d.ShowsAt(kMemoryRow, 60, "M: 42              "));
+    EXPECT_TRUE(d.ShowsAt(kMemoryRow, 60, "M                42"));
   });
   // N puts Enter and "42" into the keyboard buffer: the waiting 5 + is completed without
   // an operand and 42 is typed as a new number, which the next operation uses.
@@ -193,10 +193,26 @@ TEST_F(KalkTest, NegativeMemoryComesBackWithItsSign) {
 
 TEST_F(KalkTest, MemoryPersistsBetweenCalls) {
   state.memory = "12.5";
-  d.Then([&] { EXPECT_TRUE(d.ShowsAt(kMemoryRow, 60, "M: 12.5")); });
+  d.Then([&] { EXPECT_TRUE(d.ShowsAt(kMemoryRow, 60, "M              12.5")); });
   ExpectLower("N*2=", "25");
   Run();
   EXPECT_TRUE(state.memory.empty());
+}
+
+TEST_F(KalkTest, MemoryTypesOnlyTheCharactersOfANumber) {
+  state.memory = "-1x2C=";  // not what M stores, but the session may hand anything
+  ExpectLower("5+N", "-12");
+  ExpectLower("*2=", "-24");
+  Run();
+}
+
+TEST_F(KalkTest, TheLongestMemoryFitsItsRow) {
+  ExpectLower("-100000000000000/3=", "-33333333333333.3");  // 15 significant digits
+  d.Type("M").Then([&] {
+    EXPECT_TRUE(d.ShowsAt(kMemoryRow, 60, "M -33333333333333.3"));
+    EXPECT_EQ(state.memory, "-33333333333333.3");
+  });
+  Run();
 }
 
 TEST_F(KalkTest, OtherKeysAreRefused) {
