@@ -11,10 +11,34 @@
 #include "base/numeric.h"
 #include "documents/vat_rate.h"
 #include "invoicing/print_data.h"
+#include "invoicing/printer_codes.h"
 
 namespace hurt::invoicing::samples {
 
 inline std::string Pl(std::string_view utf8) { return Utf8ToCp852(utf8); }
+
+// A printed text as it reads on paper, in UTF-8: overstruck letters merged back into the
+// letter they make. Other bytes are kept.
+inline std::string OnPaper(std::string_view printed) {
+  static const char* const kLetters[] = {"ą", "ę", "ć", "ś", "ó", "ł", "Ą", "Ę", "Ć", "Ś", "Ó", "Ł"};
+  std::string cp852;
+  for (size_t i = 0; i < printed.size(); ++i) {
+    bool merged = false;
+    if (i + 2 < printed.size() && printed[i + 1] == '\b') {
+      for (const char* letter : kLetters) {
+        std::string one = Pl(letter);
+        if (Overstrike(one) == printed.substr(i, 3)) {
+          cp852 += one;
+          i += 2;
+          merged = true;
+          break;
+        }
+      }
+    }
+    if (!merged) cp852 += printed[i];
+  }
+  return Cp852ToUtf8(cp852);
+}
 
 // A line with its money as the line arithmetic leaves it.
 inline InvoiceLine Line(std::string_view nazwa_utf8, std::string_view jm, double ilosc, double cena,
