@@ -21,6 +21,7 @@ using namespace hurt::literals;
 // --- masks -----------------------------------------------------------------------------
 
 constexpr std::string_view kMaskPrice = "9999 999.99";     // unit prices, 11
+constexpr std::string_view kMaskPriceNarrow = "999 999.99"; // prices of the discount forms, 10
 constexpr std::string_view kMaskValue = "99 999 999.99";   // line values, 13
 constexpr std::string_view kMaskLineVat = "99999999.99";   // line VAT, 11
 constexpr std::string_view kMaskWhole = "99999999999";     // whole quantities, 11
@@ -262,10 +263,11 @@ std::vector<std::string> LineTable::Row(const InvoiceLine& line, int ordinal) co
   cells.push_back(NumberCell(QuantityText(line.ilosc, options_.quantity_decimals), widths_[3]));
   size_t next = 4;
   if (IsDiscountForm(options_.form)) {
-    cells.push_back(NumberCell(Money2(m.cena_przed, kMaskPrice), widths_[next++]));
+    cells.push_back(NumberCell(Money2(m.cena_przed, kMaskPriceNarrow), widths_[next++]));
     cells.push_back(NumberCell(TransformNumber(NewRound(line.upust0, 1), kMaskPercent), widths_[next++]));
   }
-  cells.push_back(NumberCell(Money2(price, kMaskPrice), widths_[next++]));
+  bool narrow = IsDiscountForm(options_.form);
+  cells.push_back(NumberCell(Money2(price, narrow ? kMaskPriceNarrow : kMaskPrice), widths_[next++]));
   cells.push_back(NumberCell(Money2(value, kMaskValue), widths_[next++]));
   cells.push_back(RateCell(line.podatek0));
   ++next;

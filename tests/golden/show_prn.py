@@ -59,8 +59,11 @@ def paper(data):
                 sequences.append(spell(raw[i:i + k]))
                 i += k
             elif b == 12:
-                page += 1
-                print("     +" + "=" * 40 + " page %d " % page + "=" * 40)
+                if n == len(lines) and i == len(raw) - 1:
+                    print("     +" + "=" * 40 + " end: form feed " + "=" * 40)
+                else:
+                    page += 1
+                    print("     +" + "=" * 40 + " page %d " % page + "=" * 40)
                 i += 1
             elif b == 8:
                 if cells and i + 1 < len(raw):
