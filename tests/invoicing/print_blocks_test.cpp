@@ -143,22 +143,6 @@ TEST(LineTable, LongRemarksWrapUnderTheName) {
   EXPECT_EQ(Cell(rows[2], 0), std::string(9, 'X'));
 }
 
-TEST(LineTable, GrossFormSwapsNetAndGross) {
-  TableOptions o;
-  o.form = FormLayout::kGross;
-  LineTable table(o);
-  EXPECT_EQ(table.Head()[3],
-            "                                   |              |     |            |   brutto    |     brutto    |  % |"
-            "    kwota    |     netto     |     netto   |");
-  // 3 × 12.30 gross at 23 %: gross 36.90, VAT 6.90, net 30.00, unit net 10.00.
-  std::string row = table.Row(Line("Kawa", "szt", 3, 12.30, "23", 'B'), 1)[0];
-  EXPECT_EQ(Cell(row, 4), "12.30");
-  EXPECT_EQ(Cell(row, 5), "36.90");
-  EXPECT_EQ(Cell(row, 7), "6.90");
-  EXPECT_EQ(Cell(row, 8), "30.00");
-  EXPECT_EQ(Cell(row, 9), "10.00");
-}
-
 TEST(LineTable, DiscountForms) {
   TableOptions o;
   o.form = FormLayout::kNetDiscount;
@@ -270,18 +254,6 @@ TEST(RateBlock, RowsSitUnderTheirColumns) {
   EXPECT_EQ(Cell(block[3], 4), "123.00");
 }
 
-TEST(RateBlock, GrossFormPutsGrossFirst) {
-  TableOptions o;
-  o.form = FormLayout::kGross;
-  LineTable table(o);
-  documents::VatSummary sum = Summary({Line("a", "", 1, 123, "23", 'B')}, 'B');
-  std::vector<std::string> block = table.RateBlock(sum, "");
-  ASSERT_EQ(block.size(), 2u);
-  EXPECT_EQ(Cell(block[1], 1), "123.00");
-  EXPECT_EQ(Cell(block[1], 3), "23.00");
-  EXPECT_EQ(Cell(block[1], 4), "100.00");
-}
-
 TEST(RateBlock, DiscountFormFollowsItsValueColumn) {
   TableOptions o;
   o.form = FormLayout::kNetDiscount;
@@ -335,21 +307,10 @@ TEST(VatSummaryTable, ForeignLanguageCurrencyAndFrame) {
   EXPECT_EQ(t[2].find('|'), std::string::npos);
 }
 
-TEST(VatSummaryTable, ZeroRowsAreLeftOut) {
-  documents::VatSummary sum = Summary({Line("a", "", 1, 100, "23"), Line("free", "", 5, 0, " 0")});
-  std::vector<std::string> t = VatSummaryTable(sum, {});
-  EXPECT_EQ(t.size(), 5u);  // header, rule, 23 %, rule, total
-}
-
-TEST(AmountLines, InWords) {
-  EXPECT_EQ(OnPaper(AmountInWordsLine(12345.67, "")),
-            "Słownie zł.: dwanaście tysięcy trzysta czterdzieści pięć zł. i sześćdziesiąt siedem gr.");
-  EXPECT_EQ(OnPaper(AmountInWordsLine(10.50, "EUR")), "EUR : dziesięć  50/100");
+TEST(AmountLines, InWordsAndCorrectionAmounts) {
   EXPECT_EQ(OnPaper(AmountInWordsLine(0.05, "PLN")), "Słownie zł.: pięć gr.");
-  EXPECT_EQ(AmountInWordsLine(1, ""), Overstrike("Słownie zł.: jeden "_pl));
-}
+  EXPECT_EQ(OnPaper(AmountInWordsLine(10.50, "EUR")), "EUR : dziesięć  50/100");
 
-TEST(AmountLines, CorrectionAmounts) {
   std::vector<std::string> lines = CorrectionAmountLines(-35.50, -3.94, -39.44, "");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(OnPaper(lines[0]),
@@ -463,19 +424,6 @@ TEST(Blocks, TownDateBankSignature) {
   EXPECT_EQ(sig[1], Space(98) + std::string(51, '.'));
   EXPECT_EQ(sig[2], Space(98) + "Podpis osoby uprawnionej do wystawienia faktury VAT");
   EXPECT_EQ(sig[2].size(), 149u);
-}
-
-TEST(Blocks, CancelledBlock) {
-  PrinterType dot = PrinterTypeOf("EPSON");
-  std::vector<std::string> block = CancelledBlock("FV", dot, "Anna Nowak");
-  ASSERT_EQ(block.size(), 24u);
-  for (size_t i = 0; i < 10; ++i) EXPECT_EQ(block[i], "");
-  EXPECT_EQ(block[10], "\x1b!!" + Space(8) + "--- FAKTURA ANULOWANA ---" + "\x1b" "3 \x1b!\x05");
-  for (size_t i = 11; i < 21; ++i) EXPECT_EQ(block[i], "");
-  EXPECT_EQ(block[21], Space(98) + "Anna Nowak");
-  EXPECT_NE(CancelledBlock("FK", dot, "")[10].find("--- DOWOD ANULOWANY ---"), std::string::npos);
-  std::string page = CancelledBlock("FV", PrinterTypeOf("PACKARD"), "")[10];
-  EXPECT_EQ(page.find(EnlargedSequence(PrinterTypeOf("PACKARD"))), 0u);
 }
 
 }  // namespace
