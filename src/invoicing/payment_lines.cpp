@@ -27,7 +27,7 @@ bool HasText(const std::optional<std::string>& file) { return file.has_value() &
 std::string FileText(const std::string& text) {
   std::string out = AllTrim(text);
   size_t end = out.find_first_of("\r\n");
-  return end == std::string::npos ? out : RTrim(out.substr(0, end));
+  return Printable(end == std::string::npos ? out : RTrim(out.substr(0, end)));
 }
 
 Method MethodOf(const PaymentInput& in, char spz, int tez) {

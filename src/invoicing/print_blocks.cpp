@@ -84,7 +84,7 @@ std::string NumberCell(std::string_view text, int width) {
 std::string Money2(double x, std::string_view mask) { return TransformNumber(NewRound(x, 2), mask); }
 
 std::string TextCell(std::string_view text, int width) {
-  return " " + PadR(RTrim(text), static_cast<size_t>(width - 1));
+  return " " + PadR(RTrim(Printable(text)), static_cast<size_t>(width - 1));
 }
 
 std::string QuantityText(double ilosc, int decimals) {
@@ -133,7 +133,7 @@ std::string OrdinalText(int ordinal) {
 
 // The rate cell of the table and of the VAT block: " 23 ", "  8 ", " zw.", " np ", "13.5".
 std::string RateCell(std::string_view podatek0) {
-  std::string text = RateText(podatek0);
+  std::string text = Printable(RateText(podatek0));
   if (text.size() >= 4) return PadR(text, 4);
   return PadR(" " + text, 4);
 }
@@ -257,7 +257,7 @@ std::vector<std::string> LineTable::Row(const InvoiceLine& line, int ordinal) co
   double price2 = gross ? m.cena_netto : m.cena_brutto;
 
   std::vector<std::string> cells;
-  cells.push_back(OrdinalText(ordinal) + PadR(RTrim(line.nazwa), kNameWidth));
+  cells.push_back(OrdinalText(ordinal) + PadR(RTrim(Printable(line.nazwa)), kNameWidth));
   cells.push_back(TextCell(options_.pkwiu ? line.pkwiu : line.indeks, widths_[1]));
   cells.push_back(TextCell(line.jm, widths_[2]));
   cells.push_back(NumberCell(QuantityText(line.ilosc, options_.quantity_decimals), widths_[3]));
@@ -286,7 +286,7 @@ std::vector<std::string> LineTable::Row(const InvoiceLine& line, int ordinal) co
 
   // Continuation lines: the rest of the name and the remarks, under the name.
   for (const std::string* more : {&line.nazwa1, &line.uwagi}) {
-    for (const std::string& part : WrapWords(*more, kNameWidth)) {
+    for (const std::string& part : WrapWords(Printable(*more), kNameWidth)) {
       std::string cont = "    " + PadR(part, kNameWidth) + "|";
       for (size_t i = 1; i < widths_.size(); ++i) cont += Space(static_cast<size_t>(widths_[i])) + "|";
       out.push_back(std::move(cont));
@@ -398,48 +398,50 @@ std::vector<std::string> CorrectionAmountLines(double netto, double vat, double 
 
 namespace {
 constexpr size_t kSignatureIndent = 98;
+// A text field of a table, trimmed and safe to print.
+std::string Field(std::string_view text) { return AllTrim(Printable(text)); }
 constexpr std::string_view kSignatureText = "Podpis osoby uprawnionej do wystawienia faktury VAT";
 constexpr size_t kSellerIndent = 40;
 constexpr size_t kRightIndent = 99;
 }  // namespace
 
 std::vector<std::string> SignatureBlock(std::string_view operator_name) {
-  return {Space(kSignatureIndent) + RTrim(LTrim(operator_name)),
+  return {Space(kSignatureIndent) + Field(operator_name),
           Space(kSignatureIndent) + std::string(kSignatureText.size(), '.'),
           Space(kSignatureIndent) + std::string(kSignatureText)};
 }
 
 std::vector<std::string> LetterheadLines(const PrintSettings& settings, const Seller& seller) {
-  if (AllTrim(settings.j_folder) == "BAAD") return std::vector<std::string>(7);
+  if (Field(settings.j_folder) == "BAAD") return std::vector<std::string>(7);
   if (!settings.letterhead.empty()) return settings.letterhead;
   std::vector<std::string> out;
   for (const std::string* name : {&seller.nodb, &seller.nodb1, &seller.nodb2}) {
-    if (!IsBlank(*name)) out.push_back(Space(kSellerIndent) + AllTrim(*name));
+    if (!IsBlank(*name)) out.push_back(Space(kSellerIndent) + Field(*name));
   }
   return out;
 }
 
 std::vector<std::string> SellerBlock(const Seller& seller, const documents::DocKind& kind, bool krs_marker) {
   std::vector<std::string> out;
-  std::string address = Space(kSellerIndent) + AllTrim(seller.kodb) + " " + AllTrim(seller.modb);
-  if (!IsBlank(seller.uodb)) address += ",  ul. " + AllTrim(seller.uodb);
-  if (!IsBlank(seller.tel)) address += ",  tel. " + AllTrim(seller.tel);
+  std::string address = Space(kSellerIndent) + Field(seller.kodb) + " " + Field(seller.modb);
+  if (!IsBlank(seller.uodb)) address += ",  ul. " + Field(seller.uodb);
+  if (!IsBlank(seller.tel)) address += ",  tel. " + Field(seller.tel);
   out.push_back(RTrim(address));
 
-  std::string nip = AllTrim(seller.regon);
+  std::string nip = Field(seller.regon);
   if ((kind.HasTag("EXPORT") || kind.HasTag("[PL]")) && !IsBlank(seller.nip_kraj)) {
-    nip = AllTrim(seller.nip_kraj) + " " + nip;
+    nip = Field(seller.nip_kraj) + " " + nip;
   }
   out.push_back(Space(kRightIndent) + "             NIP: " + nip);
-  if (!IsBlank(seller.bdo)) out.push_back(Space(kRightIndent) + "             BDO: " + AllTrim(seller.bdo));
+  if (!IsBlank(seller.bdo)) out.push_back(Space(kRightIndent) + "             BDO: " + Field(seller.bdo));
   if (krs_marker) {
-    std::string krs = Space(kSellerIndent) + "KRS nr: " + PadR(AllTrim(seller.krs_nr), 13);
-    if (!IsBlank(seller.regon0)) krs += Space(38) + "             REGON: " + AllTrim(seller.regon0);
+    std::string krs = Space(kSellerIndent) + "KRS nr: " + PadR(Field(seller.krs_nr), 13);
+    if (!IsBlank(seller.regon0)) krs += Space(38) + "             REGON: " + Field(seller.regon0);
     out.push_back(RTrim(krs));
-    if (!IsBlank(seller.krs_sad)) out.push_back(Space(kSellerIndent) + AllTrim(seller.krs_sad));
+    if (!IsBlank(seller.krs_sad)) out.push_back(Space(kSellerIndent) + Field(seller.krs_sad));
     if (!SameAmount(seller.kapital, 0)) {
       out.push_back(Space(kSellerIndent) + "Kapital zakladowy: " +
-                    AllTrim(TransformNumber(NewRound(seller.kapital, 0), "@Z 999 999 999 999")) +
+                    Field(TransformNumber(NewRound(seller.kapital, 0), "@Z 999 999 999 999")) +
                     Overstrike(" opłacony w całości"_pl));
     }
   }
@@ -447,25 +449,25 @@ std::vector<std::string> SellerBlock(const Seller& seller, const documents::DocK
 }
 
 std::string TownDateLine(std::string_view town, JulianDay data, bool bez_daty) {
-  std::string line = Space(114) + AllTrim(town);
+  std::string line = Space(114) + Field(town);
   if (!bez_daty) line += ",  " + Dtoc(data);
   return line;
 }
 
 std::vector<std::string> BuyerBlock(const InvoiceHeader& header, const Buyer& buyer, const BuyerOptions& options) {
   auto pick = [](const std::string& from_header, const std::string& from_book) {
-    return AllTrim(IsBlank(from_header) ? from_book : from_header);
+    return Field(IsBlank(from_header) ? from_book : from_header);
   };
   // The name comes whole from the header or whole from the book, never mixed.
   bool header_named = !IsBlank(header.nodb);
-  std::string name = header_named ? AllTrim(header.nodb) : AllTrim(buyer.nodb);
-  std::string name1 = header_named ? AllTrim(header.nodb1) : AllTrim(buyer.nodb1);
+  std::string name = header_named ? Field(header.nodb) : Field(buyer.nodb);
+  std::string name1 = header_named ? Field(header.nodb1) : Field(buyer.nodb1);
   bool header_addressed = !IsBlank(header.modb) || !IsBlank(header.uodb) || !IsBlank(header.kodb);
   const std::string& kodb = header_addressed ? header.kodb : buyer.kodb;
   const std::string& modb = header_addressed ? header.modb : buyer.modb;
   const std::string& uodb = header_addressed ? header.uodb : buyer.uodb;
   std::string nip = pick(header.regon, buyer.regon);
-  std::string nip_kraj = IsBlank(header.regon) ? AllTrim(buyer.nip_kraj) : AllTrim(header.nip_kraj);
+  std::string nip_kraj = IsBlank(header.regon) ? Field(buyer.nip_kraj) : Field(header.nip_kraj);
 
   std::string label;
   size_t indent = 10;
@@ -478,8 +480,8 @@ std::vector<std::string> BuyerBlock(const InvoiceHeader& header, const Buyer& bu
   std::vector<std::string> out;
   out.push_back(PadR(label, indent) + name);
   if (!name1.empty()) out.push_back(Space(indent) + name1);
-  std::string address = AllTrim(AllTrim(kodb) + " " + AllTrim(modb));
-  if (!IsBlank(uodb)) address += (address.empty() ? "ul. " : ",  ul. ") + AllTrim(uodb);
+  std::string address = Field(Field(kodb) + " " + Field(modb));
+  if (!IsBlank(uodb)) address += (address.empty() ? "ul. " : ",  ul. ") + Field(uodb);
   if (!address.empty()) out.push_back(Space(indent) + address);
   if (!nip.empty()) out.push_back(Space(indent) + "NIP: " + (nip_kraj.empty() ? "" : nip_kraj + " ") + nip);
 
@@ -491,7 +493,7 @@ std::vector<std::string> BuyerBlock(const InvoiceHeader& header, const Buyer& bu
     while (start <= text.size()) {
       size_t end = text.find_first_of("\r\n", start);
       if (end == std::string::npos) end = text.size();
-      std::string part = AllTrim(std::string_view(text).substr(start, end - start));
+      std::string part = Field(std::string_view(text).substr(start, end - start));
       if (!part.empty()) {
         out.push_back((first ? PadR(recipient_label, indent) : Space(indent)) + part);
         first = false;
@@ -505,7 +507,7 @@ std::vector<std::string> BuyerBlock(const InvoiceHeader& header, const Buyer& bu
 std::vector<std::string> BankLine(const Seller& seller, int nr_banku) {
   size_t i = (nr_banku >= 0 && nr_banku < static_cast<int>(seller.nrbo.size())) ? static_cast<size_t>(nr_banku) : 0;
   if (IsBlank(seller.nrbo[i])) return {};
-  return {RTrim("Bank: " + AllTrim(seller.bodb[i]) + "   Nr konta: " + AllTrim(seller.nrbo[i]))};
+  return {RTrim("Bank: " + Field(seller.bodb[i]) + "   Nr konta: " + Field(seller.nrbo[i]))};
 }
 
 std::vector<std::string> CancelledBlock(std::string_view klasa, const PrinterType& printer,

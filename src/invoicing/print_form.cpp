@@ -1,6 +1,7 @@
 #include "invoicing/print_form.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/cp852.h"
 #include "base/numeric.h"
@@ -167,6 +168,7 @@ PrintedForm FvFaktura(std::string_view klasa_asked, char mode, const InvoiceData
   } else {
     title = "DOWOD NR " + DocumentNumberText(h.rd, h.nrd, h.data, kind.opis, numbering);
   }
+  title = Printable(title);  // the corrected number and the kind symbol come from the tables
   std::string mark = invoice ? OryginalMark(s.j_oryginal, h.data) : std::string();
   bool bez_daty = kind.HasTag("BEZ DATY");
   std::string town = IsBlank(s.branch_town) ? data.seller.modb : s.branch_town;
@@ -216,7 +218,7 @@ PrintedForm FvFaktura(std::string_view klasa_asked, char mode, const InvoiceData
     }
     w.Line(line);
   }
-  for (const std::string& opis : h.opis) w.Line(opis);
+  for (const std::string& opis : h.opis) w.Line(Printable(opis));
   w.Line("");
 
   // The line table, page by page.
@@ -291,7 +293,7 @@ PrintedForm FvFaktura(std::string_view klasa_asked, char mode, const InvoiceData
       if (IsBlank(*text)) continue;
       if (first) w.Line("");
       first = false;
-      w.Line(AllTrim(*text));
+      w.Line(AllTrim(Printable(*text)));
     }
   }
 

@@ -65,6 +65,15 @@ std::string EndSequence(const PrinterType& printer, bool j_eject, int j_papier) 
   return out;
 }
 
+std::string Printable(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127) c = ' ';
+  }
+  return out;
+}
+
 std::string Overstrike(std::string_view cp852) {
   std::string out;
   out.reserve(cp852.size() + 8);

@@ -48,6 +48,11 @@ std::string NormalSequence(const PrinterType& printer);
 // nothing (page printer with "-CHR(12)").
 std::string EndSequence(const PrinterType& printer, bool j_eject, int j_papier);
 
+// Text from the tables made safe to print: every control byte (below 32, and 127) becomes
+// a blank, so a stray CR, LF, form feed or ESC in a field cannot break the page or switch
+// the printer.
+std::string Printable(std::string_view text);
+
 // Fixed text with the overstruck letters spelled out (input and output code page 852).
 std::string Overstrike(std::string_view cp852);
 

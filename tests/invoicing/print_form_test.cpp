@@ -267,6 +267,23 @@ TEST(PrintForm, TinyPageLimitsStillPrintEveryLineOnce) {
   EXPECT_EQ(CountContaining(lines, "Razem    |"), 1u);
 }
 
+TEST(PrintForm, ControlBytesInTheDataCannotBreakThePage) {
+  InvoiceData clean = samples::NetInvoice();
+  InvoiceData d = clean;
+  d.lines[0].nazwa = "Kawa\r\nmielona\f";
+  d.lines[0].uwagi = "partia\x1b" "E 12";
+  d.lines[0].jm = "\fkg";
+  d.header.nodb = "Sklep\r\nPod Lipa";
+  d.header.odbiorca = "Magazyn\f 2";
+  d.header.opis = {"WZ-1\x1b@ z 01.12"};
+  d.settings.j_st_tekst = "Tekst\fstopki";
+  std::string text = FvFaktura("FV", 'N', d).text;
+  EXPECT_EQ(text.find('\f'), std::string::npos);
+  EXPECT_EQ(text.find('\x1b', 6), std::string::npos);  // only the set-up at the start
+  EXPECT_EQ(LinesOf(text).size(), LinesOf(FvFaktura("FV", 'N', clean).text).size() + 3);  // recipient, description, remark
+  EXPECT_TRUE(Contains(LinesOf(text), "  1 Kawa  mielona "));
+}
+
 TEST(PrintForm, DocumentWithoutLines) {
   InvoiceData d = samples::NetInvoice();
   d.lines.clear();
