@@ -187,7 +187,8 @@ PrintedForm FvFaktura(std::string_view klasa_asked, char mode, const InvoiceData
 
   page_head();
   if (fk) {
-    w.Line(Overstrike("Faktura korygująca nr "_pl) + DocumentNumberText(h.rd, h.nrd, h.data, kind.opis, numbering));
+    w.Line(Overstrike("Faktura korygująca nr "_pl) +
+           Printable(DocumentNumberText(h.rd, h.nrd, h.data, kind.opis, numbering)));
   }
   w.Line("");
   BuyerOptions buyer_options;
