@@ -1,0 +1,65 @@
+// Printer control bytes of the printed documents and the Polish letters by overstrike.
+//
+// Printouts are code page 852 text with CR LF line ends. Two printer families are
+// driven directly through control sequences (ESC = byte 27):
+//
+//   purpose               dot-matrix                       page printer ("PACKARD")
+//   start, normal text    ESC "3" " "  ESC "!" 5            ESC "&l0O" ESC "(10U" ESC "(s0P"
+//                         (spacing 32/216", condensed elite) ESC "(s20H" ESC "(s10V" ESC "(s0S"
+//                                                           ESC "(s0B" ESC "(s4101T" ESC "(s2Q"
+//   enlarged title        ESC "!" 33 (elite, double width)  the start string with "(s6H" and
+//                                                           "(s14V" for "(s20H" and "(s10V"
+//   back to normal        the start sequence               the start sequence
+//   document end          FF (J_EJECT "T") or J_PAPIER     FF, unless M_DRUKARKA holds
+//                         blank lines (at least 2)          "-CHR(12)"
+//
+// Fixed texts of the forms spell some Polish letters by overstrike, so that printers
+// without the code page print them too: the base letter, a backspace (byte 8) and a mark —
+// "ą" "ę" with ",", "ć" "ś" "ó" with "'", "ł" with "/" (capitals likewise). Other letters,
+// and texts taken from the tables, keep their code page 852 byte.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace hurt::invoicing {
+
+inline constexpr char kEsc = 27;
+inline constexpr char kBackspace = 8;
+inline constexpr char kFormFeed = 12;
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// The printer as the setting M_DRUKARKA names it.
+struct PrinterType {
+  bool page_printer = false;    // "PACKARD" in the text: page-printer sequences
+  bool laser = false;           // "LASER" in the text
+  bool no_final_feed = false;   // "-CHR(12)" in the text: no form feed at the end (page printer)
+};
+PrinterType PrinterTypeOf(std::string_view m_drukarka);
+
+// The sequence that starts a document and sets normal (condensed) text.
+std::string StartSequence(const PrinterType& printer);
+// The sequence of the enlarged title text.
+std::string EnlargedSequence(const PrinterType& printer);
+// Back to normal text after an enlarged one.
+std::string NormalSequence(const PrinterType& printer);
+
+// What ends a document: "\f", or `blank_lines` CR LF pairs (J_PAPIER, at least 2), or
+// nothing (page printer with "-CHR(12)").
+std::string EndSequence(const PrinterType& printer, bool j_eject, int j_papier);
+
+// Text from the tables made safe to print: every control byte (below 32, and 127) becomes
+// a blank, so a stray CR, LF, form feed or ESC in a field cannot break the page or switch
+// the printer.
+std::string Printable(std::string_view text);
+
+// Fixed text with the overstruck letters spelled out (input and output code page 852).
+std::string Overstrike(std::string_view cp852);
+
+// The number of columns a text of printable bytes takes on paper: a backspace takes one
+// column back, other control bytes take none (texts with ESC sequences are not measured).
+size_t PrintedWidth(std::string_view text);
+// The text padded with blanks to `width` printed columns (never cut).
+std::string PadPrinted(std::string_view text, size_t width);
+
+}  // namespace hurt::invoicing
