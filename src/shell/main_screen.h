@@ -26,12 +26,12 @@ class Session;
 // TOJESTKASA: the station works as a cash register. The log-in sets the variable
 // TOJESTKASA; before that (and when it is not declared) restriction 8 of the operator
 // decides.
-bool ToJestKasa(const Session& session);
+bool ToJestKasa(Session& session);
 
 enum class ColourSetKind { kBlue, kGreen, kViolet, kCashRegister, kMonochrome };
 
 // Which colour set the station uses now.
-ColourSetKind StationColourSet(const Session& session);
+ColourSetKind StationColourSet(Session& session);
 console::Theme ThemeFor(ColourSetKind kind);
 
 // The period line of row 18: "Grudzien '2026" from "mm" and "yy" (" arc" appended in an
@@ -40,7 +40,7 @@ std::string PeriodLine(std::string_view mm, std::string_view yy, bool archive);
 
 // The title on the computer's screen: "KASA" on a cash register station, else J_NAZWA,
 // or " GM + Sprzedaz " when that is blank.
-std::string ScreenTitle(const Session& session);
+std::string ScreenTitle(Session& session);
 
 // EKRAN_GLOWNY(): draws the whole main screen and sets the station's colour theme.
 void EkranGlowny(Session& session);

@@ -15,14 +15,15 @@
 // How MAIN uses it:
 //
 //   InitMenuPositions(session);          // once, before the first main screen
-//   EkranGlowny(session); saved = con.SaveScreen();
-//   for (;;) {
-//     int r = GlownyMenu(session);
-//     if (r == kMenuEnd) break;            // shutdown, exit code 0
-//     if (IsInstallerExit(r)) { ...sign off...; exit(r); }
-//     ...empty the working-line table, con.RestoreScreen(saved)...
-//   }
+//   int r = MainMenuLoop(session, [](Session& s) { ...empty the working-line table... });
+//   if (IsInstallerExit(r)) { ...sign off...; return r; }   // exit code 101..103
+//   ...shutdown...                                          // r == kMenuEnd: exit code 0
+//
+// or, with a loop of its own, calls GlownyMenu round after round and draws the main
+// screen again (EkranGlowny) after each round.
 #pragma once
+
+#include <functional>
 
 namespace hurt::shell {
 
@@ -51,10 +52,12 @@ void InitMenuPositions(Session& session);
 // with that exit code (the caller signs the station off first).
 int GlownyMenu(Session& session);
 
-// The whole loop for callers without a shutdown of their own (tests, tools): rounds of
-// GlownyMenu until it returns kMenuEnd or an installer exit, which is returned. Before
-// the first round the main screen is drawn and saved; it is put back after every round.
-int MainMenuLoop(Session& session);
+// The main loop: draws the main screen, then runs rounds of GlownyMenu until one returns
+// kMenuEnd or an installer exit, which is returned. After every other round
+// `after_round` runs (MAIN empties the working-line table there) and the main screen is
+// drawn again: a routine may have changed the operator, the colour set or the period
+// the screen shows, so it is redrawn rather than restored from a copy.
+int MainMenuLoop(Session& session, const std::function<void(Session&)>& after_round = {});
 
 // The sub-menus, each run once (the main menu calls them). Each returns as GlownyMenu
 // does: its main item, kMenuEnd or an installer exit.

@@ -25,6 +25,7 @@
 // time writes under one of the names ending 51..99 instead of replacing it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,10 +41,15 @@ class Session;
 
 // What the viewer needs from the station's surroundings: the spooler program and PDF
 // font, the mail time-outs and the names vat.ini sections are looked up by.
+struct ViewerStats {
+  int64_t bytes_read = 0;  // bytes of the report file the viewer has read so far
+};
+
 struct ViewerSetup {
-  PrintOptions print;  // lp program; margin and title are set per print
+  PrintOptions print;  // lp program and PDF font; margin and title are set per print
   MailTransport mail;
   StationEnvironment station;
+  ViewerStats* stats = nullptr;  // when set, kept up to date while the viewer runs
 
   // The process's environment (COMPUTERNAME, TERMINAL_ENVIRONMENT_VARIABLE, host name).
   static ViewerSetup FromProcess();
@@ -67,9 +73,11 @@ bool ViewDruk(Session& session, const ReportProcedure& procedure, std::string_vi
 // opened (the reason was shown).
 int ReadText(Session& session, const std::string& file, const ViewerSetup& setup = ViewerSetup::FromProcess());
 
-// DRUKOWAC(): the printer prompt "PRZYGOTUJ  DRUKARKE". False after Esc, or when the
-// printer of the station is not ready and the operator gives up.
-bool Drukowac(Session& session, const PrinterTarget& target);
+// DRUKOWAC(): the printer prompt "PRZYGOTUJ  DRUKARKE" (no wait when the last key was
+// Space or Space is typed ahead). Tab chooses LPT1/LPT2 (M_LPT) where the marker LPT.TXT
+// allows it. False after Esc, or when the station's printer is not ready and, after
+// "DRUKARKA NIE JEST GOTOWA ", still is not.
+bool Drukowac(Session& session, const ViewerSetup& setup);
 
 // The printer of this station: PRINTERNAME / PRINTERTYPE of vat.ini, or LPT1/LPT2 as
 // chosen in M_LPT with the marker LPT.TXT.

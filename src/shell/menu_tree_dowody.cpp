@@ -1,0 +1,144 @@
+// Sub-menu DOWODY: document entry and viewing, parameters, operator change, fiscal
+// devices and the document lists.
+#include "base/cp852.h"
+#include "base/text.h"
+#include "shell/main_screen.h"
+#include "shell/menu_tree.h"
+#include "shell/menu_tree_internal.h"
+#include "shell/not_built.h"
+#include "shell/session.h"
+
+namespace hurt::shell {
+
+using namespace hurt::literals;
+using menu::kReopen;
+using menu::SubMenuItem;
+
+namespace {
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+// Items 1-7 are not run for a viewing-only operator, whose name carries "(R)".
+bool ViewingOnly(Session& session) { return Contains(session.op().nazwisko, "(R)"); }
+
+int ParametryzacjaSystemu(Session& session) {
+  const OperatorRights& op = session.op();
+  if (menu::IsSupervisor(session)) {
+    const int c = menu::SmallChoice(session, 11, 30, {"1. Parametry uzytkownika   ", "2. Parametry administratora"});
+    if (c == 1) NotBuilt(session, "PARAMETRY_PROGRAMU");
+    if (c == 2) NotBuilt(session, "INST_KORV");
+  } else if (op.Prawa(7) || op.Prawa(1)) {
+    NotBuilt(session, "PARAMETRY_PROGRAMU");
+  } else {
+    menu::BrakPraw(session);
+  }
+  return kReopen;
+}
+
+int ZmianaOperatoraItem(Session& session) {
+  NotBuilt(session, "ZMIANAOPERATORA");
+  EkranGlowny(session);
+  return kReopen;
+}
+
+int UrzadzeniaFiskalne(Session& session) {
+  const int c = menu::SmallChoice(session, 15, 30, {" Drukarka fiskalna  ", " Terminal płatniczy "_pl});
+  if (c == 1) NotBuilt(session, "DF_300");
+  if (c == 2) NotBuilt(session, "EFT_MENU");
+  return kReopen;
+}
+
+}  // namespace
+
+int Dowody(Session& session) {
+  const OperatorRights& op = session.op();
+  const bool kasa = ToJestKasa(session);
+  const bool only_operator_change = op.Prawa1(3);
+  const bool r = ViewingOnly(session);
+  // A routine that comes later; items 1-7 are refused to a viewing-only operator.
+  auto later = [&session, r](const char* name, bool guarded_by_r = false) {
+    return [&session, name, guarded_by_r, r] {
+      if (guarded_by_r && r) {
+        menu::BrakPraw(session);
+        return kReopen;
+      }
+      NotBuilt(session, name);
+      return kReopen;
+    };
+  };
+  auto shown = [&](bool condition) { return !only_operator_change && condition; };
+
+  const std::string drukarka = Upper(session.vars().Text("M_DRUKARKA"));
+  const bool fiscal = (op.Prawa(13) && (Contains(drukarka, "COM") || Contains(drukarka, "DF_IP"))) || op.Prawa(1);
+
+  std::string item10 = " Szukanie kwoty         ";
+  const char* item10_routine = "SZUKAJ_KWOTY";
+  if (session.FileX("WAL.DBF")) {
+    item10 = " Tabela kursu walut ", item10_routine = "WAL_BROWSER";
+  } else if (session.FileX("FAKTURY.TXT")) {
+    item10 = " Faktury cykliczne NEW ", item10_routine = "TB_CFAKTURY";
+  } else if (session.FileX("DOSTAWCY.XXX")) {
+    item10 = " Tabela dostawcow ", item10_routine = "TABELA_DOSTAWCOW";
+  }
+  const bool notebook = session.FileX("NOTEBOOK.TXT");
+  const bool fv_zal = session.FileX("FV_ZAL.TXT");
+  const bool zaliczki = session.FileX("ZALICZKI.TXT");
+
+  menu::SubMenu m;
+  m.letter = 'D';
+  m.main_item = kDowody;
+  m.position = "K_OBROTY";
+  m.top = 2, m.left = 25, m.right = 50;
+  m.bottom = (fv_zal || zaliczki) ? 24 : 20;
+  m.separators = {8, 13, 17, 20};
+
+  std::vector<SubMenuItem>& it = m.items;
+  it.push_back(menu::Item(4, " Edycja                 ", shown(op.Prawa(13)), true, later("DBU_DOW", true)));
+  it.push_back(menu::Item(5, " Wyświetlanie i wydruk  "_pl, shown(op.Prawa(13) || op.Prawa(4)), false,
+                          later("DBU_DOW", true)));
+  it.push_back(menu::Item(6, "*Poprawa                ", shown(op.Prawa(7) && op.Prawa(13)), true,
+                          later("DBU_DOW", true)));
+  it.push_back(menu::Item(7, " Zestawienie dowodow    ",
+                          shown((op.Prawa(13) && !op.Prawa1(1)) || op.Prawa(4) || kasa), true, [&session, r] {
+                            if (r || !session.op().Prawa(2)) {
+                              menu::BrakPraw(session);
+                            } else {
+                              NotBuilt(session, "OTB_DOWODY");
+                            }
+                            return kReopen;
+                          }));
+  it.push_back(menu::Item(9, " Parametryzacja dowodow ", shown(op.Prawa(13) && !op.Prawa1(1)), true, [&session, r] {
+    const OperatorRights& o = session.op();
+    if (r || (o.Prawa(7) && !o.Prawa(1))) {
+      menu::BrakPraw(session);
+    } else {
+      NotBuilt(session, "DBU_RD");
+    }
+    return kReopen;
+  }));
+  it.push_back(menu::Item(10, " Parametryzacja systemu ", shown(op.Prawa(13) && !op.Prawa1(1)), false, [&session, r] {
+    if (r) {
+      menu::BrakPraw(session);
+      return kReopen;
+    }
+    return ParametryzacjaSystemu(session);
+  }));
+  it.push_back(menu::Item(11, " Parametry odsetek      ", shown(true), false, later("ODS_BROWSE", true)));
+  it.push_back(menu::Item(12, " Zmiana operatora       ", true, false, [&session] { return ZmianaOperatoraItem(session); }));
+  it.push_back(menu::Item(14, " Drukarka fisk/Terminal ", shown(fiscal), false,
+                          [&session] { return UrzadzeniaFiskalne(session); }));
+  it.push_back(menu::Item(15, item10, shown(true), true, later(item10_routine)));
+  it.push_back(menu::Item(16, notebook ? " Pobranie z notebooka " : " Szukanie kwoty/faktury ", shown(true), false,
+                          later(notebook ? "POBRANIE_Z_NOTEBOOKA" : "SZUKAJ_KWOTY_FAKTURY")));
+  it.push_back(menu::Item(18, " Generowanie FV do WZ   ", shown(op.Prawa(13) && !kasa), false, later("FV_DO_WZ")));
+  it.push_back(menu::Item(19, " Zestawienie       WZ   ", shown(op.Prawa(13) && !op.Prawa1(1)), false,
+                          later("ZESTAWIENIE_WZ")));
+  if (fv_zal || zaliczki) {
+    it.push_back(menu::Item(21, " Zamówienia "_pl, shown(fv_zal), false, later("ZAMOWIENIA")));
+    it.push_back(menu::Item(22, " Faktury zaliczkowe ", shown(true), false, later("FAKTURY_ZALICZKOWE")));
+    it.push_back(menu::Item(23, " Zamówienia - archiwum "_pl, shown(fv_zal), false, later("ZAMOWIENIA_ARCHIWUM")));
+  }
+  return menu::RunSubMenu(session, m);
+}
+
+}  // namespace hurt::shell

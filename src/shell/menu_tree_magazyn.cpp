@@ -1,0 +1,83 @@
+// Sub-menu MAGAZYN (ASORTYMENT): articles, offer and ordering.
+#include "base/cp852.h"
+#include "shell/main_screen.h"
+#include "shell/menu_tree.h"
+#include "shell/menu_tree_internal.h"
+#include "shell/not_built.h"
+#include "shell/session.h"
+
+namespace hurt::shell {
+
+using namespace hurt::literals;
+using menu::kReopen;
+using menu::SubMenuItem;
+
+namespace {
+
+// The counterparty book the ordering routines work on (M_ZO).
+void SetBook(Session& session, int book) { session.vars().Set("M_ZO", xbase::Value(static_cast<double>(book))); }
+
+int OfertaHandlowa(Session& session) {
+  if (session.FileX("CENNIK.TXT") && session.FileX("HLP/OFERTA.DBF")) {
+    const int c = menu::SmallChoice(session, 9, 20, {" Oferta handlowa ", " Oferta w/g producenta "});
+    if (c == 1) NotBuilt(session, "OFERTA_HANDLOWA");
+    if (c == 2) NotBuilt(session, "OFERTA_PRODUCENTA");
+    return kReopen;
+  }
+  NotBuilt(session, "OFERTA_HANDLOWA");
+  return kReopen;
+}
+
+int ZamowAs(Session& session, int book) {
+  SetBook(session, book);
+  NotBuilt(session, "ZAMOW_AS");
+  return kReopen;
+}
+
+}  // namespace
+
+int Asortyment(Session& session) {
+  const bool waluta = menu::JestWaluta(session);
+  const bool kasa = ToJestKasa(session);
+  auto not_built = [&session](const char* name, int book = 0) {
+    return [&session, name, book] {
+      if (book != 0) SetBook(session, book);
+      NotBuilt(session, name);
+      return kReopen;
+    };
+  };
+
+  menu::SubMenu m;
+  m.letter = 'M';
+  m.main_item = kMagazyn;
+  m.position = "K_ASORTYMENT";
+  m.top = 4, m.left = 0, m.bottom = 15, m.right = 36;
+  m.separators = waluta ? std::vector<int>{9, 13} : std::vector<int>{7, 13};
+
+  std::vector<SubMenuItem>& it = m.items;
+  it.push_back(menu::Item(6, kasa ? " Kartoteki kosztow " : " Kartoteki magazynowe              ", true, true,
+                not_built("DBU_AS")));
+  if (waluta) it.push_back(menu::Item(7, " Tabela kursu walut                ", true, true, not_built("DBU_WW")));
+  it.push_back(menu::Item(8, " Oferta handlowa                   ", true, true, [&session] { return OfertaHandlowa(session); }));
+  it.push_back(menu::Item(9, " Automatyczne wystawianie zamowień "_pl, true, true, [&session] { return ZamowAs(session, 2); }));
+  if (waluta) {
+    // With currencies the manual ordering goes straight to the order form, and the
+    // three items after it have no routine.
+    it.push_back(menu::Item(10, " Reczne wystawianie zamowień       "_pl, true, true, [&session] { return ZamowAs(session, 2); }));
+    it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, nullptr));
+    it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, nullptr));
+    it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, nullptr));
+  } else {
+    it.push_back(menu::Item(10, " Reczne wystawianie zamowień       "_pl, true, true, [&session] {
+                    const int book = menu::SmallChoice(session, 11, 20, {" od odbiorcow ", " do dostawcow "});
+                    if (book == 0) return kReopen;
+                    return ZamowAs(session, book);
+                  }));
+    it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, not_built("NC_ZAM", 2)));
+    it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, not_built("R_CO_SS", 2)));
+    it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, not_built("POMPOWANIE_MAG")));
+  }
+  return menu::RunSubMenu(session, m);
+}
+
+}  // namespace hurt::shell

@@ -1,0 +1,160 @@
+// Sub-menu RAPORTY with its two menus of cash reports and VAT registers.
+#include "base/cp852.h"
+#include "base/text.h"
+#include "console/menu.h"
+#include "console/okno.h"
+#include "shell/menu_tree.h"
+#include "shell/menu_tree_internal.h"
+#include "shell/not_built.h"
+#include "shell/session.h"
+
+namespace hurt::shell {
+
+using namespace hurt::literals;
+using menu::kReopen;
+using menu::SubMenuItem;
+
+namespace {
+
+// One prompt of a report menu and the routine it runs.
+struct ReportPrompt {
+  std::string_view text;
+  std::string_view routine;
+};
+
+// A boxed menu of report prompts (rows top+1 ...); the chosen routine runs once. The box
+// is restored afterwards.
+void ReportMenu(Session& session, int top, int left, int bottom, int right, const std::vector<ReportPrompt>& prompts,
+                const std::function<void(int)>& run) {
+  console::Console& con = session.con();
+  const console::SavedRegion saved = con.Save(top, left, bottom, right);
+  con.Box(top, left, bottom, right, console::SingleFrame(), con.colours().standard, ' ');
+  console::Menu m(con);
+  for (size_t i = 0; i < prompts.size(); ++i) m.Prompt(top + 1 + static_cast<int>(i), left + 1, std::string(prompts[i].text));
+  const int c = m.Run().choice;
+  con.Restore(saved);
+  if (c > 0) run(c);
+}
+
+// _RAPORTY: the cash reports; the operators' reports only where operators keep cash.
+void CashReports(Session& session) {
+  std::vector<ReportPrompt> prompts = {
+      {" Raport dzienny ", "RAP_1"},
+      {" Raport kasowy   ver. 0 ", "RAP_RK"},
+      {" Raport kasowy   ver. 1 ", "RAP_FV"},
+      {" Kasa w poszczegolnych dniach ", "MM_KAS"},
+  };
+  const bool operators = Left(session.vars().Text("JEST_OPERATOR"), 1) == "T";
+  if (operators) {
+    prompts.insert(prompts.end(), {
+                                      {" Rozliczenie kas ", "RAP_OPERATOROW"},
+                                      {" Sprzedaz operatorow ", "S_OPERATOROW"},
+                                      {" Raport dzienny akwizytorow ", "RAP_1"},
+                                      {" Raport dzienny [sprzedaz/koszty]", "RAP_1"},
+                                      {" Historia wplat [KP,NOU,PP w PLN]", "HISTORIA_WPLAT"},
+                                      {" Historia wplat [KP,NOU,PP w EUR]", "HISTORIA_WPLAT"},
+                                      {" Raport sprzedaży wg. spz "_pl, "SPRZEDAZ_SPZ"},
+                                      {" Raport kasowy walutowy ver.0 ", "WAL_RAP_RK"},
+                                      {" Wpływy gotówki wg. kodu opiekuna"_pl, "DOWODY_KP_KOMU"},
+                                  });
+  }
+  ReportMenu(session, 8, 40, operators ? 22 : 15, 75, prompts,
+             [&](int c) { NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine); });
+}
+
+// _REJESTRY: the VAT registers and the summaries made from them.
+void VatRegisters(Session& session) {
+  if ((session.FileX("GROSZ.TXT") || session.settings().Yes("J_SD_GROSZ")) && !session.FileX("SD_FISK.---"))
+    NotBuilt(session, "SD_FISK");
+  const std::vector<ReportPrompt> prompts = {
+      {" Dzienny rejestr sprzedaży "_pl, "REJE_FV"},
+      {" Dzienny rejestr zakupów "_pl, "REJE_PZ"},
+      {" Rejestr sprzedaży/zakupów/korekt"_pl, "REJ_FV_PZ"},
+      {" Export rejestru do CDN,EXCEL,XML", "CDN_XML"},
+      {" Miesieczne zestawienie rejestrów"_pl, "ZESTAWIENIE_REJESTROW"},
+      {" Miesieczne zestawienie rap. dob.", "ZESTAWIENIE_RAPORTOW_DOBOWYCH"},
+      {" Struktura przesuniec na sklepy  ", "STRUKTURA_PRZESUNIEC"},
+      {" Zestawienie faktur i rabatow    ", "ZESTAWIENIE_RABATOW"},
+      {" Zestawienie rabatów wg.st.VAT   "_pl, "RABATY_VAT"},
+      {" Zestawienie rabatów wg.st.VAT(2)"_pl, "RABATY_VAT"},
+      {" Raport sklepu (1)               ", "RAPORT_SKLEPU"},
+      {" Raport sklepu (2)               ", "RAPORT_SKLEPU"},
+      {" Szczegółowy raport z dz.        "_pl, "RAPORT_SZCZEGOLOWY"},
+      {" Raport VAT                      ", "RAPORT_VAT"},
+      {" Gdzie wystepują rożnice groszowe"_pl, "ROZNICE_GROSZOWE"},
+      {" Raport z działalności w miesiacu"_pl, "RAPORT_Z_DZIALALNOSCI"},
+      {" Raport sprzedaży komisowej      "_pl, "SPRZEDAZ_KOMISOWA"},
+      {" Rejestr odwrotnego opodatkowania", "REJESTR_ODWROTNY"},
+  };
+  ReportMenu(session, 5, 45, 24, 79, prompts, [&](int c) {
+    if (c == 3) {
+      const int v = menu::SmallChoice(session, 9, 50, {"1. ver.podstawowa ", "2. ver.rozszerzona"});
+      if (v != 0) NotBuilt(session, "REJ_FV_PZ");
+      return;
+    }
+    if (c == 4) {
+      const int v = menu::SmallChoice(session, 10, 50, {"1. VAT_R", "2. EXCEL", "3. XML", "4. XML_KP", "5. dbu VAT_CDN"});
+      static constexpr std::string_view kExports[] = {"REJ_FVCDN", "CDN_XML", "CDN_XML", "CDN_XML", "DBU_VAT_CDN"};
+      if (v != 0) NotBuilt(session, kExports[v - 1]);
+      return;
+    }
+    NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
+  });
+}
+
+// JPK item: the monthly or quarterly V7 file for periods after August 2020.
+void Jpk(Session& session) {
+  if (menu::WorkPeriod(session) > "20/08") {
+    const bool quarterly = session.FileX("KWARTAL.TXT");
+    const bool v7 = console::Okno(session.con(), quarterly ? "JPK_V7K (T) / JPK_VAT (N) ?" : "JPK_V7M (T) / JPK_VAT (N) ?");
+    NotBuilt(session, v7 ? "JPK_V7M" : "JPK_VAT");
+    return;
+  }
+  NotBuilt(session, "JPK_VAT");
+}
+
+}  // namespace
+
+int Raporty(Session& session) {
+  const OperatorRights& op = session.op();
+  auto later = [&session](const char* name) {
+    return [&session, name] {
+      NotBuilt(session, name);
+      return kReopen;
+    };
+  };
+  auto run = [&session](void (*routine)(Session&)) {
+    return [&session, routine] {
+      routine(session);
+      return kReopen;
+    };
+  };
+
+  menu::SubMenu m;
+  m.letter = 'R';
+  m.main_item = kRaporty;
+  m.position = "K_RAPORTY";
+  m.top = 1, m.left = 33, m.bottom = 11, m.right = 59;
+
+  std::vector<SubMenuItem>& it = m.items;
+  it.push_back(menu::Item(3, " Raporty kasowe         ", op.Prawa(2) && !op.Prawa1(3), false, run(CashReports)));
+  it.push_back(menu::Item(4, " Rejestry VAT           ", op.Prawa(3) && !op.Prawa1(3), false, run(VatRegisters)));
+  it.push_back(menu::Item(5, " Rotacja towaru         ", op.Prawa(4), false, later("_ROTACJA")));
+  it.push_back(menu::Item(6, " Obroty z kontrahentami ", op.Prawa(5), false, later("_OBROTY")));
+  it.push_back(menu::Item(7, " Zestawienie dowodów    "_pl, !op.Prawa1(3) && !op.Prawa1(5), false,
+                          later("_ZESTAWIENIE")));
+  it.push_back(menu::Item(8, " Zyskowność             "_pl, op.Prawa(6), false, later("_ZYSKOWNOSC")));
+  it.push_back(menu::Item(9, " Systemy premiowania    ", op.Prawa(6), false, later("_PREMIE")));
+  it.push_back(menu::Item(10, " Raporty z archiwum     ", !session.InArchive(), false, later("IN_ARC")));
+  if (!session.FileX("PARA_XML.---")) {
+    m.extra_boxes.push_back({13, 33, 19, 59});
+    it.push_back(menu::Item(14, " JPK_VAT                 ", true, false, run(Jpk)));
+    it.push_back(menu::Item(15, " Parametry dowodow do JPK", true, false, later("DBU_RD")));
+    it.push_back(menu::Item(16, " JPK_FAKTURY             ", true, false, later("CDN_XML")));
+    it.push_back(menu::Item(17, " JPK_MAGAZYN             ", true, false, later("CDN_XML")));
+    it.push_back(menu::Item(18, " Export z JPK do VAT_R   ", true, false, later("CDN_XML")));
+  }
+  return menu::RunSubMenu(session, m);
+}
+
+}  // namespace hurt::shell

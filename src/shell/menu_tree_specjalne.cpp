@@ -1,0 +1,195 @@
+// Sub-menu FUNKCJE SPECJALNE: backups, month close, clock, company data, period change,
+// maintenance and the installer's own items.
+#include "base/cp852.h"
+#include "base/date.h"
+#include "base/numeric.h"
+#include "base/text.h"
+#include "console/keys.h"
+#include "console/okno.h"
+#include "shell/helpers.h"
+#include "shell/main_screen.h"
+#include "shell/menu_tree.h"
+#include "shell/menu_tree_internal.h"
+#include "shell/not_built.h"
+#include "shell/report/report_copy.h"
+#include "shell/session.h"
+#include "shell/viewer.h"
+
+namespace hurt::shell {
+
+using namespace hurt::literals;
+using menu::kReopen;
+using menu::SubMenuItem;
+
+namespace {
+
+// K_MIES_FK: the last day of the period being worked on; nullopt when the period is
+// unknown. The closing period 13 ends with the year.
+std::optional<JulianDay> PeriodEnd(Session& session) {
+  const std::string hh = menu::WorkPeriod(session);  // "yy/mm"
+  if (hh.size() < 5) return std::nullopt;
+  const int year = static_cast<int>(Val(FourDigitYear(hh.substr(0, 2))));
+  int mm = static_cast<int>(Val(hh.substr(3, 2)));
+  if (mm == 13) mm = 12;
+  if (mm < 1 || mm > 12 || year < 1900) return std::nullopt;
+  return JulianFromYmd(year, mm, DaysInMonth(year, mm));
+}
+
+bool TooEarlyToClose(Session& session) {
+  const std::optional<JulianDay> end = PeriodEnd(session);
+  return end.has_value() && *end - session.Today() > 3;
+}
+
+// A message window that waits up to `seconds` and tells which key ended it (kNone when
+// the time ran out).
+int OknoKey(Session& session, std::string_view text, int seconds) {
+  console::Console& con = session.con();
+  const console::SavedRegion saved = con.Save(console::kOknoTop, console::kOknoLeft, console::kOknoSavedBottom,
+                                              console::kOknoRight);
+  const console::CursorState cursor = con.cursor();
+  con.Box(console::kOknoTop, console::kOknoLeft, console::kOknoBottom, console::kOknoRight, console::DoubleFrame(),
+          con[console::Role::kAlertFrame], ' ');
+  con.screen().Put(console::kOknoTextRow, console::OknoTextColumn(static_cast<int>(text.size())), text,
+                   con[console::Role::kErrorText]);
+  con.ShowCursor(false);
+  const int k = con.Inkey(seconds);
+  con.Restore(saved);
+  con.SetCursorState(cursor);
+  return k;
+}
+
+// Item 5: the month close, after the warnings for a period that has not ended yet. The
+// close goes ahead only when the operator, warned, presses a key other than Esc; letting
+// the warnings time out closes nothing.
+int ZamkniecieOkresu(Session& session) {
+  console::Console& con = session.con();
+  if (TooEarlyToClose(session)) {
+    const int k = OknoKey(session, "NIE ZAMYKAJ JESZCZE MIESIACA !", 5);
+    if (k == console::key::kEsc) {
+      console::Okno_(con, "Szukasz kłopotów czy masz złą datę ?"_pl);
+      NotBuilt(session, "USTAW_CZAS");
+    }
+    if (TooEarlyToClose(session)) {
+      console::Okno_(con, "NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !"_pl, 5);
+      console::Okno_(con, AllTrim(session.op().nazwisko) + std::string(" szukasz kłopotów !"_pl), 7);
+      const int last = OknoKey(session, "ESC - Wyjscie", 7);
+      if (last == console::key::kEsc || last == console::key::kNone) return kReopen;
+    }
+  }
+  NotBuilt(session, "M_CLOSE");
+  return kReopen;
+}
+
+// Item 11: the settings are kept in KONIEC.TXT while the data are zeroed.
+int Zerowanie(Session& session) {
+  const std::string settings = session.Path("parametr.mem");
+  const std::string keep = session.Path("koniec.txt");
+  if (session.env().Exists(settings)) (void)CopyFileReplacing(session.env(), settings, keep);
+  NotBuilt(session, "ZEROWANIE");
+  if (session.env().Exists(keep)) (void)session.env().Remove(keep);
+  return kReopen;
+}
+
+int UwagiOperatorow(Session& session) {
+  const int c = menu::SmallChoice(session, 17, 50, {" Uwagi bieżące "_pl, " Archiwum ", " Użyto hasła A----- "_pl});
+  if (c == 1) {
+    ViewDruk(session, nullptr, "operator.txt");
+  } else if (c != 0) {
+    NotBuilt(session, "NORTON");
+  }
+  return kReopen;
+}
+
+// Items 16-18: the program ends with exit code 101..103 for the calling batch file.
+int InstallerItem(Session& session, int n) {
+  const std::string text = AllTrim(session.settings().Text("J_WITEK" + std::to_string(n)));
+  if (XbaseEquals(Upper(text), "ZEROWANIE") && !console::Okno(session.con(), "Czy na pewno zerowac ?")) return kReopen;
+  return kExitInstaller1 + n - 1;
+}
+
+}  // namespace
+
+int Specjalne(Session& session) {
+  const OperatorRights& op = session.op();
+  const bool boss = menu::IsSupervisor(session);
+  const bool archive = session.InArchive();
+  const bool limited = op.Prawa1(3);
+  auto later = [&session](const char* name) {
+    return [&session, name] {
+      NotBuilt(session, name);
+      return kReopen;
+    };
+  };
+
+  std::string witek[3];
+  int installer_items = 0;
+  for (int i = 0; i < 3; ++i) {
+    witek[i] = session.settings().Text("J_WITEK" + std::to_string(i + 1));
+    if (!IsBlank(witek[i])) installer_items = i + 1;
+  }
+
+  menu::SubMenu m;
+  m.letter = 'S';
+  m.main_item = kSpecjalne;
+  m.position = "K_SPECJALNE";
+  m.top = 0, m.left = 42, m.right = 79;
+  m.bottom = installer_items == 0 ? 20 : 21 + installer_items;
+  m.separators = {6, 8, 13, 20};
+  m.blocked = [&session](int item) -> std::string {
+    const std::string nn = std::string(1, static_cast<char>('0' + item / 10)) + static_cast<char>('0' + item % 10);
+    return session.FileX("BLOKUJ.5" + nn) ? "opcja wygasla" : "";
+  };
+
+  std::vector<SubMenuItem>& it = m.items;
+  it.push_back(menu::Item(2, " Edycja bazy BLAT                   ", true, false, [&session] {
+    if (menu::IsSupervisor(session)) {
+      NotBuilt(session, "ZROB_BLAT_DBF");
+    } else {
+      console::Okno_(session.con(), "Zbyt male prawa,  nr # 0");
+    }
+    return kReopen;
+  }));
+  const bool backups = op.Prawa(12) && !archive && !limited;
+  it.push_back(menu::Item(3, " Kopiowanie zbiorów na PENa         "_pl, backups, false, later("ARC_DBF")));
+  it.push_back(menu::Item(4, "*Odtwarzanie zbiorów z PENa         "_pl, backups, true, later("UNARC_DBF")));
+  it.push_back(menu::Item(5,
+                          session.FileX("BUCHALT.TXT") ? " Kopiowanie zbiorów dla BUCHALTERA  "_pl
+                                                       : " Kopiowanie zbiorów dla systemu F-K "_pl,
+                          true, false, [&session] {
+                            const int c = menu::SmallChoice(
+                                session, 6, 44, {"1. Kopiowanie od dnia do dnia", "2. Kopiowanie nowych zapisow "});
+                            if (c == 1) NotBuilt(session, "KOP_DLA_FK");
+                            if (c == 2) NotBuilt(session, "KOP2_DLA_FK");
+                            return kReopen;
+                          }));
+  it.push_back(menu::Item(7, "*Zamkniecie okresu obrachunkowego   ", true, true,
+                          [&session] { return ZamkniecieOkresu(session); }));
+  it.push_back(menu::Item(9, " Ustawienie BO kasy                 ", true, true, later("USTAW_DATE")));
+  it.push_back(menu::Item(10, " Ustawienie zegara  /daty i czasu/  ", true, false, later("USTAW_CZAS")));
+  it.push_back(menu::Item(11, " Edycja danych o firmie             ", boss, false, [&session] {
+    NotBuilt(session, "ED_FIRMY");
+    return kReopen;
+  }));
+  it.push_back(menu::Item(12, std::string(36, ' '), false, true, nullptr));
+  it.push_back(menu::Item(14, "*Zmiana bieżacego okresu obrach.    "_pl, op.Prawa(10) && !limited, true, later("ZM_BMR")));
+  it.push_back(menu::Item(15, "*Opcja administratora - zerowanie   ", boss, true,
+                          [&session] { return Zerowanie(session); }));
+  it.push_back(menu::Item(16, " Reorganizacja zbiorow /uzgodnienia/", true, true, [&session] {
+    if (console::Okno(session.con(), "Czy masz na to czas ?")) NotBuilt(session, "INIT_NTX");
+    return kReopen;
+  }));
+  it.push_back(menu::Item(17, " Uwagi o pracy operatorów           "_pl,
+                          boss || (op.Prawa(1) && !limited && session.settings().Yes("J_KANTY")), false,
+                          [&session] { return UwagiOperatorow(session); }));
+  it.push_back(menu::Item(18, " Edytor wydrukow                    ", boss, false, later("MEDIT")));
+  const bool dostawcy = session.FileX("DOSTAWCY.XXX");
+  it.push_back(menu::Item(19, dostawcy ? " Szukanie kwoty " : " Scalanie paragonów (SD)            "_pl,
+                          !archive && !ToJestKasa(session), false, later(dostawcy ? "SZUKAJ_KWOTY" : "SD_SCAL")));
+  for (int i = 0; i < installer_items; ++i) {
+    it.push_back(menu::Item(21 + i, " " + witek[i], !IsBlank(witek[i]), false,
+                            [&session, i] { return InstallerItem(session, i + 1); }));
+  }
+  return menu::RunSubMenu(session, m);
+}
+
+}  // namespace hurt::shell
