@@ -186,7 +186,7 @@ int Specjalne(Session& session) {
   it.push_back(menu::Item(19, dostawcy ? " Szukanie kwoty " : " Scalanie paragonów (SD)            "_pl,
                           !archive && !ToJestKasa(session), false, later(dostawcy ? "SZUKAJ_KWOTY" : "SD_SCAL")));
   for (int i = 0; i < installer_items; ++i) {
-    it.push_back(menu::Item(21 + i, " " + witek[i], !IsBlank(witek[i]), false,
+    it.push_back(menu::Item(21 + i, PadR(" " + RTrim(witek[i]), 36), !IsBlank(witek[i]), false,
                             [&session, i] { return InstallerItem(session, i + 1); }));
   }
   return menu::RunSubMenu(session, m);

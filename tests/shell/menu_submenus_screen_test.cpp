@@ -1,0 +1,278 @@
+// The pull-down sub-menus: moving between them, refusals, the viewing mode, blocked and
+// installer items, the month-close warnings.
+#include "base/cp852.h"
+#include "menu_fixture.h"
+
+namespace hurt::shell {
+namespace {
+
+using namespace hurt::literals;
+namespace key = console::key;
+
+// From the start item (DOWODY) to MAGAZYN and into it.
+constexpr std::initializer_list<int> kOpenMagazyn = {key::kUp, key::kUp, key::kEnter};
+constexpr std::initializer_list<int> kOpenSpecjalne = {key::kDown, key::kDown, key::kEnter};
+
+using SubMenuTest = MenuTest;
+
+TEST_F(SubMenuTest, RefusedItemIsToldTwiceAndTheSubMenuReopensWhereItWas) {
+  session->op().prawa2 = "-M03 -S*";
+  d.Keys(kOpenMagazyn).Keys({key::kDown, key::kDown, key::kEnter});
+  ExpectMessage("Brak praw, -M03").ExpectMessage("Brak praw, -M03");
+  Check([&] {
+    EXPECT_EQ(OpenSubMenu(), "MAGAZYN");
+    EXPECT_TRUE(d.ColourIs(6, 1, "W+/B"));  // back on item 1, where it was before
+    EXPECT_TRUE(d.ColourIs(9, 1, "W/N"));
+    EXPECT_EQ(Var("K_ASORTYMENT"), 1);
+  });
+  // Item 2 is allowed; the whole FUNKCJE SPECJALNE sub-menu is refused.
+  d.Key(key::kDown).Key(key::kEnter);
+  ExpectMessage("Funkcja OFERTA_HANDLOWA niedostępna");
+  d.Keys({key::kLeft, key::kEnter});  // Left: FUNKCJE SPECJALNE, its item 1
+  ExpectMessage("Brak praw, -S01").ExpectMessage("Brak praw, -S01");
+  Check([&] { EXPECT_EQ(OpenSubMenu(), "SPECJALNE"); });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, LeftAndRightMoveAlongTheMenuBar) {
+  std::vector<std::string> opened;
+  auto note = [&] { opened.push_back(OpenSubMenu()); };
+  d.Keys(kOpenMagazyn);
+  Check(note).Key(key::kLeft);   // MAGAZYN -> (wrap) FUNKCJE SPECJALNE
+  Check(note).Key(key::kRight);  // -> (wrap) MAGAZYN
+  Check(note).Key(key::kRight);  // -> ROZRACHUNKI
+  Check(note).Key(key::kRight);  // -> DOWODY
+  Check(note).Key(key::kRight);  // -> RAPORTY
+  Check(note).Key(key::kLeft);   // -> DOWODY
+  Check(note);
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+  EXPECT_EQ(opened, (std::vector<std::string>{"MAGAZYN", "SPECJALNE", "MAGAZYN", "ROZRACHUNKI", "DOWODY", "RAPORTY",
+                                              "DOWODY"}));
+  EXPECT_EQ(Var("POM"), 0);
+}
+
+// Esc leaves the highlight where the sub-menu was opened: answered N, the sub-menu opens
+// again on that item.
+TEST_F(SubMenuTest, EscAnsweredNReopensTheSameItem) {
+  d.Keys(kOpenMagazyn).Keys({key::kDown, key::kDown, key::kEnter});  // item 3
+  ExpectMessage("Funkcja ZAMOW_AS niedostępna");
+  d.Keys({key::kDown, key::kEsc});
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY CHCESZ ZAKONCZYC PRACE ?")); }).Key('n');
+  Check([&] {
+    EXPECT_EQ(OpenSubMenu(), "MAGAZYN");
+    EXPECT_TRUE(d.ColourIs(9, 1, "W+/B"));  // item 3, " Automatyczne wystawianie zamowień "
+    EXPECT_TRUE(d.ColourIs(10, 1, "W/N"));
+    EXPECT_EQ(Var("K_ASORTYMENT"), 3);
+  });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+  EXPECT_EQ(Var("K_GLOWNE"), 0);
+}
+
+TEST_F(SubMenuTest, CurrencyRenumbersTheMagazynItems) {
+  // Without currencies item 4 is the manual ordering, with a choice of book first.
+  d.Keys(kOpenMagazyn).Keys({key::kDown, key::kDown, key::kDown, key::kEnter});
+  Check([&] {
+    EXPECT_TRUE(d.Contains(" od odbiorcow "));
+    EXPECT_FALSE(d.Contains("Tabela kursu walut"));
+  });
+  d.Key(key::kDown).Key(key::kEnter);
+  ExpectMessage("Funkcja ZAMOW_AS niedostępna");
+  Check([&] { EXPECT_EQ(Var("M_ZO"), 2); });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+
+  Start();
+  session->vars().Set("JEST_WALUTA", xbase::Value("T"));
+  d.Keys(kOpenMagazyn);
+  Check([&] {
+    EXPECT_TRUE(d.ShowsAt(7, 1, " Tabela kursu walut                "));
+    EXPECT_TRUE(d.ShowsAt(9, 0, "├ Automatyczne"));  // the separator row under the prompt
+  });
+  d.Keys({key::kDown, key::kEnter});
+  ExpectMessage("Funkcja DBU_WW niedostępna");
+  d.Keys({key::kDown, key::kEnter});  // item 3: the offer
+  ExpectMessage("Funkcja OFERTA_HANDLOWA niedostępna");
+  d.Keys({key::kDown, key::kDown, key::kEnter});  // item 5: straight to the order form
+  ExpectMessage("Funkcja ZAMOW_AS niedostępna");
+  d.Keys({key::kDown, key::kEnter});  // item 6 runs nothing with currencies
+  Check([&] {
+    EXPECT_EQ(Var("K_ASORTYMENT"), 6);
+    EXPECT_FALSE(d.Contains("niedostępna"));
+  });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, ViewingModeRefusesItemsThatChangeData) {
+  Start("cd");
+  d.Keys(kOpenMagazyn).Key(key::kEnter);
+  ExpectMessage("CD - opcja wygasla").Key(key::kRight).Key(key::kRight);  // item 1, then to DOWODY
+  d.Keys({key::kDown, key::kEnter});  // Dowody item 2, viewing, runs
+  ExpectMessage("Funkcja DBU_DOW niedostępna");
+  d.Keys({key::kDown, key::kEnter});  // item 3, correction, refused
+  ExpectMessage("CD - opcja wygasla");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, InstallerItemEndsTheProgramWithItsCode) {
+  Start("217");  // FUNKCJE SPECJALNE on item 17
+  ASSERT_TRUE(session->settings().SetText("J_WITEK2", "INSTALATOR NOWEJ WERSJI").ok());
+  ASSERT_TRUE(session->settings().SetText("J_WITEK3", "ZEROWANIE").ok());
+  Check([&] { EXPECT_EQ(Var("K_SPECJALNE"), 17); });
+  d.Key(key::kEnter);
+  Check([&] {
+    EXPECT_TRUE(d.ShowsAt(21, 43, std::string(36, ' ')));  // J_WITEK1 is empty: a blank item 16
+    EXPECT_TRUE(d.ShowsAt(22, 43, " INSTALATOR NOWEJ WERSJI"));
+    EXPECT_TRUE(d.ShowsAt(23, 43, " ZEROWANIE"));
+    EXPECT_TRUE(d.ShowsAt(24, 42, "└"));  // the frame reaches row 24
+  });
+  d.Keys({key::kDown, key::kEnter});  // ZEROWANIE asks first; N keeps the program
+  d.Then([&] { EXPECT_TRUE(d.Contains("Czy na pewno zerowac ?")); }).Key('N');
+  d.Keys({key::kUp, key::kEnter});
+  EXPECT_EQ(Loop(), kExitInstaller2);
+}
+
+TEST_F(SubMenuTest, BlockedItemsAndBlankItems) {
+  Marker("BLOKUJ.507");
+  d.Keys(kOpenSpecjalne);
+  d.Keys({key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kEnter});  // item 7
+  ExpectMessage("opcja wygasla");
+  d.Keys({key::kUp, key::kEnter});  // item 6 is not blocked
+  ExpectMessage("Funkcja USTAW_DATE niedostępna");
+  // Item 9 is always blank; it can be highlighted and chosen, and nothing runs.
+  d.Keys({key::kDown, key::kDown, key::kDown, key::kEnter});
+  Check([&] {
+    EXPECT_EQ(Var("K_SPECJALNE"), 9);
+    EXPECT_TRUE(d.ColourIs(12, 43, "W+/B"));
+    EXPECT_TRUE(d.ShowsAt(12, 43, std::string(36, ' ')));
+    EXPECT_FALSE(d.Contains("niedostępna"));
+  });
+  // Item 8 is the supervisor's only.
+  d.Keys({key::kUp});
+  Check([&] { EXPECT_TRUE(d.ShowsAt(11, 43, std::string(36, ' '))); });
+  d.Keys({key::kUp, key::kUp, key::kUp, key::kUp, key::kUp, key::kUp, key::kUp, key::kEnter});  // item 1
+  ExpectMessage("Zbyt male prawa,  nr # 0");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, MonthCloseWarnsWhileThePeriodIsRunning) {
+  // 15.03.2024 in the period 24/03: too early. Warned, Esc at the last window: no close.
+  Start("205");
+  d.Key(key::kEnter).Key(key::kEnter);
+  ExpectMessage("NIE ZAMYKAJ JESZCZE MIESIACA !");
+  ExpectMessage("NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !");
+  ExpectMessage("Kowalski Jan szukasz kłopotów !");
+  d.Then([&] { EXPECT_TRUE(d.Contains("ESC - Wyjscie")); }).Key(key::kEsc);
+  Check([&] { EXPECT_FALSE(d.Contains("M_CLOSE")); });
+  // Again; letting the last window time out closes nothing either.
+  d.Key(key::kEnter);
+  ExpectMessage("NIE ZAMYKAJ JESZCZE MIESIACA !");
+  ExpectMessage("NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !");
+  ExpectMessage("Kowalski Jan szukasz kłopotów !");
+  d.Wait(8000);
+  Check([&] { EXPECT_FALSE(d.Contains("M_CLOSE")); });
+  // Esc at the first window offers the clock; another key at the last one closes.
+  d.Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("NIE ZAMYKAJ JESZCZE MIESIACA !")); }).Key(key::kEsc);
+  ExpectMessage("Szukasz kłopotów czy masz złą datę ?");
+  ExpectMessage("Funkcja USTAW_CZAS niedostępna");
+  ExpectMessage("NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !");
+  ExpectMessage("Kowalski Jan szukasz kłopotów !");
+  ExpectMessage("ESC - Wyjscie");
+  ExpectMessage("Funkcja M_CLOSE niedostępna");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+
+  // A period that has ended closes at once.
+  Start("205");
+  session->set_hh("24/02");
+  d.Key(key::kEnter).Key(key::kEnter);
+  ExpectMessage("Funkcja M_CLOSE niedostępna");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, RozrachunkiNeedRight13OrTheToken) {
+  session->op().prawa = "TTTTTTTTTTTTN";
+  d.Keys({key::kUp, key::kEnter, key::kEnter});
+  ExpectMessage("brak praw");
+  Check([&] {
+    EXPECT_TRUE(d.ShowsAt(5, 13, std::string(28, ' ')));
+    EXPECT_TRUE(d.ShowsAt(4, 12, "│▀▀▀▀"));
+  });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+
+  Start();
+  session->op().prawa = "TTTTTTTNTTTTN";  // no right 8 either
+  session->op().prawa2 = "+K*";
+  d.Keys({key::kUp, key::kEnter});
+  Check([&] {
+    EXPECT_EQ(OpenSubMenu(), "ROZRACHUNKI");
+    EXPECT_TRUE(d.ShowsAt(6, 13, std::string(28, ' ')));  // suppliers need right 8
+    EXPECT_TRUE(d.ShowsAt(13, 13, " Faktury niezapłacone !!!!! "));
+    EXPECT_TRUE(d.ShowsAt(14, 12, "└"));
+  });
+  d.Key(key::kEnter);
+  ExpectMessage("Funkcja DBU_ZO niedostępna");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, DowodyForLimitedAndViewingOnlyOperators) {
+  session->op().prawa1 = "NNTNNNNNNNNNNNNNNNNN";
+  d.Key(key::kEnter);
+  Check([&] {
+    EXPECT_TRUE(d.ShowsAt(4, 26, std::string(24, ' ')));
+    EXPECT_TRUE(d.ShowsAt(12, 26, " Zmiana operatora       "));
+    EXPECT_TRUE(d.ShowsAt(18, 26, std::string(24, ' ')));
+  });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+
+  Start();
+  session->op().nazwisko = "Nowak (R)";
+  d.Keys({key::kEnter, key::kEnter});  // item 1, document entry
+  ExpectMessage("Brak praw");
+  d.Keys({key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kEnter});  // item 8
+  ExpectMessage("Funkcja ZMIANAOPERATORA niedostępna");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+TEST_F(SubMenuTest, RaportyItemsFollowRightsAndMarkers) {
+  session->op().prawa = "TNTTTNT";
+  d.Keys({key::kDown, key::kEnter});
+  Check([&] {
+    EXPECT_EQ(OpenSubMenu(), "RAPORTY");
+    EXPECT_TRUE(d.ShowsAt(3, 34, std::string(24, ' ')));  // cash reports need right 2
+    EXPECT_TRUE(d.ShowsAt(8, 34, std::string(24, ' ')));  // profitability needs right 6
+    EXPECT_TRUE(d.ShowsAt(14, 34, " JPK_VAT                 "));
+  });
+  // JPK for a period after 20/08: the V7 question.
+  d.Keys({key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kDown, key::kDown,
+          key::kEnter});
+  d.Then([&] { EXPECT_TRUE(d.Contains("JPK_V7M (T) / JPK_VAT (N) ?")); }).Key('T');
+  ExpectMessage("Funkcja JPK_V7M niedostępna");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+
+  Start();
+  Marker("PARA_XML.---");
+  session->set_hh_arc("23/11");
+  d.Keys({key::kDown, key::kEnter});
+  Check([&] {
+    EXPECT_FALSE(d.Contains("JPK_VAT"));
+    EXPECT_TRUE(d.ShowsAt(10, 34, std::string(24, ' ')));  // no archive from an archive
+  });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+}  // namespace
+}  // namespace hurt::shell
