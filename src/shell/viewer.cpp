@@ -145,6 +145,9 @@ bool ViewDruk(Session& session, const ReportProcedure& procedure, std::string_vi
   std::string path = FullPath(session, file.empty() ? std::string_view(StationReportFile(session)) : file);
   if (procedure) {
     console::OknoNoWait(con, kPleaseWaitText);
+    // The station's folder ("rob") is made on first use.
+    if (const size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0)
+      (void)session.env().CreateDirs(path.substr(0, slash));
     path = ChooseReportFile(session.env(), path);
     auto writer = ReportWriter::Open(session.env(), path);
     if (writer.ok()) {
