@@ -112,19 +112,19 @@ bool Parse(std::string_view text, ParsedHash* out) {
 
 Sha256::Sha256() : state_(kInitial) {}
 
-void Sha256::Compress(const uint8_t* block) {
+namespace {
+
+// The compression function over 16 message words already in big-endian order.
+void CompressWords(std::array<uint32_t, 8>& state, const uint32_t* words) {
   std::array<uint32_t, 64> w;
-  for (int i = 0; i < 16; ++i) {
-    w[i] = (uint32_t{block[4 * i]} << 24) | (uint32_t{block[4 * i + 1]} << 16) | (uint32_t{block[4 * i + 2]} << 8) |
-           uint32_t{block[4 * i + 3]};
-  }
+  for (int i = 0; i < 16; ++i) w[i] = words[i];
   for (int i = 16; i < 64; ++i) {
     uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
     uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
     w[i] = w[i - 16] + s0 + w[i - 7] + s1;
   }
-  uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
   for (int i = 0; i < 64; ++i) {
     uint32_t s1 = Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25);
     uint32_t ch = (e & f) ^ (~e & g);
@@ -141,14 +141,25 @@ void Sha256::Compress(const uint8_t* block) {
     b = a;
     a = t1 + t2;
   }
-  state_[0] += a;
-  state_[1] += b;
-  state_[2] += c;
-  state_[3] += d;
-  state_[4] += e;
-  state_[5] += f;
-  state_[6] += g;
-  state_[7] += h;
+  state[0] += a;
+  state[1] += b;
+  state[2] += c;
+  state[3] += d;
+  state[4] += e;
+  state[5] += f;
+  state[6] += g;
+  state[7] += h;
+}
+
+}  // namespace
+
+void Sha256::Compress(const uint8_t* block) {
+  uint32_t words[16];
+  for (int i = 0; i < 16; ++i) {
+    words[i] = (uint32_t{block[4 * i]} << 24) | (uint32_t{block[4 * i + 1]} << 16) |
+               (uint32_t{block[4 * i + 2]} << 8) | uint32_t{block[4 * i + 3]};
+  }
+  CompressWords(state_, words);
 }
 
 void Sha256::Update(std::string_view data) {
@@ -207,6 +218,41 @@ Digest HmacSha256(std::string_view key, std::string_view message) { return Hmac(
 
 std::string Pbkdf2HmacSha256(std::string_view password, std::string_view salt, uint32_t iterations,
                              size_t length) {
+  // The key's inner and outer states, after their one padded block each.
+  std::array<uint8_t, 64> key{};
+  if (password.size() > key.size()) {
+    Digest d = Sha256Of(password);
+    std::memcpy(key.data(), d.data(), d.size());
+  } else if (!password.empty()) {
+    std::memcpy(key.data(), password.data(), password.size());
+  }
+  std::array<uint8_t, 64> pad;
+  std::array<uint32_t, 8> inner = kInitial, outer = kInitial;
+  for (size_t i = 0; i < 64; ++i) pad[i] = static_cast<uint8_t>(key[i] ^ 0x36);
+  auto compress_bytes = [](std::array<uint32_t, 8>& state, const std::array<uint8_t, 64>& block) {
+    uint32_t words[16];
+    for (int i = 0; i < 16; ++i) {
+      words[i] = (uint32_t{block[4 * i]} << 24) | (uint32_t{block[4 * i + 1]} << 16) |
+                 (uint32_t{block[4 * i + 2]} << 8) | uint32_t{block[4 * i + 3]};
+    }
+    CompressWords(state, words);
+  };
+  compress_bytes(inner, pad);
+  for (size_t i = 0; i < 64; ++i) pad[i] = static_cast<uint8_t>(key[i] ^ 0x5c);
+  compress_bytes(outer, pad);
+
+  // Each later iteration hashes one 32-byte digest after a 64-byte key block: one block
+  // of 8 words, the padding bit and the length of 96 bytes in bits.
+  auto mac_of_digest = [&](const std::array<uint32_t, 8>& u) {
+    uint32_t block[16] = {u[0], u[1], u[2], u[3], u[4], u[5], u[6], u[7], 0x80000000u, 0, 0, 0, 0, 0, 0, 768};
+    std::array<uint32_t, 8> state = inner;
+    CompressWords(state, block);
+    for (int i = 0; i < 8; ++i) block[i] = state[static_cast<size_t>(i)];
+    state = outer;
+    CompressWords(state, block);
+    return state;
+  };
+
   const Hmac prf(password);
   std::string out;
   out.reserve(length + 32);
@@ -217,13 +263,23 @@ std::string Pbkdf2HmacSha256(std::string_view password, std::string_view salt, u
     first[salt.size() + 1] = static_cast<char>(block >> 16);
     first[salt.size() + 2] = static_cast<char>(block >> 8);
     first[salt.size() + 3] = static_cast<char>(block);
-    Digest u = prf.Mac(first);
-    Digest t = u;
-    for (uint32_t i = 1; i < iterations; ++i) {
-      u = prf.Mac(AsBytes(u));
-      for (size_t k = 0; k < t.size(); ++k) t[k] ^= u[k];
+    const Digest d = prf.Mac(first);
+    std::array<uint32_t, 8> u;
+    for (int i = 0; i < 8; ++i) {
+      u[static_cast<size_t>(i)] = (uint32_t{d[4 * i]} << 24) | (uint32_t{d[4 * i + 1]} << 16) |
+                                  (uint32_t{d[4 * i + 2]} << 8) | uint32_t{d[4 * i + 3]};
     }
-    out.append(AsBytes(t));
+    std::array<uint32_t, 8> t = u;
+    for (uint32_t i = 1; i < iterations; ++i) {
+      u = mac_of_digest(u);
+      for (size_t k = 0; k < 8; ++k) t[k] ^= u[k];
+    }
+    for (uint32_t word : t) {
+      out += static_cast<char>(word >> 24);
+      out += static_cast<char>(word >> 16);
+      out += static_cast<char>(word >> 8);
+      out += static_cast<char>(word);
+    }
   }
   out.resize(length);
   return out;
