@@ -48,7 +48,10 @@ class IndexCheck {
   int Run();
 
  private:
-  void Fault(const std::string& what) {
+  void Fault(std::string what) {
+    // Engine messages name the file already; it stands at the start of the line.
+    const std::string prefix = index_file_ + ": ";
+    for (size_t at = what.find(prefix); at != std::string::npos; at = what.find(prefix)) what.erase(at, prefix.size());
     ++faults_;
     if (faults_ <= kFaultsShown) Out(index_file_ + ": " + Cp852ToUtf8(what) + "\n");
   }
@@ -56,7 +59,8 @@ class IndexCheck {
   // The key a record should have, for a fault message.
   std::string ExpectedKey(uint32_t recno);
   bool ScanTable();
-  void WalkIndex();
+  // False when the walk could not go through the whole index.
+  bool WalkIndex();
   void FindMissing();
 
   xbase::Table& table_;
@@ -101,8 +105,7 @@ int IndexCheck::Run() {
       Fault("the key expression gives " + std::to_string(keys_->shape().length) + "-byte keys, the index holds " +
             std::to_string(key_length_) + "-byte keys");
     } else if (ScanTable()) {
-      WalkIndex();
-      FindMissing();
+      if (WalkIndex()) FindMissing();
     }
   }
 
@@ -151,7 +154,7 @@ std::string IndexCheck::ExpectedKey(uint32_t recno) {
   return Quoted(key);
 }
 
-void IndexCheck::WalkIndex() {
+bool IndexCheck::WalkIndex() {
   xbase::NtxCursor cursor(*index_);
   Status s = cursor.GoTop();
   std::string previous;
@@ -164,7 +167,7 @@ void IndexCheck::WalkIndex() {
     ++entries_;
     if (entries_ > limit) {
       Fault("more entries than the table can account for; walk stopped");
-      return;
+      return false;
     }
     const std::string_view key = cursor.key();
     const uint32_t recno = cursor.recno();
@@ -198,7 +201,11 @@ void IndexCheck::WalkIndex() {
     }
     s = cursor.Skip(1);
   }
-  if (!s.ok()) Fault("walking the index: " + s.message());
+  if (!s.ok()) {
+    Fault("walk stopped after " + std::to_string(entries_) + " entries: " + s.message());
+    return false;
+  }
+  return true;
 }
 
 void IndexCheck::FindMissing() {
