@@ -427,6 +427,11 @@ TEST_F(HurtDbfTest, ARecordLockHeldByAnotherProcessBlocksUntilItEnds) {
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.err.find("towary.dbf: record 3 is locked by another process"), std::string::npos) << r.err;
     EXPECT_EQ(Run({"lock", "towary", "4", "0"}).exit_code, 0);  // other records stay free
+    // A rebuild needs the whole table to itself: no record may change under it.
+    r = Run({"reindex", "towary", "tow1", "mag+indeks"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("towary.dbf: another process holds a lock"), std::string::npos) << r.err;
+    EXPECT_FALSE(dir.Exists("tow1.ntx"));
     holder.Kill(SIGKILL);
     holder.Wait();
     EXPECT_EQ(Run({"lock", "towary", "3", "0"}).exit_code, 0);

@@ -4,8 +4,8 @@
 #include "table_scope.h"
 #include "tool.h"
 #include "xbase/ntx.h"
-#include "xbase/ntx_build.h"
 #include "xbase/table.h"
+#include "xbase/work_area.h"
 
 namespace hurt::dbftool {
 
@@ -38,32 +38,40 @@ int CmdReindex(const Args& args) {
   }
   if (IsBlank(create.key_expression)) return Usage("the key expression is empty");
 
-  auto table = xbase::Table::Open(env, file, xbase::TableMode::SharedReadOnly());
-  if (!table.ok()) return Fail(table.status(), file);
-  auto keys = IndexKeys::Compile(**table, index_file, create.key_expression, create.for_expression);
-  if (!keys.ok()) return Fail(keys.status(), index_file);
-  create.key_length = (*keys)->shape().length;
-  create.key_decimals = (*keys)->shape().decimals;
-
-  auto builder = xbase::NtxBuilder::Start(env, index_file, create);
-  if (!builder.ok()) return Fail(builder.status(), index_file);
-  xbase::RecordScanner scan(**table);
-  xbase::Record rec;
-  std::string key;
-  const size_t length = static_cast<size_t>(create.key_length);
-  while (scan.Next(&rec)) {
-    auto holds = (*keys)->ForHolds(rec);
-    if (!holds.ok()) return Fail(holds.status().Prefixed("record " + std::to_string(rec.recno())), index_file);
-    if (!*holds) continue;
-    Status s = (*keys)->KeyOf(rec, length, &key);
-    if (!s.ok()) return Fail(s.Prefixed("record " + std::to_string(rec.recno())), index_file);
-    s = (*builder)->Add(key, rec.recno());
-    if (!s.ok()) return Fail(s, index_file);
+  // Built the way the program builds its orders: through a work area holding the file
+  // lock, so that no station writes a record the build would miss.
+  xbase::WorkAreas areas(env);
+  auto area = areas.Open(1, file);
+  if (!area.ok()) {
+    if (area.status().IsBusy()) {
+      Error(file + ": opened exclusively by another process");
+      return kExitNo;
+    }
+    return Fail(area.status(), file);
   }
-  if (!scan.status().ok()) return Fail(scan.status(), file);
-  Status s = (*builder)->Finish();
-  if (!s.ok()) return Fail(s, index_file);
-  Out(index_file + ": " + std::to_string((*builder)->added()) + " keys of " + std::to_string(create.key_length) +
+  Status s = (*area)->LockFile();
+  if (s.IsBusy()) {
+    Error(file + ": another process holds a lock on it; try again when it is done");
+    return kExitNo;
+  }
+  if (!s.ok()) return Fail(s, file);
+  xbase::OrderCreateOptions options;
+  options.unique = create.unique;
+  options.for_condition = create.for_expression;
+  auto order = (*area)->CreateOrder(index_file, create.key_expression, options);
+  if (!order.ok()) {
+    if (order.status().IsBusy()) {
+      Error(index_file + ": opened by another process");
+      return kExitNo;
+    }
+    return Fail(order.status(), index_file);
+  }
+  s = (*area)->Unlock();
+  if (!s.ok()) return Fail(s, file);
+  const xbase::OrderInfo* info = (*area)->Order(*order);
+  auto stats = (*area)->OrderIndex(*order)->Verify(false);
+  if (!stats.ok()) return Fail(stats.status(), index_file);
+  Out(index_file + ": " + std::to_string(stats->keys) + " keys of " + std::to_string(info->shape.length) +
       " bytes on \"" + Cp852ToUtf8(create.key_expression) + "\"\n");
   return kExitOk;
 }

@@ -2,7 +2,8 @@
 //
 // Exit codes:
 //   0  the command did what was asked
-//   1  the answer is "no": check found faults, seek found no key, lock is held elsewhere
+//   1  the answer is "no": check found faults, seek found no key, the record (lock) or the
+//      table (reindex) is held by another process
 //   2  usage error, or input that cannot be used (missing or damaged file, bad CSV line)
 //
 // Every error is one line on standard error naming the file. Texts in tables are code page
