@@ -11,9 +11,31 @@
 //
 // Each returns false after telling the operator what went wrong in the message window
 // ("Plik <file> niedostepny" and the like); the caller (start-up) then ends the session.
+//
+// The build, step by step (InitNtx):
+//   1. Unless the mode is "BEZ_INIT_DBF": files left in ZAMKNIJ/ by a month close that did
+//      not finish are shown ("MASZ ZLE ZAMKNIETY MIESIAC", 10 seconds).
+//   2. Work areas 2 to 250 are closed (149, the single-instance lock, stays);
+//      kierowca.ntx and koniec.txt are erased; "Indeksowanie - prosze czekac".
+//   3. The period comes from firma->BMR. When its folder has no as.dbf, today's period or
+//      else the latest earlier period that has one is taken and written to BMR.
+//      (firma itself is expected open in area 1, as the station register leaves it; when
+//      it is not, it is opened exclusively here, created when missing and given its one
+//      record, so that a new data directory can be built from nothing.)
+//   4. Print files in PRN_W/ not dated today are erased.
+//   5. Every table of the catalogue's build order whose option is on is created when
+//      missing, rebuilt when its structure is behind the definition (without ever
+//      holding less than before: see init_tables_rebuild.h and init_tables_layout.h),
+//      and has every index file built in catalogue order, each opened exclusively with
+//      up to 20 one-second attempts.
+//   6. In the month-close and stock-correction modes the articles' month opening is
+//      recomputed and the document headers' totals are zeroed.
+//   7. The session is opened (InitDbf).
 #pragma once
 
 #include <string_view>
+
+#include "store/net_ui.h"
 
 namespace hurt::shell {
 class Session;
@@ -27,10 +49,18 @@ namespace hurt::store {
 bool InitNtx(shell::Session& s, std::string_view mode = "");
 
 // INIT_DBF(period). `period` ("yy/mm") overrides the period taken from firma->BMR (the
-// archive viewer opens an earlier month this way).
+// archive viewer opens an earlier month this way). When a table or index of the current
+// period is missing (as.ntx for instance) the start-up build runs instead, which ends by
+// opening the session.
 bool InitDbf(shell::Session& s, std::string_view period = "");
 
 // NOWE_DD(): the station's working line table, empty, open in work area 4 under "dd".
 bool NoweDd(shell::Session& s);
+
+// The same with another screen for the messages and waits (tools without a terminal,
+// tests). The plain forms use the session's console.
+bool InitNtx(shell::Session& s, StoreUi& ui, std::string_view mode);
+bool InitDbf(shell::Session& s, StoreUi& ui, std::string_view period);
+bool NoweDd(shell::Session& s, StoreUi& ui);
 
 }  // namespace hurt::store
