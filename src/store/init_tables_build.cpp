@@ -275,10 +275,6 @@ Status BuildTable(BuildContext& b, const TableDef& t) {
   const int area = BuildArea(t);
   auto unavailable = [&](Status s) { return b.Fail("Plik " + name + " niedostepny", s); };
 
-  if (const std::string folder = Folder(file); !folder.empty()) {
-    Status s = env.CreateDirs(folder);
-    if (!s.ok()) return unavailable(s);
-  }
   if (Status s = LowerCaseTableName(env, file); !s.ok()) return unavailable(s);
   if (auto recovered = RecoverRebuild(env, file); !recovered.ok()) return unavailable(recovered.status());
   HURT_RETURN_IF_ERROR(TakeDroppedCopy(b, t, file, area));
@@ -287,6 +283,9 @@ Status BuildTable(BuildContext& b, const TableDef& t) {
     // Tables another routine lays out, and the counterparty books (the session open
     // makes those), are not made here.
     if (t.only_if_file_exists || !t.layout_known || IsCounterpartyBook(t.id)) return Status::Ok();
+    if (const std::string folder = Folder(file); !folder.empty()) {
+      if (Status s = env.CreateDirs(folder); !s.ok()) return unavailable(s);
+    }
     HURT_RETURN_IF_ERROR(CreateFromDefinition(b, t, area));
   }
 
