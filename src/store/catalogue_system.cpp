@@ -63,7 +63,8 @@ constexpr FieldDef kFirma[] = {
     N("DEKRET", 8, 0),
 };
 
-// Operators: number, name, scrambled password, rights, restrictions, refusal tokens.
+// Operators: number, name, password (old scrambled field HASLO, kept blank, and the hash),
+// rights, restrictions, refusal tokens.
 constexpr FieldDef kPrawa[] = {
     C("NR", 1),        C("NAZWISKO", 30), C("HASLO", 10),  C("PRAWA", 20),
     C("PRAWA1", 20),   C("PRAWA2", 43),   C("NR_MAG", 20), C("NR_KASY", 1),
@@ -79,6 +80,8 @@ constexpr FieldDef kPrawa[] = {
     N("M05", 3, 0),    N("M06", 3, 0),    N("M07", 3, 0),  N("M08", 3, 0),
     N("M09", 3, 0),    N("M10", 3, 0),    N("M11", 3, 0),  N("M12", 3, 0),
     C("DRUKARKA", 30),
+    // The salted one-way hash of the password ("pbkdf2-sha256$..."); HASLO stays blank.
+    C("HASH", 100),
 };
 
 // Held open exclusively on the workstation's own disk while the program runs, so that
