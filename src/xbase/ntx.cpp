@@ -479,6 +479,25 @@ Status NtxIndex::Remove(std::string_view key, uint32_t recno) {
   return s;
 }
 
+Status NtxIndex::Apply(std::span<const NtxChange> changes, size_t* missing) {
+  if (missing != nullptr) *missing = 0;
+  for (const NtxChange& c : changes) HURT_RETURN_IF_ERROR(CheckKey(c.key, c.recno));
+  if (changes.empty()) return Status::Ok();
+  HURT_RETURN_IF_ERROR(BeginUpdate());
+  Status s;
+  for (const NtxChange& c : changes) {
+    s = c.insert ? InsertLocked(c.key, c.recno) : RemoveLocked(c.key, c.recno);
+    if (!c.insert && s.IsNotFound()) {
+      if (missing != nullptr) ++*missing;
+      s = Status::Ok();
+    }
+    if (!s.ok()) break;
+  }
+  if (s.ok()) s = CommitUpdate();
+  EndUpdate();
+  return s;
+}
+
 Status NtxIndex::InsertLocked(std::string_view key, uint32_t recno) {
   Path trail;
   if (header_.unique) {

@@ -47,6 +47,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,13 @@ struct NtxOpenOptions {
 };
 
 // What Verify found.
+// One change of an NtxIndex::Apply batch.
+struct NtxChange {
+  std::string_view key;
+  uint32_t recno = 0;
+  bool insert = true;  // false: remove the entry
+};
+
 struct NtxStats {
   uint64_t keys = 0;
   uint64_t pages = 0;       // tree pages, root included
@@ -126,6 +134,13 @@ class NtxIndex {
   Status Insert(std::string_view key, uint32_t recno);
   // Removes exactly this entry; NotFound when the index has no such entry.
   Status Remove(std::string_view key, uint32_t recno);
+  // Applies several changes, in the order given, under one update lock: every page they
+  // touch is written once, then the header once. This is how a record's key change (a
+  // removal and an insertion) or many new records' keys cost one lock and one header
+  // write. A removal of an entry that is not there is skipped and counted in *missing
+  // (when given) rather than failing the batch. Invalid (nothing changed) when a key has
+  // the wrong length or a record number is 0.
+  Status Apply(std::span<const NtxChange> changes, size_t* missing = nullptr);
 
   // Makes written pages durable (fdatasync).
   Status Sync();

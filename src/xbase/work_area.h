@@ -111,6 +111,13 @@ struct OrderCreateOptions {
   std::string for_condition;  // "" = every record; else only records where it is true
 };
 
+// One order to build (CreateOrders).
+struct OrderSpec {
+  std::string path;            // the .ntx file to write
+  std::string key_expression;  // compiled against the area
+  OrderCreateOptions options;
+};
+
 // One open order of an area (read-only facts).
 struct OrderInfo {
   std::string path;            // the .ntx file
@@ -148,7 +155,11 @@ class WorkArea {
   // since records written meanwhile by others would be missed. Returns the order number.
   Result<int> CreateOrder(const std::string& ntx_path, std::string_view key_expression,
                           const OrderCreateOptions& options = {});
-  // Rebuilds every attached order from the table (same lock rule as CreateOrder).
+  // Builds several orders in one pass over the table (faster than one CreateOrder each)
+  // and attaches them in the order given. Returns the number of the first one.
+  Result<int> CreateOrders(std::span<const OrderSpec> specs);
+  // Rebuilds every attached order from the table in one pass (same lock rule as
+  // CreateOrder); the controlling order stays, the area goes to the top.
   Status Reindex();
   // Closes every order (the controlling order becomes 0).
   Status CloseOrders();
@@ -295,9 +306,38 @@ class WorkArea {
   friend class WorkAreas;
   struct OrderState;
   struct RelationState;
+  class RecordContext;
 
   WorkArea(WorkAreas& owner, int number, std::string alias, std::unique_ptr<Table> table,
            const AreaOpenOptions& options);
+
+  // Reading records and positions (work_area.cpp).
+  Status Load(uint32_t recno);  // reads recno into record_ (NotFound past the end)
+  void SetEof();
+  Result<bool> CurrentVisible();
+  Status NaturalTop();
+  Status NaturalBottom();
+  Status NaturalSkip(long n);
+  Status OrderTop();
+  Status OrderBottom();
+  Status OrderSkip(long n);
+  // Moves the controlling order's cursor onto the current record.
+  Status SyncCursor();
+  // From the cursor's entry on, onto the first visible record in direction dir (+1/-1);
+  // *hit false when the order ran out.
+  Status SettleOnCursor(int dir, bool* hit);
+  Result<bool> SeekBytes(std::string_view key, bool soft);
+  Status AfterMove();  // children of relations follow
+  Status RefreshCurrent();  // re-read the current record keeping pending changes
+  void OverlayChanges(const Record& fresh);
+
+  // Orders and keys (work_area_orders.cpp).
+  Result<std::unique_ptr<OrderState>> OpenOrder(const std::string& ntx_path);
+  Status ComputeKey(OrderState& order, const Record& rec, std::string* key, bool* has_key);
+  Status BuildOrders(std::span<const OrderSpec> specs);
+  Status WriteCurrent();
+  Status ApplyBatchKeys();
+  Status CheckBuildLock() const;
 
   WorkAreas& owner_;
   int number_;
@@ -310,6 +350,7 @@ class WorkArea {
   std::vector<std::unique_ptr<RelationState>> relations_;
   std::unique_ptr<Expression> filter_;
   std::string filter_text_;
+  bool filter_reads_other_areas_ = false;
   bool deleted_hidden_ = true;
 
   // Position.
@@ -317,20 +358,18 @@ class WorkArea {
   bool eof_ = true;
   bool bof_ = true;
   bool found_ = false;
-  Record record_;  // the current record (blank at EOF)
-  Record disk_;    // scratch: the record as on file when it is written
+  Record record_;  // the current record (blank at EOF), pending changes included
+  Record base_;    // the current record as last read from the file
+  Record scratch_;
+  bool base_fresh_ = false;     // base_ was read while this station held the record's lock
   bool cursor_synced_ = false;  // the controlling order's cursor stands on recno_
 
   // Pending changes of the current record.
   bool dirty_ = false;
-  bool new_record_ = false;  // appended; its index entries are not in the orders yet
-  std::vector<char> changed_fields_;
+  bool new_record_ = false;          // appended; its index entries are not in the orders yet
+  std::vector<char> changed_;        // [0] deleted flag, [i + 1] field i
+  bool batch_pending_ = false;       // batch keys wait in the orders
 
-  // Append batch: index entries waiting to be inserted, per order.
-  std::vector<std::vector<std::pair<std::string, uint32_t>>> batch_keys_;
-
-  std::string key_scratch_;
-  std::string key_scratch2_;
   Stats stats_;
   int relation_depth_ = 0;
 };
