@@ -7,7 +7,7 @@
 #include "console/okno.h"
 #include "shell/not_built.h"
 #include "shell/session.h"
-#include "shell/startup_tables_stub.h"
+#include "store/init_tables.h"
 #include "shell/startup_util.h"
 #include "xbase/table.h"
 

@@ -7,7 +7,7 @@
 #include "console/okno.h"
 #include "shell/session.h"
 #include "shell/settings_rules.h"
-#include "shell/startup_tables_stub.h"
+#include "store/init_tables.h"
 #include "shell/startup_util.h"
 #include "shell/station.h"
 #include "shell/station_single.h"

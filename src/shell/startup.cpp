@@ -17,7 +17,7 @@
 #include "shell/settings_rules.h"
 #include "shell/startup_files.h"
 #include "shell/startup_screen.h"
-#include "shell/startup_tables_stub.h"
+#include "store/init_tables.h"
 #include "shell/startup_util.h"
 #include "shell/station.h"
 #include "shell/station_single.h"

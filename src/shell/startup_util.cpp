@@ -2,43 +2,34 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "shell/session.h"
+#include "shell/store_ui.h"
+#include "store/net_files.h"
+#include "store/net_use.h"
 
 namespace hurt::shell {
 
 Result<xbase::WorkArea*> OpenWithWait(Session& session, int area, const std::string& dbf_path,
                                       std::string_view alias, bool exclusive, int seconds) {
-  xbase::AreaOpenOptions options;
-  options.exclusive = exclusive;
-  int left = seconds;
-  for (;;) {
-    auto opened = session.areas().Open(area, dbf_path, alias, options);
-    if (opened.ok() || !opened.status().IsBusy()) return opened;
-    session.con().Inkey(1);
-    if (--left <= 0) return opened.status();
-  }
+  ConsoleStoreUi ui(session.con());
+  store::StoreContext ctx{session.areas(), ui};
+  HURT_RETURN_IF_ERROR(session.areas().Select(area));
+  std::string file = dbf_path;
+  if (Lower(Right(file, 4)) == ".dbf") file.resize(file.size() - 4);
+  HURT_RETURN_IF_ERROR(store::NetUse(ctx, file, alias, exclusive, seconds));
+  xbase::WorkArea* opened = session.areas().Area(area);
+  if (opened == nullptr) return Status::NotFound(dbf_path);
+  return opened;
 }
 
 bool LockWithWait(Session& session, xbase::WorkArea& area, double seconds) {
-  if (area.LockRecord().ok()) return true;
-  double left = seconds;
-  while (left > 0) {
-    session.con().Inkey(0.5);
-    left -= 0.5;
-    if (area.LockRecord().ok()) return true;
-  }
-  return false;
+  ConsoleStoreUi ui(session.con());
+  return store::RecLockArea(ui, area, seconds).ok();
 }
 
 Status AppendLine(Session& session, const std::string& path, std::string_view line) {
-  auto file = session.env().Open(path, {.write = true, .create = true});
-  HURT_RETURN_IF_ERROR(file.status());
-  auto size = (*file)->Size();
-  HURT_RETURN_IF_ERROR(size.status());
-  std::string bytes(line);
-  bytes += "\r\n";
-  HURT_RETURN_IF_ERROR((*file)->WriteAt(*size, bytes));
-  return (*file)->Sync();
+  return store::DoklejTxt(session.env(), path, line);
 }
 
 Result<CopyReport> CopyRecords(xbase::Table& from, xbase::Table& to,
