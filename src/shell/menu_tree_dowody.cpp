@@ -6,6 +6,7 @@
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
 #include "shell/not_built.h"
+#include "shell/operators.h"
 #include "shell/session.h"
 
 namespace hurt::shell {
@@ -35,8 +36,10 @@ int ParametryzacjaSystemu(Session& session) {
   return kReopen;
 }
 
+// Item 8: another operator logs in. Nobody logged in afterwards means the operator chose
+// to end the work on the operator list.
 int ZmianaOperatoraItem(Session& session) {
-  NotBuilt(session, "ZMIANAOPERATORA");
+  if (!ZmianaOperatora(session)) return kMenuEnd;
   EkranGlowny(session);
   return kReopen;
 }
