@@ -159,7 +159,14 @@ bool ViewDruk(Session& session, const ReportProcedure& procedure, std::string_vi
     }
   }
 
-  // 4. The file, if there is one.
+  // 4. The file, if there is one (a file only to be viewed may have an upper-case name).
+  if (!procedure && !session.env().Exists(path)) {
+    const size_t slash = path.rfind('/');
+    const std::string found =
+        FindFileAnyCase(session.env(), path.substr(0, slash == std::string::npos ? 0 : slash),
+                        path.substr(slash == std::string::npos ? 0 : slash + 1));
+    if (!found.empty()) path = found;
+  }
   if (session.env().Exists(path)) {
     ReadText(session, path, setup);
   } else {

@@ -108,6 +108,30 @@ TEST_F(ViewerTest, F5AsksForThePrinterAndPrintsEverything) {
   View(Lines(30));
 }
 
+TEST_F(ViewerTest, PrinterThatIsNotReadyPrintsNothing) {
+  dir.Write("vat.ini", "[KASA3]\r\nPRINTERNAME=" + (dir / "brak/lp0") + "\r\n");
+  d.Key(key::F(5)).Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.ShowsAt(17, 37, "DRUKARKA NIE JEST GOTOWA ")); }).Key(key::kEnter);  // still not
+  d.Key(key::F(5)).Key(key::kEnter).Key(key::kEsc);
+  d.Then([&] {
+     EXPECT_FALSE(Printed());
+     EXPECT_FALSE(d.Contains("DRUKARKA"));
+   })
+      .Key(key::kEsc);
+  View(Lines(3));
+}
+
+TEST_F(ViewerTest, AltKOpensTheCalculatorOverTheReport) {
+  d.Key(key::kAltK);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Kalkulator")); }).Key(key::kEsc);
+  d.Then([&] {
+     EXPECT_FALSE(d.Contains("Kalkulator"));
+     EXPECT_TRUE(d.LineIs(0, "wiersz 1"));
+   })
+      .Key(key::kEsc);
+  View(Lines(3));
+}
+
 TEST_F(ViewerTest, CtrlF5PrintsWithEmptyLinesAdded) {
   d.Key(key::CtrlF(5));
   d.Then([&] { EXPECT_TRUE(d.ShowsAt(24, 0, "ILE zrobic pustych wierszy:")); }).Type("3").Key(key::kEnter);
