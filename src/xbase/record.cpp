@@ -1,5 +1,6 @@
 #include "xbase/record.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/date.h"
@@ -156,9 +157,13 @@ std::string_view Record::FieldBytes(int i) const {
 
 Status Record::SetFieldBytes(int i, std::string_view raw) {
   HURT_RETURN_IF_ERROR(CheckIndex(i));
-  auto width = static_cast<size_t>(schema_->field(i).width);
-  std::string padded = PadR(raw, width);
-  bytes_.replace(schema_->offset(i), width, padded);
+  // In place, without a padded copy: Replace calls this for every field it writes.
+  const auto width = static_cast<size_t>(schema_->field(i).width);
+  const size_t offset = schema_->offset(i);
+  const size_t n = std::min(raw.size(), width);
+  bytes_.replace(offset, n, raw.data(), n);
+  std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(offset + n),
+            bytes_.begin() + static_cast<std::ptrdiff_t>(offset + width), ' ');
   return Status::Ok();
 }
 

@@ -474,10 +474,14 @@ Status WorkArea::Replace(int i, const Value& value) {
   if (eof_) return Status::Invalid(path() + ": replace at end of file");
   if (table_->read_only()) return Status::Invalid(path() + ": table opened read only");
   if (!table_->IsRecordLocked(recno_)) return NotLocked(path(), recno_);
-  const bool was_dirty = dirty_;
-  if (!was_dirty && !new_record_) (void)base_.SetBytes(record_.bytes());
-  Status s = record_.SetValue(i, value);
-  if (!s.ok()) return s.Prefixed(path());
+  if (!dirty_ && !new_record_) (void)base_.SetBytes(record_.bytes());
+  if (EncodeFieldInto(field(i), value, &encoded_)) {
+    (void)record_.SetFieldBytes(i, encoded_);
+  } else {
+    // Memo fields, and the error message of a value the field cannot hold.
+    Status s = record_.SetValue(i, value);
+    if (!s.ok()) return s.Prefixed(path());
+  }
   changed_[static_cast<size_t>(i) + 1] = 1;
   dirty_ = true;
   return Status::Ok();

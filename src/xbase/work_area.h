@@ -361,6 +361,7 @@ class WorkArea {
   Record record_;  // the current record (blank at EOF), pending changes included
   Record base_;    // the current record as last read from the file
   Record scratch_;
+  std::string encoded_;  // a field's bytes being replaced
   bool base_fresh_ = false;     // base_ was read while this station held the record's lock
   bool cursor_synced_ = false;  // the controlling order's cursor stands on recno_
 

@@ -63,6 +63,16 @@ class WorkArea::RecordContext final : public ExprContext {
   uint32_t recno_;
 };
 
+// The bytes of a number in a numeric field of the given width and decimals, exactly as
+// NumericFieldText (base/numeric.h) gives them, written to out[0..width); false when the
+// number does not fit or is not finite.
+bool EncodeNumberField(double x, int width, int dec, char* out);
+
+// The bytes of a value for a C, N, F, D or L field (as EncodeFieldValue gives them) in
+// *out, reusing its memory; false on anything that EncodeFieldValue would refuse (type
+// mismatch, a number too wide, a date without YYYYMMDD form) and for memo fields.
+bool EncodeFieldInto(const DbfFieldDescriptor& field, const Value& value, std::string* out);
+
 // The bytes of a value to seek in an order of the given key shape: a character value is
 // cut to the key length but not padded (prefix seek); other types give the full key.
 Status SeekKeyOf(const Value& value, const KeyShape& shape, std::string* out);
