@@ -51,15 +51,8 @@ Status RemoveOtherSpelling(xbase::Env& env, const std::string& existing) {
 
 }  // namespace
 
-std::string CallerName(const std::source_location& where) {
-  std::string_view name = where.function_name();
-  const size_t paren = name.find('(');
-  if (paren != std::string_view::npos) name = name.substr(0, paren);
-  const size_t space = name.rfind(' ');
-  if (space != std::string_view::npos) name = name.substr(space + 1);
-  const size_t scope = name.rfind("::");
-  if (scope != std::string_view::npos) name = name.substr(scope + 2);
-  return std::string(name) + "(" + std::to_string(where.line()) + ")";
+std::string CallerName(std::string_view function, int line) {
+  return std::string(function) + "(" + std::to_string(line) + ")";
 }
 
 bool TracedInDowodLog(std::string_view path) {
@@ -126,8 +119,8 @@ Status Tworz(StoreContext& ctx, std::string_view definition, const TworzCallers&
   return Status::Ok();
 }
 
-Status Tworz(StoreContext& ctx, std::string_view definition, const std::source_location& where) {
-  return Tworz(ctx, definition, TworzCallers{CallerName(where), ""});
+Status Tworz(StoreContext& ctx, std::string_view definition, const char* function, int line) {
+  return Tworz(ctx, definition, TworzCallers{CallerName(function, line), ""});
 }
 
 Status AppendFrom(StoreContext& ctx, std::string_view file) {

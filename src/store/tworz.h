@@ -2,7 +2,6 @@
 // APPEND_FROM, which fills a newly created table from an old copy.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -18,8 +17,8 @@ struct TworzCallers {
   std::string callers_caller;
 };
 
-// "NAME(line)" of a place in the program: the bare function name and the line.
-std::string CallerName(const std::source_location& where);
+// "NAME(line)" of a place in the program: the function's name and the line.
+std::string CallerName(std::string_view function, int line);
 
 // TWORZ(definition [, flag [, nn]]): creates the table the field-list text describes
 // (catalogue_field_list.h: the path, then name, type, width and decimals of each field).
@@ -38,9 +37,10 @@ std::string CallerName(const std::source_location& where);
 // A table whose path holds "/dowod" but not "rob/dowod" (the document headers of a period,
 // of orders, of advance invoices) leaves a trace in "dowod.log": see WriteDowodLog.
 Status Tworz(StoreContext& ctx, std::string_view definition, const TworzCallers& callers, bool flag = true, int nn = 0);
-// The same, naming the place it is called from as the caller.
-Status Tworz(StoreContext& ctx, std::string_view definition,
-             const std::source_location& where = std::source_location::current());
+// The same, naming the place it is called from as the caller (the compiler fills in the
+// calling function and line).
+Status Tworz(StoreContext& ctx, std::string_view definition, const char* function = __builtin_FUNCTION(),
+             int line = __builtin_LINE());
 
 // Whether creating `path` (normalised) is traced in DOWOD.LOG.
 bool TracedInDowodLog(std::string_view path);
