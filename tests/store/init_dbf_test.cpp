@@ -88,6 +88,19 @@ TEST_F(InitTablesTest, AMissingArticleIndexRunsTheBuild) {
   EXPECT_EQ(AreaOf(TableId::kDow).order_count(), 3);
 }
 
+TEST_F(InitTablesTest, ALaterStationDoesNotBuildWhileOthersWork) {
+  ASSERT_TRUE(Build());
+  xbase::WorkAreas first_station(env_);
+  ASSERT_TRUE(first_station.Open(1, "firma.dbf", "firma").ok());
+  NewSession(2);
+  ASSERT_TRUE(mem_.Remove("26/03/as.ntx").ok());
+  ui_.calls.clear();
+  EXPECT_FALSE(Open());
+  EXPECT_TRUE(ui_.Has("alert Wszyscy musza wyjsc z programu"));
+  EXPECT_FALSE(Shown("Indeksowanie - prosze czekac"));
+  EXPECT_FALSE(mem_.Exists("26/03/as.ntx"));
+}
+
 TEST_F(InitTablesTest, ADamagedIndexIsRebuiltFromItsTable) {
   ASSERT_TRUE(Build());
   AddRecord(AreaOf(TableId::kSlow), {{"RD", Value("FV ")}});
