@@ -76,6 +76,23 @@ bool InitNtxImpl(shell::Session& s, StoreUi& ui, std::string_view mode) {
   return InitDbfImpl(s, ui, "", true);
 }
 
+// The session open found something only the build can make. The build needs the tables
+// alone: the company table is taken exclusively first, so that a station started while
+// others work stops with a clear message instead of rebuilding part of the directory.
+bool BuildInstead(shell::Session& s, StoreUi& ui) {
+  BuildContext b(s, ui);
+  const TableDef& firma = Table(TableId::kFirma);
+  if (s.env().Exists(b.TableFile(firma) + ".dbf")) {
+    Status alone = s.areas().Select(firma.area);
+    if (alone.ok()) alone = NetUse(b.store, b.TableFile(firma), firma.alias, true, 1);
+    if (!alone.ok()) {
+      ui.Alert("Wszyscy musza wyjsc z programu");
+      return false;
+    }
+  }
+  return InitNtxImpl(s, ui, "");
+}
+
 bool InitDbfImpl(shell::Session& s, StoreUi& ui, std::string_view period, bool inside_build) {
   BuildContext b(s, ui);
   xbase::WorkAreas& areas = s.areas();
@@ -84,7 +101,7 @@ bool InitDbfImpl(shell::Session& s, StoreUi& ui, std::string_view period, bool i
   const bool can_build = !inside_build && period.empty();
 
   const TableDef& firma = Table(TableId::kFirma);
-  if (!env.Exists(b.TableFile(firma) + ".dbf") && can_build) return InitNtxImpl(s, ui, "");
+  if (!env.Exists(b.TableFile(firma) + ".dbf") && can_build) return BuildInstead(s, ui);
   Status opened = areas.Select(firma.area);
   if (opened.ok()) opened = NetUse(b.store, b.TableFile(firma), firma.alias, false, 1);
   if (!opened.ok()) {
@@ -99,7 +116,7 @@ bool InitDbfImpl(shell::Session& s, StoreUi& ui, std::string_view period, bool i
   if (period.empty()) {
     b.period = PeriodFromFirma(b);
     if (b.period.empty()) {
-      if (can_build) return InitNtxImpl(s, ui, "");
+      if (can_build) return BuildInstead(s, ui);
       ui.Alert("Zly okres w pliku firma");
       return false;
     }
@@ -113,7 +130,7 @@ bool InitDbfImpl(shell::Session& s, StoreUi& ui, std::string_view period, bool i
     Status st = OpenSessionTable(b, Table(id), &needs_build);
     if (st.ok()) continue;
     (void)areas.CloseAll(kKeptAreas);
-    if (needs_build && can_build) return InitNtxImpl(s, ui, "");
+    if (needs_build && can_build) return BuildInstead(s, ui);
     if (needs_build) (void)b.Fail("Plik " + TablePath(Table(id), b.Args()) + " niedostepny", st);
     return false;
   }

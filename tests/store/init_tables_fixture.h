@@ -18,6 +18,7 @@
 #include "store/fake_store_ui.h"
 #include "store/init_tables.h"
 #include "store/init_tables_layout.h"
+#include "store/init_tables_rebuild.h"
 #include "xbase/fault_env.h"
 #include "xbase/memory_env.h"
 #include "xbase/ntx.h"
@@ -25,6 +26,43 @@
 #include "xbase/work_area.h"
 
 namespace hurt::store::init_test {
+
+// Order n of an open area: the tree checks out, and it holds exactly one entry per
+// record (deleted ones too), each with the key the expression gives for that record.
+inline void ExpectOrderMatchesTable(xbase::WorkArea& a, int n) {
+  SCOPED_TRACE(a.alias() + " order " + std::to_string(n));
+  xbase::NtxIndex* index = a.OrderIndex(n);
+  ASSERT_NE(index, nullptr);
+  auto stats = index->Verify(true);
+  ASSERT_TRUE(stats.ok()) << stats.status().ToString();
+  auto count = a.RecCount();
+  ASSERT_TRUE(count.ok());
+  EXPECT_EQ(stats->keys, *count);
+  const int saved = a.order();
+  a.SetDeletedHidden(false);
+  ASSERT_TRUE(a.SetOrder(0).ok());
+  xbase::NtxCursor cursor(*index);
+  for (uint32_t r = 1; r <= *count; ++r) {
+    ASSERT_TRUE(a.GoTo(r).ok());
+    auto key = a.KeyOf(n);
+    ASSERT_TRUE(key.ok()) << key.status().ToString();
+    auto found = cursor.SeekEntry(*key, r);
+    ASSERT_TRUE(found.ok()) << found.status().ToString();
+    EXPECT_TRUE(*found) << "record " << r << " is missing under its key";
+  }
+  a.SetDeletedHidden(true);
+  ASSERT_TRUE(a.SetOrder(saved).ok());
+  ASSERT_TRUE(a.GoTop().ok());
+}
+
+// Every order of every open area of a set.
+inline void ExpectAllOrdersMatch(xbase::WorkAreas& areas) {
+  for (int area = 1; area <= xbase::WorkAreas::kMaxArea; ++area) {
+    xbase::WorkArea* a = areas.Area(area);
+    if (a == nullptr) continue;
+    for (int n = 1; n <= a->order_count(); ++n) ExpectOrderMatchesTable(*a, n);
+  }
+}
 
 class InitTablesTest : public ::testing::Test {
  protected:
@@ -58,39 +96,88 @@ class InitTablesTest : public ::testing::Test {
     return t.ok() ? (*t)->RecordCount() : 0;
   }
 
-  // Order n of an open area: the tree checks out, and it holds exactly one entry per
-  // record, each with the key the expression gives for that record.
-  void ExpectOrderMatchesTable(xbase::WorkArea& a, int n) {
-    SCOPED_TRACE(a.alias() + " order " + std::to_string(n));
-    xbase::NtxIndex* index = a.OrderIndex(n);
-    ASSERT_NE(index, nullptr);
-    auto stats = index->Verify(true);
-    ASSERT_TRUE(stats.ok()) << stats.status().ToString();
-    auto count = a.RecCount();
-    ASSERT_TRUE(count.ok());
-    EXPECT_EQ(stats->keys, *count);
-    const int saved = a.order();
-    a.SetDeletedHidden(false);
-    ASSERT_TRUE(a.SetOrder(0).ok());
-    xbase::NtxCursor cursor(*index);
-    for (uint32_t r = 1; r <= *count; ++r) {
-      ASSERT_TRUE(a.GoTo(r).ok());
-      auto key = a.KeyOf(n);
-      ASSERT_TRUE(key.ok()) << key.status().ToString();
-      auto found = cursor.SeekEntry(*key, r);
-      ASSERT_TRUE(found.ok()) << found.status().ToString();
-      EXPECT_TRUE(*found) << "record " << r << " is missing under its key";
-    }
-    a.SetDeletedHidden(true);
-    ASSERT_TRUE(a.SetOrder(saved).ok());
+  void ExpectAllOrdersMatch() { init_test::ExpectAllOrdersMatch(s().areas()); }
+
+  PathArgs Args() { return PathArgs{s().hh(), s().stacja(), {}}; }
+  // The .dbf of a catalogue table in the session's period.
+  std::string DbfOf(TableId id) { return TablePath(Table(id), Args()) + ".dbf"; }
+  xbase::WorkArea& AreaOf(TableId id) {
+    xbase::WorkArea* a = s().areas().Area(Table(id).area);
+    EXPECT_NE(a, nullptr) << Table(id).alias;
+    return *a;
   }
 
-  // Every order of every open area.
-  void ExpectAllOrdersMatch() {
-    for (int area = 1; area <= xbase::WorkAreas::kMaxArea; ++area) {
-      xbase::WorkArea* a = s().areas().Area(area);
-      if (a == nullptr) continue;
-      for (int n = 1; n <= a->order_count(); ++n) ExpectOrderMatchesTable(*a, n);
+  // firma->BMR of the open session.
+  void SetBmr(std::string_view bmr) {
+    xbase::WorkArea& firma = AreaOf(TableId::kFirma);
+    ASSERT_TRUE(firma.GoTop().ok());
+    ASSERT_TRUE(firma.LockRecord().ok());
+    ASSERT_TRUE(firma.Replace("BMR", std::string(bmr)).ok());
+    ASSERT_TRUE(firma.Unlock().ok());
+    ASSERT_TRUE(firma.Commit().ok());
+  }
+  std::string Bmr() {
+    auto t = xbase::Table::Open(mem_, "firma.dbf", xbase::TableMode::SharedReadOnly());
+    if (!t.ok()) return "?";
+    xbase::Record rec;
+    if (!(*t)->Read(1, &rec).ok()) return "?";
+    return rec.GetValue((*t)->FieldIndex("BMR")).value_or(xbase::Value()).AsString();
+  }
+
+  // An empty table of a catalogue layout at a path, folders made on the way.
+  void CreateTableAt(const std::string& dbf, const std::vector<Field>& fields) {
+    const size_t slash = dbf.rfind('/');
+    if (slash != std::string::npos) {
+      ASSERT_TRUE(mem_.CreateDirs(dbf.substr(0, slash)).ok());
+    }
+    std::vector<xbase::DbfFieldDescriptor> d;
+    for (const Field& f : fields) d.push_back(DescriptorOf(f));
+    ASSERT_TRUE(xbase::Table::Create(mem_, dbf, d).ok()) << dbf;
+  }
+
+  // The messages shown through the helpers' screen, in order.
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> out;
+    for (const std::string& c : ui_.calls) {
+      if (c.rfind("message ", 0) == 0) out.push_back(c.substr(8));
+    }
+    return out;
+  }
+  bool Shown(const std::string& message) const {
+    const std::vector<std::string> all = Messages();
+    return std::find(all.begin(), all.end(), message) != all.end();
+  }
+
+  // Every index file of every table of the build and of the session, opened by another
+  // set of work areas: attached in catalogue order with the catalogue's keys, and each
+  // one exactly right for its table.
+  void ExpectEveryIndexFileRight() {
+    xbase::WorkAreas other(env_);
+    std::vector<TableId> ids(RebuildOrder().begin(), RebuildOrder().end());
+    for (TableId id : {TableId::kDd, TableId::kZo, TableId::kZd, TableId::kZp, TableId::kZf, TableId::kZn}) {
+      ids.push_back(id);
+    }
+    const Markers markers = s().Markers();
+    for (TableId id : ids) {
+      const TableDef& t = Table(id);
+      const std::string dbf = TablePath(t, Args()) + ".dbf";
+      if (!TableEnabled(t, markers) || !mem_.Exists(dbf)) continue;
+      SCOPED_TRACE(dbf);
+      auto opened = other.Open(200, dbf, t.alias, xbase::AreaOpenOptions{});
+      ASSERT_TRUE(opened.ok()) << opened.status().ToString();
+      xbase::WorkArea& a = **opened;
+      const std::vector<Field> fields = FieldsOf(a.table().fields());
+      auto has = [&](std::string_view name) {
+        return std::any_of(fields.begin(), fields.end(), [&](const Field& f) { return f.name == name; });
+      };
+      const std::vector<IndexFile> indexes = ResolveIndexes(t, markers, Args(), has);
+      for (const IndexFile& index : indexes) {
+        auto n = a.AttachOrder(index.file + ".ntx");
+        ASSERT_TRUE(n.ok()) << index.file << ": " << n.status().ToString();
+        EXPECT_EQ(a.Order(*n)->key_expression, index.key);
+        ExpectOrderMatchesTable(a, *n);
+      }
+      ASSERT_TRUE(other.Close(200).ok());
     }
   }
 
