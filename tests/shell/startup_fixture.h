@@ -2,10 +2,15 @@
 // clock, the real file system of a temporary data directory (on the same clock) and a
 // session. Two such stations on one directory behave as two workstations: their opens and
 // locks conflict as between processes.
+//
+// Every screen the station shows at a wait is kept (shown), so that a test can see
+// messages that stayed only for their second.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/headless_run.h"
 #include "shell/session.h"
@@ -13,10 +18,48 @@
 
 namespace hurt::shell {
 
+// Passes everything to the scripted terminal and keeps each new screen, and the screen
+// of every wait for a key.
+class RecordingBackend final : public console::Backend {
+ public:
+  explicit RecordingBackend(console::Backend& inner) : inner_(inner) {}
+  void Present(const console::ScreenBuffer& screen, const console::CursorState& cursor) override {
+    inner_.Present(screen, cursor);
+    current_ = ScreenText(screen);
+    if (shown.empty() || shown.back() != current_) shown.push_back(current_);
+  }
+  std::optional<int> ReadKey(int64_t timeout_ms) override {
+    if (timeout_ms != 0) waits.push_back(current_);
+    return inner_.ReadKey(timeout_ms);
+  }
+  bool IsColour() const override { return inner_.IsColour(); }
+
+  // How many waits for a key happened on a screen holding `text` (UTF-8): a message shown
+  // twice counts 2.
+  int Count(std::string_view text) const {
+    return static_cast<int>(std::count_if(waits.begin(), waits.end(), [&](const std::string& s) {
+      return s.find(text) != std::string::npos;
+    }));
+  }
+  // Some screen shown held `text`.
+  bool Saw(std::string_view text) const {
+    return std::any_of(shown.begin(), shown.end(), [&](const std::string& s) { return s.find(text) != std::string::npos; });
+  }
+
+  std::vector<std::string> shown;
+  std::vector<std::string> waits;
+
+ private:
+  console::Backend& inner_;
+  std::string current_;
+};
+
 struct TestStation {
   explicit TestStation(const std::string& data_dir, std::string argument = "", std::string local_dir = "")
-      : env(xbase::RealEnv(), d.clock),
-        session(env, d.con, Options(data_dir, std::move(argument), std::move(local_dir))) {
+      : recorder(d.term),
+        con(recorder, d.clock),
+        env(xbase::RealEnv(), d.clock),
+        session(env, con, Options(data_dir, std::move(argument), std::move(local_dir))) {
     d.clock.Set(2026, 12, 8, 8, 0, 0);
   }
 
@@ -28,7 +71,17 @@ struct TestStation {
     return o;
   }
 
-  testing::ScreenDriver d;
+  // Runs `body` with the station's script; false (and a test failure) when the script ran
+  // out while the program waited for a key for ever.
+  bool Run(const std::function<void()>& body) {
+    return d.Run([&](console::Console&) { body(); });
+  }
+  // The screen as the station's console holds it (UTF-8 lines).
+  std::string Line(int row) const { return con.screen().RowText(row); }
+
+  testing::ScreenDriver d;  // the script of keys and the clock
+  RecordingBackend recorder;
+  console::Console con;
   ClockedEnv env;
   Session session;
 };

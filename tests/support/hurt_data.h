@@ -14,6 +14,11 @@ struct CompanySetup {
   std::string bmr = "12.26";
   std::string st;  // "" = the register blank
   std::vector<std::string> markers;  // marker files made before the tables
+
+  CompanySetup& Nodb(std::string v) { nodb = std::move(v); return *this; }
+  CompanySetup& Bmr(std::string v) { bmr = std::move(v); return *this; }
+  CompanySetup& St(std::string v) { st = std::move(v); return *this; }
+  CompanySetup& Markers(std::vector<std::string> v) { markers = std::move(v); return *this; }
 };
 
 // firma.dbf with one record (as the catalogue defines it for the markers).
