@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,8 +31,21 @@ class RecordingBackend final : public console::Backend {
   }
   std::optional<int> ReadKey(int64_t timeout_ms) override {
     if (timeout_ms != 0) waits.push_back(current_);
+    if (timeout_ms < 0 && !gates_.empty() && current_.find(gates_.front().first) != std::string::npos) {
+      int k = gates_.front().second;
+      gates_.pop_front();
+      return k;
+    }
     return inner_.ReadKey(timeout_ms);
   }
+  // The key is given at the first wait for ever on a screen holding `text` (UTF-8), as an
+  // operator answers what they see. Gates are used in order; waits with a time-out
+  // (messages) pass without them.
+  RecordingBackend& When(std::string text, int key) {
+    gates_.emplace_back(std::move(text), key);
+    return *this;
+  }
+  bool AllGatesUsed() const { return gates_.empty(); }
   bool IsColour() const override { return inner_.IsColour(); }
 
   // How many waits for a key happened on a screen holding `text` (UTF-8): a message shown
@@ -52,6 +66,7 @@ class RecordingBackend final : public console::Backend {
  private:
   console::Backend& inner_;
   std::string current_;
+  std::deque<std::pair<std::string, int>> gates_;
 };
 
 struct TestStation {
