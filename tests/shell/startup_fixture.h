@@ -15,6 +15,7 @@
 
 #include "shell/headless_run.h"
 #include "shell/session.h"
+#include "xbase/fault_env.h"
 #include "support/screen_driver.h"
 
 namespace hurt::shell {
@@ -74,7 +75,8 @@ struct TestStation {
       : recorder(d.term),
         con(recorder, d.clock),
         env(xbase::RealEnv(), d.clock),
-        session(env, con, Options(data_dir, std::move(argument), std::move(local_dir))) {
+        faults(env),
+        session(faults, con, Options(data_dir, std::move(argument), std::move(local_dir))) {
     d.clock.Set(2026, 12, 8, 8, 0, 0);
   }
 
@@ -98,6 +100,7 @@ struct TestStation {
   RecordingBackend recorder;
   console::Console con;
   ClockedEnv env;
+  xbase::FaultEnv faults;  // the session's files: faults can be armed
   Session session;
 };
 

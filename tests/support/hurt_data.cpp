@@ -39,11 +39,14 @@ void MakeCompany(const std::string& dir, const CompanySetup& setup) {
   ASSERT_TRUE((*t)->Close().ok());
 }
 
+void MakeTable(const std::string& dbf_path, store::TableId id) {
+  std::filesystem::create_directories(std::filesystem::path(dbf_path).parent_path());
+  ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), dbf_path, Fields(id, store::Markers())).ok());
+}
+
 void MakePeriodTable(const std::string& dir, const std::string& period_folder, store::TableId id) {
-  std::filesystem::create_directories(dir + "/" + period_folder);
   const store::TableDef& def = store::Table(id);
-  std::string path = dir + "/" + period_folder + "/" + std::string(def.file) + ".dbf";
-  ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), path, Fields(id, store::Markers())).ok());
+  MakeTable(dir + "/" + period_folder + "/" + std::string(def.file) + ".dbf", id);
 }
 
 std::string ReadField(const std::string& dbf_path, const std::string& field) {

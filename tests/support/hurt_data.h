@@ -24,6 +24,9 @@ struct CompanySetup {
 // firma.dbf with one record (as the catalogue defines it for the markers).
 void MakeCompany(const std::string& dir, const CompanySetup& setup = {});
 
+// An empty table of the catalogue at `dbf_path` (folders made on the way).
+void MakeTable(const std::string& dbf_path, store::TableId id);
+
 // An empty table of the catalogue in a period folder ("25/12"), e.g. as.dbf.
 void MakePeriodTable(const std::string& dir, const std::string& period_folder, store::TableId id);
 
