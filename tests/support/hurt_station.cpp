@@ -80,11 +80,17 @@ bool HurtStation::running() {
   return info.si_pid == 0;
 }
 
-bool HurtStation::WaitForScreen(std::string_view text, int timeout_ms) {
+bool HurtStation::WaitForScreen(std::string_view text, int timeout_ms) { return WaitForScreen(text, {}, timeout_ms); }
+
+bool HurtStation::WaitForScreen(std::string_view text, std::string_view without, int timeout_ms) {
+  auto shows = [&] {
+    std::string screen = Screen();
+    return screen.find(text) != std::string::npos && (without.empty() || screen.find(without) == std::string::npos);
+  };
   const int64_t end = NowMs() + timeout_ms;
   for (;;) {
-    if (Screen().find(text) != std::string::npos) return true;
-    if (NowMs() > end || !running()) return Screen().find(text) != std::string::npos;
+    if (shows()) return true;
+    if (NowMs() > end || !running()) return shows();
     Pause();
   }
 }

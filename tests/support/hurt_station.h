@@ -31,6 +31,22 @@ struct StationOptions {
   std::string local_dir;          // "" = <work>/<name>.local
 };
 
+inline StationOptions WithArgument(std::string argument) {
+  StationOptions o;
+  o.argument = std::move(argument);
+  return o;
+}
+inline StationOptions WithKeys(std::vector<std::string> keys) {
+  StationOptions o;
+  o.keys = std::move(keys);
+  return o;
+}
+inline StationOptions WithLocalDir(std::string dir) {
+  StationOptions o;
+  o.local_dir = std::move(dir);
+  return o;
+}
+
 class HurtStation {
  public:
   HurtStation(const std::string& data_dir, const std::string& work_dir, const std::string& name,
@@ -44,6 +60,8 @@ class HurtStation {
   // Polls the screen file until it contains `text` (UTF-8); false after the time-out or
   // when the program ended first.
   bool WaitForScreen(std::string_view text, int timeout_ms = 30'000);
+  // The same, for a screen that holds `text` and not `without` (a message over a screen).
+  bool WaitForScreen(std::string_view text, std::string_view without, int timeout_ms = 30'000);
   // Polls the screen log until some screen shown contained `text`.
   bool WaitForLog(std::string_view text, int timeout_ms = 30'000);
   bool LogContains(std::string_view text) const;
