@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
 
 #include "support/hurt_data.h"
@@ -195,6 +196,40 @@ TEST_F(Stations, ASecondCopyOnOneWorkstationIsRefused) {
   Leave(*a);
   // Once the first copy ended, the workstation may start again.
   Leave(*Working("c", WithLocalDir(local)));
+}
+
+}  // namespace
+}  // namespace hurt::testing
+
+#include "support/tmux.h"
+
+namespace hurt::testing {
+namespace {
+
+TEST(StationInATerminal, SigtermSignsOffAndGivesTheTerminalBack) {
+  if (!TmuxSession::Available()) GTEST_SKIP() << "tmux is not installed";
+  TempDir data;
+  TempDir work;
+  MakeCompany(data.str());
+  const std::string pid_file = work / "pid";
+  // The inner shell leaves its pid (which exec hands to hurt); the outer one shows how hurt
+  // ended and whether the terminal is back in its usual mode.
+  const std::string script = R"(sh -c 'echo $$ > "$1"; exec "$0" CD' "$0" "$1"; echo "exit status $?"; )"
+                             R"(stty -a | tr ' ;' '\n\n' | grep -x -e '-*icanon' -e '-*echo')";
+  TmuxSession tmux({"/bin/sh", "-c", script, BuiltProgram("hurt"), pid_file}, data.str(), 80, 25,
+                   {"HURT_LOCAL_DIR=" + (work / "local")});
+  ASSERT_TRUE(tmux.ok());
+  ASSERT_TRUE(tmux.WaitFor("F1-Pomoc", 30'000)) << tmux.Capture();
+  EXPECT_EQ(ReadField(data / "firma.dbf", "ST"), "?" + std::string(29, '0'));
+  std::string pid_text;
+  std::ifstream(pid_file) >> pid_text;
+  ASSERT_FALSE(pid_text.empty());
+  const pid_t pid = static_cast<pid_t>(std::stol(pid_text));
+  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  ASSERT_TRUE(tmux.WaitFor("exit status 143", 15'000)) << tmux.Capture();
+  EXPECT_TRUE(tmux.WaitFor("\nicanon", 5'000)) << tmux.Capture();
+  EXPECT_NE(tmux.Capture().find("\necho"), std::string::npos) << tmux.Capture();
+  EXPECT_EQ(ReadField(data / "firma.dbf", "ST"), std::string(30, '0'));
 }
 
 }  // namespace
