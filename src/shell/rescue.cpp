@@ -193,7 +193,8 @@ bool Ratunek(Session& session) {
   const int keep[] = {1, kSingleInstanceArea};
   (void)session.areas().CloseAll(keep);
   console::Okno_(con, "NIE WOLNO PRZERWAC");
-  Odswiez(session, session.hh());
+  // A company record without a valid period names no folder: the build below finds one.
+  if (!session.hh().empty()) Odswiez(session, session.hh());
   store::InitNtx(session);
   return true;
 }
