@@ -215,8 +215,11 @@ std::optional<int> ScriptBackend::ReadKey(int64_t timeout_ms) {
     }
     if (!forever && left <= 0) return std::nullopt;
     if (!forever && script_clock_ != nullptr) {
-      // Nothing is waiting: on the script's clock the time-out simply passes.
+      // Nothing is waiting: on the script's clock the time-out simply passes. A moment of
+      // real time goes by as well, so that a retry loop pausing here does not run through
+      // all its tries before another station has let go of a lock.
       script_clock_->Advance(left);
+      RealPause(std::min<int64_t>(left, 2));
       return std::nullopt;
     }
     if (interrupted_ && interrupted_()) return std::nullopt;

@@ -103,8 +103,8 @@ Status RebuildTable(Session& session, const std::string& dbf_path, bool empty,
 
   auto source = xbase::Table::Open(env, dbf_path, xbase::TableMode::Exclusive());
   HURT_RETURN_IF_ERROR(source.status());
-  HURT_RETURN_IF_ERROR(xbase::Table::Create(env, fresh, (*source)->fields()));
   Status copied = [&]() -> Status {
+    HURT_RETURN_IF_ERROR(xbase::Table::Create(env, fresh, (*source)->fields()));
     auto target = xbase::Table::Open(env, fresh, xbase::TableMode::Exclusive());
     HURT_RETURN_IF_ERROR(target.status());
     if (!empty) HURT_RETURN_IF_ERROR(CopyRecords(**source, **target, progress).status());
@@ -112,7 +112,7 @@ Status RebuildTable(Session& session, const std::string& dbf_path, bool empty,
     return (*target)->Close();
   }();
   if (!copied.ok()) {
-    (void)env.Remove(fresh);
+    if (env.Exists(fresh)) (void)env.Remove(fresh);
     if (env.Exists(fresh_memo)) (void)env.Remove(fresh_memo);
     return copied;
   }
@@ -193,7 +193,8 @@ bool Ratunek(Session& session) {
   const int keep[] = {1, kSingleInstanceArea};
   (void)session.areas().CloseAll(keep);
   console::Okno_(con, "NIE WOLNO PRZERWAC");
-  Odswiez(session, session.hh());
+  // A company record without a valid period names no folder: the build below finds one.
+  if (!session.hh().empty()) Odswiez(session, session.hh());
   store::InitNtx(session);
   return true;
 }

@@ -66,7 +66,10 @@ StationEntry EnterFirst(Session& session, const StartArgs& args, xbase::WorkArea
       return entry;  // station 0
     }
   }
-  (void)firma->GoTop();
+  if (!firma->GoTop().ok() || firma->eof()) {
+    Message(session, "2.Mam problemy z wejsciem", 5);
+    return entry;  // station 0: the company record cannot be written
+  }
 
   // Programs that did not sign off.
   entry.left_taken = TakenSlots(Text(*firma, "ST"));
