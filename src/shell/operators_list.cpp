@@ -460,7 +460,7 @@ class OperatorList {
       say("Nie zmieniam hasła"_pl);
       return BrowseAction::kRepaint;
     }
-    if (HasPassword(rec) && PasswordMatches(rec, first.text)) {
+    if (PasswordMatches(rec, first.text)) {
       say("Baw sie czyms innym");
       return BrowseAction::kRepaint;
     }
