@@ -22,6 +22,8 @@
 #include "shell/operators.h"
 #include "shell/operators_internal.h"
 #include "shell/session.h"
+#include "shell/store_ui.h"
+#include "store/net_use.h"
 
 namespace hurt::shell {
 
@@ -279,13 +281,8 @@ class OperatorList {
   }
 
   Status LockRecordFile() {
-    Clock& clock = session_.clock();
-    const int64_t until = clock.MonotonicMillis() + kRecordLockSeconds * 1000;
-    for (;;) {
-      Status st = area_.LockFile();
-      if (st.ok() || !st.IsBusy() || clock.MonotonicMillis() >= until) return st;
-      clock.Sleep(250);
-    }
+    ConsoleStoreUi ui(con_);
+    return store::FilLockArea(ui, area_, kRecordLockSeconds);
   }
 
   // Under the file lock: the number after the last record's (skipping numbers in use),
@@ -463,7 +460,7 @@ class OperatorList {
       say("Nie zmieniam hasła"_pl);
       return BrowseAction::kRepaint;
     }
-    if (HasPassword(rec) && PasswordMatches(rec, first.text)) {
+    if (PasswordMatches(rec, first.text)) {
       say("Baw sie czyms innym");
       return BrowseAction::kRepaint;
     }

@@ -5,7 +5,9 @@
 #include "base/text.h"
 #include "shell/password_hash.h"
 #include "shell/session.h"
+#include "shell/store_ui.h"
 #include "store/catalogue.h"
+#include "store/net_use.h"
 #include "xbase/table.h"
 
 namespace hurt::shell::operators {
@@ -17,7 +19,8 @@ constexpr int kOpenSharedSeconds = 20;
 constexpr int kOpenExclusiveSeconds = 1;
 constexpr int kRecordLockSeconds = 20;
 
-// Retries `attempt` while it answers Busy, for `seconds` of the session clock.
+// Retries `attempt` while it answers Busy, for `seconds` of the session clock (for opens
+// outside the work areas, which the store helpers do not cover).
 template <typename Attempt>
 auto Retry(Session& session, int seconds, Attempt attempt) -> decltype(attempt()) {
   Clock& clock = session.clock();
@@ -31,15 +34,6 @@ auto Retry(Session& session, int seconds, Attempt attempt) -> decltype(attempt()
 }
 
 // The status of a Status or a Result alike, for Retry.
-struct StatusBox {
-  Status s;
-  bool ok() const { return s.ok(); }
-  const Status& status() const { return s; }
-};
-
-Status RetryStatus(Session& session, int seconds, const std::function<Status()>& attempt) {
-  return Retry(session, seconds, [&] { return StatusBox{attempt()}; }).s;
-}
 
 xbase::DbfFieldDescriptor Descriptor(const store::Field& f) {
   return {f.name, static_cast<char>(f.type), f.width, f.decimals};
@@ -158,7 +152,8 @@ Status AddSupervisorIfEmpty(Session& session, xbase::WorkArea& area) {
   auto count = area.RecCount();
   if (!count.ok()) return count.status();
   if (*count > 0) return Status::Ok();
-  HURT_RETURN_IF_ERROR(RetryStatus(session, kRecordLockSeconds, [&] { return area.LockFile(); }));
+  ConsoleStoreUi ui(session.con());
+  HURT_RETURN_IF_ERROR(store::FilLockArea(ui, area, kRecordLockSeconds));
   Status st;
   count = area.RecCount();
   if (count.ok() && *count == 0) {
@@ -243,20 +238,28 @@ Status OpenPrawa(Session& session) {
   if (!env.Exists(path)) {
     HURT_RETURN_IF_ERROR(xbase::Table::Create(env, path, PrawaFields(session)).Prefixed("prawa.dbf"));
   }
-  auto open = [&] { return Retry(session, kOpenSharedSeconds, [&] { return areas.Open(kPrawaArea, path, kPrawaAlias); }); };
-  auto opened = open();
-  if (!opened.ok()) return opened.status();
-  if (PrawaNeedsUpgrade(session, (*opened)->table().fields())) {
+  // NET_USE in area 101, the selected area put back afterwards.
+  auto open = [&]() -> Status {
+    const int selected = areas.current();
+    ConsoleStoreUi ui(session.con());
+    store::StoreContext ctx{areas, ui};
+    Status st = areas.Select(kPrawaArea);
+    if (st.ok()) st = store::NetUse(ctx, session.Path("prawa"), kPrawaAlias, false, kOpenSharedSeconds);
+    (void)areas.Select(selected);
+    return st;
+  };
+  HURT_RETURN_IF_ERROR(open());
+  if (PrawaNeedsUpgrade(session, areas.Area(kPrawaArea)->table().fields())) {
     (void)areas.Close(kPrawaArea);
     Status upgraded = UpgradePrawa(session);
-    opened = open();
+    Status reopened = open();
     if (!upgraded.ok()) {
       (void)areas.Close(kPrawaArea);
       return upgraded;
     }
-    if (!opened.ok()) return opened.status();
+    HURT_RETURN_IF_ERROR(reopened);
   }
-  xbase::WorkArea& area = **opened;
+  xbase::WorkArea& area = *areas.Area(kPrawaArea);
   Status st = AddSupervisorIfEmpty(session, area);
   if (st.ok()) st = ConvertLegacyPasswords(session, area);
   if (!st.ok()) {
@@ -301,7 +304,9 @@ bool PasswordMatches(const OperatorRecord& rec, std::string_view entry) {
 }
 
 Status LockRecordFor(Session& session, xbase::WorkArea& area, uint32_t recno, int seconds) {
-  return RetryStatus(session, seconds, [&] { return area.LockRecord(recno); });
+  HURT_RETURN_IF_ERROR(area.GoTo(recno));
+  ConsoleStoreUi ui(session.con());
+  return store::RecLockArea(ui, area, seconds);
 }
 
 Status UpdateOperator(Session& session, xbase::WorkArea& area, uint32_t recno, int seconds,

@@ -7,7 +7,6 @@ namespace {
 using operators::DibalPort;
 using operators::FiscalModelOf;
 using operators::IsFiscalPrinter;
-using operators::LogoutText;
 using operators::NextOperatorNumber;
 
 TEST(OperatorRules, FiscalModelIsTheFirstNamedInOrder) {
@@ -29,13 +28,6 @@ TEST(OperatorRules, FiscalPrinterAndScale) {
   EXPECT_EQ(DibalPort("WAGA DIBAL"), 1);
   EXPECT_EQ(DibalPort("DIBAL3"), 3);
   EXPECT_EQ(DibalPort("DIBAL7"), 1);  // only ports 1 to 4 are named
-}
-
-TEST(OperatorRules, LogoutWording) {
-  EXPECT_EQ(LogoutText("Nowak Anna                    "), "Nowak Anna wylogowana");
-  EXPECT_EQ(LogoutText("NOWAK ANNA"), "NOWAK ANNA wylogowana");
-  EXPECT_EQ(LogoutText("Nowak Jan"), "Nowak Jan wylogowany");
-  EXPECT_EQ(LogoutText("   "), " wylogowany");
 }
 
 TEST(OperatorRules, NextOperatorNumber) {
