@@ -95,7 +95,11 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file,
   data.resize(got);
   auto header = NtxHeader::DecodeFrom(data, *size, path);
   if (!header.ok()) return header.status();
-  return std::unique_ptr<NtxIndex>(new NtxIndex(std::move(file), std::move(*header), *size, options, clock));
+  std::unique_ptr<NtxIndex> index(new NtxIndex(std::move(file), std::move(*header), *size, options, clock));
+  // Without a view (in-memory files, or mapping refused) the counters are read with ReadAt.
+  auto view = index->file_->MapPrefix(kNtxCountersSize);
+  if (view.ok()) index->header_view_ = std::move(view).value();
+  return index;
 }
 
 NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_size, const NtxOpenOptions& options,
@@ -120,11 +124,20 @@ Status NtxIndex::Corrupt(const std::string& what) const { return Status::Corrupt
 
 // ---- locking and coherence -----------------------------------------------------------
 
+Status NtxIndex::ReadCounters(char* data) {
+  if (header_view_) {
+    header_view_->ReadView(0, kNtxCountersSize, data);
+    return Status::Ok();
+  }
+  size_t got = 0;
+  HURT_RETURN_IF_ERROR(file_->ReadAt(0, kNtxCountersSize, data, &got));
+  if (got < kNtxCountersSize) return Corrupt("index file is truncated");
+  return Status::Ok();
+}
+
 Status NtxIndex::Refresh() {
   char data[kNtxCountersSize];
-  size_t got = 0;
-  HURT_RETURN_IF_ERROR(file_->ReadAt(0, sizeof data, data, &got));
-  if (got < sizeof data) return Corrupt("index file is truncated");
+  HURT_RETURN_IF_ERROR(ReadCounters(data));
   NtxCounters now = NtxCounters::DecodeFrom(data);
   if (now == counters_) return Status::Ok();
 
@@ -148,8 +161,7 @@ bool NtxIndex::TryLocklessRead() {
   if (exclusive_ || clock_ == nullptr || lockless_read_ms_ <= 0 || counters_ == kUnknownCounters) return false;
   if (clock_->MonotonicMillis() - last_locked_check_ > lockless_read_ms_) return false;
   char data[kNtxCountersSize];
-  size_t got = 0;
-  if (!file_->ReadAt(0, sizeof data, data, &got).ok() || got < sizeof data) return false;
+  if (!ReadCounters(data).ok()) return false;
   if (!(NtxCounters::DecodeFrom(data) == counters_)) return false;
   cache_only_ = true;
   missed_ = false;

@@ -190,6 +190,7 @@ class NtxIndex {
   Status CommitUpdate();
   void EndUpdate();
   Status Refresh();
+  Status ReadCounters(char* data);
 
   // Pages: the write set first (during an update), then the cache, then the file.
   // A returned pointer is good until the next GetPage (write-set pages until the end of
@@ -225,6 +226,9 @@ class NtxIndex {
   Status Corrupt(const std::string& what) const;
 
   std::unique_ptr<File> file_;
+  // The header's counters through a mapped view when the env offers one: the check made
+  // before every read and update then costs no system call.
+  std::unique_ptr<FileView> header_view_;
   NtxHeader header_;
   NtxPageFormat format_;
   NtxCounters counters_;  // header counters the cached pages belong to

@@ -312,7 +312,9 @@ class WorkArea {
            const AreaOpenOptions& options);
 
   // Reading records and positions (work_area.cpp).
-  Status Load(uint32_t recno);  // reads recno into record_ (NotFound past the end)
+  // Reads recno into record_ (NotFound past the end); `near` for sequential movement,
+  // which may be served by the table's read-ahead (Table::ReadNear).
+  Status Load(uint32_t recno, bool near);
   void SetEof();
   Result<bool> CurrentVisible();
   Status NaturalTop();
@@ -325,7 +327,7 @@ class WorkArea {
   Status SyncCursor();
   // From the cursor's entry on, onto the first visible record in direction dir (+1/-1);
   // *hit false when the order ran out.
-  Status SettleOnCursor(int dir, bool* hit);
+  Status SettleOnCursor(int dir, bool near, bool* hit);
   Result<bool> SeekBytes(std::string_view key, bool soft);
   Status AfterMove();  // children of relations follow
   Status RefreshCurrent();  // re-read the current record keeping pending changes
