@@ -603,6 +603,7 @@ Status WorkArea::LockFile() {
 }
 
 Status WorkArea::Unlock() {
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(table_->UnlockAll());
   base_fresh_ = !eof_ && table_->IsRecordLocked(recno_);
@@ -612,6 +613,7 @@ Status WorkArea::Unlock() {
 // ---- commit and close -------------------------------------------------------------------
 
 Status WorkArea::Commit() {
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
   HURT_RETURN_IF_ERROR(table_->Commit());
@@ -621,7 +623,8 @@ Status WorkArea::Commit() {
 
 Status WorkArea::Close() {
   if (!table_) return Status::Ok();
-  Status first = Flush();
+  Status first = EndIndexBatch();
+  if (first.ok()) first = Flush();
   auto keep = [&first](Status s) {
     if (first.ok() && !s.ok()) first = std::move(s);
   };
