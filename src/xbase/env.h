@@ -28,6 +28,30 @@ namespace hurt::xbase {
 
 enum class LockKind { kShared, kExclusive };
 
+// A read-only view of the first bytes of a file through the operating system's file cache
+// (a shared memory mapping). Reading it costs no system call. On a local file system it
+// shows what any process writes to the file at once; on a network file system it is as
+// fresh as the client's cache of the file, which is refreshed when a lock on the file is
+// taken - the same as ReadAt there. Only the bytes that existed when the view was made
+// may be read. Read the bytes with ReadView (another process may be writing them).
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  size_t size() const { return size_; }
+  // Copies n bytes from offset (offset + n <= size()).
+  void ReadView(size_t offset, size_t n, char* out) const {
+    const volatile char* from = data_ + offset;
+    for (size_t i = 0; i < n; ++i) out[i] = from[i];
+  }
+
+ protected:
+  FileView(const char* data, size_t size) : data_(data), size_(size) {}
+
+ private:
+  const char* data_;
+  size_t size_;
+};
+
 class File {
  public:
   virtual ~File() = default;
@@ -45,6 +69,13 @@ class File {
   // with wait true the call blocks until the range is free.
   virtual Status Lock(uint64_t offset, uint64_t length, LockKind kind, bool wait) = 0;
   virtual Status Unlock(uint64_t offset, uint64_t length) = 0;
+
+  // A view of the file's first `length` bytes, which must exist. Unsupported where the env
+  // cannot map files (the in-memory and fault-injecting envs): read with ReadAt then.
+  virtual Result<std::unique_ptr<FileView>> MapPrefix(size_t length) {
+    (void)length;
+    return Status::Unsupported(path_ + ": no mapped view");
+  }
 
   const std::string& path() const { return path_; }
 

@@ -1,6 +1,7 @@
 #include "xbase/ntx.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -28,8 +29,9 @@ void UnlockIndexByte(File& file) {
 
 // Eight bytes as a big-endian number: compares as the bytes do.
 inline uint64_t LoadBe64(const char* p) {
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
   return v;
 }
 
@@ -95,7 +97,11 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::OpenFile(std::unique_ptr<File> file,
   data.resize(got);
   auto header = NtxHeader::DecodeFrom(data, *size, path);
   if (!header.ok()) return header.status();
-  return std::unique_ptr<NtxIndex>(new NtxIndex(std::move(file), std::move(*header), *size, options, clock));
+  std::unique_ptr<NtxIndex> index(new NtxIndex(std::move(file), std::move(*header), *size, options, clock));
+  // Without a view (in-memory files, or mapping refused) the counters are read with ReadAt.
+  auto view = index->file_->MapPrefix(kNtxCountersSize);
+  if (view.ok()) index->header_view_ = std::move(view).value();
+  return index;
 }
 
 NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_size, const NtxOpenOptions& options,
@@ -120,11 +126,20 @@ Status NtxIndex::Corrupt(const std::string& what) const { return Status::Corrupt
 
 // ---- locking and coherence -----------------------------------------------------------
 
+Status NtxIndex::ReadCounters(char* data) {
+  if (header_view_) {
+    header_view_->ReadView(0, kNtxCountersSize, data);
+    return Status::Ok();
+  }
+  size_t got = 0;
+  HURT_RETURN_IF_ERROR(file_->ReadAt(0, kNtxCountersSize, data, &got));
+  if (got < kNtxCountersSize) return Corrupt("index file is truncated");
+  return Status::Ok();
+}
+
 Status NtxIndex::Refresh() {
   char data[kNtxCountersSize];
-  size_t got = 0;
-  HURT_RETURN_IF_ERROR(file_->ReadAt(0, sizeof data, data, &got));
-  if (got < sizeof data) return Corrupt("index file is truncated");
+  HURT_RETURN_IF_ERROR(ReadCounters(data));
   NtxCounters now = NtxCounters::DecodeFrom(data);
   if (now == counters_) return Status::Ok();
 
@@ -145,11 +160,11 @@ Status NtxIndex::Refresh() {
 }
 
 bool NtxIndex::TryLocklessRead() {
+  if (batch_) return false;  // the batch holds the update lock: "locked" reads cost nothing
   if (exclusive_ || clock_ == nullptr || lockless_read_ms_ <= 0 || counters_ == kUnknownCounters) return false;
   if (clock_->MonotonicMillis() - last_locked_check_ > lockless_read_ms_) return false;
   char data[kNtxCountersSize];
-  size_t got = 0;
-  if (!file_->ReadAt(0, sizeof data, data, &got).ok() || got < sizeof data) return false;
+  if (!ReadCounters(data).ok()) return false;
   if (!(NtxCounters::DecodeFrom(data) == counters_)) return false;
   cache_only_ = true;
   missed_ = false;
@@ -162,6 +177,9 @@ bool NtxIndex::EndLocklessRead() {
 }
 
 Status NtxIndex::BeginRead() {
+  // During a batch this object holds the update lock; a read lock taken through the same
+  // file would replace it (the locks of one open file merge).
+  if (batch_) return Status::Ok();
   if (exclusive_) return counters_ == kUnknownCounters ? Refresh() : Status::Ok();
   HURT_RETURN_IF_ERROR(LockIndexByte(*file_, LockKind::kShared));
   ++locked_reads_;
@@ -175,7 +193,7 @@ Status NtxIndex::BeginRead() {
 }
 
 void NtxIndex::EndRead() {
-  if (!exclusive_) UnlockIndexByte(*file_);
+  if (!exclusive_ && !batch_) UnlockIndexByte(*file_);
 }
 
 Status NtxIndex::BeginUpdate() {
@@ -317,19 +335,28 @@ Status NtxIndex::Free(uint32_t offset) {
 
 int NtxIndex::CompareKey(std::string_view entry_key, std::string_view target) const {
   const size_t n = std::min(target.size(), entry_key.size());
-  if (n == 0) return 0;
-  int c;
+  const char* a = entry_key.data();
+  const char* b = target.data();
+  int c = 0;
   if (n >= 8) {
-    // Most keys differ in their first eight bytes: one comparison of two numbers.
-    uint64_t a = LoadBe64(entry_key.data());
-    uint64_t b = LoadBe64(target.data());
-    if (a != b) {
-      c = a < b ? -1 : 1;
-    } else {
-      c = n == 8 ? 0 : std::memcmp(entry_key.data() + 8, target.data() + 8, n - 8);
+    // Eight bytes at a time as numbers; the last (partial) step compares the final eight
+    // bytes, overlapping bytes already known to be equal.
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      const uint64_t x = LoadBe64(a + i);
+      const uint64_t y = LoadBe64(b + i);
+      if (x != y) {
+        c = x < y ? -1 : 1;
+        break;
+      }
     }
-  } else {
-    c = std::memcmp(entry_key.data(), target.data(), n);
+    if (c == 0 && i < n) {
+      const uint64_t x = LoadBe64(a + n - 8);
+      const uint64_t y = LoadBe64(b + n - 8);
+      if (x != y) c = x < y ? -1 : 1;
+    }
+  } else if (n > 0) {
+    c = std::memcmp(a, b, n);
   }
   return header_.descending ? -c : c;
 }
@@ -461,40 +488,83 @@ Result<bool> NtxIndex::StepBackward(Path* path) {
 
 // ---- key maintenance ------------------------------------------------------------------
 
-Status NtxIndex::Insert(std::string_view key, uint32_t recno) {
-  HURT_RETURN_IF_ERROR(CheckKey(key, recno));
+template <typename Change>
+Status NtxIndex::Change1(Change change) {
+  if (batch_) {
+    Status s = change();
+    ++generation_;  // cursors find their place again: pages of the batch changed
+    if (!s.ok()) {
+      AbortBatch();
+      return s;
+    }
+    return dirty_.size() > batch_pages_ ? FlushBatch() : Status::Ok();
+  }
   HURT_RETURN_IF_ERROR(BeginUpdate());
-  Status s = InsertLocked(key, recno);
+  Status s = change();
   if (s.ok()) s = CommitUpdate();
   EndUpdate();
   return s;
 }
 
+Status NtxIndex::Insert(std::string_view key, uint32_t recno) {
+  HURT_RETURN_IF_ERROR(CheckKey(key, recno));
+  return Change1([&] { return InsertLocked(key, recno); });
+}
+
 Status NtxIndex::Remove(std::string_view key, uint32_t recno) {
   HURT_RETURN_IF_ERROR(CheckKey(key, recno));
-  HURT_RETURN_IF_ERROR(BeginUpdate());
-  Status s = RemoveLocked(key, recno);
-  if (s.ok()) s = CommitUpdate();
-  EndUpdate();
-  return s;
+  return Change1([&] { return RemoveLocked(key, recno); });
 }
 
 Status NtxIndex::Apply(std::span<const NtxChange> changes, size_t* missing) {
   if (missing != nullptr) *missing = 0;
   for (const NtxChange& c : changes) HURT_RETURN_IF_ERROR(CheckKey(c.key, c.recno));
   if (changes.empty()) return Status::Ok();
-  HURT_RETURN_IF_ERROR(BeginUpdate());
-  Status s;
-  for (const NtxChange& c : changes) {
-    s = c.insert ? InsertLocked(c.key, c.recno) : RemoveLocked(c.key, c.recno);
-    if (!c.insert && s.IsNotFound()) {
-      if (missing != nullptr) ++*missing;
-      s = Status::Ok();
+  return Change1([&] {
+    for (const NtxChange& c : changes) {
+      Status s = c.insert ? InsertLocked(c.key, c.recno) : RemoveLocked(c.key, c.recno);
+      if (!c.insert && s.IsNotFound()) {
+        if (missing != nullptr) ++*missing;
+        continue;
+      }
+      if (!s.ok()) return s;
     }
-    if (!s.ok()) break;
-  }
-  if (s.ok()) s = CommitUpdate();
+    return Status::Ok();
+  });
+}
+
+Status NtxIndex::BeginBatch(size_t batch_pages) {
+  if (batch_) return Status::Invalid(path() + ": index batch already started");
+  HURT_RETURN_IF_ERROR(BeginUpdate());
+  batch_ = true;
+  batch_pages_ = std::max<size_t>(batch_pages, 16);
+  return Status::Ok();
+}
+
+// Writes what the batch changed so far and lets other stations in for a moment.
+Status NtxIndex::FlushBatch() {
+  Status s = CommitUpdate();
   EndUpdate();
+  batch_ = false;
+  if (!s.ok()) return s;
+  s = BeginUpdate();
+  if (!s.ok()) return s;
+  batch_ = true;
+  return Status::Ok();
+}
+
+void NtxIndex::AbortBatch() {
+  EndUpdate();  // drops the changed pages, releases the lock
+  batch_ = false;
+  ++generation_;
+}
+
+Status NtxIndex::EndBatch() {
+  if (!batch_) return Status::Ok();
+  Status s = CommitUpdate();
+  EndUpdate();
+  batch_ = false;
+  ++generation_;
   return s;
 }
 

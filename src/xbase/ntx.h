@@ -142,6 +142,18 @@ class NtxIndex {
   // the wrong length or a record number is 0.
   Status Apply(std::span<const NtxChange> changes, size_t* missing = nullptr);
 
+  // Bulk changes: holds the update lock from BeginBatch to EndBatch, so that Insert,
+  // Remove and Apply change pages in memory only; the changed pages and the header are
+  // written at EndBatch, and also whenever more than batch_pages pages have changed (the
+  // lock is then released and taken again, letting waiting stations in between). Other
+  // stations' reads of the index wait meanwhile: use it for bulk work under the table's
+  // file lock or exclusive use, never across user input. Reads through this object's
+  // cursors see the batch's changes. A failed change ends the batch: what was written by
+  // earlier flushes stays (each flush leaves a whole tree), the rest is dropped.
+  Status BeginBatch(size_t batch_pages = 4096);
+  Status EndBatch();
+  bool in_batch() const { return batch_; }
+
   // Makes written pages durable (fdatasync).
   Status Sync();
 
@@ -190,6 +202,7 @@ class NtxIndex {
   Status CommitUpdate();
   void EndUpdate();
   Status Refresh();
+  Status ReadCounters(char* data);
 
   // Pages: the write set first (during an update), then the cache, then the file.
   // A returned pointer is good until the next GetPage (write-set pages until the end of
@@ -225,6 +238,9 @@ class NtxIndex {
   Status Corrupt(const std::string& what) const;
 
   std::unique_ptr<File> file_;
+  // The header's counters through a mapped view when the env offers one: the check made
+  // before every read and update then costs no system call.
+  std::unique_ptr<FileView> header_view_;
   NtxHeader header_;
   NtxPageFormat format_;
   NtxCounters counters_;  // header counters the cached pages belong to
@@ -247,6 +263,16 @@ class NtxIndex {
 
   // The root page: the one of the update under way, else the one of the header.
   uint32_t root() const { return updating_ ? work_.root : counters_.root; }
+
+  // Runs one change: alone under its own update lock, or inside the batch.
+  template <typename Change>
+  Status Change1(Change change);
+  Status FlushBatch();
+  void AbortBatch();
+
+  // A batch of changes under one update lock (BeginBatch).
+  bool batch_ = false;
+  size_t batch_pages_ = 0;
 
   // The update under way.
   bool updating_ = false;

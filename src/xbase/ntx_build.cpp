@@ -44,14 +44,19 @@ struct LevelPlan {
   uint64_t total;
 };
 
-std::vector<LevelPlan> PlanLevels(uint64_t entries, uint64_t max_keys) {
+std::vector<LevelPlan> PlanLevels(uint64_t entries, uint64_t max_keys, int leaf_fill_percent) {
   std::vector<LevelPlan> levels;
   if (entries <= max_keys) {
     levels.push_back({1, entries});
     return levels;
   }
-  // Each leaf but the last is followed by one entry that goes up a level.
-  uint64_t leaves = (entries + 1 + max_keys) / (max_keys + 1);
+  // Each leaf but the last is followed by one entry that goes up a level. Leaves get about
+  // leaf_fill_percent of the maximum, but never fewer leaves than full ones need, nor so
+  // many that one would hold less than half the maximum.
+  const uint64_t fill = std::max<uint64_t>(1, max_keys * static_cast<uint64_t>(std::clamp(leaf_fill_percent, 50, 100)) / 100);
+  uint64_t leaves = (entries + 1 + fill) / (fill + 1);
+  leaves = std::min(leaves, (entries + 1) / (max_keys / 2 + 1));
+  leaves = std::max(leaves, (entries + 1 + max_keys) / (max_keys + 1));
   levels.push_back({leaves, entries - (leaves - 1)});
   uint64_t below = leaves;
   while (below > 1) {
@@ -77,8 +82,9 @@ uint64_t Share(const LevelPlan& plan, uint64_t page) {
 // finished leaf as its left child), climbing as long as the pages above are full too.
 class NtxBuilder::TreeWriter {
  public:
-  TreeWriter(File& file, const NtxPageFormat& format, uint64_t entries) : file_(file), format_(format) {
-    for (const LevelPlan& plan : PlanLevels(entries, format.max_keys)) {
+  TreeWriter(File& file, const NtxPageFormat& format, uint64_t entries, int leaf_fill_percent)
+      : file_(file), format_(format) {
+    for (const LevelPlan& plan : PlanLevels(entries, format.max_keys, leaf_fill_percent)) {
       Level level;
       level.plan = plan;
       level.page.Reset(format);
@@ -449,7 +455,7 @@ Status NtxBuilder::WriteIndex() {
       }
     }
     HURT_RETURN_IF_ERROR(file_->Truncate(0));
-    TreeWriter writer(*file_, format, entries);
+    TreeWriter writer(*file_, format, entries, build_.leaf_fill_percent);
     for (size_t i = 0; i < count_; ++i) {
       if (header_.unique && i > 0 && same_key(refs_[i], refs_[i - 1])) continue;
       KeyOf(refs_[i], key.data());
@@ -464,7 +470,7 @@ Status NtxBuilder::WriteIndex() {
     uint64_t entries = added_;
     if (header_.unique) HURT_RETURN_IF_ERROR(MergeRuns(/*emit=*/false, &entries, nullptr));
     HURT_RETURN_IF_ERROR(file_->Truncate(0));
-    TreeWriter writer(*file_, format, entries);
+    TreeWriter writer(*file_, format, entries, build_.leaf_fill_percent);
     HURT_RETURN_IF_ERROR(MergeRuns(/*emit=*/true, nullptr, &writer));
     auto written = writer.Finish();
     if (!written.ok()) return written.status();

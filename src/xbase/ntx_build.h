@@ -35,6 +35,9 @@ namespace hurt::xbase {
 struct NtxBuildOptions {
   size_t memory_limit = size_t{32} << 20;  // bytes of keys sorted in memory at a time
   bool sync = true;                        // fdatasync the index when written
+  // How full the leaves are made (50..100): room left in them lets later insertions go
+  // in without splitting pages, which costs three page writes and a longer file each.
+  int leaf_fill_percent = 100;
 };
 
 class NtxBuilder {

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,17 @@ namespace {
 std::string Errno(const std::string& what, const std::string& path) {
   return path + ": " + what + ": " + std::strerror(errno);
 }
+
+class PosixView final : public FileView {
+ public:
+  PosixView(void* base, size_t mapped, size_t size)
+      : FileView(static_cast<const char*>(base), size), base_(base), mapped_(mapped) {}
+  ~PosixView() override { munmap(base_, mapped_); }
+
+ private:
+  void* base_;
+  size_t mapped_;
+};
 
 class PosixFile final : public File {
  public:
@@ -87,6 +99,17 @@ class PosixFile final : public File {
       return Status::IoError(Errno("lock", path()));
     }
     return Status::Ok();
+  }
+
+  Result<std::unique_ptr<FileView>> MapPrefix(size_t length) override {
+    auto size = Size();
+    if (!size.ok()) return size.status();
+    if (length == 0 || length > *size) return Status::Invalid(path() + ": cannot map bytes the file does not have");
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t mapped = (length + page - 1) / page * page;
+    void* base = mmap(nullptr, mapped, PROT_READ, MAP_SHARED, fd_, 0);
+    if (base == MAP_FAILED) return Status::IoError(Errno("mmap", path()));
+    return std::unique_ptr<FileView>(new PosixView(base, mapped, length));
   }
 
   Status Unlock(uint64_t offset, uint64_t length) override {

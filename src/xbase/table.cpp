@@ -16,8 +16,11 @@ namespace {
 
 // Exclusive mode and batches write appended records in blocks of about this size.
 constexpr size_t kPendingBytes = 1 << 20;
-// Exclusive mode reads ahead this much.
-constexpr size_t kWindowBytes = 64 * 1024;
+// Read-ahead blocks: this many bytes each (whole records), at most kReadBlocks of them; a
+// record within kNearBlocks blocks of the one read before counts as sequential movement.
+constexpr size_t kBlockBytes = 64 * 1024;
+constexpr size_t kReadBlocks = 16;
+constexpr uint32_t kNearBlocks = 8;
 // RecordScanner reads blocks of about this size.
 constexpr size_t kScanBytes = 64 * 1024;
 // Shared opens re-read a header whose count exceeds the file this often: a header read
@@ -208,8 +211,7 @@ Status Table::Close() {
   record_locks_.clear();
   file_locked_ = false;
   pending_.clear();
-  window_.clear();
-  window_count_ = 0;
+  DropBlocks();
   return first;
 }
 
@@ -266,33 +268,88 @@ Record Table::NewRecord() {
 Status Table::Read(uint32_t recno, Record* rec) {
   HURT_RETURN_IF_ERROR(CheckOpen());
   HURT_RETURN_IF_ERROR(EnsureRecordExists(recno));
+  if (mode_.exclusive) return ReadAhead(recno, rec);
+  return ReadOne(recno, rec);
+}
+
+Status Table::ReadNear(uint32_t recno, Record* rec) {
+  HURT_RETURN_IF_ERROR(CheckOpen());
+  HURT_RETURN_IF_ERROR(EnsureRecordExists(recno));
+  if (mode_.exclusive || mode_.read_ahead_ms > 0) return ReadAhead(recno, rec);
+  return ReadOne(recno, rec);
+}
+
+// One record from the file (or the pending appends).
+Status Table::ReadOne(uint32_t recno, Record* rec) {
   const uint32_t rl = header_.record_length;
   if (rec->schema_ != schema_) rec->schema_ = schema_;
   rec->table_ = this;
   rec->recno_ = recno;
+  last_read_ = recno;
   if (PendingHas(recno)) {
     rec->bytes_.assign(pending_, static_cast<size_t>(recno - pending_first_) * rl, rl);
     return Status::Ok();
   }
-  if (mode_.exclusive) {
-    if (recno < window_first_ || recno >= window_first_ + window_count_) {
-      uint32_t wanted = std::max<uint32_t>(1, static_cast<uint32_t>(kWindowBytes / rl));
-      wanted = std::min(wanted, DiskCount() - recno + 1);
-      window_count_ = 0;
-      HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(recno), static_cast<size_t>(wanted) * rl, &window_));
-      window_first_ = recno;
-      window_count_ = static_cast<uint32_t>(window_.size() / rl);
+  HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(recno), rl, &rec->bytes_));
+  if (rec->bytes_.size() == rl) {
+    // A fresh copy also refreshes a block holding the record.
+    for (CachedBlock& b : blocks_) {
+      if (recno >= b.first && recno < b.first + b.count) {
+        b.bytes.replace(static_cast<size_t>(recno - b.first) * rl, rl, rec->bytes_);
+      }
     }
-    if (recno < window_first_ + window_count_) {
-      rec->bytes_.assign(window_, static_cast<size_t>(recno - window_first_) * rl, rl);
-      return Status::Ok();
-    }
-  } else {
-    HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(recno), rl, &rec->bytes_));
-    if (rec->bytes_.size() == rl) return Status::Ok();
+    return Status::Ok();
   }
   rec->bytes_ = schema_->BlankRecord();
   return Status::Corruption(path_ + ": record " + std::to_string(recno) + " is cut short by the end of the file");
+}
+
+Status Table::ReadAhead(uint32_t recno, Record* rec) {
+  if (PendingHas(recno)) return ReadOne(recno, rec);
+  const uint32_t rl = header_.record_length;
+  const int64_t now = mode_.exclusive ? 0 : env_.clock().MonotonicMillis();
+  auto fresh = [&](const CachedBlock& b) { return mode_.exclusive || now - b.loaded_ms <= mode_.read_ahead_ms; };
+  CachedBlock* block = nullptr;
+  for (CachedBlock& b : blocks_) {
+    if (recno >= b.first && recno < b.first + b.count && fresh(b)) block = &b;
+  }
+  const uint32_t per_block = std::max<uint32_t>(1, static_cast<uint32_t>(kBlockBytes / rl));
+  if (block == nullptr) {
+    const uint32_t last = last_read_;
+    const bool near = last != 0 && (recno > last ? recno - last : last - recno) <= kNearBlocks * per_block;
+    if (!near) return ReadOne(recno, rec);
+    // The aligned block holding the record, as far as the file has whole records.
+    const uint32_t first = (recno - 1) / per_block * per_block + 1;
+    const uint32_t n = std::min(per_block, DiskCount() - first + 1);
+    CachedBlock* slot = nullptr;
+    for (CachedBlock& b : blocks_) {
+      if (b.first == first || b.count == 0) slot = &b;
+    }
+    if (slot == nullptr && blocks_.size() < kReadBlocks) slot = &blocks_.emplace_back();
+    if (slot == nullptr) {
+      slot = &*std::min_element(blocks_.begin(), blocks_.end(),
+                                [](const CachedBlock& a, const CachedBlock& b) { return a.used < b.used; });
+    }
+    slot->count = 0;
+    HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(first), static_cast<size_t>(n) * rl, &slot->bytes));
+    slot->first = first;
+    slot->count = static_cast<uint32_t>(slot->bytes.size() / rl);
+    slot->loaded_ms = now;
+    if (recno >= first + slot->count) return ReadOne(recno, rec);  // cut short by the file's end
+    block = slot;
+  }
+  block->used = ++read_tick_;
+  last_read_ = recno;
+  if (rec->schema_ != schema_) rec->schema_ = schema_;
+  rec->table_ = this;
+  rec->recno_ = recno;
+  rec->bytes_.assign(block->bytes, static_cast<size_t>(recno - block->first) * rl, rl);
+  return Status::Ok();
+}
+
+void Table::DropBlocks() {
+  for (CachedBlock& b : blocks_) b.count = 0;
+  last_read_ = 0;
 }
 
 Status Table::ReadBlock(uint32_t first, uint32_t max_count, std::string* out, uint32_t* got) {
@@ -348,8 +405,10 @@ Status Table::WriteRecordBytes(uint32_t recno, uint32_t at, std::string_view byt
     return Status::Ok();
   }
   HURT_RETURN_IF_ERROR(file_->WriteAt(RecordOffset(recno) + at, bytes));
-  if (recno >= window_first_ && recno < window_first_ + window_count_) {
-    window_.replace(static_cast<size_t>(recno - window_first_) * rl + at, bytes.size(), bytes);
+  for (CachedBlock& b : blocks_) {
+    if (recno >= b.first && recno < b.first + b.count) {
+      b.bytes.replace(static_cast<size_t>(recno - b.first) * rl + at, bytes.size(), bytes);
+    }
   }
   return Status::Ok();
 }
@@ -398,6 +457,7 @@ Result<uint32_t> Table::AppendBuffered(const Record& rec) {
 }
 
 Result<uint32_t> Table::AppendShared(const Record& rec) {
+  DropBlocks();
   HURT_RETURN_IF_ERROR(file_->Lock(ll::kAppendLockOffset, ll::kAppendLockLength, LockKind::kExclusive, true));
   Result<uint32_t> appended = AppendUnderLock(rec);
   Status unlocked = file_->Unlock(ll::kAppendLockOffset, ll::kAppendLockLength);
@@ -479,6 +539,7 @@ Status Table::BeginAppendBatch() {
     batch_ = true;
     return Status::Ok();
   }
+  DropBlocks();
   HURT_RETURN_IF_ERROR(file_->Lock(ll::kAppendLockOffset, ll::kAppendLockLength, LockKind::kExclusive, true));
   auto count = CountFromFileSize();
   Status s = count.ok() ? Status::Ok() : count.status();
@@ -556,9 +617,7 @@ Status Table::RewriteDbf(const std::function<Status(File& out, uint64_t start, u
   header_ = std::move(header);
   count_ = count;
   changed_ = false;
-  window_.clear();
-  window_first_ = 0;
-  window_count_ = 0;
+  DropBlocks();
   record_locks_.clear();
   return Status::Ok();
 }
@@ -643,6 +702,7 @@ Status Table::LockRecord(uint32_t recno) {
   if (mode_.read_only && !mode_.exclusive) return Status::Invalid(path_ + ": table opened read only");
   HURT_RETURN_IF_ERROR(EnsureRecordExists(recno));
   if (mode_.exclusive || record_locks_.count(recno) > 0) return Status::Ok();
+  DropBlocks();  // what is read from now on is fresh for the locked record
   if (!file_locked_ && !BatchCovers(recno)) {
     Status s = file_->Lock(ll::RecordLockOffset(recno), ll::kRecordLockLength, LockKind::kExclusive, false);
     if (s.IsBusy()) return Status::Busy(path_ + ": record " + std::to_string(recno) + " is locked by another user");
@@ -666,6 +726,7 @@ Status Table::LockFile() {
   if (mode_.exclusive || file_locked_) return Status::Ok();
   if (mode_.read_only) return Status::Invalid(path_ + ": table opened read only");
   if (batch_) return Status::Invalid(path_ + ": file lock during an append batch");
+  DropBlocks();
   Status s = file_->Lock(ll::kFileLockOffset, ll::kFileLockLength, LockKind::kExclusive, false);
   if (s.IsBusy()) return Status::Busy(path_ + ": table is locked by another user");
   HURT_RETURN_IF_ERROR(s);

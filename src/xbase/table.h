@@ -21,13 +21,25 @@
 // count is taken from the file size ((size - header length) / record length), never from
 // the header: RecordCount() is the count last seen, Refresh() re-reads it, and Read,
 // LockRecord, Write and the scanner refresh it themselves before declaring a record
-// number past the end. Record bytes are never cached in shared mode: every Read reads the
-// file, so another station's committed writes are seen at once. RecordScanner reads ahead
-// in blocks; what it returns is a snapshot taken when each block was read.
+// number past the end. Read always reads the file in shared mode, so another station's
+// committed writes are seen at once. RecordScanner reads ahead in blocks; what it returns
+// is a snapshot taken when each block was read.
+//
+// Reading ahead for sequential movement (ReadNear). Reading records one system call each
+// is the cost of walking a table (a work area skipping through it in any order). ReadNear
+// may serve a record from a block of records (64 KiB, aligned) read earlier, and reads
+// such a block when the record lies near the one read before (a skip through a table, or
+// through an index whose order follows the file's), else the record alone. A block
+// serves records only while it is younger than TableMode::read_ahead_ms and this Table
+// has taken no lock since it was read (LockRecord, LockFile, Append and
+// BeginAppendBatch drop the blocks), so what ReadNear gives is at most that old, and
+// fresh for every record this Table holds locked; this Table's own writes go through to
+// the blocks. Callers use Read where they need the file as it is now (a GOTO, a re-read).
+// The bound is the same one the index layer's lock-free reads keep (ntx.h).
 //
 // Exclusive mode may buffer: appended records collect in memory (up to ~1 MB) and are
-// written in one go, and reads use a read-ahead window; both are invisible to the caller
-// and flushed by Commit, Close, Zap and Pack. A write error of buffered records surfaces
+// written in one go, and both Read and ReadNear use the read-ahead blocks (nobody else
+// can write); all invisible to the caller and flushed by Commit, Close, Zap and Pack. A write error of buffered records surfaces
 // at the call that flushes them (an Append, Commit or Close); those records are then
 // dropped from the count, so use Commit to know that appended records are on disk.
 //
@@ -75,6 +87,9 @@ struct TableMode {
   // No writes, no locks. Combined with exclusive the file is still opened for writing,
   // because an exclusive byte lock needs a writable file.
   bool read_only = false;
+  // Shared mode: how long a block read ahead by ReadNear may serve records (see above);
+  // 0 = ReadNear reads like Read.
+  int read_ahead_ms = 100;
 
   static TableMode Shared() { return {false, false}; }
   static TableMode Exclusive() { return {true, false}; }
@@ -134,6 +149,9 @@ class Table {
   Record NewRecord();
   // Reads record recno into *rec (binding it to this table). NotFound past the end.
   Status Read(uint32_t recno, Record* rec);
+  // The same for sequential movement: may serve the record from a block read ahead (see
+  // "Reading ahead" above).
+  Status ReadNear(uint32_t recno, Record* rec);
   // Writes rec as record recno (rec must have this table's record length). Shared mode:
   // Invalid "record not locked" unless this Table holds its record lock or the file lock.
   Status Write(uint32_t recno, const Record& rec);
@@ -234,10 +252,20 @@ class Table {
   // Buffered appends (exclusive mode and batches): records pending_first_ .. count_.
   std::string pending_;
   uint32_t pending_first_ = 0;
-  // Read-ahead window of exclusive mode: records window_first_ .. + window_count_ - 1.
-  std::string window_;
-  uint32_t window_first_ = 0;
-  uint32_t window_count_ = 0;
+  // Read-ahead blocks (ReadNear; Read too in exclusive mode).
+  struct CachedBlock {
+    uint32_t first = 0;  // records first .. first + count - 1
+    uint32_t count = 0;
+    int64_t loaded_ms = 0;
+    uint64_t used = 0;  // read_tick_ of the last use
+    std::string bytes;
+  };
+  Status ReadAhead(uint32_t recno, Record* rec);
+  Status ReadOne(uint32_t recno, Record* rec);
+  void DropBlocks();
+  std::vector<CachedBlock> blocks_;
+  uint64_t read_tick_ = 0;
+  uint32_t last_read_ = 0;  // the record read before (0: none)
 
   std::set<uint32_t> record_locks_;
   bool file_locked_ = false;

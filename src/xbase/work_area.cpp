@@ -24,8 +24,8 @@ WorkArea::~WorkArea() { (void)Close(); }
 
 // ---- reading and positions --------------------------------------------------------------
 
-Status WorkArea::Load(uint32_t recno) {
-  Status s = table_->Read(recno, &record_);
+Status WorkArea::Load(uint32_t recno, bool near) {
+  Status s = near ? table_->ReadNear(recno, &record_) : table_->Read(recno, &record_);
   if (!s.ok()) {
     record_.Blank();
     return s;
@@ -70,7 +70,7 @@ Status WorkArea::NaturalTop() {
         return Status::Ok();
       }
     }
-    HURT_RETURN_IF_ERROR(Load(recno));
+    HURT_RETURN_IF_ERROR(Load(recno, /*near=*/true));
     auto visible = CurrentVisible();
     if (!visible.ok()) return visible.status();
     if (*visible) return Status::Ok();
@@ -82,7 +82,7 @@ Status WorkArea::NaturalBottom() {
   auto count = table_->Refresh();
   if (!count.ok()) return count.status();
   for (uint32_t recno = *count; recno >= 1; --recno) {
-    HURT_RETURN_IF_ERROR(Load(recno));
+    HURT_RETURN_IF_ERROR(Load(recno, /*near=*/true));
     auto visible = CurrentVisible();
     if (!visible.ok()) return visible.status();
     if (*visible) return Status::Ok();
@@ -106,7 +106,7 @@ Status WorkArea::NaturalSkip(long n) {
           return Status::Ok();
         }
       }
-      HURT_RETURN_IF_ERROR(Load(recno));
+      HURT_RETURN_IF_ERROR(Load(recno, /*near=*/true));
       auto visible = CurrentVisible();
       if (!visible.ok()) return visible.status();
       if (*visible) --n;
@@ -126,7 +126,7 @@ Status WorkArea::NaturalSkip(long n) {
       return Status::Ok();
     }
     --recno;
-    HURT_RETURN_IF_ERROR(Load(recno));
+    HURT_RETURN_IF_ERROR(Load(recno, /*near=*/true));
     auto visible = CurrentVisible();
     if (!visible.ok()) return visible.status();
     if (*visible) ++n;
@@ -137,12 +137,12 @@ Status WorkArea::NaturalSkip(long n) {
 // Loads the record of the cursor's entry and moves on in direction dir until a visible
 // record is found. An entry whose record does not exist (an index ahead of the table, or
 // left behind by a failed append) is passed over as invisible.
-Status WorkArea::SettleOnCursor(int dir, bool* hit) {
+Status WorkArea::SettleOnCursor(int dir, bool near, bool* hit) {
   NtxCursor& cursor = *orders_[static_cast<size_t>(order_ - 1)]->cursor;
   *hit = false;
   for (;;) {
     if (cursor.eof()) return Status::Ok();
-    Status loaded = Load(cursor.recno());
+    Status loaded = Load(cursor.recno(), near);
     if (loaded.ok()) {
       auto visible = CurrentVisible();
       if (!visible.ok()) return visible.status();
@@ -164,7 +164,7 @@ Status WorkArea::OrderTop() {
   NtxCursor& cursor = *orders_[static_cast<size_t>(order_ - 1)]->cursor;
   HURT_RETURN_IF_ERROR(cursor.GoTop());
   bool hit = false;
-  HURT_RETURN_IF_ERROR(SettleOnCursor(+1, &hit));
+  HURT_RETURN_IF_ERROR(SettleOnCursor(+1, /*near=*/true, &hit));
   if (!hit) {
     SetEof();
     bof_ = true;
@@ -177,7 +177,7 @@ Status WorkArea::OrderBottom() {
   NtxCursor& cursor = *orders_[static_cast<size_t>(order_ - 1)]->cursor;
   HURT_RETURN_IF_ERROR(cursor.GoBottom());
   bool hit = false;
-  HURT_RETURN_IF_ERROR(SettleOnCursor(-1, &hit));
+  HURT_RETURN_IF_ERROR(SettleOnCursor(-1, /*near=*/true, &hit));
   if (!hit) {
     SetEof();
     bof_ = true;
@@ -206,7 +206,7 @@ Status WorkArea::OrderSkip(long n) {
     if (n >= 0) return Status::Ok();
     // Backwards from EOF: the last visible record is the first step.
     HURT_RETURN_IF_ERROR(cursor.GoBottom());
-    HURT_RETURN_IF_ERROR(SettleOnCursor(-1, &hit));
+    HURT_RETURN_IF_ERROR(SettleOnCursor(-1, /*near=*/true, &hit));
     if (!hit) {
       SetEof();
       bof_ = true;
@@ -219,7 +219,7 @@ Status WorkArea::OrderSkip(long n) {
       // The record has no entry where its key puts it (FOR condition, or changed
       // elsewhere): the cursor stands on the entry after that place.
       if (n > 0) {
-        HURT_RETURN_IF_ERROR(SettleOnCursor(+1, &hit));
+        HURT_RETURN_IF_ERROR(SettleOnCursor(+1, /*near=*/true, &hit));
         if (!hit) {
           SetEof();
           return Status::Ok();
@@ -230,7 +230,7 @@ Status WorkArea::OrderSkip(long n) {
   }
   while (n > 0) {
     HURT_RETURN_IF_ERROR(cursor.Skip(1));
-    HURT_RETURN_IF_ERROR(SettleOnCursor(+1, &hit));
+    HURT_RETURN_IF_ERROR(SettleOnCursor(+1, /*near=*/true, &hit));
     if (!hit) {
       SetEof();
       return Status::Ok();
@@ -239,7 +239,7 @@ Status WorkArea::OrderSkip(long n) {
   }
   while (n < 0) {
     HURT_RETURN_IF_ERROR(cursor.Skip(-1));
-    if (!cursor.bof()) HURT_RETURN_IF_ERROR(SettleOnCursor(-1, &hit));
+    if (!cursor.bof()) HURT_RETURN_IF_ERROR(SettleOnCursor(-1, /*near=*/true, &hit));
     if (cursor.bof() || !hit) {
       HURT_RETURN_IF_ERROR(OrderTop());
       bof_ = true;
@@ -276,7 +276,7 @@ Status WorkArea::GoTo(uint32_t recno) {
     SetEof();
     return AfterMove();
   }
-  Status s = Load(recno);
+  Status s = Load(recno, /*near=*/false);
   if (s.IsNotFound()) {
     SetEof();
   } else {
@@ -314,7 +314,7 @@ Result<bool> WorkArea::SeekBytes(std::string_view key, bool soft) {
   auto sought = order.cursor->Seek(key, soft);
   if (!sought.ok()) return sought.status();
   bool hit = false;
-  HURT_RETURN_IF_ERROR(SettleOnCursor(+1, &hit));
+  HURT_RETURN_IF_ERROR(SettleOnCursor(+1, /*near=*/false, &hit));
   bool found = hit && order.cursor->key().substr(0, key.size()) == key;
   if (!hit || (!found && !soft)) SetEof();
   found_ = found;
@@ -424,13 +424,16 @@ Status WorkArea::AfterMove() {
 
 Result<Value> WorkArea::Get(int i) const {
   if (i < 0 || i >= field_count()) return Status::NotFound(path() + ": no field number " + std::to_string(i));
-  return record_.GetValue(i);
+  const char type = field(i).type;
+  if (type == 'N' || type == 'F') return Value(DecodeNumberField(record_.FieldBytes(i)));
+  if (type == 'M') return record_.GetValue(i);
+  return DecodeFieldValue(field(i), record_.FieldBytes(i));
 }
 
 Result<Value> WorkArea::Get(std::string_view name) const {
   int i = FieldIndex(name);
   if (i < 0) return Status::NotFound(path() + ": no field " + std::string(name));
-  return record_.GetValue(i);
+  return Get(i);
 }
 
 // ---- changes ----------------------------------------------------------------------------
@@ -600,6 +603,7 @@ Status WorkArea::LockFile() {
 }
 
 Status WorkArea::Unlock() {
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(table_->UnlockAll());
   base_fresh_ = !eof_ && table_->IsRecordLocked(recno_);
@@ -609,6 +613,7 @@ Status WorkArea::Unlock() {
 // ---- commit and close -------------------------------------------------------------------
 
 Status WorkArea::Commit() {
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
   HURT_RETURN_IF_ERROR(table_->Commit());
@@ -618,7 +623,8 @@ Status WorkArea::Commit() {
 
 Status WorkArea::Close() {
   if (!table_) return Status::Ok();
-  Status first = Flush();
+  Status first = EndIndexBatch();
+  if (first.ok()) first = Flush();
   auto keep = [&first](Status s) {
     if (first.ok() && !s.ok()) first = std::move(s);
   };

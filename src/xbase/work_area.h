@@ -267,6 +267,15 @@ class WorkArea {
   Status BeginAppendBatch();
   Status EndAppendBatch();
   bool in_append_batch() const { return table_->InAppendBatch(); }
+  // For bulk changes under the file lock (or exclusive use): every order keeps its index
+  // update lock from Begin to End (NtxIndex::BeginBatch), so that a record's key changes
+  // cost work in memory and the changed index pages are written together (at End, and
+  // every few thousand pages). Other stations' reads of these orders wait meanwhile: one
+  // bulk operation, never across user input. Invalid without the file lock in shared mode.
+  // Unlock, Commit, CloseOrders and Close end it too.
+  Status BeginIndexBatch();
+  Status EndIndexBatch();
+  bool in_index_batch() const { return index_batch_; }
   // DELETE / RECALL the current record (Invalid at EOF or without the lock).
   Status Delete();
   Status Recall();
@@ -312,7 +321,9 @@ class WorkArea {
            const AreaOpenOptions& options);
 
   // Reading records and positions (work_area.cpp).
-  Status Load(uint32_t recno);  // reads recno into record_ (NotFound past the end)
+  // Reads recno into record_ (NotFound past the end); `near` for sequential movement,
+  // which may be served by the table's read-ahead (Table::ReadNear).
+  Status Load(uint32_t recno, bool near);
   void SetEof();
   Result<bool> CurrentVisible();
   Status NaturalTop();
@@ -325,7 +336,7 @@ class WorkArea {
   Status SyncCursor();
   // From the cursor's entry on, onto the first visible record in direction dir (+1/-1);
   // *hit false when the order ran out.
-  Status SettleOnCursor(int dir, bool* hit);
+  Status SettleOnCursor(int dir, bool near, bool* hit);
   Result<bool> SeekBytes(std::string_view key, bool soft);
   Status AfterMove();  // children of relations follow
   Status RefreshCurrent();  // re-read the current record keeping pending changes
@@ -370,6 +381,7 @@ class WorkArea {
   bool new_record_ = false;          // appended; its index entries are not in the orders yet
   std::vector<char> changed_;        // [0] deleted flag, [i + 1] field i
   bool batch_pending_ = false;       // batch keys wait in the orders
+  bool index_batch_ = false;         // the orders' update locks are held (BeginIndexBatch)
 
   Stats stats_;
   int relation_depth_ = 0;

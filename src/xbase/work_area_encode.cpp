@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/date.h"
+#include "base/numeric.h"
 #include "xbase/work_area_internal.h"
 
 namespace hurt::xbase {
@@ -152,6 +153,44 @@ bool EncodeFieldInto(const DbfFieldDescriptor& field, const Value& value, std::s
     default:
       return false;
   }
+}
+
+double DecodeNumberField(std::string_view bytes) {
+  // Val's reading: blanks, a sign, digits with at most one point, up to anything else.
+  size_t i = 0;
+  while (i < bytes.size() && bytes[i] == ' ') ++i;
+  bool negative = false;
+  if (i < bytes.size() && (bytes[i] == '-' || bytes[i] == '+')) negative = bytes[i++] == '-';
+  uint64_t mantissa = 0;
+  int digits = 0;      // significant digits in mantissa
+  int fraction = 0;    // digits after the point
+  bool point = false;
+  bool any = false;
+  for (; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c >= '0' && c <= '9') {
+      any = true;
+      if (mantissa == 0 && c == '0') {
+        if (point) ++fraction;
+        continue;
+      }
+      if (++digits > 15) return Val(bytes);  // beyond the exact fast path
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      if (point) ++fraction;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!any) return 0.0;
+  if (fraction > 22) return Val(bytes);
+  // A whole number below 2^53 divided by an exact power of ten is correctly rounded, so
+  // this is the double strtod gives for the same text.
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  double x = static_cast<double>(mantissa) / kPowers[fraction];
+  return negative ? -x : x;
 }
 
 }  // namespace hurt::xbase

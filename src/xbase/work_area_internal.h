@@ -73,6 +73,10 @@ bool EncodeNumberField(double x, int width, int dec, char* out);
 // mismatch, a number too wide, a date without YYYYMMDD form) and for memo fields.
 bool EncodeFieldInto(const DbfFieldDescriptor& field, const Value& value, std::string* out);
 
+// The number in a numeric field's bytes, exactly as Val (base/numeric.h) reads it, without
+// building a string for each number.
+double DecodeNumberField(std::string_view bytes);
+
 // The bytes of a value to seek in an order of the given key shape: a character value is
 // cut to the key length but not padded (prefix seek); other types give the full key.
 Status SeekKeyOf(const Value& value, const KeyShape& shape, std::string* out);

@@ -12,6 +12,8 @@ namespace {
 
 // Bytes of keys the one-pass build may hold in memory, shared by the orders it builds.
 constexpr size_t kBuildMemory = size_t{36} << 20;
+// Leaf fill of the orders a work area builds (see NtxBuildOptions).
+constexpr int kLeafFillPercent = 80;
 // Entries handed to one NtxIndex::Apply when batched keys are inserted.
 constexpr size_t kApplyChunk = 4096;
 
@@ -128,6 +130,8 @@ Status WorkArea::BuildOrders(std::span<const OrderSpec> specs) {
   }
   NtxBuildOptions build_options;
   build_options.memory_limit = kBuildMemory / std::max<size_t>(1, specs.size());
+  // Orders of a work area are kept up by every write: leave room in the leaves.
+  build_options.leaf_fill_percent = kLeafFillPercent;
   for (Build& b : builds) {
     NtxCreateOptions create;
     create.key_expression = b.spec->key_expression;
@@ -174,6 +178,7 @@ Result<int> WorkArea::CreateOrder(const std::string& ntx_path, std::string_view 
 Result<int> WorkArea::CreateOrders(std::span<const OrderSpec> specs) {
   HURT_RETURN_IF_ERROR(CheckBuildLock());
   if (specs.empty()) return Status::Invalid(path() + ": no order to build");
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
   for (const auto& order : orders_) {
@@ -193,6 +198,7 @@ Result<int> WorkArea::CreateOrders(std::span<const OrderSpec> specs) {
 
 Status WorkArea::Reindex() {
   HURT_RETURN_IF_ERROR(CheckBuildLock());
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
   std::vector<OrderSpec> specs;
@@ -213,7 +219,38 @@ Status WorkArea::Reindex() {
   return GoTop();
 }
 
+Status WorkArea::BeginIndexBatch() {
+  if (index_batch_) return Status::Invalid(path() + ": index batch already started");
+  if (table_->read_only()) return Status::Invalid(path() + ": table opened read only");
+  if (!table_->exclusive() && !table_->IsFileLocked()) {
+    return Status::Invalid(path() + ": an index batch needs the table exclusively or its file lock");
+  }
+  HURT_RETURN_IF_ERROR(Flush());
+  HURT_RETURN_IF_ERROR(ApplyBatchKeys());
+  for (size_t i = 0; i < orders_.size(); ++i) {
+    Status s = orders_[i]->index->BeginBatch();
+    if (!s.ok()) {
+      for (size_t j = 0; j < i; ++j) (void)orders_[j]->index->EndBatch();
+      return s;
+    }
+  }
+  index_batch_ = true;
+  return Status::Ok();
+}
+
+Status WorkArea::EndIndexBatch() {
+  if (!index_batch_) return Status::Ok();
+  Status first = Flush();
+  index_batch_ = false;
+  for (const auto& order : orders_) {
+    Status s = order->index->EndBatch();
+    if (first.ok() && !s.ok()) first = s;
+  }
+  return first;
+}
+
 Status WorkArea::CloseOrders() {
+  HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
   orders_.clear();

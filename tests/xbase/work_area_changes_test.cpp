@@ -142,6 +142,45 @@ TEST_F(WorkAreaTest, AppendBatchInsertsKeysInBulk) {
   ExpectAllOrdersMatch(env_, a);
 }
 
+TEST_F(WorkAreaTest, IndexBatchKeepsOrdersRightAndEndsWithTheFileLock) {
+  WorkArea& a = OpenDowWithOrders(areas_);
+  for (int i = 1; i <= 300; ++i) HURT_ASSERT_OK(AddLine(a, {.nrd = Nrd(i), .indeks = "I" + std::to_string(i)}));
+  EXPECT_EQ(a.BeginIndexBatch().code(), StatusCode::kInvalid) << "a shared table needs its file lock first";
+  WorkAreas station2(env_);
+  auto opened = station2.Open(5, "dow.dbf", "dow");
+  ASSERT_TRUE(opened.ok());
+  WorkArea& b = **opened;
+  for (const char* ntx : {"dow1.ntx", "dow2.ntx", "dow3.ntx"}) ASSERT_TRUE(b.AttachOrder(ntx).ok());
+  HURT_ASSERT_OK(b.SetOrder(1));
+
+  HURT_ASSERT_OK(a.LockFile());
+  HURT_ASSERT_OK(a.BeginIndexBatch());
+  EXPECT_TRUE(a.in_index_batch());
+  EXPECT_EQ(a.BeginIndexBatch().code(), StatusCode::kInvalid);
+  for (uint32_t r = 1; r <= 300; r += 2) {
+    HURT_ASSERT_OK(a.GoTo(r));
+    HURT_ASSERT_OK(a.Replace("NRD", Nrd(1000 + static_cast<int>(r))));
+    HURT_ASSERT_OK(a.Replace("DATA", Date{JulianFromYmd(2026, 5, 1 + static_cast<int>(r % 28))}));
+  }
+  // Seeks inside the batch see its changes.
+  HURT_ASSERT_OK(a.SetOrder(1));
+  auto found = a.Seek("FV " + Nrd(1007));
+  ASSERT_TRUE(found.ok() && *found);
+  EXPECT_EQ(a.recno(), 7u);
+
+  // Another station cannot read the orders meanwhile, and sees everything afterwards.
+  EXPECT_TRUE(b.Seek("FV " + Nrd(1007)).status().IsBusy());
+  HURT_ASSERT_OK(a.Unlock());  // ends the batch
+  EXPECT_FALSE(a.in_index_batch());
+  found = b.Seek("FV " + Nrd(1299));
+  ASSERT_TRUE(found.ok() && *found);
+  EXPECT_EQ(b.recno(), 299u);
+  found = b.Seek("FV " + Nrd(3));
+  ASSERT_TRUE(found.ok());
+  EXPECT_FALSE(*found);
+  ExpectAllOrdersMatch(env_, a);
+}
+
 TEST_F(WorkAreaTest, AnotherStationSeesAppendsAndChangesWithoutReopening) {
   WorkArea& a = OpenDowWithOrders(areas_);
   WorkAreas station2(env_);

@@ -51,6 +51,28 @@ TEST(WorkAreaEncodeTest, NumbersMatchTheReferenceFormatter) {
   EXPECT_FALSE(EncodeNumberField(HUGE_VAL, 4, 0, out));
 }
 
+TEST(WorkAreaEncodeTest, NumbersReadAsValReadsThem) {
+  const char* cases[] = {"", "   ", "-", "+", ".", "-0", "0", "  12.50", "-12.5", "1e5", "12.3.4", "  -0.000",
+                         "123456789012345", "1234567890123456", "0.1234567890123456789012345", "00000000000001.5",
+                         "999999999999999.9", " 1 2", "*****", "12,5", "0.30000000000000004"};
+  for (const char* text : cases) {
+    double fast = DecodeNumberField(text);
+    double reference = Val(text);
+    EXPECT_EQ(std::signbit(fast), std::signbit(reference)) << text;
+    EXPECT_EQ(fast, reference) << text;
+  }
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-6, 14);
+  std::uniform_int_distribution<int> dec_of(0, 6);
+  std::string field(19, ' ');
+  for (int i = 0; i < 200000; ++i) {
+    double x = mantissa(rng) * std::pow(10.0, exponent(rng));
+    if (!EncodeNumberField(x, 19, dec_of(rng), field.data())) continue;
+    ASSERT_EQ(DecodeNumberField(field), Val(field)) << field;
+  }
+}
+
 TEST(WorkAreaEncodeTest, OtherTypesMatchEncodeFieldValue) {
   const DbfFieldDescriptor c{"NAZWA", 'C', 6, 0};
   const DbfFieldDescriptor d{"DATA", 'D', 8, 0};
