@@ -11,6 +11,7 @@
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/table.h"
+#include "xbase/work_area.h"
 
 namespace hurt::shell {
 namespace {
@@ -192,7 +193,20 @@ TEST_F(StartRun, TheBackupAtTheEndSignsOffTwice) {
 }
 
 TEST_F(StartRun, NoBackupWhileAnotherStationWorks) {
-  testing::MakeCompany(dir.str(), testing::CompanySetup().St("?"));
+  testing::MakeCompany(dir.str());
+  {
+    // The tables are built by a first station; then station 0 is marked as working.
+    TestStation first(dir.str(), "CD");
+    first.recorder.When("F1-Pomoc", key::kEsc);
+    ASSERT_EQ(Main(first), kExitNormal);
+    xbase::WorkAreas areas(xbase::RealEnv());
+    auto firma = areas.Open(1, dir / "firma.dbf", "firma");
+    ASSERT_TRUE(firma.ok());
+    ASSERT_TRUE((*firma)->GoTop().ok());
+    ASSERT_TRUE((*firma)->LockRecord().ok());
+    ASSERT_TRUE((*firma)->Replace("ST", "?").ok());
+    ASSERT_TRUE(areas.CloseAll().ok());
+  }
   dir.Write("VV.XXX", "");
   auto other = xbase::Table::Open(xbase::RealEnv(), dir / "firma.dbf", xbase::TableMode::Shared());
   ASSERT_TRUE(other.ok());
