@@ -1,0 +1,16 @@
+// The document entry routine: header, lines and posting of one warehouse document.
+#pragma once
+
+#include <string_view>
+
+namespace hurt::shell {
+class Session;
+}
+
+namespace hurt::documents {
+
+// KLUCZ: 0 entry of a new document, 1 display, 2 correction. With rd and nrd given the
+// document rd+nrd is opened directly.
+void DbuDow(shell::Session& session, int klucz, std::string_view rd = {}, std::string_view nrd = {});
+
+}  // namespace hurt::documents
