@@ -6,11 +6,13 @@
 #include <ctime>
 
 #include "base/text.h"
-#include "console/menu.h"
 #include "console/okno.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
 #include "shell/kalk.h"
+#include "shell/main_screen.h"
+#include "shell/menu_tree.h"
+#include "shell/operators.h"
 #include "shell/not_built.h"
 #include "shell/rescue.h"
 #include "shell/session.h"
@@ -171,33 +173,11 @@ void TworzKant(Session& s) {
   (void)SaveSettings(s.settings(), s.root());
 }
 
-void MainLoop(Session& s) {
-  console::Console& con = s.con();
-  console::SavedScreen main_screen = con.SaveScreen();
-  for (;;) {
-    (void)VatDomyslny(s.settings(), Markers(s));
-    (void)con.SetColour("W+/N,N/W");
-    con.Say(0, 72, s.clock().TimeText());
-    console::Menu menu(con);
-    menu.Wrap(true);
-    for (int i = 0; i < kMainMenuItems; ++i) {
-      const MainMenuItem& item = MainMenuItems()[i];
-      menu.Prompt(item.row, item.col, std::string(item.text));
-    }
-    int start = static_cast<int>(s.vars().Number("K_GLOWNE"));
-    console::MenuResult r = menu.Run(start);
-    if (r.choice == 0) break;
-    SetNumber(s, "LK_OPCJA", start);
-    SetNumber(s, "K_GLOWNE", r.choice);
-    if (xbase::WorkArea* as = s.areas().Area(2)) {
-      (void)s.areas().Select(2);
-      if (as->order_count() > 0) (void)as->SetOrder(1);
-      (void)as->GoTop();
-    }
-    NotBuilt(s, MainMenuItems()[r.choice - 1].routine);
-    if (WorkingLinesHoldRecords(s)) (void)store::NoweDd(s);
-    con.RestoreScreen(main_screen);
-  }
+// Step 17: the menus, round after round; the working lines are emptied after each.
+int MainLoop(Session& s) {
+  return MainMenuLoop(s, [](Session& x) {
+    if (WorkingLinesHoldRecords(x)) (void)store::NoweDd(x);
+  });
 }
 
 int Shutdown(Session& s, StartupState& state) {
@@ -274,15 +254,16 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   if (s.stacja() == 1) TworzKant(s);         // 11
   SessionSwitches(s);                        // 12
 
-  SetNumber(s, "K_GLOWNE", args.first_menu_item);  // 13
-  SimpleMainScreen(s);
+  InitMenuPositions(s);                      // 13
+  SetNumber(s, "K_GLOWNE", args.first_menu_item);
+  EkranGlowny(s);
   CzytKpKw(s);
   con.ClearTypeahead();
   xbase::WorkArea* firma = s.areas().Area(1);
   auto nodb = firma != nullptr ? firma->Get("NODB") : Result<xbase::Value>(Status::NotFound("firma"));
   if (nodb.ok() && IsBlank(nodb->AsString())) {
     EdFirmy(s);
-    SimpleMainScreen(s);
+    EkranGlowny(s);
   }
 
   if (args.driver && s.FileX("KIEROWCA.TXT")) {  // 14
@@ -297,8 +278,8 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
     return kExitNormal;
   }
 
-  NotBuilt(s, "ZMIANAOPERATORA");            // 15
-  SimpleMainScreen(s);
+  if (!ZmianaOperatora(s)) return Shutdown(s, state);  // 15
+  EkranGlowny(s);
   SetText(s, "M_SPZ", s.settings().Spz());
 
   if (s.stacja() == 1 && s.FileX("CZYTROB0.TXT")) {  // 16
@@ -307,10 +288,15 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
       std::string path = ExistingFile(s, marker);
       if (!path.empty()) (void)s.env().Remove(path);
     }
-    SimpleMainScreen(s);
+    EkranGlowny(s);
   }
 
-  MainLoop(s);                               // 17
+  const int ended = MainLoop(s);             // 17
+  if (IsInstallerExit(ended)) {
+    StopNow(s, state);
+    state.exit_code = ended;
+    return ended;
+  }
   return Shutdown(s, state);                 // 18
 }
 

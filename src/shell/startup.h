@@ -43,8 +43,9 @@ void DeclarePublicVariables(Session& session, const StartArgs& args, const Start
 // Steps 8 and the files read with it: M_DATA_RR, M_RD_POMIN, M_BANKBOLD.
 void ReadStartFiles(Session& session);
 
-// The main loop: the main menu until Esc.
-void MainLoop(Session& session);
+// The main loop: the menus until the work ends. Returns kMenuEnd, or 101..103 when an
+// installer item ends the program with that exit code.
+int MainLoop(Session& session);
 
 // Shutdown after the main loop: backup when asked for, sign-off, tables closed,
 // "KONIEC PRACY PROGRAMU". Returns the exit code.

@@ -24,18 +24,5 @@ enum class WindowResult { kGoOn, kQuit };
 // is refused with " - to jakas pomylka!!!" twice.
 WindowResult PeriodWindow(Session& session, StartArgs& args);
 
-// The main screen: background, the program's title, the period (MIESIAC) at row 18, the
-// company name at row 23 and the key line at row 24.
-void SimpleMainScreen(Session& session);
-
-// The main menu's items, as they stand on the main screen (1..5).
-struct MainMenuItem {
-  int row;
-  int col;
-  std::string_view text;
-  std::string_view routine;  // the sub-menu routine the item opens
-};
-const MainMenuItem* MainMenuItems();  // five items
-inline constexpr int kMainMenuItems = 5;
 
 }  // namespace hurt::shell
