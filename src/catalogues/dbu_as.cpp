@@ -13,6 +13,7 @@
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/keys.h"
+#include "console/okno.h"
 #include "shell/helpers.h"
 #include "shell/menu_tree_internal.h"
 #include "shell/not_built.h"
@@ -66,6 +67,7 @@ class ArticleScreen {
   bool SzukajAs();
   bool Kasuj();
   bool AsWydruk();
+  bool PodwyzkaCen();
   // The query form; the condition of its non-empty fields ("" when none, nullopt on Esc).
   std::optional<std::string> QueryCondition(bool substrings_only);
   // A card with this key other than record `exclude` (0: any card).
@@ -299,7 +301,7 @@ BrowseAction ArticleScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::ShiftF(2))) {
-    if (s_.op().Prawa(1)) shell::NotBuilt(s_, "PODWYZKA_CEN");
+    if (s_.op().Prawa(1)) PodwyzkaCen();
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(2))) {
@@ -608,6 +610,49 @@ bool ArticleScreen::AsWydruk() {
   (void)s_.areas().Select(area_before);
   (void)as_.GoTo(before);
   if (as_.eof()) (void)as_.GoTop();
+  return true;
+}
+
+// Shift+F2: raises the net and gross prices of every card of the current card's supplier.
+bool ArticleScreen::PodwyzkaCen() {
+  if (Empty()) return true;
+  const std::string odb = FieldText(as_, "ODB");
+  // Cards without a supplier are not one supplier's: a rise would hit all of them.
+  if (IsBlank(odb)) return true;
+  const console::SavedRegion saved = con_.Save(17, 10, 19, 60);
+  con_.Box(17, 10, 19, 60, console::DoubleFrame(), con_.colours().standard, ' ');
+  con_.Say(18, 11, "Dostawca: " + odb + "          Podniesc ceny o");
+  double percent = 0;
+  console::Form f(con_);
+  f.GetNumber(18, 55, percent, "99");
+  f.Say(18, 58, "%");
+  const console::ReadResult r = f.Read();
+  con_.Restore(saved);
+  if (r.escaped || percent <= 0) return true;
+  if (!shell::Haslo(s_, shell::HasloKind::kPriceRise)) return true;
+  console::OknoNoWait(con_, "Prosze czekac...");
+
+  const uint32_t start = as_.recno();
+  const int order = as_.order();
+  const std::string filter = as_.filter();
+  (void)as_.SetFilter("");
+  (void)as_.SetOrder(0);
+  (void)as_.GoTop();
+  while (!as_.eof()) {
+    if (FieldText(as_, "ODB") == odb && store_.RecLock(as_, 10).ok()) {
+      const double rate = RateOf(FieldText(as_, "PODATEK0"));
+      const double cena = NewRound(FieldNumber(as_, "CENA") * (1 + percent / 100), 2);
+      const double cena2 = NewRound(cena * (1 + rate / 100), 2);
+      if (!as_.Replace("CENA", xbase::Value(cena)).ok() || !as_.Replace("CENA2", xbase::Value(cena2)).ok()) {
+        (void)as_.Skip(0);  // a price that no longer fits its field: the card stays as it was
+      }
+      (void)as_.Unlock();
+    }
+    if (!as_.Skip(1).ok()) break;
+  }
+  (void)as_.SetOrder(order);
+  (void)as_.SetFilter(filter);
+  (void)as_.GoTo(start);
   return true;
 }
 

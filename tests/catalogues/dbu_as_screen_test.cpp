@@ -301,5 +301,17 @@ TEST_F(DbuAsTest, StationWarehouseFilterAndDownOnAnEmptyGridAppends) {
   EXPECT_EQ(Rows(As(), {"MAG", "INDEKS"}), (std::vector<std::string>{"1|A1", "2|NOWY"}));
 }
 
+TEST_F(DbuAsTest, PriceRiseForTheCurrentCardsSupplier) {
+  Article("1", "A1", "MLEKO", {{"ODB", Value("DOST1")}, {"CENA", Value(10.0)}, {"CENA2", Value(12.3)}});
+  Article("1", "A2", "MASLO", {{"ODB", Value("DOST2")}, {"CENA", Value(10.0)}, {"CENA2", Value(12.3)}});
+  Article("2", "A3", "SER", {{"ODB", Value("DOST1")}, {"CENA", Value(4.99)}, {"CENA2", Value(5.39)},
+                             {"PODATEK0", Value(" 8")}});
+  d.Key(key::ShiftF(2)).Then([&] { EXPECT_TRUE(d.Contains("Dostawca: DOST1")); });
+  d.Type("10").Key(key::kEnter).Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  EXPECT_EQ(Rows(As(), {"INDEKS", "CENA", "CENA2"}),
+            (std::vector<std::string>{"A1|11.000000|13.530000", "A2|10.000000|12.300000", "A3|5.490000|5.930000"}));
+}
+
 }  // namespace
 }  // namespace hurt::catalogues::testing
