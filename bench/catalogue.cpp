@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   if (articles <= 0) articles = 200'000;
   std::error_code ec;
   fs::remove_all(dir, ec);
-  fs::create_directories(dir, ec);
+  fs::create_directories(dir + "/rob", ec);
   if (ec) {
     std::fprintf(stderr, "cannot make %s: %s\n", dir.c_str(), ec.message().c_str());
     return 1;

@@ -207,6 +207,7 @@ void ArticleScreen::Run() {
   browse.Separators("─┼─"_pl, "│"_pl, "");
   AddColumns(browse);
   browse_ = &browse;
+  ViewAs();
   browse.Run([this](BrowseMode mode, int) { return Fun(mode); });
   browse_ = nullptr;
 
@@ -243,8 +244,12 @@ BrowseAction ArticleScreen::Fun(BrowseMode mode) {
       }
       return BrowseAction::kContinue;
     }
-    case BrowseMode::kException:
-      return OnKey(con_.LastKey());
+    case BrowseMode::kException: {
+      const BrowseAction action = OnKey(con_.LastKey());
+      // The panel follows at once, also when keys are typed ahead.
+      if (action != BrowseAction::kLeave) ViewAs();
+      return action;
+    }
   }
   return BrowseAction::kContinue;
 }

@@ -253,6 +253,7 @@ void AccountScreen::Run() {
   browse.AddColumn(BrowseColumn::Number("  Saldo Wn", [this] { return SaldoWn(AmountsOf(zo_)); }, "@Z 9999999.99"));
   browse.AddColumn(BrowseColumn::Number("  Saldo Ma", [this] { return SaldoMa(AmountsOf(zo_)); }, "@Z 9999999.99"));
   browse_ = &browse;
+  ViewZo();
   browse.Run([this](BrowseMode mode, int) { return Fun(mode); });
   browse_ = nullptr;
 
@@ -288,8 +289,12 @@ BrowseAction AccountScreen::Fun(BrowseMode mode) {
       }
       return BrowseAction::kContinue;
     }
-    case BrowseMode::kException:
-      return OnKey(con_.LastKey());
+    case BrowseMode::kException: {
+      const BrowseAction action = OnKey(con_.LastKey());
+      // The panel follows at once, also when keys are typed ahead.
+      if (action != BrowseAction::kLeave) ViewZo();
+      return action;
+    }
   }
   return BrowseAction::kContinue;
 }

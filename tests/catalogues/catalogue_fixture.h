@@ -1,4 +1,4 @@
-// A station over an in-memory data directory with every table of a session built and open
+// A station over a temporary data directory with every table of a session built and open
 // in its fixed work area, for the catalogue screens: the screen driver's console and fake
 // clock, and helpers that put article cards and accounts into the tables.
 #pragma once
@@ -17,7 +17,8 @@
 #include "store/fake_store_ui.h"
 #include "store/init_tables.h"
 #include "support/screen_driver.h"
-#include "xbase/memory_env.h"
+#include "support/temp_dir.h"
+#include "xbase/env.h"
 #include "xbase/work_area.h"
 
 namespace hurt::catalogues::testing {
@@ -27,9 +28,9 @@ using Fields = std::vector<std::pair<std::string, xbase::Value>>;
 class CatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const std::string& m : markers_) ASSERT_TRUE(env.SetContents(m, "").ok());
+    ASSERT_TRUE(env.CreateDirs(dir / "rob").ok());
     shell::SessionOptions options;
-    options.data_dir = ".";
+    options.data_dir = dir.str();
     session = std::make_unique<shell::Session>(env, d.con, options);
     ASSERT_TRUE(store::InitNtx(s(), ui, ""));
     s().op().prawa = std::string(20, 'T');
@@ -85,9 +86,13 @@ class CatalogueTest : public ::testing::Test {
     return s;
   }
 
-  std::vector<std::string> markers_;
+  // A marker file in the data directory.
+  void Marker(const std::string& name) { dir.Write(name, ""); }
+
   hurt::testing::ScreenDriver d;
-  xbase::MemoryEnv env{d.clock};
+  // The real file system: the report viewer reads the station's report file from disk.
+  hurt::testing::TempDir dir;
+  xbase::Env& env = xbase::RealEnv();
   store::testing::FakeStoreUi ui{d.clock};
   std::unique_ptr<shell::Session> session;
 };

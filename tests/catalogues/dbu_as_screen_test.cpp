@@ -4,6 +4,7 @@
 #include "catalogues/catalogue_fixture.h"
 #include "catalogues/dbu_as.h"
 #include "console/keys.h"
+#include "shell/operators_table.h"
 
 namespace hurt::catalogues::testing {
 namespace {
@@ -74,6 +75,7 @@ TEST_F(DbuAsTest, MarginWithZeroCostIsBlankOnThePriceRowAndOverflowsTheGrid) {
 }
 
 TEST_F(DbuAsTest, IncrementalSearchInTheCodeOrder) {
+  ASSERT_TRUE(s().settings().SetText("J_SD_Z1MAG", "N").ok());
   Article("1", "AAA", "PIERWSZY");
   Article("1", "ABC", "DRUGI");
   Article("1", "ABD", "TRZECI");
@@ -105,6 +107,21 @@ TEST_F(DbuAsTest, IncrementalSearchInTheCodeOrder) {
   d.Key(key::kBackspace).Then([&] {
     EXPECT_TRUE(d.ShowsAt(24, 0, " "));
     EXPECT_TRUE(d.ShowsAt(24, 2, "        "));
+  });
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+}
+
+TEST_F(DbuAsTest, CodeSearchStartsInTheMainWarehouseWhenSetSo) {
+  ASSERT_TRUE(s().settings().SetText("J_SD_Z1MAG", "T").ok());
+  ASSERT_TRUE(s().settings().SetText("J_DOW1_MAG", "T").ok());
+  ASSERT_TRUE(s().settings().SetText("J_MAG_GLOW", "2").ok());
+  Article("1", "AB", "PIERWSZY");
+  Article("2", "AB", "DRUGI");
+  d.Type("ab").Then([&] {
+    EXPECT_EQ(FieldText(As(), "MAG"), "2");
+    EXPECT_TRUE(d.ShowsAt(24, 0, "2"));
+    EXPECT_TRUE(d.ShowsAt(24, 2, "AB      "));
   });
   d.Key(key::kEsc);
   ASSERT_TRUE(RunAs());
@@ -288,7 +305,7 @@ TEST_F(DbuAsTest, AnotherMonthIsOnlyViewed) {
 }
 
 TEST_F(DbuAsTest, StationWarehouseFilterAndDownOnAnEmptyGridAppends) {
-  ASSERT_TRUE(env.SetContents("as_filtr.txt", "").ok());
+  Marker("as_filtr.txt");
   s().vars().Set("M_NR_MAG", Value("2"));
   Article("1", "A1", "MLEKO");
   d.Then([&] { EXPECT_EQ(d.Line(17).find("MLEKO"), std::string::npos) << d.Dump(); });
@@ -306,6 +323,9 @@ TEST_F(DbuAsTest, PriceRiseForTheCurrentCardsSupplier) {
   Article("1", "A2", "MASLO", {{"ODB", Value("DOST2")}, {"CENA", Value(10.0)}, {"CENA2", Value(12.3)}});
   Article("2", "A3", "SER", {{"ODB", Value("DOST1")}, {"CENA", Value(4.99)}, {"CENA2", Value(5.39)},
                              {"PODATEK0", Value(" 8")}});
+  // The operator table with a supervisor who has no password: the check passes at once.
+  ASSERT_TRUE(shell::operators::OpenPrawa(s()).ok());
+  shell::operators::ClosePrawa(s());
   d.Key(key::ShiftF(2)).Then([&] { EXPECT_TRUE(d.Contains("Dostawca: DOST1")); });
   d.Type("10").Key(key::kEnter).Key(key::kEsc);
   ASSERT_TRUE(RunAs());

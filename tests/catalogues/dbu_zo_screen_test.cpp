@@ -4,6 +4,7 @@
 #include "catalogues/catalogue_fixture.h"
 #include "catalogues/dbu_zo.h"
 #include "console/keys.h"
+#include "xbase/memory_env.h"
 
 namespace hurt::catalogues::testing {
 namespace {
