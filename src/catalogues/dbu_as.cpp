@@ -310,7 +310,13 @@ BrowseAction ArticleScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(2))) {
-    shell::NotBuilt(s_, "RAP_AS");
+    // The documents of the card: their reports are not part of this screen.
+    const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                           {"1. Dowody wystawione na dany towar   ",
+                                            "2. Dowody w kolejnosci edycji        ",
+                                            "3. Szybka rotacja na kartotece PARTIA"});
+    if (c == 1 || c == 2) shell::NotBuilt(s_, "RAP_AS");
+    if (c == 3) shell::NotBuilt(s_, "RAP_PARTIA");
     return BrowseAction::kRepaint;
   }
   return BrowseAction::kContinue;

@@ -326,7 +326,10 @@ BrowseAction AccountScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::AltF(7))) {
-    shell::NotBuilt(s_, "SZUKAJ_NIP");
+    const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                           {"1. Szukanie klientow o podanym NIPie", "2. Szukanie powtorzonych NIPow      ",
+                                            "3. Sprawdzenie poprawności NIPow    "_pl});
+    if (c != 0) shell::NotBuilt(s_, c == 1 ? "SZUKAJ_NIP" : c == 2 ? "POWTORZONE_NIP" : "SPRAWDZ_NIP");
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(7))) {
@@ -342,7 +345,10 @@ BrowseAction AccountScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::AltF(2))) {
-    shell::NotBuilt(s_, "POTWIERDZENIE_SALDA");
+    const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                           {"1. Potwierdzenie salda w/g pola kod ", "2. Potwierdzenie salda w/g pola NIP ",
+                                            "3. Rozrachunki         w/g pola NIP "});
+    if (c != 0) shell::NotBuilt(s_, c == 3 ? "ROZRACHUNKI_NIP" : "POTWIERDZENIE_SALDA");
     return BrowseAction::kRepaint;
   }
   if (!book_.notebook && key::IsKey(k, key::F(2))) {

@@ -318,6 +318,18 @@ TEST_F(DbuAsTest, StationWarehouseFilterAndDownOnAnEmptyGridAppends) {
   EXPECT_EQ(Rows(As(), {"MAG", "INDEKS"}), (std::vector<std::string>{"1|A1", "2|NOWY"}));
 }
 
+TEST_F(DbuAsTest, F2OffersTheCardsDocumentReports) {
+  Article("1", "A1", "MLEKO");
+  d.Key(key::F(2)).Then([&] {
+    EXPECT_TRUE(d.ShowsAt(11, 21, "1. Dowody wystawione na dany towar"));
+    EXPECT_TRUE(d.ShowsAt(13, 21, "3. Szybka rotacja na kartotece PARTIA"));
+  });
+  d.Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Funkcja RAP_AS niedostępna")); }).Wait(5000);
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+}
+
 TEST_F(DbuAsTest, PriceRiseForTheCurrentCardsSupplier) {
   Article("1", "A1", "MLEKO", {{"ODB", Value("DOST1")}, {"CENA", Value(10.0)}, {"CENA2", Value(12.3)}});
   Article("1", "A2", "MASLO", {{"ODB", Value("DOST2")}, {"CENA", Value(10.0)}, {"CENA2", Value(12.3)}});
