@@ -92,9 +92,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // The program works in its data directory (the table-creation log is written there).
+  const fs::path data = fs::absolute(dir);
+  fs::current_path(data, ec);
   Bench b;
   shell::SessionOptions options;
-  options.data_dir = dir;
+  options.data_dir = data.string();
   b.session = std::make_unique<shell::Session>(xbase::RealEnv(), b.con, options);
   shell::Session& s = *b.session;
   store::NoScreenUi ui(b.clock);
@@ -191,6 +194,7 @@ int main(int argc, char** argv) {
     Figure("search by example (last card)", b.Run(keys), "s");
   }
   b.session.reset();
-  fs::remove_all(dir, ec);
+  fs::current_path(data.parent_path(), ec);
+  fs::remove_all(data, ec);
   return 0;
 }
