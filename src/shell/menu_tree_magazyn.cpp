@@ -1,5 +1,6 @@
 // Sub-menu MAGAZYN (ASORTYMENT): articles, offer and ordering.
 #include "base/cp852.h"
+#include "catalogues/dbu_as.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
@@ -56,7 +57,10 @@ int Asortyment(Session& session) {
 
   std::vector<SubMenuItem>& it = m.items;
   it.push_back(menu::Item(6, kasa ? " Kartoteki kosztow " : " Kartoteki magazynowe              ", true, true,
-                not_built("DBU_AS")));
+                [&session] {
+                  catalogues::DbuAs(session);
+                  return kReopen;
+                }));
   if (waluta) it.push_back(menu::Item(7, " Tabela kursu walut                ", true, true, not_built("DBU_WW")));
   it.push_back(menu::Item(8, " Oferta handlowa                   ", true, true, [&session] { return OfertaHandlowa(session); }));
   it.push_back(menu::Item(9, " Automatyczne wystawianie zamowień "_pl, true, true, [&session] { return ZamowAs(session, 2); }));

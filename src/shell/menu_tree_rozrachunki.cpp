@@ -1,6 +1,7 @@
 // Sub-menu ROZRACHUNKI (KONTRAHENCI): the settlement books of the counterparties.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "catalogues/dbu_zo.h"
 #include "console/form.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
@@ -54,7 +55,7 @@ int Kontrahenci(Session& session) {
                        op.prawa2.find("+K*") != std::string::npos;
   // The account book follows the item number (K_KONTRAHENCI), read by DBU_ZO itself.
   auto dbu_zo = [&session] {
-    NotBuilt(session, "DBU_ZO");
+    catalogues::DbuZo(session);
     return kReopen;
   };
   auto not_built = [&session](const char* name) {

@@ -1,0 +1,138 @@
+#include "catalogues/common.h"
+
+#include "base/text.h"
+#include "console/okno.h"
+#include "shell/helpers.h"
+#include "shell/session.h"
+#include "store/catalogue.h"
+
+namespace hurt::catalogues {
+
+// ---- AreaSource ------------------------------------------------------------------------
+
+void AreaSource::GoTop() { (void)area_.GoTop(); }
+
+void AreaSource::GoBottom() { (void)area_.GoBottom(); }
+
+int64_t AreaSource::Skip(int64_t n) {
+  int64_t moved = 0;
+  const long step = n > 0 ? 1 : -1;
+  while (moved != n) {
+    const uint32_t before = area_.recno();
+    if (!area_.Skip(step).ok()) break;
+    if (area_.eof() || area_.bof()) {
+      // Past the last record: back onto it. Before the first: the area stands on it.
+      if (area_.eof()) (void)area_.GoTo(before);
+      break;
+    }
+    moved += step;
+  }
+  return moved;
+}
+
+bool AreaSource::IsEmpty() {
+  if (!area_.eof()) {
+    auto visible = area_.Visible();
+    if (visible.ok() && *visible) return false;
+  }
+  (void)area_.GoTop();
+  return area_.eof();
+}
+
+void AreaSource::GoToBookmark(int64_t mark) {
+  if (mark <= 0 || mark > UINT32_MAX) return;
+  (void)area_.GoTo(static_cast<uint32_t>(mark));
+}
+
+bool AreaSource::Seek(std::string_view key, bool soft) {
+  if (area_.order() == 0) return false;
+  auto found = area_.SeekKey(key, soft);
+  return found.ok() && *found;
+}
+
+// ---- Fields ----------------------------------------------------------------------------
+
+bool HasField(const xbase::WorkArea& a, std::string_view field) { return a.FieldIndex(field) >= 0; }
+
+std::string FieldText(const xbase::WorkArea& a, std::string_view field) {
+  const int i = a.FieldIndex(field);
+  if (i < 0) return {};
+  auto v = a.Get(i);
+  return v.ok() ? v->AsString() : std::string();
+}
+
+double FieldNumber(const xbase::WorkArea& a, std::string_view field) {
+  const int i = a.FieldIndex(field);
+  if (i < 0) return 0;
+  auto v = a.Get(i);
+  return v.ok() ? v->AsNumber() : 0;
+}
+
+JulianDay FieldDate(const xbase::WorkArea& a, std::string_view field) {
+  const int i = a.FieldIndex(field);
+  if (i < 0) return kEmptyDate;
+  auto v = a.Get(i);
+  return v.ok() ? v->AsDate().day : kEmptyDate;
+}
+
+std::string VarText(shell::Session& s, std::string_view name) {
+  if (!s.vars().Has(name)) return {};
+  return s.vars().Text(name);
+}
+
+// ---- Month -------------------------------------------------------------------------------
+
+namespace {
+
+std::string ViewedPeriod(shell::Session& s) { return s.InArchive() ? s.hh_arc() : s.hh(); }
+
+// The company's current month as "yy/mm"; "" when the company record is not open.
+std::string CompanyPeriod(shell::Session& s) {
+  xbase::WorkArea* firma = s.areas().Area(1);
+  if (firma == nullptr) return {};
+  if (firma->eof()) (void)firma->GoTop();
+  auto period = store::PeriodDirFromBmr(FieldText(*firma, "BMR"));
+  return period.ok() ? *period : std::string();
+}
+
+}  // namespace
+
+bool InCurrentMonth(shell::Session& s) {
+  if (s.InArchive()) return false;
+  const std::string company = CompanyPeriod(s);
+  return company.empty() || company == ViewedPeriod(s);
+}
+
+std::string ViewedMonthName(shell::Session& s) {
+  const std::string p = ViewedPeriod(s);  // "yy/mm"
+  if (p.size() < 5) return {};
+  return shell::Miesiac(p.substr(3, 2), p.substr(0, 2));
+}
+
+void PaintKeyBar(shell::Session& s, bool current_month) {
+  console::Console& con = s.con();
+  const console::Attr text = con[console::Role::kKeyBar];
+  const console::Attr keys = con[console::Role::kKeyName];
+  con.ClearRegion(24, 0, 24, 79, text);
+  if (current_month) {
+    con.Say(24, 0, "F4-Edycja    F5-Dopisanie    F6-Filtr    F7-Szukanie    F8-Kasowanie     F9-Druk", text);
+    static constexpr int kColumns[] = {0, 13, 29, 41, 56, 73};
+    static constexpr std::string_view kNames[] = {"F4", "F5", "F6", "F7", "F8", "F9"};
+    for (size_t i = 0; i < 6; ++i) con.Say(24, kColumns[i], kNames[i], keys);
+  } else {
+    con.Say(24, 0, "                             F6-Filtr    F7-Szukanie                     F9-Druk", text);
+    con.Say(24, 29, "F6", keys);
+    con.Say(24, 41, "F7", keys);
+    con.Say(24, 73, "F9", keys);
+  }
+}
+
+StoreAccess::StoreAccess(shell::Session& s) : ui_(s.con()) {}
+
+void Message(shell::Session& s, std::string_view text) { console::Okno_(s.con(), text); }
+
+void Warning(shell::Session& s, std::string_view text, int seconds) { console::Okno_(s.con(), text, seconds); }
+
+bool ConfirmDelete(shell::Session& s) { return console::Okno(s.con(), "CHCESZ  SKASOWAC  POZYCJE  ?", "T"); }
+
+}  // namespace hurt::catalogues

@@ -1,0 +1,75 @@
+// What the catalogue screens share: the browse source over a work area, reading fields of
+// the current record, the current-month test, the key bar and the messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/date.h"
+#include "console/browse.h"
+#include "shell/store_ui.h"
+#include "store/net_use.h"
+#include "xbase/work_area.h"
+
+namespace hurt::shell {
+class Session;
+}
+
+namespace hurt::catalogues {
+
+// The records of a work area in its controlling order (filter and deleted switch apply),
+// for the browse grid. Seek looks up key bytes in the controlling order.
+class AreaSource final : public console::BrowseSource {
+ public:
+  explicit AreaSource(xbase::WorkArea& area) : area_(area) {}
+  void GoTop() override;
+  void GoBottom() override;
+  int64_t Skip(int64_t n) override;
+  bool IsEmpty() override;
+  int64_t Bookmark() override { return area_.recno(); }
+  void GoToBookmark(int64_t mark) override;
+  bool Seek(std::string_view key, bool soft) override;
+
+ private:
+  xbase::WorkArea& area_;
+};
+
+// Fields of the current record; blank, 0 or the empty date when the field is missing.
+std::string FieldText(const xbase::WorkArea& a, std::string_view field);
+double FieldNumber(const xbase::WorkArea& a, std::string_view field);
+JulianDay FieldDate(const xbase::WorkArea& a, std::string_view field);
+bool HasField(const xbase::WorkArea& a, std::string_view field);
+
+// A session variable as text ("" when it does not exist or is not a text).
+std::string VarText(shell::Session& s, std::string_view name);
+
+// The period being viewed is the company's current month (firma->BMR): changes allowed.
+bool InCurrentMonth(shell::Session& s);
+// The month name of the viewed period ("   Grudzien '2026"), for the title bar.
+std::string ViewedMonthName(shell::Session& s);
+
+// Row 24: the full key bar in the current month (F4..F9 bright), or the viewing one.
+void PaintKeyBar(shell::Session& s, bool current_month);
+
+// The shared-access helpers on the session's screen.
+class StoreAccess {
+ public:
+  explicit StoreAccess(shell::Session& s);
+  store::StoreUi& ui() { return ui_; }
+  Status RecLock(xbase::WorkArea& a, double wait) { return store::RecLockArea(ui_, a, wait); }
+  Status AddRec(xbase::WorkArea& a, double wait) { return store::AddRecArea(ui_, a, wait); }
+
+ private:
+  shell::ConsoleStoreUi ui_;
+};
+
+// The message window for a moment (one second, a key ends it).
+void Message(shell::Session& s, std::string_view text);
+// The message window until a key or `seconds`.
+void Warning(shell::Session& s, std::string_view text, int seconds);
+
+// The deletion question "CHCESZ  SKASOWAC  POZYCJE  ?" with T preset.
+bool ConfirmDelete(shell::Session& s);
+
+}  // namespace hurt::catalogues

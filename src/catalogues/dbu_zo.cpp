@@ -1,0 +1,634 @@
+#include "catalogues/dbu_zo.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/cp852.h"
+#include "base/date.h"
+#include "base/numeric.h"
+#include "base/picture.h"
+#include "base/text.h"
+#include "catalogues/common.h"
+#include "catalogues/rules.h"
+#include "console/browse.h"
+#include "console/form.h"
+#include "console/keys.h"
+#include "console/okno.h"
+#include "shell/helpers.h"
+#include "shell/menu_tree_internal.h"
+#include "shell/not_built.h"
+#include "shell/session.h"
+#include "shell/viewer.h"
+
+namespace hurt::catalogues {
+
+using namespace hurt::literals;
+using console::BrowseAction;
+using console::BrowseMode;
+namespace key = console::key;
+
+bool ZlyNip(shell::Session& s, std::string_view nip, bool quiet) {
+  switch (CheckNip(nip, s.FileX("PESEL.TXT"))) {
+    case NipCheck::kGood: return false;
+    case NipCheck::kBadLength: return true;
+    case NipCheck::kBadChecksum:
+      if (quiet) return true;
+      Message(s, "ZŁY NIP"_pl);
+      return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The edit buffer of an account. Texts at their field widths.
+struct ZoBuffer {
+  std::string odb = std::string(8, ' ');
+  std::string nodb = std::string(50, ' ');
+  std::string nodb1 = std::string(50, ' ');
+  std::string nodb2 = std::string(50, ' ');
+  std::string kodb = std::string(6, ' ');
+  std::string modb = std::string(20, ' ');
+  std::string uodb = std::string(25, ' ');
+  std::string nip_kraj = std::string(2, ' ');
+  std::string regon = std::string(13, ' ');
+  std::string trasa = std::string(8, ' ');
+  std::string bodb = std::string(30, ' ');
+  std::string nrbo = std::string(40, ' ');
+  std::string tel = std::string(20, ' ');
+};
+
+struct ZoTextField {
+  std::string_view name;
+  std::string ZoBuffer::*member;
+};
+constexpr ZoTextField kZoFields[] = {
+    {"ODB", &ZoBuffer::odb},     {"NODB", &ZoBuffer::nodb},   {"NODB1", &ZoBuffer::nodb1},
+    {"NODB2", &ZoBuffer::nodb2}, {"KODB", &ZoBuffer::kodb},   {"MODB", &ZoBuffer::modb},
+    {"UODB", &ZoBuffer::uodb},   {"NIP_KRAJ", &ZoBuffer::nip_kraj}, {"REGON", &ZoBuffer::regon},
+    {"TRASA", &ZoBuffer::trasa}, {"BODB", &ZoBuffer::bodb},   {"NRBO", &ZoBuffer::nrbo},
+    {"TEL", &ZoBuffer::tel},
+};
+
+AccountAmounts AmountsOf(const xbase::WorkArea& a) {
+  AccountAmounts m;
+  m.bown = FieldNumber(a, "BOWN");
+  m.boma = FieldNumber(a, "BOMA");
+  m.obnawn = FieldNumber(a, "OBNAWN");
+  m.obnama = FieldNumber(a, "OBNAMA");
+  m.obwn = FieldNumber(a, "OBWN");
+  m.obma = FieldNumber(a, "OBMA");
+  m.pown = FieldNumber(a, "POWN");
+  m.poma = FieldNumber(a, "POMA");
+  return m;
+}
+
+bool AllZero(const AccountAmounts& m) {
+  for (double v : {m.bown, m.boma, m.obnawn, m.obnama, m.obwn, m.obma, m.pown, m.poma}) {
+    if (!SameAmount(v, 0, 2)) return false;
+  }
+  return true;
+}
+
+ZoBuffer ZoRead(const xbase::WorkArea& a) {
+  ZoBuffer b;
+  for (const ZoTextField& f : kZoFields) {
+    std::string& v = b.*(f.member);
+    const int i = a.FieldIndex(f.name);
+    const size_t width = i < 0 ? v.size() : static_cast<size_t>(a.field(i).width);
+    v = PadR(FieldText(a, f.name), width);
+  }
+  return b;
+}
+
+class AccountScreen {
+ public:
+  AccountScreen(shell::Session& s, xbase::WorkArea& zo, const BookInfo& book)
+      : s_(s), con_(s.con()), zo_(zo), book_(book), store_(s) {}
+  void Run();
+
+ private:
+  BrowseAction Fun(BrowseMode mode);
+  BrowseAction OnKey(int k);
+  void ViewZo();
+  void ShowForm(const ZoBuffer& b);
+  void AddKeyGets(console::Form& f, ZoBuffer& b);
+  void AddRestGets(console::Form& f, ZoBuffer& b);
+  bool Search(int k, bool* moved);
+  void EndSearch();
+
+  bool EditZo();
+  bool DopiszZo(bool copy);
+  bool FiltrZo();
+  bool SzukajZo();
+  bool Kasuj();
+  bool ZoWydruk();
+  std::optional<std::string> QueryCondition();
+  bool KeyExists(const std::string& odb, uint32_t exclude);
+  bool Write(const ZoBuffer& b, const ZoBuffer* before);
+  bool Empty();
+
+  shell::Session& s_;
+  console::Console& con_;
+  xbase::WorkArea& zo_;
+  const BookInfo& book_;
+  StoreAccess store_;
+  bool current_month_ = true;
+  int title_row_ = 12;
+  SearchPrefix prefix_{8};  // M_SZUKAJ
+  bool searching_ = false;
+  console::Browse* browse_ = nullptr;
+};
+
+bool AccountScreen::Empty() {
+  if (!zo_.eof()) return false;
+  (void)zo_.GoTop();
+  return zo_.eof();
+}
+
+void AccountScreen::ShowForm(const ZoBuffer& b) {
+  con_.ClearRegion(0, 0, title_row_ - 1, 79);
+  con_.Say(0, 0, "Kod kontrahenta   :");
+  con_.Say(0, 20, b.odb);
+  con_.Say(1, 0, "Nazwa kontrahenta :");
+  con_.Say(1, 20, b.nodb);
+  if (HasField(zo_, "NODB1")) con_.Say(2, 20, b.nodb1);
+  if (HasField(zo_, "NODB2")) con_.Say(3, 20, b.nodb2);
+  con_.Say(4, 0, "Kod i miejscowosc :");
+  con_.Say(4, 20, TransformText(b.kodb, "!!-!!!"));
+  con_.Say(4, 27, b.modb);
+  con_.Say(5, 0, "Ulica             :");
+  con_.Say(5, 20, Left(b.uodb, 25));
+  con_.Say(6, 0, "NIP               :");
+  con_.Say(6, 20, b.nip_kraj);
+  con_.Say(6, 23, b.regon);
+  con_.Say(7, 0, "Grupa:");
+  con_.Say(7, 7, b.trasa);
+  con_.Say(7, 17, "Nazwa banku:");
+  con_.Say(7, 30, b.bodb);
+  con_.Say(8, 0, "Nr rachunku:");
+  con_.Say(8, 13, Left(b.nrbo, 40));
+  con_.Say(8, 55, "tel.");
+  con_.Say(8, 60, Left(b.tel, 20));
+}
+
+void AccountScreen::ViewZo() {
+  const ZoBuffer b = Empty() ? ZoBuffer{} : ZoRead(zo_);
+  ShowForm(b);
+  const AccountAmounts m = AmountsOf(zo_);
+  con_.Say(10, 0, "BO     Wn:" + TransformNumber(m.bown, "9999999999.99") + "  Ma:" +
+                      TransformNumber(m.boma, "9999999999.99"));
+  con_.Say(11, 0, "Obroty Wn:" + TransformNumber(m.obnawn + m.obwn, "9999999999.99") + "  Ma:" +
+                      TransformNumber(m.obnama + m.obma, "9999999999.99") +
+                      "   w tym m-c Wn:" + TransformNumber(m.obwn, "99999999.99") +
+                      " Ma:" + TransformNumber(m.obma, "99999999.99"));
+}
+
+void AccountScreen::AddKeyGets(console::Form& f, ZoBuffer& b) { f.GetText(0, 20, b.odb, "!!!!!!!!"); }
+
+void AccountScreen::AddRestGets(console::Form& f, ZoBuffer& b) {
+  const std::string name_picture = s_.FileX("LITERY_M.TXT") ? "" : "@!";
+  f.GetText(1, 20, b.nodb, name_picture);
+  if (HasField(zo_, "NODB1")) f.GetText(2, 20, b.nodb1, name_picture);
+  if (HasField(zo_, "NODB2")) f.GetText(3, 20, b.nodb2, name_picture);
+  f.GetText(4, 20, b.kodb, "!!-!!!");
+  f.GetText(4, 27, b.modb);
+  f.GetText(5, 20, b.uodb).Width(25);
+  f.GetText(6, 20, b.nip_kraj, "!!");
+  f.GetText(6, 23, b.regon).Valid([this, &b] {
+    // A foreign number (another country's prefix) is not tested.
+    const std::string kraj = AllTrim(b.nip_kraj);
+    if (!kraj.empty() && kraj != "PL") return true;
+    if (ZlyNip(s_, b.regon)) {
+      con_.Beep();
+      return false;
+    }
+    return true;
+  });
+  f.GetText(7, 7, b.trasa, "@!");
+  f.GetText(7, 30, b.bodb);
+  f.GetText(8, 13, b.nrbo).Width(40);
+  f.GetText(8, 60, b.tel).Width(20);
+}
+
+void AccountScreen::Run() {
+  current_month_ = InCurrentMonth(s_);
+  const bool wide = (HasField(zo_, "E_MAIL") && HasField(zo_, "E_UWAGI")) || HasField(zo_, "MIEJSCE2");
+  title_row_ = wide ? 13 : 12;
+
+  con_.Clear();
+  const console::Attr title = con_.colours().enhanced;
+  con_.ClearRegion(title_row_, 0, title_row_, 79, title);
+  con_.Say(title_row_, 0, PadR(book_.title, 72) + "F1-pomoc", title);
+  if (!book_.notebook) {
+    const console::Attr text = con_[console::Role::kKeyBar];
+    const console::Attr keys = con_[console::Role::kKeyName];
+    con_.Say(23, 0, "F2-Faktury nierozliczone  F3-Ewidencja KP,KW,PP  F10-Druk faktur nierozliczonych", text);
+    con_.Say(23, 0, "F2", keys);
+    con_.Say(23, 26, "F3", keys);
+    con_.Say(23, 49, "F10", keys);
+  }
+  PaintKeyBar(s_, current_month_);
+
+  if (zo_.order_count() >= 1) (void)zo_.SetOrder(1);
+  (void)zo_.GoTop();
+  if (zo_.eof()) {
+    auto count = zo_.RecCount();
+    if (count.ok() && *count == 0 && store_.AddRec(zo_, 15).ok()) (void)zo_.Unlock();
+    (void)zo_.GoTop();
+  } else if (store_.RecLock(zo_, 10).ok()) {
+    (void)zo_.Unlock();
+  }
+
+  AreaSource source(zo_);
+  console::Browse browse(con_, source, title_row_ + 1, 0, book_.notebook ? 23 : 22, 79);
+  browse.Separators("─┼─"_pl, "│"_pl, "");
+  using console::BrowseColumn;
+  const std::string name_picture(49, s_.FileX("LITERY_M.TXT") ? 'X' : '!');
+  browse.AddColumn(BrowseColumn::Text("Kod", [this] { return FieldText(zo_, "ODB"); }, "!!!!!!!!"));
+  browse.AddColumn(BrowseColumn::Text(std::string(book_.name_heading),
+                                      [this] { return Left(FieldText(zo_, "NODB"), 49); }, name_picture));
+  browse.AddColumn(BrowseColumn::Number("  Saldo Wn", [this] { return SaldoWn(AmountsOf(zo_)); }, "@Z 9999999.99"));
+  browse.AddColumn(BrowseColumn::Number("  Saldo Ma", [this] { return SaldoMa(AmountsOf(zo_)); }, "@Z 9999999.99"));
+  browse_ = &browse;
+  ViewZo();
+  browse.Run([this](BrowseMode mode, int) { return Fun(mode); });
+  browse_ = nullptr;
+
+  (void)zo_.SetFilter("");
+  if (zo_.order_count() >= 1) (void)zo_.SetOrder(1);
+  (void)zo_.GoTop();
+}
+
+BrowseAction AccountScreen::Fun(BrowseMode mode) {
+  switch (mode) {
+    case BrowseMode::kIdle:
+    case BrowseMode::kHitTop:
+      ViewZo();
+      return BrowseAction::kContinue;
+    case BrowseMode::kHitBottom:
+      ViewZo();
+      if (zo_.eof()) {
+        (void)zo_.GoBottom();
+        return BrowseAction::kRepaint;
+      }
+      return BrowseAction::kContinue;
+    case BrowseMode::kEmpty: {
+      const int k = con_.LastKey();
+      if (k == key::kDown) return BrowseAction::kAppend;
+      if (k == key::kEsc) return BrowseAction::kLeave;
+      if (key::IsKey(k, key::F(5)) && current_month_) {
+        DopiszZo(false);
+        return BrowseAction::kRepaint;
+      }
+      if (key::IsKey(k, key::F(6))) {
+        (void)zo_.SetFilter("");
+        return BrowseAction::kRepaint;
+      }
+      return BrowseAction::kContinue;
+    }
+    case BrowseMode::kException: {
+      const BrowseAction action = OnKey(con_.LastKey());
+      // The panel follows at once, also when keys are typed ahead.
+      if (action != BrowseAction::kLeave) ViewZo();
+      return action;
+    }
+  }
+  return BrowseAction::kContinue;
+}
+
+BrowseAction AccountScreen::OnKey(int k) {
+  if (browse_ != nullptr && browse_->append_mode()) {
+    if (current_month_ && (k == key::kEnter || key::IsKey(k, key::F(5)))) DopiszZo(false);
+    return BrowseAction::kRepaint;
+  }
+  bool moved = false;
+  if (Search(k, &moved)) return moved ? BrowseAction::kRepaint : BrowseAction::kContinue;
+  if (searching_) EndSearch();
+
+  if (k == key::kEsc) return BrowseAction::kLeave;
+  if (key::IsKey(k, key::F(4))) {
+    if (current_month_ && !Empty()) EditZo();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::AltF(5))) {
+    if (current_month_) DopiszZo(true);
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::F(5))) {
+    if (current_month_) DopiszZo(false);
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::F(6))) {
+    FiltrZo();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::AltF(7))) {
+    const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                           {"1. Szukanie klientow o podanym NIPie", "2. Szukanie powtorzonych NIPow      ",
+                                            "3. Sprawdzenie poprawności NIPow    "_pl});
+    if (c != 0) shell::NotBuilt(s_, c == 1 ? "SZUKAJ_NIP" : c == 2 ? "POWTORZONE_NIP" : "SPRAWDZ_NIP");
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::F(7))) {
+    SzukajZo();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::F(8))) {
+    if (current_month_) Kasuj();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::F(9))) {
+    ZoWydruk();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::AltF(2))) {
+    const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                           {"1. Potwierdzenie salda w/g pola kod ", "2. Potwierdzenie salda w/g pola NIP ",
+                                            "3. Rozrachunki         w/g pola NIP "});
+    if (c != 0) shell::NotBuilt(s_, c == 3 ? "ROZRACHUNKI_NIP" : "POTWIERDZENIE_SALDA");
+    return BrowseAction::kRepaint;
+  }
+  if (!book_.notebook && key::IsKey(k, key::F(2))) {
+    if (!s_.op().Prawa(13)) {
+      Message(s_, "Brak praw");
+      return BrowseAction::kContinue;
+    }
+    shell::NotBuilt(s_, "FA_NIEROZLICZONE");
+    return BrowseAction::kRepaint;
+  }
+  if (!book_.notebook && key::IsKey(k, key::F(3))) {
+    shell::NotBuilt(s_, "EWIDENCJA_KP_KW");
+    return BrowseAction::kRepaint;
+  }
+  if (!book_.notebook && key::IsKey(k, key::F(10))) {
+    shell::NotBuilt(s_, "DRUK_FA_NIEROZLICZONYCH");
+    return BrowseAction::kRepaint;
+  }
+  return BrowseAction::kContinue;
+}
+
+bool AccountScreen::Search(int k, bool* moved) {
+  const bool backspace = k == key::kBackspace;
+  if (!backspace && !IsSearchCharacter(k)) return false;
+  searching_ = true;
+  const uint32_t before = zo_.recno();
+  if (backspace) {
+    if (prefix_.Backspace() && !prefix_.empty()) {
+      auto f = zo_.SeekKey(prefix_.text());
+      if (!(f.ok() && *f)) (void)zo_.GoTo(before);
+      *moved = true;
+    }
+  } else if (const auto candidate = prefix_.Candidate(static_cast<char>(k))) {
+    auto f = zo_.order() > 0 ? zo_.SeekKey(*candidate) : Result<bool>(false);
+    if (f.ok() && *f) {
+      prefix_.Accept(*candidate);
+      *moved = true;
+    } else {
+      (void)zo_.GoTo(before);
+    }
+  }
+  con_.ClearRegion(24, 0, 24, 79, con_[console::Role::kKeyBar]);
+  con_.Say(24, 0, PadR(prefix_.text(), 8), con_.colours().enhanced);
+  return true;
+}
+
+void AccountScreen::EndSearch() {
+  prefix_.Clear();
+  searching_ = false;
+  PaintKeyBar(s_, current_month_);
+}
+
+bool AccountScreen::KeyExists(const std::string& odb, uint32_t exclude) {
+  const uint32_t before = zo_.recno();
+  const std::string filter = zo_.filter();
+  if (!filter.empty()) (void)zo_.SetFilter("");
+  const int order = zo_.order();
+  (void)zo_.SetOrder(1);
+  auto f = zo_.SeekKey(odb);
+  const bool exists = f.ok() && *f && zo_.recno() != exclude;
+  (void)zo_.SetOrder(order);
+  if (!filter.empty()) (void)zo_.SetFilter(filter);
+  (void)zo_.GoTo(before);
+  return exists;
+}
+
+bool AccountScreen::Write(const ZoBuffer& b, const ZoBuffer* before) {
+  if (before != nullptr && !store_.RecLock(zo_, 30).ok()) return false;
+  Status st = Status::Ok();
+  for (const ZoTextField& f : kZoFields) {
+    if (!HasField(zo_, f.name)) continue;
+    const std::string& v = b.*(f.member);
+    if (before != nullptr && v == before->*(f.member)) continue;
+    st = zo_.Replace(f.name, xbase::Value(v));
+    if (!st.ok()) break;
+  }
+  if (st.ok() && before == nullptr && HasField(zo_, "DATA_INI")) {
+    st = zo_.Replace("DATA_INI", xbase::Value(xbase::Date{s_.Today()}));
+  }
+  if (st.ok()) st = zo_.Flush();
+  if (!st.ok()) {
+    (void)zo_.Skip(0);
+    (void)zo_.Unlock();
+    Warning(s_, "Błąd zapisu konta"_pl, 3);
+    return false;
+  }
+  (void)zo_.Unlock();
+  return true;
+}
+
+bool AccountScreen::EditZo() {
+  const ZoBuffer before = ZoRead(zo_);
+  ZoBuffer b = before;
+  const uint32_t recno = zo_.recno();
+  ShowForm(b);
+  // An account with amounts keeps its code: its settlement items are filed under it.
+  if (AllZero(AmountsOf(zo_))) {
+    console::Form kf(con_);
+    AddKeyGets(kf, b);
+    if (kf.Read().escaped) return true;
+    if (b.odb != before.odb && KeyExists(b.odb, recno)) {
+      Warning(s_, "MASZ JUZ TAKI KOD", 3);
+      b.odb = before.odb;
+      ShowForm(b);
+    }
+  }
+  console::Form rf(con_);
+  AddRestGets(rf, b);
+  if (rf.Read().escaped) return true;
+  (void)zo_.GoTo(recno);
+  return Write(b, &before);
+}
+
+bool AccountScreen::DopiszZo(bool copy) {
+  const ZoBuffer source = Empty() ? ZoBuffer{} : ZoRead(zo_);
+  (void)zo_.SetFilter("");
+  ZoBuffer b;
+  if (copy) {
+    b = source;
+    b.odb = std::string(8, ' ');
+  }
+  ShowForm(b);
+  console::Form kf(con_);
+  AddKeyGets(kf, b);
+  if (kf.Read().escaped || IsBlank(b.odb)) return true;
+  b.odb = PadR(UpperPl(AllTrim(b.odb)), 8);
+  if (KeyExists(b.odb, 0)) {
+    (void)zo_.SetOrder(1);
+    (void)zo_.SeekKey(b.odb);
+    return true;
+  }
+  console::Form rf(con_);
+  AddRestGets(rf, b);
+  if (rf.Read().escaped || IsBlank(b.nodb)) return true;
+  if (!store_.AddRec(zo_, 15).ok()) return true;
+  if (!Write(b, nullptr)) {
+    if (zo_.LockRecord().ok()) {
+      (void)zo_.Delete();
+      (void)zo_.Unlock();
+    }
+    (void)zo_.GoTop();
+  }
+  return true;
+}
+
+std::optional<std::string> AccountScreen::QueryCondition() {
+  ZoBuffer q;
+  ShowForm(q);
+  console::Form f(con_);
+  f.GetText(0, 20, q.odb, "!!!!!!!!");
+  f.GetText(1, 20, q.nodb, "@!");
+  f.GetText(4, 27, q.modb, "@!");
+  f.GetText(5, 20, q.uodb, "@!").Width(25);
+  f.GetText(6, 23, q.regon);
+  f.GetText(7, 7, q.trasa, "@!");
+  if (f.Read().escaped) return std::nullopt;
+  std::string cond;
+  auto add = [&](std::string_view var, const std::string& value, std::string_view test) {
+    if (IsBlank(value)) return;
+    s_.vars().Set(var, xbase::Value(AllTrim(value)));
+    if (!cond.empty()) cond += " .AND. ";
+    cond += test;
+  };
+  add("M_QZO_ODB", q.odb, "M_QZO_ODB $ odb");
+  add("M_QZO_NODB", q.nodb, "M_QZO_NODB $ UPPER(nodb)");
+  add("M_QZO_MODB", q.modb, "M_QZO_MODB $ UPPER(modb)");
+  add("M_QZO_UODB", q.uodb, "M_QZO_UODB $ UPPER(uodb)");
+  add("M_QZO_REGON", q.regon, "M_QZO_REGON $ regon");
+  add("M_QZO_TRASA", q.trasa, "M_QZO_TRASA $ trasa");
+  return cond;
+}
+
+bool AccountScreen::FiltrZo() {
+  const uint32_t before = zo_.recno();
+  const std::optional<std::string> cond = QueryCondition();
+  if (!cond) return true;
+  if (!zo_.SetFilter(*cond).ok()) (void)zo_.SetFilter("");
+  (void)zo_.GoTop();
+  if (zo_.eof()) {
+    Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
+    (void)zo_.SetFilter("");
+    (void)zo_.GoTo(before);
+    if (zo_.eof()) (void)zo_.GoTop();
+  }
+  return true;
+}
+
+bool AccountScreen::SzukajZo() {
+  const std::optional<std::string> cond = QueryCondition();
+  if (!cond || cond->empty()) return true;
+  auto expr = s_.areas().Compile(zo_.number(), *cond);
+  if (!expr.ok()) return true;
+  (void)zo_.GoTop();
+  while (!zo_.eof()) {
+    auto hit = s_.areas().EvaluateLogical(*expr);
+    if (hit.ok() && *hit) return true;
+    if (!zo_.Skip(1).ok()) break;
+  }
+  Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
+  (void)zo_.GoTop();
+  return true;
+}
+
+bool AccountScreen::Kasuj() {
+  if (Empty()) return true;
+  if (!AccountDeletable(AmountsOf(zo_))) {
+    Warning(s_, "NIE MASZ PRAWA", 3);
+    return true;
+  }
+  if (!ConfirmDelete(s_)) return true;
+  if (!store_.RecLock(zo_, 15).ok()) return true;
+  // Read again under the lock: a posting may have changed the account meanwhile.
+  if (!AccountDeletable(AmountsOf(zo_))) {
+    (void)zo_.Unlock();
+    Warning(s_, "NIE MASZ PRAWA", 3);
+    return true;
+  }
+  if (HasField(zo_, "DATA_INI") && HasField(zo_, "NR_INI")) {
+    (void)zo_.Replace("NR_INI", xbase::Value("S"));
+    (void)zo_.Replace("DATA_INI", xbase::Value(xbase::Date{s_.Today()}));
+  }
+  (void)zo_.Delete();
+  (void)zo_.Unlock();
+  (void)zo_.Skip(1);
+  if (zo_.eof()) (void)zo_.GoTop();
+  if (zo_.eof() && store_.AddRec(zo_, 1).ok()) (void)zo_.Unlock();
+  return true;
+}
+
+bool AccountScreen::ZoWydruk() {
+  const uint32_t before = zo_.recno();
+  const int area_before = s_.areas().current();
+  (void)s_.areas().Select(zo_.number());
+  shell::ViewDruk(s_, [&](shell::ReportWriter& out) {
+    out.Line(shell::Centruj(AllTrim(book_.title)));
+    out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
+    out.Line("");
+    out.Line("Kod      Nazwa                                                Saldo Wn     Saldo Ma");
+    out.Line(std::string(82, '-'));
+    double wn = 0, ma = 0;
+    (void)zo_.GoTop();
+    while (!zo_.eof()) {
+      const AccountAmounts m = AmountsOf(zo_);
+      wn += SaldoWn(m);
+      ma += SaldoMa(m);
+      out.Line(FieldText(zo_, "ODB") + " " + PadR(FieldText(zo_, "NODB"), 50) + " " +
+               TransformNumber(SaldoWn(m), "@Z 9999999.99") + "   " + TransformNumber(SaldoMa(m), "@Z 9999999.99"));
+      if (!zo_.Skip(1).ok()) break;
+    }
+    out.Line(std::string(82, '-'));
+    out.Line(PadR("Razem:", 60) + TransformNumber(NewRound(wn, 2), "9999999999.99") +
+             TransformNumber(NewRound(ma, 2), "9999999999.99"));
+  });
+  (void)s_.areas().Select(area_before);
+  (void)zo_.GoTo(before);
+  if (zo_.eof()) (void)zo_.GoTop();
+  return true;
+}
+
+}  // namespace
+
+bool DbuZo(shell::Session& s) {
+  const int number = shell::menu::Position(s, "K_KONTRAHENCI");
+  const BookInfo* book = Book(number);
+  if (book == nullptr) return false;
+  if (BookDenied(*book, s.op().prawa2)) {
+    Message(s, "Brak praw -R");
+    return false;
+  }
+  s.vars().Set("M_KTO", xbase::Value(std::string(book->kto)));
+  xbase::WorkArea* zo = s.areas().Area(book->area);
+  if (zo == nullptr) {
+    Warning(s, "Plik " + std::string(book->alias) + ".dbf niedostepny", 3);
+    return false;
+  }
+  const console::SavedScreen saved = s.con().SaveScreen();
+  AccountScreen screen(s, *zo, *book);
+  screen.Run();
+  s.con().RestoreScreen(saved);
+  return true;
+}
+
+}  // namespace hurt::catalogues
