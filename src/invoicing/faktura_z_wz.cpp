@@ -202,7 +202,11 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
 
   // Step 5: the notes, all locked before anything changes.
   auto notes = MarkedNotes(*dowod);
-  if (!notes.ok() || notes->empty()) {
+  if (!notes.ok()) {
+    ui.Tell("Plik dowod niedostepny", 3);
+    return result;
+  }
+  if (notes->empty()) {
     ui.Tell("Nic nie zrobilem", 3);
     return result;
   }

@@ -180,7 +180,8 @@ bool KorektyFv(shell::Session& session) {
   }
   SalesSource source(*sales);
   console::Browse grid(con, source, 5, 2, 20, 77);
-  grid.AddColumn(console::BrowseColumn::Date("Data", [&] { return source.IsEmpty() ? kEmptyDate : source.Current().data; }));
+  grid.AddColumn(
+      console::BrowseColumn::Date("Data", [&] { return source.IsEmpty() ? kEmptyDate : source.Current().data; }));
   grid.AddColumn(console::BrowseColumn::Text("Dowod", [&] {
     return source.IsEmpty() ? std::string() : AllTrim(source.Current().rd) + "-" + AllTrim(source.Current().nrd);
   }));
@@ -188,7 +189,8 @@ bool KorektyFv(shell::Session& session) {
                                                "9999999.999"));
   grid.AddColumn(console::BrowseColumn::Number("Cena", [&] { return source.IsEmpty() ? 0.0 : source.Current().cena; },
                                                "9999999.99"));
-  grid.AddColumn(console::BrowseColumn::Text("VAT", [&] { return source.IsEmpty() ? std::string() : source.Current().podatek0; }));
+  grid.AddColumn(console::BrowseColumn::Text(
+      "VAT", [&] { return source.IsEmpty() ? std::string() : source.Current().podatek0; }));
   con.Box(4, 1, 21, 78, console::DoubleFrame(), con.colours().standard, ' ');
   bool chosen = false;
   grid.Run([&](console::BrowseMode mode, int) {

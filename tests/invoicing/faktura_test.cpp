@@ -255,6 +255,26 @@ TEST_F(FakturaTest, ALockedLineStopsThePrintoutInsteadOfPrintingUnstoredTotals) 
   EXPECT_NEAR(FieldAt(Area(TableId::kDow), first, "PODATEK").AsNumber(), 0.19, 1e-9);
 }
 
+// A sales correction ("KS") prints as "FK": its title quotes the corrected invoice in the
+// short form with the branch symbol, and a decrease prints the refund lines, not the
+// amount in words of an invoice.
+TEST_F(FakturaTest, ASalesCorrectionPrintsWithItsOwnTitleAndAmounts) {
+  AddKind(Area(TableId::kSlow), "KF ", "KOREKTA FAKTURY", "K", "S", "N", 3);
+  ASSERT_TRUE(s().settings().SetText("J_FV_SYMBO", "KR").ok());
+  AddHeader(Area(TableId::kDowod), "KF ", 4, D(2026, 12, 7),
+            {{"R_P", "K"}, {"ODBIORCA", "125 z dnia 01.12.2026"}, {"DATA_FA", D(2026, 12, 1)}});
+  AddLine(Area(TableId::kDow), "KF ", 4, 1, "MLOTEK", -1, 10.00, "23");
+
+  auto printed = Print("KF ", 4);
+  ASSERT_TRUE(printed.ok()) << printed.status().ToString();
+  EXPECT_EQ(printed->form.klasa, "FK");
+  EXPECT_TRUE(Has(printed->form.text, "Korekta KF Nr KF-125/KR z dnia 01.12.2026")) << Cp852ToUtf8(printed->form.text);
+  EXPECT_TRUE(Has(printed->form.text, "Kwota zmniejszenia wartosci bez podatku : "));
+  EXPECT_TRUE(Has(printed->form.text, "Kwota do zwrotu"));
+  EXPECT_FALSE(Has(printed->form.text, "FAKTURA NR"));
+  EXPECT_NEAR(printed->form.summary.brutto, -12.30, 1e-9);
+}
+
 TEST(PeriodOfDateTest, TwoDigitYearAndMonth) {
   EXPECT_EQ(PeriodOfDate(JulianFromYmd(2026, 12, 7)), "26/12");
   EXPECT_EQ(PeriodOfDate(JulianFromYmd(2030, 1, 31)), "30/01");
