@@ -2,6 +2,7 @@
 // devices and the document lists.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "invoicing/faktura_z_wz.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
@@ -133,7 +134,10 @@ int Dowody(Session& session) {
   it.push_back(menu::Item(15, item10, shown(true), true, later(item10_routine)));
   it.push_back(menu::Item(16, notebook ? " Pobranie z notebooka " : " Szukanie kwoty/faktury ", shown(true), false,
                           later(notebook ? "POBRANIE_Z_NOTEBOOKA" : "SZUKAJ_KWOTY_FAKTURY")));
-  it.push_back(menu::Item(18, " Generowanie FV do WZ   ", shown(op.Prawa(13) && !kasa), false, later("FV_DO_WZ")));
+  it.push_back(menu::Item(18, " Generowanie FV do WZ   ", shown(op.Prawa(13) && !kasa), false, [&session] {
+    invoicing::FvDoWzMenu(session);
+    return kReopen;
+  }));
   it.push_back(menu::Item(19, " Zestawienie       WZ   ", shown(op.Prawa(13) && !op.Prawa1(1)), false,
                           later("ZESTAWIENIE_WZ")));
   if (fv_zal || zaliczki) {
