@@ -294,6 +294,24 @@ bool Poster::TakeLocks() {
     }
     articles_.emplace(key, std::move(a));
   }
+  // A destination article to create: two stations must not both create it, so the
+  // table is held whole (briefly) and the destinations are sought again under it.
+  bool creates = false;
+  for (auto& [key, a] : articles_) creates = creates || a.recno == 0;
+  if (creates) {
+    if (!store::FilLockArea(ui_, *as, kArticleLockWait).ok()) {
+      return Fail(std::string("Kartoteka towarów zajęta na innym stanowisku - dowód nie zapisany"_pl));
+    }
+    for (auto& [key, a] : articles_) {
+      if (a.recno != 0) continue;
+      auto found = as->SeekKey(key);
+      if (!found.ok()) return Fail("Plik as niedostepny");
+      if (*found) {
+        a.recno = as->recno();
+        a.source_key.clear();
+      }
+    }
+  }
   std::vector<Article*> order;
   for (auto& [key, a] : articles_) {
     if (a.recno != 0) order.push_back(&a);

@@ -169,10 +169,23 @@ Status UndoAppended(xbase::WorkArea& a, const AppendedRecords& ap) {
   return Status::Ok();
 }
 
-// Opens a table of the journal in a free work area, closed again when this goes.
+// The area a journal's table is worked on in: the area of `areas` that has it open
+// already (so that what it reads afterwards is what was written), else the table opened
+// in a free work area and closed again when this goes.
 class ScratchArea {
  public:
-  ScratchArea(xbase::WorkAreas& areas, const std::string& path) : areas_(areas) {
+  ScratchArea(xbase::WorkAreas& areas, std::string_view root, const std::string& relative, const std::string& path)
+      : areas_(areas) {
+    for (int n = 1; n <= xbase::WorkAreas::kMaxArea; ++n) {
+      xbase::WorkArea* open = areas.Area(n);
+      if (open != nullptr && !open->read_only() && RelativeToRoot(root, open->path()) == relative) {
+        area_ = open;
+        saved_hidden_ = open->deleted_hidden();
+        saved_recno_ = open->recno();
+        open->SetDeletedHidden(false);
+        return;
+      }
+    }
     number_ = areas.FirstFree(200, xbase::WorkAreas::kMaxArea);
     if (number_ == 0) number_ = areas.FirstFree();
     if (number_ == 0) {
@@ -189,7 +202,12 @@ class ScratchArea {
     area_->SetDeletedHidden(false);
   }
   ~ScratchArea() {
-    if (number_ != 0) (void)areas_.Close(number_);
+    if (number_ != 0) {
+      (void)areas_.Close(number_);
+    } else if (area_ != nullptr) {
+      area_->SetDeletedHidden(saved_hidden_);
+      (void)area_->GoTo(saved_recno_);
+    }
   }
   ScratchArea(const ScratchArea&) = delete;
   ScratchArea& operator=(const ScratchArea&) = delete;
@@ -200,6 +218,8 @@ class ScratchArea {
   xbase::WorkAreas& areas_;
   int number_ = 0;
   xbase::WorkArea* area_ = nullptr;
+  bool saved_hidden_ = true;
+  uint32_t saved_recno_ = 0;
   Status opened_;
 };
 
@@ -334,14 +354,14 @@ Status RemoveJournal(xbase::Env& env, const std::string& path) {
 Status UndoJournal(xbase::WorkAreas& areas, std::string_view root, const PostingJournal& journal) {
   // Appended records first (the newest changes), then the changed records.
   for (const AppendedRecords& ap : journal.appended) {
-    ScratchArea s(areas, JoinPath(root, ap.table));
+    ScratchArea s(areas, root, ap.table, JoinPath(root, ap.table));
     if (s.status().IsNotFound()) continue;  // a table created by the posting and gone since
     HURT_RETURN_IF_ERROR(s.status());
     HURT_RETURN_IF_ERROR(UndoAppended(s.area(), ap));
     HURT_RETURN_IF_ERROR(s.area().Commit());
   }
   for (const RecordChange& c : journal.changes) {
-    ScratchArea s(areas, JoinPath(root, c.table));
+    ScratchArea s(areas, root, c.table, JoinPath(root, c.table));
     HURT_RETURN_IF_ERROR(s.status());
     HURT_RETURN_IF_ERROR(UndoChange(s.area(), c));
     HURT_RETURN_IF_ERROR(s.area().Commit());
