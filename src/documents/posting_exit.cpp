@@ -25,7 +25,7 @@ using xbase::Value;
 // date, time, station, operator and the document.
 void AuditLog(shell::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
   const std::string line = Dtoc(s.Today()) + " " + s.clock().TimeText() + " st." + s.StationText() + " op." +
-                           s.op().nr + " " + std::string(rd) + "-" + AllTrim(nrd) + " " + std::string(text);
+                           s.op().nr + " " + RTrim(rd) + "-" + AllTrim(nrd) + " " + std::string(text);
   (void)store::DoklejTxt(s.env(), s.Path("kanty.txt"), line);
 }
 
