@@ -67,4 +67,8 @@ Result<int> RecoverPostings(shell::Session& session);
 // gone (only the first station, when no other one works). Returns the articles changed.
 Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui);
 
+// Both of the above, as start-up calls them once the first station has opened the
+// tables: a posting taken back is reported ("Cofnięto niedokończony zapis dowodu").
+void FirstStationPostingCleanUp(shell::Session& session);
+
 }  // namespace hurt::documents

@@ -7,7 +7,10 @@
 #include "documents/posting.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_journal.h"
+#include "base/cp852.h"
+#include "documents/posting_internal.h"
 #include "shell/session.h"
+#include "shell/store_ui.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -83,6 +86,18 @@ Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui) {
   HURT_RETURN_IF_ERROR(st);
   HURT_RETURN_IF_ERROR(unlocked);
   return changed;
+}
+
+void FirstStationPostingCleanUp(shell::Session& session) {
+  using namespace hurt::literals;
+  auto undone = RecoverPostings(session);
+  if (!undone.ok()) {
+    posting_internal::Tell(session, "Błąd dziennika zapisu dowodów - sprawdź katalog rob"_pl);
+  } else if (*undone > 0) {
+    posting_internal::Tell(session, "Cofnięto niedokończony zapis dowodu"_pl);
+  }
+  shell::ConsoleStoreUi ui(session.con());
+  (void)ClearReservations(session, ui);
 }
 
 }  // namespace hurt::documents
