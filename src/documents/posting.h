@@ -1,8 +1,28 @@
 // Posting of the document under edit (header variables M_* and the working lines `dd`)
 // into dowod, dow, as, slow and fa_N.
+//
+// Invariant: a document is posted whole or not at all. Posting first takes everything it
+// will change (the kind's record in `slow`, every article of the lines, by record locks
+// in ascending record order with a bounded number of attempts); when something cannot be
+// had it writes nothing, names the busy record to the operator and the document stays in
+// the grid. With everything held it writes a journal of the changes to the station's rob/
+// folder (posting_journal.h), then the tables, commits them to disk and removes the
+// journal. A station that dies in between leaves the journal, and the first station of
+// the next start takes the changes back (RecoverPostings).
+//
+// Header variables read (session variables): M_RD, M_NRD, M_DATA, M_DATA_WYD, M_MAG, M_KTO,
+// M_ODB, M_NIP_KRAJ, M_REGON, M_NODB, M_NODB1, M_UODB, M_KODB, M_MODB, M_SPZ, M_TEZ,
+// M_KWOTA, M_TRESC, M_ODBIORCA, M_ODBIORC1, M_WALUTA, M_KURS, M_DATA_FA, M_JPK_XX,
+// M_TYP_DOK; JEST_WYDRUK (logical: the document was printed, its number is on paper);
+// for corrections the corrected document M_RD_KOR, M_NRD_KOR, M_DATA_KOR.
 #pragma once
 
+#include <span>
+#include <string>
 #include <string_view>
+
+#include "base/result.h"
+#include "store/net_ui.h"
 
 namespace hurt::shell {
 class Session;
@@ -15,10 +35,40 @@ namespace hurt::documents {
 // close, false to stay in the grid.
 bool Wyjscie(shell::Session& session, bool post);
 
-// REP_DOW_WITH_D: posts the current document; true when posted.
+// REP_DOW_WITH_D: posts the current document; true when posted. `mode` is KLUCZ (0 entry
+// of a new document, 2 correction of a reopened one).
 bool RepDowWithD(shell::Session& session, int mode);
 
 // REP_D_WITH_DOW: loads posted document rd+nrd back into `dd` for correction.
 bool RepDWithDow(shell::Session& session, std::string_view rd, std::string_view nrd);
+
+// The same with a given screen for the waits of the lock retries (tests, tools).
+bool Wyjscie(shell::Session& session, store::StoreUi& ui, bool post);
+bool RepDowWithD(shell::Session& session, store::StoreUi& ui, int mode);
+bool RepDWithDow(shell::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd);
+
+// DOW_COMMIT: writes and makes durable the tables posting touches: `as`, the counterparty
+// catalogue of the kind (`kto`), `dow`, `dowod`, `fa_N` and `slow`.
+Status DowCommit(shell::Session& session, char kto = 'O');
+// MOJ_COMMIT: for each listed work area in use, locks its current record (the first when
+// at end of file; up to 20 attempts), makes the table durable and unlocks.
+Status MojCommit(shell::Session& session, store::StoreUi& ui, std::span<const int> areas);
+
+// ZIKO_NRD: the first number from `nrd` up (at most 90,000,000 steps) that no header of
+// kind `rd` in `dowod` carries; 8 characters, right-aligned.
+Result<std::string> ZikoNrd(shell::Session& session, std::string_view rd, std::string_view nrd);
+
+// ---- start-up of the first station ------------------------------------------------------
+// Takes back every posting that a station which died left half done (the journals
+// rob/post<nn>.jnl), then removes the journals. Only while no other station works (the
+// first station, after the tables are open). Returns the number of postings taken back.
+Result<int> RecoverPostings(shell::Session& session);
+// Sets REZERWA0 of every article to 0: provisional reservations of stations that are
+// gone (only the first station, when no other one works). Returns the articles changed.
+Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui);
+
+// Both of the above, as start-up calls them once the first station has opened the
+// tables: a posting taken back is reported ("Cofnięto niedokończony zapis dowodu").
+void FirstStationPostingCleanUp(shell::Session& session);
 
 }  // namespace hurt::documents

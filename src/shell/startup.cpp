@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "console/okno.h"
+#include "documents/posting.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
 #include "shell/kalk.h"
@@ -250,6 +251,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   bool opened = station.rebuild_indexes ? store::InitNtx(s) : store::InitDbf(s);  // 10
   if (!opened) return Quit(s, state, kExitNotStarted);
   TakePeriodFromFirma(s);
+  if (station.first) documents::FirstStationPostingCleanUp(s);  // postings of stations gone
 
   if (s.stacja() == 1) TworzKant(s);         // 11
   SessionSwitches(s);                        // 12

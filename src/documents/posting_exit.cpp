@@ -1,0 +1,150 @@
+// WYJSCIE: leaving the line grid. The document is posted, kept in the grid, or dropped.
+#include <string>
+
+#include "base/cp852.h"
+#include "base/numeric.h"
+#include "base/text.h"
+#include "console/okno.h"
+#include "documents/line_editor.h"
+#include "documents/posting.h"
+#include "documents/posting_internal.h"
+#include "shell/session.h"
+#include "shell/store_ui.h"
+#include "store/init_tables.h"
+#include "store/net_files.h"
+#include "store/net_use.h"
+
+namespace hurt::documents {
+namespace {
+
+using namespace hurt::literals;
+using namespace posting_internal;
+using xbase::Value;
+
+// The audit log of dropped documents and lowered corrections: one line per event with the
+// date, time, station, operator and the document.
+void AuditLog(shell::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
+  const std::string line = Dtoc(s.Today()) + " " + s.clock().TimeText() + " st." + s.StationText() + " op." +
+                           s.op().nr + " " + RTrim(rd) + "-" + AllTrim(nrd) + " " + std::string(text);
+  (void)store::DoklejTxt(s.env(), s.Path("kanty.txt"), line);
+}
+
+// The gross total of the working lines.
+double WorkTotal(const std::vector<WorkLine>& lines) {
+  double total = 0;
+  for (const WorkLine& l : lines) {
+    const double brutto = l.Number("BRUTTO");
+    total += brutto != 0 ? brutto
+                         : (l.Text("NB") == "B" ? l.Number("WARTOSC") : l.Number("WARTOSC") + l.Number("PODATEK"));
+  }
+  return NewRound(total, 2);
+}
+
+void EmptyWorkLines(shell::Session& s, store::StoreUi& ui) {
+  ZwRezWyjscie(s);
+  (void)store::NoweDd(s, ui);
+}
+
+// The kind's counter goes back by one when it still equals the dropped printed number.
+void GiveNumberBack(shell::Session& s, store::StoreUi& ui, const KindRecord& kind, std::string_view nrd) {
+  xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
+  if (slow == nullptr || !slow->GoTo(kind.recno).ok()) return;
+  if (!store::RecLockArea(ui, *slow, 14.5).ok()) return;
+  const double counter = NumberOf(*slow, "NRD");
+  if (static_cast<long>(counter) == static_cast<long>(Val(nrd)) && counter > 0) {
+    (void)slow->Replace("NRD", Value(counter - 1));
+  }
+  (void)slow->Unlock();
+  (void)slow->Commit();
+}
+
+}  // namespace
+
+bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
+  const int klucz = static_cast<int>(s.vars().Number("KLUCZ"));
+  const std::string rd = PadR(s.vars().Text("M_RD"), 3);
+  const std::string nrd = s.vars().Text("M_NRD");
+  const bool printed = s.vars().Logical("JEST_WYDRUK");
+  auto kind = ReadKind(s, rd);
+  auto read = ReadWorkLines(s);
+  if (!read.ok()) {
+    Tell(s, "Błąd odczytu pozycji dowodu"_pl);
+    return false;
+  }
+  const std::vector<WorkLine>& lines = *read;
+
+  // 1. Payment method.
+  if (!lines.empty() && IsBlank(s.vars().Text("M_SPZ")) && klucz != 1) {
+    Tell(s, "Popraw sposob zaplaty");
+    return false;
+  }
+  // 2. Purchases and warehouse documents: every article must exist, every name be given.
+  if (kind.ok() && klucz == 0 && (kind->kind.IsPurchase() || kind->kind.IsWarehouse())) {
+    xbase::WorkArea* as = AreaOf(s, store::TableId::kAs);
+    for (const WorkLine& l : lines) {
+      if (as == nullptr) break;
+      if (as->order() != 1) (void)as->SetOrder(1);
+      const std::string mag = IsBlank(l.Text("MAG")) ? std::string("1") : l.Text("MAG");
+      auto found = as->SeekKey(PadR(mag, 1) + PadR(l.Text("INDEKS"), 8));
+      if (!found.ok() || !*found) {
+        Tell(s, "Wcisnac ALT_F4 i zmienic " + RTrim(l.Text("INDEKS")));
+        return false;
+      }
+      if (IsBlank(l.Text("NAZWA"))) {
+        Tell(s, "Popraw nazwy, zapoznaj sie z cenami");
+        return false;
+      }
+    }
+  }
+  // 4. The total.
+  const double total = WorkTotal(lines);
+  const std::string value = AllTrim(Str(total, 14, 2));
+  // 5. Nothing to post.
+  if (klucz == 1 || lines.empty()) {
+    if (printed && klucz == 0) {
+      Tell(s, "1 Straciles " + RTrim(rd) + "-" + AllTrim(nrd));
+      AuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");
+    }
+    EmptyWorkLines(s, ui);
+    return true;
+  }
+  // 6. The question.
+  const bool finished = post || console::Okno(s.con(), "CZY SKONCZYŁES EDYCJE DOWODU ?"_pl, "T");
+  if (finished) {
+    if (klucz == 2 && kind.ok() && kind->kind.IsSale() && s.vars().Has("L_WARTOSC")) {
+      const double old_value = s.vars().Number("L_WARTOSC");
+      if (total < old_value) {
+        AuditLog(s, rd, nrd, AllTrim(Str(old_value, 14, 2)) + "->" + value + " zmniejszono wartosc w poprawie");
+        Tell(s, "ZAPAMIETAM TWOJE KANTY !!");
+      }
+    }
+    // 7. Currency without a rate.
+    if (IsForeignCurrency(s.vars().Text("M_WALUTA")) && s.vars().Number("M_KURS") == 0) {
+      Tell(s, "Jaki kurs ? Wcisnac Alt_E");
+      return false;
+    }
+    // 9. Post (the settlement entry is written inside the posting, step 10).
+    console::OknoNoWait(s.con(), "TRWA ZAPIS...");
+    if (!RepDowWithD(s, ui, klucz)) return false;
+    // 11. A new working table.
+    (void)store::NoweDd(s, ui);
+    return true;
+  }
+  // 12. Abandoned.
+  if (printed && kind.ok()) {
+    GiveNumberBack(s, ui, *kind, nrd);
+    Tell(s, "4 Straciles " + RTrim(rd) + "-" + AllTrim(nrd));
+    AuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");
+  } else {
+    AuditLog(s, rd, nrd, value + " nie zaksiegowano");
+  }
+  EmptyWorkLines(s, ui);
+  return true;
+}
+
+bool Wyjscie(shell::Session& session, bool post) {
+  shell::ConsoleStoreUi ui(session.con());
+  return Wyjscie(session, ui, post);
+}
+
+}  // namespace hurt::documents

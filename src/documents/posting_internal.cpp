@@ -1,0 +1,112 @@
+#include "documents/posting_internal.h"
+
+#include "base/text.h"
+#include "console/okno.h"
+#include "shell/session.h"
+
+namespace hurt::documents::posting_internal {
+
+const xbase::Value& WorkLine::Get(std::string_view name) const {
+  static const xbase::Value kNil;
+  for (const auto& [n, v] : fields) {
+    if (n == name) return v;
+  }
+  return kNil;
+}
+
+void WorkLine::Set(std::string_view name, xbase::Value v) {
+  for (auto& [n, value] : fields) {
+    if (n == name) {
+      value = std::move(v);
+      return;
+    }
+  }
+  fields.emplace_back(std::string(name), std::move(v));
+}
+
+std::string WorkLine::Text(std::string_view name) const {
+  const xbase::Value& v = Get(name);
+  return v.IsString() ? v.AsString() : std::string();
+}
+
+double WorkLine::Number(std::string_view name) const { return Get(name).AsNumber(); }
+
+xbase::WorkArea* AreaOf(shell::Session& s, store::TableId id) {
+  return s.areas().Area(store::Table(id).area);
+}
+
+std::string TextOf(const xbase::WorkArea& a, std::string_view field) {
+  auto v = a.Get(field);
+  return v.ok() && v->IsString() ? v->AsString() : std::string();
+}
+
+double NumberOf(const xbase::WorkArea& a, std::string_view field) {
+  auto v = a.Get(field);
+  return v.ok() ? v->AsNumber() : 0.0;
+}
+
+JulianDay DateOf(const xbase::WorkArea& a, std::string_view field) {
+  auto v = a.Get(field);
+  return v.ok() ? v->AsDate().day : kEmptyDate;
+}
+
+Status Put(xbase::WorkArea& a, std::string_view field, const xbase::Value& v) {
+  const int i = a.FieldIndex(field);
+  if (i < 0) return Status::Ok();
+  const xbase::DbfFieldDescriptor& d = a.field(i);
+  if (v.IsString() && d.type == 'C') {
+    return a.Replace(i, xbase::Value(PadR(v.AsString(), static_cast<size_t>(d.width))));
+  }
+  if (v.IsNil()) return Status::Ok();
+  return a.Replace(i, v);
+}
+
+Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd) {
+  xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
+  if (slow == nullptr) return Status::NotFound("slow is not open");
+  if (slow->order() != 1) HURT_RETURN_IF_ERROR(slow->SetOrder(1));
+  auto found = slow->Seek(xbase::Value(PadR(rd, 3)));
+  HURT_RETURN_IF_ERROR(found.status());
+  if (!*found) return Status::NotFound("kind " + std::string(rd));
+  KindRecord k;
+  k.recno = slow->recno();
+  k.kind.rd = PadR(TextOf(*slow, "RD"), 3);
+  k.kind.opis = TextOf(*slow, "OPIS");
+  auto letter = [&](std::string_view f, char def) {
+    const std::string t = TextOf(*slow, f);
+    return t.empty() || t[0] == ' ' ? def : t[0];
+  };
+  k.kind.r_p = letter("R_P", 'R');
+  k.kind.s_z = letter("S_Z", 'S');
+  k.kind.cuv = letter("CUV", 'U');
+  k.kind.nb = letter("NB", 'N');
+  k.kind.kto = letter("KTO", 'O');
+  k.kind.poziom = static_cast<int>(NumberOf(*slow, "POZIOM"));
+  k.nrd = static_cast<long>(NumberOf(*slow, "NRD"));
+  return k;
+}
+
+Result<std::vector<WorkLine>> ReadWorkLines(shell::Session& s) {
+  xbase::WorkArea* dd = AreaOf(s, store::TableId::kDd);
+  if (dd == nullptr) return Status::NotFound("dd is not open");
+  std::vector<WorkLine> lines;
+  const uint32_t saved = dd->recno();
+  HURT_RETURN_IF_ERROR(dd->GoTop());
+  while (!dd->eof()) {
+    WorkLine line;
+    line.fields.reserve(static_cast<size_t>(dd->field_count()));
+    for (int i = 0; i < dd->field_count(); ++i) {
+      auto v = dd->Get(i);
+      HURT_RETURN_IF_ERROR(v.status());
+      line.fields.emplace_back(dd->field(i).name, std::move(*v));
+    }
+    lines.push_back(std::move(line));
+    HURT_RETURN_IF_ERROR(dd->Skip());
+  }
+  (void)dd->GoTo(saved);
+  return lines;
+}
+
+void Tell(shell::Session& s, std::string_view text) { console::Okno_(s.con(), text, 2); }
+
+}  // namespace hurt::documents::posting_internal

@@ -1,0 +1,55 @@
+// Posting internals shared by the posting files and their tests: the document as it is
+// read from the session (kind, header variables, working lines) and small field helpers.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/date.h"
+#include "base/result.h"
+#include "documents/doc_kind.h"
+#include "store/catalogue.h"
+#include "store/net_ui.h"
+#include "xbase/value.h"
+#include "xbase/work_area.h"
+
+namespace hurt::shell {
+class Session;
+}
+
+namespace hurt::documents::posting_internal {
+
+// The kind's record of `slow` as posting reads it.
+struct KindRecord {
+  DocKind kind;
+  uint32_t recno = 0;
+  long nrd = 0;  // last number given
+};
+
+// One line of `dd`: every field by name, in the table's order.
+struct WorkLine {
+  std::vector<std::pair<std::string, xbase::Value>> fields;
+  const xbase::Value& Get(std::string_view name) const;
+  void Set(std::string_view name, xbase::Value v);
+  std::string Text(std::string_view name) const;
+  double Number(std::string_view name) const;
+};
+
+xbase::WorkArea* AreaOf(shell::Session& s, store::TableId id);
+std::string TextOf(const xbase::WorkArea& a, std::string_view field);
+double NumberOf(const xbase::WorkArea& a, std::string_view field);
+JulianDay DateOf(const xbase::WorkArea& a, std::string_view field);
+// REPLACE when the table has the field (texts padded or cut to its width).
+Status Put(xbase::WorkArea& a, std::string_view field, const xbase::Value& v);
+
+// The kind `rd` from `slow` (NotFound when the table has no such kind).
+Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd);
+// Every line of `dd` in its order.
+Result<std::vector<WorkLine>> ReadWorkLines(shell::Session& s);
+
+// Polish messages of posting in the message window.
+void Tell(shell::Session& s, std::string_view text);
+
+}  // namespace hurt::documents::posting_internal
