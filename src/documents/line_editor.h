@@ -21,4 +21,17 @@ bool RezRe(shell::Session& session);
 bool RezZw(shell::Session& session);
 void ZwRezWyjscie(shell::Session& session);
 
+// Each of them keeps the line and the article card as they were when the article's lock
+// cannot be had, and tells the operator which article was busy. RezRe and RezZw return
+// false then (and when the article is missing); lines that hold no reservation (receipts,
+// orders "ZAM", offers, pro-formas, non-positive quantities) change nothing and give true.
+
+// ZW_REZ_WYJSCIE with its outcome: the number of lines whose reservation could not be
+// released (their articles were busy or missing).
+int ReleaseReservations(shell::Session& session);
+
+// KASUJ_POZYCJE(mode): deletes the current line of `dd`, first releasing its reservation.
+// False, with the line kept, when the release could not be made or the line not deleted.
+bool KasujPozycje(shell::Session& session, int mode = 0);
+
 }  // namespace hurt::documents
