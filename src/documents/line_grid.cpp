@@ -108,6 +108,7 @@ class LineGrid {
   console::BrowseAction KasujPozycje();
   console::BrowseAction UpustDokumentu();
   bool Leave();
+  bool DropDocument();
   double ShowTotal(int reason);
   bool AppendAllowed() const { return settings_.klucz != 1; }
 
@@ -706,6 +707,18 @@ console::BrowseAction LineGrid::UpustDokumentu() {
   return console::BrowseAction::kRepaint;
 }
 
+// The document is dropped: each line goes with its reservation. A line whose article
+// is busy stays, with its reservation, and the operator stays in the grid.
+bool LineGrid::DropDocument() {
+  bool all = true;
+  for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
+    if (!documents::KasujPozycje(s_, settings_.klucz)) all = false;
+  }
+  (void)dd_.GoTop();
+  ShowTotal(kReasonShow);
+  return all;
+}
+
 double LineGrid::ShowTotal(int reason) {
   std::vector<DocLine> lines;
   std::vector<uint32_t> recnos;
@@ -755,6 +768,16 @@ bool LineGrid::Leave() {
   if (checks.other_vat && kind_.IsSale()) {
     console::Okno_(con_, "Sprawdz stawki VAT", 2);
     if (!console::Okno(con_, "Akceptujesz stawki VAT ?", "N")) return false;
+  }
+  // A new sale past the customer's credit limit may be dropped here.
+  if (settings_.klucz == 0 && kind_.IsSale()) {
+    const double total = ShowTotal(kReasonShow);
+    if (CreditExceeded(CustomerCredit(s_, s_.vars().Text("M_ODB")), total) &&
+        console::Okno(con_, "Skasowac dowod ?", "N")) {
+      if (DropDocument()) return true;
+      FreshOrder();
+      return false;
+    }
   }
   ShowTotal(kReasonPost);
   const bool done = Wyjscie(s_, false);

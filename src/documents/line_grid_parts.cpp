@@ -147,4 +147,29 @@ LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind
   return c;
 }
 
+Credit CustomerCredit(shell::Session& session, std::string_view odb) {
+  Credit c;
+  xbase::WorkArea* zo = session.areas().Find("zo");
+  if (zo == nullptr || IsBlank(odb)) return c;
+  const uint32_t back = zo->recno();
+  const int order = zo->order();
+  if (order == 1 || zo->SetOrder(1).ok()) {
+    auto f = zo->SeekKey(PadR(odb, 8));
+    if (f.ok() && *f) {
+      c.found = true;
+      c.limit = NumberOf(*zo, "KREDYT");
+      c.balance = NumberOf(*zo, "BOWN") - NumberOf(*zo, "BOMA") + NumberOf(*zo, "OBNAWN") - NumberOf(*zo, "OBNAMA") +
+                  NumberOf(*zo, "OBWN") - NumberOf(*zo, "OBMA") + NumberOf(*zo, "POWN") - NumberOf(*zo, "POMA");
+    }
+  }
+  if (zo->order() != order) (void)zo->SetOrder(order);
+  (void)zo->GoTo(back);
+  return c;
+}
+
+bool CreditExceeded(const Credit& credit, double document_total) {
+  if (!credit.found || credit.limit <= 0) return false;
+  return NewRound(credit.balance + document_total, 2) > NewRound(credit.limit, 2);
+}
+
 }  // namespace hurt::documents

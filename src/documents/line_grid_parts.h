@@ -62,4 +62,17 @@ struct LeaveChecks {
 // Reads the lines of `dd` and their articles (restoring both positions).
 LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind, xbase::WorkArea& dd);
 
+// The customer's credit: the limit KREDYT of the `zo` record of `odb` (0: none) and its
+// balance BOWN − BOMA + OBNAWN − OBNAMA + OBWN − OBMA + POWN − POMA.
+struct Credit {
+  bool found = false;
+  double limit = 0;
+  double balance = 0;
+};
+Credit CustomerCredit(shell::Session& session, std::string_view odb);
+
+// A limit is exceeded when there is one and the balance with the document's total goes
+// past it (compared to the grosz).
+bool CreditExceeded(const Credit& credit, double document_total);
+
 }  // namespace hurt::documents

@@ -134,6 +134,61 @@ TEST_F(LineGridScreen, AnUnknownCodeAsksWhetherToGoOn) {
   EXPECT_TRUE(Lines().empty());
 }
 
+TEST_F(LineGridScreen, EditingAQuantityCountsTheLinesOwnReservationBack) {
+  TypeLine("TOWAR1", "5");  // all that is available
+  // Back on the line: the same 5 again, then 3.
+  t.d.Keys({key::kUp, key::kEnter, key::kEnter}).Type("5").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Keys({key::kEnter, key::kEnter}).Type("3").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_FALSE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    3.000    36.90"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 6);
+}
+
+TEST_F(LineGridScreen, AnotherArticleOnTheLineMovesTheReservation) {
+  TypeLine("TOWAR1", "4");
+  t.d.Keys({key::kUp, key::kEnter}).Type("TOWAR2").Key(key::kEnter).Type("1").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR2    1.000    12.30"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR2"), 1);
+}
+
+TEST_F(LineGridScreen, NegativeStockAllowedKeepsTheQuantityAfterTheMessage) {
+  ASSERT_TRUE(t.session.settings().SetText("J_DOP_UJEM", "T").ok());
+  TypeLine("TOWAR1", "7", true);
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI !!"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    7.000    86.10"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 10);
+}
+
+TEST_F(LineGridScreen, ADocumentPastTheCreditLimitMayBeDropped) {
+  xbase::WorkArea& zo = *t.session.areas().Find("zo");
+  ASSERT_TRUE(zo.Append().ok());
+  ASSERT_TRUE(zo.Replace("ODB", xbase::Value("ODB1")).ok());
+  ASSERT_TRUE(zo.Replace("KREDYT", xbase::Value(50.0)).ok());
+  ASSERT_TRUE(zo.Unlock().ok());
+  TypeLine("TOWAR1", "5");
+  t.d.Keys({key::kEsc, 'T'});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("Skasowac dowod ?"));
+  EXPECT_FALSE(t.recorder.Saw("WYJSCIE"));
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+}
+
+TEST(CreditLimit, ExceededOnlyPastANonZeroLimit) {
+  EXPECT_FALSE(CreditExceeded({true, 0, 1000}, 10));
+  EXPECT_FALSE(CreditExceeded({false, 50, 0}, 100));
+  EXPECT_FALSE(CreditExceeded({true, 100, 40}, 60));
+  EXPECT_TRUE(CreditExceeded({true, 100, 40}, 60.01));
+  EXPECT_FALSE(CreditExceeded({true, 100, -20}, 120));
+}
+
 TEST(GridLayout, PicturesByKindAndSettings) {
   DocKind fv;
   fv.rd = "FV ";
