@@ -765,6 +765,10 @@ bool LineGrid::Leave() {
     console::Okno_(con_, "Sprawdz CENY", 2);
     if (!console::Okno(con_, "Akceptujesz strate ?", "N")) return false;
   }
+  if (checks.bad_vat && kind_.IsSale()) {
+    console::Okno_(con_, "ZLE stawki VAT", 2);
+    return false;
+  }
   if (checks.other_vat && kind_.IsSale()) {
     console::Okno_(con_, "Sprawdz stawki VAT", 2);
     if (!console::Okno(con_, "Akceptujesz stawki VAT ?", "N")) return false;

@@ -104,6 +104,18 @@ char DocumentBasis(shell::Session& session, const DocKind& kind) {
   return kind.IsGross() || retail ? 'B' : 'N';
 }
 
+bool RateAllowedFrom2011(std::string_view podatek0) {
+  if (IsExemptCode(podatek0)) return true;
+  const std::string code = AllTrim(podatek0);
+  if (code.empty()) return false;
+  const double rate = RateOfCode(code);
+  if (rate == 0 && Val(code) != 0) return false;
+  for (double allowed : {23.0, 8.0, 5.0, 0.0}) {
+    if (SameAmount(rate, allowed, 2)) return code.find_first_not_of("0123456789.,") == std::string::npos;
+  }
+  return false;
+}
+
 LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind, xbase::WorkArea& dd) {
   LeaveChecks c;
   xbase::WorkArea* as = ArticlesArea(session);
@@ -134,6 +146,7 @@ LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind
     p.cenam = NumberOf(*as, "CENAM");
     const double ilosc = NumberOf(dd, "ILOSC");
     if (ilosc > 0 && NumberOf(dd, "CENA") < PriceFloor(p, rate, nb == 'B')) c.below_cost = true;
+    if (from_2011 && !RateAllowedFrom2011(code)) c.bad_vat = true;
     if (from_2011) {
       const LineVatRate expected = VatRateOfLine(TextOf(*as, "PODATEK0"), kind, get_vat, vat_13_5);
       if (AllTrim(expected.code) != AllTrim(code)) c.other_vat = true;

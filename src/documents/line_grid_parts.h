@@ -58,7 +58,11 @@ struct LeaveChecks {
   bool missing_serial = false;  // a kind tagged NR_SERII with a line without a serial number
   bool below_cost = false;      // a positive sale line below the article's cost floor
   bool other_vat = false;       // from 2011: a line's VAT rate differs from its article's
+  bool bad_vat = false;         // from 2011: a line's VAT rate is not one of the period's
 };
+
+// The rates in force from 2011: 23, 8, 5, 0, "ZW" and "NP".
+bool RateAllowedFrom2011(std::string_view podatek0);
 // Reads the lines of `dd` and their articles (restoring both positions).
 LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind, xbase::WorkArea& dd);
 

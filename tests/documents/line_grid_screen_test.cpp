@@ -181,6 +181,56 @@ TEST_F(LineGridScreen, ADocumentPastTheCreditLimitMayBeDropped) {
   EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
 }
 
+TEST_F(LineGridScreen, ASaleBelowCostIsQuestionedWithTheMarker) {
+  dir.Write("strata.dd", "");
+  t.d.Type("TOWAR1").Key(key::kEnter).Type("1").Key(key::kEnter).Type("5").Keys({key::kEnter, key::kEnter});
+  // Not accepted: back in the grid; then accepted.
+  t.d.Key(key::kEsc).Wait(2001).Key('N');
+  t.d.Key(key::kEsc).Wait(2001).Key('T');
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_EQ(t.recorder.Count("Akceptujesz strate ?"), 2);
+  EXPECT_TRUE(t.recorder.Saw("Sprawdz CENY"));
+  EXPECT_TRUE(t.recorder.Saw("WYJSCIE"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000     6.15"}));
+}
+
+TEST_F(LineGridScreen, LeavingChecksTheLinesVatRates) {
+  xbase::WorkArea& d = *t.session.areas().Find("dd");
+  auto line = [&](const std::string& indeks, const std::string& vat) {
+    ASSERT_TRUE(d.Append().ok());
+    ASSERT_TRUE(d.Replace("MAG", xbase::Value("1")).ok());
+    ASSERT_TRUE(d.Replace("INDEKS", xbase::Value(indeks)).ok());
+    ASSERT_TRUE(d.Replace("ILOSC", xbase::Value(1.0)).ok());
+    ASSERT_TRUE(d.Replace("CENA", xbase::Value(10.0)).ok());
+    ASSERT_TRUE(d.Replace("PODATEK0", xbase::Value(vat)).ok());
+    ASSERT_TRUE(d.Unlock().ok());
+  };
+  DocKind fv;
+  fv.rd = "FV ";
+  line("TOWAR1", "23");
+  LeaveChecks c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_FALSE(c.other_vat);
+  EXPECT_FALSE(c.bad_vat);
+  EXPECT_FALSE(c.below_cost);
+  line("TOWAR2", " 8");
+  c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_TRUE(c.other_vat);
+  EXPECT_FALSE(c.bad_vat);
+  line("TOWAR2", "22");
+  c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_TRUE(c.bad_vat);
+  // Before 2011 the rates are not compared.
+  t.session.vars().Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2010, 12, 31)}));
+  c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_FALSE(c.other_vat);
+  EXPECT_FALSE(c.bad_vat);
+}
+
+TEST(RatesFrom2011, TheRatesInForce) {
+  for (const char* ok : {"23", " 8", " 5", " 0", "ZW", "NP", "23.0", " 8.0"}) EXPECT_TRUE(RateAllowedFrom2011(ok)) << ok;
+  for (const char* bad : {"22", " 7", " 3", "  ", "XX", "18"}) EXPECT_FALSE(RateAllowedFrom2011(bad)) << bad;
+}
+
 TEST(CreditLimit, ExceededOnlyPastANonZeroLimit) {
   EXPECT_FALSE(CreditExceeded({true, 0, 1000}, 10));
   EXPECT_FALSE(CreditExceeded({false, 50, 0}, 100));
