@@ -12,6 +12,14 @@ namespace hurt::documents {
 
 // MYDOW: runs the grid over `alias` until the document is posted or abandoned (leaving
 // goes through Wyjscie); returns true. Called as MyDow(s, 10, 0, 22, 79, "dd", "", 7).
+// Reads the header variables M_RD (kind, from `slow`), M_MAG, M_NRD, M_DATA, M_ODB, M_SPZ,
+// M_TEZ, M_NB, M_POZIOM, M_WALUTA, M_KURS and KLUCZ (0 entry, 1 display, 2 correction).
+// Keys: Enter (or typing) edits a line, Down past the last line opens a new one, F8
+// deletes a line with its reservation, F2 gives the whole document one discount, Ins
+// toggles insert, F9/Esc leave: lines below cost (marker STRATA.DD) and VAT rates (from
+// 2011) are questioned, a new sale past the customer's credit limit may be dropped, the
+// total is taken with the VAT reconciled, then Wyjscie decides. `filter` (when given)
+// holds while the grid runs.
 bool MyDow(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
            std::string_view filter, int columns);
 

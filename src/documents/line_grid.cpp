@@ -137,7 +137,6 @@ class LineGrid {
   GridLayout layout_;
   std::unique_ptr<LinesSource> source_;
   std::unique_ptr<console::Browse> browse_;
-  bool leave_ = false;
 };
 
 bool LineGrid::Run() {
@@ -212,16 +211,9 @@ console::BrowseAction LineGrid::Handle(console::BrowseMode mode) {
 console::BrowseAction LineGrid::Dispatch(int k) {
   using console::BrowseAction;
   const bool appending = browse_->append_mode();
-  if (k == key::kEsc || k == key::F(9)) {
+  if (k == key::kEsc || k == key::F(9) || k == key::F(9) + 256) {
     if (Leave()) return BrowseAction::kLeave;
     return BrowseAction::kRepaint;
-  }
-  if (appending && (k == key::kDown || k == key::kPgDn)) return BrowseAction::kContinue;
-  if (k == key::kEnter || (Printable(k) && settings_.klucz != 1)) {
-    if (settings_.klucz == 1) return BrowseAction::kContinue;
-    if (Printable(k)) con_.Keyboard({k});  // the key typed starts the article code
-    const int exit = DoGet(appending);
-    return ExitKey(exit, appending);
   }
   if (k == key::kIns) {
     TogInsert();
@@ -239,7 +231,6 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     // Header entry again: the header routine of the document screen.
     shell::NotBuilt(s_, "ED_NAG");
     kind_ = DocumentKind(s_);
-    layout_ = LayoutOf(kind_, GridOptionsOf(s_), left_);
     return BrowseAction::kRepaint;
   }
   if (k == key::F(5) || k == key::F(5) + 256) {
@@ -247,9 +238,16 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     shell::NotBuilt(s_, "DRUK_DOW");
     return BrowseAction::kRepaint;
   }
-  if (k == key::kF1 || k == key::kF1 + 256) {
+  if (k == key::kF1) {
     shell::NotBuilt(s_, "HELP");
     return BrowseAction::kContinue;
+  }
+  if (appending && (k == key::kDown || k == key::kPgDn)) return BrowseAction::kContinue;
+  if (k == key::kEnter || (Printable(k) && settings_.klucz != 1)) {
+    if (settings_.klucz == 1) return BrowseAction::kContinue;
+    if (Printable(k)) con_.Keyboard({k});  // the key typed starts the article code
+    const int exit = DoGet(appending);
+    return ExitKey(exit, appending);
   }
   return BrowseAction::kContinue;
 }
@@ -792,14 +790,19 @@ bool LineGrid::Leave() {
 }  // namespace
 
 bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
-                 std::string_view /*filter*/, int /*columns*/) {
+                 std::string_view filter, int /*columns*/) {
   xbase::WorkArea* dd = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
   if (dd == nullptr) {
     console::Okno_(session.con(), "Plik dd niedostepny", 2);
     return true;
   }
+  // A filter given by the caller holds while the grid runs; the area's own comes back.
+  const std::string filter_before = dd->filter();
+  const bool filtered = !filter.empty() && dd->SetFilter(filter).ok();
   LineGrid grid(session, *dd, top, left, bottom, right);
-  return grid.Run();
+  const bool result = grid.Run();
+  if (filtered) (void)dd->SetFilter(filter_before);
+  return result;
 }
 
 }  // namespace hurt::documents

@@ -1,5 +1,6 @@
 #include "documents/line_session.h"
 
+#include "base/numeric.h"
 #include "base/text.h"
 #include "shell/session.h"
 
@@ -81,7 +82,9 @@ LineSettings ReadLineSettings(shell::Session& session) {
   s.dow1_mag = !XbaseEquals(st.Text("J_DOW1_MAG"), "N");
   s.mag_k = st.Text("J_MAG_K");
   s.mag_u = st.Text("J_MAG_U");
-  s.klucz = static_cast<int>(session.vars().Number("KLUCZ"));
+  // KLUCZ is a number; a text "0".."2" left by an older screen means the same.
+  const xbase::Value& klucz = session.vars().Get("KLUCZ");
+  s.klucz = static_cast<int>(klucz.IsNumber() ? klucz.AsNumber() : Val(klucz.AsString()));
   s.tone = !session.FileX("TONE.---");
   return s;
 }

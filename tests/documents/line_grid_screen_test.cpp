@@ -231,6 +231,28 @@ TEST(RatesFrom2011, TheRatesInForce) {
   for (const char* bad : {"22", " 7", " 3", "  ", "XX", "18"}) EXPECT_FALSE(RateAllowedFrom2011(bad)) << bad;
 }
 
+TEST_F(LineGridScreen, DocumentDiscountPricesEveryLineFromItsCataloguePrice) {
+  TypeLine("TOWAR1", "1");
+  TypeLine("TOWAR2", "1");
+  t.d.Key(key::F(2)).Type("10").Keys({key::kEnter, key::kEsc});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("Upust dla dokumentu (%) :"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000    11.07", "2 TOWAR2    1.000    11.07"}));
+}
+
+TEST_F(LineGridScreen, DisplayModeChangesNothing) {
+  TypeLine("TOWAR1", "4");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  t.session.vars().Set("KLUCZ", xbase::Value(1));
+  t.recorder.shown.clear();
+  t.d.Keys({key::kEnter, key::F(8), key::kDown, key::kEsc});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_FALSE(t.recorder.Saw("WYJSCIE"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    4.000    49.20"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 7);
+}
+
 TEST(CreditLimit, ExceededOnlyPastANonZeroLimit) {
   EXPECT_FALSE(CreditExceeded({true, 0, 1000}, 10));
   EXPECT_FALSE(CreditExceeded({false, 50, 0}, 100));
