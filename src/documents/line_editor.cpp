@@ -1,16 +1,96 @@
 #include "documents/line_editor.h"
 
-#include "shell/not_built.h"
+#include "console/okno.h"
+#include "documents/line_grid.h"
+#include "documents/line_session.h"
+#include "documents/reservations.h"
+#include "shell/session.h"
+#include "shell/store_ui.h"
+#include "store/net_use.h"
 
 namespace hurt::documents {
 
-bool MyDow(shell::Session& session, int, int, int, int, std::string_view, std::string_view, int) {
-  shell::NotBuilt(session, "MYDOW");
+namespace {
+
+// Moves the reservation of the current `dd` line from `held` to `wanted` and tells the
+// operator when the article could not be had.
+bool MoveLineReservation(shell::Session& session, double held, double wanted) {
+  xbase::WorkArea* dd = LinesArea(session);
+  xbase::WorkArea* as = ArticlesArea(session);
+  if (dd == nullptr || dd->eof()) return true;
+  const DocLine line = ReadDocLine(*dd);
+  if (as == nullptr) return false;
+  shell::ConsoleStoreUi ui(session.con());
+  ReservationRequest rq;
+  rq.mag = line.mag;
+  rq.indeks = line.indeks;
+  rq.held = held;
+  rq.wanted = wanted;
+  auto r = ChangeReservation(ui, *as, rq);
+  if (!r.ok()) {
+    console::Okno_(session.con(), BusyArticleMessage(line.mag, line.indeks), 2);
+    return false;
+  }
   return true;
 }
 
-bool RezRe(shell::Session&) { return true; }
-bool RezZw(shell::Session&) { return true; }
-void ZwRezWyjscie(shell::Session&) {}
+}  // namespace
+
+bool MyDow(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
+           std::string_view filter, int columns) {
+  return RunLineGrid(session, top, left, bottom, right, alias, filter, columns);
+}
+
+bool RezRe(shell::Session& session) {
+  xbase::WorkArea* dd = LinesArea(session);
+  if (dd == nullptr || dd->eof()) return true;
+  const DocLine line = ReadDocLine(*dd);
+  if (!LineReserves(DocumentKind(session), ReadLineSettings(session).fvzmieni, line.ilosc)) return true;
+  return MoveLineReservation(session, 0, line.ilosc);
+}
+
+bool RezZw(shell::Session& session) {
+  xbase::WorkArea* dd = LinesArea(session);
+  if (dd == nullptr || dd->eof()) return true;
+  const DocLine line = ReadDocLine(*dd);
+  if (!LineReserves(DocumentKind(session), ReadLineSettings(session).fvzmieni, line.ilosc)) return true;
+  return MoveLineReservation(session, line.ilosc, 0);
+}
+
+int ReleaseReservations(shell::Session& session) {
+  xbase::WorkArea* dd = LinesArea(session);
+  if (dd == nullptr) return 0;
+  const DocKind kind = DocumentKind(session);
+  const bool fvzmieni = ReadLineSettings(session).fvzmieni;
+  if (!KindReserves(kind, fvzmieni)) return 0;
+  const uint32_t back = dd->recno();
+  int failed = 0;
+  for (Status s = dd->GoTop(); s.ok() && !dd->eof(); s = dd->Skip(1)) {
+    const DocLine line = ReadDocLine(*dd);
+    if (!LineReserves(kind, fvzmieni, line.ilosc)) continue;
+    if (!MoveLineReservation(session, line.ilosc, 0)) ++failed;
+  }
+  (void)dd->GoTo(back);
+  return failed;
+}
+
+void ZwRezWyjscie(shell::Session& session) { (void)ReleaseReservations(session); }
+
+bool KasujPozycje(shell::Session& session, int /*mode*/) {
+  xbase::WorkArea* dd = LinesArea(session);
+  if (dd == nullptr || dd->eof()) return false;
+  // The reservation goes first: a line deleted with its reservation kept would hold the
+  // stock back from every station for good.
+  if (!RezZw(session)) return false;
+  const uint32_t recno = dd->recno();
+  shell::ConsoleStoreUi ui(session.con());
+  Status s = store::RecLockArea(ui, *dd, kReservationLockWait);
+  if (s.ok()) s = dd->Delete();
+  Status unlocked = dd->UnlockRecord(recno);
+  if (s.ok() && unlocked.ok()) return true;
+  // The line stays: take its reservation back so that the card matches it again.
+  (void)RezRe(session);
+  return false;
+}
 
 }  // namespace hurt::documents

@@ -1,0 +1,808 @@
+// MYDOW: the line grid of the document screen.
+//
+// The grid browses `dd` in the order the lines were entered (natural order); the current
+// line's article follows through the relation of `dd` to `as`. Each line is typed cell by
+// cell in DOGET (warehouse, article code, quantity, price, percent), written to `dd` at
+// once and the document total shown again. Reservations of stock follow every change of
+// an issue line's quantity (reservations.h).
+#include "documents/line_grid.h"
+
+#include <memory>
+#include <vector>
+
+#include "base/cp852.h"
+#include "base/numeric.h"
+#include "base/picture.h"
+#include "base/text.h"
+#include "console/browse.h"
+#include "console/form.h"
+#include "console/keys.h"
+#include "console/okno.h"
+#include "documents/line_editor.h"
+#include "documents/line_grid_parts.h"
+#include "documents/line_math.h"
+#include "documents/line_session.h"
+#include "documents/posting.h"
+#include "documents/prices.h"
+#include "documents/reservations.h"
+#include "documents/vat_rate.h"
+#include "documents/vat_reconcile.h"
+#include "shell/not_built.h"
+#include "shell/session.h"
+#include "shell/store_ui.h"
+#include "store/net_use.h"
+
+namespace hurt::documents {
+
+using namespace hurt::literals;
+namespace key = hurt::console::key;
+
+namespace {
+
+// `dd` as the grid sees it: Skip never leaves the records.
+class LinesSource final : public console::BrowseSource {
+ public:
+  explicit LinesSource(xbase::WorkArea& area) : area_(area) {}
+  void GoTop() override { (void)area_.GoTop(); }
+  void GoBottom() override { (void)area_.GoBottom(); }
+  int64_t Skip(int64_t n) override {
+    int64_t moved = 0;
+    const long step = n > 0 ? 1 : -1;
+    while (moved != n) {
+      const uint32_t before = area_.recno();
+      if (!area_.Skip(step).ok()) break;
+      if (area_.eof() || area_.bof()) {
+        if (area_.eof()) (void)area_.GoTo(before);
+        break;
+      }
+      moved += step;
+    }
+    return moved;
+  }
+  bool IsEmpty() override {
+    if (!area_.eof()) {
+      auto visible = area_.Visible();
+      if (visible.ok() && *visible) return false;
+    }
+    (void)area_.GoTop();
+    return area_.eof();
+  }
+  int64_t Bookmark() override { return area_.recno(); }
+  void GoToBookmark(int64_t mark) override { (void)area_.GoTo(static_cast<uint32_t>(mark)); }
+
+ private:
+  xbase::WorkArea& area_;
+};
+
+std::string TextOf(const xbase::WorkArea& a, std::string_view field) {
+  if (a.FieldIndex(field) < 0) return {};
+  auto v = a.Get(field);
+  return v.ok() ? v->AsString() : std::string{};
+}
+
+double NumberOf(const xbase::WorkArea& a, std::string_view field) {
+  if (a.FieldIndex(field) < 0) return 0;
+  auto v = a.Get(field);
+  return v.ok() ? v->AsNumber() : 0;
+}
+
+bool Printable(int k) { return k >= 32 && k <= 255 && k != 127; }
+
+class LineGrid {
+ public:
+  LineGrid(shell::Session& s, xbase::WorkArea& dd, int top, int left, int bottom, int right)
+      : s_(s), con_(s.con()), dd_(dd), top_(top), left_(left), bottom_(bottom), right_(right) {}
+
+  bool Run();
+
+ private:
+  console::BrowseAction Handle(console::BrowseMode mode);
+  console::BrowseAction Dispatch(int k);
+  void StatLine();
+  void DolnyWiersz();
+  void FreshOrder();
+  int DoGet(bool appending);
+  console::BrowseAction ExitKey(int k, bool appending);
+  bool LineComplete();
+  void TogInsert();
+  console::BrowseAction KasujPozycje();
+  console::BrowseAction UpustDokumentu();
+  bool Leave();
+  bool DropDocument();
+  double ShowTotal(int reason);
+  bool AppendAllowed() const { return settings_.klucz != 1; }
+
+  // DOGET's steps.
+  bool FindArticle(const std::string& mag, const std::string& indeks);
+  bool AlreadyInDocument(const std::string& mag, const std::string& indeks, uint32_t own);
+  bool IsIlosc(double& ilosc, double held, const std::string& mag);
+  void ShowArticle(const std::string& mag);
+  ArticlePrices PricesOfArticle() const;
+  ArticleForLine ArticleOfLine() const;
+  UpustContext UpustOf(const DocLine& line, double rate, bool by_hand) const;
+  double DefaultPrice(double rate) const;
+  std::string NewLp();
+  Status NewLine(const std::string& mag, const std::string& indeks);
+  void Beeps();
+
+  int Row() const { return browse_->first_data_row() + browse_->row_pos(); }
+
+  shell::Session& s_;
+  console::Console& con_;
+  xbase::WorkArea& dd_;
+  xbase::WorkArea* as_ = nullptr;
+  int top_, left_, bottom_, right_;
+  DocKind kind_;
+  LineSettings settings_;
+  GridLayout layout_;
+  std::unique_ptr<LinesSource> source_;
+  std::unique_ptr<console::Browse> browse_;
+};
+
+bool LineGrid::Run() {
+  as_ = ArticlesArea(s_);
+  kind_ = DocumentKind(s_);
+  settings_ = ReadLineSettings(s_);
+  layout_ = LayoutOf(kind_, GridOptionsOf(s_), left_);
+
+  // The customer's price level, announced when it is above 1.
+  const int level = EffectiveLevel(kind_.poziom, static_cast<int>(s_.vars().Number("M_POZIOM")), s_.settings().Poziom());
+  if (level > 1) console::Okno_(con_, "UWAGA !   Poziom cen = " + std::to_string(level));
+
+  // The grid moves in entry order; the order of `dd` is put back when it ends.
+  const int order = dd_.order();
+  if (order != 0) (void)dd_.SetOrder(0);
+  (void)dd_.GoTop();
+
+  source_ = std::make_unique<LinesSource>(dd_);
+  browse_ = std::make_unique<console::Browse>(con_, *source_, top_, layout_.left, bottom_, right_);
+  for (console::BrowseColumn& c : GridColumns(layout_, dd_)) browse_->AddColumn(std::move(c));
+  browse_->Separators("┼─"_pl, "│"_pl, "┴─"_pl);
+  auto colours = console::ParseColourSet("W/N,N/W");
+  if (colours.ok()) browse_->Colours(*colours);
+  ShowTotal(kReasonShow);
+  con_.SetLastKey(key::kNone);
+  browse_->Run([&](console::BrowseMode mode, int) {
+    const console::BrowseAction a = Handle(mode);
+    con_.SetLastKey(key::kNone);
+    return a;
+  });
+  con_.ShowCursor(false);
+  if (dd_.order() != order) (void)dd_.SetOrder(order);
+  return true;
+}
+
+console::BrowseAction LineGrid::Handle(console::BrowseMode mode) {
+  using console::BrowseAction;
+  using console::BrowseMode;
+  switch (mode) {
+    case BrowseMode::kIdle:
+      StatLine();
+      return BrowseAction::kContinue;
+    case BrowseMode::kEmpty: {
+      // The handler clears LASTKEY() when it returns, so a key here was read just now;
+      // without one the grid is waiting on an empty document.
+      const int k = con_.LastKey();
+      if (AppendAllowed()) {
+        // An empty document opens the append row at once; a key read meanwhile is
+        // handed to it.
+        if (k != key::kNone && k != key::kEsc && k != key::F(9)) con_.Keyboard({k});
+        if (k == key::kEsc || k == key::F(9)) return Dispatch(k);
+        return BrowseAction::kAppend;
+      }
+      if (k == key::kNone) {
+        StatLine();
+        return BrowseAction::kContinue;
+      }
+      return Dispatch(k);
+    }
+    case BrowseMode::kHitTop:
+      return BrowseAction::kContinue;
+    case BrowseMode::kHitBottom:
+      // Down past the last line opens the append row, unless the line is unfinished.
+      if (AppendAllowed() && LineComplete()) return BrowseAction::kAppend;
+      return BrowseAction::kContinue;
+    case BrowseMode::kException:
+      return Dispatch(con_.LastKey());
+  }
+  return BrowseAction::kContinue;
+}
+
+console::BrowseAction LineGrid::Dispatch(int k) {
+  using console::BrowseAction;
+  const bool appending = browse_->append_mode();
+  if (k == key::kEsc || k == key::F(9) || k == key::F(9) + 256) {
+    if (Leave()) return BrowseAction::kLeave;
+    return BrowseAction::kRepaint;
+  }
+  if (k == key::kIns) {
+    TogInsert();
+    return BrowseAction::kContinue;
+  }
+  if (k == key::F(8) || k == key::F(8) + 256) {
+    if (appending || settings_.klucz == 1) return BrowseAction::kContinue;
+    return KasujPozycje();
+  }
+  if (k == key::F(2) || k == key::F(2) + 256) {
+    if (settings_.klucz == 1) return BrowseAction::kContinue;
+    return UpustDokumentu();
+  }
+  if (k == key::F(4) || k == key::F(4) + 256) {
+    // Header entry again: the header routine of the document screen.
+    shell::NotBuilt(s_, "ED_NAG");
+    kind_ = DocumentKind(s_);
+    return BrowseAction::kRepaint;
+  }
+  if (k == key::F(5) || k == key::F(5) + 256) {
+    ShowTotal(kReasonPost);
+    shell::NotBuilt(s_, "DRUK_DOW");
+    return BrowseAction::kRepaint;
+  }
+  if (k == key::kF1) {
+    shell::NotBuilt(s_, "HELP");
+    return BrowseAction::kContinue;
+  }
+  if (appending && (k == key::kDown || k == key::kPgDn)) return BrowseAction::kContinue;
+  if (k == key::kEnter || (Printable(k) && settings_.klucz != 1)) {
+    if (settings_.klucz == 1) return BrowseAction::kContinue;
+    if (Printable(k)) con_.Keyboard({k});  // the key typed starts the article code
+    const int exit = DoGet(appending);
+    return ExitKey(exit, appending);
+  }
+  return BrowseAction::kContinue;
+}
+
+// STATLINE: the cursor on the article code of the current line; on the empty append row
+// the cursor shows where typing begins.
+void LineGrid::StatLine() {
+  const int row = Row();
+  con_.SetCursor(row, layout_.col_indeks);
+  con_.ShowCursor(browse_->append_mode());
+  DolnyWiersz();
+}
+
+// DOLNY_WIERSZ: the key help in row 24 and the article of the current line in rows 6-7.
+void LineGrid::DolnyWiersz() {
+  con_.Say(24, 0, PadR("F2-upust F4-naglowek F5-druk F8-usun Ins-wstaw F9,Esc-koniec", 80));
+  if (browse_->append_mode() || dd_.eof() || as_ == nullptr) {
+    con_.ClearRegion(6, 0, 7, 79);
+    return;
+  }
+  const std::string mag = TextOf(dd_, "MAG");
+  if (!FindArticle(mag, TextOf(dd_, "INDEKS"))) {
+    con_.ClearRegion(6, 0, 7, 79);
+    return;
+  }
+  ShowArticle(mag);
+}
+
+void LineGrid::ShowArticle(const std::string& mag) {
+  con_.ClearRegion(6, 0, 7, 79);
+  if (as_ == nullptr || as_->eof()) return;
+  const std::string jm = TextOf(*as_, "JM");
+  const std::string vat = TextOf(*as_, "PODATEK0");
+  const std::string gtu = TextOf(*as_, "GR_TOW");
+  con_.Say(6, 0, PadR("JM: " + jm + "  VAT: " + vat + "  GTU: " + gtu, 79));
+  auto counters = ReadCounters(*as_);
+  if (!counters.ok()) return;
+  const bool issue = kind_.r_p == 'R' || kind_.r_p == 'M';
+  const double stock = issue ? AvailableStock(*counters) : counters->ilosc;
+  con_.Say(7, 0, PadR(RTrim(TextOf(*as_, "NAZWA")), 43));
+  con_.Say(7, 44, (issue ? "Dostepne: " : "Stan: ") + AllTrim(Str(stock, 14, 3)) + (MagIn(mag, settings_.mag_u) ? " U" : ""));
+}
+
+// FRESHORDER: every row again, the highlight back on the same line.
+void LineGrid::FreshOrder() {
+  const uint32_t at = dd_.recno();
+  (void)dd_.GoTo(at);
+  browse_->RefreshAll();
+}
+
+void LineGrid::TogInsert() {
+  const bool on = !con_.insert_mode();
+  con_.set_insert_mode(on);
+  con_.SetInsertShape(on);
+}
+
+bool LineGrid::LineComplete() {
+  if (dd_.eof()) return false;
+  if (IsBlank(TextOf(dd_, "INDEKS"))) return false;
+  if (settings_.wiele_w || MagIn(TextOf(dd_, "MAG"), settings_.mag_u)) return true;
+  return !SameAmount(NumberOf(dd_, "ILOSC"), 0, 3);
+}
+
+// EXITKEY: the key that ended the edit of a line becomes the grid's next move.
+console::BrowseAction LineGrid::ExitKey(int k, bool appending) {
+  using console::BrowseAction;
+  FreshOrder();
+  if (k == key::kEsc) return BrowseAction::kRepaint;
+  const bool complete = LineComplete();
+  if ((k == key::kEnter || k == key::kPgDn) && !complete) return BrowseAction::kRepaint;
+  if (k == key::kEnter && appending) {
+    con_.Keyboard({key::kDown});
+  } else if (k == key::kPgUp || k == key::kUp) {
+    if (!IsBlank(TextOf(dd_, "INDEKS"))) con_.Keyboard({key::kUp});
+  } else if (k == key::kDown || k == key::kPgDn) {
+    con_.Keyboard({key::kDown});
+  }
+  return BrowseAction::kRepaint;
+}
+
+bool LineGrid::FindArticle(const std::string& mag, const std::string& indeks) {
+  if (as_ == nullptr) return false;
+  if (as_->order() != 1 && !as_->SetOrder(1).ok()) return false;
+  auto f = as_->SeekKey(PadR(mag, 1) + PadR(indeks, 8));
+  return f.ok() && *f;
+}
+
+// True when another line of the document has the article.
+bool LineGrid::AlreadyInDocument(const std::string& mag, const std::string& indeks, uint32_t own) {
+  const uint32_t back = dd_.recno();
+  bool found = false;
+  for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
+    if (dd_.recno() != own && TextOf(dd_, "MAG") == PadR(mag, 1) && TextOf(dd_, "INDEKS") == PadR(indeks, 8)) {
+      found = true;
+      break;
+    }
+  }
+  (void)dd_.GoTo(back);
+  return found;
+}
+
+void LineGrid::Beeps() {
+  if (!settings_.tone) return;
+  con_.Beep();
+  con_.Beep();
+}
+
+// IS_ILOSC: the typed quantity against the stock available to the line (its own held
+// reservation counted back in).
+bool LineGrid::IsIlosc(double& ilosc, double held, const std::string& mag) {
+  if (con_.LastKey() == key::kUp) return true;
+  const bool issue = kind_.r_p == 'R' || kind_.r_p == 'M';
+  if (!issue || kind_.HasTag("PROFORMA") || as_ == nullptr || as_->eof()) return true;
+  (void)as_->GoTo(as_->recno());  // read the counters as they are now
+  auto counters = ReadCounters(*as_);
+  if (!counters.ok()) return true;
+  const double available = AvailableStock(*counters) + held;
+  if (!StockChecked(kind_, settings_, mag)) {
+    if (settings_.inf_ujem && NewRound(ilosc, 3) > NewRound(available, 3)) {
+      Beeps();
+      console::Okno_(con_, "NIE MASZ TAKIEJ ILOSCI !!", 2);
+    }
+    return true;
+  }
+  const QuantityCheck c = CheckQuantity(ilosc, available, settings_.dop_ujem);
+  if (!c.short_stock) return true;
+  Beeps();
+  if (settings_.dop_ujem) {
+    console::Okno_(con_, "NIE MASZ TAKIEJ ILOSCI !!", 2);
+    return true;
+  }
+  console::Okno_(con_, "NIE MASZ TAKIEJ ILOSCI !", 2);
+  ilosc = c.ilosc;
+  return !c.refused;
+}
+
+ArticlePrices LineGrid::PricesOfArticle() const {
+  ArticlePrices p;
+  if (as_ == nullptr || as_->eof()) return p;
+  p.cena = NumberOf(*as_, "CENA");
+  p.cena2 = NumberOf(*as_, "CENA2");
+  p.cenam = NumberOf(*as_, "CENAM");
+  p.cena2m = NumberOf(*as_, "CENA2M");
+  p.cena0 = NumberOf(*as_, "CENA0");
+  p.cena_pz = NumberOf(*as_, "CENA_PZ");
+  p.cena_uz = NumberOf(*as_, "CENA_UZ");
+  if (as_->FieldIndex("CENA3") >= 0) p.cena3 = NumberOf(*as_, "CENA3");
+  return p;
+}
+
+ArticleForLine LineGrid::ArticleOfLine() const {
+  ArticleForLine a;
+  if (as_ == nullptr || as_->eof()) return a;
+  a.jm = TextOf(*as_, "JM");
+  a.sww = TextOf(*as_, "SWW");
+  a.pkwiu = TextOf(*as_, "PKWIU");
+  a.t_w_o_k = TextOf(*as_, "T_W_O_K");
+  a.kod13 = TextOf(*as_, "KOD13");
+  a.producent = TextOf(*as_, "PRODUCENT");
+  a.odb = TextOf(*as_, "ODB");
+  a.podatek0 = TextOf(*as_, "PODATEK0");
+  a.ceny = PricesOfArticle();
+  return a;
+}
+
+UpustContext LineGrid::UpustOf(const DocLine& line, double rate, bool by_hand) const {
+  UpustContext u;
+  u.kind = kind_;
+  u.nb = DocumentBasis(s_, kind_);
+  u.rate = rate;
+  u.waluta = s_.vars().Text("M_WALUTA");
+  u.kurs = s_.vars().Number("M_KURS");
+  u.j_poziom = std::max(1, s_.settings().Poziom());
+  u.level = EffectiveLevel(kind_.poziom, static_cast<int>(s_.vars().Number("M_POZIOM")), u.j_poziom);
+  u.rabat_as = !XbaseEquals(s_.settings().Text("J_RABAT_AS"), "N");
+  u.upust_off = XbaseEquals(s_.settings().Text("J_UPUST"), "N");
+  u.price_by_hand = by_hand;
+  u.cena_n = line.cena_n;
+  u.cena_b = line.cena_b;
+  u.ilosc = line.ilosc;
+  u.cena = line.cena;
+  u.indeks = line.indeks;
+  u.nazwa = line.nazwa;
+  u.j_opa = s_.settings().Text("J_OPA");
+  return u;
+}
+
+// The price a new line starts with: purchase prices and receipts the last purchase
+// price, otherwise the selling price of the document's level, gross on a gross document.
+double LineGrid::DefaultPrice(double rate) const {
+  const ArticlePrices p = PricesOfArticle();
+  if (kind_.InPurchasePrices() || kind_.IsReceipt() || kind_.IsPurchase()) return p.cena_pz;
+  DocLine none;
+  const UpustContext u = UpustOf(none, rate, false);
+  const LevelPrice lp = LevelPriceOf(p, u.j_poziom, u.level);
+  return u.nb == 'B' ? lp.brutto : lp.netto;
+}
+
+std::string LineGrid::NewLp() {
+  const uint32_t back = dd_.recno();
+  int last = 0;
+  for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
+    last = std::max(last, static_cast<int>(Val(TextOf(dd_, "LP"))));
+  }
+  (void)dd_.GoTo(back);
+  return PadL(std::to_string(last + 1), 3);
+}
+
+// A new line of the document: the header's kind, number, counterparty and date, and the
+// article. It stays locked until DOGET has written it.
+Status LineGrid::NewLine(const std::string& mag, const std::string& indeks) {
+  const std::string lp = NewLp();
+  shell::ConsoleStoreUi ui(con_);
+  HURT_RETURN_IF_ERROR(store::AddRecArea(ui, dd_, kReservationLockWait));
+  shell::SessionVariables& v = s_.vars();
+  auto put = [&](std::string_view f, const xbase::Value& val) {
+    if (dd_.FieldIndex(f) >= 0) (void)dd_.Replace(f, val);
+  };
+  put("R_P", std::string(1, kind_.r_p));
+  put("S_Z", std::string(1, kind_.s_z));
+  put("RD", PadR(v.Text("M_RD"), 3));
+  put("NRD", v.Text("M_NRD"));
+  if (v.Has("M_DATA") && v.Get("M_DATA").IsDate()) put("DATA", v.Get("M_DATA"));
+  put("KTO", std::string(1, kind_.kto));
+  put("ODB", v.Text("M_ODB"));
+  put("SPZ", v.Text("M_SPZ"));
+  put("TEZ", v.Number("M_TEZ"));
+  put("LP", lp);
+  put("MAG", mag);
+  put("INDEKS", indeks);
+  put("NB", std::string(1, DocumentBasis(s_, kind_)));
+  return Status::Ok();
+}
+
+// DOGET: edits the current line (or a new one on the append row); returns the key that
+// ended the edit.
+int LineGrid::DoGet(bool appending) {
+  if (as_ == nullptr) return key::kEsc;
+  const int row = Row();
+  const std::string m_mag = PadR(Left(s_.vars().Text("M_MAG"), 1), 1);
+  DocLine old = appending ? DocLine{} : ReadDocLine(dd_);
+  if (!appending && dd_.eof()) return key::kEsc;
+  std::string mag = appending ? m_mag : PadR(old.mag, 1);
+  const uint32_t own = appending ? 0 : dd_.recno();
+
+  // 1. The warehouse, when it has its column.
+  if (layout_.mag_column) {
+    console::Form f(con_);
+    f.GetText(row, layout_.left, mag, "!").Valid([&] { return !IsBlank(mag); });
+    const console::ReadResult r = f.Read();
+    if (r.escaped) return key::kEsc;
+  }
+
+  // 2. The article code.
+  std::string indeks = appending ? Space(8) : PadR(old.indeks, 8);
+  for (;;) {
+    console::Form f(con_);
+    f.GetText(row, layout_.col_indeks, indeks, "!!!!!!!!");
+    const console::ReadResult r = f.Read();
+    if (r.escaped) return key::kEsc;
+    if (IsBlank(indeks)) return r.exit_key;
+    if (indeks[0] == '?' || indeks[0] == '~' || indeks[0] == '`') {
+      shell::NotBuilt(s_, "SZUKAJ_AS");
+      indeks = Space(8);
+      continue;
+    }
+    if (FindArticle(mag, indeks)) break;
+    if (!console::Okno(con_, "Brak kodu. Kontynuowac ?", "T")) return key::kEsc;
+  }
+
+  const bool changed = appending || PadR(old.indeks, 8) != indeks || PadR(old.mag, 1) != mag;
+  const bool old_reserved = !appending && LineReserves(kind_, settings_.fvzmieni, old.ilosc);
+  if (changed && AlreadyInDocument(mag, indeks, own)) console::Okno_(con_, "MASZ juz taki INDEKS");
+  shell::ConsoleStoreUi ui(con_);
+
+  // 3. A changed code: the old article's reservation goes, the line starts again.
+  if (changed && old_reserved) {
+    ReservationRequest rq{old.mag, old.indeks, old.ilosc, 0, false};
+    if (!ChangeReservation(ui, *as_, rq).ok()) {
+      console::Okno_(con_, BusyArticleMessage(old.mag, old.indeks), 2);
+      return key::kEsc;
+    }
+    (void)FindArticle(mag, indeks);
+  }
+  if (appending) {
+    if (Status st = NewLine(mag, indeks); !st.ok()) {
+      console::Okno_(con_, "Plik dd niedostepny", 2);
+      return key::kEsc;
+    }
+  } else {
+    if (!store::RecLockArea(ui, dd_, kReservationLockWait).ok()) return key::kEsc;
+  }
+  // Moving `dd` moved the related article too: back onto the one typed.
+  if (!FindArticle(mag, indeks)) {
+    (void)dd_.UnlockRecord(dd_.recno());
+    return key::kEsc;
+  }
+  DocLine line = appending ? ReadDocLine(dd_) : old;
+  const ArticleForLine article = ArticleOfLine();
+  const LineVatRate vat = VatRateOfLine(article.podatek0, kind_, s_.FileX("GET_VAT.TXT"), s_.FileX("VAT_13_5.TXT"));
+  if (changed) {
+    line.mag = mag;
+    line.indeks = indeks;
+    line.nazwa = TextOf(*as_, "NAZWA");
+    line.podatek0 = vat.code;
+    line.t_w_o_k = article.t_w_o_k;
+    line.ilosc = 0;
+    line.cena = 0;
+    line.podatek = 0;
+    line.wartosc = 0;
+    line.brutto = 0;
+    line.upust0 = 0;
+    (void)WriteDocLine(dd_, line);
+    (void)dd_.Flush();
+  }
+  const uint32_t line_recno = dd_.recno();
+  auto finish = [&](int k) {
+    (void)dd_.UnlockRecord(line_recno);
+    ShowTotal(kReasonShow);
+    return k;
+  };
+  con_.Say(row, layout_.col_nazwa, PadR(line.nazwa, 30));
+  ShowArticle(mag);
+
+  // 4. The quantity, against the stock; the reservation follows it.
+  const double held = (!changed && old_reserved) ? old.ilosc : 0;
+  double ilosc = line.ilosc;
+  {
+    console::Form f(con_);
+    f.GetNumber(row, layout_.col_ilosc, ilosc, layout_.ilosc).Valid([&] { return IsIlosc(ilosc, held, mag); });
+    const console::ReadResult r = f.Read();
+    if (r.escaped) return finish(key::kEsc);
+  }
+  ilosc = NewRound(ilosc, 3);
+  const bool reserves = LineReserves(kind_, settings_.fvzmieni, ilosc);
+  if (held > 0 || reserves) {
+    ReservationRequest rq{mag, indeks, held, reserves ? ilosc : 0,
+                          reserves && StockChecked(kind_, settings_, mag) && !settings_.dop_ujem};
+    auto moved = ChangeReservation(ui, *as_, rq);
+    if (!moved.ok()) {
+      console::Okno_(con_, BusyArticleMessage(mag, indeks), 2);
+      return finish(key::kEsc);  // the line keeps its quantity and its reservation
+    }
+    if (reserves && moved->cut) {
+      // Another station took stock meanwhile.
+      Beeps();
+      console::Okno_(con_, "NIE MASZ TAKIEJ ILOSCI !", 2);
+      ilosc = moved->ilosc;
+    }
+    (void)FindArticle(mag, indeks);
+    ShowArticle(mag);
+  }
+  line.ilosc = ilosc;
+  (void)dd_.Replace("ILOSC", xbase::Value(ilosc));
+
+  // 5. The price, then the percent.
+  double cena = changed || line.cena == 0 ? DefaultPrice(vat.rate) : line.cena;
+  const double proposed = cena;
+  int exit = key::kEnter;
+  {
+    console::Form f(con_);
+    f.GetNumber(row, layout_.col_cena, cena, layout_.cena).Valid([&] { return cena >= 0; });
+    const console::ReadResult r = f.Read();
+    if (r.escaped) cena = proposed;
+    exit = r.exit_key;
+  }
+  const bool by_hand = !SameAmount(cena, proposed, 6);
+  line.cena = cena;
+  const ArticlePrices ceny = PricesOfArticle();
+  UpustContext u = UpustOf(line, vat.rate, by_hand);
+  double percent = KeepsPercent(u) ? GetUpust(ceny, u).percent : 0;
+  if (layout_.percent_editable && KeepsPercent(u) && exit != key::kEsc) {
+    const double before = percent;
+    console::Form f(con_);
+    f.GetNumber(row, layout_.col_upust, percent, "99.9").Valid([&] { return PercentInRange(percent); });
+    const console::ReadResult r = f.Read();
+    if (r.escaped) percent = before;
+    exit = r.exit_key;
+    if (!SameAmount(percent, before, 1)) {
+      const PercentPrice pp = ApplyPercent(ceny, u, percent);
+      if (pp.applied) line.cena = pp.cena;
+    }
+  }
+  line.upust0 = percent;
+
+  // 6. The line is written and the total shown again.
+  LineEdit e;
+  e.p1 = line.lp;
+  e.p2 = line.indeks;
+  e.p3 = line.nazwa;
+  e.p4 = line.ilosc;
+  e.p5 = line.cena;
+  e.p6 = line.upust0;
+  e.c_pp0 = line.podatek0;
+  LineWhileTyped(e, kind_);
+  ReplaceContext ctx;
+  ctx.kind = kind_;
+  ctx.nb = DocumentBasis(s_, kind_);
+  ctx.j_poziom = u.j_poziom;
+  ctx.level = u.level;
+  ReplaceDWithP(line, e, article, ctx);
+  if (Status st = WriteDocLine(dd_, line); !st.ok()) console::Okno_(con_, "Blad zapisu pozycji", 2);
+  return finish(exit == key::kEsc ? key::kEnter : exit);
+}
+
+console::BrowseAction LineGrid::KasujPozycje() {
+  if (!documents::KasujPozycje(s_, settings_.klucz)) return console::BrowseAction::kRepaint;
+  (void)dd_.Skip(1);
+  if (dd_.eof()) (void)dd_.GoBottom();
+  ShowTotal(kReasonShow);
+  return console::BrowseAction::kRepaint;
+}
+
+// F2: one discount for the whole document, from each line's catalogue price.
+console::BrowseAction LineGrid::UpustDokumentu() {
+  if (!(kind_.IsSale() || kind_.IsCombined() || kind_.IsTransfer())) return console::BrowseAction::kContinue;
+  double percent = 0;
+  {
+    const console::SavedRegion saved = con_.Save(15, 30, 20, 72);
+    con_.Box(15, 30, 19, 72, console::DoubleFrame(), con_.colours().standard, ' ');
+    console::Form f(con_);
+    f.Say(17, 33, "Upust dla dokumentu (%) :");
+    f.GetNumber(17, 60, percent, "99.9").Valid([&] { return PercentInRange(percent); });
+    const console::ReadResult r = f.Read();
+    con_.Restore(saved);
+    if (r.escaped) return console::BrowseAction::kRepaint;
+  }
+  const char nb = DocumentBasis(s_, kind_);
+  shell::ConsoleStoreUi ui(con_);
+  for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
+    DocLine line = ReadDocLine(dd_);
+    const double list = nb == 'B' ? line.cena_b : line.cena_n;
+    if (list <= 0 || line.ilosc <= 0) continue;
+    if (!FindArticle(PadR(line.mag, 1), line.indeks)) continue;
+    if (!store::RecLockArea(ui, dd_, kReservationLockWait).ok()) continue;
+    const double cena = kind_.cuv == 'V' ? NewRound(list * (1 + percent / 100), 2) : NewRound(list * (1 - percent / 100), 2);
+    LineEdit e;
+    e.p1 = line.lp;
+    e.p2 = line.indeks;
+    e.p3 = line.nazwa;
+    e.p4 = line.ilosc;
+    e.p5 = cena;
+    e.p6 = percent;
+    e.c_pp0 = line.podatek0;
+    LineWhileTyped(e, kind_);
+    ReplaceContext ctx;
+    ctx.kind = kind_;
+    ctx.nb = nb;
+    ReplaceDWithP(line, e, ArticleOfLine(), ctx);
+    (void)WriteDocLine(dd_, line);
+    (void)dd_.UnlockRecord(dd_.recno());
+  }
+  (void)dd_.GoTop();
+  ShowTotal(kReasonShow);
+  return console::BrowseAction::kRepaint;
+}
+
+// The document is dropped: each line goes with its reservation. A line whose article
+// is busy stays, with its reservation, and the operator stays in the grid.
+bool LineGrid::DropDocument() {
+  bool all = true;
+  for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
+    if (!documents::KasujPozycje(s_, settings_.klucz)) all = false;
+  }
+  (void)dd_.GoTop();
+  ShowTotal(kReasonShow);
+  return all;
+}
+
+double LineGrid::ShowTotal(int reason) {
+  std::vector<DocLine> lines;
+  std::vector<uint32_t> recnos;
+  const uint32_t back = dd_.recno();
+  for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
+    lines.push_back(ReadDocLine(dd_));
+    recnos.push_back(dd_.recno());
+  }
+  std::vector<DocLine> before = lines;
+  JakaWartoscInput in;
+  in.kind = kind_;
+  in.nb = DocumentBasis(s_, kind_);
+  in.reason = reason;
+  in.retail_sale = kind_.RdIs("SD ") || (!IsBlank(s_.settings().Sd()) && kind_.RdIs(s_.settings().Sd()));
+  in.waluta = s_.vars().Text("M_WALUTA");
+  const JakaWartoscResult r = JakaWartosc(lines, in);
+  if (reason != kReasonShow) {
+    // Reconciled VAT goes back to the lines it moved.
+    shell::ConsoleStoreUi ui(con_);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (SameAmount(lines[i].podatek, before[i].podatek) && SameAmount(lines[i].brutto, before[i].brutto) &&
+          SameAmount(lines[i].wartosc, before[i].wartosc))
+        continue;
+      if (!dd_.GoTo(recnos[i]).ok() || !store::RecLockArea(ui, dd_, kReservationLockWait).ok()) continue;
+      (void)WriteDocLine(dd_, lines[i]);
+      (void)dd_.UnlockRecord(recnos[i]);
+    }
+  }
+  (void)dd_.GoTo(back);
+  con_.Say(23, 67, TransformNumber(r.total, "9999999999.99"));
+  s_.vars().Set("M_WARTOSC", xbase::Value(r.total));
+  return r.total;
+}
+
+// Leaving the grid (F9, Esc): the checks of the kind, the total, then posting's exit.
+bool LineGrid::Leave() {
+  if (settings_.klucz == 1) return true;
+  const LeaveChecks checks = CheckLinesBeforeLeaving(s_, kind_, dd_);
+  if (checks.missing_serial) {
+    console::Okno_(con_, "Brak NR SERII", 2);
+    return false;
+  }
+  if (checks.below_cost && s_.FileX("STRATA.DD") && kind_.IsSale() && settings_.klucz != 1) {
+    console::Okno_(con_, "Sprawdz CENY", 2);
+    if (!console::Okno(con_, "Akceptujesz strate ?", "N")) return false;
+  }
+  if (checks.bad_vat && kind_.IsSale()) {
+    console::Okno_(con_, "ZLE stawki VAT", 2);
+    return false;
+  }
+  if (checks.other_vat && kind_.IsSale()) {
+    console::Okno_(con_, "Sprawdz stawki VAT", 2);
+    if (!console::Okno(con_, "Akceptujesz stawki VAT ?", "N")) return false;
+  }
+  // A new sale past the customer's credit limit may be dropped here.
+  if (settings_.klucz == 0 && kind_.IsSale()) {
+    const double total = ShowTotal(kReasonShow);
+    if (CreditExceeded(CustomerCredit(s_, s_.vars().Text("M_ODB")), total) &&
+        console::Okno(con_, "Skasowac dowod ?", "N")) {
+      if (DropDocument()) return true;
+      FreshOrder();
+      return false;
+    }
+  }
+  ShowTotal(kReasonPost);
+  const bool done = Wyjscie(s_, false);
+  if (!done) FreshOrder();
+  return done;
+}
+
+}  // namespace
+
+bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
+                 std::string_view filter, int /*columns*/) {
+  xbase::WorkArea* dd = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
+  if (dd == nullptr) {
+    console::Okno_(session.con(), "Plik dd niedostepny", 2);
+    return true;
+  }
+  // A filter given by the caller holds while the grid runs; the area's own comes back.
+  const std::string filter_before = dd->filter();
+  const bool filtered = !filter.empty() && dd->SetFilter(filter).ok();
+  LineGrid grid(session, *dd, top, left, bottom, right);
+  const bool result = grid.Run();
+  if (filtered) (void)dd->SetFilter(filter_before);
+  return result;
+}
+
+}  // namespace hurt::documents

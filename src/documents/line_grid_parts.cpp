@@ -1,0 +1,188 @@
+#include "documents/line_grid_parts.h"
+
+#include "base/date.h"
+#include "base/picture.h"
+#include "base/numeric.h"
+#include "base/text.h"
+#include "documents/line_session.h"
+#include "documents/prices.h"
+#include "documents/vat_rate.h"
+#include "shell/session.h"
+
+namespace hurt::documents {
+
+namespace {
+
+std::string TextOf(const xbase::WorkArea& a, std::string_view field) {
+  if (a.FieldIndex(field) < 0) return {};
+  auto v = a.Get(field);
+  return v.ok() ? v->AsString() : std::string{};
+}
+
+double NumberOf(const xbase::WorkArea& a, std::string_view field) {
+  if (a.FieldIndex(field) < 0) return 0;
+  auto v = a.Get(field);
+  return v.ok() ? v->AsNumber() : 0;
+}
+
+console::BrowseColumn Column(std::string heading, int width, std::function<std::string()> value) {
+  console::BrowseColumn c;
+  c.heading = std::move(heading);
+  c.width = width;
+  c.value = [value = std::move(value), width] { return PadR(value(), static_cast<size_t>(width)).substr(0, static_cast<size_t>(width)); };
+  return c;
+}
+
+}  // namespace
+
+GridOptions GridOptionsOf(shell::Session& session) {
+  GridOptions o;
+  o.dow1_mag = !XbaseEquals(session.settings().Text("J_DOW1_MAG"), "N");
+  o.i3 = session.settings().Text("J_I3") == "3";
+  o.ilosc_big = session.FileX("ILOSC.BIG");
+  o.cena_big = session.FileX("CENA.BIG");
+  o.export_name = Upper(session.settings().Nazwa()).find("EXPORT") != std::string::npos;
+  return o;
+}
+
+GridLayout LayoutOf(const DocKind& kind, const GridOptions& o, int left) {
+  GridLayout g;
+  g.mag_column = !o.dow1_mag && !kind.IsTransfer();
+  g.first_heading = g.mag_column ? "M" : " Lp";
+  g.first_picture = g.mag_column ? "!" : "!!!";
+  g.nazwa = std::string(30, o.export_name ? 'X' : '!');
+  g.ilosc = "999999.99";
+  if (o.i3) g.ilosc = "99999.999";
+  if (kind.HasTag("BIG_I") || o.ilosc_big) g.ilosc = "9999999.9";
+  g.cena = "999999.99";
+  if (kind.IsWarehouse() && kind.InPurchasePrices()) g.cena = kind.HasTag("SMALL") ? "999.99999" : "9999.9999";
+  if (kind.HasTag("BIG_C") || kind.HasTag("BIG CENA") || o.cena_big) g.cena = "9999999.9";
+  g.commission = kind.HasTag("PROWIZJA");
+  g.percent_editable = !g.commission;
+  g.left = g.mag_column && left < 2 ? 2 : left;
+  const int first_width = g.mag_column ? 1 : 3;
+  g.col_indeks = g.left + first_width + 1;
+  g.col_nazwa = g.col_indeks + 8 + 1;
+  g.col_ilosc = g.col_nazwa + 30 + 1;
+  g.col_cena = g.col_ilosc + 9 + 1;
+  g.col_upust = g.col_cena + 9 + 1;
+  g.col_brutto = g.col_upust + 4 + 1;
+  return g;
+}
+
+std::vector<console::BrowseColumn> GridColumns(const GridLayout& g, const xbase::WorkArea& dd) {
+  const xbase::WorkArea* d = &dd;
+  std::vector<console::BrowseColumn> cols;
+  if (g.mag_column) {
+    cols.push_back(Column(g.first_heading, 1, [d] { return TextOf(*d, "MAG"); }));
+  } else {
+    cols.push_back(Column(g.first_heading, 3, [d] { return PadL(AllTrim(TextOf(*d, "LP")), 3); }));
+  }
+  cols.push_back(Column("INDEKS  ", 8, [d] { return TextOf(*d, "INDEKS"); }));
+  cols.push_back(Column("NAZWA", 30, [d] { return TextOf(*d, "NAZWA"); }));
+  const std::string ilosc = g.ilosc, cena = g.cena;
+  cols.push_back(Column("  ILOSC  ", 9, [d, ilosc] { return TransformNumber(NumberOf(*d, "ILOSC"), ilosc); }));
+  cols.push_back(Column("   CENA  ", 9, [d, cena] { return TransformNumber(NumberOf(*d, "CENA"), cena); }));
+  if (g.commission) {
+    cols.push_back(Column(" %  ", 4, [d] {
+      const double price = NumberOf(*d, "CENA");
+      const double pct = price == 0 ? 0 : NewRound(NumberOf(*d, "PROWIZJA") / price * 100, 1);
+      return TransformNumber(PercentInRange(pct) ? pct : 0, "99.9");
+    }));
+  } else {
+    cols.push_back(Column(" %  ", 4, [d] { return TransformNumber(NumberOf(*d, "UPUST0"), "99.9"); }));
+  }
+  cols.push_back(Column("  WARTOSC  ", 11, [d] { return TransformNumber(NumberOf(*d, "BRUTTO"), "99999999.99"); }));
+  return cols;
+}
+
+char DocumentBasis(shell::Session& session, const DocKind& kind) {
+  const std::string& m_nb = session.vars().Text("M_NB");
+  if (!m_nb.empty() && (m_nb[0] == 'B' || m_nb[0] == 'N')) return m_nb[0];
+  if (!kind.IsSale()) return ' ';
+  const bool retail = kind.RdIs("SD ") || (!IsBlank(session.settings().Sd()) && kind.RdIs(session.settings().Sd()));
+  return kind.IsGross() || retail ? 'B' : 'N';
+}
+
+bool RateAllowedFrom2011(std::string_view podatek0) {
+  if (IsExemptCode(podatek0)) return true;
+  const std::string code = AllTrim(podatek0);
+  if (code.empty()) return false;
+  const double rate = RateOfCode(code);
+  if (rate == 0 && Val(code) != 0) return false;
+  for (double allowed : {23.0, 8.0, 5.0, 0.0}) {
+    if (SameAmount(rate, allowed, 2)) return code.find_first_not_of("0123456789.,") == std::string::npos;
+  }
+  return false;
+}
+
+LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind, xbase::WorkArea& dd) {
+  LeaveChecks c;
+  xbase::WorkArea* as = ArticlesArea(session);
+  const char nb = DocumentBasis(session, kind);
+  const bool serials = kind.HasTag("NR_SERII");
+  const std::string serial_field = dd.FieldIndex("NR_SERII") >= 0 ? "NR_SERII" : "NRPARTII";
+  int year = 0;
+  if (session.vars().Has("M_DATA") && session.vars().Get("M_DATA").IsDate()) {
+    year = YmdFromJulian(session.vars().Date("M_DATA")).year;
+  }
+  const bool from_2011 = year >= 2011;
+  const bool get_vat = session.FileX("GET_VAT.TXT");
+  const bool vat_13_5 = session.FileX("VAT_13_5.TXT");
+  const uint32_t back = dd.recno();
+  const uint32_t as_back = as != nullptr ? as->recno() : 0;
+  const int as_order = as != nullptr ? as->order() : 0;
+  for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
+    if (serials && dd.FieldIndex(serial_field) >= 0 && IsBlank(TextOf(dd, serial_field))) c.missing_serial = true;
+    if (as == nullptr || !kind.IsSale()) continue;
+    if (as->order() != 1 && !as->SetOrder(1).ok()) continue;
+    auto f = as->SeekKey(PadR(TextOf(dd, "MAG"), 1) + PadR(TextOf(dd, "INDEKS"), 8));
+    if (!f.ok() || !*f) continue;
+    const std::string code = TextOf(dd, "PODATEK0");
+    const double rate = RateOfCode(code);
+    ArticlePrices p;
+    p.cena0 = NumberOf(*as, "CENA0");
+    p.cena_pz = NumberOf(*as, "CENA_PZ");
+    p.cenam = NumberOf(*as, "CENAM");
+    const double ilosc = NumberOf(dd, "ILOSC");
+    if (ilosc > 0 && NumberOf(dd, "CENA") < PriceFloor(p, rate, nb == 'B')) c.below_cost = true;
+    if (from_2011 && !RateAllowedFrom2011(code)) c.bad_vat = true;
+    if (from_2011) {
+      const LineVatRate expected = VatRateOfLine(TextOf(*as, "PODATEK0"), kind, get_vat, vat_13_5);
+      if (AllTrim(expected.code) != AllTrim(code)) c.other_vat = true;
+    }
+  }
+  (void)dd.GoTo(back);
+  if (as != nullptr) {
+    if (as->order() != as_order) (void)as->SetOrder(as_order);
+    (void)as->GoTo(as_back);
+  }
+  return c;
+}
+
+Credit CustomerCredit(shell::Session& session, std::string_view odb) {
+  Credit c;
+  xbase::WorkArea* zo = session.areas().Find("zo");
+  if (zo == nullptr || IsBlank(odb)) return c;
+  const uint32_t back = zo->recno();
+  const int order = zo->order();
+  if (order == 1 || zo->SetOrder(1).ok()) {
+    auto f = zo->SeekKey(PadR(odb, 8));
+    if (f.ok() && *f) {
+      c.found = true;
+      c.limit = NumberOf(*zo, "KREDYT");
+      c.balance = NumberOf(*zo, "BOWN") - NumberOf(*zo, "BOMA") + NumberOf(*zo, "OBNAWN") - NumberOf(*zo, "OBNAMA") +
+                  NumberOf(*zo, "OBWN") - NumberOf(*zo, "OBMA") + NumberOf(*zo, "POWN") - NumberOf(*zo, "POMA");
+    }
+  }
+  if (zo->order() != order) (void)zo->SetOrder(order);
+  (void)zo->GoTo(back);
+  return c;
+}
+
+bool CreditExceeded(const Credit& credit, double document_total) {
+  if (!credit.found || credit.limit <= 0) return false;
+  return NewRound(credit.balance + document_total, 2) > NewRound(credit.limit, 2);
+}
+
+}  // namespace hurt::documents

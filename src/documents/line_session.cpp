@@ -1,0 +1,157 @@
+#include "documents/line_session.h"
+
+#include "base/numeric.h"
+#include "base/text.h"
+#include "shell/session.h"
+
+namespace hurt::documents {
+
+namespace {
+
+std::string TextField(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return {};
+  auto v = a.Get(name);
+  return v.ok() ? v->AsString() : std::string{};
+}
+
+double NumberField(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return 0;
+  auto v = a.Get(name);
+  return v.ok() ? v->AsNumber() : 0;
+}
+
+char FirstChar(const std::string& s, char fallback) { return s.empty() || s[0] == ' ' ? fallback : s[0]; }
+
+Status PutText(xbase::WorkArea& a, std::string_view name, const std::string& v) {
+  if (a.FieldIndex(name) < 0) return Status::Ok();
+  return a.Replace(name, xbase::Value(v));
+}
+
+Status PutNumber(xbase::WorkArea& a, std::string_view name, double v) {
+  if (a.FieldIndex(name) < 0) return Status::Ok();
+  return a.Replace(name, xbase::Value(v));
+}
+
+}  // namespace
+
+xbase::WorkArea* LinesArea(shell::Session& session) { return session.areas().Find("dd"); }
+xbase::WorkArea* ArticlesArea(shell::Session& session) { return session.areas().Find("as"); }
+
+DocKind DocumentKind(shell::Session& session) {
+  DocKind kind;
+  const std::string rd = PadR(session.vars().Text("M_RD"), 3);
+  kind.rd = rd;
+  xbase::WorkArea* slow = session.areas().Find("slow");
+  if (slow != nullptr && !IsBlank(rd)) {
+    const uint32_t back = slow->recno();
+    const int order = slow->order();
+    bool found = false;
+    if (order == 1 || slow->SetOrder(1).ok()) {
+      auto f = slow->SeekKey(rd);
+      found = f.ok() && *f;
+    }
+    if (found) {
+      kind.opis = TextField(*slow, "OPIS");
+      kind.r_p = FirstChar(TextField(*slow, "R_P"), 'R');
+      kind.s_z = FirstChar(TextField(*slow, "S_Z"), 'S');
+      kind.cuv = FirstChar(TextField(*slow, "CUV"), 'U');
+      kind.nb = FirstChar(TextField(*slow, "NB"), 'N');
+      kind.kto = FirstChar(TextField(*slow, "KTO"), 'O');
+      kind.poziom = static_cast<int>(NumberField(*slow, "POZIOM"));
+    }
+    if (slow->order() != order) (void)slow->SetOrder(order);
+    (void)slow->GoTo(back);
+    if (found) return kind;
+  }
+  // No kind record: the lines carry the class of their document.
+  if (xbase::WorkArea* dd = LinesArea(session); dd != nullptr && !dd->eof()) {
+    kind.r_p = FirstChar(TextField(*dd, "R_P"), kind.r_p);
+    kind.s_z = FirstChar(TextField(*dd, "S_Z"), kind.s_z);
+    if (IsBlank(rd)) kind.rd = PadR(TextField(*dd, "RD"), 3);
+  }
+  return kind;
+}
+
+LineSettings ReadLineSettings(shell::Session& session) {
+  const shell::Settings& st = session.settings();
+  LineSettings s;
+  s.fvzmieni = !XbaseEquals(st.Text("J_FVZMIENI"), "N");
+  s.dop_ujem = st.Yes("J_DOP_UJEM");
+  s.inf_ujem = st.Yes("J_INF_UJEM");
+  s.wiele_w = st.Yes("J_WIELE_W");
+  s.dow1_mag = !XbaseEquals(st.Text("J_DOW1_MAG"), "N");
+  s.mag_k = st.Text("J_MAG_K");
+  s.mag_u = st.Text("J_MAG_U");
+  // KLUCZ is a number; a text "0".."2" left by an older screen means the same.
+  const xbase::Value& klucz = session.vars().Get("KLUCZ");
+  s.klucz = static_cast<int>(klucz.IsNumber() ? klucz.AsNumber() : Val(klucz.AsString()));
+  s.tone = !session.FileX("TONE.---");
+  return s;
+}
+
+bool MagIn(std::string_view mag, std::string_view list) {
+  if (mag.empty() || mag[0] == ' ') return false;
+  return list.find(mag[0]) != std::string_view::npos;
+}
+
+bool StockChecked(const DocKind& kind, const LineSettings& s, std::string_view mag) {
+  if (kind.r_p != 'R' && kind.r_p != 'M') return false;
+  if (kind.HasTag("PROFORMA")) return false;
+  return !MagIn(mag, s.mag_k) && !MagIn(mag, s.mag_u);
+}
+
+DocLine ReadDocLine(const xbase::WorkArea& dd) {
+  DocLine l;
+  l.lp = TextField(dd, "LP");
+  l.mag = TextField(dd, "MAG");
+  l.indeks = TextField(dd, "INDEKS");
+  l.nazwa = TextField(dd, "NAZWA");
+  l.jm = TextField(dd, "JM");
+  l.sww = TextField(dd, "SWW");
+  l.pkwiu = TextField(dd, "PKWIU");
+  l.t_w_o_k = TextField(dd, "T_W_O_K");
+  l.kod13 = TextField(dd, "KOD13");
+  l.producent = TextField(dd, "PRODUCENT");
+  l.dost = TextField(dd, "DOST");
+  l.nb = FirstChar(TextField(dd, "NB"), ' ');
+  l.ilosc = NumberField(dd, "ILOSC");
+  l.cena = NumberField(dd, "CENA");
+  l.cena0 = NumberField(dd, "CENA0");
+  l.upust0 = NumberField(dd, "UPUST0");
+  l.podatek0 = TextField(dd, "PODATEK0");
+  l.podatek = NumberField(dd, "PODATEK");
+  l.wartosc = NumberField(dd, "WARTOSC");
+  l.brutto = NumberField(dd, "BRUTTO");
+  l.cena_n = NumberField(dd, "CENA_N");
+  l.cena_b = NumberField(dd, "CENA_B");
+  l.waga = NumberField(dd, "WAGA");
+  return l;
+}
+
+Status WriteDocLine(xbase::WorkArea& dd, const DocLine& l) {
+  HURT_RETURN_IF_ERROR(PutText(dd, "LP", l.lp));
+  HURT_RETURN_IF_ERROR(PutText(dd, "MAG", l.mag));
+  HURT_RETURN_IF_ERROR(PutText(dd, "INDEKS", l.indeks));
+  HURT_RETURN_IF_ERROR(PutText(dd, "NAZWA", l.nazwa));
+  HURT_RETURN_IF_ERROR(PutText(dd, "JM", l.jm));
+  HURT_RETURN_IF_ERROR(PutText(dd, "SWW", l.sww));
+  HURT_RETURN_IF_ERROR(PutText(dd, "PKWIU", l.pkwiu));
+  HURT_RETURN_IF_ERROR(PutText(dd, "T_W_O_K", l.t_w_o_k));
+  HURT_RETURN_IF_ERROR(PutText(dd, "KOD13", l.kod13));
+  HURT_RETURN_IF_ERROR(PutText(dd, "PRODUCENT", l.producent));
+  HURT_RETURN_IF_ERROR(PutText(dd, "DOST", l.dost));
+  HURT_RETURN_IF_ERROR(PutText(dd, "NB", std::string(1, l.nb)));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "ILOSC", l.ilosc));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA", l.cena));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA0", l.cena0));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "UPUST0", l.upust0));
+  HURT_RETURN_IF_ERROR(PutText(dd, "PODATEK0", l.podatek0));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "PODATEK", l.podatek));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "WARTOSC", l.wartosc));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "BRUTTO", l.brutto));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA_N", l.cena_n));
+  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA_B", l.cena_b));
+  return Status::Ok();
+}
+
+}  // namespace hurt::documents

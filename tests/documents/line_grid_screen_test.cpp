@@ -1,0 +1,306 @@
+// The line grid driven by keys: lines typed into an empty document, the stock check and
+// the reservations they leave on the article cards.
+#include <gtest/gtest.h>
+
+#include "base/date.h"
+#include "base/numeric.h"
+#include "base/text.h"
+#include "console/keys.h"
+#include "documents/line_editor.h"
+#include "documents/line_grid_parts.h"
+#include "shell/startup_fixture.h"
+#include "store/init_tables.h"
+#include "support/hurt_data.h"
+#include "support/temp_dir.h"
+
+namespace hurt::documents {
+namespace {
+
+namespace key = console::key;
+
+class LineGridScreen : public testing::DataDirTest {
+ protected:
+  void SetUp() override {
+    testing::MakeCompany(dir.str());
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    AddArticle("TOWAR1", 10, 2, 3);
+    AddArticle("TOWAR2", 1, 0, 0);
+    AddKind("FV ", "FAKTURA VAT", "R", "S");
+    AddKind("ZAM", "ZAMOWIENIE", "R", "S");
+    // The header as the entry routine leaves it.
+    shell::SessionVariables& v = t.session.vars();
+    v.Set("KLUCZ", xbase::Value(0));
+    v.Set("M_RD", xbase::Value("FV "));
+    v.Set("M_NRD", xbase::Value("      12"));
+    v.Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)}));
+    v.Set("M_MAG", xbase::Value("1"));
+    v.Set("M_ODB", xbase::Value("ODB1    "));
+    v.Set("M_SPZ", xbase::Value("G"));
+    v.Set("M_TEZ", xbase::Value(0));
+  }
+
+  void AddArticle(const std::string& indeks, double ilosc, double rezerwa, double rezerwa0) {
+    xbase::WorkArea& a = *t.session.areas().Find("as");
+    ASSERT_TRUE(a.Append().ok());
+    ASSERT_TRUE(a.Replace("MAG", xbase::Value("1")).ok());
+    ASSERT_TRUE(a.Replace("INDEKS", xbase::Value(indeks)).ok());
+    ASSERT_TRUE(a.Replace("NAZWA", xbase::Value("ARTYKUL " + indeks)).ok());
+    ASSERT_TRUE(a.Replace("JM", xbase::Value("SZT")).ok());
+    ASSERT_TRUE(a.Replace("ILOSC", xbase::Value(ilosc)).ok());
+    ASSERT_TRUE(a.Replace("REZERWA", xbase::Value(rezerwa)).ok());
+    ASSERT_TRUE(a.Replace("REZERWA0", xbase::Value(rezerwa0)).ok());
+    ASSERT_TRUE(a.Replace("CENA", xbase::Value(10.0)).ok());
+    ASSERT_TRUE(a.Replace("CENA2", xbase::Value(12.3)).ok());
+    ASSERT_TRUE(a.Replace("CENA0", xbase::Value(6.0)).ok());
+    ASSERT_TRUE(a.Replace("PODATEK0", xbase::Value("23")).ok());
+    ASSERT_TRUE(a.Unlock().ok());
+  }
+  void AddKind(const std::string& rd, const std::string& opis, const std::string& r_p, const std::string& s_z) {
+    xbase::WorkArea& s = *t.session.areas().Find("slow");
+    ASSERT_TRUE(s.Append().ok());
+    ASSERT_TRUE(s.Replace("RD", xbase::Value(rd)).ok());
+    ASSERT_TRUE(s.Replace("OPIS", xbase::Value(opis)).ok());
+    ASSERT_TRUE(s.Replace("R_P", xbase::Value(r_p)).ok());
+    ASSERT_TRUE(s.Replace("S_Z", xbase::Value(s_z)).ok());
+    ASSERT_TRUE(s.Replace("CUV", xbase::Value("U")).ok());
+    ASSERT_TRUE(s.Replace("NB", xbase::Value("N")).ok());
+    ASSERT_TRUE(s.Unlock().ok());
+  }
+  double Rezerwa0(const std::string& indeks) {
+    xbase::WorkArea& a = *t.session.areas().Find("as");
+    auto f = a.SeekKey("1" + PadR(indeks, 8));
+    EXPECT_TRUE(f.ok() && *f) << indeks;
+    return a.Get("REZERWA0")->AsNumber();
+  }
+  // The lines of dd in entry order: "INDEKS ILOSC BRUTTO".
+  std::vector<std::string> Lines() {
+    std::vector<std::string> out;
+    xbase::WorkArea& d = *t.session.areas().Find("dd");
+    (void)d.SetOrder(0);
+    for (Status s = d.GoTop(); s.ok() && !d.eof(); s = d.Skip(1)) {
+      out.push_back(AllTrim(d.Get("LP")->AsString()) + " " + RTrim(d.Get("INDEKS")->AsString()) + " " +
+                    Str(d.Get("ILOSC")->AsNumber(), 8, 3) + " " + Str(d.Get("BRUTTO")->AsNumber(), 8, 2));
+    }
+    return out;
+  }
+  // Code, quantity, then the price and percent as proposed. `told`: the quantity is more
+  // than the stock, and the message stands for its two seconds.
+  void TypeLine(const std::string& indeks, const std::string& ilosc, bool told = false) {
+    t.d.Type(indeks).Key(key::kEnter).Type(ilosc).Key(key::kEnter);
+    if (told) t.d.Wait(2001);  // past the two seconds, so that no key ends it
+    t.d.Keys({key::kEnter, key::kEnter});
+  }
+
+  shell::TestStation t{dir.str()};
+};
+
+TEST_F(LineGridScreen, TwoLinesTypedIntoAnEmptyDocument) {
+  TypeLine("TOWAR1", "7", true);  // 10 in stock, 2 ordered, 3 on another station: cut to 5
+  TypeLine("TOWAR2", "1");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { EXPECT_TRUE(MyDow(t.session, 10, 0, 22, 79, "dd", "", 7)); }));
+  EXPECT_TRUE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI !"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    5.000    61.50", "2 TOWAR2    1.000    12.30"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 8);
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR2"), 1);
+  // The grid as it stood, with the total in row 23.
+  EXPECT_TRUE(t.recorder.Saw("  1│TOWAR1  │ARTYKUL TOWAR1"));
+  EXPECT_TRUE(t.recorder.Saw("     5.00│    10.00│"));
+  EXPECT_TRUE(t.recorder.Saw("        73.80"));
+  EXPECT_TRUE(t.recorder.Saw(" Lp│INDEKS  │NAZWA"));
+}
+
+TEST_F(LineGridScreen, DeletingALineReleasesItsReservation) {
+  TypeLine("TOWAR1", "4");
+  t.d.Keys({key::kUp, key::F(8), key::kEsc});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+}
+
+TEST_F(LineGridScreen, AnOrderReservesNothing) {
+  t.session.vars().Set("M_RD", xbase::Value("ZAM"));
+  TypeLine("TOWAR1", "4");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    4.000    49.20"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+}
+
+TEST_F(LineGridScreen, AnUnknownCodeAsksWhetherToGoOn) {
+  t.d.Type("NIEMA").Key(key::kEnter).Key('N').Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("Brak kodu. Kontynuowac ?"));
+  EXPECT_TRUE(Lines().empty());
+}
+
+TEST_F(LineGridScreen, EditingAQuantityCountsTheLinesOwnReservationBack) {
+  TypeLine("TOWAR1", "5");  // all that is available
+  // Back on the line: the same 5 again, then 3.
+  t.d.Keys({key::kUp, key::kEnter, key::kEnter}).Type("5").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Keys({key::kEnter, key::kEnter}).Type("3").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_FALSE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    3.000    36.90"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 6);
+}
+
+TEST_F(LineGridScreen, AnotherArticleOnTheLineMovesTheReservation) {
+  TypeLine("TOWAR1", "4");
+  t.d.Keys({key::kUp, key::kEnter}).Type("TOWAR2").Key(key::kEnter).Type("1").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR2    1.000    12.30"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR2"), 1);
+}
+
+TEST_F(LineGridScreen, NegativeStockAllowedKeepsTheQuantityAfterTheMessage) {
+  ASSERT_TRUE(t.session.settings().SetText("J_DOP_UJEM", "T").ok());
+  TypeLine("TOWAR1", "7", true);
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI !!"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    7.000    86.10"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 10);
+}
+
+TEST_F(LineGridScreen, ADocumentPastTheCreditLimitMayBeDropped) {
+  xbase::WorkArea& zo = *t.session.areas().Find("zo");
+  ASSERT_TRUE(zo.Append().ok());
+  ASSERT_TRUE(zo.Replace("ODB", xbase::Value("ODB1")).ok());
+  ASSERT_TRUE(zo.Replace("KREDYT", xbase::Value(50.0)).ok());
+  ASSERT_TRUE(zo.Unlock().ok());
+  TypeLine("TOWAR1", "5");
+  t.d.Keys({key::kEsc, 'T'});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("Skasowac dowod ?"));
+  EXPECT_FALSE(t.recorder.Saw("WYJSCIE"));
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+}
+
+TEST_F(LineGridScreen, ASaleBelowCostIsQuestionedWithTheMarker) {
+  dir.Write("strata.dd", "");
+  t.d.Type("TOWAR1").Key(key::kEnter).Type("1").Key(key::kEnter).Type("5").Keys({key::kEnter, key::kEnter});
+  // Not accepted: back in the grid; then accepted.
+  t.d.Key(key::kEsc).Wait(2001).Key('N');
+  t.d.Key(key::kEsc).Wait(2001).Key('T');
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_EQ(t.recorder.Count("Akceptujesz strate ?"), 2);
+  EXPECT_TRUE(t.recorder.Saw("Sprawdz CENY"));
+  EXPECT_TRUE(t.recorder.Saw("WYJSCIE"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000     6.15"}));
+}
+
+TEST_F(LineGridScreen, LeavingChecksTheLinesVatRates) {
+  xbase::WorkArea& d = *t.session.areas().Find("dd");
+  auto line = [&](const std::string& indeks, const std::string& vat) {
+    ASSERT_TRUE(d.Append().ok());
+    ASSERT_TRUE(d.Replace("MAG", xbase::Value("1")).ok());
+    ASSERT_TRUE(d.Replace("INDEKS", xbase::Value(indeks)).ok());
+    ASSERT_TRUE(d.Replace("ILOSC", xbase::Value(1.0)).ok());
+    ASSERT_TRUE(d.Replace("CENA", xbase::Value(10.0)).ok());
+    ASSERT_TRUE(d.Replace("PODATEK0", xbase::Value(vat)).ok());
+    ASSERT_TRUE(d.Unlock().ok());
+  };
+  DocKind fv;
+  fv.rd = "FV ";
+  line("TOWAR1", "23");
+  LeaveChecks c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_FALSE(c.other_vat);
+  EXPECT_FALSE(c.bad_vat);
+  EXPECT_FALSE(c.below_cost);
+  line("TOWAR2", " 8");
+  c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_TRUE(c.other_vat);
+  EXPECT_FALSE(c.bad_vat);
+  line("TOWAR2", "22");
+  c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_TRUE(c.bad_vat);
+  // Before 2011 the rates are not compared.
+  t.session.vars().Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2010, 12, 31)}));
+  c = CheckLinesBeforeLeaving(t.session, fv, d);
+  EXPECT_FALSE(c.other_vat);
+  EXPECT_FALSE(c.bad_vat);
+}
+
+TEST(RatesFrom2011, TheRatesInForce) {
+  for (const char* ok : {"23", " 8", " 5", " 0", "ZW", "NP", "23.0", " 8.0"}) EXPECT_TRUE(RateAllowedFrom2011(ok)) << ok;
+  for (const char* bad : {"22", " 7", " 3", "  ", "XX", "18"}) EXPECT_FALSE(RateAllowedFrom2011(bad)) << bad;
+}
+
+TEST_F(LineGridScreen, DocumentDiscountPricesEveryLineFromItsCataloguePrice) {
+  TypeLine("TOWAR1", "1");
+  TypeLine("TOWAR2", "1");
+  t.d.Key(key::F(2)).Type("10").Keys({key::kEnter, key::kEsc});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.Saw("Upust dla dokumentu (%) :"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000    11.07", "2 TOWAR2    1.000    11.07"}));
+}
+
+TEST_F(LineGridScreen, DisplayModeChangesNothing) {
+  TypeLine("TOWAR1", "4");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  t.session.vars().Set("KLUCZ", xbase::Value(1));
+  t.recorder.shown.clear();
+  t.d.Keys({key::kEnter, key::F(8), key::kDown, key::kEsc});
+  ASSERT_TRUE(t.Run([&] { MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_FALSE(t.recorder.Saw("WYJSCIE"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    4.000    49.20"}));
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 7);
+}
+
+TEST(CreditLimit, ExceededOnlyPastANonZeroLimit) {
+  EXPECT_FALSE(CreditExceeded({true, 0, 1000}, 10));
+  EXPECT_FALSE(CreditExceeded({false, 50, 0}, 100));
+  EXPECT_FALSE(CreditExceeded({true, 100, 40}, 60));
+  EXPECT_TRUE(CreditExceeded({true, 100, 40}, 60.01));
+  EXPECT_FALSE(CreditExceeded({true, 100, -20}, 120));
+}
+
+TEST(GridLayout, PicturesByKindAndSettings) {
+  DocKind fv;
+  fv.rd = "FV ";
+  GridOptions o;
+  GridLayout g = LayoutOf(fv, o, 0);
+  EXPECT_FALSE(g.mag_column);
+  EXPECT_EQ(g.first_heading, " Lp");
+  EXPECT_EQ(g.ilosc, "999999.99");
+  EXPECT_EQ(g.cena, "999999.99");
+  EXPECT_EQ(g.col_indeks, 4);
+  EXPECT_EQ(g.col_ilosc, 44);
+  EXPECT_EQ(g.col_brutto, 69);
+  o.i3 = true;
+  EXPECT_EQ(LayoutOf(fv, o, 0).ilosc, "99999.999");
+  fv.opis = "FAKTURA BIG_I BIG CENA";
+  EXPECT_EQ(LayoutOf(fv, o, 0).ilosc, "9999999.9");
+  EXPECT_EQ(LayoutOf(fv, o, 0).cena, "9999999.9");
+  DocKind rw;
+  rw.rd = "RW ";
+  rw.s_z = 'D';
+  rw.cuv = 'C';
+  EXPECT_EQ(LayoutOf(rw, {}, 0).cena, "9999.9999");
+  rw.opis = "SMALL";
+  EXPECT_EQ(LayoutOf(rw, {}, 0).cena, "999.99999");
+  // The warehouse column: J_DOW1_MAG "N", not on transfers; the grid starts at column 2.
+  GridOptions many;
+  many.dow1_mag = false;
+  g = LayoutOf(fv, many, 0);
+  EXPECT_TRUE(g.mag_column);
+  EXPECT_EQ(g.first_heading, "M");
+  EXPECT_EQ(g.left, 2);
+  EXPECT_EQ(g.col_brutto + 11, 80);
+  DocKind mm;
+  mm.r_p = 'M';
+  EXPECT_FALSE(LayoutOf(mm, many, 0).mag_column);
+  // Names keep lower case for an exporting company.
+  GridOptions exp;
+  exp.export_name = true;
+  EXPECT_EQ(LayoutOf(fv, exp, 0).nazwa, std::string(30, 'X'));
+}
+
+}  // namespace
+}  // namespace hurt::documents
