@@ -5,6 +5,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/okno.h"
+#include "documents/posting.h"
 #include "shell/not_built.h"
 #include "shell/session.h"
 #include "store/init_tables.h"
@@ -178,11 +179,13 @@ bool ZapiszRob0(Session& session) {
   session.vars().Set("M_SPZ", xbase::Value(doc.spz));
   session.vars().Set("M_TEZ", xbase::Value(doc.tez));
   if (!EnsureKind(session, doc) || !EnsureCounterparty(session, doc)) return false;
-  // Writing the lines and the header is the posting routine's; until it is part of the
-  // program the document stays waiting (its file is kept).
-  if (!NotBuilt(session, "REP_DOW_WITH_D")) return false;
   RaiseCounter(session, doc);
-  return true;
+  // The imported document keeps its own number, as a printed one does: posting takes it
+  // when it is free and moves it (saying so) only when another document holds it.
+  session.vars().Set("JEST_WYDRUK", xbase::Value(true));
+  const bool posted = documents::RepDowWithD(session, 0);
+  session.vars().Set("JEST_WYDRUK", xbase::Value(false));
+  return posted;
 }
 
 void CzytRob0(Session& session) {

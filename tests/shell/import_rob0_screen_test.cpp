@@ -10,6 +10,7 @@
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/table.h"
+#include "xbase/work_area.h"
 
 namespace hurt::shell {
 namespace {
@@ -70,12 +71,19 @@ class Rob0 : public testing::DataDirTest {
   TestStation t{dir.str()};
 };
 
-TEST_F(Rob0, AnUnpostedDocumentStaysWaiting) {
+TEST_F(Rob0, AnImportedDocumentIsPostedUnderItsOwnNumber) {
   Waiting("DD1.DBF", "FV ", "ODB1");
   ASSERT_TRUE(t.Run([&] { CzytRob0(t.session); }));
   EXPECT_TRUE(t.recorder.Saw("Czytam rob0/DD1.DBF"));
-  EXPECT_TRUE(t.recorder.Saw("Funkcja REP_DOW_WITH_D niedostępna"));
-  EXPECT_TRUE(dir.Exists("rob0/DD1.DBF"));
+  EXPECT_FALSE(dir.Exists("rob0/DD1.DBF"));
+  xbase::WorkAreas check(xbase::RealEnv());
+  auto dowod = check.Open(1, dir / "26/12/dowod.dbf", "dowod", {.exclusive = false, .read_only = true});
+  ASSERT_TRUE(dowod.ok());
+  ASSERT_TRUE((*dowod)->GoTop().ok());
+  ASSERT_FALSE((*dowod)->eof());
+  EXPECT_EQ((*dowod)->Get("RD")->AsString(), "FV ");
+  EXPECT_EQ((*dowod)->Get("NRD")->AsString(), "     123");
+  EXPECT_EQ(testing::CountRecords(dir / "26/12/dow.dbf"), 2);
   // The working lines are empty again and the working document reset.
   EXPECT_EQ(*t.session.areas().Area(4)->RecCount(), 0u);
   EXPECT_EQ(t.session.vars().Text("M_RD"), "   ");
