@@ -268,6 +268,25 @@ std::string_view ModeTitle(int klucz) {
   return "    E D Y C J A   D O W O D O W    ";
 }
 
+void DrawHeaderBox(Session& s) {
+  console::Console& con = s.con();
+  const console::Attr normal = con.colours().standard;
+  // Rows 1-3: the ruled header box.
+  con.Box(1, 0, 3, 79, console::SingleFrame(), normal);
+  for (int c : kBoxRules) {
+    con.Say(1, c, "┬"_pl, normal);
+    con.Say(2, c, "│"_pl, normal);
+    con.Say(3, c, "┴"_pl, normal);
+  }
+  con.Say(2, 1, "Rd:", normal);
+  con.Say(2, 8, " Nr:", normal);
+  con.Say(2, 22, " Data:", normal);
+  con.Say(2, 41, "Płatnosc:"_pl, normal);
+  con.Say(2, 57, " Mag:", normal);
+  con.Say(2, 65, " Kod:", normal);
+  con.ClearRegion(7, 0, 7, 79, normal);
+}
+
 void DrawDocumentScreen(Session& s, const DocKind* kind) {
   console::Console& con = s.con();
   const console::Attr normal = con.colours().standard;
@@ -284,19 +303,7 @@ void DrawDocumentScreen(Session& s, const DocKind* kind) {
   const Period period = PeriodOfHh(s.hh());
   if (period.month > 0) con.Say(kTitleRow, 58, PadL(PeriodMonthName(period), 21), title);
 
-  // Rows 1-3: the ruled header box.
-  con.Box(1, 0, 3, 79, console::SingleFrame(), normal);
-  for (int c : kBoxRules) {
-    con.Say(1, c, "┬"_pl, normal);
-    con.Say(2, c, "│"_pl, normal);
-    con.Say(3, c, "┴"_pl, normal);
-  }
-  con.Say(2, 1, "Rd:", normal);
-  con.Say(2, 8, " Nr:", normal);
-  con.Say(2, 22, " Data:", normal);
-  con.Say(2, 41, "Płatnosc:"_pl, normal);
-  con.Say(2, 57, " Mag:", normal);
-  con.Say(2, 65, " Kod:", normal);
+  DrawHeaderBox(s);
 
   // Rows 4-6.
   con.Say(4, 0, "Nazwa kontrahenta           :", normal);
@@ -458,51 +465,84 @@ class HeaderForm {
     kind_ = FindKind(s_, n_.rd);
   }
 
+  // The fields shown for the kind: a field that does not apply is not on the form at all,
+  // so it neither shows nor is edited.
+  struct Layout {
+    bool termin = false, regon = false, data_fa = false, currency = false;
+    bool operator==(const Layout&) const = default;
+  };
+  Layout LayoutFor() const {
+    Layout l;
+    if (!kind_) return l;
+    const DocKind& k = kind_->kind;
+    l.termin = k.IsPurchase() || k.HasTag("SPZ=");
+    l.regon = s_.settings().Text("J_GETNIP") == "T" && (k.kto == 'O' || k.kto == 'D' || k.kto == 'F') && k.r_p != 'K';
+    l.data_fa = k.IsPurchase();
+    l.currency = k.IsCurrencyKind();
+    return l;
+  }
+
   bool Run() {
-    console::Form form(con_);
+    int start = 0;
+    for (;;) {
+      layout_ = LayoutFor();
+      rebuild_ = false;
+      console::Form form(con_);
+      Build(form);
+      const console::ReadResult r = form.Read(start);
+      if (rebuild_ && !r.escaped) {
+        // The kind changed the fields of the form: go on after the kind with the new form.
+        start = 1;
+        DrawHeaderBox(s_);
+        if (kind_) LabelRows(s_, kind_->kind);
+        continue;
+      }
+      return Finish(r);
+    }
+  }
+
+  void Build(console::Form& form) {
     form.SetConfirm(false);
     const bool entry = klucz_ == 0;
     const bool display = klucz_ == 1;
-    auto editable = [this, display] { return !(display && par_ == 0 && !number_chosen_); };
     form.GetText(2, 4, n_.rd, "!!!").Valid([this] { return Done(SprRd()); }).When([this, entry] {
       return par_ == 0 || (entry && s_.op().Prawa1(1));
     });
-    form.GetText(2, 13, n_.nrd, "!!!!!!!!").Valid([this] { return Done(SprNrd()); }).When([this, entry] {
+    form.GetText(2, 13, n_.nrd, "!!!!!!!!").Valid([this] { return Check([this] { return SprNrd(); }); }).When([this, entry] {
       return !entry && par_ == 0;
     });
-    form.GetDate(2, 30, n_.data).Valid([this] { return Done(SprData()); }).When([this, display] {
+    form.GetDate(2, 30, n_.data).Valid([this] { return Check([this] { return SprData(); }); }).When([display] { return !display; });
+    form.GetText(2, 51, n_.spz, "!").Valid([this] { return Check([this] { return SprSpz(); }); }).When([display] { return !display; });
+    if (layout_.termin)
+      form.GetDate(1, 46, n_.termin).Valid([this] { return Check([this] { return SprTermin(); }); }).When([display] { return !display; });
+    form.GetNumber(2, 53, n_.tez, "999").Valid([this] { return Check([this] { return SprTez(); }); }).When([display] {
       return !display;
     });
-    form.GetText(2, 51, n_.spz, "!").Valid([this] { return Done(SprSpz()); }).When([display] { return !display; });
-    form.GetDate(1, 46, n_.termin).Valid([this] { return Done(SprTermin()); }).When([this, display] {
-      return !display && kind_ && (kind_->kind.IsPurchase() || kind_->kind.HasTag("SPZ="));
-    });
-    form.GetNumber(2, 53, n_.tez, "999").Valid([this] { return Done(SprTez()); }).When([display] {
-      return !display;
-    });
-    form.GetText(2, 63, n_.mag, "!").Valid([this] { return Done(SprMag()); }).When([display] { return !display; });
-    form.GetText(1, 67, n_.regon, "!!!!!!!!!!!!!").Valid([this] { return Done(SprNip()); }).When([this, display] {
-      if (display || !kind_ || s_.settings().Text("J_GETNIP") != "T") return false;
-      const char kto = kind_->kind.kto;
-      return (kto == 'O' || kto == 'D' || kto == 'F') && kind_->kind.r_p != 'K' && IsBlank(n_.odb);
-    });
-    form.GetText(2, 72, n_.odb, "!!!!!!!!").Valid([this] { return Done(SprOdb()); }).When([display] {
+    form.GetText(2, 63, n_.mag, "!").Valid([this] { return Check([this] { return SprMag(); }); }).When([display] { return !display; });
+    if (layout_.regon)
+      form.GetText(1, 67, n_.regon, "!!!!!!!!!!!!!").Valid([this] { return Check([this] { return SprNip(); }); }).When([this, display] {
+        return !display && IsBlank(n_.odb);
+      });
+    form.GetText(2, 72, n_.odb, "!!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
       return !display;
     });
     const std::string name_picture(50, s_.FileX("LITERY_M.TXT") ? 'X' : '!');
-    form.GetText(4, 30, n_.nodb, name_picture).Valid([this] { return Done(VatNodb()); }).When([display] {
+    form.GetText(4, 30, n_.nodb, name_picture).Valid([this] { return Check([this] { return VatNodb(); }); }).When([display] {
       return !display;
     });
     form.GetText(5, 30, n_.odbiorca).Width(50).When([display] { return !display; });
     form.GetText(6, 30, n_.odbiorc1).Width(50).When([display] { return !display; });
-    form.GetDate(7, 9, n_.data_fa).When([this, display] { return !display && kind_ && kind_->kind.IsPurchase(); });
-    auto currency = [this, display] { return !display && kind_ && kind_->kind.IsCurrencyKind(); };
-    form.GetText(7, 28, n_.waluta, "!!!").Valid([this] { return Done(SprWaluta()); }).When(currency);
-    form.GetNumber(7, 39, n_.kurs, "@Z 99999.999999").When(currency);
-    form.GetNumber(7, 62, n_.dolar, "@Z 999999999.99").When(currency);
-    (void)editable;
+    if (layout_.data_fa) form.GetDate(7, 9, n_.data_fa).When([display] { return !display; });
+    if (layout_.currency) {
+      form.GetText(7, 28, n_.waluta, "!!!").Valid([this] { return Check([this] { return SprWaluta(); }); }).When([display] {
+        return !display;
+      });
+      form.GetNumber(7, 39, n_.kurs, "@Z 99999.999999").When([display] { return !display; });
+      form.GetNumber(7, 62, n_.dolar, "@Z 999999999.99").When([display] { return !display; });
+    }
+  }
 
-    const console::ReadResult r = form.Read();
+  bool Finish(const console::ReadResult& r) {
     StoreNag(s_, n_);
     if (r.escaped) return false;
     if (!kind_) return false;
@@ -516,6 +556,12 @@ class HeaderForm {
   bool Done(bool ok) {
     StoreNag(s_, n_);
     return ok;
+  }
+  // While the form is rebuilt the field after the kind is left at once, unchecked.
+  template <typename F>
+  bool Check(F&& check) {
+    if (rebuild_) return true;
+    return Done(check());
   }
   bool Up() const { return con_.LastKey() == key::kUp; }
 
@@ -577,6 +623,10 @@ class HeaderForm {
     n_.poziom = kind.poziom;
     kind_ = k;
     LabelRows(s_, kind);
+    if (!(LayoutFor() == layout_)) {
+      rebuild_ = true;
+      con_.Keyboard({key::kCtrlEnd});  // ends this READ on the next field
+    }
     return true;
   }
 
@@ -641,7 +691,6 @@ class HeaderForm {
     const bool lines = dow != nullptr && SeekFirstOrder(*dow, rd + nrd);
     if (!lines) {
       if (kind_->kind.HasTag("[NRD]")) {
-        number_chosen_ = true;
         return true;
       }
       Refuse(s_, "2. NIE MA TAKIEGO DOKUMENTU");
@@ -654,7 +703,6 @@ class HeaderForm {
     PelnyNag(s_);
     n_ = LoadNag(s_);
     SayPelnyNag(s_);
-    number_chosen_ = true;
     if (klucz_ == 2) return CorrectionAllowed();
     return true;
   }
@@ -968,7 +1016,8 @@ class HeaderForm {
   int klucz_;
   Nag n_;
   std::optional<KindRecord> kind_;
-  bool number_chosen_ = false;
+  Layout layout_;
+  bool rebuild_ = false;
 };
 
 }  // namespace

@@ -66,6 +66,8 @@ std::string_view ModeTitle(int klucz);
 // EKRAN's drawing: the title row, the ruled header box, rows 4-6 labelled for the kind,
 // the line grid and the key line of header entry.
 void DrawDocumentScreen(shell::Session& session, const DocKind* kind);
+// Rows 1-3 (the ruled header box with its labels) and an empty row 7.
+void DrawHeaderBox(shell::Session& session);
 // Rows 4-6 labelled for the kind.
 void LabelRows(shell::Session& session, const DocKind& kind);
 // Row 24: `header` true while the header is edited, else the line keys of the mode.
