@@ -137,6 +137,64 @@ TEST_F(DocumentScreen, DateOfTheNextMonthIsRefusedWithTheMonthName) {
   EXPECT_EQ(t.session.vars().Date("M_DATA"), JulianFromYmd(2026, 12, 8));
 }
 
+TEST_F(DocumentScreen, UnknownCounterpartyIsWrittenThroughTheNewForm) {
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // kind to warehouse
+  When(kEntry, {'Z', 'Z', 'Z', key::kEnter});
+  When("Kontrahenci", {key::kEsc});  // the list of customers: none is the one
+  When("BRAK KONTRAHENTA O PODANYM KODZIE", {key::kSpace});
+  When("Nowy kontrahent", {key::kEnter, 'F', 'I', 'R', 'M', 'A', ' ', 'Z', 'E', 'T', key::kEnter});
+  When("Nowy kontrahent", {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  xbase::WorkArea& zo = Area("zo");
+  ASSERT_TRUE(zo.SetOrder(1).ok());
+  auto found = zo.SeekKey("ZZZ     ");
+  ASSERT_TRUE(found.ok());
+  ASSERT_TRUE(*found);
+  EXPECT_EQ(zo.Get("NODB")->AsString().substr(0, 9), "FIRMA ZET");
+  const std::vector<std::string> rows = ScreenWith("Funkcja MYDOW niedostępna");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[2], 72, 8), "ZZZ     ");
+  EXPECT_EQ(Cells(rows[4], 30, 9), "FIRMA ZET");
+}
+
+TEST_F(DocumentScreen, CustomerFoundByTaxNumber) {
+  ASSERT_TRUE(t.session.settings().SetText("J_GETNIP", "T").ok());
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // kind to warehouse
+  When(kEntry, {'1', '2', '3', '4', '5', '6', '3', '2', '1', '8', key::kEnter});
+  When(kEntry, {key::kEnter});  // the code found by the number
+  When("Odbiorca ma spz.P, termin 21 dni", {key::kSpace});
+  When("Zmieniam termin zaplaty P21", {key::kSpace});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("Funkcja MYDOW niedostępna");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[2], 72, 8), "KOWALSKI");
+  EXPECT_FALSE(t.recorder.Saw("ZŁY NIP"));
+}
+
+TEST_F(DocumentScreen, WrongTaxNumbers) {
+  ASSERT_TRUE(t.session.settings().SetText("J_GETNIP", "T").ok());
+  // A checksum that does not agree warns and the entry goes on to the code.
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {'1', '2', '3', '4', '5', '6', '3', '2', '1', '9', key::kEnter});
+  When("ZŁY NIP", {key::kSpace});
+  When(kEntry, {key::kUp});  // from the code back to the number
+  // One of the wrong length is refused: Enter on it warns again instead of moving on.
+  When(kEntry, {key::kHome, '1', '2', '3', key::kCtrlY, key::kEnter});
+  When("ZŁY NIP", {key::kSpace});
+  When(kEntry, {key::kEnter});
+  When("ZŁY NIP", {key::kSpace});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(t.recorder.Count("ZŁY NIP"), 3);
+}
+
 TEST_F(DocumentScreen, DisplayLooksForTheNumberTyped) {
   EXPECT_EQ(ModeTitle(1), "     WYSWIETLANIE   DOWODOW        ");
   EXPECT_EQ(ModeTitle(2), " P O P R A W A    D O W O D O W    ");
