@@ -88,4 +88,14 @@ bool EdNag(shell::Session& session, int par);
 // for a new document; with rd and nrd given the document is loaded and shown first).
 bool Ekran(shell::Session& session, int par, std::string_view rd = {}, std::string_view nrd = {});
 
+// JAKA_WARTOSC(reason) for the document under edit: totals the working lines of `dd`
+// (reconciling them when the reason asks for it), shows the total in row 23 from column
+// 67 and returns it. The kind, basis, currency and deposits come from the header
+// variables. 0 when the lines cannot be read (a message says so).
+double JakaWartoscNaEkranie(shell::Session& session, int reason);
+
+// USTAL_SPZ for the document under edit: the payment the lines, the customer (sales) or
+// the supplier (purchases) give; stored in M_SPZ, M_TEZ and M_TERMIN.
+void UstalSpzDokumentu(shell::Session& session);
+
 }  // namespace hurt::documents

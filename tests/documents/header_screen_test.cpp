@@ -4,7 +4,9 @@
 
 #include <sstream>
 
+#include "base/numeric.h"
 #include "console/keys.h"
+#include "documents/vat_reconcile.h"
 #include "documents/dbu_dow.h"
 #include "documents/header.h"
 #include "shell/startup_fixture.h"
@@ -193,6 +195,36 @@ TEST_F(DocumentScreen, WrongTaxNumbers) {
   ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
   EXPECT_TRUE(t.recorder.AllGatesUsed());
   EXPECT_EQ(t.recorder.Count("ZŁY NIP"), 3);
+}
+
+TEST_F(DocumentScreen, TotalOfTheWorkingLinesIsReconciledAndShown) {
+  ASSERT_TRUE(store::NoweDd(t.session));
+  xbase::WorkArea& dd = Area("dd");
+  for (int i = 0; i < 3; ++i)
+    Put(dd, {{"ILOSC", 1}, {"CENA", 0.10}, {"NB", "N"}, {"PODATEK0", "23"}, {"WARTOSC", 0.10}, {"PODATEK", 0.02},
+             {"BRUTTO", 0.12}});
+  t.session.vars().Set("M_RD", xbase::Value("FV "));
+  t.session.vars().Set("M_NB", xbase::Value("N"));
+  double total = 0;
+  ASSERT_TRUE(t.Run([&] { total = JakaWartoscNaEkranie(t.session, kReasonPost); }));
+  EXPECT_EQ(FormatFixed(total, 2), "0.37");
+  EXPECT_EQ(t.Line(23).substr(67), "         0.37");
+  ASSERT_TRUE(dd.GoTop().ok());
+  EXPECT_EQ(FormatFixed(dd.Get("PODATEK")->AsNumber(), 2), "0.03");
+}
+
+TEST_F(DocumentScreen, PaymentOfTheDocumentFromItsCustomer) {
+  ASSERT_TRUE(store::NoweDd(t.session));
+  t.session.vars().Set("M_RD", xbase::Value("FV "));
+  t.session.vars().Set("M_ODB", xbase::Value("KOWALSKI"));
+  t.session.vars().Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)}));
+  UstalSpzDokumentu(t.session);
+  EXPECT_EQ(t.session.vars().Text("M_SPZ"), "P");
+  EXPECT_EQ(t.session.vars().Number("M_TEZ"), 21);
+  EXPECT_EQ(t.session.vars().Date("M_TERMIN"), JulianFromYmd(2026, 12, 29));
+  t.session.vars().Set("M_ODB", xbase::Value("NIKT"));
+  UstalSpzDokumentu(t.session);
+  EXPECT_EQ(t.session.vars().Text("M_SPZ"), "G");
 }
 
 TEST_F(DocumentScreen, DisplayLooksForTheNumberTyped) {
