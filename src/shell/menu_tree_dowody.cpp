@@ -2,6 +2,7 @@
 // devices and the document lists.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "documents/dbu_dow.h"
 #include "invoicing/faktura_z_wz.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
@@ -71,6 +72,17 @@ int Dowody(Session& session) {
     };
   };
   auto shown = [&](bool condition) { return !only_operator_change && condition; };
+  // Items 1-3: document entry (KLUCZ 0), display (1) and correction (2).
+  auto documents = [&session, r](int klucz) {
+    return [&session, r, klucz] {
+      if (r) {
+        menu::BrakPraw(session);
+        return kReopen;
+      }
+      documents::DbuDow(session, klucz);
+      return kReopen;
+    };
+  };
 
   const std::string drukarka = Upper(session.vars().Text("M_DRUKARKA"));
   const bool fiscal = (op.Prawa(13) && (Contains(drukarka, "COM") || Contains(drukarka, "DF_IP"))) || op.Prawa(1);
@@ -97,11 +109,11 @@ int Dowody(Session& session) {
   m.separators = {8, 13, 17, 20};
 
   std::vector<SubMenuItem>& it = m.items;
-  it.push_back(menu::Item(4, " Edycja                 ", shown(op.Prawa(13)), true, later("DBU_DOW", true)));
+  it.push_back(menu::Item(4, " Edycja                 ", shown(op.Prawa(13)), true, documents(0)));
   it.push_back(menu::Item(5, " Wyświetlanie i wydruk  "_pl, shown(op.Prawa(13) || op.Prawa(4)), false,
-                          later("DBU_DOW", true)));
+                          documents(1)));
   it.push_back(menu::Item(6, "*Poprawa                ", shown(op.Prawa(7) && op.Prawa(13)), true,
-                          later("DBU_DOW", true)));
+                          documents(2)));
   it.push_back(menu::Item(7, " Zestawienie dowodow    ",
                           shown((op.Prawa(13) && !op.Prawa1(1)) || op.Prawa(4) || kasa), true, [&session, r] {
                             if (r || !session.op().Prawa(2)) {

@@ -110,8 +110,9 @@ TEST_F(SubMenuTest, ViewingModeRefusesItemsThatChangeData) {
   Start("cd");
   d.Keys(kOpenMagazyn).Key(key::kEnter);
   ExpectMessage("CD - opcja wygasla").Key(key::kRight).Key(key::kRight);  // item 1, then to DOWODY
-  d.Keys({key::kDown, key::kEnter});  // Dowody item 2, viewing, runs
-  ExpectMessage("Funkcja DBU_DOW niedostępna");
+  d.Keys({key::kDown, key::kEnter});  // Dowody item 2, viewing, runs (no kinds in this directory)
+  ExpectMessage("Brak dowodu FV !!!");
+  Check([&] { EXPECT_TRUE(d.Contains("WYSWIETLANIE   DOWODOW")); }).Key(key::kEsc);
   d.Keys({key::kDown, key::kEnter});  // item 3, correction, refused
   ExpectMessage("CD - opcja wygasla");
   EndWork();

@@ -1,0 +1,236 @@
+#include "documents/dd_lines.h"
+
+#include "base/numeric.h"
+#include "base/text.h"
+
+namespace hurt::documents {
+
+namespace {
+
+std::string TextOf(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return "";
+  auto v = a.Get(name);
+  return v.ok() ? v->AsString() : std::string();
+}
+double NumberOf(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return 0;
+  auto v = a.Get(name);
+  return v.ok() ? v->AsNumber() : 0;
+}
+char CharOf(const xbase::WorkArea& a, std::string_view name) {
+  std::string t = TextOf(a, name);
+  return t.empty() ? ' ' : t[0];
+}
+
+// Replaces a field the table has; a missing field is skipped.
+Status Put(xbase::WorkArea& a, std::string_view name, const xbase::Value& value) {
+  if (a.FieldIndex(name) < 0) return Status::Ok();
+  return a.Replace(name, value);
+}
+
+// Runs `write` on the current record under its lock, releasing a lock it took.
+template <typename F>
+Status UnderLock(xbase::WorkArea& a, F&& write) {
+  const bool had_lock = a.IsLocked();
+  if (!had_lock) HURT_RETURN_IF_ERROR(a.LockRecord());
+  Status s = write();
+  if (!had_lock) {
+    Status u = a.UnlockRecord(a.recno());
+    if (s.ok()) s = u;
+  } else if (s.ok()) {
+    s = a.Flush();
+  }
+  return s;
+}
+
+// The record the area was on, put back when the routine ends.
+class KeepPosition {
+ public:
+  explicit KeepPosition(xbase::WorkArea& a) : a_(a), recno_(a.recno()), eof_(a.eof()) {}
+  ~KeepPosition() {
+    if (eof_) {
+      (void)a_.GoBottom();
+      (void)a_.Skip(1);
+    } else {
+      (void)a_.GoTo(recno_);
+    }
+  }
+  KeepPosition(const KeepPosition&) = delete;
+  KeepPosition& operator=(const KeepPosition&) = delete;
+
+ private:
+  xbase::WorkArea& a_;
+  uint32_t recno_;
+  bool eof_;
+};
+
+// The live records of the table in physical order: calls f(recno) on each.
+template <typename F>
+Status ForEachLine(xbase::WorkArea& a, F&& f) {
+  auto count = a.RecCount();
+  if (!count.ok()) return count.status();
+  for (uint32_t r = 1; r <= *count; ++r) {
+    HURT_RETURN_IF_ERROR(a.GoTo(r));
+    if (a.eof() || a.deleted()) continue;
+    HURT_RETURN_IF_ERROR(f(r));
+  }
+  return Status::Ok();
+}
+
+bool SameMoney(double a, double b) { return FormatFixed(a, 2) == FormatFixed(b, 2); }
+
+}  // namespace
+
+Result<DocLine> ReadLine(const xbase::WorkArea& a) {
+  if (a.eof()) return Status::Invalid(a.path() + ": no current line");
+  DocLine l;
+  l.lp = TextOf(a, "LP");
+  l.mag = TextOf(a, "MAG");
+  l.indeks = TextOf(a, "INDEKS");
+  l.nazwa = TextOf(a, "NAZWA");
+  l.jm = TextOf(a, "JM");
+  l.sww = TextOf(a, "SWW");
+  l.pkwiu = TextOf(a, "PKWIU");
+  l.t_w_o_k = TextOf(a, "T_W_O_K");
+  l.kod13 = TextOf(a, "KOD13");
+  l.producent = TextOf(a, "PRODUCENT");
+  l.dost = TextOf(a, "DOST");
+  l.nb = CharOf(a, "NB");
+  l.ilosc = NumberOf(a, "ILOSC");
+  l.cena = NumberOf(a, "CENA");
+  l.cena0 = NumberOf(a, "CENA0");
+  l.upust0 = NumberOf(a, "UPUST0");
+  l.podatek0 = TextOf(a, "PODATEK0");
+  l.podatek = NumberOf(a, "PODATEK");
+  l.wartosc = NumberOf(a, "WARTOSC");
+  l.brutto = NumberOf(a, "BRUTTO");
+  l.cena_n = NumberOf(a, "CENA_N");
+  l.cena_b = NumberOf(a, "CENA_B");
+  l.waga = NumberOf(a, "WAGA");
+  return l;
+}
+
+Status WriteLine(xbase::WorkArea& a, const DocLine& l) {
+  if (a.eof()) return Status::Invalid(a.path() + ": no current line");
+  return UnderLock(a, [&]() -> Status {
+    HURT_RETURN_IF_ERROR(Put(a, "JM", l.jm));
+    HURT_RETURN_IF_ERROR(Put(a, "SWW", l.sww));
+    HURT_RETURN_IF_ERROR(Put(a, "PKWIU", l.pkwiu));
+    HURT_RETURN_IF_ERROR(Put(a, "T_W_O_K", l.t_w_o_k));
+    HURT_RETURN_IF_ERROR(Put(a, "KOD13", l.kod13));
+    HURT_RETURN_IF_ERROR(Put(a, "PRODUCENT", l.producent));
+    HURT_RETURN_IF_ERROR(Put(a, "DOST", l.dost));
+    HURT_RETURN_IF_ERROR(Put(a, "NB", std::string(1, l.nb)));
+    HURT_RETURN_IF_ERROR(Put(a, "ILOSC", l.ilosc));
+    HURT_RETURN_IF_ERROR(Put(a, "CENA", l.cena));
+    HURT_RETURN_IF_ERROR(Put(a, "CENA0", l.cena0));
+    HURT_RETURN_IF_ERROR(Put(a, "UPUST0", l.upust0));
+    HURT_RETURN_IF_ERROR(Put(a, "PODATEK0", l.podatek0));
+    HURT_RETURN_IF_ERROR(Put(a, "PODATEK", l.podatek));
+    HURT_RETURN_IF_ERROR(Put(a, "WARTOSC", l.wartosc));
+    HURT_RETURN_IF_ERROR(Put(a, "BRUTTO", l.brutto));
+    HURT_RETURN_IF_ERROR(Put(a, "CENA_N", l.cena_n));
+    HURT_RETURN_IF_ERROR(Put(a, "CENA_B", l.cena_b));
+    return Status::Ok();
+  });
+}
+
+Status ReplaceDWithPOnDd(xbase::WorkArea& dd, const LineEdit& edit, const ArticleForLine& article,
+                         const ReplaceContext& ctx) {
+  auto line = ReadLine(dd);
+  if (!line.ok()) return line.status();
+  ReplaceDWithP(*line, edit, article, ctx);
+  return WriteLine(dd, *line);
+}
+
+Result<JakaWartoscResult> JakaWartoscOnDd(xbase::WorkArea& dd, const JakaWartoscInput& in) {
+  std::vector<DocLine> lines;
+  std::vector<uint32_t> recnos;
+  {
+    KeepPosition keep(dd);
+    const Status scanned = ForEachLine(dd, [&](uint32_t r) -> Status {
+      auto l = ReadLine(dd);
+      if (!l.ok()) return l.status();
+      lines.push_back(std::move(*l));
+      recnos.push_back(r);
+      return Status::Ok();
+    });
+    if (!scanned.ok()) return scanned;
+  }
+  const std::vector<DocLine> before = lines;
+  JakaWartoscResult result = JakaWartosc(lines, in);
+  KeepPosition keep(dd);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const DocLine& a = before[i];
+    const DocLine& b = lines[i];
+    if (SameMoney(a.wartosc, b.wartosc) && SameMoney(a.podatek, b.podatek) && SameMoney(a.brutto, b.brutto)) continue;
+    HURT_RETURN_IF_ERROR(dd.GoTo(recnos[i]));
+    const Status written = UnderLock(dd, [&]() -> Status {
+      HURT_RETURN_IF_ERROR(Put(dd, "WARTOSC", b.wartosc));
+      HURT_RETURN_IF_ERROR(Put(dd, "PODATEK", b.podatek));
+      return Put(dd, "BRUTTO", b.brutto);
+    });
+    if (!written.ok()) return written;
+  }
+  return result;
+}
+
+Result<int> ChangeKindOfLines(xbase::WorkArea& dd, const LineHeader& h) {
+  KeepPosition keep(dd);
+  int changed = 0;
+  const Status scanned = ForEachLine(dd, [&](uint32_t) -> Status {
+    auto l = ReadLine(dd);
+    if (!l.ok()) return l.status();
+    DocLine line = *l;
+    bool convert = false;
+    if (h.nb == 'B' && line.nb != 'B') {
+      NetToGross(line);
+      convert = true;
+    } else if (h.nb != 'B' && line.nb == 'B') {
+      GrossToNet(line);
+      convert = true;
+    }
+    line.nb = h.nb;
+    const Status written = UnderLock(dd, [&]() -> Status {
+      HURT_RETURN_IF_ERROR(Put(dd, "RD", h.rd));
+      HURT_RETURN_IF_ERROR(Put(dd, "NRD", h.nrd));
+      HURT_RETURN_IF_ERROR(Put(dd, "R_P", std::string(1, h.r_p)));
+      HURT_RETURN_IF_ERROR(Put(dd, "S_Z", std::string(1, h.s_z)));
+      HURT_RETURN_IF_ERROR(Put(dd, "KTO", h.kto));
+      HURT_RETURN_IF_ERROR(Put(dd, "NB", std::string(1, h.nb)));
+      if (convert) {
+        HURT_RETURN_IF_ERROR(Put(dd, "CENA", line.cena));
+        HURT_RETURN_IF_ERROR(Put(dd, "WARTOSC", line.wartosc));
+        HURT_RETURN_IF_ERROR(Put(dd, "PODATEK", line.podatek));
+        HURT_RETURN_IF_ERROR(Put(dd, "BRUTTO", line.brutto));
+      }
+      return Status::Ok();
+    });
+    if (!written.ok()) return written;
+    ++changed;
+    return Status::Ok();
+  });
+  if (!scanned.ok()) return scanned;
+  return changed;
+}
+
+Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd) {
+  LinePayment p;
+  if (dd.FieldIndex("SPZ") < 0) return p;
+  KeepPosition keep(dd);
+  bool found = false;
+  const Status scanned = ForEachLine(dd, [&](uint32_t) -> Status {
+    if (found) return Status::Ok();
+    std::string spz = AllTrim(TextOf(dd, "SPZ"));
+    if (!spz.empty()) {
+      p.spz = spz.substr(0, 1);
+      p.tez = static_cast<int>(NumberOf(dd, "TEZ"));
+      found = true;
+    }
+    return Status::Ok();
+  });
+  if (!scanned.ok()) return scanned;
+  return p;
+}
+
+}  // namespace hurt::documents

@@ -1,0 +1,1059 @@
+#include "documents/header.h"
+
+#include <functional>
+#include <vector>
+
+#include "base/cp852.h"
+#include "base/numeric.h"
+#include "base/text.h"
+#include "console/browse.h"
+#include "console/colour.h"
+#include "console/form.h"
+#include "console/keys.h"
+#include "console/okno.h"
+#include "console/screen_buffer.h"
+#include "documents/dd_lines.h"
+#include "documents/header_rules.h"
+#include "shell/helpers.h"
+#include "shell/operators.h"
+#include "shell/session.h"
+#include "xbase/value.h"
+#include "xbase/work_area.h"
+
+namespace hurt::documents {
+
+using namespace hurt::literals;
+using shell::Session;
+namespace key = console::key;
+
+namespace {
+
+constexpr int kTitleRow = 0;
+constexpr int kGridHeadingRow = 8;
+constexpr int kGridTop = 10;
+constexpr int kGridBottom = 22;
+constexpr int kKeyRow = 24;
+constexpr int kGridRules[] = {3, 12, 43, 53, 63, 68};
+constexpr int kBoxRules[] = {7, 21, 40, 56, 64};
+
+// ---- small helpers over the session ----
+
+int Klucz(Session& s) { return static_cast<int>(s.vars().Number("KLUCZ")); }
+
+void SetText(Session& s, std::string_view name, const std::string& v) { s.vars().Set(name, xbase::Value(v)); }
+void SetNumber(Session& s, std::string_view name, double v) { s.vars().Set(name, xbase::Value(v)); }
+void SetDate(Session& s, std::string_view name, JulianDay d) { s.vars().Set(name, xbase::Value(xbase::Date{d})); }
+std::string VarText(Session& s, std::string_view name, size_t width) {
+  return PadR(s.vars().Text(name), width);
+}
+
+void Message(Session& s, const HeaderMessage& m) {
+  if (m.seconds < 0) {
+    console::Okno_(s.con(), m.text);
+  } else {
+    console::Okno_(s.con(), m.text, m.seconds);
+  }
+}
+void Messages(Session& s, const std::vector<HeaderMessage>& ms) {
+  for (const HeaderMessage& m : ms) Message(s, m);
+}
+void Refuse(Session& s, std::string_view text) { console::Okno_(s.con(), text, 0); }
+
+std::string FieldText(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return "";
+  auto v = a.Get(name);
+  return v.ok() ? v->AsString() : std::string();
+}
+double FieldNumber(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return 0;
+  auto v = a.Get(name);
+  return v.ok() ? v->AsNumber() : 0;
+}
+JulianDay FieldDate(const xbase::WorkArea& a, std::string_view name) {
+  if (a.FieldIndex(name) < 0) return kEmptyDate;
+  auto v = a.Get(name);
+  return v.ok() ? v->AsDate().day : kEmptyDate;
+}
+char FirstChar(const std::string& s, char fallback) { return s.empty() ? fallback : s[0]; }
+
+// Seeks `key` in order 1 of the area, keeping the order it had. Found leaves the area on
+// the record.
+bool SeekFirstOrder(xbase::WorkArea& a, std::string_view key, bool soft = false) {
+  const int order = a.order();
+  if (order != 1 && !a.SetOrder(1).ok()) return false;
+  auto r = a.SeekKey(key, soft);
+  if (order != 1) (void)a.SetOrder(order);
+  return r.ok() && *r;
+}
+
+// A work area in its index order, for the help lists.
+class AreaSource final : public console::BrowseSource {
+ public:
+  explicit AreaSource(xbase::WorkArea& area) : area_(area) {}
+  void GoTop() override { (void)area_.GoTop(); }
+  void GoBottom() override { (void)area_.GoBottom(); }
+  int64_t Skip(int64_t n) override {
+    int64_t moved = 0;
+    const long step = n > 0 ? 1 : -1;
+    while (moved != n) {
+      const uint32_t before = area_.recno();
+      if (!area_.Skip(step).ok()) break;
+      if (area_.eof() || area_.bof()) {
+        if (area_.eof()) (void)area_.GoTo(before);
+        break;
+      }
+      moved += step;
+    }
+    return moved;
+  }
+  bool IsEmpty() override {
+    if (!area_.eof()) return false;
+    (void)area_.GoTop();
+    return area_.eof();
+  }
+  int64_t Bookmark() override { return area_.recno(); }
+  void GoToBookmark(int64_t mark) override { (void)area_.GoTo(static_cast<uint32_t>(mark)); }
+
+ private:
+  xbase::WorkArea& area_;
+};
+
+console::BrowseColumn Column(std::string heading, int width, std::function<std::string()> value) {
+  console::BrowseColumn c;
+  c.heading = std::move(heading);
+  c.width = width;
+  c.value = [value = std::move(value), width] { return PadR(value(), static_cast<size_t>(width)); };
+  return c;
+}
+
+// A help list over `area` in its first order, starting on `start` (soft seek). True with
+// the area on the chosen record when the operator chose with Enter.
+bool HelpList(Session& s, xbase::WorkArea& area, std::string_view start,
+              const std::vector<std::pair<std::string, int>>& fields, std::string_view title) {
+  console::Console& con = s.con();
+  const console::SavedScreen saved = con.SaveScreen();
+  const int order = area.order();
+  (void)area.SetOrder(1);
+  if (!start.empty()) {
+    auto r = area.SeekKey(start, true);
+    if (!r.ok() || area.eof()) (void)area.GoTop();
+  } else {
+    (void)area.GoTop();
+  }
+  constexpr int kTop = 5, kLeft = 8, kBottom = 21, kRight = 72;
+  con.Box(kTop, kLeft, kBottom, kRight, console::DoubleFrame(), con.colours().standard, ' ');
+  con.Say(kTop, kLeft + 2, title);
+  AreaSource source(area);
+  console::Browse browse(con, source, kTop + 1, kLeft + 1, kBottom - 1, kRight - 1);
+  browse.Separators("─┼─"_pl, " │ "_pl, "");
+  for (const auto& [name, width] : fields) {
+    const std::string field = name;
+    browse.AddColumn(Column(field, width, [&area, field] { return FieldText(area, field); }));
+  }
+  const int k = browse.Run();
+  const bool chosen = k == key::kEnter && !area.eof();
+  (void)area.SetOrder(order);
+  con.RestoreScreen(saved);
+  return chosen;
+}
+
+xbase::WorkArea* Area(Session& s, std::string_view alias) { return s.areas().Find(alias); }
+
+std::string_view CatalogueAlias(std::string_view kto) {
+  if (kto == "D") return "zd";
+  if (kto == "P") return "zp";
+  if (kto == "F") return "zf";
+  return "zo";
+}
+
+bool IsRetailKind(Session& s, const DocKind& k) {
+  return k.RdIs("SD ") || (!IsBlank(s.settings().Sd()) && k.rd == PadR(s.settings().Sd(), 3));
+}
+
+}  // namespace
+
+// ---- the header variables ----
+
+Nag LoadNag(Session& s) {
+  Nag n;
+  auto& v = s.vars();
+  n.rd = VarText(s, "M_RD", 3);
+  n.nrd = VarText(s, "M_NRD", 8);
+  n.data = v.Date("M_DATA");
+  n.spz = VarText(s, "M_SPZ", 1);
+  n.tez = v.Number("M_TEZ");
+  n.termin = v.Date("M_TERMIN");
+  n.mag = VarText(s, "M_MAG", 1);
+  n.regon = VarText(s, "M_REGON", 13);
+  n.nip_kraj = VarText(s, "M_NIP_KRAJ", 2);
+  n.odb = VarText(s, "M_ODB", 8);
+  n.nodb = VarText(s, "M_NODB", 50);
+  n.nodb1 = v.Text("M_NODB1");
+  n.uodb = v.Text("M_UODB");
+  n.kodb = v.Text("M_KODB");
+  n.modb = v.Text("M_MODB");
+  n.tel = v.Text("M_TEL");
+  n.odbiorca = VarText(s, "M_ODBIORCA", 254);
+  n.odbiorc1 = VarText(s, "M_ODBIORC1", 50);
+  n.data_fa = v.Date("M_DATA_FA");
+  n.waluta = VarText(s, "M_WALUTA", 3);
+  n.kurs = v.Number("M_KURS");
+  n.dolar = v.Number("M_DOLAR");
+  n.nb = VarText(s, "M_NB", 1);
+  n.kto = VarText(s, "M_KTO", 1);
+  n.r_p = VarText(s, "M_R_P", 1);
+  n.s_z = VarText(s, "M_S_Z", 1);
+  n.poziom = v.Number("M_POZIOM");
+  n.rabat = v.Number("M_RABAT");
+  return n;
+}
+
+void StoreNag(Session& s, const Nag& n) {
+  SetText(s, "M_RD", n.rd);
+  SetText(s, "M_NRD", n.nrd);
+  SetDate(s, "M_DATA", n.data);
+  SetText(s, "M_SPZ", n.spz);
+  SetNumber(s, "M_TEZ", n.tez);
+  SetDate(s, "M_TERMIN", n.termin);
+  SetText(s, "M_MAG", n.mag);
+  SetText(s, "M_REGON", n.regon);
+  SetText(s, "M_NIP_KRAJ", n.nip_kraj);
+  SetText(s, "M_ODB", n.odb);
+  SetText(s, "M_NODB", n.nodb);
+  SetText(s, "M_NODB1", n.nodb1);
+  SetText(s, "M_UODB", n.uodb);
+  SetText(s, "M_KODB", n.kodb);
+  SetText(s, "M_MODB", n.modb);
+  SetText(s, "M_TEL", n.tel);
+  SetText(s, "M_ODBIORCA", n.odbiorca);
+  SetText(s, "M_ODBIORC1", n.odbiorc1);
+  SetDate(s, "M_DATA_FA", n.data_fa);
+  SetText(s, "M_WALUTA", n.waluta);
+  SetNumber(s, "M_KURS", n.kurs);
+  SetNumber(s, "M_DOLAR", n.dolar);
+  SetText(s, "M_NB", n.nb);
+  SetText(s, "M_KTO", n.kto);
+  SetText(s, "M_R_P", n.r_p);
+  SetText(s, "M_S_Z", n.s_z);
+  SetNumber(s, "M_POZIOM", n.poziom);
+  SetNumber(s, "M_RABAT", n.rabat);
+}
+
+std::optional<KindRecord> FindKind(Session& s, std::string_view rd) {
+  xbase::WorkArea* slow = Area(s, "slow");
+  if (slow == nullptr || IsBlank(rd)) return std::nullopt;
+  const std::string code = PadR(Upper(rd), 3);
+  if (!SeekFirstOrder(*slow, code)) return std::nullopt;
+  KindRecord k;
+  k.kind.rd = PadR(FieldText(*slow, "RD"), 3);
+  if (k.kind.rd != code) return std::nullopt;
+  k.kind.opis = FieldText(*slow, "OPIS");
+  k.kind.r_p = FirstChar(FieldText(*slow, "R_P"), ' ');
+  k.kind.s_z = FirstChar(FieldText(*slow, "S_Z"), ' ');
+  k.kind.cuv = FirstChar(FieldText(*slow, "CUV"), ' ');
+  k.kind.nb = FirstChar(FieldText(*slow, "NB"), ' ');
+  k.kind.kto = FirstChar(FieldText(*slow, "KTO"), ' ');
+  k.kind.poziom = static_cast<int>(FieldNumber(*slow, "POZIOM"));
+  k.mag = AllTrim(FieldText(*slow, "MAG"));
+  k.nrd = static_cast<long long>(FieldNumber(*slow, "NRD"));
+  k.uzgodnic = FieldText(*slow, "UZGODNIC");
+  return k;
+}
+
+// ---- the screen ----
+
+std::string_view ModeTitle(int klucz) {
+  if (klucz == 1) return "     WYSWIETLANIE   DOWODOW        ";
+  if (klucz == 2) return " P O P R A W A    D O W O D O W    ";
+  return "    E D Y C J A   D O W O D O W    ";
+}
+
+void DrawHeaderBox(Session& s) {
+  console::Console& con = s.con();
+  const console::Attr normal = con.colours().standard;
+  // Rows 1-3: the ruled header box.
+  con.Box(1, 0, 3, 79, console::SingleFrame(), normal);
+  for (int c : kBoxRules) {
+    con.Say(1, c, "┬"_pl, normal);
+    con.Say(2, c, "│"_pl, normal);
+    con.Say(3, c, "┴"_pl, normal);
+  }
+  con.Say(2, 1, "Rd:", normal);
+  con.Say(2, 8, " Nr:", normal);
+  con.Say(2, 22, " Data:", normal);
+  con.Say(2, 41, "Płatnosc:"_pl, normal);
+  con.Say(2, 57, " Mag:", normal);
+  con.Say(2, 65, " Kod:", normal);
+  con.ClearRegion(7, 0, 7, 79, normal);
+}
+
+void DrawDocumentScreen(Session& s, const DocKind* kind) {
+  console::Console& con = s.con();
+  const console::Attr normal = con.colours().standard;
+  con.ClearRegion(0, 0, 24, 79, normal);
+
+  // Row 0: operator, mode, period.
+  std::string title_colour = "W/B";
+  if (s.FileX("SMALL.TXT") || s.FileX("ZIELONE.TXT") || (kind != nullptr && kind->HasTag("FORMA"))) title_colour = "W/G";
+  if (s.FileX("FIOLET.TXT")) title_colour = "W/BG";
+  const console::Attr title = console::AttrOf(title_colour);
+  con.ClearRegion(kTitleRow, 0, kTitleRow, 79, title);
+  con.Say(kTitleRow, 0, PadR(AllTrim(s.op().nazwisko), 21), title);
+  con.Say(kTitleRow, 22, ModeTitle(Klucz(s)), title);
+  const Period period = PeriodOfHh(s.hh());
+  if (period.month > 0) con.Say(kTitleRow, 58, PadL(PeriodMonthName(period), 21), title);
+
+  DrawHeaderBox(s);
+
+  // Rows 4-6.
+  con.Say(4, 0, "Nazwa kontrahenta           :", normal);
+  if (kind != nullptr) {
+    LabelRows(s, *kind);
+  } else {
+    con.Say(5, 0, "Uwagi                       :", normal);
+  }
+
+  // Rows 8-22: the line grid.
+  const bool mag_column = s.settings().Text("J_DOW1_MAG") == "N" && (kind == nullptr || !kind->IsTransfer());
+  std::string heading(" Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  "_pl);
+  if (mag_column) heading.replace(0, 3, "MAG");
+  con.Say(kGridHeadingRow, 0, heading, normal);
+  std::string rule(80, '\xC4');  // "─"
+  for (int c : kGridRules) rule[static_cast<size_t>(c)] = '\xC5';  // "┼"
+  con.Say(kGridHeadingRow + 1, 0, rule, normal);
+  for (int r = kGridTop; r <= kGridBottom; ++r)
+    for (int c : kGridRules) con.Say(r, c, "│"_pl, normal);
+
+  KeyLine(s, true, kind);
+}
+
+void LabelRows(Session& s, const DocKind& kind) {
+  console::Console& con = s.con();
+  const console::Attr normal = con.colours().standard;
+  std::string row5 = "Uwagi                       :";
+  std::string row6 = "                             ";
+  if (kind.IsReceipt()) row5 = "Nr faktury lub WZ           :";
+  if (kind.IsSalesCorrection()) {
+    row5 = "Nr faktury korygowanej      :";
+    row6 = "Przyczyna korekty _ _ _ _ _ :";
+  }
+  if (kind.IsClass("KZ")) row5 = "Nr fak.korygujacej / do fak.:";
+  if (kind.HasTag("ROLNIK")) row5 = "Nr dow. osobistego / nr stada";
+  con.Say(5, 0, row5, normal);
+  con.Say(6, 0, row6, normal);
+  // Currency kinds: the rate line.
+  if (kind.IsCurrencyKind()) {
+    con.Say(7, 20, "Waluta:", normal);
+    con.Say(7, 33, "Kurs:", normal);
+    con.Say(7, 55, "Kwota:", normal);
+  } else {
+    con.ClearRegion(7, 20, 7, 79, normal);
+  }
+  if (kind.IsPurchase()) {
+    con.Say(7, 0, "Data FV: ", normal);
+  } else {
+    con.ClearRegion(7, 0, 7, 19, normal);
+  }
+}
+
+void KeyLine(Session& s, bool header, const DocKind* kind) {
+  console::Console& con = s.con();
+  std::string line;
+  if (header) {
+    line = "F1-Pomoc                                                             Esc-Wyjscie";
+  } else if (Klucz(s) == 2) {
+    line = std::string("F1-Pomoc    F2-Rabat    F4-Edycja nagłowka   F5-DRUK                 Esc-Wyjscie"_pl);
+  } else {
+    line = "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie";
+  }
+  if (!header && kind != nullptr && kind->IsReceipt() && s.vars().Text("M_SPZ") == "G")
+    line.replace(55, 10, "F3-Druk KW");
+  con.ClearRegion(kKeyRow, 0, kKeyRow, 79, con.colours().standard);
+  con.Say(kKeyRow, 0, line, con.colours().standard);
+}
+
+// ---- defaults, loading and showing ----
+
+void PustyNag(Session& s) {
+  Nag n;
+  const Period period = PeriodOfHh(s.hh());
+  std::optional<KindRecord> k = FindKind(s, s.settings().Rd());
+  if (!k) {
+    console::Okno_(s.con(), "Brak dowodu " + AllTrim(s.settings().Rd()) + " !!!", 0);
+    if (xbase::WorkArea* slow = Area(s, "slow"); slow != nullptr) {
+      const int order = slow->order();
+      (void)slow->SetOrder(1);
+      (void)slow->GoTop();
+      if (!slow->eof()) k = FindKind(s, FieldText(*slow, "RD"));
+      (void)slow->SetOrder(order);
+    }
+  }
+  DocKind kind;
+  if (k) {
+    kind = k->kind;
+    n.rd = kind.rd;
+  }
+  n.mag = (k && !k->mag.empty() && k->mag != "0") ? k->mag.substr(0, 1) : PadR(s.settings().MagGlow(), 1);
+  const std::string own = AllTrim(s.vars().Text("M_NR_MAG"));
+  if (!own.empty() && own.find(n.mag[0]) == std::string::npos) n.mag = own.substr(0, 1);
+  n.data = PeriodDefaultDate(period, s.Today());
+  const Payment p = NewDocumentPayment(s.settings().Spz(), s.settings().Tez(), kind);
+  n.spz = p.spz;
+  n.tez = p.tez;
+  n.termin = n.data + p.tez;
+  n.kto = std::string(1, kind.kto == ' ' ? 'O' : kind.kto);
+  n.r_p = std::string(1, kind.r_p);
+  n.s_z = std::string(1, kind.s_z);
+  StoreNag(s, n);
+}
+
+bool PelnyNag(Session& s) {
+  xbase::WorkArea* dowod = Area(s, "dowod");
+  if (dowod == nullptr || dowod->eof()) return false;
+  Nag n;
+  n.rd = PadR(FieldText(*dowod, "RD"), 3);
+  n.nrd = PadR(FieldText(*dowod, "NRD"), 8);
+  n.data = FieldDate(*dowod, "DATA");
+  n.spz = PadR(FieldText(*dowod, "SPZ"), 1);
+  n.tez = FieldNumber(*dowod, "TEZ");
+  n.termin = n.data == kEmptyDate ? kEmptyDate : n.data + static_cast<int>(n.tez);
+  n.mag = PadR(FieldText(*dowod, "MAG"), 1);
+  n.kto = PadR(FieldText(*dowod, "KTO"), 1);
+  n.odb = PadR(FieldText(*dowod, "ODB"), 8);
+  n.nip_kraj = PadR(FieldText(*dowod, "NIP_KRAJ"), 2);
+  n.regon = PadR(FieldText(*dowod, "REGON"), 13);
+  n.nodb = PadR(FieldText(*dowod, "NODB"), 50);
+  n.nodb1 = FieldText(*dowod, "NODB1");
+  n.uodb = FieldText(*dowod, "UODB");
+  n.kodb = FieldText(*dowod, "KODB");
+  n.modb = FieldText(*dowod, "MODB");
+  n.odbiorca = PadR(FieldText(*dowod, "ODBIORCA"), 254);
+  n.data_fa = FieldDate(*dowod, "DATA_FA");
+  n.waluta = PadR(FieldText(*dowod, "WALUTA"), 3);
+  n.kurs = FieldNumber(*dowod, "KURS");
+  n.dolar = FieldNumber(*dowod, "DOLAR");
+  n.r_p = PadR(FieldText(*dowod, "R_P"), 1);
+  n.s_z = PadR(FieldText(*dowod, "S_Z"), 1);
+  StoreNag(s, n);
+  SetText(s, "M_OPERATOR", FieldText(*dowod, "OPERATOR"));
+  return true;
+}
+
+void SayPelnyNag(Session& s) {
+  console::Console& con = s.con();
+  const console::Attr a = con.colours().standard;
+  const Nag n = LoadNag(s);
+  con.Say(2, 4, n.rd, a);
+  con.Say(2, 13, n.nrd, a);
+  con.Say(2, 30, Dtoc(n.data), a);
+  con.Say(2, 51, n.spz, a);
+  con.Say(2, 53, PadL(std::to_string(static_cast<int>(n.tez)), 3), a);
+  con.Say(2, 63, n.mag, a);
+  con.Say(2, 72, n.odb, a);
+  con.Say(4, 30, Left(n.nodb, 50), a);
+  con.Say(5, 30, Left(n.odbiorca, 50), a);
+  con.Say(6, 30, Left(n.odbiorc1, 50), a);
+}
+
+// ---- the header form ----
+
+namespace {
+
+class HeaderForm {
+ public:
+  HeaderForm(Session& s, int par) : s_(s), con_(s.con()), par_(par), klucz_(Klucz(s)), n_(LoadNag(s)) {
+    kind_ = FindKind(s_, n_.rd);
+  }
+
+  // The fields shown for the kind: a field that does not apply is not on the form at all,
+  // so it neither shows nor is edited.
+  struct Layout {
+    bool termin = false, regon = false, data_fa = false, currency = false;
+    bool operator==(const Layout&) const = default;
+  };
+  Layout LayoutFor() const {
+    Layout l;
+    if (!kind_) return l;
+    const DocKind& k = kind_->kind;
+    l.termin = k.IsPurchase() || k.HasTag("SPZ=");
+    l.regon = s_.settings().Text("J_GETNIP") == "T" && (k.kto == 'O' || k.kto == 'D' || k.kto == 'F') && k.r_p != 'K';
+    l.data_fa = k.IsPurchase();
+    l.currency = k.IsCurrencyKind();
+    return l;
+  }
+
+  bool Run() {
+    int start = 0;
+    for (;;) {
+      layout_ = LayoutFor();
+      rebuild_ = false;
+      console::Form form(con_);
+      Build(form);
+      const console::ReadResult r = form.Read(start);
+      if (rebuild_ && !r.escaped) {
+        // The kind changed the fields of the form: go on after the kind with the new form.
+        start = 1;
+        DrawHeaderBox(s_);
+        if (kind_) LabelRows(s_, kind_->kind);
+        continue;
+      }
+      return Finish(r);
+    }
+  }
+
+  void Build(console::Form& form) {
+    form.SetConfirm(false);
+    const bool entry = klucz_ == 0;
+    const bool display = klucz_ == 1;
+    form.GetText(2, 4, n_.rd, "!!!").Valid([this] { return Done(SprRd()); }).When([this, entry] {
+      return par_ == 0 || (entry && s_.op().Prawa1(1));
+    });
+    form.GetText(2, 13, n_.nrd, "!!!!!!!!").Valid([this] { return Check([this] { return SprNrd(); }); }).When([this, entry] {
+      return !entry && par_ == 0;
+    });
+    form.GetDate(2, 30, n_.data).Valid([this] { return Check([this] { return SprData(); }); }).When([display] { return !display; });
+    form.GetText(2, 51, n_.spz, "!").Valid([this] { return Check([this] { return SprSpz(); }); }).When([display] { return !display; });
+    if (layout_.termin)
+      form.GetDate(1, 46, n_.termin).Valid([this] { return Check([this] { return SprTermin(); }); }).When([display] { return !display; });
+    form.GetNumber(2, 53, n_.tez, "999").Valid([this] { return Check([this] { return SprTez(); }); }).When([display] {
+      return !display;
+    });
+    form.GetText(2, 63, n_.mag, "!").Valid([this] { return Check([this] { return SprMag(); }); }).When([display] { return !display; });
+    if (layout_.regon)
+      form.GetText(1, 67, n_.regon, "!!!!!!!!!!!!!").Valid([this] { return Check([this] { return SprNip(); }); }).When([this, display] {
+        return !display && IsBlank(n_.odb);
+      });
+    form.GetText(2, 72, n_.odb, "!!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
+      return !display;
+    });
+    const std::string name_picture(50, s_.FileX("LITERY_M.TXT") ? 'X' : '!');
+    form.GetText(4, 30, n_.nodb, name_picture).Valid([this] { return Check([this] { return VatNodb(); }); }).When([display] {
+      return !display;
+    });
+    form.GetText(5, 30, n_.odbiorca).Width(50).When([display] { return !display; });
+    form.GetText(6, 30, n_.odbiorc1).Width(50).When([display] { return !display; });
+    if (layout_.data_fa) form.GetDate(7, 9, n_.data_fa).When([display] { return !display; });
+    if (layout_.currency) {
+      form.GetText(7, 28, n_.waluta, "!!!").Valid([this] { return Check([this] { return SprWaluta(); }); }).When([display] {
+        return !display;
+      });
+      form.GetNumber(7, 39, n_.kurs, "@Z 99999.999999").When([display] { return !display; });
+      form.GetNumber(7, 62, n_.dolar, "@Z 999999999.99").When([display] { return !display; });
+    }
+  }
+
+  bool Finish(const console::ReadResult& r) {
+    StoreNag(s_, n_);
+    if (r.escaped) return false;
+    if (!kind_) return false;
+    if (n_.data_fa == kEmptyDate) n_.data_fa = n_.data;
+    StoreNag(s_, n_);
+    return true;
+  }
+
+ private:
+  // Every check stores what it left in the header, so the routines after it see it.
+  bool Done(bool ok) {
+    StoreNag(s_, n_);
+    return ok;
+  }
+  // While the form is rebuilt the field after the kind is left at once, unchecked.
+  template <typename F>
+  bool Check(F&& check) {
+    if (rebuild_) return true;
+    return Done(check());
+  }
+  bool Up() const { return con_.LastKey() == key::kUp; }
+
+  // ---- the kind ----
+  bool SprRd() {
+    if (Up()) return true;
+    n_.rd = PadR(Upper(AllTrim(n_.rd)), 3);
+    std::optional<KindRecord> k = FindKind(s_, n_.rd);
+    if (!k) {
+      xbase::WorkArea* slow = Area(s_, "slow");
+      if (slow == nullptr) return false;
+      const std::string start = kind_ ? kind_->kind.rd : PadR(s_.settings().Rd(), 3);
+      if (!HelpList(s_, *slow, start, {{"RD", 3}, {"OPIS", 50}}, "Rodzaje dowodow")) return false;
+      n_.rd = PadR(FieldText(*slow, "RD"), 3);
+      k = FindKind(s_, n_.rd);
+      if (!k) return false;
+    }
+    const DocKind& kind = k->kind;
+    const std::string pominac = s_.vars().Text("M_RD_POMIN");
+    if (!pominac.empty() && pominac.find("," + AllTrim(kind.rd) + ",") != std::string::npos && !s_.op().Prawa(7)) {
+      Refuse(s_, "Ta zabawa nie dla ciebie");
+      return false;
+    }
+    if (kind.HasTag("\xFA") && !s_.op().Prawa(1)) {
+      Refuse(s_, "Brak praw do " + AllTrim(kind.rd));
+      return false;
+    }
+    if (kind.HasTag("FAKTURA ZALICZKOWA ")) console::Okno_(s_.con(), "FAKTURA ZALICZKOWA ?", 0);
+
+    const bool changed = !kind_ || kind_->kind.rd != kind.rd;
+    // The warehouse of the kind.
+    n_.mag = (!k->mag.empty() && k->mag != "0") ? k->mag.substr(0, 1) : PadR(s_.settings().MagGlow(), 1);
+    const std::string own = AllTrim(s_.vars().Text("M_NR_MAG"));
+    if (!own.empty() && own.find(n_.mag[0]) == std::string::npos) n_.mag = own.substr(0, 1);
+
+    if (klucz_ == 0) ProposeNumberFor(*k);
+
+    // The kind's payment.
+    Payment p = KindPayment(kind, s_.settings().Spz(), {PadR(n_.spz, 1), static_cast<int>(n_.tez)});
+    if (klucz_ == 0) p = PaymentFromTags(kind, p);
+    if (kind.IsSale() && p.spz == "B") p = {"G", 0};
+    n_.spz = p.spz;
+    n_.tez = p.tez;
+    n_.termin = n_.data == kEmptyDate ? kEmptyDate : n_.data + p.tez;
+
+    // Lines already typed follow the kind.
+    const char nb = DocumentBasis(kind);
+    if (changed && kind_) {
+      if (xbase::WorkArea* dd = Area(s_, "dd"); dd != nullptr) {
+        LineHeader h{kind.rd, n_.nrd, kind.r_p, kind.s_z, std::string(1, kind.kto), nb};
+        auto r = ChangeKindOfLines(*dd, h);
+        if (!r.ok()) Refuse(s_, "Błąd zapisu pozycji dowodu"_pl);
+      }
+    }
+    n_.kto = std::string(1, kind.kto == ' ' ? 'O' : kind.kto);
+    n_.r_p = std::string(1, kind.r_p);
+    n_.s_z = std::string(1, kind.s_z);
+    n_.nb = std::string(1, nb);
+    n_.poziom = kind.poziom;
+    kind_ = k;
+    LabelRows(s_, kind);
+    if (!(LayoutFor() == layout_)) {
+      rebuild_ = true;
+      con_.Keyboard({key::kCtrlEnd});  // ends this READ on the next field
+    }
+    return true;
+  }
+
+  char DocumentBasis(const DocKind& kind) {
+    if (kind.s_z != 'S') return ' ';
+    const std::string df = s_.settings().Text("J_DF");
+    const bool in_df = !IsBlank(df) && df.find(AllTrim(kind.rd)) != std::string::npos;
+    return (kind.nb == 'B' || IsRetailKind(s_, kind) || in_df) ? 'B' : 'N';
+  }
+
+  bool Taken(const std::string& rd, const std::string& nrd) {
+    xbase::WorkArea* dowod = Area(s_, "dowod");
+    return dowod != nullptr && SeekFirstOrder(*dowod, rd + nrd);
+  }
+
+  void ProposeNumberFor(const KindRecord& k) {
+    const std::string rd = k.kind.rd;
+    long long last = k.nrd;
+    if (k.kind.HasTag("DYSK")) {
+      last = HighestNumber(rd);
+      if (xbase::WorkArea* slow = Area(s_, "slow"); slow != nullptr && SeekFirstOrder(*slow, rd)) {
+        if (slow->LockRecord().ok()) {
+          (void)slow->Replace("NRD", xbase::Value(static_cast<double>(last)));
+          (void)slow->UnlockRecord(slow->recno());
+        }
+      }
+    }
+    n_.nrd = ProposeNumber(last, [&](const std::string& nrd) { return Taken(rd, nrd); });
+  }
+
+  // The highest number of the kind in dowod (numbers are right-aligned, so the last key
+  // of the kind is the highest).
+  long long HighestNumber(const std::string& rd) {
+    xbase::WorkArea* dowod = Area(s_, "dowod");
+    if (dowod == nullptr) return 0;
+    const int order = dowod->order();
+    (void)dowod->SetOrder(1);
+    long long highest = 0;
+    auto r = dowod->SeekKey(rd + std::string(8, '\x7E'), true);
+    if (r.ok()) {
+      if (dowod->eof()) {
+        (void)dowod->GoBottom();
+      } else {
+        (void)dowod->Skip(-1);
+      }
+      if (!dowod->eof() && !dowod->bof() && PadR(FieldText(*dowod, "RD"), 3) == rd)
+        highest = static_cast<long long>(Val(FieldText(*dowod, "NRD")));
+    }
+    (void)dowod->SetOrder(order);
+    return highest;
+  }
+
+  // ---- the number (display and correction) ----
+  bool SprNrd() {
+    if (Up()) return true;
+    const std::string nrd = NormalizeTypedNrd(n_.nrd);
+    if (nrd.empty() || (klucz_ == 0 && Val(nrd) == 0)) return false;
+    n_.nrd = nrd;
+    if (!kind_) return false;
+    const std::string rd = kind_->kind.rd;
+    xbase::WorkArea* dow = Area(s_, "dow");
+    const bool lines = dow != nullptr && SeekFirstOrder(*dow, rd + nrd);
+    if (!lines) {
+      if (kind_->kind.HasTag("[NRD]")) {
+        return true;
+      }
+      Refuse(s_, "2. NIE MA TAKIEGO DOKUMENTU");
+      return false;
+    }
+    if (!Taken(rd, nrd)) {
+      Refuse(s_, "1. NIE MA TAKIEGO DOKUMENTU");
+      return false;
+    }
+    PelnyNag(s_);
+    n_ = LoadNag(s_);
+    SayPelnyNag(s_);
+    if (klucz_ == 2) return CorrectionAllowed();
+    return true;
+  }
+
+  bool CorrectionAllowed() {
+    if (n_.data != s_.Today()) console::Okno_(s_.con(), "TO NIE JEST DOWOD Z DZISIEJSZA DATA", 0);
+    const std::string author = AllTrim(s_.vars().Text("M_OPERATOR"));
+    if (!author.empty() && author != AllTrim(s_.op().nr))
+      console::Okno_(s_.con(), "nie TY jestes autorem tego dowodu !", 0);
+    if (!s_.op().Prawa(7) && !s_.op().Prawa(14)) {
+      Refuse(s_, "NIE MASZ PRAWA !! !");
+      return false;
+    }
+    if (!shell::Haslo(s_, shell::HasloKind::kCorrection)) {
+      Refuse(s_, "NIE POZWOLE NA KANTY");
+      return false;
+    }
+    return true;
+  }
+
+  // ---- the date ----
+  bool SprData() {
+    if (Up()) return true;
+    DateCheckInput in;
+    in.data = n_.data;
+    in.today = s_.Today();
+    in.period = PeriodOfHh(s_.hh());
+    in.entry_mode = klucz_ == 0;
+    in.right14 = s_.op().Prawa(14);
+    in.poprawa_marker = s_.FileX("POPRAWA.TXT");
+    DateVerdict v = CheckDate(in);
+    Messages(s_, v.messages);
+    n_.data = v.data;
+    if (!v.accepted) return false;
+    if (kind_ && kind_->kind.IsSale() && klucz_ != 1) {
+      v = DateOrder(in.period);
+      Messages(s_, v.messages);
+      if (!v.accepted) return false;
+    }
+    n_.termin = n_.data + static_cast<int>(n_.tez);
+    if (n_.data_fa == kEmptyDate) n_.data_fa = n_.data;
+    return true;
+  }
+
+  DateVerdict DateOrder(const Period& period) {
+    DateConflictInput c;
+    c.rd = kind_->kind.rd;
+    c.data = n_.data;
+    c.today = s_.Today();
+    c.right1 = s_.op().Prawa(1);
+    const long long previous = static_cast<long long>(Val(n_.nrd)) - 1;
+    xbase::WorkArea* dowod = Area(s_, "dowod");
+    if (previous > 0 && dowod != nullptr && SeekFirstOrder(*dowod, c.rd + FormatNrd(previous))) {
+      c.prev_nrd = FormatNrd(previous);
+      c.prev_data = FieldDate(*dowod, "DATA");
+      c.prev_in_other_period = period.month > 0 && !period.Contains(c.prev_data);
+    }
+    return CheckDateOrder(c);
+  }
+
+  // ---- payment ----
+  bool CheckAndShowPayment() {
+    PaymentCheckInput in;
+    in.payment = {PadR(n_.spz, 1), static_cast<int>(n_.tez)};
+    in.kind = kind_ ? kind_->kind : DocKind{};
+    in.j_tez = s_.settings().Tez();
+    PaymentVerdict v = CheckPayment(in);
+    Messages(s_, v.messages);
+    n_.spz = PadR(v.payment.spz, 1);
+    n_.tez = v.payment.tez;
+    n_.termin = n_.data == kEmptyDate ? kEmptyDate : n_.data + v.payment.tez;
+    return v.accepted;
+  }
+  bool SprSpz() { return Up() || CheckAndShowPayment(); }
+  bool SprTez() {
+    if (Up()) return true;
+    if (n_.tez < 0) n_.tez = 0;
+    return CheckAndShowPayment();
+  }
+  bool SprTermin() {
+    if (Up()) return true;
+    DueDateVerdict v = CheckDueDate(n_.termin, n_.data, kind_ ? kind_->kind : DocKind{}, AllTrim(n_.spz));
+    if (!v.accepted) {
+      con_.Beep();
+      n_.termin = n_.data + static_cast<int>(n_.tez);
+      return false;
+    }
+    n_.tez = v.tez;
+    return true;
+  }
+
+  // ---- warehouse ----
+  bool SprMag() {
+    if (Up()) return true;
+    if (IsBlank(n_.mag) || n_.mag == "0") {
+      Refuse(s_, "MUSISZ WPISAC NR MAGAZYNU");
+      return false;
+    }
+    const std::string own = AllTrim(s_.vars().Text("M_NR_MAG"));
+    if (!own.empty() && own.find(n_.mag[0]) == std::string::npos) {
+      Refuse(s_, "To nie jest twoj magazyn!");
+      return false;
+    }
+    return true;
+  }
+
+  // ---- tax number ----
+  bool SprNip() {
+    if (Up()) return true;
+    if (IsBlank(n_.regon)) return true;
+    if (IsBlank(n_.odb)) FindByNip();
+    const std::string nip = AllTrim(n_.nip_kraj) + AllTrim(n_.regon);
+    const NipCheck c = CheckNip(nip, s_.FileX("PESEL.TXT"));
+    if (c == NipCheck::kWrong) {
+      console::Okno_(s_.con(), "ZŁY NIP"_pl, 0);
+      // A number of the wrong length cannot be a tax number at all: it is not taken.
+      const size_t digits = DigitsOf(nip).size();
+      if (digits != 10 && !(digits == 11 && s_.FileX("PESEL.TXT"))) return false;
+    }
+    return true;
+  }
+
+  void FindByNip() {
+    if (!kind_) return;
+    xbase::WorkArea* a = Area(s_, CatalogueAlias(std::string(1, kind_->kind.kto)));
+    if (a == nullptr || a->FieldIndex("REGON") < 0) return;
+    const std::string wanted = DigitsOf(n_.regon);
+    if (wanted.empty()) return;
+    const uint32_t keep = a->recno();
+    const int order = a->order();
+    (void)a->SetOrder(0);
+    bool found = false;
+    for ((void)a->GoTop(); !a->eof(); (void)a->Skip(1)) {
+      if (DigitsOf(FieldText(*a, "REGON")) == wanted) {
+        found = true;
+        break;
+      }
+    }
+    if (found) {
+      n_.odb = PadR(FieldText(*a, "ODB"), 8);
+      n_.regon = PadR(FieldText(*a, "REGON"), 13);
+      n_.nip_kraj = PadR(FieldText(*a, "NIP_KRAJ"), 2);
+    }
+    (void)a->SetOrder(order);
+    if (!found) (void)a->GoTo(keep);
+  }
+
+  // ---- counterparty ----
+  void ClearCounterparty() {
+    n_.nodb = std::string(50, ' ');
+    n_.nodb1.clear();
+    n_.uodb.clear();
+    n_.kodb.clear();
+    n_.modb.clear();
+    n_.tel.clear();
+    n_.regon = std::string(13, ' ');
+    n_.nip_kraj = "  ";
+    n_.rabat = 0;
+  }
+
+  void TakeCounterparty(const xbase::WorkArea& a) {
+    n_.odb = PadR(FieldText(a, "ODB"), 8);
+    n_.nodb = PadR(FieldText(a, "NODB"), 50);
+    n_.nodb1 = FieldText(a, "NODB1");
+    n_.uodb = FieldText(a, "UODB");
+    n_.kodb = FieldText(a, "KODB");
+    n_.modb = FieldText(a, "MODB");
+    n_.tel = FieldText(a, "TEL");
+    n_.nip_kraj = PadR(FieldText(a, "NIP_KRAJ"), 2);
+    n_.regon = PadR(FieldText(a, "REGON"), 13);
+    n_.rabat = FieldNumber(a, "RABAT");
+    if (a.FieldIndex("POZIOM") >= 0) n_.poziom = FieldNumber(a, "POZIOM");
+    for (const char* f : {"RABAT2", "RABAT3", "RABAT4", "TRASA", "BODB", "NRBO", "MIEJSCE", "MIEJSCE2"}) {
+      if (a.FieldIndex(f) < 0) continue;
+      auto v = a.Get(f);
+      if (v.ok()) s_.vars().Set(std::string("M_") + f, *v);
+    }
+  }
+
+  bool SprOdb() {
+    if (Up()) return true;
+    if (!kind_) return false;
+    const DocKind& kind = kind_->kind;
+    n_.odb = PadR(LTrim(n_.odb), 8);
+    if (IsBlank(n_.odb)) {
+      if (kind.RdIs("ZAM")) {
+        Refuse(s_, "KTO ZAMAWIA ??");
+        return false;
+      }
+      if (kind.RdIs("WZ")) {
+        if (klucz_ != 2) {
+          Refuse(s_, "KOMU DAJESZ ??");
+          return false;
+        }
+        n_.odb = "DETAL   ";
+      } else {
+        ClearCounterparty();
+        return true;
+      }
+    }
+    xbase::WorkArea* a = Area(s_, CatalogueAlias(std::string(1, kind.kto)));
+    if (a == nullptr) return false;
+    bool found = SeekFirstOrder(*a, n_.odb);
+    if (!found) found = SeekFirstOrder(*a, RTrim(n_.odb));
+    if (!found) {
+      found = HelpList(s_, *a, RTrim(n_.odb), {{"ODB", 8}, {"NODB", 36}, {"MODB", 14}}, "Kontrahenci");
+      if (!found) {
+        ClearCounterparty();
+        Refuse(s_, "BRAK KONTRAHENTA O PODANYM KODZIE");
+        found = NowyOdb(*a);
+        if (!found) return false;
+      }
+    }
+    TakeCounterparty(*a);
+    if (kind.IsSale() && a->FieldIndex("SPZ") >= 0) {
+      CustomerPayment c = CustomerPaymentOf({PadR(n_.spz, 1), static_cast<int>(n_.tez)}, FieldText(*a, "SPZ"),
+                                            static_cast<int>(FieldNumber(*a, "TEZ")));
+      Messages(s_, c.messages);
+      if (c.changed) {
+        n_.spz = c.payment.spz;
+        n_.tez = c.payment.tez;
+        n_.termin = n_.data == kEmptyDate ? kEmptyDate : n_.data + c.payment.tez;
+      }
+    }
+    return true;
+  }
+
+  // NOWY_ODB: a new counterparty under the typed code. True with the area on it.
+  bool NowyOdb(xbase::WorkArea& a) {
+    console::Console& con = s_.con();
+    const console::SavedScreen saved = con.SaveScreen();
+    std::string odb = n_.odb, nodb(50, ' '), nodb1(50, ' '), uodb(25, ' '), kodb(6, ' '), modb(20, ' '),
+                regon(13, ' ');
+    constexpr int kTop = 8, kLeft = 2, kBottom = 17, kRight = 77;
+    con.Box(kTop, kLeft, kBottom, kRight, console::DoubleFrame(), con.colours().standard, ' ');
+    con.Say(kTop, kLeft + 2, " Nowy kontrahent ");
+    console::Form f(con);
+    f.Say(9, 4, "Kod        :");
+    f.GetText(9, 17, odb, "!!!!!!!!").Valid([&] { return !IsBlank(odb); });
+    f.Say(10, 4, "Nazwa      :");
+    f.GetText(10, 17, nodb, std::string(50, 'X')).Valid([&] { return !IsBlank(nodb); });
+    f.Say(11, 4, "Nazwa cd.  :");
+    f.GetText(11, 17, nodb1, std::string(50, 'X'));
+    f.Say(12, 4, "Ulica      :");
+    f.GetText(12, 17, uodb, std::string(25, 'X'));
+    f.Say(13, 4, "Kod poczt. :");
+    f.GetText(13, 17, kodb, "XXXXXX");
+    f.Say(14, 4, "Miasto     :");
+    f.GetText(14, 17, modb, std::string(20, 'X'));
+    f.Say(15, 4, "NIP        :");
+    f.GetText(15, 17, regon, std::string(13, '!'));
+    const console::ReadResult r = f.Read();
+    con.RestoreScreen(saved);
+    if (r.escaped || IsBlank(odb) || IsBlank(nodb)) return false;
+    odb = PadR(LTrim(odb), 8);
+    if (SeekFirstOrder(a, odb)) {  // someone else wrote it meanwhile: take theirs
+      n_.odb = odb;
+      return true;
+    }
+    if (!a.Append().ok()) return false;
+    Status st = a.Replace("ODB", xbase::Value(odb));
+    if (st.ok()) st = a.Replace("NODB", xbase::Value(nodb));
+    if (st.ok() && a.FieldIndex("NODB1") >= 0) st = a.Replace("NODB1", xbase::Value(nodb1));
+    if (st.ok() && a.FieldIndex("UODB") >= 0) st = a.Replace("UODB", xbase::Value(uodb));
+    if (st.ok() && a.FieldIndex("KODB") >= 0) st = a.Replace("KODB", xbase::Value(kodb));
+    if (st.ok() && a.FieldIndex("MODB") >= 0) st = a.Replace("MODB", xbase::Value(modb));
+    if (st.ok() && a.FieldIndex("REGON") >= 0) st = a.Replace("REGON", xbase::Value(regon));
+    const Status u = a.Unlock();
+    if (!st.ok() || !u.ok()) return false;
+    n_.odb = odb;
+    return SeekFirstOrder(a, odb);
+  }
+
+  // ---- name ----
+  bool VatNodb() {
+    const int k = con_.LastKey();
+    if (k == key::kUp) return true;
+    if (!kind_) return true;
+    const DocKind& kind = kind_->kind;
+    const bool invoice = kind.s_z == 'S' && (kind.r_p == 'R' || kind.r_p == 'K') && kind.RdIs("F") &&
+                         kind.rd.find('-') == std::string::npos && !IsRetailKind(s_, kind);
+    if (invoice && IsBlank(n_.nodb)) {
+      Refuse(s_, "Wpisz nazwe i nr identyfikacyjny !");
+      return false;
+    }
+    if ((k == key::kPgUp || k == key::kPgDn) && IsBlank(n_.regon) && !IsBlank(n_.odb)) {
+      const bool gross_purchase_invoice = kind.IsPurchase() && kind.IsGross() && (kind.RdIs("FD") || kind.RdIs("FZ"));
+      if (gross_purchase_invoice || s_.FileX("PUSTYNIP.TXT") || kind.HasTag("PUSTYNIP") || kind.HasTag("[FISK]")) {
+        Refuse(s_, "Wpisz NIP !!");
+        if (kind.HasTag("[FISK]")) return false;
+      }
+    }
+    return true;
+  }
+
+  // ---- currency ----
+  bool SprWaluta() {
+    if (Up()) return true;
+    if (IsBlank(n_.waluta)) {
+      const std::string wal = AllTrim(s_.settings().Text("J_WAL"));
+      n_.waluta = PadR(wal.empty() ? "EUR" : wal, 3);
+      return false;
+    }
+    if (!IsForeignCurrency(n_.waluta)) n_.kurs = 1;
+    return true;
+  }
+
+  Session& s_;
+  console::Console& con_;
+  int par_;
+  int klucz_;
+  Nag n_;
+  std::optional<KindRecord> kind_;
+  Layout layout_;
+  bool rebuild_ = false;
+};
+
+}  // namespace
+
+bool EdNag(Session& s, int par) {
+  HeaderForm form(s, par);
+  return form.Run();
+}
+
+bool Ekran(Session& s, int par, std::string_view rd, std::string_view nrd) {
+  const int klucz = Klucz(s);
+  if (!rd.empty()) {
+    xbase::WorkArea* dowod = Area(s, "dowod");
+    const std::string key = PadR(Upper(rd), 3) + PadL(AllTrim(nrd), 8);
+    if (dowod == nullptr || !SeekFirstOrder(*dowod, key)) {
+      Refuse(s, "1. NIE MA TAKIEGO DOKUMENTU");
+      return false;
+    }
+    PelnyNag(s);
+    std::optional<KindRecord> k = FindKind(s, rd);
+    DrawDocumentScreen(s, k ? &k->kind : nullptr);
+    SayPelnyNag(s);
+    if (klucz == 1) return true;
+    return EdNag(s, 1);
+  }
+  if (klucz == 0 && par == 0) {
+    PustyNag(s);
+  } else if (par == 0) {
+    // Display and correction start from the usual kind and an empty number.
+    PustyNag(s);
+    SetText(s, "M_NRD", std::string(8, ' '));
+  }
+  std::optional<KindRecord> k = FindKind(s, s.vars().Text("M_RD"));
+  DrawDocumentScreen(s, k ? &k->kind : nullptr);
+  SayPelnyNag(s);
+  return EdNag(s, par);
+}
+
+}  // namespace hurt::documents

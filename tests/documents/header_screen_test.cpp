@@ -1,0 +1,245 @@
+// The document screen driven as an operator drives it: a sale is started on a data
+// directory built by start-up, with kinds, documents and a customer written into it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "base/numeric.h"
+#include "console/keys.h"
+#include "documents/vat_reconcile.h"
+#include "documents/dbu_dow.h"
+#include "documents/header.h"
+#include "shell/startup_fixture.h"
+#include "store/init_tables.h"
+#include "support/hurt_data.h"
+#include "support/temp_dir.h"
+
+namespace hurt::documents {
+namespace {
+
+namespace key = console::key;
+using shell::TestStation;
+
+class DocumentScreen : public testing::DataDirTest {
+ protected:
+  void SetUp() override {
+    testing::MakeCompany(dir.str());
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    t.session.op().nr = "1";
+    t.session.op().nazwisko = "Nowak Anna";
+    Kind("FV ", "FAKTURA VAT", "R", "S", "N", 41);
+    Kind("PZ ", "PRZYJECIE ZEWNETRZNE", "P", "Z", "N", 7);
+    Document("FV ", "      42", JulianFromYmd(2026, 12, 7));
+    Document("FV ", "      43", JulianFromYmd(2026, 12, 7));
+    Customer("KOWALSKI", "SKLEP JAN KOWALSKI", "P", 21);
+  }
+
+  xbase::WorkArea& Area(const char* alias) { return *t.session.areas().Find(alias); }
+
+  void Put(xbase::WorkArea& a, std::initializer_list<std::pair<const char*, xbase::Value>> fields) {
+    ASSERT_TRUE(a.Append().ok());
+    for (const auto& [name, value] : fields) ASSERT_TRUE(a.Replace(name, value).ok()) << name;
+    ASSERT_TRUE(a.Unlock().ok());
+  }
+  void Kind(const char* rd, const char* opis, const char* r_p, const char* s_z, const char* nb, int nrd) {
+    Put(Area("slow"), {{"RD", rd}, {"OPIS", opis}, {"R_P", r_p}, {"S_Z", s_z}, {"CUV", "U"}, {"NB", nb},
+                       {"KTO", "O"}, {"MAG", "1"}, {"NRD", nrd}});
+  }
+  void Document(const char* rd, const char* nrd, JulianDay data) {
+    Put(Area("dowod"), {{"RD", rd}, {"NRD", nrd}, {"R_P", "R"}, {"S_Z", "S"}, {"DATA", xbase::Date{data}}});
+  }
+  void Customer(const char* odb, const char* nodb, const char* spz, int tez) {
+    Put(Area("zo"), {{"ODB", odb}, {"NODB", nodb}, {"SPZ", spz}, {"TEZ", tez}, {"REGON", "1234563218"}});
+  }
+
+  // The first screen shown that holds `text`, as rows.
+  std::vector<std::string> ScreenWith(std::string_view text) const {
+    for (const std::string& s : t.recorder.shown) {
+      if (s.find(text) == std::string::npos) continue;
+      std::vector<std::string> rows;
+      std::istringstream in(s);
+      for (std::string row; std::getline(in, row);) rows.push_back(row);
+      return rows;
+    }
+    return {};
+  }
+  // Columns of a UTF-8 row counted in characters.
+  static std::string Cells(const std::string& row, size_t col, size_t length) {
+    std::string out;
+    size_t cell = 0;
+    for (size_t i = 0; i < row.size();) {
+      size_t len = 1;
+      const auto c = static_cast<unsigned char>(row[i]);
+      if (c >= 0xF0) len = 4; else if (c >= 0xE0) len = 3; else if (c >= 0xC0) len = 2;
+      if (cell >= col && cell < col + length) out += row.substr(i, len);
+      i += len;
+      ++cell;
+    }
+    return out;
+  }
+
+  // Keys given while the screen holds `text`.
+  void When(const std::string& text, std::initializer_list<int> keys) {
+    for (int k : keys) t.recorder.When(text, k);
+  }
+
+  TestStation t{dir.str()};
+};
+
+constexpr const char* kEntry = "E D Y C J A   D O W O D O W";
+
+TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
+  When(kEntry, {'X', 'X', 'X'});  // a kind that does not exist fills the field: the list
+  When("Rodzaje dowodow", {key::kEnter});             // it starts on the usual kind FV
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // date, payment, term, warehouse
+  When(kEntry, {'K', 'O', 'W', key::kEnter});         // a prefix of the customer's code
+  When("Odbiorca ma spz.P, termin 21 dni", {key::kSpace});
+  When("Zmieniam termin zaplaty P21", {key::kSpace});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});  // name and the two address lines
+  When(kEntry, {key::kEsc});                          // the next document: leave
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+
+  const std::vector<std::string> list = ScreenWith("Rodzaje dowodow");
+  ASSERT_FALSE(list.empty());
+  std::string all;
+  for (const std::string& r : list) all += r;
+  EXPECT_NE(all.find("FV  │ FAKTURA VAT"), std::string::npos) << all;
+  EXPECT_NE(all.find("PZ  │ PRZYJECIE ZEWNETRZNE"), std::string::npos) << all;
+
+  // The line grid is reached with the header as entered.
+  const std::vector<std::string> rows = ScreenWith("Funkcja MYDOW niedostępna");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[0], 0, 10), "Nowak Anna");
+  EXPECT_EQ(Cells(rows[0], 22, 35), "    E D Y C J A   D O W O D O W    ");
+  EXPECT_EQ(Cells(rows[0], 58, 21), "       Grudzien '2026");
+  EXPECT_EQ(Cells(rows[1], 0, 1), "┌");
+  EXPECT_EQ(Cells(rows[2], 0, 80),
+            "│Rd:FV │ Nr:       44│ Data:  08.12.2026│Płatnosc: P  21│ Mag: 1│ Kod:  KOWALSKI");
+  EXPECT_EQ(Cells(rows[3], 0, 8), "└──────┴");
+  EXPECT_EQ(Cells(rows[4], 0, 48), "Nazwa kontrahenta           : SKLEP JAN KOWALSKI");
+  EXPECT_EQ(Cells(rows[5], 0, 29), "Uwagi                       :");
+  EXPECT_EQ(rows[8], " Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  ");
+  EXPECT_EQ(Cells(rows[12], 0, 14), "   │        │ ");
+  EXPECT_EQ(rows[24], "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie");
+
+  EXPECT_EQ(t.session.vars().Number("KLUCZ"), 0);  // released after the routine: NIL reads 0
+}
+
+TEST_F(DocumentScreen, DateOfTheNextMonthIsRefusedWithTheMonthName) {
+  When(kEntry, {key::kEnter});                       // kind FV
+  When(kEntry, {'0', '4', '0', '1', '2', '0', '2', '7'});  // 04.01.2027 fills the date field
+  When("BIEZACYM MIESIACEM JEST Grudzien '2026", {key::kSpace});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  // The field went back to the period's date.
+  const std::vector<std::string> rows = ScreenWith("BIEZACYM MIESIACEM");
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(t.session.vars().Date("M_DATA"), JulianFromYmd(2026, 12, 8));
+}
+
+TEST_F(DocumentScreen, UnknownCounterpartyIsWrittenThroughTheNewForm) {
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // kind to warehouse
+  When(kEntry, {'Z', 'Z', 'Z', key::kEnter});
+  When("Kontrahenci", {key::kEsc});  // the list of customers: none is the one
+  When("BRAK KONTRAHENTA O PODANYM KODZIE", {key::kSpace});
+  When("Nowy kontrahent", {key::kEnter, 'F', 'I', 'R', 'M', 'A', ' ', 'Z', 'E', 'T', key::kEnter});
+  When("Nowy kontrahent", {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  xbase::WorkArea& zo = Area("zo");
+  ASSERT_TRUE(zo.SetOrder(1).ok());
+  auto found = zo.SeekKey("ZZZ     ");
+  ASSERT_TRUE(found.ok());
+  ASSERT_TRUE(*found);
+  EXPECT_EQ(zo.Get("NODB")->AsString().substr(0, 9), "FIRMA ZET");
+  const std::vector<std::string> rows = ScreenWith("Funkcja MYDOW niedostępna");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[2], 72, 8), "ZZZ     ");
+  EXPECT_EQ(Cells(rows[4], 30, 9), "FIRMA ZET");
+}
+
+TEST_F(DocumentScreen, CustomerFoundByTaxNumber) {
+  ASSERT_TRUE(t.session.settings().SetText("J_GETNIP", "T").ok());
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // kind to warehouse
+  When(kEntry, {'1', '2', '3', '4', '5', '6', '3', '2', '1', '8', key::kEnter});
+  When(kEntry, {key::kEnter});  // the code found by the number
+  When("Odbiorca ma spz.P, termin 21 dni", {key::kSpace});
+  When("Zmieniam termin zaplaty P21", {key::kSpace});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("Funkcja MYDOW niedostępna");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[2], 72, 8), "KOWALSKI");
+  EXPECT_FALSE(t.recorder.Saw("ZŁY NIP"));
+}
+
+TEST_F(DocumentScreen, WrongTaxNumbers) {
+  ASSERT_TRUE(t.session.settings().SetText("J_GETNIP", "T").ok());
+  // A checksum that does not agree warns and the entry goes on to the code.
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter, key::kEnter});
+  When(kEntry, {'1', '2', '3', '4', '5', '6', '3', '2', '1', '9', key::kEnter});
+  When("ZŁY NIP", {key::kSpace});
+  When(kEntry, {key::kUp});  // from the code back to the number
+  // One of the wrong length is refused: Enter on it warns again instead of moving on.
+  When(kEntry, {key::kHome, '1', '2', '3', key::kCtrlY, key::kEnter});
+  When("ZŁY NIP", {key::kSpace});
+  When(kEntry, {key::kEnter});
+  When("ZŁY NIP", {key::kSpace});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(t.recorder.Count("ZŁY NIP"), 3);
+}
+
+TEST_F(DocumentScreen, TotalOfTheWorkingLinesIsReconciledAndShown) {
+  ASSERT_TRUE(store::NoweDd(t.session));
+  xbase::WorkArea& dd = Area("dd");
+  for (int i = 0; i < 3; ++i)
+    Put(dd, {{"ILOSC", 1}, {"CENA", 0.10}, {"NB", "N"}, {"PODATEK0", "23"}, {"WARTOSC", 0.10}, {"PODATEK", 0.02},
+             {"BRUTTO", 0.12}});
+  t.session.vars().Set("M_RD", xbase::Value("FV "));
+  t.session.vars().Set("M_NB", xbase::Value("N"));
+  double total = 0;
+  ASSERT_TRUE(t.Run([&] { total = JakaWartoscNaEkranie(t.session, kReasonPost); }));
+  EXPECT_EQ(FormatFixed(total, 2), "0.37");
+  EXPECT_EQ(t.Line(23).substr(67), "         0.37");
+  ASSERT_TRUE(dd.GoTop().ok());
+  EXPECT_EQ(FormatFixed(dd.Get("PODATEK")->AsNumber(), 2), "0.03");
+}
+
+TEST_F(DocumentScreen, PaymentOfTheDocumentFromItsCustomer) {
+  ASSERT_TRUE(store::NoweDd(t.session));
+  t.session.vars().Set("M_RD", xbase::Value("FV "));
+  t.session.vars().Set("M_ODB", xbase::Value("KOWALSKI"));
+  t.session.vars().Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)}));
+  UstalSpzDokumentu(t.session);
+  EXPECT_EQ(t.session.vars().Text("M_SPZ"), "P");
+  EXPECT_EQ(t.session.vars().Number("M_TEZ"), 21);
+  EXPECT_EQ(t.session.vars().Date("M_TERMIN"), JulianFromYmd(2026, 12, 29));
+  t.session.vars().Set("M_ODB", xbase::Value("NIKT"));
+  UstalSpzDokumentu(t.session);
+  EXPECT_EQ(t.session.vars().Text("M_SPZ"), "G");
+}
+
+TEST_F(DocumentScreen, DisplayLooksForTheNumberTyped) {
+  EXPECT_EQ(ModeTitle(1), "     WYSWIETLANIE   DOWODOW        ");
+  EXPECT_EQ(ModeTitle(2), " P O P R A W A    D O W O D O W    ");
+  When("WYSWIETLANIE", {key::kEnter});              // kind FV
+  When("WYSWIETLANIE", {'9', '9', key::kEnter});    // a number nobody wrote
+  When("2. NIE MA TAKIEGO DOKUMENTU", {key::kSpace});
+  When("WYSWIETLANIE", {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 1); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("2. NIE MA TAKIEGO DOKUMENTU");
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(Cells(rows[0], 22, 35), "     WYSWIETLANIE   DOWODOW        ");
+}
+
+}  // namespace
+}  // namespace hurt::documents
