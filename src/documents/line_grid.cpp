@@ -90,8 +90,8 @@ bool Printable(int k) { return k >= 32 && k <= 255 && k != 127; }
 
 class LineGrid {
  public:
-  LineGrid(shell::Session& s, xbase::WorkArea& dd, int top, int left, int bottom, int right)
-      : s_(s), con_(s.con()), dd_(dd), top_(top), left_(left), bottom_(bottom), right_(right) {}
+  LineGrid(shell::Session& s, xbase::WorkArea& dd, int top, int left, int bottom, int right, LeaveDocument leave)
+      : s_(s), leave_(std::move(leave)), con_(s.con()), dd_(dd), top_(top), left_(left), bottom_(bottom), right_(right) {}
 
   bool Run();
 
@@ -128,6 +128,7 @@ class LineGrid {
   int Row() const { return browse_->first_data_row() + browse_->row_pos(); }
 
   shell::Session& s_;
+  LeaveDocument leave_;
   console::Console& con_;
   xbase::WorkArea& dd_;
   xbase::WorkArea* as_ = nullptr;
@@ -782,7 +783,7 @@ bool LineGrid::Leave() {
     }
   }
   ShowTotal(kReasonPost);
-  const bool done = Wyjscie(s_, false);
+  const bool done = leave_ ? leave_(s_) : Wyjscie(s_, false);
   if (!done) FreshOrder();
   return done;
 }
@@ -790,7 +791,7 @@ bool LineGrid::Leave() {
 }  // namespace
 
 bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
-                 std::string_view filter, int /*columns*/) {
+                 std::string_view filter, int /*columns*/, const LeaveDocument& leave) {
   xbase::WorkArea* dd = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
   if (dd == nullptr) {
     console::Okno_(session.con(), "Plik dd niedostepny", 2);
@@ -799,7 +800,7 @@ bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int rig
   // A filter given by the caller holds while the grid runs; the area's own comes back.
   const std::string filter_before = dd->filter();
   const bool filtered = !filter.empty() && dd->SetFilter(filter).ok();
-  LineGrid grid(session, *dd, top, left, bottom, right);
+  LineGrid grid(session, *dd, top, left, bottom, right, leave);
   const bool result = grid.Run();
   if (filtered) (void)dd->SetFilter(filter_before);
   return result;
