@@ -18,6 +18,7 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/okno.h"
+#include "documents/header.h"
 #include "documents/line_editor.h"
 #include "documents/line_grid_parts.h"
 #include "documents/line_math.h"
@@ -229,8 +230,9 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     return UpustDokumentu();
   }
   if (k == key::F(4) || k == key::F(4) + 256) {
-    // Header entry again: the header routine of the document screen.
-    shell::NotBuilt(s_, "ED_NAG");
+    // Header entry again (not in display): a changed kind converts the lines on the way.
+    if (settings_.klucz == 1) return BrowseAction::kContinue;
+    (void)EdNag(s_, 1);
     kind_ = DocumentKind(s_);
     return BrowseAction::kRepaint;
   }

@@ -120,6 +120,28 @@ TEST_F(LineGridScreen, TwoLinesTypedIntoAnEmptyDocument) {
   EXPECT_TRUE(t.recorder.Saw(" Lp│INDEKS  │NAZWA"));
 }
 
+TEST_F(LineGridScreen, LeavingTheGridPostsTheDocument) {
+  TypeLine("TOWAR1", "2");
+  t.d.Key(key::kEsc).Key('T');  // "CZY SKONCZYŁES EDYCJE DOWODU ?"
+  ASSERT_TRUE(t.Run([&] { EXPECT_TRUE(MyDow(t.session, 10, 0, 22, 79, "dd", "", 7)); }));
+  EXPECT_TRUE(t.recorder.Saw("CZY SKONCZYŁES EDYCJE DOWODU ?"));
+  EXPECT_TRUE(Lines().empty()) << "a new working table after the posting";
+  xbase::WorkArea& as = *t.session.areas().Find("as");
+  ASSERT_TRUE(Rezerwa0("TOWAR1") == 3) << "the line's own reservation ends with the posting";
+  EXPECT_DOUBLE_EQ(as.Get("ILOSC")->AsNumber(), 8);
+  xbase::WorkArea& dowod = *t.session.areas().Find("dowod");
+  ASSERT_TRUE(dowod.GoBottom().ok());
+  ASSERT_FALSE(dowod.eof());
+  EXPECT_EQ(dowod.Get("RD")->AsString(), "FV ");
+  EXPECT_DOUBLE_EQ(dowod.Get("NETTO")->AsNumber(), 20.0);
+  EXPECT_DOUBLE_EQ(dowod.Get("VAT")->AsNumber(), 4.6);
+  xbase::WorkArea& dow = *t.session.areas().Find("dow");
+  ASSERT_TRUE(dow.GoTop().ok());
+  ASSERT_FALSE(dow.eof());
+  EXPECT_EQ(RTrim(dow.Get("INDEKS")->AsString()), "TOWAR1");
+  EXPECT_DOUBLE_EQ(dow.Get("ILOSC")->AsNumber(), 2);
+}
+
 TEST_F(LineGridScreen, DeletingALineReleasesItsReservation) {
   TypeLine("TOWAR1", "4");
   t.d.Keys({key::kUp, key::F(8), key::kEsc});
