@@ -8,6 +8,7 @@
 
 #include "base/date.h"
 #include "console/browse.h"
+#include "shell/area_fields.h"
 #include "shell/store_ui.h"
 #include "store/net_use.h"
 #include "xbase/work_area.h"
@@ -18,28 +19,12 @@ class Session;
 
 namespace hurt::catalogues {
 
-// The records of a work area in its controlling order (filter and deleted switch apply),
-// for the browse grid. Seek looks up key bytes in the controlling order.
-class AreaSource final : public console::BrowseSource {
- public:
-  explicit AreaSource(xbase::WorkArea& area) : area_(area) {}
-  void GoTop() override;
-  void GoBottom() override;
-  int64_t Skip(int64_t n) override;
-  bool IsEmpty() override;
-  int64_t Bookmark() override { return area_.recno(); }
-  void GoToBookmark(int64_t mark) override;
-  bool Seek(std::string_view key, bool soft) override;
+using shell::AreaSource;
 
- private:
-  xbase::WorkArea& area_;
-};
-
-// Fields of the current record; blank, 0 or the empty date when the field is missing.
-std::string FieldText(const xbase::WorkArea& a, std::string_view field);
-double FieldNumber(const xbase::WorkArea& a, std::string_view field);
-JulianDay FieldDate(const xbase::WorkArea& a, std::string_view field);
-bool HasField(const xbase::WorkArea& a, std::string_view field);
+using shell::FieldDate;
+using shell::FieldNumber;
+using shell::FieldText;
+using shell::HasField;
 
 // A session variable as text ("" when it does not exist or is not a text).
 std::string VarText(shell::Session& s, std::string_view name);

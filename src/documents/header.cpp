@@ -14,6 +14,7 @@
 #include "console/screen_buffer.h"
 #include "documents/dd_lines.h"
 #include "documents/header_rules.h"
+#include "shell/area_fields.h"
 #include "shell/helpers.h"
 #include "shell/operators.h"
 #include "shell/session.h"
@@ -86,45 +87,8 @@ bool SeekFirstOrder(xbase::WorkArea& a, std::string_view key, bool soft = false)
   return r.ok() && *r;
 }
 
-// A work area in its index order, for the help lists.
-class AreaSource final : public console::BrowseSource {
- public:
-  explicit AreaSource(xbase::WorkArea& area) : area_(area) {}
-  void GoTop() override { (void)area_.GoTop(); }
-  void GoBottom() override { (void)area_.GoBottom(); }
-  int64_t Skip(int64_t n) override {
-    int64_t moved = 0;
-    const long step = n > 0 ? 1 : -1;
-    while (moved != n) {
-      const uint32_t before = area_.recno();
-      if (!area_.Skip(step).ok()) break;
-      if (area_.eof() || area_.bof()) {
-        if (area_.eof()) (void)area_.GoTo(before);
-        break;
-      }
-      moved += step;
-    }
-    return moved;
-  }
-  bool IsEmpty() override {
-    if (!area_.eof()) return false;
-    (void)area_.GoTop();
-    return area_.eof();
-  }
-  int64_t Bookmark() override { return area_.recno(); }
-  void GoToBookmark(int64_t mark) override { (void)area_.GoTo(static_cast<uint32_t>(mark)); }
+using shell::AreaSource;
 
- private:
-  xbase::WorkArea& area_;
-};
-
-console::BrowseColumn Column(std::string heading, int width, std::function<std::string()> value) {
-  console::BrowseColumn c;
-  c.heading = std::move(heading);
-  c.width = width;
-  c.value = [value = std::move(value), width] { return PadR(value(), static_cast<size_t>(width)); };
-  return c;
-}
 
 // A help list over `area` in its first order, starting on `start` (soft seek). True with
 // the area on the chosen record when the operator chose with Enter.
@@ -148,7 +112,7 @@ bool HelpList(Session& s, xbase::WorkArea& area, std::string_view start,
   browse.Separators("─┼─"_pl, " │ "_pl, "");
   for (const auto& [name, width] : fields) {
     const std::string field = name;
-    browse.AddColumn(Column(field, width, [&area, field] { return FieldText(area, field); }));
+    browse.AddColumn(shell::PaddedColumn(field, width, [&area, field] { return FieldText(area, field); }));
   }
   const int k = browse.Run();
   const bool chosen = k == key::kEnter && !area.eof();

@@ -28,6 +28,7 @@
 #include "documents/reservations.h"
 #include "documents/vat_rate.h"
 #include "documents/vat_reconcile.h"
+#include "shell/area_fields.h"
 #include "shell/not_built.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
@@ -40,52 +41,9 @@ namespace key = hurt::console::key;
 
 namespace {
 
-// `dd` as the grid sees it: Skip never leaves the records.
-class LinesSource final : public console::BrowseSource {
- public:
-  explicit LinesSource(xbase::WorkArea& area) : area_(area) {}
-  void GoTop() override { (void)area_.GoTop(); }
-  void GoBottom() override { (void)area_.GoBottom(); }
-  int64_t Skip(int64_t n) override {
-    int64_t moved = 0;
-    const long step = n > 0 ? 1 : -1;
-    while (moved != n) {
-      const uint32_t before = area_.recno();
-      if (!area_.Skip(step).ok()) break;
-      if (area_.eof() || area_.bof()) {
-        if (area_.eof()) (void)area_.GoTo(before);
-        break;
-      }
-      moved += step;
-    }
-    return moved;
-  }
-  bool IsEmpty() override {
-    if (!area_.eof()) {
-      auto visible = area_.Visible();
-      if (visible.ok() && *visible) return false;
-    }
-    (void)area_.GoTop();
-    return area_.eof();
-  }
-  int64_t Bookmark() override { return area_.recno(); }
-  void GoToBookmark(int64_t mark) override { (void)area_.GoTo(static_cast<uint32_t>(mark)); }
 
- private:
-  xbase::WorkArea& area_;
-};
-
-std::string TextOf(const xbase::WorkArea& a, std::string_view field) {
-  if (a.FieldIndex(field) < 0) return {};
-  auto v = a.Get(field);
-  return v.ok() ? v->AsString() : std::string{};
-}
-
-double NumberOf(const xbase::WorkArea& a, std::string_view field) {
-  if (a.FieldIndex(field) < 0) return 0;
-  auto v = a.Get(field);
-  return v.ok() ? v->AsNumber() : 0;
-}
+using shell::FieldNumber;
+using shell::FieldText;
 
 bool Printable(int k) { return k >= 32 && k <= 255 && k != 127; }
 
@@ -137,7 +95,7 @@ class LineGrid {
   DocKind kind_;
   LineSettings settings_;
   GridLayout layout_;
-  std::unique_ptr<LinesSource> source_;
+  std::unique_ptr<shell::AreaSource> source_;
   std::unique_ptr<console::Browse> browse_;
 };
 
@@ -156,7 +114,7 @@ bool LineGrid::Run() {
   if (order != 0) (void)dd_.SetOrder(0);
   (void)dd_.GoTop();
 
-  source_ = std::make_unique<LinesSource>(dd_);
+  source_ = std::make_unique<shell::AreaSource>(dd_);
   browse_ = std::make_unique<console::Browse>(con_, *source_, top_, layout_.left, bottom_, right_);
   for (console::BrowseColumn& c : GridColumns(layout_, dd_)) browse_->AddColumn(std::move(c));
   browse_->Separators("┼─"_pl, "│"_pl, "┴─"_pl);
@@ -271,8 +229,8 @@ void LineGrid::DolnyWiersz() {
     con_.ClearRegion(6, 0, 7, 79);
     return;
   }
-  const std::string mag = TextOf(dd_, "MAG");
-  if (!FindArticle(mag, TextOf(dd_, "INDEKS"))) {
+  const std::string mag = FieldText(dd_, "MAG");
+  if (!FindArticle(mag, FieldText(dd_, "INDEKS"))) {
     con_.ClearRegion(6, 0, 7, 79);
     return;
   }
@@ -282,15 +240,15 @@ void LineGrid::DolnyWiersz() {
 void LineGrid::ShowArticle(const std::string& mag) {
   con_.ClearRegion(6, 0, 7, 79);
   if (as_ == nullptr || as_->eof()) return;
-  const std::string jm = TextOf(*as_, "JM");
-  const std::string vat = TextOf(*as_, "PODATEK0");
-  const std::string gtu = TextOf(*as_, "GR_TOW");
+  const std::string jm = FieldText(*as_, "JM");
+  const std::string vat = FieldText(*as_, "PODATEK0");
+  const std::string gtu = FieldText(*as_, "GR_TOW");
   con_.Say(6, 0, PadR("JM: " + jm + "  VAT: " + vat + "  GTU: " + gtu, 79));
   auto counters = ReadCounters(*as_);
   if (!counters.ok()) return;
   const bool issue = kind_.r_p == 'R' || kind_.r_p == 'M';
   const double stock = issue ? AvailableStock(*counters) : counters->ilosc;
-  con_.Say(7, 0, PadR(RTrim(TextOf(*as_, "NAZWA")), 43));
+  con_.Say(7, 0, PadR(RTrim(FieldText(*as_, "NAZWA")), 43));
   con_.Say(7, 44, (issue ? "Dostepne: " : "Stan: ") + AllTrim(Str(stock, 14, 3)) + (MagIn(mag, settings_.mag_u) ? " U" : ""));
 }
 
@@ -309,9 +267,9 @@ void LineGrid::TogInsert() {
 
 bool LineGrid::LineComplete() {
   if (dd_.eof()) return false;
-  if (IsBlank(TextOf(dd_, "INDEKS"))) return false;
-  if (settings_.wiele_w || MagIn(TextOf(dd_, "MAG"), settings_.mag_u)) return true;
-  return !SameAmount(NumberOf(dd_, "ILOSC"), 0, 3);
+  if (IsBlank(FieldText(dd_, "INDEKS"))) return false;
+  if (settings_.wiele_w || MagIn(FieldText(dd_, "MAG"), settings_.mag_u)) return true;
+  return !SameAmount(FieldNumber(dd_, "ILOSC"), 0, 3);
 }
 
 // EXITKEY: the key that ended the edit of a line becomes the grid's next move.
@@ -324,7 +282,7 @@ console::BrowseAction LineGrid::ExitKey(int k, bool appending) {
   if (k == key::kEnter && appending) {
     con_.Keyboard({key::kDown});
   } else if (k == key::kPgUp || k == key::kUp) {
-    if (!IsBlank(TextOf(dd_, "INDEKS"))) con_.Keyboard({key::kUp});
+    if (!IsBlank(FieldText(dd_, "INDEKS"))) con_.Keyboard({key::kUp});
   } else if (k == key::kDown || k == key::kPgDn) {
     con_.Keyboard({key::kDown});
   }
@@ -343,7 +301,7 @@ bool LineGrid::AlreadyInDocument(const std::string& mag, const std::string& inde
   const uint32_t back = dd_.recno();
   bool found = false;
   for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
-    if (dd_.recno() != own && TextOf(dd_, "MAG") == PadR(mag, 1) && TextOf(dd_, "INDEKS") == PadR(indeks, 8)) {
+    if (dd_.recno() != own && FieldText(dd_, "MAG") == PadR(mag, 1) && FieldText(dd_, "INDEKS") == PadR(indeks, 8)) {
       found = true;
       break;
     }
@@ -390,28 +348,28 @@ bool LineGrid::IsIlosc(double& ilosc, double held, const std::string& mag) {
 ArticlePrices LineGrid::PricesOfArticle() const {
   ArticlePrices p;
   if (as_ == nullptr || as_->eof()) return p;
-  p.cena = NumberOf(*as_, "CENA");
-  p.cena2 = NumberOf(*as_, "CENA2");
-  p.cenam = NumberOf(*as_, "CENAM");
-  p.cena2m = NumberOf(*as_, "CENA2M");
-  p.cena0 = NumberOf(*as_, "CENA0");
-  p.cena_pz = NumberOf(*as_, "CENA_PZ");
-  p.cena_uz = NumberOf(*as_, "CENA_UZ");
-  if (as_->FieldIndex("CENA3") >= 0) p.cena3 = NumberOf(*as_, "CENA3");
+  p.cena = FieldNumber(*as_, "CENA");
+  p.cena2 = FieldNumber(*as_, "CENA2");
+  p.cenam = FieldNumber(*as_, "CENAM");
+  p.cena2m = FieldNumber(*as_, "CENA2M");
+  p.cena0 = FieldNumber(*as_, "CENA0");
+  p.cena_pz = FieldNumber(*as_, "CENA_PZ");
+  p.cena_uz = FieldNumber(*as_, "CENA_UZ");
+  if (as_->FieldIndex("CENA3") >= 0) p.cena3 = FieldNumber(*as_, "CENA3");
   return p;
 }
 
 ArticleForLine LineGrid::ArticleOfLine() const {
   ArticleForLine a;
   if (as_ == nullptr || as_->eof()) return a;
-  a.jm = TextOf(*as_, "JM");
-  a.sww = TextOf(*as_, "SWW");
-  a.pkwiu = TextOf(*as_, "PKWIU");
-  a.t_w_o_k = TextOf(*as_, "T_W_O_K");
-  a.kod13 = TextOf(*as_, "KOD13");
-  a.producent = TextOf(*as_, "PRODUCENT");
-  a.odb = TextOf(*as_, "ODB");
-  a.podatek0 = TextOf(*as_, "PODATEK0");
+  a.jm = FieldText(*as_, "JM");
+  a.sww = FieldText(*as_, "SWW");
+  a.pkwiu = FieldText(*as_, "PKWIU");
+  a.t_w_o_k = FieldText(*as_, "T_W_O_K");
+  a.kod13 = FieldText(*as_, "KOD13");
+  a.producent = FieldText(*as_, "PRODUCENT");
+  a.odb = FieldText(*as_, "ODB");
+  a.podatek0 = FieldText(*as_, "PODATEK0");
   a.ceny = PricesOfArticle();
   return a;
 }
@@ -453,7 +411,7 @@ std::string LineGrid::NewLp() {
   const uint32_t back = dd_.recno();
   int last = 0;
   for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
-    last = std::max(last, static_cast<int>(Val(TextOf(dd_, "LP"))));
+    last = std::max(last, static_cast<int>(Val(FieldText(dd_, "LP"))));
   }
   (void)dd_.GoTo(back);
   return PadL(std::to_string(last + 1), 3);
@@ -554,7 +512,7 @@ int LineGrid::DoGet(bool appending) {
   if (changed) {
     line.mag = mag;
     line.indeks = indeks;
-    line.nazwa = TextOf(*as_, "NAZWA");
+    line.nazwa = FieldText(*as_, "NAZWA");
     line.podatek0 = vat.code;
     line.t_w_o_k = article.t_w_o_k;
     line.ilosc = 0;

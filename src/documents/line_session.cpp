@@ -2,23 +2,15 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "shell/area_fields.h"
 #include "shell/session.h"
 
 namespace hurt::documents {
 
 namespace {
 
-std::string TextField(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return {};
-  auto v = a.Get(name);
-  return v.ok() ? v->AsString() : std::string{};
-}
-
-double NumberField(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return 0;
-  auto v = a.Get(name);
-  return v.ok() ? v->AsNumber() : 0;
-}
+using shell::FieldNumber;
+using shell::FieldText;
 
 char FirstChar(const std::string& s, char fallback) { return s.empty() || s[0] == ' ' ? fallback : s[0]; }
 
@@ -51,13 +43,13 @@ DocKind DocumentKind(shell::Session& session) {
       found = f.ok() && *f;
     }
     if (found) {
-      kind.opis = TextField(*slow, "OPIS");
-      kind.r_p = FirstChar(TextField(*slow, "R_P"), 'R');
-      kind.s_z = FirstChar(TextField(*slow, "S_Z"), 'S');
-      kind.cuv = FirstChar(TextField(*slow, "CUV"), 'U');
-      kind.nb = FirstChar(TextField(*slow, "NB"), 'N');
-      kind.kto = FirstChar(TextField(*slow, "KTO"), 'O');
-      kind.poziom = static_cast<int>(NumberField(*slow, "POZIOM"));
+      kind.opis = FieldText(*slow, "OPIS");
+      kind.r_p = FirstChar(FieldText(*slow, "R_P"), 'R');
+      kind.s_z = FirstChar(FieldText(*slow, "S_Z"), 'S');
+      kind.cuv = FirstChar(FieldText(*slow, "CUV"), 'U');
+      kind.nb = FirstChar(FieldText(*slow, "NB"), 'N');
+      kind.kto = FirstChar(FieldText(*slow, "KTO"), 'O');
+      kind.poziom = static_cast<int>(FieldNumber(*slow, "POZIOM"));
     }
     if (slow->order() != order) (void)slow->SetOrder(order);
     (void)slow->GoTo(back);
@@ -65,9 +57,9 @@ DocKind DocumentKind(shell::Session& session) {
   }
   // No kind record: the lines carry the class of their document.
   if (xbase::WorkArea* dd = LinesArea(session); dd != nullptr && !dd->eof()) {
-    kind.r_p = FirstChar(TextField(*dd, "R_P"), kind.r_p);
-    kind.s_z = FirstChar(TextField(*dd, "S_Z"), kind.s_z);
-    if (IsBlank(rd)) kind.rd = PadR(TextField(*dd, "RD"), 3);
+    kind.r_p = FirstChar(FieldText(*dd, "R_P"), kind.r_p);
+    kind.s_z = FirstChar(FieldText(*dd, "S_Z"), kind.s_z);
+    if (IsBlank(rd)) kind.rd = PadR(FieldText(*dd, "RD"), 3);
   }
   return kind;
 }
@@ -102,29 +94,29 @@ bool StockChecked(const DocKind& kind, const LineSettings& s, std::string_view m
 
 DocLine ReadDocLine(const xbase::WorkArea& dd) {
   DocLine l;
-  l.lp = TextField(dd, "LP");
-  l.mag = TextField(dd, "MAG");
-  l.indeks = TextField(dd, "INDEKS");
-  l.nazwa = TextField(dd, "NAZWA");
-  l.jm = TextField(dd, "JM");
-  l.sww = TextField(dd, "SWW");
-  l.pkwiu = TextField(dd, "PKWIU");
-  l.t_w_o_k = TextField(dd, "T_W_O_K");
-  l.kod13 = TextField(dd, "KOD13");
-  l.producent = TextField(dd, "PRODUCENT");
-  l.dost = TextField(dd, "DOST");
-  l.nb = FirstChar(TextField(dd, "NB"), ' ');
-  l.ilosc = NumberField(dd, "ILOSC");
-  l.cena = NumberField(dd, "CENA");
-  l.cena0 = NumberField(dd, "CENA0");
-  l.upust0 = NumberField(dd, "UPUST0");
-  l.podatek0 = TextField(dd, "PODATEK0");
-  l.podatek = NumberField(dd, "PODATEK");
-  l.wartosc = NumberField(dd, "WARTOSC");
-  l.brutto = NumberField(dd, "BRUTTO");
-  l.cena_n = NumberField(dd, "CENA_N");
-  l.cena_b = NumberField(dd, "CENA_B");
-  l.waga = NumberField(dd, "WAGA");
+  l.lp = FieldText(dd, "LP");
+  l.mag = FieldText(dd, "MAG");
+  l.indeks = FieldText(dd, "INDEKS");
+  l.nazwa = FieldText(dd, "NAZWA");
+  l.jm = FieldText(dd, "JM");
+  l.sww = FieldText(dd, "SWW");
+  l.pkwiu = FieldText(dd, "PKWIU");
+  l.t_w_o_k = FieldText(dd, "T_W_O_K");
+  l.kod13 = FieldText(dd, "KOD13");
+  l.producent = FieldText(dd, "PRODUCENT");
+  l.dost = FieldText(dd, "DOST");
+  l.nb = FirstChar(FieldText(dd, "NB"), ' ');
+  l.ilosc = FieldNumber(dd, "ILOSC");
+  l.cena = FieldNumber(dd, "CENA");
+  l.cena0 = FieldNumber(dd, "CENA0");
+  l.upust0 = FieldNumber(dd, "UPUST0");
+  l.podatek0 = FieldText(dd, "PODATEK0");
+  l.podatek = FieldNumber(dd, "PODATEK");
+  l.wartosc = FieldNumber(dd, "WARTOSC");
+  l.brutto = FieldNumber(dd, "BRUTTO");
+  l.cena_n = FieldNumber(dd, "CENA_N");
+  l.cena_b = FieldNumber(dd, "CENA_B");
+  l.waga = FieldNumber(dd, "WAGA");
   return l;
 }
 

@@ -88,20 +88,8 @@ Seller ReadSeller(shell::Session& session) {
   return SellerFromRecord(*firma);
 }
 
-std::string FieldText(const xbase::WorkArea& area, std::string_view name) {
-  auto v = area.Get(name);
-  return v.ok() ? v->AsString() : std::string();
-}
 
-double FieldNumber(const xbase::WorkArea& area, std::string_view name) {
-  auto v = area.Get(name);
-  return v.ok() ? v->AsNumber() : 0.0;
-}
 
-JulianDay FieldDate(const xbase::WorkArea& area, std::string_view name) {
-  auto v = area.Get(name);
-  return v.ok() ? v->AsDate().day : kEmptyDate;
-}
 
 Status ReplaceIfPresent(xbase::WorkArea& area, std::string_view name, const xbase::Value& value) {
   if (area.FieldIndex(name) < 0) return Status::Ok();

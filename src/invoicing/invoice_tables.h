@@ -15,6 +15,7 @@
 #include "documents/doc_kind.h"
 #include "documents/line_math.h"
 #include "invoicing/print_data.h"
+#include "shell/area_fields.h"
 #include "store/catalogue.h"
 #include "store/net_ui.h"
 #include "xbase/work_area.h"
@@ -26,9 +27,9 @@ class Session;
 namespace hurt::invoicing {
 
 // Field readers that tolerate a missing field.
-std::string FieldText(const xbase::WorkArea& area, std::string_view name);
-double FieldNumber(const xbase::WorkArea& area, std::string_view name);
-JulianDay FieldDate(const xbase::WorkArea& area, std::string_view name);
+using shell::FieldDate;
+using shell::FieldNumber;
+using shell::FieldText;
 // REPLACE when the table has the field; OK (nothing done) when it has not.
 Status ReplaceIfPresent(xbase::WorkArea& area, std::string_view name, const xbase::Value& value);
 

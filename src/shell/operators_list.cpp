@@ -18,6 +18,7 @@
 #include "console/keys.h"
 #include "console/okno.h"
 #include "console/screen_buffer.h"
+#include "shell/area_fields.h"
 #include "shell/not_built.h"
 #include "shell/operators.h"
 #include "shell/operators_internal.h"
@@ -60,46 +61,7 @@ constexpr std::array<std::string_view, kRestrictionsUsed> kRestrictionLabels = {
     "Tylko poprawa dowodow magazynowych  ", "Tylko KASA                          ",
 };
 
-// The records of prawa in record order, for the browse grid.
-class PrawaSource final : public console::BrowseSource {
- public:
-  explicit PrawaSource(xbase::WorkArea& area) : area_(area) {}
 
-  void GoTop() override { (void)area_.GoTop(); }
-  void GoBottom() override { (void)area_.GoBottom(); }
-  int64_t Skip(int64_t n) override {
-    int64_t moved = 0;
-    const long step = n > 0 ? 1 : -1;
-    while (moved != n) {
-      const uint32_t before = area_.recno();
-      if (!area_.Skip(step).ok()) break;
-      if (area_.eof() || area_.bof()) {
-        if (area_.eof()) (void)area_.GoTo(before);
-        break;
-      }
-      moved += step;
-    }
-    return moved;
-  }
-  bool IsEmpty() override {
-    if (!area_.eof()) return false;
-    (void)area_.GoTop();
-    return area_.eof();
-  }
-  int64_t Bookmark() override { return area_.recno(); }
-  void GoToBookmark(int64_t mark) override { (void)area_.GoTo(static_cast<uint32_t>(mark)); }
-
- private:
-  xbase::WorkArea& area_;
-};
-
-console::BrowseColumn Column(std::string heading, int width, std::function<std::string()> value) {
-  console::BrowseColumn c;
-  c.heading = std::move(heading);
-  c.width = width;
-  c.value = [value = std::move(value), width] { return PadR(value(), static_cast<size_t>(width)); };
-  return c;
-}
 
 class OperatorList {
  public:
@@ -109,13 +71,13 @@ class OperatorList {
   void Run() {
     const console::Attr attr = con_.colours().standard;
     con_.Box(kListTop, kListLeft, kListBottom, kListRight, console::DoubleFrame(), attr, ' ');
-    PrawaSource source(area_);
+    AreaSource source(area_);
     console::Browse browse(con_, source, kListTop + 1, kNumberColumn, kListBottom - 1, kListRight - 1);
     browse.Separators("─┬─"_pl, " │ "_pl, "");
-    browse.AddColumn(Column("Nr", 2, [this] { return ReadOperator(area_).nr; }));
-    browse.AddColumn(Column("Nazwisko imie", 30, [this] { return ReadOperator(area_).nazwisko; }));
+    browse.AddColumn(PaddedColumn("Nr", 2, [this] { return ReadOperator(area_).nr; }));
+    browse.AddColumn(PaddedColumn("Nazwisko imie", 30, [this] { return ReadOperator(area_).nazwisko; }));
     // The password is never shown: the column holds the chart mark only.
-    browse.AddColumn(Column(std::string("Hasło"_pl), 5, [this] { return RTrim(ReadOperator(area_).slupek); }));
+    browse.AddColumn(PaddedColumn(std::string("Hasło"_pl), 5, [this] { return RTrim(ReadOperator(area_).slupek); }));
     browse_ = &browse;
     (void)area_.GoTop();
     browse.Run([this](BrowseMode mode, int) { return OnKey(mode); });
