@@ -88,6 +88,7 @@ class LineGrid {
 
   shell::Session& s_;
   LeaveDocument leave_;
+  bool finished_ = false;  // left through Leave: `dd` must not be touched any more
   console::Console& con_;
   xbase::WorkArea& dd_;
   xbase::WorkArea* as_ = nullptr;
@@ -128,7 +129,9 @@ bool LineGrid::Run() {
     return a;
   });
   con_.ShowCursor(false);
-  if (dd_.order() != order) (void)dd_.SetOrder(order);
+  // A finished document may have left a new working table in the area (WYJSCIE empties
+  // `dd` by recreating it): the area this grid ran over is gone then.
+  if (!finished_ && dd_.order() != order) (void)dd_.SetOrder(order);
   return true;
 }
 
@@ -745,6 +748,7 @@ bool LineGrid::Leave() {
   ShowTotal(kReasonPost);
   const bool done = leave_ ? leave_(s_) : Wyjscie(s_, false);
   if (!done) FreshOrder();
+  finished_ = done;
   return done;
 }
 
@@ -762,7 +766,9 @@ bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int rig
   const bool filtered = !filter.empty() && dd->SetFilter(filter).ok();
   LineGrid grid(session, *dd, top, left, bottom, right, leave);
   const bool result = grid.Run();
-  if (filtered) (void)dd->SetFilter(filter_before);
+  // The area is looked up again: leaving may have opened a new working table in it.
+  xbase::WorkArea* after = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
+  if (filtered && after != nullptr) (void)after->SetFilter(filter_before);
   return result;
 }
 
