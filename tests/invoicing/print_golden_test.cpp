@@ -48,7 +48,7 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
   std::string expected = ReadFile(path);
   ASSERT_FALSE(expected.empty()) << "missing golden file " << path;
   if (expected != actual) {
-    std::string out = std::string(HURT_BINARY_DIR) + "/" + name + ".actual";
+    std::string out = testing::BinaryDir() + "/" + name + ".actual";
     WriteFile(out, actual);
     ADD_FAILURE() << name << " differs; the printout is in " << out << "\n" << FirstDifference(expected, actual);
   }

@@ -47,6 +47,8 @@ std::string BuiltProgram(const std::string& name) {
   return (bin / "src" / name).string();
 }
 
+std::string BinaryDir() { return HURT_BINARY_DIR; }
+
 std::string SourceFile(const std::string& relative) { return (fs::path(HURT_SOURCE_DIR) / relative).string(); }
 
 }  // namespace hurt::testing

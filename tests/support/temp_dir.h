@@ -40,5 +40,7 @@ class DataDirTest : public ::testing::Test {
 std::string BuiltProgram(const std::string& name);
 // A file of the source tree, e.g. "tests/golden/faktura.prn".
 std::string SourceFile(const std::string& relative);
+// The build directory of this test run (for files a failing test leaves to look at).
+std::string BinaryDir();
 
 }  // namespace hurt::testing
