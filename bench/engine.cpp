@@ -350,14 +350,14 @@ void PhaseBuild(const Options& o) {
   Figure("index_build_three", total, "s");
   Figure("index_build_three_cpu", total_cpu, "s");
   Check(a.CloseOrders(), "close orders");
-  std::vector<OrderSpec> specs = {{dir + "/one1.ntx", kDow1, {}}, {dir + "/one2.ntx", kDow2, {}},
+  std::vector<OrderDefinition> definitions = {{dir + "/one1.ntx", kDow1, {}}, {dir + "/one2.ntx", kDow2, {}},
                                   {dir + "/one3.ntx", kDow3, {}}};
   Timer t;
-  auto built = a.CreateOrders(specs);
+  auto built = a.CreateOrders(definitions);
   if (!built.ok()) Die("one-pass build", built.status());
   TimeFigure("index_build_three_one_pass", t);
   Check(areas.CloseAll(), "close");
-  for (const auto& spec : specs) fs::remove(spec.path);
+  for (const auto& definition : definitions) fs::remove(definition.path);
 }
 
 // Keys of a random sample of records, to seek.

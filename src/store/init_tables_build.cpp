@@ -59,12 +59,12 @@ Result<std::vector<Field>> StoredFields(xbase::Env& env, const std::string& dbf)
 }
 
 // The orders of a table, as the work area builds them.
-std::vector<xbase::OrderSpec> OrderSpecs(const BuildContext& b, const TableDef& t, const std::vector<Field>& fields) {
-  std::vector<xbase::OrderSpec> specs;
+std::vector<xbase::OrderDefinition> OrderSpecs(const BuildContext& b, const TableDef& t, const std::vector<Field>& fields) {
+  std::vector<xbase::OrderDefinition> definitions;
   for (const IndexFile& index : ResolveIndexes(t, b.markers, b.Args(), ProbeOf(fields))) {
-    specs.push_back(xbase::OrderSpec{b.Path(index.file) + ".ntx", index.key, {}});
+    definitions.push_back(xbase::OrderDefinition{b.Path(index.file) + ".ntx", index.key, {}});
   }
-  return specs;
+  return definitions;
 }
 
 double NumberOf(const xbase::WorkArea& area, std::string_view field) {
@@ -311,8 +311,8 @@ Status BuildTable(BuildContext& b, const TableDef& t) {
   if (s.ok() && t.id == TableId::kSlow && b.markers.Has("FV_ZAL.TXT")) s = AddAdvanceKinds(*a);
   if (s.ok() && t.id == TableId::kAs) b.store.ui.Message("Indeksowanie pliku as.dbf");
   if (s.ok()) {
-    const std::vector<xbase::OrderSpec> specs = OrderSpecs(b, t, fields);
-    if (!specs.empty()) s = a->CreateOrders(specs).status();
+    const std::vector<xbase::OrderDefinition> definitions = OrderSpecs(b, t, fields);
+    if (!definitions.empty()) s = a->CreateOrders(definitions).status();
   }
   Status closed = areas.Close(area);
   if (s.ok()) s = closed;
@@ -381,7 +381,7 @@ Status OpenWorkingLines(BuildContext& b) {
       const std::vector<Field> fields = FieldsOf(lines->table().fields());
       if (fields == definition) {
         bool attached = true;
-        for (const xbase::OrderSpec& order : OrderSpecs(b, t, fields)) {
+        for (const xbase::OrderDefinition& order : OrderSpecs(b, t, fields)) {
           attached = attached && lines->AttachOrder(order.path).ok();
         }
         if (attached && lines->SetOrder(1).ok() && lines->GoTop().ok()) return Status::Ok();
@@ -435,7 +435,7 @@ Status OpenSessionTable(BuildContext& b, const TableDef& t, bool* needs_build) {
     return unavailable(s);
   }
   xbase::WorkArea* a = areas.Area(t.area);
-  for (const xbase::OrderSpec& order : OrderSpecs(b, t, FieldsOf(a->table().fields()))) {
+  for (const xbase::OrderDefinition& order : OrderSpecs(b, t, FieldsOf(a->table().fields()))) {
     if (!env.Exists(order.path)) return missing(order.path);
     auto attached = a->AttachOrder(order.path);
     if (!attached.ok()) {

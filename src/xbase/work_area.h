@@ -112,7 +112,7 @@ struct OrderCreateOptions {
 };
 
 // One order to build (CreateOrders).
-struct OrderSpec {
+struct OrderDefinition {
   std::string path;            // the .ntx file to write
   std::string key_expression;  // compiled against the area
   OrderCreateOptions options;
@@ -157,7 +157,7 @@ class WorkArea {
                           const OrderCreateOptions& options = {});
   // Builds several orders in one pass over the table (faster than one CreateOrder each)
   // and attaches them in the order given. Returns the number of the first one.
-  Result<int> CreateOrders(std::span<const OrderSpec> specs);
+  Result<int> CreateOrders(std::span<const OrderDefinition> definitions);
   // Rebuilds every attached order from the table in one pass (same lock rule as
   // CreateOrder); the controlling order stays, the area goes to the top.
   Status Reindex();
@@ -345,7 +345,7 @@ class WorkArea {
   // Orders and keys (work_area_orders.cpp).
   Result<std::unique_ptr<OrderState>> OpenOrder(const std::string& ntx_path);
   Status ComputeKey(OrderState& order, const Record& rec, std::string* key, bool* has_key);
-  Status BuildOrders(std::span<const OrderSpec> specs);
+  Status BuildOrders(std::span<const OrderDefinition> definitions);
   Status WriteCurrent();
   Status ApplyBatchKeys();
   Status CheckBuildLock() const;

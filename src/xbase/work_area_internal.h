@@ -22,10 +22,18 @@ struct WorkArea::OrderState {
   std::string new_key;
   bool old_has = false;  // the record had an entry (FOR condition true)
   bool new_has = false;
-  // Keys of an append batch's new records waiting to be inserted: batch_recnos[i] owns the
-  // key at batch_keys[i * key length].
+  // Entries waiting to be applied to the index: the keys of an append batch's new records,
+  // and during an index batch the removals and insertions of changed keys. batch_recnos[i]
+  // owns the key at batch_keys[i * key length]; batch_inserts[i] is 0 for a removal.
   std::string batch_keys;
   std::vector<uint32_t> batch_recnos;
+  std::vector<uint8_t> batch_inserts;
+
+  void Defer(std::string_view entry_key, uint32_t recno, bool insert) {
+    batch_keys += entry_key;
+    batch_recnos.push_back(recno);
+    batch_inserts.push_back(insert ? 1 : 0);
+  }
 };
 
 // SET RELATION: the child area and the key evaluated here.

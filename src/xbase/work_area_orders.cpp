@@ -16,6 +16,9 @@ constexpr size_t kBuildMemory = size_t{36} << 20;
 constexpr int kLeafFillPercent = 80;
 // Entries handed to one NtxIndex::Apply when batched keys are inserted.
 constexpr size_t kApplyChunk = 4096;
+// Key bytes an index batch keeps waiting per order before applying them (with the record
+// numbers and the sort, about 1.5 times this in memory).
+constexpr size_t kIndexBatchPendingBytes = 6u << 20;
 
 }  // namespace
 
@@ -95,51 +98,51 @@ Status WorkArea::CheckBuildLock() const {
   return Status::Ok();
 }
 
-Status WorkArea::BuildOrders(std::span<const OrderSpec> specs) {
+Status WorkArea::BuildOrders(std::span<const OrderDefinition> definitions) {
   struct Build {
-    const OrderSpec* spec = nullptr;
+    const OrderDefinition* definition = nullptr;
     std::unique_ptr<Expression> key;
     std::unique_ptr<Expression> condition;
     KeyShape shape;
     std::unique_ptr<NtxBuilder> builder;
   };
-  std::vector<Build> builds(specs.size());
+  std::vector<Build> builds(definitions.size());
   scratch_.Blank();
   RecordContext blank(owner_, number_, scratch_, 0);
-  for (size_t i = 0; i < specs.size(); ++i) {
-    const OrderSpec& spec = specs[i];
+  for (size_t i = 0; i < definitions.size(); ++i) {
+    const OrderDefinition& definition = definitions[i];
     Build& b = builds[i];
-    b.spec = &spec;
-    auto key = owner_.Compile(number_, spec.key_expression);
+    b.definition = &definition;
+    auto key = owner_.Compile(number_, definition.key_expression);
     if (!key.ok()) {
-      return Status::Invalid(spec.path + ": key expression \"" + spec.key_expression + "\" does not compile for " +
+      return Status::Invalid(definition.path + ": key expression \"" + definition.key_expression + "\" does not compile for " +
                              alias_ + ": " + key.status().message());
     }
     b.key = std::make_unique<Expression>(std::move(key).value());
     auto shape = KeyShapeOf(*b.key, blank);
-    if (!shape.ok()) return Status::Invalid(spec.path + ": " + shape.status().message());
+    if (!shape.ok()) return Status::Invalid(definition.path + ": " + shape.status().message());
     b.shape = *shape;
-    if (!spec.options.for_condition.empty()) {
-      auto condition = owner_.Compile(number_, spec.options.for_condition);
+    if (!definition.options.for_condition.empty()) {
+      auto condition = owner_.Compile(number_, definition.options.for_condition);
       if (!condition.ok()) {
-        return Status::Invalid(spec.path + ": FOR condition \"" + spec.options.for_condition +
+        return Status::Invalid(definition.path + ": FOR condition \"" + definition.options.for_condition +
                                "\" does not compile for " + alias_ + ": " + condition.status().message());
       }
       b.condition = std::make_unique<Expression>(std::move(condition).value());
     }
   }
   NtxBuildOptions build_options;
-  build_options.memory_limit = kBuildMemory / std::max<size_t>(1, specs.size());
+  build_options.memory_limit = kBuildMemory / std::max<size_t>(1, definitions.size());
   // Orders of a work area are kept up by every write: leave room in the leaves.
   build_options.leaf_fill_percent = kLeafFillPercent;
   for (Build& b : builds) {
     NtxCreateOptions create;
-    create.key_expression = b.spec->key_expression;
+    create.key_expression = b.definition->key_expression;
     create.key_length = b.shape.length;
     create.key_decimals = b.shape.decimals;
-    create.unique = b.spec->options.unique;
-    create.for_expression = b.spec->options.for_condition;
-    auto builder = NtxBuilder::Start(owner_.env(), b.spec->path, create, build_options);
+    create.unique = b.definition->options.unique;
+    create.for_expression = b.definition->options.for_condition;
+    auto builder = NtxBuilder::Start(owner_.env(), b.definition->path, create, build_options);
     if (!builder.ok()) return builder.status();
     b.builder = std::move(builder).value();
   }
@@ -152,12 +155,12 @@ Status WorkArea::BuildOrders(std::span<const OrderSpec> specs) {
     for (Build& b : builds) {
       if (b.condition) {
         auto pass = b.condition->EvalLogical(ctx);
-        if (!pass.ok()) return pass.status().Prefixed(b.spec->path);
+        if (!pass.ok()) return pass.status().Prefixed(b.definition->path);
         if (!*pass) continue;
       }
       key.clear();
       Status s = AppendKey(*b.key, b.shape, ctx, &key);
-      if (!s.ok()) return s.Prefixed(b.spec->path);
+      if (!s.ok()) return s.Prefixed(b.definition->path);
       HURT_RETURN_IF_ERROR(b.builder->Add(key, recno));
     }
   }
@@ -171,25 +174,25 @@ Status WorkArea::BuildOrders(std::span<const OrderSpec> specs) {
 
 Result<int> WorkArea::CreateOrder(const std::string& ntx_path, std::string_view key_expression,
                                   const OrderCreateOptions& options) {
-  OrderSpec spec{ntx_path, std::string(key_expression), options};
-  return CreateOrders(std::span<const OrderSpec>(&spec, 1));
+  OrderDefinition definition{ntx_path, std::string(key_expression), options};
+  return CreateOrders(std::span<const OrderDefinition>(&definition, 1));
 }
 
-Result<int> WorkArea::CreateOrders(std::span<const OrderSpec> specs) {
+Result<int> WorkArea::CreateOrders(std::span<const OrderDefinition> definitions) {
   HURT_RETURN_IF_ERROR(CheckBuildLock());
-  if (specs.empty()) return Status::Invalid(path() + ": no order to build");
+  if (definitions.empty()) return Status::Invalid(path() + ": no order to build");
   HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
   for (const auto& order : orders_) {
-    for (const OrderSpec& spec : specs) {
-      if (order->info.path == spec.path) return Status::Invalid(spec.path + ": index is attached to this area");
+    for (const OrderDefinition& definition : definitions) {
+      if (order->info.path == definition.path) return Status::Invalid(definition.path + ": index is attached to this area");
     }
   }
-  HURT_RETURN_IF_ERROR(BuildOrders(specs));
+  HURT_RETURN_IF_ERROR(BuildOrders(definitions));
   const int first = order_count() + 1;
-  for (const OrderSpec& spec : specs) {
-    auto order = OpenOrder(spec.path);
+  for (const OrderDefinition& definition : definitions) {
+    auto order = OpenOrder(definition.path);
     if (!order.ok()) return order.status();
     orders_.push_back(std::move(order).value());
   }
@@ -201,17 +204,17 @@ Status WorkArea::Reindex() {
   HURT_RETURN_IF_ERROR(EndIndexBatch());
   HURT_RETURN_IF_ERROR(Flush());
   HURT_RETURN_IF_ERROR(ApplyBatchKeys());
-  std::vector<OrderSpec> specs;
+  std::vector<OrderDefinition> definitions;
   for (const auto& order : orders_) {
-    specs.push_back({order->info.path, order->info.key_expression, {order->info.unique, order->info.for_condition}});
+    definitions.push_back({order->info.path, order->info.key_expression, {order->info.unique, order->info.for_condition}});
   }
   const int controlling = order_;
   orders_.clear();  // the builders need the files to themselves
   order_ = 0;
   cursor_synced_ = false;
-  HURT_RETURN_IF_ERROR(BuildOrders(specs));
-  for (const OrderSpec& spec : specs) {
-    auto order = OpenOrder(spec.path);
+  HURT_RETURN_IF_ERROR(BuildOrders(definitions));
+  for (const OrderDefinition& definition : definitions) {
+    auto order = OpenOrder(definition.path);
     if (!order.ok()) return order.status();
     orders_.push_back(std::move(order).value());
   }
@@ -241,6 +244,9 @@ Status WorkArea::BeginIndexBatch() {
 Status WorkArea::EndIndexBatch() {
   if (!index_batch_) return Status::Ok();
   Status first = Flush();
+  // The waiting changes go in while the batch still holds the update locks; an append
+  // batch under way keeps its new keys until its records are written (EndAppendBatch).
+  if (first.ok() && !table_->InAppendBatch()) first = ApplyBatchKeys();
   index_batch_ = false;
   for (const auto& order : orders_) {
     Status s = order->index->EndBatch();
@@ -356,6 +362,7 @@ Status WorkArea::WriteCurrent() {
     ++stats_.records_written;
   }
   const bool batch = table_->InAppendBatch();
+  bool pending_full = false;
   Status first;
   for (size_t i = 0; i < orders_.size(); ++i) {
     OrderState& order = *orders_[i];
@@ -364,8 +371,7 @@ Status WorkArea::WriteCurrent() {
     if (new_record_) {
       if (!order.new_has) continue;
       if (batch) {
-        order.batch_keys += order.new_key;
-        order.batch_recnos.push_back(recno_);
+        order.Defer(order.new_key, recno_, true);
         batch_pending_ = true;
         continue;
       }
@@ -376,6 +382,16 @@ Status WorkArea::WriteCurrent() {
       if (order.new_has) changes[n++] = {order.new_key, recno_, true};
     }
     if (static_cast<int>(i) + 1 == order_) cursor_synced_ = false;
+    // Inside an index batch the changes wait and are applied sorted by key (see
+    // ApplyBatchKeys). A unique index is changed at once: which of two records with one key
+    // keeps the entry depends on the order of the changes.
+    if (index_batch_ && !order.index->unique()) {
+      for (size_t c = 0; c < n; ++c) order.Defer(changes[c].key, recno_, changes[c].insert);
+      stats_.key_changes += n;
+      batch_pending_ = true;
+      if (order.batch_keys.size() >= kIndexBatchPendingBytes) pending_full = true;
+      continue;
+    }
     Status s = order.index->Apply(std::span<const NtxChange>(changes, n));
     stats_.key_changes += n;
     if (first.ok() && !s.ok()) first = s;
@@ -384,11 +400,17 @@ Status WorkArea::WriteCurrent() {
   new_record_ = false;
   std::fill(changed_.begin(), changed_.end(), 0);
   base_fresh_ = table_->IsRecordLocked(recno_);
+  // An index batch's waiting changes are applied when they reach their bound, so that
+  // memory stays bounded (an append batch's keys wait for its records, see Append).
+  if (pending_full && first.ok() && !batch) first = ApplyBatchKeys();
   return first;
 }
 
-// Inserts the keys an append batch collected, each order's in key order (neighbouring
-// keys share pages, so each page is written about once per chunk).
+// Applies the entries that wait in the orders (an append batch's new keys, an index batch's
+// changed keys), each order's in key order: neighbouring keys share pages, so each page is
+// read and written about once per chunk instead of once per change. Changes of one entry
+// (same key and record) keep their order, so the result is the one of applying them as
+// they came.
 Status WorkArea::ApplyBatchKeys() {
   if (!batch_pending_) return Status::Ok();
   batch_pending_ = false;
@@ -405,12 +427,15 @@ Status WorkArea::ApplyBatchKeys() {
     std::iota(positions.begin(), positions.end(), 0u);
     std::sort(positions.begin(), positions.end(), [&](uint32_t a, uint32_t b) {
       int c = key_at(a).compare(key_at(b));
-      return c != 0 ? c < 0 : order->batch_recnos[a] < order->batch_recnos[b];
+      if (c != 0) return c < 0;
+      if (order->batch_recnos[a] != order->batch_recnos[b]) return order->batch_recnos[a] < order->batch_recnos[b];
+      return a < b;
     });
     for (size_t start = 0; start < count; start += kApplyChunk) {
       changes.clear();
       for (size_t i = start; i < std::min(count, start + kApplyChunk); ++i) {
-        changes.push_back({key_at(positions[i]), order->batch_recnos[positions[i]], true});
+        const uint32_t p = positions[i];
+        changes.push_back({key_at(p), order->batch_recnos[p], order->batch_inserts[p] != 0});
       }
       Status s = order->index->Apply(changes);
       stats_.key_changes += changes.size();
@@ -421,6 +446,7 @@ Status WorkArea::ApplyBatchKeys() {
     }
     order->batch_keys.clear();
     order->batch_recnos.clear();
+    order->batch_inserts.clear();
   }
   cursor_synced_ = false;
   return first;

@@ -10,9 +10,9 @@ namespace hurt::xbase::testing {
 namespace {
 
 // "MAG C1, CENA N14.2, DATA D" -> fields.
-std::vector<FakeField> Fields(const std::string& spec) {
+std::vector<FakeField> Fields(const std::string& definition) {
   std::vector<FakeField> out;
-  std::stringstream in(spec);
+  std::stringstream in(definition);
   std::string item;
   while (std::getline(in, item, ',')) {
     std::stringstream parts(item);

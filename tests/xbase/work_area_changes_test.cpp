@@ -181,6 +181,38 @@ TEST_F(WorkAreaTest, IndexBatchKeepsOrdersRightAndEndsWithTheFileLock) {
   ExpectAllOrdersMatch(env_, a);
 }
 
+// Changes inside an index batch wait and go in sorted by key: a record changed several
+// times (even back to its first key), records appended meanwhile and a seek in the middle
+// must all end as if each change had gone in at once.
+TEST_F(WorkAreaTest, IndexBatchChangesAppliedSortedEndAsAppliedOneByOne) {
+  WorkArea& a = OpenDowWithOrders(areas_);
+  for (int i = 1; i <= 400; ++i) HURT_ASSERT_OK(AddLine(a, {.nrd = Nrd(i), .indeks = "I" + std::to_string(i % 50)}));
+  HURT_ASSERT_OK(a.LockFile());
+  HURT_ASSERT_OK(a.BeginIndexBatch());
+  for (int round = 0; round < 3; ++round) {
+    for (uint32_t r = 1; r <= 400; r += 1 + static_cast<uint32_t>(round)) {
+      HURT_ASSERT_OK(a.GoTo(r));
+      const int nrd = round == 2 ? static_cast<int>(r) : 5000 + static_cast<int>((r * 7 + static_cast<uint32_t>(round) * 13) % 900);
+      HURT_ASSERT_OK(a.Replace("NRD", Nrd(nrd)));
+      HURT_ASSERT_OK(a.Replace("INDEKS", "J" + std::to_string((r + static_cast<uint32_t>(round)) % 30)));
+    }
+    if (round == 1) {
+      HURT_ASSERT_OK(a.SetOrder(1));
+      auto found = a.Seek("FV " + Nrd(3));
+      ASSERT_TRUE(found.ok());
+      HURT_ASSERT_OK(a.Append());
+      HURT_ASSERT_OK(a.Replace("RD", "FV "));
+      HURT_ASSERT_OK(a.Replace("NRD", Nrd(9999)));
+    }
+  }
+  HURT_ASSERT_OK(a.Unlock());
+  ExpectAllOrdersMatch(env_, a);
+  HURT_ASSERT_OK(a.SetOrder(1));
+  auto found = a.Seek("FV " + Nrd(9999));
+  ASSERT_TRUE(found.ok() && *found);
+  EXPECT_EQ(a.recno(), 401u);
+}
+
 TEST_F(WorkAreaTest, AnotherStationSeesAppendsAndChangesWithoutReopening) {
   WorkArea& a = OpenDowWithOrders(areas_);
   WorkAreas station2(env_);
@@ -370,7 +402,7 @@ TEST_F(WorkAreaTest, FailedIndexWriteIsReportedAndReindexRepairs) {
   ASSERT_TRUE(opened.ok());
   WorkArea& a = **opened;
   HURT_ASSERT_OK(a.LockFile());
-  ASSERT_TRUE(a.CreateOrders(std::vector<OrderSpec>{{"dow1.ntx", kDow1, {}}, {"dow3.ntx", kDow3, {}}}).ok());
+  ASSERT_TRUE(a.CreateOrders(std::vector<OrderDefinition>{{"dow1.ntx", kDow1, {}}, {"dow3.ntx", kDow3, {}}}).ok());
   HURT_ASSERT_OK(a.Unlock());
   HURT_ASSERT_OK(AddLine(a, {.nrd = Nrd(1), .indeks = "A"}));
   HURT_ASSERT_OK(a.GoTo(1));

@@ -106,10 +106,10 @@ TEST(WorkAreaMultiProcessTest, FourStationsAppendLockAndUpdateOneTableWithThreeO
     WorkAreas areas(env);
     auto a = areas.Open(5, folder + "/dow.dbf", "dow", {.exclusive = true});
     ASSERT_TRUE(a.ok());
-    std::vector<OrderSpec> specs = {{folder + "/dow1.ntx", kDow1, {}},
+    std::vector<OrderDefinition> definitions = {{folder + "/dow1.ntx", kDow1, {}},
                                     {folder + "/dow2.ntx", kDow2, {}},
                                     {folder + "/dow3.ntx", kDow3, {}}};
-    ASSERT_TRUE((*a)->CreateOrders(specs).ok());
+    ASSERT_TRUE((*a)->CreateOrders(definitions).ok());
   }
   std::fflush(nullptr);
   std::vector<pid_t> children;

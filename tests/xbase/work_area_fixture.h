@@ -130,8 +130,8 @@ class WorkAreaTest : public ::testing::Test {
   WorkArea& OpenDowWithOrders(WorkAreas& areas) {
     WorkArea& a = OpenDow(areas);
     EXPECT_TRUE(a.LockFile().ok());
-    std::vector<OrderSpec> specs = {{"dow1.ntx", kDow1, {}}, {"dow2.ntx", kDow2, {}}, {"dow3.ntx", kDow3, {}}};
-    auto built = a.CreateOrders(specs);
+    std::vector<OrderDefinition> definitions = {{"dow1.ntx", kDow1, {}}, {"dow2.ntx", kDow2, {}}, {"dow3.ntx", kDow3, {}}};
+    auto built = a.CreateOrders(definitions);
     EXPECT_TRUE(built.ok()) << built.status().ToString();
     EXPECT_TRUE(a.Unlock().ok());
     return a;

@@ -115,7 +115,7 @@ TEST_F(WorkAreaInteropTest, OthersReadWhatWorkAreasWrite) {
   ASSERT_TRUE(opened.ok());
   WorkArea& a = **opened;
   HURT_ASSERT_OK(a.LockFile());
-  ASSERT_TRUE(a.CreateOrders(std::vector<OrderSpec>{{dir_ / "dow1.ntx", kDow1, {}},
+  ASSERT_TRUE(a.CreateOrders(std::vector<OrderDefinition>{{dir_ / "dow1.ntx", kDow1, {}},
                                                      {dir_ / "dow2.ntx", kDow2, {}},
                                                      {dir_ / "dow3.ntx", kDow3, {}}})
                   .ok());
@@ -165,7 +165,7 @@ TEST_F(WorkAreaInteropTest, WorkAreasOpenAndIndexATableWrittenByPython) {
   WorkArea& a = **opened;
   EXPECT_EQ(a.RecCount().value_or(0), 300u);
   HURT_ASSERT_OK(a.LockFile());
-  ASSERT_TRUE(a.CreateOrders(std::vector<OrderSpec>{{dir_ / "obce1.ntx", kDow1, {}},
+  ASSERT_TRUE(a.CreateOrders(std::vector<OrderDefinition>{{dir_ / "obce1.ntx", kDow1, {}},
                                                      {dir_ / "obce2.ntx", kDow2, {}},
                                                      {dir_ / "obce3.ntx", kDow3, {}},
                                                      {dir_ / "obce4.ntx", "ilosc", {}}})
