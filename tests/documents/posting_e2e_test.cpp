@@ -320,14 +320,14 @@ TEST(PostingProcesses, FourStationsPostAtOnceAndEverythingAgrees) {
   ASSERT_FALSE(::testing::Test::HasFailure());
   std::vector<pid_t> children;
   for (int station = 1; station <= 4; ++station) {
-    children.push_back(Spawn(dir.str(), station, 50, 1000u + static_cast<unsigned>(station)));
+    children.push_back(Spawn(dir.str(), station, 200, 1000u + static_cast<unsigned>(station)));
   }
   for (pid_t pid : children) EXPECT_EQ(WaitFor(pid), 0);
   ProcessStation st(dir.str(), 1);
   ASSERT_TRUE(store::InitDbf(*st.session, st.ui, ""));
   ExpectConsistent(st, true);
-  // 200 documents, numbered per kind.
-  EXPECT_EQ(st.Area(TableId::kDowod).RecCount().value(), 200u);
+  // 800 documents, numbered per kind.
+  EXPECT_EQ(st.Area(TableId::kDowod).RecCount().value(), 800u);
 }
 
 TEST(PostingProcesses, AStationKilledWhilePostingLeavesNoHalfDocument) {
@@ -336,7 +336,7 @@ TEST(PostingProcesses, AStationKilledWhilePostingLeavesNoHalfDocument) {
   ASSERT_FALSE(::testing::Test::HasFailure());
   std::mt19937 rng(7);
   int killed = 0;
-  for (int round = 0; round < 20; ++round) {
+  for (int round = 0; round < 50; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     const int kill_at = 1 + static_cast<int>(rng() % 60);
     const int code = WaitFor(Spawn(dir.str(), 2, 1, 500u + static_cast<unsigned>(round), kill_at));
@@ -357,7 +357,7 @@ TEST(PostingProcesses, AStationKilledWhilePostingLeavesNoHalfDocument) {
     ExpectConsistent(st, true);
     if (::testing::Test::HasFailure()) break;
   }
-  EXPECT_GT(killed, 5);
+  EXPECT_GT(killed, 15);
 }
 
 }  // namespace
