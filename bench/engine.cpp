@@ -21,7 +21,7 @@
 //   scan          every record in dow2 order reading every field
 //   update        100,000 records get new keys of all three orders (record locks; then
 //                 the same under the file lock)
-//   append4       four processes append 50,000 lines each at once with the three orders
+//   append4       (also a --phase of its own) four processes append 50,000 lines each at once with the three orders
 //                 open, each line appended, filled and unlocked
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -637,6 +637,8 @@ int main(int argc, char** argv) {
     Orchestrate(o);
   } else if (o.phase == "generate") {
     PhaseGenerate(o);
+  } else if (o.phase == "append4") {
+    RunAppend4(o);
   } else if (o.phase == "append") {
     PhaseAppend(o);
   } else if (o.phase == "append_single") {
