@@ -1,5 +1,6 @@
 #include "documents/dbu_dow.h"
 
+#include "base/cp852.h"
 #include "base/text.h"
 #include "console/okno.h"
 #include "documents/header.h"
@@ -13,6 +14,8 @@ namespace hurt::documents {
 
 namespace {
 
+using namespace hurt::literals;
+
 // The variables of one document that do not belong to its header fields: currency,
 // discounts, deposits and notes start empty for every document.
 void ResetDocumentVariables(shell::Session& s) {
@@ -23,11 +26,23 @@ void ResetDocumentVariables(shell::Session& s) {
     v.Set(name, xbase::Value(0.0));
 }
 
+// A supplier document entered twice is most often a mistake: the operator is told and
+// either goes on or edits the header again. False when he left the header with Esc.
+bool SupplierDocumentAccepted(shell::Session& s) {
+  while (std::optional<std::string> earlier = EarlierSupplierDocument(s)) {
+    console::Okno_(s.con(), "Ten dokument dostawcy jest juz w " + *earlier, 0);
+    if (console::Okno(s.con(), "Kontynuować ?"_pl, "N")) return true;
+    if (!EdNag(s, 1)) return false;
+  }
+  return true;
+}
+
 // One document: header, lines, and leaving the grid (which posts or abandons it). False
 // when the operator left the header with Esc.
 bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
   ResetDocumentVariables(s);
   if (!Ekran(s, 0, rd, nrd)) return false;
+  if (klucz == 0 && !SupplierDocumentAccepted(s)) return false;
   const std::string m_rd = s.vars().Text("M_RD");
   const std::string m_nrd = s.vars().Text("M_NRD");
   if (klucz == 0) {
