@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "console/okno.h"
 #include "documents/header.h"
+#include "documents/header_sources.h"
 #include "documents/line_editor.h"
 #include "documents/posting.h"
 #include "shell/session.h"
@@ -51,6 +52,7 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
     }
+    OfferLineSources(s);
   } else if (!RepDWithDow(s, m_rd, m_nrd)) {
     return true;  // the lines could not be loaded: back to the next document
   }

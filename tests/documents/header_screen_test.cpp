@@ -12,6 +12,7 @@
 #include "documents/dbu_dow.h"
 #include "documents/header.h"
 #include "documents/header_guards.h"
+#include "documents/header_sources.h"
 #include "shell/startup_fixture.h"
 #include "store/init_tables.h"
 #include "support/hurt_data.h"
@@ -379,6 +380,59 @@ TEST_F(DocumentGuards, ParagonTransferAndKomisSale) {
   ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
   EXPECT_TRUE(t.recorder.AllGatesUsed());
   EXPECT_EQ(t.session.vars().Text("M_MAG"), "K");
+}
+
+TEST_F(DocumentGuards, TemplateAndCyclicLinesArePricedAndReserved) {
+  Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"CENA", 10.0}, {"CENA2", 12.3},
+                   {"PODATEK0", "23"}, {"ILOSC", 5.0}});
+  // Both sources have the layout of the working lines.
+  const std::string wzor = dir.str() + "/wzor.dbf";
+  const std::string rabat = dir.str() + "/hlp/rabat.dbf";
+  testing::MakeTable(wzor, store::TableId::kDd);
+  testing::MakeTable(rabat, store::TableId::kDd);
+  auto fill = [&](const std::string& path, std::initializer_list<std::initializer_list<std::pair<const char*, xbase::Value>>> rows) {
+    auto a = t.session.areas().Open(150, path, "zrodlo");
+    ASSERT_TRUE(a.ok());
+    for (const auto& row : rows) Put(**a, row);
+    ASSERT_TRUE(t.session.areas().Close(150).ok());
+  };
+  fill(wzor, {{{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 2.0}},
+              {{"MAG", "1"}, {"INDEKS", "ZZ"}, {"NAZWA", "NIEZNANY"}, {"ILOSC", 1.0}},
+              {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 0.0}}});  // no quantity: left out
+  fill(rabat, {{{"ODB", "INNY"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1.0}},
+               {{"ODB", "KOWALSKI"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 9.0}, {"CENA", 8.5}}});
+
+  ASSERT_TRUE(store::NoweDd(t.session));
+  auto& v = t.session.vars();
+  v.Set("M_RD", xbase::Value("FV "));
+  v.Set("M_NRD", xbase::Value("      44"));
+  v.Set("M_MAG", xbase::Value("1"));
+  v.Set("M_NB", xbase::Value("N"));
+  v.Set("M_ODB", xbase::Value("KOWALSKI"));
+  When("Wczytac wzor faktury ?", {'T'});
+  When("Wczytac cykliczna FV / WZ ?", {'T'});
+  ASSERT_TRUE(t.Run([&] { OfferLineSources(t.session); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_TRUE(t.recorder.Saw("Brak 1 ZZ NIEZNANY"));
+
+  xbase::WorkArea& dd = Area("dd");
+  ASSERT_EQ(*dd.RecCount(), 2u);
+  ASSERT_TRUE(dd.GoTo(1).ok());
+  EXPECT_EQ(dd.Get("LP")->AsString(), "  1");
+  EXPECT_EQ(dd.Get("NAZWA")->AsString().substr(0, 6), "MLOTEK");
+  EXPECT_EQ(FormatFixed(dd.Get("ILOSC")->AsNumber(), 3), "2.000");
+  EXPECT_EQ(FormatFixed(dd.Get("CENA")->AsNumber(), 2), "10.00");  // the article's net price
+  EXPECT_EQ(FormatFixed(dd.Get("WARTOSC")->AsNumber(), 2), "20.00");
+  EXPECT_EQ(FormatFixed(dd.Get("PODATEK")->AsNumber(), 2), "4.60");
+  EXPECT_EQ(FormatFixed(dd.Get("BRUTTO")->AsNumber(), 2), "24.60");
+  // The customer's line asks for 9 of the 5 in stock (2 reserved already): cut to 3.
+  ASSERT_TRUE(dd.GoTo(2).ok());
+  EXPECT_EQ(dd.Get("LP")->AsString(), "  2");
+  EXPECT_EQ(FormatFixed(dd.Get("ILOSC")->AsNumber(), 3), "3.000");
+  EXPECT_EQ(FormatFixed(dd.Get("CENA")->AsNumber(), 2), "8.50");
+  xbase::WorkArea& as = Area("as");
+  ASSERT_TRUE(as.GoTo(1).ok());
+  EXPECT_EQ(FormatFixed(as.Get("REZERWA0")->AsNumber(), 3), "5.000");
 }
 
 }  // namespace
