@@ -10,6 +10,7 @@
 #include "shell/session.h"
 #include "store/init_tables.h"
 #include "xbase/value.h"
+#include "xbase/work_area.h"
 
 namespace hurt::documents {
 
@@ -38,6 +39,17 @@ bool SupplierDocumentAccepted(shell::Session& s) {
   return true;
 }
 
+// True when dowod holds the header rd+nrd.
+bool DocumentPosted(shell::Session& s, std::string_view rd, std::string_view nrd) {
+  xbase::WorkArea* dowod = s.areas().Find("dowod");
+  if (dowod == nullptr) return false;
+  const int order = dowod->order();
+  if (order != 1 && !dowod->SetOrder(1).ok()) return false;
+  auto found = dowod->SeekKey(PadR(rd, 3) + PadL(AllTrim(nrd), 8));
+  if (order != 1) (void)dowod->SetOrder(order);
+  return found.ok() && *found;
+}
+
 // One document: header, lines, and leaving the grid (which posts or abandons it). False
 // when the operator left the header with Esc.
 bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
@@ -53,6 +65,15 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
       return false;
     }
     OfferLineSources(s);
+  } else if (klucz == 1) {
+    // Display shows the posted lines; the document itself stays as it is.
+    if (!LoadLinesForDisplay(s, m_rd, m_nrd)) return true;
+  } else if (!DocumentPosted(s, m_rd, m_nrd)) {
+    // A new number typed for a kind tagged [NRD]: a new document under that number.
+    if (!store::NoweDd(s)) {
+      console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
+      return false;
+    }
   } else if (!RepDWithDow(s, m_rd, m_nrd)) {
     return true;  // the lines could not be loaded: back to the next document
   }

@@ -660,6 +660,12 @@ class HeaderForm {
       }
     }
     EuroDefault();
+    if (kind.IsSalesCorrection() && IsBlank(n_.odbiorc1)) {
+      // The kind's usual reason of correction, with its print form FORMAT.<RD>.
+      const size_t hash = kind.opis.find('#');
+      if (hash != std::string::npos && s_.FileX("FORMAT." + AllTrim(kind.rd)))
+        n_.odbiorc1 = PadR(AllTrim(kind.opis.substr(hash + 1)), 50);
+    }
     LabelRows(s_, kind);
     if (!(LayoutFor() == layout_)) {
       rebuild_ = true;

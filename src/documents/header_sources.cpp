@@ -14,6 +14,7 @@
 #include "documents/vat_rate.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
+#include "store/init_tables.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
 #include "xbase/value.h"
@@ -78,6 +79,33 @@ SourceLine LineOf(const xbase::WorkArea& a) {
 }
 
 bool Wanted(const SourceLine& l) { return !IsBlank(l.indeks) && !SameAmount(l.ilosc, 0, 3); }
+
+// Lines in a working table hold their reservations, also while a document is only
+// shown (leaving the grid gives them back). A card that cannot be locked stops it: what
+// was taken is given back and `dd` emptied.
+bool HoldReservations(shell::Session& s, store::StoreUi& ui, xbase::WorkArea& dd) {
+  xbase::WorkArea* as = ArticlesArea(s);
+  const DocKind kind = DocumentKind(s);
+  const bool fvzmieni = ReadLineSettings(s).fvzmieni;
+  if (as == nullptr || !KindReserves(kind, fvzmieni)) return true;
+  std::vector<ReservationRequest> held;
+  for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
+    const DocLine line = ReadDocLine(dd);
+    if (!LineReserves(kind, fvzmieni, line.ilosc)) continue;
+    const ReservationRequest rq{PadR(line.mag, 1), PadR(line.indeks, 8), 0, line.ilosc, false};
+    auto moved = ChangeReservation(ui, *as, rq);
+    if (moved.status().IsNotFound()) continue;  // no card: nothing to hold
+    if (!moved.ok()) {
+      console::Okno_(s.con(), BusyArticleMessage(rq.mag, rq.indeks), 2);
+      for (const ReservationRequest& h : held)
+        (void)ChangeReservation(ui, *as, ReservationRequest{h.mag, h.indeks, h.wanted, 0, false});
+      (void)store::NoweDd(s);
+      return false;
+    }
+    held.push_back(rq);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -228,6 +256,40 @@ int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
     if (st.ok() && u.ok()) ++written;
   }
   return written;
+}
+
+bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_view nrd) {
+  if (!store::NoweDd(s)) return false;
+  xbase::WorkArea* dd = LinesArea(s);
+  xbase::WorkArea* dow = s.areas().Find("dow");
+  if (dd == nullptr || dow == nullptr) return false;
+  const std::string key = PadR(rd, 3) + PadL(AllTrim(nrd), 8);
+  const uint32_t back = dow->recno();
+  const int order = dow->order();
+  // Fields of dow that dd has too, by position in each.
+  std::vector<std::pair<int, int>> common;
+  for (int i = 0; i < dow->field_count(); ++i) {
+    const int j = dd->FieldIndex(dow->field(i).name);
+    if (j >= 0) common.emplace_back(i, j);
+  }
+  bool ok = dow->SetOrder(1).ok();
+  shell::ConsoleStoreUi ui(s.con());
+  auto found = ok ? dow->SeekKey(key) : Result<bool>(false);
+  for (bool on = found.ok() && *found; ok && on && !dow->eof(); on = dow->Skip(1).ok()) {
+    if (PadR(Text(*dow, "RD"), 3) + PadR(Text(*dow, "NRD"), 8) != key) break;
+    ok = store::AddRecArea(ui, *dd, kReservationLockWait).ok();
+    for (const auto& [i, j] : common) {
+      if (!ok) break;
+      auto v = dow->Get(i);
+      if (v.ok()) (void)dd->Replace(j, *v);  // a value dd cannot hold stays blank
+    }
+    if (ok) ok = dd->Unlock().ok();
+  }
+  (void)dow->SetOrder(order);
+  if (back != 0) (void)dow->GoTo(back);
+  ok = ok && found.ok() && HoldReservations(s, ui, *dd);
+  if (ok) (void)dd->GoTop();
+  return ok;
 }
 
 void OfferLineSources(shell::Session& s) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hurt::shell {
@@ -45,5 +46,10 @@ int AppendSourceLines(shell::Session& session, const std::vector<SourceLine>& li
 // faktury ?" for sales when `wzor.dbf` exists, "Wczytac cykliczna FV / WZ ?" for sales and
 // "WZ" with a customer who has lines in `hlp/rabat`.
 void OfferLineSources(shell::Session& session);
+
+// Display of a posted document: its lines copied from `dow` into a new `dd`, the fields
+// both tables have. Nothing of the document itself changes. False when `dd` cannot be
+// made or `dow` read.
+bool LoadLinesForDisplay(shell::Session& session, std::string_view rd, std::string_view nrd);
 
 }  // namespace hurt::documents

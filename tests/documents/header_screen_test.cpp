@@ -435,5 +435,62 @@ TEST_F(DocumentGuards, TemplateAndCyclicLinesArePricedAndReserved) {
   EXPECT_EQ(FormatFixed(as.Get("REZERWA0")->AsNumber(), 3), "5.000");
 }
 
+TEST_F(DocumentGuards, ArticleTermShortensTheDocumentsTerm) {
+  Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"TEZ", 7}});
+  ASSERT_TRUE(store::NoweDd(t.session));
+  Put(Area("dd"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1}, {"CENA", 1.0}, {"NB", "N"}, {"PODATEK0", "23"}});
+  auto& v = t.session.vars();
+  v.Set("M_RD", xbase::Value("FV "));
+  v.Set("M_NB", xbase::Value("N"));
+  v.Set("M_SPZ", xbase::Value("P"));
+  v.Set("M_TEZ", xbase::Value(21));
+  v.Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)}));
+  t.session.op().prawa = "NNNNNNNNNNNNNNNNNNNN";  // without right 7 the term is taken
+  When("Zmieniam termin zaplaty", {key::kSpace});
+  ASSERT_TRUE(t.Run([&] { (void)JakaWartoscNaEkranie(t.session, kReasonShow); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(v.Number("M_TEZ"), 7);
+  EXPECT_EQ(v.Date("M_TERMIN"), JulianFromYmd(2026, 12, 15));
+  // With right 7 it is only suggested, and only when the total is taken for posting.
+  t.session.op().prawa = std::string(20, ' ');
+  v.Set("M_TEZ", xbase::Value(21));
+  ASSERT_TRUE(t.Run([&] { (void)JakaWartoscNaEkranie(t.session, kReasonShow); }));
+  When("Daj termin 7 dni", {key::kSpace});
+  ASSERT_TRUE(t.Run([&] { (void)JakaWartoscNaEkranie(t.session, kReasonPost); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(v.Number("M_TEZ"), 21);
+}
+
+TEST_F(DocumentGuards, CorrectionReasonFromTheKind) {
+  Put(Area("slow"), {{"RD", "KS "}, {"OPIS", "KOREKTA #ZWROT TOWARU"}, {"R_P", "K"}, {"S_Z", "S"}, {"CUV", "U"},
+                     {"NB", "N"}, {"KTO", "O"}, {"MAG", "1"}, {"NRD", 0}});
+  std::ofstream(dir.str() + "/format.ks") << "";
+  When(kEntry, {'K', 'S', key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_EQ(t.session.vars().Text("M_ODBIORC1").substr(0, 13), "ZWROT TOWARU ");
+}
+
+TEST_F(DocumentGuards, DisplayLeavesThePostedDocumentAsItWas) {
+  Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"ILOSC", 10.0}});
+  Line("FV ", "      42");
+  When("WYSWIETLANIE", {key::kEnter, '4', '2', key::kEnter});
+  When("MLOTEK", {key::kEsc});  // the grid shows the posted line
+  When("WYSWIETLANIE", {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 1); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  xbase::WorkArea& dowod = Area("dowod");
+  ASSERT_TRUE(dowod.SetOrder(1).ok());
+  ASSERT_TRUE(*dowod.SeekKey("FV       42"));
+  EXPECT_FALSE(dowod.deleted());
+  xbase::WorkArea& dow = Area("dow");
+  ASSERT_TRUE(dow.GoTo(1).ok());
+  EXPECT_FALSE(dow.deleted());
+  xbase::WorkArea& as = Area("as");
+  ASSERT_TRUE(as.GoTo(1).ok());
+  EXPECT_EQ(FormatFixed(as.Get("ILOSC")->AsNumber(), 3), "10.000");
+  EXPECT_EQ(FormatFixed(as.Get("REZERWA0")->AsNumber(), 3), "0.000");
+}
+
 }  // namespace
 }  // namespace hurt::documents
