@@ -79,6 +79,8 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
   }
   if (auto k = FindKind(s, m_rd)) KeyLine(s, false, &k->kind);
   MyDow(s, 10, 0, 22, 79, "dd", "", 7);
+  // Lines only shown hold no reservation: they leave no trace for the next routine.
+  if (klucz == 1) (void)store::NoweDd(s);
   return true;
 }
 

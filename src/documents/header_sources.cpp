@@ -80,33 +80,6 @@ SourceLine LineOf(const xbase::WorkArea& a) {
 
 bool Wanted(const SourceLine& l) { return !IsBlank(l.indeks) && !SameAmount(l.ilosc, 0, 3); }
 
-// Lines in a working table hold their reservations, also while a document is only
-// shown (leaving the grid gives them back). A card that cannot be locked stops it: what
-// was taken is given back and `dd` emptied.
-bool HoldReservations(shell::Session& s, store::StoreUi& ui, xbase::WorkArea& dd) {
-  xbase::WorkArea* as = ArticlesArea(s);
-  const DocKind kind = DocumentKind(s);
-  const bool fvzmieni = ReadLineSettings(s).fvzmieni;
-  if (as == nullptr || !KindReserves(kind, fvzmieni)) return true;
-  std::vector<ReservationRequest> held;
-  for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
-    const DocLine line = ReadDocLine(dd);
-    if (!LineReserves(kind, fvzmieni, line.ilosc)) continue;
-    const ReservationRequest rq{PadR(line.mag, 1), PadR(line.indeks, 8), 0, line.ilosc, false};
-    auto moved = ChangeReservation(ui, *as, rq);
-    if (moved.status().IsNotFound()) continue;  // no card: nothing to hold
-    if (!moved.ok()) {
-      console::Okno_(s.con(), BusyArticleMessage(rq.mag, rq.indeks), 2);
-      for (const ReservationRequest& h : held)
-        (void)ChangeReservation(ui, *as, ReservationRequest{h.mag, h.indeks, h.wanted, 0, false});
-      (void)store::NoweDd(s);
-      return false;
-    }
-    held.push_back(rq);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<std::vector<SourceLine>> ReadSourceLines(shell::Session& session, const std::string& dbf_path,
@@ -287,9 +260,8 @@ bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_vie
   }
   (void)dow->SetOrder(order);
   if (back != 0) (void)dow->GoTo(back);
-  ok = ok && found.ok() && HoldReservations(s, ui, *dd);
   if (ok) (void)dd->GoTop();
-  return ok;
+  return ok && found.ok();
 }
 
 void OfferLineSources(shell::Session& s) {

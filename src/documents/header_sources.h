@@ -48,7 +48,8 @@ int AppendSourceLines(shell::Session& session, const std::vector<SourceLine>& li
 void OfferLineSources(shell::Session& session);
 
 // Display of a posted document: its lines copied from `dow` into a new `dd`, the fields
-// both tables have. Nothing of the document itself changes. False when `dd` cannot be
+// both tables have. Nothing of the document itself changes, and the copied lines hold no
+// reservation (the caller empties `dd` after showing them). False when `dd` cannot be
 // made or `dow` read.
 bool LoadLinesForDisplay(shell::Session& session, std::string_view rd, std::string_view nrd);
 

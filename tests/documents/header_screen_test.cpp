@@ -292,11 +292,10 @@ TEST_F(DocumentGuards, LockedWarehouseDocumentIsLogged) {
   Line("RW ", "       3");
   When(kCorrection, {'R', 'W', key::kEnter, '3', key::kEnter});
   When("Poprawiasz zablokowany dowod magazynowy ?", {'T'});
-  TypePassword();  // once: the same password is not asked again
+  TypePassword();  // once: the same password is not asked again (a second ask finds no keys)
   When(kCorrection, {key::kEsc});
   Correct();
   EXPECT_TRUE(t.recorder.AllGatesUsed());
-  EXPECT_EQ(t.recorder.Count("PODAJ"), 1);
   EXPECT_NE(KantyTxt().find("08.12.2026 08:00:00 1 Nowak Anna poprawia zablokowany dowod magazynowy RW-3"),
             std::string::npos)
       << KantyTxt();
@@ -490,6 +489,7 @@ TEST_F(DocumentGuards, DisplayLeavesThePostedDocumentAsItWas) {
   ASSERT_TRUE(as.GoTo(1).ok());
   EXPECT_EQ(FormatFixed(as.Get("ILOSC")->AsNumber(), 3), "10.000");
   EXPECT_EQ(FormatFixed(as.Get("REZERWA0")->AsNumber(), 3), "0.000");
+  EXPECT_EQ(*Area("dd").RecCount(), 0u);  // nothing left in the working lines
 }
 
 }  // namespace
