@@ -18,6 +18,21 @@ bool InList(std::string_view list, std::string_view rd) {
   return !code.empty() && !IsBlank(list) && list.find(code) != std::string_view::npos;
 }
 
+// The document's weight beside the total when its lines carry one.
+void ShowWeight(shell::Session& s, xbase::WorkArea& dd) {
+  if (dd.FieldIndex("WAGA") < 0) return;
+  std::vector<DocLine> lines;
+  const uint32_t back = dd.recno();
+  for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
+    auto line = ReadLine(dd);
+    if (line.ok()) lines.push_back(*line);
+  }
+  if (back != 0) (void)dd.GoTo(back);
+  const double waga = DocumentWeight(lines);
+  if (SameAmount(waga, 0, 3)) return;
+  s.con().Say(23, 44, PadL("WAGA: " + AllTrim(FormatFixed(waga, 3)), 20), s.con().colours().standard);
+}
+
 // A sale on credit does not give more time than its articles allow: the shortest term
 // TEZ of the lines' articles below the document's is suggested to an operator with right
 // 7 (when the total is taken for posting or printing) and taken by anyone else.
@@ -81,6 +96,7 @@ double JakaWartoscNaEkranie(shell::Session& s, int reason) {
     return 0;
   }
   s.con().Say(23, 67, PadL(FormatFixed(r->total, 2), 13), s.con().colours().standard);
+  ShowWeight(s, *dd);
   ArticleTermRule(s, in.kind, *dd, reason);
   return r->total;
 }

@@ -437,7 +437,8 @@ TEST_F(DocumentGuards, TemplateAndCyclicLinesArePricedAndReserved) {
 TEST_F(DocumentGuards, ArticleTermShortensTheDocumentsTerm) {
   Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"TEZ", 7}});
   ASSERT_TRUE(store::NoweDd(t.session));
-  Put(Area("dd"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1}, {"CENA", 1.0}, {"NB", "N"}, {"PODATEK0", "23"}});
+  Put(Area("dd"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1}, {"CENA", 1.0}, {"NB", "N"}, {"PODATEK0", "23"},
+                   {"WAGA", 2.5}});
   auto& v = t.session.vars();
   v.Set("M_RD", xbase::Value("FV "));
   v.Set("M_NB", xbase::Value("N"));
@@ -450,6 +451,7 @@ TEST_F(DocumentGuards, ArticleTermShortensTheDocumentsTerm) {
   EXPECT_TRUE(t.recorder.AllGatesUsed());
   EXPECT_EQ(v.Number("M_TEZ"), 7);
   EXPECT_EQ(v.Date("M_TERMIN"), JulianFromYmd(2026, 12, 15));
+  EXPECT_NE(t.Line(23).find("WAGA: 2.500"), std::string::npos) << t.Line(23);
   // With right 7 it is only suggested, and only when the total is taken for posting.
   t.session.op().prawa = std::string(20, ' ');
   v.Set("M_TEZ", xbase::Value(21));
