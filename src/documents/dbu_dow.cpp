@@ -1,17 +1,22 @@
 #include "documents/dbu_dow.h"
 
+#include "base/cp852.h"
 #include "base/text.h"
 #include "console/okno.h"
 #include "documents/header.h"
+#include "documents/header_sources.h"
 #include "documents/line_editor.h"
 #include "documents/posting.h"
 #include "shell/session.h"
 #include "store/init_tables.h"
 #include "xbase/value.h"
+#include "xbase/work_area.h"
 
 namespace hurt::documents {
 
 namespace {
+
+using namespace hurt::literals;
 
 // The variables of one document that do not belong to its header fields: currency,
 // discounts, deposits and notes start empty for every document.
@@ -23,15 +28,48 @@ void ResetDocumentVariables(shell::Session& s) {
     v.Set(name, xbase::Value(0.0));
 }
 
+// A supplier document entered twice is most often a mistake: the operator is told and
+// either goes on or edits the header again. False when he left the header with Esc.
+bool SupplierDocumentAccepted(shell::Session& s) {
+  while (std::optional<std::string> earlier = EarlierSupplierDocument(s)) {
+    console::Okno_(s.con(), "Ten dokument dostawcy jest juz w " + *earlier, 0);
+    if (console::Okno(s.con(), "Kontynuować ?"_pl, "N")) return true;
+    if (!EdNag(s, 1)) return false;
+  }
+  return true;
+}
+
+// True when dowod holds the header rd+nrd.
+bool DocumentPosted(shell::Session& s, std::string_view rd, std::string_view nrd) {
+  xbase::WorkArea* dowod = s.areas().Find("dowod");
+  if (dowod == nullptr) return false;
+  const int order = dowod->order();
+  if (order != 1 && !dowod->SetOrder(1).ok()) return false;
+  auto found = dowod->SeekKey(PadR(rd, 3) + PadL(AllTrim(nrd), 8));
+  if (order != 1) (void)dowod->SetOrder(order);
+  return found.ok() && *found;
+}
+
 // One document: header, lines, and leaving the grid (which posts or abandons it). False
 // when the operator left the header with Esc.
 bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
   ResetDocumentVariables(s);
   if (!Ekran(s, 0, rd, nrd)) return false;
+  if (klucz == 0 && !SupplierDocumentAccepted(s)) return false;
   const std::string m_rd = s.vars().Text("M_RD");
   const std::string m_nrd = s.vars().Text("M_NRD");
   if (klucz == 0) {
     // A new document starts on empty working lines.
+    if (!store::NoweDd(s)) {
+      console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
+      return false;
+    }
+    OfferLineSources(s);
+  } else if (klucz == 1) {
+    // Display shows the posted lines; the document itself stays as it is.
+    if (!LoadLinesForDisplay(s, m_rd, m_nrd)) return true;
+  } else if (!DocumentPosted(s, m_rd, m_nrd)) {
+    // A new number typed for a kind tagged [NRD]: a new document under that number.
     if (!store::NoweDd(s)) {
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
@@ -41,6 +79,8 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
   }
   if (auto k = FindKind(s, m_rd)) KeyLine(s, false, &k->kind);
   MyDow(s, 10, 0, 22, 79, "dd", "", 7);
+  // Lines only shown hold no reservation: they leave no trace for the next routine.
+  if (klucz == 1) (void)store::NoweDd(s);
   return true;
 }
 

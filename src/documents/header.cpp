@@ -13,11 +13,15 @@
 #include "console/okno.h"
 #include "console/screen_buffer.h"
 #include "documents/dd_lines.h"
+#include "documents/header_guards.h"
 #include "documents/header_rules.h"
 #include "shell/area_fields.h"
 #include "shell/helpers.h"
 #include "shell/operators.h"
 #include "shell/session.h"
+#include "shell/store_ui.h"
+#include "store/net_files.h"
+#include "store/net_use.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"
 
@@ -36,6 +40,9 @@ constexpr int kGridBottom = 22;
 constexpr int kKeyRow = 24;
 constexpr int kGridRules[] = {3, 12, 43, 53, 63, 68};
 constexpr int kBoxRules[] = {7, 21, 40, 56, 64};
+constexpr double kCustomerLockWait = 5;
+// The customer of retail sales paid by card when none is given.
+constexpr std::string_view kCardCustomer = "KARTA   ";
 
 // ---- small helpers over the session ----
 
@@ -133,6 +140,58 @@ std::string_view CatalogueAlias(std::string_view kto) {
 bool IsRetailKind(Session& s, const DocKind& k) {
   return k.RdIs("SD ") || (!IsBlank(s.settings().Sd()) && k.rd == PadR(s.settings().Sd(), 3));
 }
+
+// A fiscal document: the receipt kind J_SD or one of the kinds listed in J_DF.
+bool IsFiscalKind(Session& s, const DocKind& k) {
+  const std::string sd = s.settings().Sd();
+  const std::string df = s.settings().Text("J_DF");
+  const std::string code = AllTrim(k.rd);
+  return (!IsBlank(sd) && k.rd == PadR(sd, 3)) || (!code.empty() && !IsBlank(df) && df.find(code) != std::string::npos);
+}
+
+// A counterparty the program fills in by itself ("PARAGON ", "DETAL   ", the card
+// customer): added to `zo` when missing, under the file lock so that two stations never
+// add it twice. True with `zo` on it afterwards.
+bool EnsureCustomer(Session& s, std::string_view code, std::string_view name) {
+  xbase::WorkArea* zo = Area(s, "zo");
+  if (zo == nullptr) return false;
+  const std::string odb = PadR(code, 8);
+  if (SeekFirstOrder(*zo, odb)) return true;
+  shell::ConsoleStoreUi ui(s.con());
+  if (!store::FilLockArea(ui, *zo, kCustomerLockWait).ok()) return false;
+  Status st = Status::Ok();
+  if (!SeekFirstOrder(*zo, odb)) {
+    st = zo->Append();
+    if (st.ok()) st = zo->Replace("ODB", xbase::Value(odb));
+    if (st.ok()) st = zo->Replace("NODB", xbase::Value(std::string(name)));
+  }
+  const Status u = zo->Unlock();
+  return st.ok() && u.ok() && SeekFirstOrder(*zo, odb);
+}
+
+// The guards of a correction talking to the operator through the message windows.
+class SessionCorrectionDialog : public CorrectionDialog {
+ public:
+  SessionCorrectionDialog(Session& s, std::string rd, std::string nrd)
+      : s_(s), rd_(std::move(rd)), nrd_(std::move(nrd)) {}
+  void Tell(const HeaderMessage& m) override { Message(s_, m); }
+  bool Ask(std::string_view question) override { return console::Okno(s_.con(), question, "N"); }
+  bool Password(GuardPassword which) override {
+    // No password is built into the program: the emergency password of an operator
+    // without right 1 is the supervisor's own.
+    return shell::Haslo(s_, which == GuardPassword::kCorrection ? shell::HasloKind::kCorrection
+                                                                 : shell::HasloKind::kSupervisor);
+  }
+  void LogLockedCorrection() override {
+    const std::string line = LockedCorrectionLogLine(s_.Today(), s_.clock().TimeText(), s_.op().nr,
+                                                      s_.op().nazwisko, rd_, nrd_);
+    (void)store::DoklejTxt(s_.env(), s_.Path("kanty.txt"), line);
+  }
+
+ private:
+  Session& s_;
+  std::string rd_, nrd_;
+};
 
 }  // namespace
 
@@ -501,7 +560,9 @@ class HeaderForm {
       form.GetText(7, 28, n_.waluta, "!!!").Valid([this] { return Check([this] { return SprWaluta(); }); }).When([display] {
         return !display;
       });
-      form.GetNumber(7, 39, n_.kurs, "@Z 99999.999999").When([display] { return !display; });
+      form.GetNumber(7, 39, n_.kurs, "@Z 99999.999999").Valid([this] { return Check([this] { return SprKurs(); }); }).When([display] {
+        return !display;
+      });
       form.GetNumber(7, 62, n_.dolar, "@Z 999999999.99").When([display] { return !display; });
     }
   }
@@ -586,6 +647,25 @@ class HeaderForm {
     n_.nb = std::string(1, nb);
     n_.poziom = kind.poziom;
     kind_ = k;
+    ForceConsignmentWarehouse();
+    if (kind.IsTransfer() && kind.HasTag("PARAGON")) {
+      // A transfer sold over the counter: cash, to the customer "PARAGON ".
+      n_.spz = "G";
+      n_.tez = 0;
+      n_.termin = n_.data;
+      if (EnsureCustomer(s_, "PARAGON ", "PARAGON")) {
+        TakeCounterparty(*Area(s_, "zo"));
+      } else {
+        n_.odb = "PARAGON ";
+      }
+    }
+    EuroDefault();
+    if (kind.IsSalesCorrection() && IsBlank(n_.odbiorc1)) {
+      // The kind's usual reason of correction, with its print form FORMAT.<RD>.
+      const size_t hash = kind.opis.find('#');
+      if (hash != std::string::npos && s_.FileX("FORMAT." + AllTrim(kind.rd)))
+        n_.odbiorc1 = PadR(AllTrim(kind.opis.substr(hash + 1)), 50);
+    }
     LabelRows(s_, kind);
     if (!(LayoutFor() == layout_)) {
       rebuild_ = true;
@@ -672,19 +752,32 @@ class HeaderForm {
   }
 
   bool CorrectionAllowed() {
-    if (n_.data != s_.Today()) console::Okno_(s_.con(), "TO NIE JEST DOWOD Z DZISIEJSZA DATA", 0);
-    const std::string author = AllTrim(s_.vars().Text("M_OPERATOR"));
-    if (!author.empty() && author != AllTrim(s_.op().nr))
-      console::Okno_(s_.con(), "nie TY jestes autorem tego dowodu !", 0);
-    if (!s_.op().Prawa(7) && !s_.op().Prawa(14)) {
-      Refuse(s_, "NIE MASZ PRAWA !! !");
-      return false;
-    }
-    if (!shell::Haslo(s_, shell::HasloKind::kCorrection)) {
-      Refuse(s_, "NIE POZWOLE NA KANTY");
-      return false;
-    }
-    return true;
+    CorrectionGuardInput in;
+    in.kind = kind_->kind;
+    in.uzgodnic = kind_->uzgodnic;
+    in.spz = n_.spz;
+    in.has_settlement_entries = HasSettlementEntries(kind_->kind.rd, n_.nrd);
+    in.fiscal_kind = IsFiscalKind(s_, kind_->kind);
+    in.fiscal_printer = s_.vars().Logical("JEST_DF_300");
+    in.data = n_.data;
+    in.today = s_.Today();
+    in.author = s_.vars().Text("M_OPERATOR");
+    in.operator_nr = s_.op().nr;
+    in.right1 = s_.op().Prawa(1);
+    in.right7 = s_.op().Prawa(7);
+    in.right14 = s_.op().Prawa(14);
+    SessionCorrectionDialog dialog(s_, kind_->kind.rd, n_.nrd);
+    return documents::CorrectionAllowed(in, dialog);
+  }
+
+  // True when fa_N holds an entry of the document.
+  bool HasSettlementEntries(const std::string& rd, const std::string& nrd) {
+    xbase::WorkArea* fa = Area(s_, "fa_N");
+    if (fa == nullptr) return false;
+    const uint32_t keep = fa->recno();
+    const bool found = SeekFirstOrder(*fa, rd + nrd);
+    if (!found && keep != 0) (void)fa->GoTo(keep);
+    return found;
   }
 
   // ---- the date ----
@@ -708,6 +801,7 @@ class HeaderForm {
     }
     n_.termin = n_.data + static_cast<int>(n_.tez);
     if (n_.data_fa == kEmptyDate) n_.data_fa = n_.data;
+    EuroDefault();
     return true;
   }
 
@@ -770,7 +864,25 @@ class HeaderForm {
       Refuse(s_, "To nie jest twoj magazyn!");
       return false;
     }
+    ForceConsignmentWarehouse();
+    if (kind_ && IsRetailKind(s_, kind_->kind) && n_.spz == "C" && IsBlank(n_.odb)) {
+      // A retail sale paid by card is booked to the card customer.
+      if (EnsureCustomer(s_, kCardCustomer, "KARTA PLATNICZA")) {
+        TakeCounterparty(*Area(s_, "zo"));
+        n_.regon = std::string(13, ' ');
+        n_.nip_kraj = "  ";
+      }
+    }
     return true;
+  }
+
+  // Sales of consigned goods (tags KOMIS, VAT MARZA) stay in the consignment warehouses.
+  void ForceConsignmentWarehouse() {
+    if (!kind_) return;
+    if (auto c = ConsignmentWarehouseFor(kind_->kind, n_.mag, s_.settings().Text("J_MAG_KOMI"))) {
+      Message(s_, c->message);
+      n_.mag = c->mag;
+    }
   }
 
   // ---- tax number ----
@@ -862,12 +974,16 @@ class HeaderForm {
           return false;
         }
         n_.odb = "DETAL   ";
+        (void)EnsureCustomer(s_, n_.odb, "DETAL");
       } else {
         ClearCounterparty();
         return true;
       }
     }
-    xbase::WorkArea* a = Area(s_, CatalogueAlias(std::string(1, kind.kto)));
+    // The counterparties the program fills in by itself live among the customers.
+    const bool own_customer = (kind.IsTransfer() && kind.HasTag("PARAGON") && n_.odb == "PARAGON ") ||
+                              (kind.RdIs("WZ") && n_.odb == "DETAL   ");
+    xbase::WorkArea* a = Area(s_, own_customer ? std::string_view("zo") : CatalogueAlias(std::string(1, kind.kto)));
     if (a == nullptr) return false;
     bool found = SeekFirstOrder(*a, n_.odb);
     if (!found) found = SeekFirstOrder(*a, RTrim(n_.odb));
@@ -966,12 +1082,57 @@ class HeaderForm {
   bool SprWaluta() {
     if (Up()) return true;
     if (IsBlank(n_.waluta)) {
-      const std::string wal = AllTrim(s_.settings().Text("J_WAL"));
-      n_.waluta = PadR(wal.empty() ? "EUR" : wal, 3);
+      n_.waluta = DefaultCurrency(s_.settings().Text("J_WAL"));
       return false;
     }
-    if (!IsForeignCurrency(n_.waluta)) n_.kurs = 1;
+    if (!IsForeignCurrency(n_.waluta)) {
+      n_.kurs = 1;
+      auto_kurs_.reset();
+      return true;
+    }
+    if (n_.kurs == 0 || auto_kurs_) {
+      if (std::optional<double> rate = StoredRate()) {
+        n_.kurs = *rate;
+        auto_kurs_ = *rate;
+      }
+    }
     return true;
+  }
+
+  // The rate typed is kept in `wal` for the currency and the document's date.
+  bool SprKurs() {
+    if (Up()) return true;
+    if (n_.kurs < 0) return false;
+    if (auto_kurs_ && SameAmount(*auto_kurs_, n_.kurs, 6)) return true;  // proposed, not typed
+    auto_kurs_.reset();
+    if (!IsForeignCurrency(n_.waluta) || n_.kurs == 0) return true;
+    std::optional<double> stored = StoredRate();
+    if (stored && SameAmount(*stored, n_.kurs, 6)) return true;
+    if (xbase::WorkArea* wal = Area(s_, "wal"); wal != nullptr) {
+      if (!StoreRate(*wal, n_.waluta, n_.data, n_.kurs).ok()) console::Okno_(s_.con(), "Kurs nie zapisany w tabeli walut", 3);
+    }
+    return true;
+  }
+
+  std::optional<double> StoredRate() {
+    xbase::WorkArea* wal = Area(s_, "wal");
+    if (wal == nullptr) return std::nullopt;
+    return RateFor(*wal, n_.waluta, n_.data);
+  }
+
+  // A new sale of a kind tagged "[EUR]" starts in J_WAL (else "EUR") at the rate of
+  // `wal` for its date (4.0 when there is none, unless the marker KURS_EUR.1 asks for it
+  // to be typed). A proposed rate follows the date until the operator types one.
+  void EuroDefault() {
+    if (klucz_ != 0 || !kind_ || !kind_->kind.IsSale() || !kind_->kind.HasTag("[EUR]")) return;
+    if (IsBlank(n_.waluta)) {
+      n_.waluta = DefaultCurrency(s_.settings().Text("J_WAL"));
+      n_.kurs = 0;
+    }
+    if (n_.kurs != 0 && !auto_kurs_) return;
+    std::optional<double> rate = StoredRate();
+    n_.kurs = rate ? *rate : FallbackEuroRate(s_.FileX("KURS_EUR.1"));
+    auto_kurs_ = n_.kurs;
   }
 
   Session& s_;
@@ -982,6 +1143,7 @@ class HeaderForm {
   std::optional<KindRecord> kind_;
   Layout layout_;
   bool rebuild_ = false;
+  std::optional<double> auto_kurs_;  // the rate proposed, while the operator has not typed one
 };
 
 }  // namespace
@@ -1018,6 +1180,32 @@ bool Ekran(Session& s, int par, std::string_view rd, std::string_view nrd) {
   DrawDocumentScreen(s, k ? &k->kind : nullptr);
   SayPelnyNag(s);
   return EdNag(s, par);
+}
+
+std::optional<std::string> EarlierSupplierDocument(Session& s) {
+  const Nag n = LoadNag(s);
+  std::optional<KindRecord> k = FindKind(s, n.rd);
+  if (!k || !k->kind.IsClass("PZ") || IsBlank(n.odb) || IsBlank(n.odbiorca)) return std::nullopt;
+  xbase::WorkArea* dowod = Area(s, "dowod");
+  if (dowod == nullptr) return std::nullopt;
+  const uint32_t keep = dowod->recno();
+  const int order = dowod->order();
+  std::optional<std::string> earlier;
+  if (dowod->SetOrder(1).ok()) {
+    auto r = dowod->SeekKey(n.rd);
+    for (bool on = r.ok() && *r; on && !dowod->eof(); on = dowod->Skip(1).ok()) {
+      if (PadR(FieldText(*dowod, "RD"), 3) != n.rd) break;
+      if (PadR(FieldText(*dowod, "ODB"), 8) != n.odb) continue;
+      if (!SameSupplierDocument(FieldText(*dowod, "ODBIORCA"), n.odbiorca)) continue;
+      const std::string nrd = PadR(FieldText(*dowod, "NRD"), 8);
+      if (nrd == n.nrd) continue;
+      earlier = RTrim(n.rd) + "-" + AllTrim(nrd);
+      break;
+    }
+  }
+  (void)dowod->SetOrder(order);
+  if (keep != 0) (void)dowod->GoTo(keep);
+  return earlier;
 }
 
 }  // namespace hurt::documents

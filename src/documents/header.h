@@ -98,4 +98,9 @@ double JakaWartoscNaEkranie(shell::Session& session, int reason);
 // the supplier (purchases) give; stored in M_SPZ, M_TEZ and M_TERMIN.
 void UstalSpzDokumentu(shell::Session& session);
 
+// A new purchase receipt (class "PZ") with a supplier and its document number (the row
+// "Nr faktury lub WZ"): "<RD>-<NRD>" of a receipt of the same kind already holding that
+// supplier document; nullopt when there is none. dowod keeps its order and record.
+std::optional<std::string> EarlierSupplierDocument(shell::Session& session);
+
 }  // namespace hurt::documents

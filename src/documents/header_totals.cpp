@@ -18,6 +18,59 @@ bool InList(std::string_view list, std::string_view rd) {
   return !code.empty() && !IsBlank(list) && list.find(code) != std::string_view::npos;
 }
 
+// The document's weight beside the total when its lines carry one.
+void ShowWeight(shell::Session& s, xbase::WorkArea& dd) {
+  if (dd.FieldIndex("WAGA") < 0) return;
+  std::vector<DocLine> lines;
+  const uint32_t back = dd.recno();
+  for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
+    auto line = ReadLine(dd);
+    if (line.ok()) lines.push_back(*line);
+  }
+  if (back != 0) (void)dd.GoTo(back);
+  const double waga = DocumentWeight(lines);
+  if (SameAmount(waga, 0, 3)) return;
+  s.con().Say(23, 44, PadL("WAGA: " + AllTrim(FormatFixed(waga, 3)), 20), s.con().colours().standard);
+}
+
+// A sale on credit does not give more time than its articles allow: the shortest term
+// TEZ of the lines' articles below the document's is suggested to an operator with right
+// 7 (when the total is taken for posting or printing) and taken by anyone else.
+void ArticleTermRule(shell::Session& s, const DocKind& kind, xbase::WorkArea& dd, int reason) {
+  const std::string spz = PadR(s.vars().Text("M_SPZ"), 1);
+  if (!kind.IsSale() || (spz != "P" && spz != "T" && spz != "F")) return;
+  xbase::WorkArea* as = s.areas().Find("as");
+  if (as == nullptr || as->FieldIndex("TEZ") < 0) return;
+  std::vector<int> terms;
+  const uint32_t dd_back = dd.recno();
+  const uint32_t as_back = as->recno();
+  const int as_order = as->order();
+  if (as->SetOrder(1).ok()) {
+    for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
+      auto mag = dd.Get("MAG");
+      auto indeks = dd.Get("INDEKS");
+      if (!mag.ok() || !indeks.ok()) continue;
+      auto found = as->SeekKey(PadR(mag->AsString(), 1) + PadR(indeks->AsString(), 8));
+      if (!found.ok() || !*found) continue;
+      auto tez = as->Get("TEZ");
+      if (tez.ok()) terms.push_back(static_cast<int>(tez->AsNumber()));
+    }
+  }
+  (void)as->SetOrder(as_order);
+  if (as_back != 0) (void)as->GoTo(as_back);
+  if (dd_back != 0) (void)dd.GoTo(dd_back);
+  const TermAdvice advice =
+      PaymentTermRule(kind, spz[0], static_cast<int>(s.vars().Number("M_TEZ")), terms, s.op().Prawa(7));
+  if (advice.action == TermAdvice::Action::kChange) {
+    s.vars().Set("M_TEZ", xbase::Value(advice.tez));
+    const JulianDay data = s.vars().Date("M_DATA");
+    s.vars().Set("M_TERMIN", xbase::Value(xbase::Date{data == kEmptyDate ? kEmptyDate : data + advice.tez}));
+    console::Okno_(s.con(), advice.message, 0);
+  } else if (advice.action == TermAdvice::Action::kSuggest && reason != kReasonShow) {
+    console::Okno_(s.con(), advice.message, 0);
+  }
+}
+
 }  // namespace
 
 double JakaWartoscNaEkranie(shell::Session& s, int reason) {
@@ -43,6 +96,8 @@ double JakaWartoscNaEkranie(shell::Session& s, int reason) {
     return 0;
   }
   s.con().Say(23, 67, PadL(FormatFixed(r->total, 2), 13), s.con().colours().standard);
+  ShowWeight(s, *dd);
+  ArticleTermRule(s, in.kind, *dd, reason);
   return r->total;
 }
 

@@ -2,6 +2,8 @@
 // directory built by start-up, with kinds, documents and a customer written into it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "base/numeric.h"
@@ -9,6 +11,8 @@
 #include "documents/vat_reconcile.h"
 #include "documents/dbu_dow.h"
 #include "documents/header.h"
+#include "documents/header_guards.h"
+#include "documents/header_sources.h"
 #include "shell/startup_fixture.h"
 #include "store/init_tables.h"
 #include "support/hurt_data.h"
@@ -242,6 +246,252 @@ TEST_F(DocumentScreen, DisplayLooksForTheNumberTyped) {
   const std::vector<std::string> rows = ScreenWith("2. NIE MA TAKIEGO DOKUMENTU");
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(Cells(rows[0], 22, 35), "     WYSWIETLANIE   DOWODOW        ");
+}
+
+// ---- corrections, tags and currency ----
+
+constexpr const char* kCorrection = "P O P R A W A";
+
+class DocumentGuards : public DocumentScreen {
+ protected:
+  void SetUp() override {
+    DocumentScreen::SetUp();
+    ASSERT_TRUE(t.session.settings().SetText("J_BOSS", "TAJNE").ok());
+  }
+  void Line(const char* rd, const char* nrd) {
+    Put(Area("dow"), {{"RD", rd}, {"NRD", nrd}, {"LP", "  1"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1}});
+  }
+  void Header(const char* rd, const char* nrd, const char* r_p, const char* s_z, const char* spz) {
+    Put(Area("dowod"), {{"RD", rd}, {"NRD", nrd}, {"R_P", r_p}, {"S_Z", s_z}, {"SPZ", spz}, {"OPERATOR", "1"},
+                        {"DATA", xbase::Date{JulianFromYmd(2026, 12, 8)}}});
+  }
+  void TypePassword() { When("PODAJ", {'T', 'A', 'J', 'N', 'E', key::kEnter}); }
+  void Correct() { ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 2); })); }
+  std::string KantyTxt() const {
+    std::ifstream in(dir.str() + "/kanty.txt");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+};
+
+TEST_F(DocumentGuards, SettledSaleOnCreditIsNotCorrected) {
+  Header("FV ", "      44", "R", "S", "P");
+  Line("FV ", "      44");
+  Put(Area("fa_N"), {{"RD", "FV "}, {"NRD", "      44"}, {"MAG", "1"}, {"ODB", "KOWALSKI"}, {"OBWN", 12.3}});
+  When(kCorrection, {key::kEnter, '4', '4', key::kEnter});
+  When("Dowod rozliczony - blokada", {key::kSpace});
+  When(kCorrection, {key::kEsc});
+  Correct();
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_FALSE(t.recorder.Saw("PODAJ"));
+}
+
+TEST_F(DocumentGuards, LockedWarehouseDocumentIsLogged) {
+  Put(Area("slow"), {{"RD", "RW "}, {"OPIS", "ROZCHOD WEWNETRZNY"}, {"R_P", "R"}, {"S_Z", "D"}, {"CUV", "C"},
+                     {"KTO", "O"}, {"MAG", "1"}, {"NRD", 3}, {"UZGODNIC", "N"}});
+  Header("RW ", "       3", "R", "D", "B");
+  Line("RW ", "       3");
+  When(kCorrection, {'R', 'W', key::kEnter, '3', key::kEnter});
+  When("Poprawiasz zablokowany dowod magazynowy ?", {'T'});
+  TypePassword();  // once: the same password is not asked again (a second ask finds no keys)
+  When(kCorrection, {key::kEsc});
+  Correct();
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_NE(KantyTxt().find("08.12.2026 08:00:00 1 Nowak Anna poprawia zablokowany dowod magazynowy RW-3"),
+            std::string::npos)
+      << KantyTxt();
+}
+
+TEST_F(DocumentGuards, FiscalReceiptOnCreditIsRefused) {
+  Put(Area("slow"), {{"RD", "SD "}, {"OPIS", "PARAGON FISKALNY"}, {"R_P", "R"}, {"S_Z", "S"}, {"CUV", "U"},
+                     {"NB", "B"}, {"KTO", "O"}, {"MAG", "1"}, {"NRD", 5}});
+  Header("SD ", "       5", "R", "S", "P");
+  Line("SD ", "       5");
+  t.session.vars().Set("JEST_DF_300", xbase::Value(true));
+  When(kCorrection, {'S', 'D', key::kEnter, '5', key::kEnter});
+  When("Poprawiasz dowod fiskalny (!!!) ?", {'T'});
+  TypePassword();
+  When("NIE POZWOLE NA KANTY", {key::kSpace});
+  When(kCorrection, {key::kEsc});
+  Correct();
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+}
+
+TEST_F(DocumentGuards, EuroKindStartsWithTheRateOfTheDay) {
+  Kind("FW ", "FAKTURA [EUR]", "R", "S", "N", 0);
+  Put(Area("wal"), {{"WALUTA", "EUR"}, {"DATA", xbase::Date{JulianFromYmd(2026, 12, 1)}}, {"KURS", 4.2137}});
+  Put(Area("wal"), {{"WALUTA", "EUR"}, {"DATA", xbase::Date{JulianFromYmd(2026, 12, 9)}}, {"KURS", 9.0}});
+  When(kEntry, {'F', 'W', key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_EQ(t.session.vars().Text("M_WALUTA"), "EUR");
+  EXPECT_EQ(FormatFixed(t.session.vars().Number("M_KURS"), 6), "4.213700");
+}
+
+TEST_F(DocumentGuards, RatesAreReadAndKeptPerCurrencyAndDate) {
+  xbase::WorkArea& wal = Area("wal");
+  const JulianDay d1 = JulianFromYmd(2026, 12, 1), d8 = JulianFromYmd(2026, 12, 8);
+  EXPECT_FALSE(RateFor(wal, "EUR", d8).has_value());
+  ASSERT_TRUE(StoreRate(wal, "eur", d1, 4.25).ok());
+  ASSERT_TRUE(StoreRate(wal, "USD", d8, 3.9).ok());
+  EXPECT_EQ(RateFor(wal, "EUR", d8), 4.25);  // the newest one not after the date
+  EXPECT_FALSE(RateFor(wal, "EUR", d1 - 1).has_value());
+  ASSERT_TRUE(StoreRate(wal, "EUR", d1, 4.3).ok());  // the same day again: replaced
+  EXPECT_EQ(RateFor(wal, "EUR", d1), 4.3);
+  EXPECT_EQ(RateFor(wal, "USD", d8), 3.9);
+  EXPECT_EQ(*wal.RecCount(), 2u);
+  ASSERT_TRUE(StoreRate(wal, "EUR", d8, 0).ok());  // nothing to keep
+  EXPECT_EQ(*wal.RecCount(), 2u);
+}
+
+TEST_F(DocumentGuards, SupplierDocumentEnteredBefore) {
+  Put(Area("dowod"), {{"RD", "PZ "}, {"NRD", "       7"}, {"R_P", "P"}, {"S_Z", "Z"}, {"ODB", "HURTEX  "},
+                      {"ODBIORCA", "FV 12/2026"}});
+  auto& v = t.session.vars();
+  v.Set("M_RD", xbase::Value("PZ "));
+  v.Set("M_NRD", xbase::Value("       8"));
+  v.Set("M_ODB", xbase::Value("HURTEX"));
+  v.Set("M_ODBIORCA", xbase::Value(" fv 12/2026"));
+  EXPECT_EQ(EarlierSupplierDocument(t.session), "PZ-7");
+  v.Set("M_ODB", xbase::Value("INNY"));
+  EXPECT_FALSE(EarlierSupplierDocument(t.session).has_value());
+  v.Set("M_ODB", xbase::Value("HURTEX"));
+  v.Set("M_RD", xbase::Value("FV "));  // not a receipt
+  EXPECT_FALSE(EarlierSupplierDocument(t.session).has_value());
+}
+
+TEST_F(DocumentGuards, ParagonTransferAndKomisSale) {
+  Put(Area("slow"), {{"RD", "MP "}, {"OPIS", "PRZESUNIECIE PARAGON"}, {"R_P", "M"}, {"S_Z", "D"}, {"CUV", "C"},
+                     {"KTO", "O"}, {"MAG", "1"}, {"NRD", 0}});
+  Kind("FK ", "FAKTURA KOMIS", "R", "S", "N", 0);
+  ASSERT_TRUE(t.session.settings().SetText("J_MAG_KOMI", "K").ok());
+  When(kEntry, {'M', 'P', key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_EQ(t.session.vars().Text("M_SPZ"), "G");
+  EXPECT_EQ(t.session.vars().Text("M_ODB"), "PARAGON ");
+  xbase::WorkArea& zo = Area("zo");
+  ASSERT_TRUE(zo.SetOrder(1).ok());
+  ASSERT_TRUE(*zo.SeekKey("PARAGON "));
+
+  When(kEntry, {'F', 'K', key::kEnter});
+  When("Zmieniam mag z 1 na K", {key::kSpace});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(t.session.vars().Text("M_MAG"), "K");
+}
+
+TEST_F(DocumentGuards, TemplateAndCyclicLinesArePricedAndReserved) {
+  Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"CENA", 10.0}, {"CENA2", 12.3},
+                   {"PODATEK0", "23"}, {"ILOSC", 5.0}});
+  // Both sources have the layout of the working lines.
+  const std::string wzor = dir.str() + "/wzor.dbf";
+  const std::string rabat = dir.str() + "/hlp/rabat.dbf";
+  testing::MakeTable(wzor, store::TableId::kDd);
+  testing::MakeTable(rabat, store::TableId::kDd);
+  auto fill = [&](const std::string& path, std::initializer_list<std::initializer_list<std::pair<const char*, xbase::Value>>> rows) {
+    auto a = t.session.areas().Open(150, path, "zrodlo");
+    ASSERT_TRUE(a.ok());
+    for (const auto& row : rows) Put(**a, row);
+    ASSERT_TRUE(t.session.areas().Close(150).ok());
+  };
+  fill(wzor, {{{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 2.0}},
+              {{"MAG", "1"}, {"INDEKS", "ZZ"}, {"NAZWA", "NIEZNANY"}, {"ILOSC", 1.0}},
+              {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 0.0}}});  // no quantity: left out
+  fill(rabat, {{{"ODB", "INNY"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1.0}},
+               {{"ODB", "KOWALSKI"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 9.0}, {"CENA", 8.5}}});
+
+  ASSERT_TRUE(store::NoweDd(t.session));
+  auto& v = t.session.vars();
+  v.Set("M_RD", xbase::Value("FV "));
+  v.Set("M_NRD", xbase::Value("      44"));
+  v.Set("M_MAG", xbase::Value("1"));
+  v.Set("M_NB", xbase::Value("N"));
+  v.Set("M_ODB", xbase::Value("KOWALSKI"));
+  When("Wczytac wzor faktury ?", {'T'});
+  When("Wczytac cykliczna FV / WZ ?", {'T'});
+  ASSERT_TRUE(t.Run([&] { OfferLineSources(t.session); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_TRUE(t.recorder.Saw("Brak 1 ZZ NIEZNANY"));
+
+  xbase::WorkArea& dd = Area("dd");
+  ASSERT_EQ(*dd.RecCount(), 2u);
+  ASSERT_TRUE(dd.GoTo(1).ok());
+  EXPECT_EQ(dd.Get("LP")->AsString(), "  1");
+  EXPECT_EQ(dd.Get("NAZWA")->AsString().substr(0, 6), "MLOTEK");
+  EXPECT_EQ(FormatFixed(dd.Get("ILOSC")->AsNumber(), 3), "2.000");
+  EXPECT_EQ(FormatFixed(dd.Get("CENA")->AsNumber(), 2), "10.00");  // the article's net price
+  EXPECT_EQ(FormatFixed(dd.Get("WARTOSC")->AsNumber(), 2), "20.00");
+  EXPECT_EQ(FormatFixed(dd.Get("PODATEK")->AsNumber(), 2), "4.60");
+  EXPECT_EQ(FormatFixed(dd.Get("BRUTTO")->AsNumber(), 2), "24.60");
+  // The customer's line asks for 9 of the 5 in stock (2 reserved already): cut to 3.
+  ASSERT_TRUE(dd.GoTo(2).ok());
+  EXPECT_EQ(dd.Get("LP")->AsString(), "  2");
+  EXPECT_EQ(FormatFixed(dd.Get("ILOSC")->AsNumber(), 3), "3.000");
+  EXPECT_EQ(FormatFixed(dd.Get("CENA")->AsNumber(), 2), "8.50");
+  xbase::WorkArea& as = Area("as");
+  ASSERT_TRUE(as.GoTo(1).ok());
+  EXPECT_EQ(FormatFixed(as.Get("REZERWA0")->AsNumber(), 3), "5.000");
+}
+
+TEST_F(DocumentGuards, ArticleTermShortensTheDocumentsTerm) {
+  Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"TEZ", 7}});
+  ASSERT_TRUE(store::NoweDd(t.session));
+  Put(Area("dd"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1}, {"CENA", 1.0}, {"NB", "N"}, {"PODATEK0", "23"},
+                   {"WAGA", 2.5}});
+  auto& v = t.session.vars();
+  v.Set("M_RD", xbase::Value("FV "));
+  v.Set("M_NB", xbase::Value("N"));
+  v.Set("M_SPZ", xbase::Value("P"));
+  v.Set("M_TEZ", xbase::Value(21));
+  v.Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)}));
+  t.session.op().prawa = "NNNNNNNNNNNNNNNNNNNN";  // without right 7 the term is taken
+  When("Zmieniam termin zaplaty", {key::kSpace});
+  ASSERT_TRUE(t.Run([&] { (void)JakaWartoscNaEkranie(t.session, kReasonShow); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(v.Number("M_TEZ"), 7);
+  EXPECT_EQ(v.Date("M_TERMIN"), JulianFromYmd(2026, 12, 15));
+  EXPECT_NE(t.Line(23).find("WAGA: 2.500"), std::string::npos) << t.Line(23);
+  // With right 7 it is only suggested, and only when the total is taken for posting.
+  t.session.op().prawa = std::string(20, ' ');
+  v.Set("M_TEZ", xbase::Value(21));
+  ASSERT_TRUE(t.Run([&] { (void)JakaWartoscNaEkranie(t.session, kReasonShow); }));
+  When("Daj termin 7 dni", {key::kSpace});
+  ASSERT_TRUE(t.Run([&] { (void)JakaWartoscNaEkranie(t.session, kReasonPost); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_EQ(v.Number("M_TEZ"), 21);
+}
+
+TEST_F(DocumentGuards, CorrectionReasonFromTheKind) {
+  Put(Area("slow"), {{"RD", "KS "}, {"OPIS", "KOREKTA #ZWROT TOWARU"}, {"R_P", "K"}, {"S_Z", "S"}, {"CUV", "U"},
+                     {"NB", "N"}, {"KTO", "O"}, {"MAG", "1"}, {"NRD", 0}});
+  std::ofstream(dir.str() + "/format.ks") << "";
+  When(kEntry, {'K', 'S', key::kEnter});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_EQ(t.session.vars().Text("M_ODBIORC1").substr(0, 13), "ZWROT TOWARU ");
+}
+
+TEST_F(DocumentGuards, DisplayLeavesThePostedDocumentAsItWas) {
+  Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"ILOSC", 10.0}});
+  Line("FV ", "      42");
+  When("WYSWIETLANIE", {key::kEnter, '4', '2', key::kEnter});
+  When("MLOTEK", {key::kEsc});  // the grid shows the posted line
+  When("WYSWIETLANIE", {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 1); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  xbase::WorkArea& dowod = Area("dowod");
+  ASSERT_TRUE(dowod.SetOrder(1).ok());
+  ASSERT_TRUE(*dowod.SeekKey("FV       42"));
+  EXPECT_FALSE(dowod.deleted());
+  xbase::WorkArea& dow = Area("dow");
+  ASSERT_TRUE(dow.GoTo(1).ok());
+  EXPECT_FALSE(dow.deleted());
+  xbase::WorkArea& as = Area("as");
+  ASSERT_TRUE(as.GoTo(1).ok());
+  EXPECT_EQ(FormatFixed(as.Get("ILOSC")->AsNumber(), 3), "10.000");
+  EXPECT_EQ(FormatFixed(as.Get("REZERWA0")->AsNumber(), 3), "0.000");
+  EXPECT_EQ(*Area("dd").RecCount(), 0u);  // nothing left in the working lines
 }
 
 }  // namespace
