@@ -5,6 +5,7 @@
 #include "documents/header.h"
 #include "documents/line_editor.h"
 #include "documents/posting.h"
+#include "invoicing/druk_dow.h"
 #include "shell/session.h"
 #include "store/init_tables.h"
 #include "xbase/value.h"
@@ -36,6 +37,9 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
     }
+  } else if (klucz == 1) {
+    // Display reads the posted lines only: the posted document stays as it is.
+    if (!invoicing::LinieDoPodgladu(s, m_rd, m_nrd)) return true;
   } else if (!RepDWithDow(s, m_rd, m_nrd)) {
     return true;  // the lines could not be loaded: back to the next document
   }
