@@ -97,19 +97,5 @@ TEST_F(PodobnyTest, APatternBecomesANewDocumentWithItsLinesReserved) {
   EXPECT_EQ(FieldAt(Area(TableId::kDowod), 1, "ODBIORCA").AsString().substr(0, 3), "** ");
 }
 
-TEST_F(PodobnyTest, NotInAnArchiveMonthAndOnlyForPatterns) {
-  const InvoiceData pattern = Pattern();
-  InvoiceData plain = pattern;
-  plain.header.odbiorca = "SKLEP";
-  EXPECT_FALSE(IsPatternDocument(plain.header));
-  plain.header.odbiorca = "**X";
-  EXPECT_FALSE(IsPatternDocument(plain.header));
-  s().set_hh_arc("25/01");
-  ToldUi ui(ui_);
-  EXPECT_FALSE(PodobnyDowod(s(), ui, pattern, options_).made);
-  EXPECT_EQ(ui.told, (std::vector<std::string>{"Praca w archiwum - blokada"}));
-  EXPECT_EQ(editor_calls_, 0);
-}
-
 }  // namespace
 }  // namespace hurt::invoicing
