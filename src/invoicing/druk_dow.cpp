@@ -139,8 +139,8 @@ Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& u
 
   (void)session.settings().SetText("J_ORYGINAL", std::string(1, step.stored));
   result.oryginal_next = step.stored;
-  // The number is on paper now: posting keeps it.
-  v.Set("JEST_WYDRUK", xbase::Value(true));
+  // A new document's number is on paper now: posting keeps it.
+  if (static_cast<int>(v.Number("KLUCZ")) == 0) v.Set("JEST_WYDRUK", xbase::Value(true));
   return result;
 }
 

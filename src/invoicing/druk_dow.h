@@ -9,8 +9,9 @@
 //   - the lines are taken in the order they were entered; the per-rate VAT reconciliation
 //     of the form is written back to the `dd` lines it changed, so that the document
 //     posted afterwards has the totals that are on paper;
-//   - the number printed is M_NRD, and JEST_WYDRUK is set: posting then keeps that number
-//     (and tells the operator to print again when another station took it meanwhile);
+//   - the number printed is M_NRD; on a new document (KLUCZ 0) JEST_WYDRUK is set: posting
+//     then keeps that number (and tells the operator to print again when another station
+//     took it meanwhile), and dropping it is logged as printed;
 //   - the original/copy mark steps as for any printout of that number;
 //   - a document without lines prints nothing ("Brak pozycji do druku").
 #pragma once

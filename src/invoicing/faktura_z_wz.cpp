@@ -444,6 +444,7 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   v.Set("M_WARTOSC", xbase::Value(NewRound(wartosc, 2)));
   v.Set("M_WARTOSC0", xbase::Value(NewRound(wartosc0, 2)));
   v.Set("M_WPLATA", xbase::Value(NewRound(wartosc, 2)));
+  v.Set("JEST_WYDRUK", xbase::Value(false));
 
   keep_as.reset();
   keep_dow.reset();

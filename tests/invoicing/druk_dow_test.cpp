@@ -75,9 +75,10 @@ TEST_F(DrukDowTest, TheDocumentUnderEditPrintsWithItsProposedNumber) {
 }
 
 // The per-rate reconciliation of the form goes back to the working line, so that the
-// document posted afterwards carries the totals printed.
+// document posted afterwards carries the totals printed. A posted document reopened for
+// correction keeps its number anyway: printing it marks nothing.
 TEST_F(DrukDowTest, TheReconciledGroszGoesBackToTheWorkingLine) {
-  Editing("PA ", 11);
+  Editing("PA ", 11, 2);
   xbase::WorkArea& dd = Area(TableId::kDd);
   uint32_t first = AddLine(dd, "PA ", 11, 1, "A", 1, 1.02, "23", 'B');
   uint32_t second = AddLine(dd, "PA ", 11, 2, "B", 1, 1.04, "23", 'B');
@@ -88,6 +89,7 @@ TEST_F(DrukDowTest, TheReconciledGroszGoesBackToTheWorkingLine) {
   EXPECT_NEAR(printed->form.summary.vat, 0.39, 1e-9);
   EXPECT_NEAR(FieldAt(dd, first, "PODATEK").AsNumber(), 0.20, 1e-9);
   EXPECT_NEAR(FieldAt(dd, second, "PODATEK").AsNumber(), 0.19, 1e-9);
+  EXPECT_FALSE(s().vars().Logical("JEST_WYDRUK"));
 }
 
 TEST_F(DrukDowTest, NoLinesPrintNothingAndLeaveTheNumberFree) {
