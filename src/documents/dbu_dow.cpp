@@ -26,6 +26,7 @@ void ResetDocumentVariables(shell::Session& s) {
   for (const char* name : {"M_KURS", "M_DOLAR", "M_RABAT", "M_RABAT2", "M_RABAT3", "M_RABAT4", "M_RESZTA",
                            "M_RESZTA_P"})
     v.Set(name, xbase::Value(0.0));
+  v.Set("JEST_WYDRUK", xbase::Value(false));  // F5 sets it once this document is on paper
 }
 
 // A supplier document entered twice is most often a mistake: the operator is told and

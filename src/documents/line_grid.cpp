@@ -28,6 +28,7 @@
 #include "documents/reservations.h"
 #include "documents/vat_rate.h"
 #include "documents/vat_reconcile.h"
+#include "invoicing/druk_dow.h"
 #include "shell/area_fields.h"
 #include "shell/not_built.h"
 #include "shell/session.h"
@@ -199,7 +200,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
   }
   if (k == key::F(5) || k == key::F(5) + 256) {
     ShowTotal(kReasonPost);
-    shell::NotBuilt(s_, "DRUK_DOW");
+    (void)invoicing::DrukDow(s_, dd_);
     return BrowseAction::kRepaint;
   }
   if (k == key::kF1) {

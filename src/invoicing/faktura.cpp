@@ -6,6 +6,8 @@
 #include "console/okno.h"
 #include "invoicing/invoice_number.h"
 #include "invoicing/invoice_tables.h"
+#include "invoicing/money_form.h"
+#include "invoicing/podobny_dowod.h"
 #include "invoicing/printer_codes.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
@@ -56,6 +58,21 @@ class MonthTables {
 };
 
 }  // namespace
+
+OryginalStep OryginalOfPrintout(shell::Session& session, InvoiceData& data, const std::string& document) {
+  OryginalContext cycle;
+  cycle.page_printer = PrinterTypeOf(data.settings.m_drukarka).page_printer;
+  cycle.one_copy_kind = data.kind.HasTag("{1}");
+  cycle.spz = data.header.spz;
+  cycle.druk_1fv_marker = session.FileX("DRUK_1FV.TXT");
+  // The cycle belongs to one invoice: another document starts again from the original.
+  char state = data.settings.j_oryginal;
+  if ((state == 'O' || state == 'K') && session.vars().Text("M_ORYG_DOW") != document) state = 'X';
+  session.vars().Set("M_ORYG_DOW", xbase::Value(document));
+  OryginalStep step = StepOryginal(state, cycle);
+  data.settings.j_oryginal = step.printed;
+  return step;
+}
 
 std::string PeriodOfDate(JulianDay data) {
   Ymd d = YmdFromJulian(data);
@@ -140,24 +157,17 @@ Result<FakturaResult> DrukujDowod(shell::Session& session, store::StoreUi& ui, c
   data.buyer = ReadBuyer(session, kto, data.header.odb);
   data.settings = PrintSettingsFor(session, data.kind, data.header);
 
-  // The original/copy mark of this printout and the state kept for the next one.
-  OryginalContext cycle;
-  cycle.page_printer = PrinterTypeOf(data.settings.m_drukarka).page_printer;
-  cycle.one_copy_kind = data.kind.HasTag("{1}");
-  cycle.spz = data.header.spz;
-  cycle.druk_1fv_marker = session.FileX("DRUK_1FV.TXT");
-  // The cycle belongs to one invoice: another document starts again from the original.
-  char state = data.settings.j_oryginal;
-  const std::string this_document = period + key;
-  if ((state == 'O' || state == 'K') && session.vars().Text("M_ORYG_DOW") != this_document) state = 'X';
-  session.vars().Set("M_ORYG_DOW", xbase::Value(this_document));
-  OryginalStep step = StepOryginal(state, cycle);
-  data.settings.j_oryginal = step.printed;
+  const OryginalStep step = OryginalOfPrintout(session, data, period + key);
 
-  result.form = FvFaktura(request.klasa, nb, data);
+  if (IsMoneyDocument(data.header)) {
+    // A money document (warehouse "0") has no lines: its own form, nothing to write back.
+    result.form = MoneyDocumentForm(data);
+  } else {
+    result.form = FvFaktura(request.klasa, nb, data);
+  }
 
   // The reconciled VAT goes onto the stored lines; an archive month is only viewed.
-  if (!session.InArchive() && !data.settings.cancelled) {
+  if (!session.InArchive() && !data.settings.cancelled && !IsMoneyDocument(data.header)) {
     auto written = WriteBackReconciled(ui, *dow, recnos, data.lines, result.form.lines, kLineLockWait);
     if (!written.ok()) {
       return Status::Busy("Linie dowodu " + AllTrim(rd) + "-" + AllTrim(nrd) + " zajete - nie zapisano VAT");
@@ -188,6 +198,11 @@ bool Faktura(shell::Session& session, const FakturaRequest& request, const shell
   }
   const std::string text = std::move(printed->form.text);
   shell::ViewDruk(session, [&text](shell::ReportWriter& out) { out.Write(text); }, {}, setup);
+  if (request.z_przegladu && IsPatternDocument(printed->data.header) &&
+      console::Okno(session.con(), "Utworzyc podobny dowod ?", "N")) {
+    ConsoleInvoiceUi invoice_ui(session.con(), ui);
+    (void)PodobnyDowod(session, invoice_ui, printed->data);
+  }
   return true;
 }
 

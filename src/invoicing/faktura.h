@@ -26,6 +26,7 @@
 
 #include "base/date.h"
 #include "base/result.h"
+#include "invoicing/invoice_number.h"
 #include "invoicing/print_data.h"
 #include "invoicing/print_form.h"
 #include "store/net_ui.h"
@@ -42,6 +43,9 @@ struct FakturaRequest {
   std::string rd;               // kind, 3 characters
   std::string nrd;              // number (right-aligned to 8 here)
   std::string klasa = "FV";     // print class asked for; the kind corrects it
+  // Called from the document browser: a pattern document ("** " recipient text) then
+  // offers a similar new document after the printout (podobny_dowod.h).
+  bool z_przegladu = false;
 };
 
 struct FakturaResult {
@@ -52,6 +56,12 @@ struct FakturaResult {
   char oryginal_next = 'N';  // J_ORYGINAL after this printout
 };
 
+// The original/copy mark of one printout of `document` (a text naming it: month, kind and
+// number): sets data.settings.j_oryginal to the mark printed and returns the step, whose
+// `stored` state the caller keeps in J_ORYGINAL once the printout is made. Another
+// document than the one printed last starts again from the original.
+OryginalStep OryginalOfPrintout(shell::Session& session, InvoiceData& data, const std::string& document);
+
 // The month folder "yy/mm" of a date.
 std::string PeriodOfDate(JulianDay data);
 
@@ -60,7 +70,8 @@ std::string PeriodOfDate(JulianDay data);
 Result<FakturaResult> DrukujDowod(shell::Session& session, store::StoreUi& ui, const FakturaRequest& request);
 
 // FAKTURA: the same into the station's report file, then the viewer. A failure is shown
-// in the message window; false then.
+// in the message window; false then. From the browser, a pattern document then asks
+// "Utworzyc podobny dowod ?" and on yes the new document opens in the editor.
 bool Faktura(shell::Session& session, const FakturaRequest& request);
 bool Faktura(shell::Session& session, const FakturaRequest& request, const shell::ViewerSetup& setup);
 

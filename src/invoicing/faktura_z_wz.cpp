@@ -136,6 +136,60 @@ ArticleTerms TermsOfArticle(InvoiceUi& ui, xbase::WorkArea& as, const xbase::Wor
 
 }  // namespace
 
+Status RestampNotes(store::StoreUi& ui, xbase::WorkArea& dowod, xbase::WorkArea& dow,
+                    const std::vector<uint32_t>& recnos, std::string_view from_rd, std::string_view from_nrd,
+                    std::string_view to_rd, std::string_view to_nrd, double wait) {
+  const std::string from = PadR(from_rd, 3) + PadL(AllTrim(from_nrd), 8);
+  const bool clear = IsBlank(to_rd) || IsBlank(to_nrd);
+  const std::string new_rd = clear ? std::string(3, ' ') : PadR(to_rd, 3);
+  const std::string new_nrd = clear ? std::string(8, ' ') : PadL(AllTrim(to_nrd), 8);
+  const std::string old_ex = DocText(from_rd, from_nrd);
+  const std::string new_ex = clear ? std::string() : DocText(to_rd, to_nrd);
+
+  // Every note first; the ones still stamped by this invoice are changed.
+  HeldLocks locks(dowod);
+  std::vector<SourceNote> stamped;
+  for (uint32_t recno : recnos) {
+    Status locked = store::Retry(ui, store::RetryRule::kPauseAfter, wait, [&] { return dowod.LockRecord(recno); });
+    if (!dowod.GoTo(recno).ok() || dowod.eof()) continue;
+    const std::string rd = PadR(FieldText(dowod, "RD"), 3);
+    const std::string nrd = PadL(AllTrim(FieldText(dowod, "NRD")), 8);
+    if (!locked.ok()) {
+      locks.ReleaseAll();
+      return Status::Busy("Dowod " + DocText(rd, nrd) + " zajety na innej stacji");
+    }
+    locks.Add(recno);
+    const std::string stamp = PadR(FieldText(dowod, "R_RD"), 3) + PadL(AllTrim(FieldText(dowod, "R_NRD")), 8);
+    if (stamp == from) stamped.push_back({recno, rd, nrd});
+  }
+  for (const SourceNote& note : stamped) {
+    HURT_RETURN_IF_ERROR(dowod.GoTo(note.recno));
+    HURT_RETURN_IF_ERROR(ReplaceIfPresent(dowod, "R_RD", xbase::Value(new_rd)));
+    HURT_RETURN_IF_ERROR(ReplaceIfPresent(dowod, "R_NRD", xbase::Value(new_nrd)));
+  }
+  HURT_RETURN_IF_ERROR(dowod.Flush());
+  locks.ReleaseAll();
+  (void)dowod.Commit();
+
+  // The notes' lines: the mark of the invoice follows the stamp.
+  if (dow.FieldIndex("NAZWA_EX") < 0) return Status::Ok();
+  HURT_RETURN_IF_ERROR(dow.SetOrder(1));
+  for (const SourceNote& note : stamped) {
+    auto found = dow.Seek(xbase::Value(note.rd + note.nrd));
+    if (!found.ok() || !*found) continue;
+    while (!dow.eof() && PadR(FieldText(dow, "RD"), 3) + PadL(AllTrim(FieldText(dow, "NRD")), 8) ==
+                             note.rd + note.nrd) {
+      if (RTrim(FieldText(dow, "NAZWA_EX")) == old_ex && store::RecLockArea(ui, dow, wait).ok()) {
+        (void)dow.Replace("NAZWA_EX", xbase::Value(new_ex));
+      }
+      if (!dow.Skip(1).ok()) break;
+    }
+  }
+  (void)dow.Unlock();
+  (void)dow.Commit();
+  return Status::Ok();
+}
+
 JulianDay IssueDateInMonth(JulianDay today, JulianDay month_first_day) {
   Ymd t = YmdFromJulian(today);
   Ymd m = YmdFromJulian(month_first_day);
@@ -390,6 +444,7 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   v.Set("M_WARTOSC", xbase::Value(NewRound(wartosc, 2)));
   v.Set("M_WARTOSC0", xbase::Value(NewRound(wartosc0, 2)));
   v.Set("M_WPLATA", xbase::Value(NewRound(wartosc, 2)));
+  v.Set("JEST_WYDRUK", xbase::Value(false));
 
   keep_as.reset();
   keep_dow.reset();
@@ -403,6 +458,33 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
     options.editor(session);
   } else {
     documents::MyDow(session, 10, 0, 22, 79, "dd", "", 7);
+  }
+
+  // Step 8: the stamps follow what became of the invoice.
+  AreaPosition keep_dowod_after(dowod);
+  AreaPosition keep_dow_after(dow);
+  const std::string after = PadL(AllTrim(session.vars().Text("M_NRD")), 8);
+  if (dowod->SetOrder(1).ok()) {
+    auto found = dowod->Seek(xbase::Value(rd + after));
+    result.posted = found.ok() && *found && !IsBlank(after) &&
+                    AllTrim(FieldText(*dowod, "ODB")) == AllTrim(m_odb.AsString());
+  }
+  if (result.posted) result.posted_nrd = after;
+  if (result.posted && after == nrd) return result;
+  std::vector<uint32_t> recnos;
+  for (const SourceNote& note : *notes) recnos.push_back(note.recno);
+  for (;;) {
+    Status st = RestampNotes(ui.store(), *dowod, *dow, recnos, rd, nrd, result.posted ? rd : std::string(),
+                             result.posted ? after : std::string(), options.lock_wait);
+    if (st.ok()) {
+      result.stamps_follow = true;
+      break;
+    }
+    ui.Tell(st.message(), 0);
+    if (!ui.Ask("Sprobowac jeszcze raz ?", true)) {
+      ui.Tell("WZ zostaja oznaczone " + stamp, 0);
+      break;
+    }
   }
   return result;
 }

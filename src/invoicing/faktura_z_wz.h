@@ -26,6 +26,15 @@
 //      (LP "  1".."999", the invoice's kind and number), the header variables are set
 //      (M_RD, M_NRD, M_DATA, M_ODB, M_SPZ "G", M_TEZ 0, M_WARTOSC, M_WARTOSC0, M_WPLATA
 //      ...) and the document editor opens it (MYDOW), where it is completed and posted.
+//   8. When the editor returns, the invoice is sought in `dowod` under the number posting
+//      left in M_NRD (for the invoice's customer). Posted under another number than the
+//      one stamped (another station took it meanwhile): the stamps follow it. Not posted
+//      (abandoned, dropped): the stamps are taken off again, so that the notes can be
+//      invoiced later. Either way all the notes are locked first and changed together, or
+//      none is; a busy note is named ("Dowod WZ-12 zajety na innej stacji") and the
+//      operator may try again ("Sprobowac jeszcze raz ?"); giving up leaves the stamps and
+//      says so ("WZ zostaja oznaczone FV-126"). NAZWA_EX of the notes' lines follows the
+//      stamps.
 #pragma once
 
 #include <functional>
@@ -35,7 +44,10 @@
 
 #include "base/date.h"
 #include "documents/doc_kind.h"
+#include "base/result.h"
 #include "invoicing/invoice_ui.h"
+#include "store/net_ui.h"
+#include "xbase/work_area.h"
 #include "xbase/value.h"
 
 namespace hurt::shell {
@@ -76,7 +88,18 @@ struct FvDoWzResult {
   std::string rd, nrd;              // its kind and number
   int sources = 0;                  // issue notes taken
   std::vector<MergedLine> lines;    // as written into `dd`
+  bool posted = false;              // the editor posted the invoice
+  std::string posted_nrd;           // under this number
+  bool stamps_follow = false;       // the notes' stamps were changed after the editor
 };
+
+// Step 8's change of the stamps on the notes `recnos` of `dowod` (and their lines in
+// `dow`): those stamped from_rd+from_nrd get to_rd+to_nrd (blank: no stamp). All notes
+// are locked before any changes (each retried `wait` seconds); Busy naming the note
+// ("Dowod WZ-12 zajety na innej stacji") when one cannot be had, and then nothing changed.
+Status RestampNotes(store::StoreUi& ui, xbase::WorkArea& dowod, xbase::WorkArea& dow,
+                    const std::vector<uint32_t>& recnos, std::string_view from_rd, std::string_view from_nrd,
+                    std::string_view to_rd, std::string_view to_nrd, double wait);
 
 // FV_DO_WZ. Returns what was done (made false when refused, abandoned or nothing found).
 FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions& options = {});

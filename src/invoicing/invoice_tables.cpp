@@ -147,6 +147,7 @@ InvoiceHeader HeaderFromRecord(const xbase::WorkArea& dowod) {
   h.data_kursu = FieldDate(dowod, "DATA_KURSU");
   h.nr_banku = WholeNumber(FieldNumber(dowod, "NR_BANKU"));
   if (h.nr_banku < 0 || h.nr_banku > 4) h.nr_banku = 0;
+  h.kwota = FieldNumber(dowod, "KWOTA");
   return h;
 }
 

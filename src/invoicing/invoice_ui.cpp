@@ -15,6 +15,10 @@ void ConsoleInvoiceUi::Tell(std::string_view text, int seconds) {
   }
 }
 
+bool ConsoleInvoiceUi::Ask(std::string_view question, bool default_yes) {
+  return console::Okno(con_, question, default_yes ? "T" : "N");
+}
+
 std::optional<std::string> ConsoleInvoiceUi::AskKind(std::string_view proposed) {
   constexpr int kTop = 10, kLeft = 25, kBottom = 12, kRight = 54;
   console::SavedScreen saved = con_.SaveScreen();

@@ -23,6 +23,8 @@ class InvoiceUi {
   virtual void Tell(std::string_view text, int seconds) = 0;
   // The invoice kind to make, `proposed` first ("FV "); nullopt after Esc.
   virtual std::optional<std::string> AskKind(std::string_view proposed) = 0;
+  // OKNO(question, default): true for yes. Without a screen to ask on: no.
+  virtual bool Ask(std::string_view /*question*/, bool /*default_yes*/) { return false; }
 };
 
 // The console's: the message window, and the kind typed in a small box.
@@ -32,6 +34,7 @@ class ConsoleInvoiceUi final : public InvoiceUi {
   store::StoreUi& store() override { return store_; }
   void Tell(std::string_view text, int seconds) override;
   std::optional<std::string> AskKind(std::string_view proposed) override;
+  bool Ask(std::string_view question, bool default_yes) override;
 
  private:
   console::Console& con_;

@@ -41,6 +41,7 @@ struct InvoiceHeader {
   double kurs = 0;           // KURS, exchange rate of the currency
   JulianDay data_kursu = 0;  // DATA_KURSU
   int nr_banku = 0;          // NR_BANKU: which bank account of the company (0..4)
+  double kwota = 0;          // KWOTA: the amount paid; the amount of a money document
   // Description lines of a collective printout (one per source document).
   std::vector<std::string> opis;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "invoice_fixture.h"
 #include "invoicing/faktura_zbiorczo.h"
 
@@ -22,10 +24,19 @@ class ScriptedUi final : public InvoiceUi {
     asked = std::string(proposed);
     return kind;
   }
+  bool Ask(std::string_view question, bool) override {
+    questions.emplace_back(question);
+    if (answers.empty()) return false;
+    const bool a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
 
   std::vector<std::string> told;
   std::string asked;
   std::optional<std::string> kind = "FV ";
+  std::vector<std::string> questions;
+  std::vector<bool> answers;
 
  private:
   store::StoreUi& store_;
@@ -39,8 +50,11 @@ class FvDoWzTest : public testing::InvoiceTest {
     AddKind(Area(TableId::kSlow), "FV ", "FAKTURA VAT", "R", "S", "N", 125);
     AddArticle("MLOTEK", 12.00, 14.76, "23");
     AddArticle("KSIAZKA", 30.00, 32.40, " 8");
-    options_.editor = [this](shell::Session&) {
+    options_.editor = [this](shell::Session& session) {
       ++editor_calls_;
+      stamps_in_editor_ = {Stamp(note1_), Stamp(note2_)};
+      nazwa_ex_in_editor_ = RTrim(FieldAt(Area(TableId::kDow), 1, "NAZWA_EX").AsString());
+      if (in_editor_) in_editor_(session);
       return true;
     };
   }
@@ -60,7 +74,16 @@ class FvDoWzTest : public testing::InvoiceTest {
            FieldAt(Area(TableId::kDowod), recno, "R_NRD").AsString();
   }
 
+  // The invoice as posting leaves it: its header under number `nrd`, M_NRD set to it.
+  void PostedAs(int nrd) {
+    AddHeader(Area(TableId::kDowod), "FV ", nrd, D(2026, 12, 7));
+    s().vars().Set("M_NRD", xbase::Value(PadL(std::to_string(nrd), 8)));
+  }
+
   FvDoWzOptions options_;
+  std::function<void(shell::Session&)> in_editor_;  // what the editor does besides recording
+  std::vector<std::string> stamps_in_editor_;
+  std::string nazwa_ex_in_editor_;
   int editor_calls_ = 0;
   uint32_t note1_ = 0, note2_ = 0;
 };
@@ -90,12 +113,74 @@ TEST_F(FvDoWzTest, ANoteLockedElsewhereStampsNothingAndIsNamed) {
 
   // Once it is free, the same run stamps both.
   ScriptedUi again(ui_);
+  in_editor_ = [this](shell::Session&) { PostedAs(126); };
   FvDoWzResult done = FvDoWz(s(), again, options_);
   ASSERT_TRUE(done.made);
   EXPECT_EQ(done.sources, 2);
   EXPECT_EQ(editor_calls_, 1);
+  EXPECT_EQ(stamps_in_editor_, (std::vector<std::string>{"FV      126", "FV      126"}));
+  EXPECT_TRUE(done.posted);
+  EXPECT_FALSE(done.stamps_follow);
   EXPECT_EQ(Stamp(note1_), "FV      126");
   EXPECT_EQ(Stamp(note2_), "FV      126");
+}
+
+// The invoice left without posting: the notes are free again, to be invoiced later.
+TEST_F(FvDoWzTest, AnAbandonedInvoiceFreesItsNotes) {
+  TwoMarkedNotes();
+  ScriptedUi ui(ui_);
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  ASSERT_TRUE(r.made);
+  EXPECT_EQ(stamps_in_editor_, (std::vector<std::string>{"FV      126", "FV      126"}));
+  EXPECT_EQ(nazwa_ex_in_editor_, "FV-126");
+  EXPECT_FALSE(r.posted);
+  EXPECT_TRUE(r.stamps_follow);
+  EXPECT_EQ(RTrim(Stamp(note1_)), "");
+  EXPECT_EQ(RTrim(Stamp(note2_)), "");
+  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 1, "NAZWA_EX").AsString()), "");
+  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 4, "NAZWA_EX").AsString()), "");
+  EXPECT_TRUE(ui.told.empty());
+}
+
+// Another station took number 126 meanwhile and posting moved the invoice to 127: the
+// notes point at the invoice as posted.
+TEST_F(FvDoWzTest, AnInvoicePostedUnderAnotherNumberTakesItsNotesAlong) {
+  TwoMarkedNotes();
+  in_editor_ = [this](shell::Session&) { PostedAs(127); };
+  ScriptedUi ui(ui_);
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  ASSERT_TRUE(r.posted);
+  EXPECT_EQ(r.posted_nrd, "     127");
+  EXPECT_TRUE(r.stamps_follow);
+  EXPECT_EQ(Stamp(note1_), "FV      127");
+  EXPECT_EQ(Stamp(note2_), "FV      127");
+  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 3, "NAZWA_EX").AsString()), "FV-127");
+}
+
+// A note held by another station when the stamps are to come off: nothing is changed
+// (a half-freed set would let part of the invoice be invoiced again), the note is named,
+// the operator may try again, and giving up is told.
+TEST_F(FvDoWzTest, ANoteBusyWhenTheStampsComeOffLeavesAllOfThemAndIsNamed) {
+  TwoMarkedNotes();
+  xbase::WorkAreas other(mem_);
+  auto dowod = other.Open(1, Area(TableId::kDowod).path(), "dowod");
+  ASSERT_TRUE(dowod.ok());
+  in_editor_ = [&](shell::Session&) { ASSERT_TRUE((*dowod)->LockRecord(note2_).ok()); };
+  ScriptedUi ui(ui_);
+  ui.answers = {true, false};  // try again once, then give up
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  ASSERT_TRUE(r.made);
+  EXPECT_FALSE(r.stamps_follow);
+  EXPECT_EQ(ui.questions, (std::vector<std::string>{"Sprobowac jeszcze raz ?", "Sprobowac jeszcze raz ?"}));
+  ASSERT_EQ(ui.told.size(), 3u);
+  EXPECT_EQ(ui.told[0], "Dowod WZ-2 zajety na innej stacji");
+  EXPECT_EQ(ui.told[1], "Dowod WZ-2 zajety na innej stacji");
+  EXPECT_EQ(ui.told[2], "WZ zostaja oznaczone FV-126");
+  EXPECT_EQ(Stamp(note1_), "FV      126");
+  EXPECT_EQ(Stamp(note2_), "FV      126");
+  // Our locks are gone.
+  EXPECT_TRUE((*dowod)->LockRecord(note1_).ok());
+  ASSERT_TRUE((*dowod)->Unlock().ok());
 }
 
 // Same article and price merge; another price is a line of its own. Prices and rates
@@ -134,9 +219,8 @@ TEST_F(FvDoWzTest, LinesMergeByWarehouseArticleAndPriceIntoTheWorkingTable) {
   EXPECT_EQ(v.Date("M_DATA"), JulianFromYmd(2026, 12, 7));
   // 73.80 + 2 × 32.40 gross.
   EXPECT_NEAR(v.Number("M_WARTOSC"), 73.80 + 32.40 + 32.40, 1e-9);
-  // The notes' lines point at the invoice.
-  xbase::WorkArea& dow = Area(TableId::kDow);
-  EXPECT_EQ(RTrim(FieldAt(dow, 1, "NAZWA_EX").AsString()), "FV-126");
+  // While the invoice is edited, the notes' lines point at it.
+  EXPECT_EQ(nazwa_ex_in_editor_, "FV-126");
 }
 
 TEST_F(FvDoWzTest, WithoutRightSevenNothingHappens) {
