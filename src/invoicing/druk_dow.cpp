@@ -62,19 +62,6 @@ InvoiceHeader HeaderFromVariables(const shell::SessionVariables& v) {
   return h;
 }
 
-// Copies the fields of the current record of `from` that `to` also has into the current
-// record of `to`.
-Status CopyCommonFields(const xbase::WorkArea& from, xbase::WorkArea& to) {
-  for (int i = 0; i < from.field_count(); ++i) {
-    const std::string& name = from.field(i).name;
-    if (to.FieldIndex(name) < 0) continue;
-    auto value = from.Get(i);
-    if (!value.ok()) return value.status();
-    HURT_RETURN_IF_ERROR(to.Replace(name, *value));
-  }
-  return Status::Ok();
-}
-
 }  // namespace
 
 Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& ui, xbase::WorkArea& dd) {
