@@ -60,6 +60,18 @@ void PaintKeyBar(shell::Session& s, bool current_month) {
   }
 }
 
+AreaKeep::~AreaKeep() {
+  if (a_.filter() != filter_) (void)a_.SetFilter(filter_);
+  if (a_.order() != order_) (void)a_.SetOrder(order_);
+  (void)a_.GoTo(recno_);
+}
+
+bool AreaEmpty(xbase::WorkArea& a) {
+  if (!a.eof()) return false;
+  (void)a.GoTop();
+  return a.eof();
+}
+
 StoreAccess::StoreAccess(shell::Session& s) : ui_(s.con()) {}
 
 void Message(shell::Session& s, std::string_view text) { console::Okno_(s.con(), text); }

@@ -49,6 +49,30 @@ class StoreAccess {
   shell::ConsoleStoreUi ui_;
 };
 
+// Keeps the order, filter and current record of an area and puts them back when it goes
+// out of scope, so that a look-up or a report over a shared table leaves the screen where
+// it stood.
+class AreaKeep {
+ public:
+  explicit AreaKeep(xbase::WorkArea& a) : a_(a), order_(a.order()), filter_(a.filter()), recno_(a.recno()) {}
+  ~AreaKeep();
+  AreaKeep(const AreaKeep&) = delete;
+  AreaKeep& operator=(const AreaKeep&) = delete;
+  // Drops the filter for the time being (the whole table is seen).
+  void Unfiltered() {
+    if (!a_.filter().empty()) (void)a_.SetFilter("");
+  }
+
+ private:
+  xbase::WorkArea& a_;
+  int order_;
+  std::string filter_;
+  uint32_t recno_;
+};
+
+// The area has no visible record (after going to the top).
+bool AreaEmpty(xbase::WorkArea& a);
+
 // The message window for a moment (one second, a key ends it).
 void Message(shell::Session& s, std::string_view text);
 // The message window until a key or `seconds`.
