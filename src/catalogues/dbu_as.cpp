@@ -8,6 +8,7 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "catalogues/as_card.h"
+#include "catalogues/as_reports.h"
 #include "catalogues/common.h"
 #include "catalogues/rules.h"
 #include "console/browse.h"
@@ -68,6 +69,8 @@ class ArticleScreen {
   bool Kasuj();
   bool AsWydruk();
   bool PodwyzkaCen();
+  bool RapAs(DocumentOrder order);
+  bool SzukajKod13();
   // The query form; the condition of its non-empty fields ("" when none, nullopt on Esc).
   std::optional<std::string> QueryCondition(bool substrings_only);
   // A card with this key other than record `exclude` (0: any card).
@@ -291,6 +294,10 @@ BrowseAction ArticleScreen::OnKey(int k) {
     FiltrAs();
     return BrowseAction::kRepaint;
   }
+  if (key::IsKey(k, key::AltF(7))) {
+    SzukajKod13();
+    return BrowseAction::kRepaint;
+  }
   if (key::IsKey(k, key::F(7))) {
     SzukajAs();
     return BrowseAction::kRepaint;
@@ -310,12 +317,13 @@ BrowseAction ArticleScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(2))) {
-    // The documents of the card: their reports are not part of this screen.
+    // The documents of the card; the batch turnover belongs to the batch cards.
     const int c = shell::menu::SmallChoice(s_, 10, 20,
                                            {"1. Dowody wystawione na dany towar   ",
                                             "2. Dowody w kolejnosci edycji        ",
                                             "3. Szybka rotacja na kartotece PARTIA"});
-    if (c == 1 || c == 2) shell::NotBuilt(s_, "RAP_AS");
+    if (c == 1) RapAs(DocumentOrder::kByDate);
+    if (c == 2) RapAs(DocumentOrder::kAsEntered);
     if (c == 3) shell::NotBuilt(s_, "RAP_PARTIA");
     return BrowseAction::kRepaint;
   }
@@ -621,6 +629,46 @@ bool ArticleScreen::AsWydruk() {
   (void)s_.areas().Select(area_before);
   (void)as_.GoTo(before);
   if (as_.eof()) (void)as_.GoTop();
+  return true;
+}
+
+// RAP_AS: the document lines of the current card in the report viewer.
+bool ArticleScreen::RapAs(DocumentOrder order) {
+  if (Empty()) return true;
+  const std::string mag = FieldText(as_, "MAG");
+  const std::string indeks = FieldText(as_, "INDEKS");
+  const std::string nazwa = FieldText(as_, "NAZWA");
+  AreaKeep keep(as_);
+  shell::ViewDruk(s_, [&](shell::ReportWriter& out) { (void)WriteArticleDocuments(s_, mag, indeks, nazwa, order, out); });
+  return true;
+}
+
+// Alt+F7: finds a card by its bar code (typed, or read by a scanner that ends with Enter).
+// The grid keeps its order; only the current card changes.
+bool ArticleScreen::SzukajKod13() {
+  const int field = as_.FieldIndex("KOD13");
+  if (field < 0 || as_.order_count() < 2) {
+    Warning(s_, "Kartoteka nie ma kodow kreskowych", 3);
+    return true;
+  }
+  const console::SavedRegion saved = con_.Save(10, 20, 12, 58);
+  con_.Box(10, 20, 12, 58, console::DoubleFrame(), con_.colours().standard, ' ');
+  con_.Say(11, 22, "Kod kreskowy:");
+  std::string code(static_cast<size_t>(as_.field(field).width), ' ');
+  console::Form f(con_);
+  f.GetText(11, 36, code, "@!");
+  const bool escaped = f.Read().escaped;
+  con_.Restore(saved);
+  if (escaped || IsBlank(code)) return true;
+  const uint32_t before = as_.recno();
+  const int order = as_.order();
+  (void)as_.SetOrder(2);
+  auto found = as_.SeekKey(BarCodeKey(code, as_.field(field).width));
+  const bool hit = found.ok() && *found;
+  const uint32_t at = as_.recno();
+  (void)as_.SetOrder(order);
+  (void)as_.GoTo(hit ? at : before);
+  if (!hit) Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
   return true;
 }
 
