@@ -35,9 +35,11 @@ std::string NipText(const xbase::WorkArea& a) {
   return kraj.empty() ? regon : kraj + " " + regon;
 }
 
+// Code, name and tax number of an account in 60 columns, under kAccountHeading.
 std::string AccountLine(const xbase::WorkArea& a) {
-  return PadR(FieldText(a, "ODB"), 8) + " " + PadR(Left(FieldText(a, "NODB"), 40), 40) + " " + PadR(NipText(a), 16);
+  return PadR(FieldText(a, "ODB"), 8) + " " + PadR(FieldText(a, "NODB"), 34) + " " + PadR(NipText(a), 16);
 }
+constexpr std::string_view kAccountHeading = "Kod      Nazwa                              NIP";
 
 // The company record (area 1), on its only record; nullptr when it is not open.
 xbase::WorkArea* Company(shell::Session& s) {
@@ -111,13 +113,13 @@ void WriteAccountList(xbase::WorkArea& book, const std::vector<uint32_t>& record
                       shell::ReportWriter& out) {
   out.Line(shell::Centruj(title));
   out.Line("");
-  out.Line("Kod      Nazwa                                    NIP");
-  out.Line(std::string(66, '-'));
+  out.Line(kAccountHeading);
+  out.Line(std::string(60, '-'));
   AreaKeep keep(book);
   for (uint32_t r : records) {
     if (book.GoTo(r).ok() && !book.eof()) out.Line(AccountLine(book));
   }
-  out.Line(std::string(66, '-'));
+  out.Line(std::string(60, '-'));
   out.Line("Kont: " + std::to_string(records.size()));
 }
 
@@ -160,8 +162,8 @@ Result<long> WriteDuplicateNips(shell::Session& s, xbase::WorkArea& book, const 
   if (st.ok()) {
     out.Line(shell::Centruj(std::string("POWTÓRZONE NIPY - "_pl) + AllTrim(info.title)));
     out.Line("");
-    out.Line("Kod      Nazwa                                    NIP");
-    out.Line(std::string(66, '-'));
+    out.Line(kAccountHeading);
+    out.Line(std::string(60, '-'));
     AreaKeep keep(book);
     keep.Unfiltered();
     std::string group;      // the number of the run being read
@@ -182,7 +184,7 @@ Result<long> WriteDuplicateNips(shell::Session& s, xbase::WorkArea& book, const 
       if (book.GoTo(rec).ok() && !book.eof()) out.Line(AccountLine(book));
       ++listed;
     }
-    out.Line(std::string(66, '-'));
+    out.Line(std::string(60, '-'));
     out.Line(std::string("Kont z powtórzonym NIP-em: "_pl) + std::to_string(listed));
   }
   (void)areas.Close(area);
@@ -196,7 +198,7 @@ long WriteInvalidNips(shell::Session& s, xbase::WorkArea& book, const BookInfo& 
   const bool pesel = s.FileX("PESEL.TXT");
   out.Line(shell::Centruj(std::string("BŁĘDNE NIPY - "_pl) + AllTrim(info.title)));
   out.Line("");
-  out.Line("Kod      Nazwa                                    NIP              Błąd"_pl);
+  out.Line(std::string(kAccountHeading) + std::string(13, ' ') + std::string("Błąd"_pl));
   out.Line(std::string(80, '-'));
   long listed = 0;
   {
