@@ -127,7 +127,7 @@ class AccountScreen {
   void Report(const std::function<void(shell::ReportWriter&)>& procedure);
   bool KeyExists(const std::string& odb, uint32_t exclude);
   bool Write(const ZoBuffer& b, const ZoBuffer* before);
-  bool Empty();
+  bool Empty() { return AreaEmpty(zo_); }
 
   shell::Session& s_;
   console::Console& con_;
@@ -143,11 +143,6 @@ class AccountScreen {
   bool currency_view_ = false;
 };
 
-bool AccountScreen::Empty() {
-  if (!zo_.eof()) return false;
-  (void)zo_.GoTop();
-  return zo_.eof();
-}
 
 void AccountScreen::ShowForm(const ZoBuffer& b) {
   con_.ClearRegion(0, 0, title_row_ - 1, 79);
@@ -249,13 +244,8 @@ void AccountScreen::Run() {
 
   if (zo_.order_count() >= 1) (void)zo_.SetOrder(1);
   (void)zo_.GoTop();
-  if (zo_.eof()) {
-    auto count = zo_.RecCount();
-    if (count.ok() && *count == 0 && store_.AddRec(zo_, 15).ok()) (void)zo_.Unlock();
-    (void)zo_.GoTop();
-  } else if (store_.RecLock(zo_, 10).ok()) {
-    (void)zo_.Unlock();
-  }
+  SeedOrProbe(store_, zo_, 15, 10);
+  (void)zo_.GoTop();
 
   AreaSource source(zo_);
   console::Browse browse(con_, source, title_row_ + 1, 0, book_.notebook ? 23 : 22, 79);
@@ -286,40 +276,11 @@ void AccountScreen::Title() {
 }
 
 BrowseAction AccountScreen::Fun(BrowseMode mode) {
-  switch (mode) {
-    case BrowseMode::kIdle:
-    case BrowseMode::kHitTop:
-      ViewZo();
-      return BrowseAction::kContinue;
-    case BrowseMode::kHitBottom:
-      ViewZo();
-      if (zo_.eof()) {
-        (void)zo_.GoBottom();
-        return BrowseAction::kRepaint;
-      }
-      return BrowseAction::kContinue;
-    case BrowseMode::kEmpty: {
-      const int k = con_.LastKey();
-      if (k == key::kDown) return BrowseAction::kAppend;
-      if (k == key::kEsc) return BrowseAction::kLeave;
-      if (key::IsKey(k, key::F(5)) && current_month_) {
-        DopiszZo(false);
-        return BrowseAction::kRepaint;
-      }
-      if (key::IsKey(k, key::F(6))) {
-        (void)zo_.SetFilter("");
-        return BrowseAction::kRepaint;
-      }
-      return BrowseAction::kContinue;
-    }
-    case BrowseMode::kException: {
-      const BrowseAction action = OnKey(con_.LastKey());
-      // The panel follows at once, also when keys are typed ahead.
-      if (action != BrowseAction::kLeave) ViewZo();
-      return action;
-    }
-  }
-  return BrowseAction::kContinue;
+  return CatalogueFun(s_, zo_, mode, current_month_,
+                      {.view = [this] { ViewZo(); },
+                       .on_key = [this](int k) { return OnKey(k); },
+                       .append = [this] { DopiszZo(false); },
+                       .filter = [this] { (void)zo_.SetFilter(""); }});
 }
 
 BrowseAction AccountScreen::OnKey(int k) {
@@ -428,19 +389,7 @@ void AccountScreen::EndSearch() {
   PaintKeyBar(s_, current_month_);
 }
 
-bool AccountScreen::KeyExists(const std::string& odb, uint32_t exclude) {
-  const uint32_t before = zo_.recno();
-  const std::string filter = zo_.filter();
-  if (!filter.empty()) (void)zo_.SetFilter("");
-  const int order = zo_.order();
-  (void)zo_.SetOrder(1);
-  auto f = zo_.SeekKey(odb);
-  const bool exists = f.ok() && *f && zo_.recno() != exclude;
-  (void)zo_.SetOrder(order);
-  if (!filter.empty()) (void)zo_.SetFilter(filter);
-  (void)zo_.GoTo(before);
-  return exists;
-}
+bool AccountScreen::KeyExists(const std::string& odb, uint32_t exclude) { return KeyTaken(zo_, odb, exclude); }
 
 bool AccountScreen::Write(const ZoBuffer& b, const ZoBuffer* before) {
   if (before != nullptr && !store_.RecLock(zo_, 30).ok()) return false;
@@ -511,13 +460,7 @@ bool AccountScreen::DopiszZo(bool copy) {
   AddRestGets(rf, b);
   if (rf.Read().escaped || IsBlank(b.nodb)) return true;
   if (!store_.AddRec(zo_, 15).ok()) return true;
-  if (!Write(b, nullptr)) {
-    if (zo_.LockRecord().ok()) {
-      (void)zo_.Delete();
-      (void)zo_.Unlock();
-    }
-    (void)zo_.GoTop();
-  }
+  if (!Write(b, nullptr)) DropAppended(zo_);
   return true;
 }
 
@@ -538,12 +481,9 @@ std::optional<std::string> AccountScreen::QueryCondition(bool* excel) {
   }
   if (f.Read().escaped) return std::nullopt;
   if (excel != nullptr) *excel = copy == "T";
-  std::string cond;
-  auto add = [&](std::string_view var, const std::string& value, std::string_view test) {
-    if (IsBlank(value)) return;
-    s_.vars().Set(var, xbase::Value(AllTrim(value)));
-    if (!cond.empty()) cond += " .AND. ";
-    cond += test;
+  QueryBuilder query(s_);
+  auto add = [&query](std::string_view var, const std::string& value, std::string_view test) {
+    query.Add(var, AllTrim(value), test);
   };
   add("M_QZO_ODB", q.odb, "M_QZO_ODB $ odb");
   add("M_QZO_NODB", q.nodb, "M_QZO_NODB $ UPPER(nodb)");
@@ -551,7 +491,7 @@ std::optional<std::string> AccountScreen::QueryCondition(bool* excel) {
   add("M_QZO_UODB", q.uodb, "M_QZO_UODB $ UPPER(uodb)");
   add("M_QZO_REGON", q.regon, "M_QZO_REGON $ regon");
   add("M_QZO_TRASA", q.trasa, "M_QZO_TRASA $ trasa");
-  return cond;
+  return query.condition();
 }
 
 bool AccountScreen::FiltrZo() {
@@ -582,16 +522,7 @@ bool AccountScreen::FiltrZo() {
 bool AccountScreen::SzukajZo() {
   const std::optional<std::string> cond = QueryCondition(nullptr);
   if (!cond || cond->empty()) return true;
-  auto expr = s_.areas().Compile(zo_.number(), *cond);
-  if (!expr.ok()) return true;
-  (void)zo_.GoTop();
-  while (!zo_.eof()) {
-    auto hit = s_.areas().EvaluateLogical(*expr);
-    if (hit.ok() && *hit) return true;
-    if (!zo_.Skip(1).ok()) break;
-  }
-  Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
-  (void)zo_.GoTop();
+  LocateFirst(s_, zo_, *cond);
   return true;
 }
 
@@ -613,24 +544,12 @@ bool AccountScreen::Kasuj() {
     (void)zo_.Replace("NR_INI", xbase::Value("S"));
     (void)zo_.Replace("DATA_INI", xbase::Value(xbase::Date{s_.Today()}));
   }
-  (void)zo_.Delete();
-  (void)zo_.Unlock();
-  (void)zo_.Skip(1);
-  if (zo_.eof()) (void)zo_.GoTop();
-  if (zo_.eof() && store_.AddRec(zo_, 1).ok()) (void)zo_.Unlock();
+  DeleteAndMoveOn(store_, zo_);
   return true;
 }
 
 void AccountScreen::Report(const std::function<void(shell::ReportWriter&)>& procedure) {
-  const int area_before = s_.areas().current();
-  // The viewer's copy to a table (Alt+B) copies the current area: the book.
-  (void)s_.areas().Select(zo_.number());
-  {
-    AreaKeep keep(zo_);
-    shell::ViewDruk(s_, procedure);
-  }
-  (void)s_.areas().Select(area_before);
-  if (zo_.eof()) (void)zo_.GoTop();
+  ViewReportOver(s_, zo_, procedure);
 }
 
 void AccountScreen::NipMenu() {
@@ -703,10 +622,7 @@ void AccountScreen::EnvelopeMenu() {
 }
 
 bool AccountScreen::ZoWydruk() {
-  const uint32_t before = zo_.recno();
-  const int area_before = s_.areas().current();
-  (void)s_.areas().Select(zo_.number());
-  shell::ViewDruk(s_, [&](shell::ReportWriter& out) {
+  Report([&](shell::ReportWriter& out) {
     out.Line(shell::Centruj(AllTrim(book_.title)));
     out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
     out.Line("");
@@ -726,9 +642,6 @@ bool AccountScreen::ZoWydruk() {
     out.Line(PadR("Razem:", 60) + TransformNumber(NewRound(wn, 2), "9999999999.99") +
              TransformNumber(NewRound(ma, 2), "9999999999.99"));
   });
-  (void)s_.areas().Select(area_before);
-  (void)zo_.GoTo(before);
-  if (zo_.eof()) (void)zo_.GoTop();
   return true;
 }
 
