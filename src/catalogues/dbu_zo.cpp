@@ -294,6 +294,10 @@ BrowseAction AccountScreen::OnKey(int k) {
 
   if (k == key::kEsc) return BrowseAction::kLeave;
   if (k == key::kTab) {
+    // The marker is read at each use: a station switched over meanwhile follows at once.
+    currency_books_ = CurrencyBooks(s_);
+    if (!currency_books_) currency_view_ = false;
+    Title();
     if (!currency_books_) return BrowseAction::kContinue;
     currency_view_ = !currency_view_;
     Title();

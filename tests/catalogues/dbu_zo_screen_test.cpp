@@ -237,6 +237,28 @@ TEST_F(DbuZoTest, TheFilterCanCopyItsAccountsForASpreadsheet) {
   EXPECT_TRUE(env.Exists(dir.str() + "/excel/zo" + Dtos(s().Today()) + ".dbf"));
 }
 
+TEST_F(DbuZoTest, BalanceLettersAndEnvelopesGoThroughTheViewer) {
+  Add(Area(1), {{"NODB", Value("NASZA FIRMA")}, {"MODB", Value("KRAKÓW")}});
+  Account("A1", "ALFA", {{"REGON", Value("5260250274")}, {"BOWN", Value(100.0)}, {"UODB", Value("POLNA 1")}});
+  Account("A2", "ALFA ODDZIAL", {{"REGON", Value("526-025-02-74")}, {"OBMA", Value(40.0)}});
+  // By tax number: both accounts of the number in one letter.
+  d.Key(key::AltF(2)).Key(key::kDown).Key(key::kEnter).Then([&] {
+    EXPECT_TRUE(d.Contains("POTWIERDZENIE SALDA")) << d.Dump();
+    EXPECT_TRUE(d.Contains("Konto: A1, A2"));
+    EXPECT_TRUE(d.Contains("60.00 zł na naszą korzyść"));
+  });
+  d.Key(key::kEsc);
+  // The addressee's envelope has no sender.
+  d.Key(key::AltF(9)).Key(key::kDown).Key(key::kEnter).Then([&] {
+    EXPECT_TRUE(d.Contains("POLNA 1")) << d.Dump();
+    EXPECT_FALSE(d.Contains("NASZA FIRMA"));
+  });
+  d.Key(key::kEsc).Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  EXPECT_EQ(RTrimCopy(FieldText(Zo(), "ODB")), "A1") << "the book is back where it stood";
+}
+
 TEST(ZlyNip, QuietAndWarningForms) {
   hurt::testing::ScreenDriver d;
   xbase::MemoryEnv env{d.clock};
