@@ -5,9 +5,13 @@
 //     articles  cards of the generated `as` table (default 200000)
 //     --dir     scratch folder (default build/bench-data/catalogue), emptied first
 //
+// Then the counterparty book with a quarter as many accounts: its tax-number lists, the
+// look-up by tax number and the spreadsheet copy.
+//
 // The tables are built by the start-up build (INIT_NTX) and opened shared as the program
 // opens them; the articles are appended in one append batch. Each figure runs the whole
 // screen (open, the keys, leave) and prints "name: value unit".
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +23,12 @@
 #include "base/clock.h"
 #include "base/text.h"
 #include "catalogues/dbu_as.h"
+#include "catalogues/zo_reports.h"
 #include "console/console.h"
 #include "console/headless.h"
 #include "console/keys.h"
+#include "shell/area_fields.h"
+#include "shell/report/report_file.h"
 #include "shell/session.h"
 #include "store/init_tables.h"
 #include "store/net_ui.h"
@@ -192,6 +199,52 @@ int main(int argc, char** argv) {
     keys.insert(keys.end(), typed.begin(), typed.end());
     keys.push_back(key::kPgDn);
     Figure("search by example (last card)", b.Run(keys), "s");
+  }
+  {
+    // The counterparty book: a quarter as many accounts as cards, every tenth tax number
+    // repeated, every fiftieth with a wrong check digit.
+    const long accounts = std::max(1L, articles / 4);
+    xbase::WorkArea& zo = *s.areas().Area(3);
+    const catalogues::BookInfo& info = *catalogues::Book(1);
+    t = Steady::now();
+    if (!zo.BeginAppendBatch().ok()) return 1;
+    for (long i = 0; i < accounts; ++i) {
+      if (!zo.Append().ok()) return 1;
+      const long n = i % 10 == 9 ? i - 1 : i;
+      std::string nip = PadL(std::to_string(100'000'000 + n), 9, '0');
+      int sum = 0;
+      static constexpr int kWeights[] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
+      for (int k = 0; k < 9; ++k) sum += (nip[static_cast<size_t>(k)] - '0') * kWeights[k];
+      nip += std::to_string((sum % 11 + (i % 50 == 7 ? 1 : 0)) % 10);
+      (void)zo.Replace("ODB", xbase::Value("K" + PadL(std::to_string(i), 7, '0')));
+      (void)zo.Replace("NODB", xbase::Value(std::string(kWords[rng() % 16]) + " " + std::to_string(i)));
+      (void)zo.Replace("REGON", xbase::Value(nip));
+      (void)zo.Replace("BOWN", xbase::Value(static_cast<double>(rng() % 100000) / 100));
+    }
+    if (!zo.EndAppendBatch().ok()) return 1;
+    (void)zo.Commit();
+    Figure("generate " + std::to_string(accounts) + " accounts", Since(t), "s");
+    const std::string report = s.Path("rob/bench.prn");
+    t = Steady::now();
+    long listed = 0;
+    (void)shell::RunReport(s.env(), report, [&](shell::ReportWriter& out) {
+      auto r = catalogues::WriteDuplicateNips(s, zo, info, out);
+      listed = r.ok() ? *r : -1;
+    });
+    Figure("repeated tax numbers (" + std::to_string(listed) + " listed)", Since(t), "s");
+    t = Steady::now();
+    (void)shell::RunReport(s.env(), report, [&](shell::ReportWriter& out) {
+      listed = catalogues::WriteInvalidNips(s, zo, info, out);
+    });
+    Figure("bad tax numbers (" + std::to_string(listed) + " listed)", Since(t), "s");
+    (void)zo.GoTo(static_cast<uint32_t>(std::min(accounts, 10L)));  // a repeated number when there are ten
+    const std::string wanted = shell::FieldText(zo, "REGON");
+    t = Steady::now();
+    const size_t found = catalogues::FindByNip(zo, wanted).size();
+    Figure("find by tax number (" + std::to_string(found) + " found)", Since(t), "s");
+    t = Steady::now();
+    auto copied = catalogues::CopyToExcel(s, zo, info);
+    Figure(std::string("spreadsheet copy of every account") + (copied.ok() ? "" : " FAILED"), Since(t), "s");
   }
   b.session.reset();
   fs::current_path(data.parent_path(), ec);

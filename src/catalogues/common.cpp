@@ -1,12 +1,17 @@
 #include "catalogues/common.h"
 
+#include "base/cp852.h"
 #include "base/text.h"
+#include "console/keys.h"
 #include "console/okno.h"
 #include "shell/helpers.h"
 #include "shell/session.h"
+#include "shell/viewer.h"
 #include "store/catalogue.h"
 
 namespace hurt::catalogues {
+
+using namespace hurt::literals;
 
 std::string VarText(shell::Session& s, std::string_view name) {
   if (!s.vars().Has(name)) return {};
@@ -58,6 +63,131 @@ void PaintKeyBar(shell::Session& s, bool current_month) {
     con.Say(24, 41, "F7", keys);
     con.Say(24, 73, "F9", keys);
   }
+}
+
+AreaKeep::~AreaKeep() {
+  if (a_.filter() != filter_) (void)a_.SetFilter(filter_);
+  if (a_.order() != order_) (void)a_.SetOrder(order_);
+  (void)a_.GoTo(recno_);
+}
+
+bool AreaEmpty(xbase::WorkArea& a) {
+  if (!a.eof()) return false;
+  (void)a.GoTop();
+  return a.eof();
+}
+
+bool KeyTaken(xbase::WorkArea& a, std::string_view key, uint32_t exclude) {
+  AreaKeep keep(a);
+  keep.Unfiltered();
+  if (a.order_count() < 1 || !a.SetOrder(1).ok()) return false;
+  auto found = a.SeekKey(key);
+  return found.ok() && *found && a.recno() != exclude;
+}
+
+void SeedOrProbe(StoreAccess& store, xbase::WorkArea& a, double add_wait, double lock_wait) {
+  auto count = a.RecCount();
+  if (count.ok() && *count == 0) {
+    if (store.AddRec(a, add_wait).ok()) (void)a.Unlock();
+    return;
+  }
+  if (a.eof()) (void)a.GoTop();
+  if (!a.eof() && store.RecLock(a, lock_wait).ok()) (void)a.Unlock();
+}
+
+void DeleteAndMoveOn(StoreAccess& store, xbase::WorkArea& a) {
+  (void)a.Delete();
+  (void)a.Unlock();
+  (void)a.Skip(1);
+  if (a.eof()) (void)a.GoTop();
+  if (a.eof() && store.AddRec(a, 1).ok()) (void)a.Unlock();
+}
+
+void DropAppended(xbase::WorkArea& a) {
+  if (a.LockRecord().ok()) {
+    (void)a.Delete();
+    (void)a.Unlock();
+  }
+  (void)a.GoTop();
+}
+
+void LocateFirst(shell::Session& s, xbase::WorkArea& a, const std::string& condition) {
+  auto expr = s.areas().Compile(a.number(), condition);
+  if (!expr.ok()) return;
+  for (Status at = a.GoTop(); at.ok() && !a.eof(); at = a.Skip(1)) {
+    auto hit = s.areas().EvaluateLogical(*expr);
+    if (hit.ok() && *hit) return;
+  }
+  Warning(s, "NIE ZNALAZŁEM"_pl, 3);
+  (void)a.GoTop();
+}
+
+void ViewReportOver(shell::Session& s, xbase::WorkArea& a, const std::function<void(shell::ReportWriter&)>& procedure) {
+  const int area_before = s.areas().current();
+  (void)s.areas().Select(a.number());
+  {
+    AreaKeep keep(a);
+    shell::ViewDruk(s, procedure);
+  }
+  (void)s.areas().Select(area_before);
+  if (a.eof()) (void)a.GoTop();
+}
+
+void QueryBuilder::Join(std::string_view test) {
+  if (!cond_.empty()) cond_ += " .AND. ";
+  cond_ += test;
+}
+
+void QueryBuilder::Add(std::string_view var, const std::string& value, std::string_view test) {
+  if (IsBlank(value)) return;
+  s_.vars().Set(var, xbase::Value(value));
+  Join(test);
+}
+
+void QueryBuilder::AddNumber(std::string_view var, double value, std::string_view test) {
+  s_.vars().Set(var, xbase::Value(value));
+  Join(test);
+}
+
+console::BrowseAction CatalogueFun(shell::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
+                                   const CatalogueHandlers& h) {
+  using console::BrowseAction;
+  using console::BrowseMode;
+  namespace key = console::key;
+  switch (mode) {
+    case BrowseMode::kIdle:
+    case BrowseMode::kHitTop:
+      h.view();
+      return BrowseAction::kContinue;
+    case BrowseMode::kHitBottom:
+      if (a.eof()) {
+        (void)a.GoBottom();
+        h.view();
+        return BrowseAction::kRepaint;
+      }
+      h.view();
+      return BrowseAction::kContinue;
+    case BrowseMode::kEmpty: {
+      const int k = s.con().LastKey();
+      if (k == key::kDown) return BrowseAction::kAppend;
+      if (k == key::kEsc) return BrowseAction::kLeave;
+      if (key::IsKey(k, key::F(5)) && current_month) {
+        h.append();
+        return BrowseAction::kRepaint;
+      }
+      if (key::IsKey(k, key::F(6))) {
+        h.filter();
+        return BrowseAction::kRepaint;
+      }
+      return BrowseAction::kContinue;
+    }
+    case BrowseMode::kException: {
+      const BrowseAction action = h.on_key(s.con().LastKey());
+      if (action != BrowseAction::kLeave) h.view();
+      return action;
+    }
+  }
+  return BrowseAction::kContinue;
 }
 
 StoreAccess::StoreAccess(shell::Session& s) : ui_(s.con()) {}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,8 @@
 
 namespace hurt::shell {
 class Session;
-}
+class ReportWriter;
+}  // namespace hurt::shell
 
 namespace hurt::catalogues {
 
@@ -48,6 +50,85 @@ class StoreAccess {
  private:
   shell::ConsoleStoreUi ui_;
 };
+
+// Keeps the order, filter and current record of an area and puts them back when it goes
+// out of scope, so that a look-up or a report over a shared table leaves the screen where
+// it stood.
+class AreaKeep {
+ public:
+  explicit AreaKeep(xbase::WorkArea& a) : a_(a), order_(a.order()), filter_(a.filter()), recno_(a.recno()) {}
+  ~AreaKeep();
+  AreaKeep(const AreaKeep&) = delete;
+  AreaKeep& operator=(const AreaKeep&) = delete;
+  // Drops the filter for the time being (the whole table is seen).
+  void Unfiltered() {
+    if (!a_.filter().empty()) (void)a_.SetFilter("");
+  }
+
+ private:
+  xbase::WorkArea& a_;
+  int order_;
+  std::string filter_;
+  uint32_t recno_;
+};
+
+// The area has no visible record (after going to the top).
+bool AreaEmpty(xbase::WorkArea& a);
+
+// A record other than `exclude` (0: any) holds `key` in order 1 of the area, filter or not:
+// a key hidden by a filter is taken all the same. The area is left as it was.
+bool KeyTaken(xbase::WorkArea& a, std::string_view key, uint32_t exclude);
+
+// Start of a catalogue screen: a table without records gets one blank record (so that the
+// grid has a row to stand on); otherwise the current record is probed with a lock, so that
+// the waiting message shows at once when another station holds it.
+void SeedOrProbe(StoreAccess& store, xbase::WorkArea& a, double add_wait, double lock_wait);
+
+// After F8 confirmed: deletes the current (locked) record, unlocks, moves to the next one
+// (the top at the end) and, when no record is left, appends a blank one.
+void DeleteAndMoveOn(StoreAccess& store, xbase::WorkArea& a);
+
+// A blank record appended for a new entry that could not be written goes again.
+void DropAppended(xbase::WorkArea& a);
+
+// F7: the first record from the top where `condition` holds; "NIE ZNALAZŁEM" and the top
+// when there is none.
+void LocateFirst(shell::Session& s, xbase::WorkArea& a, const std::string& condition);
+
+// Runs a report over the area in the report viewer. The area is the current one meanwhile
+// (the viewer's copy to a table copies it) and keeps its order, filter and record.
+void ViewReportOver(shell::Session& s, xbase::WorkArea& a, const std::function<void(shell::ReportWriter&)>& procedure);
+
+// The condition of a query-by-example form. Each typed value goes to a session variable
+// that the condition names, so that no typed text ever becomes part of the expression.
+class QueryBuilder {
+ public:
+  explicit QueryBuilder(shell::Session& s) : s_(s) {}
+  // Adds `test` (naming variable `var`) when `value` is not blank.
+  void Add(std::string_view var, const std::string& value, std::string_view test);
+  // Adds `test` after setting `var` to a number.
+  void AddNumber(std::string_view var, double value, std::string_view test);
+  const std::string& condition() const { return cond_; }
+
+ private:
+  void Join(std::string_view test);
+  shell::Session& s_;
+  std::string cond_;
+};
+
+// What a catalogue screen lends to the common part of its key handler.
+struct CatalogueHandlers {
+  std::function<void()> view;                        // repaint the detail panel
+  std::function<console::BrowseAction(int)> on_key;  // a key the grid does not handle
+  std::function<void()> append;                      // F5 on an empty grid
+  std::function<void()> filter;                      // F6 on an empty grid
+};
+// FUN_ of a catalogue, by grid mode: idle and the ends refresh the panel (at the bottom on
+// end of file the last record becomes current); on an empty grid Down appends, Esc leaves,
+// F5 (current month only) and F6 call their handlers; other keys go to `on_key` and the
+// panel follows at once, also when keys are typed ahead.
+console::BrowseAction CatalogueFun(shell::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
+                                   const CatalogueHandlers& h);
 
 // The message window for a moment (one second, a key ends it).
 void Message(shell::Session& s, std::string_view text);

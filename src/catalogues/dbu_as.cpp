@@ -8,6 +8,7 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "catalogues/as_card.h"
+#include "catalogues/as_reports.h"
 #include "catalogues/common.h"
 #include "catalogues/rules.h"
 #include "console/browse.h"
@@ -68,11 +69,13 @@ class ArticleScreen {
   bool Kasuj();
   bool AsWydruk();
   bool PodwyzkaCen();
+  bool RapAs(DocumentOrder order);
+  bool SzukajKod13();
   // The query form; the condition of its non-empty fields ("" when none, nullopt on Esc).
   std::optional<std::string> QueryCondition(bool substrings_only);
   // A card with this key other than record `exclude` (0: any card).
   bool KeyExists(const std::string& mag, const std::string& indeks, uint32_t exclude);
-  bool Empty();
+  bool Empty() { return AreaEmpty(as_); }
 
   shell::Session& s_;
   console::Console& con_;
@@ -98,11 +101,6 @@ void ArticleScreen::Title() {
   if (!current_month_) con_.Say(kTitleRow, 65, ViewedMonthName(s_), attr);
 }
 
-bool ArticleScreen::Empty() {
-  if (!as_.eof()) return false;
-  (void)as_.GoTop();
-  return as_.eof();
-}
 
 void ArticleScreen::ViewAs() {
   AsBuffer b = Empty() ? AsZer(cs_) : AsRead(as_, cs_);
@@ -177,14 +175,7 @@ void ArticleScreen::Run() {
   Title();
   PaintKeyBar(s_, current_month_);
 
-  // A table without records gets one blank card, so that the grid has a row to stand on.
-  auto count = as_.RecCount();
-  if (count.ok() && *count == 0) {
-    if (store_.AddRec(as_, 10).ok()) (void)as_.Unlock();
-  } else {
-    if (as_.eof()) (void)as_.GoTop();
-    if (!as_.eof() && store_.RecLock(as_, 10).ok()) (void)as_.Unlock();
-  }
+  SeedOrProbe(store_, as_, 10, 10);
 
   // Start on the station's (or the main) warehouse, in the code order.
   (void)as_.SetOrder(1);
@@ -217,41 +208,11 @@ void ArticleScreen::Run() {
 }
 
 BrowseAction ArticleScreen::Fun(BrowseMode mode) {
-  switch (mode) {
-    case BrowseMode::kIdle:
-    case BrowseMode::kHitTop:
-      ViewAs();
-      return BrowseAction::kContinue;
-    case BrowseMode::kHitBottom:
-      if (as_.eof()) {
-        (void)as_.GoBottom();
-        ViewAs();
-        return BrowseAction::kRepaint;
-      }
-      ViewAs();
-      return BrowseAction::kContinue;
-    case BrowseMode::kEmpty: {
-      const int k = con_.LastKey();
-      if (k == key::kDown) return BrowseAction::kAppend;
-      if (k == key::kEsc) return BrowseAction::kLeave;
-      if (key::IsKey(k, key::F(5)) && current_month_) {
-        DopiszAs(false);
-        return BrowseAction::kRepaint;
-      }
-      if (key::IsKey(k, key::F(6))) {
-        FiltrAs();
-        return BrowseAction::kRepaint;
-      }
-      return BrowseAction::kContinue;
-    }
-    case BrowseMode::kException: {
-      const BrowseAction action = OnKey(con_.LastKey());
-      // The panel follows at once, also when keys are typed ahead.
-      if (action != BrowseAction::kLeave) ViewAs();
-      return action;
-    }
-  }
-  return BrowseAction::kContinue;
+  return CatalogueFun(s_, as_, mode, current_month_,
+                      {.view = [this] { ViewAs(); },
+                       .on_key = [this](int k) { return OnKey(k); },
+                       .append = [this] { DopiszAs(false); },
+                       .filter = [this] { FiltrAs(); }});
 }
 
 BrowseAction ArticleScreen::OnKey(int k) {
@@ -291,6 +252,10 @@ BrowseAction ArticleScreen::OnKey(int k) {
     FiltrAs();
     return BrowseAction::kRepaint;
   }
+  if (key::IsKey(k, key::AltF(7))) {
+    SzukajKod13();
+    return BrowseAction::kRepaint;
+  }
   if (key::IsKey(k, key::F(7))) {
     SzukajAs();
     return BrowseAction::kRepaint;
@@ -310,12 +275,13 @@ BrowseAction ArticleScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(2))) {
-    // The documents of the card: their reports are not part of this screen.
+    // The documents of the card; the batch turnover belongs to the batch cards.
     const int c = shell::menu::SmallChoice(s_, 10, 20,
                                            {"1. Dowody wystawione na dany towar   ",
                                             "2. Dowody w kolejnosci edycji        ",
                                             "3. Szybka rotacja na kartotece PARTIA"});
-    if (c == 1 || c == 2) shell::NotBuilt(s_, "RAP_AS");
+    if (c == 1) RapAs(DocumentOrder::kByDate);
+    if (c == 2) RapAs(DocumentOrder::kAsEntered);
     if (c == 3) shell::NotBuilt(s_, "RAP_PARTIA");
     return BrowseAction::kRepaint;
   }
@@ -379,19 +345,7 @@ void ArticleScreen::EndSearch() {
 // ---- Operations -----------------------------------------------------------------------------
 
 bool ArticleScreen::KeyExists(const std::string& mag, const std::string& indeks, uint32_t exclude) {
-  const uint32_t before = as_.recno();
-  const int order = as_.order();
-  (void)as_.SetOrder(1);
-  // Seek without the filter: a key hidden by a filter is taken all the same.
-  const std::string filter = as_.filter();
-  if (!filter.empty()) (void)as_.SetFilter("");
-  auto f = as_.SeekKey(mag + indeks);
-  const bool exists = f.ok() && *f;
-  const uint32_t at = as_.recno();
-  if (!filter.empty()) (void)as_.SetFilter(filter);
-  (void)as_.SetOrder(order);
-  (void)as_.GoTo(before);
-  return exists && at != exclude;
+  return KeyTaken(as_, mag + indeks, exclude);
 }
 
 bool ArticleScreen::EditAs() {
@@ -472,14 +426,7 @@ bool ArticleScreen::DopiszAs(bool copy) {
   card.AddRestGets(rest, [] { return true; });
   if (rest.Read().escaped || IsBlank(b.nazwa)) return true;
   if (!store_.AddRec(as_, 15).ok()) return true;
-  if (!AsRep(s_, store_, as_, b, nullptr)) {
-    // The blank record appended for the card goes again.
-    if (as_.LockRecord().ok()) {
-      (void)as_.Delete();
-      (void)as_.Unlock();
-    }
-    (void)as_.GoTop();
-  }
+  if (!AsRep(s_, store_, as_, b, nullptr)) DropAppended(as_);
   return true;
 }
 
@@ -492,14 +439,9 @@ std::optional<std::string> ArticleScreen::QueryCondition(bool substrings_only) {
   card.AddQueryGets(f);
   if (f.Read().escaped) return std::nullopt;
 
-  // The values go to session variables that the condition names, so that no typed text
-  // ever becomes part of the expression itself.
-  std::string cond;
-  auto add = [&](std::string_view var, const std::string& value, std::string_view test) {
-    if (IsBlank(value)) return;
-    s_.vars().Set(var, xbase::Value(value));
-    if (!cond.empty()) cond += " .AND. ";
-    cond += test;
+  QueryBuilder query(s_);
+  auto add = [&query](std::string_view var, const std::string& value, std::string_view test) {
+    query.Add(var, value, test);
   };
   add("M_QAS_MAG", AllTrim(q.mag), "M_QAS_MAG $ mag");
   add("M_QAS_INDEKS", AllTrim(q.indeks), "M_QAS_INDEKS $ indeks");
@@ -515,12 +457,8 @@ std::optional<std::string> ArticleScreen::QueryCondition(bool substrings_only) {
     add("M_QAS_ODB", q.odb, "odb == M_QAS_ODB");
     add("M_QAS_GTU", q.gr_tow, "gr_tow == M_QAS_GTU");
   }
-  if (q.p.cena0 > 0) {
-    s_.vars().Set("M_QAS_CENA0", xbase::Value(q.p.cena0));
-    if (!cond.empty()) cond += " .AND. ";
-    cond += "cena0 >= M_QAS_CENA0";
-  }
-  return cond;
+  if (q.p.cena0 > 0) query.AddNumber("M_QAS_CENA0", q.p.cena0, "cena0 >= M_QAS_CENA0");
+  return query.condition();
 }
 
 bool ArticleScreen::FiltrAs() {
@@ -551,18 +489,7 @@ bool ArticleScreen::FiltrAs() {
 bool ArticleScreen::SzukajAs() {
   const std::optional<std::string> cond = QueryCondition(true);
   if (!cond || cond->empty()) return true;
-  auto expr = s_.areas().Compile(kArticleArea, *cond);
-  if (!expr.ok()) return true;
-  const uint32_t before = as_.recno();
-  (void)as_.GoTop();
-  while (!as_.eof()) {
-    auto hit = s_.areas().EvaluateLogical(*expr);
-    if (hit.ok() && *hit) return true;
-    if (!as_.Skip(1).ok()) break;
-  }
-  Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
-  (void)before;
-  (void)as_.GoTop();
+  LocateFirst(s_, as_, *cond);
   return true;
 }
 
@@ -584,22 +511,13 @@ bool ArticleScreen::Kasuj() {
     Warning(s_, "NIE MASZ PRAWA", 3);
     return true;
   }
-  (void)as_.Delete();
-  (void)as_.Unlock();
-  (void)as_.Skip(1);
-  if (as_.eof()) (void)as_.GoTop();
-  if (as_.eof()) {
-    if (store_.AddRec(as_, 1).ok()) (void)as_.Unlock();
-  }
+  DeleteAndMoveOn(store_, as_);
   return true;
 }
 
 bool ArticleScreen::AsWydruk() {
-  const uint32_t before = as_.recno();
-  const int area_before = s_.areas().current();
-  (void)s_.areas().Select(kArticleArea);
   const std::string qty_picture = s_.settings().Text("J_I3") == "3" ? "99999999.999" : "999999999.99";
-  shell::ViewDruk(s_, [&](shell::ReportWriter& out) {
+  ViewReportOver(s_, as_, [&](shell::ReportWriter& out) {
     out.Line(shell::Centruj("KARTOTEKA MAGAZYNOWA"));
     out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
     out.Line("");
@@ -618,9 +536,47 @@ bool ArticleScreen::AsWydruk() {
     out.Line(std::string(84, '-'));
     out.Line("Pozycji: " + std::to_string(count));
   });
-  (void)s_.areas().Select(area_before);
-  (void)as_.GoTo(before);
-  if (as_.eof()) (void)as_.GoTop();
+  return true;
+}
+
+// RAP_AS: the document lines of the current card in the report viewer.
+bool ArticleScreen::RapAs(DocumentOrder order) {
+  if (Empty()) return true;
+  const std::string mag = FieldText(as_, "MAG");
+  const std::string indeks = FieldText(as_, "INDEKS");
+  const std::string nazwa = FieldText(as_, "NAZWA");
+  ViewReportOver(s_, as_, [&](shell::ReportWriter& out) {
+    (void)WriteArticleDocuments(s_, mag, indeks, nazwa, order, out);
+  });
+  return true;
+}
+
+// Alt+F7: finds a card by its bar code (typed, or read by a scanner that ends with Enter).
+// The grid keeps its order; only the current card changes.
+bool ArticleScreen::SzukajKod13() {
+  const int field = as_.FieldIndex("KOD13");
+  if (field < 0 || as_.order_count() < 2) {
+    Warning(s_, "Kartoteka nie ma kodow kreskowych", 3);
+    return true;
+  }
+  const console::SavedRegion saved = con_.Save(10, 20, 12, 58);
+  con_.Box(10, 20, 12, 58, console::DoubleFrame(), con_.colours().standard, ' ');
+  con_.Say(11, 22, "Kod kreskowy:");
+  std::string code(static_cast<size_t>(as_.field(field).width), ' ');
+  console::Form f(con_);
+  f.GetText(11, 36, code, "@!");
+  const bool escaped = f.Read().escaped;
+  con_.Restore(saved);
+  if (escaped || IsBlank(code)) return true;
+  const uint32_t before = as_.recno();
+  const int order = as_.order();
+  (void)as_.SetOrder(2);
+  auto found = as_.SeekKey(BarCodeKey(code, as_.field(field).width));
+  const bool hit = found.ok() && *found;
+  const uint32_t at = as_.recno();
+  (void)as_.SetOrder(order);
+  (void)as_.GoTo(hit ? at : before);
+  if (!hit) Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
   return true;
 }
 

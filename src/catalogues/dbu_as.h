@@ -5,6 +5,8 @@
 // append a copy of the current card, F6 query-by-example filter (FILTR_AS), F7 search
 // (SZUKAJ_AS), F8 delete, F9 the printed list (AS_WYDRUK), Tab switches between the code
 // and the name order, typed characters and Backspace search incrementally in the order.
+// F2 the menu of the card's documents (RAP_AS), Alt+F7 the search by bar code (tables with
+// KOD13), Shift+F2 the price rise of one supplier's cards.
 // F4, F5 and F8 work only in the company's current month. Esc leaves.
 //
 // The routine keeps the article table's order, filter and position as the session expects

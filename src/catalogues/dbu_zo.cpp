@@ -1,5 +1,6 @@
 #include "catalogues/dbu_zo.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "base/text.h"
 #include "catalogues/common.h"
 #include "catalogues/rules.h"
+#include "catalogues/zo_reports.h"
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/keys.h"
@@ -19,6 +21,7 @@
 #include "shell/helpers.h"
 #include "shell/menu_tree_internal.h"
 #include "shell/not_built.h"
+#include "shell/report/report_file.h"
 #include "shell/session.h"
 #include "shell/viewer.h"
 
@@ -72,19 +75,6 @@ constexpr ZoTextField kZoFields[] = {
     {"TEL", &ZoBuffer::tel},
 };
 
-AccountAmounts AmountsOf(const xbase::WorkArea& a) {
-  AccountAmounts m;
-  m.bown = FieldNumber(a, "BOWN");
-  m.boma = FieldNumber(a, "BOMA");
-  m.obnawn = FieldNumber(a, "OBNAWN");
-  m.obnama = FieldNumber(a, "OBNAMA");
-  m.obwn = FieldNumber(a, "OBWN");
-  m.obma = FieldNumber(a, "OBMA");
-  m.pown = FieldNumber(a, "POWN");
-  m.poma = FieldNumber(a, "POMA");
-  return m;
-}
-
 bool AllZero(const AccountAmounts& m) {
   for (double v : {m.bown, m.boma, m.obnawn, m.obnama, m.obwn, m.obma, m.pown, m.poma}) {
     if (!SameAmount(v, 0, 2)) return false;
@@ -116,6 +106,7 @@ class AccountScreen {
   void ShowForm(const ZoBuffer& b);
   void AddKeyGets(console::Form& f, ZoBuffer& b);
   void AddRestGets(console::Form& f, ZoBuffer& b);
+  void Title();
   bool Search(int k, bool* moved);
   void EndSearch();
 
@@ -125,10 +116,18 @@ class AccountScreen {
   bool SzukajZo();
   bool Kasuj();
   bool ZoWydruk();
-  std::optional<std::string> QueryCondition();
+  // The query form; `excel` (F6 only) asks whether the result is copied for a spreadsheet.
+  std::optional<std::string> QueryCondition(bool* excel);
+  // Alt+F7, Alt+F2, Alt+F9: the tax-number lists, the balance letters, the envelopes.
+  void NipMenu();
+  void FindNip();
+  void BalanceMenu();
+  void EnvelopeMenu();
+  // Runs a report over the book in the report viewer; the book stays where it stood.
+  void Report(const std::function<void(shell::ReportWriter&)>& procedure);
   bool KeyExists(const std::string& odb, uint32_t exclude);
   bool Write(const ZoBuffer& b, const ZoBuffer* before);
-  bool Empty();
+  bool Empty() { return AreaEmpty(zo_); }
 
   shell::Session& s_;
   console::Console& con_;
@@ -140,13 +139,10 @@ class AccountScreen {
   SearchPrefix prefix_{8};  // M_SZUKAJ
   bool searching_ = false;
   console::Browse* browse_ = nullptr;
+  bool currency_books_ = false;  // Tab switches the lower panel to the currency balance
+  bool currency_view_ = false;
 };
 
-bool AccountScreen::Empty() {
-  if (!zo_.eof()) return false;
-  (void)zo_.GoTop();
-  return zo_.eof();
-}
 
 void AccountScreen::ShowForm(const ZoBuffer& b) {
   con_.ClearRegion(0, 0, title_row_ - 1, 79);
@@ -177,6 +173,21 @@ void AccountScreen::ShowForm(const ZoBuffer& b) {
 void AccountScreen::ViewZo() {
   const ZoBuffer b = Empty() ? ZoBuffer{} : ZoRead(zo_);
   ShowForm(b);
+  if (currency_view_) {
+    con_.ClearRegion(9, 0, 11, 79);
+    con_.Say(9, 0, "Saldo walutowe:");
+    const std::vector<CurrencyBalance> balances =
+        Empty() ? std::vector<CurrencyBalance>{} : CurrencyBalances(s_, book_.kto, FieldText(zo_, "ODB"));
+    if (balances.empty()) con_.Say(10, 0, "brak rozrachunków walutowych"_pl);
+    int row = 10;
+    for (const CurrencyBalance& c : balances) {
+      if (row > 11) break;
+      con_.Say(row++, 0, PadR(c.waluta, 3) + "  Wn:" + TransformNumber(c.wn, "9999999999.99") + "  Ma:" +
+                              TransformNumber(c.ma, "9999999999.99") + "  Saldo:" +
+                              TransformNumber(c.Saldo(), "9999999999.99"));
+    }
+    return;
+  }
   const AccountAmounts m = AmountsOf(zo_);
   con_.Say(10, 0, "BO     Wn:" + TransformNumber(m.bown, "9999999999.99") + "  Ma:" +
                       TransformNumber(m.boma, "9999999999.99"));
@@ -218,10 +229,9 @@ void AccountScreen::Run() {
   const bool wide = (HasField(zo_, "E_MAIL") && HasField(zo_, "E_UWAGI")) || HasField(zo_, "MIEJSCE2");
   title_row_ = wide ? 13 : 12;
 
+  currency_books_ = CurrencyBooks(s_);
   con_.Clear();
-  const console::Attr title = con_.colours().enhanced;
-  con_.ClearRegion(title_row_, 0, title_row_, 79, title);
-  con_.Say(title_row_, 0, PadR(book_.title, 72) + "F1-pomoc", title);
+  Title();
   if (!book_.notebook) {
     const console::Attr text = con_[console::Role::kKeyBar];
     const console::Attr keys = con_[console::Role::kKeyName];
@@ -234,13 +244,8 @@ void AccountScreen::Run() {
 
   if (zo_.order_count() >= 1) (void)zo_.SetOrder(1);
   (void)zo_.GoTop();
-  if (zo_.eof()) {
-    auto count = zo_.RecCount();
-    if (count.ok() && *count == 0 && store_.AddRec(zo_, 15).ok()) (void)zo_.Unlock();
-    (void)zo_.GoTop();
-  } else if (store_.RecLock(zo_, 10).ok()) {
-    (void)zo_.Unlock();
-  }
+  SeedOrProbe(store_, zo_, 15, 10);
+  (void)zo_.GoTop();
 
   AreaSource source(zo_);
   console::Browse browse(con_, source, title_row_ + 1, 0, book_.notebook ? 23 : 22, 79);
@@ -262,41 +267,20 @@ void AccountScreen::Run() {
   (void)zo_.GoTop();
 }
 
+void AccountScreen::Title() {
+  const console::Attr title = con_.colours().enhanced;
+  con_.ClearRegion(title_row_, 0, title_row_, 79, title);
+  con_.Say(title_row_, 0, PadR(book_.title, 72) + "F1-pomoc", title);
+  // What Tab shows next.
+  if (currency_books_) con_.Say(title_row_, 52, currency_view_ ? "TAB - tresc         " : "TAB = SALDO WALUTOWE", title);
+}
+
 BrowseAction AccountScreen::Fun(BrowseMode mode) {
-  switch (mode) {
-    case BrowseMode::kIdle:
-    case BrowseMode::kHitTop:
-      ViewZo();
-      return BrowseAction::kContinue;
-    case BrowseMode::kHitBottom:
-      ViewZo();
-      if (zo_.eof()) {
-        (void)zo_.GoBottom();
-        return BrowseAction::kRepaint;
-      }
-      return BrowseAction::kContinue;
-    case BrowseMode::kEmpty: {
-      const int k = con_.LastKey();
-      if (k == key::kDown) return BrowseAction::kAppend;
-      if (k == key::kEsc) return BrowseAction::kLeave;
-      if (key::IsKey(k, key::F(5)) && current_month_) {
-        DopiszZo(false);
-        return BrowseAction::kRepaint;
-      }
-      if (key::IsKey(k, key::F(6))) {
-        (void)zo_.SetFilter("");
-        return BrowseAction::kRepaint;
-      }
-      return BrowseAction::kContinue;
-    }
-    case BrowseMode::kException: {
-      const BrowseAction action = OnKey(con_.LastKey());
-      // The panel follows at once, also when keys are typed ahead.
-      if (action != BrowseAction::kLeave) ViewZo();
-      return action;
-    }
-  }
-  return BrowseAction::kContinue;
+  return CatalogueFun(s_, zo_, mode, current_month_,
+                      {.view = [this] { ViewZo(); },
+                       .on_key = [this](int k) { return OnKey(k); },
+                       .append = [this] { DopiszZo(false); },
+                       .filter = [this] { (void)zo_.SetFilter(""); }});
 }
 
 BrowseAction AccountScreen::OnKey(int k) {
@@ -309,6 +293,16 @@ BrowseAction AccountScreen::OnKey(int k) {
   if (searching_) EndSearch();
 
   if (k == key::kEsc) return BrowseAction::kLeave;
+  if (k == key::kTab) {
+    // The marker is read at each use: a station switched over meanwhile follows at once.
+    currency_books_ = CurrencyBooks(s_);
+    if (!currency_books_) currency_view_ = false;
+    Title();
+    if (!currency_books_) return BrowseAction::kContinue;
+    currency_view_ = !currency_view_;
+    Title();
+    return BrowseAction::kContinue;
+  }
   if (key::IsKey(k, key::F(4))) {
     if (current_month_ && !Empty()) EditZo();
     return BrowseAction::kRepaint;
@@ -326,10 +320,7 @@ BrowseAction AccountScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::AltF(7))) {
-    const int c = shell::menu::SmallChoice(s_, 10, 20,
-                                           {"1. Szukanie klientow o podanym NIPie", "2. Szukanie powtorzonych NIPow      ",
-                                            "3. Sprawdzenie poprawności NIPow    "_pl});
-    if (c != 0) shell::NotBuilt(s_, c == 1 ? "SZUKAJ_NIP" : c == 2 ? "POWTORZONE_NIP" : "SPRAWDZ_NIP");
+    NipMenu();
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(7))) {
@@ -345,10 +336,11 @@ BrowseAction AccountScreen::OnKey(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::AltF(2))) {
-    const int c = shell::menu::SmallChoice(s_, 10, 20,
-                                           {"1. Potwierdzenie salda w/g pola kod ", "2. Potwierdzenie salda w/g pola NIP ",
-                                            "3. Rozrachunki         w/g pola NIP "});
-    if (c != 0) shell::NotBuilt(s_, c == 3 ? "ROZRACHUNKI_NIP" : "POTWIERDZENIE_SALDA");
+    BalanceMenu();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::AltF(9))) {
+    EnvelopeMenu();
     return BrowseAction::kRepaint;
   }
   if (!book_.notebook && key::IsKey(k, key::F(2))) {
@@ -401,19 +393,7 @@ void AccountScreen::EndSearch() {
   PaintKeyBar(s_, current_month_);
 }
 
-bool AccountScreen::KeyExists(const std::string& odb, uint32_t exclude) {
-  const uint32_t before = zo_.recno();
-  const std::string filter = zo_.filter();
-  if (!filter.empty()) (void)zo_.SetFilter("");
-  const int order = zo_.order();
-  (void)zo_.SetOrder(1);
-  auto f = zo_.SeekKey(odb);
-  const bool exists = f.ok() && *f && zo_.recno() != exclude;
-  (void)zo_.SetOrder(order);
-  if (!filter.empty()) (void)zo_.SetFilter(filter);
-  (void)zo_.GoTo(before);
-  return exists;
-}
+bool AccountScreen::KeyExists(const std::string& odb, uint32_t exclude) { return KeyTaken(zo_, odb, exclude); }
 
 bool AccountScreen::Write(const ZoBuffer& b, const ZoBuffer* before) {
   if (before != nullptr && !store_.RecLock(zo_, 30).ok()) return false;
@@ -484,19 +464,14 @@ bool AccountScreen::DopiszZo(bool copy) {
   AddRestGets(rf, b);
   if (rf.Read().escaped || IsBlank(b.nodb)) return true;
   if (!store_.AddRec(zo_, 15).ok()) return true;
-  if (!Write(b, nullptr)) {
-    if (zo_.LockRecord().ok()) {
-      (void)zo_.Delete();
-      (void)zo_.Unlock();
-    }
-    (void)zo_.GoTop();
-  }
+  if (!Write(b, nullptr)) DropAppended(zo_);
   return true;
 }
 
-std::optional<std::string> AccountScreen::QueryCondition() {
+std::optional<std::string> AccountScreen::QueryCondition(bool* excel) {
   ZoBuffer q;
   ShowForm(q);
+  std::string copy = "N";
   console::Form f(con_);
   f.GetText(0, 20, q.odb, "!!!!!!!!");
   f.GetText(1, 20, q.nodb, "@!");
@@ -504,13 +479,15 @@ std::optional<std::string> AccountScreen::QueryCondition() {
   f.GetText(5, 20, q.uodb, "@!").Width(25);
   f.GetText(6, 23, q.regon);
   f.GetText(7, 7, q.trasa, "@!");
+  if (excel != nullptr) {
+    con_.Say(10, 0, "Kopia do arkusza EXCEL (T/N):");
+    f.GetText(10, 30, copy, "!").Valid([&copy] { return copy == "T" || copy == "N"; });
+  }
   if (f.Read().escaped) return std::nullopt;
-  std::string cond;
-  auto add = [&](std::string_view var, const std::string& value, std::string_view test) {
-    if (IsBlank(value)) return;
-    s_.vars().Set(var, xbase::Value(AllTrim(value)));
-    if (!cond.empty()) cond += " .AND. ";
-    cond += test;
+  if (excel != nullptr) *excel = copy == "T";
+  QueryBuilder query(s_);
+  auto add = [&query](std::string_view var, const std::string& value, std::string_view test) {
+    query.Add(var, AllTrim(value), test);
   };
   add("M_QZO_ODB", q.odb, "M_QZO_ODB $ odb");
   add("M_QZO_NODB", q.nodb, "M_QZO_NODB $ UPPER(nodb)");
@@ -518,12 +495,13 @@ std::optional<std::string> AccountScreen::QueryCondition() {
   add("M_QZO_UODB", q.uodb, "M_QZO_UODB $ UPPER(uodb)");
   add("M_QZO_REGON", q.regon, "M_QZO_REGON $ regon");
   add("M_QZO_TRASA", q.trasa, "M_QZO_TRASA $ trasa");
-  return cond;
+  return query.condition();
 }
 
 bool AccountScreen::FiltrZo() {
   const uint32_t before = zo_.recno();
-  const std::optional<std::string> cond = QueryCondition();
+  bool excel = false;
+  const std::optional<std::string> cond = QueryCondition(&excel);
   if (!cond) return true;
   if (!zo_.SetFilter(*cond).ok()) (void)zo_.SetFilter("");
   (void)zo_.GoTop();
@@ -532,23 +510,23 @@ bool AccountScreen::FiltrZo() {
     (void)zo_.SetFilter("");
     (void)zo_.GoTo(before);
     if (zo_.eof()) (void)zo_.GoTop();
+    return true;
+  }
+  if (excel) {
+    const Result<std::string> made = CopyToExcel(s_, zo_, book_);
+    if (made.ok()) {
+      Warning(s_, "Powstal plik excel/" + *made, 10);
+    } else {
+      Warning(s_, "Nie powstal plik w excel/", 3);
+    }
   }
   return true;
 }
 
 bool AccountScreen::SzukajZo() {
-  const std::optional<std::string> cond = QueryCondition();
+  const std::optional<std::string> cond = QueryCondition(nullptr);
   if (!cond || cond->empty()) return true;
-  auto expr = s_.areas().Compile(zo_.number(), *cond);
-  if (!expr.ok()) return true;
-  (void)zo_.GoTop();
-  while (!zo_.eof()) {
-    auto hit = s_.areas().EvaluateLogical(*expr);
-    if (hit.ok() && *hit) return true;
-    if (!zo_.Skip(1).ok()) break;
-  }
-  Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
-  (void)zo_.GoTop();
+  LocateFirst(s_, zo_, *cond);
   return true;
 }
 
@@ -570,19 +548,85 @@ bool AccountScreen::Kasuj() {
     (void)zo_.Replace("NR_INI", xbase::Value("S"));
     (void)zo_.Replace("DATA_INI", xbase::Value(xbase::Date{s_.Today()}));
   }
-  (void)zo_.Delete();
-  (void)zo_.Unlock();
-  (void)zo_.Skip(1);
-  if (zo_.eof()) (void)zo_.GoTop();
-  if (zo_.eof() && store_.AddRec(zo_, 1).ok()) (void)zo_.Unlock();
+  DeleteAndMoveOn(store_, zo_);
   return true;
 }
 
+void AccountScreen::Report(const std::function<void(shell::ReportWriter&)>& procedure) {
+  ViewReportOver(s_, zo_, procedure);
+}
+
+void AccountScreen::NipMenu() {
+  const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                         {"1. Szukanie klientow o podanym NIPie", "2. Szukanie powtorzonych NIPow      ",
+                                          "3. Sprawdzenie poprawności NIPow    "_pl});
+  if (c == 1) {
+    FindNip();
+  } else if (c == 2) {
+    Report([this](shell::ReportWriter& out) {
+      const Result<long> listed = WriteDuplicateNips(s_, zo_, book_, out);
+      if (!listed.ok()) out.Line(std::string("Nie mogę porównać NIP-ów: "_pl) + listed.status().message());
+    });
+  } else if (c == 3) {
+    Report([this](shell::ReportWriter& out) { (void)WriteInvalidNips(s_, zo_, book_, out); });
+  }
+}
+
+// Finds the accounts of a tax number: one is shown at once, several are listed first; the
+// screen stands on the first of them (any filter is dropped so that it can be seen).
+void AccountScreen::FindNip() {
+  const console::SavedRegion saved = con_.Save(10, 20, 12, 58);
+  con_.Box(10, 20, 12, 58, console::DoubleFrame(), con_.colours().standard, ' ');
+  con_.Say(11, 22, "Podaj NIP:");
+  std::string nip(13, ' ');
+  console::Form f(con_);
+  f.GetText(11, 33, nip, "@!");
+  const bool escaped = f.Read().escaped;
+  con_.Restore(saved);
+  if (escaped || IsBlank(nip)) return;
+  const std::vector<uint32_t> found = FindByNip(zo_, nip);
+  if (found.empty()) {
+    Warning(s_, "NIE ZNALAZŁEM"_pl, 3);
+    return;
+  }
+  if (found.size() > 1) {
+    Report([&](shell::ReportWriter& out) { WriteAccountList(zo_, found, "KONTA O NIP-ie " + AllTrim(nip), out); });
+  }
+  (void)zo_.SetFilter("");
+  (void)zo_.GoTo(found.front());
+}
+
+void AccountScreen::BalanceMenu() {
+  const int c = shell::menu::SmallChoice(s_, 10, 20,
+                                         {"1. Potwierdzenie salda w/g pola kod ", "2. Potwierdzenie salda w/g pola NIP ",
+                                          "3. Rozrachunki         w/g pola NIP "});
+  if (c == 0 || Empty()) return;
+  std::vector<uint32_t> records{zo_.recno()};
+  if (c != 1) {
+    const std::string nip = FieldText(zo_, "REGON");
+    if (NipKey(nip).empty()) {
+      Warning(s_, "Konto nie ma NIP-u", 3);
+      return;
+    }
+    records = FindByNip(zo_, nip);
+  }
+  Report([&](shell::ReportWriter& out) {
+    if (c == 3) {
+      WriteSettlements(s_, zo_, book_, records, out);
+    } else {
+      WriteBalanceConfirmation(s_, zo_, book_, records, out);
+    }
+  });
+}
+
+void AccountScreen::EnvelopeMenu() {
+  const int c = shell::menu::SmallChoice(s_, 10, 20, {"1. Koperta nadawcy ", "2. Koperta odbiorcy"});
+  if (c == 0 || Empty()) return;
+  Report([&](shell::ReportWriter& out) { WriteEnvelope(s_, zo_, c == 1, out); });
+}
+
 bool AccountScreen::ZoWydruk() {
-  const uint32_t before = zo_.recno();
-  const int area_before = s_.areas().current();
-  (void)s_.areas().Select(zo_.number());
-  shell::ViewDruk(s_, [&](shell::ReportWriter& out) {
+  Report([&](shell::ReportWriter& out) {
     out.Line(shell::Centruj(AllTrim(book_.title)));
     out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
     out.Line("");
@@ -602,9 +646,6 @@ bool AccountScreen::ZoWydruk() {
     out.Line(PadR("Razem:", 60) + TransformNumber(NewRound(wn, 2), "9999999999.99") +
              TransformNumber(NewRound(ma, 2), "9999999999.99"));
   });
-  (void)s_.areas().Select(area_before);
-  (void)zo_.GoTo(before);
-  if (zo_.eof()) (void)zo_.GoTop();
   return true;
 }
 

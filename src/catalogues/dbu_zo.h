@@ -7,6 +7,10 @@
 // bar. Keys: F4 edit, F5 append, Alt+F5 append a copy, F6 filter, F7 search, F8 delete
 // (only a balanced account without turnover this month), F9 the printed list, typed
 // characters and Backspace search by code. F4, F5 and F8 work only in the current month.
+// Alt+F7: the tax-number menu (find by number, repeated numbers, bad numbers); Alt+F2: the
+// balance confirmation letters and the settlements of one tax number; Alt+F9: envelopes;
+// Tab: the lower panel shows the currency balances (when the books keep currencies). The
+// F6 form can copy the filtered accounts to a table in the folder "excel".
 #pragma once
 
 #include <string_view>

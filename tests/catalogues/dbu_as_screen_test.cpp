@@ -324,8 +324,15 @@ TEST_F(DbuAsTest, F2OffersTheCardsDocumentReports) {
     EXPECT_TRUE(d.ShowsAt(11, 21, "1. Dowody wystawione na dany towar"));
     EXPECT_TRUE(d.ShowsAt(13, 21, "3. Szybka rotacja na kartotece PARTIA"));
   });
-  d.Key(key::kEnter);
-  d.Then([&] { EXPECT_TRUE(d.Contains("Funkcja RAP_AS niedostępna")); }).Wait(5000);
+  Add(Area(5), {{"RD", Value("PZ")}, {"NRD", Value("       7")}, {"DATA", Value(xbase::Date{s().Today()})},
+                {"R_P", Value("P")}, {"MAG", Value("1")}, {"INDEKS", Value("A1")}, {"ILOSC", Value(4.0)}});
+  // The first report in the report viewer, then back on the card.
+  d.Key(key::kEnter).Then([&] {
+    EXPECT_TRUE(d.Contains("DOWODY WYSTAWIONE NA TOWAR")) << d.Dump();
+    EXPECT_TRUE(d.Contains("PZ-7"));
+    EXPECT_TRUE(d.Contains("Razem pozycji: 1"));
+  });
+  d.Key(key::kEsc).Then([&] { EXPECT_TRUE(d.Contains("KARTOTEKA MAGAZYNOWA")); });
   d.Key(key::kEsc);
   ASSERT_TRUE(RunAs());
 }

@@ -182,6 +182,83 @@ TEST_F(DbuZoTest, FilterByName) {
   EXPECT_EQ(Zo().filter(), "");
 }
 
+TEST_F(DbuZoTest, TaxNumberMenuFindsAnAccountAndListsBadNumbers) {
+  Account("A1", "PIERWSZY", {{"REGON", Value("1234563218")}});
+  Account("B1", "DRUGI", {{"REGON", Value("526-025-02-74")}});
+  Account("C1", "ZLY", {{"REGON", Value("5260250275")}});
+  // Find by number: one account, the screen stands on it.
+  d.Key(key::AltF(7)).Key(key::kEnter).Type("5260250274").Key(key::kEnter).Then([&] {
+    EXPECT_EQ(RTrimCopy(FieldText(Zo(), "ODB")), "B1");
+  });
+  // The bad numbers in the report viewer.
+  d.Key(key::AltF(7)).Key(key::kDown).Key(key::kDown).Key(key::kEnter).Then([&] {
+    EXPECT_TRUE(d.Contains("BŁĘDNE NIPY")) << d.Dump();
+    EXPECT_TRUE(d.Contains("zła suma kontrolna"));
+    EXPECT_FALSE(d.Contains("PIERWSZY"));
+  });
+  d.Key(key::kEsc).Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+}
+
+TEST_F(DbuZoTest, TabShowsTheCurrencyBalanceWhenTheBooksKeepCurrencies) {
+  Account("A1", "PIERWSZY", {{"BOWN", Value(10.0)}});
+  Add(Area(7), {{"KTO", Value("O")}, {"ODB", Value("A1")}, {"MAG", Value("1")}, {"RD", Value("FV")},
+                {"NRD", Value("       1")}, {"OBWN", Value(430.0)}, {"WALUTA", Value("EUR")}, {"DOLAR", Value(100.0)}});
+  Marker("DOLAR.TXT");
+  d.Then([&] {
+     EXPECT_TRUE(d.Contains("TAB = SALDO WALUTOWE"));
+     EXPECT_TRUE(d.Contains("BO     Wn:"));
+   })
+      .Key(key::kTab)
+      .Then([&] {
+        EXPECT_TRUE(d.Contains("TAB - tresc"));
+        EXPECT_TRUE(d.Contains("Saldo walutowe:"));
+        EXPECT_NE(d.Line(10).find("EUR"), std::string::npos) << d.Dump();
+        EXPECT_NE(d.Line(10).find("100.00"), std::string::npos) << d.Dump();
+      })
+      .Key(key::kTab)
+      .Then([&] { EXPECT_TRUE(d.Contains("BO     Wn:")); })
+      .Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+}
+
+TEST_F(DbuZoTest, TheFilterCanCopyItsAccountsForASpreadsheet) {
+  Account("A1", "HURTOWNIA ALFA");
+  Account("A2", "SKLEP BETA");
+  d.Key(key::F(6)).Key(key::kEnter).Type("HURT").Key(key::kEnter);
+  for (int i = 0; i < 4; ++i) d.Key(key::kEnter);  // town, street, tax number, group
+  d.Type("T");  // the one-letter field is full: the form ends
+  ExpectMessage("Powstal plik excel/zo" + Dtos(s().Today()) + ".dbf");
+  d.Key(key::kEsc).Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  EXPECT_TRUE(env.Exists(dir.str() + "/excel/zo" + Dtos(s().Today()) + ".dbf"));
+}
+
+TEST_F(DbuZoTest, BalanceLettersAndEnvelopesGoThroughTheViewer) {
+  Add(Area(1), {{"NODB", Value("NASZA FIRMA")}, {"MODB", Value("KRAKÓW")}});
+  Account("A1", "ALFA", {{"REGON", Value("5260250274")}, {"BOWN", Value(100.0)}, {"UODB", Value("POLNA 1")}});
+  Account("A2", "ALFA ODDZIAL", {{"REGON", Value("526-025-02-74")}, {"OBMA", Value(40.0)}});
+  // By tax number: both accounts of the number in one letter.
+  d.Key(key::AltF(2)).Key(key::kDown).Key(key::kEnter).Then([&] {
+    EXPECT_TRUE(d.Contains("POTWIERDZENIE SALDA")) << d.Dump();
+    EXPECT_TRUE(d.Contains("Konto: A1, A2"));
+    EXPECT_TRUE(d.Contains("60.00 zł na naszą korzyść"));
+  });
+  d.Key(key::kEsc);
+  // The addressee's envelope has no sender.
+  d.Key(key::AltF(9)).Key(key::kDown).Key(key::kEnter).Then([&] {
+    EXPECT_TRUE(d.Contains("POLNA 1")) << d.Dump();
+    EXPECT_FALSE(d.Contains("NASZA FIRMA"));
+  });
+  d.Key(key::kEsc).Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  EXPECT_EQ(RTrimCopy(FieldText(Zo(), "ODB")), "A1") << "the book is back where it stood";
+}
+
 TEST(ZlyNip, QuietAndWarningForms) {
   hurt::testing::ScreenDriver d;
   xbase::MemoryEnv env{d.clock};
