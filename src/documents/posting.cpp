@@ -188,6 +188,8 @@ bool Poster::Run() {
   auto lines = ReadWorkLines(s_);
   if (!lines.ok()) return Fail("Błąd odczytu pozycji dowodu"_pl);
   lines_ = std::move(*lines);
+  // J_FA_SORT: a sale goes in by warehouse and article code.
+  if (k.IsSale() && XbaseEquals(s_.settings().Text("J_FA_SORT"), "T")) SortSaleLines(lines_);
   mag_ = Var("M_MAG");
   if (IsBlank(mag_) || mag_ == "0") mag_ = s_.settings().MagGlow();
   mag_ = PadR(mag_, 1);
