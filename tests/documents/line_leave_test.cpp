@@ -5,6 +5,7 @@
 
 #include "documents/line_grid_parts.h"
 #include "documents/line_search.h"
+#include "documents/posting_math.h"
 #include "documents/posting_fixture.h"
 #include "documents/posting_internal.h"
 
@@ -142,6 +143,57 @@ TEST_F(LeavePosting, UnsortedWithoutTheSetting) {
   xbase::WorkArea& dow = A(TableId::kDow);
   ASSERT_TRUE(SeekIn(dow, "FV "));
   EXPECT_EQ(RTrim(Txt(dow, "INDEKS")), "C");
+}
+
+// The batch option: an issue raises the issued quantity of the line's batch on the card;
+// reopening the document for correction takes it back.
+class BatchPosting : public PostingTest {
+ protected:
+  BatchPosting() : PostingTest({"partia.txt"}) {}
+  void SetField(xbase::WorkArea& a, const char* field, const Value& v) {
+    ASSERT_TRUE(a.LockRecord().ok());
+    ASSERT_TRUE(a.Replace(field, v).ok());
+    ASSERT_TRUE(a.Unlock().ok());
+  }
+};
+
+TEST_F(BatchPosting, IssueRaisesItsBatchAndReopeningTakesItBack) {
+  xbase::WorkArea& as = A(TableId::kAs);
+  xbase::WorkArea& dd = A(TableId::kDd);
+  ASSERT_GE(as.FieldIndex("ILOSC_WYD2"), 0);
+  ASSERT_GE(dd.FieldIndex("PARTIA"), 0);
+  Kind("FV ", 'R', 'S');
+  Article("1", "A", 100, 5);
+  SetField(as, "PARTIA", Value("P1"));
+  SetField(as, "ILOSC_WYD", Value(1.0));
+  SetField(as, "PARTIA2", Value("P2"));
+  Line("A", 3, 8);
+  SetField(dd, "PARTIA", Value("P2"));
+  Line("A", 2, 8);
+  SetField(dd, "PARTIA", Value("P9"));  // a batch the card does not carry
+  Header("FV ", "K1", "G");
+  ASSERT_TRUE(Post());
+  ASSERT_TRUE(AtArticle("1", "A"));
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC"), 95);
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD"), 1);
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD2"), 3);
+  ExpectIndexesVerify();
+
+  ASSERT_TRUE(RepDWithDow(s(), st1().ui, "FV", Str(Counter("FV"), 8, 0)));
+  ASSERT_TRUE(AtArticle("1", "A"));
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC"), 100);
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD2"), 0);
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD"), 1);
+}
+
+TEST(Batches, SlotsByNumber) {
+  EXPECT_EQ(BatchField("PARTIA", 1), "PARTIA");
+  EXPECT_EQ(BatchField("ILOSC_WYD", 4), "ILOSC_WYD4");
+  const std::array<std::string, kBatchSlots> numbers{"A1   ", "", "B2", "A1"};
+  EXPECT_EQ(BatchSlot(numbers, "A1"), 1) << "the first slot of a number";
+  EXPECT_EQ(BatchSlot(numbers, "  B2 "), 3);
+  EXPECT_EQ(BatchSlot(numbers, "C3"), 0);
+  EXPECT_EQ(BatchSlot(numbers, "   "), 0) << "a line without a batch touches none, not the empty slot";
 }
 
 }  // namespace
