@@ -186,7 +186,7 @@ bool Poster::Run() {
     kurs_ = 0;
   }
   if (k.RdIs("ZAM") || (k.IsSale() && k.HasTag("ZAMOWIEN") && s_.FileX("FV_ZAL.TXT"))) {
-    return shell::NotBuilt(s_, "ZAPISZ_ZAM");
+    return ZapiszZam(s_, ui_, klucz_);
   }
   auto lines = ReadWorkLines(s_);
   if (!lines.ok()) return Fail("Błąd odczytu pozycji dowodu"_pl);

@@ -198,3 +198,80 @@ TEST(Batches, SlotsByNumber) {
 
 }  // namespace
 }  // namespace hurt::documents::testing
+
+namespace hurt::documents::testing {
+namespace {
+
+// Customer orders go into the order tables under their own numbers; no stock moves.
+class OrderSaving : public PostingTest {
+ protected:
+  OrderSaving() : PostingTest({"fv_zal.txt"}) {}
+  // An order table read back in work area `area` (its first order attached), opened anew.
+  xbase::WorkArea& OrderTable(int area, const std::string& name) {
+    (void)s().areas().Close(area);
+    auto opened = s().areas().Open(area, s().Path("fv_zam/" + name + ".dbf"), "t_" + name);
+    EXPECT_TRUE(opened.ok());
+    EXPECT_TRUE((*opened)->AttachOrder(s().Path("fv_zam/" + name + "1.ntx")).ok());
+    EXPECT_TRUE((*opened)->SetOrder(1).ok());
+    return **opened;
+  }
+  // The lines of order K1+ZAM+nrd: "LP INDEKS ILOSC".
+  std::vector<std::string> OrderLines(const std::string& nrd) {
+    xbase::WorkArea& dow = OrderTable(170, "dow");
+    std::vector<std::string> out;
+    const std::string key = PadR("K1", 8) + "ZAM" + PadL(nrd, 8);
+    if (!SeekIn(dow, key)) return out;
+    for (; !dow.eof() && Txt(dow, "ODB") + Txt(dow, "RD") + Txt(dow, "NRD") == key; (void)dow.Skip(1)) {
+      out.push_back(AllTrim(Txt(dow, "LP")) + " " + RTrim(Txt(dow, "INDEKS")) + " " + Str(Num(dow, "ILOSC"), 1, 0));
+    }
+    return out;
+  }
+};
+
+TEST_F(OrderSaving, NumberedSavedAndReplacedWithoutTouchingStock) {
+  Kind("ZAM", 'R', 'S', "ZAMOWIENIE", 0, 'O');
+  Article("1", "A", 10, 5, 0);
+  Article("1", "B", 10, 5, 0);
+  Line("A", 3, 8);
+  Line("B", 4, 8);
+  Header("ZAM", "K1", "G");
+  ASSERT_TRUE(Post());
+  EXPECT_EQ(s().vars().Text("M_NRD"), "       1");
+  EXPECT_EQ(OrderLines("1"), (std::vector<std::string>{"1 A 3", "2 B 4"}));
+  xbase::WorkArea& headers = OrderTable(171, "dowod");
+  ASSERT_TRUE(SeekIn(headers, PadR("K1", 8) + "ZAM" + PadL("1", 8)));
+  EXPECT_DOUBLE_EQ(Num(headers, "NETTO"), 56);
+  EXPECT_DOUBLE_EQ(Num(headers, "VAT"), NewRound(24 * 0.23, 2) + NewRound(32 * 0.23, 2));
+  EXPECT_DOUBLE_EQ(Stock("1", "A"), 10);
+  EXPECT_DOUBLE_EQ(Stock("1", "A", "REZERWA0"), 0);
+  EXPECT_EQ(Count(TableId::kDowod), 0u) << "an order is not a posted document";
+  EXPECT_DOUBLE_EQ(Counter("ZAM"), 1);
+
+  // The next order takes the next number.
+  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  Line("B", 1, 8);
+  Header("ZAM", "K1", "G");
+  ASSERT_TRUE(Post());
+  EXPECT_EQ(OrderLines("2"), (std::vector<std::string>{"1 B 1"}));
+
+  // Order 1 saved again with one line: replaced whole.
+  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  Line("A", 5, 8);
+  Header("ZAM", "K1", "G", nullptr, 2);
+  s().vars().Set("M_NRD", "       1");
+  ASSERT_TRUE(Post(nullptr, 2));
+  EXPECT_EQ(OrderLines("1"), (std::vector<std::string>{"1 A 5"}));
+  EXPECT_DOUBLE_EQ(Counter("ZAM"), 2);
+}
+
+TEST_F(PostingTest, OrdersNeedTheOrderTables) {
+  Kind("ZAM", 'R', 'S', "ZAMOWIENIE");
+  Article("1", "A", 10, 5);
+  Line("A", 1, 8);
+  Header("ZAM", "K1", "G");
+  EXPECT_FALSE(Post());
+  EXPECT_EQ(Count(TableId::kDow), 0u);
+}
+
+}  // namespace
+}  // namespace hurt::documents::testing
