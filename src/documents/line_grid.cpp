@@ -22,6 +22,7 @@
 #include "documents/line_editor.h"
 #include "documents/line_grid_parts.h"
 #include "documents/line_math.h"
+#include "documents/line_search.h"
 #include "documents/line_session.h"
 #include "documents/posting.h"
 #include "documents/prices.h"
@@ -31,8 +32,10 @@
 #include "invoicing/druk_dow.h"
 #include "shell/area_fields.h"
 #include "shell/not_built.h"
+#include "shell/operators.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
+#include "shell/viewer.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -61,13 +64,17 @@ class LineGrid {
   void StatLine();
   void DolnyWiersz();
   void FreshOrder();
-  int DoGet(bool appending);
+  int DoGet(bool appending, const std::string& preset_mag = {}, const std::string& preset_indeks = {});
+  console::BrowseAction BarCode(int k);
+  bool BarCodes() const;
   console::BrowseAction ExitKey(int k, bool appending);
   bool LineComplete();
   void TogInsert();
   console::BrowseAction KasujPozycje();
   console::BrowseAction UpustDokumentu();
   bool Leave();
+  bool DeliveryAddress();
+  void ShowReport(const std::vector<std::string>& lines);
   bool DropDocument();
   double ShowTotal(int reason);
   bool AppendAllowed() const { return settings_.klucz != 1; }
@@ -208,6 +215,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     return BrowseAction::kContinue;
   }
   if (appending && (k == key::kDown || k == key::kPgDn)) return BrowseAction::kContinue;
+  if (k >= '0' && k <= '9' && settings_.klucz != 1 && BarCodes()) return BarCode(k);
   if (k == key::kEnter || (Printable(k) && settings_.klucz != 1)) {
     if (settings_.klucz == 1) return BrowseAction::kContinue;
     if (Printable(k)) con_.Keyboard({k});  // the key typed starts the article code
@@ -449,7 +457,7 @@ Status LineGrid::NewLine(const std::string& mag, const std::string& indeks) {
 
 // DOGET: edits the current line (or a new one on the append row); returns the key that
 // ended the edit.
-int LineGrid::DoGet(bool appending) {
+int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::string& preset_indeks) {
   if (as_ == nullptr) return key::kEsc;
   const int row = Row();
   const std::string m_mag = PadR(Left(s_.vars().Text("M_MAG"), 1), 1);
@@ -459,27 +467,39 @@ int LineGrid::DoGet(bool appending) {
   const uint32_t own = appending ? 0 : dd_.recno();
 
   // 1. The warehouse, when it has its column.
-  if (layout_.mag_column) {
+  if (layout_.mag_column && preset_mag.empty()) {
     console::Form f(con_);
     f.GetText(row, layout_.left, mag, "!").Valid([&] { return !IsBlank(mag); });
     const console::ReadResult r = f.Read();
     if (r.escaped) return key::kEsc;
   }
 
-  // 2. The article code.
+  // 2. The article code (given by a bar code, or typed; the marks open the pick list).
   std::string indeks = appending ? Space(8) : PadR(old.indeks, 8);
-  for (;;) {
+  if (!preset_mag.empty()) {
+    mag = PadR(preset_mag, 1);
+    indeks = PadR(preset_indeks, 8);
+    if (!FindArticle(mag, indeks)) return key::kEsc;
+  }
+  while (preset_mag.empty()) {
     console::Form f(con_);
     f.GetText(row, layout_.col_indeks, indeks, "!!!!!!!!");
     const console::ReadResult r = f.Read();
     if (r.escaped) return key::kEsc;
     if (IsBlank(indeks)) return r.exit_key;
-    if (indeks[0] == '?' || indeks[0] == '~' || indeks[0] == '`') {
-      shell::NotBuilt(s_, "SZUKAJ_AS");
-      indeks = Space(8);
+    const ArticleLookup how = LookupOf(indeks);
+    if (how != ArticleLookup::kCode) {
+      indeks = PadR(PickArticle(s_, *as_, how, mag, indeks.substr(1)), 8);
+      if (!IsBlank(indeks) && FindArticle(mag, indeks)) break;
       continue;
     }
     if (FindArticle(mag, indeks)) break;
+    // Not found: the list from the code typed; nothing chosen asks whether to go on.
+    const std::string chosen = PickArticle(s_, *as_, ArticleLookup::kByCode, mag, indeks);
+    if (!chosen.empty() && FindArticle(mag, chosen)) {
+      indeks = chosen;
+      break;
+    }
     if (!console::Okno(con_, "Brak kodu. Kontynuowac ?", "T")) return key::kEsc;
   }
 
@@ -618,6 +638,35 @@ int LineGrid::DoGet(bool appending) {
   return finish(exit == key::kEsc ? key::kEnter : exit);
 }
 
+// A receipt into a table with bar codes reads the code when a digit is typed.
+bool LineGrid::BarCodes() const {
+  return kind_.IsReceipt() && as_ != nullptr && as_->FieldIndex("KOD13") >= 0;
+}
+
+// The bar code: "Kod13: " in row 6, the digit typed and the rest of the code in a field of
+// the bar-code width; the article found gets a new line.
+console::BrowseAction LineGrid::BarCode(int k) {
+  const int width = BarCodeWidth(*as_);
+  std::string code = Space(static_cast<size_t>(width));
+  con_.ClearRegion(6, 0, 6, 79);
+  con_.Say(6, 0, "Kod13: ");
+  con_.Keyboard({k});
+  console::Form f(con_);
+  f.GetText(6, 7, code).Width(width);
+  const console::ReadResult r = f.Read();
+  con_.ClearRegion(6, 0, 6, 79);
+  if (r.escaped || IsBlank(code)) return console::BrowseAction::kRepaint;
+  const std::string m_mag = PadR(Left(s_.vars().Text("M_MAG"), 1), 1);
+  if (FindByBarCode(*as_, code, m_mag) == 0) {
+    console::Okno_(con_, "Brak towaru o kodzie " + AllTrim(code), 2);
+    return console::BrowseAction::kRepaint;
+  }
+  const std::string mag = FieldText(*as_, "MAG");
+  const std::string indeks = FieldText(*as_, "INDEKS");
+  const int exit = DoGet(true, mag, indeks);
+  return ExitKey(exit, true);
+}
+
 console::BrowseAction LineGrid::KasujPozycje() {
   if (!documents::KasujPozycje(s_, settings_.klucz)) return console::BrowseAction::kRepaint;
   (void)dd_.Skip(1);
@@ -720,21 +769,29 @@ double LineGrid::ShowTotal(int reason) {
 bool LineGrid::Leave() {
   if (settings_.klucz == 1) return true;
   const LeaveChecks checks = CheckLinesBeforeLeaving(s_, kind_, dd_);
+  if (checks.commission) {
+    console::Okno_(con_, "Problem z PROWIZJA", 2);
+    return false;
+  }
   if (checks.missing_serial) {
     console::Okno_(con_, "Brak NR SERII", 2);
     return false;
   }
-  if (checks.below_cost && s_.FileX("STRATA.DD") && kind_.IsSale() && settings_.klucz != 1) {
+  if (!DeliveryAddress()) return false;
+  if (checks.below_cost && s_.FileX("STRATA.DD") && kind_.IsSale()) {
     console::Okno_(con_, "Sprawdz CENY", 2);
+    ShowReport(BelowCostReport(checks.below_cost_lines));
     if (!console::Okno(con_, "Akceptujesz strate ?", "N")) return false;
   }
-  if (checks.bad_vat && kind_.IsSale()) {
-    console::Okno_(con_, "ZLE stawki VAT", 2);
-    return false;
-  }
-  if (checks.other_vat && kind_.IsSale()) {
+  if ((checks.bad_vat || checks.other_vat) && kind_.IsSale()) {
     console::Okno_(con_, "Sprawdz stawki VAT", 2);
+    ShowReport(VatReport(checks.vat_lines));
     if (!console::Okno(con_, "Akceptujesz stawki VAT ?", "N")) return false;
+    // A rate the period does not know needs the supervisor as well.
+    if (checks.bad_vat && !shell::Haslo(s_, shell::HasloKind::kSupervisor)) {
+      console::Okno_(con_, "ZLE stawki VAT", 2);
+      return false;
+    }
   }
   // A new sale past the customer's credit limit may be dropped here.
   if (settings_.klucz == 0 && kind_.IsSale()) {
@@ -751,6 +808,36 @@ bool LineGrid::Leave() {
   if (!done) FreshOrder();
   finished_ = done;
   return done;
+}
+
+// Sales and issue notes with lines but no delivery address ask for one (the customer's
+// address proposed); Esc goes back to the grid.
+bool LineGrid::DeliveryAddress() {
+  if (!AsksDeliveryAddress(kind_) || !IsBlank(s_.vars().Text("M_ODBIORC1"))) return true;
+  const uint32_t back = dd_.recno();
+  const bool has_lines = dd_.GoTop().ok() && !dd_.eof();
+  (void)dd_.GoTo(back);
+  if (!has_lines) return true;
+  std::string adres = ProposedDeliveryAddress(s_);
+  const console::SavedRegion saved = con_.Save(15, 4, 19, 76);
+  con_.Box(15, 4, 18, 75, console::DoubleFrame(), con_.colours().standard, ' ');
+  console::Form f(con_);
+  f.Say(16, 6, "Adres dostawy :");
+  f.GetText(17, 6, adres).Width(50);
+  const console::ReadResult r = f.Read();
+  con_.Restore(saved);
+  if (r.escaped) return false;
+  s_.vars().Set("M_ODBIORC1", xbase::Value(PadR(adres, 50)));
+  return true;
+}
+
+// A leaving report in the report viewer (Esc goes on to the question).
+void LineGrid::ShowReport(const std::vector<std::string>& lines) {
+  const console::SavedRegion saved = con_.Save(0, 0, 24, 79);
+  shell::ViewDruk(s_, [&](shell::ReportWriter& out) {
+    for (const std::string& l : lines) out.Line(l);
+  });
+  con_.Restore(saved);
 }
 
 }  // namespace

@@ -132,8 +132,10 @@ LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind
   const uint32_t back = dd.recno();
   const uint32_t as_back = as != nullptr ? as->recno() : 0;
   const int as_order = as != nullptr ? as->order() : 0;
+  const bool commission = kind.HasTag("PROWIZJA") && dd.FieldIndex("PROWIZJA") >= 0;
   for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
     if (serials && dd.FieldIndex(serial_field) >= 0 && IsBlank(TextOf(dd, serial_field))) c.missing_serial = true;
+    if (commission && !CommissionSound(NumberOf(dd, "PROWIZJA"), NumberOf(dd, "CENA"))) c.commission = true;
     if (as == nullptr || !kind.IsSale()) continue;
     if (as->order() != 1 && !as->SetOrder(1).ok()) continue;
     auto f = as->SeekKey(PadR(TextOf(dd, "MAG"), 1) + PadR(TextOf(dd, "INDEKS"), 8));
@@ -144,13 +146,25 @@ LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind
     p.cena0 = NumberOf(*as, "CENA0");
     p.cena_pz = NumberOf(*as, "CENA_PZ");
     p.cenam = NumberOf(*as, "CENAM");
-    const double ilosc = NumberOf(dd, "ILOSC");
-    if (ilosc > 0 && NumberOf(dd, "CENA") < PriceFloor(p, rate, nb == 'B')) c.below_cost = true;
-    if (from_2011 && !RateAllowedFrom2011(code)) c.bad_vat = true;
-    if (from_2011) {
-      const LineVatRate expected = VatRateOfLine(TextOf(*as, "PODATEK0"), kind, get_vat, vat_13_5);
-      if (AllTrim(expected.code) != AllTrim(code)) c.other_vat = true;
+    FlaggedLine line;
+    line.lp = AllTrim(TextOf(dd, "LP"));
+    line.indeks = TextOf(dd, "INDEKS");
+    line.nazwa = TextOf(dd, "NAZWA");
+    line.ilosc = NumberOf(dd, "ILOSC");
+    line.cena = NumberOf(dd, "CENA");
+    line.floor = PriceFloor(p, rate, nb == 'B');
+    line.podatek0 = code;
+    if (line.ilosc > 0 && line.cena < line.floor) {
+      c.below_cost = true;
+      c.below_cost_lines.push_back(line);
     }
+    if (!from_2011) continue;
+    const bool allowed = RateAllowedFrom2011(code);
+    if (!allowed) c.bad_vat = true;
+    const LineVatRate expected = VatRateOfLine(TextOf(*as, "PODATEK0"), kind, get_vat, vat_13_5);
+    line.expected = expected.code;
+    if (AllTrim(expected.code) != AllTrim(code)) c.other_vat = true;
+    if (!allowed || AllTrim(expected.code) != AllTrim(code)) c.vat_lines.push_back(line);
   }
   (void)dd.GoTo(back);
   if (as != nullptr) {
@@ -158,6 +172,46 @@ LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind
     (void)as->GoTo(as_back);
   }
   return c;
+}
+
+bool CommissionSound(double prowizja, double cena) {
+  if (prowizja < 0) return false;
+  if (cena <= 0) return SameAmount(prowizja, 0, 2);
+  return NewRound(prowizja, 2) <= NewRound(cena, 2);
+}
+
+namespace {
+std::string ReportLine(const FlaggedLine& l) {
+  return PadL(l.lp, 3) + " " + PadR(l.indeks, 8) + " " + PadR(l.nazwa, 30).substr(0, 30) + " " + Str(l.ilosc, 10, 3) +
+         " " + Str(l.cena, 10, 2);
+}
+}  // namespace
+
+std::vector<std::string> BelowCostReport(const std::vector<FlaggedLine>& lines) {
+  std::vector<std::string> out{"POZYCJE PONIZEJ KOSZTU", "",
+                               " Lp Indeks   Nazwa                               Ilosc       Cena      Koszt"};
+  for (const FlaggedLine& l : lines) out.push_back(ReportLine(l) + " " + Str(l.floor, 10, 2));
+  return out;
+}
+
+std::vector<std::string> VatReport(const std::vector<FlaggedLine>& lines) {
+  std::vector<std::string> out{"STAWKI VAT POZYCJI", "",
+                               " Lp Indeks   Nazwa                               Ilosc       Cena VAT Kart."};
+  for (const FlaggedLine& l : lines) {
+    out.push_back(ReportLine(l) + " " + PadL(AllTrim(l.podatek0), 3) + " " + PadL(AllTrim(l.expected), 4) +
+                  (RateAllowedFrom2011(l.podatek0) ? "" : " ZLA STAWKA"));
+  }
+  return out;
+}
+
+bool AsksDeliveryAddress(const DocKind& kind) { return kind.IsSale() || kind.RdIs("WZ "); }
+
+std::string ProposedDeliveryAddress(shell::Session& session) {
+  shell::SessionVariables& v = session.vars();
+  std::string town = AllTrim(AllTrim(v.Text("M_KODB")) + " " + AllTrim(v.Text("M_MODB")));
+  const std::string street = AllTrim(v.Text("M_UODB"));
+  if (!street.empty()) town = town.empty() ? street : town + ", " + street;
+  return PadR(town, 50).substr(0, 50);
 }
 
 Credit CustomerCredit(shell::Session& session, std::string_view odb) {

@@ -53,13 +53,38 @@ std::vector<console::BrowseColumn> GridColumns(const GridLayout& layout, const x
 // have no basis (' ').
 char DocumentBasis(shell::Session& session, const DocKind& kind);
 
+// A line named in a leaving report.
+struct FlaggedLine {
+  std::string lp, indeks, nazwa;
+  double ilosc = 0, cena = 0;
+  double floor = 0;         // below cost: the article's cost floor
+  std::string podatek0;     // VAT: the line's rate
+  std::string expected;     // VAT: the article's rate
+};
+
 // What the lines show when the grid is to be left.
 struct LeaveChecks {
   bool missing_serial = false;  // a kind tagged NR_SERII with a line without a serial number
+  bool commission = false;      // a kind tagged PROWIZJA with a commission outside 0..price
   bool below_cost = false;      // a positive sale line below the article's cost floor
   bool other_vat = false;       // from 2011: a line's VAT rate differs from its article's
   bool bad_vat = false;         // from 2011: a line's VAT rate is not one of the period's
+  std::vector<FlaggedLine> below_cost_lines;
+  std::vector<FlaggedLine> vat_lines;
 };
+
+// The commission of a line is sound: not negative and not above its price (a commission on
+// a line without a price must be 0).
+bool CommissionSound(double prowizja, double cena);
+
+// The reports shown before the questions on leaving ("Sprawdz CENY", "Sprawdz stawki VAT").
+std::vector<std::string> BelowCostReport(const std::vector<FlaggedLine>& lines);
+std::vector<std::string> VatReport(const std::vector<FlaggedLine>& lines);
+
+// Sales and issue notes "WZ " ask for the delivery address when the document has none.
+bool AsksDeliveryAddress(const DocKind& kind);
+// The address proposed: the customer's postcode, town and street from the header.
+std::string ProposedDeliveryAddress(shell::Session& session);
 
 // The rates in force from 2011: 23, 8, 5, 0, "ZW" and "NP".
 bool RateAllowedFrom2011(std::string_view podatek0);

@@ -45,6 +45,8 @@ using xbase::Value;
 constexpr std::string_view kArticleFields[] = {
     "ILOSC",  "B_R_I",  "B_R_I_SD", "B_P_I",  "REZERWA0", "CENA0",    "CENA_PZ",  "ODB",
     "S_Z_PZ", "DATA_PZ", "RD_PZ",   "NRD_PZ", "TEZ_PZ",   "ILOSC_PZ", "ILOSC_SD", "DATA_SD",
+    // batches (batch option): their numbers are read, their issued quantities changed
+    "PARTIA", "PARTIA2", "PARTIA3", "PARTIA4", "ILOSC_WYD", "ILOSC_WYD2", "ILOSC_WYD3", "ILOSC_WYD4",
 };
 
 // Catalogue data a destination article of a transfer takes from its source.
@@ -118,6 +120,7 @@ class Poster {
   void PlanLines();
   void PlanLine(WorkLine& line, int n);
   void PlanIssue(Article& a, double q);
+  void PlanBatchIssue(Article& a, const WorkLine& line, double q);
   void PlanTransferIn(const WorkLine& line, double q, double line_cost);
   void PlanReceipt(Article& a, const WorkLine& line, double q);
   std::vector<std::pair<std::string, Value>> HeaderFields() const;
@@ -183,11 +186,13 @@ bool Poster::Run() {
     kurs_ = 0;
   }
   if (k.RdIs("ZAM") || (k.IsSale() && k.HasTag("ZAMOWIEN") && s_.FileX("FV_ZAL.TXT"))) {
-    return shell::NotBuilt(s_, "ZAPISZ_ZAM");
+    return ZapiszZam(s_, ui_, klucz_);
   }
   auto lines = ReadWorkLines(s_);
   if (!lines.ok()) return Fail("Błąd odczytu pozycji dowodu"_pl);
   lines_ = std::move(*lines);
+  // J_FA_SORT: a sale goes in by warehouse and article code.
+  if (k.IsSale() && XbaseEquals(s_.settings().Text("J_FA_SORT"), "T")) SortSaleLines(lines_);
   mag_ = Var("M_MAG");
   if (IsBlank(mag_) || mag_ == "0") mag_ = s_.settings().MagGlow();
   mag_ = PadR(mag_, 1);
@@ -478,6 +483,7 @@ void Poster::PlanLine(WorkLine& line, int) {
   const bool from_issue_note = Var("M_TRESC").find("WZ ") != std::string::npos && !k.RdIs("WZ");
   if (issue && !from_issue_note) {
     PlanIssue(*art, q);
+    PlanBatchIssue(*art, line, q);
     if (k.IsTransfer()) PlanTransferIn(line, q, cena0);
   }
   if (receipt) PlanReceipt(*art, line, q);
@@ -500,6 +506,15 @@ void Poster::PlanIssue(Article& a, double q) {
     // The reservation falls with the issue, never below nothing.
     a.Set("REZERWA0", Value(std::max(0.0, RoundHalfAway(a.Num("REZERWA0") - q, 3))));
   }
+}
+
+// The batch stock of the line's batch: its issued quantity rises with the issue.
+void Poster::PlanBatchIssue(Article& a, const WorkLine& line, double q) {
+  if (!a.Has("ILOSC_WYD")) return;
+  std::array<std::string, kBatchSlots> numbers;
+  for (int n = 1; n <= kBatchSlots; ++n) numbers[static_cast<size_t>(n - 1)] = a.Text(BatchField("PARTIA", n));
+  const int slot = BatchSlot(numbers, line.Text("PARTIA"));
+  if (slot != 0) a.Add(BatchField("ILOSC_WYD", slot), q);
 }
 
 void Poster::PlanTransferIn(const WorkLine& line, double q, double line_cost) {

@@ -39,6 +39,12 @@ bool Wyjscie(shell::Session& session, bool post);
 // of a new document, 2 correction of a reopened one).
 bool RepDowWithD(shell::Session& session, int mode);
 
+// ZAPISZ_ZAM: saves the customer order under edit (kind "ZAM", or a sale tagged ZAMOWIEN
+// with advance invoices) in the order tables fv_zam/dowod and fv_zam/dow; no stock moves.
+// `mode` 0 gives a new order its number, 2 saves a reopened one again under its number.
+// True when saved (M_NRD holds the number).
+bool ZapiszZam(shell::Session& session, store::StoreUi& ui, int mode);
+
 // REP_D_WITH_DOW: loads posted document rd+nrd back into `dd` for correction.
 bool RepDWithDow(shell::Session& session, std::string_view rd, std::string_view nrd);
 

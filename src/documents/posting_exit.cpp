@@ -10,6 +10,7 @@
 #include "documents/posting_internal.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
+#include "shell/viewer.h"
 #include "store/init_tables.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
@@ -58,6 +59,48 @@ void GiveNumberBack(shell::Session& s, store::StoreUi& ui, const KindRecord& kin
   (void)slow->Commit();
 }
 
+// The counterparty's card in the catalogue of the kind (the area stands on it), or nullptr.
+xbase::WorkArea* CounterpartyCard(shell::Session& s, const DocKind& kind, std::string_view odb) {
+  if (IsBlank(odb)) return nullptr;
+  std::string_view alias = "zo";
+  if (kind.kto == 'D') alias = "zd";
+  if (kind.kto == 'P') alias = "zp";
+  if (kind.kto == 'F') alias = "zf";
+  xbase::WorkArea* z = s.areas().Find(alias);
+  if (z == nullptr) return nullptr;
+  if (z->order() != 1 && !z->SetOrder(1).ok()) return nullptr;
+  auto found = z->SeekKey(PadR(odb, 8));
+  return found.ok() && *found ? z : nullptr;
+}
+
+// Receipts with J_PZ_METKA "T": labels of the lines whose selling price changed, printed
+// on the station's printer. A failed print does not stop the document.
+void PrintPriceLabels(shell::Session& s, const std::vector<WorkLine>& lines) {
+  xbase::WorkArea* as = AreaOf(s, store::TableId::kAs);
+  if (as == nullptr) return;
+  std::vector<LabelArticle> labels;
+  const int order = as->order();
+  if (order != 1) (void)as->SetOrder(1);
+  for (const WorkLine& l : lines) {
+    if (!LineWantsLabel(l)) continue;
+    auto found = as->SeekKey(PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8));
+    if (!found.ok() || !*found) continue;
+    labels.push_back({l.Text("INDEKS"), TextOf(*as, "NAZWA"), TextOf(*as, "JM"), NumberOf(*as, "CENA"),
+                      NumberOf(*as, "CENA2")});
+  }
+  if (order != 1) (void)as->SetOrder(order);
+  if (labels.empty()) return;
+  const std::vector<std::string> text = PriceLabels(labels);
+  const shell::ViewerSetup setup = shell::ViewerSetup::FromProcess();
+  auto printed = shell::Drukuj(
+      s.env(), s.root(), s.stacja(),
+      [&](shell::ReportWriter& out) {
+        for (const std::string& line : text) out.Line(line);
+      },
+      shell::StationPrinter(s, setup), setup.print);
+  if (!printed.ok()) Tell(s, "Metki nie wydrukowane");
+}
+
 }  // namespace
 
 bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
@@ -73,7 +116,12 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
   }
   const std::vector<WorkLine>& lines = *read;
 
-  // 1. Payment method.
+  // 1. A sale takes the customer's telephone; the payment method must be given.
+  if (kind.ok() && kind->kind.IsSale()) {
+    if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
+      s.vars().Set("M_TEL", Value(TextOf(*card, "TEL")));
+    }
+  }
   if (!lines.empty() && IsBlank(s.vars().Text("M_SPZ")) && klucz != 1) {
     Tell(s, "Popraw sposob zaplaty");
     return false;
@@ -95,6 +143,10 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
         return false;
       }
     }
+  }
+  // 3. Price labels of a receipt.
+  if (kind.ok() && kind->kind.IsReceipt() && klucz != 1 && XbaseEquals(s.settings().Text("J_PZ_METKA"), "T")) {
+    PrintPriceLabels(s, lines);
   }
   // 4. The total.
   const double total = WorkTotal(lines);
@@ -122,6 +174,17 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
     if (IsForeignCurrency(s.vars().Text("M_WALUTA")) && s.vars().Number("M_KURS") == 0) {
       Tell(s, "Jaki kurs ? Wcisnac Alt_E");
       return false;
+    }
+    // 8. A new document may take the payment of the counterparty's card.
+    if (klucz == 0 && kind.ok()) {
+      if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
+        const auto other = OtherCardPayment(TextOf(*card, "SPZ"), NumberOf(*card, "TEZ"), s.vars().Text("M_SPZ"),
+                                            s.vars().Number("M_TEZ"));
+        if (other && console::Okno(s.con(), PaymentQuestion(*other), "T")) {
+          s.vars().Set("M_SPZ", Value(other->spz));
+          s.vars().Set("M_TEZ", Value(other->tez));
+        }
+      }
     }
     // 9. Post (the settlement entry is written inside the posting, step 10).
     console::OknoNoWait(s.con(), "TRWA ZAPIS...");

@@ -1,5 +1,8 @@
 #include "documents/posting_internal.h"
 
+#include <algorithm>
+
+#include "base/numeric.h"
 #include "base/text.h"
 #include "console/okno.h"
 #include "shell/session.h"
@@ -105,6 +108,40 @@ Result<std::vector<WorkLine>> ReadWorkLines(shell::Session& s) {
   }
   (void)dd->GoTo(saved);
   return lines;
+}
+
+bool LineWantsLabel(const WorkLine& line) { return SameAmount(line.Number("UPUST0"), 0.1, 2); }
+
+std::vector<std::string> PriceLabels(const std::vector<LabelArticle>& articles) {
+  std::vector<std::string> out;
+  const std::string rule = "+" + std::string(32, '-') + "+";
+  for (const LabelArticle& a : articles) {
+    out.push_back(rule);
+    out.push_back("| " + PadR(RTrim(a.nazwa), 30).substr(0, 30) + " |");
+    out.push_back("| " + PadR("Indeks: " + RTrim(a.indeks) + "  " + RTrim(a.jm), 30) + " |");
+    out.push_back("| " + PadR("Cena netto : " + FormatFixed(a.cena, 2), 30) + " |");
+    out.push_back("| " + PadR("Cena brutto: " + FormatFixed(a.cena2, 2), 30) + " |");
+    out.push_back(rule);
+    out.push_back("");
+  }
+  return out;
+}
+
+std::optional<CardPayment> OtherCardPayment(std::string_view card_spz, double card_tez, std::string_view doc_spz,
+                                            double doc_tez) {
+  const std::string spz = RTrim(card_spz);
+  if (spz.size() != 1 || std::string_view("PGTKCH").find(spz[0]) == std::string_view::npos) return std::nullopt;
+  if (PadR(doc_spz, 1) == spz && static_cast<long>(doc_tez) == static_cast<long>(card_tez)) return std::nullopt;
+  return CardPayment{spz, card_tez};
+}
+
+std::string PaymentQuestion(const CardPayment& p) {
+  return "Zmienic sposob zaplaty na " + p.spz + AllTrim(Str(p.tez, 3, 0)) + "  ?";
+}
+
+void SortSaleLines(std::vector<WorkLine>& lines) {
+  auto key = [](const WorkLine& l) { return PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8) + PadL(AllTrim(l.Text("LP")), 3); };
+  std::stable_sort(lines.begin(), lines.end(), [&](const WorkLine& a, const WorkLine& b) { return key(a) < key(b); });
 }
 
 void Tell(shell::Session& s, std::string_view text) { console::Okno_(s.con(), text, 2); }

@@ -2,6 +2,7 @@
 // read from the session (kind, header variables, working lines) and small field helpers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +49,30 @@ Status Put(xbase::WorkArea& a, std::string_view field, const xbase::Value& v);
 Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd);
 // Every line of `dd` in its order.
 Result<std::vector<WorkLine>> ReadWorkLines(shell::Session& s);
+
+// The price labels of a receipt (J_PZ_METKA "T"): one label for each line whose percent is
+// 0.1 (its selling price was changed), with the article's selling prices from `as`.
+struct LabelArticle {
+  std::string indeks, nazwa, jm;
+  double cena = 0, cena2 = 0;  // net and gross selling price
+};
+std::vector<std::string> PriceLabels(const std::vector<LabelArticle>& articles);
+bool LineWantsLabel(const WorkLine& line);
+
+// The payment of the counterparty's card when it is one that a document can take
+// (SPZ one of "PGTKCH") and differs from the document's; nullopt otherwise.
+struct CardPayment {
+  std::string spz;
+  double tez = 0;
+};
+std::optional<CardPayment> OtherCardPayment(std::string_view card_spz, double card_tez, std::string_view doc_spz,
+                                            double doc_tez);
+// "Zmienic sposob zaplaty na <SPZ><TEZ>  ?"
+std::string PaymentQuestion(const CardPayment& p);
+
+// J_FA_SORT: the lines of a sale in the order of the working table's index
+// (warehouse, article code, line number); lines with equal keys keep their order.
+void SortSaleLines(std::vector<WorkLine>& lines);
 
 // Polish messages of posting in the message window.
 void Tell(shell::Session& s, std::string_view text);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/numeric.h"
+#include "base/text.h"
 
 namespace hurt::documents {
 
@@ -46,6 +47,21 @@ double ReversedReceiptCost(double stock, double cost, double quantity, double li
   const double q = std::fabs(quantity);
   if (SameQuantity(s, q)) return line_cost;
   return std::fabs((s * cost - q * line_cost) / (s - q));
+}
+
+std::string BatchField(std::string_view base, int slot) {
+  std::string f(base);
+  if (slot > 1) f += std::to_string(slot);
+  return f;
+}
+
+int BatchSlot(const std::array<std::string, kBatchSlots>& numbers, std::string_view partia) {
+  const std::string wanted = AllTrim(partia);
+  if (wanted.empty()) return 0;
+  for (int i = 0; i < kBatchSlots; ++i) {
+    if (AllTrim(numbers[static_cast<size_t>(i)]) == wanted) return i + 1;
+  }
+  return 0;
 }
 
 }  // namespace hurt::documents

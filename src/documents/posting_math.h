@@ -2,6 +2,7 @@
 // beyond 999 and the weighted-average cost price of an article.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,15 @@ double WeightedAverageCost(const ReceiptCost& in);
 // The cost price restored when a receipt line is taken back (reopening for correction):
 // |(|s|·c − |q|·line_cost) / (|s| − |q|)|, or the line's cost when |s| = |q|.
 double ReversedReceiptCost(double stock, double cost, double quantity, double line_cost);
+
+// Batches on the article card (batch option): batch 1 in PARTIA, ILOSC_P, ILOSC_WYD, TPS_P,
+// batch n = 2..4 in PARTIAn, ILOSC_Pn, ILOSC_WYDn, TPS_Pn.
+inline constexpr int kBatchSlots = 4;
+// The field of batch `slot` (1..4): ("ILOSC_WYD", 1) → "ILOSC_WYD", ("ILOSC_WYD", 3) → "ILOSC_WYD3".
+std::string BatchField(std::string_view base, int slot);
+// The slot (1..4) whose batch number is `partia` (compared trimmed); 0 for a blank number
+// or one the card does not carry.
+int BatchSlot(const std::array<std::string, kBatchSlots>& numbers, std::string_view partia);
 
 // True when two quantities (3 decimals) are the same.
 bool SameQuantity(double a, double b);

@@ -100,6 +100,10 @@ class Reopener {
       auto it = now.find(f);
       if (it != now.end()) it->second = Value(RoundHalfAway(it->second.AsNumber() + q, 3));
     }
+    std::string Text(std::string_view f) const {
+      auto it = now.find(f);
+      return it == now.end() || !it->second.IsString() ? std::string() : it->second.AsString();
+    }
   };
   std::map<std::string, Art> arts_;
 };
@@ -129,7 +133,8 @@ bool Reopener::LockArticles() {
     }
     Art& a = arts_[key];
     if (!as->GoTo(recno).ok()) return false;
-    for (std::string_view f : {"ILOSC", "B_P_I", "B_R_I", "B_R_I_SD", "REZERWA0", "CENA0"}) {
+    for (std::string_view f : {"ILOSC", "B_P_I", "B_R_I", "B_R_I_SD", "REZERWA0", "CENA0", "PARTIA", "PARTIA2",
+                               "PARTIA3", "PARTIA4", "ILOSC_WYD", "ILOSC_WYD2", "ILOSC_WYD3", "ILOSC_WYD4"}) {
       if (as->FieldIndex(f) < 0) continue;
       a.before.emplace(std::string(f), *as->Get(f));
       a.now.emplace(std::string(f), *as->Get(f));
@@ -162,6 +167,12 @@ void Reopener::PlanArticles() {
         a.Add("B_R_I", -q);
         if (k.s_z == 'S') a.Add("B_R_I_SD", -q);
         if ((k.IsIssue() || k.IsTransfer()) && q > 0) a.Add("REZERWA0", q);
+        // The line's batch gets its issued quantity back.
+        std::array<std::string, kBatchSlots> numbers;
+        for (int n = 1; n <= kBatchSlots; ++n) numbers[static_cast<size_t>(n - 1)] = a.Text(BatchField("PARTIA", n));
+        if (const int slot = BatchSlot(numbers, l.fields.Text("PARTIA")); slot != 0) {
+          a.Add(BatchField("ILOSC_WYD", slot), -q);
+        }
       }
     }
     if (k.IsTransfer()) {

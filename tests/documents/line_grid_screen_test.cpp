@@ -9,6 +9,7 @@
 #include "documents/line_editor.h"
 #include "documents/line_grid.h"
 #include "documents/line_grid_parts.h"
+#include "documents/line_search.h"
 #include "shell/startup_fixture.h"
 #include "store/init_tables.h"
 #include "support/hurt_data.h"
@@ -47,6 +48,7 @@ class LineGridScreen : public testing::DataDirTest {
     v.Set("M_ODB", xbase::Value("ODB1    "));
     v.Set("M_SPZ", xbase::Value("G"));
     v.Set("M_TEZ", xbase::Value(0));
+    v.Set("M_ODBIORC1", xbase::Value("00-001 WARSZAWA"));
   }
 
   void AddArticle(const std::string& indeks, double ilosc, double rezerwa, double rezerwa0) {
@@ -160,7 +162,7 @@ TEST_F(LineGridScreen, AnOrderReservesNothing) {
 }
 
 TEST_F(LineGridScreen, AnUnknownCodeAsksWhetherToGoOn) {
-  t.d.Type("NIEMA").Key(key::kEnter).Key('N').Key(key::kEsc);
+  t.d.Type("NIEMA").Key(key::kEnter).Key(key::kEsc).Key('N').Key(key::kEsc);  // the list, then the question
   ASSERT_TRUE(t.Run([&] { Grid(); }));
   EXPECT_TRUE(t.recorder.Saw("Brak kodu. Kontynuowac ?"));
   EXPECT_TRUE(Lines().empty());
@@ -217,11 +219,12 @@ TEST_F(LineGridScreen, ASaleBelowCostIsQuestionedWithTheMarker) {
   dir.Write("strata.dd", "");
   t.d.Type("TOWAR1").Key(key::kEnter).Type("1").Key(key::kEnter).Type("5").Keys({key::kEnter, key::kEnter});
   // Not accepted: back in the grid; then accepted.
-  t.d.Key(key::kEsc).Wait(2001).Key('N');
-  t.d.Key(key::kEsc).Wait(2001).Key('T');
+  t.d.Key(key::kEsc).Wait(2001).Key(key::kEsc).Key('N');  // the report, then the question
+  t.d.Key(key::kEsc).Wait(2001).Key(key::kEsc).Key('T');
   ASSERT_TRUE(t.Run([&] { Grid(); }));
   EXPECT_EQ(t.recorder.Count("Akceptujesz strate ?"), 2);
   EXPECT_TRUE(t.recorder.Saw("Sprawdz CENY"));
+  EXPECT_TRUE(t.recorder.Saw("POZYCJE PONIZEJ KOSZTU"));
   EXPECT_EQ(left, 1);
   EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000     6.15"}));
 }
@@ -256,6 +259,114 @@ TEST_F(LineGridScreen, LeavingChecksTheLinesVatRates) {
   c = CheckLinesBeforeLeaving(t.session, fv, d);
   EXPECT_FALSE(c.other_vat);
   EXPECT_FALSE(c.bad_vat);
+}
+TEST_F(LineGridScreen, OtherVatRatesAreReportedAndQuestioned) {
+  xbase::WorkArea& d = *t.session.areas().Find("dd");
+  ASSERT_TRUE(d.Append().ok());
+  ASSERT_TRUE(d.Replace("MAG", xbase::Value("1")).ok());
+  ASSERT_TRUE(d.Replace("LP", xbase::Value("  1")).ok());
+  ASSERT_TRUE(d.Replace("INDEKS", xbase::Value("TOWAR1")).ok());
+  ASSERT_TRUE(d.Replace("ILOSC", xbase::Value(1.0)).ok());
+  ASSERT_TRUE(d.Replace("CENA", xbase::Value(10.0)).ok());
+  ASSERT_TRUE(d.Replace("PODATEK0", xbase::Value(" 8")).ok());
+  ASSERT_TRUE(d.Unlock().ok());
+  // Refused: back in the grid; then accepted.
+  t.d.Key(key::kEsc).Wait(2001).Key(key::kEsc).Key('N');
+  t.d.Key(key::kEsc).Wait(2001).Key(key::kEsc).Key('T');
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_EQ(t.recorder.Count("Akceptujesz stawki VAT ?"), 2);
+  EXPECT_TRUE(t.recorder.Saw("Sprawdz stawki VAT"));
+  EXPECT_TRUE(t.recorder.Saw("STAWKI VAT POZYCJI"));
+  EXPECT_EQ(left, 1);
+}
+
+TEST_F(LineGridScreen, ASaleWithoutDeliveryAddressAsksForOne) {
+  shell::SessionVariables& v = t.session.vars();
+  v.Set("M_ODBIORC1", xbase::Value(""));
+  v.Set("M_KODB", xbase::Value("00-950"));
+  v.Set("M_MODB", xbase::Value("WARSZAWA"));
+  v.Set("M_UODB", xbase::Value("PROSTA 1"));
+  TypeLine("TOWAR1", "1");
+  t.d.Keys({key::kEsc, key::kEsc});    // Esc in the address: back in the grid
+  t.d.Keys({key::kEsc, key::kEnter});  // the address proposed is taken
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_EQ(t.recorder.Count("Adres dostawy :"), 2);
+  EXPECT_EQ(left, 1);
+  EXPECT_EQ(RTrim(v.Text("M_ODBIORC1")), "00-950 WARSZAWA, PROSTA 1");
+}
+
+TEST_F(LineGridScreen, QuestionMarkOpensTheArticleListByName) {
+  t.d.Type("?ARTYKU").Key(key::kEnter);  // the list from "ARTYKU": TOWAR1, then TOWAR2
+  t.d.Keys({key::kDown, key::kEnter});
+  t.d.Type("1").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_TRUE(t.recorder.Saw("Towary wg nazwy"));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR2    1.000    12.30"}));
+}
+
+TEST_F(LineGridScreen, PostingOffersThePaymentOfTheCustomersCard) {
+  xbase::WorkArea& zo = *t.session.areas().Find("zo");
+  ASSERT_TRUE(zo.Append().ok());
+  ASSERT_TRUE(zo.Replace("ODB", xbase::Value("ODB1")).ok());
+  ASSERT_TRUE(zo.Replace("SPZ", xbase::Value("P")).ok());
+  ASSERT_TRUE(zo.Replace("TEZ", xbase::Value(21)).ok());
+  ASSERT_TRUE(zo.Replace("TEL", xbase::Value("22 123 45 67")).ok());
+  ASSERT_TRUE(zo.Unlock().ok());
+  TypeLine("TOWAR1", "2");
+  t.d.Keys({key::kEsc, 'T', 'T'});  // finished; the card's payment taken
+  ASSERT_TRUE(t.Run([&] { EXPECT_TRUE(MyDow(t.session, 10, 0, 22, 79, "dd", "", 7)); }));
+  EXPECT_TRUE(t.recorder.Saw("Zmienic sposob zaplaty na P21  ?"));
+  EXPECT_EQ(RTrim(t.session.vars().Text("M_TEL")), "22 123 45 67");
+  xbase::WorkArea& dowod = *t.session.areas().Find("dowod");
+  ASSERT_TRUE(dowod.GoBottom().ok());
+  ASSERT_FALSE(dowod.eof());
+  EXPECT_EQ(dowod.Get("SPZ")->AsString(), "P");
+  EXPECT_DOUBLE_EQ(dowod.Get("TEZ")->AsNumber(), 21);
+}
+
+// Receipts into an article table with bar codes: a digit starts the bar code.
+class BarCodeGrid : public LineGridScreen {
+ protected:
+  void SetUp() override {
+    dir.Write("kod13.txt", "");
+    LineGridScreen::SetUp();
+    AddKind("PZ ", "PRZYJECIE ZEWNETRZNE", "P", "Z");
+    t.session.vars().Set("M_RD", xbase::Value("PZ "));
+    xbase::WorkArea& a = *t.session.areas().Find("as");
+    auto code = [&](const std::string& mag, const std::string& indeks, const std::string& kod) {
+      auto f = a.SeekKey(mag + PadR(indeks, 8));
+      ASSERT_TRUE(f.ok() && *f) << indeks;
+      ASSERT_TRUE(a.LockRecord().ok());
+      ASSERT_TRUE(a.Replace("KOD13", xbase::Value(kod)).ok());
+      ASSERT_TRUE(a.Unlock().ok());
+    };
+    code("1", "TOWAR1", "5900000000011");
+    code("1", "TOWAR2", "590000000001");
+  }
+};
+
+TEST_F(BarCodeGrid, ArticlesFoundByTheirCodes) {
+  xbase::WorkArea& a = *t.session.areas().Find("as");
+  ASSERT_GE(a.FieldIndex("KOD13"), 0);
+  EXPECT_NE(FindByBarCode(a, "5900000000011", "1"), 0u);
+  EXPECT_EQ(RTrim(a.Get("INDEKS")->AsString()), "TOWAR1");
+  EXPECT_NE(FindByBarCode(a, "590000000001", "1"), 0u);
+  EXPECT_EQ(RTrim(a.Get("INDEKS")->AsString()), "TOWAR2") << "a code is not a prefix of a longer one";
+  EXPECT_EQ(FindByBarCode(a, "59000", "1"), 0u);
+  EXPECT_EQ(FindByBarCode(a, "   ", "1"), 0u);
+}
+
+TEST_F(BarCodeGrid, ADigitReadsTheBarCodeIntoANewLine) {
+  t.d.Type("590000000001").Key(key::kEnter);  // TOWAR2
+  t.d.Type("4").Keys({key::kEnter, key::kEnter});  // quantity and price (a receipt has no percent)
+  t.d.Type("123").Key(key::kEnter).Wait(2001);  // no such code
+  t.d.Keys({key::kEsc, key::kEsc});
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_TRUE(t.recorder.Saw("Kod13: "));
+  EXPECT_TRUE(t.recorder.Saw("Brak towaru o kodzie 123"));
+  ASSERT_EQ(Lines().size(), 1u);
+  EXPECT_EQ(Lines()[0].substr(0, 17), "1 TOWAR2    4.000");
 }
 
 TEST(RatesFrom2011, TheRatesInForce) {

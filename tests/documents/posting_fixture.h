@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -79,7 +80,13 @@ struct Station {
 
 class PostingTest : public ::testing::Test {
  protected:
-  PostingTest() : st1_(env_, clock_, 1) {
+  PostingTest() : PostingTest(std::initializer_list<const char*>{}) {}
+  // With marker files (optional fields) in the data directory before the tables are made.
+  explicit PostingTest(std::initializer_list<const char*> markers) : st1_(env_, clock_, 1) {
+    for (const char* m : markers) {
+      auto f = mem_.Open(st1_.s().Path(m), {.write = true, .create = true});
+      EXPECT_TRUE(f.ok()) << m;
+    }
     EXPECT_TRUE(store::InitNtx(st1_.s(), st1_.ui, ""));
     EXPECT_TRUE(store::NoweDd(st1_.s(), st1_.ui));
   }

@@ -1,0 +1,219 @@
+// ZAPISZ_ZAM: a customer order ("ZAM") is kept in the order tables fv_zam/dowod (headers,
+// key odb+rd+nrd) and fv_zam/dow (lines, key odb+rd+nrd+lp), not among the posted
+// documents. Saving an order changes no stock and no reservation.
+//
+// A new order takes the next number of its kind (the kind's NRD in `slow`, raised under
+// its record lock; a printed order keeps its number and raises NRD to it), moved up past
+// any order of the same customer and number already saved. An order saved again (correction)
+// replaces its header and lines. When a record cannot be written, what was written is
+// deleted again and the order stays in the grid.
+#include <string>
+#include <vector>
+
+#include "base/cp852.h"
+#include "base/numeric.h"
+#include "base/text.h"
+#include "documents/posting.h"
+#include "documents/posting_internal.h"
+#include "documents/posting_math.h"
+#include "shell/session.h"
+#include "store/catalogue.h"
+#include "store/net_use.h"
+
+namespace hurt::documents {
+namespace {
+
+using namespace hurt::literals;
+using namespace posting_internal;
+using xbase::Value;
+
+constexpr double kKindLockWait = 14.5;
+constexpr double kAppendWait = 7;
+
+// The records of order odb+rd+nrd in an order table (its first order), in key order.
+std::vector<uint32_t> OrderRecords(xbase::WorkArea& a, const std::string& key) {
+  std::vector<uint32_t> out;
+  if (a.order() != 1 && !a.SetOrder(1).ok()) return out;
+  auto found = a.SeekKey(key);
+  for (bool ok = found.ok() && *found; ok && !a.eof(); ok = a.Skip(1).ok()) {
+    if (TextOf(a, "ODB") + TextOf(a, "RD") + TextOf(a, "NRD") != key) break;
+    out.push_back(a.recno());
+  }
+  return out;
+}
+
+Status DeleteRecords(store::StoreUi& ui, xbase::WorkArea& a, const std::vector<uint32_t>& records) {
+  for (uint32_t r : records) {
+    HURT_RETURN_IF_ERROR(a.GoTo(r));
+    HURT_RETURN_IF_ERROR(store::RecLockArea(ui, a, kAppendWait));
+    HURT_RETURN_IF_ERROR(a.Delete());
+    HURT_RETURN_IF_ERROR(a.UnlockRecord(r));
+  }
+  return Status::Ok();
+}
+
+// An order table opened shared in a free work area with its orders, for the time of the
+// saving; closed again when it goes out of scope.
+class OrderTable {
+ public:
+  OrderTable(shell::Session& s, store::TableId id) : s_(s) {
+    const store::TableDef& def = store::Table(id);
+    if (!store::TableEnabled(def, s.Markers())) return;
+    const std::string file = store::TablePath(def, {});
+    if (!s.env().Exists(s.Path(file + ".dbf"))) return;
+    area_ = s.areas().FirstFree(180, 199);
+    if (area_ == 0) return;
+    auto opened = s.areas().Open(area_, s.Path(file + ".dbf"), std::string(def.alias) + "_z");
+    if (!opened.ok()) {
+      area_ = 0;
+      return;
+    }
+    for (const store::IndexFile& index : store::ResolveIndexes(def, s.Markers(), {})) {
+      if (!(*opened)->AttachOrder(s.Path(index.file + ".ntx")).ok()) return;
+    }
+    if ((*opened)->order_count() > 0 && (*opened)->SetOrder(1).ok()) area_ptr_ = *opened;
+  }
+  ~OrderTable() {
+    if (area_ != 0) (void)s_.areas().Close(area_);
+  }
+  OrderTable(const OrderTable&) = delete;
+  OrderTable& operator=(const OrderTable&) = delete;
+  xbase::WorkArea* get() const { return area_ptr_; }
+
+ private:
+  shell::Session& s_;
+  int area_ = 0;
+  xbase::WorkArea* area_ptr_ = nullptr;
+};
+
+}  // namespace
+
+bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
+  OrderTable header_table(s, store::TableId::kZamDowod);
+  OrderTable line_table(s, store::TableId::kZamDow);
+  xbase::WorkArea* headers = header_table.get();
+  xbase::WorkArea* rows = line_table.get();
+  if (headers == nullptr || rows == nullptr) {
+    Tell(s, headers == nullptr ? "Plik fv_zam/dowod niedostepny" : "Plik fv_zam/dow niedostepny");
+    return false;
+  }
+  shell::SessionVariables& v = s.vars();
+  const std::string rd = PadR(v.Text("M_RD"), 3);
+  const std::string odb = PadR(v.Text("M_ODB"), 8);
+  auto kind = ReadKind(s, rd);
+  if (!kind.ok()) {
+    Tell(s, "Brak rodzaju dowodu " + rd);
+    return false;
+  }
+  auto lines = ReadWorkLines(s);
+  if (!lines.ok()) {
+    Tell(s, "Błąd odczytu pozycji dowodu"_pl);
+    return false;
+  }
+
+  // The number.
+  std::string nrd = PadL(AllTrim(v.Text("M_NRD")), 8);
+  if (mode != 2) {
+    xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
+    if (slow == nullptr || !slow->GoTo(kind->recno).ok() || !store::RecLockArea(ui, *slow, kKindLockWait).ok()) {
+      Tell(s, "Rodzaj " + RTrim(rd) + " zajety - zamowienie nie zapisane");
+      return false;
+    }
+    const long counter = static_cast<long>(NumberOf(*slow, "NRD"));
+    long number = counter + 1;
+    if (v.Logical("JEST_WYDRUK") && Val(nrd) > 0) number = static_cast<long>(Val(nrd));
+    while (!OrderRecords(*headers, odb + rd + Str(static_cast<double>(number), 8)).empty()) ++number;
+    if (number > counter) (void)slow->Replace("NRD", Value(static_cast<double>(number)));
+    (void)slow->Unlock();
+    (void)slow->Commit();
+    nrd = Str(static_cast<double>(number), 8);
+  }
+  const std::string key = odb + rd + nrd;
+
+  // A saved order is replaced whole.
+  Status st = DeleteRecords(ui, *rows, OrderRecords(*rows, key));
+  if (st.ok()) st = DeleteRecords(ui, *headers, OrderRecords(*headers, key));
+  if (!st.ok()) {
+    Tell(s, "Zamowienie zajete na innym stanowisku");
+    return false;
+  }
+
+  const DocKind& k = kind->kind;
+  const Value data = v.Has("M_DATA") && v.Get("M_DATA").IsDate() ? v.Get("M_DATA") : Value(xbase::Date{s.Today()});
+  std::vector<uint32_t> written_rows;
+  double netto = 0, vat = 0;
+  std::string lp;
+  int n = 0;
+  for (const WorkLine& line : *lines) {
+    if (!st.ok()) break;
+    st = store::AddRecArea(ui, *rows, kAppendWait);
+    if (!st.ok()) break;
+    written_rows.push_back(rows->recno());
+    for (const auto& [field, value] : line.fields) {
+      if (st.ok()) st = Put(*rows, field, value);
+    }
+    lp = LineNumberFor(++n, lp);
+    for (const auto& [field, value] :
+         std::vector<std::pair<std::string_view, Value>>{{"R_P", Value(std::string(1, k.r_p))},
+                                                         {"S_Z", Value(std::string(1, k.s_z))},
+                                                         {"RD", Value(rd)},
+                                                         {"NRD", Value(nrd)},
+                                                         {"DATA", data},
+                                                         {"KTO", Value(std::string(1, k.kto))},
+                                                         {"ODB", Value(odb)},
+                                                         {"LP", Value(lp)}}) {
+      if (st.ok()) st = Put(*rows, field, value);
+    }
+    if (st.ok()) st = rows->UnlockRecord(rows->recno());
+    const double wartosc = line.Number("WARTOSC");
+    const double podatek = line.Number("PODATEK");
+    netto += line.Text("NB") == "B" ? wartosc - podatek : wartosc;
+    vat += podatek;
+  }
+  uint32_t header = 0;
+  if (st.ok()) st = store::AddRecArea(ui, *headers, kAppendWait);
+  if (st.ok()) {
+    header = headers->recno();
+    auto text = [&](std::string_view field) { return Put(*headers, field, Value(v.Text("M_" + std::string(field)))); };
+    for (const auto& [field, value] :
+         std::vector<std::pair<std::string_view, Value>>{{"R_P", Value(std::string(1, k.r_p))},
+                                                         {"S_Z", Value(std::string(1, k.s_z))},
+                                                         {"RD", Value(rd)},
+                                                         {"NRD", Value(nrd)},
+                                                         {"DATA", data},
+                                                         {"MAG", Value(PadR(v.Text("M_MAG"), 1))},
+                                                         {"KTO", Value(std::string(1, k.kto))},
+                                                         {"ODB", Value(odb)},
+                                                         {"SPZ", Value(PadR(v.Text("M_SPZ"), 1))},
+                                                         {"TEZ", Value(v.Number("M_TEZ"))},
+                                                         {"KWOTA", Value(NewRound(v.Number("M_KWOTA"), 2))},
+                                                         {"NETTO", Value(NewRound(netto, 2))},
+                                                         {"VAT", Value(NewRound(vat, 2))},
+                                                         {"OPERATOR", Value(Left(s.op().nr, 1))},
+                                                         {"R_DATA", Value(xbase::Date{s.Today()})},
+                                                         {"R_CZAS", Value(s.clock().TimeText())}}) {
+      if (st.ok()) st = Put(*headers, field, value);
+    }
+    for (std::string_view f : {"NIP_KRAJ", "REGON", "NODB", "NODB1", "UODB", "KODB", "MODB", "ODBIORCA", "ODBIORC1"}) {
+      if (st.ok()) st = text(f);
+    }
+    if (st.ok()) st = headers->UnlockRecord(header);
+  }
+  if (st.ok()) st = rows->Commit();
+  if (st.ok()) st = headers->Commit();
+  if (!st.ok()) {
+    // Nothing of a half-written order stays.
+    (void)rows->Unlock();
+    (void)headers->Unlock();
+    (void)DeleteRecords(ui, *rows, written_rows);
+    if (header != 0) (void)DeleteRecords(ui, *headers, {header});
+    (void)rows->Commit();
+    (void)headers->Commit();
+    Tell(s, std::string("Błąd zapisu - zamówienie nie zapisane: "_pl) + st.ToString());
+    return false;
+  }
+  v.Set("M_NRD", Value(nrd));
+  return true;
+}
+
+}  // namespace hurt::documents
