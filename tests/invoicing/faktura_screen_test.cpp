@@ -61,6 +61,7 @@ class SaleToInvoiceScreen : public ::hurt::testing::DataDirTest {
     v.Set("M_NODB", xbase::Value("SKLEP JAN KOWALSKI"));
     v.Set("M_SPZ", xbase::Value("G"));
     v.Set("M_TEZ", xbase::Value(0));
+    v.Set("M_ODBIORC1", xbase::Value("00-001 WARSZAWA"));  // delivery address given
   }
   // Code and quantity typed, price and percent as proposed.
   void TypeLine(const std::string& indeks, const std::string& ilosc) {
