@@ -2,6 +2,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/okno.h"
+#include "documents/big_total.h"
 #include "documents/dd_lines.h"
 #include "documents/header.h"
 #include "documents/header_rules.h"
@@ -96,6 +97,7 @@ double JakaWartoscNaEkranie(shell::Session& s, int reason) {
     return 0;
   }
   s.con().Say(23, 67, PadL(FormatFixed(r->total, 2), 13), s.con().colours().standard);
+  ShowCashSaleTotal(s, in.kind, r->total);
   ShowWeight(s, *dd);
   ArticleTermRule(s, in.kind, *dd, reason);
   return r->total;

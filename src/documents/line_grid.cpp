@@ -18,6 +18,7 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/okno.h"
+#include "documents/big_total.h"
 #include "documents/header.h"
 #include "documents/line_editor.h"
 #include "documents/line_grid_parts.h"
@@ -761,6 +762,7 @@ double LineGrid::ShowTotal(int reason) {
   }
   (void)dd_.GoTo(back);
   con_.Say(23, 67, TransformNumber(r.total, "9999999999.99"));
+  ShowCashSaleTotal(s_, kind_, r.total);
   s_.vars().Set("M_WARTOSC", xbase::Value(r.total));
   return r.total;
 }

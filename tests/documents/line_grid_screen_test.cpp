@@ -2,10 +2,12 @@
 // the reservations they leave on the article cards.
 #include <gtest/gtest.h>
 
+#include "base/cp852.h"
 #include "base/date.h"
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/keys.h"
+#include "documents/big_total.h"
 #include "documents/line_editor.h"
 #include "documents/line_grid.h"
 #include "documents/line_grid_parts.h"
@@ -118,6 +120,8 @@ TEST_F(LineGridScreen, TwoLinesTypedIntoAnEmptyDocument) {
   // The grid as it stood, with the total in row 23.
   EXPECT_TRUE(t.recorder.Saw("  1│TOWAR1  │ARTYKUL TOWAR1"));
   EXPECT_TRUE(t.recorder.Saw("     5.00│    10.00│"));
+  // A new sale paid in cash also shows its total in large digits.
+  for (const std::string& row : BigDigits("73.80")) EXPECT_TRUE(t.recorder.Saw(Cp852ToUtf8(RTrim(row))));
   EXPECT_TRUE(t.recorder.Saw("        73.80"));
   EXPECT_TRUE(t.recorder.Saw(" Lp│INDEKS  │NAZWA"));
 }
