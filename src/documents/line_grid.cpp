@@ -8,6 +8,7 @@
 #include "documents/line_grid.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/cp852.h"
@@ -31,6 +32,8 @@
 #include "documents/vat_rate.h"
 #include "documents/vat_reconcile.h"
 #include "invoicing/druk_dow.h"
+#include "invoicing/invoice_ui.h"
+#include "invoicing/podobny_dowod.h"
 #include "shell/area_fields.h"
 #include "shell/not_built.h"
 #include "shell/operators.h"
@@ -58,8 +61,11 @@ class LineGrid {
       : s_(s), leave_(std::move(leave)), con_(s.con()), dd_(dd), top_(top), left_(left), bottom_(bottom), right_(right) {}
 
   bool Run();
+  // The pattern of a similar document asked for with F5 in display (druk_dow.h).
+  const std::optional<invoicing::InvoiceData>& similar() const { return similar_; }
 
  private:
+  std::optional<invoicing::InvoiceData> similar_;
   console::BrowseAction Handle(console::BrowseMode mode);
   console::BrowseAction Dispatch(int k);
   void StatLine();
@@ -208,8 +214,10 @@ console::BrowseAction LineGrid::Dispatch(int k) {
   }
   if (k == key::F(5) || k == key::F(5) + 256) {
     ShowTotal(kReasonPost);
-    (void)invoicing::DrukDow(s_, dd_);
-    return BrowseAction::kRepaint;
+    (void)invoicing::DrukDow(s_, dd_, &similar_);
+    // A similar document asked for from the display: the display ends first, so that the
+    // new document gets the working table to itself (RunLineGrid opens it).
+    return similar_ ? BrowseAction::kLeave : BrowseAction::kRepaint;
   }
   if (k == key::kF1) {
     shell::NotBuilt(s_, "HELP");
@@ -859,6 +867,14 @@ bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int rig
   // The area is looked up again: leaving may have opened a new working table in it.
   xbase::WorkArea* after = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
   if (filtered && after != nullptr) (void)after->SetFilter(filter_before);
+  if (grid.similar()) {
+    // The new document is entered (and posted) in the editor; the display goes on after it.
+    const xbase::Value klucz = session.vars().Get("KLUCZ");
+    shell::ConsoleStoreUi ui(session.con());
+    invoicing::ConsoleInvoiceUi invoice_ui(session.con(), ui);
+    (void)invoicing::PodobnyDowod(session, invoice_ui, *grid.similar());
+    session.vars().Set("KLUCZ", klucz);
+  }
   return result;
 }
 

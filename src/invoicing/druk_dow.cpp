@@ -131,17 +131,22 @@ Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& u
   return result;
 }
 
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd) {
-  return DrukDow(session, dd, shell::ViewerSetup::FromProcess());
+bool DrukDow(shell::Session& session, xbase::WorkArea& dd, std::optional<InvoiceData>* similar) {
+  return DrukDow(session, dd, shell::ViewerSetup::FromProcess(), similar);
 }
 
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSetup& setup) {
+bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSetup& setup,
+             std::optional<InvoiceData>* similar) {
   shell::SessionVariables& v = session.vars();
   if (static_cast<int>(v.Number("KLUCZ")) == 1) {
     FakturaRequest request;
     request.data = v.Date("M_DATA");
     request.rd = v.Text("M_RD");
     request.nrd = v.Text("M_NRD");
+    if (similar != nullptr) {
+      request.z_przegladu = true;
+      request.on_similar = [similar](const InvoiceData& pattern) { *similar = pattern; };
+    }
     return Faktura(session, request, setup);
   }
   shell::ConsoleStoreUi ui(session.con());

@@ -16,6 +16,7 @@
 //   - a document without lines prints nothing ("Brak pozycji do druku").
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "base/result.h"
@@ -35,7 +36,10 @@ Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& u
 
 // F5 of the line grid: by KLUCZ, the posted document (FAKTURA) or the one under edit, into
 // the report file and the viewer. A failure is shown in the message window; false then.
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd);
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSetup& setup);
+// In display, a pattern document ("** ") also offers a similar new document: on yes its
+// data go to *similar (when given), for the caller to open once the display has ended.
+bool DrukDow(shell::Session& session, xbase::WorkArea& dd, std::optional<InvoiceData>* similar = nullptr);
+bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSetup& setup,
+             std::optional<InvoiceData>* similar = nullptr);
 
 }  // namespace hurt::invoicing

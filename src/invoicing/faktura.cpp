@@ -200,8 +200,12 @@ bool Faktura(shell::Session& session, const FakturaRequest& request, const shell
   shell::ViewDruk(session, [&text](shell::ReportWriter& out) { out.Write(text); }, {}, setup);
   if (request.z_przegladu && IsPatternDocument(printed->data.header) &&
       console::Okno(session.con(), "Utworzyc podobny dowod ?", "N")) {
-    ConsoleInvoiceUi invoice_ui(session.con(), ui);
-    (void)PodobnyDowod(session, invoice_ui, printed->data);
+    if (request.on_similar) {
+      request.on_similar(printed->data);
+    } else {
+      ConsoleInvoiceUi invoice_ui(session.con(), ui);
+      (void)PodobnyDowod(session, invoice_ui, printed->data);
+    }
   }
   return true;
 }

@@ -21,6 +21,7 @@
 // The current record and order of every shared area used are put back.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,9 @@ struct FakturaRequest {
   // Called from the document browser: a pattern document ("** " recipient text) then
   // offers a similar new document after the printout (podobny_dowod.h).
   bool z_przegladu = false;
+  // When set, a "yes" to the similar document hands the printed pattern here (the caller
+  // opens the new document once its own screen has ended) instead of opening it at once.
+  std::function<void(const InvoiceData&)> on_similar;
 };
 
 struct FakturaResult {

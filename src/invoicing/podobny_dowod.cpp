@@ -106,6 +106,9 @@ PodobnyResult PodobnyDowod(shell::Session& session, InvoiceUi& ui, const Invoice
         LineMoney(l, nb);
       }
     }
+    // Posted lines keep no gross value: the line is priced again from its quantity and
+    // price, as a typed line is.
+    if (SameAmount(l.brutto, 0)) LineMoney(l, nb);
     if (!dd->Append().ok()) break;
     ++lp;
     (void)ReplaceIfPresent(*dd, "R_P", xbase::Value(std::string(1, kind.r_p)));

@@ -147,5 +147,37 @@ TEST_F(SaleToInvoiceScreen, ASalePostedThenPrintedFromTheDocumentDisplay) {
   EXPECT_DOUBLE_EQ(Stock("MLOTEK"), 98);
 }
 
+
+// A pattern document ("** " in its recipient text) shown and printed with F5 offers a
+// similar new document; on yes the display ends and the new document opens in the editor,
+// numbered after the pattern, with the pattern's lines reserved.
+TEST_F(SaleToInvoiceScreen, APatternPrintedFromTheDisplayOpensASimilarDocument) {
+  NewSale();
+  ASSERT_TRUE(store::NoweDd(t.session));
+  TypeLine("MLOTEK", "2");
+  t.d.Key(key::kEsc);
+  t.recorder.When("CZY SKONCZY", 'T');
+  ASSERT_TRUE(t.Run([&] { documents::MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  xbase::WorkArea& dowod = *t.session.areas().Find("dowod");
+  ASSERT_TRUE(dowod.SetOrder(1).ok());
+  auto found = dowod.SeekKey("FV       42");
+  ASSERT_TRUE(found.ok() && *found);
+  ASSERT_TRUE(dowod.LockRecord().ok());
+  ASSERT_TRUE(dowod.Replace("ODBIORCA", xbase::Value("** WZOR")).ok());
+  ASSERT_TRUE(dowod.Unlock().ok());
+
+  t.recorder.shown.clear();
+  t.d.Key(key::F(5));
+  t.recorder.When("F5-Druk (Alt_F5)", key::kEsc);
+  t.recorder.When("Utworzyc podobny dowod ?", 'T');
+  t.recorder.When("Adres dostawy", key::kEnter);  // the new document left at once, its address as
+  t.recorder.When("CZY SKONCZY", 'N');            // proposed, and dropped
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { documents::DbuDow(t.session, 1, "FV ", "42"); }));
+  EXPECT_TRUE(t.recorder.Saw("ARTYKUL MLOTEK"));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_TRUE(t.recorder.Saw("      24.60")) << "the copied line is priced";
+  EXPECT_DOUBLE_EQ(Stock("MLOTEK"), 98) << "the dropped copy leaves the stock as the pattern left it";
+}
 }  // namespace
 }  // namespace hurt::invoicing
