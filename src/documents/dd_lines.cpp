@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "shell/session.h"
 
 namespace hurt::documents {
 
@@ -231,6 +232,26 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd) {
   });
   if (!scanned.ok()) return scanned;
   return p;
+}
+
+void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
+                  std::string_view mag, std::string_view indeks) {
+  shell::SessionVariables& v = session.vars();
+  auto put = [&](std::string_view f, const xbase::Value& val) {
+    if (dd.FieldIndex(f) >= 0) (void)dd.Replace(f, val);
+  };
+  put("R_P", std::string(1, kind.r_p));
+  put("S_Z", std::string(1, kind.s_z));
+  put("RD", PadR(v.Text("M_RD"), 3));
+  put("NRD", v.Text("M_NRD"));
+  if (v.Has("M_DATA") && v.Get("M_DATA").IsDate()) put("DATA", v.Get("M_DATA"));
+  put("KTO", std::string(1, kind.kto));
+  put("ODB", v.Text("M_ODB"));
+  put("SPZ", v.Text("M_SPZ"));
+  put("TEZ", v.Number("M_TEZ"));
+  put("LP", std::string(lp));
+  put("MAG", std::string(mag));
+  put("INDEKS", std::string(indeks));
 }
 
 }  // namespace hurt::documents

@@ -18,6 +18,10 @@
 #include "documents/vat_reconcile.h"
 #include "xbase/work_area.h"
 
+namespace hurt::shell {
+class Session;
+}
+
 namespace hurt::documents {
 
 // The current record of `dd` (or `dow`) as a DocLine; fields the table lacks stay empty.
@@ -55,5 +59,11 @@ struct LinePayment {
   int tez = 0;
 };
 Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd);
+
+// The header fields of a new line in `dd` (kind, number, date, counterparty, payment from
+// the header under edit in the session variables) with its number, warehouse and article.
+// Fields `dd` does not have are skipped.
+void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
+                  std::string_view mag, std::string_view indeks);
 
 }  // namespace hurt::documents

@@ -196,18 +196,7 @@ int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
       if (dd->FieldIndex(f) >= 0) (void)dd->Replace(f, val);
     };
     const std::string lp = PadL(std::to_string(++last_lp), 3);
-    put("R_P", std::string(1, kind.r_p));
-    put("S_Z", std::string(1, kind.s_z));
-    put("RD", PadR(v.Text("M_RD"), 3));
-    put("NRD", v.Text("M_NRD"));
-    if (v.Has("M_DATA") && v.Get("M_DATA").IsDate()) put("DATA", v.Get("M_DATA"));
-    put("KTO", std::string(1, kind.kto));
-    put("ODB", v.Text("M_ODB"));
-    put("SPZ", v.Text("M_SPZ"));
-    put("TEZ", v.Number("M_TEZ"));
-    put("LP", lp);
-    put("MAG", mag);
-    put("INDEKS", indeks);
+    StampNewLine(s, *dd, kind, lp, mag, indeks);
     put("NAZWA", nazwa);
 
     LineEdit edit;

@@ -20,6 +20,7 @@
 #include "console/keys.h"
 #include "console/okno.h"
 #include "documents/big_total.h"
+#include "documents/dd_lines.h"
 #include "documents/header.h"
 #include "documents/line_editor.h"
 #include "documents/line_grid_parts.h"
@@ -444,23 +445,8 @@ Status LineGrid::NewLine(const std::string& mag, const std::string& indeks) {
   const std::string lp = NewLp();
   shell::ConsoleStoreUi ui(con_);
   HURT_RETURN_IF_ERROR(store::AddRecArea(ui, dd_, kReservationLockWait));
-  shell::SessionVariables& v = s_.vars();
-  auto put = [&](std::string_view f, const xbase::Value& val) {
-    if (dd_.FieldIndex(f) >= 0) (void)dd_.Replace(f, val);
-  };
-  put("R_P", std::string(1, kind_.r_p));
-  put("S_Z", std::string(1, kind_.s_z));
-  put("RD", PadR(v.Text("M_RD"), 3));
-  put("NRD", v.Text("M_NRD"));
-  if (v.Has("M_DATA") && v.Get("M_DATA").IsDate()) put("DATA", v.Get("M_DATA"));
-  put("KTO", std::string(1, kind_.kto));
-  put("ODB", v.Text("M_ODB"));
-  put("SPZ", v.Text("M_SPZ"));
-  put("TEZ", v.Number("M_TEZ"));
-  put("LP", lp);
-  put("MAG", mag);
-  put("INDEKS", indeks);
-  put("NB", std::string(1, DocumentBasis(s_, kind_)));
+  StampNewLine(s_, dd_, kind_, lp, mag, indeks);
+  if (dd_.FieldIndex("NB") >= 0) (void)dd_.Replace("NB", xbase::Value(std::string(1, DocumentBasis(s_, kind_))));
   return Status::Ok();
 }
 
