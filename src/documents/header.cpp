@@ -605,12 +605,15 @@ class HeaderForm {
       if (!k) return false;
     }
     const DocKind& kind = k->kind;
+    // A pro-forma document moves nothing: anyone may write one.
+    const bool proforma = kind.HasTag("PROFORMA");
     const std::string pominac = s_.vars().Text("M_RD_POMIN");
-    if (!pominac.empty() && pominac.find("," + AllTrim(kind.rd) + ",") != std::string::npos && !s_.op().Prawa(7)) {
+    if (!proforma && !pominac.empty() && pominac.find("," + AllTrim(kind.rd) + ",") != std::string::npos &&
+        !s_.op().Prawa(7)) {
       Refuse(s_, "Ta zabawa nie dla ciebie");
       return false;
     }
-    if (kind.HasTag("\xFA") && !s_.op().Prawa(1)) {
+    if (!proforma && kind.HasTag("\xFA") && !s_.op().Prawa(1)) {
       Refuse(s_, "Brak praw do " + AllTrim(kind.rd));
       return false;
     }

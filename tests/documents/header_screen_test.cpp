@@ -131,6 +131,20 @@ TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
   EXPECT_EQ(t.session.vars().Number("KLUCZ"), 0);  // released after the routine: NIL reads 0
 }
 
+// A pro-forma kind is open to an operator the kind's rights would otherwise refuse.
+TEST_F(DocumentScreen, AProFormaKindNeedsNoRights) {
+  Kind("PRO", "PROFORMA \xFA", "R", "S", "N", 0);
+  t.session.op().prawa = "NNNNNNNNNNNNNNNNNNNN";
+  t.session.vars().Set("M_RD_POMIN", xbase::Value(",PRO,"));
+  When(kEntry, {'P', 'R', 'O'});
+  When(kEntry, {key::kEsc});
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_FALSE(t.recorder.Saw("Brak praw do PRO"));
+  EXPECT_FALSE(t.recorder.Saw("Ta zabawa nie dla ciebie"));
+  EXPECT_FALSE(ScreenWith("Rd:PRO").empty()) << "the pro-forma kind is taken";
+}
+
 TEST_F(DocumentScreen, DateOfTheNextMonthIsRefusedWithTheMonthName) {
   When(kEntry, {key::kEnter});                       // kind FV
   When(kEntry, {'0', '4', '0', '1', '2', '0', '2', '7'});  // 04.01.2027 fills the date field
