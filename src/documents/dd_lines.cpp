@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "shell/area_fields.h"
 #include "shell/session.h"
 
 namespace hurt::documents {
@@ -252,6 +253,35 @@ void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& k
   put("LP", std::string(lp));
   put("MAG", std::string(mag));
   put("INDEKS", std::string(indeks));
+}
+
+ArticlePrices PricesOfCard(const xbase::WorkArea& as) {
+  ArticlePrices p;
+  if (as.eof()) return p;
+  p.cena = shell::FieldNumber(as, "CENA");
+  p.cena2 = shell::FieldNumber(as, "CENA2");
+  p.cenam = shell::FieldNumber(as, "CENAM");
+  p.cena2m = shell::FieldNumber(as, "CENA2M");
+  p.cena0 = shell::FieldNumber(as, "CENA0");
+  p.cena_pz = shell::FieldNumber(as, "CENA_PZ");
+  p.cena_uz = shell::FieldNumber(as, "CENA_UZ");
+  if (as.FieldIndex("CENA3") >= 0) p.cena3 = shell::FieldNumber(as, "CENA3");
+  return p;
+}
+
+ArticleForLine ArticleOfCard(const xbase::WorkArea& as) {
+  ArticleForLine a;
+  if (as.eof()) return a;
+  a.jm = shell::FieldText(as, "JM");
+  a.sww = shell::FieldText(as, "SWW");
+  a.pkwiu = shell::FieldText(as, "PKWIU");
+  a.t_w_o_k = shell::FieldText(as, "T_W_O_K");
+  a.kod13 = shell::FieldText(as, "KOD13");
+  a.producent = shell::FieldText(as, "PRODUCENT");
+  a.odb = shell::FieldText(as, "ODB");
+  a.podatek0 = shell::FieldText(as, "PODATEK0");
+  a.ceny = PricesOfCard(as);
+  return a;
 }
 
 }  // namespace hurt::documents

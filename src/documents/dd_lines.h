@@ -15,6 +15,7 @@
 #include "base/result.h"
 #include "documents/doc_kind.h"
 #include "documents/line_math.h"
+#include "documents/prices.h"
 #include "documents/vat_reconcile.h"
 #include "xbase/work_area.h"
 
@@ -65,5 +66,10 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd);
 // Fields `dd` does not have are skipped.
 void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
                   std::string_view mag, std::string_view indeks);
+
+// The article card of the current record of `as` as a line takes it (prices of every
+// level, unit, classification, rate); empty at the end of the table.
+ArticlePrices PricesOfCard(const xbase::WorkArea& as);
+ArticleForLine ArticleOfCard(const xbase::WorkArea& as);
 
 }  // namespace hurt::documents

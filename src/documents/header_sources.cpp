@@ -142,23 +142,7 @@ int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
       continue;
     }
     // The article as the line takes it.
-    ArticleForLine art;
-    art.jm = Text(*as, "JM");
-    art.sww = Text(*as, "SWW");
-    art.pkwiu = Text(*as, "PKWIU");
-    art.t_w_o_k = Text(*as, "T_W_O_K");
-    art.kod13 = Text(*as, "KOD13");
-    art.producent = Text(*as, "PRODUCENT");
-    art.odb = Text(*as, "ODB");
-    art.podatek0 = Text(*as, "PODATEK0");
-    art.ceny.cena = Number(*as, "CENA");
-    art.ceny.cena2 = Number(*as, "CENA2");
-    art.ceny.cenam = Number(*as, "CENAM");
-    art.ceny.cena2m = Number(*as, "CENA2M");
-    art.ceny.cena0 = Number(*as, "CENA0");
-    art.ceny.cena_pz = Number(*as, "CENA_PZ");
-    art.ceny.cena_uz = Number(*as, "CENA_UZ");
-    if (as->FieldIndex("CENA3") >= 0) art.ceny.cena3 = Number(*as, "CENA3");
+    const ArticleForLine art = ArticleOfCard(*as);
     const std::string nazwa = Text(*as, "NAZWA");
     const LineVatRate vat = VatRateOfLine(art.podatek0, kind, get_vat, vat_13_5);
 

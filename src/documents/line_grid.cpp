@@ -368,32 +368,11 @@ bool LineGrid::IsIlosc(double& ilosc, double held, const std::string& mag) {
 }
 
 ArticlePrices LineGrid::PricesOfArticle() const {
-  ArticlePrices p;
-  if (as_ == nullptr || as_->eof()) return p;
-  p.cena = FieldNumber(*as_, "CENA");
-  p.cena2 = FieldNumber(*as_, "CENA2");
-  p.cenam = FieldNumber(*as_, "CENAM");
-  p.cena2m = FieldNumber(*as_, "CENA2M");
-  p.cena0 = FieldNumber(*as_, "CENA0");
-  p.cena_pz = FieldNumber(*as_, "CENA_PZ");
-  p.cena_uz = FieldNumber(*as_, "CENA_UZ");
-  if (as_->FieldIndex("CENA3") >= 0) p.cena3 = FieldNumber(*as_, "CENA3");
-  return p;
+  return as_ == nullptr ? ArticlePrices{} : PricesOfCard(*as_);
 }
 
 ArticleForLine LineGrid::ArticleOfLine() const {
-  ArticleForLine a;
-  if (as_ == nullptr || as_->eof()) return a;
-  a.jm = FieldText(*as_, "JM");
-  a.sww = FieldText(*as_, "SWW");
-  a.pkwiu = FieldText(*as_, "PKWIU");
-  a.t_w_o_k = FieldText(*as_, "T_W_O_K");
-  a.kod13 = FieldText(*as_, "KOD13");
-  a.producent = FieldText(*as_, "PRODUCENT");
-  a.odb = FieldText(*as_, "ODB");
-  a.podatek0 = FieldText(*as_, "PODATEK0");
-  a.ceny = PricesOfArticle();
-  return a;
+  return as_ == nullptr ? ArticleForLine{} : ArticleOfCard(*as_);
 }
 
 UpustContext LineGrid::UpustOf(const DocLine& line, double rate, bool by_hand) const {
