@@ -148,10 +148,15 @@ Status NtxIndex::Refresh() {
   ++generation_;
   ++cache_drops_;
   counters_ = kUnknownCounters;
-  Result<uint64_t> size = file_->Size();
-  if (!size.ok()) return size.status();
-  file_size_ = *size;
-  HURT_RETURN_IF_ERROR(CheckNtxHeaderOffsets(now, file_size_, path()));
+  // The size known is asked of the file again only when the new header points past it: an
+  // index that changed elsewhere usually kept its pages or grew within what was seen, and
+  // a page read past a stale size is checked against the size of now (GetPage).
+  if (!CheckNtxHeaderOffsets(now, file_size_, path()).ok()) {
+    Result<uint64_t> size = file_->Size();
+    if (!size.ok()) return size.status();
+    file_size_ = *size;
+    HURT_RETURN_IF_ERROR(CheckNtxHeaderOffsets(now, file_size_, path()));
+  }
   if ((now.signature & ~kNtxForFlag) != (header_.counters.signature & ~kNtxForFlag)) {
     return Corrupt("index header changed its kind while open");
   }

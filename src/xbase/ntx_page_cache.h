@@ -1,10 +1,16 @@
 // A bounded cache of decoded NTX pages.
 //
 // Memory stays at about capacity * 1.3 KiB whatever the size of the index (pages are
-// allocated as they are first used). Lookups are an open-addressing hash probe; eviction
+// constructed as they are first used). Lookups are an open-addressing hash probe; eviction
 // is the CLOCK approximation of least-recently-used, so a hit writes one byte and moves
 // nothing. A page pointer returned by Find or Put stays valid until the next Put or
 // Clear.
+//
+// A seek touches one page per level of the tree, and on a large index nearly every touch
+// misses the processor's caches: the layout keeps that to one miss for the probe (offset
+// and slot side by side) and one for the page (its offset and reference mark sit in front
+// of it). The pages live in one block asked for in huge pages, so that a descent does not
+// also miss the address translation cache on every level.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +23,9 @@ namespace hurt::xbase {
 class NtxPageCache {
  public:
   explicit NtxPageCache(size_t capacity);
+  ~NtxPageCache();
+  NtxPageCache(const NtxPageCache&) = delete;
+  NtxPageCache& operator=(const NtxPageCache&) = delete;
 
   // The cached page at a file offset, or nullptr.
   const NtxPage* Find(uint32_t offset);
@@ -29,20 +38,35 @@ class NtxPageCache {
   size_t capacity() const { return capacity_; }
 
  private:
-  static constexpr uint32_t kNoSlot = 0xFFFFFFFF;
+  // A probe entry is live when its offset is not 0 (offset 0 is the header) and its tag
+  // is the table's: Clear, which another station's change of the index calls often, only
+  // moves to the next tag instead of wiping the table.
+  struct Probe {
+    uint32_t offset = 0;
+    uint32_t tagged_slot = 0;  // tag << kTagShift | slot
+  };
+  static constexpr int kTagShift = 24;
+  static constexpr uint32_t kSlotMask = (uint32_t{1} << kTagShift) - 1;
+  bool Live(const Probe& p) const { return p.offset != 0 && (p.tagged_slot >> kTagShift) == tag_; }
+  Probe Make(uint32_t offset, uint32_t slot) const { return {offset, tag_ << kTagShift | slot}; }
+  struct Slot {
+    uint32_t offset = 0;
+    uint8_t referenced = 0;
+    NtxPage page;
+  };
+
   size_t Home(uint32_t offset) const;
-  size_t Probe(uint32_t offset) const;  // table position holding offset, or an empty one
+  size_t Position(uint32_t offset) const;  // table position holding offset, or an empty one
   void Erase(uint32_t offset);
 
   size_t capacity_;
-  size_t mask_;                       // table size - 1 (power of two, >= 2 * capacity)
-  std::vector<uint32_t> table_key_;   // page offset, 0 = empty (offset 0 is the header)
-  std::vector<uint32_t> table_slot_;  // slot of that page
-  std::vector<uint32_t> slot_offset_;
-  std::vector<uint8_t> referenced_;
-  std::vector<NtxPage> pages_;  // reserved to capacity: pointers survive growth
+  size_t mask_;  // table size - 1 (power of two, >= 2 * capacity)
+  std::vector<Probe> table_;
+  Slot* slots_ = nullptr;  // room for capacity_ slots, the first used_ constructed
+  size_t slot_bytes_ = 0;
   size_t used_ = 0;
   size_t hand_ = 0;
+  uint32_t tag_ = 1;
 };
 
 }  // namespace hurt::xbase
