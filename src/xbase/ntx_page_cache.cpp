@@ -1,42 +1,15 @@
 #include "xbase/ntx_page_cache.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <new>
 
 namespace hurt::xbase {
-
-namespace {
-
-constexpr size_t kHugePage = size_t{2} << 20;
-
-}  // namespace
 
 NtxPageCache::NtxPageCache(size_t capacity) : capacity_(std::clamp<size_t>(capacity, 8, kSlotMask)) {
   size_t table = 16;
   while (table < 2 * capacity_) table *= 2;
   mask_ = table - 1;
   table_.assign(table, Probe{});
-  // Address space for every slot is reserved now; memory is taken only as slots are used.
-  // The block is aligned to a huge page so that the kernel can back it with them.
-  size_t bytes = (capacity_ * sizeof(Slot) + kHugePage - 1) / kHugePage * kHugePage;
-  void* raw = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) throw std::bad_alloc();
-  auto base = reinterpret_cast<uintptr_t>(raw);
-  uintptr_t aligned = (base + kHugePage - 1) / kHugePage * kHugePage;
-  if (aligned > base) munmap(raw, aligned - base);
-  size_t tail = base + bytes + kHugePage - (aligned + bytes);
-  if (tail > 0) munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-  (void)madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);  // a hint: fine if refused
-  slots_ = reinterpret_cast<Slot*>(aligned);
-  slot_bytes_ = bytes;
-}
-
-NtxPageCache::~NtxPageCache() {
-  Clear();
-  munmap(slots_, slot_bytes_);
+  slots_.reserve(capacity_);
 }
 
 size_t NtxPageCache::Home(uint32_t offset) const {
@@ -81,34 +54,33 @@ void NtxPageCache::Erase(uint32_t offset) {
 }
 
 const NtxPage* NtxPageCache::Put(uint32_t offset, const NtxPage& page) {
-  Slot* slots = slots_;
   size_t i = Position(offset);
   uint32_t slot;
   if (Live(table_[i])) {
     slot = table_[i].tagged_slot & kSlotMask;
   } else {
-    if (used_ < capacity_) {
-      slot = static_cast<uint32_t>(used_);
-      new (&slots[slot]) Slot{};
-      ++used_;
+    if (slots_.size() < capacity_) {
+      slot = static_cast<uint32_t>(slots_.size());
+      slots_.emplace_back();
     } else {
       // CLOCK: pass over recently used pages (clearing their mark) to the first one not.
       for (;;) {
-        if (hand_ >= used_) hand_ = 0;
-        if (slots[hand_].referenced == 0) break;
-        slots[hand_].referenced = 0;
+        if (hand_ >= slots_.size()) hand_ = 0;
+        if (slots_[hand_].referenced == 0) break;
+        slots_[hand_].referenced = 0;
         ++hand_;
       }
       slot = static_cast<uint32_t>(hand_++);
-      Erase(slots[slot].offset);
+      Erase(slots_[slot].offset);
     }
     i = Position(offset);
     table_[i] = Make(offset, slot);
-    slots[slot].offset = offset;
+    slots_[slot].offset = offset;
   }
-  slots[slot].page = page;
-  slots[slot].referenced = 1;
-  return &slots[slot].page;
+  Slot& stored = slots_[slot];
+  stored.page = page;
+  stored.referenced = 1;
+  return &stored.page;
 }
 
 void NtxPageCache::Clear() {
@@ -118,9 +90,7 @@ void NtxPageCache::Clear() {
     std::fill(table_.begin(), table_.end(), Probe{});
     tag_ = 1;
   }
-  Slot* slots = slots_;
-  for (size_t i = 0; i < used_; ++i) slots[i].~Slot();
-  used_ = 0;
+  slots_.clear();
   hand_ = 0;
 }
 

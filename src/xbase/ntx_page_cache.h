@@ -9,8 +9,7 @@
 // A seek touches one page per level of the tree, and on a large index nearly every touch
 // misses the processor's caches: the layout keeps that to one miss for the probe (offset
 // and slot side by side) and one for the page (its offset and reference mark sit in front
-// of it). The pages live in one block asked for in huge pages, so that a descent does not
-// also miss the address translation cache on every level.
+// of it, and all of its lines are asked for at once).
 #pragma once
 
 #include <cstdint>
@@ -23,9 +22,6 @@ namespace hurt::xbase {
 class NtxPageCache {
  public:
   explicit NtxPageCache(size_t capacity);
-  ~NtxPageCache();
-  NtxPageCache(const NtxPageCache&) = delete;
-  NtxPageCache& operator=(const NtxPageCache&) = delete;
 
   // The cached page at a file offset, or nullptr.
   const NtxPage* Find(uint32_t offset);
@@ -34,7 +30,7 @@ class NtxPageCache {
   const NtxPage* Put(uint32_t offset, const NtxPage& page);
   void Clear();
 
-  size_t size() const { return used_; }
+  size_t size() const { return slots_.size(); }
   size_t capacity() const { return capacity_; }
 
  private:
@@ -62,9 +58,7 @@ class NtxPageCache {
   size_t capacity_;
   size_t mask_;  // table size - 1 (power of two, >= 2 * capacity)
   std::vector<Probe> table_;
-  Slot* slots_ = nullptr;  // room for capacity_ slots, the first used_ constructed
-  size_t slot_bytes_ = 0;
-  size_t used_ = 0;
+  std::vector<Slot> slots_;  // reserved to capacity: pointers survive growth
   size_t hand_ = 0;
   uint32_t tag_ = 1;
 };
