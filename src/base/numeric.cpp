@@ -1,88 +1,95 @@
 #include "base/numeric.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace hurt {
 
 namespace {
 
-// The decimal digits of |x| at 15 significant digits: digits[0..n) with the decimal
-// point after `int_digits` of them (int_digits may be <= 0 or > n).
-struct Decimal {
-  bool negative = false;
-  std::string digits;  // no leading zeros unless the value is zero
-  int int_digits = 0;
-};
-
-Decimal ToDecimal(double x) {
-  Decimal d;
-  if (!std::isfinite(x) || x == 0.0) {
-    d.digits = "0";
-    d.int_digits = 1;
-    return d;
-  }
-  d.negative = x < 0;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));  // d.dddddddddddddde±XX
-  std::string s(buf);
-  size_t e = s.find('e');
-  int exponent = std::atoi(s.c_str() + e + 1);
-  d.digits = s.substr(0, 1) + s.substr(2, e - 2);
-  d.int_digits = exponent + 1;
-  return d;
-}
-
-// Rounds the decimal to `dec` decimals (half away from zero) and renders it.
-std::string RenderRounded(const Decimal& in, int dec) {
-  // Digits kept: int_digits + dec (may be zero or negative: everything rounds away).
-  std::string digits = in.digits;
-  int int_digits = in.int_digits;
-  int keep = int_digits + dec;
-  if (keep < 0) {
-    digits = "0";
-    int_digits = 1;
-  } else if (keep < static_cast<int>(digits.size())) {
-    bool up = digits[static_cast<size_t>(keep)] >= '5';
-    digits.resize(static_cast<size_t>(keep));
-    if (up) {
-      int i = keep - 1;
-      while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
-      if (i >= 0) {
-        ++digits[static_cast<size_t>(i)];
-      } else {
-        digits.insert(digits.begin(), '1');
-        ++int_digits;
-      }
-    }
-    if (digits.empty()) {
-      digits = "0";
-      int_digits = 1;
-    }
-  }
-  // Lay out integer part and decimals.
-  std::string int_part, frac_part;
-  for (int i = 0; i < int_digits; ++i)
-    int_part += i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0';
-  for (int i = 0; i < dec; ++i) {
-    int k = int_digits + i;
-    frac_part += (k >= 0 && k < static_cast<int>(digits.size())) ? digits[static_cast<size_t>(k)] : '0';
-  }
-  size_t nz = int_part.find_first_not_of('0');
-  int_part = nz == std::string::npos ? "0" : int_part.substr(nz);
-  bool zero = int_part == "0" && frac_part.find_first_not_of('0') == std::string::npos;
-  std::string out = (in.negative && !zero) ? "-" : "";
-  out += int_part;
-  if (dec > 0) out += "." + frac_part;
-  return out;
-}
-
 int ClampDec(int dec) { return dec < 0 ? 0 : dec > 15 ? 15 : dec; }
 
 }  // namespace
 
-std::string FormatFixed(double x, int dec) { return RenderRounded(ToDecimal(x), ClampDec(dec)); }
+// |x| is taken as it reads at 15 significant digits (digits[0..count), the decimal point
+// after int_digits of them, which may be <= 0 or > count), rounded half away from zero to
+// `dec` decimals, and laid out without leading zeros.
+size_t FormatFixedTo(double x, int dec, char* out) {
+  dec = ClampDec(dec);
+  char digits[20];
+  int count = 1;
+  int int_digits = 1;
+  bool negative = false;
+  digits[0] = '0';
+  if (std::isfinite(x) && x != 0.0) {
+    negative = x < 0;
+    char sci[40];  // d.dddddddddddddde±XX
+    auto r = std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific, 14);
+    const char* e = std::find(sci, r.ptr, 'e');
+    for (const char* p = sci + 2; p < e; ++p) digits[count++] = *p;
+    digits[0] = sci[0];
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), r.ptr, exponent);
+    int_digits = exponent + 1;
+  }
+  const int keep = int_digits + dec;  // digits kept; at most zero: everything rounds away
+  if (keep < 0) {
+    digits[0] = '0';
+    count = 1;
+    int_digits = 1;
+  } else if (keep < count) {
+    const bool up = digits[keep] >= '5';
+    count = keep;
+    if (up) {
+      int i = keep - 1;
+      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+      if (i >= 0) {
+        ++digits[i];
+      } else {
+        std::memmove(digits + 1, digits, static_cast<size_t>(count));
+        digits[0] = '1';
+        ++count;
+        ++int_digits;
+      }
+    }
+    if (count == 0) {
+      digits[0] = '0';
+      count = 1;
+      int_digits = 1;
+    }
+  }
+  auto digit_at = [&](int k) { return k >= 0 && k < count ? digits[k] : '0'; };
+  // The text is laid out from out[1]; the sign, once known, goes in front of it.
+  char* text = out + 1;
+  size_t n = 0;
+  int first = 0;
+  while (first < int_digits && digit_at(first) == '0') ++first;
+  bool zero = first >= int_digits;
+  if (zero) text[n++] = '0';
+  for (int i = first; i < int_digits; ++i) text[n++] = digit_at(i);
+  if (dec > 0) {
+    text[n++] = '.';
+    for (int i = 0; i < dec; ++i) {
+      const char c = digit_at(int_digits + i);
+      zero = zero && c == '0';
+      text[n++] = c;
+    }
+  }
+  if (negative && !zero) {
+    out[0] = '-';
+    return n + 1;
+  }
+  std::memmove(out, text, n);
+  return n;
+}
+
+std::string FormatFixed(double x, int dec) {
+  char text[kFixedTextMax];
+  return std::string(text, FormatFixedTo(x, dec, text));
+}
 
 double RoundHalfAway(double x, int dec) {
   if (!std::isfinite(x)) return x;
@@ -93,12 +100,22 @@ double NewRound(double x, int dec) { return RoundHalfAway(x < 0 ? x - 0.00000001
 
 double MRound(double x, int dec) { return RoundHalfAway(x + 0.000000001, dec); }
 
-std::string Str(double x, int width, int dec) {
+void AppendStr(double x, int width, int dec, std::string* out) {
   if (width <= 0) width = 10;
-  dec = ClampDec(dec);
-  std::string s = FormatFixed(x, dec);
-  if (static_cast<int>(s.size()) > width) return std::string(static_cast<size_t>(width), '*');
-  return std::string(static_cast<size_t>(width) - s.size(), ' ') + s;
+  char text[kFixedTextMax];
+  const size_t n = FormatFixedTo(x, dec, text);
+  if (n > static_cast<size_t>(width)) {
+    out->append(static_cast<size_t>(width), '*');
+    return;
+  }
+  out->append(static_cast<size_t>(width) - n, ' ');
+  out->append(text, n);
+}
+
+std::string Str(double x, int width, int dec) {
+  std::string out;
+  AppendStr(x, width, dec, &out);
+  return out;
 }
 
 double Val(std::string_view text) {
@@ -124,9 +141,10 @@ double Val(std::string_view text) {
 
 std::string NumericFieldText(double x, int width, int dec) {
   if (!std::isfinite(x)) return {};
-  std::string s = FormatFixed(x, dec);
-  if (static_cast<int>(s.size()) > width) return {};
-  return std::string(static_cast<size_t>(width) - s.size(), ' ') + s;
+  char text[kFixedTextMax];
+  const size_t n = FormatFixedTo(x, dec, text);
+  if (n > static_cast<size_t>(width)) return {};
+  return std::string(static_cast<size_t>(width) - n, ' ').append(text, n);
 }
 
 bool SameAmount(double a, double b, int dec) { return FormatFixed(a, dec) == FormatFixed(b, dec); }

@@ -7,6 +7,7 @@
 // by formatting: callers round through NewRound or MRound and then format.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,17 @@ double NewRound(double x, int dec = 0);
 double MRound(double x, int dec = 2);
 
 // The value with exactly dec decimals and no padding: "-2.68", "0.00", "15".
-// Negative values that round to zero lose their sign.
+// Negative values that round to zero lose their sign; a value that is not finite reads
+// as zero.
 std::string FormatFixed(double x, int dec);
+
+// FormatFixed without allocating: the text goes to out (room for kFixedTextMax bytes),
+// its length is returned. For the hot paths (writing numeric fields, STR in keys).
+inline constexpr size_t kFixedTextMax = 340;
+size_t FormatFixedTo(double x, int dec, char* out);
+
+// Str appended to out, without allocating beyond out's growth.
+void AppendStr(double x, int width, int dec, std::string* out);
 
 // STR(x, width, dec): right-aligned in width characters; a value that does not fit
 // gives width asterisks, as xBase does.

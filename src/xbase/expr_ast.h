@@ -302,7 +302,5 @@ long ToCount(double x);
 // First and last Julian days the calendar functions accept (years 1..9999).
 constexpr JulianDay kFirstDay = 1721426;  // 0001-01-01
 constexpr JulianDay kLastDay = 5373484;   // 9999-12-31
-// STR(x, width, dec) appended; width 1..255.
-void AppendStr(double x, int width, int dec, std::string* out);
 
 }  // namespace hurt::xbase::expr_internal

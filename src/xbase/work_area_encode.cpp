@@ -11,93 +11,16 @@
 
 namespace hurt::xbase {
 
-// The text of x with `dec` decimals as NumericFieldText gives it: x is first taken to 15
-// significant digits, then rounded half away from zero to `dec` decimals; "-" only when
-// the result is not zero. Right-aligned in `width` bytes at out; false when it does not
-// fit (or x is not finite).
+// The text of x with `dec` decimals as NumericFieldText gives it, right-aligned in `width`
+// bytes at out; false when it does not fit (or x is not finite).
 bool EncodeNumberField(double x, int width, int dec, char* out) {
   if (!std::isfinite(x) || width <= 0) return false;
-  dec = dec < 0 ? 0 : dec > 15 ? 15 : dec;
-  char digits[20];
-  int count;  // significant digits held in `digits`
-  int int_digits;
-  bool negative = false;
-  if (x == 0.0) {
-    digits[0] = '0';
-    count = 1;
-    int_digits = 1;
-  } else {
-    negative = x < 0;
-    char sci[40];
-    auto done = std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific, 14);
-    if (done.ec != std::errc()) return false;
-    // d.dddddddddddddde±XX
-    digits[0] = sci[0];
-    std::memcpy(digits + 1, sci + 2, 14);
-    count = 15;
-    int exponent = 0;
-    std::from_chars(sci + 17 + (sci[17] == '+' ? 1 : 0), done.ptr, exponent);
-    int_digits = exponent + 1;
-  }
-  if (int_digits > width) return false;  // the integer part alone is too wide
-  const int keep = int_digits + dec;
-  if (keep < 0) {
-    digits[0] = '0';
-    count = 1;
-    int_digits = 1;
-  } else if (keep < count) {
-    const bool up = digits[keep] >= '5';
-    count = keep;
-    if (up) {
-      int i = keep - 1;
-      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-      if (i >= 0) {
-        ++digits[i];
-      } else {
-        std::memmove(digits + 1, digits, static_cast<size_t>(count));
-        digits[0] = '1';
-        ++count;
-        ++int_digits;
-      }
-    }
-    if (count == 0) {
-      digits[0] = '0';
-      count = 1;
-      int_digits = 1;
-    }
-  }
-  auto digit_at = [&](int k) { return k >= 0 && k < count ? digits[k] : '0'; };
-  // Integer part without leading zeros ("0" when none is left).
-  char text[64];
-  int n = 0;
-  int first = 0;
-  while (first < int_digits && digit_at(first) == '0') ++first;
-  bool zero = true;
-  if (first >= int_digits) {
-    text[n++] = '0';
-  } else {
-    for (int i = first; i < int_digits; ++i) {
-      if (n >= 40) return false;
-      text[n++] = digit_at(i);
-      zero = false;
-    }
-  }
-  int point = n;
-  if (dec > 0) {
-    text[n++] = '.';
-    for (int i = 0; i < dec; ++i) {
-      char c = digit_at(int_digits + i);
-      if (c != '0') zero = false;
-      text[n++] = c;
-    }
-  }
-  (void)point;
-  const int sign = negative && !zero ? 1 : 0;
-  if (n + sign > width) return false;
-  const int pad = width - n - sign;
-  std::memset(out, ' ', static_cast<size_t>(pad));
-  if (sign) out[pad] = '-';
-  std::memcpy(out + pad + sign, text, static_cast<size_t>(n));
+  char text[kFixedTextMax];
+  const size_t n = FormatFixedTo(x, dec, text);
+  if (n > static_cast<size_t>(width)) return false;
+  const size_t pad = static_cast<size_t>(width) - n;
+  std::memset(out, ' ', pad);
+  std::memcpy(out + pad, text, n);
   return true;
 }
 

@@ -2,8 +2,80 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+
 namespace hurt {
 namespace {
+
+// A plain formatter to check the allocation-free one against: the value printed at 15
+// significant digits, then rounded half away from zero on the text.
+std::string ReferenceFixed(double x, int dec) {
+  std::string digits = "0";
+  int int_digits = 1;
+  const bool negative = x < 0;
+  if (std::isfinite(x) && x != 0.0) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));
+    std::string s(buf);
+    size_t e = s.find('e');
+    digits = s.substr(0, 1) + s.substr(2, e - 2);
+    int_digits = std::stoi(s.substr(e + 1)) + 1;
+  }
+  int keep = int_digits + dec;
+  if (keep < 0) {
+    digits = "0";
+    int_digits = 1;
+  } else if (keep < static_cast<int>(digits.size())) {
+    bool up = digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(keep));
+    for (int i = keep - 1; up; --i) {
+      if (i < 0) {
+        digits.insert(digits.begin(), '1');
+        ++int_digits;
+        break;
+      }
+      char& d = digits[static_cast<size_t>(i)];
+      up = d == '9';
+      d = up ? '0' : static_cast<char>(d + 1);
+    }
+    if (digits.empty()) {
+      digits = "0";
+      int_digits = 1;
+    }
+  }
+  auto at = [&](int k) { return k >= 0 && k < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(k)] : '0'; };
+  std::string whole, frac;
+  for (int i = 0; i < int_digits; ++i) whole += at(i);
+  for (int i = 0; i < dec; ++i) frac += at(int_digits + i);
+  size_t nz = whole.find_first_not_of('0');
+  whole = nz == std::string::npos ? "0" : whole.substr(nz);
+  bool zero = whole == "0" && frac.find_first_not_of('0') == std::string::npos;
+  return (negative && !zero ? "-" : "") + whole + (dec > 0 ? "." + frac : "");
+}
+
+TEST(FormatFixed, MatchesThePlainFormatter) {
+  const double cases[] = {0.0,   -0.0,  0.5,     -0.5,     0.4999999, 1.005,  2.675,    -2.675,  0.045,
+                          9.995, 1e15,  1e16,    0.000001, 1e-20,     -1e-20, 999.9995, -0.0049, 1e300,
+                          -1e308, 4.35, 1234567.891, 7.0000000000000005, 99999999999999.95};
+  for (double x : cases) {
+    for (int dec = 0; dec <= 15; ++dec) ASSERT_EQ(FormatFixed(x, dec), ReferenceFixed(x, dec)) << x << "," << dec;
+  }
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-8, 14);
+  std::uniform_int_distribution<int> dec_of(0, 8);
+  for (int i = 0; i < 200000; ++i) {
+    double x = mantissa(rng) * std::pow(10.0, exponent(rng));
+    if (i % 3 == 0) x = std::round(x * 1000) / 1000;  // values that sit on decimal boundaries
+    const int dec = dec_of(rng);
+    ASSERT_EQ(FormatFixed(x, dec), ReferenceFixed(x, dec)) << x << "," << dec;
+  }
+  EXPECT_EQ(FormatFixed(std::nan(""), 2), "0.00");
+  EXPECT_EQ(FormatFixed(-1e308, 0).size(), 310u);
+}
 
 TEST(NewRound, RoundsHalvesAwayFromZeroAsTheValueReads) {
   EXPECT_DOUBLE_EQ(NewRound(2.675, 2), 2.68);
