@@ -166,48 +166,35 @@ void Browse::PaintSeparator(int row, std::string_view sep) {
   }
 }
 
-void Browse::PaintHeadings() {
+// One line of headings or footings: line `line` of each shown column's text, with the
+// column separators between them.
+void Browse::PaintTitleLine(int row, int line, bool footing) {
   const Attr a = colours_.standard;
-  auto shown = VisibleColumns();
-  for (int line = 0; line < heading_lines_; ++line) {
-    int row = top_ + line;
-    con_.screen().Fill(row, left_, row, right_, ' ', a);
-    int x = left_;
-    bool first = true;
-    for (int i : shown) {
-      const BrowseColumn& c = columns_[static_cast<size_t>(i)];
-      if (!first) {
-        con_.screen().Put(row, x, col_sep_.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-        x += static_cast<int>(col_sep_.size());
-      }
-      first = false;
-      auto heads = SplitLines(c.heading);
-      std::string text = line < static_cast<int>(heads.size()) ? heads[static_cast<size_t>(line)] : "";
-      con_.screen().Put(row, x, PadR(text, static_cast<size_t>(widths_[static_cast<size_t>(i)])).substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-      x += widths_[static_cast<size_t>(i)];
+  con_.screen().Fill(row, left_, row, right_, ' ', a);
+  auto room = [&](int x) { return static_cast<size_t>(std::max(0, right_ - x + 1)); };
+  int x = left_;
+  bool first = true;
+  for (int i : VisibleColumns()) {
+    const BrowseColumn& c = columns_[static_cast<size_t>(i)];
+    if (!first) {
+      con_.screen().Put(row, x, col_sep_.substr(0, room(x)), a);
+      x += static_cast<int>(col_sep_.size());
     }
+    first = false;
+    auto lines = SplitLines(footing ? c.footing : c.heading);
+    std::string text = line < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(line)] : "";
+    const int width = widths_[static_cast<size_t>(i)];
+    con_.screen().Put(row, x, PadR(text, static_cast<size_t>(width)).substr(0, room(x)), a);
+    x += width;
   }
+}
+
+void Browse::PaintHeadings() {
+  for (int line = 0; line < heading_lines_; ++line) PaintTitleLine(top_ + line, line, /*footing=*/false);
   if (!head_sep_.empty()) PaintSeparator(top_ + heading_lines_, head_sep_);
   int foot_row = bottom_ - footing_lines_ + 1;
   if (!foot_sep_.empty()) PaintSeparator(foot_row - 1, foot_sep_);
-  for (int line = 0; line < footing_lines_; ++line) {
-    int row = foot_row + line;
-    con_.screen().Fill(row, left_, row, right_, ' ', a);
-    int x = left_;
-    bool first = true;
-    for (int i : shown) {
-      const BrowseColumn& c = columns_[static_cast<size_t>(i)];
-      if (!first) {
-        con_.screen().Put(row, x, col_sep_.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-        x += static_cast<int>(col_sep_.size());
-      }
-      first = false;
-      auto foots = SplitLines(c.footing);
-      std::string text = line < static_cast<int>(foots.size()) ? foots[static_cast<size_t>(line)] : "";
-      con_.screen().Put(row, x, PadR(text, static_cast<size_t>(widths_[static_cast<size_t>(i)])).substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
-      x += widths_[static_cast<size_t>(i)];
-    }
-  }
+  for (int line = 0; line < footing_lines_; ++line) PaintTitleLine(foot_row + line, line, /*footing=*/true);
 }
 
 void Browse::PaintRow(int r, bool current, bool blank) {

@@ -107,6 +107,7 @@ class Browse {
   void Paint();
   void PaintRow(int screen_row, bool current, bool blank);
   void PaintSeparator(int row, std::string_view sep);
+  void PaintTitleLine(int row, int line, bool footing);
   void PaintHeadings();
   std::vector<int> VisibleColumns() const;
   void MoveColumn(int to);
