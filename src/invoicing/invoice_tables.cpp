@@ -262,23 +262,6 @@ PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind
   return s;
 }
 
-documents::DocLine ToDocLine(const InvoiceLine& l, char nb) {
-  documents::DocLine d;
-  d.lp = l.lp;
-  d.mag = l.mag;
-  d.indeks = l.indeks;
-  d.nazwa = l.nazwa;
-  d.nb = nb;
-  d.ilosc = l.ilosc;
-  d.cena = l.cena;
-  d.upust0 = l.upust0;
-  d.podatek0 = l.podatek0;
-  d.podatek = l.podatek;
-  d.wartosc = l.wartosc;
-  d.brutto = l.brutto;
-  return d;
-}
-
 Result<int> WriteBackReconciled(store::StoreUi& ui, xbase::WorkArea& area, const std::vector<uint32_t>& recnos,
                                 const std::vector<InvoiceLine>& before, const std::vector<InvoiceLine>& printed,
                                 double wait) {

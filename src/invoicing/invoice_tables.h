@@ -82,9 +82,6 @@ PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind
 // none (or it cannot be read).
 std::optional<std::string> MarkerText(shell::Session& session, std::string_view name);
 
-// The money of a printed line as the VAT arithmetic sees it.
-documents::DocLine ToDocLine(const InvoiceLine& line, char nb);
-
 // Writes PODATEK (and BRUTTO) of the lines the reconciliation changed back to their
 // records: `recnos[i]` is the record of `printed[i]` in `area`, `before[i]` what was read.
 // Each record is locked (REC_LOCK with `wait` seconds) only while it is written; the lock
