@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/line_session.h"
 #include "shell/area_fields.h"
 #include "shell/session.h"
 
@@ -18,10 +19,6 @@ double NumberOf(const xbase::WorkArea& a, std::string_view name) {
   if (a.FieldIndex(name) < 0) return 0;
   auto v = a.Get(name);
   return v.ok() ? v->AsNumber() : 0;
-}
-char CharOf(const xbase::WorkArea& a, std::string_view name) {
-  std::string t = TextOf(a, name);
-  return t.empty() ? ' ' : t[0];
 }
 
 // Replaces a field the table has; a missing field is skipped.
@@ -85,31 +82,7 @@ bool SameMoney(double a, double b) { return FormatFixed(a, 2) == FormatFixed(b, 
 
 Result<DocLine> ReadLine(const xbase::WorkArea& a) {
   if (a.eof()) return Status::Invalid(a.path() + ": no current line");
-  DocLine l;
-  l.lp = TextOf(a, "LP");
-  l.mag = TextOf(a, "MAG");
-  l.indeks = TextOf(a, "INDEKS");
-  l.nazwa = TextOf(a, "NAZWA");
-  l.jm = TextOf(a, "JM");
-  l.sww = TextOf(a, "SWW");
-  l.pkwiu = TextOf(a, "PKWIU");
-  l.t_w_o_k = TextOf(a, "T_W_O_K");
-  l.kod13 = TextOf(a, "KOD13");
-  l.producent = TextOf(a, "PRODUCENT");
-  l.dost = TextOf(a, "DOST");
-  l.nb = CharOf(a, "NB");
-  l.ilosc = NumberOf(a, "ILOSC");
-  l.cena = NumberOf(a, "CENA");
-  l.cena0 = NumberOf(a, "CENA0");
-  l.upust0 = NumberOf(a, "UPUST0");
-  l.podatek0 = TextOf(a, "PODATEK0");
-  l.podatek = NumberOf(a, "PODATEK");
-  l.wartosc = NumberOf(a, "WARTOSC");
-  l.brutto = NumberOf(a, "BRUTTO");
-  l.cena_n = NumberOf(a, "CENA_N");
-  l.cena_b = NumberOf(a, "CENA_B");
-  l.waga = NumberOf(a, "WAGA");
-  return l;
+  return ReadDocLine(a);
 }
 
 Status WriteLine(xbase::WorkArea& a, const DocLine& l) {
