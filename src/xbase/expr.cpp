@@ -72,32 +72,38 @@ std::optional<std::pair<int, int>> Expression::numeric_shape() const {
 
 bool Expression::IsConstant() const { return root_->IsConstant(); }
 
-Status Expression::AppendString(const ExprContext& ctx, std::string* out) const {
-  const size_t start = out->size();
+namespace {
+
+// Runs the tree with its results going to `buf`; the error of a failed run, or a result
+// of another type than `want` (kNil: any type).
+Status RunTree(const Node& root, const std::string& text, const ExprContext& ctx, std::string* buf, ValueType want,
+               Slot* s) {
   EvalEnv env;
   env.ctx = &ctx;
-  env.buf = out;
-  env.text = &text_;
-  Slot s;
-  if (!root_->Eval(env, &s)) {
-    out->resize(start);
-    return env.error;
-  }
-  if (s.type != ValueType::kCharacter) {
-    out->resize(start);
-    return Status::Invalid(ErrorText(text_, 0, std::string("the result is ") + TypeName(s.type) + ", not character"));
+  env.buf = buf;
+  env.text = &text;
+  if (!root.Eval(env, s)) return env.error;
+  if (want != ValueType::kNil && s->type != want) {
+    return Status::Invalid(ErrorText(text, 0, std::string("the result is ") + TypeName(s->type) + ", not " +
+                                                  TypeName(want)));
   }
   return Status::Ok();
 }
 
+}  // namespace
+
+Status Expression::AppendString(const ExprContext& ctx, std::string* out) const {
+  const size_t start = out->size();
+  Slot s;
+  Status run = RunTree(*root_, text_, ctx, out, ValueType::kCharacter, &s);
+  if (!run.ok()) out->resize(start);
+  return run;
+}
+
 Status Expression::Eval(const ExprContext& ctx, Value* out) {
   scratch_.clear();
-  EvalEnv env;
-  env.ctx = &ctx;
-  env.buf = &scratch_;
-  env.text = &text_;
   Slot s;
-  if (!root_->Eval(env, &s)) return env.error;
+  HURT_RETURN_IF_ERROR(RunTree(*root_, text_, ctx, &scratch_, ValueType::kNil, &s));
   switch (s.type) {
     case ValueType::kCharacter: *out = Value(scratch_); break;
     case ValueType::kNumeric: *out = Value(s.number); break;
@@ -110,27 +116,15 @@ Status Expression::Eval(const ExprContext& ctx, Value* out) {
 
 Result<bool> Expression::EvalLogical(const ExprContext& ctx) {
   scratch_.clear();
-  EvalEnv env;
-  env.ctx = &ctx;
-  env.buf = &scratch_;
-  env.text = &text_;
   Slot s;
-  if (!root_->Eval(env, &s)) return env.error;
-  if (s.type != ValueType::kLogical)
-    return Status::Invalid(ErrorText(text_, 0, std::string("the result is ") + TypeName(s.type) + ", not logical"));
+  HURT_RETURN_IF_ERROR(RunTree(*root_, text_, ctx, &scratch_, ValueType::kLogical, &s));
   return s.logical;
 }
 
 Result<double> Expression::EvalNumber(const ExprContext& ctx) {
   scratch_.clear();
-  EvalEnv env;
-  env.ctx = &ctx;
-  env.buf = &scratch_;
-  env.text = &text_;
   Slot s;
-  if (!root_->Eval(env, &s)) return env.error;
-  if (s.type != ValueType::kNumeric)
-    return Status::Invalid(ErrorText(text_, 0, std::string("the result is ") + TypeName(s.type) + ", not numeric"));
+  HURT_RETURN_IF_ERROR(RunTree(*root_, text_, ctx, &scratch_, ValueType::kNumeric, &s));
   return s.number;
 }
 
