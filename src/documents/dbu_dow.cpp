@@ -3,6 +3,7 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/okno.h"
+#include "documents/document_hold.h"
 #include "documents/header.h"
 #include "documents/header_sources.h"
 #include "documents/line_editor.h"
@@ -22,7 +23,12 @@ using namespace hurt::literals;
 // discounts, deposits and notes start empty for every document.
 void ResetDocumentVariables(shell::Session& s) {
   auto& v = s.vars();
-  for (const char* name : {"M_WALUTA", "M_UWAGI", "M_RESZTA0"}) v.Set(name, xbase::Value(std::string()));
+  for (const char* name : {"M_WALUTA", "M_UWAGI", "M_RESZTA0", "M_RD_KOR", "M_NRD_KOR"}) {
+    v.Set(name, xbase::Value(std::string()));
+  }
+  v.Set(kNotesVariable, xbase::Value(std::string()));
+  v.Set("M_DATA_KOR", xbase::Value(xbase::Date{}));
+  v.Release("L_WARTOSC");
   for (const char* name : {"M_KURS", "M_DOLAR", "M_RABAT", "M_RABAT2", "M_RABAT3", "M_RABAT4", "M_RESZTA",
                            "M_RESZTA_P"})
     v.Set(name, xbase::Value(0.0));
@@ -55,12 +61,15 @@ bool DocumentPosted(shell::Session& s, std::string_view rd, std::string_view nrd
 // when the operator left the header with Esc.
 bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
   ResetDocumentVariables(s);
+  // A posted document under correction is held until the grid closes.
+  DocumentHold hold;
   if (!Ekran(s, 0, rd, nrd)) return false;
   if (klucz == 0 && !SupplierDocumentAccepted(s)) return false;
   const std::string m_rd = s.vars().Text("M_RD");
   const std::string m_nrd = s.vars().Text("M_NRD");
   if (klucz == 0) {
-    // A new document starts on empty working lines.
+    // A new document starts on empty working lines, holding nothing yet.
+    ZwRezWyjscie(s);
     if (!store::NoweDd(s)) {
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
@@ -75,7 +84,7 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
     }
-  } else if (!RepDWithDow(s, m_rd, m_nrd)) {
+  } else if (!RepDWithDow(s, m_rd, m_nrd, hold)) {
     return true;  // the lines could not be loaded: back to the next document
   }
   if (auto k = FindKind(s, m_rd)) KeyLine(s, false, &k->kind);

@@ -150,7 +150,7 @@ int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
     double ilosc = src.ilosc;
     if (LineReserves(kind, settings.fvzmieni, ilosc)) {
       ReservationRequest rq{mag, indeks, 0, ilosc, StockChecked(kind, settings, mag) && !settings.dop_ujem};
-      auto moved = ChangeReservation(ui, *as, rq);
+      auto moved = ChangeReservation(ui, *as, StationLedgerOf(s), rq);
       if (!moved.ok()) {
         console::Okno_(s.con(), BusyArticleMessage(mag, indeks), 2);
         ilosc = 0;
@@ -172,7 +172,7 @@ int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
 
     if (!store::AddRecArea(ui, *dd, kReservationLockWait).ok()) {
       if (LineReserves(kind, settings.fvzmieni, ilosc))  // give the stock back
-        (void)ChangeReservation(ui, *as, ReservationRequest{mag, indeks, ilosc, 0, false});
+        (void)ChangeReservation(ui, *as, StationLedgerOf(s), ReservationRequest{mag, indeks, ilosc, 0, false});
       console::Okno_(s.con(), "Plik dd niedostepny", 2);
       break;
     }

@@ -1,5 +1,6 @@
 #include "documents/line_editor.h"
 
+#include "base/cp852.h"
 #include "console/okno.h"
 #include "documents/line_grid.h"
 #include "documents/line_session.h"
@@ -9,6 +10,8 @@
 #include "store/net_use.h"
 
 namespace hurt::documents {
+
+using namespace hurt::literals;
 
 namespace {
 
@@ -26,7 +29,7 @@ bool MoveLineReservation(shell::Session& session, double held, double wanted) {
   rq.indeks = line.indeks;
   rq.held = held;
   rq.wanted = wanted;
-  auto r = ChangeReservation(ui, *as, rq);
+  auto r = ChangeReservation(ui, *as, StationLedgerOf(session), rq);
   if (!r.ok()) {
     console::Okno_(session.con(), BusyArticleMessage(line.mag, line.indeks), 2);
     return false;
@@ -58,20 +61,16 @@ bool RezZw(shell::Session& session) {
 }
 
 int ReleaseReservations(shell::Session& session) {
-  xbase::WorkArea* dd = LinesArea(session);
-  if (dd == nullptr) return 0;
-  const DocKind kind = DocumentKind(session);
-  const bool fvzmieni = ReadLineSettings(session).fvzmieni;
-  if (!KindReserves(kind, fvzmieni)) return 0;
-  const uint32_t back = dd->recno();
-  int failed = 0;
-  for (Status s = dd->GoTop(); s.ok() && !dd->eof(); s = dd->Skip(1)) {
-    const DocLine line = ReadDocLine(*dd);
-    if (!LineReserves(kind, fvzmieni, line.ilosc)) continue;
-    if (!MoveLineReservation(session, line.ilosc, 0)) ++failed;
+  xbase::WorkArea* as = ArticlesArea(session);
+  if (as == nullptr) return 0;
+  shell::ConsoleStoreUi ui(session.con());
+  auto stayed = ReleaseLedger(ui, *as, StationLedgerOf(session));
+  if (!stayed.ok()) {
+    console::Okno_(session.con(), "Rezerwacje nie zwolnione: " + stayed.status().message(), 2);
+    return 1;
   }
-  (void)dd->GoTo(back);
-  return failed;
+  if (*stayed > 0) console::Okno_(session.con(), "Karta towaru zajęta - rezerwacja zwolniona będzie później"_pl, 2);
+  return *stayed;
 }
 
 void ZwRezWyjscie(shell::Session& session) { (void)ReleaseReservations(session); }

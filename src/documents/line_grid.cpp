@@ -99,6 +99,8 @@ class LineGrid {
   std::string NewLp();
   Status NewLine(const std::string& mag, const std::string& indeks);
   void Beeps();
+  // What this station's ledger holds of the article.
+  LedgerEntry MyReservation(const std::string& mag, const std::string& indeks) const;
 
   int Row() const { return browse_->first_data_row() + browse_->row_pos(); }
 
@@ -269,7 +271,8 @@ void LineGrid::ShowArticle(const std::string& mag) {
   auto counters = ReadCounters(*as_);
   if (!counters.ok()) return;
   const bool issue = kind_.r_p == 'R' || kind_.r_p == 'M';
-  const double stock = issue ? AvailableStock(*counters) : counters->ilosc;
+  const double stock = issue ? AvailableForLine(*counters, MyReservation(mag, FieldText(*as_, "INDEKS")), 0)
+                             : counters->ilosc;
   con_.Say(7, 0, PadR(RTrim(FieldText(*as_, "NAZWA")), 43));
   con_.Say(7, 44, (issue ? "Dostepne: " : "Stan: ") + AllTrim(Str(stock, 14, 3)) + (MagIn(mag, settings_.mag_u) ? " U" : ""));
 }
@@ -332,6 +335,14 @@ bool LineGrid::AlreadyInDocument(const std::string& mag, const std::string& inde
   return found;
 }
 
+LedgerEntry LineGrid::MyReservation(const std::string& mag, const std::string& indeks) const {
+  const StationLedger ledger = StationLedgerOf(s_);
+  auto book = ReadLedger(*ledger.env, ledger.path);
+  if (!book.ok()) return {};
+  auto it = book->find(PadR(Left(mag, 1), 1) + PadR(Left(indeks, 8), 8));
+  return it == book->end() ? LedgerEntry{} : it->second;
+}
+
 void LineGrid::Beeps() {
   if (!settings_.tone) return;
   con_.Beep();
@@ -347,7 +358,7 @@ bool LineGrid::IsIlosc(double& ilosc, double held, const std::string& mag) {
   (void)as_->GoTo(as_->recno());  // read the counters as they are now
   auto counters = ReadCounters(*as_);
   if (!counters.ok()) return true;
-  const double available = AvailableStock(*counters) + held;
+  const double available = AvailableForLine(*counters, MyReservation(mag, FieldText(*as_, "INDEKS")), held);
   if (!StockChecked(kind_, settings_, mag)) {
     if (settings_.inf_ujem && NewRound(ilosc, 3) > NewRound(available, 3)) {
       Beeps();
@@ -485,7 +496,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   // 3. A changed code: the old article's reservation goes, the line starts again.
   if (changed && old_reserved) {
     ReservationRequest rq{old.mag, old.indeks, old.ilosc, 0, false};
-    if (!ChangeReservation(ui, *as_, rq).ok()) {
+    if (!ChangeReservation(ui, *as_, StationLedgerOf(s_), rq).ok()) {
       console::Okno_(con_, BusyArticleMessage(old.mag, old.indeks), 2);
       return key::kEsc;
     }
@@ -545,7 +556,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   if (held > 0 || reserves) {
     ReservationRequest rq{mag, indeks, held, reserves ? ilosc : 0,
                           reserves && StockChecked(kind_, settings_, mag) && !settings_.dop_ujem};
-    auto moved = ChangeReservation(ui, *as_, rq);
+    auto moved = ChangeReservation(ui, *as_, StationLedgerOf(s_), rq);
     if (!moved.ok()) {
       console::Okno_(con_, BusyArticleMessage(mag, indeks), 2);
       return finish(key::kEsc);  // the line keeps its quantity and its reservation

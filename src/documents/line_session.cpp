@@ -26,6 +26,10 @@ Status PutNumber(xbase::WorkArea& a, std::string_view name, double v) {
 
 }  // namespace
 
+StationLedger StationLedgerOf(shell::Session& session) {
+  return StationLedger{&session.env(), LedgerPath(session.root(), session.stacja())};
+}
+
 xbase::WorkArea* LinesArea(shell::Session& session) { return session.areas().Find("dd"); }
 xbase::WorkArea* ArticlesArea(shell::Session& session) { return session.areas().Find("as"); }
 

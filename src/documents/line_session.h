@@ -8,6 +8,7 @@
 #include "base/result.h"
 #include "documents/doc_kind.h"
 #include "documents/line_math.h"
+#include "documents/reservations.h"
 #include "xbase/work_area.h"
 
 namespace hurt::shell {
@@ -40,6 +41,9 @@ bool MagIn(std::string_view mag, std::string_view list);
 // The stock check of IS_ILOSC applies: an issue or transfer, not a pro-forma, in a
 // warehouse outside J_MAG_K and J_MAG_U.
 bool StockChecked(const DocKind& kind, const LineSettings& s, std::string_view mag);
+
+// The station's reservation ledger (rob/rez<nn>.txt).
+StationLedger StationLedgerOf(shell::Session& session);
 
 // The working lines and articles of the session (nullptr when not open).
 xbase::WorkArea* LinesArea(shell::Session& session);

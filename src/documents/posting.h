@@ -1,20 +1,24 @@
 // Posting of the document under edit (header variables M_* and the working lines `dd`)
 // into dowod, dow, as, slow and fa_N.
 //
-// Invariant: a document is posted whole or not at all. Posting first takes everything it
-// will change (the kind's record in `slow`, every article of the lines, by record locks
-// in ascending record order with a bounded number of attempts); when something cannot be
-// had it writes nothing, names the busy record to the operator and the document stays in
-// the grid. With everything held it writes a journal of the changes to the station's rob/
-// folder (posting_journal.h), then the tables, commits them to disk and removes the
-// journal. A station that dies in between leaves the journal, and the first station of
-// the next start takes the changes back (RecoverPostings).
+// Invariant: a document is posted whole or not at all, and so is a correction: the posted
+// document stays exactly as it was in dowod, dow, as and fa_N until its corrected version
+// is posted, which replaces it in one step. Posting first takes everything it will change
+// (the kind's record in `slow`, the posted document's records, every article of the old
+// and new lines, by record locks in ascending record order with a bounded number of
+// attempts); when something cannot be had it writes nothing, names the busy record to the
+// operator and the document stays in the grid. With everything held it writes a journal
+// of the changes to the station's rob/ folder (posting_journal.h), then the tables,
+// commits them to disk and removes the journal. A station that dies in between leaves the
+// journal, and the next station to start or to post takes the changes back
+// (station_recovery.h) before it takes a number.
 //
 // Header variables read (session variables): M_RD, M_NRD, M_DATA, M_DATA_WYD, M_MAG, M_KTO,
 // M_ODB, M_NIP_KRAJ, M_REGON, M_NODB, M_NODB1, M_UODB, M_KODB, M_MODB, M_SPZ, M_TEZ,
 // M_KWOTA, M_TRESC, M_ODBIORCA, M_ODBIORC1, M_WALUTA, M_KURS, M_DATA_FA, M_JPK_XX,
 // M_TYP_DOK; JEST_WYDRUK (logical: the document was printed, its number is on paper);
-// for corrections the corrected document M_RD_KOR, M_NRD_KOR, M_DATA_KOR.
+// for corrections the corrected document M_RD_KOR, M_NRD_KOR, M_DATA_KOR; for an invoice
+// made from issue notes the notes (kNotesVariable).
 #pragma once
 
 #include <span>
@@ -35,9 +39,19 @@ namespace hurt::documents {
 // close, false to stay in the grid.
 bool Wyjscie(shell::Session& session, bool post);
 
+// The issue notes an invoice under edit is made from: RD (3) and NRD (8) of each note, one
+// after another. Posting links them to the invoice (R_RD, R_NRD) in the same step; a note
+// that meanwhile went into another invoice stops the posting.
+inline constexpr std::string_view kNotesVariable = "M_Z_WZ";
+
 // REP_DOW_WITH_D: posts the current document; true when posted. `mode` is KLUCZ (0 entry
-// of a new document, 2 correction of a reopened one).
+// of a new document, 2 a corrected document that replaces the posted one of its number).
 bool RepDowWithD(shell::Session& session, int mode);
+
+// Removes the posted document M_RD + M_NRD whose correction was left with no lines:
+// header, lines and settlement entries are deleted, its stock is taken back, the issue
+// notes of an invoice made from them are free again. All or nothing, as posting.
+bool UsunDowod(shell::Session& session, store::StoreUi& ui);
 
 // ZAPISZ_ZAM: saves the customer order under edit (kind "ZAM", or a sale tagged ZAMOWIEN
 // with advance invoices) in the order tables fv_zam/dowod and fv_zam/dow; no stock moves.
@@ -45,13 +59,21 @@ bool RepDowWithD(shell::Session& session, int mode);
 // True when saved (M_NRD holds the number).
 bool ZapiszZam(shell::Session& session, store::StoreUi& ui, int mode);
 
-// REP_D_WITH_DOW: loads posted document rd+nrd back into `dd` for correction.
-bool RepDWithDow(shell::Session& session, std::string_view rd, std::string_view nrd);
+class DocumentHold;
+
+// REP_D_WITH_DOW: loads posted document rd+nrd into `dd` for correction. Nothing of the
+// posted document changes: it is held (`hold`) against corrections at other stations
+// while this one lasts, its lines are copied into `dd`, and what its issue lines took is
+// recorded as the station's reservation credit, so that the lines keep their own stock.
+// A settled document needs operator "0" or right 1; an issue note already invoiced is not
+// corrected (its invoice would no longer match it).
+bool RepDWithDow(shell::Session& session, std::string_view rd, std::string_view nrd, DocumentHold& hold);
 
 // The same with a given screen for the waits of the lock retries (tests, tools).
 bool Wyjscie(shell::Session& session, store::StoreUi& ui, bool post);
 bool RepDowWithD(shell::Session& session, store::StoreUi& ui, int mode);
-bool RepDWithDow(shell::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd);
+bool RepDWithDow(shell::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd,
+                 DocumentHold& hold);
 
 // DOW_COMMIT: writes and makes durable the tables posting touches: `as`, the counterparty
 // catalogue of the kind (`kto`), `dow`, `dowod`, `fa_N` and `slow`.
@@ -63,18 +85,5 @@ Status MojCommit(shell::Session& session, store::StoreUi& ui, std::span<const in
 // ZIKO_NRD: the first number from `nrd` up (at most 90,000,000 steps) that no header of
 // kind `rd` in `dowod` carries; 8 characters, right-aligned.
 Result<std::string> ZikoNrd(shell::Session& session, std::string_view rd, std::string_view nrd);
-
-// ---- start-up of the first station ------------------------------------------------------
-// Takes back every posting that a station which died left half done (the journals
-// rob/post<nn>.jnl), then removes the journals. Only while no other station works (the
-// first station, after the tables are open). Returns the number of postings taken back.
-Result<int> RecoverPostings(shell::Session& session);
-// Sets REZERWA0 of every article to 0: provisional reservations of stations that are
-// gone (only the first station, when no other one works). Returns the articles changed.
-Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui);
-
-// Both of the above, as start-up calls them once the first station has opened the
-// tables: a posting taken back is reported ("Cofnięto niedokończony zapis dowodu").
-void FirstStationPostingCleanUp(shell::Session& session);
 
 }  // namespace hurt::documents

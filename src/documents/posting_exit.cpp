@@ -151,7 +151,21 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
   // 4. The total.
   const double total = WorkTotal(lines);
   const std::string value = AllTrim(Str(total, 14, 2));
-  // 5. Nothing to post.
+  // 5. Nothing to post. A correction whose lines were all deleted may remove the posted
+  // document; otherwise it stays as it was.
+  if (klucz == 2 && lines.empty() && kind.ok()) {
+    const std::string doc = RTrim(rd) + "-" + AllTrim(nrd);
+    if (console::Okno(s.con(), std::string("Dowód bez pozycji - usunąć "_pl) + doc + " ?", "N")) {
+      console::OknoNoWait(s.con(), "TRWA ZAPIS...");
+      if (!UsunDowod(s, ui)) return false;
+      AuditLog(s, rd, nrd, value + " usunieto dowod");
+      Tell(s, std::string("Usunięto "_pl) + doc);
+    } else {
+      Tell(s, std::string("Dowód "_pl) + doc + " bez zmian");
+    }
+    EmptyWorkLines(s, ui);
+    return true;
+  }
   if (klucz == 1 || lines.empty()) {
     if (printed && klucz == 0) {
       Tell(s, "1 Straciles " + RTrim(rd) + "-" + AllTrim(nrd));
@@ -175,8 +189,9 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
       Tell(s, "Jaki kurs ? Wcisnac Alt_E");
       return false;
     }
-    // 8. A new document may take the payment of the counterparty's card.
-    if (klucz == 0 && kind.ok()) {
+    // 8. A new document may take the payment of the counterparty's card (an issue note is
+    // never paid: its invoice is).
+    if (klucz == 0 && kind.ok() && !kind->kind.RdIs("WZ")) {
       if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
         const auto other = OtherCardPayment(TextOf(*card, "SPZ"), NumberOf(*card, "TEZ"), s.vars().Text("M_SPZ"),
                                             s.vars().Number("M_TEZ"));
@@ -193,8 +208,11 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
     (void)store::NoweDd(s, ui);
     return true;
   }
-  // 12. Abandoned.
-  if (printed && kind.ok()) {
+  // 12. Abandoned. An abandoned correction leaves the posted document as it was.
+  if (klucz == 2) {
+    Tell(s, std::string("Poprawa porzucona - dowód "_pl) + RTrim(rd) + "-" + AllTrim(nrd) + " bez zmian");
+    AuditLog(s, rd, nrd, value + " poprawa porzucona");
+  } else if (printed && kind.ok()) {
     GiveNumberBack(s, ui, *kind, nrd);
     Tell(s, "4 Straciles " + RTrim(rd) + "-" + AllTrim(nrd));
     AuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");

@@ -8,19 +8,25 @@
 //   REZERWA9  a further counter of order kinds
 // What a new issue line may take is min(ILOSC − REZERWA − REZERWA0 − REZERWA9, ILOSC).
 //
-// Invariant: REZERWA0 of an article equals the sum of the quantities of the reserving
-// lines (issue and transfer lines with a positive quantity of kinds that reserve) in all
-// open working-line tables. Every change is made under the record lock of the article,
-// read again under that lock, so that two stations never lose each other's change. A
-// lock that cannot be had changes nothing, and the caller keeps its line as it was.
+// Invariant: REZERWA0 of an article equals the sum of what every running station holds of
+// it, as each station's reservation ledger says (reservation_ledger.h). A station holds
+// the quantity of the reserving lines of its document (issue and transfer lines with a
+// positive quantity of kinds that reserve) beyond what the posted document it corrects
+// already took. Every change is made under the record lock of the article, read again
+// under that lock, the ledger written before the counter, so that two stations never lose
+// each other's change and a station that dies can be taken back. A lock that cannot be had
+// changes nothing, and the caller keeps its line as it was.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "base/result.h"
 #include "documents/doc_kind.h"
+#include "documents/reservation_ledger.h"
 #include "store/net_ui.h"
+#include "xbase/env.h"
 #include "xbase/work_area.h"
 
 namespace hurt::documents {
@@ -63,7 +69,14 @@ struct QuantityCheck {
 // to what is available, or 0 and refused when nothing is.
 QuantityCheck CheckQuantity(double asked, double available, bool allow_negative);
 
-// A reservation change of one article.
+// The station's reservation ledger (reservation_ledger.h): where ChangeReservation writes
+// what the station holds before it changes REZERWA0.
+struct StationLedger {
+  xbase::Env* env = nullptr;
+  std::string path;  // rob/rez<nn>.txt
+};
+
+// A reservation change of one line's article.
 struct ReservationRequest {
   std::string mag;     // warehouse, 1 character
   std::string indeks;  // article code, 8 characters
@@ -75,18 +88,36 @@ struct ReservationRequest {
 };
 
 struct ReservationResult {
-  double ilosc = 0;       // the quantity now held
+  double ilosc = 0;       // the quantity the line now holds
   double available = 0;   // the stock available to the line under the lock
   bool cut = false;       // `wanted` was cut to the stock
   double rezerwa0 = 0;    // the article's REZERWA0 afterwards
 };
 
-// Moves the article's REZERWA0 by (result quantity − held) under its record lock
-// (kReservationLockWait). While the record is locked, an article whose lowest-level
-// price CENAM is above CENA gets CENAM and CENA2M cleared. A lowered counter never goes
-// below 0. The position of `as` is restored afterwards.
+// The stock available to one line of the document: the article's free stock with the
+// station's own reservation counted back, plus what the posted document under correction
+// took of it (`credit`), less what the document's other lines take. `line_held` is the
+// line's own quantity among the document's lines.
+double AvailableForLine(const StockCounters& c, const LedgerEntry& mine, double line_held);
+
+// Moves the line's quantity of the article from `held` to `wanted` under the article's
+// record lock (kReservationLockWait): the ledger's entry of the article follows the
+// document's lines (lines − held + wanted) and is written first, then REZERWA0 moves by
+// the change of what the station holds, max(0, lines − credit). While the record is
+// locked, an article whose lowest-level price CENAM is above CENA gets CENAM and CENA2M
+// cleared. A lowered counter never goes below 0. The position of `as` is restored.
 // Busy: the lock could not be had, nothing changed. NotFound: no such article.
-Result<ReservationResult> ChangeReservation(store::StoreUi& ui, xbase::WorkArea& as, const ReservationRequest& request);
+Result<ReservationResult> ChangeReservation(store::StoreUi& ui, xbase::WorkArea& as, const StationLedger& ledger,
+                                            const ReservationRequest& request);
+
+// Lets everything the ledger holds go: for each article the station holds, REZERWA0 falls
+// by its part (under the article's lock); then the ledger is removed. Articles that were
+// busy stay in the ledger with their part. Returns how many stayed.
+Result<int> ReleaseLedger(store::StoreUi& ui, xbase::WorkArea& as, const StationLedger& ledger);
+
+// Records the credit of a posted document opened for correction: `credits` by MAG+INDEKS.
+// The ledger must hold nothing yet (a new document starts with none).
+Status SetLedgerCredits(const StationLedger& ledger, const std::map<std::string, double, std::less<>>& credits);
 
 // "Karta towaru <MAG> <INDEKS> zajeta - rezerwacja bez zmian": the message when the lock
 // of the article cannot be had.

@@ -5,7 +5,11 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "console/console.h"
+#include "documents/document_hold.h"
+#include "documents/header.h"
 #include "documents/line_editor.h"
+#include "documents/posting.h"
 #include "documents/vat_rate.h"
 #include "invoicing/invoice_tables.h"
 #include "shell/session.h"
@@ -28,25 +32,6 @@ constexpr std::string_view kCarriedFields[] = {"NAZWA1", "SWW",    "PKWIU",    "
 
 std::string DocText(std::string_view rd, std::string_view nrd) { return AllTrim(rd) + "-" + AllTrim(nrd); }
 
-// The record locks taken on the source headers; released when it goes out of scope.
-class HeldLocks {
- public:
-  explicit HeldLocks(xbase::WorkArea& area) : area_(area) {}
-  ~HeldLocks() { ReleaseAll(); }
-  HeldLocks(const HeldLocks&) = delete;
-  HeldLocks& operator=(const HeldLocks&) = delete;
-
-  void Add(uint32_t recno) { held_.push_back(recno); }
-  void ReleaseAll() {
-    for (uint32_t r : held_) (void)area_.UnlockRecord(r);
-    held_.clear();
-  }
-
- private:
-  xbase::WorkArea& area_;
-  std::vector<uint32_t> held_;
-};
-
 struct SourceNote {
   uint32_t recno = 0;
   std::string rd, nrd;
@@ -57,7 +42,7 @@ struct SourceNote {
 documents::DocKind KindForInvoice(shell::Session& session, InvoiceUi& ui, xbase::WorkArea& slow, const std::string& rd,
                                   double* last_number) {
   *last_number = 0;
-  if (slow.order_count() > 0) (void)slow.SetOrder(1);
+  if (slow.order_count() > 0 && !slow.SetOrder(1).ok()) ui.Tell("Plik slow niedostepny", 3);
   auto kind = ReadKind(slow, rd);
   if (kind.ok()) {
     *last_number = FieldNumber(slow, "NRD");
@@ -71,31 +56,39 @@ documents::DocKind KindForInvoice(shell::Session& session, InvoiceUi& ui, xbase:
   made.cuv = 'U';
   made.kto = 'O';
   made.nb = 'N';
-  if (store::AddRecArea(ui.store(), slow, kRecordWait).ok()) {
-    (void)slow.Replace("RD", xbase::Value(rd));
-    (void)slow.Replace("OPIS", xbase::Value(made.opis));
-    (void)slow.Replace("R_P", xbase::Value("R"));
-    (void)slow.Replace("S_Z", xbase::Value("S"));
-    (void)slow.Replace("CUV", xbase::Value("U"));
-    (void)slow.Replace("KTO", xbase::Value("O"));
-    (void)ReplaceIfPresent(slow, "MAG", xbase::Value(Left(session.settings().MagGlow(), 1)));
-    (void)ReplaceIfPresent(slow, "NB", xbase::Value("N"));
-    (void)slow.Replace("NRD", xbase::Value(0.0));
-    (void)slow.Unlock();
-    (void)slow.Commit();
+  Status st = store::AddRecArea(ui.store(), slow, kRecordWait);
+  const uint32_t recno = slow.recno();
+  for (const auto& [field, value] :
+       std::initializer_list<std::pair<std::string_view, xbase::Value>>{{"RD", xbase::Value(rd)},
+                                                                        {"OPIS", xbase::Value(made.opis)},
+                                                                        {"R_P", xbase::Value("R")},
+                                                                        {"S_Z", xbase::Value("S")},
+                                                                        {"CUV", xbase::Value("U")},
+                                                                        {"KTO", xbase::Value("O")},
+                                                                        {"MAG", xbase::Value(Left(session.settings().MagGlow(), 1))},
+                                                                        {"NB", xbase::Value("N")},
+                                                                        {"NRD", xbase::Value(0.0)}}) {
+    if (st.ok()) st = ReplaceIfPresent(slow, field, value);
   }
+  if (st.ok()) st = slow.UnlockRecord(recno);
+  if (st.ok()) st = slow.Commit();
+  // The kind in memory still lets the invoice be made; posting needs the record, and says so.
+  if (!st.ok()) ui.Tell("Rodzaj " + RTrim(rd) + " nie zapisany: " + st.message(), 3);
   return made;
 }
 
-// The marked notes of the list, in the list's order (the area's controlling order).
+// The marked issue notes of the list not invoiced yet, in the list's order (the area's
+// controlling order).
 Result<std::vector<SourceNote>> MarkedNotes(xbase::WorkArea& dowod) {
   std::vector<SourceNote> notes;
   HURT_RETURN_IF_ERROR(dowod.GoTop());
   while (!dowod.eof()) {
     std::string zap = FieldText(dowod, "ZAP");
     std::string mag = FieldText(dowod, "MAG");
-    if (!zap.empty() && zap[0] == kMarked && !XbaseEquals(mag, "0")) {
-      notes.push_back({dowod.recno(), PadR(FieldText(dowod, "RD"), 3), PadL(AllTrim(FieldText(dowod, "NRD")), 8)});
+    const std::string rd = PadR(FieldText(dowod, "RD"), 3);
+    const bool invoiced = !IsBlank(FieldText(dowod, "R_RD")) || !IsBlank(FieldText(dowod, "R_NRD"));
+    if (!zap.empty() && zap[0] == kMarked && !XbaseEquals(mag, "0") && rd.rfind("WZ", 0) == 0 && !invoiced) {
+      notes.push_back({dowod.recno(), rd, PadL(AllTrim(FieldText(dowod, "NRD")), 8)});
     }
     HURT_RETURN_IF_ERROR(dowod.Skip(1));
   }
@@ -120,75 +113,22 @@ ArticleTerms TermsOfArticle(InvoiceUi& ui, xbase::WorkArea& as, const xbase::Wor
   // Missing: the line's own price and rate, and the article is put back into `as`.
   t.cena = FieldNumber(line, "CENA");
   t.podatek0 = FieldText(line, "PODATEK0");
-  if (store::AddRecArea(ui.store(), as, kRecordWait).ok()) {
-    (void)as.Replace("MAG", xbase::Value(mag));
-    (void)as.Replace("INDEKS", xbase::Value(indeks));
-    (void)ReplaceIfPresent(as, "NAZWA", xbase::Value(FieldText(line, "NAZWA")));
-    (void)ReplaceIfPresent(as, "JM", xbase::Value(FieldText(line, "JM")));
-    (void)ReplaceIfPresent(as, "PODATEK0", xbase::Value(t.podatek0));
-    (void)ReplaceIfPresent(as, gross ? "CENA2" : "CENA", xbase::Value(NewRound(t.cena, 2)));
-    (void)ReplaceIfPresent(as, "CENA0", xbase::Value(FieldNumber(line, "CENA0")));
-    (void)as.Unlock();
-  }
+  Status st = store::AddRecArea(ui.store(), as, kRecordWait);
+  const uint32_t recno = as.recno();
+  if (st.ok()) st = as.Replace("MAG", xbase::Value(mag));
+  if (st.ok()) st = as.Replace("INDEKS", xbase::Value(indeks));
+  if (st.ok()) st = ReplaceIfPresent(as, "NAZWA", xbase::Value(FieldText(line, "NAZWA")));
+  if (st.ok()) st = ReplaceIfPresent(as, "JM", xbase::Value(FieldText(line, "JM")));
+  if (st.ok()) st = ReplaceIfPresent(as, "PODATEK0", xbase::Value(t.podatek0));
+  if (st.ok()) st = ReplaceIfPresent(as, gross ? "CENA2" : "CENA", xbase::Value(NewRound(t.cena, 2)));
+  if (st.ok()) st = ReplaceIfPresent(as, "CENA0", xbase::Value(FieldNumber(line, "CENA0")));
+  if (st.ok()) st = as.UnlockRecord(recno);
   ui.Tell("BRAK " + mag + " " + indeks + " w as", 1);
+  if (!st.ok()) ui.Tell("Towar " + mag + " " + RTrim(indeks) + " nie dopisany: " + st.message(), 3);
   return t;
 }
 
 }  // namespace
-
-Status RestampNotes(store::StoreUi& ui, xbase::WorkArea& dowod, xbase::WorkArea& dow,
-                    const std::vector<uint32_t>& recnos, std::string_view from_rd, std::string_view from_nrd,
-                    std::string_view to_rd, std::string_view to_nrd, double wait) {
-  const std::string from = PadR(from_rd, 3) + PadL(AllTrim(from_nrd), 8);
-  const bool clear = IsBlank(to_rd) || IsBlank(to_nrd);
-  const std::string new_rd = clear ? std::string(3, ' ') : PadR(to_rd, 3);
-  const std::string new_nrd = clear ? std::string(8, ' ') : PadL(AllTrim(to_nrd), 8);
-  const std::string old_ex = DocText(from_rd, from_nrd);
-  const std::string new_ex = clear ? std::string() : DocText(to_rd, to_nrd);
-
-  // Every note first; the ones still stamped by this invoice are changed.
-  HeldLocks locks(dowod);
-  std::vector<SourceNote> stamped;
-  for (uint32_t recno : recnos) {
-    Status locked = store::Retry(ui, store::RetryRule::kPauseAfter, wait, [&] { return dowod.LockRecord(recno); });
-    if (!dowod.GoTo(recno).ok() || dowod.eof()) continue;
-    const std::string rd = PadR(FieldText(dowod, "RD"), 3);
-    const std::string nrd = PadL(AllTrim(FieldText(dowod, "NRD")), 8);
-    if (!locked.ok()) {
-      locks.ReleaseAll();
-      return Status::Busy("Dowod " + DocText(rd, nrd) + " zajety na innej stacji");
-    }
-    locks.Add(recno);
-    const std::string stamp = PadR(FieldText(dowod, "R_RD"), 3) + PadL(AllTrim(FieldText(dowod, "R_NRD")), 8);
-    if (stamp == from) stamped.push_back({recno, rd, nrd});
-  }
-  for (const SourceNote& note : stamped) {
-    HURT_RETURN_IF_ERROR(dowod.GoTo(note.recno));
-    HURT_RETURN_IF_ERROR(ReplaceIfPresent(dowod, "R_RD", xbase::Value(new_rd)));
-    HURT_RETURN_IF_ERROR(ReplaceIfPresent(dowod, "R_NRD", xbase::Value(new_nrd)));
-  }
-  HURT_RETURN_IF_ERROR(dowod.Flush());
-  locks.ReleaseAll();
-  (void)dowod.Commit();
-
-  // The notes' lines: the mark of the invoice follows the stamp.
-  if (dow.FieldIndex("NAZWA_EX") < 0) return Status::Ok();
-  HURT_RETURN_IF_ERROR(dow.SetOrder(1));
-  for (const SourceNote& note : stamped) {
-    auto found = dow.Seek(xbase::Value(note.rd + note.nrd));
-    if (!found.ok() || !*found) continue;
-    while (!dow.eof() && PadR(FieldText(dow, "RD"), 3) + PadL(AllTrim(FieldText(dow, "NRD")), 8) ==
-                             note.rd + note.nrd) {
-      if (RTrim(FieldText(dow, "NAZWA_EX")) == old_ex && store::RecLockArea(ui, dow, wait).ok()) {
-        (void)dow.Replace("NAZWA_EX", xbase::Value(new_ex));
-      }
-      if (!dow.Skip(1).ok()) break;
-    }
-  }
-  (void)dow.Unlock();
-  (void)dow.Commit();
-  return Status::Ok();
-}
 
 JulianDay IssueDateInMonth(JulianDay today, JulianDay month_first_day) {
   Ymd t = YmdFromJulian(today);
@@ -210,6 +150,91 @@ void LineMoneyFromNotes(MergedLine& line, char nb) {
     line.brutto = NewRound(line.wartosc + line.podatek, 2);
   }
 }
+
+namespace {
+
+// The invoice's lines into the fresh working table. False (told) when a line cannot be
+// written: the editor must not open over half an invoice.
+bool FillWorkingLines(shell::Session& session, InvoiceUi& ui, const std::vector<MergedLine>& lines,
+                      const std::string& rd, const std::string& nrd, JulianDay data, char nb,
+                      const xbase::Value& m_odb, double* wartosc, double* wartosc0) {
+  if (!store::NoweDd(session, ui.store())) return false;
+  xbase::WorkArea* dd = SessionAreaOf(session, store::TableId::kDd);
+  if (dd == nullptr) return false;
+  int lp = 0;
+  Status st = Status::Ok();
+  for (const MergedLine& l : lines) {
+    st = dd->Append();
+    if (!st.ok()) break;
+    ++lp;
+    const std::initializer_list<std::pair<std::string_view, xbase::Value>> fields = {
+        {"R_P", xbase::Value("R")},
+        {"S_Z", xbase::Value("S")},
+        {"RD", xbase::Value(rd)},
+        {"NRD", xbase::Value(nrd)},
+        {"DATA", xbase::Value(xbase::Date{data})},
+        {"MAG", xbase::Value(l.mag)},
+        {"LP", xbase::Value(PadL(std::to_string(lp), 3))},
+        {"KTO", xbase::Value("O")},
+        {"ODB", m_odb},
+        {"SPZ", xbase::Value("G")},
+        {"TEZ", xbase::Value(0.0)},
+        {"INDEKS", xbase::Value(l.indeks)},
+        {"NAZWA", xbase::Value(l.nazwa)},
+        {"JM", xbase::Value(l.jm)},
+        {"NB", xbase::Value(std::string(1, nb))},
+        {"ILOSC", xbase::Value(l.ilosc)},
+        {"CENA", xbase::Value(l.cena)},
+        {"CENA0", xbase::Value(l.cena0)},
+        {"PODATEK0", xbase::Value(l.podatek0)},
+        {"PODATEK", xbase::Value(l.podatek)},
+        {"WARTOSC", xbase::Value(nb == 'B' ? l.brutto : l.wartosc)},
+        {"BRUTTO", xbase::Value(l.brutto)},
+    };
+    for (const auto& [field, value] : fields) {
+      if (st.ok()) st = ReplaceIfPresent(*dd, field, value);
+    }
+    for (const auto& [field, value] : l.extra) {
+      if (st.ok() && dd->FieldIndex(field) >= 0) st = dd->Replace(field, value);
+    }
+    if (!st.ok()) break;
+    *wartosc += l.brutto;
+    *wartosc0 += NewRound(l.ilosc * l.cena0, 2);
+  }
+  if (st.ok()) st = dd->Unlock();
+  if (st.ok()) st = dd->GoTop();
+  if (!st.ok()) {
+    ui.Tell("Blad zapisu pozycji faktury: " + st.message(), 3);
+    (void)store::NoweDd(session, ui.store());  // the half-written lines go; the menu follows
+    return false;
+  }
+  return true;
+}
+
+// The notes as the header text says them: "WZ 1, 2, 5" (the numbers without blanks).
+std::string NotesText(const std::vector<SourceNote>& notes) {
+  std::string text = "WZ ";
+  for (size_t i = 0; i < notes.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += AllTrim(notes[i].nrd);
+  }
+  return text;
+}
+
+// The invoice in the document screen: the header shown, the lines in the editor, posted
+// or abandoned there.
+bool InvoiceInDocumentScreen(shell::Session& session, const documents::DocKind& kind) {
+  console::Console& con = session.con();
+  const console::SavedScreen saved = con.SaveScreen();
+  documents::DrawDocumentScreen(session, &kind);
+  documents::SayPelnyNag(session);
+  documents::KeyLine(session, false, &kind);
+  const bool done = documents::MyDow(session, 10, 0, 22, 79, "dd", "", 7);
+  con.RestoreScreen(saved);
+  return done;
+}
+
+}  // namespace
 
 FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions& options) {
   FvDoWzResult result;
@@ -246,101 +271,103 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   }
   const char nb = kind.IsGross() ? 'B' : 'N';
   const std::string nrd = PadL(Str(last_number + 1, 8, 0), 8);
-  const std::string stamp = DocText(rd, nrd);
 
-  // The list's areas are put back before the editor opens.
-  std::optional<AreaPosition> keep_dowod, keep_dow, keep_as;
-  keep_dowod.emplace(dowod);
-  keep_dow.emplace(dow);
-  keep_as.emplace(as);
-
-  // Step 5: the notes, all locked before anything changes.
-  auto notes = MarkedNotes(*dowod);
-  if (!notes.ok()) {
-    ui.Tell("Plik dowod niedostepny", 3);
-    return result;
+  // Step 5: the notes, held while the invoice is made.
+  std::vector<SourceNote> notes;
+  {
+    AreaPosition keep_dowod(dowod);
+    auto marked = MarkedNotes(*dowod);
+    if (!marked.ok()) {
+      ui.Tell("Plik dowod niedostepny", 3);
+      return result;
+    }
+    notes = std::move(*marked);
   }
-  if (notes->empty()) {
+  if (notes.empty()) {
     ui.Tell("Nic nie zrobilem", 3);
     return result;
   }
-  HeldLocks locks(*dowod);
-  for (const SourceNote& note : *notes) {
-    Status locked = store::Retry(ui.store(), store::RetryRule::kPauseAfter, options.lock_wait,
-                                 [&] { return dowod->LockRecord(note.recno); });
-    if (!locked.ok()) {
-      locks.ReleaseAll();
+  documents::DocumentHold hold;
+  for (const SourceNote& note : notes) {
+    if (!hold.Take(session.env(), session.root(), {note.recno}).ok()) {
+      hold.Release();
       ui.Tell("Dowod " + DocText(note.rd, note.nrd) + " zajety na innej stacji", 0);
       return result;
     }
-    locks.Add(note.recno);
   }
 
   // The first note gives the customer and the recipient; the currency and deposits come
   // with it.
-  xbase::Value m_odb, m_kto, m_mag, m_odbiorca, m_waluta, m_kurs, m_reszta, m_nodb, m_nodb1, m_uodb, m_kodb, m_modb,
-      m_regon, m_nip_kraj;
+  xbase::Value m_odb, m_kto, m_mag, m_odbiorc1, m_waluta, m_kurs, m_reszta, m_nodb, m_nodb1, m_uodb, m_kodb,
+      m_modb, m_regon, m_nip_kraj;
   double waga = 0;
 
   // Step 6: the lines, merged by warehouse, article and price.
   std::vector<MergedLine> lines;
-  std::map<std::string, size_t> by_key;
-  (void)as->SetOrder(1);
-  (void)dow->SetOrder(1);
-  bool first_note = true;
-  for (const SourceNote& note : *notes) {
-    if (!dowod->GoTo(note.recno).ok() || dowod->eof()) continue;
-    if (first_note) {
-      first_note = false;
-      m_odb = FieldText(*dowod, "ODB");
-      m_kto = FieldText(*dowod, "KTO");
-      m_mag = FieldText(*dowod, "MAG");
-      m_odbiorca = FieldText(*dowod, "ODBIORCA");
-      std::string waluta = Upper(AllTrim(FieldText(*dowod, "WALUTA")));
-      m_waluta = documents::IsForeignCurrency(waluta) ? waluta : std::string();
-      m_kurs = m_waluta.AsString().empty() ? 0.0 : FieldNumber(*dowod, "KURS");
-      m_reszta = FieldNumber(*dowod, "RESZTA");
-      m_nodb = FieldText(*dowod, "NODB");
-      m_nodb1 = FieldText(*dowod, "NODB1");
-      m_uodb = FieldText(*dowod, "UODB");
-      m_kodb = FieldText(*dowod, "KODB");
-      m_modb = FieldText(*dowod, "MODB");
-      m_regon = FieldText(*dowod, "REGON");
-      m_nip_kraj = FieldText(*dowod, "NIP_KRAJ");
+  {
+    AreaPosition keep_dowod(dowod);
+    AreaPosition keep_dow(dow);
+    AreaPosition keep_as(as);
+    std::map<std::string, size_t> by_key;
+    if (!as->SetOrder(1).ok() || !dow->SetOrder(1).ok()) {
+      ui.Tell("Plik dow niedostepny", 3);
+      return result;
     }
-    waga += FieldNumber(*dowod, "WAGA");
-    auto found = dow->Seek(xbase::Value(note.rd + note.nrd));
-    if (!found.ok() || !*found) continue;
-    while (!dow->eof() && PadR(FieldText(*dow, "RD"), 3) + PadL(AllTrim(FieldText(*dow, "NRD")), 8) ==
-                              note.rd + note.nrd) {
-      const double ilosc = FieldNumber(*dow, "ILOSC");
-      const double source_cena = FieldNumber(*dow, "CENA");
-      const std::string key =
-          PadR(FieldText(*dow, "MAG"), 1) + PadR(FieldText(*dow, "INDEKS"), 8) + Str(source_cena, 10, 2);
-      auto at = by_key.find(key);
-      if (at != by_key.end()) {
-        lines[at->second].ilosc += ilosc;
-      } else {
-        MergedLine l;
-        l.mag = PadR(FieldText(*dow, "MAG"), 1);
-        l.indeks = PadR(FieldText(*dow, "INDEKS"), 8);
-        l.nazwa = FieldText(*dow, "NAZWA");
-        l.jm = FieldText(*dow, "JM");
-        l.ilosc = ilosc;
-        l.source_cena = source_cena;
-        l.cena0 = FieldNumber(*dow, "CENA0");
-        ArticleTerms terms = TermsOfArticle(ui, *as, *dow, nb == 'B');
-        l.cena = terms.cena;
-        l.podatek0 = terms.podatek0;
-        for (std::string_view f : kCarriedFields) {
-          if (dow->FieldIndex(f) < 0) continue;
-          auto v = dow->Get(f);
-          if (v.ok()) l.extra.emplace_back(std::string(f), *v);
-        }
-        by_key.emplace(key, lines.size());
-        lines.push_back(std::move(l));
+    bool first_note = true;
+    for (const SourceNote& note : notes) {
+      if (!dowod->GoTo(note.recno).ok() || dowod->eof()) continue;
+      if (first_note) {
+        first_note = false;
+        m_odb = FieldText(*dowod, "ODB");
+        m_kto = FieldText(*dowod, "KTO");
+        m_mag = FieldText(*dowod, "MAG");
+        if (dowod->FieldIndex("ODBIORC1") >= 0) m_odbiorc1 = FieldText(*dowod, "ODBIORC1");
+        std::string waluta = Upper(AllTrim(FieldText(*dowod, "WALUTA")));
+        m_waluta = documents::IsForeignCurrency(waluta) ? waluta : std::string();
+        m_kurs = m_waluta.AsString().empty() ? 0.0 : FieldNumber(*dowod, "KURS");
+        m_reszta = FieldNumber(*dowod, "RESZTA");
+        m_nodb = FieldText(*dowod, "NODB");
+        m_nodb1 = FieldText(*dowod, "NODB1");
+        m_uodb = FieldText(*dowod, "UODB");
+        m_kodb = FieldText(*dowod, "KODB");
+        m_modb = FieldText(*dowod, "MODB");
+        m_regon = FieldText(*dowod, "REGON");
+        m_nip_kraj = FieldText(*dowod, "NIP_KRAJ");
       }
-      if (!dow->Skip(1).ok()) break;
+      waga += FieldNumber(*dowod, "WAGA");
+      auto found = dow->Seek(xbase::Value(note.rd + note.nrd));
+      if (!found.ok() || !*found) continue;
+      while (!dow->eof() && PadR(FieldText(*dow, "RD"), 3) + PadL(AllTrim(FieldText(*dow, "NRD")), 8) ==
+                                note.rd + note.nrd) {
+        const double ilosc = FieldNumber(*dow, "ILOSC");
+        const double source_cena = FieldNumber(*dow, "CENA");
+        const std::string key =
+            PadR(FieldText(*dow, "MAG"), 1) + PadR(FieldText(*dow, "INDEKS"), 8) + Str(source_cena, 10, 2);
+        auto at = by_key.find(key);
+        if (at != by_key.end()) {
+          lines[at->second].ilosc += ilosc;
+        } else {
+          MergedLine l;
+          l.mag = PadR(FieldText(*dow, "MAG"), 1);
+          l.indeks = PadR(FieldText(*dow, "INDEKS"), 8);
+          l.nazwa = FieldText(*dow, "NAZWA");
+          l.jm = FieldText(*dow, "JM");
+          l.ilosc = ilosc;
+          l.source_cena = source_cena;
+          l.cena0 = FieldNumber(*dow, "CENA0");
+          ArticleTerms terms = TermsOfArticle(ui, *as, *dow, nb == 'B');
+          l.cena = terms.cena;
+          l.podatek0 = terms.podatek0;
+          for (std::string_view f : kCarriedFields) {
+            if (dow->FieldIndex(f) < 0) continue;
+            auto v = dow->Get(f);
+            if (v.ok()) l.extra.emplace_back(std::string(f), *v);
+          }
+          by_key.emplace(key, lines.size());
+          lines.push_back(std::move(l));
+        }
+        if (!dow->Skip(1).ok()) break;
+      }
     }
   }
 
@@ -355,71 +382,16 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   }
   for (MergedLine& l : lines) LineMoneyFromNotes(l, nb);
 
-  // The notes are stamped while every one of them is held, then released together.
-  for (const SourceNote& note : *notes) {
-    if (!dowod->GoTo(note.recno).ok() || dowod->eof()) continue;
-    (void)ReplaceIfPresent(*dowod, "R_RD", xbase::Value(rd));
-    (void)ReplaceIfPresent(*dowod, "R_NRD", xbase::Value(nrd));
-  }
-  (void)dowod->Flush();
-  locks.ReleaseAll();
-  (void)dowod->Commit();
-  for (const SourceNote& note : *notes) {
-    auto found = dow->Seek(xbase::Value(note.rd + note.nrd));
-    if (!found.ok() || !*found) continue;
-    while (!dow->eof() && PadR(FieldText(*dow, "RD"), 3) + PadL(AllTrim(FieldText(*dow, "NRD")), 8) ==
-                              note.rd + note.nrd) {
-      if (store::RecLockArea(ui.store(), *dow, kRecordWait).ok()) {
-        (void)ReplaceIfPresent(*dow, "NAZWA_EX", xbase::Value(stamp));
-      }
-      if (!dow->Skip(1).ok()) break;
-    }
-  }
-  (void)dow->Unlock();
-  (void)dow->Commit();
-
-  // The working lines.
-  if (!store::NoweDd(session, ui.store())) return result;
-  xbase::WorkArea* dd = SessionAreaOf(session, store::TableId::kDd);
-  if (dd == nullptr) return result;
+  // The station holds nothing for a document of its own while the invoice is made.
+  documents::ZwRezWyjscie(session);
   double wartosc = 0, wartosc0 = 0;
-  int lp = 0;
-  for (const MergedLine& l : lines) {
-    if (!dd->Append().ok()) break;
-    ++lp;
-    (void)ReplaceIfPresent(*dd, "R_P", xbase::Value("R"));
-    (void)ReplaceIfPresent(*dd, "S_Z", xbase::Value("S"));
-    (void)ReplaceIfPresent(*dd, "RD", xbase::Value(rd));
-    (void)ReplaceIfPresent(*dd, "NRD", xbase::Value(nrd));
-    (void)ReplaceIfPresent(*dd, "DATA", xbase::Value(xbase::Date{data}));
-    (void)ReplaceIfPresent(*dd, "MAG", xbase::Value(l.mag));
-    (void)ReplaceIfPresent(*dd, "LP", xbase::Value(PadL(std::to_string(lp), 3)));
-    (void)ReplaceIfPresent(*dd, "KTO", xbase::Value("O"));
-    (void)ReplaceIfPresent(*dd, "ODB", m_odb);
-    (void)ReplaceIfPresent(*dd, "SPZ", xbase::Value("G"));
-    (void)ReplaceIfPresent(*dd, "TEZ", xbase::Value(0.0));
-    (void)ReplaceIfPresent(*dd, "INDEKS", xbase::Value(l.indeks));
-    (void)ReplaceIfPresent(*dd, "NAZWA", xbase::Value(l.nazwa));
-    (void)ReplaceIfPresent(*dd, "JM", xbase::Value(l.jm));
-    (void)ReplaceIfPresent(*dd, "NB", xbase::Value(std::string(1, nb)));
-    (void)ReplaceIfPresent(*dd, "ILOSC", xbase::Value(l.ilosc));
-    (void)ReplaceIfPresent(*dd, "CENA", xbase::Value(l.cena));
-    (void)ReplaceIfPresent(*dd, "CENA0", xbase::Value(l.cena0));
-    (void)ReplaceIfPresent(*dd, "PODATEK0", xbase::Value(l.podatek0));
-    (void)ReplaceIfPresent(*dd, "PODATEK", xbase::Value(l.podatek));
-    (void)ReplaceIfPresent(*dd, "WARTOSC", xbase::Value(nb == 'B' ? l.brutto : l.wartosc));
-    (void)ReplaceIfPresent(*dd, "BRUTTO", xbase::Value(l.brutto));
-    for (const auto& [field, value] : l.extra) {
-      if (dd->FieldIndex(field) >= 0) (void)dd->Replace(field, value);
-    }
-    wartosc += l.brutto;
-    wartosc0 += NewRound(l.ilosc * l.cena0, 2);
-  }
-  (void)dd->Unlock();
-  (void)dd->GoTop();
+  if (!FillWorkingLines(session, ui, lines, rd, nrd, data, nb, m_odb, &wartosc, &wartosc0)) return result;
 
   // The header of the invoice under edit.
+  std::string notes_list;
+  for (const SourceNote& note : notes) notes_list += note.rd + note.nrd;
   shell::SessionVariables& v = session.vars();
+  const xbase::Value klucz = v.Get("KLUCZ");
   v.Set("KLUCZ", xbase::Value(0.0));
   v.Set("M_RD", xbase::Value(rd));
   v.Set("M_NRD", xbase::Value(nrd));
@@ -427,7 +399,8 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   v.Set("M_KTO", m_kto.AsString().empty() ? xbase::Value("O") : m_kto);
   v.Set("M_ODB", m_odb);
   v.Set("M_MAG", m_mag);
-  v.Set("M_ODBIORCA", m_odbiorca);
+  v.Set("M_ODBIORCA", xbase::Value(NotesText(notes)));
+  v.Set("M_ODBIORC1", m_odbiorc1.IsNil() ? xbase::Value(std::string()) : m_odbiorc1);
   v.Set("M_NODB", m_nodb);
   v.Set("M_NODB1", m_nodb1);
   v.Set("M_UODB", m_uodb);
@@ -445,47 +418,24 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   v.Set("M_WARTOSC0", xbase::Value(NewRound(wartosc0, 2)));
   v.Set("M_WPLATA", xbase::Value(NewRound(wartosc, 2)));
   v.Set("JEST_WYDRUK", xbase::Value(false));
+  v.Set(documents::kNotesVariable, xbase::Value(notes_list));
 
-  keep_as.reset();
-  keep_dow.reset();
-  keep_dowod.reset();
   result.made = true;
   result.rd = rd;
   result.nrd = nrd;
-  result.sources = static_cast<int>(notes->size());
+  result.sources = static_cast<int>(notes.size());
   result.lines = lines;
   if (options.editor) {
     options.editor(session);
   } else {
-    documents::MyDow(session, 10, 0, 22, 79, "dd", "", 7);
+    InvoiceInDocumentScreen(session, kind);
   }
-
-  // Step 8: the stamps follow what became of the invoice.
-  AreaPosition keep_dowod_after(dowod);
-  AreaPosition keep_dow_after(dow);
-  const std::string after = PadL(AllTrim(session.vars().Text("M_NRD")), 8);
-  if (dowod->SetOrder(1).ok()) {
-    auto found = dowod->Seek(xbase::Value(rd + after));
-    result.posted = found.ok() && *found && !IsBlank(after) &&
-                    AllTrim(FieldText(*dowod, "ODB")) == AllTrim(m_odb.AsString());
-  }
-  if (result.posted) result.posted_nrd = after;
-  if (result.posted && after == nrd) return result;
-  std::vector<uint32_t> recnos;
-  for (const SourceNote& note : *notes) recnos.push_back(note.recno);
-  for (;;) {
-    Status st = RestampNotes(ui.store(), *dowod, *dow, recnos, rd, nrd, result.posted ? rd : std::string(),
-                             result.posted ? after : std::string(), options.lock_wait);
-    if (st.ok()) {
-      result.stamps_follow = true;
-      break;
-    }
-    ui.Tell(st.message(), 0);
-    if (!ui.Ask("Sprobowac jeszcze raz ?", true)) {
-      ui.Tell("WZ zostaja oznaczone " + stamp, 0);
-      break;
-    }
-  }
+  // Posting clears the notes' variable once it has linked them.
+  result.posted = IsBlank(v.Text(documents::kNotesVariable));
+  if (result.posted) result.posted_nrd = PadL(AllTrim(v.Text("M_NRD")), 8);
+  v.Set(documents::kNotesVariable, xbase::Value(std::string()));
+  v.Set("KLUCZ", klucz);
+  hold.Release();
   return result;
 }
 

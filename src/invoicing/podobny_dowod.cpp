@@ -90,7 +90,7 @@ PodobnyResult PodobnyDowod(shell::Session& session, InvoiceUi& ui, const Invoice
       want.indeks = PadR(l.indeks, 8);
       want.wanted = l.ilosc;
       want.limit_to_stock = !line_settings.dop_ujem && documents::StockChecked(kind, line_settings, mag);
-      auto reserved = documents::ChangeReservation(ui.store(), *as, want);
+      auto reserved = documents::ChangeReservation(ui.store(), *as, documents::StationLedgerOf(session), want);
       if (!reserved.ok()) {
         ui.Tell(reserved.status().IsNotFound() ? "Brak kodu " + AllTrim(l.indeks)
                                                : documents::BusyArticleMessage(mag, l.indeks),

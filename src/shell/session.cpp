@@ -1,5 +1,7 @@
 #include "shell/session.h"
 
+#include "store/station_files.h"
+
 #include "base/text.h"
 
 namespace hurt::shell {
@@ -89,6 +91,14 @@ store::Markers Session::Markers() const {
 std::string Session::StationText() const {
   if (stacja_ <= 0 || stacja_ > 99) return "00";
   return std::string(1, static_cast<char>('0' + stacja_ / 10)) + static_cast<char>('0' + stacja_ % 10);
+}
+
+Status Session::HoldStationLock() {
+  station_lock_.reset();
+  auto lock = store::TakeStationLock(env_, root_, stacja_);
+  HURT_RETURN_IF_ERROR(lock.status());
+  station_lock_ = std::move(*lock);
+  return Status::Ok();
 }
 
 std::string Session::PeriodPath(std::string_view name) const {

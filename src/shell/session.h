@@ -12,6 +12,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -103,6 +104,11 @@ class Session {
   void set_stacja(int n) { stacja_ = n; }
   // STR2(STACJA): "01".."99".
   std::string StationText() const;
+  // Takes the life lock of the station's slot (store/station_files.h), held until the
+  // session ends or the lock is taken for another slot. Busy when a running program holds
+  // that slot's lock.
+  Status HoldStationLock();
+  bool holds_station_lock() const { return station_lock_ != nullptr; }
   // HH: the period folder "yy/mm" of the current month (from firma->BMR).
   const std::string& hh() const { return hh_; }
   void set_hh(std::string hh) { hh_ = std::move(hh); }
@@ -129,6 +135,7 @@ class Session {
   KalkState kalk_;
   OperatorRights op_;
   int stacja_ = 1;
+  std::unique_ptr<xbase::File> station_lock_;
   std::string hh_;
   std::string hh_arc_;
   std::string www_;

@@ -7,7 +7,11 @@
 
 #include "base/text.h"
 #include "console/okno.h"
+#include "documents/line_editor.h"
+#include "documents/line_session.h"
 #include "documents/posting.h"
+#include "documents/reservations.h"
+#include "documents/station_recovery.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
 #include "shell/kalk.h"
@@ -86,6 +90,16 @@ bool WorkingLinesHoldRecords(Session& s) {
   if (dd == nullptr) return false;
   auto count = dd->RecCount();
   return count.ok() && *count > 0;
+}
+
+// What the station's unfinished document holds back is let go. Whatever cannot be (an
+// article busy elsewhere) stays in the station's ledger, which the next station to start
+// or to post takes back once this one is gone.
+void ReleaseReservationsQuietly(Session& s) {
+  xbase::WorkArea* as = s.areas().Find("as");
+  if (as == nullptr) return;
+  store::NoScreenUi ui(s.clock());
+  (void)documents::ReleaseLedger(ui, *as, documents::StationLedgerOf(s));
 }
 
 // The end that follows a refusal to start.
@@ -177,12 +191,15 @@ void TworzKant(Session& s) {
 // Step 17: the menus, round after round; the working lines are emptied after each.
 int MainLoop(Session& s) {
   return MainMenuLoop(s, [](Session& x) {
-    if (WorkingLinesHoldRecords(x)) (void)store::NoweDd(x);
+    // A routine that left working lines behind leaves no reservation behind either.
+    documents::ZwRezWyjscie(x);
+    if (WorkingLinesHoldRecords(x)) (void)store::NoweDd(x);  // the next document makes its own
   });
 }
 
 int Shutdown(Session& s, StartupState& state) {
   console::Console& con = s.con();
+  ReleaseReservationsQuietly(s);
   const bool backup_asked = (s.settings().Yes("J_KOPIOWAC") && (s.op().Prawa(1) || s.op().Prawa(12))) ||
                             s.FileX("VV.XXX");
   if (IsBlank(s.settings().Text("J_FF2")) && backup_asked) {
@@ -211,6 +228,7 @@ int Shutdown(Session& s, StartupState& state) {
 }
 
 void StopNow(Session& s, StartupState& state) {
+  ReleaseReservationsQuietly(s);
   if (state.registered) OutNet(s);
   state.registered = false;
   (void)s.areas().CloseAll();
@@ -246,12 +264,17 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   StationEntry station = InNet(s, args);
   if (station.station == 0) return Quit(s, state, kExitNotStarted);
   state.registered = true;
+  // The slot's life lock: other stations see this one alive while it is held.
+  if (!s.HoldStationLock().ok()) {
+    console::Okno_(con, "Stanowisko " + s.StationText() + " zajete przez dzialajacy program", 3);
+    return Quit(s, state, kExitNotStarted);
+  }
   SetText(s, "PLIK", "rob/wydruk" + s.StationText() + ".prn");
 
   bool opened = station.rebuild_indexes ? store::InitNtx(s) : store::InitDbf(s);  // 10
   if (!opened) return Quit(s, state, kExitNotStarted);
   TakePeriodFromFirma(s);
-  if (station.first) documents::FirstStationPostingCleanUp(s);  // postings of stations gone
+  documents::StartUpRecovery(s, station.first);  // what stations that are gone left
 
   if (s.stacja() == 1) TworzKant(s);         // 11
   SessionSwitches(s);                        // 12

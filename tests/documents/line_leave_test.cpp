@@ -146,7 +146,7 @@ TEST_F(LeavePosting, UnsortedWithoutTheSetting) {
 }
 
 // The batch option: an issue raises the issued quantity of the line's batch on the card;
-// reopening the document for correction takes it back.
+// a correction that drops the line takes it back.
 class BatchPosting : public PostingTest {
  protected:
   BatchPosting() : PostingTest({"partia.txt"}) {}
@@ -157,7 +157,7 @@ class BatchPosting : public PostingTest {
   }
 };
 
-TEST_F(BatchPosting, IssueRaisesItsBatchAndReopeningTakesItBack) {
+TEST_F(BatchPosting, IssueRaisesItsBatchAndACorrectionTakesItBack) {
   xbase::WorkArea& as = A(TableId::kAs);
   xbase::WorkArea& dd = A(TableId::kDd);
   ASSERT_GE(as.FieldIndex("ILOSC_WYD2"), 0);
@@ -179,11 +179,25 @@ TEST_F(BatchPosting, IssueRaisesItsBatchAndReopeningTakesItBack) {
   EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD2"), 3);
   ExpectIndexesVerify();
 
-  ASSERT_TRUE(RepDWithDow(s(), st1().ui, "FV", Str(Counter("FV"), 8, 0)));
+  const std::string nrd = Str(Counter("FV"), 8, 0);
+  DocumentHold hold;
+  ASSERT_TRUE(RepDWithDow(s(), st1().ui, "FV", nrd, hold));
   ASSERT_TRUE(AtArticle("1", "A"));
-  EXPECT_DOUBLE_EQ(Num(as, "ILOSC"), 100);
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD2"), 3) << "opening a correction changes nothing";
+  // The line of batch P2 is dropped and the correction posted.
+  ASSERT_TRUE(dd.GoTop().ok());
+  ASSERT_EQ(RTrim(Txt(dd, "PARTIA")), "P2");
+  ASSERT_TRUE(dd.LockRecord().ok());
+  ASSERT_TRUE(dd.Delete().ok());
+  ASSERT_TRUE(dd.Unlock().ok());
+  Header("FV ", "K1", "G", nullptr, 2);
+  s().vars().Set("M_NRD", nrd);
+  ASSERT_TRUE(Post(nullptr, 2));
+  ASSERT_TRUE(AtArticle("1", "A"));
+  EXPECT_DOUBLE_EQ(Num(as, "ILOSC"), 98);
   EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD2"), 0);
   EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD"), 1);
+  ExpectIndexesVerify();
 }
 
 TEST(Batches, SlotsByNumber) {

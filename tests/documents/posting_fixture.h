@@ -15,7 +15,10 @@
 #include "base/text.h"
 #include "console/console.h"
 #include "console/headless.h"
+#include "documents/document_hold.h"
+#include "documents/line_session.h"
 #include "documents/posting.h"
+#include "documents/reservations.h"
 #include "shell/session.h"
 #include "store/catalogue.h"
 #include "store/fake_store_ui.h"
@@ -64,6 +67,7 @@ struct Station {
     options.data_dir = ".";
     session = std::make_unique<shell::Session>(env, con, options);
     session->set_stacja(number);
+    EXPECT_TRUE(session->HoldStationLock().ok());
     session->op().nr = "1";
   }
   shell::Session& s() { return *session; }
@@ -142,6 +146,13 @@ class PostingTest : public ::testing::Test {
                                            {"PODATEK", podatek},
                                            {"WARTOSC", wartosc},
                                            {"BRUTTO", wartosc + podatek}});
+  }
+  // What the line editor does for an issue line of `ilosc`: the station reserves it.
+  void Reserve(const std::string& indeks, double ilosc, Station* st = nullptr) {
+    Station& x = st ? *st : st1_;
+    ReservationRequest rq{"1", PadR(indeks, 8), 0, ilosc, false};
+    auto r = ChangeReservation(x.ui, x.Area(store::TableId::kAs), StationLedgerOf(x.s()), rq);
+    ASSERT_TRUE(r.ok()) << r.status().ToString();
   }
   void Header(const std::string& rd, const std::string& odb, const std::string& spz, Station* st = nullptr,
               int klucz = 0) {

@@ -5,6 +5,7 @@
 #include "documents/posting.h"
 #include "documents/posting_fixture.h"
 #include "documents/posting_journal.h"
+#include "documents/station_recovery.h"
 #include "xbase/lock_layout.h"
 
 namespace hurt::documents::testing {
@@ -29,6 +30,7 @@ class Posting : public PostingTest {
 
 TEST_F(Posting, ASaleTakesTheNextNumberWritesHeaderLinesStockAndSettlement) {
   Header("FV", "K1", "T");
+  Reserve("A1", 3);
   Line("A1", 3, 10);
   Line("A2", 4, 2.5);
   ASSERT_TRUE(Post());
@@ -55,7 +57,8 @@ TEST_F(Posting, ASaleTakesTheNextNumberWritesHeaderLinesStockAndSettlement) {
   EXPECT_DOUBLE_EQ(Stock("1", "A1"), 7);
   EXPECT_DOUBLE_EQ(Stock("1", "A1", "B_R_I"), 3);
   EXPECT_DOUBLE_EQ(Stock("1", "A1", "B_R_I_SD"), 3);
-  EXPECT_DOUBLE_EQ(Stock("1", "A1", "REZERWA0"), 0);
+  EXPECT_DOUBLE_EQ(Stock("1", "A1", "REZERWA0"), 3) << "this station's part is issued, the others' stays";
+  EXPECT_FALSE(mem_.Exists("rob/rez01.txt"));
   EXPECT_DOUBLE_EQ(Stock("1", "A2"), 96);
   // Settlement entry on credit.
   xbase::WorkArea& fa = A(TableId::kFaN);
@@ -105,10 +108,11 @@ TEST_F(Posting, ReceiptsAverageTheCostAndRecordTheLastReceipt) {
 
 TEST_F(Posting, ATransferCreatesTheDestinationArticleFromItsSource) {
   Header("MM", "2", "B");
+  Reserve("A1", 4);
   Line("A1", 4, 5);
   ASSERT_TRUE(Post());
   EXPECT_DOUBLE_EQ(Stock("1", "A1"), 6);
-  EXPECT_DOUBLE_EQ(Stock("1", "A1", "REZERWA0"), 0);  // 3 reserved, 4 issued: never below 0
+  EXPECT_DOUBLE_EQ(Stock("1", "A1", "REZERWA0"), 3);  // the 4 held here are issued, the others' 3 stay
   ASSERT_TRUE(AtArticle("2", "A1"));
   EXPECT_DOUBLE_EQ(Stock("2", "A1"), 4);
   EXPECT_DOUBLE_EQ(Stock("2", "A1", "B_P_I"), 4);
@@ -294,9 +298,9 @@ TEST_F(AllOrNothing, AJournalLeftByADeadStationIsTakenBackAtStartUp) {
   ASSERT_TRUE(A(TableId::kAs).Replace("ILOSC", xbase::Value(6.0)).ok());
   ASSERT_TRUE(A(TableId::kAs).Unlock().ok());
 
-  auto undone = RecoverPostings(s());
-  ASSERT_TRUE(undone.ok()) << undone.status().ToString();
-  EXPECT_EQ(*undone, 1);
+  RecoveryReport undone = TakeBackGoneStations(s(), st1().ui, /*own_too=*/true);
+  EXPECT_TRUE(undone.problems.empty());
+  EXPECT_EQ(undone.postings, 1);
   EXPECT_FALSE(mem_.Exists("rob/post01.jnl"));
   EXPECT_FALSE(AtHeader("FV", "12"));
   EXPECT_FALSE(SeekIn(A(TableId::kDow), "FV       12"));
@@ -310,9 +314,9 @@ TEST_F(AllOrNothing, AJournalLeftByADeadStationIsTakenBackAtStartUp) {
   EXPECT_EQ(s().vars().Text("M_NRD"), "      12");
   // A journal cut short (the station died while writing it) is only removed.
   ASSERT_TRUE(mem_.SetContents("rob/post03.jnl", "HURTJNL\t1\t\nREC\t").ok());
-  undone = RecoverPostings(s());
-  ASSERT_TRUE(undone.ok()) << undone.status().ToString();
-  EXPECT_EQ(*undone, 0);
+  undone = TakeBackGoneStations(s(), st1().ui);
+  EXPECT_TRUE(undone.problems.empty());
+  EXPECT_EQ(undone.postings, 0);
   EXPECT_FALSE(mem_.Exists("rob/post03.jnl"));
 }
 

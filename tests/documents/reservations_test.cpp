@@ -144,7 +144,7 @@ class ReservationData : public testing::DataDirTest {
   }
   Result<ReservationResult> Change(const std::string& indeks, double held, double wanted, bool limit = false) {
     ReservationRequest rq{"1", indeks, held, wanted, limit};
-    return ChangeReservation(ui, as(), rq);
+    return ChangeReservation(ui, as(), StationLedgerOf(t.session), rq);
   }
 
   shell::TestStation t{dir.str()};
@@ -162,9 +162,12 @@ TEST_F(ReservationData, ChangeMovesTheCounterByTheDifference) {
   r = Change("TOWAR1", 4, 1);
   ASSERT_TRUE(r.ok());
   EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 4);
-  // Released twice: the counter stops at 0 rather than inventing stock.
+  // Released twice, or more than it holds: only the station's own part goes, never the
+  // other stations' 3.
   ASSERT_TRUE(Change("TOWAR1", 9, 0).ok());
-  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 0);
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
+  ASSERT_TRUE(Change("TOWAR1", 1, 0).ok());
+  EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 3);
   EXPECT_EQ(ui.waits, 0);
 }
 

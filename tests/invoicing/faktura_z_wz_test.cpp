@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "invoice_fixture.h"
+#include "documents/document_hold.h"
+#include "documents/posting.h"
 #include "invoicing/faktura_zbiorczo.h"
 
 namespace hurt::invoicing {
@@ -74,12 +76,6 @@ class FvDoWzTest : public testing::InvoiceTest {
            FieldAt(Area(TableId::kDowod), recno, "R_NRD").AsString();
   }
 
-  // The invoice as posting leaves it: its header under number `nrd`, M_NRD set to it.
-  void PostedAs(int nrd) {
-    AddHeader(Area(TableId::kDowod), "FV ", nrd, D(2026, 12, 7));
-    s().vars().Set("M_NRD", xbase::Value(PadL(std::to_string(nrd), 8)));
-  }
-
   FvDoWzOptions options_;
   std::function<void(shell::Session&)> in_editor_;  // what the editor does besides recording
   std::vector<std::string> stamps_in_editor_;
@@ -88,15 +84,12 @@ class FvDoWzTest : public testing::InvoiceTest {
   uint32_t note1_ = 0, note2_ = 0;
 };
 
-// Another station holds the second note: nothing is stamped (the first note would
-// otherwise be left stamped and the second free, to be invoiced again), nothing goes to
-// the editor, and the operator learns which note is busy.
-TEST_F(FvDoWzTest, ANoteLockedElsewhereStampsNothingAndIsNamed) {
+// Another station is making an invoice of the second note: nothing goes to the editor,
+// and the operator learns which note is busy. Once it is free the run takes both.
+TEST_F(FvDoWzTest, ANoteHeldElsewhereStopsTheRunAndIsNamed) {
   TwoMarkedNotes();
-  xbase::WorkAreas other(mem_);
-  auto dowod = other.Open(1, Area(TableId::kDowod).path(), "dowod");
-  ASSERT_TRUE(dowod.ok());
-  ASSERT_TRUE((*dowod)->LockRecord(note2_).ok());
+  documents::DocumentHold theirs;
+  ASSERT_TRUE(theirs.Take(mem_, ".", {note2_}).ok());
 
   ScriptedUi ui(ui_);
   FvDoWzResult r = FvDoWz(s(), ui, options_);
@@ -104,83 +97,94 @@ TEST_F(FvDoWzTest, ANoteLockedElsewhereStampsNothingAndIsNamed) {
   EXPECT_EQ(editor_calls_, 0);
   ASSERT_FALSE(ui.told.empty());
   EXPECT_EQ(ui.told.back(), "Dowod WZ-2 zajety na innej stacji");
-  EXPECT_EQ(RTrim(Stamp(note1_)), "");
-  EXPECT_EQ(RTrim(Stamp(note2_)), "");
-  // Our own locks are gone: the other station can take the first note now.
-  xbase::WorkArea& theirs = **dowod;
-  EXPECT_TRUE(theirs.LockRecord(note1_).ok());
-  ASSERT_TRUE(theirs.Unlock().ok());
+  // Our hold on the first note is gone again.
+  EXPECT_FALSE(documents::HeldElsewhere(mem_, ".", note1_));
+  theirs.Release();
 
-  // Once it is free, the same run stamps both.
   ScriptedUi again(ui_);
-  in_editor_ = [this](shell::Session&) { PostedAs(126); };
   FvDoWzResult done = FvDoWz(s(), again, options_);
   ASSERT_TRUE(done.made);
   EXPECT_EQ(done.sources, 2);
   EXPECT_EQ(editor_calls_, 1);
-  EXPECT_EQ(stamps_in_editor_, (std::vector<std::string>{"FV      126", "FV      126"}));
-  EXPECT_TRUE(done.posted);
-  EXPECT_FALSE(done.stamps_follow);
-  EXPECT_EQ(Stamp(note1_), "FV      126");
-  EXPECT_EQ(Stamp(note2_), "FV      126");
+  // Nothing is stamped while the invoice is edited: posting links the notes.
+  EXPECT_EQ(stamps_in_editor_, (std::vector<std::string>{"           ", "           "}));
+  EXPECT_FALSE(done.posted);
 }
 
-// The invoice left without posting: the notes are free again, to be invoiced later.
-TEST_F(FvDoWzTest, AnAbandonedInvoiceFreesItsNotes) {
+// The invoice left in the editor without posting: the notes stay free and the next run
+// offers them again.
+TEST_F(FvDoWzTest, AnAbandonedInvoiceLeavesItsNotesFree) {
   TwoMarkedNotes();
   ScriptedUi ui(ui_);
+  in_editor_ = [this](shell::Session& session) {
+    EXPECT_EQ(session.vars().Text(documents::kNotesVariable), "WZ        1WZ        2");
+    EXPECT_EQ(RTrim(session.vars().Text("M_ODBIORCA")), "WZ 1, 2");
+  };
   FvDoWzResult r = FvDoWz(s(), ui, options_);
   ASSERT_TRUE(r.made);
-  EXPECT_EQ(stamps_in_editor_, (std::vector<std::string>{"FV      126", "FV      126"}));
-  EXPECT_EQ(nazwa_ex_in_editor_, "FV-126");
   EXPECT_FALSE(r.posted);
-  EXPECT_TRUE(r.stamps_follow);
   EXPECT_EQ(RTrim(Stamp(note1_)), "");
   EXPECT_EQ(RTrim(Stamp(note2_)), "");
-  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 1, "NAZWA_EX").AsString()), "");
-  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 4, "NAZWA_EX").AsString()), "");
-  EXPECT_TRUE(ui.told.empty());
+  EXPECT_EQ(s().vars().Text(documents::kNotesVariable), "");
+  ScriptedUi again(ui_);
+  EXPECT_EQ(FvDoWz(s(), again, options_).sources, 2);
 }
 
-// Another station took number 126 meanwhile and posting moved the invoice to 127: the
-// notes point at the invoice as posted.
-TEST_F(FvDoWzTest, AnInvoicePostedUnderAnotherNumberTakesItsNotesAlong) {
+// A note already in an invoice is never taken again; with nothing left, nothing is made.
+TEST_F(FvDoWzTest, AnInvoicedNoteIsNotTakenAgain) {
   TwoMarkedNotes();
-  in_editor_ = [this](shell::Session&) { PostedAs(127); };
+  ASSERT_TRUE(Area(TableId::kDowod).GoTo(note1_).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).LockRecord().ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Replace("R_RD", xbase::Value("FV ")).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Replace("R_NRD", xbase::Value("     125")).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Unlock().ok());
   ScriptedUi ui(ui_);
-  FvDoWzResult r = FvDoWz(s(), ui, options_);
-  ASSERT_TRUE(r.posted);
-  EXPECT_EQ(r.posted_nrd, "     127");
-  EXPECT_TRUE(r.stamps_follow);
-  EXPECT_EQ(Stamp(note1_), "FV      127");
-  EXPECT_EQ(Stamp(note2_), "FV      127");
-  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 3, "NAZWA_EX").AsString()), "FV-127");
-}
-
-// A note held by another station when the stamps are to come off: nothing is changed
-// (a half-freed set would let part of the invoice be invoiced again), the note is named,
-// the operator may try again, and giving up is told.
-TEST_F(FvDoWzTest, ANoteBusyWhenTheStampsComeOffLeavesAllOfThemAndIsNamed) {
-  TwoMarkedNotes();
-  xbase::WorkAreas other(mem_);
-  auto dowod = other.Open(1, Area(TableId::kDowod).path(), "dowod");
-  ASSERT_TRUE(dowod.ok());
-  in_editor_ = [&](shell::Session&) { ASSERT_TRUE((*dowod)->LockRecord(note2_).ok()); };
-  ScriptedUi ui(ui_);
-  ui.answers = {true, false};  // try again once, then give up
   FvDoWzResult r = FvDoWz(s(), ui, options_);
   ASSERT_TRUE(r.made);
-  EXPECT_FALSE(r.stamps_follow);
-  EXPECT_EQ(ui.questions, (std::vector<std::string>{"Sprobowac jeszcze raz ?", "Sprobowac jeszcze raz ?"}));
-  ASSERT_EQ(ui.told.size(), 3u);
-  EXPECT_EQ(ui.told[0], "Dowod WZ-2 zajety na innej stacji");
-  EXPECT_EQ(ui.told[1], "Dowod WZ-2 zajety na innej stacji");
-  EXPECT_EQ(ui.told[2], "WZ zostaja oznaczone FV-126");
+  EXPECT_EQ(r.sources, 1);
+  ASSERT_TRUE(Area(TableId::kDowod).GoTo(note2_).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).LockRecord().ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Replace("R_RD", xbase::Value("FV ")).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Replace("R_NRD", xbase::Value("     126")).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Unlock().ok());
+  ScriptedUi none(ui_);
+  EXPECT_FALSE(FvDoWz(s(), none, options_).made);
+  ASSERT_FALSE(none.told.empty());
+  EXPECT_EQ(none.told.back(), "Nic nie zrobilem");
+}
+
+// Posted for real: the invoice takes the next number, the notes point at it in the same
+// step, and no stock moves (the notes moved it).
+TEST_F(FvDoWzTest, PostingLinksTheNotesAndMovesNoStock) {
+  TwoMarkedNotes();
+  ASSERT_TRUE(s().HoldStationLock().ok());
+  auto stock = [&](const std::string& indeks) {
+    xbase::WorkArea& as = Area(TableId::kAs);
+    EXPECT_TRUE(as.SetOrder(1).ok());
+    auto found = as.SeekKey("1" + PadR(indeks, 8));
+    EXPECT_TRUE(found.ok() && *found);
+    return std::make_pair(as.Get("ILOSC")->AsNumber(), as.Get("B_R_I")->AsNumber());
+  };
+  const auto hammer = stock("MLOTEK");
+  in_editor_ = [this](shell::Session& session) {
+    EXPECT_TRUE(documents::RepDowWithD(session, ui_, 0));
+  };
+  ScriptedUi ui(ui_);
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  ASSERT_TRUE(r.made);
+  EXPECT_TRUE(r.posted);
+  EXPECT_EQ(r.posted_nrd, "     126");
   EXPECT_EQ(Stamp(note1_), "FV      126");
   EXPECT_EQ(Stamp(note2_), "FV      126");
-  // Our locks are gone.
-  EXPECT_TRUE((*dowod)->LockRecord(note1_).ok());
-  ASSERT_TRUE((*dowod)->Unlock().ok());
+  EXPECT_EQ(RTrim(FieldAt(Area(TableId::kDow), 1, "NAZWA_EX").AsString()), "FV-126");
+  EXPECT_EQ(stock("MLOTEK"), hammer);
+  ASSERT_TRUE(Area(TableId::kDowod).SetOrder(1).ok());
+  ASSERT_TRUE(*Area(TableId::kDowod).SeekKey("FV      126"));
+  EXPECT_EQ(RTrim(Area(TableId::kDowod).Get("ODBIORCA")->AsString()), "WZ 1, 2");
+  // The same notes a second time: nothing left to invoice.
+  ScriptedUi again(ui_);
+  EXPECT_FALSE(FvDoWz(s(), again, options_).made);
+  EXPECT_EQ(again.told.back(), "Nic nie zrobilem");
 }
 
 // Same article and price merge; another price is a line of its own. Prices and rates
@@ -219,8 +223,8 @@ TEST_F(FvDoWzTest, LinesMergeByWarehouseArticleAndPriceIntoTheWorkingTable) {
   EXPECT_EQ(v.Date("M_DATA"), JulianFromYmd(2026, 12, 7));
   // 73.80 + 2 × 32.40 gross.
   EXPECT_NEAR(v.Number("M_WARTOSC"), 73.80 + 32.40 + 32.40, 1e-9);
-  // While the invoice is edited, the notes' lines point at it.
-  EXPECT_EQ(nazwa_ex_in_editor_, "FV-126");
+  // While the invoice is edited, the notes' lines do not point at it yet.
+  EXPECT_EQ(nazwa_ex_in_editor_, "");
 }
 
 TEST_F(FvDoWzTest, WithoutRightSevenNothingHappens) {
