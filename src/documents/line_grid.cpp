@@ -29,6 +29,7 @@
 #include "documents/line_session.h"
 #include "documents/posting.h"
 #include "documents/prices.h"
+#include "documents/receipt_line.h"
 #include "documents/reservations.h"
 #include "documents/vat_rate.h"
 #include "documents/vat_reconcile.h"
@@ -541,6 +542,12 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   };
   con_.Say(row, layout_.col_nazwa, PadR(line.nazwa, 30));
   ShowArticle(mag);
+
+  // Receipts: the article card of the receipt takes the quantity, the purchase price and
+  // the selling prices, and writes the line (receipt_line.h says which kinds and why).
+  if (OpensReceiptCard(kind_)) {
+    return finish(EditReceiptLine(s_, {dd_, *as_, kind_, old, line, appending, changed, vat, layout_.ilosc}));
+  }
 
   // 4. The quantity, against the stock; the reservation follows it.
   const double held = (!changed && old_reserved) ? old.ilosc : 0;

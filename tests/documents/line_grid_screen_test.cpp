@@ -363,7 +363,7 @@ TEST_F(BarCodeGrid, ArticlesFoundByTheirCodes) {
 
 TEST_F(BarCodeGrid, ADigitReadsTheBarCodeIntoANewLine) {
   t.d.Type("590000000001").Key(key::kEnter);  // TOWAR2
-  t.d.Type("4").Keys({key::kEnter, key::kEnter});  // quantity and price (a receipt has no percent)
+  t.d.Type("4").Keys({key::kEnter, key::kPgDn});  // the receipt's article card: quantity, accepted
   t.d.Type("123").Key(key::kEnter).Wait(2001);  // no such code
   t.d.Keys({key::kEsc, key::kEsc});
   ASSERT_TRUE(t.Run([&] { Grid(); }));
