@@ -1000,7 +1000,8 @@ class HeaderForm {
       }
     }
     TakeCounterparty(*a);
-    if (kind.IsSale() && a->FieldIndex("SPZ") >= 0) {
+    // An issue note is never paid (its invoice is), whatever the customer's terms.
+    if (kind.IsSale() && !kind.RdIs("WZ") && a->FieldIndex("SPZ") >= 0) {
       CustomerPayment c = CustomerPaymentOf({PadR(n_.spz, 1), static_cast<int>(n_.tez)}, FieldText(*a, "SPZ"),
                                             static_cast<int>(FieldNumber(*a, "TEZ")));
       Messages(s_, c.messages);

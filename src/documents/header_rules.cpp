@@ -268,6 +268,7 @@ CustomerPayment CustomerPaymentOf(const Payment& document, std::string_view cust
 }
 
 Payment UstalSpz(const UstalSpzInput& in) {
+  if (in.kind.RdIs("WZ")) return {"B", 0};  // an issue note is never paid: its invoice is
   Payment p;
   if (!AllTrim(in.line_spz).empty()) {
     p = {Left(AllTrim(in.line_spz), 1), in.line_tez};

@@ -12,6 +12,7 @@
 #include "documents/posting.h"
 #include "documents/vat_rate.h"
 #include "invoicing/invoice_tables.h"
+#include "invoicing/issue_notes_list.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
 #include "store/catalogue.h"
@@ -22,7 +23,6 @@ namespace hurt::invoicing {
 
 namespace {
 
-constexpr char kMarked = '\xFB';  // the list's mark of a document taken into an invoice
 constexpr int kMaxLines = 999;    // LP has three characters
 constexpr double kRecordWait = 10;
 
@@ -87,7 +87,7 @@ Result<std::vector<SourceNote>> MarkedNotes(xbase::WorkArea& dowod) {
     std::string mag = FieldText(dowod, "MAG");
     const std::string rd = PadR(FieldText(dowod, "RD"), 3);
     const bool invoiced = !IsBlank(FieldText(dowod, "R_RD")) || !IsBlank(FieldText(dowod, "R_NRD"));
-    if (!zap.empty() && zap[0] == kMarked && !XbaseEquals(mag, "0") && rd.rfind("WZ", 0) == 0 && !invoiced) {
+    if (!zap.empty() && zap[0] == kNoteMark && !XbaseEquals(mag, "0") && rd.rfind("WZ", 0) == 0 && !invoiced) {
       notes.push_back({dowod.recno(), rd, PadL(AllTrim(FieldText(dowod, "NRD")), 8)});
     }
     HURT_RETURN_IF_ERROR(dowod.Skip(1));

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "documents/dbu_dow.h"
 #include "invoicing/faktura_z_wz.h"
+#include "invoicing/issue_notes_list.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
@@ -150,8 +151,10 @@ int Dowody(Session& session) {
     invoicing::FvDoWzMenu(session);
     return kReopen;
   }));
-  it.push_back(menu::Item(19, " Zestawienie       WZ   ", shown(op.Prawa(13) && !op.Prawa1(1)), false,
-                          later("ZESTAWIENIE_WZ")));
+  it.push_back(menu::Item(19, " Zestawienie       WZ   ", shown(op.Prawa(13) && !op.Prawa1(1)), false, [&session] {
+    invoicing::ZestawienieWz(session);
+    return kReopen;
+  }));
   if (fv_zal || zaliczki) {
     it.push_back(menu::Item(21, " Zamówienia "_pl, shown(fv_zal), false, later("ZAMOWIENIA")));
     it.push_back(menu::Item(22, " Faktury zaliczkowe ", shown(true), false, later("FAKTURY_ZALICZKOWE")));

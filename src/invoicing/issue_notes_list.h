@@ -1,0 +1,22 @@
+// ZESTAWIENIE WZ: the issue notes of the month, where the operator marks those an invoice
+// is to be made of (Generowanie FV do WZ, faktura_z_wz.h).
+//
+// The list shows every issue note (kinds "WZ…") of the month in number order: number,
+// date, customer, name, gross value, the invoice a note went into, and the mark. Space
+// marks or unmarks the note under the list's cursor (ZAP chr(251)), under the header's
+// record lock; a note already in an invoice is not marked ("WZ-1 jest na fakturze
+// FV-3"). Esc leaves.
+#pragma once
+
+namespace hurt::shell {
+class Session;
+}
+
+namespace hurt::invoicing {
+
+// The mark of a header taken into an invoice or a collective printout.
+inline constexpr char kNoteMark = '\xFB';
+
+void ZestawienieWz(shell::Session& session);
+
+}  // namespace hurt::invoicing
