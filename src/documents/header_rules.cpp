@@ -289,4 +289,18 @@ Payment UstalSpz(const UstalSpzInput& in) {
   return p;
 }
 
+std::optional<CorrectedDocument> CorrectedDocumentOf(std::string_view text) {
+  const std::string t = Upper(AllTrim(text));
+  size_t i = 0;
+  std::string letters;
+  while (i < t.size() && letters.size() < 3 && t[i] >= 'A' && t[i] <= 'Z') letters += t[i++];
+  if (letters.empty()) return std::nullopt;
+  while (i < t.size() && (t[i] == ' ' || t[i] == '-' || t[i] == '/')) ++i;
+  std::string digits;
+  while (i < t.size() && digits.size() < 8 && IsDigit(t[i])) digits += t[i++];
+  if (digits.empty() || Val(digits) <= 0) return std::nullopt;
+  return CorrectedDocument{PadR(letters, 3), PadL(std::to_string(static_cast<long long>(Val(digits))), 8)};
+}
+
 }  // namespace hurt::documents
+

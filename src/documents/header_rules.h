@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -181,5 +182,14 @@ struct UstalSpzInput {
   bool supplier_known = false;
 };
 Payment UstalSpz(const UstalSpzInput& in);
+
+// The document a correction corrects, as the header's text names it ("Nr faktury
+// korygowanej"): the kind's letters, then the number, separated or not by blanks, "-" or
+// "/" ("FV-125", "FV 125/12/KR", "fv125"). nullopt when the text names no such document.
+struct CorrectedDocument {
+  std::string rd;   // 3 characters
+  std::string nrd;  // 8 characters, right-aligned
+};
+std::optional<CorrectedDocument> CorrectedDocumentOf(std::string_view text);
 
 }  // namespace hurt::documents

@@ -37,6 +37,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/okno.h"
+#include "documents/header_rules.h"
 #include "documents/line_session.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_journal.h"
@@ -989,11 +990,28 @@ Status Poster::ApplyKorekty() {
   if (op_ == Operation::kRemove) return Status::Ok();
   const std::string klasa = kind_.kind.Klasa();
   if (klasa != "KS" && klasa != "KZ") return Status::Ok();
-  const std::string kor_rd = PadR(Var("M_RD_KOR"), 3);
-  const std::string kor_nrd = PadL(AllTrim(Var("M_NRD_KOR")), 8);
-  if (IsBlank(kor_rd) || IsBlank(kor_nrd)) return Status::Ok();
+  std::string kor_rd = PadR(Var("M_RD_KOR"), 3);
+  std::string kor_nrd = PadL(AllTrim(Var("M_NRD_KOR")), 8);
   JulianDay kor_data = s_.vars().Date("M_DATA_KOR");
+  if (IsBlank(kor_rd) || IsBlank(kor_nrd)) {
+    // The corrected document as the header names it ("Nr faktury korygowanej").
+    const std::optional<CorrectedDocument> named = CorrectedDocumentOf(odbiorca_);
+    if (!named) return Status::Ok();
+    kor_rd = named->rd;
+    kor_nrd = named->nrd;
+    kor_data = kEmptyDate;
+  }
+  if (kor_data == kEmptyDate) {
+    // Its date, when it is a document of this month; the register of the correction's
+    // year otherwise.
+    xbase::WorkArea* dowod = AreaOf(s_, store::TableId::kDowod);
+    const std::vector<uint32_t> found = RecordsOf(*dowod, kor_rd, kor_nrd);
+    if (!found.empty() && dowod->GoTo(found.front()).ok()) kor_data = DateOf(*dowod, "DATA");
+  }
   if (kor_data == kEmptyDate) kor_data = data_;
+  s_.vars().Set("M_RD_KOR", Value(kor_rd));
+  s_.vars().Set("M_NRD_KOR", Value(kor_nrd));
+  s_.vars().Set("M_DATA_KOR", Value(xbase::Date{kor_data}));
   const std::string yy = Dtos(kor_data).substr(2, 2);
   const std::string base = s_.Path("korekty/korek_" + yy);
   const std::string dbf = base + ".dbf";

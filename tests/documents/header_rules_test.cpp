@@ -272,6 +272,30 @@ TEST(Payment, UstalSpz) {
   EXPECT_EQ(UstalSpz(in).spz, "P");
   in.kind = kWarehouse;
   EXPECT_EQ(UstalSpz(in).spz, "B");
+  // An issue note is never paid, whatever its customer's terms or its first line say.
+  in = {};
+  in.kind = kSale;
+  in.kind.rd = "WZ ";
+  in.has_customer = true;
+  in.customer_spz = "P";
+  in.customer_tez = 7;
+  in.line_spz = "T";
+  p = UstalSpz(in);
+  EXPECT_EQ(p.spz, "B");
+  EXPECT_EQ(p.tez, 0);
+}
+
+TEST(Correction, TheCorrectedDocumentAsTheHeaderNamesIt) {
+  for (const char* text : {"FV-125", "FV 125/12/KR", "fv125", "  FV - 125 uwagi"}) {
+    auto d = CorrectedDocumentOf(text);
+    ASSERT_TRUE(d.has_value()) << text;
+    EXPECT_EQ(d->rd, "FV ") << text;
+    EXPECT_EQ(d->nrd, "     125") << text;
+  }
+  EXPECT_EQ(CorrectedDocumentOf("FKS 7")->rd, "FKS");
+  EXPECT_FALSE(CorrectedDocumentOf("125").has_value()) << "a number alone names no kind";
+  EXPECT_FALSE(CorrectedDocumentOf("ZWROT TOWARU").has_value());
+  EXPECT_FALSE(CorrectedDocumentOf("").has_value());
 }
 
 }  // namespace

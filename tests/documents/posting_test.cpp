@@ -335,5 +335,30 @@ TEST_F(Posting, ArchiveRefusesPosting) {
   EXPECT_EQ(Count(TableId::kDowod), 0u);
 }
 
+// A sales correction naming the corrected invoice in its header is written to the
+// corrections register of the invoice's year, once.
+TEST_F(Posting, ACorrectionIsRecordedInTheCorrectionsRegister) {
+  Kind("FK", 'K', 'S', "FAKTURA KORYGUJACA", 0);
+  Header("FV", "K1", "G");
+  Line("A1", 3, 10);
+  ASSERT_TRUE(Post());  // FV 12 of 14.03.2026
+  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  Header("FK", "K1", "G");
+  s().vars().Set("M_ODBIORCA", "FV-12 zwrot");
+  Line("A1", -1, 10);
+  ASSERT_TRUE(Post());
+  EXPECT_EQ(s().vars().Text("M_RD_KOR"), "FV ");
+  EXPECT_EQ(s().vars().Text("M_NRD_KOR"), "      12");
+  EXPECT_DOUBLE_EQ(Stock("1", "A1"), 8) << "the returned one is back on the shelf";
+  xbase::WorkAreas areas(mem_);
+  auto korek = areas.Open(1, "korekty/korek_26.dbf", "korek");
+  ASSERT_TRUE(korek.ok()) << korek.status().ToString();
+  ASSERT_EQ((*korek)->RecCount().value(), 1u);
+  ASSERT_TRUE((*korek)->GoTop().ok());
+  EXPECT_EQ(Txt(**korek, "RD") + Txt(**korek, "NRD"), "FV       12");
+  EXPECT_EQ(Txt(**korek, "RD_") + Txt(**korek, "NRD_"), "FK        1");
+  EXPECT_EQ((*korek)->Get("DATA")->AsDate().day, JulianFromYmd(2026, 3, 14));
+}
+
 }  // namespace
 }  // namespace hurt::documents::testing
