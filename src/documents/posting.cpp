@@ -142,6 +142,8 @@ class Poster {
   bool ReadDocument();
   bool ReadPosted();
   bool ReadNotes();
+  bool NotesMarkerAllowed();
+  bool BillsTheNotes();
   bool TakeLocks(bool* gone_found);
   bool LockRecordOf(xbase::WorkArea& a, uint32_t recno, std::string_view what);
   bool LockArticles();
@@ -351,6 +353,51 @@ bool Poster::ReadNotes() {
     n.recno = headers.front();
     n.lines = RecordsOf(*dow, n.rd, n.nrd);
     notes_.push_back(std::move(n));
+  }
+  return true;
+}
+
+// The header text "WZ …" marks an invoice made from issue notes; only the routine that
+// makes one sets it, and a correction keeps it.
+bool Poster::NotesMarkerAllowed() {
+  const bool marked = FromIssueNotes(kind_.kind, odbiorca_);
+  if (op_ == Operation::kReplace && posted_.stock.from_issue_notes && !marked) {
+    odbiorca_ = "WZ " + LTrim(odbiorca_);
+    stock_.from_issue_notes = true;
+    return true;
+  }
+  const bool linked = op_ == Operation::kNew ? !notes_.empty() : posted_.stock.from_issue_notes;
+  if (marked && !linked && op_ != Operation::kRemove) {
+    return Fail(std::string("Uwagi \"WZ ...\" ma tylko faktura do WZ - zmień uwagi"_pl));
+  }
+  return true;
+}
+
+// An invoice made from issue notes bills exactly the goods of its notes: its stock moved
+// with them, so a quantity of its own would be goods nobody issued.
+bool Poster::BillsTheNotes() {
+  if (op_ == Operation::kRemove || !stock_.from_issue_notes) return true;
+  std::map<std::string, double> billed, issued;
+  for (const WorkLine& l : lines_) billed[ArticleKey(l.Text("MAG"), l.Text("INDEKS"))] += l.Number("ILOSC");
+  if (op_ == Operation::kReplace) {
+    for (const PostedRecord& l : posted_.lines) {
+      issued[ArticleKey(l.fields.Text("MAG"), l.fields.Text("INDEKS"))] += l.fields.Number("ILOSC");
+    }
+  } else {
+    xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);
+    for (const NoteRef& n : notes_) {
+      for (uint32_t r : n.lines) {
+        if (!dow->GoTo(r).ok()) return Fail("Plik dow niedostepny");
+        issued[ArticleKey(TextOf(*dow, "MAG"), TextOf(*dow, "INDEKS"))] += NumberOf(*dow, "ILOSC");
+      }
+    }
+  }
+  for (auto* side : {&billed, &issued}) {
+    for (const auto& [key, q] : *side) {
+      if (FormatFixed(billed[key], 3) != FormatFixed(issued[key], 3)) {
+        return Fail(std::string("Ilość inna niż na WZ: "_pl) + key.substr(0, 1) + "-" + RTrim(key.substr(1)));
+      }
+    }
   }
   return true;
 }
@@ -906,6 +953,7 @@ bool Poster::Run() {
   if (!ReadDocument()) return false;
   if (op_ != Operation::kNew && !ReadPosted()) return false;
   if (!ReadNotes()) return false;
+  if (!NotesMarkerAllowed()) return false;
   auto ledger = ReadLedger(s_.env(), LedgerPath(s_.root(), s_.stacja()));
   if (!ledger.ok()) return Fail(std::string("Błąd pliku rezerwacji stanowiska: "_pl) + ledger.status().message());
   ledger_ = std::move(*ledger);
@@ -920,6 +968,7 @@ bool Poster::Run() {
     if (!locked) TakeBackGoneStations(s_, ui_);
   }
   if (!locked) return Fail("Nie moge zapisac dowodu - sprobuj jeszcze raz");
+  if (!BillsTheNotes()) return false;
   if (!GiveNumber()) return false;
 
   // 4. The plan.

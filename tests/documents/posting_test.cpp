@@ -360,5 +360,19 @@ TEST_F(Posting, ACorrectionIsRecordedInTheCorrectionsRegister) {
   EXPECT_EQ((*korek)->Get("DATA")->AsDate().day, JulianFromYmd(2026, 3, 14));
 }
 
+// "WZ ..." in the header text marks an invoice made from issue notes, which moves no
+// stock; typed by hand on an ordinary invoice it is refused rather than leaving the
+// goods issued without a document.
+TEST_F(Posting, TheNotesMarkIsNotTypedByHand) {
+  Header("FV", "K1", "G");
+  s().vars().Set("M_ODBIORCA", "WZ 5");
+  Line("A1", 3, 10);
+  EXPECT_FALSE(Post());
+  EXPECT_EQ(Count(TableId::kDowod), 0u);
+  s().vars().Set("M_ODBIORCA", "do WZ 5");
+  ASSERT_TRUE(Post());
+  EXPECT_DOUBLE_EQ(Stock("1", "A1"), 7);
+}
+
 }  // namespace
 }  // namespace hurt::documents::testing

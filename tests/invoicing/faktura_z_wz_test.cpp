@@ -187,6 +187,33 @@ TEST_F(FvDoWzTest, PostingLinksTheNotesAndMovesNoStock) {
   EXPECT_EQ(again.told.back(), "Nic nie zrobilem");
 }
 
+// The invoice bills exactly the notes' goods: a quantity changed in the editor is refused
+// (the goods of the difference were never issued), a price is not.
+TEST_F(FvDoWzTest, AnInvoiceOfNotesBillsTheirQuantities) {
+  TwoMarkedNotes();
+  ASSERT_TRUE(s().HoldStationLock().ok());
+  bool refused = false, posted = false;
+  in_editor_ = [&](shell::Session& session) {
+    xbase::WorkArea& dd = Area(TableId::kDd);
+    ASSERT_TRUE(dd.GoTo(1).ok());
+    ASSERT_TRUE(dd.LockRecord().ok());
+    ASSERT_TRUE(dd.Replace("ILOSC", xbase::Value(4.0)).ok());
+    ASSERT_TRUE(dd.Unlock().ok());
+    refused = !documents::RepDowWithD(session, ui_, 0);
+    ASSERT_TRUE(dd.GoTo(1).ok());
+    ASSERT_TRUE(dd.LockRecord().ok());
+    ASSERT_TRUE(dd.Replace("ILOSC", xbase::Value(5.0)).ok());
+    ASSERT_TRUE(dd.Replace("CENA", xbase::Value(11.5)).ok());
+    ASSERT_TRUE(dd.Unlock().ok());
+    posted = documents::RepDowWithD(session, ui_, 0);
+  };
+  ScriptedUi ui(ui_);
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(posted);
+  EXPECT_TRUE(r.posted);
+}
+
 // Same article and price merge; another price is a line of its own. Prices and rates
 // come from the article, the money from the line rules, the rest from the notes.
 TEST_F(FvDoWzTest, LinesMergeByWarehouseArticleAndPriceIntoTheWorkingTable) {
