@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     clock = script_clock.get();
   }
   hurt::shell::ClockedEnv env(hurt::xbase::RealEnv(), *clock);
+  if (config->crash_in_posting > 0) env.CrashInPosting(config->crash_in_posting);
 
   std::unique_ptr<hurt::console::TerminalBackend> terminal;
   std::unique_ptr<hurt::shell::ScriptBackend> script;

@@ -1,5 +1,7 @@
 #include "shell/headless_run.h"
 
+#include <csignal>
+
 #include <errno.h>
 #include <fcntl.h>
 #include <time.h>
@@ -93,6 +95,13 @@ Result<HeadlessConfig> HeadlessConfigFromEnvironment(const EnvironmentLookup& ge
   if (c.local_dir.empty()) {
     std::string home = var("HOME");
     c.local_dir = (home.empty() ? std::string(".") : home) + "/.hurt";
+  }
+  const std::string crash = var("HURT_CRASH_IN_POSTING");
+  if (!crash.empty()) {
+    if (!ReadInt(AllTrim(crash), 1, 1'000'000, &c.crash_in_posting)) {
+      return Status::Invalid("HURT_CRASH_IN_POSTING: expected a number of writes, got \"" + crash + "\"");
+    }
+    if (!c.headless()) return Status::Invalid("HURT_CRASH_IN_POSTING needs HURT_HEADLESS");
   }
   std::string clock = var("HURT_CLOCK");
   if (!clock.empty()) {
@@ -269,6 +278,47 @@ void ScreenFileBackend::Present(const console::ScreenBuffer& screen, const conso
       std::fclose(f);
     }
   }
+}
+
+// ---- ClockedEnv ----
+
+// A file whose writes the env counts for HURT_CRASH_IN_POSTING.
+class ClockedEnv::CountedFile final : public xbase::File {
+ public:
+  CountedFile(std::unique_ptr<xbase::File> f, ClockedEnv& env) : File(f->path()), f_(std::move(f)), env_(env) {}
+  Status ReadAt(uint64_t offset, size_t n, char* buf, size_t* got) override { return f_->ReadAt(offset, n, buf, got); }
+  Status WriteAt(uint64_t offset, std::string_view data) override {
+    env_.Wrote(path());
+    return f_->WriteAt(offset, data);
+  }
+  Result<uint64_t> Size() override { return f_->Size(); }
+  Status Truncate(uint64_t size) override { return f_->Truncate(size); }
+  Status Sync() override { return f_->Sync(); }
+  Status Lock(uint64_t offset, uint64_t length, xbase::LockKind kind, bool wait) override {
+    return f_->Lock(offset, length, kind, wait);
+  }
+  Status Unlock(uint64_t offset, uint64_t length) override { return f_->Unlock(offset, length); }
+  Result<std::unique_ptr<xbase::FileView>> MapPrefix(size_t length) override { return f_->MapPrefix(length); }
+
+ private:
+  std::unique_ptr<xbase::File> f_;
+  ClockedEnv& env_;
+};
+
+Result<std::unique_ptr<xbase::File>> ClockedEnv::Open(const std::string& path, const xbase::OpenOptions& o) {
+  auto f = base_.Open(path, o);
+  if (!f.ok() || crash_after_ == 0) return f;
+  return std::unique_ptr<xbase::File>(std::make_unique<CountedFile>(std::move(*f), *this));
+}
+
+void ClockedEnv::Wrote(const std::string& path) {
+  const std::string name = Lower(path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1));
+  const bool journal = name.size() == 10 && name.rfind("post", 0) == 0 && name.substr(6) == ".jnl";
+  if (counting_ < 0) {
+    if (journal) counting_ = 0;
+    return;
+  }
+  if (++counting_ >= crash_after_) raise(SIGKILL);
 }
 
 }  // namespace hurt::shell

@@ -58,6 +58,9 @@ struct HeadlessConfig {
   std::string screen_log;  // HURT_SCREEN_LOG
   std::optional<ClockStart> clock;  // HURT_CLOCK
   std::string local_dir;   // HURT_LOCAL_DIR, else $HOME/.hurt
+  // HURT_CRASH_IN_POSTING: the program kills itself (SIGKILL) at this write after it has
+  // written a posting journal, as a station that dies in the middle of posting (0: never).
+  int crash_in_posting = 0;
   bool headless() const { return !keys.empty(); }
 };
 
@@ -100,9 +103,9 @@ class ScriptClock final : public Clock {
 class ClockedEnv final : public xbase::Env {
  public:
   ClockedEnv(xbase::Env& base, Clock& clock) : base_(base), clock_(clock) {}
-  Result<std::unique_ptr<xbase::File>> Open(const std::string& path, const xbase::OpenOptions& o) override {
-    return base_.Open(path, o);
-  }
+  // Tests: die at the n-th write after a posting journal was written (HURT_CRASH_IN_POSTING).
+  void CrashInPosting(int writes) { crash_after_ = writes; }
+  Result<std::unique_ptr<xbase::File>> Open(const std::string& path, const xbase::OpenOptions& o) override;
   bool Exists(const std::string& path) override { return base_.Exists(path); }
   Status Remove(const std::string& path) override { return base_.Remove(path); }
   Status Rename(const std::string& from, const std::string& to) override { return base_.Rename(from, to); }
@@ -112,8 +115,13 @@ class ClockedEnv final : public xbase::Env {
   Clock& clock() override { return clock_; }
 
  private:
+  class CountedFile;
+  void Wrote(const std::string& path);
+
   xbase::Env& base_;
   Clock& clock_;
+  int crash_after_ = 0;
+  int counting_ = -1;  // writes since a posting journal was written; -1 before one
 };
 
 // ---- back-ends ----
