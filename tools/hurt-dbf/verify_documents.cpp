@@ -37,6 +37,7 @@ struct Kind {
 // The lines of one rate of a document (lines of quantity 0 carry no money there).
 struct RateSums {
   std::string code;  // PODATEK0 of its first line
+  int rate = 0;      // its whole rate 1..25, 0 for the other codes
   double wartosc = 0;
   double brutto = 0;
   double podatek = 0;
@@ -249,11 +250,10 @@ void DocumentCheck::AddLine(Header& h, const TableReader& dow, const LineFields&
     const int rate = documents::IntegerRateOf(code);
     RateSums* sums = nullptr;
     for (RateSums& r : h.rates) {
-      const int other = documents::IntegerRateOf(r.code);
-      if (rate > 0 ? other == rate : other == 0 && Upper(AllTrim(r.code)) == Upper(AllTrim(code))) sums = &r;
+      if (rate > 0 ? r.rate == rate : r.rate == 0 && Upper(AllTrim(r.code)) == Upper(AllTrim(code))) sums = &r;
     }
     if (sums == nullptr) {
-      h.rates.push_back(RateSums{code});
+      h.rates.push_back(RateSums{code, rate});
       sums = &h.rates.back();
     }
     sums->wartosc += wartosc;
