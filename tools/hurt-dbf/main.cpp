@@ -8,6 +8,7 @@
 //   hurt-dbf import T CSV                appends the rows of a CSV file
 //   hurt-dbf seek T NTX KEY [--soft]     the record number a key finds
 //   hurt-dbf lock T RECNO SECONDS        holds a record lock for a while
+//   hurt-dbf verify [DIR]                the data checker on a data directory (verify.h)
 //
 // T may be given with or without ".dbf", NTX with or without ".ntx". Exit codes are in
 // tool.h.
@@ -28,6 +29,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", CmdInfo},   {"dump", CmdDump},     {"check", CmdCheck}, {"reindex", CmdReindex},
     {"create", CmdCreate}, {"import", CmdImport}, {"seek", CmdSeek},   {"lock", CmdLock},
+    {"verify", CmdVerify},
 };
 
 int Main(int argc, char** argv) {

@@ -2,7 +2,7 @@
 //
 // Exit codes:
 //   0  the command did what was asked
-//   1  the answer is "no": check found faults, seek found no key, the record (lock) or the
+//   1  the answer is "no": check or verify found faults, seek found no key, the record (lock) or the
 //      table (reindex) is held by another process
 //   2  usage error, or input that cannot be used (missing or damaged file, bad CSV line)
 //
@@ -29,7 +29,8 @@ inline constexpr int kExitError = 2;
 
 inline constexpr std::string_view kUsage =
     "usage: hurt-dbf info T | dump T [--order NTX] [--csv] | check T NTX... | reindex T NTX [EXPR] | "
-    "create T \"NAME,C,8,0;VALUE,N,12,2;...\" | import T CSV | seek T NTX KEY [--soft] | lock T RECNO SECONDS";
+    "create T \"NAME,C,8,0;VALUE,N,12,2;...\" | import T CSV | seek T NTX KEY [--soft] | lock T RECNO SECONDS | "
+    "verify [DIR]";
 
 // The command line after the command word: positional arguments and "--name [value]"
 // options, in any order.
@@ -64,5 +65,6 @@ int CmdCreate(const Args& args);
 int CmdImport(const Args& args);
 int CmdSeek(const Args& args);
 int CmdLock(const Args& args);
+int CmdVerify(const Args& args);
 
 }  // namespace hurt::dbftool
