@@ -64,6 +64,9 @@ struct BenchStation {
     o.data_dir = dir;
     session = std::make_unique<shell::Session>(env, con, o);
     session->set_stacja(number);
+    // A station without its life lock would look gone to the others, who would take its
+    // postings back while it writes them.
+    if (!session->HoldStationLock().ok()) std::fprintf(stderr, "station %d: life lock not taken\n", number);
     session->op().nr = "1";
   }
   xbase::WorkArea& Area(TableId id) { return *session->areas().Area(store::Table(id).area); }

@@ -526,13 +526,6 @@ bool Poster::TakeLocks(bool* gone_found) {
     if (!slow->GoTo(kind_.recno).ok() || !store::RecLockArea(ui_, *slow, kKindLockWait).ok()) {
       return Fail("Rodzaj dowodu " + RTrim(rd_) + std::string(" zajęty na innym stanowisku - dowód nie zapisany"_pl));
     }
-    // A station that died while it held this record may have left its counter raised:
-    // it is taken back before the number is read.
-    if (GoneStationsLeftWork(s_)) {
-      *gone_found = true;
-      ReleaseAll();
-      return false;
-    }
     kind_.nrd = static_cast<long>(NumberOf(*slow, "NRD"));  // as it is under the lock
   }
   if (posted_.found) {
@@ -566,7 +559,17 @@ bool Poster::TakeLocks(bool* gone_found) {
       if (!LockRecordOf(*dow, r, std::string("Pozycja dowodu "_pl) + DocText(n.rd, n.nrd))) return false;
     }
   }
-  return LockArticles();
+  if (!LockArticles()) return false;
+  // A station that died while it held one of these records (the kind's counter, an
+  // article) may have left its changes half written: they are taken back before anything
+  // here is read or planned, so that no change of this posting lands between them and
+  // their taking back.
+  if (GoneStationsLeftWork(s_)) {
+    *gone_found = true;
+    ReleaseAll();
+    return false;
+  }
+  return true;
 }
 
 // ---- 3. the number ----------------------------------------------------------------------
