@@ -525,10 +525,11 @@ class HeaderForm {
   }
 
   void Build(console::Form& form) {
-    form.SetConfirm(false);
     const bool entry = klucz_ == 0;
     const bool display = klucz_ == 1;
-    form.GetText(2, 4, n_.rd, "!!!").Valid([this] { return Done(SprRd()); }).When([this, entry] {
+    // The codes shown in the kind and counterparty fields are proposals: the first
+    // character typed replaces the code (@K) instead of being inserted before it.
+    form.GetText(2, 4, n_.rd, "@K !!!").Valid([this] { return Done(SprRd()); }).When([this, entry] {
       return par_ == 0 || (entry && s_.op().Prawa1(1));
     });
     form.GetText(2, 13, n_.nrd, "!!!!!!!!").Valid([this] { return Check([this] { return SprNrd(); }); }).When([this, entry] {
@@ -546,7 +547,7 @@ class HeaderForm {
       form.GetText(1, 67, n_.regon, "!!!!!!!!!!!!!").Valid([this] { return Check([this] { return SprNip(); }); }).When([this, display] {
         return !display && IsBlank(n_.odb);
       });
-    form.GetText(2, 72, n_.odb, "!!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
+    form.GetText(2, 72, n_.odb, "@K !!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
       return !display;
     });
     const std::string name_picture(50, s_.FileX("LITERY_M.TXT") ? 'X' : '!');

@@ -457,7 +457,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   }
   while (preset_mag.empty()) {
     console::Form f(con_);
-    f.GetText(row, layout_.col_indeks, indeks, "!!!!!!!!");
+    f.GetText(row, layout_.col_indeks, indeks, "@K !!!!!!!!");  // a code typed replaces the line's
     const console::ReadResult r = f.Read();
     if (r.escaped) return key::kEsc;
     if (IsBlank(indeks)) return r.exit_key;

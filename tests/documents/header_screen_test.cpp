@@ -93,7 +93,7 @@ class DocumentScreen : public testing::DataDirTest {
 constexpr const char* kEntry = "E D Y C J A   D O W O D O W";
 
 TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
-  When(kEntry, {'X', 'X', 'X'});  // a kind that does not exist fills the field: the list
+  When(kEntry, {'X', 'X', 'X', key::kEnter});  // a kind that does not exist: the list
   When("Rodzaje dowodow", {key::kEnter});             // it starts on the usual kind FV
   When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // date, payment, term, warehouse
   When(kEntry, {'K', 'O', 'W', key::kEnter});         // a prefix of the customer's code
@@ -131,6 +131,28 @@ TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
   EXPECT_EQ(t.session.vars().Number("KLUCZ"), 0);  // released after the routine: NIL reads 0
 }
 
+// Every field waits for its Enter, in insert mode as the program runs: a kind typed over
+// the proposed "FV " replaces it, and the Enter after a one-letter warehouse does not
+// carry the typing on into the counterparty's name.
+TEST_F(DocumentScreen, EachFieldIsLeftWithItsOwnEnter) {
+  Kind("WZ ", "WYDANIE ZEWNETRZNE", "R", "D", "N", 0);
+  t.con.set_insert_mode(true);
+  When(kEntry, {'W', 'Z', key::kEnter});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});      // date, payment, term
+  When(kEntry, {'2', key::kEnter});                           // warehouse
+  When(kEntry, {'K', 'O', 'W', key::kEnter});                 // a prefix of the customer's code
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});      // name and the two address lines
+  When(kEntry, {key::kEsc});  // the empty line grid
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("F2-Rabat");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[2], 0, 7), "│Rd:WZ ");
+  EXPECT_EQ(Cells(rows[2], 57, 23), " Mag: 2│ Kod:  KOWALSKI");
+  EXPECT_EQ(Cells(rows[4], 30, 18), "SKLEP JAN KOWALSKI");
+}
+
 // A pro-forma kind is open to an operator the kind's rights would otherwise refuse.
 TEST_F(DocumentScreen, AProFormaKindNeedsNoRights) {
   Kind("PRO", "PROFORMA \xFA", "R", "S", "N", 0);
@@ -147,7 +169,7 @@ TEST_F(DocumentScreen, AProFormaKindNeedsNoRights) {
 
 TEST_F(DocumentScreen, DateOfTheNextMonthIsRefusedWithTheMonthName) {
   When(kEntry, {key::kEnter});                       // kind FV
-  When(kEntry, {'0', '4', '0', '1', '2', '0', '2', '7'});  // 04.01.2027 fills the date field
+  When(kEntry, {'0', '4', '0', '1', '2', '0', '2', '7', key::kEnter});  // 04.01.2027
   When("BIEZACYM MIESIACEM JEST Grudzien '2026", {key::kSpace});
   When(kEntry, {key::kEsc});
   ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
