@@ -242,7 +242,9 @@ FieldEditor::Outcome FieldEditor::ApplyKey(int k, bool insert_mode) {
     accepted = AcceptTyped(mask_[static_cast<size_t>(pos_)], c, numeric, picture_.upper);
     if (!accepted) return Outcome::kRefused;
   }
-  if (insert_mode) InsertAt(pos_, *accepted);
+  // The digits of a date stand in fixed places: inserting would push the day into the
+  // month and the month into the year while the date is typed, so a date is typed over.
+  if (insert_mode && type_ != FieldType::kDate) InsertAt(pos_, *accepted);
   else buffer_[static_cast<size_t>(pos_)] = *accepted;
   changed_ = true;
   int n = NextEditable(pos_);

@@ -8,7 +8,8 @@
 //   - Number: the first character typed clears the field (a new amount is typed from the
 //     left) and "." or "," jumps to the decimals; on leaving, the digits are read back and
 //     shown right-aligned.
-//   - Date: "dd.mm.yyyy" digits; a date that does not exist cannot be taken.
+//   - Date: "dd.mm.yyyy" digits, always typed over (also in insert mode); a date that
+//     does not exist cannot be taken.
 //   - Logical: one position, T/Y or F/N.
 #pragma once
 

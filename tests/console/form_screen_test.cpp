@@ -147,6 +147,21 @@ TEST(Read, EscEndsAndPutsBackOnlyTheFieldBeingEdited) {
   EXPECT_TRUE(d.ShowsAt(1, 20, "Stara     "));
 }
 
+// The program types in insert mode; a date is still typed over, so every digit lands
+// where it is typed and the year shown is the year being typed.
+TEST(Read, ADateIsTypedOverInInsertMode) {
+  ScreenDriver d;
+  d.con.set_insert_mode(true);
+  JulianDay day = JulianFromYmd(2026, 12, 8);
+  Form f(d.con);
+  f.GetDate(0, 0, day);
+  d.Type("15").Then([&] { EXPECT_TRUE(d.ShowsAt(0, 0, "15.12.2026")); });
+  d.Type("03202").Then([&] { EXPECT_TRUE(d.ShowsAt(0, 0, "15.03.2026")); });
+  d.Type("4").Key(key::kEnter);
+  ASSERT_TRUE(d.Run([&](Console&) { f.Read(); }));
+  EXPECT_EQ(day, JulianFromYmd(2024, 3, 15));
+}
+
 TEST(Read, AnImpossibleDateCannotBeLeft) {
   ScreenDriver d;
   JulianDay day = JulianFromYmd(2024, 3, 15);
