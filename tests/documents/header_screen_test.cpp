@@ -153,6 +153,33 @@ TEST_F(DocumentScreen, EachFieldIsLeftWithItsOwnEnter) {
   EXPECT_EQ(Cells(rows[4], 30, 18), "SKLEP JAN KOWALSKI");
 }
 
+// A purchase has its due date between the payment and the term: the first pass through
+// the header reaches it, and the term follows the date typed.
+TEST_F(DocumentScreen, PurchaseDueDateIsReachedOnTheFirstPass) {
+  t.con.set_insert_mode(true);
+  When(kEntry, {'P', 'Z', key::kEnter});
+  When(kEntry, {key::kEnter});                                        // date
+  When(kEntry, {'T', key::kEnter});                                   // payment
+  When(kEntry, {'2', '2', '1', '2', '2', '0', '2', '6', key::kEnter});  // due date
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});              // term, warehouse, supplier
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // name, notes, invoice date
+  When(kEntry, {key::kEsc});  // the empty line grid
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("F2-Rabat");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[1], 46, 10), "22.12.2026");
+  EXPECT_EQ(Cells(rows[2], 41, 15), "Płatnosc: T  14");
+  // No screen on the way showed the due date with a year it was not given.
+  for (const std::string& screen : t.recorder.shown) {
+    const std::string row1 = screen.substr(0, screen.find('\n'));
+    const std::string termin = Cells(row1, 46, 10);
+    if (termin.find('.') == std::string::npos) continue;
+    EXPECT_EQ(termin.substr(6), "2026") << termin;
+  }
+}
+
 // A pro-forma kind is open to an operator the kind's rights would otherwise refuse.
 TEST_F(DocumentScreen, AProFormaKindNeedsNoRights) {
   Kind("PRO", "PROFORMA \xFA", "R", "S", "N", 0);
