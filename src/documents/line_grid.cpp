@@ -131,10 +131,13 @@ bool LineGrid::Run() {
   if (order != 0) (void)dd_.SetOrder(0);
   (void)dd_.GoTop();
 
+  // The heading belongs to the document screen (rows 8-9, drawn again for editors that
+  // open the grid straight away); the grid's own rows start with the first line.
+  (void)DrawGridHeading(s_, &kind_);
   source_ = std::make_unique<shell::AreaSource>(dd_);
   browse_ = std::make_unique<console::Browse>(con_, *source_, top_, layout_.left, bottom_, right_);
   for (console::BrowseColumn& c : GridColumns(layout_, dd_)) browse_->AddColumn(std::move(c));
-  browse_->Separators("┼─"_pl, "│"_pl, "┴─"_pl);
+  browse_->Separators("", "│"_pl, "┴─"_pl);
   auto colours = console::ParseColourSet("W/N,N/W");
   if (colours.ok()) browse_->Colours(*colours);
   ShowTotal(kReasonShow);
@@ -238,15 +241,15 @@ console::BrowseAction LineGrid::Dispatch(int k) {
 // STATLINE: the cursor on the article code of the current line; on the empty append row
 // the cursor shows where typing begins.
 void LineGrid::StatLine() {
-  const int row = Row();
-  con_.SetCursor(row, layout_.col_indeks);
+  DolnyWiersz();  // first: drawing moves the cursor
+  con_.SetCursor(Row(), layout_.col_indeks);
   con_.ShowCursor(browse_->append_mode());
-  DolnyWiersz();
 }
 
-// DOLNY_WIERSZ: the key help in row 24 and the article of the current line in rows 6-7.
+// DOLNY_WIERSZ: the key help of the mode in row 24 and the article of the current line in
+// rows 6-7.
 void LineGrid::DolnyWiersz() {
-  con_.Say(24, 0, PadR("F2-upust F4-naglowek F5-druk F8-usun Ins-wstaw F9,Esc-koniec", 80));
+  KeyLine(s_, false, &kind_);
   if (browse_->append_mode() || dd_.eof() || as_ == nullptr) {
     con_.ClearRegion(6, 0, 7, 79);
     return;

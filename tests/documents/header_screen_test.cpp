@@ -2,6 +2,7 @@
 // directory built by start-up, with kinds, documents and a customer written into it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -67,6 +68,17 @@ class DocumentScreen : public testing::DataDirTest {
     }
     return {};
   }
+  // The last screen a wait for a key showed that holds `text`, as rows.
+  std::vector<std::string> LastWaitWith(std::string_view text) const {
+    for (auto it = t.recorder.waits.rbegin(); it != t.recorder.waits.rend(); ++it) {
+      if (it->find(text) == std::string::npos) continue;
+      std::vector<std::string> rows;
+      std::istringstream in(*it);
+      for (std::string row; std::getline(in, row);) rows.push_back(row);
+      return rows;
+    }
+    return {};
+  }
   // Columns of a UTF-8 row counted in characters.
   static std::string Cells(const std::string& row, size_t col, size_t length) {
     std::string out;
@@ -127,6 +139,15 @@ TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
   EXPECT_EQ(rows[8], " Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  ");
   EXPECT_EQ(Cells(rows[12], 0, 14), "   │        │ ");
   EXPECT_EQ(rows[24], "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie");
+
+  // The grid waiting for the first line: its heading once, its first row under the rule,
+  // the keys of entry.
+  const std::vector<std::string> grid = LastWaitWith("F5-DRUK");
+  ASSERT_EQ(grid.size(), 25u);
+  EXPECT_EQ(std::count_if(grid.begin(), grid.end(), [](const std::string& r) { return r.find("INDEKS") != r.npos; }), 1);
+  EXPECT_EQ(grid[8], rows[8]);
+  EXPECT_EQ(Cells(grid[10], 0, 14), "   │        │ ");
+  EXPECT_EQ(grid[24], rows[24]);
 
   EXPECT_EQ(t.session.vars().Number("KLUCZ"), 0);  // released after the routine: NIL reads 0
 }

@@ -2,6 +2,8 @@
 // the reservations they leave on the article cards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/numeric.h"
@@ -400,6 +402,37 @@ TEST_F(LineGridScreen, DisplayModeChangesNothing) {
   EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 7);
 }
 
+// The grid draws its heading once, in rows 8-9 above its lines, and row 24 shows the
+// keys of the mode.
+TEST_F(LineGridScreen, OneHeadingAndTheKeyLineOfTheMode) {
+  AddKind("PZ ", "PRZYJECIE ZEWNETRZNE", "P", "Z");
+  TypeLine("TOWAR1", "4");
+  t.d.Key(key::kUp).Wait(1).Key(key::kEsc);  // the grid waits for a key on the line
+  ASSERT_TRUE(t.Run([&] { Grid(); }));  // the screen stays as the grid left it
+  std::vector<std::string> rows = t.con.screen().Lines();
+  EXPECT_EQ(rows[8], " Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  ");
+  EXPECT_TRUE(rows[9].starts_with("───┼────────┼")) << rows[9];
+  EXPECT_TRUE(rows[10].starts_with("  1│TOWAR1  │ARTYKUL TOWAR1")) << rows[10];
+  EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.find("INDEKS") != r.npos; }), 1);
+  const std::string entry = "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie";
+  EXPECT_EQ(rows[24], entry);
+
+  // Correction can edit the header again; display shows the same keys as entry.
+  const std::string correction = "F1-Pomoc    F2-Rabat    F4-Edycja nagłowka   F5-DRUK                 Esc-Wyjscie";
+  for (const auto& [klucz, line] : {std::pair{2, correction}, std::pair{1, entry}}) {
+    t.session.vars().Set("KLUCZ", xbase::Value(klucz));
+    t.d.Wait(1).Key(key::kEsc);
+    ASSERT_TRUE(t.Run([&] { Grid(); }));
+    EXPECT_EQ(t.Line(24), line) << klucz;
+  }
+  // A receipt paid in cash can print its cash voucher.
+  t.session.vars().Set("M_RD", xbase::Value("PZ "));
+  t.d.Wait(1).Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_EQ(t.Line(24),
+            "F1-Pomoc    F2-Rabat                         F5-DRUK   F3-Druk KW    Esc-Wyjscie");
+}
+
 TEST(CreditLimit, ExceededOnlyPastANonZeroLimit) {
   EXPECT_FALSE(CreditExceeded({true, 0, 1000}, 10));
   EXPECT_FALSE(CreditExceeded({false, 50, 0}, 100));
@@ -414,7 +447,10 @@ TEST(GridLayout, PicturesByKindAndSettings) {
   GridOptions o;
   GridLayout g = LayoutOf(fv, o, 0);
   EXPECT_FALSE(g.mag_column);
-  EXPECT_EQ(g.first_heading, " Lp");
+  EXPECT_EQ(Cp852ToUtf8(GridHeading(g).heading),
+            " Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  ");
+  EXPECT_EQ(Cp852ToUtf8(GridHeading(g).rule), "───┼────────┼──────────────────────────────┼─────────┼─────────┼────┼───────────");
+  EXPECT_EQ(GridHeading(g).separators, (std::vector<int>{3, 12, 43, 53, 63, 68}));
   EXPECT_EQ(g.ilosc, "999999.99");
   EXPECT_EQ(g.cena, "999999.99");
   EXPECT_EQ(g.col_indeks, 4);
@@ -437,7 +473,8 @@ TEST(GridLayout, PicturesByKindAndSettings) {
   many.dow1_mag = false;
   g = LayoutOf(fv, many, 0);
   EXPECT_TRUE(g.mag_column);
-  EXPECT_EQ(g.first_heading, "M");
+  EXPECT_EQ(GridHeading(g).heading.substr(0, 3), "MAG");  // over the one-wide column at 2
+  EXPECT_EQ(GridHeading(g).separators, (std::vector<int>{3, 12, 43, 53, 63, 68}));
   EXPECT_EQ(g.left, 2);
   EXPECT_EQ(g.col_brutto + 11, 80);
   DocKind mm;
