@@ -75,7 +75,7 @@ class LineGrid {
   int DoGet(bool appending, const std::string& preset_mag = {}, const std::string& preset_indeks = {});
   console::BrowseAction BarCode(int k);
   bool BarCodes() const;
-  console::BrowseAction ExitKey(int k, bool appending);
+  console::BrowseAction ExitKey(int k);
   bool LineComplete();
   void TogInsert();
   console::BrowseAction KasujPozycje();
@@ -233,7 +233,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     if (settings_.klucz == 1) return BrowseAction::kContinue;
     if (Printable(k)) con_.Keyboard({k});  // the key typed starts the article code
     const int exit = DoGet(appending);
-    return ExitKey(exit, appending);
+    return ExitKey(exit);
   }
   return BrowseAction::kContinue;
 }
@@ -297,19 +297,20 @@ bool LineGrid::LineComplete() {
   return !SameAmount(FieldNumber(dd_, "ILOSC"), 0, 3);
 }
 
-// EXITKEY: the key that ended the edit of a line becomes the grid's next move.
-console::BrowseAction LineGrid::ExitKey(int k, bool appending) {
+// EXITKEY: the key that ended the edit of a line becomes the grid's next move. Enter on a
+// complete line goes on to the next line, as Down does: on the last line that is a new
+// append row, so that what is typed next starts a new line. A line typed again is no
+// exception: staying on it would give the next code typed to that line.
+console::BrowseAction LineGrid::ExitKey(int k) {
   using console::BrowseAction;
   FreshOrder();
   if (k == key::kEsc) return BrowseAction::kRepaint;
   const bool complete = LineComplete();
   if ((k == key::kEnter || k == key::kPgDn) && !complete) return BrowseAction::kRepaint;
-  if (k == key::kEnter && appending) {
+  if (k == key::kEnter || k == key::kDown || k == key::kPgDn) {
     con_.Keyboard({key::kDown});
   } else if (k == key::kPgUp || k == key::kUp) {
     if (!IsBlank(FieldText(dd_, "INDEKS"))) con_.Keyboard({key::kUp});
-  } else if (k == key::kDown || k == key::kPgDn) {
-    con_.Keyboard({key::kDown});
   }
   return BrowseAction::kRepaint;
 }
@@ -641,7 +642,7 @@ console::BrowseAction LineGrid::BarCode(int k) {
   const std::string mag = FieldText(*as_, "MAG");
   const std::string indeks = FieldText(*as_, "INDEKS");
   const int exit = DoGet(true, mag, indeks);
-  return ExitKey(exit, true);
+  return ExitKey(exit);
 }
 
 console::BrowseAction LineGrid::KasujPozycje() {

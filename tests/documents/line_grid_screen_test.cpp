@@ -150,6 +150,30 @@ TEST_F(LineGridScreen, LeavingTheGridPostsTheDocument) {
   EXPECT_DOUBLE_EQ(dow.Get("ILOSC")->AsNumber(), 2);
 }
 
+// Enter on the last cell of a complete line goes on to the next line: on a receipt (no
+// percent cell), after a line of negative quantity, and after a line edited again, the
+// code typed next starts a new line instead of replacing the line just written.
+TEST_F(LineGridScreen, EnterAfterALineGoesOnToTheNextLine) {
+  AddKind("PZ ", "PRZYJECIE ZEWNETRZNE", "P", "Z");
+  for (const char* indeks : {"10001", "10002", "10003", "10004"}) AddArticle(indeks, 0, 0, 0);
+  t.session.vars().Set("M_RD", xbase::Value("PZ "));
+  t.session.vars().Set("M_SPZ", xbase::Value("P"));
+  t.con.set_insert_mode(true);
+  auto line = [&](const char* indeks, const char* ilosc, const char* cena) {
+    t.d.Type(indeks).Key(key::kEnter).Type(ilosc).Key(key::kEnter).Type(cena).Key(key::kEnter);
+  };
+  line("10001", "5", "2.50");
+  line("10002", "-2", "1.10");  // a return: no percent either
+  line("10003", "1", "4");
+  // The last line once more: a new quantity, the price kept.
+  t.d.Key(key::kUp).Key(key::kEnter).Key(key::kEnter).Type("3").Keys({key::kEnter, key::kEnter});
+  line("10004", "2", "0.99");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 10001    5.000    15.38", "2 10002   -2.000    -2.71",
+                                               "3 10003    3.000    14.76", "4 10004    2.000     2.44"}));
+}
+
 TEST_F(LineGridScreen, DeletingALineReleasesItsReservation) {
   TypeLine("TOWAR1", "4");
   t.d.Keys({key::kUp, key::F(8), key::kEsc});
@@ -176,9 +200,9 @@ TEST_F(LineGridScreen, AnUnknownCodeAsksWhetherToGoOn) {
 
 TEST_F(LineGridScreen, EditingAQuantityCountsTheLinesOwnReservationBack) {
   TypeLine("TOWAR1", "5");  // all that is available
-  // Back on the line: the same 5 again, then 3.
+  // Back on the line: the same 5 again, then (Enter went on to a new row) 3.
   t.d.Keys({key::kUp, key::kEnter, key::kEnter}).Type("5").Keys({key::kEnter, key::kEnter, key::kEnter});
-  t.d.Keys({key::kEnter, key::kEnter}).Type("3").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Keys({key::kUp, key::kEnter, key::kEnter}).Type("3").Keys({key::kEnter, key::kEnter, key::kEnter});
   t.d.Key(key::kEsc);
   ASSERT_TRUE(t.Run([&] { Grid(); }));
   EXPECT_FALSE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI"));
