@@ -332,6 +332,38 @@ TEST_F(DocumentScreen, DisplayLooksForTheNumberTyped) {
   EXPECT_EQ(Cells(rows[0], 22, 35), "     WYSWIETLANIE   DOWODOW        ");
 }
 
+// A posted document shown: dow keeps no gross value, yet the value column and the total
+// show what the invoice printed, on a net and on a gross kind.
+TEST_F(DocumentScreen, DisplayShowsTheValuesOfThePostedLines) {
+  Kind("PA ", "PARAGON", "R", "S", "B", 0);
+  Document("PA ", "       5", JulianFromYmd(2026, 12, 7));
+  auto line = [&](const char* rd, const char* nrd, const char* lp, const char* nazwa, double ilosc, double cena,
+                  const char* nb, double wartosc, double podatek) {
+    Put(Area("dow"), {{"RD", rd}, {"NRD", nrd}, {"LP", lp}, {"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", nazwa},
+                      {"ILOSC", ilosc}, {"CENA", cena}, {"NB", nb}, {"PODATEK0", "23"}, {"WARTOSC", wartosc},
+                      {"PODATEK", podatek}});
+  };
+  line("FV ", "      42", "  1", "MLOTEK", 2, 10.00, "N", 20.00, 4.60);
+  line("FV ", "      42", "  2", "MLOTEK", 1, 0.99, "N", 0.99, 0.23);
+  line("PA ", "       5", "  1", "PILA", 3, 9.99, "B", 29.97, 5.60);  // a gross line holds the gross
+  When("WYSWIETLANIE", {key::kEnter, '4', '2', key::kEnter});
+  When("WYSWIETLANIE", {key::kEsc});  // the grid
+  When("WYSWIETLANIE", {'P', 'A', key::kEnter, '5', key::kEnter});
+  When("WYSWIETLANIE", {key::kEsc});
+  When("WYSWIETLANIE", {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 1); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> net = LastWaitWith("MLOTEK");
+  ASSERT_EQ(net.size(), 25u);
+  EXPECT_EQ(Cells(net[10], 69, 11), "      24.60");
+  EXPECT_EQ(Cells(net[11], 69, 11), "       1.22");
+  EXPECT_EQ(Cells(net[23], 67, 13), "        25.82");
+  const std::vector<std::string> gross = LastWaitWith("PILA");
+  ASSERT_EQ(gross.size(), 25u);
+  EXPECT_EQ(Cells(gross[10], 69, 11), "      29.97");
+  EXPECT_EQ(Cells(gross[23], 67, 13), "        29.97");
+}
+
 // ---- corrections, tags and currency ----
 
 constexpr const char* kCorrection = "P O P R A W A";

@@ -3,6 +3,7 @@
 // the VAT rows and the amount in words.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -116,6 +117,14 @@ TEST_F(SaleToInvoiceScreen, ASalePostedThenPrintedFromTheDocumentDisplay) {
   EXPECT_TRUE(t.recorder.AllGatesUsed());
   EXPECT_TRUE(t.recorder.Saw("WYSWIETLANIE   DOWODOW"));
   EXPECT_TRUE(t.recorder.Saw("FAKTURA NR FV-42")) << "the viewer shows the printout";
+  // The display showed the line values and the total that the invoice prints (dow keeps
+  // no gross value of its own).
+  const auto grid = std::find_if(t.recorder.shown.begin(), t.recorder.shown.end(), [](const std::string& s) {
+    return Has(s, "WYSWIETLANIE") && Has(s, "ARTYKUL KSIAZKA");
+  });
+  ASSERT_NE(grid, t.recorder.shown.end());
+  for (const char* value : {"│      24.60\n", "│       7.34\n", "│       5.40\n", "        37.34\n"})
+    EXPECT_TRUE(Has(*grid, value)) << value << "\n" << *grid;
 
   const std::string text = Printout();
   ASSERT_FALSE(text.empty());
