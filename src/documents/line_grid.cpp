@@ -590,8 +590,14 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
     if (r.escaped) percent = before;
     exit = r.exit_key;
     if (!SameAmount(percent, before, 1)) {
+      // The line keeps the percent its price carries: one the price does not follow (J_UPUST
+      // "N", a price typed by hand, no list price) is not the line's discount.
       const PercentPrice pp = ApplyPercent(ceny, u, percent);
-      if (pp.applied) line.cena = pp.cena;
+      if (pp.applied) {
+        line.cena = pp.cena;
+      } else {
+        percent = before;
+      }
     }
   }
   line.upust0 = percent;

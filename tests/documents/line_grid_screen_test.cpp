@@ -413,6 +413,26 @@ TEST_F(LineGridScreen, DocumentDiscountPricesEveryLineFromItsCataloguePrice) {
   EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000    11.07", "2 TOWAR2    1.000    11.07"}));
 }
 
+// A percent typed on a line is its discount only when the price follows it.
+TEST_F(LineGridScreen, ThePercentKeptIsThePercentThePriceCarries) {
+  auto percent_line = [&](const char* indeks) {
+    t.d.Type(indeks).Key(key::kEnter).Type("1").Keys({key::kEnter, key::kEnter}).Type("10").Key(key::kEnter);
+  };
+  ASSERT_TRUE(t.session.settings().SetText("J_UPUST", "T").ok());
+  percent_line("TOWAR1");  // 10 % off the list price 10.00
+  t.d.Then([&] { ASSERT_TRUE(t.session.settings().SetText("J_UPUST", "N").ok()); });  // no price follows
+  percent_line("TOWAR2");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  xbase::WorkArea& d = *t.session.areas().Find("dd");
+  ASSERT_TRUE(d.SetOrder(0).ok());
+  std::vector<std::string> got;
+  for (Status st = d.GoTop(); st.ok() && !d.eof(); st = d.Skip(1))
+    got.push_back(RTrim(d.Get("INDEKS")->AsString()) + " " + FormatFixed(d.Get("CENA")->AsNumber(), 2) + " " +
+                  FormatFixed(d.Get("UPUST0")->AsNumber(), 1));
+  EXPECT_EQ(got, (std::vector<std::string>{"TOWAR1 9.00 10.0", "TOWAR2 10.00 0.0"}));
+}
+
 TEST_F(LineGridScreen, DisplayModeChangesNothing) {
   TypeLine("TOWAR1", "4");
   t.d.Key(key::kEsc);
