@@ -157,6 +157,38 @@ TEST_F(SaleToInvoiceScreen, ASalePostedThenPrintedFromTheDocumentDisplay) {
 }
 
 
+// A number cancelled by its marker ("F42.---") prints the cancelled form with F5 from the
+// document screen, while the document is typed as well as when it is shown: no lines and
+// no totals, "--- FAKTURA ANULOWANA ---", and the marker is used up.
+TEST_F(SaleToInvoiceScreen, F5OnACancelledNumberPrintsTheCancelledForm) {
+  auto cancelled = [&](const std::string& text) {
+    EXPECT_TRUE(Has(text, "--- FAKTURA ANULOWANA ---")) << Cp852ToUtf8(text);
+    EXPECT_TRUE(Has(text, "SKLEP JAN KOWALSKI")) << "the buyer is printed";
+    EXPECT_FALSE(Has(text, "ARTYKUL MLOTEK"));
+    EXPECT_FALSE(Has(text, "Razem"));
+    EXPECT_FALSE(dir.Exists("F42.---")) << "the cancelled form prints once";
+  };
+  NewSale();
+  ASSERT_TRUE(store::NoweDd(t.session));
+  dir.Write("F42.---", "");
+  TypeLine("MLOTEK", "2");
+  t.d.Key(key::F(5));
+  t.recorder.When("F5-Druk (Alt_F5)", key::kEsc);
+  t.d.Key(key::kEsc);
+  t.recorder.When("CZY SKONCZY", 'T');
+  ASSERT_TRUE(t.Run([&] { documents::MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  cancelled(Printout());
+
+  dir.Write("F42.---", "");
+  t.d.Key(key::F(5));
+  t.recorder.When("F5-Druk (Alt_F5)", key::kEsc);
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { documents::DbuDow(t.session, 1, "FV ", "42"); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  cancelled(Printout());
+}
+
 // A pattern document ("** " in its recipient text) shown and printed with F5 offers a
 // similar new document; on yes the display ends and the new document opens in the editor,
 // numbered after the pattern, with the pattern's lines reserved.
