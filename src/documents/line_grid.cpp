@@ -212,6 +212,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
   if (k == key::F(4) || k == key::F(4) + 256) {
     // Header entry again (not in display): a changed kind converts the lines on the way.
     if (settings_.klucz == 1) return BrowseAction::kContinue;
+    KeyLine(s_, true, &kind_);  // the keys of header entry while it is edited
     (void)EdNag(s_, 1);
     kind_ = DocumentKind(s_);
     return BrowseAction::kRepaint;

@@ -463,6 +463,8 @@ TEST_F(LineGridScreen, OneHeadingAndTheKeyLineOfTheMode) {
 
   // Correction can edit the header again; display shows the same keys as entry.
   const std::string correction = "F1-Pomoc    F2-Rabat    F4-Edycja nagłowka   F5-DRUK                 Esc-Wyjscie";
+  const std::string header = "F1-Pomoc                                                             Esc-Wyjscie";
+  t.d.Key(key::F(4)).Then([&] { EXPECT_EQ(t.Line(24), header); }).Key(key::kEsc);  // the header again
   for (const auto& [klucz, line] : {std::pair{2, correction}, std::pair{1, entry}}) {
     t.session.vars().Set("KLUCZ", xbase::Value(klucz));
     t.d.Wait(1).Key(key::kEsc);
