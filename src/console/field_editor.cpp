@@ -25,6 +25,7 @@ void FieldEditor::LoadText(std::string_view value) {
   }
   clear_pending_ = picture_.clear_on_key;
   changed_ = false;
+  past_end_ = false;
   scroll_ = 0;
   pos_ = FirstEditable();
 }
@@ -38,6 +39,7 @@ void FieldEditor::LoadNumber(double value) {
   buffer_ = TransformNumber(value, number_picture_);
   clear_pending_ = true;
   changed_ = false;
+  past_end_ = false;
   scroll_ = 0;
   pos_ = FirstEditable();
 }
@@ -47,6 +49,7 @@ void FieldEditor::LoadDate(JulianDay value) {
   buffer_ = Dtoc(value);
   clear_pending_ = picture_.clear_on_key;
   changed_ = false;
+  past_end_ = false;
   scroll_ = 0;
   pos_ = FirstEditable();
 }
@@ -57,6 +60,7 @@ void FieldEditor::LoadLogical(bool value) {
   buffer_ = yes_no ? (value ? "Y" : "N") : (value ? "T" : "F");
   clear_pending_ = false;
   changed_ = false;
+  past_end_ = false;
   scroll_ = 0;
   pos_ = 0;
 }
@@ -143,6 +147,24 @@ FieldEditor::Outcome FieldEditor::ApplyKey(int k, bool insert_mode) {
     clear_pending_ = false;
     return Outcome::kMoved;
   };
+  if (past_end_) {
+    switch (k) {
+      case key::kBackspace:
+        past_end_ = false;
+        DeleteAt(pos_);
+        changed_ = true;
+        return moved();
+      case key::kLeft:  // back onto the last character
+        past_end_ = false;
+        return moved();
+      case key::kRight: case key::kDel: case key::kCtrlY:  // nothing after the field
+        return moved();
+      default:
+        if (k >= 32 && k <= 255) return Outcome::kRefused;  // the full field waits for Enter
+        if (k == key::kHome || k == key::kEnd || k == key::kCtrlLeft || k == key::kCtrlRight) past_end_ = false;
+        break;
+    }
+  }
   switch (k) {
     case key::kLeft: {
       int p = PrevEditable(pos_);
@@ -220,11 +242,17 @@ FieldEditor::Outcome FieldEditor::ApplyKey(int k, bool insert_mode) {
     accepted = AcceptTyped(mask_[static_cast<size_t>(pos_)], c, numeric, picture_.upper);
     if (!accepted) return Outcome::kRefused;
   }
-  if (insert_mode) InsertAt(pos_, *accepted);
+  // The digits of a date stand in fixed places: inserting would push the day into the
+  // month and the month into the year while the date is typed, so a date is typed over.
+  if (insert_mode && type_ != FieldType::kDate) InsertAt(pos_, *accepted);
   else buffer_[static_cast<size_t>(pos_)] = *accepted;
   changed_ = true;
   int n = NextEditable(pos_);
-  if (n < 0) return Outcome::kFilled;
+  if (n < 0) {
+    // A field of one position (a warehouse, T/N) takes the next answer in its place.
+    past_end_ = FirstEditable() != LastEditable();
+    return Outcome::kFilled;
+  }
   pos_ = n;
   return Outcome::kMoved;
 }

@@ -8,7 +8,8 @@
 //   - Number: the first character typed clears the field (a new amount is typed from the
 //     left) and "." or "," jumps to the decimals; on leaving, the digits are read back and
 //     shown right-aligned.
-//   - Date: "dd.mm.yyyy" digits; a date that does not exist cannot be taken.
+//   - Date: "dd.mm.yyyy" digits, always typed over (also in insert mode); a date that
+//     does not exist cannot be taken.
 //   - Logical: one position, T/Y or F/N.
 #pragma once
 
@@ -34,13 +35,18 @@ class FieldEditor {
   enum class Outcome {
     kMoved,    // the key moved the cursor or changed the text
     kRefused,  // a character the position does not take
-    kFilled,   // a character went into the last position: the field is full
+    kFilled,   // a character went into the last position: the field is full and the
+               // cursor stands after it (past_end) until it is moved back
     kNotMine,  // not an editing key: the form decides
   };
   Outcome ApplyKey(int key, bool insert_mode);
 
   const std::string& buffer() const { return buffer_; }
   int pos() const { return pos_; }
+  // The last position of a field of several was typed: the cursor stands after the field,
+  // where characters are refused; Backspace takes the last character, Left goes back onto
+  // it.
+  bool past_end() const { return past_end_; }
   bool changed() const { return changed_; }
   // The value was replaced from outside (the calculator): it is stored on leaving.
   void MarkChanged() { changed_ = true; }
@@ -77,6 +83,7 @@ class FieldEditor {
   int pos_ = 0;
   bool changed_ = false;
   bool clear_pending_ = false;  // the first typed character clears the field
+  bool past_end_ = false;
   int scroll_ = 0;
 };
 

@@ -168,7 +168,7 @@ void Form::ShowEditing(const GetField& g, FieldEditor& ed) {
   std::string text = PadR(Substr(buf, offset + 1, width), static_cast<size_t>(width));
   if (g.masked_) text = MaskText(text);
   con_.screen().Put(g.row_, g.col_, text, g.colours_.enhanced);
-  con_.SetCursor(g.row_, g.col_ + ed.pos() - offset);
+  con_.SetCursor(g.row_, g.col_ + ed.pos() - offset + (ed.past_end() ? 1 : 0));
   con_.ShowCursor(true);
   con_.SetInsertShape(con_.insert_mode());
 }
@@ -200,10 +200,8 @@ Form::Move Form::EditOne(GetField& g, int& exit_key, bool& updated) {
         continue;
       case FieldEditor::Outcome::kRefused:
         continue;
-      case FieldEditor::Outcome::kFilled:
-        if (confirm_) continue;
-        move = Move::kNext;
-        break;
+      case FieldEditor::Outcome::kFilled:  // a full field waits for Enter
+        continue;
       case FieldEditor::Outcome::kNotMine:
         switch (k) {
           case key::kEnter: case key::kDown: case key::kTab: move = Move::kNext; break;

@@ -16,11 +16,12 @@
 //   Esc                     end READ; the field being edited keeps its old value
 //   Ins                     insert/overwrite (the cursor shows which)
 //   Ctrl+Home               to the first field
-// Typing into the last position of a field moves on, unless the form confirms (SET
-// CONFIRM ON). Leaving a field (except by Esc) stores its value in the variable and then
-// asks its VALID routine; a refusal keeps the cursor in the field. A field whose WHEN
-// routine says no is skipped. After each VALID the fields are shown again, so values a
-// routine recomputed appear at once.
+// A field is left only by those keys (SET CONFIRM ON everywhere): a character typed into
+// its last position leaves the cursor after it, and the field waits for Enter; further
+// characters are refused until the cursor moves back. Leaving a field (except by Esc)
+// stores its value in the variable and then asks its VALID routine; a refusal keeps the
+// cursor in the field. A field whose WHEN routine says no is skipped. After each VALID the
+// fields are shown again, so values a routine recomputed appear at once.
 #pragma once
 
 #include <functional>
@@ -107,9 +108,6 @@ class Form {
   GetField& GetDate(int row, int col, JulianDay& var, std::string_view picture = "");
   GetField& GetLogical(int row, int col, bool& var, std::string_view picture = "");
 
-  // SET CONFIRM: with it on, a full field waits for Enter.
-  void SetConfirm(bool on) { confirm_ = on; }
-
   // READ: edits the fields starting with `start` (0-based) until READ ends.
   ReadResult Read(int start = 0);
   // CLEAR GETS.
@@ -131,7 +129,6 @@ class Form {
 
   Console& con_;
   std::vector<std::unique_ptr<GetField>> gets_;
-  bool confirm_ = false;
   int current_ = 0;
 };
 

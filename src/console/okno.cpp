@@ -101,10 +101,10 @@ MaskedEntry GetHhhhh(Console& con, int row, int col, std::string_view colours) {
       show();
       continue;
     }
-    if (k >= 32 && k <= 255) {
+    // Ten characters fill the entry; it still ends only with Enter, as every field does.
+    if (k >= 32 && k <= 255 && static_cast<int>(out.text.size()) < kMaskedLength) {
       out.text += static_cast<char>(k);
       show();
-      if (static_cast<int>(out.text.size()) >= kMaskedLength) break;
     }
   }
   out.text = PadR(out.text, kMaskedLength);

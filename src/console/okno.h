@@ -44,7 +44,8 @@ bool Okno(Console& con, std::string_view question, std::string_view default_answ
 
 // GET_HHHHH(row, col): masked entry of up to 10 characters, each shown as "*" with a "_"
 // after it, in the colours given (default "W+/B+,B+/B+"; "0,0" hides even the stars).
-// Backspace removes the last character; Enter, Esc or the tenth character end it.
+// Backspace removes the last character; Enter or Esc end it (characters after the tenth
+// are refused: a full entry waits for Enter like every input field).
 struct MaskedEntry {
   std::string text;  // padded with blanks to 10
   bool escaped = false;

@@ -15,6 +15,7 @@
 #include "documents/dd_lines.h"
 #include "documents/header_guards.h"
 #include "documents/header_rules.h"
+#include "documents/line_grid_parts.h"
 #include "shell/area_fields.h"
 #include "shell/helpers.h"
 #include "shell/operators.h"
@@ -38,7 +39,6 @@ constexpr int kGridHeadingRow = 8;
 constexpr int kGridTop = 10;
 constexpr int kGridBottom = 22;
 constexpr int kKeyRow = 24;
-constexpr int kGridRules[] = {3, 12, 43, 53, 63, 68};
 constexpr int kBoxRules[] = {7, 21, 40, 56, 64};
 constexpr double kCustomerLockWait = 5;
 // The customer of retail sales paid by card when none is given.
@@ -336,18 +336,20 @@ void DrawDocumentScreen(Session& s, const DocKind* kind) {
     con.Say(5, 0, "Uwagi                       :", normal);
   }
 
-  // Rows 8-22: the line grid.
-  const bool mag_column = s.settings().Text("J_DOW1_MAG") == "N" && (kind == nullptr || !kind->IsTransfer());
-  std::string heading(" Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  "_pl);
-  if (mag_column) heading.replace(0, 3, "MAG");
-  con.Say(kGridHeadingRow, 0, heading, normal);
-  std::string rule(80, '\xC4');  // "─"
-  for (int c : kGridRules) rule[static_cast<size_t>(c)] = '\xC5';  // "┼"
-  con.Say(kGridHeadingRow + 1, 0, rule, normal);
+  // Rows 8-22: the line grid, empty until the header is entered.
+  const std::vector<int> rules = DrawGridHeading(s, kind);
   for (int r = kGridTop; r <= kGridBottom; ++r)
-    for (int c : kGridRules) con.Say(r, c, "│"_pl, normal);
+    for (int c : rules) con.Say(r, c, "│"_pl, normal);
 
   KeyLine(s, true, kind);
+}
+
+std::vector<int> DrawGridHeading(Session& s, const DocKind* kind) {
+  console::Console& con = s.con();
+  const GridHeadingText h = GridHeading(LayoutOf(kind != nullptr ? *kind : DocKind{}, GridOptionsOf(s), 0));
+  con.Say(kGridHeadingRow, 0, h.heading, con.colours().standard);
+  con.Say(kGridHeadingRow + 1, 0, h.rule, con.colours().standard);
+  return h.separators;
 }
 
 void LabelRows(Session& s, const DocKind& kind) {
@@ -379,20 +381,25 @@ void LabelRows(Session& s, const DocKind& kind) {
   }
 }
 
+namespace {
+
+// Row 24 for a mode (KLUCZ) and payment, code page 852: display shows the keys of entry.
+std::string KeyLineText(int klucz, bool header, const DocKind* kind, std::string_view spz) {
+  if (header) return "F1-Pomoc                                                             Esc-Wyjscie";
+  std::string line("F1-Pomoc    F2-Rabat    F4-Edycja nagłowka   F5-DRUK                 Esc-Wyjscie"_pl);
+  constexpr size_t kF4 = 24, kF4Length = 18;  // "F4-Edycja nagłowka" is shown in correction only
+  if (klucz != 2) line.replace(kF4, kF4Length, kF4Length, ' ');
+  constexpr size_t kF3 = 55;
+  if (kind != nullptr && kind->IsReceipt() && XbaseEquals(spz, "G")) line.replace(kF3, 10, "F3-Druk KW");
+  return line;
+}
+
+}  // namespace
+
 void KeyLine(Session& s, bool header, const DocKind* kind) {
   console::Console& con = s.con();
-  std::string line;
-  if (header) {
-    line = "F1-Pomoc                                                             Esc-Wyjscie";
-  } else if (Klucz(s) == 2) {
-    line = std::string("F1-Pomoc    F2-Rabat    F4-Edycja nagłowka   F5-DRUK                 Esc-Wyjscie"_pl);
-  } else {
-    line = "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie";
-  }
-  if (!header && kind != nullptr && kind->IsReceipt() && s.vars().Text("M_SPZ") == "G")
-    line.replace(55, 10, "F3-Druk KW");
   con.ClearRegion(kKeyRow, 0, kKeyRow, 79, con.colours().standard);
-  con.Say(kKeyRow, 0, line, con.colours().standard);
+  con.Say(kKeyRow, 0, KeyLineText(Klucz(s), header, kind, s.vars().Text("M_SPZ")), con.colours().standard);
 }
 
 // ---- defaults, loading and showing ----
@@ -525,10 +532,11 @@ class HeaderForm {
   }
 
   void Build(console::Form& form) {
-    form.SetConfirm(false);
     const bool entry = klucz_ == 0;
     const bool display = klucz_ == 1;
-    form.GetText(2, 4, n_.rd, "!!!").Valid([this] { return Done(SprRd()); }).When([this, entry] {
+    // The codes shown in the kind and counterparty fields are proposals: the first
+    // character typed replaces the code (@K) instead of being inserted before it.
+    form.GetText(2, 4, n_.rd, "@K !!!").Valid([this] { return Done(SprRd()); }).When([this, entry] {
       return par_ == 0 || (entry && s_.op().Prawa1(1));
     });
     form.GetText(2, 13, n_.nrd, "!!!!!!!!").Valid([this] { return Check([this] { return SprNrd(); }); }).When([this, entry] {
@@ -546,7 +554,7 @@ class HeaderForm {
       form.GetText(1, 67, n_.regon, "!!!!!!!!!!!!!").Valid([this] { return Check([this] { return SprNip(); }); }).When([this, display] {
         return !display && IsBlank(n_.odb);
       });
-    form.GetText(2, 72, n_.odb, "!!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
+    form.GetText(2, 72, n_.odb, "@K !!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
       return !display;
     });
     const std::string name_picture(50, s_.FileX("LITERY_M.TXT") ? 'X' : '!');

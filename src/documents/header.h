@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/date.h"
 #include "documents/doc_kind.h"
@@ -70,7 +71,12 @@ void DrawDocumentScreen(shell::Session& session, const DocKind* kind);
 void DrawHeaderBox(shell::Session& session);
 // Rows 4-6 labelled for the kind.
 void LabelRows(shell::Session& session, const DocKind& kind);
-// Row 24: `header` true while the header is edited, else the line keys of the mode.
+// Rows 8-9: the heading of the line grid for the kind's columns and the rule under it.
+// Returns the screen columns of the column separators.
+std::vector<int> DrawGridHeading(shell::Session& session, const DocKind* kind);
+// Row 24: `header` true while the header is edited, else the line keys of the mode:
+// entry and display "F1-Pomoc  F2-Rabat  F5-DRUK  Esc-Wyjscie", correction also
+// "F4-Edycja nagłowka"; receipts paid in cash add "F3-Druk KW".
 void KeyLine(shell::Session& session, bool header, const DocKind* kind);
 
 // PUSTY_NAG: the defaults of a new document.

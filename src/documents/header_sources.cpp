@@ -218,6 +218,13 @@ bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_vie
     const int j = dd->FieldIndex(dow->field(i).name);
     if (j >= 0) common.emplace_back(i, j);
   }
+  // dow keeps no gross value: the grid's value column and the total read BRUTTO, so it is
+  // taken from the line as it was written. A line without its own basis has the kind's;
+  // combined kinds of class "Y" price gross.
+  const bool gross_missing = dd->FieldIndex("BRUTTO") >= 0 && dow->FieldIndex("BRUTTO") < 0;
+  const DocKind kind = DocumentKind(s);
+  char kind_basis = DocumentBasis(s, kind);
+  if (kind_basis == ' ' && kind.s_z == 'Y') kind_basis = 'B';
   bool ok = dow->SetOrder(1).ok();
   shell::ConsoleStoreUi ui(s.con());
   auto found = ok ? dow->SeekKey(key) : Result<bool>(false);
@@ -228,6 +235,12 @@ bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_vie
       if (!ok) break;
       auto v = dow->Get(i);
       if (v.ok()) (void)dd->Replace(j, *v);  // a value dd cannot hold stays blank
+    }
+    if (ok && gross_missing) {
+      const std::string nb = Text(*dow, "NB");
+      const char basis = !nb.empty() && (nb[0] == 'B' || nb[0] == 'N') ? nb[0] : kind_basis;
+      const double brutto = GrossOfPostedLine(basis, Number(*dow, "WARTOSC"), Number(*dow, "PODATEK"));
+      ok = dd->Replace("BRUTTO", xbase::Value(brutto)).ok();
     }
     if (ok) ok = dd->Unlock().ok();
   }

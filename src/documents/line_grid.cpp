@@ -76,7 +76,7 @@ class LineGrid {
   int DoGet(bool appending, const std::string& preset_mag = {}, const std::string& preset_indeks = {});
   console::BrowseAction BarCode(int k);
   bool BarCodes() const;
-  console::BrowseAction ExitKey(int k, bool appending);
+  console::BrowseAction ExitKey(int k);
   bool LineComplete();
   void TogInsert();
   console::BrowseAction KasujPozycje();
@@ -134,10 +134,13 @@ bool LineGrid::Run() {
   if (order != 0) (void)dd_.SetOrder(0);
   (void)dd_.GoTop();
 
+  // The heading belongs to the document screen (rows 8-9, drawn again for editors that
+  // open the grid straight away); the grid's own rows start with the first line.
+  (void)DrawGridHeading(s_, &kind_);
   source_ = std::make_unique<shell::AreaSource>(dd_);
   browse_ = std::make_unique<console::Browse>(con_, *source_, top_, layout_.left, bottom_, right_);
   for (console::BrowseColumn& c : GridColumns(layout_, dd_)) browse_->AddColumn(std::move(c));
-  browse_->Separators("┼─"_pl, "│"_pl, "┴─"_pl);
+  browse_->Separators("", "│"_pl, "┴─"_pl);
   auto colours = console::ParseColourSet("W/N,N/W");
   if (colours.ok()) browse_->Colours(*colours);
   ShowTotal(kReasonShow);
@@ -212,6 +215,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
   if (k == key::F(4) || k == key::F(4) + 256) {
     // Header entry again (not in display): a changed kind converts the lines on the way.
     if (settings_.klucz == 1) return BrowseAction::kContinue;
+    KeyLine(s_, true, &kind_);  // the keys of header entry while it is edited
     (void)EdNag(s_, 1);
     kind_ = DocumentKind(s_);
     return BrowseAction::kRepaint;
@@ -233,7 +237,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     if (settings_.klucz == 1) return BrowseAction::kContinue;
     if (Printable(k)) con_.Keyboard({k});  // the key typed starts the article code
     const int exit = DoGet(appending);
-    return ExitKey(exit, appending);
+    return ExitKey(exit);
   }
   return BrowseAction::kContinue;
 }
@@ -241,15 +245,15 @@ console::BrowseAction LineGrid::Dispatch(int k) {
 // STATLINE: the cursor on the article code of the current line; on the empty append row
 // the cursor shows where typing begins.
 void LineGrid::StatLine() {
-  const int row = Row();
-  con_.SetCursor(row, layout_.col_indeks);
+  DolnyWiersz();  // first: drawing moves the cursor
+  con_.SetCursor(Row(), layout_.col_indeks);
   con_.ShowCursor(browse_->append_mode());
-  DolnyWiersz();
 }
 
-// DOLNY_WIERSZ: the key help in row 24 and the article of the current line in rows 6-7.
+// DOLNY_WIERSZ: the key help of the mode in row 24 and the article of the current line in
+// rows 6-7.
 void LineGrid::DolnyWiersz() {
-  con_.Say(24, 0, PadR("F2-upust F4-naglowek F5-druk F8-usun Ins-wstaw F9,Esc-koniec", 80));
+  KeyLine(s_, false, &kind_);
   if (browse_->append_mode() || dd_.eof() || as_ == nullptr) {
     con_.ClearRegion(6, 0, 7, 79);
     return;
@@ -298,19 +302,20 @@ bool LineGrid::LineComplete() {
   return !SameAmount(FieldNumber(dd_, "ILOSC"), 0, 3);
 }
 
-// EXITKEY: the key that ended the edit of a line becomes the grid's next move.
-console::BrowseAction LineGrid::ExitKey(int k, bool appending) {
+// EXITKEY: the key that ended the edit of a line becomes the grid's next move. Enter on a
+// complete line goes on to the next line, as Down does: on the last line that is a new
+// append row, so that what is typed next starts a new line. A line typed again is no
+// exception: staying on it would give the next code typed to that line.
+console::BrowseAction LineGrid::ExitKey(int k) {
   using console::BrowseAction;
   FreshOrder();
   if (k == key::kEsc) return BrowseAction::kRepaint;
   const bool complete = LineComplete();
   if ((k == key::kEnter || k == key::kPgDn) && !complete) return BrowseAction::kRepaint;
-  if (k == key::kEnter && appending) {
+  if (k == key::kEnter || k == key::kDown || k == key::kPgDn) {
     con_.Keyboard({key::kDown});
   } else if (k == key::kPgUp || k == key::kUp) {
     if (!IsBlank(FieldText(dd_, "INDEKS"))) con_.Keyboard({key::kUp});
-  } else if (k == key::kDown || k == key::kPgDn) {
-    con_.Keyboard({key::kDown});
   }
   return BrowseAction::kRepaint;
 }
@@ -469,7 +474,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   }
   while (preset_mag.empty()) {
     console::Form f(con_);
-    f.GetText(row, layout_.col_indeks, indeks, "!!!!!!!!");
+    f.GetText(row, layout_.col_indeks, indeks, "@K !!!!!!!!");  // a code typed replaces the line's
     const console::ReadResult r = f.Read();
     if (r.escaped) return key::kEsc;
     if (IsBlank(indeks)) return r.exit_key;
@@ -604,8 +609,14 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
     if (r.escaped) percent = before;
     exit = r.exit_key;
     if (!SameAmount(percent, before, 1)) {
+      // The line keeps the percent its price carries: one the price does not follow (J_UPUST
+      // "N", a price typed by hand, no list price) is not the line's discount.
       const PercentPrice pp = ApplyPercent(ceny, u, percent);
-      if (pp.applied) line.cena = pp.cena;
+      if (pp.applied) {
+        line.cena = pp.cena;
+      } else {
+        percent = before;
+      }
     }
   }
   line.upust0 = percent;
@@ -656,7 +667,7 @@ console::BrowseAction LineGrid::BarCode(int k) {
   const std::string mag = FieldText(*as_, "MAG");
   const std::string indeks = FieldText(*as_, "INDEKS");
   const int exit = DoGet(true, mag, indeks);
-  return ExitKey(exit, true);
+  return ExitKey(exit);
 }
 
 console::BrowseAction LineGrid::KasujPozycje() {

@@ -25,9 +25,8 @@ double NumberOf(const xbase::WorkArea& a, std::string_view field) {
   return v.ok() ? v->AsNumber() : 0;
 }
 
-console::BrowseColumn Column(std::string heading, int width, std::function<std::string()> value) {
+console::BrowseColumn Column(int width, std::function<std::string()> value) {
   console::BrowseColumn c;
-  c.heading = std::move(heading);
   c.width = width;
   c.value = [value = std::move(value), width] { return PadR(value(), static_cast<size_t>(width)).substr(0, static_cast<size_t>(width)); };
   return c;
@@ -48,7 +47,6 @@ GridOptions GridOptionsOf(shell::Session& session) {
 GridLayout LayoutOf(const DocKind& kind, const GridOptions& o, int left) {
   GridLayout g;
   g.mag_column = !o.dow1_mag && !kind.IsTransfer();
-  g.first_heading = g.mag_column ? "M" : " Lp";
   g.first_picture = g.mag_column ? "!" : "!!!";
   g.nazwa = std::string(30, o.export_name ? 'X' : '!');
   g.ilosc = "999999.99";
@@ -74,26 +72,37 @@ std::vector<console::BrowseColumn> GridColumns(const GridLayout& g, const xbase:
   const xbase::WorkArea* d = &dd;
   std::vector<console::BrowseColumn> cols;
   if (g.mag_column) {
-    cols.push_back(Column(g.first_heading, 1, [d] { return TextOf(*d, "MAG"); }));
+    cols.push_back(Column(1, [d] { return TextOf(*d, "MAG"); }));
   } else {
-    cols.push_back(Column(g.first_heading, 3, [d] { return PadL(AllTrim(TextOf(*d, "LP")), 3); }));
+    cols.push_back(Column(3, [d] { return PadL(AllTrim(TextOf(*d, "LP")), 3); }));
   }
-  cols.push_back(Column("INDEKS  ", 8, [d] { return TextOf(*d, "INDEKS"); }));
-  cols.push_back(Column("NAZWA", 30, [d] { return TextOf(*d, "NAZWA"); }));
+  cols.push_back(Column(8, [d] { return TextOf(*d, "INDEKS"); }));
+  cols.push_back(Column(30, [d] { return TextOf(*d, "NAZWA"); }));
   const std::string ilosc = g.ilosc, cena = g.cena;
-  cols.push_back(Column("  ILOSC  ", 9, [d, ilosc] { return TransformNumber(NumberOf(*d, "ILOSC"), ilosc); }));
-  cols.push_back(Column("   CENA  ", 9, [d, cena] { return TransformNumber(NumberOf(*d, "CENA"), cena); }));
+  cols.push_back(Column(9, [d, ilosc] { return TransformNumber(NumberOf(*d, "ILOSC"), ilosc); }));
+  cols.push_back(Column(9, [d, cena] { return TransformNumber(NumberOf(*d, "CENA"), cena); }));
   if (g.commission) {
-    cols.push_back(Column(" %  ", 4, [d] {
+    cols.push_back(Column(4, [d] {
       const double price = NumberOf(*d, "CENA");
       const double pct = price == 0 ? 0 : NewRound(NumberOf(*d, "PROWIZJA") / price * 100, 1);
       return TransformNumber(PercentInRange(pct) ? pct : 0, "99.9");
     }));
   } else {
-    cols.push_back(Column(" %  ", 4, [d] { return TransformNumber(NumberOf(*d, "UPUST0"), "99.9"); }));
+    cols.push_back(Column(4, [d] { return TransformNumber(NumberOf(*d, "UPUST0"), "99.9"); }));
   }
-  cols.push_back(Column("  WARTOSC  ", 11, [d] { return TransformNumber(NumberOf(*d, "BRUTTO"), "99999999.99"); }));
+  cols.push_back(Column(11, [d] { return TransformNumber(NumberOf(*d, "BRUTTO"), "99999999.99"); }));
   return cols;
+}
+
+GridHeadingText GridHeading(const GridLayout& g) {
+  constexpr char kBar = '\xB3', kLine = '\xC4', kCross = '\xC5';  // "│", "─", "┼"
+  GridHeadingText h;
+  h.separators = {g.col_indeks - 1, g.col_nazwa - 1, g.col_ilosc - 1, g.col_cena - 1, g.col_upust - 1, g.col_brutto - 1};
+  h.heading = std::string(g.mag_column ? "MAG" : " Lp") + kBar + "INDEKS  " + kBar + PadR("NAZWA", 30) + kBar +
+              "  ILOSC  " + kBar + "   CENA  " + kBar + " %  " + kBar + "  WARTOSC  ";
+  h.rule = std::string(80, kLine);
+  for (int c : h.separators) h.rule[static_cast<size_t>(c)] = kCross;
+  return h;
 }
 
 char DocumentBasis(shell::Session& session, const DocKind& kind) {

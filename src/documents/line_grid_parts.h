@@ -28,7 +28,6 @@ GridOptions GridOptionsOf(shell::Session& session);
 // The seven columns: pictures and the screen column where each cell starts.
 struct GridLayout {
   bool mag_column = false;      // the first column is the warehouse, not the line number
-  std::string first_heading;    // " Lp" or "M"
   std::string first_picture;    // "!!!" or "!"
   std::string nazwa;            // thirty "!" or thirty "X"
   std::string ilosc;            // quantity picture (9 wide)
@@ -45,8 +44,18 @@ struct GridLayout {
 // transfers; the grid then starts at column 2.
 GridLayout LayoutOf(const DocKind& kind, const GridOptions& options, int left);
 
-// The browse columns over the current record of `dd`.
+// The browse columns over the current record of `dd`. They have no headings: the grid's
+// heading is a part of the document screen (GridHeading), above the grid's rows.
 std::vector<console::BrowseColumn> GridColumns(const GridLayout& layout, const xbase::WorkArea& dd);
+
+// The heading of the columns and the rule under it (80 characters each, code page 852):
+// " Lp│INDEKS  │NAZWA ... │  WARTOSC  ", "MAG" in place of " Lp" with the warehouse
+// column; the rule is "─" with "┼" under each column separator.
+struct GridHeadingText {
+  std::string heading, rule;
+  std::vector<int> separators;  // the screen columns of the column separators
+};
+GridHeadingText GridHeading(const GridLayout& layout);
 
 // The price basis of the document: M_NB when the header set it; otherwise sales are
 // gross ('B') when the kind is gross or the retail-sale kind, else net ('N'); other kinds

@@ -135,4 +135,8 @@ void RecomputeCorrectionLine(DocLine& dd, char nb) {
 
 double NetOfLine(const DocLine& dd) { return dd.nb == 'B' ? Money(dd.brutto - dd.podatek) : dd.wartosc; }
 
+double GrossOfPostedLine(char nb, double wartosc, double podatek) {
+  return nb == 'B' ? Money(wartosc) : Money(wartosc + podatek);
+}
+
 }  // namespace hurt::documents

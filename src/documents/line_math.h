@@ -109,4 +109,8 @@ void RecomputeCorrectionLine(DocLine& dd, char nb);
 // The net value of a line: WARTOSC on net lines, BRUTTO − PODATEK on gross lines.
 double NetOfLine(const DocLine& dd);
 
+// The gross value of a posted line (`dow` keeps no BRUTTO): a gross-basis line (nb 'B')
+// holds the gross in WARTOSC; any other line's gross is WARTOSC + PODATEK, rounded to 2.
+double GrossOfPostedLine(char nb, double wartosc, double podatek);
+
 }  // namespace hurt::documents

@@ -113,19 +113,26 @@ Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& u
   const char kto = FirstOr(v.Text("M_KTO"), FirstOr(std::string(1, data.kind.kto), 'O'));
   data.seller = ReadSeller(session);
   data.buyer = ReadBuyer(session, kto, data.header.odb);
+  // The marker of a cancelled invoice ("F125.---") cancels the printout of its number
+  // here as in a reprint (PrintSettingsFor finds it).
   data.settings = PrintSettingsFor(session, data.kind, data.header);
-  // A document not yet posted is not the cancelled one of its number.
-  data.settings.cancelled = false;
 
   const OryginalStep step = OryginalOfPrintout(session, data, session.hh() + rd + data.header.nrd);
   result.form = FvFaktura("FV", nb, data);
 
-  auto written = WriteBackReconciled(ui, dd, recnos, data.lines, result.form.lines, kLineLockWait);
-  if (!written.ok()) return Status::Busy("Pozycje dowodu zajete - nie zapisano VAT");
-  result.written_back = *written;
+  // A cancelled form prints no totals: nothing of the reconciliation goes to the lines.
+  if (!data.settings.cancelled) {
+    auto written = WriteBackReconciled(ui, dd, recnos, data.lines, result.form.lines, kLineLockWait);
+    if (!written.ok()) return Status::Busy("Pozycje dowodu zajete - nie zapisano VAT");
+    result.written_back = *written;
+  }
 
   (void)session.settings().SetText("J_ORYGINAL", std::string(1, step.stored));
   result.oryginal_next = step.stored;
+  if (data.settings.cancelled) {
+    DropCancelledMarker(session, data.header.nrd);
+    result.cancelled = true;
+  }
   // A new document's number is on paper now: posting keeps it.
   if (static_cast<int>(v.Number("KLUCZ")) == 0) v.Set("JEST_WYDRUK", xbase::Value(true));
   return result;

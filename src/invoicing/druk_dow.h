@@ -13,6 +13,8 @@
 //     then keeps that number (and tells the operator to print again when another station
 //     took it meanwhile), and dropping it is logged as printed;
 //   - the original/copy mark steps as for any printout of that number;
+//   - the marker of a cancelled number ("F125.---") prints the cancelled form, as a
+//     reprint does: no totals (nothing goes back to the lines), and the marker goes;
 //   - a document without lines prints nothing ("Brak pozycji do druku").
 #pragma once
 

@@ -178,8 +178,7 @@ Result<FakturaResult> DrukujDowod(shell::Session& session, store::StoreUi& ui, c
   (void)session.settings().SetText("J_ORYGINAL", std::string(1, step.stored));
   result.oryginal_next = step.stored;
   if (data.settings.cancelled) {
-    std::string marker = store::FindFileX(session.env(), session.Path(CancelledMarkerName(nrd)));
-    if (!marker.empty()) (void)session.env().Remove(marker);
+    DropCancelledMarker(session, nrd);
     result.cancelled = true;
   }
   return result;

@@ -262,6 +262,11 @@ PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind
   return s;
 }
 
+void DropCancelledMarker(shell::Session& session, std::string_view nrd) {
+  const std::string marker = store::FindFileX(session.env(), session.Path(CancelledMarkerName(nrd)));
+  if (!marker.empty()) (void)session.env().Remove(marker);  // one left behind prints it again
+}
+
 Result<int> WriteBackReconciled(store::StoreUi& ui, xbase::WorkArea& area, const std::vector<uint32_t>& recnos,
                                 const std::vector<InvoiceLine>& before, const std::vector<InvoiceLine>& printed,
                                 double wait) {

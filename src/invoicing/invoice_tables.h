@@ -78,6 +78,10 @@ Buyer BuyerFromRecord(const xbase::WorkArea& zo);
 // cancelled-invoice marker "F<number>.---".
 PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind& kind, const InvoiceHeader& header);
 
+// Removes the cancelled-invoice marker of number `nrd` once its cancelled form is printed,
+// so that the form prints once.
+void DropCancelledMarker(shell::Session& session, std::string_view nrd);
+
 // The text of a marker file of the data directory found by FILE_X, nullopt when there is
 // none (or it cannot be read).
 std::optional<std::string> MarkerText(shell::Session& session, std::string_view name);

@@ -68,7 +68,6 @@ int EditPage(Session& session, std::span<const FieldPlace> page, std::deque<Buff
   con.Say(0, 0, PadC("DANE FIRMY  (" + std::to_string(number) + "/2)", 80));
   con.Say(24, 0, " PgDn-Dalej   PgUp-Wstecz   Esc-Rezygnacja");
   console::Form form(con);
-  form.SetConfirm(true);
   for (const FieldPlace& place : page) {
     auto it = std::find_if(buffers.begin(), buffers.end(), [&](const Buffer& b) { return b.field == place.field; });
     if (it == buffers.end()) continue;

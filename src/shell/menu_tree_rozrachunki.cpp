@@ -36,7 +36,6 @@ bool TerminarzFilter(Session& session) {
   form.GetText(12, 56, opiekun, "@!");
   form.GetText(13, 56, tel);
   form.GetText(14, 56, dzien, "@!");
-  form.SetConfirm(true);
   const console::ReadResult r = form.Read();
   con.Restore(saved);
   con.SetColours(colours);

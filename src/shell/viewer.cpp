@@ -192,7 +192,6 @@ LineAnswer AskOnKeyRow(Session& session, std::string_view label, int width, std:
   console::Form form(con);
   form.Say(kPromptRow, 0, label);
   form.GetText(kPromptRow, static_cast<int>(label.size()) + 1, value, picture);
-  form.SetConfirm(true);
   con.ShowCursor(true);
   const console::ReadResult r = form.Read();
   con.Restore(saved);

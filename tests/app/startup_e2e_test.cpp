@@ -175,7 +175,7 @@ TEST_F(Stations, EscInTheStartWindowEndsWithoutTouchingTheTables) {
 TEST_F(Stations, F6InTheStartWindowChoosesThePeriod) {
   MakeCompany(data.str());
   MakePeriodTable(data.str(), "25/11", store::TableId::kAs);
-  auto a = Working("a", WithKeys({"F6", "text:1125"}));
+  auto a = Working("a", WithKeys({"F6", "text:1125", "Enter"}));
   EXPECT_EQ(ReadField(data / "firma.dbf", "BMR"), "11.25");
   EXPECT_NE(a->Screen().find("Listopad '2025"), std::string::npos);
   Leave(*a);

@@ -197,8 +197,8 @@ TEST_F(DbuAsTest, NetPriceBelowCostWarnsOfALoss) {
 
 TEST_F(DbuAsTest, AppendAndAppendACopy) {
   Article("1", "A1", "MLEKO", {{"CENA", Value(3.0)}, {"CENA2", Value(3.69)}, {"ILOSC", Value(7.0)}});
-  d.Key(key::AltF(5)).Type("1kopia").Key(key::kEnter).Key(key::kPgDn);
-  d.Key(key::F(5)).Type("1nowy").Key(key::kEnter).Type("CHLEB").Key(key::kPgDn);
+  d.Key(key::AltF(5)).Type("1").Key(key::kEnter).Type("kopia").Key(key::kEnter).Key(key::kPgDn);
+  d.Key(key::F(5)).Type("1").Key(key::kEnter).Type("nowy").Key(key::kEnter).Type("CHLEB").Key(key::kPgDn);
   d.Key(key::kEsc);
   ASSERT_TRUE(RunAs());
   EXPECT_EQ(Rows(As(), {"INDEKS", "NAZWA", "CENA2", "ILOSC"}),
@@ -212,7 +212,7 @@ TEST_F(DbuAsTest, AppendAndAppendACopy) {
 TEST_F(DbuAsTest, AppendOfAnExistingKeyShowsThatCardAndAddsNothing) {
   Article("1", "A1", "MLEKO");
   Article("1", "B1", "BULKA");
-  d.Key(key::F(5)).Type("1b1").Key(key::kEnter);
+  d.Key(key::F(5)).Type("1").Key(key::kEnter).Type("b1").Key(key::kEnter);
   ExpectIndeks("B1");
   d.Key(key::kEsc);
   ASSERT_TRUE(RunAs());
@@ -223,7 +223,7 @@ TEST_F(DbuAsTest, AppendWithoutRightsOrInABlankWarehouse) {
   Article("1", "A1", "MLEKO");
   s().op().prawa = "N" + std::string(19, 'T');
   (void)s().settings().SetText("J_MAG_DOPI", "");
-  d.Key(key::F(5)).Type("1nowy").Key(key::kEnter);
+  d.Key(key::F(5)).Type("1").Key(key::kEnter).Type("nowy").Key(key::kEnter);
   ExpectMessage("Masz przydzielone male prawa");
   d.Key(key::kEsc);
   ASSERT_TRUE(RunAs());
@@ -309,7 +309,7 @@ TEST_F(DbuAsTest, StationWarehouseFilterAndDownOnAnEmptyGridAppends) {
   s().vars().Set("M_NR_MAG", Value("2"));
   Article("1", "A1", "MLEKO");
   d.Then([&] { EXPECT_EQ(d.Line(17).find("MLEKO"), std::string::npos) << d.Dump(); });
-  d.Key(key::kDown).Key(key::kEnter).Type("2nowy").Key(key::kEnter).Type("CHLEB").Key(key::kPgDn);
+  d.Key(key::kDown).Key(key::kEnter).Type("2").Key(key::kEnter).Type("nowy").Key(key::kEnter).Type("CHLEB").Key(key::kPgDn);
   d.Then([&] { EXPECT_NE(d.Line(17).find("CHLEB"), std::string::npos) << d.Dump(); });
   d.Key(key::kEsc);
   ASSERT_TRUE(RunAs());

@@ -31,6 +31,32 @@ TEST(FieldEditorText, TemplateLiteralsAreSkippedAndUpperCased) {
   EXPECT_TRUE(ed.changed());
 }
 
+// A full field waits for Enter: what is typed after its last position changes nothing.
+TEST(FieldEditorText, AFullFieldRefusesMoreUntilTheCursorGoesBack) {
+  FieldEditor ed(FieldType::kText, "!!!");
+  ed.LoadText("FV ");
+  EXPECT_EQ(Type(ed, "pzk"), Outcome::kFilled);
+  EXPECT_TRUE(ed.past_end());
+  EXPECT_EQ(Type(ed, "x"), Outcome::kRefused);
+  EXPECT_EQ(Type(ed, "y", true), Outcome::kRefused);
+  EXPECT_EQ(ed.buffer(), "PZK");
+  ed.ApplyKey(key::kBackspace, false);  // takes the last character
+  EXPECT_EQ(ed.buffer(), "PZ ");
+  EXPECT_FALSE(ed.past_end());
+  EXPECT_EQ(Type(ed, "w"), Outcome::kFilled);
+  ed.ApplyKey(key::kLeft, false);  // back onto the last character
+  EXPECT_EQ(ed.pos(), 2);
+  Type(ed, "d");
+  EXPECT_EQ(ed.buffer(), "PZD");
+
+  FieldEditor one(FieldType::kText, "!");  // one position: the next answer replaces it
+  one.LoadText("1");
+  EXPECT_EQ(Type(one, "2"), Outcome::kFilled);
+  EXPECT_FALSE(one.past_end());
+  EXPECT_EQ(Type(one, "3"), Outcome::kFilled);
+  EXPECT_EQ(one.buffer(), "3");
+}
+
 TEST(FieldEditorText, InsertLiteralsAreNotStored) {
   FieldEditor ed(FieldType::kText, "@R 99-999");
   ed.LoadText("00950");

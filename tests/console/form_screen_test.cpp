@@ -53,11 +53,11 @@ TEST(Read, ShowsFieldsInTheirColoursAndEditsInOrder) {
     EXPECT_EQ(d.con.cursor().col, 20);
     EXPECT_TRUE(d.con.cursor().visible);
   });
-  d.Type("2");        // one position: full, moves on
+  d.Type("2").Key(key::kEnter);
   d.Type("ab12").Key(key::kEnter);
   d.Type("Młotek").Key(key::kEnter);
   d.Type("12.5").Key(key::kEnter);
-  d.Type("01022024");  // full: READ ends after the last field
+  d.Type("01022024").Key(key::kEnter);  // READ ends after the last field
   ReadResult r;
   ASSERT_TRUE(d.Run([&](Console&) { r = f.Read(); }));
   EXPECT_TRUE(d.term.Finished());
@@ -147,6 +147,21 @@ TEST(Read, EscEndsAndPutsBackOnlyTheFieldBeingEdited) {
   EXPECT_TRUE(d.ShowsAt(1, 20, "Stara     "));
 }
 
+// The program types in insert mode; a date is still typed over, so every digit lands
+// where it is typed and the year shown is the year being typed.
+TEST(Read, ADateIsTypedOverInInsertMode) {
+  ScreenDriver d;
+  d.con.set_insert_mode(true);
+  JulianDay day = JulianFromYmd(2026, 12, 8);
+  Form f(d.con);
+  f.GetDate(0, 0, day);
+  d.Type("15").Then([&] { EXPECT_TRUE(d.ShowsAt(0, 0, "15.12.2026")); });
+  d.Type("03202").Then([&] { EXPECT_TRUE(d.ShowsAt(0, 0, "15.03.2026")); });
+  d.Type("4").Key(key::kEnter);
+  ASSERT_TRUE(d.Run([&](Console&) { f.Read(); }));
+  EXPECT_EQ(day, JulianFromYmd(2024, 3, 15));
+}
+
 TEST(Read, AnImpossibleDateCannotBeLeft) {
   ScreenDriver d;
   JulianDay day = JulianFromYmd(2024, 3, 15);
@@ -175,8 +190,8 @@ TEST(Read, PictureMasksShapeWhatIsTyped) {
   EXPECT_TRUE(d.ShowsAt(0, 0, "  -   "));
   EXPECT_TRUE(d.ShowsAt(1, 0, "00-000"));
   EXPECT_TRUE(d.ShowsAt(2, 0, "  1.234,50"));
-  d.Type("abcde");            // five typed, the literal skipped: full
-  d.Type("8x0950");           // x refused by 9
+  d.Type("abcde").Key(key::kEnter);   // five typed, the literal skipped
+  d.Type("8x0950").Key(key::kEnter);  // x refused by 9
   d.Type("7").Type(",").Type("25").Key(key::kEnter);
   ASSERT_TRUE(d.Run([&](Console&) { f.Read(); }));
   EXPECT_EQ(kod, "AB-CDE");
@@ -197,7 +212,6 @@ TEST(Read, InsertModeScrollingMaskingAndConfirm) {
   f.GetText(1, 0, haslo).Masked();
   f.GetText(2, 0, znak);
   f.GetText(3, 0, dalej);
-  f.SetConfirm(true);
   d.Key(key::kIns).Then([&] { EXPECT_TRUE(d.con.cursor().insert_shape); });
   d.Type("duży ").Key(key::kIns).Key(key::kEnd).Then([&] {
     EXPECT_FALSE(d.con.cursor().insert_shape);
@@ -230,7 +244,7 @@ TEST(Read, WhenSkipsFieldsAndHotKeysSeeTheNumericField) {
     ActiveField* field = con.active_field();
     if (field && field->IsNumeric()) field->SetNumericValue(field->NumericValue() + 42);
   });
-  d.Type("a").Then([&] { EXPECT_EQ(f.current(), 2); });  // b skipped
+  d.Type("a").Key(key::kEnter).Then([&] { EXPECT_EQ(f.current(), 2); });  // b skipped
   d.Type("8").Key(key::kAltK).Then([&] { EXPECT_TRUE(d.ShowsAt(2, 0, "   50.00")); });
   d.Key(key::kEnter);
   ASSERT_TRUE(d.Run([&](Console&) { f.Read(); }));

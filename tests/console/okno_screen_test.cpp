@@ -174,9 +174,10 @@ TEST(MaskedEntry, EchoesStarsAndReturnsTenCharacters) {
   EXPECT_FALSE(e.escaped);
 }
 
-TEST(MaskedEntry, TheTenthCharacterEndsAndEscIsReported) {
+TEST(MaskedEntry, TenCharactersWaitForEnterAndEscIsReported) {
   ScreenDriver d;
-  d.Type("1234567890");
+  d.Type("1234567890").Then([&] { EXPECT_TRUE(d.ShowsAt(10, 41, "**********_")); });
+  d.Type("1").Key(key::kEnter);  // an eleventh is refused; Enter ends the entry
   MaskedEntry e;
   ASSERT_TRUE(d.Run([&](Console& con) { e = GetHhhhh(con, 10, 41, "0,0"); }));
   EXPECT_EQ(e.text, "1234567890");

@@ -2,6 +2,7 @@
 // directory built by start-up, with kinds, documents and a customer written into it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -67,6 +68,17 @@ class DocumentScreen : public testing::DataDirTest {
     }
     return {};
   }
+  // The last screen a wait for a key showed that holds `text`, as rows.
+  std::vector<std::string> LastWaitWith(std::string_view text) const {
+    for (auto it = t.recorder.waits.rbegin(); it != t.recorder.waits.rend(); ++it) {
+      if (it->find(text) == std::string::npos) continue;
+      std::vector<std::string> rows;
+      std::istringstream in(*it);
+      for (std::string row; std::getline(in, row);) rows.push_back(row);
+      return rows;
+    }
+    return {};
+  }
   // Columns of a UTF-8 row counted in characters.
   static std::string Cells(const std::string& row, size_t col, size_t length) {
     std::string out;
@@ -93,7 +105,7 @@ class DocumentScreen : public testing::DataDirTest {
 constexpr const char* kEntry = "E D Y C J A   D O W O D O W";
 
 TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
-  When(kEntry, {'X', 'X', 'X'});  // a kind that does not exist fills the field: the list
+  When(kEntry, {'X', 'X', 'X', key::kEnter});  // a kind that does not exist: the list
   When("Rodzaje dowodow", {key::kEnter});             // it starts on the usual kind FV
   When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // date, payment, term, warehouse
   When(kEntry, {'K', 'O', 'W', key::kEnter});         // a prefix of the customer's code
@@ -128,7 +140,58 @@ TEST_F(DocumentScreen, SaleFromAnUnknownKindToTheLineGrid) {
   EXPECT_EQ(Cells(rows[12], 0, 14), "   │        │ ");
   EXPECT_EQ(rows[24], "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie");
 
+  // The grid waiting for the first line: its heading once, its first row under the rule,
+  // the keys of entry.
+  const std::vector<std::string> grid = LastWaitWith("F5-DRUK");
+  ASSERT_EQ(grid.size(), 25u);
+  EXPECT_EQ(std::count_if(grid.begin(), grid.end(), [](const std::string& r) { return r.find("INDEKS") != r.npos; }), 1);
+  EXPECT_EQ(grid[8], rows[8]);
+  EXPECT_EQ(Cells(grid[10], 0, 14), "   │        │ ");
+  EXPECT_EQ(grid[24], rows[24]);
+
   EXPECT_EQ(t.session.vars().Number("KLUCZ"), 0);  // released after the routine: NIL reads 0
+}
+
+// Every field waits for its Enter, in insert mode as the program runs: a kind typed over
+// the proposed "FV " replaces it, and the Enter after a one-letter warehouse does not
+// carry the typing on into the counterparty's name.
+TEST_F(DocumentScreen, EachFieldIsLeftWithItsOwnEnter) {
+  Kind("WZ ", "WYDANIE ZEWNETRZNE", "R", "D", "N", 0);
+  t.con.set_insert_mode(true);
+  When(kEntry, {'W', 'Z', key::kEnter});
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});      // date, payment, term
+  When(kEntry, {'2', key::kEnter});                           // warehouse
+  When(kEntry, {'K', 'O', 'W', key::kEnter});                 // a prefix of the customer's code
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});      // name and the two address lines
+  When(kEntry, {key::kEsc});  // the empty line grid
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("F2-Rabat");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[2], 0, 7), "│Rd:WZ ");
+  EXPECT_EQ(Cells(rows[2], 57, 23), " Mag: 2│ Kod:  KOWALSKI");
+  EXPECT_EQ(Cells(rows[4], 30, 18), "SKLEP JAN KOWALSKI");
+}
+
+// A purchase has its due date between the payment and the term: the first pass through
+// the header reaches it, and the term follows the date typed.
+TEST_F(DocumentScreen, PurchaseDueDateIsReachedOnTheFirstPass) {
+  t.con.set_insert_mode(true);
+  When(kEntry, {'P', 'Z', key::kEnter});
+  When(kEntry, {key::kEnter});                                        // date
+  When(kEntry, {'T', key::kEnter});                                   // payment
+  When(kEntry, {'2', '2', '1', '2', '2', '0', '2', '6', key::kEnter});  // due date
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter});              // term, warehouse, supplier
+  When(kEntry, {key::kEnter, key::kEnter, key::kEnter, key::kEnter});  // name, notes, invoice date
+  When(kEntry, {key::kEsc});  // the empty line grid
+  When(kEntry, {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  const std::vector<std::string> rows = ScreenWith("F2-Rabat");
+  ASSERT_EQ(rows.size(), 25u);
+  EXPECT_EQ(Cells(rows[1], 46, 10), "22.12.2026");
+  EXPECT_EQ(Cells(rows[2], 41, 15), "Płatnosc: T  14");
 }
 
 // A pro-forma kind is open to an operator the kind's rights would otherwise refuse.
@@ -147,7 +210,7 @@ TEST_F(DocumentScreen, AProFormaKindNeedsNoRights) {
 
 TEST_F(DocumentScreen, DateOfTheNextMonthIsRefusedWithTheMonthName) {
   When(kEntry, {key::kEnter});                       // kind FV
-  When(kEntry, {'0', '4', '0', '1', '2', '0', '2', '7'});  // 04.01.2027 fills the date field
+  When(kEntry, {'0', '4', '0', '1', '2', '0', '2', '7', key::kEnter});  // 04.01.2027
   When("BIEZACYM MIESIACEM JEST Grudzien '2026", {key::kSpace});
   When(kEntry, {key::kEsc});
   ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 0); }));
@@ -260,6 +323,24 @@ TEST_F(DocumentScreen, DisplayLooksForTheNumberTyped) {
   const std::vector<std::string> rows = ScreenWith("2. NIE MA TAKIEGO DOKUMENTU");
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(Cells(rows[0], 22, 35), "     WYSWIETLANIE   DOWODOW        ");
+}
+
+// A posted line keeps no gross value; on a gross kind its WARTOSC is the gross, also when
+// the line has no basis of its own (the net case is in the invoice screen test).
+TEST_F(DocumentScreen, DisplayShowsTheGrossOfAPostedGrossLine) {
+  Kind("PA ", "PARAGON", "R", "S", "B", 0);
+  Document("PA ", "       5", JulianFromYmd(2026, 12, 7));
+  Put(Area("dow"), {{"RD", "PA "}, {"NRD", "       5"}, {"LP", "  1"}, {"MAG", "1"}, {"INDEKS", "A1"},
+                    {"NAZWA", "PILA"}, {"ILOSC", 3}, {"CENA", 9.99}, {"PODATEK0", "23"}, {"WARTOSC", 29.97},
+                    {"PODATEK", 5.60}});
+  When("WYSWIETLANIE", {'P', 'A', key::kEnter, '5', key::kEnter});
+  When("WYSWIETLANIE", {key::kEsc});  // the grid
+  When("WYSWIETLANIE", {key::kEsc});
+  ASSERT_TRUE(t.Run([&] { DbuDow(t.session, 1); }));
+  const std::vector<std::string> grid = LastWaitWith("PILA");
+  ASSERT_EQ(grid.size(), 25u);
+  EXPECT_EQ(Cells(grid[10], 69, 11), "      29.97");
+  EXPECT_EQ(Cells(grid[23], 67, 13), "        29.97");
 }
 
 // ---- corrections, tags and currency ----

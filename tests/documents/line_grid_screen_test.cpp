@@ -2,6 +2,8 @@
 // the reservations they leave on the article cards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/numeric.h"
@@ -148,6 +150,30 @@ TEST_F(LineGridScreen, LeavingTheGridPostsTheDocument) {
   EXPECT_DOUBLE_EQ(dow.Get("ILOSC")->AsNumber(), 2);
 }
 
+// Enter on the last cell of a complete line goes on to the next line: on a receipt (no
+// percent cell), after a line of negative quantity, and after a line edited again, the
+// code typed next starts a new line instead of replacing the line just written.
+TEST_F(LineGridScreen, EnterAfterALineGoesOnToTheNextLine) {
+  AddKind("PZ ", "PRZYJECIE ZEWNETRZNE", "P", "Z");
+  for (const char* indeks : {"10001", "10002", "10003", "10004"}) AddArticle(indeks, 0, 0, 0);
+  t.session.vars().Set("M_RD", xbase::Value("PZ "));
+  t.session.vars().Set("M_SPZ", xbase::Value("P"));
+  t.con.set_insert_mode(true);
+  auto line = [&](const char* indeks, const char* ilosc, const char* cena) {
+    t.d.Type(indeks).Key(key::kEnter).Type(ilosc).Key(key::kEnter).Type(cena).Key(key::kEnter);
+  };
+  line("10001", "5", "2.50");
+  line("10002", "-2", "1.10");  // a return: no percent either
+  line("10003", "1", "4");
+  // The last line once more: a new quantity, the price kept.
+  t.d.Key(key::kUp).Key(key::kEnter).Key(key::kEnter).Type("3").Keys({key::kEnter, key::kEnter});
+  line("10004", "2", "0.99");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1 10001    5.000    15.38", "2 10002   -2.000    -2.71",
+                                               "3 10003    3.000    14.76", "4 10004    2.000     2.44"}));
+}
+
 TEST_F(LineGridScreen, DeletingALineReleasesItsReservation) {
   TypeLine("TOWAR1", "4");
   t.d.Keys({key::kUp, key::F(8), key::kEsc});
@@ -174,9 +200,9 @@ TEST_F(LineGridScreen, AnUnknownCodeAsksWhetherToGoOn) {
 
 TEST_F(LineGridScreen, EditingAQuantityCountsTheLinesOwnReservationBack) {
   TypeLine("TOWAR1", "5");  // all that is available
-  // Back on the line: the same 5 again, then 3.
+  // Back on the line: the same 5 again, then (Enter went on to a new row) 3.
   t.d.Keys({key::kUp, key::kEnter, key::kEnter}).Type("5").Keys({key::kEnter, key::kEnter, key::kEnter});
-  t.d.Keys({key::kEnter, key::kEnter}).Type("3").Keys({key::kEnter, key::kEnter, key::kEnter});
+  t.d.Keys({key::kUp, key::kEnter, key::kEnter}).Type("3").Keys({key::kEnter, key::kEnter, key::kEnter});
   t.d.Key(key::kEsc);
   ASSERT_TRUE(t.Run([&] { Grid(); }));
   EXPECT_FALSE(t.recorder.Saw("NIE MASZ TAKIEJ ILOSCI"));
@@ -387,6 +413,26 @@ TEST_F(LineGridScreen, DocumentDiscountPricesEveryLineFromItsCataloguePrice) {
   EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    1.000    11.07", "2 TOWAR2    1.000    11.07"}));
 }
 
+// A percent typed on a line is its discount only when the price follows it.
+TEST_F(LineGridScreen, ThePercentKeptIsThePercentThePriceCarries) {
+  auto percent_line = [&](const char* indeks) {
+    t.d.Type(indeks).Key(key::kEnter).Type("1").Keys({key::kEnter, key::kEnter}).Type("10").Key(key::kEnter);
+  };
+  ASSERT_TRUE(t.session.settings().SetText("J_UPUST", "T").ok());
+  percent_line("TOWAR1");  // 10 % off the list price 10.00
+  t.d.Then([&] { ASSERT_TRUE(t.session.settings().SetText("J_UPUST", "N").ok()); });  // no price follows
+  percent_line("TOWAR2");
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  xbase::WorkArea& d = *t.session.areas().Find("dd");
+  ASSERT_TRUE(d.SetOrder(0).ok());
+  std::vector<std::string> got;
+  for (Status st = d.GoTop(); st.ok() && !d.eof(); st = d.Skip(1))
+    got.push_back(RTrim(d.Get("INDEKS")->AsString()) + " " + FormatFixed(d.Get("CENA")->AsNumber(), 2) + " " +
+                  FormatFixed(d.Get("UPUST0")->AsNumber(), 1));
+  EXPECT_EQ(got, (std::vector<std::string>{"TOWAR1 9.00 10.0", "TOWAR2 10.00 0.0"}));
+}
+
 TEST_F(LineGridScreen, DisplayModeChangesNothing) {
   TypeLine("TOWAR1", "4");
   t.d.Key(key::kEsc);
@@ -398,6 +444,39 @@ TEST_F(LineGridScreen, DisplayModeChangesNothing) {
   EXPECT_FALSE(t.recorder.Saw("WYJSCIE"));
   EXPECT_EQ(Lines(), (std::vector<std::string>{"1 TOWAR1    4.000    49.20"}));
   EXPECT_DOUBLE_EQ(Rezerwa0("TOWAR1"), 7);
+}
+
+// The grid draws its heading once, in rows 8-9 above its lines, and row 24 shows the
+// keys of the mode.
+TEST_F(LineGridScreen, OneHeadingAndTheKeyLineOfTheMode) {
+  AddKind("PZ ", "PRZYJECIE ZEWNETRZNE", "P", "Z");
+  TypeLine("TOWAR1", "4");
+  t.d.Key(key::kUp).Wait(1).Key(key::kEsc);  // the grid waits for a key on the line
+  ASSERT_TRUE(t.Run([&] { Grid(); }));  // the screen stays as the grid left it
+  std::vector<std::string> rows = t.con.screen().Lines();
+  EXPECT_EQ(rows[8], " Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  ");
+  EXPECT_TRUE(rows[9].starts_with("───┼────────┼")) << rows[9];
+  EXPECT_TRUE(rows[10].starts_with("  1│TOWAR1  │ARTYKUL TOWAR1")) << rows[10];
+  EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.find("INDEKS") != r.npos; }), 1);
+  const std::string entry = "F1-Pomoc    F2-Rabat                         F5-DRUK                 Esc-Wyjscie";
+  EXPECT_EQ(rows[24], entry);
+
+  // Correction can edit the header again; display shows the same keys as entry.
+  const std::string correction = "F1-Pomoc    F2-Rabat    F4-Edycja nagłowka   F5-DRUK                 Esc-Wyjscie";
+  const std::string header = "F1-Pomoc                                                             Esc-Wyjscie";
+  t.d.Key(key::F(4)).Then([&] { EXPECT_EQ(t.Line(24), header); }).Key(key::kEsc);  // the header again
+  for (const auto& [klucz, line] : {std::pair{2, correction}, std::pair{1, entry}}) {
+    t.session.vars().Set("KLUCZ", xbase::Value(klucz));
+    t.d.Wait(1).Key(key::kEsc);
+    ASSERT_TRUE(t.Run([&] { Grid(); }));
+    EXPECT_EQ(t.Line(24), line) << klucz;
+  }
+  // A receipt paid in cash can print its cash voucher.
+  t.session.vars().Set("M_RD", xbase::Value("PZ "));
+  t.d.Wait(1).Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { Grid(); }));
+  EXPECT_EQ(t.Line(24),
+            "F1-Pomoc    F2-Rabat                         F5-DRUK   F3-Druk KW    Esc-Wyjscie");
 }
 
 TEST(CreditLimit, ExceededOnlyPastANonZeroLimit) {
@@ -414,7 +493,10 @@ TEST(GridLayout, PicturesByKindAndSettings) {
   GridOptions o;
   GridLayout g = LayoutOf(fv, o, 0);
   EXPECT_FALSE(g.mag_column);
-  EXPECT_EQ(g.first_heading, " Lp");
+  EXPECT_EQ(Cp852ToUtf8(GridHeading(g).heading),
+            " Lp│INDEKS  │NAZWA                         │  ILOSC  │   CENA  │ %  │  WARTOSC  ");
+  EXPECT_EQ(Cp852ToUtf8(GridHeading(g).rule), "───┼────────┼──────────────────────────────┼─────────┼─────────┼────┼───────────");
+  EXPECT_EQ(GridHeading(g).separators, (std::vector<int>{3, 12, 43, 53, 63, 68}));
   EXPECT_EQ(g.ilosc, "999999.99");
   EXPECT_EQ(g.cena, "999999.99");
   EXPECT_EQ(g.col_indeks, 4);
@@ -437,7 +519,8 @@ TEST(GridLayout, PicturesByKindAndSettings) {
   many.dow1_mag = false;
   g = LayoutOf(fv, many, 0);
   EXPECT_TRUE(g.mag_column);
-  EXPECT_EQ(g.first_heading, "M");
+  EXPECT_EQ(GridHeading(g).heading.substr(0, 3), "MAG");  // over the one-wide column at 2
+  EXPECT_EQ(GridHeading(g).separators, (std::vector<int>{3, 12, 43, 53, 63, 68}));
   EXPECT_EQ(g.left, 2);
   EXPECT_EQ(g.col_brutto + 11, 80);
   DocKind mm;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/numeric.h"
 
 namespace hurt::documents {
@@ -214,6 +216,17 @@ TEST(NetGrossConversion, ExemptLinesKeepTheirPrice) {
   GrossToNet(dd);
   EXPECT_DOUBLE_EQ(dd.cena, 4.99);
   EXPECT_DOUBLE_EQ(dd.brutto, 9.98);
+}
+
+// A posted line has no BRUTTO; its gross is what REPLACE_D_WITH_P wrote there.
+TEST(PostedLines, GrossAsTheLineWasWritten) {
+  const DocKind fv = Kind("FV ", 'R', 'S', 'U'), pa = Kind("PA ", 'R', 'S', 'U', 'B'), pz = Kind("PZ ", 'P', 'Z', 'C');
+  for (const auto& [kind, nb, ilosc, cena] : {std::tuple{fv, 'N', 3.0, 8.13}, std::tuple{pa, 'B', 3.0, 9.99},
+                                              std::tuple{pz, ' ', 5.0, 2.5}, std::tuple{fv, 'N', -2.0, 4.995}}) {
+    const DocLine dd = Written(kind, nb, ilosc, cena);
+    EXPECT_DOUBLE_EQ(GrossOfPostedLine(dd.nb, dd.wartosc, dd.podatek), dd.brutto) << kind.rd << ilosc;
+  }
+  EXPECT_EQ(FormatFixed(GrossOfPostedLine('N', 0.1, 0.2), 2), "0.30");  // 0.30000000000000004
 }
 
 TEST(CorrectionLines, RecomputedOnTheNetBasis) {

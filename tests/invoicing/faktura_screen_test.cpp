@@ -3,6 +3,7 @@
 // the VAT rows and the amount in words.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -116,6 +117,14 @@ TEST_F(SaleToInvoiceScreen, ASalePostedThenPrintedFromTheDocumentDisplay) {
   EXPECT_TRUE(t.recorder.AllGatesUsed());
   EXPECT_TRUE(t.recorder.Saw("WYSWIETLANIE   DOWODOW"));
   EXPECT_TRUE(t.recorder.Saw("FAKTURA NR FV-42")) << "the viewer shows the printout";
+  // The display showed the line values and the total that the invoice prints (dow keeps
+  // no gross value of its own).
+  const auto grid = std::find_if(t.recorder.shown.begin(), t.recorder.shown.end(), [](const std::string& s) {
+    return Has(s, "WYSWIETLANIE") && Has(s, "ARTYKUL KSIAZKA");
+  });
+  ASSERT_NE(grid, t.recorder.shown.end());
+  for (const char* value : {"│      24.60\n", "│       7.34\n", "│       5.40\n", "        37.34\n"})
+    EXPECT_TRUE(Has(*grid, value)) << value << "\n" << *grid;
 
   const std::string text = Printout();
   ASSERT_FALSE(text.empty());
@@ -147,6 +156,38 @@ TEST_F(SaleToInvoiceScreen, ASalePostedThenPrintedFromTheDocumentDisplay) {
   EXPECT_DOUBLE_EQ(Stock("MLOTEK"), 98);
 }
 
+
+// A number cancelled by its marker ("F42.---") prints the cancelled form with F5 from the
+// document screen, while the document is typed as well as when it is shown: no lines and
+// no totals, "--- FAKTURA ANULOWANA ---", and the marker is used up.
+TEST_F(SaleToInvoiceScreen, F5OnACancelledNumberPrintsTheCancelledForm) {
+  auto cancelled = [&](const std::string& text) {
+    EXPECT_TRUE(Has(text, "--- FAKTURA ANULOWANA ---")) << Cp852ToUtf8(text);
+    EXPECT_TRUE(Has(text, "SKLEP JAN KOWALSKI")) << "the buyer is printed";
+    EXPECT_FALSE(Has(text, "ARTYKUL MLOTEK"));
+    EXPECT_FALSE(Has(text, "Razem"));
+    EXPECT_FALSE(dir.Exists("F42.---")) << "the cancelled form prints once";
+  };
+  NewSale();
+  ASSERT_TRUE(store::NoweDd(t.session));
+  dir.Write("F42.---", "");
+  TypeLine("MLOTEK", "2");
+  t.d.Key(key::F(5));
+  t.recorder.When("F5-Druk (Alt_F5)", key::kEsc);
+  t.d.Key(key::kEsc);
+  t.recorder.When("CZY SKONCZY", 'T');
+  ASSERT_TRUE(t.Run([&] { documents::MyDow(t.session, 10, 0, 22, 79, "dd", "", 7); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  cancelled(Printout());
+
+  dir.Write("F42.---", "");
+  t.d.Key(key::F(5));
+  t.recorder.When("F5-Druk (Alt_F5)", key::kEsc);
+  t.d.Key(key::kEsc);
+  ASSERT_TRUE(t.Run([&] { documents::DbuDow(t.session, 1, "FV ", "42"); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  cancelled(Printout());
+}
 
 // A pattern document ("** " in its recipient text) shown and printed with F5 offers a
 // similar new document; on yes the display ends and the new document opens in the editor,

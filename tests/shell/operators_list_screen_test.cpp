@@ -180,7 +180,7 @@ TEST_F(OperatorListTest, RightsEditorStoresTheSeventeenRights) {
           EXPECT_TRUE(d.ShowsAt(23, 39, "Pozwolic sprzedawac poniżej ceny min N"));  // right 17 blank: not held
           EXPECT_TRUE(d.ShowsAt(22, 76, "T"));  // right 16 blank: held
         })
-        .Keys({'n', 'x', 'N'})  // right 1 "n" (upper-cased); "x" is refused, right 2 N
+        .Keys({'n', key::kEnter, 'x', 'N', key::kEnter})  // right 1 "n" (upper-cased); "x" is refused, right 2 N
         .Keys({key::kPgDn});
   });
   EXPECT_EQ(Operator("A").prawa, "NN" + std::string(14, 'T') + "NXYZ");

@@ -52,7 +52,7 @@ TEST_F(StartWindow, F6ChoosesAPeriodThatHasData) {
     EXPECT_EQ(t.Line(24).substr(31, 5), "12.26");  // preset to the current month
     EXPECT_EQ(t.Line(24).substr(40, 5), "Enter");
   });
-  t.d.Type("1225");
+  t.d.Type("1225").Key(key::kEnter);
   EXPECT_EQ(Run(), WindowResult::kGoOn);
   EXPECT_EQ(args.period, "12.25");
   EXPECT_EQ(args.www, "12.25");
@@ -61,7 +61,7 @@ TEST_F(StartWindow, F6ChoosesAPeriodThatHasData) {
 }
 
 TEST_F(StartWindow, F6WithAPeriodWithoutDataIsAMistakeShownTwice) {
-  t.d.Key(key::F(6)).Type("0125");
+  t.d.Key(key::F(6)).Type("0125").Key(key::kEnter);
   EXPECT_EQ(Run(), WindowResult::kGoOn);
   EXPECT_EQ(t.recorder.Count("01.25 - to jakas pomylka!!!"), 2);
   EXPECT_FALSE(args.given());
@@ -69,7 +69,7 @@ TEST_F(StartWindow, F6WithAPeriodWithoutDataIsAMistakeShownTwice) {
 
 TEST_F(StartWindow, F6EntryCannotLeaveTheDataDirectory) {
   dir.Write("as.dbf", "");  // "../.." would find the data directory's parent otherwise
-  t.d.Key(key::F(6)).Type("../..");
+  t.d.Key(key::F(6)).Type("../..").Key(key::kEnter);
   EXPECT_EQ(Run(), WindowResult::kGoOn);
   EXPECT_EQ(t.recorder.Count(" - to jakas pomylka!!!"), 2);
   EXPECT_FALSE(args.given());
