@@ -961,7 +961,12 @@ bool Poster::Run() {
   if (!ledger.ok()) return Fail(std::string("Błąd pliku rezerwacji stanowiska: "_pl) + ledger.status().message());
   ledger_ = std::move(*ledger);
 
-  // 2. Locks, with what stations that are gone left taken back first; 3. the number.
+  // 2. Locks, with what stations that are gone left taken back first (and this station's
+  // own journal, should a posting of its own have failed to take itself back); 3. the
+  // number.
+  if (const Status own = TakeBackOwnJournal(s_); !own.ok()) {
+    return Fail(std::string("Nie cofnięto poprzedniego zapisu: "_pl) + own.message());
+  }
   TakeBackGoneStations(s_, ui_);
   bool locked = false;
   for (int round = 0; round < kRecoveryRounds && !locked; ++round) {
@@ -1007,15 +1012,17 @@ bool Poster::Run() {
   if (st.ok()) st = ApplyPlan(plan_, ui_);
   if (st.ok()) st = DowCommit(s_, k.kto);
   if (!st.ok()) {
-    ReleaseAll();
+    // Taken back while every lock is still held: another station that got a record now
+    // would build on what is about to be undone.
     for (store::TableId id : {store::TableId::kAs, store::TableId::kDowod, store::TableId::kDow,
                               store::TableId::kFaN, store::TableId::kSlow}) {
       if (xbase::WorkArea* a = AreaOf(s_, id)) (void)a->GoTop();  // only a position before the undo
     }
     const Status undone = UndoJournal(s_.areas(), s_.root(), journal_);
-    if (undone.ok()) {
-      (void)RemoveJournal(s_.env(), journal_path_);  // a journal left behind is taken back again, harmlessly
-    }
+    // A journal that could not be taken back stays; the station's next posting (or the
+    // next station, once this one is gone) takes it back first.
+    if (undone.ok()) (void)RemoveJournal(s_.env(), journal_path_);
+    ReleaseAll();
     return Fail(std::string("Błąd zapisu - dowód nie zapisany: "_pl) + st.ToString());
   }
   // The document is on disk: the journal goes, then the station's reservations, which

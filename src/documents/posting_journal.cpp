@@ -111,12 +111,25 @@ std::string Comparable(const xbase::DbfFieldDescriptor& f, const xbase::Value& v
   return EncodeValue(v);
 }
 
-Status UndoChange(xbase::WorkArea& a, const RecordChange& c) {
+// A record lock for taking a change back: another station may hold the record for a
+// moment (a reservation, a glance under lock), so it is tried for a while.
+Status LockForUndo(xbase::WorkArea& a, Clock& clock) {
+  constexpr int kAttempts = 100;
+  constexpr int64_t kPauseMs = 100;
+  Status locked = a.LockRecord();
+  for (int attempt = 1; attempt < kAttempts && locked.IsBusy(); ++attempt) {
+    clock.Sleep(kPauseMs);
+    locked = a.LockRecord();
+  }
+  return locked;
+}
+
+Status UndoChange(xbase::WorkArea& a, const RecordChange& c, Clock& clock) {
   auto count = a.RecCount();
   HURT_RETURN_IF_ERROR(count.status());
   if (c.recno == 0 || c.recno > *count) return Status::Ok();  // the record never came to be
   HURT_RETURN_IF_ERROR(a.GoTo(c.recno));
-  HURT_RETURN_IF_ERROR(a.LockRecord());
+  HURT_RETURN_IF_ERROR(LockForUndo(a, clock));
   for (const FieldChange& f : c.fields) {
     const int i = a.FieldIndex(f.field);
     if (i < 0) continue;
@@ -147,7 +160,7 @@ bool BlankRecord(const xbase::WorkArea& a) {
   return true;
 }
 
-Status UndoAppended(xbase::WorkArea& a, const AppendedRecords& ap) {
+Status UndoAppended(xbase::WorkArea& a, const AppendedRecords& ap, Clock& clock) {
   auto count = a.RecCount();
   HURT_RETURN_IF_ERROR(count.status());
   for (uint32_t r = ap.count_before + 1; r <= *count; ++r) {
@@ -162,7 +175,19 @@ Status UndoAppended(xbase::WorkArea& a, const AppendedRecords& ap) {
       }
     }
     if (!ours && !BlankRecord(a)) continue;
-    HURT_RETURN_IF_ERROR(a.LockRecord());
+    if (ours) {
+      HURT_RETURN_IF_ERROR(LockForUndo(a, clock));
+    } else {
+      // A blank record: the posting died between appending it and filling it in — or a
+      // station at work appended it a moment ago and holds it until it is filled.
+      const Status locked = a.LockRecord();
+      if (locked.IsBusy()) continue;
+      HURT_RETURN_IF_ERROR(locked);
+      if (!BlankRecord(a)) {  // filled meanwhile: someone else's
+        HURT_RETURN_IF_ERROR(a.UnlockRecord(r));
+        continue;
+      }
+    }
     HURT_RETURN_IF_ERROR(a.Delete());
     HURT_RETURN_IF_ERROR(a.UnlockRecord(r));
   }
@@ -357,13 +382,13 @@ Status UndoJournal(xbase::WorkAreas& areas, std::string_view root, const Posting
     ScratchArea s(areas, root, ap.table, JoinPath(root, ap.table));
     if (s.status().IsNotFound()) continue;  // a table created by the posting and gone since
     HURT_RETURN_IF_ERROR(s.status());
-    HURT_RETURN_IF_ERROR(UndoAppended(s.area(), ap));
+    HURT_RETURN_IF_ERROR(UndoAppended(s.area(), ap, areas.env().clock()));
     HURT_RETURN_IF_ERROR(s.area().Commit());
   }
   for (const RecordChange& c : journal.changes) {
     ScratchArea s(areas, root, c.table, JoinPath(root, c.table));
     HURT_RETURN_IF_ERROR(s.status());
-    HURT_RETURN_IF_ERROR(UndoChange(s.area(), c));
+    HURT_RETURN_IF_ERROR(UndoChange(s.area(), c, areas.env().clock()));
     HURT_RETURN_IF_ERROR(s.area().Commit());
   }
   return Status::Ok();

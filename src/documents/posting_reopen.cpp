@@ -54,13 +54,6 @@ std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const
   return out;
 }
 
-// The gross of a posted line: dow keeps no BRUTTO (a gross-basis line holds it in WARTOSC).
-double GrossOf(const WorkLine& l) {
-  const double wartosc = l.Number("WARTOSC");
-  if (l.Text("NB") == "B") return NewRound(wartosc, 2);
-  return NewRound(wartosc + l.Number("PODATEK"), 2);
-}
-
 class Loader {
  public:
   Loader(shell::Session& s, store::StoreUi& ui, DocumentHold& hold) : s_(s), ui_(ui), hold_(hold) {}
@@ -130,7 +123,9 @@ bool Loader::CopyLines(xbase::WorkArea& dow) {
       if (!v.ok()) return false;
       l.fields.emplace_back(dow.field(i).name, *v);
     }
-    l.Set("BRUTTO", Value(GrossOf(l)));
+    // dow keeps no BRUTTO: the grid shows the gross as the printout does.
+    const std::string nb = l.Text("NB");
+    l.Set("BRUTTO", Value(GrossOfPostedLine(IsBlank(nb) ? k.nb : nb[0], l.Number("WARTOSC"), l.Number("PODATEK"))));
     // Warehouse issues in purchase prices and purchase receipts edit their cost as price.
     if ((k.IsClass("RD") && k.InPurchasePrices()) || k.IsClass("PZ")) l.Set("CENA0", l.Get("CENA"));
     const double q = l.Number("ILOSC");

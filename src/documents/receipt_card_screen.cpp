@@ -314,7 +314,6 @@ bool CardWindow::Run() {
   (void)con_.SetColour(kColours);  // a fixed, valid colour text
   Draw();
   console::Form f(con_);
-  f.SetConfirm(true);
   AddGets(f);
   bool accepted = false;
   int start = 0;

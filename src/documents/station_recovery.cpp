@@ -162,7 +162,7 @@ RecoveryReport TakeBackGoneStations(shell::Session& s, store::StoreUi& ui, bool 
       if (own_too) gone.insert(n);
       continue;
     }
-    auto lock = store::TakeStationLock(s.env(), s.root(), n);
+    auto lock = store::TakeGoneStation(s.env(), s.root(), n);
     if (!lock.ok()) continue;  // alive
     held.push_back(std::move(*lock));
     gone.insert(n);
@@ -198,6 +198,11 @@ RecoveryReport TakeBackGoneStations(shell::Session& s, store::StoreUi& ui, bool 
     }
   }
   return report;
+}
+
+Status TakeBackOwnJournal(shell::Session& session) {
+  if (!session.env().Exists(JournalPath(session.root(), session.stacja()))) return Status::Ok();
+  return TakeBackJournal(session, session.stacja()).status();
 }
 
 Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui) {

@@ -39,6 +39,10 @@ bool GoneStationsLeftWork(shell::Session& session);
 // no document of its own yet).
 RecoveryReport TakeBackGoneStations(shell::Session& session, store::StoreUi& ui, bool own_too = false);
 
+// Takes back this station's own journal, left by one of its postings that failed and
+// could not take itself back. OK when there is none.
+Status TakeBackOwnJournal(shell::Session& session);
+
 // Sets REZERWA0 of every article to 0 and removes every ledger: the first station of the
 // day, when no other station works. Returns the number of articles changed.
 Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui);

@@ -95,7 +95,7 @@ std::string Session::StationText() const {
 
 Status Session::HoldStationLock() {
   station_lock_.reset();
-  auto lock = store::TakeStationLock(env_, root_, stacja_);
+  auto lock = store::TakeOwnStationLock(env_, root_, stacja_);
   HURT_RETURN_IF_ERROR(lock.status());
   station_lock_ = std::move(*lock);
   return Status::Ok();

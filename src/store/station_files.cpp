@@ -1,7 +1,9 @@
 #include "store/station_files.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "base/text.h"
 
@@ -21,12 +23,48 @@ std::string StationLockPath(std::string_view root, int station) {
   return InRoot(root, name);
 }
 
-Result<std::unique_ptr<xbase::File>> TakeStationLock(xbase::Env& env, std::string_view root, int station) {
+namespace {
+
+// The bytes of a station's lock file: its life, and the mark of another station taking
+// back what it left.
+constexpr uint64_t kLifeByte = 0;
+constexpr uint64_t kTakingBackByte = 1;
+
+Result<std::unique_ptr<xbase::File>> OpenStationLockFile(xbase::Env& env, std::string_view root, int station) {
   HURT_RETURN_IF_ERROR(env.CreateDirs(InRoot(root, "rob")));
-  auto file = env.Open(StationLockPath(root, station), xbase::OpenOptions{.write = true, .create = true});
+  return env.Open(StationLockPath(root, station), xbase::OpenOptions{.write = true, .create = true});
+}
+
+Result<std::unique_ptr<xbase::File>> TakeStationLock(xbase::Env& env, std::string_view root, int station) {
+  auto file = OpenStationLockFile(env, root, station);
   HURT_RETURN_IF_ERROR(file.status());
-  HURT_RETURN_IF_ERROR((*file)->Lock(0, 1, xbase::LockKind::kExclusive, /*wait=*/false));
+  HURT_RETURN_IF_ERROR((*file)->Lock(kLifeByte, 1, xbase::LockKind::kExclusive, /*wait=*/false));
   return std::move(*file);
+}
+
+}  // namespace
+
+Result<std::unique_ptr<xbase::File>> TakeGoneStation(xbase::Env& env, std::string_view root, int station) {
+  auto file = OpenStationLockFile(env, root, station);
+  HURT_RETURN_IF_ERROR(file.status());
+  // The mark first: whoever finds the life lock held with the mark set knows that the
+  // station is being taken back, not working.
+  HURT_RETURN_IF_ERROR((*file)->Lock(kTakingBackByte, 1, xbase::LockKind::kExclusive, /*wait=*/false));
+  HURT_RETURN_IF_ERROR((*file)->Lock(kLifeByte, 1, xbase::LockKind::kExclusive, /*wait=*/false));
+  return std::move(*file);
+}
+
+Result<std::unique_ptr<xbase::File>> TakeOwnStationLock(xbase::Env& env, std::string_view root, int station) {
+  // Another station's probe holds the lock for an instant, one taking a gone station's
+  // work back for as long as that lasts: both are waited for, a running program is not.
+  constexpr int kAttempts = 250;
+  constexpr auto kPause = std::chrono::milliseconds(20);
+  Result<std::unique_ptr<xbase::File>> lock = TakeStationLock(env, root, station);
+  for (int attempt = 1; attempt < kAttempts && lock.status().IsBusy(); ++attempt) {
+    std::this_thread::sleep_for(kPause);
+    lock = TakeStationLock(env, root, station);
+  }
+  return lock;
 }
 
 bool StationAlive(xbase::Env& env, std::string_view root, int station) {
@@ -34,8 +72,10 @@ bool StationAlive(xbase::Env& env, std::string_view root, int station) {
   if (!env.Exists(path)) return false;
   auto file = env.Open(path, xbase::OpenOptions{.write = true});
   if (!file.ok()) return false;
-  const Status locked = (*file)->Lock(0, 1, xbase::LockKind::kExclusive, /*wait=*/false);
-  return !locked.ok();  // closing the file lets a lock taken here go again
+  // Shared locks: probes of several stations never stand in each other's way, and only a
+  // holder of the exclusive lock refuses one. Closing the file lets them go again.
+  if ((*file)->Lock(kLifeByte, 1, xbase::LockKind::kShared, /*wait=*/false).ok()) return false;
+  return (*file)->Lock(kTakingBackByte, 1, xbase::LockKind::kShared, /*wait=*/false).ok();
 }
 
 Result<std::vector<int>> StationsWithFile(xbase::Env& env, std::string_view root, std::string_view prefix,

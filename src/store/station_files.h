@@ -5,6 +5,9 @@
 //                    its first byte from the moment it has its slot until it ends. The
 //                    lock vanishes with the process, so a station killed by a crash or
 //                    kill -9 leaves the lock free: a free lock means "nobody works there".
+//                    The second byte is locked by a station taking back what a gone one
+//                    left, before it takes the first: a held first byte with a held
+//                    second one means "being taken back", not "working".
 //   rob/post<nn>.jnl the journal of a posting in progress (documents/posting_journal.h)
 //   rob/rez<nn>.txt  the station's reservation ledger (documents/reservation_ledger.h)
 //
@@ -26,13 +29,19 @@ namespace hurt::store {
 // "rob/st07.lck" under the data directory `root` ("" or "." for the current directory).
 std::string StationLockPath(std::string_view root, int station);
 
-// Takes the life lock of `station` without waiting. Busy when another program holds it.
-// The lock is held as long as the returned file is open.
-Result<std::unique_ptr<xbase::File>> TakeStationLock(xbase::Env& env, std::string_view root, int station);
+// Takes a gone station's lock file to take back what it left: the mark of taking back
+// (byte 1), then its life lock (byte 0), both without waiting. Busy when the station is
+// alive or another station is taking it back. Held as long as the returned file is open.
+Result<std::unique_ptr<xbase::File>> TakeGoneStation(xbase::Env& env, std::string_view root, int station);
 
-// True when a running program holds the life lock of `station` (probed by taking the lock
-// and letting it go at once). A lock held by this same process through another file
-// counts as alive.
+// The life lock of the station a program starts as: waits a few seconds for the probes of
+// other stations and for one taking back what an earlier program of the slot left, but
+// not for a running program (Busy then).
+Result<std::unique_ptr<xbase::File>> TakeOwnStationLock(xbase::Env& env, std::string_view root, int station);
+
+// True when a running program holds the life lock of `station` and nobody is taking the
+// station back (probed by shared locks let go at once). A lock held by this same process
+// through another file counts as alive.
 bool StationAlive(xbase::Env& env, std::string_view root, int station);
 
 // The stations that left a file named <prefix><nn><suffix> in rob/ ("post", ".jnl"), in

@@ -7,6 +7,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,7 +93,12 @@ struct ProcessStation {
     o.data_dir = dir;
     session = std::make_unique<shell::Session>(env, con, o);
     session->set_stacja(number);
-    (void)session->HoldStationLock();  // a test station that cannot have it shows up as gone
+    // A station without its life lock would look gone to the others, who would take its
+    // postings back while it writes them.
+    if (!session->HoldStationLock().ok()) {
+      std::fprintf(stderr, "station %d: no life lock\n", number);
+      std::abort();
+    }
     session->op().nr = "1";
   }
   xbase::WorkArea& Area(store::TableId id) { return *session->areas().Area(store::Table(id).area); }

@@ -4,17 +4,24 @@
 // documents dropped — and now and then one dies at a random write. After every round a
 // first station starts as the program does (indexes rebuilt, what gone stations left taken
 // back), and the data checker (`hurt-dbf verify`) must find nothing.
+//
+// The interleavings depend on timing. To look into a failure: HURT_KEEP_FAILED=<dir>
+// copies the data directory the checker refused there, HURT_SAY_WHY=1 prints why each
+// refused posting was refused.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/document_hold.h"
@@ -153,6 +160,9 @@ class Operator {
     (void)JakaWartoscNaEkranie(s_, kReasonPost);
     for (int attempt = 0; attempt < 30; ++attempt) {
       if (RepDowWithD(s_, st_.ui, klucz)) return true;
+      if (std::getenv("HURT_SAY_WHY") != nullptr) {
+        std::fprintf(stderr, "station %d: %s\n", s_.stacja(), Cp852ToUtf8(RTrim(st_.con.screen().RowText(17))).c_str());
+      }
       usleep(1000 + static_cast<unsigned>(rng_() % 4000));
     }
     return false;
@@ -396,6 +406,9 @@ TEST(SaleRoadProperty, StationsThatPostCorrectInvoiceAndDieLeaveDataTheCheckerAc
     options.timeout_ms = 60'000;
     const testing::ProcessResult verify =
         testing::RunProcess({testing::BinaryDir() + "/tools/hurt-dbf", "verify", dir.str()}, options);
+    if (verify.exit_code != 0 && std::getenv("HURT_KEEP_FAILED") != nullptr) {
+      std::filesystem::copy(dir.str(), std::getenv("HURT_KEEP_FAILED"), std::filesystem::copy_options::recursive);
+    }
     ASSERT_EQ(verify.exit_code, 0) << verify.out << verify.err;
   }
   EXPECT_GT(killed, 0);
