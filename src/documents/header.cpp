@@ -13,6 +13,7 @@
 #include "console/okno.h"
 #include "console/screen_buffer.h"
 #include "documents/dd_lines.h"
+#include "documents/document_hold.h"
 #include "documents/header_guards.h"
 #include "documents/header_rules.h"
 #include "documents/line_grid_parts.h"
@@ -753,6 +754,13 @@ class HeaderForm {
     }
     if (!Taken(rd, nrd)) {
       Refuse(s_, "1. NIE MA TAKIEGO DOKUMENTU");
+      return false;
+    }
+    // A document another station is correcting is not corrected here at the same time
+    // (it is held until that correction ends; the hold itself is taken when the lines load).
+    xbase::WorkArea* dowod = Area(s_, "dowod");
+    if (klucz_ == 2 && dowod != nullptr && HeldElsewhere(s_.env(), s_.root(), dowod->recno())) {
+      Refuse(s_, std::string("Dowód "_pl) + AllTrim(rd) + "-" + AllTrim(nrd) + std::string(" poprawiany na innym stanowisku"_pl));
       return false;
     }
     PelnyNag(s_);

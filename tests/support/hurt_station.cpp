@@ -52,6 +52,7 @@ HurtStation::HurtStation(const std::string& data_dir, const std::string& work_di
            {"HURT_SCREEN_LOG", log_},
            {"HURT_CLOCK", options.clock},
            {"HURT_LOCAL_DIR", options.local_dir.empty() ? work_dir + "/" + name + ".local" : options.local_dir}};
+  for (const auto& [name_of, value] : options.env) p.env[name_of] = value;
   std::vector<std::string> argv = {BuiltProgram("hurt")};
   if (!options.argument.empty()) argv.push_back(options.argument);
   child_ = std::make_unique<ChildProcess>(argv, p);

@@ -15,6 +15,7 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,7 @@ struct StationOptions {
   std::vector<std::string> keys;  // lines written before the program starts (the start window)
   std::string clock = "2026-12-08 08:00:00";
   std::string local_dir;          // "" = <work>/<name>.local
+  std::map<std::string, std::string> env;  // further variables (HURT_CRASH_IN_POSTING ...)
 };
 
 inline StationOptions WithArgument(std::string argument) {
