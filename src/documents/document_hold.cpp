@@ -2,22 +2,19 @@
 
 #include <algorithm>
 
+#include "store/net_files.h"
+
 namespace hurt::documents {
 namespace {
 
-std::string InRoot(std::string_view root, std::string_view relative) {
-  if (root.empty() || root == ".") return std::string(relative);
-  return std::string(root) + "/" + std::string(relative);
-}
-
 Result<std::unique_ptr<xbase::File>> OpenHoldFile(xbase::Env& env, std::string_view root) {
-  HURT_RETURN_IF_ERROR(env.CreateDirs(InRoot(root, "rob")));
+  HURT_RETURN_IF_ERROR(env.CreateDirs(store::InRoot(root, "rob")));
   return env.Open(HoldFilePath(root), xbase::OpenOptions{.write = true, .create = true});
 }
 
 }  // namespace
 
-std::string HoldFilePath(std::string_view root) { return InRoot(root, "rob/dowody.lck"); }
+std::string HoldFilePath(std::string_view root) { return store::InRoot(root, "rob/dowody.lck"); }
 
 Status DocumentHold::Take(xbase::Env& env, std::string_view root, const std::vector<uint32_t>& recnos) {
   if (!file_) {

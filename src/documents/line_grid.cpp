@@ -622,14 +622,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   line.upust0 = percent;
 
   // 6. The line is written and the total shown again.
-  LineEdit e;
-  e.p1 = line.lp;
-  e.p2 = line.indeks;
-  e.p3 = line.nazwa;
-  e.p4 = line.ilosc;
-  e.p5 = line.cena;
-  e.p6 = line.upust0;
-  e.c_pp0 = line.podatek0;
+  LineEdit e = LineEditOf(line);
   LineWhileTyped(e, kind_);
   ReplaceContext ctx;
   ctx.kind = kind_;
@@ -701,14 +694,9 @@ console::BrowseAction LineGrid::UpustDokumentu() {
     if (!FindArticle(PadR(line.mag, 1), line.indeks)) continue;
     if (!store::RecLockArea(ui, dd_, kReservationLockWait).ok()) continue;
     const double cena = kind_.cuv == 'V' ? NewRound(list * (1 + percent / 100), 2) : NewRound(list * (1 - percent / 100), 2);
-    LineEdit e;
-    e.p1 = line.lp;
-    e.p2 = line.indeks;
-    e.p3 = line.nazwa;
-    e.p4 = line.ilosc;
+    LineEdit e = LineEditOf(line);
     e.p5 = cena;
     e.p6 = percent;
-    e.c_pp0 = line.podatek0;
     LineWhileTyped(e, kind_);
     ReplaceContext ctx;
     ctx.kind = kind_;

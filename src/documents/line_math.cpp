@@ -13,6 +13,18 @@ double Money(double x) { return NewRound(x, 2); }
 
 }  // namespace
 
+LineEdit LineEditOf(const DocLine& line) {
+  LineEdit e;
+  e.p1 = line.lp;
+  e.p2 = line.indeks;
+  e.p3 = line.nazwa;
+  e.p4 = line.ilosc;
+  e.p5 = line.cena;
+  e.p6 = line.upust0;
+  e.c_pp0 = line.podatek0;
+  return e;
+}
+
 void LineWhileTyped(LineEdit& edit, const DocKind& kind) {
   double rate = RateOfCode(edit.c_pp0);
   double value = NewRound(edit.p4 * edit.p5, 2);

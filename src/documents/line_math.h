@@ -45,6 +45,10 @@ struct LineEdit {
   std::string c_pp0;
 };
 
+// The edit variables of a line as it stands (P1 number, P2 code, P3 name, P4 quantity, P5
+// price, P6 percent, C_PP0 rate code).
+LineEdit LineEditOf(const DocLine& line);
+
 // The VAT and gross shown while a line is typed:
 //   M_PP = NewRound(NewRound(quantity × price, 2) × rate / 100, 2),
 //   P7   = NewRound(quantity × price, 2) + M_PP;

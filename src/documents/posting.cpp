@@ -263,19 +263,6 @@ bool Poster::ReadDocument() {
   return true;
 }
 
-// The records of `a` (order 1 keyed rd+nrd...) of the document, visible ones only.
-std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const std::string& nrd) {
-  std::vector<uint32_t> out;
-  if (a.order() != 1 && !a.SetOrder(1).ok()) return out;
-  auto found = a.SeekKey(rd + nrd);
-  if (!found.ok() || !*found) return out;
-  while (!a.eof() && PadR(TextOf(a, "RD"), 3) == rd && PadL(AllTrim(TextOf(a, "NRD")), 8) == nrd) {
-    out.push_back(a.recno());
-    if (!a.Skip().ok()) break;
-  }
-  return out;
-}
-
 PostedRecord ReadRecord(xbase::WorkArea& a, uint32_t recno) {
   PostedRecord r;
   r.recno = recno;

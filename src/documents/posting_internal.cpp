@@ -53,15 +53,16 @@ JulianDay DateOf(const xbase::WorkArea& a, std::string_view field) {
   return v.ok() ? v->AsDate().day : kEmptyDate;
 }
 
-Status Put(xbase::WorkArea& a, std::string_view field, const xbase::Value& v) {
-  const int i = a.FieldIndex(field);
-  if (i < 0) return Status::Ok();
-  const xbase::DbfFieldDescriptor& d = a.field(i);
-  if (v.IsString() && d.type == 'C') {
-    return a.Replace(i, xbase::Value(PadR(v.AsString(), static_cast<size_t>(d.width))));
+std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const std::string& nrd) {
+  std::vector<uint32_t> out;
+  if (a.order() != 1 && !a.SetOrder(1).ok()) return out;
+  auto found = a.SeekKey(rd + nrd);
+  if (!found.ok() || !*found) return out;
+  while (!a.eof() && PadR(TextOf(a, "RD"), 3) == rd && PadL(AllTrim(TextOf(a, "NRD")), 8) == nrd) {
+    out.push_back(a.recno());
+    if (!a.Skip().ok()) break;
   }
-  if (v.IsNil()) return Status::Ok();
-  return a.Replace(i, v);
+  return out;
 }
 
 Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd) {

@@ -42,8 +42,10 @@ xbase::WorkArea* AreaOf(shell::Session& s, store::TableId id);
 std::string TextOf(const xbase::WorkArea& a, std::string_view field);
 double NumberOf(const xbase::WorkArea& a, std::string_view field);
 JulianDay DateOf(const xbase::WorkArea& a, std::string_view field);
-// REPLACE when the table has the field (texts padded or cut to its width).
-Status Put(xbase::WorkArea& a, std::string_view field, const xbase::Value& v);
+// The records of `a` (whose order 1 is keyed rd+nrd...) of document rd+nrd (RD 3
+// characters, NRD 8 right-aligned), visible ones only, in key order. The area is left on
+// no particular record.
+std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const std::string& nrd);
 
 // The kind `rd` from `slow` (NotFound when the table has no such kind).
 Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd);

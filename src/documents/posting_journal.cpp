@@ -6,6 +6,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "store/net_files.h"
 
 namespace hurt::documents {
 namespace {
@@ -248,11 +249,6 @@ class ScratchArea {
   Status opened_;
 };
 
-std::string JoinPath(std::string_view root, std::string_view relative) {
-  if (!relative.empty() && relative[0] == '/') return std::string(relative);
-  if (root.empty() || root == ".") return std::string(relative);
-  return std::string(root) + "/" + std::string(relative);
-}
 
 }  // namespace
 
@@ -360,7 +356,7 @@ Result<PostingJournal> DecodeJournal(std::string_view text) {
 std::string JournalPath(std::string_view root, int station) {
   char name[32];
   std::snprintf(name, sizeof name, "rob/post%02d.jnl", station);
-  return JoinPath(root, name);
+  return store::InRoot(root, name);
 }
 
 Status WriteJournal(xbase::Env& env, const std::string& path, const PostingJournal& journal) {
@@ -379,14 +375,14 @@ Status RemoveJournal(xbase::Env& env, const std::string& path) {
 Status UndoJournal(xbase::WorkAreas& areas, std::string_view root, const PostingJournal& journal) {
   // Appended records first (the newest changes), then the changed records.
   for (const AppendedRecords& ap : journal.appended) {
-    ScratchArea s(areas, root, ap.table, JoinPath(root, ap.table));
+    ScratchArea s(areas, root, ap.table, store::InRoot(root, ap.table));
     if (s.status().IsNotFound()) continue;  // a table created by the posting and gone since
     HURT_RETURN_IF_ERROR(s.status());
     HURT_RETURN_IF_ERROR(UndoAppended(s.area(), ap, areas.env().clock()));
     HURT_RETURN_IF_ERROR(s.area().Commit());
   }
   for (const RecordChange& c : journal.changes) {
-    ScratchArea s(areas, root, c.table, JoinPath(root, c.table));
+    ScratchArea s(areas, root, c.table, store::InRoot(root, c.table));
     HURT_RETURN_IF_ERROR(s.status());
     HURT_RETURN_IF_ERROR(UndoChange(s.area(), c, areas.env().clock()));
     HURT_RETURN_IF_ERROR(s.area().Commit());

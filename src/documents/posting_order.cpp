@@ -15,6 +15,7 @@
 #include "base/text.h"
 #include "documents/posting.h"
 #include "documents/posting_internal.h"
+#include "documents/posting_writes.h"
 #include "documents/posting_math.h"
 #include "shell/session.h"
 #include "store/catalogue.h"
@@ -150,7 +151,7 @@ bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
     if (!st.ok()) break;
     written_rows.push_back(rows->recno());
     for (const auto& [field, value] : line.fields) {
-      if (st.ok()) st = Put(*rows, field, value);
+      if (st.ok()) st = PutField(*rows, field, value);
     }
     lp = LineNumberFor(++n, lp);
     for (const auto& [field, value] :
@@ -162,7 +163,7 @@ bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
                                                          {"KTO", Value(std::string(1, k.kto))},
                                                          {"ODB", Value(odb)},
                                                          {"LP", Value(lp)}}) {
-      if (st.ok()) st = Put(*rows, field, value);
+      if (st.ok()) st = PutField(*rows, field, value);
     }
     if (st.ok()) st = rows->UnlockRecord(rows->recno());
     const double wartosc = line.Number("WARTOSC");
@@ -174,7 +175,7 @@ bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
   if (st.ok()) st = store::AddRecArea(ui, *headers, kAppendWait);
   if (st.ok()) {
     header = headers->recno();
-    auto text = [&](std::string_view field) { return Put(*headers, field, Value(v.Text("M_" + std::string(field)))); };
+    auto text = [&](std::string_view field) { return PutField(*headers, field, Value(v.Text("M_" + std::string(field)))); };
     for (const auto& [field, value] :
          std::vector<std::pair<std::string_view, Value>>{{"R_P", Value(std::string(1, k.r_p))},
                                                          {"S_Z", Value(std::string(1, k.s_z))},
@@ -192,7 +193,7 @@ bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
                                                          {"OPERATOR", Value(Left(s.op().nr, 1))},
                                                          {"R_DATA", Value(xbase::Date{s.Today()})},
                                                          {"R_CZAS", Value(s.clock().TimeText())}}) {
-      if (st.ok()) st = Put(*headers, field, value);
+      if (st.ok()) st = PutField(*headers, field, value);
     }
     for (std::string_view f : {"NIP_KRAJ", "REGON", "NODB", "NODB1", "UODB", "KODB", "MODB", "ODBIORCA", "ODBIORC1"}) {
       if (st.ok()) st = text(f);

@@ -26,6 +26,7 @@
 #include "documents/line_session.h"
 #include "documents/posting.h"
 #include "documents/posting_internal.h"
+#include "documents/posting_writes.h"
 #include "documents/reservations.h"
 #include "shell/session.h"
 #include "shell/store_ui.h"
@@ -40,19 +41,6 @@ using namespace posting_internal;
 using xbase::Value;
 
 std::string DocText(std::string_view rd, std::string_view nrd) { return RTrim(rd) + "-" + AllTrim(nrd); }
-
-// The records of `a` (order 1 keyed rd+nrd...) of the document.
-std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const std::string& nrd) {
-  std::vector<uint32_t> out;
-  if (a.order() != 1 && !a.SetOrder(1).ok()) return out;
-  auto found = a.SeekKey(rd + nrd);
-  if (!found.ok() || !*found) return out;
-  while (!a.eof() && PadR(TextOf(a, "RD"), 3) == rd && PadL(AllTrim(TextOf(a, "NRD")), 8) == nrd) {
-    out.push_back(a.recno());
-    if (!a.Skip().ok()) break;
-  }
-  return out;
-}
 
 class Loader {
  public:
@@ -132,7 +120,7 @@ bool Loader::CopyLines(xbase::WorkArea& dow) {
     if (LineReserves(k, fvzmieni, q)) credits[PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8)] += q;
     if (!dd->Append().ok()) return false;
     for (const auto& [f, v] : l.fields) {
-      if (!Put(*dd, f, v).ok()) return false;
+      if (!PutField(*dd, f, v).ok()) return false;
     }
   }
   if (!dd->Unlock().ok() || !dd->GoTop().ok()) return false;

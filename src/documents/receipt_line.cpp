@@ -229,14 +229,7 @@ int EditReceiptLine(shell::Session& s, const ReceiptLineEdit& edit) {
                      (!edit.changed && SameAmount(edit.old.upust0, kPriceLabelMark, 2));
   line.upust0 = label ? kPriceLabelMark : 0;
   (void)SeekArticle(edit.as, mag, indeks);  // the article as it is now gives the catalogue prices
-  LineEdit e;
-  e.p1 = line.lp;
-  e.p2 = line.indeks;
-  e.p3 = line.nazwa;
-  e.p4 = line.ilosc;
-  e.p5 = line.cena;
-  e.p6 = line.upust0;
-  e.c_pp0 = line.podatek0;
+  LineEdit e = LineEditOf(line);
   LineWhileTyped(e, edit.kind);
   ReplaceContext ctx;
   ctx.kind = edit.kind;

@@ -6,16 +6,14 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "store/net_files.h"
+#include "xbase/file_util.h"
 
 namespace hurt::documents {
 namespace {
 
 constexpr size_t kKeyWidth = 9;  // MAG + INDEKS
 
-std::string InRoot(std::string_view root, std::string_view relative) {
-  if (root.empty() || root == ".") return std::string(relative);
-  return std::string(root) + "/" + std::string(relative);
-}
 
 bool Nothing(const LedgerEntry& e) { return SameAmount(e.lines, 0, 3) && SameAmount(e.credit, 0, 3); }
 
@@ -35,7 +33,7 @@ double LedgerEntry::Held() const { return std::max(0.0, NewRound(lines - credit,
 std::string LedgerPath(std::string_view root, int station) {
   char name[32];
   std::snprintf(name, sizeof name, "rob/rez%02d.txt", station);
-  return InRoot(root, name);
+  return store::InRoot(root, name);
 }
 
 std::string EncodeLedger(const Ledger& ledger) {
@@ -69,15 +67,9 @@ Result<Ledger> DecodeLedger(std::string_view text) {
 
 Result<Ledger> ReadLedger(xbase::Env& env, const std::string& path) {
   if (!env.Exists(path)) return Ledger{};
-  auto file = env.Open(path, xbase::OpenOptions{.write = false});
-  HURT_RETURN_IF_ERROR(file.status());
-  auto size = (*file)->Size();
-  HURT_RETURN_IF_ERROR(size.status());
-  std::string text(static_cast<size_t>(*size), '\0');
-  size_t got = 0;
-  HURT_RETURN_IF_ERROR((*file)->ReadAt(0, text.size(), text.data(), &got));
-  text.resize(got);
-  auto ledger = DecodeLedger(text);
+  auto text = xbase::ReadWholeFile(env, path);
+  HURT_RETURN_IF_ERROR(text.status());
+  auto ledger = DecodeLedger(*text);
   if (!ledger.ok()) return Status::Corruption(path + ": " + ledger.status().message());
   return ledger;
 }

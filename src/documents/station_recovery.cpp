@@ -16,6 +16,8 @@
 #include "shell/store_ui.h"
 #include "store/net_use.h"
 #include "store/station_files.h"
+#include "xbase/file_util.h"
+#include "store/net_files.h"
 
 namespace hurt::documents {
 namespace {
@@ -26,10 +28,6 @@ using posting_internal::AreaOf;
 // Seconds to wait for another station that is taking things back.
 constexpr double kRecoveryLockWait = 10;
 
-std::string InRoot(std::string_view root, std::string_view relative) {
-  if (root.empty() || root == ".") return std::string(relative);
-  return std::string(root) + "/" + std::string(relative);
-}
 
 // The stations that left a journal or a ledger.
 std::set<int> StationsWithWork(shell::Session& s) {
@@ -41,23 +39,11 @@ std::set<int> StationsWithWork(shell::Session& s) {
   return out;
 }
 
-Result<std::string> ReadWhole(xbase::Env& env, const std::string& path) {
-  auto file = env.Open(path, xbase::OpenOptions{.write = false});
-  HURT_RETURN_IF_ERROR(file.status());
-  auto size = (*file)->Size();
-  HURT_RETURN_IF_ERROR(size.status());
-  std::string text(static_cast<size_t>(*size), '\0');
-  size_t got = 0;
-  HURT_RETURN_IF_ERROR((*file)->ReadAt(0, text.size(), text.data(), &got));
-  text.resize(got);
-  return text;
-}
-
 // Takes back one station's journal; true when there was one to take back.
 Result<bool> TakeBackJournal(shell::Session& s, int station) {
   const std::string path = JournalPath(s.root(), station);
   if (!s.env().Exists(path)) return false;
-  auto text = ReadWhole(s.env(), path);
+  auto text = xbase::ReadWholeFile(s.env(), path);
   HURT_RETURN_IF_ERROR(text.status());
   auto journal = DecodeJournal(*text);
   if (!journal.ok() && !journal.status().IsNotFound()) {
@@ -137,11 +123,11 @@ RecoveryReport TakeBackGoneStations(shell::Session& s, store::StoreUi& ui, bool 
   if (!any_gone) return report;
 
   // One station at a time.
-  if (!s.env().CreateDirs(InRoot(s.root(), "rob")).ok()) {
+  if (!s.env().CreateDirs(store::InRoot(s.root(), "rob")).ok()) {
     report.problems.push_back("Brak katalogu rob");
     return report;
   }
-  auto guard = s.env().Open(InRoot(s.root(), "rob/odzysk.lck"), xbase::OpenOptions{.write = true, .create = true});
+  auto guard = s.env().Open(store::InRoot(s.root(), "rob/odzysk.lck"), xbase::OpenOptions{.write = true, .create = true});
   if (!guard.ok()) {
     report.problems.push_back("rob/odzysk.lck: " + guard.status().message());
     return report;

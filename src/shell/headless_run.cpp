@@ -283,30 +283,20 @@ void ScreenFileBackend::Present(const console::ScreenBuffer& screen, const conso
 // ---- ClockedEnv ----
 
 // A file whose writes the env counts for HURT_CRASH_IN_POSTING.
-class ClockedEnv::CountedFile final : public xbase::File {
+class ClockedEnv::CountedFile final : public xbase::ForwardingFile {
  public:
-  CountedFile(std::unique_ptr<xbase::File> f, ClockedEnv& env) : File(f->path()), f_(std::move(f)), env_(env) {}
-  Status ReadAt(uint64_t offset, size_t n, char* buf, size_t* got) override { return f_->ReadAt(offset, n, buf, got); }
+  CountedFile(std::unique_ptr<xbase::File> f, ClockedEnv& env) : ForwardingFile(std::move(f)), env_(env) {}
   Status WriteAt(uint64_t offset, std::string_view data) override {
     env_.Wrote(path());
-    return f_->WriteAt(offset, data);
+    return base().WriteAt(offset, data);
   }
-  Result<uint64_t> Size() override { return f_->Size(); }
-  Status Truncate(uint64_t size) override { return f_->Truncate(size); }
-  Status Sync() override { return f_->Sync(); }
-  Status Lock(uint64_t offset, uint64_t length, xbase::LockKind kind, bool wait) override {
-    return f_->Lock(offset, length, kind, wait);
-  }
-  Status Unlock(uint64_t offset, uint64_t length) override { return f_->Unlock(offset, length); }
-  Result<std::unique_ptr<xbase::FileView>> MapPrefix(size_t length) override { return f_->MapPrefix(length); }
 
  private:
-  std::unique_ptr<xbase::File> f_;
   ClockedEnv& env_;
 };
 
 Result<std::unique_ptr<xbase::File>> ClockedEnv::Open(const std::string& path, const xbase::OpenOptions& o) {
-  auto f = base_.Open(path, o);
+  auto f = base().Open(path, o);
   if (!f.ok() || crash_after_ == 0) return f;
   return std::unique_ptr<xbase::File>(std::make_unique<CountedFile>(std::move(*f), *this));
 }

@@ -40,6 +40,7 @@
 #include "base/result.h"
 #include "console/backend.h"
 #include "xbase/env.h"
+#include "xbase/forwarding_env.h"
 
 namespace hurt::shell {
 
@@ -100,25 +101,18 @@ class ScriptClock final : public Clock {
 };
 
 // The real file system with another clock.
-class ClockedEnv final : public xbase::Env {
+class ClockedEnv final : public xbase::ForwardingEnv {
  public:
-  ClockedEnv(xbase::Env& base, Clock& clock) : base_(base), clock_(clock) {}
+  ClockedEnv(xbase::Env& base, Clock& clock) : ForwardingEnv(base), clock_(clock) {}
   // Tests: die at the n-th write after a posting journal was written (HURT_CRASH_IN_POSTING).
   void CrashInPosting(int writes) { crash_after_ = writes; }
   Result<std::unique_ptr<xbase::File>> Open(const std::string& path, const xbase::OpenOptions& o) override;
-  bool Exists(const std::string& path) override { return base_.Exists(path); }
-  Status Remove(const std::string& path) override { return base_.Remove(path); }
-  Status Rename(const std::string& from, const std::string& to) override { return base_.Rename(from, to); }
-  Status CreateDirs(const std::string& path) override { return base_.CreateDirs(path); }
-  Result<std::vector<std::string>> ListDir(const std::string& path) override { return base_.ListDir(path); }
-  bool IsDir(const std::string& path) override { return base_.IsDir(path); }
   Clock& clock() override { return clock_; }
 
  private:
   class CountedFile;
   void Wrote(const std::string& path);
 
-  xbase::Env& base_;
   Clock& clock_;
   int crash_after_ = 0;
   int counting_ = -1;  // writes since a posting journal was written; -1 before one

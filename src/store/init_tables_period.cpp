@@ -63,10 +63,6 @@ std::optional<JulianDay> FileDay(const std::string& path) {
 
 }  // namespace
 
-std::string InRoot(std::string_view root, std::string_view relative) {
-  if (root.empty() || root == "." || (!relative.empty() && relative.front() == '/')) return std::string(relative);
-  return std::string(root) + "/" + std::string(relative);
-}
 
 std::string PeriodOfDay(JulianDay day) {
   const Ymd ymd = YmdFromJulian(day);

@@ -3,6 +3,8 @@
 // print files.
 #pragma once
 
+#include "store/net_files.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,9 +17,6 @@
 
 namespace hurt::store {
 
-// A path of the data directory: `root` "." (the program's current directory) leaves the
-// relative path as it is.
-std::string InRoot(std::string_view root, std::string_view relative);
 
 // The period folder "yy/mm" of a day, and the firma->BMR text "mm.yy" of a period folder.
 std::string PeriodOfDay(JulianDay day);

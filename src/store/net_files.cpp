@@ -6,6 +6,11 @@
 
 namespace hurt::store {
 
+std::string InRoot(std::string_view root, std::string_view relative) {
+  if (root.empty() || root == "." || (!relative.empty() && relative.front() == '/')) return std::string(relative);
+  return std::string(root) + "/" + std::string(relative);
+}
+
 namespace {
 
 std::string Digits(int n, int width) {

@@ -16,6 +16,10 @@
 
 namespace hurt::store {
 
+// A path inside the data directory `root` ("" or "." for the current directory); an
+// absolute `relative` is taken as it is.
+std::string InRoot(std::string_view root, std::string_view relative);
+
 // USUN_SPACJE: the text with every blank removed.
 std::string UsunSpacje(std::string_view text);
 

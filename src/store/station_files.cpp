@@ -6,17 +6,9 @@
 #include <thread>
 
 #include "base/text.h"
+#include "store/net_files.h"
 
 namespace hurt::store {
-namespace {
-
-std::string InRoot(std::string_view root, std::string_view relative) {
-  if (root.empty() || root == ".") return std::string(relative);
-  return std::string(root) + "/" + std::string(relative);
-}
-
-}  // namespace
-
 std::string StationLockPath(std::string_view root, int station) {
   char name[32];
   std::snprintf(name, sizeof name, "rob/st%02d.lck", station);

@@ -1,5 +1,7 @@
 #include "xbase/fault_env.h"
 
+#include "xbase/forwarding_env.h"
+
 #include <limits>
 #include <map>
 #include <mutex>
@@ -79,49 +81,44 @@ struct FaultEnv::State {
 
 namespace {
 
-class FaultFile final : public File {
+class FaultFile final : public ForwardingFile {
  public:
-  FaultFile(std::unique_ptr<File> base, std::shared_ptr<FaultEnv::State> state)
-      : File(base->path()), base_(std::move(base)), state_(std::move(state)) {}
-
-  Status ReadAt(uint64_t offset, size_t n, char* buf, size_t* got) override {
-    return base_->ReadAt(offset, n, buf, got);
-  }
+  FaultFile(std::unique_ptr<File> file, std::shared_ptr<FaultEnv::State> state)
+      : ForwardingFile(std::move(file)), state_(std::move(state)) {}
 
   Status WriteAt(uint64_t offset, std::string_view data) override {
     std::optional<CallFault> fault = state_->OnCall(path(), false);
     if (fault) {
       if (fault->kind == FaultKind::kTearWrite && fault->keep_bytes > 0) {
-        HURT_RETURN_IF_ERROR(base_->WriteAt(offset, data.substr(0, fault->keep_bytes)));
+        HURT_RETURN_IF_ERROR(base().WriteAt(offset, data.substr(0, fault->keep_bytes)));
       }
       return Status::IoError(path() + ": write: injected failure");
     }
-    return base_->WriteAt(offset, data);
+    return base().WriteAt(offset, data);
   }
-
-  Result<uint64_t> Size() override { return base_->Size(); }
-  Status Truncate(uint64_t size) override { return base_->Truncate(size); }
 
   Status Sync() override {
     if (state_->OnCall(path(), true)) return Status::IoError(path() + ": fdatasync: injected failure");
-    return base_->Sync();
+    return base().Sync();
   }
 
   Status Lock(uint64_t offset, uint64_t length, LockKind kind, bool wait) override {
     if (state_->LockBusy(path(), offset, length)) return Status::Busy(path() + ": locked by another user");
-    return base_->Lock(offset, length, kind, wait);
+    return base().Lock(offset, length, kind, wait);
   }
 
-  Status Unlock(uint64_t offset, uint64_t length) override { return base_->Unlock(offset, length); }
+  // Reads go through ReadAt here, where the faults are.
+  Result<std::unique_ptr<FileView>> MapPrefix(size_t) override {
+    return Status::Unsupported(path() + ": no mapped view");
+  }
 
  private:
-  std::unique_ptr<File> base_;
   std::shared_ptr<FaultEnv::State> state_;
 };
 
 }  // namespace
 
-FaultEnv::FaultEnv(Env& base) : base_(base), state_(std::make_shared<State>()) {}
+FaultEnv::FaultEnv(Env& base) : ForwardingEnv(base), state_(std::make_shared<State>()) {}
 FaultEnv::~FaultEnv() = default;
 
 void FaultEnv::FailWrite(int nth, const std::string& file) {
@@ -154,7 +151,7 @@ void FaultEnv::ClearFaults() {
 }
 
 Status FaultEnv::CorruptByte(const std::string& path, uint64_t offset, uint8_t xor_mask) {
-  auto file = base_.Open(path, OpenOptions{});
+  auto file = base().Open(path, OpenOptions{});
   if (!file.ok()) return file.status();
   char byte = 0;
   size_t got = 0;
@@ -174,7 +171,7 @@ void FaultEnv::ResetCounters() {
 }
 
 Result<std::unique_ptr<File>> FaultEnv::Open(const std::string& path, const OpenOptions& options) {
-  auto file = base_.Open(path, options);
+  auto file = base().Open(path, options);
   if (!file.ok()) return file.status();
   return std::unique_ptr<File>(new FaultFile(std::move(file).value(), state_));
 }

@@ -19,10 +19,11 @@
 #include <string>
 
 #include "xbase/env.h"
+#include "xbase/forwarding_env.h"
 
 namespace hurt::xbase {
 
-class FaultEnv final : public Env {
+class FaultEnv final : public ForwardingEnv {
  public:
   explicit FaultEnv(Env& base);
   ~FaultEnv() override;
@@ -52,18 +53,10 @@ class FaultEnv final : public Env {
   void ResetCounters();
 
   Result<std::unique_ptr<File>> Open(const std::string& path, const OpenOptions& options) override;
-  bool Exists(const std::string& path) override { return base_.Exists(path); }
-  Status Remove(const std::string& path) override { return base_.Remove(path); }
-  Status Rename(const std::string& from, const std::string& to) override { return base_.Rename(from, to); }
-  Status CreateDirs(const std::string& path) override { return base_.CreateDirs(path); }
-  Result<std::vector<std::string>> ListDir(const std::string& path) override { return base_.ListDir(path); }
-  bool IsDir(const std::string& path) override { return base_.IsDir(path); }
-  Clock& clock() override { return base_.clock(); }
 
   struct State;  // shared with the File objects
 
  private:
-  Env& base_;
   std::shared_ptr<State> state_;
 };
 

@@ -223,12 +223,6 @@ void ExpectConsistent(ProcessStation& st, bool exact_indexes) {
   }
 }
 
-int WaitFor(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  if (WIFSIGNALED(status)) return 100 + WTERMSIG(status);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST(PostingProcesses, FourStationsPostAtOnceAndEverythingAgrees) {
   testing::TempDir dir;

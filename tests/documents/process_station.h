@@ -5,6 +5,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "store/catalogue.h"
 #include "store/net_ui.h"
 #include "xbase/env.h"
+#include "xbase/forwarding_env.h"
 
 namespace hurt::documents {
 
@@ -40,47 +42,31 @@ class PausingClock final : public Clock {
 };
 
 // The real file system; with `kill_after` > 0 the process kills itself at that write.
-class KillingEnv final : public xbase::Env {
+class KillingEnv final : public xbase::ForwardingEnv {
  public:
-  KillingEnv(xbase::Env& base, Clock& clock) : base_(base), clock_(clock) {}
+  KillingEnv(xbase::Env& base, Clock& clock) : ForwardingEnv(base), clock_(clock) {}
   void KillAfter(int writes) { left_ = writes; }
 
   Result<std::unique_ptr<xbase::File>> Open(const std::string& path, const xbase::OpenOptions& o) override {
-    auto f = base_.Open(path, o);
+    auto f = base().Open(path, o);
     if (!f.ok()) return f.status();
     return std::unique_ptr<xbase::File>(std::make_unique<KillingFile>(std::move(*f), *this));
   }
-  bool Exists(const std::string& path) override { return base_.Exists(path); }
-  Status Remove(const std::string& path) override { return base_.Remove(path); }
-  Status Rename(const std::string& from, const std::string& to) override { return base_.Rename(from, to); }
-  Status CreateDirs(const std::string& path) override { return base_.CreateDirs(path); }
-  Result<std::vector<std::string>> ListDir(const std::string& path) override { return base_.ListDir(path); }
-  bool IsDir(const std::string& path) override { return base_.IsDir(path); }
   Clock& clock() override { return clock_; }
 
  private:
-  class KillingFile final : public xbase::File {
+  class KillingFile final : public xbase::ForwardingFile {
    public:
-    KillingFile(std::unique_ptr<xbase::File> f, KillingEnv& env) : File(f->path()), f_(std::move(f)), env_(env) {}
-    Status ReadAt(uint64_t offset, size_t n, char* buf, size_t* got) override { return f_->ReadAt(offset, n, buf, got); }
+    KillingFile(std::unique_ptr<xbase::File> f, KillingEnv& env) : ForwardingFile(std::move(f)), env_(env) {}
     Status WriteAt(uint64_t offset, std::string_view data) override {
       if (env_.left_ > 0 && --env_.left_ == 0) raise(SIGKILL);
-      return f_->WriteAt(offset, data);
+      return base().WriteAt(offset, data);
     }
-    Result<uint64_t> Size() override { return f_->Size(); }
-    Status Truncate(uint64_t size) override { return f_->Truncate(size); }
-    Status Sync() override { return f_->Sync(); }
-    Status Lock(uint64_t offset, uint64_t length, xbase::LockKind kind, bool wait) override {
-      return f_->Lock(offset, length, kind, wait);
-    }
-    Status Unlock(uint64_t offset, uint64_t length) override { return f_->Unlock(offset, length); }
 
    private:
-    std::unique_ptr<xbase::File> f_;
     KillingEnv& env_;
   };
 
-  xbase::Env& base_;
   Clock& clock_;
   int left_ = 0;
 };
@@ -111,5 +97,13 @@ struct ProcessStation {
   store::NoScreenUi ui;
   std::unique_ptr<shell::Session> session;
 };
+
+// The end of a forked test process: its exit code, or 100 + the signal that ended it.
+inline int WaitFor(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  if (WIFSIGNALED(status)) return 100 + WTERMSIG(status);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace hurt::documents

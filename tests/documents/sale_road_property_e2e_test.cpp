@@ -362,13 +362,6 @@ class Operator {
   _exit(0);
 }
 
-int WaitFor(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  if (WIFSIGNALED(status)) return 100 + WTERMSIG(status);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(SaleRoadProperty, StationsThatPostCorrectInvoiceAndDieLeaveDataTheCheckerAccepts) {
   testing::TempDir dir;
   BuildData(dir.str());
