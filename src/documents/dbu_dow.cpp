@@ -8,6 +8,8 @@
 #include "documents/header_sources.h"
 #include "documents/line_editor.h"
 #include "documents/posting.h"
+#include "documents/station_recovery.h"
+#include "shell/store_ui.h"
 #include "shell/session.h"
 #include "store/init_tables.h"
 #include "xbase/value.h"
@@ -61,6 +63,12 @@ bool DocumentPosted(shell::Session& s, std::string_view rd, std::string_view nrd
 // when the operator left the header with Esc.
 bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
   ResetDocumentVariables(s);
+  // What a station that is gone still holds back (its reservations, a posting it did not
+  // finish) is taken back before this document looks at the stock.
+  if (klucz != 1 && GoneStationsLeftWork(s)) {
+    shell::ConsoleStoreUi ui(s.con());
+    (void)TakeBackGoneStations(s, ui);  // what cannot be taken back now is tried again at posting
+  }
   // A posted document under correction is held until the grid closes.
   DocumentHold hold;
   if (!Ekran(s, 0, rd, nrd)) return false;

@@ -15,6 +15,7 @@
 #include "documents/dd_lines.h"
 #include "documents/document_hold.h"
 #include "documents/header_guards.h"
+#include "documents/posting_internal.h"
 #include "documents/header_rules.h"
 #include "documents/line_grid_parts.h"
 #include "shell/area_fields.h"
@@ -459,6 +460,7 @@ bool PelnyNag(Session& s) {
   n.kodb = FieldText(*dowod, "KODB");
   n.modb = FieldText(*dowod, "MODB");
   n.odbiorca = PadR(FieldText(*dowod, "ODBIORCA"), 254);
+  n.odbiorc1 = PadR(FieldText(*dowod, "ODBIORC1"), 50);
   n.data_fa = FieldDate(*dowod, "DATA_FA");
   n.waluta = PadR(FieldText(*dowod, "WALUTA"), 3);
   n.kurs = FieldNumber(*dowod, "KURS");
@@ -494,6 +496,7 @@ class HeaderForm {
  public:
   HeaderForm(Session& s, int par) : s_(s), con_(s.con()), par_(par), klucz_(Klucz(s)), n_(LoadNag(s)) {
     kind_ = FindKind(s_, n_.rd);
+    if (par_ == 1) own_odb_ = PadR(LTrim(n_.odb), 8);
   }
 
   // The fields shown for the kind: a field that does not apply is not on the form at all,
@@ -765,6 +768,7 @@ class HeaderForm {
     }
     PelnyNag(s_);
     n_ = LoadNag(s_);
+    own_odb_ = PadR(LTrim(n_.odb), 8);
     SayPelnyNag(s_);
     if (klucz_ == 2) return CorrectionAllowed();
     return true;
@@ -789,14 +793,26 @@ class HeaderForm {
     return documents::CorrectionAllowed(in, dialog);
   }
 
-  // True when fa_N holds an entry of the document.
+  // True when fa_N shows the document settled: an entry of it matched with a payment (its
+  // ZAP mark set by the settlement screens) or a payment entered by hand against it (MAG
+  // "0"). The open item its own posting wrote does not count: that one the correction
+  // rewrites.
   bool HasSettlementEntries(const std::string& rd, const std::string& nrd) {
     xbase::WorkArea* fa = Area(s_, "fa_N");
     if (fa == nullptr) return false;
     const uint32_t keep = fa->recno();
-    const bool found = SeekFirstOrder(*fa, rd + nrd);
-    if (!found && keep != 0) (void)fa->GoTo(keep);
-    return found;
+    const int order = fa->order();
+    bool settled = false;
+    for (uint32_t r : posting_internal::RecordsOf(*fa, PadR(rd, 3), PadL(AllTrim(nrd), 8))) {
+      if (!fa->GoTo(r).ok()) continue;
+      if (!IsBlank(FieldText(*fa, "ZAP")) || FieldText(*fa, "MAG") == "0") {
+        settled = true;
+        break;
+      }
+    }
+    if (fa->order() != order) (void)fa->SetOrder(order);  // only the area's position
+    if (keep != 0) (void)fa->GoTo(keep);
+    return settled;
   }
 
   // ---- the date ----
@@ -999,6 +1015,9 @@ class HeaderForm {
         return true;
       }
     }
+    // A document edited again keeps its own counterparty data and payment while its code
+    // stays: the card may have changed since, the document says what was agreed.
+    if (!own_odb_.empty() && !IsBlank(own_odb_) && n_.odb == own_odb_) return true;
     // The counterparties the program fills in by itself live among the customers.
     const bool own_customer = (kind.IsTransfer() && kind.HasTag("PARAGON") && n_.odb == "PARAGON ") ||
                               (kind.RdIs("WZ") && n_.odb == "DETAL   ");
@@ -1160,6 +1179,7 @@ class HeaderForm {
   int par_;
   int klucz_;
   Nag n_;
+  std::string own_odb_;  // the counterparty code of a document edited again
   std::optional<KindRecord> kind_;
   Layout layout_;
   bool rebuild_ = false;

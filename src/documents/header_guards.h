@@ -42,7 +42,7 @@ struct CorrectionGuardInput {
   DocKind kind;
   std::string uzgodnic;                // the kind's UZGODNIC ("N": locked warehouse documents)
   std::string spz;                     // the document's payment
-  bool has_settlement_entries = false;  // fa_N holds entries of the document
+  bool has_settlement_entries = false;  // fa_N shows the document settled (matched, or paid by hand)
   bool fiscal_kind = false;            // the kind is J_SD or one of J_DF
   bool fiscal_printer = false;         // a fiscal printer is configured (JEST_DF_300)
   JulianDay data = kEmptyDate;         // the document's date

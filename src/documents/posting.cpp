@@ -542,6 +542,9 @@ bool Poster::TakeLocks(bool* gone_found) {
     if (!IsBlank(r_rd) || !IsBlank(r_nrd)) {
       return Fail(doc + std::string(" jest już na fakturze "_pl) + DocText(r_rd, r_nrd) + " - faktura nie zapisana");
     }
+    if (PadR(TextOf(*dowod, "ODB"), 8) != odb_) {
+      return Fail(doc + std::string(" jest innego odbiorcy - faktura nie zapisana"_pl));
+    }
     for (uint32_t r : n.lines) {
       if (!LockRecordOf(*dow, r, std::string("Pozycja dowodu "_pl) + DocText(n.rd, n.nrd))) return false;
     }

@@ -35,6 +35,7 @@ std::string DocText(std::string_view rd, std::string_view nrd) { return AllTrim(
 struct SourceNote {
   uint32_t recno = 0;
   std::string rd, nrd;
+  std::string odb;  // the customer
 };
 
 // The kind record, made when it is missing. The in-memory kind is returned either way,
@@ -88,7 +89,8 @@ Result<std::vector<SourceNote>> MarkedNotes(xbase::WorkArea& dowod) {
     const std::string rd = PadR(FieldText(dowod, "RD"), 3);
     const bool invoiced = !IsBlank(FieldText(dowod, "R_RD")) || !IsBlank(FieldText(dowod, "R_NRD"));
     if (!zap.empty() && zap[0] == kNoteMark && !XbaseEquals(mag, "0") && rd.rfind("WZ", 0) == 0 && !invoiced) {
-      notes.push_back({dowod.recno(), rd, PadL(AllTrim(FieldText(dowod, "NRD")), 8)});
+      notes.push_back({dowod.recno(), rd, PadL(AllTrim(FieldText(dowod, "NRD")), 8),
+                       PadR(FieldText(dowod, "ODB"), 8)});
     }
     HURT_RETURN_IF_ERROR(dowod.Skip(1));
   }
@@ -286,6 +288,13 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   if (notes.empty()) {
     ui.Tell("Nic nie zrobilem", 3);
     return result;
+  }
+  // One invoice bills one customer: the customer of the first note. The notes of others
+  // stay marked for their own invoices.
+  const size_t marked = notes.size();
+  std::erase_if(notes, [&](const SourceNote& n) { return n.odb != notes.front().odb; });
+  if (notes.size() < marked) {
+    ui.Tell("WZ innych odbiorcow zostaja na nastepna fakture", 3);
   }
   documents::DocumentHold hold;
   for (const SourceNote& note : notes) {

@@ -73,6 +73,9 @@ constexpr FieldDef kDowod[] = {
     C("R_NRD", 8),
     D("R_DATA"),
     C("R_CZAS", 8),
+    // The second remark row of the header: the delivery address of a sale, the reason of
+    // a correction.
+    C("ODBIORC1", 50),
 };
 constexpr IndexDef kDowodIndexes[] = {
     {"dowod1", "rd+nrd+STR(RECNO(),6)"},

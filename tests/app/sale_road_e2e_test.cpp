@@ -161,7 +161,7 @@ class SaleRoad : public ::testing::Test {
     for (int field = 0; field < 8; ++field) s.Send("Enter");  // the rest of the header as it is
     ASSERT_TRUE(s.WaitForScreen("  2│10009")) << s.Screen();
     Step(s, {"Enter", "Enter", "text:6", "Enter", "Enter", "Enter"}, "     6.00│");
-    Finish(s, "");
+    Finish(s, "", /*address=*/false);  // the invoice's own delivery address is kept
   }
   // What a correction may touch, as text: headers, lines, the two articles' counters.
   std::string Snapshot() {
@@ -214,7 +214,7 @@ TEST_F(SaleRoad, IssueNotesBecomeOneInvoiceOnceAndMoveTheGoodsOnce) {
   Step(*a, {"Esc"}, kSubmenu);
   Step(*a, {"End", "Up", "Enter"}, "FV");  // the kind proposed
   Step(*a, {"Enter"}, "WZ 1, 2");
-  Finish(*a, "T");
+  Finish(*a, "T", /*address=*/false);  // the notes' delivery address is taken over
   Step(*a, {}, "Zmienic sposob zaplaty na P7");
   Step(*a, {"text:T"}, kSubmenu);
   // Again: nothing left.
@@ -328,7 +328,7 @@ TEST_F(SaleRoad, WhatOneStationWorksOnTheOtherIsToldOf) {
   Step(*a, {"Enter"}, "WZ 1");
   Dowody(*b, {"End", "Up"}, "FV");
   StepSeen(*b, {"Enter"}, "zajety na innej stacji");
-  Finish(*a, "T");
+  Finish(*a, "T", /*address=*/false);
   Step(*a, {}, "Zmienic sposob zaplaty na P7");
   Step(*a, {"text:T"}, kSubmenu);
   Step(*b, {"Esc"}, kSubmenu);  // the message stands until a key

@@ -368,10 +368,14 @@ class DocumentGuards : public DocumentScreen {
   }
 };
 
+// A sale on credit whose open item is matched with a payment (its mark set by the
+// settlement screens) stays as it was settled. Its own open item alone does not stop a
+// correction: the correction rewrites it (posting_reopen_test).
 TEST_F(DocumentGuards, SettledSaleOnCreditIsNotCorrected) {
   Header("FV ", "      44", "R", "S", "P");
   Line("FV ", "      44");
-  Put(Area("fa_N"), {{"RD", "FV "}, {"NRD", "      44"}, {"MAG", "1"}, {"ODB", "KOWALSKI"}, {"OBWN", 12.3}});
+  Put(Area("fa_N"),
+      {{"RD", "FV "}, {"NRD", "      44"}, {"MAG", "1"}, {"ODB", "KOWALSKI"}, {"OBWN", 12.3}, {"ZAP", "R"}});
   When(kCorrection, {key::kEnter, '4', '4', key::kEnter});
   When("Dowod rozliczony - blokada", {key::kSpace});
   When(kCorrection, {key::kEsc});

@@ -184,12 +184,14 @@ TEST_F(BatchPosting, IssueRaisesItsBatchAndACorrectionTakesItBack) {
   ASSERT_TRUE(RepDWithDow(s(), st1().ui, "FV", nrd, hold));
   ASSERT_TRUE(AtArticle("1", "A"));
   EXPECT_DOUBLE_EQ(Num(as, "ILOSC_WYD2"), 3) << "opening a correction changes nothing";
-  // The line of batch P2 is dropped and the correction posted.
-  ASSERT_TRUE(dd.GoTop().ok());
-  ASSERT_EQ(RTrim(Txt(dd, "PARTIA")), "P2");
-  ASSERT_TRUE(dd.LockRecord().ok());
-  ASSERT_TRUE(dd.Delete().ok());
-  ASSERT_TRUE(dd.Unlock().ok());
+  // The line of batch P2 is dropped and the correction posted (the working table is a new
+  // one since the correction opened).
+  xbase::WorkArea& lines = A(TableId::kDd);
+  ASSERT_TRUE(lines.GoTop().ok());
+  ASSERT_EQ(RTrim(Txt(lines, "PARTIA")), "P2");
+  ASSERT_TRUE(lines.LockRecord().ok());
+  ASSERT_TRUE(lines.Delete().ok());
+  ASSERT_TRUE(lines.Unlock().ok());
   Header("FV ", "K1", "G", nullptr, 2);
   s().vars().Set("M_NRD", nrd);
   ASSERT_TRUE(Post(nullptr, 2));

@@ -214,6 +214,33 @@ TEST_F(FvDoWzTest, AnInvoiceOfNotesBillsTheirQuantities) {
   EXPECT_TRUE(r.posted);
 }
 
+// One invoice bills one customer: the notes of another customer stay marked for their
+// own invoice, and posting refuses a note of another customer should one get in.
+TEST_F(FvDoWzTest, NotesOfAnotherCustomerWaitForTheirOwnInvoice) {
+  TwoMarkedNotes();
+  ASSERT_TRUE(Area(TableId::kDowod).GoTo(note2_).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).LockRecord().ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Replace("ODB", xbase::Value("NOWAK")).ok());
+  ASSERT_TRUE(Area(TableId::kDowod).Unlock().ok());
+  ASSERT_TRUE(s().HoldStationLock().ok());
+  in_editor_ = [this](shell::Session& session) {
+    EXPECT_EQ(session.vars().Text(documents::kNotesVariable), "WZ        1");
+    // A note of the other customer slipped into the invoice is refused at posting.
+    session.vars().Set(documents::kNotesVariable, xbase::Value("WZ        1WZ        2"));
+    EXPECT_FALSE(documents::RepDowWithD(session, ui_, 0));
+    session.vars().Set(documents::kNotesVariable, xbase::Value("WZ        1"));
+    EXPECT_TRUE(documents::RepDowWithD(session, ui_, 0));
+  };
+  ScriptedUi ui(ui_);
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  ASSERT_TRUE(r.made);
+  EXPECT_EQ(r.sources, 1);
+  EXPECT_NE(std::find(ui.told.begin(), ui.told.end(), "WZ innych odbiorcow zostaja na nastepna fakture"), ui.told.end());
+  EXPECT_TRUE(r.posted);
+  EXPECT_EQ(Stamp(note1_), "FV      126");
+  EXPECT_EQ(RTrim(Stamp(note2_)), "");
+}
+
 // Same article and price merge; another price is a line of its own. Prices and rates
 // come from the article, the money from the line rules, the rest from the notes.
 TEST_F(FvDoWzTest, LinesMergeByWarehouseArticleAndPriceIntoTheWorkingTable) {

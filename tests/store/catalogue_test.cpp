@@ -127,7 +127,7 @@ TEST(CatalogueLayouts, CountsAndRecordLengthsOfTheMainTables) {
   const Case cases[] = {
       {TableId::kAs, 69, 730, 91, 112, 1082, 139},
       {TableId::kDow, 29, 263, 26, 40, 445, 31},
-      {TableId::kDowod, 54, 766, 32, 63, 845, 40},
+      {TableId::kDowod, 55, 816, 32, 64, 895, 40},  // ODBIORC1 kept: the second remark row
       {TableId::kDd, 59, 574, 72, 77, 802, 79},
       {TableId::kSlow, 30, 321, 0, 30, 321, 0},
       {TableId::kZo, 45, 761, 18, 51, 821, 22},
@@ -173,7 +173,7 @@ TEST(CatalogueLayouts, OptionalFieldsSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(index_of(dowod, "NR_BANKU"), index_of(dowod, "OPA") + 1);
   EXPECT_EQ(index_of(dowod, "OPERATOR_Z"), index_of(dowod, "DATA_FA") + 1);
   EXPECT_EQ(dowod.front().name, "R_P");
-  EXPECT_EQ(dowod.back(), (Field{"R_CZAS", FieldType::kCharacter, 8, 0}));
+  EXPECT_EQ(dowod.back(), (Field{"ODBIORC1", FieldType::kCharacter, 50, 0}));
   EXPECT_EQ(*Find(dowod, "NETTO"), (Field{"NETTO", FieldType::kNumeric, 18, 4}));
   EXPECT_EQ(*Find(dowod, "ODBIORCA"), (Field{"ODBIORCA", FieldType::kCharacter, 254, 0}));
 
@@ -385,9 +385,8 @@ TEST(CatalogueKeys, ConditionalOrdersAndFolders) {
     return out;
   };
   using V = std::vector<std::string>;
-  EXPECT_EQ(files(TableId::kDowod), (V{"24/03/dowod1", "24/03/dowod2"}));
-  EXPECT_EQ(files(TableId::kDowod, Markers(), ProbeFor({"ODBIORC1"})),
-            (V{"24/03/dowod1", "24/03/dowod2", "24/03/dowod3"}));
+  // dowod carries ODBIORC1 (the second remark row), so its third order is always there.
+  EXPECT_EQ(files(TableId::kDowod), (V{"24/03/dowod1", "24/03/dowod2", "24/03/dowod3"}));
   EXPECT_EQ(files(TableId::kDd), (V{"rob/d07"}));
   EXPECT_EQ(files(TableId::kZamDowod), (V{"fv_zam/dowod1", "fv_zam/dowod2"}));
   EXPECT_EQ(files(TableId::kZalDowod), (V{"fv_zal/dowod1", "fv_zal/dowod2", "fv_zal/dowod3"}));
@@ -502,7 +501,7 @@ TEST(CatalogueTworz, TextOfTablesAndRoundTrip) {
   EXPECT_EQ(dowod.substr(0, 36), "24/03/dowod,R_P       ,C,  1,  0,S_Z");
   EXPECT_NE(dowod.find(",NRD       ,C,  8,  0,"), std::string::npos);
   EXPECT_NE(dowod.find(",ODBIORCA  ,C,254,  0,"), std::string::npos);
-  EXPECT_EQ(dowod.substr(dowod.size() - 21), ",R_CZAS    ,C,  8,  0");
+  EXPECT_EQ(dowod.substr(dowod.size() - 21), ",ODBIORC1  ,C, 50,  0");
 
   for (const Markers& m : {Markers(), Markers::Of(kAllMarkers)}) {
     for (const TableDef* t : AllTables()) {

@@ -305,6 +305,13 @@ TEST_F(VerifyNotes, QuantitiesThatDifferFromTheNotesAreFound) {
             (std::vector<std::string>{"dowod FV-12 1-A2: ilość 6.000, a na jej WZ 5.000"}));
 }
 
+TEST_F(VerifyNotes, ANoteOfAnotherCustomerIsFound) {
+  NoteAndInvoice(5, 5);
+  Change(TableId::kDowod, "WZ        1", "ODB", xbase::Value("K2"));
+  EXPECT_EQ(Of(Check(), FindingKind::kNotes),
+            (std::vector<std::string>{"dowod WZ-1: odbiorca K2, a faktury FV-12 K1"}));
+}
+
 TEST_F(VerifyNotes, ANotePointingAtAMissingOrOrdinaryInvoiceIsFound) {
   NoteAndInvoice(5, 5);
   Sale("A1", 1, 10);

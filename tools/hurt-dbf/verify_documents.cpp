@@ -172,7 +172,7 @@ bool DocumentCheck::ReadHeaders() {
   return dowod->ok();
 }
 
-// An issue note points at a visible invoice made from notes (R_RD, R_NRD).
+// An issue note points at a visible invoice made from notes (R_RD, R_NRD) of its customer.
 void DocumentCheck::LinkNotes() {
   for (size_t i = 0; i < headers_.size(); ++i) {
     Header& note = headers_[i];
@@ -188,6 +188,10 @@ void DocumentCheck::LinkNotes() {
       Add(FindingKind::kNotes, "dowod " + DocName(note.key) + ": wskazuje " + DocName(note.billed_to) +
                                    ", która nie jest fakturą z WZ");
       continue;
+    }
+    if (invoice.stock.odb != note.stock.odb) {
+      Add(FindingKind::kNotes, "dowod " + DocName(note.key) + ": odbiorca " + AllTrim(note.stock.odb) +
+                                   ", a faktury " + DocName(note.billed_to) + " " + AllTrim(invoice.stock.odb));
     }
     note.invoice = at->second;
     ++invoice.notes;
