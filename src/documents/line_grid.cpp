@@ -31,6 +31,7 @@
 #include "documents/prices.h"
 #include "documents/receipt_line.h"
 #include "documents/reservations.h"
+#include "documents/stock_effect.h"
 #include "documents/vat_rate.h"
 #include "documents/vat_reconcile.h"
 #include "invoicing/druk_dow.h"
@@ -86,7 +87,11 @@ class LineGrid {
   void ShowReport(const std::vector<std::string>& lines);
   bool DropDocument();
   double ShowTotal(int reason);
-  bool AppendAllowed() const { return settings_.klucz != 1; }
+  bool AppendAllowed() const { return settings_.klucz != 1 && !BillsNotes(); }
+  // An invoice made of issue notes bills exactly what the notes issued: its articles and
+  // quantities are the notes' (posting checks the same), only prices and discounts change.
+  bool BillsNotes() const { return FromIssueNotes(kind_, s_.vars().Text("M_ODBIORCA")); }
+  void SayNotesRule() { console::Okno_(con_, "Faktura do WZ: towar i ilość jak na WZ"_pl, 2); }
 
   // DOGET's steps.
   bool FindArticle(const std::string& mag, const std::string& indeks);
@@ -206,6 +211,10 @@ console::BrowseAction LineGrid::Dispatch(int k) {
   }
   if (k == key::F(8) || k == key::F(8) + 256) {
     if (appending || settings_.klucz == 1) return BrowseAction::kContinue;
+    if (BillsNotes()) {
+      SayNotesRule();
+      return BrowseAction::kContinue;
+    }
     return KasujPozycje();
   }
   if (k == key::F(2) || k == key::F(2) + 256) {
@@ -495,6 +504,10 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   }
 
   const bool changed = appending || PadR(old.indeks, 8) != indeks || PadR(old.mag, 1) != mag;
+  if (changed && BillsNotes()) {
+    SayNotesRule();
+    return key::kEsc;
+  }
   const bool old_reserved = !appending && LineReserves(kind_, settings_.fvzmieni, old.ilosc);
   if (changed && AlreadyInDocument(mag, indeks, own)) console::Okno_(con_, "MASZ juz taki INDEKS");
   shell::ConsoleStoreUi ui(con_);
@@ -559,7 +572,13 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   double ilosc = line.ilosc;
   {
     console::Form f(con_);
-    f.GetNumber(row, layout_.col_ilosc, ilosc, layout_.ilosc).Valid([&] { return IsIlosc(ilosc, held, mag); });
+    f.GetNumber(row, layout_.col_ilosc, ilosc, layout_.ilosc).Valid([&] {
+      if (BillsNotes() && !SameAmount(ilosc, line.ilosc, 3)) {
+        SayNotesRule();
+        ilosc = line.ilosc;
+      }
+      return IsIlosc(ilosc, held, mag);
+    });
     const console::ReadResult r = f.Read();
     if (r.escaped) return finish(key::kEsc);
   }

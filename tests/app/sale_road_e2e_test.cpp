@@ -214,6 +214,10 @@ TEST_F(SaleRoad, IssueNotesBecomeOneInvoiceOnceAndMoveTheGoodsOnce) {
   Step(*a, {"Esc"}, kSubmenu);
   Step(*a, {"End", "Up", "Enter"}, "FV");  // the kind proposed
   Step(*a, {"Enter"}, "WZ 1, 2");
+  // The quantities are the notes': a changed one is put back at once.
+  StepSeen(*a, {"Up", "Up", "Enter", "Enter", "text:9", "Enter"}, "towar i ilo");
+  Step(*a, {}, "F2-Rabat", "towar i ilo");
+  Step(*a, {"Enter", "Enter"}, "     5.00│");
   Finish(*a, "T", /*address=*/false);  // the notes' delivery address is taken over
   Step(*a, {}, "Zmienic sposob zaplaty na P7");
   Step(*a, {"text:T"}, kSubmenu);

@@ -323,20 +323,26 @@ TEST_F(VerifyNotes, ANotePointingAtAMissingOrOrdinaryInvoiceIsFound) {
   EXPECT_EQ(Of(Check(), FindingKind::kNotes)[0], "dowod WZ-1: wskazuje FV-13, która nie jest fakturą z WZ");
 }
 
-TEST_F(Verify, ReservationsAreWhatTheLiveStationsHold) {
+TEST_F(Verify, ReservationsAreWhatTheStationsLedgersHold) {
   std::unique_ptr<Station> other = OtherStation(2);
   Reserve("A1", 2, other.get());
   EXPECT_TRUE(Check().empty()) << All(Check());
   // A reservation nobody holds.
   Change(TableId::kAs, "1A2      ", "REZERWA0", xbase::Value(1.5));
   EXPECT_EQ(Of(Check(), FindingKind::kReservations),
-            (std::vector<std::string>{"as 1-A2: REZERWA0 1.500, a pracujące stanowiska trzymają 0.000"}));
+            (std::vector<std::string>{"as 1-A2: REZERWA0 1.500, a rezerwacje stanowisk trzymają 0.000"}));
   // Station 2 is gone without taking its reservation back.
   other.reset();
   EXPECT_EQ(Of(Check(), FindingKind::kReservations),
             (std::vector<std::string>{"rob/rez02.txt: rezerwacje stanowiska 02, które nie pracuje, nie cofnięte",
-                                      "as 1-A1: REZERWA0 2.000, a pracujące stanowiska trzymają 0.000",
-                                      "as 1-A2: REZERWA0 1.500, a pracujące stanowiska trzymają 0.000"}));
+                                      "as 1-A2: REZERWA0 1.500, a rezerwacje stanowisk trzymają 0.000"}));
+  // A gone station's ledger that holds nothing (a correction left as posted) is no fault.
+  documents::Ledger credited;
+  credited["1A1      "] = documents::LedgerEntry{.lines = 2, .credit = 2};
+  ASSERT_TRUE(documents::WriteLedger(env_, "rob/rez02.txt", credited).ok());
+  Change(TableId::kAs, "1A1      ", "REZERWA0", xbase::Value(0.0));
+  Change(TableId::kAs, "1A2      ", "REZERWA0", xbase::Value(0.0));
+  EXPECT_TRUE(Of(Check(), FindingKind::kReservations).empty()) << All(Check());
 }
 
 TEST_F(Verify, AJournalOfAStationThatIsGoneIsFound) {

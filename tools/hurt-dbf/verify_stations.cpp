@@ -3,8 +3,8 @@
 //
 // A station is alive while it holds its life lock. What a station that is not alive left
 // (a posting journal, a reservation ledger) should have been taken back by the next
-// station to start or to post; REZERWA0 of every card is what the ledgers of the live
-// stations hold of it (documents/reservation_ledger.h), and 0 when no station works.
+// station to start or to post; REZERWA0 of every card is what the stations' ledgers hold
+// of it (documents/reservation_ledger.h), and 0 when no ledger is left.
 #include <set>
 
 #include "base/numeric.h"
@@ -48,16 +48,10 @@ void CheckReservations(const DataDir& dir, const Cards& cards, Findings& finding
     const bool has_journal = dir.env.Exists(journal);
     const bool has_ledger = dir.env.Exists(ledger_path);
     if (!has_journal && !has_ledger) continue;
-    if (!store::StationAlive(dir.env, dir.root, station)) {
-      if (has_journal) {
-        findings.Add(FindingKind::kReservations, Relative(dir, journal) + ": niedokończony zapis dowodu stanowiska " +
-                                                     TwoDigits(station) + " nie cofnięty");
-      }
-      if (has_ledger) {
-        findings.Add(FindingKind::kReservations, Relative(dir, ledger_path) + ": rezerwacje stanowiska " +
-                                                     TwoDigits(station) + ", które nie pracuje, nie cofnięte");
-      }
-      continue;
+    const bool alive = store::StationAlive(dir.env, dir.root, station);
+    if (!alive && has_journal) {
+      findings.Add(FindingKind::kReservations, Relative(dir, journal) + ": niedokończony zapis dowodu stanowiska " +
+                                                   TwoDigits(station) + " nie cofnięty");
     }
     if (!has_ledger) continue;
     auto ledger = documents::ReadLedger(dir.env, ledger_path);
@@ -66,14 +60,23 @@ void CheckReservations(const DataDir& dir, const Cards& cards, Findings& finding
       ledgers_read = false;
       continue;
     }
+    // A gone station's ledger that holds nothing (a correction credits back what its
+    // lines hold) waits harmlessly for the next station to delete it; what it holds is in
+    // REZERWA0 until then.
+    bool holds = false;
     for (const auto& [article, entry] : *ledger) {
       const double h = entry.Held();
       if (h <= 0) continue;
+      holds = true;
       held[article] += h;
       if (cards.read && cards.by_key.find(article) == cards.by_key.end()) {
         findings.Add(FindingKind::kReservations, Relative(dir, ledger_path) + ": trzyma " + Quantity(h) + " " +
                                                      ArticleName(article) + ", a nie ma kartoteki w as");
       }
+    }
+    if (!alive && holds) {
+      findings.Add(FindingKind::kReservations, Relative(dir, ledger_path) + ": rezerwacje stanowiska " +
+                                                   TwoDigits(station) + ", które nie pracuje, nie cofnięte");
     }
   }
 
@@ -83,7 +86,7 @@ void CheckReservations(const DataDir& dir, const Cards& cards, Findings& finding
     const double live = at == held.end() ? 0 : at->second;
     if (SameAmount(card.rezerwa0, live, 3)) continue;
     findings.Add(FindingKind::kReservations, "as " + ArticleName(article) + ": REZERWA0 " + Quantity(card.rezerwa0) +
-                                                 ", a pracujące stanowiska trzymają " + Quantity(live));
+                                                 ", a rezerwacje stanowisk trzymają " + Quantity(live));
   }
 }
 
