@@ -27,10 +27,10 @@
 #include "console/console.h"
 #include "console/headless.h"
 #include "console/keys.h"
-#include "shell/area_fields.h"
-#include "shell/report/report_file.h"
-#include "shell/session.h"
-#include "store/init_tables.h"
+#include "session/area_fields.h"
+#include "session/init_tables.h"
+#include "session/output/report_file.h"
+#include "session/session.h"
 #include "store/net_ui.h"
 #include "xbase/env.h"
 #include "xbase/work_area.h"
@@ -58,7 +58,7 @@ struct Bench {
   FakeClock clock{2026, 12, 8, 8, 0, 0};
   console::HeadlessBackend term{clock, true};
   console::Console con{term, clock};
-  std::unique_ptr<shell::Session> session;
+  std::unique_ptr<session::Session> session;
 
   // Runs the screen with the keys; the seconds it took.
   double Run(const std::vector<int>& keys, bool wait_after = false) {
@@ -103,12 +103,12 @@ int main(int argc, char** argv) {
   const fs::path data = fs::absolute(dir);
   fs::current_path(data, ec);
   Bench b;
-  shell::SessionOptions options;
+  session::SessionOptions options;
   options.data_dir = data.string();
-  b.session = std::make_unique<shell::Session>(xbase::RealEnv(), b.con, options);
-  shell::Session& s = *b.session;
+  b.session = std::make_unique<session::Session>(xbase::RealEnv(), b.con, options);
+  session::Session& s = *b.session;
   store::NoScreenUi ui(b.clock);
-  if (!store::InitNtx(s, ui, "")) {
+  if (!session::InitNtx(s, ui, "")) {
     std::fprintf(stderr, "the start-up build failed\n");
     return 1;
   }
@@ -227,18 +227,18 @@ int main(int argc, char** argv) {
     const std::string report = s.Path("rob/bench.prn");
     t = Steady::now();
     long listed = 0;
-    (void)shell::RunReport(s.env(), report, [&](shell::ReportWriter& out) {
+    (void)session::RunReport(s.env(), report, [&](session::ReportWriter& out) {
       auto r = catalogues::WriteDuplicateNips(s, zo, info, out);
       listed = r.ok() ? *r : -1;
     });
     Figure("repeated tax numbers (" + std::to_string(listed) + " listed)", Since(t), "s");
     t = Steady::now();
-    (void)shell::RunReport(s.env(), report, [&](shell::ReportWriter& out) {
+    (void)session::RunReport(s.env(), report, [&](session::ReportWriter& out) {
       listed = catalogues::WriteInvalidNips(s, zo, info, out);
     });
     Figure("bad tax numbers (" + std::to_string(listed) + " listed)", Since(t), "s");
     (void)zo.GoTo(static_cast<uint32_t>(std::min(accounts, 10L)));  // a repeated number when there are ten
-    const std::string wanted = shell::FieldText(zo, "REGON");
+    const std::string wanted = session::FieldText(zo, "REGON");
     t = Steady::now();
     const size_t found = catalogues::FindByNip(zo, wanted).size();
     Figure("find by tax number (" + std::to_string(found) + " found)", Since(t), "s");

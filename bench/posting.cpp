@@ -33,10 +33,10 @@
 #include "console/console.h"
 #include "console/headless.h"
 #include "documents/posting.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "shell/headless_run.h"
-#include "shell/session.h"
 #include "store/catalogue.h"
-#include "store/init_tables.h"
 #include "store/net_ui.h"
 #include "xbase/env.h"
 
@@ -60,9 +60,9 @@ struct BenchStation {
         backend(console_clock),
         con(backend, console_clock),
         ui(clock) {
-    shell::SessionOptions o;
+    session::SessionOptions o;
     o.data_dir = dir;
-    session = std::make_unique<shell::Session>(env, con, o);
+    session = std::make_unique<session::Session>(env, con, o);
     session->set_stacja(number);
     // A station without its life lock would look gone to the others, who would take its
     // postings back while it writes them.
@@ -77,7 +77,7 @@ struct BenchStation {
   console::HeadlessBackend backend;
   console::Console con;
   store::NoScreenUi ui;
-  std::unique_ptr<shell::Session> session;
+  std::unique_ptr<session::Session> session;
 };
 
 std::string Indeks(int i) { return "B" + std::to_string(10000 + i); }
@@ -180,7 +180,7 @@ bool GrowHistory(BenchStation& st) {
 // documents carry numbers above the history.
 bool CheckData(const std::string& dir) {
   BenchStation st(dir, 1);
-  if (!store::InitDbf(*st.session, st.ui, "")) return false;
+  if (!session::InitDbf(*st.session, st.ui, "")) return false;
   for (TableId id : {TableId::kAs, TableId::kDow, TableId::kDowod}) {
     xbase::WorkArea& a = st.Area(id);
     auto count = a.RecCount();
@@ -201,7 +201,7 @@ bool CheckData(const std::string& dir) {
 
 bool BuildData(const std::string& dir, bool grow) {
   BenchStation st(dir, 1);
-  if (!store::InitNtx(*st.session, st.ui, "")) return false;
+  if (!session::InitNtx(*st.session, st.ui, "")) return false;
   xbase::WorkArea& slow = st.Area(TableId::kSlow);
   for (auto [rd, rp, sz, kto] : {std::tuple{"FV ", "R", "S", "O"}, std::tuple{"PZ ", "P", "Z", "D"}}) {
     if (!slow.Append().ok()) return false;
@@ -217,7 +217,7 @@ bool BuildData(const std::string& dir, bool grow) {
 }
 
 void Document(BenchStation& st, std::mt19937& rng) {
-  shell::SessionVariables& v = st.session->vars();
+  session::SessionVariables& v = st.session->vars();
   const bool sale = rng() % 4 != 0;
   v.Set("KLUCZ", 0);
   v.Set("M_RD", sale ? "FV " : "PZ ");
@@ -228,7 +228,7 @@ void Document(BenchStation& st, std::mt19937& rng) {
   v.Set("M_SPZ", "T");
   v.Set("M_TEZ", 14);
   v.Set("JEST_WYDRUK", false);
-  (void)store::NoweDd(*st.session, st.ui);
+  (void)session::NoweDd(*st.session, st.ui);
   xbase::WorkArea& dd = st.Area(TableId::kDd);
   for (int i = 0; i < kLines; ++i) {
     const double q = 1 + static_cast<int>(rng() % 5);
@@ -251,7 +251,7 @@ void Document(BenchStation& st, std::mt19937& rng) {
 // Posts `docs` documents; returns the number that did not post after 100 attempts.
 int PostDocuments(const std::string& dir, int station, int docs) {
   BenchStation st(dir, station);
-  if (!store::InitDbf(*st.session, st.ui, "")) return docs;
+  if (!session::InitDbf(*st.session, st.ui, "")) return docs;
   std::mt19937 rng(static_cast<unsigned>(station) * 7919u);
   int failed = 0;
   for (int d = 0; d < docs; ++d) {

@@ -32,8 +32,8 @@
 #include "console/terminal.h"
 #include "console/terminal_size.h"
 #include "hurt_version.h"
+#include "session/session.h"
 #include "shell/headless_run.h"
-#include "shell/session.h"
 #include "shell/startup.h"
 #include "shell/startup_signals.h"
 #include "xbase/env.h"
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   }
 
   // Filled in below; the stop routine needs the session and the run's state.
-  hurt::shell::Session* session_ptr = nullptr;
+  hurt::session::Session* session_ptr = nullptr;
   hurt::shell::StartupState state;
   hurt::shell::StopAwareBackend stop_aware(
       *backend,
@@ -112,11 +112,11 @@ int main(int argc, char** argv) {
       config->headless() ? 0 : 250);
 
   hurt::console::Console con(stop_aware, *clock);
-  hurt::shell::SessionOptions options;
+  hurt::session::SessionOptions options;
   options.data_dir = ".";
   options.argument = arg;
   options.local_dir = config->local_dir;
-  hurt::shell::Session session(env, con, options);
+  hurt::session::Session session(env, con, options);
   session_ptr = &session;
 
   hurt::shell::StartupHooks hooks;

@@ -6,7 +6,7 @@
 #include "base/numeric.h"
 #include "base/picture.h"
 #include "base/text.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace hurt::catalogues {
 
@@ -46,7 +46,7 @@ constexpr int kPriceRow = 10;
 
 }  // namespace
 
-CardSettings CardSettings::Of(shell::Session& s) {
+CardSettings CardSettings::Of(session::Session& s) {
   CardSettings cs;
   cs.cost.marza_pz = Left(s.settings().Text("J_MARZA_PZ"), 1) == "T";
   cs.cost.cena0_marker = s.FileX("CENA0.TXT");
@@ -85,13 +85,13 @@ AsBuffer AsRead(const xbase::WorkArea& a, const CardSettings& cs) {
   return b;
 }
 
-bool OwnWarehouse(shell::Session& s, const std::string& mag) {
+bool OwnWarehouse(session::Session& s, const std::string& mag) {
   const std::string mine = AllTrim(VarText(s, "M_NR_MAG"));
   if (mine.empty()) return true;
   return !mag.empty() && mine.find(mag[0]) != std::string::npos;
 }
 
-bool AsRep(shell::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before) {
+bool AsRep(session::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before) {
   if (!OwnWarehouse(s, buf.mag)) {
     Warning(s, "To nie jest twoj magazyn", 3);
     return false;
@@ -139,7 +139,7 @@ bool AsRep(shell::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBu
 
 // ---- The form --------------------------------------------------------------------------
 
-CardForm::CardForm(shell::Session& s, AsBuffer& buf, const CardSettings& cs, bool has_nazwa1)
+CardForm::CardForm(session::Session& s, AsBuffer& buf, const CardSettings& cs, bool has_nazwa1)
     : s_(s), con_(s.con()), b_(buf), cs_(cs), has_nazwa1_(has_nazwa1) {}
 
 void CardForm::Labels() {

@@ -13,7 +13,7 @@
 #include "console/form.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -49,7 +49,7 @@ struct CardSettings {
   bool see_margin = false;  // right 9
   bool prod_site = false;   // J_NAZWA contains "PROD": no loss warning
   std::string j_vat = "23";
-  static CardSettings Of(shell::Session& s);
+  static CardSettings Of(session::Session& s);
 };
 
 // AS_ZER: a blank buffer with the default VAT rate.
@@ -66,15 +66,15 @@ AsBuffer AsRead(const xbase::WorkArea& a, const CardSettings& cs);
 //    meantime is not put back to its old value.
 // A lock that cannot be had or a value that does not fit leaves the record unchanged and
 // says so; false then.
-bool AsRep(shell::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before);
+bool AsRep(session::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before);
 
 // The station may write cards of this warehouse (M_NR_MAG empty or holding it).
-bool OwnWarehouse(shell::Session& s, const std::string& mag);
+bool OwnWarehouse(session::Session& s, const std::string& mag);
 
 // The card form: labels, values, and the GETs of its parts. Rows 0-13.
 class CardForm {
  public:
-  CardForm(shell::Session& s, AsBuffer& buf, const CardSettings& cs, bool has_nazwa1);
+  CardForm(session::Session& s, AsBuffer& buf, const CardSettings& cs, bool has_nazwa1);
   // Clears rows 0-13 and shows the card (the detail panel, VIEW_AS).
   void Show();
   // The computed values (VAT amounts, margins) after a validator changed prices.
@@ -89,7 +89,7 @@ class CardForm {
 
  private:
   void Labels();
-  shell::Session& s_;
+  session::Session& s_;
   console::Console& con_;
   AsBuffer& b_;
   const CardSettings& cs_;

@@ -5,9 +5,9 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "catalogues/common.h"
-#include "shell/helpers.h"
-#include "shell/report/report_file.h"
-#include "shell/session.h"
+#include "session/helpers.h"
+#include "session/output/report_file.h"
+#include "session/session.h"
 
 namespace hurt::catalogues {
 
@@ -29,10 +29,10 @@ int DateOrder(xbase::WorkArea& dow) {
 
 }  // namespace
 
-long WriteArticleDocuments(shell::Session& s, std::string_view mag, std::string_view indeks, std::string_view nazwa,
-                           DocumentOrder order, shell::ReportWriter& out) {
-  out.Line(shell::Centruj(order == DocumentOrder::kByDate ? "DOWODY WYSTAWIONE NA TOWAR" : "DOWODY TOWARU W KOLEJNOSCI EDYCJI"));
-  out.Line(shell::Centruj(std::string(mag) + "-" + AllTrim(indeks) + "  " + AllTrim(nazwa)));
+long WriteArticleDocuments(session::Session& s, std::string_view mag, std::string_view indeks, std::string_view nazwa,
+                           DocumentOrder order, session::ReportWriter& out) {
+  out.Line(session::Centruj(order == DocumentOrder::kByDate ? "DOWODY WYSTAWIONE NA TOWAR" : "DOWODY TOWARU W KOLEJNOSCI EDYCJI"));
+  out.Line(session::Centruj(std::string(mag) + "-" + AllTrim(indeks) + "  " + AllTrim(nazwa)));
   out.Line("");
   out.Line("Data      Dowód           Kontrahent      Przychód       Rozchód         Cena       Wartość"_pl);
   out.Line(std::string(92, '-'));

@@ -7,10 +7,10 @@
 namespace hurt::xbase {
 class WorkArea;
 }
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 class ReportWriter;
-}  // namespace hurt::shell
+}  // namespace hurt::session
 
 namespace hurt::catalogues {
 
@@ -23,8 +23,8 @@ enum class DocumentOrder {
 // counterparty, quantity received or issued (receipts are the lines of kind movement "P",
 // everything else issues), price and value, with the totals. The table's order, filter
 // and record are left as they were. Returns how many lines were listed.
-long WriteArticleDocuments(shell::Session& s, std::string_view mag, std::string_view indeks, std::string_view nazwa,
-                           DocumentOrder order, shell::ReportWriter& out);
+long WriteArticleDocuments(session::Session& s, std::string_view mag, std::string_view indeks, std::string_view nazwa,
+                           DocumentOrder order, session::ReportWriter& out);
 
 // The key of the bar-code order, DESCEND(kod13), for a typed code: the code padded to the
 // field's width, each byte b turned into (256 - b) mod 256.

@@ -4,16 +4,16 @@
 #include "base/text.h"
 #include "console/keys.h"
 #include "console/okno.h"
-#include "shell/helpers.h"
-#include "shell/session.h"
-#include "shell/viewer.h"
+#include "session/helpers.h"
+#include "session/session.h"
+#include "session/viewer.h"
 #include "store/catalogue.h"
 
 namespace hurt::catalogues {
 
 using namespace hurt::literals;
 
-std::string VarText(shell::Session& s, std::string_view name) {
+std::string VarText(session::Session& s, std::string_view name) {
   if (!s.vars().Has(name)) return {};
   return s.vars().Text(name);
 }
@@ -22,10 +22,10 @@ std::string VarText(shell::Session& s, std::string_view name) {
 
 namespace {
 
-std::string ViewedPeriod(shell::Session& s) { return s.InArchive() ? s.hh_arc() : s.hh(); }
+std::string ViewedPeriod(session::Session& s) { return s.InArchive() ? s.hh_arc() : s.hh(); }
 
 // The company's current month as "yy/mm"; "" when the company record is not open.
-std::string CompanyPeriod(shell::Session& s) {
+std::string CompanyPeriod(session::Session& s) {
   xbase::WorkArea* firma = s.areas().Area(1);
   if (firma == nullptr) return {};
   if (firma->eof()) (void)firma->GoTop();
@@ -35,19 +35,19 @@ std::string CompanyPeriod(shell::Session& s) {
 
 }  // namespace
 
-bool InCurrentMonth(shell::Session& s) {
+bool InCurrentMonth(session::Session& s) {
   if (s.InArchive()) return false;
   const std::string company = CompanyPeriod(s);
   return company.empty() || company == ViewedPeriod(s);
 }
 
-std::string ViewedMonthName(shell::Session& s) {
+std::string ViewedMonthName(session::Session& s) {
   const std::string p = ViewedPeriod(s);  // "yy/mm"
   if (p.size() < 5) return {};
-  return shell::Miesiac(p.substr(3, 2), p.substr(0, 2));
+  return session::Miesiac(p.substr(3, 2), p.substr(0, 2));
 }
 
-void PaintKeyBar(shell::Session& s, bool current_month) {
+void PaintKeyBar(session::Session& s, bool current_month) {
   console::Console& con = s.con();
   const console::Attr text = con[console::Role::kKeyBar];
   const console::Attr keys = con[console::Role::kKeyName];
@@ -111,7 +111,7 @@ void DropAppended(xbase::WorkArea& a) {
   (void)a.GoTop();
 }
 
-void LocateFirst(shell::Session& s, xbase::WorkArea& a, const std::string& condition) {
+void LocateFirst(session::Session& s, xbase::WorkArea& a, const std::string& condition) {
   auto expr = s.areas().Compile(a.number(), condition);
   if (!expr.ok()) return;
   for (Status at = a.GoTop(); at.ok() && !a.eof(); at = a.Skip(1)) {
@@ -122,12 +122,12 @@ void LocateFirst(shell::Session& s, xbase::WorkArea& a, const std::string& condi
   (void)a.GoTop();
 }
 
-void ViewReportOver(shell::Session& s, xbase::WorkArea& a, const std::function<void(shell::ReportWriter&)>& procedure) {
+void ViewReportOver(session::Session& s, xbase::WorkArea& a, const std::function<void(session::ReportWriter&)>& procedure) {
   const int area_before = s.areas().current();
   (void)s.areas().Select(a.number());
   {
     AreaKeep keep(a);
-    shell::ViewDruk(s, procedure);
+    session::ViewDruk(s, procedure);
   }
   (void)s.areas().Select(area_before);
   if (a.eof()) (void)a.GoTop();
@@ -149,7 +149,7 @@ void QueryBuilder::AddNumber(std::string_view var, double value, std::string_vie
   Join(test);
 }
 
-console::BrowseAction CatalogueFun(shell::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
+console::BrowseAction CatalogueFun(session::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
                                    const CatalogueHandlers& h) {
   using console::BrowseAction;
   using console::BrowseMode;
@@ -190,12 +190,12 @@ console::BrowseAction CatalogueFun(shell::Session& s, xbase::WorkArea& a, consol
   return BrowseAction::kContinue;
 }
 
-StoreAccess::StoreAccess(shell::Session& s) : ui_(s.con()) {}
+StoreAccess::StoreAccess(session::Session& s) : ui_(s.con()) {}
 
-void Message(shell::Session& s, std::string_view text) { console::Okno_(s.con(), text); }
+void Message(session::Session& s, std::string_view text) { console::Okno_(s.con(), text); }
 
-void Warning(shell::Session& s, std::string_view text, int seconds) { console::Okno_(s.con(), text, seconds); }
+void Warning(session::Session& s, std::string_view text, int seconds) { console::Okno_(s.con(), text, seconds); }
 
-bool ConfirmDelete(shell::Session& s) { return console::Okno(s.con(), "CHCESZ  SKASOWAC  POZYCJE  ?", "T"); }
+bool ConfirmDelete(session::Session& s) { return console::Okno(s.con(), "CHCESZ  SKASOWAC  POZYCJE  ?", "T"); }
 
 }  // namespace hurt::catalogues

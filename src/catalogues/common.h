@@ -9,46 +9,46 @@
 
 #include "base/date.h"
 #include "console/browse.h"
-#include "shell/area_fields.h"
-#include "shell/store_ui.h"
+#include "session/area_fields.h"
+#include "session/store_ui.h"
 #include "store/net_use.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 class ReportWriter;
-}  // namespace hurt::shell
+}  // namespace hurt::session
 
 namespace hurt::catalogues {
 
-using shell::AreaSource;
+using session::AreaSource;
 
-using shell::FieldDate;
-using shell::FieldNumber;
-using shell::FieldText;
-using shell::HasField;
+using session::FieldDate;
+using session::FieldNumber;
+using session::FieldText;
+using session::HasField;
 
 // A session variable as text ("" when it does not exist or is not a text).
-std::string VarText(shell::Session& s, std::string_view name);
+std::string VarText(session::Session& s, std::string_view name);
 
 // The period being viewed is the company's current month (firma->BMR): changes allowed.
-bool InCurrentMonth(shell::Session& s);
+bool InCurrentMonth(session::Session& s);
 // The month name of the viewed period ("   Grudzien '2026"), for the title bar.
-std::string ViewedMonthName(shell::Session& s);
+std::string ViewedMonthName(session::Session& s);
 
 // Row 24: the full key bar in the current month (F4..F9 bright), or the viewing one.
-void PaintKeyBar(shell::Session& s, bool current_month);
+void PaintKeyBar(session::Session& s, bool current_month);
 
 // The shared-access helpers on the session's screen.
 class StoreAccess {
  public:
-  explicit StoreAccess(shell::Session& s);
+  explicit StoreAccess(session::Session& s);
   store::StoreUi& ui() { return ui_; }
   Status RecLock(xbase::WorkArea& a, double wait) { return store::RecLockArea(ui_, a, wait); }
   Status AddRec(xbase::WorkArea& a, double wait) { return store::AddRecArea(ui_, a, wait); }
 
  private:
-  shell::ConsoleStoreUi ui_;
+  session::ConsoleStoreUi ui_;
 };
 
 // Keeps the order, filter and current record of an area and puts them back when it goes
@@ -93,17 +93,17 @@ void DropAppended(xbase::WorkArea& a);
 
 // F7: the first record from the top where `condition` holds; "NIE ZNALAZŁEM" and the top
 // when there is none.
-void LocateFirst(shell::Session& s, xbase::WorkArea& a, const std::string& condition);
+void LocateFirst(session::Session& s, xbase::WorkArea& a, const std::string& condition);
 
 // Runs a report over the area in the report viewer. The area is the current one meanwhile
 // (the viewer's copy to a table copies it) and keeps its order, filter and record.
-void ViewReportOver(shell::Session& s, xbase::WorkArea& a, const std::function<void(shell::ReportWriter&)>& procedure);
+void ViewReportOver(session::Session& s, xbase::WorkArea& a, const std::function<void(session::ReportWriter&)>& procedure);
 
 // The condition of a query-by-example form. Each typed value goes to a session variable
 // that the condition names, so that no typed text ever becomes part of the expression.
 class QueryBuilder {
  public:
-  explicit QueryBuilder(shell::Session& s) : s_(s) {}
+  explicit QueryBuilder(session::Session& s) : s_(s) {}
   // Adds `test` (naming variable `var`) when `value` is not blank.
   void Add(std::string_view var, const std::string& value, std::string_view test);
   // Adds `test` after setting `var` to a number.
@@ -112,7 +112,7 @@ class QueryBuilder {
 
  private:
   void Join(std::string_view test);
-  shell::Session& s_;
+  session::Session& s_;
   std::string cond_;
 };
 
@@ -127,15 +127,15 @@ struct CatalogueHandlers {
 // end of file the last record becomes current); on an empty grid Down appends, Esc leaves,
 // F5 (current month only) and F6 call their handlers; other keys go to `on_key` and the
 // panel follows at once, also when keys are typed ahead.
-console::BrowseAction CatalogueFun(shell::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
+console::BrowseAction CatalogueFun(session::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
                                    const CatalogueHandlers& h);
 
 // The message window for a moment (one second, a key ends it).
-void Message(shell::Session& s, std::string_view text);
+void Message(session::Session& s, std::string_view text);
 // The message window until a key or `seconds`.
-void Warning(shell::Session& s, std::string_view text, int seconds);
+void Warning(session::Session& s, std::string_view text, int seconds);
 
 // The deletion question "CHCESZ  SKASOWAC  POZYCJE  ?" with T preset.
-bool ConfirmDelete(shell::Session& s);
+bool ConfirmDelete(session::Session& s);
 
 }  // namespace hurt::catalogues

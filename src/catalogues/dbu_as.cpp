@@ -15,12 +15,12 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/okno.h"
-#include "shell/helpers.h"
-#include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
-#include "shell/operators.h"
-#include "shell/session.h"
-#include "shell/viewer.h"
+#include "session/helpers.h"
+#include "session/menu_choice.h"
+#include "session/not_built.h"
+#include "session/operator_rights.h"
+#include "session/session.h"
+#include "session/viewer.h"
 
 namespace hurt::catalogues {
 
@@ -41,7 +41,7 @@ constexpr size_t kNamePrefixLimit = 30;
 
 class ArticleScreen {
  public:
-  ArticleScreen(shell::Session& s, xbase::WorkArea& as)
+  ArticleScreen(session::Session& s, xbase::WorkArea& as)
       : s_(s), con_(s.con()), as_(as), store_(s), cs_(CardSettings::Of(s)) {}
 
   void Run();
@@ -77,7 +77,7 @@ class ArticleScreen {
   bool KeyExists(const std::string& mag, const std::string& indeks, uint32_t exclude);
   bool Empty() { return AreaEmpty(as_); }
 
-  shell::Session& s_;
+  session::Session& s_;
   console::Console& con_;
   xbase::WorkArea& as_;
   StoreAccess store_;
@@ -143,7 +143,7 @@ void ArticleScreen::AddColumns(console::Browse& b) {
   b.AddColumn(BrowseColumn::Text("Nazwa", [this] { return FieldText(as_, "NAZWA"); }, name_picture));
   b.AddColumn(BrowseColumn::Text("jm", [this] { return FieldText(as_, "JM"); }, "!!!"));
   b.AddColumn(BrowseColumn::Number("    Ilosc", quantity, qty_picture));
-  if (shell::menu::JestWaluta(s_)) {
+  if (session::JestWaluta(s_)) {
     b.AddColumn(BrowseColumn::Text("Kod", [this] { return FieldText(as_, "WALUTA"); }, "!!!"));
     b.AddColumn(BrowseColumn::Number("     Cena netto", [this] { return FieldNumber(as_, "CENA_W"); },
                                      "@Z 999999999999.99"));
@@ -276,13 +276,13 @@ BrowseAction ArticleScreen::OnKey(int k) {
   }
   if (key::IsKey(k, key::F(2))) {
     // The documents of the card; the batch turnover belongs to the batch cards.
-    const int c = shell::menu::SmallChoice(s_, 10, 20,
+    const int c = session::SmallChoice(s_, 10, 20,
                                            {"1. Dowody wystawione na dany towar   ",
                                             "2. Dowody w kolejnosci edycji        ",
                                             "3. Szybka rotacja na kartotece PARTIA"});
     if (c == 1) RapAs(DocumentOrder::kByDate);
     if (c == 2) RapAs(DocumentOrder::kAsEntered);
-    if (c == 3) shell::NotBuilt(s_, "RAP_PARTIA");
+    if (c == 3) session::NotBuilt(s_, "RAP_PARTIA");
     return BrowseAction::kRepaint;
   }
   return BrowseAction::kContinue;
@@ -517,9 +517,9 @@ bool ArticleScreen::Kasuj() {
 
 bool ArticleScreen::AsWydruk() {
   const std::string qty_picture = s_.settings().Text("J_I3") == "3" ? "99999999.999" : "999999999.99";
-  ViewReportOver(s_, as_, [&](shell::ReportWriter& out) {
-    out.Line(shell::Centruj("KARTOTEKA MAGAZYNOWA"));
-    out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
+  ViewReportOver(s_, as_, [&](session::ReportWriter& out) {
+    out.Line(session::Centruj("KARTOTEKA MAGAZYNOWA"));
+    out.Line(session::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
     out.Line("");
     out.Line("M Indeks   Nazwa                          jm         Ilosc   Cena netto  Cena brutto");
     out.Line(std::string(84, '-'));
@@ -545,7 +545,7 @@ bool ArticleScreen::RapAs(DocumentOrder order) {
   const std::string mag = FieldText(as_, "MAG");
   const std::string indeks = FieldText(as_, "INDEKS");
   const std::string nazwa = FieldText(as_, "NAZWA");
-  ViewReportOver(s_, as_, [&](shell::ReportWriter& out) {
+  ViewReportOver(s_, as_, [&](session::ReportWriter& out) {
     (void)WriteArticleDocuments(s_, mag, indeks, nazwa, order, out);
   });
   return true;
@@ -596,7 +596,7 @@ bool ArticleScreen::PodwyzkaCen() {
   const console::ReadResult r = f.Read();
   con_.Restore(saved);
   if (r.escaped || percent <= 0) return true;
-  if (!shell::Haslo(s_, shell::HasloKind::kPriceRise)) return true;
+  if (!session::Haslo(s_, session::HasloKind::kPriceRise)) return true;
   console::OknoNoWait(con_, "Prosze czekac...");
 
   const uint32_t start = as_.recno();
@@ -625,12 +625,12 @@ bool ArticleScreen::PodwyzkaCen() {
 
 }  // namespace
 
-std::string WarehouseFilter(shell::Session& s) {
+std::string WarehouseFilter(session::Session& s) {
   if (IsBlank(VarText(s, "M_NR_MAG")) || !s.FileX("AS_FILTR.TXT")) return {};
   return "mag $ M_nr_mag";
 }
 
-bool DbuAs(shell::Session& s, std::string_view /*par*/) {
+bool DbuAs(session::Session& s, std::string_view /*par*/) {
   xbase::WorkArea* as = s.areas().Area(kArticleArea);
   if (as == nullptr) {
     Warning(s, "Plik as.dbf niedostepny", 3);

@@ -15,7 +15,7 @@
 
 #include <string_view>
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -23,10 +23,10 @@ namespace hurt::catalogues {
 
 // DBU_AS([par]): runs the screen until Esc; true. False only when the article table is not
 // open (the reason was shown).
-bool DbuAs(shell::Session& s, std::string_view par = {});
+bool DbuAs(session::Session& s, std::string_view par = {});
 
 // The warehouse filter of the article table: "mag $ M_nr_mag" when the station has a
 // warehouse list (M_NR_MAG) and the marker AS_FILTR.TXT exists, else none.
-std::string WarehouseFilter(shell::Session& s);
+std::string WarehouseFilter(session::Session& s);
 
 }  // namespace hurt::catalogues

@@ -18,12 +18,12 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/okno.h"
-#include "shell/helpers.h"
-#include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
-#include "shell/report/report_file.h"
-#include "shell/session.h"
-#include "shell/viewer.h"
+#include "session/helpers.h"
+#include "session/menu_choice.h"
+#include "session/not_built.h"
+#include "session/output/report_file.h"
+#include "session/session.h"
+#include "session/viewer.h"
 
 namespace hurt::catalogues {
 
@@ -32,7 +32,7 @@ using console::BrowseAction;
 using console::BrowseMode;
 namespace key = console::key;
 
-bool ZlyNip(shell::Session& s, std::string_view nip, bool quiet) {
+bool ZlyNip(session::Session& s, std::string_view nip, bool quiet) {
   switch (CheckNip(nip, s.FileX("PESEL.TXT"))) {
     case NipCheck::kGood: return false;
     case NipCheck::kBadLength: return true;
@@ -95,7 +95,7 @@ ZoBuffer ZoRead(const xbase::WorkArea& a) {
 
 class AccountScreen {
  public:
-  AccountScreen(shell::Session& s, xbase::WorkArea& zo, const BookInfo& book)
+  AccountScreen(session::Session& s, xbase::WorkArea& zo, const BookInfo& book)
       : s_(s), con_(s.con()), zo_(zo), book_(book), store_(s) {}
   void Run();
 
@@ -124,12 +124,12 @@ class AccountScreen {
   void BalanceMenu();
   void EnvelopeMenu();
   // Runs a report over the book in the report viewer; the book stays where it stood.
-  void Report(const std::function<void(shell::ReportWriter&)>& procedure);
+  void Report(const std::function<void(session::ReportWriter&)>& procedure);
   bool KeyExists(const std::string& odb, uint32_t exclude);
   bool Write(const ZoBuffer& b, const ZoBuffer* before);
   bool Empty() { return AreaEmpty(zo_); }
 
-  shell::Session& s_;
+  session::Session& s_;
   console::Console& con_;
   xbase::WorkArea& zo_;
   const BookInfo& book_;
@@ -348,15 +348,15 @@ BrowseAction AccountScreen::OnKey(int k) {
       Message(s_, "Brak praw");
       return BrowseAction::kContinue;
     }
-    shell::NotBuilt(s_, "FA_NIEROZLICZONE");
+    session::NotBuilt(s_, "FA_NIEROZLICZONE");
     return BrowseAction::kRepaint;
   }
   if (!book_.notebook && key::IsKey(k, key::F(3))) {
-    shell::NotBuilt(s_, "EWIDENCJA_KP_KW");
+    session::NotBuilt(s_, "EWIDENCJA_KP_KW");
     return BrowseAction::kRepaint;
   }
   if (!book_.notebook && key::IsKey(k, key::F(10))) {
-    shell::NotBuilt(s_, "DRUK_FA_NIEROZLICZONYCH");
+    session::NotBuilt(s_, "DRUK_FA_NIEROZLICZONYCH");
     return BrowseAction::kRepaint;
   }
   return BrowseAction::kContinue;
@@ -552,23 +552,23 @@ bool AccountScreen::Kasuj() {
   return true;
 }
 
-void AccountScreen::Report(const std::function<void(shell::ReportWriter&)>& procedure) {
+void AccountScreen::Report(const std::function<void(session::ReportWriter&)>& procedure) {
   ViewReportOver(s_, zo_, procedure);
 }
 
 void AccountScreen::NipMenu() {
-  const int c = shell::menu::SmallChoice(s_, 10, 20,
+  const int c = session::SmallChoice(s_, 10, 20,
                                          {"1. Szukanie klientow o podanym NIPie", "2. Szukanie powtorzonych NIPow      ",
                                           "3. Sprawdzenie poprawności NIPow    "_pl});
   if (c == 1) {
     FindNip();
   } else if (c == 2) {
-    Report([this](shell::ReportWriter& out) {
+    Report([this](session::ReportWriter& out) {
       const Result<long> listed = WriteDuplicateNips(s_, zo_, book_, out);
       if (!listed.ok()) out.Line(std::string("Nie mogę porównać NIP-ów: "_pl) + listed.status().message());
     });
   } else if (c == 3) {
-    Report([this](shell::ReportWriter& out) { (void)WriteInvalidNips(s_, zo_, book_, out); });
+    Report([this](session::ReportWriter& out) { (void)WriteInvalidNips(s_, zo_, book_, out); });
   }
 }
 
@@ -590,14 +590,14 @@ void AccountScreen::FindNip() {
     return;
   }
   if (found.size() > 1) {
-    Report([&](shell::ReportWriter& out) { WriteAccountList(zo_, found, "KONTA O NIP-ie " + AllTrim(nip), out); });
+    Report([&](session::ReportWriter& out) { WriteAccountList(zo_, found, "KONTA O NIP-ie " + AllTrim(nip), out); });
   }
   (void)zo_.SetFilter("");
   (void)zo_.GoTo(found.front());
 }
 
 void AccountScreen::BalanceMenu() {
-  const int c = shell::menu::SmallChoice(s_, 10, 20,
+  const int c = session::SmallChoice(s_, 10, 20,
                                          {"1. Potwierdzenie salda w/g pola kod ", "2. Potwierdzenie salda w/g pola NIP ",
                                           "3. Rozrachunki         w/g pola NIP "});
   if (c == 0 || Empty()) return;
@@ -610,7 +610,7 @@ void AccountScreen::BalanceMenu() {
     }
     records = FindByNip(zo_, nip);
   }
-  Report([&](shell::ReportWriter& out) {
+  Report([&](session::ReportWriter& out) {
     if (c == 3) {
       WriteSettlements(s_, zo_, book_, records, out);
     } else {
@@ -620,15 +620,15 @@ void AccountScreen::BalanceMenu() {
 }
 
 void AccountScreen::EnvelopeMenu() {
-  const int c = shell::menu::SmallChoice(s_, 10, 20, {"1. Koperta nadawcy ", "2. Koperta odbiorcy"});
+  const int c = session::SmallChoice(s_, 10, 20, {"1. Koperta nadawcy ", "2. Koperta odbiorcy"});
   if (c == 0 || Empty()) return;
-  Report([&](shell::ReportWriter& out) { WriteEnvelope(s_, zo_, c == 1, out); });
+  Report([&](session::ReportWriter& out) { WriteEnvelope(s_, zo_, c == 1, out); });
 }
 
 bool AccountScreen::ZoWydruk() {
-  Report([&](shell::ReportWriter& out) {
-    out.Line(shell::Centruj(AllTrim(book_.title)));
-    out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
+  Report([&](session::ReportWriter& out) {
+    out.Line(session::Centruj(AllTrim(book_.title)));
+    out.Line(session::Centruj(std::string("stan na dzień "_pl) + Dtoc(s_.Today())));
     out.Line("");
     out.Line("Kod      Nazwa                                                Saldo Wn     Saldo Ma");
     out.Line(std::string(82, '-'));
@@ -651,8 +651,8 @@ bool AccountScreen::ZoWydruk() {
 
 }  // namespace
 
-bool DbuZo(shell::Session& s) {
-  const int number = shell::menu::Position(s, "K_KONTRAHENCI");
+bool DbuZo(session::Session& s) {
+  const int number = session::Position(s, "K_KONTRAHENCI");
   const BookInfo* book = Book(number);
   if (book == nullptr) return false;
   if (BookDenied(*book, s.op().prawa2)) {

@@ -15,7 +15,7 @@
 
 #include <string_view>
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -23,11 +23,11 @@ namespace hurt::catalogues {
 
 // DBU_ZO(): false when the operator's refusal tokens deny the book ("Brak praw -R") or the
 // book's table is not open; true after Esc.
-bool DbuZo(shell::Session& s);
+bool DbuZo(session::Session& s);
 
 // ZLY_NIP(nip [, quiet]): true when the tax number is bad. A wrong length is always bad.
 // A wrong check digit is bad when `quiet`; otherwise "ZŁY NIP" is shown and the answer is
 // false, so that a field validated with !ZlyNip accepts the number after the warning.
-bool ZlyNip(shell::Session& s, std::string_view nip, bool quiet = false);
+bool ZlyNip(session::Session& s, std::string_view nip, bool quiet = false);
 
 }  // namespace hurt::catalogues

@@ -8,9 +8,9 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "catalogues/common.h"
-#include "shell/helpers.h"
-#include "shell/report/report_file.h"
-#include "shell/session.h"
+#include "session/helpers.h"
+#include "session/output/report_file.h"
+#include "session/session.h"
 #include "xbase/table.h"
 
 namespace hurt::catalogues {
@@ -42,7 +42,7 @@ std::string AccountLine(const xbase::WorkArea& a) {
 constexpr std::string_view kAccountHeading = "Kod      Nazwa                              NIP";
 
 // The company record (area 1), on its only record; nullptr when it is not open.
-xbase::WorkArea* Company(shell::Session& s) {
+xbase::WorkArea* Company(session::Session& s) {
   xbase::WorkArea* firma = s.areas().Area(1);
   if (firma != nullptr && firma->eof()) (void)firma->GoTop();
   return firma;
@@ -64,7 +64,7 @@ std::vector<std::string> AddressBlock(const xbase::WorkArea& a) {
   return lines;
 }
 
-std::string CompanyTown(shell::Session& s) {
+std::string CompanyTown(session::Session& s) {
   xbase::WorkArea* firma = Company(s);
   return firma == nullptr ? std::string() : Trimmed(*firma, "MODB");
 }
@@ -110,8 +110,8 @@ std::vector<uint32_t> FindByNip(xbase::WorkArea& book, std::string_view nip) {
 }
 
 void WriteAccountList(xbase::WorkArea& book, const std::vector<uint32_t>& records, std::string_view title,
-                      shell::ReportWriter& out) {
-  out.Line(shell::Centruj(title));
+                      session::ReportWriter& out) {
+  out.Line(session::Centruj(title));
   out.Line("");
   out.Line(kAccountHeading);
   out.Line(std::string(60, '-'));
@@ -123,8 +123,8 @@ void WriteAccountList(xbase::WorkArea& book, const std::vector<uint32_t>& record
   out.Line("Kont: " + std::to_string(records.size()));
 }
 
-Result<long> WriteDuplicateNips(shell::Session& s, xbase::WorkArea& book, const BookInfo& info,
-                                shell::ReportWriter& out) {
+Result<long> WriteDuplicateNips(session::Session& s, xbase::WorkArea& book, const BookInfo& info,
+                                session::ReportWriter& out) {
   xbase::WorkAreas& areas = s.areas();
   const int area = areas.FirstFree(kScratchFirst, kScratchLast);
   if (area == 0) return Status::Busy("Brak wolnego obszaru roboczego");
@@ -160,7 +160,7 @@ Result<long> WriteDuplicateNips(shell::Session& s, xbase::WorkArea& book, const 
 
   long listed = 0;
   if (st.ok()) {
-    out.Line(shell::Centruj(std::string("POWTÓRZONE NIPY - "_pl) + AllTrim(info.title)));
+    out.Line(session::Centruj(std::string("POWTÓRZONE NIPY - "_pl) + AllTrim(info.title)));
     out.Line("");
     out.Line(kAccountHeading);
     out.Line(std::string(60, '-'));
@@ -194,9 +194,9 @@ Result<long> WriteDuplicateNips(shell::Session& s, xbase::WorkArea& book, const 
   return listed;
 }
 
-long WriteInvalidNips(shell::Session& s, xbase::WorkArea& book, const BookInfo& info, shell::ReportWriter& out) {
+long WriteInvalidNips(session::Session& s, xbase::WorkArea& book, const BookInfo& info, session::ReportWriter& out) {
   const bool pesel = s.FileX("PESEL.TXT");
-  out.Line(shell::Centruj(std::string("BŁĘDNE NIPY - "_pl) + AllTrim(info.title)));
+  out.Line(session::Centruj(std::string("BŁĘDNE NIPY - "_pl) + AllTrim(info.title)));
   out.Line("");
   out.Line(std::string(kAccountHeading) + std::string(13, ' ') + std::string("Błąd"_pl));
   out.Line(std::string(80, '-'));
@@ -222,8 +222,8 @@ long WriteInvalidNips(shell::Session& s, xbase::WorkArea& book, const BookInfo& 
 
 // ---- Letters and envelopes ---------------------------------------------------------------
 
-void WriteBalanceConfirmation(shell::Session& s, xbase::WorkArea& book, const BookInfo& info,
-                              const std::vector<uint32_t>& records, shell::ReportWriter& out) {
+void WriteBalanceConfirmation(session::Session& s, xbase::WorkArea& book, const BookInfo& info,
+                              const std::vector<uint32_t>& records, session::ReportWriter& out) {
   (void)info;
   if (records.empty()) return;
   AreaKeep keep(book);
@@ -248,7 +248,7 @@ void WriteBalanceConfirmation(shell::Session& s, xbase::WorkArea& book, const Bo
   const std::string nip = NipText(book);
   if (!nip.empty()) out.Line(std::string(40, ' ') + "NIP: " + nip);
   out.Line("");
-  out.Line(shell::Centruj("POTWIERDZENIE SALDA"));
+  out.Line(session::Centruj("POTWIERDZENIE SALDA"));
   out.Line("");
   std::string accounts;
   for (const std::string& c : codes) accounts += (accounts.empty() ? "" : ", ") + c;
@@ -272,10 +272,10 @@ void WriteBalanceConfirmation(shell::Session& s, xbase::WorkArea& book, const Bo
   out.Line("        (podpis wierzyciela)                            (podpis dłużnika)"_pl);
 }
 
-void WriteSettlements(shell::Session& s, xbase::WorkArea& book, const BookInfo& info,
-                      const std::vector<uint32_t>& records, shell::ReportWriter& out) {
-  out.Line(shell::Centruj("ROZRACHUNKI - " + AllTrim(info.title)));
-  out.Line(shell::Centruj(std::string("stan na dzień "_pl) + Dtoc(s.Today())));
+void WriteSettlements(session::Session& s, xbase::WorkArea& book, const BookInfo& info,
+                      const std::vector<uint32_t>& records, session::ReportWriter& out) {
+  out.Line(session::Centruj("ROZRACHUNKI - " + AllTrim(info.title)));
+  out.Line(session::Centruj(std::string("stan na dzień "_pl) + Dtoc(s.Today())));
   out.Line("");
   AreaKeep keep(book);
   keep.Unfiltered();
@@ -313,7 +313,7 @@ void WriteSettlements(shell::Session& s, xbase::WorkArea& book, const BookInfo& 
   out.Line("Razem saldo: " + (total >= 0 ? Amount(total) + " Wn" : Amount(-total) + " Ma"));
 }
 
-void WriteEnvelope(shell::Session& s, xbase::WorkArea& book, bool with_sender, shell::ReportWriter& out) {
+void WriteEnvelope(session::Session& s, xbase::WorkArea& book, bool with_sender, session::ReportWriter& out) {
   if (with_sender) {
     if (xbase::WorkArea* firma = Company(s)) {
       for (const std::string& l : AddressBlock(*firma)) out.Line(l);
@@ -326,7 +326,7 @@ void WriteEnvelope(shell::Session& s, xbase::WorkArea& book, bool with_sender, s
 
 // ---- Currency balance --------------------------------------------------------------------
 
-std::vector<CurrencyBalance> CurrencyBalances(shell::Session& s, std::string_view kto, std::string_view odb) {
+std::vector<CurrencyBalance> CurrencyBalances(session::Session& s, std::string_view kto, std::string_view odb) {
   std::vector<CurrencyBalance> out;
   xbase::WorkArea* fa = s.areas().Area(kSettlementArea);
   if (fa == nullptr || fa->order_count() < 2 || fa->FieldIndex("DOLAR") < 0) return out;
@@ -354,11 +354,11 @@ std::vector<CurrencyBalance> CurrencyBalances(shell::Session& s, std::string_vie
   return out;
 }
 
-bool CurrencyBooks(shell::Session& s) { return s.FileX("DOLAR.TXT") || s.FileX("WAL.DBF"); }
+bool CurrencyBooks(session::Session& s) { return s.FileX("DOLAR.TXT") || s.FileX("WAL.DBF"); }
 
 // ---- Spreadsheet copy ----------------------------------------------------------------------
 
-Result<std::string> CopyToExcel(shell::Session& s, xbase::WorkArea& book, const BookInfo& info) {
+Result<std::string> CopyToExcel(session::Session& s, xbase::WorkArea& book, const BookInfo& info) {
   xbase::Env& env = s.env();
   const std::string folder = s.Path("excel");
   if (!env.IsDir(folder)) HURT_RETURN_IF_ERROR(env.CreateDirs(folder));

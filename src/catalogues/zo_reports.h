@@ -16,10 +16,10 @@
 #include "catalogues/rules.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 class ReportWriter;
-}  // namespace hurt::shell
+}  // namespace hurt::session
 
 namespace hurt::catalogues {
 
@@ -38,35 +38,35 @@ std::vector<uint32_t> FindByNip(xbase::WorkArea& book, std::string_view nip);
 
 // The list of the accounts `records` under a title (code, name, tax number).
 void WriteAccountList(xbase::WorkArea& book, const std::vector<uint32_t>& records, std::string_view title,
-                      shell::ReportWriter& out);
+                      session::ReportWriter& out);
 
 // The list of accounts whose tax numbers repeat, grouped by number. The numbers are sorted
 // in a work table of the station ("rob/nipNN"), so the book is read once whatever its size.
 // Returns how many accounts were listed.
-Result<long> WriteDuplicateNips(shell::Session& s, xbase::WorkArea& book, const BookInfo& info,
-                                shell::ReportWriter& out);
+Result<long> WriteDuplicateNips(session::Session& s, xbase::WorkArea& book, const BookInfo& info,
+                                session::ReportWriter& out);
 
 // The list of accounts with a bad Polish tax number (wrong length, wrong check digit).
 // Numbers with another country's prefix (NIP_KRAJ) and empty ones are not tested.
 // Returns how many were listed.
-long WriteInvalidNips(shell::Session& s, xbase::WorkArea& book, const BookInfo& info, shell::ReportWriter& out);
+long WriteInvalidNips(session::Session& s, xbase::WorkArea& book, const BookInfo& info, session::ReportWriter& out);
 
 // ---- Letters and envelopes ---------------------------------------------------------------
 
 // The balance confirmation letter for the accounts `records` of the book (one account, or
 // every account of one tax number), their balances summed; the letter is addressed to the
 // first of them.
-void WriteBalanceConfirmation(shell::Session& s, xbase::WorkArea& book, const BookInfo& info,
-                              const std::vector<uint32_t>& records, shell::ReportWriter& out);
+void WriteBalanceConfirmation(session::Session& s, xbase::WorkArea& book, const BookInfo& info,
+                              const std::vector<uint32_t>& records, session::ReportWriter& out);
 
 // The settlements of the accounts `records`: per account its open entries (the settlement
 // table, area 7, in its account order) and balance, then the total.
-void WriteSettlements(shell::Session& s, xbase::WorkArea& book, const BookInfo& info,
-                      const std::vector<uint32_t>& records, shell::ReportWriter& out);
+void WriteSettlements(session::Session& s, xbase::WorkArea& book, const BookInfo& info,
+                      const std::vector<uint32_t>& records, session::ReportWriter& out);
 
 // The envelope of the current account: with the company as the sender in the top left
 // corner (`with_sender`), or the addressee alone.
-void WriteEnvelope(shell::Session& s, xbase::WorkArea& book, bool with_sender, shell::ReportWriter& out);
+void WriteEnvelope(session::Session& s, xbase::WorkArea& book, bool with_sender, session::ReportWriter& out);
 
 // ---- Currency balance --------------------------------------------------------------------
 
@@ -78,10 +78,10 @@ struct CurrencyBalance {
 };
 // The currency balances of an account from its settlement entries (area 7), one per
 // currency in the order of first appearance; entries without a currency are left out.
-std::vector<CurrencyBalance> CurrencyBalances(shell::Session& s, std::string_view kto, std::string_view odb);
+std::vector<CurrencyBalance> CurrencyBalances(session::Session& s, std::string_view kto, std::string_view odb);
 
 // The books keep currency balances: marker DOLAR.TXT or the exchange-rate table WAL.DBF.
-bool CurrencyBooks(shell::Session& s);
+bool CurrencyBooks(session::Session& s);
 
 // ---- Spreadsheet copy ----------------------------------------------------------------------
 
@@ -89,6 +89,6 @@ bool CurrencyBooks(shell::Session& s);
 // folder "excel" (made when missing). The table is written under a working name and
 // renamed when complete, so no half-written file ever carries the final name. Returns the
 // final file name (without the folder), e.g. "zo20261209.dbf".
-Result<std::string> CopyToExcel(shell::Session& s, xbase::WorkArea& book, const BookInfo& info);
+Result<std::string> CopyToExcel(session::Session& s, xbase::WorkArea& book, const BookInfo& info);
 
 }  // namespace hurt::catalogues

@@ -3,7 +3,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/console.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace hurt::documents {
 
@@ -58,8 +58,8 @@ std::array<std::string, 3> BigDigits(std::string_view text) {
   return rows;
 }
 
-void ShowCashSaleTotal(shell::Session& session, const DocKind& kind, double total) {
-  shell::SessionVariables& v = session.vars();
+void ShowCashSaleTotal(session::Session& session, const DocKind& kind, double total) {
+  session::SessionVariables& v = session.vars();
   if (v.Number("KLUCZ") != 0 || !kind.IsSale() || PadR(v.Text("M_SPZ"), 1) != "G") return;
   const std::array<std::string, 3> rows = BigDigits(FormatFixed(total, 2));
   constexpr size_t kWidth = 30;  // columns 50-79: the counterparty's name keeps its first 20

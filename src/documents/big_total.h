@@ -7,7 +7,7 @@
 
 #include "documents/doc_kind.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -19,6 +19,6 @@ std::array<std::string, 3> BigDigits(std::string_view text);
 
 // Draws the total in large digits at the right of rows 4-6 when the document is a new
 // sale paid in cash (KLUCZ 0, payment "G"); otherwise does nothing.
-void ShowCashSaleTotal(shell::Session& session, const DocKind& kind, double total);
+void ShowCashSaleTotal(session::Session& session, const DocKind& kind, double total);
 
 }  // namespace hurt::documents

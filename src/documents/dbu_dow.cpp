@@ -9,9 +9,9 @@
 #include "documents/line_editor.h"
 #include "documents/posting.h"
 #include "documents/station_recovery.h"
-#include "shell/store_ui.h"
-#include "shell/session.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"
 
@@ -23,7 +23,7 @@ using namespace hurt::literals;
 
 // The variables of one document that do not belong to its header fields: currency,
 // discounts, deposits and notes start empty for every document.
-void ResetDocumentVariables(shell::Session& s) {
+void ResetDocumentVariables(session::Session& s) {
   auto& v = s.vars();
   for (const char* name : {"M_WALUTA", "M_UWAGI", "M_RESZTA0", "M_RD_KOR", "M_NRD_KOR"}) {
     v.Set(name, xbase::Value(std::string()));
@@ -39,7 +39,7 @@ void ResetDocumentVariables(shell::Session& s) {
 
 // A supplier document entered twice is most often a mistake: the operator is told and
 // either goes on or edits the header again. False when he left the header with Esc.
-bool SupplierDocumentAccepted(shell::Session& s) {
+bool SupplierDocumentAccepted(session::Session& s) {
   while (std::optional<std::string> earlier = EarlierSupplierDocument(s)) {
     console::Okno_(s.con(), "Ten dokument dostawcy jest juz w " + *earlier, 0);
     if (console::Okno(s.con(), "Kontynuować ?"_pl, "N")) return true;
@@ -49,7 +49,7 @@ bool SupplierDocumentAccepted(shell::Session& s) {
 }
 
 // True when dowod holds the header rd+nrd.
-bool DocumentPosted(shell::Session& s, std::string_view rd, std::string_view nrd) {
+bool DocumentPosted(session::Session& s, std::string_view rd, std::string_view nrd) {
   xbase::WorkArea* dowod = s.areas().Find("dowod");
   if (dowod == nullptr) return false;
   const int order = dowod->order();
@@ -61,12 +61,12 @@ bool DocumentPosted(shell::Session& s, std::string_view rd, std::string_view nrd
 
 // One document: header, lines, and leaving the grid (which posts or abandons it). False
 // when the operator left the header with Esc.
-bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
+bool OneDocument(session::Session& s, int klucz, std::string_view rd, std::string_view nrd) {
   ResetDocumentVariables(s);
   // What a station that is gone still holds back (its reservations, a posting it did not
   // finish) is taken back before this document looks at the stock.
   if (klucz != 1 && GoneStationsLeftWork(s)) {
-    shell::ConsoleStoreUi ui(s.con());
+    session::ConsoleStoreUi ui(s.con());
     (void)TakeBackGoneStations(s, ui);  // what cannot be taken back now is tried again at posting
   }
   // A posted document under correction is held until the grid closes.
@@ -78,7 +78,7 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
   if (klucz == 0) {
     // A new document starts on empty working lines, holding nothing yet.
     ZwRezWyjscie(s);
-    if (!store::NoweDd(s)) {
+    if (!session::NoweDd(s)) {
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
     }
@@ -88,7 +88,7 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
     if (!LoadLinesForDisplay(s, m_rd, m_nrd)) return true;
   } else if (!DocumentPosted(s, m_rd, m_nrd)) {
     // A new number typed for a kind tagged [NRD]: a new document under that number.
-    if (!store::NoweDd(s)) {
+    if (!session::NoweDd(s)) {
       console::Okno_(s.con(), "Brak pliku roboczego pozycji", 3);
       return false;
     }
@@ -98,13 +98,13 @@ bool OneDocument(shell::Session& s, int klucz, std::string_view rd, std::string_
   if (auto k = FindKind(s, m_rd)) KeyLine(s, false, &k->kind);
   MyDow(s, 10, 0, 22, 79, "dd", "", 7);
   // Lines only shown hold no reservation: they leave no trace for the next routine.
-  if (klucz == 1) (void)store::NoweDd(s);
+  if (klucz == 1) (void)session::NoweDd(s);
   return true;
 }
 
 }  // namespace
 
-void DbuDow(shell::Session& session, int klucz, std::string_view rd, std::string_view nrd) {
+void DbuDow(session::Session& session, int klucz, std::string_view rd, std::string_view nrd) {
   const xbase::Value saved_klucz = session.vars().Get("KLUCZ");
   session.vars().Set("KLUCZ", xbase::Value(klucz));
   const console::SavedScreen screen = session.con().SaveScreen();

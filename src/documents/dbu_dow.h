@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -11,6 +11,6 @@ namespace hurt::documents {
 
 // KLUCZ: 0 entry of a new document, 1 display, 2 correction. With rd and nrd given the
 // document rd+nrd is opened directly.
-void DbuDow(shell::Session& session, int klucz, std::string_view rd = {}, std::string_view nrd = {});
+void DbuDow(session::Session& session, int klucz, std::string_view rd = {}, std::string_view nrd = {});
 
 }  // namespace hurt::documents

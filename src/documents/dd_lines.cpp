@@ -3,8 +3,8 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/line_session.h"
-#include "shell/area_fields.h"
-#include "shell/session.h"
+#include "session/area_fields.h"
+#include "session/session.h"
 
 namespace hurt::documents {
 
@@ -208,9 +208,9 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd) {
   return p;
 }
 
-void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
+void StampNewLine(session::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
                   std::string_view mag, std::string_view indeks) {
-  shell::SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   auto put = [&](std::string_view f, const xbase::Value& val) {
     if (dd.FieldIndex(f) >= 0) (void)dd.Replace(f, val);
   };
@@ -231,28 +231,28 @@ void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& k
 ArticlePrices PricesOfCard(const xbase::WorkArea& as) {
   ArticlePrices p;
   if (as.eof()) return p;
-  p.cena = shell::FieldNumber(as, "CENA");
-  p.cena2 = shell::FieldNumber(as, "CENA2");
-  p.cenam = shell::FieldNumber(as, "CENAM");
-  p.cena2m = shell::FieldNumber(as, "CENA2M");
-  p.cena0 = shell::FieldNumber(as, "CENA0");
-  p.cena_pz = shell::FieldNumber(as, "CENA_PZ");
-  p.cena_uz = shell::FieldNumber(as, "CENA_UZ");
-  if (as.FieldIndex("CENA3") >= 0) p.cena3 = shell::FieldNumber(as, "CENA3");
+  p.cena = session::FieldNumber(as, "CENA");
+  p.cena2 = session::FieldNumber(as, "CENA2");
+  p.cenam = session::FieldNumber(as, "CENAM");
+  p.cena2m = session::FieldNumber(as, "CENA2M");
+  p.cena0 = session::FieldNumber(as, "CENA0");
+  p.cena_pz = session::FieldNumber(as, "CENA_PZ");
+  p.cena_uz = session::FieldNumber(as, "CENA_UZ");
+  if (as.FieldIndex("CENA3") >= 0) p.cena3 = session::FieldNumber(as, "CENA3");
   return p;
 }
 
 ArticleForLine ArticleOfCard(const xbase::WorkArea& as) {
   ArticleForLine a;
   if (as.eof()) return a;
-  a.jm = shell::FieldText(as, "JM");
-  a.sww = shell::FieldText(as, "SWW");
-  a.pkwiu = shell::FieldText(as, "PKWIU");
-  a.t_w_o_k = shell::FieldText(as, "T_W_O_K");
-  a.kod13 = shell::FieldText(as, "KOD13");
-  a.producent = shell::FieldText(as, "PRODUCENT");
-  a.odb = shell::FieldText(as, "ODB");
-  a.podatek0 = shell::FieldText(as, "PODATEK0");
+  a.jm = session::FieldText(as, "JM");
+  a.sww = session::FieldText(as, "SWW");
+  a.pkwiu = session::FieldText(as, "PKWIU");
+  a.t_w_o_k = session::FieldText(as, "T_W_O_K");
+  a.kod13 = session::FieldText(as, "KOD13");
+  a.producent = session::FieldText(as, "PRODUCENT");
+  a.odb = session::FieldText(as, "ODB");
+  a.podatek0 = session::FieldText(as, "PODATEK0");
   a.ceny = PricesOfCard(as);
   return a;
 }

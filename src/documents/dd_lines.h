@@ -19,7 +19,7 @@
 #include "documents/vat_reconcile.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -64,7 +64,7 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd);
 // The header fields of a new line in `dd` (kind, number, date, counterparty, payment from
 // the header under edit in the session variables) with its number, warehouse and article.
 // Fields `dd` does not have are skipped.
-void StampNewLine(shell::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
+void StampNewLine(session::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
                   std::string_view mag, std::string_view indeks);
 
 // The article card of the current record of `as` as a line takes it (prices of every

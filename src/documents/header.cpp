@@ -15,14 +15,14 @@
 #include "documents/dd_lines.h"
 #include "documents/document_hold.h"
 #include "documents/header_guards.h"
-#include "documents/posting_internal.h"
 #include "documents/header_rules.h"
 #include "documents/line_grid_parts.h"
-#include "shell/area_fields.h"
-#include "shell/helpers.h"
-#include "shell/operators.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "documents/posting_internal.h"
+#include "session/area_fields.h"
+#include "session/helpers.h"
+#include "session/operator_rights.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
 #include "xbase/value.h"
@@ -31,7 +31,7 @@
 namespace hurt::documents {
 
 using namespace hurt::literals;
-using shell::Session;
+using session::Session;
 namespace key = console::key;
 
 namespace {
@@ -96,7 +96,7 @@ bool SeekFirstOrder(xbase::WorkArea& a, std::string_view key, bool soft = false)
   return r.ok() && *r;
 }
 
-using shell::AreaSource;
+using session::AreaSource;
 
 
 // A help list over `area` in its first order, starting on `start` (soft seek). True with
@@ -121,7 +121,7 @@ bool HelpList(Session& s, xbase::WorkArea& area, std::string_view start,
   browse.Separators("─┼─"_pl, " │ "_pl, "");
   for (const auto& [name, width] : fields) {
     const std::string field = name;
-    browse.AddColumn(shell::PaddedColumn(field, width, [&area, field] { return FieldText(area, field); }));
+    browse.AddColumn(session::PaddedColumn(field, width, [&area, field] { return FieldText(area, field); }));
   }
   const int k = browse.Run();
   const bool chosen = k == key::kEnter && !area.eof();
@@ -159,7 +159,7 @@ bool EnsureCustomer(Session& s, std::string_view code, std::string_view name) {
   if (zo == nullptr) return false;
   const std::string odb = PadR(code, 8);
   if (SeekFirstOrder(*zo, odb)) return true;
-  shell::ConsoleStoreUi ui(s.con());
+  session::ConsoleStoreUi ui(s.con());
   if (!store::FilLockArea(ui, *zo, kCustomerLockWait).ok()) return false;
   Status st = Status::Ok();
   if (!SeekFirstOrder(*zo, odb)) {
@@ -181,8 +181,8 @@ class SessionCorrectionDialog : public CorrectionDialog {
   bool Password(GuardPassword which) override {
     // No password is built into the program: the emergency password of an operator
     // without right 1 is the supervisor's own.
-    return shell::Haslo(s_, which == GuardPassword::kCorrection ? shell::HasloKind::kCorrection
-                                                                 : shell::HasloKind::kSupervisor);
+    return session::Haslo(s_, which == GuardPassword::kCorrection ? session::HasloKind::kCorrection
+                                                                 : session::HasloKind::kSupervisor);
   }
   void LogLockedCorrection() override {
     const std::string line = LockedCorrectionLogLine(s_.Today(), s_.clock().TimeText(), s_.op().nr,

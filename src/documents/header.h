@@ -16,7 +16,7 @@
 #include "base/date.h"
 #include "documents/doc_kind.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -47,8 +47,8 @@ struct Nag {
 };
 
 // The header in / out of the session variables.
-Nag LoadNag(shell::Session& session);
-void StoreNag(shell::Session& session, const Nag& nag);
+Nag LoadNag(session::Session& session);
+void StoreNag(session::Session& session, const Nag& nag);
 
 // A document kind with the fields of its `slow` record the header uses.
 struct KindRecord {
@@ -59,54 +59,54 @@ struct KindRecord {
 };
 
 // The kind `rd` from `slow` (nullopt when it is not there or `slow` is not open).
-std::optional<KindRecord> FindKind(shell::Session& session, std::string_view rd);
+std::optional<KindRecord> FindKind(session::Session& session, std::string_view rd);
 
 // The title of row 0 for a mode.
 std::string_view ModeTitle(int klucz);
 
 // EKRAN's drawing: the title row, the ruled header box, rows 4-6 labelled for the kind,
 // the line grid and the key line of header entry.
-void DrawDocumentScreen(shell::Session& session, const DocKind* kind);
+void DrawDocumentScreen(session::Session& session, const DocKind* kind);
 // Rows 1-3 (the ruled header box with its labels) and an empty row 7.
-void DrawHeaderBox(shell::Session& session);
+void DrawHeaderBox(session::Session& session);
 // Rows 4-6 labelled for the kind.
-void LabelRows(shell::Session& session, const DocKind& kind);
+void LabelRows(session::Session& session, const DocKind& kind);
 // Rows 8-9: the heading of the line grid for the kind's columns and the rule under it.
 // Returns the screen columns of the column separators.
-std::vector<int> DrawGridHeading(shell::Session& session, const DocKind* kind);
+std::vector<int> DrawGridHeading(session::Session& session, const DocKind* kind);
 // Row 24: `header` true while the header is edited, else the line keys of the mode:
 // entry and display "F1-Pomoc  F2-Rabat  F5-DRUK  Esc-Wyjscie", correction also
 // "F4-Edycja nagłowka"; receipts paid in cash add "F3-Druk KW".
-void KeyLine(shell::Session& session, bool header, const DocKind* kind);
+void KeyLine(session::Session& session, bool header, const DocKind* kind);
 
 // PUSTY_NAG: the defaults of a new document.
-void PustyNag(shell::Session& session);
+void PustyNag(session::Session& session);
 // PELNY_NAG: the header from the current `dowod` record.
-bool PelnyNag(shell::Session& session);
+bool PelnyNag(session::Session& session);
 // SAY_PELNY_NAG: shows the header.
-void SayPelnyNag(shell::Session& session);
+void SayPelnyNag(session::Session& session);
 
 // ED_NAG(par): the header form; par 1 when an existing header is edited again. False
 // when the operator left with Esc.
-bool EdNag(shell::Session& session, int par);
+bool EdNag(session::Session& session, int par);
 
 // EKRAN(par, rd, nrd): draws the screen and runs the header entry (PUSTY_NAG then ED_NAG
 // for a new document; with rd and nrd given the document is loaded and shown first).
-bool Ekran(shell::Session& session, int par, std::string_view rd = {}, std::string_view nrd = {});
+bool Ekran(session::Session& session, int par, std::string_view rd = {}, std::string_view nrd = {});
 
 // JAKA_WARTOSC(reason) for the document under edit: totals the working lines of `dd`
 // (reconciling them when the reason asks for it), shows the total in row 23 from column
 // 67 and returns it. The kind, basis, currency and deposits come from the header
 // variables. 0 when the lines cannot be read (a message says so).
-double JakaWartoscNaEkranie(shell::Session& session, int reason);
+double JakaWartoscNaEkranie(session::Session& session, int reason);
 
 // USTAL_SPZ for the document under edit: the payment the lines, the customer (sales) or
 // the supplier (purchases) give; stored in M_SPZ, M_TEZ and M_TERMIN.
-void UstalSpzDokumentu(shell::Session& session);
+void UstalSpzDokumentu(session::Session& session);
 
 // A new purchase receipt (class "PZ") with a supplier and its document number (the row
 // "Nr faktury lub WZ"): "<RD>-<NRD>" of a receipt of the same kind already holding that
 // supplier document; nullopt when there is none. dowod keeps its order and record.
-std::optional<std::string> EarlierSupplierDocument(shell::Session& session);
+std::optional<std::string> EarlierSupplierDocument(session::Session& session);
 
 }  // namespace hurt::documents

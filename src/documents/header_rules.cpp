@@ -5,7 +5,7 @@
 #include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "shell/helpers.h"
+#include "session/helpers.h"
 
 namespace hurt::documents {
 
@@ -102,7 +102,7 @@ JulianDay PeriodDefaultDate(const Period& period, JulianDay today) {
 }
 
 std::string PeriodMonthName(const Period& period) {
-  return AllTrim(shell::Miesiac(TwoDigits(period.month), TwoDigits(period.year)));
+  return AllTrim(session::Miesiac(TwoDigits(period.month), TwoDigits(period.year)));
 }
 
 // ---- the document date ----

@@ -12,9 +12,9 @@
 #include "documents/prices.h"
 #include "documents/reservations.h"
 #include "documents/vat_rate.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
 #include "xbase/value.h"
@@ -42,7 +42,7 @@ double Number(const xbase::WorkArea& a, std::string_view f) {
 // A source table open in a spare area for the length of one read.
 class SourceArea {
  public:
-  explicit SourceArea(shell::Session& s) : s_(s) {}
+  explicit SourceArea(session::Session& s) : s_(s) {}
   ~SourceArea() {
     if (n_ != 0) (void)s_.areas().Close(n_);
   }
@@ -63,7 +63,7 @@ class SourceArea {
   }
 
  private:
-  shell::Session& s_;
+  session::Session& s_;
   int n_ = 0;
 };
 
@@ -82,7 +82,7 @@ bool Wanted(const SourceLine& l) { return !IsBlank(l.indeks) && !SameAmount(l.il
 
 }  // namespace
 
-std::optional<std::vector<SourceLine>> ReadSourceLines(shell::Session& session, const std::string& dbf_path,
+std::optional<std::vector<SourceLine>> ReadSourceLines(session::Session& session, const std::string& dbf_path,
                                                        const std::string& odb, const std::string& ntx_path) {
   SourceArea source(session);
   xbase::WorkArea* a = source.Open(dbf_path);
@@ -112,20 +112,20 @@ std::optional<std::vector<SourceLine>> ReadSourceLines(shell::Session& session, 
   return out;
 }
 
-int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
+int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines) {
   xbase::WorkArea* dd = LinesArea(s);
   xbase::WorkArea* as = ArticlesArea(s);
   if (dd == nullptr || as == nullptr || lines.empty()) return 0;
   const DocKind kind = DocumentKind(s);
   const LineSettings settings = ReadLineSettings(s);
-  shell::SessionVariables& v = s.vars();
+  session::SessionVariables& v = s.vars();
   const std::string m_mag = PadR(Left(v.Text("M_MAG"), 1), 1);
   const char nb = DocumentBasis(s, kind);
   const int j_poziom = std::max(1, s.settings().Poziom());
   const int level = EffectiveLevel(kind.poziom, static_cast<int>(v.Number("M_POZIOM")), j_poziom);
   const bool get_vat = s.FileX("GET_VAT.TXT");
   const bool vat_13_5 = s.FileX("VAT_13_5.TXT");
-  shell::ConsoleStoreUi ui(s.con());
+  session::ConsoleStoreUi ui(s.con());
   if (as->order() != 1 && !as->SetOrder(1).ok()) return 0;
 
   int last_lp = 0;
@@ -204,8 +204,8 @@ int AppendSourceLines(shell::Session& s, const std::vector<SourceLine>& lines) {
   return written;
 }
 
-bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_view nrd) {
-  if (!store::NoweDd(s)) return false;
+bool LoadLinesForDisplay(session::Session& s, std::string_view rd, std::string_view nrd) {
+  if (!session::NoweDd(s)) return false;
   xbase::WorkArea* dd = LinesArea(s);
   xbase::WorkArea* dow = s.areas().Find("dow");
   if (dd == nullptr || dow == nullptr) return false;
@@ -226,7 +226,7 @@ bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_vie
   char kind_basis = DocumentBasis(s, kind);
   if (kind_basis == ' ' && kind.s_z == 'Y') kind_basis = 'B';
   bool ok = dow->SetOrder(1).ok();
-  shell::ConsoleStoreUi ui(s.con());
+  session::ConsoleStoreUi ui(s.con());
   auto found = ok ? dow->SeekKey(key) : Result<bool>(false);
   for (bool on = found.ok() && *found; ok && on && !dow->eof(); on = dow->Skip(1).ok()) {
     if (PadR(Text(*dow, "RD"), 3) + PadR(Text(*dow, "NRD"), 8) != key) break;
@@ -250,7 +250,7 @@ bool LoadLinesForDisplay(shell::Session& s, std::string_view rd, std::string_vie
   return ok && found.ok();
 }
 
-void OfferLineSources(shell::Session& s) {
+void OfferLineSources(session::Session& s) {
   const DocKind kind = DocumentKind(s);
   if (!(kind.s_z == 'S' || kind.RdIs("WZ")) || kind.r_p == 'K') return;
   console::Console& con = s.con();

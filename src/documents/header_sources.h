@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -30,7 +30,7 @@ struct SourceLine {
 // left out). With `odb` only the records whose ODB is `odb` (through the index `ntx_path`
 // on odb+... when it opens, else by reading the table). nullopt when the table cannot be
 // read or has no INDEKS or ILOSC field.
-std::optional<std::vector<SourceLine>> ReadSourceLines(shell::Session& session, const std::string& dbf_path,
+std::optional<std::vector<SourceLine>> ReadSourceLines(session::Session& session, const std::string& dbf_path,
                                                        const std::string& odb = {},
                                                        const std::string& ntx_path = {});
 
@@ -40,17 +40,17 @@ std::optional<std::vector<SourceLine>> ReadSourceLines(shell::Session& session, 
 // receipts and kinds in purchase prices); the rate follows the kind; issue lines reserve
 // their stock (cut to what is available where stock is checked). Returns the number of
 // lines written.
-int AppendSourceLines(shell::Session& session, const std::vector<SourceLine>& lines);
+int AppendSourceLines(session::Session& session, const std::vector<SourceLine>& lines);
 
 // The sources offered to a new document once its header is entered: "Wczytac wzor
 // faktury ?" for sales when `wzor.dbf` exists, "Wczytac cykliczna FV / WZ ?" for sales and
 // "WZ" with a customer who has lines in `hlp/rabat`.
-void OfferLineSources(shell::Session& session);
+void OfferLineSources(session::Session& session);
 
 // Display of a posted document: its lines copied from `dow` into a new `dd`, the fields
 // both tables have. Nothing of the document itself changes, and the copied lines hold no
 // reservation (the caller empties `dd` after showing them). False when `dd` cannot be
 // made or `dow` read.
-bool LoadLinesForDisplay(shell::Session& session, std::string_view rd, std::string_view nrd);
+bool LoadLinesForDisplay(session::Session& session, std::string_view rd, std::string_view nrd);
 
 }  // namespace hurt::documents

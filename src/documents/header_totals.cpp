@@ -6,7 +6,7 @@
 #include "documents/dd_lines.h"
 #include "documents/header.h"
 #include "documents/header_rules.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"
 
@@ -20,7 +20,7 @@ bool InList(std::string_view list, std::string_view rd) {
 }
 
 // The document's weight beside the total when its lines carry one.
-void ShowWeight(shell::Session& s, xbase::WorkArea& dd) {
+void ShowWeight(session::Session& s, xbase::WorkArea& dd) {
   if (dd.FieldIndex("WAGA") < 0) return;
   std::vector<DocLine> lines;
   const uint32_t back = dd.recno();
@@ -37,7 +37,7 @@ void ShowWeight(shell::Session& s, xbase::WorkArea& dd) {
 // A sale on credit does not give more time than its articles allow: the shortest term
 // TEZ of the lines' articles below the document's is suggested to an operator with right
 // 7 (when the total is taken for posting or printing) and taken by anyone else.
-void ArticleTermRule(shell::Session& s, const DocKind& kind, xbase::WorkArea& dd, int reason) {
+void ArticleTermRule(session::Session& s, const DocKind& kind, xbase::WorkArea& dd, int reason) {
   const std::string spz = PadR(s.vars().Text("M_SPZ"), 1);
   if (!kind.IsSale() || (spz != "P" && spz != "T" && spz != "F")) return;
   xbase::WorkArea* as = s.areas().Find("as");
@@ -74,7 +74,7 @@ void ArticleTermRule(shell::Session& s, const DocKind& kind, xbase::WorkArea& dd
 
 }  // namespace
 
-double JakaWartoscNaEkranie(shell::Session& s, int reason) {
+double JakaWartoscNaEkranie(session::Session& s, int reason) {
   xbase::WorkArea* dd = s.areas().Find("dd");
   const std::string rd = PadR(s.vars().Text("M_RD"), 3);
   std::optional<KindRecord> kind = FindKind(s, rd);
@@ -103,7 +103,7 @@ double JakaWartoscNaEkranie(shell::Session& s, int reason) {
   return r->total;
 }
 
-void UstalSpzDokumentu(shell::Session& s) {
+void UstalSpzDokumentu(session::Session& s) {
   std::optional<KindRecord> kind = FindKind(s, s.vars().Text("M_RD"));
   if (!kind) return;
   UstalSpzInput in;

@@ -5,8 +5,8 @@
 #include "documents/line_grid.h"
 #include "documents/line_session.h"
 #include "documents/reservations.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -17,13 +17,13 @@ namespace {
 
 // Moves the reservation of the current `dd` line from `held` to `wanted` and tells the
 // operator when the article could not be had.
-bool MoveLineReservation(shell::Session& session, double held, double wanted) {
+bool MoveLineReservation(session::Session& session, double held, double wanted) {
   xbase::WorkArea* dd = LinesArea(session);
   xbase::WorkArea* as = ArticlesArea(session);
   if (dd == nullptr || dd->eof()) return true;
   const DocLine line = ReadDocLine(*dd);
   if (as == nullptr) return false;
-  shell::ConsoleStoreUi ui(session.con());
+  session::ConsoleStoreUi ui(session.con());
   ReservationRequest rq;
   rq.mag = line.mag;
   rq.indeks = line.indeks;
@@ -39,12 +39,12 @@ bool MoveLineReservation(shell::Session& session, double held, double wanted) {
 
 }  // namespace
 
-bool MyDow(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
+bool MyDow(session::Session& session, int top, int left, int bottom, int right, std::string_view alias,
            std::string_view filter, int columns) {
   return RunLineGrid(session, top, left, bottom, right, alias, filter, columns);
 }
 
-bool RezRe(shell::Session& session) {
+bool RezRe(session::Session& session) {
   xbase::WorkArea* dd = LinesArea(session);
   if (dd == nullptr || dd->eof()) return true;
   const DocLine line = ReadDocLine(*dd);
@@ -52,7 +52,7 @@ bool RezRe(shell::Session& session) {
   return MoveLineReservation(session, 0, line.ilosc);
 }
 
-bool RezZw(shell::Session& session) {
+bool RezZw(session::Session& session) {
   xbase::WorkArea* dd = LinesArea(session);
   if (dd == nullptr || dd->eof()) return true;
   const DocLine line = ReadDocLine(*dd);
@@ -60,10 +60,10 @@ bool RezZw(shell::Session& session) {
   return MoveLineReservation(session, line.ilosc, 0);
 }
 
-int ReleaseReservations(shell::Session& session) {
+int ReleaseReservations(session::Session& session) {
   xbase::WorkArea* as = ArticlesArea(session);
   if (as == nullptr) return 0;
-  shell::ConsoleStoreUi ui(session.con());
+  session::ConsoleStoreUi ui(session.con());
   auto stayed = ReleaseLedger(ui, *as, StationLedgerOf(session));
   if (!stayed.ok()) {
     console::Okno_(session.con(), "Rezerwacje nie zwolnione: " + stayed.status().message(), 2);
@@ -73,16 +73,16 @@ int ReleaseReservations(shell::Session& session) {
   return *stayed;
 }
 
-void ZwRezWyjscie(shell::Session& session) { (void)ReleaseReservations(session); }
+void ZwRezWyjscie(session::Session& session) { (void)ReleaseReservations(session); }
 
-bool KasujPozycje(shell::Session& session, int /*mode*/) {
+bool KasujPozycje(session::Session& session, int /*mode*/) {
   xbase::WorkArea* dd = LinesArea(session);
   if (dd == nullptr || dd->eof()) return false;
   // The reservation goes first: a line deleted with its reservation kept would hold the
   // stock back from every station for good.
   if (!RezZw(session)) return false;
   const uint32_t recno = dd->recno();
-  shell::ConsoleStoreUi ui(session.con());
+  session::ConsoleStoreUi ui(session.con());
   Status s = store::RecLockArea(ui, *dd, kReservationLockWait);
   if (s.ok()) s = dd->Delete();
   Status unlocked = dd->UnlockRecord(recno);

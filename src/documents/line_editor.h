@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -20,14 +20,14 @@ namespace hurt::documents {
 // 2011) are questioned, a new sale past the customer's credit limit may be dropped, the
 // total is taken with the VAT reconciled, then Wyjscie decides. `filter` (when given)
 // holds while the grid runs.
-bool MyDow(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
+bool MyDow(session::Session& session, int top, int left, int bottom, int right, std::string_view alias,
            std::string_view filter, int columns);
 
 // Reservations of the current `dd` line (REZ_RE adds its quantity to the article's
 // REZERWA0, REZ_ZW takes it back) and of every line of `dd` (ZW_REZ_WYJSCIE).
-bool RezRe(shell::Session& session);
-bool RezZw(shell::Session& session);
-void ZwRezWyjscie(shell::Session& session);
+bool RezRe(session::Session& session);
+bool RezZw(session::Session& session);
+void ZwRezWyjscie(session::Session& session);
 
 // Each of them keeps the line and the article card as they were when the article's lock
 // cannot be had, and tells the operator which article was busy. RezRe and RezZw return
@@ -36,10 +36,10 @@ void ZwRezWyjscie(shell::Session& session);
 
 // ZW_REZ_WYJSCIE with its outcome: the number of lines whose reservation could not be
 // released (their articles were busy or missing).
-int ReleaseReservations(shell::Session& session);
+int ReleaseReservations(session::Session& session);
 
 // KASUJ_POZYCJE(mode): deletes the current line of `dd`, first releasing its reservation.
 // False, with the line kept, when the release could not be made or the line not deleted.
-bool KasujPozycje(shell::Session& session, int mode = 0);
+bool KasujPozycje(session::Session& session, int mode = 0);
 
 }  // namespace hurt::documents

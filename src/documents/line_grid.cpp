@@ -34,15 +34,12 @@
 #include "documents/stock_effect.h"
 #include "documents/vat_rate.h"
 #include "documents/vat_reconcile.h"
-#include "invoicing/druk_dow.h"
-#include "invoicing/invoice_ui.h"
-#include "invoicing/podobny_dowod.h"
-#include "shell/area_fields.h"
-#include "shell/not_built.h"
-#include "shell/operators.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
-#include "shell/viewer.h"
+#include "session/area_fields.h"
+#include "session/not_built.h"
+#include "session/operator_rights.h"
+#include "session/session.h"
+#include "session/store_ui.h"
+#include "session/viewer.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -53,22 +50,22 @@ namespace key = hurt::console::key;
 namespace {
 
 
-using shell::FieldNumber;
-using shell::FieldText;
+using session::FieldNumber;
+using session::FieldText;
 
 bool Printable(int k) { return k >= 32 && k <= 255 && k != 127; }
 
 class LineGrid {
  public:
-  LineGrid(shell::Session& s, xbase::WorkArea& dd, int top, int left, int bottom, int right, LeaveDocument leave)
+  LineGrid(session::Session& s, xbase::WorkArea& dd, int top, int left, int bottom, int right, LeaveDocument leave)
       : s_(s), leave_(std::move(leave)), con_(s.con()), dd_(dd), top_(top), left_(left), bottom_(bottom), right_(right) {}
 
   bool Run();
-  // The pattern of a similar document asked for with F5 in display (druk_dow.h).
-  const std::optional<invoicing::InvoiceData>& similar() const { return similar_; }
+  // What to do once the grid has closed: a similar document asked for with F5 in display.
+  const std::function<void()>& after() const { return after_; }
 
  private:
-  std::optional<invoicing::InvoiceData> similar_;
+  std::function<void()> after_;
   console::BrowseAction Handle(console::BrowseMode mode);
   console::BrowseAction Dispatch(int k);
   void StatLine();
@@ -110,7 +107,7 @@ class LineGrid {
 
   int Row() const { return browse_->first_data_row() + browse_->row_pos(); }
 
-  shell::Session& s_;
+  session::Session& s_;
   LeaveDocument leave_;
   bool finished_ = false;  // left through Leave: `dd` must not be touched any more
   console::Console& con_;
@@ -120,7 +117,7 @@ class LineGrid {
   DocKind kind_;
   LineSettings settings_;
   GridLayout layout_;
-  std::unique_ptr<shell::AreaSource> source_;
+  std::unique_ptr<session::AreaSource> source_;
   std::unique_ptr<console::Browse> browse_;
 };
 
@@ -142,7 +139,7 @@ bool LineGrid::Run() {
   // The heading belongs to the document screen (rows 8-9, drawn again for editors that
   // open the grid straight away); the grid's own rows start with the first line.
   (void)DrawGridHeading(s_, &kind_);
-  source_ = std::make_unique<shell::AreaSource>(dd_);
+  source_ = std::make_unique<session::AreaSource>(dd_);
   browse_ = std::make_unique<console::Browse>(con_, *source_, top_, layout_.left, bottom_, right_);
   for (console::BrowseColumn& c : GridColumns(layout_, dd_)) browse_->AddColumn(std::move(c));
   browse_->Separators("", "│"_pl, "┴─"_pl);
@@ -231,13 +228,18 @@ console::BrowseAction LineGrid::Dispatch(int k) {
   }
   if (k == key::F(5) || k == key::F(5) + 256) {
     ShowTotal(kReasonPost);
-    (void)invoicing::DrukDow(s_, dd_, &similar_);
+    const auto& print = s_.document_actions().print_document;
+    if (!print) {
+      console::Okno_(con_, "Wydruk dokumentu niedostepny", 2);
+      return BrowseAction::kRepaint;
+    }
+    after_ = print(s_, dd_);
     // A similar document asked for from the display: the display ends first, so that the
     // new document gets the working table to itself (RunLineGrid opens it).
-    return similar_ ? BrowseAction::kLeave : BrowseAction::kRepaint;
+    return after_ ? BrowseAction::kLeave : BrowseAction::kRepaint;
   }
   if (k == key::kF1) {
-    shell::NotBuilt(s_, "HELP");
+    session::NotBuilt(s_, "HELP");
     return BrowseAction::kContinue;
   }
   if (appending && (k == key::kDown || k == key::kPgDn)) return BrowseAction::kContinue;
@@ -448,7 +450,7 @@ std::string LineGrid::NewLp() {
 // article. It stays locked until DOGET has written it.
 Status LineGrid::NewLine(const std::string& mag, const std::string& indeks) {
   const std::string lp = NewLp();
-  shell::ConsoleStoreUi ui(con_);
+  session::ConsoleStoreUi ui(con_);
   HURT_RETURN_IF_ERROR(store::AddRecArea(ui, dd_, kReservationLockWait));
   StampNewLine(s_, dd_, kind_, lp, mag, indeks);
   if (dd_.FieldIndex("NB") >= 0) (void)dd_.Replace("NB", xbase::Value(std::string(1, DocumentBasis(s_, kind_))));
@@ -510,7 +512,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   }
   const bool old_reserved = !appending && LineReserves(kind_, settings_.fvzmieni, old.ilosc);
   if (changed && AlreadyInDocument(mag, indeks, own)) console::Okno_(con_, "MASZ juz taki INDEKS");
-  shell::ConsoleStoreUi ui(con_);
+  session::ConsoleStoreUi ui(con_);
 
   // 3. A changed code: the old article's reservation goes, the line starts again.
   if (changed && old_reserved) {
@@ -705,7 +707,7 @@ console::BrowseAction LineGrid::UpustDokumentu() {
     if (r.escaped) return console::BrowseAction::kRepaint;
   }
   const char nb = DocumentBasis(s_, kind_);
-  shell::ConsoleStoreUi ui(con_);
+  session::ConsoleStoreUi ui(con_);
   for (Status st = dd_.GoTop(); st.ok() && !dd_.eof(); st = dd_.Skip(1)) {
     DocLine line = ReadDocLine(dd_);
     const double list = nb == 'B' ? line.cena_b : line.cena_n;
@@ -759,7 +761,7 @@ double LineGrid::ShowTotal(int reason) {
   const JakaWartoscResult r = JakaWartosc(lines, in);
   if (reason != kReasonShow) {
     // Reconciled VAT goes back to the lines it moved.
-    shell::ConsoleStoreUi ui(con_);
+    session::ConsoleStoreUi ui(con_);
     for (size_t i = 0; i < lines.size(); ++i) {
       if (SameAmount(lines[i].podatek, before[i].podatek) && SameAmount(lines[i].brutto, before[i].brutto) &&
           SameAmount(lines[i].wartosc, before[i].wartosc))
@@ -799,7 +801,7 @@ bool LineGrid::Leave() {
     ShowReport(VatReport(checks.vat_lines));
     if (!console::Okno(con_, "Akceptujesz stawki VAT ?", "N")) return false;
     // A rate the period does not know needs the supervisor as well.
-    if (checks.bad_vat && !shell::Haslo(s_, shell::HasloKind::kSupervisor)) {
+    if (checks.bad_vat && !session::Haslo(s_, session::HasloKind::kSupervisor)) {
       console::Okno_(con_, "ZLE stawki VAT", 2);
       return false;
     }
@@ -845,7 +847,7 @@ bool LineGrid::DeliveryAddress() {
 // A leaving report in the report viewer (Esc goes on to the question).
 void LineGrid::ShowReport(const std::vector<std::string>& lines) {
   const console::SavedRegion saved = con_.Save(0, 0, 24, 79);
-  shell::ViewDruk(s_, [&](shell::ReportWriter& out) {
+  session::ViewDruk(s_, [&](session::ReportWriter& out) {
     for (const std::string& l : lines) out.Line(l);
   });
   con_.Restore(saved);
@@ -853,7 +855,7 @@ void LineGrid::ShowReport(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int right, std::string_view alias,
+bool RunLineGrid(session::Session& session, int top, int left, int bottom, int right, std::string_view alias,
                  std::string_view filter, int /*columns*/, const LeaveDocument& leave) {
   xbase::WorkArea* dd = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
   if (dd == nullptr) {
@@ -868,12 +870,10 @@ bool RunLineGrid(shell::Session& session, int top, int left, int bottom, int rig
   // The area is looked up again: leaving may have opened a new working table in it.
   xbase::WorkArea* after = session.areas().Find(alias.empty() ? std::string_view("dd") : alias);
   if (filtered && after != nullptr) (void)after->SetFilter(filter_before);
-  if (grid.similar()) {
+  if (grid.after()) {
     // The new document is entered (and posted) in the editor; the display goes on after it.
     const xbase::Value klucz = session.vars().Get("KLUCZ");
-    shell::ConsoleStoreUi ui(session.con());
-    invoicing::ConsoleInvoiceUi invoice_ui(session.con(), ui);
-    (void)invoicing::PodobnyDowod(session, invoice_ui, *grid.similar());
+    grid.after()();
     session.vars().Set("KLUCZ", klucz);
   }
   return result;

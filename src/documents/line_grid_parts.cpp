@@ -1,13 +1,13 @@
 #include "documents/line_grid_parts.h"
 
 #include "base/date.h"
-#include "base/picture.h"
 #include "base/numeric.h"
+#include "base/picture.h"
 #include "base/text.h"
 #include "documents/line_session.h"
 #include "documents/prices.h"
 #include "documents/vat_rate.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace hurt::documents {
 
@@ -34,7 +34,7 @@ console::BrowseColumn Column(int width, std::function<std::string()> value) {
 
 }  // namespace
 
-GridOptions GridOptionsOf(shell::Session& session) {
+GridOptions GridOptionsOf(session::Session& session) {
   GridOptions o;
   o.dow1_mag = !XbaseEquals(session.settings().Text("J_DOW1_MAG"), "N");
   o.i3 = session.settings().Text("J_I3") == "3";
@@ -105,7 +105,7 @@ GridHeadingText GridHeading(const GridLayout& g) {
   return h;
 }
 
-char DocumentBasis(shell::Session& session, const DocKind& kind) {
+char DocumentBasis(session::Session& session, const DocKind& kind) {
   const std::string& m_nb = session.vars().Text("M_NB");
   if (!m_nb.empty() && (m_nb[0] == 'B' || m_nb[0] == 'N')) return m_nb[0];
   if (!kind.IsSale()) return ' ';
@@ -125,7 +125,7 @@ bool RateAllowedFrom2011(std::string_view podatek0) {
   return false;
 }
 
-LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind, xbase::WorkArea& dd) {
+LeaveChecks CheckLinesBeforeLeaving(session::Session& session, const DocKind& kind, xbase::WorkArea& dd) {
   LeaveChecks c;
   xbase::WorkArea* as = ArticlesArea(session);
   const char nb = DocumentBasis(session, kind);
@@ -215,15 +215,15 @@ std::vector<std::string> VatReport(const std::vector<FlaggedLine>& lines) {
 
 bool AsksDeliveryAddress(const DocKind& kind) { return kind.IsSale() || kind.RdIs("WZ "); }
 
-std::string ProposedDeliveryAddress(shell::Session& session) {
-  shell::SessionVariables& v = session.vars();
+std::string ProposedDeliveryAddress(session::Session& session) {
+  session::SessionVariables& v = session.vars();
   std::string town = AllTrim(AllTrim(v.Text("M_KODB")) + " " + AllTrim(v.Text("M_MODB")));
   const std::string street = AllTrim(v.Text("M_UODB"));
   if (!street.empty()) town = town.empty() ? street : town + ", " + street;
   return PadR(town, 50).substr(0, 50);
 }
 
-Credit CustomerCredit(shell::Session& session, std::string_view odb) {
+Credit CustomerCredit(session::Session& session, std::string_view odb) {
   Credit c;
   xbase::WorkArea* zo = session.areas().Find("zo");
   if (zo == nullptr || IsBlank(odb)) return c;

@@ -9,7 +9,7 @@
 #include "documents/doc_kind.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -23,7 +23,7 @@ struct GridOptions {
   bool cena_big = false;     // marker CENA.BIG
   bool export_name = false;  // the company name holds "EXPORT": names keep lower case
 };
-GridOptions GridOptionsOf(shell::Session& session);
+GridOptions GridOptionsOf(session::Session& session);
 
 // The seven columns: pictures and the screen column where each cell starts.
 struct GridLayout {
@@ -60,7 +60,7 @@ GridHeadingText GridHeading(const GridLayout& layout);
 // The price basis of the document: M_NB when the header set it; otherwise sales are
 // gross ('B') when the kind is gross or the retail-sale kind, else net ('N'); other kinds
 // have no basis (' ').
-char DocumentBasis(shell::Session& session, const DocKind& kind);
+char DocumentBasis(session::Session& session, const DocKind& kind);
 
 // A line named in a leaving report.
 struct FlaggedLine {
@@ -93,12 +93,12 @@ std::vector<std::string> VatReport(const std::vector<FlaggedLine>& lines);
 // Sales and issue notes "WZ " ask for the delivery address when the document has none.
 bool AsksDeliveryAddress(const DocKind& kind);
 // The address proposed: the customer's postcode, town and street from the header.
-std::string ProposedDeliveryAddress(shell::Session& session);
+std::string ProposedDeliveryAddress(session::Session& session);
 
 // The rates in force from 2011: 23, 8, 5, 0, "ZW" and "NP".
 bool RateAllowedFrom2011(std::string_view podatek0);
 // Reads the lines of `dd` and their articles (restoring both positions).
-LeaveChecks CheckLinesBeforeLeaving(shell::Session& session, const DocKind& kind, xbase::WorkArea& dd);
+LeaveChecks CheckLinesBeforeLeaving(session::Session& session, const DocKind& kind, xbase::WorkArea& dd);
 
 // The customer's credit: the limit KREDYT of the `zo` record of `odb` (0: none) and its
 // balance BOWN − BOMA + OBNAWN − OBNAMA + OBWN − OBMA + POWN − POMA.
@@ -107,7 +107,7 @@ struct Credit {
   double limit = 0;
   double balance = 0;
 };
-Credit CustomerCredit(shell::Session& session, std::string_view odb);
+Credit CustomerCredit(session::Session& session, std::string_view odb);
 
 // A limit is exceeded when there is one and the balance with the document's total goes
 // past it (compared to the grosz).

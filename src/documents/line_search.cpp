@@ -8,8 +8,8 @@
 #include "console/browse.h"
 #include "console/console.h"
 #include "console/keys.h"
-#include "shell/area_fields.h"
-#include "shell/session.h"
+#include "session/area_fields.h"
+#include "session/session.h"
 
 namespace hurt::documents {
 
@@ -86,7 +86,7 @@ ArticleLookup LookupOf(std::string_view typed) {
   return ArticleLookup::kCode;
 }
 
-std::string PickArticle(shell::Session& session, xbase::WorkArea& as, ArticleLookup how, std::string_view mag,
+std::string PickArticle(session::Session& session, xbase::WorkArea& as, ArticleLookup how, std::string_view mag,
                         std::string_view start) {
   console::Console& con = session.con();
   const int before = as.order();
@@ -110,13 +110,13 @@ std::string PickArticle(shell::Session& session, xbase::WorkArea& as, ArticleLoo
   constexpr int kTop = 5, kLeft = 4, kBottom = 21, kRight = 76;
   con.Box(kTop, kLeft, kBottom, kRight, console::DoubleFrame(), con.colours().standard, ' ');
   con.Say(kTop, kLeft + 2, how == ArticleLookup::kByName ? " Towary wg nazwy " : " Towary wg indeksu ");
-  shell::AreaSource source(as);
+  session::AreaSource source(as);
   console::Browse browse(con, source, kTop + 1, kLeft + 1, kBottom - 1, kRight - 1);
   browse.Separators("─┼─"_pl, " │ "_pl, "");
   const std::pair<const char*, int> columns[] = {{"MAG", 1}, {"INDEKS", 8}, {"NAZWA", 30}, {"JM", 3}, {"ILOSC", 12}};
   for (const auto& [name, width] : columns) {
     const std::string field = name;
-    browse.AddColumn(shell::PaddedColumn(field, width, [&as, field] {
+    browse.AddColumn(session::PaddedColumn(field, width, [&as, field] {
       if (field != "ILOSC") return TextField(as, field);
       auto v = as.Get(field);
       return v.ok() ? Str(v->AsNumber(), 12, 3) : std::string{};

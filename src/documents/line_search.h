@@ -8,7 +8,7 @@
 
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -41,7 +41,7 @@ ArticleLookup LookupOf(std::string_view typed);
 // The article pick list (help list) over `as`: in name order (kByName) or in code order
 // within warehouse `mag`, starting at `start` (soft seek, upper case). Enter chooses: the
 // code of the article chosen (8 characters); empty after Esc. The area's order is restored.
-std::string PickArticle(shell::Session& session, xbase::WorkArea& as, ArticleLookup how, std::string_view mag,
+std::string PickArticle(session::Session& session, xbase::WorkArea& as, ArticleLookup how, std::string_view mag,
                         std::string_view start);
 
 }  // namespace hurt::documents

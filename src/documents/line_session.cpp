@@ -2,15 +2,15 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
-#include "shell/area_fields.h"
-#include "shell/session.h"
+#include "session/area_fields.h"
+#include "session/session.h"
 
 namespace hurt::documents {
 
 namespace {
 
-using shell::FieldNumber;
-using shell::FieldText;
+using session::FieldNumber;
+using session::FieldText;
 
 char FirstChar(const std::string& s, char fallback) { return s.empty() || s[0] == ' ' ? fallback : s[0]; }
 
@@ -26,14 +26,14 @@ Status PutNumber(xbase::WorkArea& a, std::string_view name, double v) {
 
 }  // namespace
 
-StationLedger StationLedgerOf(shell::Session& session) {
+StationLedger StationLedgerOf(session::Session& session) {
   return StationLedger{&session.env(), LedgerPath(session.root(), session.stacja())};
 }
 
-xbase::WorkArea* LinesArea(shell::Session& session) { return session.areas().Find("dd"); }
-xbase::WorkArea* ArticlesArea(shell::Session& session) { return session.areas().Find("as"); }
+xbase::WorkArea* LinesArea(session::Session& session) { return session.areas().Find("dd"); }
+xbase::WorkArea* ArticlesArea(session::Session& session) { return session.areas().Find("as"); }
 
-DocKind DocumentKind(shell::Session& session) {
+DocKind DocumentKind(session::Session& session) {
   DocKind kind;
   const std::string rd = PadR(session.vars().Text("M_RD"), 3);
   kind.rd = rd;
@@ -68,8 +68,8 @@ DocKind DocumentKind(shell::Session& session) {
   return kind;
 }
 
-LineSettings ReadLineSettings(shell::Session& session) {
-  const shell::Settings& st = session.settings();
+LineSettings ReadLineSettings(session::Session& session) {
+  const session::Settings& st = session.settings();
   LineSettings s;
   s.fvzmieni = !XbaseEquals(st.Text("J_FVZMIENI"), "N");
   s.dop_ujem = st.Yes("J_DOP_UJEM");

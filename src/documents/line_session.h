@@ -11,7 +11,7 @@
 #include "documents/reservations.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -19,7 +19,7 @@ namespace hurt::documents {
 
 // The kind of the document under edit: the `slow` record of M_RD; when `slow` is not open
 // or has no such kind, the kind as the current line of `dd` (R_P, S_Z, RD) says.
-DocKind DocumentKind(shell::Session& session);
+DocKind DocumentKind(session::Session& session);
 
 // The settings of line entry, read once per grid.
 struct LineSettings {
@@ -33,7 +33,7 @@ struct LineSettings {
   int klucz = 0;             // 0 entry, 1 display, 2 correction
   bool tone = true;          // no marker TONE.---
 };
-LineSettings ReadLineSettings(shell::Session& session);
+LineSettings ReadLineSettings(session::Session& session);
 
 // True when warehouse `mag` (one character, not blank) is listed in `list`.
 bool MagIn(std::string_view mag, std::string_view list);
@@ -43,11 +43,11 @@ bool MagIn(std::string_view mag, std::string_view list);
 bool StockChecked(const DocKind& kind, const LineSettings& s, std::string_view mag);
 
 // The station's reservation ledger (rob/rez<nn>.txt).
-StationLedger StationLedgerOf(shell::Session& session);
+StationLedger StationLedgerOf(session::Session& session);
 
 // The working lines and articles of the session (nullptr when not open).
-xbase::WorkArea* LinesArea(shell::Session& session);
-xbase::WorkArea* ArticlesArea(shell::Session& session);
+xbase::WorkArea* LinesArea(session::Session& session);
+xbase::WorkArea* ArticlesArea(session::Session& session);
 
 // The current record of `dd` as a DocLine, and written back (fields the table lacks are
 // left out). Writing needs the record's lock.

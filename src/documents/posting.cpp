@@ -47,8 +47,8 @@
 #include "documents/reservations.h"
 #include "documents/station_recovery.h"
 #include "documents/stock_effect.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_use.h"
 #include "store/station_files.h"
 
@@ -123,7 +123,7 @@ enum class Operation { kNew, kReplace, kRemove };
 
 class Poster {
  public:
-  Poster(shell::Session& s, store::StoreUi& ui, int klucz, bool remove)
+  Poster(session::Session& s, store::StoreUi& ui, int klucz, bool remove)
       : s_(s), ui_(ui), klucz_(klucz), op_(remove ? Operation::kRemove : klucz == 2 ? Operation::kReplace : Operation::kNew) {}
   ~Poster() { ReleaseAll(); }
   Poster(const Poster&) = delete;
@@ -166,7 +166,7 @@ class Poster {
   bool Fail(std::string_view text);
   Article* ArticleOf(std::string_view mag, std::string_view indeks);
 
-  shell::Session& s_;
+  session::Session& s_;
   store::StoreUi& ui_;
   int klucz_;
   Operation op_;
@@ -1079,7 +1079,7 @@ Status Poster::ApplyKorekty() {
   auto opened = s_.areas().Open(area, dbf, "korek");
   HURT_RETURN_IF_ERROR(opened.status());
   struct Closer {
-    shell::Session& s;
+    session::Session& s;
     int area;
     ~Closer() { (void)s.areas().Close(area); }  // the register was committed before
   } closer{s_, area};
@@ -1117,7 +1117,7 @@ Status Poster::ApplyKorekty() {
 
 }  // namespace
 
-bool RepDowWithD(shell::Session& session, store::StoreUi& ui, int mode) {
+bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode) {
   if (session.InArchive()) {
     Tell(session, "Praca w archiwum - blokada");
     return false;
@@ -1126,12 +1126,12 @@ bool RepDowWithD(shell::Session& session, store::StoreUi& ui, int mode) {
   return poster.Run();
 }
 
-bool RepDowWithD(shell::Session& session, int mode) {
-  shell::ConsoleStoreUi ui(session.con());
+bool RepDowWithD(session::Session& session, int mode) {
+  session::ConsoleStoreUi ui(session.con());
   return RepDowWithD(session, ui, mode);
 }
 
-bool UsunDowod(shell::Session& session, store::StoreUi& ui) {
+bool UsunDowod(session::Session& session, store::StoreUi& ui) {
   if (session.InArchive()) {
     Tell(session, "Praca w archiwum - blokada");
     return false;
@@ -1140,7 +1140,7 @@ bool UsunDowod(shell::Session& session, store::StoreUi& ui) {
   return poster.Run();
 }
 
-Result<std::string> ZikoNrd(shell::Session& session, std::string_view rd, std::string_view nrd) {
+Result<std::string> ZikoNrd(session::Session& session, std::string_view rd, std::string_view nrd) {
   xbase::WorkArea* dowod = AreaOf(session, store::TableId::kDowod);
   if (dowod == nullptr) return Status::NotFound("dowod is not open");
   if (dowod->order() != 1) HURT_RETURN_IF_ERROR(dowod->SetOrder(1));
@@ -1155,7 +1155,7 @@ Result<std::string> ZikoNrd(shell::Session& session, std::string_view rd, std::s
   return Status::Busy("no free number");
 }
 
-Status DowCommit(shell::Session& session, char kto) {
+Status DowCommit(session::Session& session, char kto) {
   store::TableId book = store::TableId::kZo;
   switch (kto) {
     case 'D': book = store::TableId::kZd; break;
@@ -1172,7 +1172,7 @@ Status DowCommit(shell::Session& session, char kto) {
   return Status::Ok();
 }
 
-Status MojCommit(shell::Session& session, store::StoreUi& ui, std::span<const int> areas) {
+Status MojCommit(session::Session& session, store::StoreUi& ui, std::span<const int> areas) {
   for (int n : areas) {
     xbase::WorkArea* a = session.areas().Area(n);
     if (a == nullptr) continue;

@@ -28,7 +28,7 @@
 #include "base/result.h"
 #include "store/net_ui.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -37,7 +37,7 @@ namespace hurt::documents {
 // WYJSCIE: exit routine of the line grid. `post` true when the caller has already decided
 // to post. Returns true when the document is finished (posted or dropped) and the grid may
 // close, false to stay in the grid.
-bool Wyjscie(shell::Session& session, bool post);
+bool Wyjscie(session::Session& session, bool post);
 
 // The issue notes an invoice under edit is made from: RD (3) and NRD (8) of each note, one
 // after another. Posting links them to the invoice (R_RD, R_NRD) in the same step; a note
@@ -46,18 +46,18 @@ inline constexpr std::string_view kNotesVariable = "M_Z_WZ";
 
 // REP_DOW_WITH_D: posts the current document; true when posted. `mode` is KLUCZ (0 entry
 // of a new document, 2 a corrected document that replaces the posted one of its number).
-bool RepDowWithD(shell::Session& session, int mode);
+bool RepDowWithD(session::Session& session, int mode);
 
 // Removes the posted document M_RD + M_NRD whose correction was left with no lines:
 // header, lines and settlement entries are deleted, its stock is taken back, the issue
 // notes of an invoice made from them are free again. All or nothing, as posting.
-bool UsunDowod(shell::Session& session, store::StoreUi& ui);
+bool UsunDowod(session::Session& session, store::StoreUi& ui);
 
 // ZAPISZ_ZAM: saves the customer order under edit (kind "ZAM", or a sale tagged ZAMOWIEN
 // with advance invoices) in the order tables fv_zam/dowod and fv_zam/dow; no stock moves.
 // `mode` 0 gives a new order its number, 2 saves a reopened one again under its number.
 // True when saved (M_NRD holds the number).
-bool ZapiszZam(shell::Session& session, store::StoreUi& ui, int mode);
+bool ZapiszZam(session::Session& session, store::StoreUi& ui, int mode);
 
 class DocumentHold;
 
@@ -67,23 +67,23 @@ class DocumentHold;
 // recorded as the station's reservation credit, so that the lines keep their own stock.
 // A settled document needs operator "0" or right 1; an issue note already invoiced is not
 // corrected (its invoice would no longer match it).
-bool RepDWithDow(shell::Session& session, std::string_view rd, std::string_view nrd, DocumentHold& hold);
+bool RepDWithDow(session::Session& session, std::string_view rd, std::string_view nrd, DocumentHold& hold);
 
 // The same with a given screen for the waits of the lock retries (tests, tools).
-bool Wyjscie(shell::Session& session, store::StoreUi& ui, bool post);
-bool RepDowWithD(shell::Session& session, store::StoreUi& ui, int mode);
-bool RepDWithDow(shell::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd,
+bool Wyjscie(session::Session& session, store::StoreUi& ui, bool post);
+bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode);
+bool RepDWithDow(session::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd,
                  DocumentHold& hold);
 
 // DOW_COMMIT: writes and makes durable the tables posting touches: `as`, the counterparty
 // catalogue of the kind (`kto`), `dow`, `dowod`, `fa_N` and `slow`.
-Status DowCommit(shell::Session& session, char kto = 'O');
+Status DowCommit(session::Session& session, char kto = 'O');
 // MOJ_COMMIT: for each listed work area in use, locks its current record (the first when
 // at end of file; up to 20 attempts), makes the table durable and unlocks.
-Status MojCommit(shell::Session& session, store::StoreUi& ui, std::span<const int> areas);
+Status MojCommit(session::Session& session, store::StoreUi& ui, std::span<const int> areas);
 
 // ZIKO_NRD: the first number from `nrd` up (at most 90,000,000 steps) that no header of
 // kind `rd` in `dowod` carries; 8 characters, right-aligned.
-Result<std::string> ZikoNrd(shell::Session& session, std::string_view rd, std::string_view nrd);
+Result<std::string> ZikoNrd(session::Session& session, std::string_view rd, std::string_view nrd);
 
 }  // namespace hurt::documents

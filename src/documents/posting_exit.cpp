@@ -8,10 +8,10 @@
 #include "documents/line_editor.h"
 #include "documents/posting.h"
 #include "documents/posting_internal.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
-#include "shell/viewer.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/store_ui.h"
+#include "session/viewer.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
 
@@ -24,7 +24,7 @@ using xbase::Value;
 
 // The audit log of dropped documents and lowered corrections: one line per event with the
 // date, time, station, operator and the document.
-void AuditLog(shell::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
+void AuditLog(session::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
   const std::string line = Dtoc(s.Today()) + " " + s.clock().TimeText() + " st." + s.StationText() + " op." +
                            s.op().nr + " " + RTrim(rd) + "-" + AllTrim(nrd) + " " + std::string(text);
   (void)store::DoklejTxt(s.env(), s.Path("kanty.txt"), line);
@@ -41,13 +41,13 @@ double WorkTotal(const std::vector<WorkLine>& lines) {
   return NewRound(total, 2);
 }
 
-void EmptyWorkLines(shell::Session& s, store::StoreUi& ui) {
+void EmptyWorkLines(session::Session& s, store::StoreUi& ui) {
   ZwRezWyjscie(s);
-  (void)store::NoweDd(s, ui);
+  (void)session::NoweDd(s, ui);
 }
 
 // The kind's counter goes back by one when it still equals the dropped printed number.
-void GiveNumberBack(shell::Session& s, store::StoreUi& ui, const KindRecord& kind, std::string_view nrd) {
+void GiveNumberBack(session::Session& s, store::StoreUi& ui, const KindRecord& kind, std::string_view nrd) {
   xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
   if (slow == nullptr || !slow->GoTo(kind.recno).ok()) return;
   if (!store::RecLockArea(ui, *slow, 14.5).ok()) return;
@@ -60,7 +60,7 @@ void GiveNumberBack(shell::Session& s, store::StoreUi& ui, const KindRecord& kin
 }
 
 // The counterparty's card in the catalogue of the kind (the area stands on it), or nullptr.
-xbase::WorkArea* CounterpartyCard(shell::Session& s, const DocKind& kind, std::string_view odb) {
+xbase::WorkArea* CounterpartyCard(session::Session& s, const DocKind& kind, std::string_view odb) {
   if (IsBlank(odb)) return nullptr;
   std::string_view alias = "zo";
   if (kind.kto == 'D') alias = "zd";
@@ -75,7 +75,7 @@ xbase::WorkArea* CounterpartyCard(shell::Session& s, const DocKind& kind, std::s
 
 // Receipts with J_PZ_METKA "T": labels of the lines whose selling price changed, printed
 // on the station's printer. A failed print does not stop the document.
-void PrintPriceLabels(shell::Session& s, const std::vector<WorkLine>& lines) {
+void PrintPriceLabels(session::Session& s, const std::vector<WorkLine>& lines) {
   xbase::WorkArea* as = AreaOf(s, store::TableId::kAs);
   if (as == nullptr) return;
   std::vector<LabelArticle> labels;
@@ -91,19 +91,19 @@ void PrintPriceLabels(shell::Session& s, const std::vector<WorkLine>& lines) {
   if (order != 1) (void)as->SetOrder(order);
   if (labels.empty()) return;
   const std::vector<std::string> text = PriceLabels(labels);
-  const shell::ViewerSetup setup = shell::ViewerSetup::FromProcess();
-  auto printed = shell::Drukuj(
+  const session::ViewerSetup setup = session::ViewerSetup::FromProcess();
+  auto printed = session::Drukuj(
       s.env(), s.root(), s.stacja(),
-      [&](shell::ReportWriter& out) {
+      [&](session::ReportWriter& out) {
         for (const std::string& line : text) out.Line(line);
       },
-      shell::StationPrinter(s, setup), setup.print);
+      session::StationPrinter(s, setup), setup.print);
   if (!printed.ok()) Tell(s, "Metki nie wydrukowane");
 }
 
 }  // namespace
 
-bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
+bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
   const int klucz = static_cast<int>(s.vars().Number("KLUCZ"));
   const std::string rd = PadR(s.vars().Text("M_RD"), 3);
   const std::string nrd = s.vars().Text("M_NRD");
@@ -205,7 +205,7 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
     console::OknoNoWait(s.con(), "TRWA ZAPIS...");
     if (!RepDowWithD(s, ui, klucz)) return false;
     // 11. A new working table.
-    (void)store::NoweDd(s, ui);
+    (void)session::NoweDd(s, ui);
     return true;
   }
   // 12. Abandoned. An abandoned correction leaves the posted document as it was.
@@ -223,8 +223,8 @@ bool Wyjscie(shell::Session& s, store::StoreUi& ui, bool post) {
   return true;
 }
 
-bool Wyjscie(shell::Session& session, bool post) {
-  shell::ConsoleStoreUi ui(session.con());
+bool Wyjscie(session::Session& session, bool post) {
+  session::ConsoleStoreUi ui(session.con());
   return Wyjscie(session, ui, post);
 }
 

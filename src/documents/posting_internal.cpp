@@ -5,7 +5,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/okno.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace hurt::documents::posting_internal {
 
@@ -34,7 +34,7 @@ std::string WorkLine::Text(std::string_view name) const {
 
 double WorkLine::Number(std::string_view name) const { return Get(name).AsNumber(); }
 
-xbase::WorkArea* AreaOf(shell::Session& s, store::TableId id) {
+xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) {
   return s.areas().Area(store::Table(id).area);
 }
 
@@ -65,7 +65,7 @@ std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const
   return out;
 }
 
-Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd) {
+Result<KindRecord> ReadKind(session::Session& s, std::string_view rd) {
   xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
   if (slow == nullptr) return Status::NotFound("slow is not open");
   if (slow->order() != 1) HURT_RETURN_IF_ERROR(slow->SetOrder(1));
@@ -90,7 +90,7 @@ Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd) {
   return k;
 }
 
-Result<std::vector<WorkLine>> ReadWorkLines(shell::Session& s) {
+Result<std::vector<WorkLine>> ReadWorkLines(session::Session& s) {
   xbase::WorkArea* dd = AreaOf(s, store::TableId::kDd);
   if (dd == nullptr) return Status::NotFound("dd is not open");
   std::vector<WorkLine> lines;
@@ -145,6 +145,6 @@ void SortSaleLines(std::vector<WorkLine>& lines) {
   std::stable_sort(lines.begin(), lines.end(), [&](const WorkLine& a, const WorkLine& b) { return key(a) < key(b); });
 }
 
-void Tell(shell::Session& s, std::string_view text) { console::Okno_(s.con(), text, 2); }
+void Tell(session::Session& s, std::string_view text) { console::Okno_(s.con(), text, 2); }
 
 }  // namespace hurt::documents::posting_internal

@@ -16,7 +16,7 @@
 #include "xbase/value.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -38,7 +38,7 @@ struct WorkLine {
   double Number(std::string_view name) const;
 };
 
-xbase::WorkArea* AreaOf(shell::Session& s, store::TableId id);
+xbase::WorkArea* AreaOf(session::Session& s, store::TableId id);
 std::string TextOf(const xbase::WorkArea& a, std::string_view field);
 double NumberOf(const xbase::WorkArea& a, std::string_view field);
 JulianDay DateOf(const xbase::WorkArea& a, std::string_view field);
@@ -48,9 +48,9 @@ JulianDay DateOf(const xbase::WorkArea& a, std::string_view field);
 std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const std::string& nrd);
 
 // The kind `rd` from `slow` (NotFound when the table has no such kind).
-Result<KindRecord> ReadKind(shell::Session& s, std::string_view rd);
+Result<KindRecord> ReadKind(session::Session& s, std::string_view rd);
 // Every line of `dd` in its order.
-Result<std::vector<WorkLine>> ReadWorkLines(shell::Session& s);
+Result<std::vector<WorkLine>> ReadWorkLines(session::Session& s);
 
 // The price labels of a receipt (J_PZ_METKA "T"): one label for each line whose percent is
 // 0.1 (its selling price was changed), with the article's selling prices from `as`.
@@ -77,6 +77,6 @@ std::string PaymentQuestion(const CardPayment& p);
 void SortSaleLines(std::vector<WorkLine>& lines);
 
 // Polish messages of posting in the message window.
-void Tell(shell::Session& s, std::string_view text);
+void Tell(session::Session& s, std::string_view text);
 
 }  // namespace hurt::documents::posting_internal

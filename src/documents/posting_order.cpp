@@ -15,9 +15,9 @@
 #include "base/text.h"
 #include "documents/posting.h"
 #include "documents/posting_internal.h"
-#include "documents/posting_writes.h"
 #include "documents/posting_math.h"
-#include "shell/session.h"
+#include "documents/posting_writes.h"
+#include "session/session.h"
 #include "store/catalogue.h"
 #include "store/net_use.h"
 
@@ -57,7 +57,7 @@ Status DeleteRecords(store::StoreUi& ui, xbase::WorkArea& a, const std::vector<u
 // saving; closed again when it goes out of scope.
 class OrderTable {
  public:
-  OrderTable(shell::Session& s, store::TableId id) : s_(s) {
+  OrderTable(session::Session& s, store::TableId id) : s_(s) {
     const store::TableDef& def = store::Table(id);
     if (!store::TableEnabled(def, s.Markers())) return;
     const std::string file = store::TablePath(def, {});
@@ -82,14 +82,14 @@ class OrderTable {
   xbase::WorkArea* get() const { return area_ptr_; }
 
  private:
-  shell::Session& s_;
+  session::Session& s_;
   int area_ = 0;
   xbase::WorkArea* area_ptr_ = nullptr;
 };
 
 }  // namespace
 
-bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
+bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
   OrderTable header_table(s, store::TableId::kZamDowod);
   OrderTable line_table(s, store::TableId::kZamDow);
   xbase::WorkArea* headers = header_table.get();
@@ -98,7 +98,7 @@ bool ZapiszZam(shell::Session& s, store::StoreUi& ui, int mode) {
     Tell(s, headers == nullptr ? "Plik fv_zam/dowod niedostepny" : "Plik fv_zam/dow niedostepny");
     return false;
   }
-  shell::SessionVariables& v = s.vars();
+  session::SessionVariables& v = s.vars();
   const std::string rd = PadR(v.Text("M_RD"), 3);
   const std::string odb = PadR(v.Text("M_ODB"), 8);
   auto kind = ReadKind(s, rd);

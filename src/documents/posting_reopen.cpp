@@ -28,9 +28,9 @@
 #include "documents/posting_internal.h"
 #include "documents/posting_writes.h"
 #include "documents/reservations.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -44,7 +44,7 @@ std::string DocText(std::string_view rd, std::string_view nrd) { return RTrim(rd
 
 class Loader {
  public:
-  Loader(shell::Session& s, store::StoreUi& ui, DocumentHold& hold) : s_(s), ui_(ui), hold_(hold) {}
+  Loader(session::Session& s, store::StoreUi& ui, DocumentHold& hold) : s_(s), ui_(ui), hold_(hold) {}
   bool Run(std::string_view rd, std::string_view nrd);
 
  private:
@@ -56,7 +56,7 @@ class Loader {
   bool Guards(xbase::WorkArea& dowod, xbase::WorkArea* fa);
   bool CopyLines(xbase::WorkArea& dow);
 
-  shell::Session& s_;
+  session::Session& s_;
   store::StoreUi& ui_;
   DocumentHold& hold_;
   std::string rd_, nrd_;
@@ -99,7 +99,7 @@ bool Loader::CopyLines(xbase::WorkArea& dow) {
     auto stayed = ReleaseLedger(ui_, *as, StationLedgerOf(s_));
     if (!stayed.ok() || *stayed > 0) return false;
   }
-  if (!store::NoweDd(s_, ui_)) return false;
+  if (!session::NoweDd(s_, ui_)) return false;
   xbase::WorkArea* dd = AreaOf(s_, store::TableId::kDd);
   if (dd == nullptr) return false;
   std::map<std::string, double, std::less<>> credits;
@@ -153,7 +153,7 @@ bool Loader::Run(std::string_view rd, std::string_view nrd) {
   if (!dowod->GoTo(header).ok()) return Fail("Plik dowod niedostepny");
   s_.vars().Set("L_WARTOSC", Value(NewRound(NumberOf(*dowod, "NETTO") + NumberOf(*dowod, "VAT"), 2)));
   if (!CopyLines(*dow)) {
-    (void)store::NoweDd(s_, ui_);  // an empty working table is what the grid may start from
+    (void)session::NoweDd(s_, ui_);  // an empty working table is what the grid may start from
     return Fail(std::string("Błąd odczytu pozycji dowodu "_pl) + DocText(rd_, nrd_));
   }
   return true;
@@ -161,7 +161,7 @@ bool Loader::Run(std::string_view rd, std::string_view nrd) {
 
 }  // namespace
 
-bool RepDWithDow(shell::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd,
+bool RepDWithDow(session::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd,
                  DocumentHold& hold) {
   if (session.InArchive()) {
     Tell(session, "Praca w archiwum - blokada");
@@ -171,8 +171,8 @@ bool RepDWithDow(shell::Session& session, store::StoreUi& ui, std::string_view r
   return loader.Run(rd, nrd);
 }
 
-bool RepDWithDow(shell::Session& session, std::string_view rd, std::string_view nrd, DocumentHold& hold) {
-  shell::ConsoleStoreUi ui(session.con());
+bool RepDWithDow(session::Session& session, std::string_view rd, std::string_view nrd, DocumentHold& hold) {
+  session::ConsoleStoreUi ui(session.con());
   return RepDWithDow(session, ui, rd, nrd, hold);
 }
 

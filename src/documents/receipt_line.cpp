@@ -12,9 +12,9 @@
 #include "documents/line_grid_parts.h"
 #include "documents/line_session.h"
 #include "documents/reservations.h"
-#include "shell/area_fields.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/area_fields.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -136,7 +136,7 @@ std::string ArticleName(std::string_view mag, std::string_view indeks) {
 }
 
 // Esc: the line as it was before the edit.
-int LeaveLine(shell::Session& s, const ReceiptLineEdit& edit) {
+int LeaveLine(session::Session& s, const ReceiptLineEdit& edit) {
   Status st = Status::Ok();
   if (edit.appending) {
     st = edit.dd.Delete();
@@ -151,7 +151,7 @@ int LeaveLine(shell::Session& s, const ReceiptLineEdit& edit) {
 
 }  // namespace
 
-int EditReceiptLine(shell::Session& s, const ReceiptLineEdit& edit) {
+int EditReceiptLine(session::Session& s, const ReceiptLineEdit& edit) {
   const std::string mag = PadR(edit.line.mag, 1);
   const std::string indeks = PadR(edit.line.indeks, 8);
   if (!SeekArticle(edit.as, mag, indeks)) {
@@ -178,7 +178,7 @@ int EditReceiptLine(shell::Session& s, const ReceiptLineEdit& edit) {
   ReceiptCardEdit card = StartCard(start);
   card.mag = mag;
   card.indeks = indeks;
-  card.nazwa = shell::FieldText(edit.as, "NAZWA");
+  card.nazwa = session::FieldText(edit.as, "NAZWA");
   card.jm = article.jm;
   card.ilosc_picture = edit.ilosc_picture;
   card.i3 = s.settings().Text("J_I3") == "3";
@@ -195,7 +195,7 @@ int EditReceiptLine(shell::Session& s, const ReceiptLineEdit& edit) {
       ArticleChanges(article.ceny, article.podatek0, card.card, card.levels);
   bool written = false;
   if (!changes.empty()) {
-    shell::ConsoleStoreUi ui(s.con());
+    session::ConsoleStoreUi ui(s.con());
     const ArticleWrite w =
         SeekArticle(edit.as, mag, indeks) ? WriteArticle(ui, edit.as, changes) : ArticleWrite::kFailed;
     // The messages fit the message window: the code is at most 10 characters.

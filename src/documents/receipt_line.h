@@ -36,7 +36,7 @@
 #include "xbase/value.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -103,6 +103,6 @@ struct ReceiptLineEdit {
 // Runs the card for the line and applies it (above). Returns Enter when accepted, Esc
 // when left. `dd` stays on the line (on the last line when a new one was deleted), its
 // lock is the caller's.
-int EditReceiptLine(shell::Session& session, const ReceiptLineEdit& edit);
+int EditReceiptLine(session::Session& session, const ReceiptLineEdit& edit);
 
 }  // namespace hurt::documents

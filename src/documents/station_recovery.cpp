@@ -12,12 +12,12 @@
 #include "documents/posting_journal.h"
 #include "documents/reservation_ledger.h"
 #include "documents/reservations.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/session.h"
+#include "session/store_ui.h"
+#include "store/net_files.h"
 #include "store/net_use.h"
 #include "store/station_files.h"
 #include "xbase/file_util.h"
-#include "store/net_files.h"
 
 namespace hurt::documents {
 namespace {
@@ -30,7 +30,7 @@ constexpr double kRecoveryLockWait = 10;
 
 
 // The stations that left a journal or a ledger.
-std::set<int> StationsWithWork(shell::Session& s) {
+std::set<int> StationsWithWork(session::Session& s) {
   std::set<int> out;
   for (auto [prefix, suffix] : {std::pair<std::string_view, std::string_view>{"post", ".jnl"}, {"rez", ".txt"}}) {
     auto found = store::StationsWithFile(s.env(), s.root(), prefix, suffix);
@@ -40,7 +40,7 @@ std::set<int> StationsWithWork(shell::Session& s) {
 }
 
 // Takes back one station's journal; true when there was one to take back.
-Result<bool> TakeBackJournal(shell::Session& s, int station) {
+Result<bool> TakeBackJournal(session::Session& s, int station) {
   const std::string path = JournalPath(s.root(), station);
   if (!s.env().Exists(path)) return false;
   auto text = xbase::ReadWholeFile(s.env(), path);
@@ -57,7 +57,7 @@ Result<bool> TakeBackJournal(shell::Session& s, int station) {
 
 // REZERWA0 of each article of `keys` becomes the sum of what the ledgers of the stations
 // outside `gone` hold. Each article is done under its lock.
-Status RecountReservations(shell::Session& s, store::StoreUi& ui, const std::set<std::string>& keys,
+Status RecountReservations(session::Session& s, store::StoreUi& ui, const std::set<std::string>& keys,
                            const std::set<int>& gone) {
   xbase::WorkArea* as = AreaOf(s, store::TableId::kAs);
   if (as == nullptr) return Status::NotFound("as is not open");
@@ -105,14 +105,14 @@ Status RecountReservations(shell::Session& s, store::StoreUi& ui, const std::set
 
 }  // namespace
 
-bool GoneStationsLeftWork(shell::Session& s) {
+bool GoneStationsLeftWork(session::Session& s) {
   for (int n : StationsWithWork(s)) {
     if (n != s.stacja() && !store::StationAlive(s.env(), s.root(), n)) return true;
   }
   return false;
 }
 
-RecoveryReport TakeBackGoneStations(shell::Session& s, store::StoreUi& ui, bool own_too) {
+RecoveryReport TakeBackGoneStations(session::Session& s, store::StoreUi& ui, bool own_too) {
   RecoveryReport report;
   std::set<int> candidates = StationsWithWork(s);
   if (!own_too) candidates.erase(s.stacja());
@@ -186,12 +186,12 @@ RecoveryReport TakeBackGoneStations(shell::Session& s, store::StoreUi& ui, bool 
   return report;
 }
 
-Status TakeBackOwnJournal(shell::Session& session) {
+Status TakeBackOwnJournal(session::Session& session) {
   if (!session.env().Exists(JournalPath(session.root(), session.stacja()))) return Status::Ok();
   return TakeBackJournal(session, session.stacja()).status();
 }
 
-Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui) {
+Result<int> ClearReservations(session::Session& session, store::StoreUi& ui) {
   xbase::WorkArea* as = AreaOf(session, store::TableId::kAs);
   if (as == nullptr) return Status::NotFound("as is not open");
   const int field = as->FieldIndex("REZERWA0");
@@ -228,8 +228,8 @@ Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui) {
   return changed;
 }
 
-void StartUpRecovery(shell::Session& session, bool first_station) {
-  shell::ConsoleStoreUi ui(session.con());
+void StartUpRecovery(session::Session& session, bool first_station) {
+  session::ConsoleStoreUi ui(session.con());
   const RecoveryReport report = TakeBackGoneStations(session, ui, /*own_too=*/true);
   if (first_station) {
     auto cleared = ClearReservations(session, ui);

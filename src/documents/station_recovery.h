@@ -18,7 +18,7 @@
 #include "base/result.h"
 #include "store/net_ui.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -32,24 +32,24 @@ struct RecoveryReport {
 
 // True when a station other than this one that is no longer alive left a journal or a
 // ledger in rob/.
-bool GoneStationsLeftWork(shell::Session& session);
+bool GoneStationsLeftWork(session::Session& session);
 
 // Takes back what gone stations left. With `own_too` also this station's own slot's files
 // (left by an earlier program in the same slot: only at start-up, when this station has
 // no document of its own yet).
-RecoveryReport TakeBackGoneStations(shell::Session& session, store::StoreUi& ui, bool own_too = false);
+RecoveryReport TakeBackGoneStations(session::Session& session, store::StoreUi& ui, bool own_too = false);
 
 // Takes back this station's own journal, left by one of its postings that failed and
 // could not take itself back. OK when there is none.
-Status TakeBackOwnJournal(shell::Session& session);
+Status TakeBackOwnJournal(session::Session& session);
 
 // Sets REZERWA0 of every article to 0 and removes every ledger: the first station of the
 // day, when no other station works. Returns the number of articles changed.
-Result<int> ClearReservations(shell::Session& session, store::StoreUi& ui);
+Result<int> ClearReservations(session::Session& session, store::StoreUi& ui);
 
 // Start-up, once the tables are open: what gone stations left is taken back (the first
 // station also clears every reservation); the operator is told when a posting was taken
 // back ("Cofnięto niedokończony zapis dowodu") or when something could not be.
-void StartUpRecovery(shell::Session& session, bool first_station);
+void StartUpRecovery(session::Session& session, bool first_station);
 
 }  // namespace hurt::documents

@@ -8,10 +8,10 @@
 #include "documents/line_grid_parts.h"
 #include "invoicing/invoice_tables.h"
 #include "invoicing/money_form.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
-#include "shell/viewer.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/store_ui.h"
+#include "session/viewer.h"
 
 namespace hurt::invoicing {
 
@@ -27,7 +27,7 @@ char FirstOr(const std::string& text, char fallback) {
 }
 
 // The header of the document under edit, from its variables.
-InvoiceHeader HeaderFromVariables(const shell::SessionVariables& v) {
+InvoiceHeader HeaderFromVariables(const session::SessionVariables& v) {
   InvoiceHeader h;
   h.rd = PadR(v.Text("M_RD"), 3);
   h.nrd = PadL(AllTrim(v.Text("M_NRD")), 8);
@@ -64,8 +64,8 @@ InvoiceHeader HeaderFromVariables(const shell::SessionVariables& v) {
 
 }  // namespace
 
-Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& ui, xbase::WorkArea& dd) {
-  shell::SessionVariables& v = session.vars();
+Result<FakturaResult> DrukujEdytowany(session::Session& session, store::StoreUi& ui, xbase::WorkArea& dd) {
+  session::SessionVariables& v = session.vars();
   FakturaResult result;
   InvoiceData& data = result.data;
   data.header = HeaderFromVariables(v);
@@ -138,13 +138,13 @@ Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& u
   return result;
 }
 
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd, std::optional<InvoiceData>* similar) {
-  return DrukDow(session, dd, shell::ViewerSetup::FromProcess(), similar);
+bool DrukDow(session::Session& session, xbase::WorkArea& dd, std::optional<InvoiceData>* similar) {
+  return DrukDow(session, dd, session::ViewerSetup::FromProcess(), similar);
 }
 
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSetup& setup,
+bool DrukDow(session::Session& session, xbase::WorkArea& dd, const session::ViewerSetup& setup,
              std::optional<InvoiceData>* similar) {
-  shell::SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   if (static_cast<int>(v.Number("KLUCZ")) == 1) {
     FakturaRequest request;
     request.data = v.Date("M_DATA");
@@ -156,14 +156,14 @@ bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSe
     }
     return Faktura(session, request, setup);
   }
-  shell::ConsoleStoreUi ui(session.con());
+  session::ConsoleStoreUi ui(session.con());
   auto printed = DrukujEdytowany(session, ui, dd);
   if (!printed.ok()) {
     console::Okno_(session.con(), printed.status().message(), 3);
     return false;
   }
   const std::string text = std::move(printed->form.text);
-  shell::ViewDruk(session, [&text](shell::ReportWriter& out) { out.Write(text); }, {}, setup);
+  session::ViewDruk(session, [&text](session::ReportWriter& out) { out.Write(text); }, {}, setup);
   return true;
 }
 

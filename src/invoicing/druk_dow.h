@@ -26,22 +26,22 @@
 #include "store/net_ui.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 struct ViewerSetup;
-}  // namespace hurt::shell
+}  // namespace hurt::session
 
 namespace hurt::invoicing {
 
 // The document under edit as a printout (entry and correction), without the viewer.
-Result<FakturaResult> DrukujEdytowany(shell::Session& session, store::StoreUi& ui, xbase::WorkArea& dd);
+Result<FakturaResult> DrukujEdytowany(session::Session& session, store::StoreUi& ui, xbase::WorkArea& dd);
 
 // F5 of the line grid: by KLUCZ, the posted document (FAKTURA) or the one under edit, into
 // the report file and the viewer. A failure is shown in the message window; false then.
 // In display, a pattern document ("** ") also offers a similar new document: on yes its
 // data go to *similar (when given), for the caller to open once the display has ended.
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd, std::optional<InvoiceData>* similar = nullptr);
-bool DrukDow(shell::Session& session, xbase::WorkArea& dd, const shell::ViewerSetup& setup,
+bool DrukDow(session::Session& session, xbase::WorkArea& dd, std::optional<InvoiceData>* similar = nullptr);
+bool DrukDow(session::Session& session, xbase::WorkArea& dd, const session::ViewerSetup& setup,
              std::optional<InvoiceData>* similar = nullptr);
 
 }  // namespace hurt::invoicing

@@ -9,9 +9,9 @@
 #include "invoicing/money_form.h"
 #include "invoicing/podobny_dowod.h"
 #include "invoicing/printer_codes.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
-#include "shell/viewer.h"
+#include "session/session.h"
+#include "session/store_ui.h"
+#include "session/viewer.h"
 #include "store/net_files.h"
 
 namespace hurt::invoicing {
@@ -27,7 +27,7 @@ constexpr int kLastSpareArea = 199;
 // Tables of another month opened for one printout; closed when it ends.
 class MonthTables {
  public:
-  explicit MonthTables(shell::Session& session) : session_(session) {}
+  explicit MonthTables(session::Session& session) : session_(session) {}
   ~MonthTables() {
     for (int n : opened_) (void)session_.areas().Close(n);
   }
@@ -53,13 +53,13 @@ class MonthTables {
   }
 
  private:
-  shell::Session& session_;
+  session::Session& session_;
   std::vector<int> opened_;
 };
 
 }  // namespace
 
-OryginalStep OryginalOfPrintout(shell::Session& session, InvoiceData& data, const std::string& document) {
+OryginalStep OryginalOfPrintout(session::Session& session, InvoiceData& data, const std::string& document) {
   OryginalContext cycle;
   cycle.page_printer = PrinterTypeOf(data.settings.m_drukarka).page_printer;
   cycle.one_copy_kind = data.kind.HasTag("{1}");
@@ -79,7 +79,7 @@ std::string PeriodOfDate(JulianDay data) {
   return PadL(std::to_string(d.year % 100), 2, '0') + "/" + PadL(std::to_string(d.month), 2, '0');
 }
 
-Result<FakturaResult> DrukujDowod(shell::Session& session, store::StoreUi& ui, const FakturaRequest& request) {
+Result<FakturaResult> DrukujDowod(session::Session& session, store::StoreUi& ui, const FakturaRequest& request) {
   const std::string rd = PadR(request.rd, 3);
   const std::string nrd = PadL(AllTrim(request.nrd), 8);
   const std::string key = rd + nrd;
@@ -184,19 +184,19 @@ Result<FakturaResult> DrukujDowod(shell::Session& session, store::StoreUi& ui, c
   return result;
 }
 
-bool Faktura(shell::Session& session, const FakturaRequest& request) {
-  return Faktura(session, request, shell::ViewerSetup::FromProcess());
+bool Faktura(session::Session& session, const FakturaRequest& request) {
+  return Faktura(session, request, session::ViewerSetup::FromProcess());
 }
 
-bool Faktura(shell::Session& session, const FakturaRequest& request, const shell::ViewerSetup& setup) {
-  shell::ConsoleStoreUi ui(session.con());
+bool Faktura(session::Session& session, const FakturaRequest& request, const session::ViewerSetup& setup) {
+  session::ConsoleStoreUi ui(session.con());
   auto printed = DrukujDowod(session, ui, request);
   if (!printed.ok()) {
     console::Okno_(session.con(), printed.status().message(), 3);
     return false;
   }
   const std::string text = std::move(printed->form.text);
-  shell::ViewDruk(session, [&text](shell::ReportWriter& out) { out.Write(text); }, {}, setup);
+  session::ViewDruk(session, [&text](session::ReportWriter& out) { out.Write(text); }, {}, setup);
   if (request.z_przegladu && IsPatternDocument(printed->data.header) &&
       console::Okno(session.con(), "Utworzyc podobny dowod ?", "N")) {
     if (request.on_similar) {

@@ -32,10 +32,10 @@
 #include "invoicing/print_form.h"
 #include "store/net_ui.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 struct ViewerSetup;
-}  // namespace hurt::shell
+}  // namespace hurt::session
 
 namespace hurt::invoicing {
 
@@ -64,19 +64,19 @@ struct FakturaResult {
 // number): sets data.settings.j_oryginal to the mark printed and returns the step, whose
 // `stored` state the caller keeps in J_ORYGINAL once the printout is made. Another
 // document than the one printed last starts again from the original.
-OryginalStep OryginalOfPrintout(shell::Session& session, InvoiceData& data, const std::string& document);
+OryginalStep OryginalOfPrintout(session::Session& session, InvoiceData& data, const std::string& document);
 
 // The month folder "yy/mm" of a date.
 std::string PeriodOfDate(JulianDay data);
 
 // Steps 1 to 4 without the viewer: the printout as text. The failure's message is the
 // operator's text ("Brak pliku 26/11/dowod.dbf", "Brak dowodu FV-125").
-Result<FakturaResult> DrukujDowod(shell::Session& session, store::StoreUi& ui, const FakturaRequest& request);
+Result<FakturaResult> DrukujDowod(session::Session& session, store::StoreUi& ui, const FakturaRequest& request);
 
 // FAKTURA: the same into the station's report file, then the viewer. A failure is shown
 // in the message window; false then. From the browser, a pattern document then asks
 // "Utworzyc podobny dowod ?" and on yes the new document opens in the editor.
-bool Faktura(shell::Session& session, const FakturaRequest& request);
-bool Faktura(shell::Session& session, const FakturaRequest& request, const shell::ViewerSetup& setup);
+bool Faktura(session::Session& session, const FakturaRequest& request);
+bool Faktura(session::Session& session, const FakturaRequest& request, const session::ViewerSetup& setup);
 
 }  // namespace hurt::invoicing

@@ -13,10 +13,10 @@
 #include "documents/vat_rate.h"
 #include "invoicing/invoice_tables.h"
 #include "invoicing/issue_notes_list.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/catalogue.h"
-#include "store/init_tables.h"
 #include "store/net_use.h"
 
 namespace hurt::invoicing {
@@ -40,7 +40,7 @@ struct SourceNote {
 
 // The kind record, made when it is missing. The in-memory kind is returned either way,
 // so a dictionary that cannot be changed now still lets the invoice be made.
-documents::DocKind KindForInvoice(shell::Session& session, InvoiceUi& ui, xbase::WorkArea& slow, const std::string& rd,
+documents::DocKind KindForInvoice(session::Session& session, InvoiceUi& ui, xbase::WorkArea& slow, const std::string& rd,
                                   double* last_number) {
   *last_number = 0;
   if (slow.order_count() > 0 && !slow.SetOrder(1).ok()) ui.Tell("Plik slow niedostepny", 3);
@@ -157,10 +157,10 @@ namespace {
 
 // The invoice's lines into the fresh working table. False (told) when a line cannot be
 // written: the editor must not open over half an invoice.
-bool FillWorkingLines(shell::Session& session, InvoiceUi& ui, const std::vector<MergedLine>& lines,
+bool FillWorkingLines(session::Session& session, InvoiceUi& ui, const std::vector<MergedLine>& lines,
                       const std::string& rd, const std::string& nrd, JulianDay data, char nb,
                       const xbase::Value& m_odb, double* wartosc, double* wartosc0) {
-  if (!store::NoweDd(session, ui.store())) return false;
+  if (!session::NoweDd(session, ui.store())) return false;
   xbase::WorkArea* dd = SessionAreaOf(session, store::TableId::kDd);
   if (dd == nullptr) return false;
   int lp = 0;
@@ -207,7 +207,7 @@ bool FillWorkingLines(shell::Session& session, InvoiceUi& ui, const std::vector<
   if (st.ok()) st = dd->GoTop();
   if (!st.ok()) {
     ui.Tell("Blad zapisu pozycji faktury: " + st.message(), 3);
-    (void)store::NoweDd(session, ui.store());  // the half-written lines go; the menu follows
+    (void)session::NoweDd(session, ui.store());  // the half-written lines go; the menu follows
     return false;
   }
   return true;
@@ -225,7 +225,7 @@ std::string NotesText(const std::vector<SourceNote>& notes) {
 
 // The invoice in the document screen: the header shown, the lines in the editor, posted
 // or abandoned there.
-bool InvoiceInDocumentScreen(shell::Session& session, const documents::DocKind& kind) {
+bool InvoiceInDocumentScreen(session::Session& session, const documents::DocKind& kind) {
   console::Console& con = session.con();
   const console::SavedScreen saved = con.SaveScreen();
   documents::DrawDocumentScreen(session, &kind);
@@ -238,7 +238,7 @@ bool InvoiceInDocumentScreen(shell::Session& session, const documents::DocKind& 
 
 }  // namespace
 
-FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions& options) {
+FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOptions& options) {
   FvDoWzResult result;
   if (!session.op().Prawa(7)) {
     ui.Tell("Masz zbyt male prawa!", 4);
@@ -399,7 +399,7 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   // The header of the invoice under edit.
   std::string notes_list;
   for (const SourceNote& note : notes) notes_list += note.rd + note.nrd;
-  shell::SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   const xbase::Value klucz = v.Get("KLUCZ");
   v.Set("KLUCZ", xbase::Value(0.0));
   v.Set("M_RD", xbase::Value(rd));
@@ -448,8 +448,8 @@ FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions&
   return result;
 }
 
-bool FvDoWzMenu(shell::Session& session) {
-  shell::ConsoleStoreUi store_ui(session.con());
+bool FvDoWzMenu(session::Session& session) {
+  session::ConsoleStoreUi store_ui(session.con());
   ConsoleInvoiceUi ui(session.con(), store_ui);
   return FvDoWz(session, ui).made;
 }

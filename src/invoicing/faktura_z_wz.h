@@ -37,14 +37,14 @@
 #include <vector>
 
 #include "base/date.h"
-#include "documents/doc_kind.h"
 #include "base/result.h"
+#include "documents/doc_kind.h"
 #include "invoicing/invoice_ui.h"
 #include "store/net_ui.h"
-#include "xbase/work_area.h"
 #include "xbase/value.h"
+#include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -72,7 +72,7 @@ void LineMoneyFromNotes(MergedLine& line, char nb);
 
 struct FvDoWzOptions {
   // The document editor the invoice opens in; the document screen with MYDOW when empty.
-  std::function<bool(shell::Session&)> editor;
+  std::function<bool(session::Session&)> editor;
 };
 
 struct FvDoWzResult {
@@ -85,9 +85,9 @@ struct FvDoWzResult {
 };
 
 // FV_DO_WZ. Returns what was done (made false when refused, abandoned or nothing found).
-FvDoWzResult FvDoWz(shell::Session& session, InvoiceUi& ui, const FvDoWzOptions& options = {});
+FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOptions& options = {});
 
 // The menu's entry: the console's screen.
-bool FvDoWzMenu(shell::Session& session);
+bool FvDoWzMenu(session::Session& session);
 
 }  // namespace hurt::invoicing

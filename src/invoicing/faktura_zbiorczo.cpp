@@ -7,8 +7,8 @@
 #include "console/okno.h"
 #include "invoicing/collective_description.h"
 #include "invoicing/invoice_tables.h"
-#include "shell/session.h"
-#include "shell/viewer.h"
+#include "session/session.h"
+#include "session/viewer.h"
 
 namespace hurt::invoicing {
 
@@ -58,7 +58,7 @@ std::vector<InvoiceLine> MergeCollectiveLines(const std::vector<SourceLine>& lin
   return out;
 }
 
-Result<InvoiceData> CollectiveInvoiceData(shell::Session& session, bool from_report_browser) {
+Result<InvoiceData> CollectiveInvoiceData(session::Session& session, bool from_report_browser) {
   xbase::WorkArea* dowod = SessionAreaOf(session, store::TableId::kDowod);
   xbase::WorkArea* dow = SessionAreaOf(session, store::TableId::kDow);
   xbase::WorkArea* slow = SessionAreaOf(session, store::TableId::kSlow);
@@ -129,18 +129,18 @@ Result<InvoiceData> CollectiveInvoiceData(shell::Session& session, bool from_rep
   return data;
 }
 
-bool FakturaZbiorczo(shell::Session& session, bool from_report_browser) {
-  return FakturaZbiorczo(session, from_report_browser, shell::ViewerSetup::FromProcess());
+bool FakturaZbiorczo(session::Session& session, bool from_report_browser) {
+  return FakturaZbiorczo(session, from_report_browser, session::ViewerSetup::FromProcess());
 }
 
-bool FakturaZbiorczo(shell::Session& session, bool from_report_browser, const shell::ViewerSetup& setup) {
+bool FakturaZbiorczo(session::Session& session, bool from_report_browser, const session::ViewerSetup& setup) {
   auto data = CollectiveInvoiceData(session, from_report_browser);
   if (!data.ok()) {
     console::Okno_(session.con(), data.status().message(), 3);
     return false;
   }
   const std::string text = FvFaktura("FV", 'N', *data).text;
-  shell::ViewDruk(session, [&text](shell::ReportWriter& out) { out.Write(text); }, {}, setup);
+  session::ViewDruk(session, [&text](session::ReportWriter& out) { out.Write(text); }, {}, setup);
   return true;
 }
 

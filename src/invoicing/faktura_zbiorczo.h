@@ -18,10 +18,10 @@
 #include "invoicing/print_data.h"
 #include "invoicing/print_form.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 struct ViewerSetup;
-}  // namespace hurt::shell
+}  // namespace hurt::session
 
 namespace hurt::invoicing {
 
@@ -36,10 +36,10 @@ std::vector<InvoiceLine> MergeCollectiveLines(const std::vector<SourceLine>& lin
 
 // Steps 1 to 4 as the printout's data; NotFound ("Nic nie zaznaczono") when nothing is
 // marked. `from_report_browser` adds the customer to the description lines.
-Result<InvoiceData> CollectiveInvoiceData(shell::Session& session, bool from_report_browser);
+Result<InvoiceData> CollectiveInvoiceData(session::Session& session, bool from_report_browser);
 
 // The printout into the station's report file and the viewer; a failure is shown.
-bool FakturaZbiorczo(shell::Session& session, bool from_report_browser = false);
-bool FakturaZbiorczo(shell::Session& session, bool from_report_browser, const shell::ViewerSetup& setup);
+bool FakturaZbiorczo(session::Session& session, bool from_report_browser = false);
+bool FakturaZbiorczo(session::Session& session, bool from_report_browser, const session::ViewerSetup& setup);
 
 }  // namespace hurt::invoicing

@@ -3,7 +3,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "invoicing/print_form.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
 #include "xbase/file_util.h"
@@ -34,7 +34,7 @@ std::vector<std::string> TextLines(const std::string& text) {
 
 }  // namespace
 
-xbase::WorkArea* SessionAreaOf(shell::Session& session, store::TableId id) {
+xbase::WorkArea* SessionAreaOf(session::Session& session, store::TableId id) {
   return session.areas().Area(store::Table(id).area);
 }
 
@@ -70,7 +70,7 @@ store::TableId BookOf(char kto) {
 
 }  // namespace
 
-Buyer ReadBuyer(shell::Session& session, char kto, std::string_view odb) {
+Buyer ReadBuyer(session::Session& session, char kto, std::string_view odb) {
   xbase::WorkArea* book = SessionAreaOf(session, BookOf(kto));
   if (book == nullptr || book->order_count() == 0 || IsBlank(odb)) return {};
   AreaPosition keep(book);
@@ -80,7 +80,7 @@ Buyer ReadBuyer(shell::Session& session, char kto, std::string_view odb) {
   return BuyerFromRecord(*book);
 }
 
-Seller ReadSeller(shell::Session& session) {
+Seller ReadSeller(session::Session& session) {
   xbase::WorkArea* firma = SessionAreaOf(session, store::TableId::kFirma);
   if (firma == nullptr) return {};
   AreaPosition keep(firma);
@@ -214,7 +214,7 @@ Buyer BuyerFromRecord(const xbase::WorkArea& zo) {
   return b;
 }
 
-std::optional<std::string> MarkerText(shell::Session& session, std::string_view name) {
+std::optional<std::string> MarkerText(session::Session& session, std::string_view name) {
   std::string path = store::FindFileX(session.env(), session.Path(name));
   if (path.empty()) return std::nullopt;
   auto text = xbase::ReadWholeFile(session.env(), path);
@@ -222,8 +222,8 @@ std::optional<std::string> MarkerText(shell::Session& session, std::string_view 
   return AllTrim(RTrim(*text).substr(0, RTrim(*text).find('\x1A')));
 }
 
-PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind& kind, const InvoiceHeader& header) {
-  const shell::Settings& j = session.settings();
+PrintSettings PrintSettingsFor(session::Session& session, const documents::DocKind& kind, const InvoiceHeader& header) {
+  const session::Settings& j = session.settings();
   PrintSettings s;
   s.j_ww1 = WholeNumber(j.Number("J_WW1"));
   s.j_ww2 = WholeNumber(j.Number("J_WW2"));
@@ -262,7 +262,7 @@ PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind
   return s;
 }
 
-void DropCancelledMarker(shell::Session& session, std::string_view nrd) {
+void DropCancelledMarker(session::Session& session, std::string_view nrd) {
   const std::string marker = store::FindFileX(session.env(), session.Path(CancelledMarkerName(nrd)));
   if (!marker.empty()) (void)session.env().Remove(marker);  // one left behind prints it again
 }

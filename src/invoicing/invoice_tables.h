@@ -15,26 +15,26 @@
 #include "documents/doc_kind.h"
 #include "documents/line_math.h"
 #include "invoicing/print_data.h"
-#include "shell/area_fields.h"
+#include "session/area_fields.h"
 #include "store/catalogue.h"
 #include "store/net_ui.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
 namespace hurt::invoicing {
 
 // Field readers that tolerate a missing field.
-using shell::FieldDate;
-using shell::FieldNumber;
-using shell::FieldText;
+using session::FieldDate;
+using session::FieldNumber;
+using session::FieldText;
 // REPLACE when the table has the field; OK (nothing done) when it has not.
 Status ReplaceIfPresent(xbase::WorkArea& area, std::string_view name, const xbase::Value& value);
 
 // A table of the session by its catalogue id (nullptr when it is not open).
-xbase::WorkArea* SessionAreaOf(shell::Session& session, store::TableId id);
+xbase::WorkArea* SessionAreaOf(session::Session& session, store::TableId id);
 
 // Puts an area's controlling order and current record (or EOF) back when it goes out of
 // scope: routines that move a shared table leave it as they found it. A null area is
@@ -55,8 +55,8 @@ class AreaPosition {
 
 // The company (record 1 of `firma`) and the counterparty `odb` of the book KTO names
 // ("O" zo, "D" zd, "P" zp, "F" zf, "N" zn); blank structs when missing.
-Seller ReadSeller(shell::Session& session);
-Buyer ReadBuyer(shell::Session& session, char kto, std::string_view odb);
+Seller ReadSeller(session::Session& session);
+Buyer ReadBuyer(session::Session& session, char kto, std::string_view odb);
 
 // The kind `rd` of `slow` (seeks it in the area's controlling order, which must be "rd").
 // NotFound when the kind does not exist.
@@ -76,15 +76,15 @@ Buyer BuyerFromRecord(const xbase::WorkArea& zo);
 // The print settings of the session (J_ settings, M_DRUKARKA, the operator's name) and
 // the marker files that concern the document: letterhead, KRS.TXT, SPZ_?.TXT and the
 // cancelled-invoice marker "F<number>.---".
-PrintSettings PrintSettingsFor(shell::Session& session, const documents::DocKind& kind, const InvoiceHeader& header);
+PrintSettings PrintSettingsFor(session::Session& session, const documents::DocKind& kind, const InvoiceHeader& header);
 
 // Removes the cancelled-invoice marker of number `nrd` once its cancelled form is printed,
 // so that the form prints once.
-void DropCancelledMarker(shell::Session& session, std::string_view nrd);
+void DropCancelledMarker(session::Session& session, std::string_view nrd);
 
 // The text of a marker file of the data directory found by FILE_X, nullopt when there is
 // none (or it cannot be read).
-std::optional<std::string> MarkerText(shell::Session& session, std::string_view name);
+std::optional<std::string> MarkerText(session::Session& session, std::string_view name);
 
 // Writes PODATEK (and BRUTTO) of the lines the reconciliation changed back to their
 // records: `recnos[i]` is the record of `printed[i]` in `area`, `before[i]` what was read.

@@ -9,9 +9,9 @@
 #include "console/keys.h"
 #include "console/okno.h"
 #include "invoicing/invoice_tables.h"
-#include "shell/area_fields.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/area_fields.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_use.h"
 
 namespace hurt::invoicing {
@@ -61,7 +61,7 @@ class PrefixSource final : public console::BrowseSource {
   }
 
  private:
-  bool Inside() { return shell::FieldText(area_, "RD").rfind(prefix_, 0) == 0; }
+  bool Inside() { return session::FieldText(area_, "RD").rfind(prefix_, 0) == 0; }
 
   xbase::WorkArea& area_;
   std::string prefix_;
@@ -70,20 +70,20 @@ class PrefixSource final : public console::BrowseSource {
 std::string DocText(std::string_view rd, std::string_view nrd) { return RTrim(rd) + "-" + AllTrim(nrd); }
 
 // Space: the note under the cursor marked or unmarked, under its record lock.
-void ToggleMark(shell::Session& s, xbase::WorkArea& dowod) {
+void ToggleMark(session::Session& s, xbase::WorkArea& dowod) {
   console::Console& con = s.con();
-  const std::string doc = DocText(shell::FieldText(dowod, "RD"), shell::FieldText(dowod, "NRD"));
-  const std::string r_rd = shell::FieldText(dowod, "R_RD");
-  const std::string r_nrd = shell::FieldText(dowod, "R_NRD");
+  const std::string doc = DocText(session::FieldText(dowod, "RD"), session::FieldText(dowod, "NRD"));
+  const std::string r_rd = session::FieldText(dowod, "R_RD");
+  const std::string r_nrd = session::FieldText(dowod, "R_NRD");
   if (!IsBlank(r_rd) || !IsBlank(r_nrd)) {
     console::Okno_(con, doc + " jest na fakturze " + DocText(r_rd, r_nrd), 2);
     return;
   }
   const uint32_t recno = dowod.recno();
-  shell::ConsoleStoreUi ui(con);
+  session::ConsoleStoreUi ui(con);
   Status st = store::RecLockArea(ui, dowod, kMarkLockWait);
   if (st.ok()) {
-    const bool marked = Left(shell::FieldText(dowod, "ZAP"), 1) == std::string(1, kNoteMark);
+    const bool marked = Left(session::FieldText(dowod, "ZAP"), 1) == std::string(1, kNoteMark);
     st = dowod.Replace("ZAP", xbase::Value(marked ? std::string(" ") : std::string(1, kNoteMark)));
     const Status unlocked = dowod.UnlockRecord(recno);
     if (st.ok()) st = unlocked;
@@ -93,7 +93,7 @@ void ToggleMark(shell::Session& s, xbase::WorkArea& dowod) {
 
 }  // namespace
 
-void ZestawienieWz(shell::Session& s) {
+void ZestawienieWz(session::Session& s) {
   console::Console& con = s.con();
   xbase::WorkArea* dowod = SessionAreaOf(s, store::TableId::kDowod);
   if (dowod == nullptr) {
@@ -112,20 +112,20 @@ void ZestawienieWz(shell::Session& s) {
   PrefixSource source(*dowod, std::string(kNotes));
   console::Browse browse(con, source, 1, 0, 23, 79);
   using console::BrowseColumn;
-  browse.AddColumn(shell::PaddedColumn("Nr", 8, [&] { return AllTrim(shell::FieldText(*dowod, "NRD")); }));
-  browse.AddColumn(BrowseColumn::Date("Data", [&] { return shell::FieldDate(*dowod, "DATA"); }));
-  browse.AddColumn(shell::PaddedColumn("Kod", 8, [&] { return shell::FieldText(*dowod, "ODB"); }));
-  browse.AddColumn(shell::PaddedColumn("Kontrahent", 20, [&] { return shell::FieldText(*dowod, "NODB"); }));
+  browse.AddColumn(session::PaddedColumn("Nr", 8, [&] { return AllTrim(session::FieldText(*dowod, "NRD")); }));
+  browse.AddColumn(BrowseColumn::Date("Data", [&] { return session::FieldDate(*dowod, "DATA"); }));
+  browse.AddColumn(session::PaddedColumn("Kod", 8, [&] { return session::FieldText(*dowod, "ODB"); }));
+  browse.AddColumn(session::PaddedColumn("Kontrahent", 20, [&] { return session::FieldText(*dowod, "NODB"); }));
   browse.AddColumn(BrowseColumn::Number(
-      std::string("  Wartość"_pl), [&] { return NewRound(shell::FieldNumber(*dowod, "NETTO") + shell::FieldNumber(*dowod, "VAT"), 2); },
+      std::string("  Wartość"_pl), [&] { return NewRound(session::FieldNumber(*dowod, "NETTO") + session::FieldNumber(*dowod, "VAT"), 2); },
       "9999999.99"));
-  browse.AddColumn(shell::PaddedColumn("Faktura", 12, [&] {
-    const std::string r_rd = shell::FieldText(*dowod, "R_RD");
-    const std::string r_nrd = shell::FieldText(*dowod, "R_NRD");
+  browse.AddColumn(session::PaddedColumn("Faktura", 12, [&] {
+    const std::string r_rd = session::FieldText(*dowod, "R_RD");
+    const std::string r_nrd = session::FieldText(*dowod, "R_NRD");
     return IsBlank(r_rd) && IsBlank(r_nrd) ? std::string() : DocText(r_rd, r_nrd);
   }));
-  browse.AddColumn(shell::PaddedColumn("Zazn", 4, [&] {
-    return Left(shell::FieldText(*dowod, "ZAP"), 1) == std::string(1, kNoteMark) ? std::string(" * ") : std::string();
+  browse.AddColumn(session::PaddedColumn("Zazn", 4, [&] {
+    return Left(session::FieldText(*dowod, "ZAP"), 1) == std::string(1, kNoteMark) ? std::string(" * ") : std::string();
   }));
   browse.Separators("┼─"_pl, "│"_pl, "┴─"_pl);
   source.GoTop();

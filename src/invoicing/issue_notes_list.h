@@ -8,7 +8,7 @@
 // FV-3"). Esc leaves.
 #pragma once
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -17,6 +17,6 @@ namespace hurt::invoicing {
 // The mark of a header taken into an invoice or a collective printout.
 inline constexpr char kNoteMark = '\xFB';
 
-void ZestawienieWz(shell::Session& session);
+void ZestawienieWz(session::Session& session);
 
 }  // namespace hurt::invoicing

@@ -11,7 +11,7 @@
 #include "documents/vat_rate.h"
 #include "invoicing/faktura.h"
 #include "invoicing/invoice_tables.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "store/net_files.h"
 
 namespace hurt::invoicing {
@@ -82,7 +82,7 @@ class SalesSource final : public console::BrowseSource {
 
 }  // namespace
 
-Result<std::vector<SaleOfArticle>> SalesOfArticle(shell::Session& session, std::string_view mag,
+Result<std::vector<SaleOfArticle>> SalesOfArticle(session::Session& session, std::string_view mag,
                                                   std::string_view indeks, std::string_view odb, JulianDay from,
                                                   JulianDay to) {
   std::vector<SaleOfArticle> sales;
@@ -151,7 +151,7 @@ Status ApplySaleToLine(xbase::WorkArea& dd, const SaleOfArticle& sale) {
   return dd.Flush();
 }
 
-bool KorektyFv(shell::Session& session) {
+bool KorektyFv(session::Session& session) {
   console::Console& con = session.con();
   xbase::WorkArea* dd = SessionAreaOf(session, store::TableId::kDd);
   if (dd == nullptr || dd->eof()) return false;

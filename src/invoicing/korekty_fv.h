@@ -25,7 +25,7 @@
 #include "documents/line_math.h"
 #include "xbase/work_area.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -42,7 +42,7 @@ struct SaleOfArticle {
 };
 
 // Step 2. Months whose folder or line index is missing are passed over.
-Result<std::vector<SaleOfArticle>> SalesOfArticle(shell::Session& session, std::string_view mag,
+Result<std::vector<SaleOfArticle>> SalesOfArticle(session::Session& session, std::string_view mag,
                                                   std::string_view indeks, std::string_view odb, JulianDay from,
                                                   JulianDay to);
 
@@ -53,6 +53,6 @@ void ApplyLineRules(documents::DocLine& line, char nb);
 Status ApplySaleToLine(xbase::WorkArea& dd, const SaleOfArticle& sale);
 
 // The whole dialogue over the current line of `dd`; true when a price was taken.
-bool KorektyFv(shell::Session& session);
+bool KorektyFv(session::Session& session);
 
 }  // namespace hurt::invoicing

@@ -10,8 +10,8 @@
 #include "documents/vat_rate.h"
 #include "invoicing/faktura_z_wz.h"
 #include "invoicing/invoice_tables.h"
-#include "shell/session.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 
 namespace hurt::invoicing {
 
@@ -37,7 +37,7 @@ void LineMoney(InvoiceLine& l, char nb) {
 
 bool IsPatternDocument(const InvoiceHeader& header) { return XbaseEquals(header.odbiorca, "** "); }
 
-PodobnyResult PodobnyDowod(shell::Session& session, InvoiceUi& ui, const InvoiceData& pattern,
+PodobnyResult PodobnyDowod(session::Session& session, InvoiceUi& ui, const InvoiceData& pattern,
                            const PodobnyOptions& options) {
   PodobnyResult result;
   if (session.InArchive()) {
@@ -69,7 +69,7 @@ PodobnyResult PodobnyDowod(shell::Session& session, InvoiceUi& ui, const Invoice
   const JulianDay data = IssueDateInMonth(session.Today(), month_first);
   const char nb = kind.IsGross() ? 'B' : 'N';
 
-  if (!store::NoweDd(session, ui.store())) {
+  if (!session::NoweDd(session, ui.store())) {
     ui.Tell("Brak pliku roboczego pozycji", 3);
     return result;
   }
@@ -143,7 +143,7 @@ PodobnyResult PodobnyDowod(shell::Session& session, InvoiceUi& ui, const Invoice
   (void)dd->Unlock();
   (void)dd->GoTop();
 
-  shell::SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   v.Set("KLUCZ", xbase::Value(0.0));
   v.Set("M_RD", xbase::Value(rd));
   v.Set("M_NRD", xbase::Value(nrd));

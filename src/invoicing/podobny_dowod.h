@@ -24,7 +24,7 @@
 #include "invoicing/invoice_ui.h"
 #include "invoicing/print_data.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
 }
 
@@ -35,7 +35,7 @@ bool IsPatternDocument(const InvoiceHeader& header);
 
 struct PodobnyOptions {
   // The document editor; MYDOW when empty.
-  std::function<bool(shell::Session&)> editor;
+  std::function<bool(session::Session&)> editor;
 };
 
 struct PodobnyResult {
@@ -46,7 +46,7 @@ struct PodobnyResult {
 };
 
 // Copies `pattern` (as FAKTURA read it) into a new document and opens the editor.
-PodobnyResult PodobnyDowod(shell::Session& session, InvoiceUi& ui, const InvoiceData& pattern,
+PodobnyResult PodobnyDowod(session::Session& session, InvoiceUi& ui, const InvoiceData& pattern,
                            const PodobnyOptions& options = {});
 
 }  // namespace hurt::invoicing

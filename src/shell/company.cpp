@@ -11,7 +11,7 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/okno.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/startup_util.h"
 
 namespace hurt::shell {

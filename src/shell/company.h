@@ -7,9 +7,11 @@
 // shown.
 #pragma once
 
+#include "session/session_fwd.h"
+
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // True when the changes were written.
 bool EdFirmy(Session& session);

@@ -6,9 +6,10 @@
 #include "base/text.h"
 #include "console/okno.h"
 #include "documents/posting.h"
-#include "shell/not_built.h"
-#include "shell/session.h"
-#include "store/init_tables.h"
+#include "session/area_fields.h"
+#include "session/init_tables.h"
+#include "session/not_built.h"
+#include "session/session.h"
 #include "shell/startup_util.h"
 #include "xbase/table.h"
 
@@ -20,11 +21,6 @@ constexpr int kDdArea = 4;
 constexpr int kZoArea = 3;
 constexpr int kSlowArea = 9;
 constexpr int kLockSeconds = 1;
-
-std::string FieldText(xbase::WorkArea& area, std::string_view name) {
-  auto v = area.Get(name);
-  return v.ok() ? v->AsString() : std::string();
-}
 
 // Appends the live records of `from` to the area, field by field by name, through the
 // area so that its orders follow.
@@ -93,7 +89,7 @@ bool EnsureCounterparty(Session& session, const Rob0Document& doc) {
     if (!zo->Unlock().ok()) return false;
   }
   for (std::string_view f : {"NODB", "NODB1", "NODB2", "UODB", "KODB", "MODB", "BODB", "NRBO", "REGON", "NIP_KRAJ"})
-    if (zo->FieldIndex(f) >= 0) session.vars().Set("M_" + std::string(f), xbase::Value(FieldText(*zo, f)));
+    if (zo->FieldIndex(f) >= 0) session.vars().Set("M_" + std::string(f), xbase::Value(session::FieldText(*zo, f)));
   return true;
 }
 
@@ -126,15 +122,15 @@ Result<std::optional<Rob0Document>> ReadRob0Document(Session& session) {
   std::optional<Rob0Document> doc;
   if (!dd->eof()) {
     Rob0Document d;
-    d.rd = FieldText(*dd, "RD");
-    d.nrd = FieldText(*dd, "NRD");
-    d.odb = FieldText(*dd, "ODB");
-    d.mag = FieldText(*dd, "MAG");
-    d.nb = FieldText(*dd, "NB");
+    d.rd = session::FieldText(*dd, "RD");
+    d.nrd = session::FieldText(*dd, "NRD");
+    d.odb = session::FieldText(*dd, "ODB");
+    d.mag = session::FieldText(*dd, "MAG");
+    d.nb = session::FieldText(*dd, "NB");
     auto date = dd->Get("DATA");
     d.data = date.ok() ? date->AsDate().day : kEmptyDate;
     bool has_payment = dd->FieldIndex("SPZ") >= 0 && dd->FieldIndex("TEZ") >= 0;
-    std::string spz = has_payment ? FieldText(*dd, "SPZ") : "";
+    std::string spz = has_payment ? session::FieldText(*dd, "SPZ") : "";
     auto tez = has_payment ? dd->Get("TEZ") : Result<xbase::Value>(xbase::Value(0));
     ChoosePaymentForm(d, spz, tez.ok() ? static_cast<int>(tez->AsNumber()) : 0, has_payment,
                       session.settings().Tez());
@@ -191,7 +187,7 @@ bool ZapiszRob0(Session& session) {
 void CzytRob0(Session& session) {
   const JulianDay cutoff = JulianFromYmd(2013, 12, 31);
   std::vector<std::string> files = WaitingRob0Files(session);
-  if (!files.empty() && store::NoweDd(session)) {
+  if (!files.empty() && session::NoweDd(session)) {
     for (const std::string& file : files) {
       const std::string path = session.root() + "/" + file;
       console::OknoNoWait(session.con(), "Czytam " + file);
@@ -206,12 +202,12 @@ void CzytRob0(Session& session) {
       xbase::WorkArea* dd = session.areas().Area(kDdArea);
       bool posted = dd != nullptr && AppendFromTable(*dd, **table).ok() && ZapiszRob0(session);
       (void)(*table)->Close();
-      (void)store::NoweDd(session);
+      (void)session::NoweDd(session);
       if (posted) (void)session.env().Remove(path);
     }
   }
   session.con().ClearTypeahead();
-  SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   v.Set("M_RD", xbase::Value("   "));
   v.Set("M_NRD", xbase::Value(std::string(8, ' ')));
   v.Set("M_ODB", xbase::Value(std::string(8, ' ')));

@@ -6,6 +6,8 @@
 // date of last update) before 31.12.2013 is skipped and kept.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // What ZAPISZ_ROB0 takes from the working lines.
 struct Rob0Document {

@@ -8,8 +8,8 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/text.h"
-#include "shell/helpers.h"
-#include "shell/session.h"
+#include "session/helpers.h"
+#include "session/session.h"
 
 namespace hurt::shell {
 
@@ -138,7 +138,7 @@ console::Theme ThemeFor(ColourSetKind kind) {
 }
 
 std::string PeriodLine(std::string_view mm, std::string_view yy, bool archive) {
-  std::string text = AllTrim(Miesiac(mm, yy));
+  std::string text = AllTrim(session::Miesiac(mm, yy));
   if (archive) text += " arc";
   return PadC(text, kScreenTextWidth);
 }

@@ -14,6 +14,8 @@
 // windows drawn afterwards use it too.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <string>
 #include <string_view>
 
@@ -21,7 +23,7 @@
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // TOJESTKASA: the station works as a cash register. The log-in sets the variable
 // TOJESTKASA; before that (and when it is not declared) restriction 8 of the operator

@@ -10,11 +10,11 @@
 #include "console/keys.h"
 #include "console/menu.h"
 #include "console/okno.h"
-#include "shell/helpers_screen.h"
+#include "session/helpers_screen.h"
+#include "session/session.h"
+#include "session/settings_rules.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree_internal.h"
-#include "shell/session.h"
-#include "shell/settings_rules.h"
 
 namespace hurt::shell {
 
@@ -22,33 +22,6 @@ using namespace hurt::literals;
 namespace key = console::key;
 
 namespace menu {
-
-int Position(Session& session, std::string_view name) {
-  const xbase::Value& v = session.vars().Get(name);
-  return v.IsNumber() ? static_cast<int>(v.AsNumber()) : 1;
-}
-
-void SetPosition(Session& session, std::string_view name, int value) {
-  session.vars().Set(name, xbase::Value(static_cast<double>(value)));
-}
-
-int SmallChoice(Session& session, int top, int left, const std::vector<std::string_view>& prompts, int start) {
-  console::Console& con = session.con();
-  size_t width = 0;
-  for (std::string_view p : prompts) width = std::max(width, p.size());
-  const int bottom = top + static_cast<int>(prompts.size()) + 1;
-  const int right = left + static_cast<int>(width) + 1;
-  const console::SavedRegion saved = con.Save(top, left, bottom, right);
-  const console::ColourSet colours = con.colours();
-  con.SetColours(con.theme().MenuColours());
-  con.Box(top, left, bottom, right, console::SingleFrame(), con.colours().standard, ' ');
-  console::Menu m(con);
-  for (size_t i = 0; i < prompts.size(); ++i) m.Prompt(top + 1 + static_cast<int>(i), left + 1, std::string(prompts[i]));
-  const int choice = m.Run(start).choice;
-  con.Restore(saved);
-  con.SetColours(colours);
-  return choice;
-}
 
 void BrakPraw(Session& session, std::string_view text) { console::Okno_(session.con(), text); }
 
@@ -74,8 +47,6 @@ bool AreaHasField(Session& session, int area, std::string_view field) {
 
 bool IsSupervisor(Session& session) { return session.op().nr == "0"; }
 
-bool JestWaluta(Session& session) { return Left(session.vars().Text("JEST_WALUTA"), 1) == "T"; }
-
 std::string WorkPeriod(Session& session) { return session.InArchive() ? session.hh_arc() : session.hh(); }
 
 namespace {
@@ -84,7 +55,7 @@ void DrawFrame(console::Console& con, const SubMenu& m) {
   const std::vector<int>& s = m.separators;
   auto at = [&](size_t i) { return i < s.size() ? s[i] : -1; };
   // Ramka takes at most four separator rows; rows outside the frame are skipped there.
-  Ramka(con, m.top, m.left, m.bottom, m.right, {at(0), at(1), at(2), at(3)});
+  session::Ramka(con, m.top, m.left, m.bottom, m.right, {at(0), at(1), at(2), at(3)});
   for (const std::vector<int>& b : m.extra_boxes) {
     if (b.size() == 4) con.Box(b[0], b[1], b[2], b[3], console::SingleFrame(), con.colours().standard, ' ');
   }
@@ -96,13 +67,13 @@ bool ViewingMode(Session& session) { return Left(session.www(), 2) == "CD"; }
 
 int RunSubMenu(Session& session, SubMenu& m) {
   console::Console& con = session.con();
-  SessionVariables& vars = session.vars();
+  session::SessionVariables& vars = session.vars();
 
   // 1. Frame and colours; the position before this choice.
   con.SetColours(con.theme().MenuColours());
   DrawFrame(con, m);
-  const int before = Position(session, m.position);
-  SetPosition(session, "LK_OPCJA", before);
+  const int before = session::Position(session, m.position);
+  session::SetPosition(session, "LK_OPCJA", before);
 
   // 2. The items; unavailable ones as blanks of the same width.
   console::Menu menu(con);
@@ -119,7 +90,7 @@ int RunSubMenu(Session& session, SubMenu& m) {
   // 3. Sideways: the main menu, fed by the keyboard buffer, opens the neighbour. (The
   // sub-menu itself has already ended, so only the main menu's part is stuffed.)
   if (r.exit == console::MenuExit::kLeft || r.exit == console::MenuExit::kRight) {
-    SetPosition(session, m.position, r.choice);
+    session::SetPosition(session, m.position, r.choice);
     vars.Set("POM", xbase::Value(1.0));
     con.Keyboard({r.exit == console::MenuExit::kLeft ? key::kUp : key::kDown, key::kEnter});
     return m.main_item;
@@ -134,7 +105,7 @@ int RunSubMenu(Session& session, SubMenu& m) {
   }
 
   const int n = r.choice;
-  SetPosition(session, m.position, n);
+  session::SetPosition(session, m.position, n);
   const SubMenuItem& item = m.items[static_cast<size_t>(n - 1)];
 
   // 5. Refused by the operator's tokens: told twice, the previous position back.
@@ -142,7 +113,7 @@ int RunSubMenu(Session& session, SubMenu& m) {
     const std::string text = RefusalText(m.letter, n);
     console::Okno_(con, text);
     console::Okno_(con, text);
-    SetPosition(session, m.position, before);
+    session::SetPosition(session, m.position, before);
     con.Keyboard({key::kEnter});
     return m.main_item;
   }
@@ -186,7 +157,7 @@ std::array<MainPrompt, 5> MainPrompts(Session& session) {
 }
 
 // The items a restricted operator sees, in menu order.
-std::vector<int> VisibleMainItems(const OperatorRights& op) {
+std::vector<int> VisibleMainItems(const session::OperatorRights& op) {
   if (op.Prawa1(1)) return {kDowody};
   if (op.Prawa1(2)) return {kMagazyn};
   if (op.Prawa1(5)) return {kDowody, kRaporty};
@@ -195,7 +166,7 @@ std::vector<int> VisibleMainItems(const OperatorRights& op) {
 
 // With restriction 6 (warehouse cards and documents only) ROZRACHUNKI opens the
 // warehouse and RAPORTY and FUNKCJE SPECJALNE open the documents.
-int OpenedSubMenu(const OperatorRights& op, int item) {
+int OpenedSubMenu(const session::OperatorRights& op, int item) {
   if (!op.Prawa1(6)) return item;
   if (item == kRozrachunki) return kMagazyn;
   if (item == kRaporty || item == kSpecjalne) return kDowody;
@@ -233,7 +204,7 @@ int GlownyMenu(Session& session) {
   console::Console& con = session.con();
 
   // 1. The VAT rate, the colours of the main menu and the time.
-  const VatNormalisation vat = VatDomyslny(session.settings(), [&](std::string_view n) { return session.FileX(n); });
+  const session::VatNormalisation vat = session::VatDomyslny(session.settings(), [&](std::string_view n) { return session.FileX(n); });
   con.screen().Put(vat.row, vat.column, vat.shown, console::AttrOf("W+/N"));
   (void)con.SetColour("W+/N,N/W");
   con.Say(0, 72, session.clock().TimeText());

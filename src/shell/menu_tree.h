@@ -23,11 +23,13 @@
 // screen again (EkranGlowny) after each round.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <functional>
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // GlownyMenu results besides the main item 1..5 that ran.
 inline constexpr int kMenuEnd = 0;           // Esc in the main menu, or "T" to the closing question

@@ -5,12 +5,12 @@
 #include "documents/dbu_dow.h"
 #include "invoicing/faktura_z_wz.h"
 #include "invoicing/issue_notes_list.h"
+#include "session/not_built.h"
+#include "session/session.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
 #include "shell/operators.h"
-#include "shell/session.h"
 
 namespace hurt::shell {
 
@@ -26,13 +26,13 @@ bool Contains(std::string_view text, std::string_view part) { return text.find(p
 bool ViewingOnly(Session& session) { return Contains(session.op().nazwisko, "(R)"); }
 
 int ParametryzacjaSystemu(Session& session) {
-  const OperatorRights& op = session.op();
+  const session::OperatorRights& op = session.op();
   if (menu::IsSupervisor(session)) {
     const int c = menu::SmallChoice(session, 11, 30, {"1. Parametry uzytkownika   ", "2. Parametry administratora"});
-    if (c == 1) NotBuilt(session, "PARAMETRY_PROGRAMU");
-    if (c == 2) NotBuilt(session, "INST_KORV");
+    if (c == 1) session::NotBuilt(session, "PARAMETRY_PROGRAMU");
+    if (c == 2) session::NotBuilt(session, "INST_KORV");
   } else if (op.Prawa(7) || op.Prawa(1)) {
-    NotBuilt(session, "PARAMETRY_PROGRAMU");
+    session::NotBuilt(session, "PARAMETRY_PROGRAMU");
   } else {
     menu::BrakPraw(session);
   }
@@ -49,15 +49,15 @@ int ZmianaOperatoraItem(Session& session) {
 
 int UrzadzeniaFiskalne(Session& session) {
   const int c = menu::SmallChoice(session, 15, 30, {" Drukarka fiskalna  ", " Terminal płatniczy "_pl});
-  if (c == 1) NotBuilt(session, "DF_300");
-  if (c == 2) NotBuilt(session, "EFT_MENU");
+  if (c == 1) session::NotBuilt(session, "DF_300");
+  if (c == 2) session::NotBuilt(session, "EFT_MENU");
   return kReopen;
 }
 
 }  // namespace
 
 int Dowody(Session& session) {
-  const OperatorRights& op = session.op();
+  const session::OperatorRights& op = session.op();
   const bool kasa = ToJestKasa(session);
   const bool only_operator_change = op.Prawa1(3);
   const bool r = ViewingOnly(session);
@@ -68,7 +68,7 @@ int Dowody(Session& session) {
         menu::BrakPraw(session);
         return kReopen;
       }
-      NotBuilt(session, name);
+      session::NotBuilt(session, name);
       return kReopen;
     };
   };
@@ -120,16 +120,16 @@ int Dowody(Session& session) {
                             if (r || !session.op().Prawa(2)) {
                               menu::BrakPraw(session);
                             } else {
-                              NotBuilt(session, "OTB_DOWODY");
+                              session::NotBuilt(session, "OTB_DOWODY");
                             }
                             return kReopen;
                           }));
   it.push_back(menu::Item(9, " Parametryzacja dowodow ", shown(op.Prawa(13) && !op.Prawa1(1)), true, [&session, r] {
-    const OperatorRights& o = session.op();
+    const session::OperatorRights& o = session.op();
     if (r || (o.Prawa(7) && !o.Prawa(1))) {
       menu::BrakPraw(session);
     } else {
-      NotBuilt(session, "DBU_RD");
+      session::NotBuilt(session, "DBU_RD");
     }
     return kReopen;
   }));

@@ -6,14 +6,14 @@
 #include "base/text.h"
 #include "console/keys.h"
 #include "console/okno.h"
-#include "shell/helpers.h"
+#include "session/helpers.h"
+#include "session/not_built.h"
+#include "session/output/report_copy.h"
+#include "session/session.h"
+#include "session/viewer.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
-#include "shell/report/report_copy.h"
-#include "shell/session.h"
-#include "shell/viewer.h"
 
 namespace hurt::shell {
 
@@ -28,7 +28,7 @@ namespace {
 std::optional<JulianDay> PeriodEnd(Session& session) {
   const std::string hh = menu::WorkPeriod(session);  // "yy/mm"
   if (hh.size() < 5) return std::nullopt;
-  const int year = static_cast<int>(Val(FourDigitYear(hh.substr(0, 2))));
+  const int year = static_cast<int>(Val(session::FourDigitYear(hh.substr(0, 2))));
   int mm = static_cast<int>(Val(hh.substr(3, 2)));
   if (mm == 13) mm = 12;
   if (mm < 1 || mm > 12 || year < 1900) return std::nullopt;
@@ -67,7 +67,7 @@ int ZamkniecieOkresu(Session& session) {
     const int k = OknoKey(session, "NIE ZAMYKAJ JESZCZE MIESIACA !", 5);
     if (k == console::key::kEsc) {
       console::Okno_(con, "Szukasz kłopotów czy masz złą datę ?"_pl);
-      NotBuilt(session, "USTAW_CZAS");
+      session::NotBuilt(session, "USTAW_CZAS");
     }
     if (TooEarlyToClose(session)) {
       console::Okno_(con, "NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !"_pl, 5);
@@ -76,7 +76,7 @@ int ZamkniecieOkresu(Session& session) {
       if (last == console::key::kEsc || last == console::key::kNone) return kReopen;
     }
   }
-  NotBuilt(session, "M_CLOSE");
+  session::NotBuilt(session, "M_CLOSE");
   return kReopen;
 }
 
@@ -84,8 +84,8 @@ int ZamkniecieOkresu(Session& session) {
 int Zerowanie(Session& session) {
   const std::string settings = session.Path("parametr.mem");
   const std::string keep = session.Path("koniec.txt");
-  if (session.env().Exists(settings)) (void)CopyFileReplacing(session.env(), settings, keep);
-  NotBuilt(session, "ZEROWANIE");
+  if (session.env().Exists(settings)) (void)session::CopyFileReplacing(session.env(), settings, keep);
+  session::NotBuilt(session, "ZEROWANIE");
   if (session.env().Exists(keep)) (void)session.env().Remove(keep);
   return kReopen;
 }
@@ -93,9 +93,9 @@ int Zerowanie(Session& session) {
 int UwagiOperatorow(Session& session) {
   const int c = menu::SmallChoice(session, 17, 50, {" Uwagi bieżące "_pl, " Archiwum ", " Użyto hasła A----- "_pl});
   if (c == 1) {
-    ViewDruk(session, nullptr, "operator.txt");
+    session::ViewDruk(session, nullptr, "operator.txt");
   } else if (c != 0) {
-    NotBuilt(session, "NORTON");
+    session::NotBuilt(session, "NORTON");
   }
   return kReopen;
 }
@@ -110,13 +110,13 @@ int InstallerItem(Session& session, int n) {
 }  // namespace
 
 int Specjalne(Session& session) {
-  const OperatorRights& op = session.op();
+  const session::OperatorRights& op = session.op();
   const bool boss = menu::IsSupervisor(session);
   const bool archive = session.InArchive();
   const bool limited = op.Prawa1(3);
   auto later = [&session](const char* name) {
     return [&session, name] {
-      NotBuilt(session, name);
+      session::NotBuilt(session, name);
       return kReopen;
     };
   };
@@ -143,7 +143,7 @@ int Specjalne(Session& session) {
   std::vector<SubMenuItem>& it = m.items;
   it.push_back(menu::Item(2, " Edycja bazy BLAT                   ", true, false, [&session] {
     if (menu::IsSupervisor(session)) {
-      NotBuilt(session, "ZROB_BLAT_DBF");
+      session::NotBuilt(session, "ZROB_BLAT_DBF");
     } else {
       console::Okno_(session.con(), "Zbyt male prawa,  nr # 0");
     }
@@ -158,8 +158,8 @@ int Specjalne(Session& session) {
                           true, false, [&session] {
                             const int c = menu::SmallChoice(
                                 session, 6, 44, {"1. Kopiowanie od dnia do dnia", "2. Kopiowanie nowych zapisow "});
-                            if (c == 1) NotBuilt(session, "KOP_DLA_FK");
-                            if (c == 2) NotBuilt(session, "KOP2_DLA_FK");
+                            if (c == 1) session::NotBuilt(session, "KOP_DLA_FK");
+                            if (c == 2) session::NotBuilt(session, "KOP2_DLA_FK");
                             return kReopen;
                           }));
   it.push_back(menu::Item(7, "*Zamkniecie okresu obrachunkowego   ", true, true,
@@ -167,7 +167,7 @@ int Specjalne(Session& session) {
   it.push_back(menu::Item(9, " Ustawienie BO kasy                 ", true, true, later("USTAW_DATE")));
   it.push_back(menu::Item(10, " Ustawienie zegara  /daty i czasu/  ", true, false, later("USTAW_CZAS")));
   it.push_back(menu::Item(11, " Edycja danych o firmie             ", boss, false, [&session] {
-    NotBuilt(session, "ED_FIRMY");
+    session::NotBuilt(session, "ED_FIRMY");
     return kReopen;
   }));
   it.push_back(menu::Item(12, std::string(36, ' '), false, true, nullptr));
@@ -175,7 +175,7 @@ int Specjalne(Session& session) {
   it.push_back(menu::Item(15, "*Opcja administratora - zerowanie   ", boss, true,
                           [&session] { return Zerowanie(session); }));
   it.push_back(menu::Item(16, " Reorganizacja zbiorow /uzgodnienia/", true, true, [&session] {
-    if (console::Okno(session.con(), "Czy masz na to czas ?")) NotBuilt(session, "INIT_NTX");
+    if (console::Okno(session.con(), "Czy masz na to czas ?")) session::NotBuilt(session, "INIT_NTX");
     return kReopen;
   }));
   it.push_back(menu::Item(17, " Uwagi o pracy operatorów           "_pl,

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "session/menu_choice.h"
+
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 namespace menu {
 
@@ -49,13 +51,10 @@ struct SubMenu {
 // returns the main item, kMenuEnd or an installer exit code (see menu_tree.h).
 int RunSubMenu(Session& session, SubMenu& menu);
 
-// A menu position kept in the session (1 when not declared yet).
-int Position(Session& session, std::string_view name);
-void SetPosition(Session& session, std::string_view name, int value);
-
-// A small choice of a few prompts in a single frame whose top-left corner is (top, left);
-// the area is restored afterwards. Returns 1..n, or 0 after Esc.
-int SmallChoice(Session& session, int top, int left, const std::vector<std::string_view>& prompts, int start = 1);
+// Positions and small choices (session/menu_choice.h).
+using session::Position;
+using session::SetPosition;
+using session::SmallChoice;
 
 // "Brak praw" for 1 second.
 void BrakPraw(Session& session, std::string_view text = "Brak praw");
@@ -69,8 +68,7 @@ std::string RefusalText(char letter, int item);
 bool AreaHasField(Session& session, int area, std::string_view field);
 // The operator is the supervisor (number "0").
 bool IsSupervisor(Session& session);
-// JEST_WALUTA is "T": currencies are in use.
-bool JestWaluta(Session& session);
+using session::JestWaluta;
 // The period being worked on as "yy/mm": the archive's while one is open.
 std::string WorkPeriod(Session& session);
 

@@ -1,11 +1,11 @@
 // Sub-menu MAGAZYN (ASORTYMENT): articles, offer and ordering.
 #include "base/cp852.h"
 #include "catalogues/dbu_as.h"
+#include "session/not_built.h"
+#include "session/session.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
-#include "shell/session.h"
 
 namespace hurt::shell {
 
@@ -21,17 +21,17 @@ void SetBook(Session& session, int book) { session.vars().Set("M_ZO", xbase::Val
 int OfertaHandlowa(Session& session) {
   if (session.FileX("CENNIK.TXT") && session.FileX("HLP/OFERTA.DBF")) {
     const int c = menu::SmallChoice(session, 9, 20, {" Oferta handlowa ", " Oferta w/g producenta "});
-    if (c == 1) NotBuilt(session, "OFERTA_HANDLOWA");
-    if (c == 2) NotBuilt(session, "OFERTA_PRODUCENTA");
+    if (c == 1) session::NotBuilt(session, "OFERTA_HANDLOWA");
+    if (c == 2) session::NotBuilt(session, "OFERTA_PRODUCENTA");
     return kReopen;
   }
-  NotBuilt(session, "OFERTA_HANDLOWA");
+  session::NotBuilt(session, "OFERTA_HANDLOWA");
   return kReopen;
 }
 
 int ZamowAs(Session& session, int book) {
   SetBook(session, book);
-  NotBuilt(session, "ZAMOW_AS");
+  session::NotBuilt(session, "ZAMOW_AS");
   return kReopen;
 }
 
@@ -43,7 +43,7 @@ int Asortyment(Session& session) {
   auto not_built = [&session](const char* name, int book = 0) {
     return [&session, name, book] {
       if (book != 0) SetBook(session, book);
-      NotBuilt(session, name);
+      session::NotBuilt(session, name);
       return kReopen;
     };
   };

@@ -3,10 +3,10 @@
 #include "base/text.h"
 #include "console/menu.h"
 #include "console/okno.h"
+#include "session/not_built.h"
+#include "session/session.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
-#include "shell/session.h"
 
 namespace hurt::shell {
 
@@ -59,13 +59,13 @@ void CashReports(Session& session) {
                                   });
   }
   ReportMenu(session, 8, 40, operators ? 22 : 15, 75, prompts,
-             [&](int c) { NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine); });
+             [&](int c) { session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine); });
 }
 
 // _REJESTRY: the VAT registers and the summaries made from them.
 void VatRegisters(Session& session) {
   if ((session.FileX("GROSZ.TXT") || session.settings().Yes("J_SD_GROSZ")) && !session.FileX("SD_FISK.---"))
-    NotBuilt(session, "SD_FISK");
+    session::NotBuilt(session, "SD_FISK");
   const std::vector<ReportPrompt> prompts = {
       {" Dzienny rejestr sprzedaży "_pl, "REJE_FV"},
       {" Dzienny rejestr zakupów "_pl, "REJE_PZ"},
@@ -89,16 +89,16 @@ void VatRegisters(Session& session) {
   ReportMenu(session, 5, 45, 24, 79, prompts, [&](int c) {
     if (c == 3) {
       const int v = menu::SmallChoice(session, 9, 50, {"1. ver.podstawowa ", "2. ver.rozszerzona"});
-      if (v != 0) NotBuilt(session, "REJ_FV_PZ");
+      if (v != 0) session::NotBuilt(session, "REJ_FV_PZ");
       return;
     }
     if (c == 4) {
       const int v = menu::SmallChoice(session, 10, 50, {"1. VAT_R", "2. EXCEL", "3. XML", "4. XML_KP", "5. dbu VAT_CDN"});
       static constexpr std::string_view kExports[] = {"REJ_FVCDN", "CDN_XML", "CDN_XML", "CDN_XML", "DBU_VAT_CDN"};
-      if (v != 0) NotBuilt(session, kExports[v - 1]);
+      if (v != 0) session::NotBuilt(session, kExports[v - 1]);
       return;
     }
-    NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
+    session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
   });
 }
 
@@ -107,19 +107,19 @@ void Jpk(Session& session) {
   if (menu::WorkPeriod(session) > "20/08") {
     const bool quarterly = session.FileX("KWARTAL.TXT");
     const bool v7 = console::Okno(session.con(), quarterly ? "JPK_V7K (T) / JPK_VAT (N) ?" : "JPK_V7M (T) / JPK_VAT (N) ?");
-    NotBuilt(session, v7 ? "JPK_V7M" : "JPK_VAT");
+    session::NotBuilt(session, v7 ? "JPK_V7M" : "JPK_VAT");
     return;
   }
-  NotBuilt(session, "JPK_VAT");
+  session::NotBuilt(session, "JPK_VAT");
 }
 
 }  // namespace
 
 int Raporty(Session& session) {
-  const OperatorRights& op = session.op();
+  const session::OperatorRights& op = session.op();
   auto later = [&session](const char* name) {
     return [&session, name] {
-      NotBuilt(session, name);
+      session::NotBuilt(session, name);
       return kReopen;
     };
   };

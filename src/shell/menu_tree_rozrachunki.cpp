@@ -3,10 +3,10 @@
 #include "base/text.h"
 #include "catalogues/dbu_zo.h"
 #include "console/form.h"
+#include "session/not_built.h"
+#include "session/session.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
-#include "shell/not_built.h"
-#include "shell/session.h"
 
 namespace hurt::shell {
 
@@ -49,7 +49,7 @@ bool TerminarzFilter(Session& session) {
 }  // namespace
 
 int Kontrahenci(Session& session) {
-  const OperatorRights& op = session.op();
+  const session::OperatorRights& op = session.op();
   const bool allowed = (!op.Prawa1(3) && (op.Prawa(13) || op.Prawa1(5))) ||
                        op.prawa2.find("+K*") != std::string::npos;
   // The account book follows the item number (K_KONTRAHENCI), read by DBU_ZO itself.
@@ -59,7 +59,7 @@ int Kontrahenci(Session& session) {
   };
   auto not_built = [&session](const char* name) {
     return [&session, name] {
-      NotBuilt(session, name);
+      session::NotBuilt(session, name);
       return kReopen;
     };
   };
@@ -85,12 +85,12 @@ int Kontrahenci(Session& session) {
   it.push_back(menu::Item(11, " Salda naleznosci-zobowiazań"_pl, allowed, true, not_built("RAP_D_W")));
   if (terminarz) {
     it.push_back(menu::Item(12, " Terminarz należnosci-zobow."_pl, allowed, true, [&session] {
-                    if (TerminarzFilter(session)) NotBuilt(session, "DBU_TERM");
+                    if (TerminarzFilter(session)) session::NotBuilt(session, "DBU_TERM");
                     return kReopen;
                   }));
   } else {
     it.push_back(menu::Item(12, " Pobranie rozrachunkow      ", allowed, true, [&session] {
-                    if (!IsBlank(session.settings().Text("J_FF2"))) NotBuilt(session, "POBRANIE_ROZRACHUNKOW");
+                    if (!IsBlank(session.settings().Text("J_FF2"))) session::NotBuilt(session, "POBRANIE_ROZRACHUNKOW");
                     return kReopen;
                   }));
   }

@@ -18,9 +18,11 @@
 #include <string>
 #include <string_view>
 
+#include "session/operator_rights.h"
+
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // ZMIANAOPERATORA: the full log-in on the operator list. Sets Session::op() and the
 // session variables of the operator, the session's fiscal printer model (from the
@@ -36,27 +38,12 @@ bool ZmianaOperatora(Session& session);
 // when `prawa` cannot be opened (or upgraded).
 bool TbPrawa(Session& session);
 
-// PRAWA(n) and PRAWA1(n) of the logged-in operator.
-bool Prawa(const Session& session, int n);
-bool Prawa1(const Session& session, int n);
-
-// What a "fixed password" check guards; each kind names whose password is asked.
-enum class HasloKind {
-  kCorrection,  // corrections and sensitive changes: the installation's correction password
-  kSupervisor,  // selling to a blocked payer ("Zły płatnik"): the supervisor's password
-  kMinMargin,   // changing the minimum margin: the correction password
-  kPriceRise,   // raising prices in bulk: the correction password
-  kZeroing,     // zeroing the data: the supervisor's password
-};
-
-// HASLO: asks for the password of `kind` in the password window ("      PODAJ  HASŁO  !"
-// or `prompt`), twice at most. True when it matches, or at once when no such password is
-// set. The correction password is J_BOSS when the installation has set one; while J_BOSS
-// is the stock default (never set) the supervisor's password stands for it.
-bool Haslo(Session& session, HasloKind kind, std::string_view prompt = {});
-
-// HASLO("HAS...", prompt): reads a password in the same window without checking it.
-// Empty optional on Esc.
-std::optional<std::string> CzytajHaslo(Session& session, std::string_view prompt = {});
+// The rights and password checks live on the session floor; the shell's screens use
+// them by their short names.
+using session::CzytajHaslo;
+using session::Haslo;
+using session::HasloKind;
+using session::Prawa;
+using session::Prawa1;
 
 }  // namespace hurt::shell

@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "base/result.h"
-#include "shell/operators_table.h"
+#include "session/operator_rights.h"
+#include "session/operators_table.h"
 
 namespace hurt::shell {
-class Session;
+using session::Session;
 }
 
 namespace hurt::shell::operators {
@@ -32,7 +33,7 @@ int DibalPort(std::string_view printer);
 // Sets the session to the operator of `rec` (Session::op(), M_NR, M_NAZWISKO, M_PRAWA,
 // M_PRAWA1, M_PRAWA2, M_NR_MAG, M_NR_KASY, M_SMTP, ARC_MAGAZYN, ARC_KOMU, ARC_RD,
 // M_DRUKARKA, TOJESTKASA).
-void SetSessionOperator(Session& session, const OperatorRecord& rec);
+void SetSessionOperator(Session& session, const session::operators::OperatorRecord& rec);
 // Clears the logged-in operator (log-out): M_NR blank, M_NAZWISKO blank, no rights.
 void ClearSessionOperator(Session& session);
 bool LoggedIn(const Session& session);
@@ -55,25 +56,12 @@ std::string NextOperatorNumber(std::string_view last);
 // write are ignored: the log must not stop the work.
 void LogOperatorEvent(Session& session, std::string_view nr, std::string_view nazwisko, std::string_view event);
 
-// ---- the password window (operators_haslo.cpp) ----
-
-// HASLO's window: asks for a password, twice at most ("       ZŁE  HASŁO !" between),
-// and returns true when `matches` accepts an entry. Esc gives up at once.
-bool PasswordWindow(Session& session, const std::function<bool(std::string_view entry)>& matches,
-                    std::string_view prompt);
-
-// The installation's correction password: J_BOSS as stored in parametr.mem (the session's
-// copy when the file cannot be read).
-std::string CorrectionPasswordSetting(Session& session);
-// J_BOSS holds a password of its own (a hash, or an old plain one), not the stock default.
-bool CorrectionPasswordSet(std::string_view j_boss);
-// Whether `entry` is the correction password `j_boss` (upper-cased, trailing blanks
-// ignored).
-bool CorrectionPasswordMatches(std::string_view j_boss, std::string_view entry);
-// Stores a new correction password (empty: back to the stock default) into parametr.mem,
-// changing nothing else in the file, and into the session.
-Status StoreCorrectionPassword(Session& session, std::string_view entry);
-// An old plain J_BOSS is replaced by its hash in parametr.mem and the session.
-Status ConvertCorrectionPassword(Session& session);
+// The password window and the correction password (session/operator_rights.h).
+using session::operators::ConvertCorrectionPassword;
+using session::operators::CorrectionPasswordMatches;
+using session::operators::CorrectionPasswordSet;
+using session::operators::CorrectionPasswordSetting;
+using session::operators::PasswordWindow;
+using session::operators::StoreCorrectionPassword;
 
 }  // namespace hurt::shell::operators

@@ -18,12 +18,12 @@
 #include "console/keys.h"
 #include "console/okno.h"
 #include "console/screen_buffer.h"
-#include "shell/area_fields.h"
-#include "shell/not_built.h"
+#include "session/area_fields.h"
+#include "session/not_built.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "shell/operators.h"
 #include "shell/operators_internal.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
 #include "store/net_use.h"
 
 namespace hurt::shell {
@@ -42,7 +42,7 @@ constexpr int kNameColumn = 8;
 constexpr int kNumberColumn = 3;
 constexpr int kPasswordColumn = 41;
 
-constexpr std::array<std::string_view, kRightsUsed> kRightLabels = {
+constexpr std::array<std::string_view, session::operators::kRightsUsed> kRightLabels = {
     "Przydzielanie-odbieranie uprawnien  ", "Przegladanie raportow kasowych      ",
     "Przegladanie rejestrow              ", "Przegladanie rotacji                ",
     "Przegladanie obrotow z kontrahentami", "Przegladanie zyskownosci            ",
@@ -54,7 +54,7 @@ constexpr std::array<std::string_view, kRightsUsed> kRightLabels = {
     "Pozwolic sprzedawac poniżej ceny min"_pl,
 };
 
-constexpr std::array<std::string_view, kRestrictionsUsed> kRestrictionLabels = {
+constexpr std::array<std::string_view, session::operators::kRestrictionsUsed> kRestrictionLabels = {
     "Tylko sprzedaz ze skanerem          ", "Tylko kartoteki magazynowe          ",
     "Tylko kartoteki magazynowe i rotacja", "Tylko poprawa dowodow PZ (do 14 dni)",
     "Tylko analiza sprzedazy kontrahentom", "Tylko kartoteki magazynowe i dowody ",
@@ -71,13 +71,13 @@ class OperatorList {
   void Run() {
     const console::Attr attr = con_.colours().standard;
     con_.Box(kListTop, kListLeft, kListBottom, kListRight, console::DoubleFrame(), attr, ' ');
-    AreaSource source(area_);
+    session::AreaSource source(area_);
     console::Browse browse(con_, source, kListTop + 1, kNumberColumn, kListBottom - 1, kListRight - 1);
     browse.Separators("─┬─"_pl, " │ "_pl, "");
-    browse.AddColumn(PaddedColumn("Nr", 2, [this] { return ReadOperator(area_).nr; }));
-    browse.AddColumn(PaddedColumn("Nazwisko imie", 30, [this] { return ReadOperator(area_).nazwisko; }));
+    browse.AddColumn(session::PaddedColumn("Nr", 2, [this] { return session::operators::ReadOperator(area_).nr; }));
+    browse.AddColumn(session::PaddedColumn("Nazwisko imie", 30, [this] { return session::operators::ReadOperator(area_).nazwisko; }));
     // The password is never shown: the column holds the chart mark only.
-    browse.AddColumn(PaddedColumn(std::string("Hasło"_pl), 5, [this] { return RTrim(ReadOperator(area_).slupek); }));
+    browse.AddColumn(session::PaddedColumn(std::string("Hasło"_pl), 5, [this] { return RTrim(session::operators::ReadOperator(area_).slupek); }));
     browse_ = &browse;
     (void)area_.GoTop();
     browse.Run([this](BrowseMode mode, int) { return OnKey(mode); });
@@ -90,7 +90,7 @@ class OperatorList {
     const int k = con_.LastKey();
     if (k == key::kEsc) return BrowseAction::kLeave;
     if (mode == BrowseMode::kEmpty) return BrowseAction::kContinue;
-    const OperatorRecord rec = ReadOperator(area_);
+    const session::operators::OperatorRecord rec = session::operators::ReadOperator(area_);
     if (k == key::kEnter) return Zalogowanie(rec);
     if (key::IsKey(k, key::F(10))) return Wylogowac();
     if (key::IsKey(k, key::F(4))) return Ednazwiska(rec);
@@ -108,13 +108,13 @@ class OperatorList {
   }
 
   // ---- who may do what ----
-  const OperatorRights& op() const { return session_.op(); }
-  bool IsSupervisorLoggedIn() const { return LoggedIn(session_) && op().nr == kSupervisorNr; }
-  bool IsOwn(const OperatorRecord& rec) const { return LoggedIn(session_) && rec.nr == op().nr; }
+  const session::OperatorRights& op() const { return session_.op(); }
+  bool IsSupervisorLoggedIn() const { return LoggedIn(session_) && op().nr == session::operators::kSupervisorNr; }
+  bool IsOwn(const session::operators::OperatorRecord& rec) const { return LoggedIn(session_) && rec.nr == op().nr; }
   // F4 and the editors on another operator's record.
-  bool MayManage(const OperatorRecord& rec) const {
+  bool MayManage(const session::operators::OperatorRecord& rec) const {
     if (!LoggedIn(session_)) return false;
-    if (op().nr == kSupervisorNr) return true;
+    if (op().nr == session::operators::kSupervisorNr) return true;
     if (rec.IsSupervisor() || IsOwn(rec)) return false;
     return op().Prawa(1) && !rec.HoldsRight(1);
   }
@@ -125,36 +125,36 @@ class OperatorList {
   }
   int CurrentRow() const { return browse_->first_data_row() + browse_->row_pos(); }
   void Log(std::string_view event) { LogOperatorEvent(session_, op().nr, op().nazwisko, event); }
-  std::string Who(const OperatorRecord& rec) const { return rec.nr + " " + RTrim(rec.nazwisko); }
+  std::string Who(const session::operators::OperatorRecord& rec) const { return rec.nr + " " + RTrim(rec.nazwisko); }
 
   // ---- ZALOGOWANIE ----
-  BrowseAction Zalogowanie(OperatorRecord rec) {
+  BrowseAction Zalogowanie(session::operators::OperatorRecord rec) {
     if (rec.IsSupervisor() && !rec.Named()) {
       // The supervisor always has a name, so that the record is not taken for a free one.
       const std::string name = PadR("Kowalski Jan", 30);
-      if (UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
+      if (session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
             return a.Replace("NAZWISKO", xbase::Value(name));
           }).ok()) {
-        rec = ReadOperator(area_);
+        rec = session::operators::ReadOperator(area_);
       }
     }
     if (!rec.Named() || IsOwn(rec)) return BrowseAction::kContinue;
     std::string entry;
-    if (HasPassword(rec)) {
+    if (session::operators::HasPassword(rec)) {
       console::MaskedEntry typed = console::GetHhhhh(con_, CurrentRow(), kPasswordColumn, "0,0");
       if (typed.escaped) return BrowseAction::kRepaint;
       entry = typed.text;
     }
-    if (!PasswordMatches(rec, entry)) {
+    if (!session::operators::PasswordMatches(rec, entry)) {
       con_.Beep();
       console::Okno_(con_, "Błednie podane hasło"_pl);
       LogOperatorEvent(session_, rec.nr, rec.nazwisko, "błędne hasło"_pl);
       // During a change of operator the previous one stays logged in.
       return was_logged_in_ ? BrowseAction::kLeave : BrowseAction::kRepaint;
     }
-    if (IsLegacyPassword(rec)) {
-      (void)ConvertLegacyPassword(session_, area_, rec.recno);
-      rec = ReadOperator(area_);
+    if (session::operators::IsLegacyPassword(rec)) {
+      (void)session::operators::ConvertLegacyPassword(session_, area_, rec.recno);
+      rec = session::operators::ReadOperator(area_);
     }
     if (session_.FileX("COPY_VAT.EXE") || session_.FileX("HCOPY_VA.EXE")) {
       if (rec.IsSupervisor() && session_.FileX("AAA.TXT")) {
@@ -165,7 +165,7 @@ class OperatorList {
     }
     SetSessionOperator(session_, rec);
     Log("zalogowanie");
-    if (session_.FileX("SALDO/SALDO.TXT")) NotBuilt(session_, "SALDO_TXT");
+    if (session_.FileX("SALDO/SALDO.TXT")) session::NotBuilt(session_, "SALDO_TXT");
     if (session_.vars().Logical("PIERWSZE_WEJSCIE")) {
       Log("początek pracy"_pl);
       session_.vars().Set("PIERWSZE_WEJSCIE", xbase::Value(false));
@@ -183,7 +183,7 @@ class OperatorList {
   }
 
   // ---- EDNAZWISKA ----
-  BrowseAction Ednazwiska(const OperatorRecord& rec) {
+  BrowseAction Ednazwiska(const session::operators::OperatorRecord& rec) {
     if (!MayManage(rec)) return Refuse();
     EditName(rec, /*is_new=*/false);
     return BrowseAction::kRepaint;
@@ -192,7 +192,7 @@ class OperatorList {
   // The name at column 8 of the highlighted row. Stored when longer than 6 characters,
   // or empty on a record other than "0": the operator is then removed (no password, no
   // rights, no restrictions).
-  void EditName(const OperatorRecord& rec, bool is_new) {
+  void EditName(const session::operators::OperatorRecord& rec, bool is_new) {
     const int row = CurrentRow();
     if (is_new) con_.Say(row, kNumberColumn, rec.nr);
     std::string name = PadR(rec.nazwisko, 30);
@@ -202,7 +202,7 @@ class OperatorList {
     const std::string trimmed = AllTrim(name);
     const bool remove = trimmed.empty() && !rec.IsSupervisor();
     if (trimmed.size() <= 6 && !remove) return;
-    Status st = UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
+    Status st = session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
       HURT_RETURN_IF_ERROR(a.Replace("NAZWISKO", xbase::Value(RTrim(name))));
       if (!remove) return Status::Ok();
       HURT_RETURN_IF_ERROR(a.Replace("HASLO", xbase::Value(std::string())));
@@ -220,7 +220,7 @@ class OperatorList {
 
   // ---- F5: a new operator ----
   BrowseAction NewOperator() {
-    if (!LoggedIn(session_) || !(op().nr == kSupervisorNr || op().Prawa(1))) return Refuse();
+    if (!LoggedIn(session_) || !(op().nr == session::operators::kSupervisorNr || op().Prawa(1))) return Refuse();
     uint32_t added = 0;
     Status st = LockRecordFile();
     if (st.ok()) {
@@ -238,12 +238,12 @@ class OperatorList {
     (void)area_.GoTo(added);
     const int row = CurrentRow();
     con_.screen().Fill(row, kNumberColumn, row, kListRight - 1, ' ', con_.colours().standard);
-    EditName(ReadOperator(area_), /*is_new=*/true);
+    EditName(session::operators::ReadOperator(area_), /*is_new=*/true);
     return BrowseAction::kRepaint;
   }
 
   Status LockRecordFile() {
-    ConsoleStoreUi ui(con_);
+    session::ConsoleStoreUi ui(con_);
     return store::FilLockArea(ui, area_, kRecordLockSeconds);
   }
 
@@ -254,7 +254,7 @@ class OperatorList {
     std::string last;
     HURT_RETURN_IF_ERROR(area_.GoTop());
     while (!area_.eof()) {
-      const OperatorRecord r = ReadOperator(area_);
+      const session::operators::OperatorRecord r = session::operators::ReadOperator(area_);
       used += r.nr;
       last = r.nr;
       HURT_RETURN_IF_ERROR(area_.Skip(1));
@@ -272,7 +272,7 @@ class OperatorList {
   }
 
   // ---- EDPRAW / EDPRAW1 ----
-  BrowseAction Edprawa(const OperatorRecord& rec, bool restrictions) {
+  BrowseAction Edprawa(const session::operators::OperatorRecord& rec, bool restrictions) {
     if (!LoggedIn(session_)) return Refuse();
     bool view = false;
     if (IsOwn(rec)) {
@@ -292,9 +292,9 @@ class OperatorList {
   // One line per right: the label and "T"/"N". Shows the rights as they act: a right is
   // held unless its character is "N" (right 17 only when "T"), a restriction applies only
   // when its character is "T".
-  void RightsEditor(const OperatorRecord& rec, bool restrictions, bool view) {
+  void RightsEditor(const session::operators::OperatorRecord& rec, bool restrictions, bool view) {
     const std::string stored = restrictions ? rec.prawa1 : rec.prawa;
-    const size_t count = restrictions ? kRestrictionsUsed : kRightsUsed;
+    const size_t count = restrictions ? session::operators::kRestrictionsUsed : session::operators::kRightsUsed;
     std::vector<std::string> values(count);
     for (size_t i = 0; i < count; ++i) {
       const char c = i < stored.size() ? stored[i] : ' ';
@@ -332,13 +332,13 @@ class OperatorList {
     for (const std::string& v : values) text += v;
     if (stored.size() > count) text += stored.substr(count);
     const char* field = restrictions ? "PRAWA1" : "PRAWA";
-    Status st = UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds,
+    Status st = session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds,
                                [&](xbase::WorkArea& a) { return a.Replace(field, xbase::Value(text)); });
     if (st.ok()) Log(std::string(restrictions ? "ograniczenia " : "prawa ") + Who(rec) + ": " + RTrim(text));
   }
 
   // ---- USTAW_PRAWA2 ----
-  BrowseAction UstawPrawa2(const OperatorRecord& rec) {
+  BrowseAction UstawPrawa2(const session::operators::OperatorRecord& rec) {
     if (!IsSupervisorLoggedIn()) return Refuse();
     const console::SavedScreen saved = con_.SaveScreen();
     std::string tokens = PadR(rec.prawa2, 43);
@@ -351,7 +351,7 @@ class OperatorList {
     if (rec.IsSupervisor() && tokens.find("RAMPA") != std::string::npos) {
       console::Okno_(con_, "\"RAMPA a nr=0\" - sam się zablokujesz"_pl, 3);
     }
-    Status st = UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds,
+    Status st = session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds,
                                [&](xbase::WorkArea& a) { return a.Replace("PRAWA2", xbase::Value(tokens)); });
     if (!st.ok()) return BrowseAction::kRepaint;
     Log("prawa2 " + Who(rec) + ": " + RTrim(tokens));
@@ -363,7 +363,7 @@ class OperatorList {
   }
 
   // ---- USTAL_DRUKARKE ----
-  BrowseAction UstalDrukarke(const OperatorRecord& rec) {
+  BrowseAction UstalDrukarke(const session::operators::OperatorRecord& rec) {
     if (!rec.has_drukarka) return BrowseAction::kContinue;
     if (!IsOwn(rec) && !MayManage(rec)) return Refuse();
     std::string drukarka = PadR(rec.drukarka, 30);
@@ -396,7 +396,7 @@ class OperatorList {
     const bool escaped = form.Read().escaped;
     con_.RestoreScreen(saved);
     if (escaped) return BrowseAction::kRepaint;
-    Status st = UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
+    Status st = session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
       HURT_RETURN_IF_ERROR(a.Replace("DRUKARKA", xbase::Value(drukarka)));
       HURT_RETURN_IF_ERROR(a.Replace("NR_MAG", xbase::Value(nr_mag)));
       HURT_RETURN_IF_ERROR(a.Replace("NR_KASY", xbase::Value(nr_kasy)));
@@ -410,7 +410,7 @@ class OperatorList {
   }
 
   // ---- ZMIANAHASLA ----
-  BrowseAction ZmianaHasla(const OperatorRecord& rec) {
+  BrowseAction ZmianaHasla(const session::operators::OperatorRecord& rec) {
     if (!IsOwn(rec)) return Refuse();
     const int row = CurrentRow();
     auto say = [&](std::string_view text) {
@@ -422,7 +422,7 @@ class OperatorList {
       say("Nie zmieniam hasła"_pl);
       return BrowseAction::kRepaint;
     }
-    if (PasswordMatches(rec, first.text)) {
+    if (session::operators::PasswordMatches(rec, first.text)) {
       say("Baw sie czyms innym");
       return BrowseAction::kRepaint;
     }
@@ -432,7 +432,7 @@ class OperatorList {
       say("Nie zmieniam hasła"_pl);
       return BrowseAction::kRepaint;
     }
-    if (!StorePassword(session_, area_, rec.recno, first.text).ok()) {
+    if (!session::operators::StorePassword(session_, area_, rec.recno, first.text).ok()) {
       say("Nie zmieniam hasła"_pl);
       return BrowseAction::kRepaint;
     }
@@ -442,14 +442,14 @@ class OperatorList {
   }
 
   // ---- ZMIANABOSSA ----
-  BrowseAction ZmianaBossa(const OperatorRecord& rec) {
+  BrowseAction ZmianaBossa(const session::operators::OperatorRecord& rec) {
     if (!IsSupervisorLoggedIn() || !IsOwn(rec)) return Refuse();
     const console::SavedScreen saved = con_.SaveScreen();
     con_.Say(20, 0, "      Hasło poprawy np. WREN"_pl);
     console::MaskedEntry entry = console::GetHhhhh(con_, 20, 29);
     con_.RestoreScreen(saved);
     if (entry.escaped) return BrowseAction::kRepaint;
-    if (StoreCorrectionPassword(session_, entry.text).ok()) {
+    if (session::operators::StoreCorrectionPassword(session_, entry.text).ok()) {
       Log("zmiana hasła poprawy"_pl);
       console::Okno_(con_, "Hasło zostało zmienione"_pl);
     } else {
@@ -460,10 +460,10 @@ class OperatorList {
   }
 
   // ---- chart mark ----
-  BrowseAction ToggleSlupek(const OperatorRecord& rec) {
+  BrowseAction ToggleSlupek(const session::operators::OperatorRecord& rec) {
     if (!IsSupervisorLoggedIn() || area_.FieldIndex("SLUPEK") < 0) return BrowseAction::kContinue;
     const std::string mark = Left(rec.slupek, 1) == "S" ? " " : "S";
-    (void)UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds,
+    (void)session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds,
                          [&](xbase::WorkArea& a) { return a.Replace("SLUPEK", xbase::Value(mark)); });
     return BrowseAction::kRepaint;
   }
@@ -480,7 +480,7 @@ class OperatorList {
     for (size_t i = 0; i < shown; ++i) {
       numbers += static_cast<char>('0' + (i + 1) % 10);
       const char c = slots[i];
-      contents += (c == ' ' || c == '0') ? ' ' : (c == kSupervisorSlot ? '0' : c);
+      contents += (c == ' ' || c == '0') ? ' ' : (c == session::operators::kSupervisorSlot ? '0' : c);
     }
     const console::SavedRegion saved = con_.Save(22, 0, 23, 79);
     con_.ClearRegion(22, 0, 23, 79);
@@ -492,13 +492,13 @@ class OperatorList {
   }
 
   // ---- cash handover ----
-  BrowseAction PrzekazKasy(const OperatorRecord& rec) {
+  BrowseAction PrzekazKasy(const session::operators::OperatorRecord& rec) {
     if (!session_.FileX("KP1_KW1.TXT") || !LoggedIn(session_)) return BrowseAction::kContinue;
     if (IsOwn(rec)) {
       console::Okno_(con_, "Ustaw sie na tym ktory odbiera", 3);
       return BrowseAction::kContinue;
     }
-    NotBuilt(session_, "PRZEKAZ_KASY");
+    session::NotBuilt(session_, "PRZEKAZ_KASY");
     return BrowseAction::kRepaint;
   }
 
@@ -514,12 +514,12 @@ class OperatorList {
 
 bool TbPrawa(Session& session) {
   console::Console& con = session.con();
-  if (!OpenPrawa(session).ok()) {
+  if (!session::operators::OpenPrawa(session).ok()) {
     con.Beep();
     console::Okno_(con, "Tabela operatorów niedostępna"_pl, 3);
     return false;
   }
-  xbase::WorkArea* area = session.areas().Area(kPrawaArea);
+  xbase::WorkArea* area = session.areas().Area(session::operators::kPrawaArea);
   const console::SavedScreen saved = con.SaveScreen();
   {
     OperatorList list(session, *area);
@@ -532,13 +532,13 @@ bool TbPrawa(Session& session) {
   std::string gdzie_waga;
   (void)area->GoTop();
   while (!area->eof()) {
-    const OperatorRecord rec = ReadOperator(*area);
+    const session::operators::OperatorRecord rec = session::operators::ReadOperator(*area);
     if (rec.Named() && (Upper(rec.nazwisko).find("WAGA") != std::string::npos ||
                         Upper(rec.drukarka).find("WAGA") != std::string::npos)) {
       gdzie_waga += rec.nr;
     }
     if (LoggedIn(session) && rec.nr == session.op().nr) {
-      SessionVariables& v = session.vars();
+      session::SessionVariables& v = session.vars();
       v.Set("M_DRUKARKA", xbase::Value(rec.has_drukarka ? rec.drukarka : Space(30)));
       v.Set("ARC_MAGAZYN", xbase::Value(rec.has_magazyn ? rec.magazyn : Space(30)));
       v.Set("ARC_KOMU", xbase::Value(rec.has_komu ? rec.komu : Space(30)));
@@ -550,7 +550,7 @@ bool TbPrawa(Session& session) {
     if (!area->Skip(1).ok()) break;
   }
   session.vars().Set("GDZIE_WAGA", xbase::Value(gdzie_waga));
-  ClosePrawa(session);
+  session::operators::ClosePrawa(session);
 
   // A default document kind that the dictionary does not know is dropped.
   const std::string rd = session.vars().Text("ARC_RD");

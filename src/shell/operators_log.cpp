@@ -1,8 +1,8 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/text.h"
+#include "session/session.h"
 #include "shell/operators_internal.h"
-#include "shell/session.h"
 
 namespace hurt::shell::operators {
 

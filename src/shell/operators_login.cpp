@@ -3,11 +3,11 @@
 #include "base/date.h"
 #include "base/text.h"
 #include "console/okno.h"
-#include "shell/helpers_screen.h"
-#include "shell/not_built.h"
+#include "session/helpers_screen.h"
+#include "session/not_built.h"
+#include "session/session.h"
 #include "shell/operators.h"
 #include "shell/operators_internal.h"
-#include "shell/session.h"
 
 namespace hurt::shell {
 
@@ -54,8 +54,8 @@ int DibalPort(std::string_view printer) {
 
 bool LoggedIn(const Session& session) { return !IsBlank(session.op().nr); }
 
-void SetSessionOperator(Session& session, const OperatorRecord& rec) {
-  OperatorRights& op = session.op();
+void SetSessionOperator(Session& session, const session::operators::OperatorRecord& rec) {
+  session::OperatorRights& op = session.op();
   op.nr = rec.nr;
   op.nazwisko = PadR(rec.nazwisko, 30);
   // The supervisor has every right, whatever an old record says.
@@ -63,7 +63,7 @@ void SetSessionOperator(Session& session, const OperatorRecord& rec) {
   op.prawa1 = IsBlank(rec.prawa1) ? std::string(20, 'N') : PadR(rec.prawa1, 20);
   op.prawa2 = RTrim(rec.prawa2);
 
-  SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   v.Set("M_NR", xbase::Value(op.nr));
   v.Set("M_NAZWISKO", xbase::Value(op.nazwisko));
   v.Set("M_PRAWA", xbase::Value(op.prawa));
@@ -88,14 +88,14 @@ void SetSessionOperator(Session& session, const OperatorRecord& rec) {
 }
 
 void ClearSessionOperator(Session& session) {
-  OperatorRights& op = session.op();
+  session::OperatorRights& op = session.op();
   op.nr = " ";
   op.nazwisko = Space(30);
   // Nobody logged in holds no right (blank rights would grant them all).
   op.prawa = std::string(20, 'N');
   op.prawa1 = std::string(20, 'N');
   op.prawa2.clear();
-  SessionVariables& v = session.vars();
+  session::SessionVariables& v = session.vars();
   v.Set("M_NR", xbase::Value(op.nr));
   v.Set("M_NAZWISKO", xbase::Value(op.nazwisko));
   v.Set("M_PRAWA", xbase::Value(op.prawa));
@@ -109,9 +109,9 @@ Status SetStationSlot(Session& session, std::string_view nr) {
   const int st = firma->FieldIndex("ST");
   const int slot = session.stacja();
   if (st < 0 || slot < 1 || slot > firma->field(st).width) return Status::Ok();
-  const char mark = nr == kSupervisorNr ? kSupervisorSlot : (nr.empty() ? ' ' : nr[0]);
+  const char mark = nr == session::operators::kSupervisorNr ? session::operators::kSupervisorSlot : (nr.empty() ? ' ' : nr[0]);
   const uint32_t recno = firma->eof() ? 1 : firma->recno();
-  return UpdateOperator(session, *firma, recno, kSlotLockSeconds, [&](xbase::WorkArea& a) {
+  return session::operators::UpdateOperator(session, *firma, recno, kSlotLockSeconds, [&](xbase::WorkArea& a) {
     std::string slots(a.FieldBytes(st));
     slots[static_cast<size_t>(slot - 1)] = mark;
     return a.Replace(st, xbase::Value(slots));
@@ -131,14 +131,11 @@ std::string NextOperatorNumber(std::string_view last) {
   if (c >= 0xFE) return "";
   // The slot marks of the station register are never operator numbers.
   unsigned char next = static_cast<unsigned char>(c + 1);
-  if (next == static_cast<unsigned char>(kSupervisorSlot)) ++next;
+  if (next == static_cast<unsigned char>(session::operators::kSupervisorSlot)) ++next;
   return std::string(1, static_cast<char>(next));
 }
 
 }  // namespace operators
-
-bool Prawa(const Session& session, int n) { return session.op().Prawa(n); }
-bool Prawa1(const Session& session, int n) { return session.op().Prawa1(n); }
 
 bool ZmianaOperatora(Session& session) {
   using namespace operators;
@@ -150,12 +147,12 @@ bool ZmianaOperatora(Session& session) {
   for (;;) {
     (void)TbPrawa(session);
     if (LoggedIn(session)) break;
-    if (Koniec(con)) return false;
+    if (session::Koniec(con)) return false;
   }
 
   // The fiscal printer and scales follow the operator's printer name.
   const std::string printer = session.vars().Text("M_DRUKARKA");
-  Settings& settings = session.settings();
+  session::Settings& settings = session.settings();
   session.vars().Set("JEST_DF_300", xbase::Value(IsFiscalPrinter(printer, settings.Text("J_DF"))));
   const std::string model = FiscalModelOf(printer);
   if (model.empty()) {
@@ -166,13 +163,13 @@ bool ZmianaOperatora(Session& session) {
   if (RTrim(printer) != RTrim(previous_printer)) {
     const std::string upper = Upper(printer);
     const bool device = upper.find("COM") != std::string::npos || upper.find("DF_IP") != std::string::npos;
-    if (device && session.op().prawa2.find("RAMPA") == std::string::npos) NotBuilt(session, "DF_300");
-    if (DibalPort(printer) > 0) NotBuilt(session, "DIBAL");
+    if (device && session.op().prawa2.find("RAMPA") == std::string::npos) session::NotBuilt(session, "DF_300");
+    if (DibalPort(printer) > 0) session::NotBuilt(session, "DIBAL");
   }
 
   (void)SetStationSlot(session, session.op().nr);
   session.vars().Set("TOJESTKASA", xbase::Value(session.op().Prawa1(8)));
-  (void)ConvertCorrectionPassword(session);
+  (void)session::operators::ConvertCorrectionPassword(session);
   return true;
 }
 

@@ -5,9 +5,9 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/okno.h"
-#include "shell/session.h"
-#include "shell/settings_rules.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
+#include "session/settings_rules.h"
 #include "shell/startup_util.h"
 #include "shell/station.h"
 #include "shell/station_single.h"
@@ -171,7 +171,7 @@ bool Ratunek(Session& session) {
     console::Okno_(con, "Praca w archiwum - blokada");
     return false;
   }
-  const std::string settings = SettingsPath(session.root());
+  const std::string settings = session::SettingsPath(session.root());
   if (session.env().Exists(settings)) (void)CopyFileWhole(session.env(), settings, session.Path("koniec.txt"));
   (void)session.areas().Close(1);
 
@@ -195,7 +195,7 @@ bool Ratunek(Session& session) {
   console::Okno_(con, "NIE WOLNO PRZERWAC");
   // A company record without a valid period names no folder: the build below finds one.
   if (!session.hh().empty()) Odswiez(session, session.hh());
-  store::InitNtx(session);
+  session::InitNtx(session);
   return true;
 }
 

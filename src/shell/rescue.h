@@ -12,6 +12,8 @@
 // the current period and then every index.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -21,7 +23,7 @@
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 struct OdswiezReport {
   std::vector<std::string> rebuilt;  // table files, relative to the data directory

@@ -12,19 +12,20 @@
 #include "documents/posting.h"
 #include "documents/reservations.h"
 #include "documents/station_recovery.h"
+#include "invoicing/document_actions.h"
+#include "session/init_tables.h"
+#include "session/kalk.h"
+#include "session/not_built.h"
+#include "session/session.h"
+#include "session/settings_rules.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
-#include "shell/kalk.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/operators.h"
-#include "shell/not_built.h"
 #include "shell/rescue.h"
-#include "shell/session.h"
-#include "shell/settings_rules.h"
 #include "shell/startup_files.h"
 #include "shell/startup_screen.h"
-#include "store/init_tables.h"
 #include "shell/startup_util.h"
 #include "shell/station.h"
 #include "shell/station_single.h"
@@ -39,7 +40,7 @@ void SetText(Session& s, std::string_view name, std::string value) { s.vars().Se
 void SetNumber(Session& s, std::string_view name, double value) { s.vars().Set(name, xbase::Value(value)); }
 void SetDate(Session& s, std::string_view name, JulianDay day) { s.vars().Set(name, xbase::Value(xbase::Date{day})); }
 
-MarkerQuery Markers(Session& s) {
+session::MarkerQuery Markers(Session& s) {
   return [&s](std::string_view name) { return s.FileX(name); };
 }
 
@@ -48,7 +49,7 @@ void RuntimeSettings(Session& s) {
   console::Console& con = s.con();
   con.set_insert_mode(true);
   con.ShowCursor(false);
-  InstallKalk(con, s.kalk());
+  session::InstallKalk(con, s.kalk());
 }
 
 // Step 6: the print spool file and the working document.
@@ -64,11 +65,11 @@ void WorkingDocument(Session& s) {
 
 // Step 7: the stored settings over the defaults, with the values forced at every start.
 void StoredSettings(Session& s, const StartArgs& args) {
-  auto loaded = LoadSettingsAtStartup(s.settings(), s.root(), Markers(s), args.upgrade);
+  auto loaded = session::LoadSettingsAtStartup(s.settings(), s.root(), Markers(s), args.upgrade);
   if (!loaded.ok() && loaded.status().IsCorruption()) {
     // A damaged settings file: the snapshot of the last sign-off rebuilds it.
-    if (RestoreOrRecover(s.settings(), s.root()).ok())
-      loaded = LoadSettingsAtStartup(s.settings(), s.root(), Markers(s), args.upgrade);
+    if (session::RestoreOrRecover(s.settings(), s.root()).ok())
+      loaded = session::LoadSettingsAtStartup(s.settings(), s.root(), Markers(s), args.upgrade);
   }
   if (!loaded.ok()) {
     console::Okno_(s.con(), "Blad pliku parametr.mem", 3);
@@ -137,7 +138,7 @@ void DeclarePublicVariables(Session& s, const StartArgs& args, const StartupHook
   SetText(s, "M_RD_POMIN", "");
   SetText(s, "M_BANKBOLD", "");
   s.vars().Set("PIERWSZE_WEJSCIE", xbase::Value(false));
-  s.kalk().lx = kKalkMaxColumn;
+  s.kalk().lx = session::kKalkMaxColumn;
 }
 
 void ReadStartFiles(Session& s) {
@@ -185,7 +186,7 @@ void TworzKant(Session& s) {
   std::snprintf(date, sizeof date, "%02d/%02d/%02d", d.day, d.month, d.year % 100);
   (void)s.settings().SetText("J_DAT_OPE", date);
   (void)s.settings().SetText("J_TIM_OPE", time);
-  (void)SaveSettings(s.settings(), s.root());
+  (void)session::SaveSettings(s.settings(), s.root());
 }
 
 // Step 17: the menus, round after round; the working lines are emptied after each.
@@ -193,7 +194,7 @@ int MainLoop(Session& s) {
   return MainMenuLoop(s, [](Session& x) {
     // A routine that left working lines behind leaves no reservation behind either.
     documents::ZwRezWyjscie(x);
-    if (WorkingLinesHoldRecords(x)) (void)store::NoweDd(x);  // the next document makes its own
+    if (WorkingLinesHoldRecords(x)) (void)session::NoweDd(x);  // the next document makes its own
   });
 }
 
@@ -207,7 +208,7 @@ int Shutdown(Session& s, StartupState& state) {
     (void)s.areas().Close(1);
     auto alone = OpenWithWait(s, 1, s.Path("firma.dbf"), "firma", true, 1);
     if (alone.ok() && !s.FileX("ARC.---")) {
-      if (NotBuilt(s, "ARC_DBF")) {
+      if (session::NotBuilt(s, "ARC_DBF")) {
         console::Okno_(con, "Zrobiono kopie", 2);
       } else {
         con.Clear();
@@ -238,6 +239,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   console::Console& con = s.con();
   StartArgs& args = state.args;
   args = ParseStartArgs(s.options().argument);
+  invoicing::InstallDocumentActions(s);  // the line grid's F5 prints through invoicing
 
   RuntimeSettings(s);                        // 1
   DeclarePublicVariables(s, args, hooks);    // 2
@@ -245,7 +247,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
 
   if (args.install) {                        // 4
     con.Clear();
-    NotBuilt(s, "INST_KORV");
+    session::NotBuilt(s, "INST_KORV");
   } else if (args.rescue) {
     s.set_stacja(1);
     if (!Ratunek(s)) return Quit(s, state, kExitNotStarted);
@@ -271,7 +273,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   }
   SetText(s, "PLIK", "rob/wydruk" + s.StationText() + ".prn");
 
-  bool opened = station.rebuild_indexes ? store::InitNtx(s) : store::InitDbf(s);  // 10
+  bool opened = station.rebuild_indexes ? session::InitNtx(s) : session::InitDbf(s);  // 10
   if (!opened) return Quit(s, state, kExitNotStarted);
   TakePeriodFromFirma(s);
   documents::StartUpRecovery(s, station.first);  // what stations that are gone left
@@ -293,7 +295,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
 
   if (args.driver && s.FileX("KIEROWCA.TXT")) {  // 14
     SetText(s, "M_DRUKARKA", args.driver_epson ? "EPSON" : "PACKARD");
-    NotBuilt(s, "KIEROWCA");
+    session::NotBuilt(s, "KIEROWCA");
     OutNet(s);
     state.registered = false;
     (void)s.areas().CloseAll();

@@ -14,12 +14,14 @@
 // copy on the workstation, the rescue run refused, a table that cannot be opened).
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include "base/date.h"
 #include "shell/startup_args.h"
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitNotStarted = 1;

@@ -1,7 +1,7 @@
 #include "shell/startup_files.h"
 
 #include "base/text.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace hurt::shell {
 

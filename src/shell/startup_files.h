@@ -7,6 +7,8 @@
 // Names are found as marker files are: the name in upper case or in lower case.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +17,7 @@
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // The path of a file of the data directory as it exists (upper- or lower-case name, blanks
 // removed), or "" when it does not exist.

@@ -7,8 +7,8 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/okno.h"
-#include "shell/helpers.h"
-#include "shell/session.h"
+#include "session/helpers.h"
+#include "session/session.h"
 #include "shell/station.h"
 
 namespace hurt::shell {

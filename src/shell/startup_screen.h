@@ -3,13 +3,15 @@
 // items; the full menu tree comes with the menus).
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <string>
 
 #include "shell/startup_args.h"
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // The maker's banner (step 3). Which of the two contact layouts is shown depends on
 // whether the current second is even or odd.

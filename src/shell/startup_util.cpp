@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "base/text.h"
-#include "shell/session.h"
-#include "shell/store_ui.h"
+#include "session/session.h"
+#include "session/store_ui.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
 
@@ -12,7 +12,7 @@ namespace hurt::shell {
 
 Result<xbase::WorkArea*> OpenWithWait(Session& session, int area, const std::string& dbf_path,
                                       std::string_view alias, bool exclusive, int seconds) {
-  ConsoleStoreUi ui(session.con());
+  session::ConsoleStoreUi ui(session.con());
   store::StoreContext ctx{session.areas(), ui};
   HURT_RETURN_IF_ERROR(session.areas().Select(area));
   std::string file = dbf_path;
@@ -24,7 +24,7 @@ Result<xbase::WorkArea*> OpenWithWait(Session& session, int area, const std::str
 }
 
 bool LockWithWait(Session& session, xbase::WorkArea& area, double seconds) {
-  ConsoleStoreUi ui(session.con());
+  session::ConsoleStoreUi ui(session.con());
   return store::RecLockArea(ui, area, seconds).ok();
 }
 

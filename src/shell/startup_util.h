@@ -7,6 +7,8 @@
 // pause shortens it (and is used up), as on the old keyboard.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,7 +19,7 @@
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 // Opens `dbf_path` in `area` under `alias`, shared or exclusive, trying for `seconds`
 // (one try and a one-second pause for 1). Busy when the mode conflicts all that time;

@@ -3,9 +3,9 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/okno.h"
-#include "shell/not_built.h"
-#include "shell/session.h"
-#include "shell/settings_rules.h"
+#include "session/not_built.h"
+#include "session/session.h"
+#include "session/settings_rules.h"
 #include "shell/startup_util.h"
 #include "shell/station_firma.h"
 #include "shell/station_register.h"
@@ -204,7 +204,7 @@ bool OutNet(Session& session) {
     Ymd today = YmdFromJulian(session.Today());
     char folder[8];
     std::snprintf(folder, sizeof folder, "%02d/%02d", today.year % 100, today.month);
-    if (session.hh() == folder) NotBuilt(session, "Auto_GG");
+    if (session.hh() == folder) session::NotBuilt(session, "Auto_GG");
   }
   if (xbase::WorkArea* firma = areas.Area(1)) {
     if (firma->GoTop().ok() && !firma->eof() && LockWithWait(session, *firma, kSignOffLockSeconds)) {
@@ -218,7 +218,7 @@ bool OutNet(Session& session) {
     }
   }
   (void)areas.Select(saved);
-  (void)SaveSnapshot(session.settings(), session.root());
+  (void)session::SaveSnapshot(session.settings(), session.root());
   return true;
 }
 

@@ -12,13 +12,15 @@
 // needs it so), shared for a later one.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <string>
 
 #include "shell/startup_args.h"
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 struct StationEntry {
   int station = 0;               // STACJA; 0 when the program must stop (reason shown)

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/startup_util.h"
 #include "shell/station_register.h"
 #include "xbase/table.h"

@@ -16,6 +16,8 @@
 // instead of starting a blank company.
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,7 +29,7 @@
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 inline constexpr std::string_view kFirmaFile = "firma.dbf";
 inline constexpr std::string_view kFirmaUpgradeFile = "firma_up.dbf";

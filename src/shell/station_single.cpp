@@ -2,7 +2,7 @@
 
 #include "base/text.h"
 #include "console/okno.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "shell/startup_util.h"
 #include "shell/station_firma.h"
 #include "xbase/table.h"

@@ -10,11 +10,13 @@
 // lock on per workstation).
 #pragma once
 
+#include "session/session_fwd.h"
+
 #include <string>
 
 namespace hurt::shell {
 
-class Session;
+using session::Session;
 
 inline constexpr int kSingleInstanceArea = 149;
 

@@ -5,7 +5,7 @@
 
 #include "base/cp852.h"
 #include "catalogues/catalogue_fixture.h"
-#include "shell/report/report_file.h"
+#include "session/output/report_file.h"
 
 namespace hurt::catalogues::testing {
 namespace {
@@ -25,7 +25,7 @@ class AsReportsTest : public CatalogueTest {
                   {"WARTOSC", Value(wartosc)}, {"KTO", Value("O")}, {"ODB", Value("K1")}});
   }
   std::string Report(DocumentOrder order, long* listed) {
-    auto written = shell::RunReport(env, dir.str() + "/rob/test.prn", [&](shell::ReportWriter& out) {
+    auto written = session::RunReport(env, dir.str() + "/rob/test.prn", [&](session::ReportWriter& out) {
       *listed = WriteArticleDocuments(s(), "1", "TOW1", "TOWAR PIERWSZY", order, out);
     });
     EXPECT_TRUE(written.ok());

@@ -12,10 +12,10 @@
 
 #include "base/cp852.h"
 #include "catalogues/common.h"
-#include "shell/session.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "store/catalogue.h"
 #include "store/fake_store_ui.h"
-#include "store/init_tables.h"
 #include "support/screen_driver.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
@@ -29,14 +29,14 @@ class CatalogueTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(env.CreateDirs(dir / "rob").ok());
-    shell::SessionOptions options;
+    session::SessionOptions options;
     options.data_dir = dir.str();
-    session = std::make_unique<shell::Session>(env, d.con, options);
-    ASSERT_TRUE(store::InitNtx(s(), ui, ""));
+    session = std::make_unique<session::Session>(env, d.con, options);
+    ASSERT_TRUE(session::InitNtx(s(), ui, ""));
     s().op().prawa = std::string(20, 'T');
   }
 
-  shell::Session& s() { return *session; }
+  session::Session& s() { return *session; }
   xbase::WorkArea& Area(int n) {
     xbase::WorkArea* a = s().areas().Area(n);
     EXPECT_NE(a, nullptr) << "area " << n;
@@ -94,7 +94,7 @@ class CatalogueTest : public ::testing::Test {
   hurt::testing::TempDir dir;
   xbase::Env& env = xbase::RealEnv();
   store::testing::FakeStoreUi ui{d.clock};
-  std::unique_ptr<shell::Session> session;
+  std::unique_ptr<session::Session> session;
 };
 
 }  // namespace hurt::catalogues::testing

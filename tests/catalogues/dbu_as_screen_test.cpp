@@ -4,7 +4,7 @@
 #include "catalogues/catalogue_fixture.h"
 #include "catalogues/dbu_as.h"
 #include "console/keys.h"
-#include "shell/operators_table.h"
+#include "session/operators_table.h"
 
 namespace hurt::catalogues::testing {
 namespace {
@@ -343,8 +343,8 @@ TEST_F(DbuAsTest, PriceRiseForTheCurrentCardsSupplier) {
   Article("2", "A3", "SER", {{"ODB", Value("DOST1")}, {"CENA", Value(4.99)}, {"CENA2", Value(5.39)},
                              {"PODATEK0", Value(" 8")}});
   // The operator table with a supervisor who has no password: the check passes at once.
-  ASSERT_TRUE(shell::operators::OpenPrawa(s()).ok());
-  shell::operators::ClosePrawa(s());
+  ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+  session::operators::ClosePrawa(s());
   d.Key(key::ShiftF(2)).Then([&] { EXPECT_TRUE(d.Contains("Dostawca: DOST1")); });
   d.Type("10").Key(key::kEnter).Key(key::kEsc);
   ASSERT_TRUE(RunAs());

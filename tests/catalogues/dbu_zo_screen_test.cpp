@@ -262,8 +262,8 @@ TEST_F(DbuZoTest, BalanceLettersAndEnvelopesGoThroughTheViewer) {
 TEST(ZlyNip, QuietAndWarningForms) {
   hurt::testing::ScreenDriver d;
   xbase::MemoryEnv env{d.clock};
-  shell::SessionOptions options;
-  shell::Session s(env, d.con, options);
+  session::SessionOptions options;
+  session::Session s(env, d.con, options);
   bool bad_loud = true;
   d.Then([&] { EXPECT_TRUE(d.Contains("ZŁY NIP")); }).Wait(2000);
   ASSERT_TRUE(d.Run([&](console::Console&) {

@@ -6,7 +6,7 @@
 
 #include "base/cp852.h"
 #include "catalogues/catalogue_fixture.h"
-#include "shell/report/report_file.h"
+#include "session/output/report_file.h"
 
 namespace hurt::catalogues::testing {
 namespace {
@@ -22,8 +22,8 @@ class ZoReportsTest : public CatalogueTest {
     Add(Zo(), f);
   }
   // Runs a report routine into a file and gives its text back in UTF-8.
-  std::string Report(const shell::ReportProcedure& procedure) {
-    auto written = shell::RunReport(env, dir.str() + "/rob/test.prn", procedure);
+  std::string Report(const session::ReportProcedure& procedure) {
+    auto written = session::RunReport(env, dir.str() + "/rob/test.prn", procedure);
     EXPECT_TRUE(written.ok()) << written.status().ToString();
     if (!written.ok()) return {};
     return Cp852ToUtf8(dir.Read(written->substr(dir.str().size() + 1)));
@@ -62,7 +62,7 @@ TEST_F(ZoReportsTest, DuplicatesAreListedInGroupsAndTheWorkFilesGo) {
   Account("F1", "DELTA", "1234563218");
   Account("G1", "JEDYNY", "7777777777");
   long listed = 0;
-  const std::string text = Report([&](shell::ReportWriter& out) {
+  const std::string text = Report([&](session::ReportWriter& out) {
     auto r = WriteDuplicateNips(s(), Zo(), info, out);
     ASSERT_TRUE(r.ok()) << r.status().ToString();
     listed = *r;
@@ -90,7 +90,7 @@ TEST_F(ZoReportsTest, InvalidNumbersWithTheirReasonForeignAndEmptyOnesSkipped) {
   // A remainder of 10 never matches a digit: 1002000000 has the weighted sum 6 + 4.
   Account("F1", "RESZTA DZIESIEC", "1002000000");
   long listed = 0;
-  const std::string text = Report([&](shell::ReportWriter& out) { listed = WriteInvalidNips(s(), Zo(), info, out); });
+  const std::string text = Report([&](session::ReportWriter& out) { listed = WriteInvalidNips(s(), Zo(), info, out); });
   EXPECT_EQ(listed, 3);
   EXPECT_TRUE(Has(text, "ZLA SUMA")) << text;
   EXPECT_TRUE(Has(text, "zła suma kontrolna"));
@@ -106,17 +106,17 @@ TEST_F(ZoReportsTest, ConfirmationSumsTheAccountsOfOneNumberAndNamesTheSide) {
   Account("A2", "ALFA ODDZIAL", "526-025-02-74", {{"OBNAWN", Value(0.20)}});
   Account("B1", "BETA", "1234563218", {{"OBMA", Value(12.5)}});
   Account("C1", "ZERO", "", {{"OBWN", Value(0.1)}, {"OBMA", Value(0.1)}});
-  const std::string both = Report([&](shell::ReportWriter& out) {
+  const std::string both = Report([&](session::ReportWriter& out) {
     WriteBalanceConfirmation(s(), Zo(), info, FindByNip(Zo(), "5260250274"), out);
   });
   EXPECT_TRUE(Has(both, "POTWIERDZENIE SALDA"));
   EXPECT_TRUE(Has(both, "Konto: A1, A2"));
   EXPECT_TRUE(Has(both, "70.10 zł na naszą korzyść (Wn)")) << both;
   const std::string credit =
-      Report([&](shell::ReportWriter& out) { WriteBalanceConfirmation(s(), Zo(), info, {3}, out); });
+      Report([&](session::ReportWriter& out) { WriteBalanceConfirmation(s(), Zo(), info, {3}, out); });
   EXPECT_TRUE(Has(credit, "12.50 zł na Państwa korzyść (Ma)")) << credit;
   const std::string zero =
-      Report([&](shell::ReportWriter& out) { WriteBalanceConfirmation(s(), Zo(), info, {4}, out); });
+      Report([&](session::ReportWriter& out) { WriteBalanceConfirmation(s(), Zo(), info, {4}, out); });
   EXPECT_TRUE(Has(zero, "wynosi zero")) << zero;
 }
 
@@ -143,7 +143,7 @@ TEST_F(ZoReportsTest, SettlementsAndCurrencyBalancesComeFromTheAccountsEntries) 
   EXPECT_EQ(b[1].waluta, "USD");
   EXPECT_TRUE(CurrencyBalances(s(), "D", "A1").empty()) << "another book's entries";
 
-  const std::string text = Report([&](shell::ReportWriter& out) { WriteSettlements(s(), Zo(), info, {1}, out); });
+  const std::string text = Report([&](session::ReportWriter& out) { WriteSettlements(s(), Zo(), info, {1}, out); });
   EXPECT_TRUE(Has(text, "FV-1")) << text;
   EXPECT_TRUE(Has(text, "FV-4"));
   EXPECT_FALSE(Has(text, "FV-5"));

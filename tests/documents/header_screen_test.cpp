@@ -9,13 +9,13 @@
 
 #include "base/numeric.h"
 #include "console/keys.h"
-#include "documents/vat_reconcile.h"
 #include "documents/dbu_dow.h"
 #include "documents/header.h"
 #include "documents/header_guards.h"
 #include "documents/header_sources.h"
+#include "documents/vat_reconcile.h"
+#include "session/init_tables.h"
 #include "shell/startup_fixture.h"
-#include "store/init_tables.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 
@@ -29,7 +29,7 @@ class DocumentScreen : public testing::DataDirTest {
  protected:
   void SetUp() override {
     testing::MakeCompany(dir.str());
-    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(session::InitNtx(t.session)); }));
     t.session.op().nr = "1";
     t.session.op().nazwisko = "Nowak Anna";
     Kind("FV ", "FAKTURA VAT", "R", "S", "N", 41);
@@ -282,7 +282,7 @@ TEST_F(DocumentScreen, WrongTaxNumbers) {
 }
 
 TEST_F(DocumentScreen, TotalOfTheWorkingLinesIsReconciledAndShown) {
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   xbase::WorkArea& dd = Area("dd");
   for (int i = 0; i < 3; ++i)
     Put(dd, {{"ILOSC", 1}, {"CENA", 0.10}, {"NB", "N"}, {"PODATEK0", "23"}, {"WARTOSC", 0.10}, {"PODATEK", 0.02},
@@ -298,7 +298,7 @@ TEST_F(DocumentScreen, TotalOfTheWorkingLinesIsReconciledAndShown) {
 }
 
 TEST_F(DocumentScreen, PaymentOfTheDocumentFromItsCustomer) {
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   t.session.vars().Set("M_RD", xbase::Value("FV "));
   t.session.vars().Set("M_ODB", xbase::Value("KOWALSKI"));
   t.session.vars().Set("M_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)}));
@@ -500,7 +500,7 @@ TEST_F(DocumentGuards, TemplateAndCyclicLinesArePricedAndReserved) {
   fill(rabat, {{{"ODB", "INNY"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1.0}},
                {{"ODB", "KOWALSKI"}, {"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 9.0}, {"CENA", 8.5}}});
 
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   auto& v = t.session.vars();
   v.Set("M_RD", xbase::Value("FV "));
   v.Set("M_NRD", xbase::Value("      44"));
@@ -535,7 +535,7 @@ TEST_F(DocumentGuards, TemplateAndCyclicLinesArePricedAndReserved) {
 
 TEST_F(DocumentGuards, ArticleTermShortensTheDocumentsTerm) {
   Put(Area("as"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"NAZWA", "MLOTEK"}, {"TEZ", 7}});
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   Put(Area("dd"), {{"MAG", "1"}, {"INDEKS", "A1"}, {"ILOSC", 1}, {"CENA", 1.0}, {"NB", "N"}, {"PODATEK0", "23"},
                    {"WAGA", 2.5}});
   auto& v = t.session.vars();

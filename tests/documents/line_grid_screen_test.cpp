@@ -14,8 +14,8 @@
 #include "documents/line_grid.h"
 #include "documents/line_grid_parts.h"
 #include "documents/line_search.h"
+#include "session/init_tables.h"
 #include "shell/startup_fixture.h"
-#include "store/init_tables.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 
@@ -29,7 +29,7 @@ class LineGridScreen : public testing::DataDirTest {
   // The grid as MYDOW runs it, except that leaving keeps the lines in dd where the tests
   // look at them (leaving through the posting is tested with the posting).
   bool Grid() {
-    return RunLineGrid(t.session, 10, 0, 22, 79, "dd", "", 7, [this](shell::Session&) {
+    return RunLineGrid(t.session, 10, 0, 22, 79, "dd", "", 7, [this](session::Session&) {
       ++left;
       return true;
     });
@@ -37,13 +37,13 @@ class LineGridScreen : public testing::DataDirTest {
   int left = 0;  // how many times the grid was left
   void SetUp() override {
     testing::MakeCompany(dir.str());
-    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(session::InitNtx(t.session)); }));
     AddArticle("TOWAR1", 10, 2, 3);
     AddArticle("TOWAR2", 1, 0, 0);
     AddKind("FV ", "FAKTURA VAT", "R", "S");
     AddKind("ZAM", "ZAMOWIENIE", "R", "S");
     // The header as the entry routine leaves it.
-    shell::SessionVariables& v = t.session.vars();
+    session::SessionVariables& v = t.session.vars();
     v.Set("KLUCZ", xbase::Value(0));
     v.Set("M_RD", xbase::Value("FV "));
     v.Set("M_NRD", xbase::Value("      12"));
@@ -313,7 +313,7 @@ TEST_F(LineGridScreen, OtherVatRatesAreReportedAndQuestioned) {
 }
 
 TEST_F(LineGridScreen, ASaleWithoutDeliveryAddressAsksForOne) {
-  shell::SessionVariables& v = t.session.vars();
+  session::SessionVariables& v = t.session.vars();
   v.Set("M_ODBIORC1", xbase::Value(""));
   v.Set("M_KODB", xbase::Value("00-950"));
   v.Set("M_MODB", xbase::Value("WARSZAWA"));

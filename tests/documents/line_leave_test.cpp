@@ -5,9 +5,9 @@
 
 #include "documents/line_grid_parts.h"
 #include "documents/line_search.h"
-#include "documents/posting_math.h"
 #include "documents/posting_fixture.h"
 #include "documents/posting_internal.h"
+#include "documents/posting_math.h"
 
 namespace hurt::documents::testing {
 namespace {
@@ -264,14 +264,14 @@ TEST_F(OrderSaving, NumberedSavedAndReplacedWithoutTouchingStock) {
   EXPECT_DOUBLE_EQ(Counter("ZAM"), 1);
 
   // The next order takes the next number.
-  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
   Line("B", 1, 8);
   Header("ZAM", "K1", "G");
   ASSERT_TRUE(Post());
   EXPECT_EQ(OrderLines("2"), (std::vector<std::string>{"1 B 1"}));
 
   // Order 1 saved again with one line: replaced whole.
-  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
   Line("A", 5, 8);
   Header("ZAM", "K1", "G", nullptr, 2);
   s().vars().Set("M_NRD", "       1");

@@ -19,14 +19,14 @@
 #include "console/headless.h"
 #include "documents/line_session.h"
 #include "documents/posting.h"
+#include "documents/process_station.h"
 #include "documents/reservations.h"
 #include "documents/station_recovery.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "shell/headless_run.h"
-#include "shell/session.h"
 #include "store/catalogue.h"
-#include "store/init_tables.h"
 #include "store/net_use.h"
-#include "documents/process_station.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
@@ -50,7 +50,7 @@ std::string Indeks(int i) { return "T" + std::to_string(100 + i); }
 void BuildData(const std::string& dir) {
   testing::MakeCompany(dir, testing::CompanySetup().Bmr("03.26"));
   ProcessStation st(dir, 1);
-  ASSERT_TRUE(store::InitNtx(*st.session, st.ui, ""));
+  ASSERT_TRUE(session::InitNtx(*st.session, st.ui, ""));
   xbase::WorkArea& slow = st.Area(TableId::kSlow);
   for (auto [rd, rp, sz, kto] : {std::tuple{"FV ", "R", "S", "O"}, std::tuple{"PZ ", "P", "Z", "D"},
                                  std::tuple{"MM ", "M", "D", "O"}}) {
@@ -88,7 +88,7 @@ bool Reserve(ProcessStation& st, const std::string& indeks, double q) {
 
 // One random document in the station's working lines and header variables.
 void RandomDocument(ProcessStation& st, std::mt19937& rng) {
-  shell::SessionVariables& v = st.session->vars();
+  session::SessionVariables& v = st.session->vars();
   const int kind = static_cast<int>(rng() % 3);
   const char* rd = kind == 0 ? "FV " : kind == 1 ? "PZ " : "MM ";
   v.Set("KLUCZ", 0);
@@ -100,7 +100,7 @@ void RandomDocument(ProcessStation& st, std::mt19937& rng) {
   v.Set("M_SPZ", rng() % 2 ? "T" : "G");
   v.Set("M_TEZ", 14);
   v.Set("JEST_WYDRUK", false);
-  ASSERT_TRUE(store::NoweDd(*st.session, st.ui));
+  ASSERT_TRUE(session::NoweDd(*st.session, st.ui));
   xbase::WorkArea& dd = st.Area(TableId::kDd);
   const int lines = 1 + static_cast<int>(rng() % 10);
   for (int i = 0; i < lines; ++i) {
@@ -128,7 +128,7 @@ void RandomDocument(ProcessStation& st, std::mt19937& rng) {
 // The body of a posting process: `docs` documents, each tried until it posts.
 [[noreturn]] void PostingProcess(const std::string& dir, int station, int docs, unsigned seed, int kill_at) {
   ProcessStation st(dir, station);
-  if (!store::InitDbf(*st.session, st.ui, "")) _exit(2);
+  if (!session::InitDbf(*st.session, st.ui, "")) _exit(2);
   std::mt19937 rng(seed);
   for (int d = 0; d < docs; ++d) {
     RandomDocument(st, rng);
@@ -234,7 +234,7 @@ TEST(PostingProcesses, FourStationsPostAtOnceAndEverythingAgrees) {
   }
   for (pid_t pid : children) EXPECT_EQ(WaitFor(pid), 0);
   ProcessStation st(dir.str(), 1);
-  ASSERT_TRUE(store::InitDbf(*st.session, st.ui, ""));
+  ASSERT_TRUE(session::InitDbf(*st.session, st.ui, ""));
   ExpectConsistent(st, true);
   // 800 documents, numbered per kind.
   EXPECT_EQ(st.Area(TableId::kDowod).RecCount().value(), 800u);
@@ -256,7 +256,7 @@ TEST(PostingProcesses, AStationKilledWhilePostingLeavesNoHalfDocument) {
                  (dir.Exists("rob/post02.jnl") ? " journal:\n" + dir.Read("rob/post02.jnl") : " no journal"));
     // The next first station: tables rebuilt, postings taken back, reservations cleared.
     ProcessStation st(dir.str(), 1);
-    ASSERT_TRUE(store::InitNtx(*st.session, st.ui, ""));
+    ASSERT_TRUE(session::InitNtx(*st.session, st.ui, ""));
     const RecoveryReport undone = TakeBackGoneStations(*st.session, st.ui);
     EXPECT_TRUE(undone.problems.empty());
     EXPECT_FALSE(dir.Exists("rob/post02.jnl"));

@@ -19,10 +19,10 @@
 #include "documents/line_session.h"
 #include "documents/posting.h"
 #include "documents/reservations.h"
-#include "shell/session.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "store/catalogue.h"
 #include "store/fake_store_ui.h"
-#include "store/init_tables.h"
 #include "xbase/fault_env.h"
 #include "xbase/memory_env.h"
 #include "xbase/ntx.h"
@@ -63,14 +63,14 @@ inline std::string Txt(const xbase::WorkArea& a, std::string_view field) {
 struct Station {
   Station(xbase::Env& env, FakeClock& clock, int number)
       : backend(clock), con(backend, clock), ui(clock) {
-    shell::SessionOptions options;
+    session::SessionOptions options;
     options.data_dir = ".";
-    session = std::make_unique<shell::Session>(env, con, options);
+    session = std::make_unique<session::Session>(env, con, options);
     session->set_stacja(number);
     EXPECT_TRUE(session->HoldStationLock().ok());
     session->op().nr = "1";
   }
-  shell::Session& s() { return *session; }
+  session::Session& s() { return *session; }
   xbase::WorkArea& Area(store::TableId id) {
     xbase::WorkArea* a = session->areas().Area(store::Table(id).area);
     EXPECT_NE(a, nullptr) << store::Table(id).alias;
@@ -79,7 +79,7 @@ struct Station {
   console::HeadlessBackend backend;
   console::Console con;
   store::testing::FakeStoreUi ui;
-  std::unique_ptr<shell::Session> session;
+  std::unique_ptr<session::Session> session;
 };
 
 class PostingTest : public ::testing::Test {
@@ -91,19 +91,19 @@ class PostingTest : public ::testing::Test {
       auto f = mem_.Open(st1_.s().Path(m), {.write = true, .create = true});
       EXPECT_TRUE(f.ok()) << m;
     }
-    EXPECT_TRUE(store::InitNtx(st1_.s(), st1_.ui, ""));
-    EXPECT_TRUE(store::NoweDd(st1_.s(), st1_.ui));
+    EXPECT_TRUE(session::InitNtx(st1_.s(), st1_.ui, ""));
+    EXPECT_TRUE(session::NoweDd(st1_.s(), st1_.ui));
   }
 
   Station& st1() { return st1_; }
-  shell::Session& s() { return st1_.s(); }
+  session::Session& s() { return st1_.s(); }
   xbase::WorkArea& A(store::TableId id, Station* st = nullptr) { return (st ? *st : st1_).Area(id); }
 
   // A second station on the same files, its tables open.
   std::unique_ptr<Station> OtherStation(int number) {
     auto st = std::make_unique<Station>(env_, clock_, number);
-    EXPECT_TRUE(store::InitDbf(st->s(), st->ui, ""));
-    EXPECT_TRUE(store::NoweDd(st->s(), st->ui));
+    EXPECT_TRUE(session::InitDbf(st->s(), st->ui, ""));
+    EXPECT_TRUE(session::NoweDd(st->s(), st->ui));
     return st;
   }
 
@@ -156,7 +156,7 @@ class PostingTest : public ::testing::Test {
   }
   void Header(const std::string& rd, const std::string& odb, const std::string& spz, Station* st = nullptr,
               int klucz = 0) {
-    shell::SessionVariables& v = (st ? st->s() : s()).vars();
+    session::SessionVariables& v = (st ? st->s() : s()).vars();
     v.Set("KLUCZ", klucz);
     v.Set("M_RD", PadR(rd, 3));
     v.Set("M_NRD", std::string(8, ' '));

@@ -157,7 +157,7 @@ TEST_F(Reopen, ACorrectionLeftWithoutLinesMayRemoveTheDocument) {
   s().op().nr = "0";
   for (char answer : {'N', 'T'}) {
     ASSERT_TRUE(RepDWithDow(s(), st1().ui, "FV", "12", hold_));
-    ASSERT_TRUE(store::NoweDd(s(), st1().ui));  // every line deleted in the grid
+    ASSERT_TRUE(session::NoweDd(s(), st1().ui));  // every line deleted in the grid
     Header("FV", "K1", "T", nullptr, 2);
     s().vars().Set("M_NRD", "      12");
     st1().backend.Key(answer);  // "Dowód bez pozycji - usunąć FV-12 ?"

@@ -120,7 +120,7 @@ TEST_F(Posting, ATransferCreatesTheDestinationArticleFromItsSource) {
   EXPECT_EQ(Txt(A(TableId::kAs), "NAZWA"), PadR("TOWAR", 30));
   EXPECT_EQ(Txt(A(TableId::kAs), "JM"), "szt");
   // A second transfer averages into the existing destination.
-  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
   Header("MM", "2", "B");
   Line("A2", 10, 2);
   Line("A1", 2, 5);
@@ -252,7 +252,7 @@ TEST_F(AllOrNothing, AFailedWriteAnywhereTakesEverythingBack) {
                            "post01.jnl"}) {
     for (int nth = 1; nth <= 6; ++nth) {
       SCOPED_TRACE(std::string(file) + " write " + std::to_string(nth));
-      ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+      ASSERT_TRUE(session::NoweDd(s(), st1().ui));
       Header("FV", "K1", "T");
       Line("A1", 3, 10);
       Line("A2", 4, 2.5);
@@ -342,7 +342,7 @@ TEST_F(Posting, ACorrectionIsRecordedInTheCorrectionsRegister) {
   Header("FV", "K1", "G");
   Line("A1", 3, 10);
   ASSERT_TRUE(Post());  // FV 12 of 14.03.2026
-  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
   Header("FK", "K1", "G");
   s().vars().Set("M_ODBIORCA", "FV-12 zwrot");
   Line("A1", -1, 10);

@@ -17,7 +17,7 @@
 #include "base/clock.h"
 #include "console/console.h"
 #include "console/headless.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "store/catalogue.h"
 #include "store/net_ui.h"
 #include "xbase/env.h"
@@ -75,9 +75,9 @@ class KillingEnv final : public xbase::ForwardingEnv {
 struct ProcessStation {
   ProcessStation(const std::string& dir, int number)
       : env(xbase::RealEnv(), clock), backend(console_clock), con(backend, console_clock), ui(clock) {
-    shell::SessionOptions o;
+    session::SessionOptions o;
     o.data_dir = dir;
-    session = std::make_unique<shell::Session>(env, con, o);
+    session = std::make_unique<session::Session>(env, con, o);
     session->set_stacja(number);
     // A station without its life lock would look gone to the others, who would take its
     // postings back while it writes them.
@@ -95,7 +95,7 @@ struct ProcessStation {
   console::HeadlessBackend backend;
   console::Console con;
   store::NoScreenUi ui;
-  std::unique_ptr<shell::Session> session;
+  std::unique_ptr<session::Session> session;
 };
 
 // The end of a forked test process: its exit code, or 100 + the signal that ended it.

@@ -10,8 +10,8 @@
 #include "console/colour.h"
 #include "console/keys.h"
 #include "documents/line_grid.h"
+#include "session/init_tables.h"
 #include "shell/startup_fixture.h"
-#include "store/init_tables.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
@@ -26,7 +26,7 @@ class ReceiptCardScreen : public testing::DataDirTest {
  protected:
   void SetUp() override {
     testing::MakeCompany(dir.str());
-    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(session::InitNtx(t.session)); }));
     // Bought last at 8.00, sold at 10.00 net (12.30 gross, 25 % on the purchase price).
     xbase::WorkArea& a = as();
     ASSERT_TRUE(a.Append().ok());
@@ -50,7 +50,7 @@ class ReceiptCardScreen : public testing::DataDirTest {
       }
       ASSERT_TRUE(s.Unlock().ok());
     }
-    shell::SessionVariables& v = t.session.vars();
+    session::SessionVariables& v = t.session.vars();
     v.Set("KLUCZ", xbase::Value(0));
     v.Set("M_RD", xbase::Value("PZ "));
     v.Set("M_NRD", xbase::Value("       3"));
@@ -61,7 +61,7 @@ class ReceiptCardScreen : public testing::DataDirTest {
   xbase::WorkArea& as() { return *t.session.areas().Find("as"); }
   // The grid, left without posting so that the lines stay in dd.
   void Grid() {
-    auto keep_lines = [](shell::Session&) { return true; };
+    auto keep_lines = [](session::Session&) { return true; };
     ASSERT_TRUE(t.Run([&] { RunLineGrid(t.session, 10, 0, 22, 79, "dd", "", 7, keep_lines); }));
   }
   double Article(const char* field) {

@@ -7,9 +7,9 @@
 #include "base/text.h"
 #include "documents/line_editor.h"
 #include "documents/line_session.h"
+#include "session/init_tables.h"
 #include "shell/startup_fixture.h"
 #include "store/fake_store_ui.h"
-#include "store/init_tables.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 
@@ -87,7 +87,7 @@ class ReservationData : public testing::DataDirTest {
  protected:
   void SetUp() override {
     testing::MakeCompany(dir.str());
-    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(session::InitNtx(t.session)); }));
     AddArticle("1", "TOWAR1", 10, 2, 3);
     AddArticle("1", "TOWAR2", 1, 0, 0);
     AddKind("FV ", "FAKTURA VAT", "R", "S");

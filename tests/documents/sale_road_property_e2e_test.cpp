@@ -36,9 +36,9 @@
 #include "documents/vat_reconcile.h"
 #include "invoicing/faktura_z_wz.h"
 #include "invoicing/issue_notes_list.h"
-#include "shell/session.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "store/catalogue.h"
-#include "store/init_tables.h"
 #include "store/net_use.h"
 #include "support/child_process.h"
 #include "support/hurt_data.h"
@@ -61,7 +61,7 @@ void Put(xbase::WorkArea& a, const char* f, const Value& v) { ASSERT_TRUE(a.Repl
 void BuildData(const std::string& dir) {
   testing::MakeCompany(dir, testing::CompanySetup().Bmr("03.26"));
   ProcessStation st(dir, 1);
-  ASSERT_TRUE(store::InitNtx(*st.session, st.ui, ""));
+  ASSERT_TRUE(session::InitNtx(*st.session, st.ui, ""));
   xbase::WorkArea& slow = st.Area(TableId::kSlow);
   for (auto [rd, rp, sz, kto] : {std::tuple{"FV ", "R", "S", "O"}, std::tuple{"WZ ", "R", "S", "O"},
                                  std::tuple{"PZ ", "P", "Z", "D"}, std::tuple{"MM ", "M", "D", "O"}}) {
@@ -115,7 +115,7 @@ class Operator {
   int Pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
 
   void Header(const std::string& rd, int klucz, const std::string& odb, const std::string& spz) {
-    shell::SessionVariables& v = s_.vars();
+    session::SessionVariables& v = s_.vars();
     v.Set("KLUCZ", klucz);
     v.Set("M_RD", rd);
     if (klucz == 0) v.Set("M_NRD", std::string(8, ' '));
@@ -171,12 +171,12 @@ class Operator {
   // Leaving with "N": the reservations go with the lines.
   void Abandon() {
     ZwRezWyjscie(s_);
-    ASSERT_TRUE(store::NoweDd(s_, st_.ui));
+    ASSERT_TRUE(session::NoweDd(s_, st_.ui));
   }
 
   void NewDocument() {
     ZwRezWyjscie(s_);
-    ASSERT_TRUE(store::NoweDd(s_, st_.ui));
+    ASSERT_TRUE(session::NoweDd(s_, st_.ui));
     const char* kinds[] = {"FV ", "WZ ", "WZ ", "PZ ", "MM "};
     const std::string rd = kinds[Pick(5)];
     auto kind = FindKind(s_, rd);
@@ -214,7 +214,7 @@ class Operator {
     ZwRezWyjscie(s_);
     DocumentHold hold;
     if (!RepDWithDow(s_, st_.ui, doc->first, doc->second, hold)) {
-      ASSERT_TRUE(store::NoweDd(s_, st_.ui));
+      ASSERT_TRUE(session::NoweDd(s_, st_.ui));
       return;  // held elsewhere, settled, an invoiced note: refused, nothing changed
     }
     xbase::WorkArea& dowod = st_.Area(TableId::kDowod);
@@ -317,7 +317,7 @@ class Operator {
     ZwRezWyjscie(s_);
     QuietInvoiceUi ui(st_.ui);
     invoicing::FvDoWzOptions options;
-    options.editor = [&](shell::Session&) {
+    options.editor = [&](session::Session&) {
       if (Pick(6) == 0) {
         Abandon();
         return true;
@@ -342,13 +342,13 @@ class Operator {
 
  private:
   ProcessStation& st_;
-  shell::Session& s_;
+  session::Session& s_;
   std::mt19937& rng_;
 };
 
 [[noreturn]] void StationProcess(const std::string& dir, int station, int actions, unsigned seed, int kill_at) {
   ProcessStation st(dir, station);
-  if (!store::InitDbf(*st.session, st.ui, "")) _exit(2);
+  if (!session::InitDbf(*st.session, st.ui, "")) _exit(2);
   st.session->op().nr = "0";  // the supervisor: corrections of settled documents too
   // What an earlier program of this slot left is taken back, as at start-up.
   (void)TakeBackGoneStations(*st.session, st.ui, /*own_too=*/true);
@@ -391,7 +391,7 @@ TEST(SaleRoadProperty, StationsThatPostCorrectInvoiceAndDieLeaveDataTheCheckerAc
     {
       // The next first station: indexes rebuilt, what the gone stations left taken back.
       ProcessStation st(dir.str(), 1);
-      ASSERT_TRUE(store::InitNtx(*st.session, st.ui, ""));
+      ASSERT_TRUE(session::InitNtx(*st.session, st.ui, ""));
       StartUpRecovery(*st.session, /*first_station=*/true);
       ASSERT_TRUE(st.session->areas().CloseAll().ok());
     }
@@ -407,7 +407,7 @@ TEST(SaleRoadProperty, StationsThatPostCorrectInvoiceAndDieLeaveDataTheCheckerAc
   EXPECT_GT(killed, 0);
   // The rounds did what they are for: sales, notes invoiced, corrections posted.
   ProcessStation st(dir.str(), 1);
-  ASSERT_TRUE(store::InitDbf(*st.session, st.ui, ""));
+  ASSERT_TRUE(session::InitDbf(*st.session, st.ui, ""));
   xbase::WorkArea& dowod = st.Area(TableId::kDowod);
   int headers = 0, from_notes = 0, corrected = 0, deleted = 0;
   dowod.SetDeletedHidden(false);

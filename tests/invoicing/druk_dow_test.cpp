@@ -32,7 +32,7 @@ class DrukDowTest : public testing::InvoiceTest {
 
   // The header of a document under edit, as the entry screen leaves it.
   void Editing(const std::string& rd, int nrd, int klucz = 0) {
-    shell::SessionVariables& v = s().vars();
+    session::SessionVariables& v = s().vars();
     v.Set("KLUCZ", xbase::Value(static_cast<double>(klucz)));
     v.Set("M_RD", xbase::Value(rd));
     v.Set("M_NRD", xbase::Value(PadL(std::to_string(nrd), 8)));

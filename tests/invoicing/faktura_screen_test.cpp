@@ -13,9 +13,9 @@
 #include "documents/dbu_dow.h"
 #include "documents/line_editor.h"
 #include "invoicing/printer_codes.h"
+#include "session/init_tables.h"
+#include "session/viewer.h"
 #include "shell/startup_fixture.h"
-#include "shell/viewer.h"
-#include "store/init_tables.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 
@@ -29,7 +29,7 @@ class SaleToInvoiceScreen : public ::hurt::testing::DataDirTest {
  protected:
   void SetUp() override {
     ::hurt::testing::MakeCompany(dir.str());
-    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(session::InitNtx(t.session)); }));
     t.session.op().nazwisko = "Nowak Anna";
     Article("MLOTEK", 10.00, "23");
     Article("GWOZDZ", 1.99, "23");
@@ -51,7 +51,7 @@ class SaleToInvoiceScreen : public ::hurt::testing::DataDirTest {
   }
   // The header of a new sale as the entry screen leaves it.
   void NewSale() {
-    shell::SessionVariables& v = t.session.vars();
+    session::SessionVariables& v = t.session.vars();
     v.Set("KLUCZ", xbase::Value(0));
     v.Set("M_RD", xbase::Value("FV "));
     v.Set("M_NRD", xbase::Value("      42"));
@@ -69,7 +69,7 @@ class SaleToInvoiceScreen : public ::hurt::testing::DataDirTest {
     t.d.Type(indeks).Key(key::kEnter).Type(ilosc).Key(key::kEnter).Keys({key::kEnter, key::kEnter});
   }
   std::string Printout() {
-    std::ifstream in(t.session.Path(shell::StationReportFile(t.session)), std::ios::binary);
+    std::ifstream in(t.session.Path(session::StationReportFile(t.session)), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -98,7 +98,7 @@ std::string LineWith(const std::string& text, std::string_view part, size_t from
 TEST_F(SaleToInvoiceScreen, ASalePostedThenPrintedFromTheDocumentDisplay) {
   // Entry: three articles at two rates, then leaving the grid posts the sale.
   NewSale();
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   TypeLine("MLOTEK", "2");
   TypeLine("GWOZDZ", "3");
   TypeLine("KSIAZKA", "1");
@@ -169,7 +169,7 @@ TEST_F(SaleToInvoiceScreen, F5OnACancelledNumberPrintsTheCancelledForm) {
     EXPECT_FALSE(dir.Exists("F42.---")) << "the cancelled form prints once";
   };
   NewSale();
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   dir.Write("F42.---", "");
   TypeLine("MLOTEK", "2");
   t.d.Key(key::F(5));
@@ -194,7 +194,7 @@ TEST_F(SaleToInvoiceScreen, F5OnACancelledNumberPrintsTheCancelledForm) {
 // numbered after the pattern, with the pattern's lines reserved.
 TEST_F(SaleToInvoiceScreen, APatternPrintedFromTheDisplayOpensASimilarDocument) {
   NewSale();
-  ASSERT_TRUE(store::NoweDd(t.session));
+  ASSERT_TRUE(session::NoweDd(t.session));
   TypeLine("MLOTEK", "2");
   t.d.Key(key::kEsc);
   t.recorder.When("CZY SKONCZY", 'T');

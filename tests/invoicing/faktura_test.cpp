@@ -7,7 +7,7 @@
 #include "invoicing/print_blocks.h"
 #include "invoicing/printer_codes.h"
 #include "invoicing/slownie.h"
-#include "shell/viewer.h"
+#include "session/viewer.h"
 
 namespace hurt::invoicing {
 namespace {
@@ -63,9 +63,9 @@ TEST_F(FakturaTest, ASaleOfThreeArticlesAtTwoRatesPrintsThroughTheViewer) {
   AddLine(Area(TableId::kDow), "FV ", 125, 2, "GWOZDZIE", 3, 1.99, "23");
   AddLine(Area(TableId::kDow), "FV ", 125, 3, "KSIAZKA", 1, 5.00, " 8");
 
-  shell::ViewerSetup setup;
+  session::ViewerSetup setup;
   ASSERT_TRUE(Faktura(s(), Request("FV ", 125), setup));  // the viewer ends on Esc
-  const std::string text = ReadFile(s().Path(shell::StationReportFile(s())));
+  const std::string text = ReadFile(s().Path(session::StationReportFile(s())));
   ASSERT_FALSE(text.empty());
 
   EXPECT_TRUE(Has(text, "FAKTURA NR FV-125"));

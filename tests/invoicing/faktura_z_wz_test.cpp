@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "invoice_fixture.h"
 #include "documents/document_hold.h"
 #include "documents/posting.h"
+#include "invoice_fixture.h"
 #include "invoicing/faktura_zbiorczo.h"
 
 namespace hurt::invoicing {
@@ -52,7 +52,7 @@ class FvDoWzTest : public testing::InvoiceTest {
     AddKind(Area(TableId::kSlow), "FV ", "FAKTURA VAT", "R", "S", "N", 125);
     AddArticle("MLOTEK", 12.00, 14.76, "23");
     AddArticle("KSIAZKA", 30.00, 32.40, " 8");
-    options_.editor = [this](shell::Session& session) {
+    options_.editor = [this](session::Session& session) {
       ++editor_calls_;
       stamps_in_editor_ = {Stamp(note1_), Stamp(note2_)};
       nazwa_ex_in_editor_ = RTrim(FieldAt(Area(TableId::kDow), 1, "NAZWA_EX").AsString());
@@ -77,7 +77,7 @@ class FvDoWzTest : public testing::InvoiceTest {
   }
 
   FvDoWzOptions options_;
-  std::function<void(shell::Session&)> in_editor_;  // what the editor does besides recording
+  std::function<void(session::Session&)> in_editor_;  // what the editor does besides recording
   std::vector<std::string> stamps_in_editor_;
   std::string nazwa_ex_in_editor_;
   int editor_calls_ = 0;
@@ -116,7 +116,7 @@ TEST_F(FvDoWzTest, ANoteHeldElsewhereStopsTheRunAndIsNamed) {
 TEST_F(FvDoWzTest, AnAbandonedInvoiceLeavesItsNotesFree) {
   TwoMarkedNotes();
   ScriptedUi ui(ui_);
-  in_editor_ = [this](shell::Session& session) {
+  in_editor_ = [this](session::Session& session) {
     EXPECT_EQ(session.vars().Text(documents::kNotesVariable), "WZ        1WZ        2");
     EXPECT_EQ(RTrim(session.vars().Text("M_ODBIORCA")), "WZ 1, 2");
   };
@@ -166,7 +166,7 @@ TEST_F(FvDoWzTest, PostingLinksTheNotesAndMovesNoStock) {
     return std::make_pair(as.Get("ILOSC")->AsNumber(), as.Get("B_R_I")->AsNumber());
   };
   const auto hammer = stock("MLOTEK");
-  in_editor_ = [this](shell::Session& session) {
+  in_editor_ = [this](session::Session& session) {
     EXPECT_TRUE(documents::RepDowWithD(session, ui_, 0));
   };
   ScriptedUi ui(ui_);
@@ -193,7 +193,7 @@ TEST_F(FvDoWzTest, AnInvoiceOfNotesBillsTheirQuantities) {
   TwoMarkedNotes();
   ASSERT_TRUE(s().HoldStationLock().ok());
   bool refused = false, posted = false;
-  in_editor_ = [&](shell::Session& session) {
+  in_editor_ = [&](session::Session& session) {
     xbase::WorkArea& dd = Area(TableId::kDd);
     ASSERT_TRUE(dd.GoTo(1).ok());
     ASSERT_TRUE(dd.LockRecord().ok());
@@ -223,7 +223,7 @@ TEST_F(FvDoWzTest, NotesOfAnotherCustomerWaitForTheirOwnInvoice) {
   ASSERT_TRUE(Area(TableId::kDowod).Replace("ODB", xbase::Value("NOWAK")).ok());
   ASSERT_TRUE(Area(TableId::kDowod).Unlock().ok());
   ASSERT_TRUE(s().HoldStationLock().ok());
-  in_editor_ = [this](shell::Session& session) {
+  in_editor_ = [this](session::Session& session) {
     EXPECT_EQ(session.vars().Text(documents::kNotesVariable), "WZ        1");
     // A note of the other customer slipped into the invoice is refused at posting.
     session.vars().Set(documents::kNotesVariable, xbase::Value("WZ        1WZ        2"));
@@ -269,7 +269,7 @@ TEST_F(FvDoWzTest, LinesMergeByWarehouseArticleAndPriceIntoTheWorkingTable) {
   EXPECT_EQ(FieldAt(dd, 1, "RD").AsString() + FieldAt(dd, 1, "NRD").AsString(), "FV      126");
   EXPECT_EQ(FieldAt(dd, 1, "PODATEK0").AsString(), "23");
 
-  shell::SessionVariables& v = s().vars();
+  session::SessionVariables& v = s().vars();
   EXPECT_EQ(v.Text("M_RD"), "FV ");
   EXPECT_EQ(v.Text("M_ODB"), "KOWAL   ");
   EXPECT_EQ(v.Text("M_SPZ"), "G");

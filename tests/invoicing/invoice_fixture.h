@@ -16,9 +16,9 @@
 #include "console/console.h"
 #include "console/headless.h"
 #include "invoicing/invoice_tables.h"
-#include "shell/session.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "store/catalogue.h"
-#include "store/init_tables.h"
 #include "store/net_ui.h"
 #include "xbase/file_util.h"
 #include "xbase/memory_env.h"
@@ -33,15 +33,15 @@ inline xbase::Value D(int y, int m, int d) { return xbase::Value(xbase::Date{Jul
 class InvoiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    shell::SessionOptions options;
+    session::SessionOptions options;
     options.data_dir = ".";
-    session_ = std::make_unique<shell::Session>(mem_, con_, options);
+    session_ = std::make_unique<session::Session>(mem_, con_, options);
     session_->set_stacja(1);
-    ASSERT_TRUE(store::InitNtx(*session_, ui_, ""));
+    ASSERT_TRUE(session::InitNtx(*session_, ui_, ""));
     ASSERT_EQ(session_->hh(), "26/12");
   }
 
-  shell::Session& s() { return *session_; }
+  session::Session& s() { return *session_; }
   xbase::WorkArea& Area(store::TableId id) {
     xbase::WorkArea* a = SessionAreaOf(s(), id);
     EXPECT_NE(a, nullptr);
@@ -121,7 +121,7 @@ class InvoiceTest : public ::testing::Test {
   console::HeadlessBackend backend_{clock_};
   console::Console con_{backend_, clock_};
   store::NoScreenUi ui_{clock_};
-  std::unique_ptr<shell::Session> session_;
+  std::unique_ptr<session::Session> session_;
 };
 
 }  // namespace hurt::invoicing::testing

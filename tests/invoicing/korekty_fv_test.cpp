@@ -47,7 +47,7 @@ TEST_F(KorektyFvTest, TheCustomersSalesOfTheArticleInThePeriod) {
 // The chosen price goes into the line; a sale without a rate gives 23 %; the money follows
 // the line rules of the line's basis.
 TEST_F(KorektyFvTest, TheChosenPriceAndRateGoIntoTheLine) {
-  ASSERT_TRUE(store::NoweDd(s(), ui_));
+  ASSERT_TRUE(session::NoweDd(s(), ui_));
   xbase::WorkArea& dd = Area(TableId::kDd);
   uint32_t gross = Add(dd, {{"MAG", "1"}, {"INDEKS", "MLOTEK"}, {"ILOSC", 3.0}, {"NB", "B"}, {"CENA", 5.0}});
   uint32_t net = Add(dd, {{"MAG", "1"}, {"INDEKS", "KSIAZKA"}, {"ILOSC", -2.0}, {"NB", "N"}, {"CENA", 5.0}});

@@ -34,7 +34,7 @@ class PodobnyTest : public testing::InvoiceTest {
     AddHeader(Area(TableId::kDowod), "FV ", 100, D(2026, 12, 1), {{"ODBIORCA", "** WZORZEC"}, {"SPZ", "P"}, {"TEZ", 21.0}});
     AddLine(Area(TableId::kDow), "FV ", 100, 1, "MLOTEK", 2, 10.00, "23", 'N', D(2026, 12, 1));
     AddLine(Area(TableId::kDow), "FV ", 100, 2, "KSIAZKA", 3, 5.00, " 8", 'N', D(2026, 12, 1));
-    options_.editor = [this](shell::Session&) {
+    options_.editor = [this](session::Session&) {
       ++editor_calls_;
       return true;
     };
@@ -85,7 +85,7 @@ TEST_F(PodobnyTest, APatternBecomesANewDocumentWithItsLinesReserved) {
   EXPECT_NEAR(Rezerwa0(1), 2, 1e-9);
   EXPECT_NEAR(Rezerwa0(2), 1, 1e-9);
 
-  shell::SessionVariables& v = s().vars();
+  session::SessionVariables& v = s().vars();
   EXPECT_EQ(v.Number("KLUCZ"), 0);
   EXPECT_EQ(v.Text("M_NRD"), "     126");
   EXPECT_EQ(RTrim(v.Text("M_ODB")), "KOWAL");

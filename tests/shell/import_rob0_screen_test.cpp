@@ -5,8 +5,8 @@
 
 #include <fstream>
 
+#include "session/init_tables.h"
 #include "shell/startup_fixture.h"
-#include "store/init_tables.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/table.h"
@@ -41,7 +41,7 @@ class Rob0 : public testing::DataDirTest {
  protected:
   void SetUp() override {
     testing::MakeCompany(dir.str());
-    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(store::InitNtx(t.session)); }));
+    ASSERT_TRUE(t.Run([&] { ASSERT_TRUE(session::InitNtx(t.session)); }));
   }
   // A waiting document of two lines.
   void Waiting(const std::string& name, const std::string& rd, const std::string& odb) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "console/keys.h"
+#include "session/session.h"
 #include "shell/menu_tree.h"
-#include "shell/session.h"
 #include "support/screen_driver.h"
 #include "xbase/memory_env.h"
 
@@ -22,7 +22,7 @@ class MenuTest : public ::testing::Test {
 
   // A new session started with `argument`; the operator "A" holds every right.
   void Start(const std::string& argument = "") {
-    SessionOptions options;
+    session::SessionOptions options;
     options.data_dir = kDataDir;
     options.argument = argument;
     session = std::make_unique<Session>(env, d.con, options);

@@ -154,7 +154,7 @@ TEST(MenuPositions, StartArgumentChoosesTheFirstItem) {
   hurt::testing::ScreenDriver d;
   xbase::MemoryEnv env(d.clock);
   auto positions = [&](const std::string& argument) {
-    SessionOptions o;
+    session::SessionOptions o;
     o.argument = argument;
     Session s(env, d.con, o);
     InitMenuPositions(s);

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "base/text.h"
+#include "session/operators_table.h"
+#include "session/password_hash.h"
+#include "session/session.h"
 #include "shell/operators.h"
 #include "shell/operators_internal.h"
-#include "shell/operators_table.h"
-#include "shell/password_hash.h"
-#include "shell/session.h"
 #include "support/screen_driver.h"
 #include "xbase/memory_env.h"
 #include "xbase/table.h"
@@ -24,7 +24,7 @@ class OperatorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(env.CreateDirs("/d").ok());
-    SessionOptions options;
+    session::SessionOptions options;
     options.data_dir = "/d";
     session = std::make_unique<Session>(env, d.con, options);
   }
@@ -34,12 +34,12 @@ class OperatorsTest : public ::testing::Test {
   // Adds an operator to prawa (created by the list's own open when missing) and closes it.
   void AddOperator(std::string nr, std::string name, std::string prawa = std::string(20, 'T'),
                    std::string password = "", std::string prawa1 = std::string(20, 'N')) {
-    ASSERT_TRUE(operators::OpenPrawa(s()).ok());
-    xbase::WorkArea& a = *s().areas().Area(operators::kPrawaArea);
+    ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+    xbase::WorkArea& a = *s().areas().Area(session::operators::kPrawaArea);
     bool found = false;
     ASSERT_TRUE(a.GoTop().ok());
     while (!a.eof()) {
-      if (operators::ReadOperator(a).nr == nr) {
+      if (session::operators::ReadOperator(a).nr == nr) {
         found = true;
         break;
       }
@@ -58,12 +58,12 @@ class OperatorsTest : public ::testing::Test {
     ASSERT_TRUE(a.Unlock().ok());
     if (!password.empty()) {
       // A cheap hash: the cost is in the iterations, which the stored text carries.
-      const std::string hash = password::HashText(password, "saltsaltsaltsalt", 10);
-      ASSERT_TRUE(operators::UpdateOperator(s(), a, recno, 1, [&](xbase::WorkArea& w) {
+      const std::string hash = session::password::HashText(password, "saltsaltsaltsalt", 10);
+      ASSERT_TRUE(session::operators::UpdateOperator(s(), a, recno, 1, [&](xbase::WorkArea& w) {
                     return w.Replace("HASH", xbase::Value(hash));
                   }).ok());
     }
-    operators::ClosePrawa(s());
+    session::operators::ClosePrawa(s());
   }
 
   // The company record with the station register, open in work area 1 as start-up leaves it.
@@ -88,14 +88,14 @@ class OperatorsTest : public ::testing::Test {
   }
 
   // The operator with number `nr` as the table holds it now.
-  operators::OperatorRecord Operator(std::string_view nr) {
-    operators::OperatorRecord out;
+  session::operators::OperatorRecord Operator(std::string_view nr) {
+    session::operators::OperatorRecord out;
     EXPECT_TRUE(s().areas().Open(150, "/d/prawa.dbf", "prawa_t", {.read_only = true}).ok());
     xbase::WorkArea& a = *s().areas().Area(150);
     EXPECT_TRUE(a.GoTop().ok());
     while (!a.eof()) {
-      if (operators::ReadOperator(a).nr == nr) {
-        out = operators::ReadOperator(a);
+      if (session::operators::ReadOperator(a).nr == nr) {
+        out = session::operators::ReadOperator(a);
         break;
       }
       if (!a.Skip(1).ok()) break;

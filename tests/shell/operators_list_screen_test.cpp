@@ -79,10 +79,10 @@ TEST_F(OperatorListTest, EmptyingANameRemovesTheOperatorButNeverTheSupervisor) {
     d.Keys({key::kDown, key::F(4), key::kCtrlY, key::kEnter});  // operator A
   });
   EXPECT_EQ(RTrim(Operator("0").nazwisko), "Szef Wielki");
-  const operators::OperatorRecord a = Operator("A");
+  const session::operators::OperatorRecord a = Operator("A");
   EXPECT_TRUE(IsBlank(a.nazwisko));
   EXPECT_TRUE(a.hash.empty());
-  EXPECT_FALSE(operators::HasPassword(a));
+  EXPECT_FALSE(session::operators::HasPassword(a));
   EXPECT_EQ(a.prawa, std::string(20, 'N'));
   EXPECT_EQ(a.prawa1, std::string(20, 'N'));
 }
@@ -291,7 +291,7 @@ TEST_F(OperatorListTest, OperatorSettingsOfOnesOwnRecord) {
         .Type("2")
         .Keys({key::kEnter, key::kEnter, key::kEnter, key::kEnter});
   });
-  const operators::OperatorRecord rec = Operator("0");
+  const session::operators::OperatorRecord rec = Operator("0");
   EXPECT_EQ(RTrim(rec.drukarka), "COM2 DF-300");
   EXPECT_EQ(RTrim(rec.nr_mag), "12");
   EXPECT_EQ(rec.nr_kasy, "2");

@@ -32,7 +32,7 @@ TEST_F(OperatorsTest, FirstStartCreatesTheSupervisorWhoLogsInWithEnterAlone) {
   // The station's slot holds "▒" for operator 0, the other slots are untouched.
   EXPECT_EQ(FirmaSt(), "?" + std::string(1, '\xB1') + std::string(28, '0'));
   EXPECT_EQ(RTrim(Operator("0").nazwisko), "Kowalski Jan");  // the name is stored
-  EXPECT_FALSE(s().areas().Area(operators::kPrawaArea));     // the list closed prawa
+  EXPECT_FALSE(s().areas().Area(session::operators::kPrawaArea));     // the list closed prawa
 }
 
 TEST_F(OperatorsTest, PasswordIsAskedOnTheRowAndAccepted) {
@@ -128,8 +128,8 @@ TEST_F(OperatorsTest, EscOnThePasswordEntryGoesBackToTheList) {
 
 TEST_F(OperatorsTest, LogInSetsTheOperatorsSessionValues) {
   OpenFirma();
-  ASSERT_TRUE(operators::OpenPrawa(s()).ok());
-  xbase::WorkArea& a = *s().areas().Area(operators::kPrawaArea);
+  ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+  xbase::WorkArea& a = *s().areas().Area(session::operators::kPrawaArea);
   ASSERT_TRUE(a.GoTop().ok());
   ASSERT_TRUE(a.LockRecord().ok());
   ASSERT_TRUE(a.Replace("NAZWISKO", xbase::Value(std::string("Szef Wielki"))).ok());
@@ -138,12 +138,12 @@ TEST_F(OperatorsTest, LogInSetsTheOperatorsSessionValues) {
   ASSERT_TRUE(a.Replace("DRUKARKA", xbase::Value(std::string("HP LASER"))).ok());
   ASSERT_TRUE(a.Replace("KOMU", xbase::Value(std::string("REP01"))).ok());
   ASSERT_TRUE(a.Unlock().ok());
-  operators::ClosePrawa(s());
+  session::operators::ClosePrawa(s());
   AddOperator("B", "Waga Magazyn", std::string(20, 'T'));
   AddOperator("C", "Kasa Ewa", std::string(20, 'T'), "", "NNNNNNNT" + std::string(12, 'N'));
   d.Keys({key::kEnter});
   ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
-  SessionVariables& v = s().vars();
+  session::SessionVariables& v = s().vars();
   EXPECT_EQ(v.Text("M_NR_MAG"), "13 ");  // "0" characters are dropped
   EXPECT_EQ(v.Text("M_PRAWA2"), "-M03 -D*");
   EXPECT_EQ(s().op().prawa2, "-M03 -D*");
@@ -160,7 +160,7 @@ TEST_F(OperatorsTest, LogInSetsTheOperatorsSessionValues) {
   ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
   EXPECT_EQ(s().op().nr, "C");
   EXPECT_TRUE(v.Logical("TOJESTKASA"));
-  EXPECT_TRUE(Prawa1(s(), 8));
+  EXPECT_TRUE(session::Prawa1(s(), 8));
 }
 
 TEST_F(OperatorsTest, ReadOnlyCopyMarksTheNameOnce) {
@@ -183,13 +183,13 @@ TEST_F(OperatorsTest, ReadOnlyCopyMarksTheNameOnce) {
 TEST_F(OperatorsTest, OperatorsPrinterNamesTheFiscalModelForTheSessionOnly) {
   AddOperator("0", "Szef Wielki");
   AddOperator("A", "Nowak Jan");
-  ASSERT_TRUE(operators::OpenPrawa(s()).ok());
-  xbase::WorkArea& a = *s().areas().Area(operators::kPrawaArea);
+  ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+  xbase::WorkArea& a = *s().areas().Area(session::operators::kPrawaArea);
   ASSERT_TRUE(a.GoTo(2).ok());
   ASSERT_TRUE(a.LockRecord().ok());
   ASSERT_TRUE(a.Replace("DRUKARKA", xbase::Value(std::string("FP-600 LPT"))).ok());
   ASSERT_TRUE(a.Unlock().ok());
-  operators::ClosePrawa(s());
+  session::operators::ClosePrawa(s());
   const std::string stored = s().settings().DfNazwa();
 
   d.Keys({key::kDown, key::kEnter});
@@ -197,7 +197,7 @@ TEST_F(OperatorsTest, OperatorsPrinterNamesTheFiscalModelForTheSessionOnly) {
   EXPECT_EQ(s().settings().DfNazwa(), "FP-600    ");
   EXPECT_EQ(s().settings().Text("LJ_DF_NAZWA"), stored);
   ASSERT_TRUE(s().settings().Save("/d/parametr.mem").ok());
-  Settings saved(env);
+  session::Settings saved(env);
   ASSERT_TRUE(saved.Restore("/d/parametr.mem").ok());
   EXPECT_EQ(saved.DfNazwa(), stored);  // the file keeps the installation's model
 

@@ -44,7 +44,7 @@ TEST(OperatorRules, NextOperatorNumber) {
 TEST_F(OperatorsTest, PrawaStructureKeepsWiderAndForeignFields) {
   std::vector<xbase::DbfFieldDescriptor> old = {
       {"NR", 'C', 1, 0}, {"NAZWISKO", 'C', 40, 0}, {"KASA", 'N', 17, 4}, {"RD", 'N', 3, 0}, {"EXTRA", 'D', 8, 0}};
-  auto fields = operators::PrawaFields(s(), old);
+  auto fields = session::operators::PrawaFields(s(), old);
   auto find = [&](std::string_view name) {
     for (const auto& f : fields) {
       if (f.name == name) return f;
@@ -60,42 +60,42 @@ TEST_F(OperatorsTest, PrawaStructureKeepsWiderAndForeignFields) {
   EXPECT_EQ(find("DRUKARKA").width, 30);
   EXPECT_EQ(fields.back().name, "EXTRA");
 
-  EXPECT_FALSE(operators::PrawaNeedsUpgrade(s(), operators::PrawaFields(s())));
-  EXPECT_TRUE(operators::PrawaNeedsUpgrade(s(), old));
+  EXPECT_FALSE(session::operators::PrawaNeedsUpgrade(s(), session::operators::PrawaFields(s())));
+  EXPECT_TRUE(session::operators::PrawaNeedsUpgrade(s(), old));
   auto without = [&](std::string_view name) {
-    auto f = operators::PrawaFields(s());
+    auto f = session::operators::PrawaFields(s());
     std::erase_if(f, [&](const xbase::DbfFieldDescriptor& x) { return x.name == name; });
     return f;
   };
-  EXPECT_TRUE(operators::PrawaNeedsUpgrade(s(), without("HASH")));
-  EXPECT_TRUE(operators::PrawaNeedsUpgrade(s(), without("KOMU")));
-  EXPECT_FALSE(operators::PrawaNeedsUpgrade(s(), without("RD")));
+  EXPECT_TRUE(session::operators::PrawaNeedsUpgrade(s(), without("HASH")));
+  EXPECT_TRUE(session::operators::PrawaNeedsUpgrade(s(), without("KOMU")));
+  EXPECT_FALSE(session::operators::PrawaNeedsUpgrade(s(), without("RD")));
   ASSERT_TRUE(env.SetContents("/d/rd.zam", "").ok());
-  EXPECT_TRUE(operators::PrawaNeedsUpgrade(s(), without("RD")));
+  EXPECT_TRUE(session::operators::PrawaNeedsUpgrade(s(), without("RD")));
 }
 
 TEST_F(OperatorsTest, PasswordStatesOfARecord) {
-  operators::OperatorRecord r;
-  EXPECT_FALSE(operators::HasPassword(r));
-  EXPECT_TRUE(operators::PasswordMatches(r, "          "));
-  EXPECT_FALSE(operators::PasswordMatches(r, "x"));
-  r.haslo = password::LegacyScramble("");
-  EXPECT_TRUE(operators::IsLegacyPassword(r));
-  EXPECT_FALSE(operators::HasPassword(r));
-  r.haslo = password::LegacyScramble("OLD");
-  EXPECT_TRUE(operators::HasPassword(r));
-  EXPECT_TRUE(operators::PasswordMatches(r, "OLD       "));
-  EXPECT_FALSE(operators::PasswordMatches(r, "old"));
+  session::operators::OperatorRecord r;
+  EXPECT_FALSE(session::operators::HasPassword(r));
+  EXPECT_TRUE(session::operators::PasswordMatches(r, "          "));
+  EXPECT_FALSE(session::operators::PasswordMatches(r, "x"));
+  r.haslo = session::password::LegacyScramble("");
+  EXPECT_TRUE(session::operators::IsLegacyPassword(r));
+  EXPECT_FALSE(session::operators::HasPassword(r));
+  r.haslo = session::password::LegacyScramble("OLD");
+  EXPECT_TRUE(session::operators::HasPassword(r));
+  EXPECT_TRUE(session::operators::PasswordMatches(r, "OLD       "));
+  EXPECT_FALSE(session::operators::PasswordMatches(r, "old"));
   r.haslo = Space(10);
-  r.hash = password::HashText("Nowe", "0123456789abcdef", 5);
-  EXPECT_TRUE(operators::HasPassword(r));
-  EXPECT_TRUE(operators::PasswordMatches(r, "Nowe      "));
-  EXPECT_FALSE(operators::PasswordMatches(r, ""));
+  r.hash = session::password::HashText("Nowe", "0123456789abcdef", 5);
+  EXPECT_TRUE(session::operators::HasPassword(r));
+  EXPECT_TRUE(session::operators::PasswordMatches(r, "Nowe      "));
+  EXPECT_FALSE(session::operators::PasswordMatches(r, ""));
   // A damaged hash never lets anyone in.
   r.hash = "pbkdf2-sha256$5$garbage";
-  EXPECT_TRUE(operators::HasPassword(r));
-  EXPECT_FALSE(operators::PasswordMatches(r, ""));
-  EXPECT_FALSE(operators::PasswordMatches(r, "Nowe"));
+  EXPECT_TRUE(session::operators::HasPassword(r));
+  EXPECT_FALSE(session::operators::PasswordMatches(r, ""));
+  EXPECT_FALSE(session::operators::PasswordMatches(r, "Nowe"));
 }
 
 TEST_F(OperatorsTest, StationSlotUnderARecordLock) {
@@ -119,17 +119,17 @@ TEST_F(OperatorsTest, StationSlotUnderARecordLock) {
 }
 
 TEST_F(OperatorsTest, EmptyTableGetsTheSupervisorOnce) {
-  ASSERT_TRUE(operators::OpenPrawa(s()).ok());
-  operators::ClosePrawa(s());
-  ASSERT_TRUE(operators::OpenPrawa(s()).ok());
-  xbase::WorkArea& a = *s().areas().Area(operators::kPrawaArea);
+  ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+  session::operators::ClosePrawa(s());
+  ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+  xbase::WorkArea& a = *s().areas().Area(session::operators::kPrawaArea);
   EXPECT_EQ(*a.RecCount(), 1u);
-  const operators::OperatorRecord r = operators::ReadOperator(a);
+  const session::operators::OperatorRecord r = session::operators::ReadOperator(a);
   EXPECT_EQ(r.nr, "0");
   EXPECT_EQ(r.prawa, std::string(20, 'T'));
   EXPECT_EQ(r.nr_kasy, "1");
-  operators::ClosePrawa(s());
-  auto sup = operators::ReadSupervisor(s());
+  session::operators::ClosePrawa(s());
+  auto sup = session::operators::ReadSupervisor(s());
   ASSERT_TRUE(sup.ok());
   EXPECT_EQ(sup->nr, "0");
 }

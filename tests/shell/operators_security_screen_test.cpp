@@ -21,7 +21,7 @@ bool Holds(const std::string& bytes, std::string_view part) { return bytes.find(
 void ExpectNoReversibleForm(const std::string& bytes, std::string_view password) {
   EXPECT_FALSE(Holds(bytes, password)) << password;
   EXPECT_FALSE(Holds(bytes, Upper(password))) << password;
-  const std::string scrambled = password::LegacyScramble(password);
+  const std::string scrambled = session::password::LegacyScramble(password);
   EXPECT_FALSE(Holds(bytes, scrambled.substr(0, password.size()))) << password;
 }
 
@@ -61,9 +61,9 @@ class SecurityTest : public OperatorsTest {
       r.SetDeleted(deleted);
       ASSERT_TRUE((*t)->Append(r).ok());
     };
-    add("0", "Szef Wielki", password::LegacyScramble("STARE"), false);
-    add("A", "Nowak Jan", password::LegacyScramble(""), false);
-    add("B", "Usuniety Bolek", password::LegacyScramble("BOLEK1"), true);
+    add("0", "Szef Wielki", session::password::LegacyScramble("STARE"), false);
+    add("A", "Nowak Jan", session::password::LegacyScramble(""), false);
+    add("B", "Usuniety Bolek", session::password::LegacyScramble("BOLEK1"), true);
     ASSERT_TRUE((*t)->Close().ok());
   }
 };
@@ -116,11 +116,11 @@ TEST_F(SecurityTest, ChangingOnesOwnPasswordStoresOnlyAHash) {
   EXPECT_NE(messages[4].find("Hasło zostało zmienione"), std::string::npos) << messages[4];
   EXPECT_NE(messages[5].find("Brak praw"), std::string::npos) << messages[5];
 
-  const operators::OperatorRecord a = Operator("A");
+  const session::operators::OperatorRecord a = Operator("A");
   EXPECT_EQ(a.hash.rfind("pbkdf2-sha256$100000$", 0), 0u) << a.hash;
   EXPECT_TRUE(IsBlank(a.haslo));
-  EXPECT_TRUE(operators::PasswordMatches(a, "Sekret9"));
-  EXPECT_FALSE(operators::PasswordMatches(a, "Stare1"));
+  EXPECT_TRUE(session::operators::PasswordMatches(a, "Sekret9"));
+  EXPECT_FALSE(session::operators::PasswordMatches(a, "Stare1"));
   const std::string bytes = Contents("/d/prawa.dbf");
   ExpectNoReversibleForm(bytes, "Sekret9");
   ExpectNoReversibleForm(bytes, "Sekret8");
@@ -154,13 +154,13 @@ TEST_F(SecurityTest, OldTableIsUpgradedKeepingEveryRecordAndPasswordsBecomeHashe
   EXPECT_TRUE(IsBlank(r.GetValue("HASH")->AsString()));  // an empty old password: none
   ASSERT_TRUE(table.Read(3, &r).ok());
   EXPECT_TRUE(r.deleted());  // kept deleted, and its password converted as well
-  EXPECT_TRUE(password::VerifyHashText("BOLEK1", r.GetValue("HASH")->AsString()));
+  EXPECT_TRUE(session::password::VerifyHashText("BOLEK1", r.GetValue("HASH")->AsString()));
   EXPECT_FALSE(env.Exists("/d/prawa_nw.dbf"));
 
   const std::string bytes = Contents("/d/prawa.dbf");
   ExpectNoReversibleForm(bytes, "STARE");
   ExpectNoReversibleForm(bytes, "BOLEK1");
-  EXPECT_FALSE(Holds(bytes, password::LegacyScramble("")));
+  EXPECT_FALSE(Holds(bytes, session::password::LegacyScramble("")));
 }
 
 TEST_F(SecurityTest, OldScrambledPasswordWrittenMeanwhileIsAcceptedOnceAndConverted) {
@@ -173,16 +173,16 @@ TEST_F(SecurityTest, OldScrambledPasswordWrittenMeanwhileIsAcceptedOnceAndConver
     ASSERT_TRUE((*t)->LockRecord(2).ok());
     xbase::Record r;
     ASSERT_TRUE((*t)->Read(2, &r).ok());
-    ASSERT_TRUE(r.SetFieldBytes(r.schema().FieldIndex("HASLO"), password::LegacyScramble("NOWE12")).ok());
+    ASSERT_TRUE(r.SetFieldBytes(r.schema().FieldIndex("HASLO"), session::password::LegacyScramble("NOWE12")).ok());
     ASSERT_TRUE((*t)->Write(r).ok());
     ASSERT_TRUE((*t)->Close().ok());
   };
   d.Then(write_old).Keys({key::kDown, key::kEnter}).Type("NOWE12").Key(key::kEnter);
   ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
   EXPECT_EQ(s().op().nr, "A");
-  const operators::OperatorRecord a = Operator("A");
+  const session::operators::OperatorRecord a = Operator("A");
   EXPECT_TRUE(IsBlank(a.haslo));
-  EXPECT_TRUE(password::VerifyHashText("NOWE12", a.hash));
+  EXPECT_TRUE(session::password::VerifyHashText("NOWE12", a.hash));
   ExpectNoReversibleForm(Contents("/d/prawa.dbf"), "NOWE12");
 }
 
@@ -214,8 +214,8 @@ TEST_F(SecurityTest, CorrectionPasswordFallsBackToTheSupervisorsUntilSet) {
       .Type("xx")
       .Key(key::kEnter);
   ASSERT_TRUE(d.Run([&](console::Console&) {
-    first = Haslo(s(), HasloKind::kCorrection);
-    second = Haslo(s(), HasloKind::kMinMargin, "Haslo marzy");
+    first = session::Haslo(s(), session::HasloKind::kCorrection);
+    second = session::Haslo(s(), session::HasloKind::kMinMargin, "Haslo marzy");
   }));
   EXPECT_TRUE(first);
   EXPECT_FALSE(second);
@@ -226,7 +226,7 @@ TEST_F(SecurityTest, NoPasswordSetMeansNoQuestion) {
   AddOperator("0", "Szef Wielki");
   bool ok = false;
   ASSERT_TRUE(d.Run([&](console::Console&) {
-    ok = Haslo(s(), HasloKind::kCorrection) && Haslo(s(), HasloKind::kSupervisor) && Haslo(s(), HasloKind::kPriceRise);
+    ok = session::Haslo(s(), session::HasloKind::kCorrection) && session::Haslo(s(), session::HasloKind::kSupervisor) && session::Haslo(s(), session::HasloKind::kPriceRise);
   }));
   EXPECT_TRUE(ok);
 }
@@ -245,9 +245,9 @@ TEST_F(SecurityTest, SupervisorSetsTheCorrectionPasswordKeptAsAHash) {
   ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
   const std::string mem = Contents("/d/parametr.mem");
   ExpectNoReversibleForm(mem, "Korekta7");
-  Settings stored(env);
+  session::Settings stored(env);
   ASSERT_TRUE(stored.Restore("/d/parametr.mem").ok());
-  EXPECT_TRUE(password::IsHashText(stored.Text("J_BOSS")));
+  EXPECT_TRUE(session::password::IsHashText(stored.Text("J_BOSS")));
   EXPECT_EQ(s().settings().Text("J_BOSS"), stored.Text("J_BOSS"));
 
   // Checks now take the correction password, in any case; the supervisor's stays his.
@@ -256,9 +256,9 @@ TEST_F(SecurityTest, SupervisorSetsTheCorrectionPasswordKeptAsAHash) {
   d.Type("Boss").Key(key::kEnter).Key(key::kEsc);
   d.Type("Boss").Key(key::kEnter);
   ASSERT_TRUE(d.Run([&](console::Console&) {
-    correction = Haslo(s(), HasloKind::kCorrection);
-    boss_for_correction = Haslo(s(), HasloKind::kCorrection);
-    supervisor = Haslo(s(), HasloKind::kSupervisor);
+    correction = session::Haslo(s(), session::HasloKind::kCorrection);
+    boss_for_correction = session::Haslo(s(), session::HasloKind::kCorrection);
+    supervisor = session::Haslo(s(), session::HasloKind::kSupervisor);
   }));
   EXPECT_TRUE(correction);
   EXPECT_FALSE(boss_for_correction);
@@ -270,7 +270,7 @@ TEST_F(SecurityTest, SupervisorSetsTheCorrectionPasswordKeptAsAHash) {
   ASSERT_TRUE(stored.Restore("/d/parametr.mem").ok());
   EXPECT_EQ(stored.Text("J_BOSS"), "WREN");
   d.Type("Boss").Key(key::kEnter);
-  ASSERT_TRUE(d.Run([&](console::Console&) { EXPECT_TRUE(Haslo(s(), HasloKind::kCorrection)); }));
+  ASSERT_TRUE(d.Run([&](console::Console&) { EXPECT_TRUE(session::Haslo(s(), session::HasloKind::kCorrection)); }));
 }
 
 TEST_F(SecurityTest, OnlyTheSupervisorOnHisOwnRecordSetsTheCorrectionPassword) {
@@ -282,7 +282,7 @@ TEST_F(SecurityTest, OnlyTheSupervisorOnHisOwnRecordSetsTheCorrectionPassword) {
   d.Keys({key::kDown, key::AltF(6)}).Then([&] { refused = d.Contains("Brak praw"); }).Wait(kPastMessage).Key(key::kEsc);
   ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
   EXPECT_TRUE(refused);
-  Settings stored(env);
+  session::Settings stored(env);
   ASSERT_TRUE(stored.Restore("/d/parametr.mem").ok());
   EXPECT_EQ(stored.Text("J_BOSS"), "WREN");
 }
@@ -294,25 +294,25 @@ TEST_F(SecurityTest, OldPlainCorrectionPasswordIsHashedAtTheNextLogIn) {
   ASSERT_TRUE(s().settings().Save("/d/parametr.mem").ok());
   // Until then it is accepted as it is.
   d.Type("tajne").Key(key::kEnter);
-  ASSERT_TRUE(d.Run([&](console::Console&) { EXPECT_TRUE(Haslo(s(), HasloKind::kCorrection)); }));
+  ASSERT_TRUE(d.Run([&](console::Console&) { EXPECT_TRUE(session::Haslo(s(), session::HasloKind::kCorrection)); }));
 
   LogIn({key::kEnter});
   const std::string mem = Contents("/d/parametr.mem");
   ExpectNoReversibleForm(mem, "TAJNE");
-  Settings stored(env);
+  session::Settings stored(env);
   ASSERT_TRUE(stored.Restore("/d/parametr.mem").ok());
-  EXPECT_TRUE(password::IsHashText(stored.Text("J_BOSS")));
+  EXPECT_TRUE(session::password::IsHashText(stored.Text("J_BOSS")));
   EXPECT_EQ(stored.Text("J_NAZWA"), "Moja firma");  // nothing else in the file changed
   d.Type("Tajne").Key(key::kEnter);
-  ASSERT_TRUE(d.Run([&](console::Console&) { EXPECT_TRUE(Haslo(s(), HasloKind::kCorrection)); }));
+  ASSERT_TRUE(d.Run([&](console::Console&) { EXPECT_TRUE(session::Haslo(s(), session::HasloKind::kCorrection)); }));
 }
 
 TEST_F(SecurityTest, CzytajHasloReadsWithoutChecking) {
   std::optional<std::string> typed, escaped;
   d.Type("abc").Key(key::kEnter).Type("x").Key(key::kEsc);
   ASSERT_TRUE(d.Run([&](console::Console&) {
-    typed = CzytajHaslo(s(), "Podaj haslo do pliku");
-    escaped = CzytajHaslo(s());
+    typed = session::CzytajHaslo(s(), "Podaj haslo do pliku");
+    escaped = session::CzytajHaslo(s());
   }));
   ASSERT_TRUE(typed.has_value());
   EXPECT_EQ(*typed, "abc");

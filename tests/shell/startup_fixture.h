@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "invoicing/document_actions.h"
+#include "session/session.h"
 #include "shell/headless_run.h"
-#include "shell/session.h"
-#include "xbase/fault_env.h"
 #include "support/screen_driver.h"
+#include "xbase/fault_env.h"
 
 namespace hurt::shell {
 
@@ -78,10 +79,11 @@ struct TestStation {
         faults(env),
         session(faults, con, Options(data_dir, std::move(argument), std::move(local_dir))) {
     d.clock.Set(2026, 12, 8, 8, 0, 0);
+    invoicing::InstallDocumentActions(session);  // as start-up does
   }
 
-  static SessionOptions Options(const std::string& data_dir, std::string argument, std::string local_dir) {
-    SessionOptions o;
+  static hurt::session::SessionOptions Options(const std::string& data_dir, std::string argument, std::string local_dir) {
+    hurt::session::SessionOptions o;
     o.data_dir = data_dir;
     o.argument = std::move(argument);
     o.local_dir = local_dir.empty() ? data_dir + "/.local" : std::move(local_dir);
@@ -101,7 +103,7 @@ struct TestStation {
   console::Console con;
   ClockedEnv env;
   xbase::FaultEnv faults;  // the session's files: faults can be armed
-  Session session;
+  hurt::session::Session session;
 };
 
 }  // namespace hurt::shell

@@ -171,7 +171,7 @@ TEST_F(StartRun, StartFilesAndForcedSettingsAreInTheSession) {
   TestStation t(dir.str(), "CD");
   LogInAndEnd(t.recorder);
   EXPECT_EQ(Main(t), kExitNormal);
-  SessionVariables& v = t.session.vars();
+  session::SessionVariables& v = t.session.vars();
   EXPECT_EQ(v.Date("M_DATA_RR"), JulianFromYmd(2026, 11, 30));
   EXPECT_EQ(v.Text("M_RD_POMIN"), ",FV,WZ,");
   EXPECT_EQ(v.Text("M_BANKBOLD"), "PKO");

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cp852.h"
-#include "shell/settings_rules.h"
+#include "session/settings_rules.h"
 #include "shell/startup_fixture.h"
 #include "shell/station_firma.h"
 #include "shell/station_register.h"
@@ -141,14 +141,14 @@ TEST_F(StationRegisterTest, SignOffTwiceLeavesZeroAndRewritesTheSnapshotEachTime
   Share(a);
   ASSERT_TRUE(a.Run([&] { EXPECT_TRUE(OutNet(a.session)); }));
   EXPECT_EQ(St(), std::string(30, '0'));
-  Settings first(xbase::RealEnv());
+  session::Settings first(xbase::RealEnv());
   ASSERT_TRUE(first.Restore(dir / "parametr.txt").ok());
   EXPECT_EQ(first.Text("J_NAZWA"), a.session.settings().Text("J_NAZWA"));
 
   ASSERT_TRUE(a.session.settings().SetText("J_NAZWA", "DRUGI ZAPIS").ok());
   ASSERT_TRUE(a.Run([&] { EXPECT_TRUE(OutNet(a.session)); }));
   EXPECT_EQ(St(), std::string(30, '0'));
-  Settings second(xbase::RealEnv());
+  session::Settings second(xbase::RealEnv());
   ASSERT_TRUE(second.Restore(dir / "parametr.txt").ok());
   EXPECT_EQ(second.Text("J_NAZWA"), "DRUGI ZAPIS");
 }

@@ -8,7 +8,7 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/text.h"
-#include "store/init_tables_fixture.h"
+#include "session/init_tables_fixture.h"
 #include "store/init_tables_rebuild.h"
 #include "xbase/dbt.h"
 

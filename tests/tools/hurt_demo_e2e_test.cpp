@@ -13,11 +13,11 @@
 #include "base/text.h"
 #include "console/console.h"
 #include "console/headless.h"
-#include "shell/session.h"
+#include "session/init_tables.h"
+#include "session/init_tables_fixture.h"
+#include "session/session.h"
 #include "store/catalogue.h"
 #include "store/fake_store_ui.h"
-#include "store/init_tables.h"
-#include "store/init_tables_fixture.h"
 #include "store/init_tables_period.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -51,11 +51,11 @@ class HurtDemoTest : public testing::DataDirTest {
 
   // A session of station 1 on the demo directory.
   void OpenSession() {
-    shell::SessionOptions options;
+    session::SessionOptions options;
     options.data_dir = Root();
-    session_ = std::make_unique<shell::Session>(xbase::RealEnv(), con_, options);
+    session_ = std::make_unique<session::Session>(xbase::RealEnv(), con_, options);
     session_->set_stacja(1);
-    ASSERT_TRUE(store::InitDbf(*session_, ui_, ""));
+    ASSERT_TRUE(session::InitDbf(*session_, ui_, ""));
   }
   xbase::WorkArea& Area(TableId id) { return *session_->areas().Area(store::Table(id).area); }
   std::string Text(xbase::WorkArea& a, std::string_view field) { return a.Get(field)->AsString(); }
@@ -65,7 +65,7 @@ class HurtDemoTest : public testing::DataDirTest {
   console::HeadlessBackend backend_{clock_};
   console::Console con_{backend_, clock_};
   store::testing::FakeStoreUi ui_{clock_};
-  std::unique_ptr<shell::Session> session_;
+  std::unique_ptr<session::Session> session_;
 };
 
 TEST_F(HurtDemoTest, MakesTheDirectoryOnceAndItOpensWithoutABuild) {

@@ -80,7 +80,7 @@ class Verify : public documents::testing::PostingTest {
     EXPECT_TRUE(documents::RepDowWithD(x.s(), x.ui, 0));
     const std::string nrd = x.s().vars().Text("M_NRD");
     x.s().vars().Set("M_ODBIORCA", "");
-    EXPECT_TRUE(store::NoweDd(x.s(), x.ui));
+    EXPECT_TRUE(session::NoweDd(x.s(), x.ui));
     return nrd;
   }
   std::string Sale(const std::string& indeks, double ilosc, double cena) {
@@ -141,7 +141,7 @@ TEST_F(Verify, EverythingThePostingWroteChecksClean) {
   }
   for (const std::string& nrd : notes) Change(TableId::kDowod, "WZ " + nrd, "ZAP", xbase::Value("\xFB"));
   invoicing::FvDoWzOptions options;
-  options.editor = [&](shell::Session&) {
+  options.editor = [&](session::Session&) {
     Post("FV");
     return true;
   };
@@ -244,7 +244,7 @@ TEST_F(Verify, AReconciledSaleWhoseRateVatIsNotTheVatOfTheRateTotalIsFound) {
   EXPECT_EQ(Of(Check(), FindingKind::kTotals),
             (std::vector<std::string>{"dowod FV-12: VAT stawki 23 0.06, a VAT sumy stawki 0.07"}));
   // The receipt of the same lines is not reconciled: its line VATs stand.
-  ASSERT_TRUE(store::NoweDd(s(), st1().ui));
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
   Header("PZ", "DOST1", "G");
   for (int i = 0; i < 3; ++i) Line("A2", 1, 0.1);
   ASSERT_TRUE(documents::RepDowWithD(s(), st1().ui, 0));

@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "demo_content.h"
 #include "demo_numbers.h"
-#include "shell/session.h"
+#include "session/session.h"
 #include "store/catalogue.h"
 #include "store/catalogue_field_list.h"
 #include "store/init_tables_period.h"
@@ -38,7 +38,7 @@ Status AddRecord(store::StoreUi& ui, xbase::WorkArea& area, FieldValues values) 
   return area.Unlock();
 }
 
-xbase::WorkArea* AreaOf(shell::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
+xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
 
 // A small fixed sequence for the stock quantities: the same numbers on every run.
 class Sequence {
@@ -64,7 +64,7 @@ std::string Grouped(const std::string& nrb) {
   return out;
 }
 
-Status WriteOperators(shell::Session& s, store::StoreUi& ui) {
+Status WriteOperators(session::Session& s, store::StoreUi& ui) {
   store::StoreContext ctx{s.areas(), ui};
   const store::TableDef& prawa = store::Table(store::TableId::kPrawa);
   auto definition = store::FieldListText(prawa.file, store::ResolveFields(prawa, s.Markers()));
@@ -89,7 +89,7 @@ Status WriteOperators(shell::Session& s, store::StoreUi& ui) {
   return s.areas().Close(kPrawaArea);
 }
 
-Status WriteKinds(shell::Session& s, store::StoreUi& ui) {
+Status WriteKinds(session::Session& s, store::StoreUi& ui) {
   xbase::WorkArea& slow = *AreaOf(s, store::TableId::kSlow);
   for (const KindSeed& k : Kinds()) {
     HURT_RETURN_IF_ERROR(AddRecord(ui, slow,
@@ -108,7 +108,7 @@ Status WriteKinds(shell::Session& s, store::StoreUi& ui) {
   return slow.Commit();
 }
 
-Status WriteArticles(shell::Session& s, store::StoreUi& ui) {
+Status WriteArticles(session::Session& s, store::StoreUi& ui) {
   xbase::WorkArea& as = *AreaOf(s, store::TableId::kAs);
   const Ymd today = YmdFromJulian(s.Today());
   const xbase::Date month_start{JulianFromYmd(today.year, today.month, 1)};
@@ -152,7 +152,7 @@ Status WriteArticles(shell::Session& s, store::StoreUi& ui) {
   return as.Commit();
 }
 
-Status WriteParties(shell::Session& s, store::StoreUi& ui, store::TableId id, std::span<const PartySeed> parties) {
+Status WriteParties(session::Session& s, store::StoreUi& ui, store::TableId id, std::span<const PartySeed> parties) {
   xbase::WorkArea& book = *AreaOf(s, id);
   const bool customers = id == store::TableId::kZo;
   for (const PartySeed& p : parties) {
@@ -179,7 +179,7 @@ Status WriteParties(shell::Session& s, store::StoreUi& ui, store::TableId id, st
   return book.Commit();
 }
 
-Status WriteRates(shell::Session& s, store::StoreUi& ui) {
+Status WriteRates(session::Session& s, store::StoreUi& ui) {
   xbase::WorkArea& wal = *AreaOf(s, store::TableId::kWal);
   const JulianDay today = s.Today();
   for (int back = 2; back >= 0; --back) {
@@ -201,7 +201,7 @@ std::string OperatorPasswordField(std::string_view password) {
   return std::string();
 }
 
-Status WriteCompany(shell::Session& s, store::StoreUi& ui) {
+Status WriteCompany(session::Session& s, store::StoreUi& ui) {
   store::StoreContext ctx{s.areas(), ui};
   const store::TableDef& firma = store::Table(store::TableId::kFirma);
   const std::vector<store::Field> fields = store::ResolveFields(firma, s.Markers());
@@ -244,7 +244,7 @@ Status WriteCompany(shell::Session& s, store::StoreUi& ui) {
   return area.Commit();
 }
 
-Status WriteContent(shell::Session& s, store::StoreUi& ui) {
+Status WriteContent(session::Session& s, store::StoreUi& ui) {
   HURT_RETURN_IF_ERROR(WriteOperators(s, ui));
   HURT_RETURN_IF_ERROR(WriteKinds(s, ui));
   HURT_RETURN_IF_ERROR(WriteArticles(s, ui));

@@ -8,19 +8,19 @@
 #include "base/result.h"
 #include "store/net_ui.h"
 
-namespace hurt::shell {
+namespace hurt::session {
 class Session;
-}
+}  // namespace hurt::session
 
 namespace hurt::demo {
 
 // The company record in work area 1 (firma created and opened exclusively), working in
 // the month of `today`. Run before the build, which then takes the period from it.
-Status WriteCompany(shell::Session& s, store::StoreUi& ui);
+Status WriteCompany(session::Session& s, store::StoreUi& ui);
 
 // Operators, document kinds, articles, customers, suppliers and exchange rates, into the
 // tables the session open left in their areas (operators: prawa, created here).
-Status WriteContent(shell::Session& s, store::StoreUi& ui);
+Status WriteContent(session::Session& s, store::StoreUi& ui);
 
 // What HASLO holds for a password. Passwords are empty in the demo; when they are stored
 // hashed, the hash of `password` goes here.

@@ -22,8 +22,8 @@
 #include "console/headless.h"
 #include "demo_content.h"
 #include "demo_writer.h"
-#include "shell/session.h"
-#include "store/init_tables.h"
+#include "session/init_tables.h"
+#include "session/session.h"
 #include "store/net_files.h"
 #include "xbase/env.h"
 
@@ -77,14 +77,14 @@ int Run(const std::string& dir) {
   hurt::FakeClock screen_clock = ClockAtNow();
   hurt::console::HeadlessBackend backend(screen_clock);
   hurt::console::Console con(backend, screen_clock);
-  hurt::shell::SessionOptions options;
+  hurt::session::SessionOptions options;
   options.data_dir = ".";
-  hurt::shell::Session session(env, con, options);
+  hurt::session::Session session(env, con, options);
   session.set_stacja(1);
   ConsoleLessUi ui(screen_clock);
 
   hurt::Status s = hurt::demo::WriteCompany(session, ui);
-  if (s.ok() && !hurt::store::InitNtx(session, ui, "")) s = hurt::Status::IoError("the start-up build failed");
+  if (s.ok() && !hurt::session::InitNtx(session, ui, "")) s = hurt::Status::IoError("the start-up build failed");
   if (s.ok()) s = hurt::demo::WriteContent(session, ui);
   hurt::Status closed = session.areas().CloseAll();
   if (s.ok()) s = closed;

@@ -1,0 +1,17 @@
+// The one place where the program calls a routine that this build does not have yet.
+//
+// A menu item or start-up step whose routine is missing calls NotBuilt: the operator sees
+// one clear message and the caller goes on as if the routine had returned false.
+#pragma once
+
+#include <string_view>
+
+namespace hurt::session {
+
+class Session;
+
+// Shows "Funkcja <name> niedostępna" in the message window (3 seconds or a
+// key) and returns false.
+bool NotBuilt(Session& session, std::string_view routine_name);
+
+}  // namespace hurt::session

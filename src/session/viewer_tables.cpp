@@ -1,0 +1,118 @@
+// The viewer's work with tables: Alt+B copies the current work area to a new table, Alt+E
+// reads the mail account from the mailer settings table.
+#include "base/text.h"
+#include "session/output/report_paths.h"
+#include "session/session.h"
+#include "session/viewer_internal.h"
+
+namespace hurt::session::viewer {
+
+namespace {
+
+// Work areas for short-lived tables of the viewer, away from the fixed ones (and from
+// 149, the single-instance lock).
+constexpr int kScratchFirst = 240;
+constexpr int kScratchLast = 250;
+
+// Puts an area's order and record back as they were when it was made.
+class AreaPosition {
+ public:
+  explicit AreaPosition(xbase::WorkArea& area) : area_(area), order_(area.order()), recno_(area.recno()) {}
+  ~AreaPosition() {
+    (void)area_.SetOrder(order_);
+    (void)area_.GoTo(recno_);
+  }
+  AreaPosition(const AreaPosition&) = delete;
+  AreaPosition& operator=(const AreaPosition&) = delete;
+
+ private:
+  xbase::WorkArea& area_;
+  int order_;
+  uint32_t recno_;
+};
+
+// Copies the visible, undeleted records of `from` onto new records of `to`.
+Status CopyRecords(xbase::WorkArea& from, xbase::WorkArea& to, uint32_t* copied) {
+  HURT_RETURN_IF_ERROR(from.SetOrder(0));
+  HURT_RETURN_IF_ERROR(from.GoTop());
+  HURT_RETURN_IF_ERROR(to.BeginAppendBatch());
+  Status status;
+  for (; status.ok() && !from.eof(); status = from.Skip()) {
+    if (from.deleted()) continue;
+    status = to.Append();
+    for (int i = 0; status.ok() && i < from.field_count(); ++i) {
+      if (from.field(i).type == 'M') {
+        auto memo = from.Get(i);  // the text, written into the new table's own memo file
+        status = memo.ok() ? to.Replace(i, *memo) : memo.status();
+      } else {
+        status = to.ReplaceBytes(i, from.FieldBytes(i));
+      }
+    }
+    if (status.ok()) ++*copied;
+  }
+  Status ended = to.EndAppendBatch();
+  return status.ok() ? ended : status;
+}
+
+std::string FieldText(xbase::WorkArea& area, std::string_view field) {
+  if (area.FieldIndex(field) < 0) return "";
+  auto v = area.Get(field);
+  return v.ok() && v->IsString() ? AllTrim(v->AsString()) : "";
+}
+
+}  // namespace
+
+Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& target) {
+  xbase::WorkAreas& areas = session.areas();
+  xbase::WorkArea* from = areas.Current();
+  if (from == nullptr) return Status::Invalid("Brak bazy");
+  if (target == from->path()) return Status::Busy("Nie kopiuje - to ta sama baza");
+  // Replacing a table somebody has open is refused by Create (Busy).
+  HURT_RETURN_IF_ERROR(xbase::Table::Create(session.env(), target, from->table().fields()));
+  const int area = areas.FirstFree(kScratchFirst, kScratchLast);
+  if (area == 0) return Status::Busy("Brak wolnego obszaru roboczego");
+  xbase::AreaOpenOptions exclusive;
+  exclusive.exclusive = true;
+  auto to = areas.Open(area, target, "KOPIA_DBF", exclusive);
+  if (!to.ok()) return to.status();
+  uint32_t copied = 0;
+  Status status;
+  {
+    AreaPosition keep(*from);
+    status = CopyRecords(*from, **to, &copied);
+  }
+  Status closed = areas.Close(area);
+  if (!status.ok()) return status;
+  if (!closed.ok()) return closed;
+  return copied;
+}
+
+MailAccount ReadMailAccount(Session& session) {
+  MailAccount account;
+  std::string table = FindFileAnyCase(session.env(), "/blat", "blat.dbf");
+  if (table.empty()) table = FindFileAnyCase(session.env(), session.root(), "blat.dbf");
+  if (!table.empty()) {
+    xbase::WorkAreas& areas = session.areas();
+    const int area = areas.FirstFree(kScratchFirst, kScratchLast);
+    xbase::AreaOpenOptions read_only;
+    read_only.read_only = true;
+    if (area != 0) {
+      if (auto blat = areas.Open(area, table, "BLAT_POCZTA", read_only); blat.ok()) {
+        xbase::WorkArea& b = **blat;
+        if (b.GoTop().ok() && !b.eof()) {
+          account.server = FieldText(b, "SMTP");
+          account.port = FieldText(b, "PORT");
+          account.login = FieldText(b, "E_MAIL_Z");
+          account.sender = account.login;
+          account.password = FieldText(b, "HASLO");
+        }
+        (void)areas.Close(area);
+      }
+    }
+  }
+  const std::string m_smtp = AllTrim(session.vars().Text("M_SMTP"));
+  if (!m_smtp.empty()) account.server = m_smtp;
+  return account;
+}
+
+}  // namespace hurt::session::viewer

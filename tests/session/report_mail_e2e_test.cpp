@@ -1,0 +1,144 @@
+// E-mail of reports against a small SMTP server on the loopback interface.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "base/cp852.h"
+#include "session/output/mail.h"
+#include "support/temp_dir.h"
+#include "support/tiny_smtp_server.h"
+
+namespace hurt::session {
+namespace {
+
+using namespace hurt::literals;
+
+using testing::DecodeBase64;
+using testing::PartContent;
+using testing::TinySmtpServer;
+
+class ReportMailTest : public testing::DataDirTest {
+ protected:
+  void SetUp() override {
+    dir.Write("rob/raport01.txt", "\x1b!\x05" "ZESTAWIENIE SPRZEDAZY\r\n" + std::string("Ząb Łukasz 12,50 zł\r\n"_pl));
+    dir.Write("E_POCZTA.TXT", "");
+  }
+  MailAccount Account(int port) const { return {"127.0.0.1", std::to_string(port), "", "biuro@hurt.pl", ""}; }
+  MailMessage Message() const {
+    MailMessage m;
+    m.to = "klient@example.com";
+    m.subject = "Dowod FV 12";
+    m.body = "Pozdrawiam";
+    return m;
+  }
+  MailTransport transport_{10, 60};
+};
+
+TEST_F(ReportMailTest, ReportArrivesAsAPdfAttachment) {
+  TinySmtpServer server({});
+  auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", Account(server.port()), Message(),
+                          PdfOptions{}, transport_);
+  ASSERT_TRUE(sent.ok()) << sent.status().ToString();
+  EXPECT_TRUE(sent->sent);
+  EXPECT_EQ(sent->text, "wyslane na klient@example.com");
+  server.Stop();
+
+  const auto sessions = server.sessions();
+  ASSERT_EQ(sessions.size(), 1u);
+  const auto& s = sessions[0];
+  EXPECT_EQ(s.mail_from, "<biuro@hurt.pl>");
+  EXPECT_EQ(s.rcpt, std::vector<std::string>{"<klient@example.com>"});
+  EXPECT_NE(s.data.find("\r\nSubject: Dowod FV 12\r\n"), std::string::npos) << s.data;
+  EXPECT_NE(s.data.find("To: <klient@example.com>"), std::string::npos);
+  EXPECT_EQ(PartContent(s.data, "text/plain"), "Pozdrawiam\r\n");
+  EXPECT_NE(s.data.find("filename=\"raport01.pdf\""), std::string::npos);
+  const std::string pdf = PartContent(s.data, "application/pdf");
+  EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+  EXPECT_NE(pdf.find("%%EOF", pdf.size() - 8), std::string::npos);
+  EXPECT_EQ(pdf, dir.Read("rob/raport01.pdf"));  // the PDF is also left beside the report
+}
+
+TEST_F(ReportMailTest, LoginAndBlindCopy) {
+  TinySmtpServer server({"biuro@hurt.pl", "Tajne!123", {}});
+  MailAccount account = Account(server.port());
+  account.login = "biuro@hurt.pl";
+  account.sender = "";  // the login is the sender
+  account.password = "Tajne!123";
+  MailMessage message = Message();
+  message.copy_to = "biuro@hurt.pl";
+  auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", account, message, PdfOptions{},
+                          transport_);
+  ASSERT_TRUE(sent.ok()) << sent.status().ToString();
+  server.Stop();
+  const auto sessions = server.sessions();
+  ASSERT_EQ(sessions.size(), 1u);
+  EXPECT_EQ(sessions[0].auth, std::string(1, '\0') + "biuro@hurt.pl" + std::string(1, '\0') + "Tajne!123");
+  EXPECT_EQ(sessions[0].rcpt, (std::vector<std::string>{"<klient@example.com>", "<biuro@hurt.pl>"}));
+  EXPECT_EQ(sessions[0].data.find("biuro@hurt.pl>,"), std::string::npos);
+}
+
+TEST_F(ReportMailTest, RejectedPasswordIsSaidWithoutShowingIt) {
+  TinySmtpServer server({"biuro@hurt.pl", "Dobre", {}});
+  MailAccount account = Account(server.port());
+  account.login = "biuro@hurt.pl";
+  account.password = "Zle-haslo-77";
+  auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", account, Message(), PdfOptions{},
+                          transport_);
+  ASSERT_FALSE(sent.ok());
+  EXPECT_NE(sent.status().message().find("odrzucil login lub haslo"), std::string::npos) << sent.status().message();
+  EXPECT_EQ(sent.status().message().find("Zle-haslo-77"), std::string::npos);
+}
+
+TEST_F(ReportMailTest, RejectedRecipient) {
+  TinySmtpServer server({"", "", {"<nikt@example.com>"}});
+  MailMessage message = Message();
+  message.to = "nikt@example.com";
+  auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", Account(server.port()), message,
+                          PdfOptions{}, transport_);
+  ASSERT_FALSE(sent.ok());
+  EXPECT_NE(sent.status().message().find("odrzucil adres odbiorcy nikt@example.com"), std::string::npos)
+      << sent.status().message();
+}
+
+TEST_F(ReportMailTest, RefusedConnection) {
+  // A port that was just free: nothing listens there.
+  int port = 0;
+  {
+    TinySmtpServer probe({});
+    port = probe.port();
+  }
+  auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", Account(port), Message(),
+                          PdfOptions{}, transport_);
+  ASSERT_FALSE(sent.ok());
+  EXPECT_EQ(sent.status().message(), "Nie wyslane - serwer poczty 127.0.0.1:" + std::to_string(port) +
+                                         " odmowil polaczenia");
+}
+
+TEST_F(ReportMailTest, NothingIsSentWithoutTheMarkerOrAnAddress) {
+  TinySmtpServer server({});
+  MailMessage no_at = Message();
+  no_at.to = "klient";
+  auto not_an_address = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", Account(server.port()),
+                                    no_at, PdfOptions{}, transport_);
+  ASSERT_TRUE(not_an_address.ok());
+  EXPECT_FALSE(not_an_address->sent);
+
+  ASSERT_EQ(unlink((dir / "E_POCZTA.TXT").c_str()), 0);
+  auto no_marker = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", Account(server.port()),
+                               Message(), PdfOptions{}, transport_);
+  ASSERT_TRUE(no_marker.ok());
+  EXPECT_FALSE(no_marker->sent);
+  EXPECT_EQ(no_marker->text, "Nie wyslane - brak pliku E_POCZTA.TXT");
+  server.Stop();
+  EXPECT_TRUE(server.sessions().empty());
+  EXPECT_FALSE(dir.Exists("rob/raport01.pdf"));
+}
+
+}  // namespace
+}  // namespace hurt::session
