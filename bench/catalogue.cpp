@@ -22,8 +22,8 @@
 
 #include "base/clock.h"
 #include "base/text.h"
-#include "catalogues/dbu_as.h"
-#include "catalogues/zo_reports.h"
+#include "catalogues/article_catalogue.h"
+#include "catalogues/counterparty_reports.h"
 #include "console/console.h"
 #include "console/headless.h"
 #include "console/keys.h"

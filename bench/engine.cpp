@@ -40,7 +40,7 @@
 
 #include "base/cp852.h"
 #include "base/date.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "xbase/env.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"

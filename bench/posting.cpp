@@ -36,8 +36,8 @@
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "shell/headless_run.h"
-#include "store/catalogue.h"
 #include "store/net_ui.h"
+#include "store/schema.h"
 #include "xbase/env.h"
 
 namespace {

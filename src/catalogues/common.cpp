@@ -3,11 +3,11 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/helpers.h"
 #include "session/session.h"
 #include "session/viewer.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 
 namespace hurt::catalogues {
 

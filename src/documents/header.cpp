@@ -10,7 +10,7 @@
 #include "console/colour.h"
 #include "console/form.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "console/screen_buffer.h"
 #include "documents/dd_lines.h"
 #include "documents/document_hold.h"

@@ -1,7 +1,7 @@
 // The document total and the payment default, taken for the document under edit.
 #include "base/numeric.h"
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/big_total.h"
 #include "documents/dd_lines.h"
 #include "documents/header.h"

@@ -1,7 +1,7 @@
 #include "documents/line_editor.h"
 
 #include "base/cp852.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/line_grid.h"
 #include "documents/line_session.h"
 #include "documents/reservations.h"

@@ -18,7 +18,7 @@
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/big_total.h"
 #include "documents/dd_lines.h"
 #include "documents/header.h"

@@ -4,7 +4,7 @@
 #include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/line_editor.h"
 #include "documents/posting.h"
 #include "documents/posting_internal.h"

@@ -11,8 +11,8 @@
 #include "base/date.h"
 #include "base/result.h"
 #include "documents/doc_kind.h"
-#include "store/catalogue.h"
 #include "store/net_ui.h"
+#include "store/schema.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"
 

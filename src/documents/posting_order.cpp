@@ -18,8 +18,8 @@
 #include "documents/posting_math.h"
 #include "documents/posting_writes.h"
 #include "session/session.h"
-#include "store/catalogue.h"
 #include "store/net_use.h"
+#include "store/schema.h"
 
 namespace hurt::documents {
 namespace {

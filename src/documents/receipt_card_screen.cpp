@@ -5,7 +5,7 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "console/form.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/vat_rate.h"
 
 namespace hurt::documents {

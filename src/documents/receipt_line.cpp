@@ -7,7 +7,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/dd_lines.h"
 #include "documents/line_grid_parts.h"
 #include "documents/line_session.h"

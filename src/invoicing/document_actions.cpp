@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "invoicing/druk_dow.h"
+#include "invoicing/document_printout.h"
 #include "invoicing/invoice_ui.h"
-#include "invoicing/podobny_dowod.h"
+#include "invoicing/similar_document.h"
 #include "session/session.h"
 #include "session/store_ui.h"
 

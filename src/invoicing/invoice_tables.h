@@ -16,8 +16,8 @@
 #include "documents/line_math.h"
 #include "invoicing/print_data.h"
 #include "session/area_fields.h"
-#include "store/catalogue.h"
 #include "store/net_ui.h"
+#include "store/schema.h"
 #include "xbase/work_area.h"
 
 namespace hurt::session {

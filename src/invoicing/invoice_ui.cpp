@@ -3,7 +3,7 @@
 #include "base/text.h"
 #include "console/console.h"
 #include "console/form.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 
 namespace hurt::invoicing {
 

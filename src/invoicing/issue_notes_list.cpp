@@ -7,7 +7,7 @@
 #include "base/text.h"
 #include "console/browse.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "invoicing/invoice_tables.h"
 #include "session/area_fields.h"
 #include "session/session.h"

@@ -1,5 +1,5 @@
 // ZESTAWIENIE WZ: the issue notes of the month, where the operator marks those an invoice
-// is to be made of (Generowanie FV do WZ, faktura_z_wz.h).
+// is to be made of (Generowanie FV do WZ, invoice_from_notes.h).
 //
 // The list shows every issue note (kinds "WZ…") of the month in number order: number,
 // date, customer, name, gross value, the invoice a note went into, and the mark. Space

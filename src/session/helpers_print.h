@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "store/catalogue.h"
+#include "store/schema.h"
 
 namespace hurt::session {
 

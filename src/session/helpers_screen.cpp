@@ -1,7 +1,7 @@
 #include "session/helpers_screen.h"
 
 #include "base/cp852.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 
 namespace hurt::session {
 

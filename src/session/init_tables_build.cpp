@@ -5,12 +5,12 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "session/session.h"
-#include "store/catalogue_field_list.h"
 #include "store/init_tables_layout.h"
 #include "store/init_tables_period.h"
 #include "store/init_tables_rebuild.h"
 #include "store/net_files.h"
-#include "store/tworz.h"
+#include "store/schema_field_list.h"
+#include "store/table_create.h"
 #include "xbase/table.h"
 
 namespace hurt::session {

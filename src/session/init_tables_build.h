@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/result.h"
-#include "store/catalogue.h"
 #include "store/net_use.h"
+#include "store/schema.h"
 
 namespace hurt::session {
 class Session;

@@ -7,7 +7,7 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/kalk_engine.h"
 
 namespace hurt::session {

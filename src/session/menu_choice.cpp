@@ -4,7 +4,7 @@
 
 #include "base/text.h"
 #include "console/menu.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/session.h"
 
 namespace hurt::session {

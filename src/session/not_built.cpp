@@ -1,7 +1,7 @@
 #include "session/not_built.h"
 
 #include "base/cp852.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/session.h"
 
 namespace hurt::session {

@@ -8,7 +8,7 @@
 // the next log-in.
 #include "base/cp852.h"
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "console/screen_buffer.h"
 #include "session/operator_rights.h"
 #include "session/operators_table.h"

@@ -6,8 +6,8 @@
 #include "session/password_hash.h"
 #include "session/session.h"
 #include "session/store_ui.h"
-#include "store/catalogue.h"
 #include "store/net_use.h"
+#include "store/schema.h"
 #include "xbase/table.h"
 
 namespace hurt::session::operators {

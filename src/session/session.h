@@ -22,7 +22,7 @@
 #include "console/console.h"
 #include "session/kalk.h"
 #include "session/settings.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "xbase/env.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"

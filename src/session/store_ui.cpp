@@ -1,7 +1,7 @@
 #include "session/store_ui.h"
 
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 
 namespace hurt::session {
 

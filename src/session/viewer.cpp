@@ -7,7 +7,7 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/menu.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/output/report_paths.h"
 #include "session/session.h"
 #include "session/viewer_internal.h"

@@ -3,7 +3,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/kalk.h"
 #include "session/output/report_copy.h"
 #include "session/output/report_paths.h"

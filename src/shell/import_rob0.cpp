@@ -4,7 +4,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/posting.h"
 #include "session/area_fields.h"
 #include "session/init_tables.h"

@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "console/keys.h"
 #include "console/menu.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/helpers_screen.h"
 #include "session/session.h"
 #include "session/settings_rules.h"

@@ -2,8 +2,8 @@
 // devices and the document lists.
 #include "base/cp852.h"
 #include "base/text.h"
-#include "documents/dbu_dow.h"
-#include "invoicing/faktura_z_wz.h"
+#include "documents/document_list.h"
+#include "invoicing/invoice_from_notes.h"
 #include "invoicing/issue_notes_list.h"
 #include "session/not_built.h"
 #include "session/session.h"

@@ -5,7 +5,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/helpers.h"
 #include "session/not_built.h"
 #include "session/output/report_copy.h"

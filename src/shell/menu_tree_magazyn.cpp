@@ -1,6 +1,6 @@
 // Sub-menu MAGAZYN (ASORTYMENT): articles, offer and ordering.
 #include "base/cp852.h"
-#include "catalogues/dbu_as.h"
+#include "catalogues/article_catalogue.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "shell/main_screen.h"

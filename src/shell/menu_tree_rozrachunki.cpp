@@ -1,7 +1,7 @@
 // Sub-menu ROZRACHUNKI (KONTRAHENCI): the settlement books of the counterparties.
 #include "base/cp852.h"
 #include "base/text.h"
-#include "catalogues/dbu_zo.h"
+#include "catalogues/counterparty_books.h"
 #include "console/form.h"
 #include "session/not_built.h"
 #include "session/session.h"

@@ -16,7 +16,7 @@
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "console/screen_buffer.h"
 #include "session/area_fields.h"
 #include "session/not_built.h"

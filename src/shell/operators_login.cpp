@@ -2,7 +2,7 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/helpers_screen.h"
 #include "session/not_built.h"
 #include "session/session.h"

@@ -4,14 +4,14 @@
 
 #include "base/cp852.h"
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "session/settings_rules.h"
 #include "shell/startup_util.h"
 #include "shell/station.h"
 #include "shell/station_single.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "xbase/table.h"
 
 namespace hurt::shell {

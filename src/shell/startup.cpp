@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "documents/line_editor.h"
 #include "documents/line_session.h"
 #include "documents/posting.h"

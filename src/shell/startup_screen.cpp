@@ -6,7 +6,7 @@
 #include "base/text.h"
 #include "console/form.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/helpers.h"
 #include "session/session.h"
 #include "shell/station.h"

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "xbase/dbf_format.h"
 
 namespace hurt::shell {

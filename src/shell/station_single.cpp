@@ -1,7 +1,7 @@
 #include "shell/station_single.h"
 
 #include "base/text.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/session.h"
 #include "shell/startup_util.h"
 #include "shell/station_firma.h"

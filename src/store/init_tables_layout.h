@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "xbase/dbf_format.h"
 
 namespace hurt::store {

@@ -8,7 +8,7 @@
 
 #include "base/text.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "store/net_files.h"
 
 namespace hurt::store {

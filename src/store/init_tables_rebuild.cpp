@@ -1,9 +1,9 @@
 #include "store/init_tables_rebuild.h"
 
 #include "base/text.h"
-#include "store/catalogue_field_list.h"
 #include "store/net_files.h"
-#include "store/tworz.h"
+#include "store/schema_field_list.h"
+#include "store/table_create.h"
 #include "xbase/dbf_format.h"
 #include "xbase/dbt.h"
 #include "xbase/file_util.h"

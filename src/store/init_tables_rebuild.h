@@ -26,8 +26,8 @@
 #include <string_view>
 
 #include "base/result.h"
-#include "store/catalogue.h"
 #include "store/net_use.h"
+#include "store/schema.h"
 #include "xbase/env.h"
 
 namespace hurt::store {

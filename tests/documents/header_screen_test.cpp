@@ -9,7 +9,7 @@
 
 #include "base/numeric.h"
 #include "console/keys.h"
-#include "documents/dbu_dow.h"
+#include "documents/document_list.h"
 #include "documents/header.h"
 #include "documents/header_guards.h"
 #include "documents/header_sources.h"

@@ -18,8 +18,8 @@
 #include "console/console.h"
 #include "console/headless.h"
 #include "session/session.h"
-#include "store/catalogue.h"
 #include "store/net_ui.h"
+#include "store/schema.h"
 #include "xbase/env.h"
 #include "xbase/forwarding_env.h"
 

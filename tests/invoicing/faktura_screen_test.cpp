@@ -10,7 +10,7 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/keys.h"
-#include "documents/dbu_dow.h"
+#include "documents/document_list.h"
 #include "documents/line_editor.h"
 #include "invoicing/printer_codes.h"
 #include "session/init_tables.h"

@@ -1,4 +1,4 @@
-#include "invoicing/faktura.h"
+#include "invoicing/invoice_printout.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "base/cp852.h"
 #include "console/keys.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "session/helpers_screen.h"
 #include "support/screen_driver.h"
 

@@ -1,4 +1,4 @@
-#include "store/catalogue_field_list.h"
+#include "store/schema_field_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "store/catalogue.h"
+#include "store/schema.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "store/catalogue_field_list.h"
+#include "store/schema_field_list.h"
 
 namespace hurt::store {
 namespace {

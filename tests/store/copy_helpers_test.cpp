@@ -13,7 +13,7 @@
 #include "base/text.h"
 #include "store/copy_fields.h"
 #include "store/fake_store_ui.h"
-#include "store/tworz.h"
+#include "store/table_create.h"
 #include "xbase/memory_env.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"

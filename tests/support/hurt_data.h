@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "store/catalogue.h"
+#include "store/schema.h"
 
 namespace hurt::testing {
 

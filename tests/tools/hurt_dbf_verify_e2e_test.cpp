@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "xbase/table.h"

@@ -12,7 +12,7 @@
 #include "documents/posting_internal.h"
 #include "documents/posting_journal.h"
 #include "hurt-dbf/verify.h"
-#include "invoicing/faktura_z_wz.h"
+#include "invoicing/invoice_from_notes.h"
 #include "xbase/table.h"
 
 namespace hurt::dbftool {

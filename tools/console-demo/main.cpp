@@ -25,7 +25,7 @@
 #include "console/form.h"
 #include "console/keys.h"
 #include "console/menu.h"
-#include "console/okno.h"
+#include "console/message_window.h"
 #include "console/terminal.h"
 #include "console/text_viewer.h"
 

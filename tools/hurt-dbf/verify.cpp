@@ -5,7 +5,7 @@
 #include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/text.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "verify_internal.h"
 
 namespace hurt::dbftool {

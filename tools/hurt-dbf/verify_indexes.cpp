@@ -2,7 +2,7 @@
 // data root and of the period, as the markers and the tables' own fields resolve it, that
 // exists on disk, checked against its table as `hurt-dbf check` does (index_check.h).
 #include "index_check.h"
-#include "store/catalogue.h"
+#include "store/schema.h"
 #include "verify_internal.h"
 
 namespace hurt::dbftool::verify {

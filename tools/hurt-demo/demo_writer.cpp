@@ -10,11 +10,11 @@
 #include "demo_content.h"
 #include "demo_numbers.h"
 #include "session/session.h"
-#include "store/catalogue.h"
-#include "store/catalogue_field_list.h"
 #include "store/init_tables_period.h"
 #include "store/net_use.h"
-#include "store/tworz.h"
+#include "store/schema.h"
+#include "store/schema_field_list.h"
+#include "store/table_create.h"
 
 namespace hurt::demo {
 namespace {
