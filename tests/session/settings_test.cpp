@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "session/settings_rules.h"
 #include "support/temp_dir.h"
+#include "xbase/fault_env.h"
 #include "xbase/mem_file.h"
 
 namespace hurt::session {
@@ -17,52 +18,6 @@ using namespace hurt::literals;
 using xbase::MemVar;
 using xbase::RealEnv;
 using xbase::Value;
-
-// The real file system, except that once armed every write tears: half of the bytes reach
-// the file, then the write reports an I/O error.
-class TearingEnv final : public xbase::Env {
- public:
-  bool tear_writes = false;
-
-  Result<std::unique_ptr<xbase::File>> Open(const std::string& path, const xbase::OpenOptions& options) override {
-    auto file = RealEnv().Open(path, options);
-    if (!file.ok()) return file.status();
-    return std::unique_ptr<xbase::File>(new TearingFile(std::move(*file), this));
-  }
-  bool Exists(const std::string& path) override { return RealEnv().Exists(path); }
-  Status Remove(const std::string& path) override { return RealEnv().Remove(path); }
-  Status Rename(const std::string& from, const std::string& to) override { return RealEnv().Rename(from, to); }
-  Status CreateDirs(const std::string& path) override { return RealEnv().CreateDirs(path); }
-  Result<std::vector<std::string>> ListDir(const std::string& path) override { return RealEnv().ListDir(path); }
-  bool IsDir(const std::string& path) override { return RealEnv().IsDir(path); }
-  Clock& clock() override { return RealEnv().clock(); }
-
- private:
-  class TearingFile final : public xbase::File {
-   public:
-    TearingFile(std::unique_ptr<xbase::File> inner, TearingEnv* env)
-        : File(inner->path()), inner_(std::move(inner)), env_(env) {}
-    Status ReadAt(uint64_t offset, size_t n, char* buf, size_t* got) override {
-      return inner_->ReadAt(offset, n, buf, got);
-    }
-    Status WriteAt(uint64_t offset, std::string_view data) override {
-      if (!env_->tear_writes) return inner_->WriteAt(offset, data);
-      (void)inner_->WriteAt(offset, data.substr(0, data.size() / 2));
-      return Status::IoError(path() + ": write: no space left on device");
-    }
-    Result<uint64_t> Size() override { return inner_->Size(); }
-    Status Truncate(uint64_t size) override { return inner_->Truncate(size); }
-    Status Sync() override { return inner_->Sync(); }
-    Status Lock(uint64_t offset, uint64_t length, xbase::LockKind kind, bool wait) override {
-      return inner_->Lock(offset, length, kind, wait);
-    }
-    Status Unlock(uint64_t offset, uint64_t length) override { return inner_->Unlock(offset, length); }
-
-   private:
-    std::unique_ptr<xbase::File> inner_;
-    TearingEnv* env_;
-  };
-};
 
 // Marker files as a set of names.
 MarkerQuery Markers(std::set<std::string> names) {
@@ -311,8 +266,8 @@ TEST_F(SettingsFiles, FailedSaveLeavesThePreviousFileAndLaterSaveWins) {
   ASSERT_TRUE(s.Save(mem()).ok());
   const std::string first = dir.Read("parametr.mem");
 
-  TearingEnv env;
-  env.tear_writes = true;
+  xbase::FaultEnv env(RealEnv());
+  env.TearWrite(1, 10);  // the file's first write lands 10 bytes, then fails
   Settings failing(env);
   ASSERT_TRUE(failing.SetText("J_VAT", " 8").ok());
   EXPECT_FALSE(failing.Save(mem()).ok());

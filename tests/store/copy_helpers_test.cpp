@@ -14,6 +14,7 @@
 #include "store/copy_fields.h"
 #include "store/fake_store_ui.h"
 #include "store/table_create.h"
+#include "support/status_assert.h"
 #include "xbase/memory_env.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"
@@ -22,12 +23,6 @@ namespace hurt::store {
 namespace {
 
 using namespace hurt::literals;
-
-#define ASSERT_OK(expr)                                     \
-  do {                                                      \
-    const ::hurt::Status s_ = (expr);                       \
-    ASSERT_TRUE(s_.ok()) << #expr << ": " << s_.ToString(); \
-  } while (0)
 
 using Row = std::map<std::string, xbase::Value>;
 
@@ -64,23 +59,23 @@ const std::vector<xbase::DbfFieldDescriptor> kRobFaN = {{"RD", 'C', 3, 0},    {"
 class CopyHelpersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_OK(env_.CreateDirs("rob"));
-    ASSERT_OK(areas_.Select(1));
+    HURT_ASSERT_OK(env_.CreateDirs("rob"));
+    HURT_ASSERT_OK(areas_.Select(1));
   }
 
   // Creates a table holding the rows; `deleted` lists 1-based rows to mark deleted.
   void MakeTable(const std::string& path, const std::vector<xbase::DbfFieldDescriptor>& fields,
                  const std::vector<Row>& rows, const std::vector<int>& deleted = {}) {
-    ASSERT_OK(xbase::Table::Create(env_, path, fields));
+    HURT_ASSERT_OK(xbase::Table::Create(env_, path, fields));
     auto t = xbase::Table::Open(env_, path, xbase::TableMode::Exclusive());
     ASSERT_TRUE(t.ok());
     for (size_t i = 0; i < rows.size(); ++i) {
       xbase::Record r = (*t)->NewRecord();
-      for (const auto& [name, value] : rows[i]) ASSERT_OK(r.SetValue(name, value));
+      for (const auto& [name, value] : rows[i]) HURT_ASSERT_OK(r.SetValue(name, value));
       r.SetDeleted(std::find(deleted.begin(), deleted.end(), static_cast<int>(i + 1)) != deleted.end());
       ASSERT_TRUE((*t)->Append(r).ok());
     }
-    ASSERT_OK((*t)->Close());
+    HURT_ASSERT_OK((*t)->Close());
   }
 
   xbase::WorkArea& Open(int area, const std::string& path, const std::string& alias, bool exclusive = false) {
@@ -90,11 +85,11 @@ class CopyHelpersTest : public ::testing::Test {
   }
 
   void AddOrder(xbase::WorkArea& a, const std::string& ntx, const std::string& key) {
-    ASSERT_OK(a.LockFile());
+    HURT_ASSERT_OK(a.LockFile());
     auto n = a.CreateOrder(ntx, key);
     ASSERT_TRUE(n.ok()) << n.status().ToString();
-    ASSERT_OK(a.Unlock());
-    ASSERT_OK(a.SetOrder(*n));
+    HURT_ASSERT_OK(a.Unlock());
+    HURT_ASSERT_OK(a.SetOrder(*n));
   }
 
   // Field values of every record in natural order, deleted ones marked with "*".
@@ -169,7 +164,7 @@ TEST_F(CopyHelpersTest, ANumberTooWideForTheTargetIsRefusedNotCut) {
   MakeTable("male.dbf", {{"ODB", 'C', 4, 0}, {"OBWN", 'N', 8, 2}}, {});
   xbase::WorkArea& target = Open(10, "male.dbf", "male");
   xbase::WorkArea& source = Open(11, "duze.dbf", "duze");
-  ASSERT_OK(source.GoTop());
+  HURT_ASSERT_OK(source.GoTop());
   Status s = AppendXFromYAll(ctx_, 10, 11, "");
   EXPECT_TRUE(s.IsInvalid()) << s.ToString();
   EXPECT_NE(s.message().find("male->OBWN"), std::string::npos) << s.message();
@@ -181,7 +176,7 @@ TEST_F(CopyHelpersTest, ANumberTooWideForTheTargetIsRefusedNotCut) {
 
 TEST_F(CopyHelpersTest, UpdateCopiesNumbersAlwaysAndOtherFieldsWhenNotEmpty) {
   OpenCustomers();
-  ASSERT_OK(UpdateXFromY(ctx_, 3, 50, "odb"));
+  HURT_ASSERT_OK(UpdateXFromY(ctx_, 3, 50, "odb"));
   xbase::WorkArea& zo = *areas_.Area(3);
   EXPECT_EQ(Dump(zo, {"ODB", "NODB", "OBWN", "OBMA", "TEL", "DATA_KON", "AKTYWNY"}),
             (std::vector<std::string>{
@@ -205,7 +200,7 @@ TEST_F(CopyHelpersTest, UpdateCopiesNumbersAlwaysAndOtherFieldsWhenNotEmpty) {
 
 TEST_F(CopyHelpersTest, Update0GivesNewRecordsTheirFieldsAndOldOnesOnlyNumbers) {
   OpenCustomers();
-  ASSERT_OK(Update0XFromY(ctx_, 3, 50, "odb"));
+  HURT_ASSERT_OK(Update0XFromY(ctx_, 3, 50, "odb"));
   xbase::WorkArea& zo = *areas_.Area(3);
   const std::vector<std::string> rows = Dump(zo, {"ODB", "NODB", "OBWN", "OBMA", "TEL", "DATA_KON", "AKTYWNY"});
   ASSERT_EQ(rows.size(), 3u);
@@ -219,8 +214,8 @@ TEST_F(CopyHelpersTest, UpdateStopsWhenATargetRecordStaysLocked) {
   OpenCustomers();
   auto theirs = other_.Open(3, "zo.dbf", "zo");
   ASSERT_TRUE(theirs.ok());
-  ASSERT_OK((*theirs)->GoTo(1));
-  ASSERT_OK((*theirs)->LockRecord());
+  HURT_ASSERT_OK((*theirs)->GoTo(1));
+  HURT_ASSERT_OK((*theirs)->LockRecord());
 
   Status s = UpdateXFromY(ctx_, 3, 50, "odb");
   EXPECT_TRUE(s.IsBusy()) << s.ToString();
@@ -255,7 +250,7 @@ class ZamienTest : public CopyHelpersTest {
 
 TEST_F(ZamienTest, TheTargetEndsWithExactlyTheSourcesLiveRecords) {
   OpenSettlements(5, {4});
-  ASSERT_OK(ZamienXFromY(ctx_, 7, 55));
+  HURT_ASSERT_OK(ZamienXFromY(ctx_, 7, 55));
   xbase::WorkArea& fa = *areas_.Area(7);
   // The first target record is overwritten like the others; the fields the work table
   // does not have are blanked; what is left over is deleted.
@@ -278,7 +273,7 @@ TEST_F(ZamienTest, TheTargetEndsWithExactlyTheSourcesLiveRecords) {
 
 TEST_F(ZamienTest, ATargetShorterThanTheSourceGrowsAndItsDeletedRecordsComeBack) {
   OpenSettlements(2, {2});
-  ASSERT_OK(ZamienXFromY(ctx_, 7, 55));
+  HURT_ASSERT_OK(ZamienXFromY(ctx_, 7, 55));
   EXPECT_EQ(Dump(*areas_.Area(7), {"NRD", "OBWN"}), (std::vector<std::string>{"S1|1.00", "S3|", "S4|4.00"}));
   EXPECT_TRUE(ui_.Has("progress 100% "));
 }
@@ -287,7 +282,7 @@ TEST_F(ZamienTest, AnEmptySourceEmptiesTheTarget) {
   OpenSettlements(3, {});
   MakeTable("rob/pusta.dbf", kRobFaN, {});
   Open(56, "rob/pusta.dbf", "pusta");
-  ASSERT_OK(ZamienXFromY(ctx_, 7, 56));
+  HURT_ASSERT_OK(ZamienXFromY(ctx_, 7, 56));
   EXPECT_EQ(Dump(*areas_.Area(7), {"NRD"}), (std::vector<std::string>{"*A1", "*A2", "*A3"}));
   EXPECT_TRUE(Visit(*areas_.Area(7)).empty());
 }
@@ -317,40 +312,40 @@ class AppendTest : public CopyHelpersTest {
 };
 
 TEST_F(AppendTest, AppendAllTakesEveryRecordForWhichTheConditionHolds) {
-  ASSERT_OK(AppendXFromYAll(ctx_, 60, 7, "kto+odb=M_kto+M_odb"));
+  HURT_ASSERT_OK(AppendXFromYAll(ctx_, 60, 7, "kto+odb=M_kto+M_odb"));
   EXPECT_EQ(Target(), (std::vector<std::string>{"1", "4"}));
   // With keep the target is not emptied first; "" takes every visible record.
-  ASSERT_OK(AppendXFromYAll(ctx_, 60, 7, "", /*keep=*/true));
+  HURT_ASSERT_OK(AppendXFromYAll(ctx_, 60, 7, "", /*keep=*/true));
   EXPECT_EQ(Target(), (std::vector<std::string>{"1", "4", "2", "1", "4", "3", "5"}));
   EXPECT_EQ(areas_.current(), 1);
 }
 
 TEST_F(AppendTest, AppendStopsAtTheFirstRecordFailingTheCondition) {
-  ASSERT_OK(AppendXFromY(ctx_, 60, 7, "M_kto", "obwn > 0"));
+  HURT_ASSERT_OK(AppendXFromY(ctx_, 60, 7, "M_kto", "obwn > 0"));
   EXPECT_EQ(Target(), (std::vector<std::string>{"1"}));  // O/K1 0 ends the run
-  ASSERT_OK(AppendXFromY(ctx_, 60, 7, "M_kto+M_odb", "kto='O'", /*keep=*/true));
+  HURT_ASSERT_OK(AppendXFromY(ctx_, 60, 7, "M_kto+M_odb", "kto='O'", /*keep=*/true));
   EXPECT_EQ(Target(), (std::vector<std::string>{"1", "1", "4", "3", "5"}));
   // A key that is not there copies nothing (and still empties the target).
-  ASSERT_OK(AppendXFromY(ctx_, 60, 7, "'X'", ""));
+  HURT_ASSERT_OK(AppendXFromY(ctx_, 60, 7, "'X'", ""));
   EXPECT_TRUE(Target().empty());
 }
 
 TEST_F(AppendTest, AppSkipsForFailuresAndStopsAtTheWhileFailure) {
   xbase::WorkArea& fa = *areas_.Area(7);
-  ASSERT_OK(fa.GoTo(2));
-  ASSERT_OK(AppXFromY(ctx_, 60, 7, "M_kto", "kto=M_kto", "obwn > 0"));
+  HURT_ASSERT_OK(fa.GoTo(2));
+  HURT_ASSERT_OK(AppXFromY(ctx_, 60, 7, "M_kto", "kto=M_kto", "obwn > 0"));
   EXPECT_EQ(Target(), (std::vector<std::string>{"1", "3", "5"}));  // O/K1 0 skipped, the D ends nothing
   EXPECT_EQ(fa.recno(), 2u);  // the source is back where it stood
   EXPECT_EQ(areas_.current(), 1);
 
-  ASSERT_OK(AppXFromY(ctx_, 60, 7, "'O'", "odb<'K3'", ""));
+  HURT_ASSERT_OK(AppXFromY(ctx_, 60, 7, "'O'", "odb<'K3'", ""));
   EXPECT_EQ(Target(), (std::vector<std::string>{"1", "4", "3"}));
 }
 
 TEST_F(AppendTest, ASharedTargetIsEmptiedByDeletingItsRecords) {
   MakeTable("rob/wsp.dbf", kRobFaN, {{{"NRD", "x"}}, {{"NRD", "y"}}});
   Open(61, "rob/wsp.dbf", "wsp");
-  ASSERT_OK(AppendXFromY(ctx_, 61, 7, "'OK1'", ""));
+  HURT_ASSERT_OK(AppendXFromY(ctx_, 61, 7, "'OK1'", ""));
   EXPECT_EQ(Dump(*areas_.Area(61), {"NRD"}), (std::vector<std::string>{"*x", "*y", "1", "4", "3", "5"}));
   EXPECT_TRUE(areas_.Area(61)->table().LockedRecords().empty());
   EXPECT_FALSE(areas_.Area(61)->table().IsFileLocked());
@@ -373,10 +368,10 @@ TEST_F(CopyHelpersTest, AppendFromFillsAnUpgradedTableWithTheLiveRecords) {
              {{"ODB", "K2"}, {"NODB", std::string("Usunięty"_pl)}},
              {{"ODB", "K3"}, {"NODB", "Trzeci"}, {"OBWN", -2.25}}},
             {2});
-  ASSERT_OK(Tworz(ctx_, "zo,ODB       ,C,  8,  0,NODB      ,C, 50,  0,OBWN      ,N, 15,  2,NOWE      ,C,  2,  0"));
-  ASSERT_OK(areas_.Select(3));
+  HURT_ASSERT_OK(Tworz(ctx_, "zo,ODB       ,C,  8,  0,NODB      ,C, 50,  0,OBWN      ,N, 15,  2,NOWE      ,C,  2,  0"));
+  HURT_ASSERT_OK(areas_.Select(3));
   xbase::WorkArea& zo = Open(3, "zo.dbf", "zo", true);
-  ASSERT_OK(AppendFrom(ctx_, "XXX"));
+  HURT_ASSERT_OK(AppendFrom(ctx_, "XXX"));
   EXPECT_EQ(Dump(zo, {"ODB", "NODB", "OBWN", "NOWE"}),
             (std::vector<std::string>{"K1|Pierwszy|1.50|", "K3|Trzeci|-2.25|"}));
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/fake_store_ui.h"
+#include "support/status_assert.h"
 #include "xbase/memory_env.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"
@@ -12,19 +13,13 @@
 namespace hurt::store {
 namespace {
 
-#define ASSERT_OK(expr)                                 \
-  do {                                                  \
-    const ::hurt::Status s_ = (expr);                   \
-    ASSERT_TRUE(s_.ok()) << #expr << ": " << s_.ToString(); \
-  } while (0)
-
 class NetUseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_OK(env_.CreateDirs("24/03"));
-    ASSERT_OK(env_.CreateDirs("rob"));
+    HURT_ASSERT_OK(env_.CreateDirs("24/03"));
+    HURT_ASSERT_OK(env_.CreateDirs("rob"));
     for (const char* path : {"24/03/as.dbf", "rob/d01.dbf", "strukt12.dbf"}) {
-      ASSERT_OK(xbase::Table::Create(env_, path, {{"INDEKS", 'C', 8, 0}, {"ILOSC", 'N', 10, 3}}));
+      HURT_ASSERT_OK(xbase::Table::Create(env_, path, {{"INDEKS", 'C', 8, 0}, {"ILOSC", 'N', 10, 3}}));
     }
     auto t = xbase::Table::Open(env_, "24/03/as.dbf", xbase::TableMode::Exclusive());
     ASSERT_TRUE(t.ok());
@@ -57,8 +52,8 @@ class NetUseTest : public ::testing::Test {
 };
 
 TEST_F(NetUseTest, OpensSharedInTheCurrentAreaSavingTheMessageArea) {
-  ASSERT_OK(areas_.Select(3));
-  ASSERT_OK(NetUse(ctx_, "24\\03\\AS", "as", false, 1));
+  HURT_ASSERT_OK(areas_.Select(3));
+  HURT_ASSERT_OK(NetUse(ctx_, "24\\03\\AS", "as", false, 1));
   ASSERT_NE(areas_.Area(3), nullptr);
   EXPECT_EQ(areas_.Area(3)->path(), "24/03/as.dbf");
   EXPECT_EQ(areas_.Area(3)->alias(), "as");
@@ -68,7 +63,7 @@ TEST_F(NetUseTest, OpensSharedInTheCurrentAreaSavingTheMessageArea) {
 
 TEST_F(NetUseTest, ExclusiveWithWaitOneMakesOneAttemptAndWaitsOneSecond) {
   OtherStation();
-  ASSERT_OK(areas_.Select(2));
+  HURT_ASSERT_OK(areas_.Select(2));
   Status s = NetUse(ctx_, "24/03/as", "as", true, 1);
   EXPECT_TRUE(s.IsBusy()) << s.ToString();
   EXPECT_EQ(ui_.calls,
@@ -78,10 +73,10 @@ TEST_F(NetUseTest, ExclusiveWithWaitOneMakesOneAttemptAndWaitsOneSecond) {
 }
 
 TEST_F(NetUseTest, StationFilesAndScratchTablesOpenWithoutTheMessage) {
-  ASSERT_OK(areas_.Select(4));
-  ASSERT_OK(NetUse(ctx_, "ROB\\D01", "dd", true, 1));
-  ASSERT_OK(areas_.Select(88));
-  ASSERT_OK(NetUse(ctx_, "strukt12", "", true, 1));
+  HURT_ASSERT_OK(areas_.Select(4));
+  HURT_ASSERT_OK(NetUse(ctx_, "ROB\\D01", "dd", true, 1));
+  HURT_ASSERT_OK(areas_.Select(88));
+  HURT_ASSERT_OK(NetUse(ctx_, "strukt12", "", true, 1));
   EXPECT_EQ(ui_.Count("message"), 0);
   EXPECT_EQ(ui_.Count("save"), 2);
   EXPECT_EQ(ui_.saved_depth, 0);
@@ -94,15 +89,15 @@ TEST_F(NetUseTest, WaitZeroKeepsTryingUntilTheOtherStationLeaves) {
       ASSERT_TRUE(other_.Close(2).ok());
     }
   };
-  ASSERT_OK(areas_.Select(2));
-  ASSERT_OK(NetUse(ctx_, "24/03/as", "as", true, 0));
+  HURT_ASSERT_OK(areas_.Select(2));
+  HURT_ASSERT_OK(NetUse(ctx_, "24/03/as", "as", true, 0));
   EXPECT_EQ(ui_.waits, 4);
   EXPECT_EQ(clock_.Elapsed(), 4000);
   EXPECT_TRUE(areas_.Area(2)->exclusive());
 }
 
 TEST_F(NetUseTest, AMissingTableFailsAtOnceEvenWithoutALimit) {
-  ASSERT_OK(areas_.Select(2));
+  HURT_ASSERT_OK(areas_.Select(2));
   Status s = NetUse(ctx_, "24/03/brak", "brak", false, 0);
   EXPECT_TRUE(s.IsNotFound()) << s.ToString();
   EXPECT_EQ(ui_.waits, 0);
@@ -111,16 +106,16 @@ TEST_F(NetUseTest, AMissingTableFailsAtOnceEvenWithoutALimit) {
 
 TEST_F(NetUseTest, RecLockZeroRetriesUntilGranted) {
   xbase::WorkArea& theirs = OtherStation();
-  ASSERT_OK(theirs.GoTo(2));
-  ASSERT_OK(theirs.LockRecord());
+  HURT_ASSERT_OK(theirs.GoTo(2));
+  HURT_ASSERT_OK(theirs.LockRecord());
   xbase::WorkArea& mine = OpenHere();
-  ASSERT_OK(mine.GoTo(2));
+  HURT_ASSERT_OK(mine.GoTo(2));
   ui_.on_wait = [&](int n) {
     if (n == 7) {
       ASSERT_TRUE(theirs.Unlock().ok());
     }
   };
-  ASSERT_OK(RecLock(ctx_, 0));
+  HURT_ASSERT_OK(RecLock(ctx_, 0));
   EXPECT_TRUE(mine.IsLocked());
   EXPECT_EQ(ui_.waits, 7);
   EXPECT_EQ(clock_.Elapsed(), 3500);
@@ -128,42 +123,42 @@ TEST_F(NetUseTest, RecLockZeroRetriesUntilGranted) {
 
 TEST_F(NetUseTest, RecLockGivesUpAfterItsTime) {
   xbase::WorkArea& theirs = OtherStation();
-  ASSERT_OK(theirs.GoTo(1));
-  ASSERT_OK(theirs.LockRecord());
+  HURT_ASSERT_OK(theirs.GoTo(1));
+  HURT_ASSERT_OK(theirs.LockRecord());
   xbase::WorkArea& mine = OpenHere();
-  ASSERT_OK(mine.GoTo(1));
+  HURT_ASSERT_OK(mine.GoTo(1));
   EXPECT_TRUE(RecLock(ctx_, 10).IsBusy());
   EXPECT_EQ(ui_.waits, 20);
   EXPECT_EQ(clock_.Elapsed(), 10000);
   EXPECT_FALSE(mine.IsLocked());
   // Another record is free.
-  ASSERT_OK(mine.GoTo(3));
-  ASSERT_OK(RecLock(ctx_, 10));
+  HURT_ASSERT_OK(mine.GoTo(3));
+  HURT_ASSERT_OK(RecLock(ctx_, 10));
 }
 
 TEST_F(NetUseTest, OneRecordLockPerTable) {
   xbase::WorkArea& mine = OpenHere();
-  ASSERT_OK(mine.GoTo(1));
-  ASSERT_OK(RecLock(ctx_, 1));
-  ASSERT_OK(mine.GoTo(3));
-  ASSERT_OK(RecLock(ctx_, 1));
+  HURT_ASSERT_OK(mine.GoTo(1));
+  HURT_ASSERT_OK(RecLock(ctx_, 1));
+  HURT_ASSERT_OK(mine.GoTo(3));
+  HURT_ASSERT_OK(RecLock(ctx_, 1));
   EXPECT_EQ(mine.table().LockedRecords(), (std::vector<uint32_t>{3}));
   // Locking the record already held keeps it.
-  ASSERT_OK(RecLock(ctx_, 1));
+  HURT_ASSERT_OK(RecLock(ctx_, 1));
   EXPECT_EQ(mine.table().LockedRecords(), (std::vector<uint32_t>{3}));
   // The other station can now have record 1.
   xbase::WorkArea& theirs = OtherStation();
-  ASSERT_OK(theirs.GoTo(1));
+  HURT_ASSERT_OK(theirs.GoTo(1));
   EXPECT_TRUE(theirs.LockRecord().ok());
 }
 
 TEST_F(NetUseTest, RecLockAtEndOfFileOrWithoutATableFailsAtOnce) {
   xbase::WorkArea& mine = OpenHere();
-  ASSERT_OK(mine.GoBottom());
-  ASSERT_OK(mine.Skip(1));
+  HURT_ASSERT_OK(mine.GoBottom());
+  HURT_ASSERT_OK(mine.Skip(1));
   ASSERT_TRUE(mine.eof());
   EXPECT_TRUE(RecLock(ctx_, 0).IsInvalid());
-  ASSERT_OK(areas_.Select(77));
+  HURT_ASSERT_OK(areas_.Select(77));
   EXPECT_TRUE(RecLock(ctx_, 0).IsInvalid());
   EXPECT_TRUE(FilLock(ctx_, 0).IsInvalid());
   EXPECT_TRUE(AddRec(ctx_, 0).IsInvalid());
@@ -172,12 +167,12 @@ TEST_F(NetUseTest, RecLockAtEndOfFileOrWithoutATableFailsAtOnce) {
 
 TEST_F(NetUseTest, AddRecWaitsForAnotherStationsFileLock) {
   xbase::WorkArea& theirs = OtherStation();
-  ASSERT_OK(theirs.LockFile());
+  HURT_ASSERT_OK(theirs.LockFile());
   xbase::WorkArea& mine = OpenHere();
   EXPECT_TRUE(AddRec(ctx_, 1).IsBusy());
   EXPECT_EQ(ui_.waits, 2);
   EXPECT_EQ(clock_.Elapsed(), 1000);
-  ASSERT_OK(mine.RecCount().status());
+  HURT_ASSERT_OK(mine.RecCount().status());
   EXPECT_EQ(mine.known_count(), 3u);  // nothing was appended
 
   ui_.on_wait = [&](int n) {
@@ -185,24 +180,24 @@ TEST_F(NetUseTest, AddRecWaitsForAnotherStationsFileLock) {
       ASSERT_TRUE(theirs.Unlock().ok());
     }
   };
-  ASSERT_OK(AddRec(ctx_, 10));
+  HURT_ASSERT_OK(AddRec(ctx_, 10));
   EXPECT_EQ(mine.recno(), 4u);
   EXPECT_TRUE(mine.IsLocked());
 }
 
 TEST_F(NetUseTest, AddRecReleasesTheRecordLockHeldBefore) {
   xbase::WorkArea& mine = OpenHere();
-  ASSERT_OK(mine.GoTo(1));
-  ASSERT_OK(RecLock(ctx_, 1));
-  ASSERT_OK(AddRec(ctx_, 1));
+  HURT_ASSERT_OK(mine.GoTo(1));
+  HURT_ASSERT_OK(RecLock(ctx_, 1));
+  HURT_ASSERT_OK(AddRec(ctx_, 1));
   EXPECT_EQ(mine.recno(), 4u);
   EXPECT_EQ(mine.table().LockedRecords(), (std::vector<uint32_t>{4}));
 }
 
 TEST_F(NetUseTest, FilLockPausesBeforeEachRetry) {
   xbase::WorkArea& theirs = OtherStation();
-  ASSERT_OK(theirs.GoTo(2));
-  ASSERT_OK(theirs.LockRecord());
+  HURT_ASSERT_OK(theirs.GoTo(2));
+  HURT_ASSERT_OK(theirs.LockRecord());
   xbase::WorkArea& mine = OpenHere();
   EXPECT_TRUE(FilLock(ctx_, 1).IsBusy());
   EXPECT_EQ(ui_.waits, 2);
@@ -213,7 +208,7 @@ TEST_F(NetUseTest, FilLockPausesBeforeEachRetry) {
       ASSERT_TRUE(theirs.Unlock().ok());
     }
   };
-  ASSERT_OK(FilLock(ctx_, 0));
+  HURT_ASSERT_OK(FilLock(ctx_, 0));
   EXPECT_TRUE(mine.table().IsFileLocked());
   EXPECT_EQ(ui_.waits, 4);
 }

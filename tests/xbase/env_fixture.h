@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/clock.h"
+#include "support/status_assert.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
 #include "xbase/memory_env.h"
@@ -34,22 +35,5 @@ class EnvTest : public ::testing::TestWithParam<EnvKind> {
   MemoryEnv memory_;
   hurt::testing::TempDir dir_;
 };
-
-// Like ASSERT_TRUE(s.ok()) / EXPECT_TRUE(s.ok()), printing the status; accept "<< context".
-#define HURT_ASSERT_OK(expr)                                                 \
-  switch (0)                                                                 \
-  case 0:                                                                    \
-  default:                                                                   \
-    if (const ::hurt::Status hurt_s_ = (expr); hurt_s_.ok()) {               \
-    } else                                                                   \
-      GTEST_FAIL() << #expr << ": " << hurt_s_.ToString() << " "
-
-#define HURT_EXPECT_OK(expr)                                                 \
-  switch (0)                                                                 \
-  case 0:                                                                    \
-  default:                                                                   \
-    if (const ::hurt::Status hurt_s_ = (expr); hurt_s_.ok()) {               \
-    } else                                                                   \
-      ADD_FAILURE() << #expr << ": " << hurt_s_.ToString() << " "
 
 }  // namespace hurt::xbase::test_env

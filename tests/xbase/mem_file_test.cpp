@@ -10,54 +10,12 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "support/temp_dir.h"
+#include "xbase/fault_env.h"
 
 namespace hurt::xbase {
 namespace {
 
 using namespace hurt::literals;
-
-// The real file system, except that once armed, every write tears: half of the bytes reach
-// the file, then the write reports an I/O error.
-class TearingEnv final : public Env {
- public:
-  bool tear_writes = false;
-
-  Result<std::unique_ptr<File>> Open(const std::string& path, const OpenOptions& options) override {
-    auto file = RealEnv().Open(path, options);
-    if (!file.ok()) return file.status();
-    return std::unique_ptr<File>(new TearingFile(std::move(*file), this));
-  }
-  bool Exists(const std::string& path) override { return RealEnv().Exists(path); }
-  Status Remove(const std::string& path) override { return RealEnv().Remove(path); }
-  Status Rename(const std::string& from, const std::string& to) override { return RealEnv().Rename(from, to); }
-  Status CreateDirs(const std::string& path) override { return RealEnv().CreateDirs(path); }
-  Result<std::vector<std::string>> ListDir(const std::string& path) override { return RealEnv().ListDir(path); }
-  bool IsDir(const std::string& path) override { return RealEnv().IsDir(path); }
-  Clock& clock() override { return RealEnv().clock(); }
-
- private:
-  class TearingFile final : public File {
-   public:
-    TearingFile(std::unique_ptr<File> inner, TearingEnv* env) : File(inner->path()), inner_(std::move(inner)), env_(env) {}
-    Status ReadAt(uint64_t offset, size_t n, char* buf, size_t* got) override { return inner_->ReadAt(offset, n, buf, got); }
-    Status WriteAt(uint64_t offset, std::string_view data) override {
-      if (!env_->tear_writes) return inner_->WriteAt(offset, data);
-      (void)inner_->WriteAt(offset, data.substr(0, data.size() / 2));
-      return Status::IoError(path() + ": write: no space left on device");
-    }
-    Result<uint64_t> Size() override { return inner_->Size(); }
-    Status Truncate(uint64_t size) override { return inner_->Truncate(size); }
-    Status Sync() override { return inner_->Sync(); }
-    Status Lock(uint64_t offset, uint64_t length, LockKind kind, bool wait) override {
-      return inner_->Lock(offset, length, kind, wait);
-    }
-    Status Unlock(uint64_t offset, uint64_t length) override { return inner_->Unlock(offset, length); }
-
-   private:
-    std::unique_ptr<File> inner_;
-    TearingEnv* env_;
-  };
-};
 
 // One variable built byte by byte from the documented layout.
 std::string Header(std::string_view name, unsigned char type, unsigned char b16, unsigned char b17) {
@@ -286,8 +244,8 @@ TEST_F(MemFileOnDisk, SecondWriteReplacesTheFirstWhole) {
 TEST_F(MemFileOnDisk, FailedWriteLeavesThePreviousFileIntact) {
   std::string path = dir / "parametr.mem";
   ASSERT_TRUE(WriteMemFile(RealEnv(), path, HandMadeVars()).ok());
-  TearingEnv env;
-  env.tear_writes = true;
+  xbase::FaultEnv env(RealEnv());
+  env.TearWrite(1, 10);  // the file's first write lands 10 bytes, then fails
   Status s = WriteMemFile(env, path, {{"B", Value(std::string(1000, 'b'))}});
   EXPECT_FALSE(s.ok());
   EXPECT_EQ(dir.Read("parametr.mem"), HandMadeFile());
