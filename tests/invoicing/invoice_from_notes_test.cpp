@@ -326,7 +326,7 @@ TEST(IssueDateInMonthTest, TodayInTheMonthElseItsLastOrFirstDay) {
 }
 
 TEST(LineMoneyFromNotesTest, GrossLinesTakeTheNetOutOfTheGross) {
-  MergedLine l;
+  documents::DocLine l;
   l.ilosc = 3;
   l.cena = 1.23;
   l.podatek0 = "23";
