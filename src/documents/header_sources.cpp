@@ -173,6 +173,7 @@ int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines)
 
     if (!store::AddRecArea(ui, *dd, kReservationLockWait).ok()) {
       if (LineReserves(kind, settings.fvzmieni, ilosc))  // give the stock back
+        // A release that fails is left in the station's ledger, which gives it back on leaving.
         (void)ChangeReservation(ui, *as, StationLedgerOf(s), ReservationRequest{mag, indeks, ilosc, 0, false});
       console::Okno_(s.con(), "Plik dd niedostepny", 2);
       break;
@@ -187,7 +188,7 @@ int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines)
       // own table: should the delete fail too, the blank line is in sight in the editor.
       (void)dd->Delete();
       (void)dd->Unlock();
-      if (LineReserves(kind, settings.fvzmieni, ilosc))
+      if (LineReserves(kind, settings.fvzmieni, ilosc))  // a failed release stays in the ledger, given back on leaving
         (void)ChangeReservation(ui, *as, StationLedgerOf(s), ReservationRequest{mag, indeks, ilosc, 0, false});
       console::Okno_(s.con(), "Blad zapisu pliku dd", 2);
       break;

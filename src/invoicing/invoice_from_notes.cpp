@@ -386,9 +386,11 @@ std::optional<GatheredLines> GatherLines(InvoiceUi& ui, xbase::WorkArea& dowod, 
 // cannot be written: the editor must not open over half an invoice.
 bool FillWorkingLines(session::Session& session, InvoiceUi& ui, const std::vector<documents::DocLine>& lines,
                       const InvoicePlan& plan, const xbase::Value& m_odb, double* wartosc, double* wartosc0) {
-  if (!session::NoweDd(session, ui.store())) return false;
-  xbase::WorkArea* dd = SessionAreaOf(session, store::TableId::kDd);
-  if (dd == nullptr) return false;
+  xbase::WorkArea* dd = session::NoweDd(session, ui.store()) ? SessionAreaOf(session, store::TableId::kDd) : nullptr;
+  if (dd == nullptr) {
+    ui.Tell("Brak pliku roboczego pozycji", 3);
+    return false;
+  }
   const documents::LineFields fields = InvoiceLineFields();
   int lp = 0;
   Status st = Status::Ok();

@@ -48,6 +48,7 @@ AreaPosition::AreaPosition(xbase::WorkArea* area) : area_(area) {
 
 AreaPosition::~AreaPosition() {
   if (area_ == nullptr) return;
+  // Only the order and record pointer go back; nothing is written, so a failure loses no data.
   (void)area_->SetOrder(order_);
   if (eof_) {
     (void)area_->GoBottom();
