@@ -347,7 +347,9 @@ TEST_F(FvDoWzTest, AFailedWriteOfTheLinesStopsWithAMessageAndKeepsNothing) {
     EXPECT_TRUE(last.rfind("Blad zapisu pliku dd", 0) == 0 || last == "Brak pliku roboczego pozycji") << last;
     if (xbase::WorkArea* dd = SessionAreaOf(s(), TableId::kDd); dd != nullptr && last != "Brak pliku roboczego pozycji") {
       auto count = dd->RecCount();
-      if (count.ok()) EXPECT_EQ(*count, 0u);
+      if (count.ok()) {
+        EXPECT_EQ(*count, 0u);
+      }
     }
   }
   EXPECT_GT(stopped, 0);
