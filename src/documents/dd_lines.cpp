@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/line_record.h"
 #include "documents/line_session.h"
 #include "session/area_fields.h"
 #include "session/session.h"
@@ -19,12 +20,6 @@ double NumberOf(const xbase::WorkArea& a, std::string_view name) {
   if (a.FieldIndex(name) < 0) return 0;
   auto v = a.Get(name);
   return v.ok() ? v->AsNumber() : 0;
-}
-
-// Replaces a field the table has; a missing field is skipped.
-Status Put(xbase::WorkArea& a, std::string_view name, const xbase::Value& value) {
-  if (a.FieldIndex(name) < 0) return Status::Ok();
-  return a.Replace(name, value);
 }
 
 // Runs `write` on the current record under its lock, releasing a lock it took.
@@ -46,6 +41,8 @@ Status UnderLock(xbase::WorkArea& a, F&& write) {
 class KeepPosition {
  public:
   explicit KeepPosition(xbase::WorkArea& a) : a_(a), recno_(a.recno()), eof_(a.eof()) {}
+  // Putting the position back only moves the record pointer (nothing is written); a
+  // failure leaves the area elsewhere, which the next positioning call sets right.
   ~KeepPosition() {
     if (eof_) {
       (void)a_.GoBottom();
@@ -82,32 +79,13 @@ bool SameMoney(double a, double b) { return FormatFixed(a, 2) == FormatFixed(b, 
 
 Result<DocLine> ReadLine(const xbase::WorkArea& a) {
   if (a.eof()) return Status::Invalid(a.path() + ": no current line");
-  return ReadDocLine(a);
+  return ReadLineRecord(a);
 }
 
 Status WriteLine(xbase::WorkArea& a, const DocLine& l) {
   if (a.eof()) return Status::Invalid(a.path() + ": no current line");
-  return UnderLock(a, [&]() -> Status {
-    HURT_RETURN_IF_ERROR(Put(a, "JM", l.jm));
-    HURT_RETURN_IF_ERROR(Put(a, "SWW", l.sww));
-    HURT_RETURN_IF_ERROR(Put(a, "PKWIU", l.pkwiu));
-    HURT_RETURN_IF_ERROR(Put(a, "T_W_O_K", l.t_w_o_k));
-    HURT_RETURN_IF_ERROR(Put(a, "KOD13", l.kod13));
-    HURT_RETURN_IF_ERROR(Put(a, "PRODUCENT", l.producent));
-    HURT_RETURN_IF_ERROR(Put(a, "DOST", l.dost));
-    HURT_RETURN_IF_ERROR(Put(a, "NB", std::string(1, l.nb)));
-    HURT_RETURN_IF_ERROR(Put(a, "ILOSC", l.ilosc));
-    HURT_RETURN_IF_ERROR(Put(a, "CENA", l.cena));
-    HURT_RETURN_IF_ERROR(Put(a, "CENA0", l.cena0));
-    HURT_RETURN_IF_ERROR(Put(a, "UPUST0", l.upust0));
-    HURT_RETURN_IF_ERROR(Put(a, "PODATEK0", l.podatek0));
-    HURT_RETURN_IF_ERROR(Put(a, "PODATEK", l.podatek));
-    HURT_RETURN_IF_ERROR(Put(a, "WARTOSC", l.wartosc));
-    HURT_RETURN_IF_ERROR(Put(a, "BRUTTO", l.brutto));
-    HURT_RETURN_IF_ERROR(Put(a, "CENA_N", l.cena_n));
-    HURT_RETURN_IF_ERROR(Put(a, "CENA_B", l.cena_b));
-    return Status::Ok();
-  });
+  const LineFields fields = CatalogueLineFields().Add(MoneyLineFields());
+  return UnderLock(a, [&]() -> Status { return WriteLineRecord(a, l, fields); });
 }
 
 Status ReplaceDWithPOnDd(xbase::WorkArea& dd, const LineEdit& edit, const ArticleForLine& article,
@@ -141,9 +119,7 @@ Result<JakaWartoscResult> JakaWartoscOnDd(xbase::WorkArea& dd, const JakaWartosc
     if (SameMoney(a.wartosc, b.wartosc) && SameMoney(a.podatek, b.podatek) && SameMoney(a.brutto, b.brutto)) continue;
     HURT_RETURN_IF_ERROR(dd.GoTo(recnos[i]));
     const Status written = UnderLock(dd, [&]() -> Status {
-      HURT_RETURN_IF_ERROR(Put(dd, "WARTOSC", b.wartosc));
-      HURT_RETURN_IF_ERROR(Put(dd, "PODATEK", b.podatek));
-      return Put(dd, "BRUTTO", b.brutto);
+      return WriteLineRecord(dd, b, {LineField::kWartosc, LineField::kPodatek, LineField::kBrutto});
     });
     if (!written.ok()) return written;
   }
@@ -166,21 +142,14 @@ Result<int> ChangeKindOfLines(xbase::WorkArea& dd, const LineHeader& h) {
       convert = true;
     }
     line.nb = h.nb;
-    const Status written = UnderLock(dd, [&]() -> Status {
-      HURT_RETURN_IF_ERROR(Put(dd, "RD", h.rd));
-      HURT_RETURN_IF_ERROR(Put(dd, "NRD", h.nrd));
-      HURT_RETURN_IF_ERROR(Put(dd, "R_P", std::string(1, h.r_p)));
-      HURT_RETURN_IF_ERROR(Put(dd, "S_Z", std::string(1, h.s_z)));
-      HURT_RETURN_IF_ERROR(Put(dd, "KTO", h.kto));
-      HURT_RETURN_IF_ERROR(Put(dd, "NB", std::string(1, h.nb)));
-      if (convert) {
-        HURT_RETURN_IF_ERROR(Put(dd, "CENA", line.cena));
-        HURT_RETURN_IF_ERROR(Put(dd, "WARTOSC", line.wartosc));
-        HURT_RETURN_IF_ERROR(Put(dd, "PODATEK", line.podatek));
-        HURT_RETURN_IF_ERROR(Put(dd, "BRUTTO", line.brutto));
-      }
-      return Status::Ok();
-    });
+    line.rd = h.rd;
+    line.nrd = h.nrd;
+    line.r_p = h.r_p;
+    line.s_z = h.s_z;
+    line.kto = h.kto.empty() ? ' ' : h.kto[0];
+    LineFields fields{LineField::kRd, LineField::kNrd, LineField::kRP, LineField::kSZ, LineField::kKto, LineField::kNb};
+    if (convert) fields.Add({LineField::kCena, LineField::kWartosc, LineField::kPodatek, LineField::kBrutto});
+    const Status written = UnderLock(dd, [&]() -> Status { return WriteLineRecord(dd, line, fields); });
     if (!written.ok()) return written;
     ++changed;
     return Status::Ok();
@@ -208,24 +177,28 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd) {
   return p;
 }
 
-void StampNewLine(session::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
-                  std::string_view mag, std::string_view indeks) {
+Status StampNewLine(session::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
+                    std::string_view mag, std::string_view indeks) {
   session::SessionVariables& v = session.vars();
-  auto put = [&](std::string_view f, const xbase::Value& val) {
-    if (dd.FieldIndex(f) >= 0) (void)dd.Replace(f, val);
-  };
-  put("R_P", std::string(1, kind.r_p));
-  put("S_Z", std::string(1, kind.s_z));
-  put("RD", PadR(v.Text("M_RD"), 3));
-  put("NRD", v.Text("M_NRD"));
-  if (v.Has("M_DATA") && v.Get("M_DATA").IsDate()) put("DATA", v.Get("M_DATA"));
-  put("KTO", std::string(1, kind.kto));
-  put("ODB", v.Text("M_ODB"));
-  put("SPZ", v.Text("M_SPZ"));
-  put("TEZ", v.Number("M_TEZ"));
-  put("LP", std::string(lp));
-  put("MAG", std::string(mag));
-  put("INDEKS", std::string(indeks));
+  DocLine line;
+  line.r_p = kind.r_p;
+  line.s_z = kind.s_z;
+  line.rd = PadR(v.Text("M_RD"), 3);
+  line.nrd = v.Text("M_NRD");
+  line.kto = kind.kto;
+  line.odb = v.Text("M_ODB");
+  line.spz = v.Text("M_SPZ");
+  line.tez = v.Number("M_TEZ");
+  line.lp = std::string(lp);
+  line.mag = std::string(mag);
+  line.indeks = std::string(indeks);
+  LineFields fields = HeaderLineFields().Add({LineField::kLp, LineField::kMag, LineField::kIndeks});
+  if (v.Has("M_DATA") && v.Get("M_DATA").IsDate()) {
+    line.data = v.Get("M_DATA").AsDate().day;
+  } else {
+    fields.Remove(LineField::kData);
+  }
+  return WriteLineRecord(dd, line, fields);
 }
 
 ArticlePrices PricesOfCard(const xbase::WorkArea& as) {

@@ -25,11 +25,12 @@ class Session;
 
 namespace hurt::documents {
 
-// The current record of `dd` (or `dow`) as a DocLine; fields the table lacks stay empty.
+// The current record of `dd` (or `dow`) as a DocLine (ReadLineRecord); fields the table
+// lacks stay empty.
 Result<DocLine> ReadLine(const xbase::WorkArea& area);
 
-// Writes the money, price and catalogue fields of `line` into the current record
-// (fields the table lacks are skipped).
+// Writes the money, price and catalogue fields of `line` into the current record under
+// its lock (WriteLineRecord: only optional fields the table lacks are skipped).
 Status WriteLine(xbase::WorkArea& area, const DocLine& line);
 
 // REPLACE_D_WITH_P on the current `dd` record.
@@ -63,9 +64,9 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd);
 
 // The header fields of a new line in `dd` (kind, number, date, counterparty, payment from
 // the header under edit in the session variables) with its number, warehouse and article.
-// Fields `dd` does not have are skipped.
-void StampNewLine(session::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
-                  std::string_view mag, std::string_view indeks);
+// Optional fields `dd` does not have are skipped; a failed write is returned.
+Status StampNewLine(session::Session& session, xbase::WorkArea& dd, const DocKind& kind, std::string_view lp,
+                    std::string_view mag, std::string_view indeks);
 
 // The article card of the current record of `as` as a line takes it (prices of every
 // level, unit, classification, rate); empty at the end of the table.

@@ -8,6 +8,7 @@
 #include "documents/dd_lines.h"
 #include "documents/line_grid_parts.h"
 #include "documents/line_math.h"
+#include "documents/line_record.h"
 #include "documents/line_session.h"
 #include "documents/prices.h"
 #include "documents/reservations.h"
@@ -172,16 +173,26 @@ int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines)
 
     if (!store::AddRecArea(ui, *dd, kReservationLockWait).ok()) {
       if (LineReserves(kind, settings.fvzmieni, ilosc))  // give the stock back
+        // A release that fails is left in the station's ledger, which gives it back on leaving.
         (void)ChangeReservation(ui, *as, StationLedgerOf(s), ReservationRequest{mag, indeks, ilosc, 0, false});
       console::Okno_(s.con(), "Plik dd niedostepny", 2);
       break;
     }
-    auto put = [&](std::string_view f, const xbase::Value& val) {
-      if (dd->FieldIndex(f) >= 0) (void)dd->Replace(f, val);
-    };
     const std::string lp = PadL(std::to_string(++last_lp), 3);
-    StampNewLine(s, *dd, kind, lp, mag, indeks);
-    put("NAZWA", nazwa);
+    DocLine named;
+    named.nazwa = nazwa;
+    Status stamped = StampNewLine(s, *dd, kind, lp, mag, indeks);
+    if (stamped.ok()) stamped = WriteLineRecord(*dd, named, {LineField::kNazwa});
+    if (!stamped.ok()) {
+      // The line is not kept half written, and its stock goes back. `dd` is the station's
+      // own table: should the delete fail too, the blank line is in sight in the editor.
+      (void)dd->Delete();
+      (void)dd->Unlock();
+      if (LineReserves(kind, settings.fvzmieni, ilosc))  // a failed release stays in the ledger, given back on leaving
+        (void)ChangeReservation(ui, *as, StationLedgerOf(s), ReservationRequest{mag, indeks, ilosc, 0, false});
+      console::Okno_(s.con(), "Blad zapisu pliku dd", 2);
+      break;
+    }
 
     LineEdit edit;
     edit.p1 = lp;

@@ -57,6 +57,7 @@ Status StoreRate(xbase::WorkArea& wal, std::string_view waluta, JulianDay data, 
     Status st = wal.Replace("WALUTA", xbase::Value(Code(waluta)));
     if (st.ok()) st = wal.Replace("DATA", xbase::Value(xbase::Date{data}));
     if (!st.ok()) {
+      // The failed write is returned; the lock released is our own.
       (void)wal.Unlock();
       return st;
     }

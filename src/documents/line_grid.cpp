@@ -26,6 +26,7 @@
 #include "documents/line_grid_parts.h"
 #include "documents/line_math.h"
 #include "documents/line_search.h"
+#include "documents/line_record.h"
 #include "documents/line_session.h"
 #include "documents/posting.h"
 #include "documents/prices.h"
@@ -452,9 +453,10 @@ Status LineGrid::NewLine(const std::string& mag, const std::string& indeks) {
   const std::string lp = NewLp();
   session::ConsoleStoreUi ui(con_);
   HURT_RETURN_IF_ERROR(store::AddRecArea(ui, dd_, kReservationLockWait));
-  StampNewLine(s_, dd_, kind_, lp, mag, indeks);
-  if (dd_.FieldIndex("NB") >= 0) (void)dd_.Replace("NB", xbase::Value(std::string(1, DocumentBasis(s_, kind_))));
-  return Status::Ok();
+  HURT_RETURN_IF_ERROR(StampNewLine(s_, dd_, kind_, lp, mag, indeks));
+  DocLine basis;
+  basis.nb = DocumentBasis(s_, kind_);
+  return WriteLineRecord(dd_, basis, {LineField::kNb});
 }
 
 // DOGET: edits the current line (or a new one on the append row); returns the key that

@@ -8,18 +8,34 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "base/date.h"
 #include "documents/doc_kind.h"
 #include "documents/prices.h"
+#include "xbase/value.h"
 
 namespace hurt::documents {
 
-// A line of `dd` / `dow`: the fields the arithmetic reads and writes.
+// A line of `dd` / `dow` / the order lines: the one model of a line record. It is read
+// and written only by line_record.h; the arithmetic here works on it.
 struct DocLine {
+  // The header fields every line of the document carries.
+  char r_p = ' ', s_z = ' ';  // class of the document
+  std::string rd, nrd;        // kind and number
+  JulianDay data = 0;         // issue date, 0 when blank
+  char kto = ' ';             // counterparty class
+  std::string odb;            // counterparty
+  std::string spz;            // payment method (`dd` only)
+  double tez = 0;             // payment term in days (`dd` only)
+
   std::string lp;        // line number, 3 characters right-aligned
   std::string mag;       // warehouse
   std::string indeks;    // article code
   std::string nazwa;     // article name
+  std::string nazwa1;    // the name's continuation (marker NAZWA46.TXT)
+  std::string uwagi;     // remarks (marker UWAGI.DOW)
   std::string jm, sww, pkwiu, t_w_o_k, kod13, producent;  // catalogue fields from the article
   std::string dost;      // the article's supplier (as->ODB)
   char nb = ' ';         // price basis: 'N' net, 'B' gross
@@ -34,6 +50,9 @@ struct DocLine {
   double cena_n = 0;     // catalogue net price when the line was entered
   double cena_b = 0;     // catalogue gross price when the line was entered
   double waga = 0;       // weight of the line
+  // Optional fields carried from another line as they are (name and value), written
+  // only where the table has them.
+  std::vector<std::pair<std::string, xbase::Value>> extra;
 };
 
 // The line under edit: P1 line number, P2 article code, P3 name, P4 quantity, P5 price,

@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/line_record.h"
 #include "session/area_fields.h"
 #include "session/session.h"
 
@@ -13,16 +14,6 @@ using session::FieldNumber;
 using session::FieldText;
 
 char FirstChar(const std::string& s, char fallback) { return s.empty() || s[0] == ' ' ? fallback : s[0]; }
-
-Status PutText(xbase::WorkArea& a, std::string_view name, const std::string& v) {
-  if (a.FieldIndex(name) < 0) return Status::Ok();
-  return a.Replace(name, xbase::Value(v));
-}
-
-Status PutNumber(xbase::WorkArea& a, std::string_view name, double v) {
-  if (a.FieldIndex(name) < 0) return Status::Ok();
-  return a.Replace(name, xbase::Value(v));
-}
 
 }  // namespace
 
@@ -55,6 +46,7 @@ DocKind DocumentKind(session::Session& session) {
       kind.kto = FirstChar(FieldText(*slow, "KTO"), 'O');
       kind.poziom = static_cast<int>(FieldNumber(*slow, "POZIOM"));
     }
+    // Only the order and position of a table read here are put back.
     if (slow->order() != order) (void)slow->SetOrder(order);
     (void)slow->GoTo(back);
     if (found) return kind;
@@ -96,58 +88,13 @@ bool StockChecked(const DocKind& kind, const LineSettings& s, std::string_view m
   return !MagIn(mag, s.mag_k) && !MagIn(mag, s.mag_u);
 }
 
-DocLine ReadDocLine(const xbase::WorkArea& dd) {
-  DocLine l;
-  l.lp = FieldText(dd, "LP");
-  l.mag = FieldText(dd, "MAG");
-  l.indeks = FieldText(dd, "INDEKS");
-  l.nazwa = FieldText(dd, "NAZWA");
-  l.jm = FieldText(dd, "JM");
-  l.sww = FieldText(dd, "SWW");
-  l.pkwiu = FieldText(dd, "PKWIU");
-  l.t_w_o_k = FieldText(dd, "T_W_O_K");
-  l.kod13 = FieldText(dd, "KOD13");
-  l.producent = FieldText(dd, "PRODUCENT");
-  l.dost = FieldText(dd, "DOST");
-  l.nb = FirstChar(FieldText(dd, "NB"), ' ');
-  l.ilosc = FieldNumber(dd, "ILOSC");
-  l.cena = FieldNumber(dd, "CENA");
-  l.cena0 = FieldNumber(dd, "CENA0");
-  l.upust0 = FieldNumber(dd, "UPUST0");
-  l.podatek0 = FieldText(dd, "PODATEK0");
-  l.podatek = FieldNumber(dd, "PODATEK");
-  l.wartosc = FieldNumber(dd, "WARTOSC");
-  l.brutto = FieldNumber(dd, "BRUTTO");
-  l.cena_n = FieldNumber(dd, "CENA_N");
-  l.cena_b = FieldNumber(dd, "CENA_B");
-  l.waga = FieldNumber(dd, "WAGA");
-  return l;
-}
+DocLine ReadDocLine(const xbase::WorkArea& dd) { return ReadLineRecord(dd); }
 
 Status WriteDocLine(xbase::WorkArea& dd, const DocLine& l) {
-  HURT_RETURN_IF_ERROR(PutText(dd, "LP", l.lp));
-  HURT_RETURN_IF_ERROR(PutText(dd, "MAG", l.mag));
-  HURT_RETURN_IF_ERROR(PutText(dd, "INDEKS", l.indeks));
-  HURT_RETURN_IF_ERROR(PutText(dd, "NAZWA", l.nazwa));
-  HURT_RETURN_IF_ERROR(PutText(dd, "JM", l.jm));
-  HURT_RETURN_IF_ERROR(PutText(dd, "SWW", l.sww));
-  HURT_RETURN_IF_ERROR(PutText(dd, "PKWIU", l.pkwiu));
-  HURT_RETURN_IF_ERROR(PutText(dd, "T_W_O_K", l.t_w_o_k));
-  HURT_RETURN_IF_ERROR(PutText(dd, "KOD13", l.kod13));
-  HURT_RETURN_IF_ERROR(PutText(dd, "PRODUCENT", l.producent));
-  HURT_RETURN_IF_ERROR(PutText(dd, "DOST", l.dost));
-  HURT_RETURN_IF_ERROR(PutText(dd, "NB", std::string(1, l.nb)));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "ILOSC", l.ilosc));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA", l.cena));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA0", l.cena0));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "UPUST0", l.upust0));
-  HURT_RETURN_IF_ERROR(PutText(dd, "PODATEK0", l.podatek0));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "PODATEK", l.podatek));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "WARTOSC", l.wartosc));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "BRUTTO", l.brutto));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA_N", l.cena_n));
-  HURT_RETURN_IF_ERROR(PutNumber(dd, "CENA_B", l.cena_b));
-  return Status::Ok();
+  const LineFields fields = LineFields{LineField::kLp, LineField::kMag, LineField::kIndeks, LineField::kNazwa}
+                                .Add(CatalogueLineFields())
+                                .Add(MoneyLineFields());
+  return WriteLineRecord(dd, l, fields);
 }
 
 }  // namespace hurt::documents

@@ -49,8 +49,8 @@ StationLedger StationLedgerOf(session::Session& session);
 xbase::WorkArea* LinesArea(session::Session& session);
 xbase::WorkArea* ArticlesArea(session::Session& session);
 
-// The current record of `dd` as a DocLine, and written back (fields the table lacks are
-// left out). Writing needs the record's lock.
+// The current record of `dd` as a DocLine (ReadLineRecord), and the fields the line
+// editor changes written back (WriteLineRecord). Writing needs the record's lock.
 DocLine ReadDocLine(const xbase::WorkArea& dd);
 Status WriteDocLine(xbase::WorkArea& dd, const DocLine& line);
 

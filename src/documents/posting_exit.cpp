@@ -27,6 +27,7 @@ using xbase::Value;
 void AuditLog(session::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
   const std::string line = Dtoc(s.Today()) + " " + s.clock().TimeText() + " st." + s.StationText() + " op." +
                            s.op().nr + " " + RTrim(rd) + "-" + AllTrim(nrd) + " " + std::string(text);
+  // The audit line is a note beside the change already made; a full disk loses the note only.
   (void)store::DoklejTxt(s.env(), s.Path("kanty.txt"), line);
 }
 
@@ -43,6 +44,7 @@ double WorkTotal(const std::vector<WorkLine>& lines) {
 
 void EmptyWorkLines(session::Session& s, store::StoreUi& ui) {
   ZwRezWyjscie(s);
+  // The station's own working table: one not made anew now is made anew before the next document.
   (void)session::NoweDd(s, ui);
 }
 
@@ -53,8 +55,10 @@ void GiveNumberBack(session::Session& s, store::StoreUi& ui, const KindRecord& k
   if (!store::RecLockArea(ui, *slow, 14.5).ok()) return;
   const double counter = NumberOf(*slow, "NRD");
   if (static_cast<long>(counter) == static_cast<long>(Val(nrd)) && counter > 0) {
+    // A counter not lowered only leaves a gap in the numbering: numbers are taken afresh at posting.
     (void)slow->Replace("NRD", Value(counter - 1));
   }
+  // Releasing our own lock and committing a record at most given a lower counter: see above.
   (void)slow->Unlock();
   (void)slow->Commit();
 }
@@ -204,7 +208,8 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
     // 9. Post (the settlement entry is written inside the posting, step 10).
     console::OknoNoWait(s.con(), "TRWA ZAPIS...");
     if (!RepDowWithD(s, ui, klucz)) return false;
-    // 11. A new working table.
+    // 11. A new working table (the document is posted; one not made anew now is made
+    // anew before the next document).
     (void)session::NoweDd(s, ui);
     return true;
   }

@@ -124,6 +124,7 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
     long number = counter + 1;
     if (v.Logical("JEST_WYDRUK") && Val(nrd) > 0) number = static_cast<long>(Val(nrd));
     while (!OrderRecords(*headers, odb + rd + Str(static_cast<double>(number), 8)).empty()) ++number;
+    // A counter not raised is safe: the search above skips the numbers already taken.
     if (number > counter) (void)slow->Replace("NRD", Value(static_cast<double>(number)));
     (void)slow->Unlock();
     (void)slow->Commit();
@@ -203,7 +204,8 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
   if (st.ok()) st = rows->Commit();
   if (st.ok()) st = headers->Commit();
   if (!st.ok()) {
-    // Nothing of a half-written order stays.
+    // Nothing of a half-written order stays. Each step of the undo is tried whatever the one
+    // before gave: the failure itself is told below, and the order is not taken as saved.
     (void)rows->Unlock();
     (void)headers->Unlock();
     (void)DeleteRecords(ui, *rows, written_rows);

@@ -74,6 +74,7 @@ Result<FakturaResult> DrukujEdytowany(session::Session& session, store::StoreUi&
   xbase::WorkArea* slow = SessionAreaOf(session, store::TableId::kSlow);
   if (slow != nullptr) {
     AreaPosition keep_slow(slow);
+    // Without its order the seek misses and the document's own kind serves.
     if (slow->order_count() > 0) (void)slow->SetOrder(1);
     auto kind = ReadKind(*slow, rd);
     if (kind.ok()) data.kind = *kind;
@@ -97,6 +98,7 @@ Result<FakturaResult> DrukujEdytowany(session::Session& session, store::StoreUi&
       data.lines.push_back(LineFromRecord(dd));
       recnos.push_back(dd.recno());
     }
+    // The order and position the caller had, after a read-only scan.
     if (order != 0) (void)dd.SetOrder(order);
     if (was_eof || back == 0) {
       (void)dd.GoBottom();
@@ -127,6 +129,7 @@ Result<FakturaResult> DrukujEdytowany(session::Session& session, store::StoreUi&
     result.written_back = *written;
   }
 
+  // Only which copy prints next: a setting not stored prints the same copy again.
   (void)session.settings().SetText("J_ORYGINAL", std::string(1, step.stored));
   result.oryginal_next = step.stored;
   if (data.settings.cancelled) {

@@ -110,6 +110,7 @@ Result<std::vector<SaleOfArticle>> SalesOfArticle(session::Session& session, std
         Status s = Status::Ok();
         auto n = (*area)->AttachOrder(ntx);
         s = n.ok() ? CollectMonth(**area, *n, mag_indeks, odb, first, last, &sales) : n.status();
+        // A month's table opened only to be read; the read's own status is returned.
         (void)session.areas().Close(kSpareArea);
         HURT_RETURN_IF_ERROR(s);
       }

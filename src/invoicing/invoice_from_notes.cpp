@@ -9,6 +9,7 @@
 #include "documents/document_hold.h"
 #include "documents/header.h"
 #include "documents/line_editor.h"
+#include "documents/line_record.h"
 #include "documents/posting.h"
 #include "documents/vat_rate.h"
 #include "invoicing/invoice_tables.h"
@@ -27,8 +28,8 @@ constexpr int kMaxLines = 999;    // LP has three characters
 constexpr double kRecordWait = 10;
 
 // Optional line fields carried from a note's line to the invoice's.
-constexpr std::string_view kCarriedFields[] = {"NAZWA1", "SWW",    "PKWIU",    "KOD13",    "PARTIA", "TPS_P",
-                                               "PARTIA2", "TPS_P2", "NRPARTII", "UWAGI", "PROWIZJA", "DATA_M"};
+// (NAZWA1, SWW, PKWIU, KOD13 and UWAGI come with the line model itself.)
+constexpr std::string_view kCarriedFields[] = {"PARTIA", "TPS_P", "PARTIA2", "TPS_P2", "NRPARTII", "PROWIZJA", "DATA_M"};
 
 std::string DocText(std::string_view rd, std::string_view nrd) { return AllTrim(rd) + "-" + AllTrim(nrd); }
 
@@ -37,6 +38,17 @@ struct SourceNote {
   std::string rd, nrd;
   std::string odb;  // the customer
 };
+
+// A record just appended whose fields could not all be written goes again, so that no
+// half-written record stays in a shared table. Returns the status of taking it back.
+Status DropFreshRecord(xbase::WorkArea& area, uint32_t recno) {
+  Status st = Status::Ok();
+  if (!area.eof() && area.recno() == recno) st = area.Delete();
+  const Status u = area.UnlockRecord(recno);
+  if (st.ok()) st = u;
+  if (st.ok()) st = area.Commit();
+  return st;
+}
 
 // The kind record, made when it is missing. The in-memory kind is returned either way,
 // so a dictionary that cannot be changed now still lets the invoice be made.
@@ -58,6 +70,10 @@ documents::DocKind KindForInvoice(session::Session& session, InvoiceUi& ui, xbas
   made.kto = 'O';
   made.nb = 'N';
   Status st = store::AddRecArea(ui.store(), slow, kRecordWait);
+  if (!st.ok()) {
+    ui.Tell("Rodzaj " + RTrim(rd) + " nie zapisany: " + st.message(), 3);
+    return made;
+  }
   const uint32_t recno = slow.recno();
   for (const auto& [field, value] :
        std::initializer_list<std::pair<std::string_view, xbase::Value>>{{"RD", xbase::Value(rd)},
@@ -71,7 +87,13 @@ documents::DocKind KindForInvoice(session::Session& session, InvoiceUi& ui, xbas
                                                                         {"NRD", xbase::Value(0.0)}}) {
     if (st.ok()) st = ReplaceIfPresent(slow, field, value);
   }
-  if (st.ok()) st = slow.UnlockRecord(recno);
+  if (!st.ok()) {
+    // A kind record written in part is not left in the dictionary.
+    const Status dropped = DropFreshRecord(slow, recno);
+    ui.Tell("Blad zapisu pliku slow: " + st.message() + (dropped.ok() ? "" : " (" + dropped.message() + ")"), 3);
+    return made;
+  }
+  st = slow.UnlockRecord(recno);
   if (st.ok()) st = slow.Commit();
   // The kind in memory still lets the invoice be made; posting needs the record, and says so.
   if (!st.ok()) ui.Tell("Rodzaj " + RTrim(rd) + " nie zapisany: " + st.message(), 3);
@@ -102,9 +124,12 @@ struct ArticleTerms {
   double cena = 0;
   std::string podatek0;
 };
-ArticleTerms TermsOfArticle(InvoiceUi& ui, xbase::WorkArea& as, const xbase::WorkArea& line, bool gross) {
-  const std::string mag = PadR(FieldText(line, "MAG"), 1);
-  const std::string indeks = PadR(FieldText(line, "INDEKS"), 8);
+// An article that cannot be added is told and stops the invoice (nullopt): the card
+// written in part is taken back.
+std::optional<ArticleTerms> TermsOfArticle(InvoiceUi& ui, xbase::WorkArea& as, const documents::DocLine& line,
+                                           bool gross) {
+  const std::string mag = PadR(line.mag, 1);
+  const std::string indeks = PadR(line.indeks, 8);
   ArticleTerms t;
   auto found = as.Seek(xbase::Value(mag + indeks));
   if (found.ok() && *found) {
@@ -113,20 +138,32 @@ ArticleTerms TermsOfArticle(InvoiceUi& ui, xbase::WorkArea& as, const xbase::Wor
     return t;
   }
   // Missing: the line's own price and rate, and the article is put back into `as`.
-  t.cena = FieldNumber(line, "CENA");
-  t.podatek0 = FieldText(line, "PODATEK0");
+  t.cena = line.cena;
+  t.podatek0 = line.podatek0;
   Status st = store::AddRecArea(ui.store(), as, kRecordWait);
+  if (!st.ok()) {
+    ui.Tell("Towar " + mag + " " + RTrim(indeks) + " nie dopisany: " + st.message(), 3);
+    return std::nullopt;
+  }
   const uint32_t recno = as.recno();
-  if (st.ok()) st = as.Replace("MAG", xbase::Value(mag));
+  st = as.Replace("MAG", xbase::Value(mag));
   if (st.ok()) st = as.Replace("INDEKS", xbase::Value(indeks));
-  if (st.ok()) st = ReplaceIfPresent(as, "NAZWA", xbase::Value(FieldText(line, "NAZWA")));
-  if (st.ok()) st = ReplaceIfPresent(as, "JM", xbase::Value(FieldText(line, "JM")));
+  if (st.ok()) st = ReplaceIfPresent(as, "NAZWA", xbase::Value(line.nazwa));
+  if (st.ok()) st = ReplaceIfPresent(as, "JM", xbase::Value(line.jm));
   if (st.ok()) st = ReplaceIfPresent(as, "PODATEK0", xbase::Value(t.podatek0));
   if (st.ok()) st = ReplaceIfPresent(as, gross ? "CENA2" : "CENA", xbase::Value(NewRound(t.cena, 2)));
-  if (st.ok()) st = ReplaceIfPresent(as, "CENA0", xbase::Value(FieldNumber(line, "CENA0")));
-  if (st.ok()) st = as.UnlockRecord(recno);
+  if (st.ok()) st = ReplaceIfPresent(as, "CENA0", xbase::Value(line.cena0));
+  if (!st.ok()) {
+    const Status dropped = DropFreshRecord(as, recno);
+    ui.Tell("Blad zapisu pliku as: " + st.message() + (dropped.ok() ? "" : " (" + dropped.message() + ")"), 3);
+    return std::nullopt;
+  }
+  st = as.UnlockRecord(recno);
   ui.Tell("BRAK " + mag + " " + indeks + " w as", 1);
-  if (!st.ok()) ui.Tell("Towar " + mag + " " + RTrim(indeks) + " nie dopisany: " + st.message(), 3);
+  if (!st.ok()) {
+    ui.Tell("Blad zapisu pliku as: " + st.message(), 3);
+    return std::nullopt;
+  }
   return t;
 }
 
@@ -140,7 +177,7 @@ JulianDay IssueDateInMonth(JulianDay today, JulianDay month_first_day) {
   return today > last ? last : JulianFromYmd(m.year, m.month, 1);
 }
 
-void LineMoneyFromNotes(MergedLine& line, char nb) {
+void LineMoneyFromNotes(documents::DocLine& line, char nb) {
   const double rate = documents::RateOfCode(line.podatek0);
   if (nb == 'B') {
     line.brutto = NewRound(line.ilosc * line.cena, 2);
@@ -155,50 +192,223 @@ void LineMoneyFromNotes(MergedLine& line, char nb) {
 
 namespace {
 
-// The invoice's lines into the fresh working table. False (told) when a line cannot be
-// written: the editor must not open over half an invoice.
-bool FillWorkingLines(session::Session& session, InvoiceUi& ui, const std::vector<MergedLine>& lines,
-                      const std::string& rd, const std::string& nrd, JulianDay data, char nb,
-                      const xbase::Value& m_odb, double* wartosc, double* wartosc0) {
-  if (!session::NoweDd(session, ui.store())) return false;
-  xbase::WorkArea* dd = SessionAreaOf(session, store::TableId::kDd);
-  if (dd == nullptr) return false;
+// The invoice being made: its kind, number, date and price basis (steps 2 to 4).
+struct InvoicePlan {
+  std::string rd, nrd;
+  JulianDay data = 0;
+  documents::DocKind kind;
+  char nb = 'N';
+};
+
+// What the first note gives the invoice's header: the customer and recipient, the
+// currency and deposits; and the weight of all the notes.
+struct NotesHeader {
+  xbase::Value odb, kto, mag, odbiorc1, waluta, kurs, reszta, nodb, nodb1, uodb, kodb, modb, regon, nip_kraj;
+  double waga = 0;
+};
+
+// The invoice's lines merged from the notes, and the header the notes give.
+struct GatheredLines {
+  std::vector<documents::DocLine> lines;
+  NotesHeader header;
+};
+
+// The fields of `dd` an invoice line from the notes is written with.
+documents::LineFields InvoiceLineFields() {
+  using documents::LineField;
+  return documents::HeaderLineFields().Add({LineField::kLp, LineField::kMag, LineField::kIndeks, LineField::kNazwa,
+                                            LineField::kNazwa1, LineField::kUwagi, LineField::kJm, LineField::kSww,
+                                            LineField::kPkwiu, LineField::kKod13, LineField::kNb, LineField::kIlosc,
+                                            LineField::kCena, LineField::kCena0, LineField::kPodatek0,
+                                            LineField::kPodatek, LineField::kWartosc, LineField::kBrutto});
+}
+
+// Step 1: right 7, and no archive month open.
+bool MayMakeInvoice(session::Session& session, InvoiceUi& ui) {
+  if (!session.op().Prawa(7)) {
+    ui.Tell("Masz zbyt male prawa!", 4);
+    return false;
+  }
+  if (session.InArchive()) {
+    ui.Tell("Praca w archiwum - blokada", 3);
+    return false;
+  }
+  return true;
+}
+
+// Steps 2 to 4: the date, the kind (made when missing) and the number proposed.
+InvoicePlan PlanInvoice(session::Session& session, InvoiceUi& ui, xbase::WorkArea& slow, const std::string& rd) {
+  InvoicePlan plan;
+  plan.rd = rd;
+  const JulianDay month_first =
+      Stod("20" + Left(session.hh(), 2) + Substr(session.hh(), 4, 2) + "01").value_or(session.Today());
+  plan.data = IssueDateInMonth(session.Today(), month_first);
+  double last_number = 0;
+  {
+    AreaPosition keep_slow(&slow);
+    plan.kind = KindForInvoice(session, ui, slow, rd, &last_number);
+  }
+  plan.nb = plan.kind.IsGross() ? 'B' : 'N';
+  plan.nrd = PadL(Str(last_number + 1, 8, 0), 8);
+  return plan;
+}
+
+// Step 5: the marked notes of one customer (the first note's); empty when none (told).
+std::vector<SourceNote> NotesToInvoice(InvoiceUi& ui, xbase::WorkArea& dowod) {
+  std::vector<SourceNote> notes;
+  {
+    AreaPosition keep_dowod(&dowod);
+    auto marked = MarkedNotes(dowod);
+    if (!marked.ok()) {
+      ui.Tell("Plik dowod niedostepny", 3);
+      return {};
+    }
+    notes = std::move(*marked);
+  }
+  if (notes.empty()) {
+    ui.Tell("Nic nie zrobilem", 3);
+    return {};
+  }
+  // One invoice bills one customer: the customer of the first note. The notes of others
+  // stay marked for their own invoices.
+  const size_t marked = notes.size();
+  std::erase_if(notes, [&](const SourceNote& n) { return n.odb != notes.front().odb; });
+  if (notes.size() < marked) {
+    ui.Tell("WZ innych odbiorcow zostaja na nastepna fakture", 3);
+  }
+  return notes;
+}
+
+// Step 5: the notes held while the invoice is made; false (told) when another station
+// holds one of them.
+bool HoldNotes(session::Session& session, InvoiceUi& ui, const std::vector<SourceNote>& notes,
+               documents::DocumentHold& hold) {
+  for (const SourceNote& note : notes) {
+    if (!hold.Take(session.env(), session.root(), {note.recno}).ok()) {
+      hold.Release();
+      ui.Tell("Dowod " + DocText(note.rd, note.nrd) + " zajety na innej stacji", 0);
+      return false;
+    }
+  }
+  return true;
+}
+
+NotesHeader HeaderOfFirstNote(const xbase::WorkArea& dowod) {
+  NotesHeader h;
+  h.odb = FieldText(dowod, "ODB");
+  h.kto = FieldText(dowod, "KTO");
+  h.mag = FieldText(dowod, "MAG");
+  if (dowod.FieldIndex("ODBIORC1") >= 0) h.odbiorc1 = FieldText(dowod, "ODBIORC1");
+  std::string waluta = Upper(AllTrim(FieldText(dowod, "WALUTA")));
+  h.waluta = documents::IsForeignCurrency(waluta) ? waluta : std::string();
+  h.kurs = h.waluta.AsString().empty() ? 0.0 : FieldNumber(dowod, "KURS");
+  h.reszta = FieldNumber(dowod, "RESZTA");
+  h.nodb = FieldText(dowod, "NODB");
+  h.nodb1 = FieldText(dowod, "NODB1");
+  h.uodb = FieldText(dowod, "UODB");
+  h.kodb = FieldText(dowod, "KODB");
+  h.modb = FieldText(dowod, "MODB");
+  h.regon = FieldText(dowod, "REGON");
+  h.nip_kraj = FieldText(dowod, "NIP_KRAJ");
+  return h;
+}
+
+// Step 6 for one note: its lines added to `lines`, merged by warehouse, article and
+// price (`by_key`). False (told) when a missing article cannot be added.
+bool MergeLinesOfNote(InvoiceUi& ui, xbase::WorkArea& dow, xbase::WorkArea& as, const SourceNote& note, char nb,
+                      std::map<std::string, size_t>& by_key, std::vector<documents::DocLine>& lines) {
+  auto found = dow.Seek(xbase::Value(note.rd + note.nrd));
+  if (!found.ok() || !*found) return true;
+  while (!dow.eof() &&
+         PadR(FieldText(dow, "RD"), 3) + PadL(AllTrim(FieldText(dow, "NRD")), 8) == note.rd + note.nrd) {
+    documents::DocLine source = documents::ReadLineRecord(dow);
+    const std::string key = PadR(source.mag, 1) + PadR(source.indeks, 8) + Str(source.cena, 10, 2);
+    auto at = by_key.find(key);
+    if (at != by_key.end()) {
+      lines[at->second].ilosc += source.ilosc;
+    } else {
+      std::optional<ArticleTerms> terms = TermsOfArticle(ui, as, source, nb == 'B');
+      if (!terms) return false;
+      documents::DocLine l;
+      l.mag = PadR(source.mag, 1);
+      l.indeks = PadR(source.indeks, 8);
+      l.nazwa = source.nazwa;
+      l.nazwa1 = source.nazwa1;
+      l.uwagi = source.uwagi;
+      l.jm = source.jm;
+      l.sww = source.sww;
+      l.pkwiu = source.pkwiu;
+      l.kod13 = source.kod13;
+      l.ilosc = source.ilosc;
+      l.cena0 = source.cena0;
+      l.cena = terms->cena;
+      l.podatek0 = terms->podatek0;
+      for (std::string_view f : kCarriedFields) {
+        if (dow.FieldIndex(f) < 0) continue;
+        auto v = dow.Get(f);
+        if (v.ok()) l.extra.emplace_back(std::string(f), *v);
+      }
+      by_key.emplace(key, lines.size());
+      lines.push_back(std::move(l));
+    }
+    if (!dow.Skip(1).ok()) break;
+  }
+  return true;
+}
+
+// Step 6: the lines of every note merged, and the header the first note gives. nullopt
+// (told) when the tables cannot be read or an article cannot be added.
+std::optional<GatheredLines> GatherLines(InvoiceUi& ui, xbase::WorkArea& dowod, xbase::WorkArea& dow,
+                                         xbase::WorkArea& as, const std::vector<SourceNote>& notes, char nb) {
+  AreaPosition keep_dowod(&dowod);
+  AreaPosition keep_dow(&dow);
+  AreaPosition keep_as(&as);
+  if (!as.SetOrder(1).ok() || !dow.SetOrder(1).ok()) {
+    ui.Tell("Plik dow niedostepny", 3);
+    return std::nullopt;
+  }
+  GatheredLines gathered;
+  std::map<std::string, size_t> by_key;
+  bool first_note = true;
+  for (const SourceNote& note : notes) {
+    if (!dowod.GoTo(note.recno).ok() || dowod.eof()) continue;
+    if (first_note) {
+      first_note = false;
+      gathered.header = HeaderOfFirstNote(dowod);
+    }
+    gathered.header.waga += FieldNumber(dowod, "WAGA");
+    if (!MergeLinesOfNote(ui, dow, as, note, nb, by_key, gathered.lines)) return std::nullopt;
+  }
+  return gathered;
+}
+
+// Step 7: the invoice's lines into the fresh working table. False (told) when a line
+// cannot be written: the editor must not open over half an invoice.
+bool FillWorkingLines(session::Session& session, InvoiceUi& ui, const std::vector<documents::DocLine>& lines,
+                      const InvoicePlan& plan, const xbase::Value& m_odb, double* wartosc, double* wartosc0) {
+  xbase::WorkArea* dd = session::NoweDd(session, ui.store()) ? SessionAreaOf(session, store::TableId::kDd) : nullptr;
+  if (dd == nullptr) {
+    ui.Tell("Brak pliku roboczego pozycji", 3);
+    return false;
+  }
+  const documents::LineFields fields = InvoiceLineFields();
   int lp = 0;
   Status st = Status::Ok();
-  for (const MergedLine& l : lines) {
-    st = dd->Append();
-    if (!st.ok()) break;
-    ++lp;
-    const std::initializer_list<std::pair<std::string_view, xbase::Value>> fields = {
-        {"R_P", xbase::Value("R")},
-        {"S_Z", xbase::Value("S")},
-        {"RD", xbase::Value(rd)},
-        {"NRD", xbase::Value(nrd)},
-        {"DATA", xbase::Value(xbase::Date{data})},
-        {"MAG", xbase::Value(l.mag)},
-        {"LP", xbase::Value(PadL(std::to_string(lp), 3))},
-        {"KTO", xbase::Value("O")},
-        {"ODB", m_odb},
-        {"SPZ", xbase::Value("G")},
-        {"TEZ", xbase::Value(0.0)},
-        {"INDEKS", xbase::Value(l.indeks)},
-        {"NAZWA", xbase::Value(l.nazwa)},
-        {"JM", xbase::Value(l.jm)},
-        {"NB", xbase::Value(std::string(1, nb))},
-        {"ILOSC", xbase::Value(l.ilosc)},
-        {"CENA", xbase::Value(l.cena)},
-        {"CENA0", xbase::Value(l.cena0)},
-        {"PODATEK0", xbase::Value(l.podatek0)},
-        {"PODATEK", xbase::Value(l.podatek)},
-        {"WARTOSC", xbase::Value(nb == 'B' ? l.brutto : l.wartosc)},
-        {"BRUTTO", xbase::Value(l.brutto)},
-    };
-    for (const auto& [field, value] : fields) {
-      if (st.ok()) st = ReplaceIfPresent(*dd, field, value);
-    }
-    for (const auto& [field, value] : l.extra) {
-      if (st.ok() && dd->FieldIndex(field) >= 0) st = dd->Replace(field, value);
-    }
+  for (const documents::DocLine& l : lines) {
+    documents::DocLine record = l;
+    record.r_p = 'R';
+    record.s_z = 'S';
+    record.rd = plan.rd;
+    record.nrd = plan.nrd;
+    record.data = plan.data;
+    record.lp = PadL(std::to_string(++lp), 3);
+    record.kto = 'O';
+    record.odb = m_odb.AsString();
+    record.spz = "G";
+    record.tez = 0;
+    record.nb = plan.nb;
+    if (plan.nb == 'B') record.wartosc = l.brutto;
+    st = documents::AppendLineRecord(*dd, record, fields);
     if (!st.ok()) break;
     *wartosc += l.brutto;
     *wartosc0 += NewRound(l.ilosc * l.cena0, 2);
@@ -206,8 +416,10 @@ bool FillWorkingLines(session::Session& session, InvoiceUi& ui, const std::vecto
   if (st.ok()) st = dd->Unlock();
   if (st.ok()) st = dd->GoTop();
   if (!st.ok()) {
-    ui.Tell("Blad zapisu pozycji faktury: " + st.message(), 3);
-    (void)session::NoweDd(session, ui.store());  // the half-written lines go; the menu follows
+    ui.Tell("Blad zapisu pliku dd: " + st.message(), 3);
+    // The station's own working table made anew: the half-written lines go. Should that
+    // fail too, the menu follows and the next document starts it afresh.
+    (void)session::NoweDd(session, ui.store());
     return false;
   }
   return true;
@@ -221,6 +433,40 @@ std::string NotesText(const std::vector<SourceNote>& notes) {
     text += AllTrim(notes[i].nrd);
   }
   return text;
+}
+
+// Step 7: the header variables of the invoice under edit.
+void SetInvoiceHeader(session::SessionVariables& v, const InvoicePlan& plan, const std::vector<SourceNote>& notes,
+                      const NotesHeader& h, double wartosc, double wartosc0) {
+  std::string notes_list;
+  for (const SourceNote& note : notes) notes_list += note.rd + note.nrd;
+  v.Set("KLUCZ", xbase::Value(0.0));
+  v.Set("M_RD", xbase::Value(plan.rd));
+  v.Set("M_NRD", xbase::Value(plan.nrd));
+  v.Set("M_DATA", xbase::Value(xbase::Date{plan.data}));
+  v.Set("M_KTO", h.kto.AsString().empty() ? xbase::Value("O") : h.kto);
+  v.Set("M_ODB", h.odb);
+  v.Set("M_MAG", h.mag);
+  v.Set("M_ODBIORCA", xbase::Value(NotesText(notes)));
+  v.Set("M_ODBIORC1", h.odbiorc1.IsNil() ? xbase::Value(std::string()) : h.odbiorc1);
+  v.Set("M_NODB", h.nodb);
+  v.Set("M_NODB1", h.nodb1);
+  v.Set("M_UODB", h.uodb);
+  v.Set("M_KODB", h.kodb);
+  v.Set("M_MODB", h.modb);
+  v.Set("M_REGON", h.regon);
+  v.Set("M_NIP_KRAJ", h.nip_kraj);
+  v.Set("M_WALUTA", h.waluta);
+  v.Set("M_KURS", h.kurs);
+  v.Set("M_RESZTA", h.reszta);
+  v.Set("M_WAGA", xbase::Value(h.waga));
+  v.Set("M_SPZ", xbase::Value("G"));
+  v.Set("M_TEZ", xbase::Value(0.0));
+  v.Set("M_WARTOSC", xbase::Value(NewRound(wartosc, 2)));
+  v.Set("M_WARTOSC0", xbase::Value(NewRound(wartosc0, 2)));
+  v.Set("M_WPLATA", xbase::Value(NewRound(wartosc, 2)));
+  v.Set("JEST_WYDRUK", xbase::Value(false));
+  v.Set(documents::kNotesVariable, xbase::Value(notes_list));
 }
 
 // The invoice in the document screen: the header shown, the lines in the editor, posted
@@ -240,14 +486,7 @@ bool InvoiceInDocumentScreen(session::Session& session, const documents::DocKind
 
 FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOptions& options) {
   FvDoWzResult result;
-  if (!session.op().Prawa(7)) {
-    ui.Tell("Masz zbyt male prawa!", 4);
-    return result;
-  }
-  if (session.InArchive()) {
-    ui.Tell("Praca w archiwum - blokada", 3);
-    return result;
-  }
+  if (!MayMakeInvoice(session, ui)) return result;
   std::optional<std::string> chosen = ui.AskKind("FV ");
   if (!chosen) return result;
   const std::string rd = PadR(*chosen, 3);
@@ -261,126 +500,18 @@ FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOption
     return result;
   }
 
-  // Steps 2 to 4.
-  const JulianDay month_first =
-      Stod("20" + Left(session.hh(), 2) + Substr(session.hh(), 4, 2) + "01").value_or(session.Today());
-  const JulianDay data = IssueDateInMonth(session.Today(), month_first);
-  double last_number = 0;
-  documents::DocKind kind;
-  {
-    AreaPosition keep_slow(slow);
-    kind = KindForInvoice(session, ui, *slow, rd, &last_number);
-  }
-  const char nb = kind.IsGross() ? 'B' : 'N';
-  const std::string nrd = PadL(Str(last_number + 1, 8, 0), 8);
+  const InvoicePlan plan = PlanInvoice(session, ui, *slow, rd);
+  const std::vector<SourceNote> notes = NotesToInvoice(ui, *dowod);
+  if (notes.empty()) return result;
+  documents::DocumentHold hold;
+  if (!HoldNotes(session, ui, notes, hold)) return result;
 
-  // Step 5: the notes, held while the invoice is made.
-  std::vector<SourceNote> notes;
-  {
-    AreaPosition keep_dowod(dowod);
-    auto marked = MarkedNotes(*dowod);
-    if (!marked.ok()) {
-      ui.Tell("Plik dowod niedostepny", 3);
-      return result;
-    }
-    notes = std::move(*marked);
-  }
-  if (notes.empty()) {
-    ui.Tell("Nic nie zrobilem", 3);
+  std::optional<GatheredLines> gathered = GatherLines(ui, *dowod, *dow, *as, notes, plan.nb);
+  if (!gathered) {
+    result.failed = true;
     return result;
   }
-  // One invoice bills one customer: the customer of the first note. The notes of others
-  // stay marked for their own invoices.
-  const size_t marked = notes.size();
-  std::erase_if(notes, [&](const SourceNote& n) { return n.odb != notes.front().odb; });
-  if (notes.size() < marked) {
-    ui.Tell("WZ innych odbiorcow zostaja na nastepna fakture", 3);
-  }
-  documents::DocumentHold hold;
-  for (const SourceNote& note : notes) {
-    if (!hold.Take(session.env(), session.root(), {note.recno}).ok()) {
-      hold.Release();
-      ui.Tell("Dowod " + DocText(note.rd, note.nrd) + " zajety na innej stacji", 0);
-      return result;
-    }
-  }
-
-  // The first note gives the customer and the recipient; the currency and deposits come
-  // with it.
-  xbase::Value m_odb, m_kto, m_mag, m_odbiorc1, m_waluta, m_kurs, m_reszta, m_nodb, m_nodb1, m_uodb, m_kodb,
-      m_modb, m_regon, m_nip_kraj;
-  double waga = 0;
-
-  // Step 6: the lines, merged by warehouse, article and price.
-  std::vector<MergedLine> lines;
-  {
-    AreaPosition keep_dowod(dowod);
-    AreaPosition keep_dow(dow);
-    AreaPosition keep_as(as);
-    std::map<std::string, size_t> by_key;
-    if (!as->SetOrder(1).ok() || !dow->SetOrder(1).ok()) {
-      ui.Tell("Plik dow niedostepny", 3);
-      return result;
-    }
-    bool first_note = true;
-    for (const SourceNote& note : notes) {
-      if (!dowod->GoTo(note.recno).ok() || dowod->eof()) continue;
-      if (first_note) {
-        first_note = false;
-        m_odb = FieldText(*dowod, "ODB");
-        m_kto = FieldText(*dowod, "KTO");
-        m_mag = FieldText(*dowod, "MAG");
-        if (dowod->FieldIndex("ODBIORC1") >= 0) m_odbiorc1 = FieldText(*dowod, "ODBIORC1");
-        std::string waluta = Upper(AllTrim(FieldText(*dowod, "WALUTA")));
-        m_waluta = documents::IsForeignCurrency(waluta) ? waluta : std::string();
-        m_kurs = m_waluta.AsString().empty() ? 0.0 : FieldNumber(*dowod, "KURS");
-        m_reszta = FieldNumber(*dowod, "RESZTA");
-        m_nodb = FieldText(*dowod, "NODB");
-        m_nodb1 = FieldText(*dowod, "NODB1");
-        m_uodb = FieldText(*dowod, "UODB");
-        m_kodb = FieldText(*dowod, "KODB");
-        m_modb = FieldText(*dowod, "MODB");
-        m_regon = FieldText(*dowod, "REGON");
-        m_nip_kraj = FieldText(*dowod, "NIP_KRAJ");
-      }
-      waga += FieldNumber(*dowod, "WAGA");
-      auto found = dow->Seek(xbase::Value(note.rd + note.nrd));
-      if (!found.ok() || !*found) continue;
-      while (!dow->eof() && PadR(FieldText(*dow, "RD"), 3) + PadL(AllTrim(FieldText(*dow, "NRD")), 8) ==
-                                note.rd + note.nrd) {
-        const double ilosc = FieldNumber(*dow, "ILOSC");
-        const double source_cena = FieldNumber(*dow, "CENA");
-        const std::string key =
-            PadR(FieldText(*dow, "MAG"), 1) + PadR(FieldText(*dow, "INDEKS"), 8) + Str(source_cena, 10, 2);
-        auto at = by_key.find(key);
-        if (at != by_key.end()) {
-          lines[at->second].ilosc += ilosc;
-        } else {
-          MergedLine l;
-          l.mag = PadR(FieldText(*dow, "MAG"), 1);
-          l.indeks = PadR(FieldText(*dow, "INDEKS"), 8);
-          l.nazwa = FieldText(*dow, "NAZWA");
-          l.jm = FieldText(*dow, "JM");
-          l.ilosc = ilosc;
-          l.source_cena = source_cena;
-          l.cena0 = FieldNumber(*dow, "CENA0");
-          ArticleTerms terms = TermsOfArticle(ui, *as, *dow, nb == 'B');
-          l.cena = terms.cena;
-          l.podatek0 = terms.podatek0;
-          for (std::string_view f : kCarriedFields) {
-            if (dow->FieldIndex(f) < 0) continue;
-            auto v = dow->Get(f);
-            if (v.ok()) l.extra.emplace_back(std::string(f), *v);
-          }
-          by_key.emplace(key, lines.size());
-          lines.push_back(std::move(l));
-        }
-        if (!dow->Skip(1).ok()) break;
-      }
-    }
-  }
-
-  // Step 7.
+  std::vector<documents::DocLine>& lines = gathered->lines;
   if (lines.empty()) {
     ui.Tell("Nic nie zrobilem", 3);
     return result;
@@ -389,55 +520,29 @@ FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOption
     ui.Tell("Za duzo pozycji na jednej fakturze", 0);
     return result;
   }
-  for (MergedLine& l : lines) LineMoneyFromNotes(l, nb);
+  for (documents::DocLine& l : lines) LineMoneyFromNotes(l, plan.nb);
 
   // The station holds nothing for a document of its own while the invoice is made.
   documents::ZwRezWyjscie(session);
   double wartosc = 0, wartosc0 = 0;
-  if (!FillWorkingLines(session, ui, lines, rd, nrd, data, nb, m_odb, &wartosc, &wartosc0)) return result;
+  if (!FillWorkingLines(session, ui, lines, plan, gathered->header.odb, &wartosc, &wartosc0)) {
+    result.failed = true;
+    return result;
+  }
 
-  // The header of the invoice under edit.
-  std::string notes_list;
-  for (const SourceNote& note : notes) notes_list += note.rd + note.nrd;
   session::SessionVariables& v = session.vars();
   const xbase::Value klucz = v.Get("KLUCZ");
-  v.Set("KLUCZ", xbase::Value(0.0));
-  v.Set("M_RD", xbase::Value(rd));
-  v.Set("M_NRD", xbase::Value(nrd));
-  v.Set("M_DATA", xbase::Value(xbase::Date{data}));
-  v.Set("M_KTO", m_kto.AsString().empty() ? xbase::Value("O") : m_kto);
-  v.Set("M_ODB", m_odb);
-  v.Set("M_MAG", m_mag);
-  v.Set("M_ODBIORCA", xbase::Value(NotesText(notes)));
-  v.Set("M_ODBIORC1", m_odbiorc1.IsNil() ? xbase::Value(std::string()) : m_odbiorc1);
-  v.Set("M_NODB", m_nodb);
-  v.Set("M_NODB1", m_nodb1);
-  v.Set("M_UODB", m_uodb);
-  v.Set("M_KODB", m_kodb);
-  v.Set("M_MODB", m_modb);
-  v.Set("M_REGON", m_regon);
-  v.Set("M_NIP_KRAJ", m_nip_kraj);
-  v.Set("M_WALUTA", m_waluta);
-  v.Set("M_KURS", m_kurs);
-  v.Set("M_RESZTA", m_reszta);
-  v.Set("M_WAGA", xbase::Value(waga));
-  v.Set("M_SPZ", xbase::Value("G"));
-  v.Set("M_TEZ", xbase::Value(0.0));
-  v.Set("M_WARTOSC", xbase::Value(NewRound(wartosc, 2)));
-  v.Set("M_WARTOSC0", xbase::Value(NewRound(wartosc0, 2)));
-  v.Set("M_WPLATA", xbase::Value(NewRound(wartosc, 2)));
-  v.Set("JEST_WYDRUK", xbase::Value(false));
-  v.Set(documents::kNotesVariable, xbase::Value(notes_list));
+  SetInvoiceHeader(v, plan, notes, gathered->header, wartosc, wartosc0);
 
   result.made = true;
-  result.rd = rd;
-  result.nrd = nrd;
+  result.rd = plan.rd;
+  result.nrd = plan.nrd;
   result.sources = static_cast<int>(notes.size());
   result.lines = lines;
   if (options.editor) {
     options.editor(session);
   } else {
-    InvoiceInDocumentScreen(session, kind);
+    InvoiceInDocumentScreen(session, plan.kind);
   }
   // Posting clears the notes' variable once it has linked them.
   result.posted = IsBlank(v.Text(documents::kNotesVariable));

@@ -39,6 +39,7 @@
 #include "base/date.h"
 #include "base/result.h"
 #include "documents/doc_kind.h"
+#include "documents/line_math.h"
 #include "invoicing/invoice_ui.h"
 #include "store/net_ui.h"
 #include "xbase/value.h"
@@ -53,22 +54,8 @@ namespace hurt::invoicing {
 // Step 2: the issue date for today and the working month (its first day).
 JulianDay IssueDateInMonth(JulianDay today, JulianDay month_first_day);
 
-// One merged line of the invoice.
-struct MergedLine {
-  std::string mag, indeks, nazwa, jm;
-  double ilosc = 0;
-  double cena = 0;         // the invoice's price
-  double source_cena = 0;  // the price of the source lines merged here
-  double cena0 = 0;
-  std::string podatek0;
-  double wartosc = 0, podatek = 0, brutto = 0;
-  // Optional fields copied from the first source line (name and value), when both the
-  // line table and `dd` have them.
-  std::vector<std::pair<std::string, xbase::Value>> extra;
-};
-
 // Step 6's money of a line on a net ('N') or gross ('B') kind.
-void LineMoneyFromNotes(MergedLine& line, char nb);
+void LineMoneyFromNotes(documents::DocLine& line, char nb);
 
 struct FvDoWzOptions {
   // The document editor the invoice opens in; the document screen with MYDOW when empty.
@@ -79,7 +66,8 @@ struct FvDoWzResult {
   bool made = false;                // the invoice went to the editor
   std::string rd, nrd;              // its kind and the number proposed
   int sources = 0;                  // issue notes taken
-  std::vector<MergedLine> lines;    // as written into `dd`
+  std::vector<documents::DocLine> lines;  // the merged lines written into `dd`
+  bool failed = false;              // a table could not be read or written: told, nothing kept
   bool posted = false;              // the editor posted the invoice
   std::string posted_nrd;           // under this number
 };

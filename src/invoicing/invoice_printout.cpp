@@ -175,6 +175,7 @@ Result<FakturaResult> DrukujDowod(session::Session& session, store::StoreUi& ui,
     result.written_back = *written;
   }
 
+  // Only which copy prints next: a setting not stored prints the same copy again.
   (void)session.settings().SetText("J_ORYGINAL", std::string(1, step.stored));
   result.oryginal_next = step.stored;
   if (data.settings.cancelled) {
@@ -203,6 +204,7 @@ bool Faktura(session::Session& session, const FakturaRequest& request, const ses
       request.on_similar(printed->data);
     } else {
       ConsoleInvoiceUi invoice_ui(session.con(), ui);
+      // PodobnyDowod tells its own failures; the printout is done either way.
       (void)PodobnyDowod(session, invoice_ui, printed->data);
     }
   }

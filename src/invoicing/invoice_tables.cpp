@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/line_record.h"
 #include "invoicing/print_form.h"
 #include "session/session.h"
 #include "store/net_files.h"
@@ -47,6 +48,7 @@ AreaPosition::AreaPosition(xbase::WorkArea* area) : area_(area) {
 
 AreaPosition::~AreaPosition() {
   if (area_ == nullptr) return;
+  // Only the order and record pointer go back; nothing is written, so a failure loses no data.
   (void)area_->SetOrder(order_);
   if (eof_) {
     (void)area_->GoBottom();
@@ -153,25 +155,7 @@ InvoiceHeader HeaderFromRecord(const xbase::WorkArea& dowod) {
 
 InvoiceLine LineFromRecord(const xbase::WorkArea& dow) {
   InvoiceLine l;
-  l.lp = FieldText(dow, "LP");
-  l.mag = FieldText(dow, "MAG");
-  l.indeks = FieldText(dow, "INDEKS");
-  l.nazwa = FieldText(dow, "NAZWA");
-  l.nazwa1 = FieldText(dow, "NAZWA1");
-  l.jm = FieldText(dow, "JM");
-  l.pkwiu = FieldText(dow, "PKWIU");
-  l.sww = FieldText(dow, "SWW");
-  l.kod13 = FieldText(dow, "KOD13");
-  l.uwagi = FieldText(dow, "UWAGI");
-  l.ilosc = FieldNumber(dow, "ILOSC");
-  l.cena = FieldNumber(dow, "CENA");
-  l.upust0 = FieldNumber(dow, "UPUST0");
-  l.cena_n = FieldNumber(dow, "CENA_N");
-  l.cena_b = FieldNumber(dow, "CENA_B");
-  l.podatek0 = FieldText(dow, "PODATEK0");
-  l.podatek = FieldNumber(dow, "PODATEK");
-  l.wartosc = FieldNumber(dow, "WARTOSC");
-  l.brutto = FieldNumber(dow, "BRUTTO");
+  static_cast<documents::DocLine&>(l) = documents::ReadLineRecord(dow);
   return l;
 }
 

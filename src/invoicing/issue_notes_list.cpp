@@ -28,6 +28,7 @@ class PrefixSource final : public console::BrowseSource {
  public:
   PrefixSource(xbase::WorkArea& area, std::string prefix) : area_(area), prefix_(std::move(prefix)) {}
 
+  // The browser's movements only place the record pointer (a failed one shows the table's end).
   void GoTop() override { (void)area_.SeekKey(prefix_, /*soft=*/true); }
   void GoBottom() override {
     (void)area_.SeekKey(prefix_ + "\xFF", /*soft=*/true);

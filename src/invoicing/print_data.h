@@ -11,6 +11,7 @@
 
 #include "base/date.h"
 #include "documents/doc_kind.h"
+#include "documents/line_math.h"
 
 namespace hurt::invoicing {
 
@@ -46,27 +47,11 @@ struct InvoiceHeader {
   std::vector<std::string> opis;
 };
 
-// One line (`dow` / `dd`).
-struct InvoiceLine {
-  std::string lp;          // LP
-  std::string mag;         // MAG
-  std::string indeks;      // INDEKS
-  std::string nazwa;       // NAZWA
-  std::string nazwa1;      // NAZWA1 (the name's continuation, marker NAZWA46.TXT)
-  std::string jm;          // JM
-  std::string pkwiu;       // PKWIU
-  std::string sww;         // SWW
-  std::string kod13;       // KOD13
-  std::string uwagi;       // UWAGI, remarks printed under the line
-  double ilosc = 0;        // ILOSC
-  double cena = 0;         // CENA, net or gross by the document's basis
-  double upust0 = 0;       // UPUST0, discount percent
-  double cena_n = 0;       // CENA_N, list net price (before the discount)
-  double cena_b = 0;       // CENA_B, list gross price (before the discount)
-  std::string podatek0;    // PODATEK0, rate code
-  double podatek = 0;      // PODATEK, the line's VAT
-  double wartosc = 0;      // WARTOSC
-  double brutto = 0;       // BRUTTO
+// One line (`dow` / `dd`) as the printout takes it: the line model (LP, MAG, INDEKS,
+// NAZWA, NAZWA1, JM, PKWIU, SWW, KOD13, UWAGI, ILOSC, CENA net or gross by the document's
+// basis, UPUST0, CENA_N and CENA_B the list prices before the discount, PODATEK0,
+// PODATEK, WARTOSC, BRUTTO) and what only the printout counts.
+struct InvoiceLine : documents::DocLine {
   double opakowania = 0;   // packages in the quantity (the " OPA |" column)
 };
 

@@ -62,19 +62,8 @@ std::vector<documents::DocLine> ToDocLines(const std::vector<InvoiceLine>& lines
   std::vector<documents::DocLine> out;
   out.reserve(lines.size());
   for (const InvoiceLine& l : lines) {
-    documents::DocLine d;
-    d.lp = l.lp;
-    d.mag = l.mag;
-    d.indeks = l.indeks;
-    d.nazwa = l.nazwa;
+    documents::DocLine d = l;
     d.nb = nb;
-    d.ilosc = l.ilosc;
-    d.cena = l.cena;
-    d.upust0 = l.upust0;
-    d.podatek0 = l.podatek0;
-    d.podatek = l.podatek;
-    d.wartosc = l.wartosc;
-    d.brutto = l.brutto;
     out.push_back(std::move(d));
   }
   return out;

@@ -43,6 +43,7 @@ struct PodobnyResult {
   std::string rd, nrd;  // the new document's kind and proposed number
   int lines = 0;        // lines copied
   int cut = 0;          // lines cut (or left out) for want of stock
+  bool failed = false;  // a line could not be written: told, nothing kept
 };
 
 // Copies `pattern` (as FAKTURA read it) into a new document and opens the editor.

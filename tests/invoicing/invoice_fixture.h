@@ -20,6 +20,7 @@
 #include "session/session.h"
 #include "store/net_ui.h"
 #include "store/schema.h"
+#include "xbase/fault_env.h"
 #include "xbase/file_util.h"
 #include "xbase/memory_env.h"
 #include "xbase/work_area.h"
@@ -35,7 +36,7 @@ class InvoiceTest : public ::testing::Test {
   void SetUp() override {
     session::SessionOptions options;
     options.data_dir = ".";
-    session_ = std::make_unique<session::Session>(mem_, con_, options);
+    session_ = std::make_unique<session::Session>(faults_, con_, options);
     session_->set_stacja(1);
     ASSERT_TRUE(session::InitNtx(*session_, ui_, ""));
     ASSERT_EQ(session_->hh(), "26/12");
@@ -118,6 +119,7 @@ class InvoiceTest : public ::testing::Test {
 
   FakeClock clock_{2026, 12, 7, 9, 0, 0};
   xbase::MemoryEnv mem_{clock_};
+  xbase::FaultEnv faults_{mem_};  // the station's files; no fault unless a test arms one
   console::HeadlessBackend backend_{clock_};
   console::Console con_{backend_, clock_};
   store::NoScreenUi ui_{clock_};

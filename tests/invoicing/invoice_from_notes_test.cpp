@@ -317,6 +317,81 @@ TEST_F(FvDoWzTest, EscapeAtTheKindAbandons) {
   EXPECT_EQ(RTrim(Stamp(note1_)), "");
 }
 
+// A write of the working table failing at any point of filling it: the operator is told,
+// nothing goes to the editor, no line is left in `dd`, the notes are neither stamped nor
+// held, and once the fault is gone the same notes make the invoice.
+TEST_F(FvDoWzTest, AFailedWriteOfTheLinesStopsWithAMessageAndKeepsNothing) {
+  TwoMarkedNotes();
+  faults_.ResetCounters();
+  {
+    ScriptedUi probe(ui_);
+    ASSERT_TRUE(FvDoWz(s(), probe, options_).made);
+  }
+  const int64_t writes = faults_.Writes("d01.dbf");
+  ASSERT_GT(writes, 0);
+  editor_calls_ = 0;
+  int stopped = 0;
+  for (int nth = 1; nth <= writes; ++nth) {
+    SCOPED_TRACE(nth);
+    faults_.FailWrite(static_cast<int>(nth), "d01.dbf");
+    ScriptedUi ui(ui_);
+    FvDoWzResult r = FvDoWz(s(), ui, options_);
+    faults_.ClearFaults();
+    if (r.made) continue;  // the failed write was one the run does not need (told all the same)
+    ++stopped;
+    EXPECT_EQ(editor_calls_, 0);
+    ASSERT_FALSE(ui.told.empty());
+    EXPECT_FALSE(documents::HeldElsewhere(mem_, ".", note1_));
+    EXPECT_EQ(RTrim(Stamp(note1_)), "");
+    const std::string& last = ui.told.back();
+    EXPECT_TRUE(last.rfind("Blad zapisu pliku dd", 0) == 0 || last == "Brak pliku roboczego pozycji") << last;
+    if (xbase::WorkArea* dd = SessionAreaOf(s(), TableId::kDd); dd != nullptr && last != "Brak pliku roboczego pozycji") {
+      auto count = dd->RecCount();
+      if (count.ok()) {
+        EXPECT_EQ(*count, 0u);
+      }
+    }
+  }
+  EXPECT_GT(stopped, 0);
+  ScriptedUi again(ui_);
+  FvDoWzResult done = FvDoWz(s(), again, options_);
+  ASSERT_TRUE(done.made);
+  EXPECT_EQ(done.sources, 2);
+  EXPECT_EQ(done.lines.size(), 3u);
+}
+
+// A note's article missing from `as` is added; when that write fails the invoice stops
+// with a message and no card written in part stays live in `as`.
+TEST_F(FvDoWzTest, AFailedWriteOfAMissingArticleStopsTheInvoice) {
+  TwoMarkedNotes();
+  AddLine(Area(TableId::kDow), "WZ ", 2, 3, "NOWY", 1, 7.00, "23");
+  xbase::WorkArea& as = Area(TableId::kAs);
+  auto before = as.RecCount();
+  ASSERT_TRUE(before.ok());
+  faults_.FailWrite(1, "as.dbf");
+  ScriptedUi ui(ui_);
+  FvDoWzResult r = FvDoWz(s(), ui, options_);
+  faults_.ClearFaults();
+  EXPECT_FALSE(r.made);
+  EXPECT_TRUE(r.failed);
+  EXPECT_EQ(editor_calls_, 0);
+  ASSERT_FALSE(ui.told.empty());
+  EXPECT_TRUE(ui.told.back().rfind("Blad zapisu pliku as", 0) == 0 || ui.told.back().rfind("Towar 1 NOWY", 0) == 0)
+      << ui.told.back();
+  auto after = as.RecCount();
+  ASSERT_TRUE(after.ok());
+  for (uint32_t r_no = *before + 1; r_no <= *after; ++r_no) {
+    ASSERT_TRUE(as.GoTo(r_no).ok());
+    EXPECT_TRUE(as.deleted()) << r_no;
+  }
+  EXPECT_EQ(RTrim(Stamp(note2_)), "");
+  // Without the fault the article is added and the invoice made.
+  ScriptedUi again(ui_);
+  FvDoWzResult done = FvDoWz(s(), again, options_);
+  ASSERT_TRUE(done.made);
+  EXPECT_EQ(done.lines.size(), 4u);
+}
+
 TEST(IssueDateInMonthTest, TodayInTheMonthElseItsLastOrFirstDay) {
   const JulianDay dec = JulianFromYmd(2026, 12, 1);
   EXPECT_EQ(IssueDateInMonth(JulianFromYmd(2026, 12, 7), dec), JulianFromYmd(2026, 12, 7));
@@ -326,7 +401,7 @@ TEST(IssueDateInMonthTest, TodayInTheMonthElseItsLastOrFirstDay) {
 }
 
 TEST(LineMoneyFromNotesTest, GrossLinesTakeTheNetOutOfTheGross) {
-  MergedLine l;
+  documents::DocLine l;
   l.ilosc = 3;
   l.cena = 1.23;
   l.podatek0 = "23";

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "documents/line_editor.h"
 #include "invoice_fixture.h"
 #include "invoicing/invoice_printout.h"
 
@@ -95,6 +96,54 @@ TEST_F(PodobnyTest, APatternBecomesANewDocumentWithItsLinesReserved) {
   EXPECT_FALSE(v.Logical("JEST_WYDRUK"));
   // The pattern itself is untouched.
   EXPECT_EQ(FieldAt(Area(TableId::kDowod), 1, "ODBIORCA").AsString().substr(0, 3), "** ");
+}
+
+
+// A write of the working table failing at any point of the copy: the operator is told,
+// no editor opens, `dd` keeps no line and no stock stays reserved; without the fault
+// the same pattern is copied.
+TEST_F(PodobnyTest, AFailedWriteOfTheLinesStopsWithAMessageAndKeepsNothing) {
+  const InvoiceData pattern = Pattern();
+  const double held_before = Rezerwa0(1) + Rezerwa0(2);
+  faults_.ResetCounters();
+  {
+    ToldUi probe(ui_);
+    ASSERT_TRUE(PodobnyDowod(s(), probe, pattern, options_).made);
+  }
+  const int64_t writes = faults_.Writes("d01.dbf");
+  ASSERT_GT(writes, 0);
+  // The probe's reservations go back before each run, as leaving its document would.
+  documents::ZwRezWyjscie(s());
+  editor_calls_ = 0;
+  int stopped = 0;
+  for (int nth = 1; nth <= writes; ++nth) {
+    SCOPED_TRACE(nth);
+    faults_.FailWrite(static_cast<int>(nth), "d01.dbf");
+    ToldUi ui(ui_);
+    PodobnyResult r = PodobnyDowod(s(), ui, pattern, options_);
+    faults_.ClearFaults();
+    if (r.made) {
+      documents::ZwRezWyjscie(s());
+      continue;
+    }
+    ++stopped;
+    EXPECT_EQ(editor_calls_, 0);
+    ASSERT_FALSE(ui.told.empty());
+    const std::string& last = ui.told.back();
+    EXPECT_TRUE(last.rfind("Blad zapisu pliku dd", 0) == 0 || last == "Brak pliku roboczego pozycji") << last;
+    if (xbase::WorkArea* dd = SessionAreaOf(s(), TableId::kDd); dd != nullptr && last != "Brak pliku roboczego pozycji") {
+      auto count = dd->RecCount();
+      if (count.ok()) {
+        EXPECT_EQ(*count, 0u);
+      }
+    }
+    EXPECT_NEAR(Rezerwa0(1) + Rezerwa0(2), held_before, 1e-9);
+  }
+  EXPECT_GT(stopped, 0);
+  ToldUi again(ui_);
+  PodobnyResult done = PodobnyDowod(s(), again, pattern, options_);
+  ASSERT_TRUE(done.made);
+  EXPECT_EQ(done.lines, 2);
 }
 
 }  // namespace
