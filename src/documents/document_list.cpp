@@ -109,6 +109,7 @@ void DbuDow(session::Session& session, int klucz, std::string_view rd, std::stri
   session.vars().Set("KLUCZ", xbase::Value(klucz));
   const console::SavedScreen screen = session.con().SaveScreen();
   if (!rd.empty()) {
+    // One named document: whether the operator asked for another does not matter here.
     (void)OneDocument(session, klucz, rd, nrd);
   } else {
     while (OneDocument(session, klucz, {}, {})) {

@@ -267,6 +267,7 @@ void OfferLineSources(session::Session& s) {
   console::Console& con = s.con();
   const std::string wzor = store::FindFileX(s.env(), s.Path("wzor.dbf"));
   if (!wzor.empty() && console::Okno(con, "Wczytac wzor faktury ?", "N")) {
+    // The count of lines written is only for tests: a line that fails is told as it goes.
     if (auto lines = ReadSourceLines(s, wzor)) (void)AppendSourceLines(s, *lines);
   }
   const std::string odb = s.vars().Text("M_ODB");
@@ -276,7 +277,7 @@ void OfferLineSources(session::Session& s) {
   const std::string ntx = store::FindFileX(s.env(), s.Path("hlp/rabat.ntx"));
   std::optional<std::vector<SourceLine>> lines = ReadSourceLines(s, rabat, odb, ntx);
   if (!lines || lines->empty()) return;
-  if (console::Okno(con, "Wczytac cykliczna FV / WZ ?", "N")) (void)AppendSourceLines(s, *lines);
+  if (console::Okno(con, "Wczytac cykliczna FV / WZ ?", "N")) (void)AppendSourceLines(s, *lines);  // as above
 }
 
 }  // namespace hurt::documents

@@ -73,6 +73,7 @@ int ReleaseReservations(session::Session& session) {
   return *stayed;
 }
 
+// What could not be released has been told, and stays in the ledger for the next release.
 void ZwRezWyjscie(session::Session& session) { (void)ReleaseReservations(session); }
 
 bool KasujPozycje(session::Session& session, int /*mode*/) {
