@@ -535,7 +535,15 @@ class HeaderForm {
     }
   }
 
+  // The fields in the order they are entered.
   void Build(console::Form& form) {
+    BuildBoxFields(form);
+    BuildNameFields(form);
+    BuildRow7Fields(form);
+  }
+
+  // The ruled box, rows 1-2: kind, number, date, payment, warehouse, tax number and code.
+  void BuildBoxFields(console::Form& form) {
     const bool entry = klucz_ == 0;
     const bool display = klucz_ == 1;
     // The codes shown in the kind and counterparty fields are proposals: the first
@@ -561,12 +569,22 @@ class HeaderForm {
     form.GetText(2, 72, n_.odb, "@K !!!!!!!!").Valid([this] { return Check([this] { return SprOdb(); }); }).When([display] {
       return !display;
     });
+  }
+
+  // Rows 4-6: the counterparty's name and the two rows the kind labels.
+  void BuildNameFields(console::Form& form) {
+    const bool display = klucz_ == 1;
     const std::string name_picture(50, s_.FileX("LITERY_M.TXT") ? 'X' : '!');
     form.GetText(4, 30, n_.nodb, name_picture).Valid([this] { return Check([this] { return VatNodb(); }); }).When([display] {
       return !display;
     });
     form.GetText(5, 30, n_.odbiorca).Width(50).When([display] { return !display; });
     form.GetText(6, 30, n_.odbiorc1).Width(50).When([display] { return !display; });
+  }
+
+  // Row 7: the purchase invoice's date, the currency with its rate and amount.
+  void BuildRow7Fields(console::Form& form) {
+    const bool display = klucz_ == 1;
     if (layout_.data_fa) form.GetDate(7, 9, n_.data_fa).When([display] { return !display; });
     if (layout_.currency) {
       form.GetText(7, 28, n_.waluta, "!!!").Valid([this] { return Check([this] { return SprWaluta(); }); }).When([display] {
@@ -606,18 +624,53 @@ class HeaderForm {
   bool SprRd() {
     if (Up()) return true;
     n_.rd = PadR(Upper(AllTrim(n_.rd)), 3);
+    std::optional<KindRecord> k = TypedOrChosenKind();
+    if (!k) return false;
+    const DocKind& kind = k->kind;
+    if (!KindAllowed(kind)) return false;
+    if (kind.HasTag("FAKTURA ZALICZKOWA ")) console::Okno_(s_.con(), "FAKTURA ZALICZKOWA ?", 0);
+
+    const bool changed = !kind_ || kind_->kind.rd != kind.rd;
+    TakeKindWarehouse(*k);
+    if (klucz_ == 0) ProposeNumberFor(*k);
+    TakeKindPayment(kind);
+    const char nb = DocumentBasis(kind);
+    if (changed && kind_) LinesFollowKind(kind, nb);
+    n_.kto = std::string(1, kind.kto == ' ' ? 'O' : kind.kto);
+    n_.r_p = std::string(1, kind.r_p);
+    n_.s_z = std::string(1, kind.s_z);
+    n_.nb = std::string(1, nb);
+    n_.poziom = kind.poziom;
+    kind_ = k;
+    ForceConsignmentWarehouse();
+    if (kind.IsTransfer() && kind.HasTag("PARAGON")) SellOverCounter();
+    EuroDefault();
+    if (kind.IsSalesCorrection() && IsBlank(n_.odbiorc1)) ProposeCorrectionReason(kind);
+    LabelRows(s_, kind);
+    if (!(LayoutFor() == layout_)) {
+      rebuild_ = true;
+      con_.Keyboard({key::kCtrlEnd});  // ends this READ on the next field
+    }
+    return true;
+  }
+
+  // The kind typed, else the one chosen from the help list of kinds.
+  std::optional<KindRecord> TypedOrChosenKind() {
     std::optional<KindRecord> k = FindKind(s_, n_.rd);
     if (!k) {
       xbase::WorkArea* slow = Area(s_, "slow");
-      if (slow == nullptr) return false;
+      if (slow == nullptr) return std::nullopt;
       const std::string start = kind_ ? kind_->kind.rd : PadR(s_.settings().Rd(), 3);
-      if (!HelpList(s_, *slow, start, {{"RD", 3}, {"OPIS", 50}}, "Rodzaje dowodow")) return false;
+      if (!HelpList(s_, *slow, start, {{"RD", 3}, {"OPIS", 50}}, "Rodzaje dowodow")) return std::nullopt;
       n_.rd = PadR(FieldText(*slow, "RD"), 3);
       k = FindKind(s_, n_.rd);
-      if (!k) return false;
     }
-    const DocKind& kind = k->kind;
-    // A pro-forma document moves nothing: anyone may write one.
+    return k;
+  }
+
+  // The kinds the operator may not write: those of M_RD_POMIN without right 7, those
+  // tagged "\xFA" without right 1. A pro-forma document moves nothing: anyone may write one.
+  bool KindAllowed(const DocKind& kind) {
     const bool proforma = kind.HasTag("PROFORMA");
     const std::string pominac = s_.vars().Text("M_RD_POMIN");
     if (!proforma && !pominac.empty() && pominac.find("," + AllTrim(kind.rd) + ",") != std::string::npos &&
@@ -629,64 +682,53 @@ class HeaderForm {
       Refuse(s_, "Brak praw do " + AllTrim(kind.rd));
       return false;
     }
-    if (kind.HasTag("FAKTURA ZALICZKOWA ")) console::Okno_(s_.con(), "FAKTURA ZALICZKOWA ?", 0);
+    return true;
+  }
 
-    const bool changed = !kind_ || kind_->kind.rd != kind.rd;
-    // The warehouse of the kind.
-    n_.mag = (!k->mag.empty() && k->mag != "0") ? k->mag.substr(0, 1) : PadR(s_.settings().MagGlow(), 1);
+  // The warehouse of the kind (or the main one), within the operator's own warehouses.
+  void TakeKindWarehouse(const KindRecord& k) {
+    n_.mag = (!k.mag.empty() && k.mag != "0") ? k.mag.substr(0, 1) : PadR(s_.settings().MagGlow(), 1);
     const std::string own = AllTrim(s_.vars().Text("M_NR_MAG"));
     if (!own.empty() && own.find(n_.mag[0]) == std::string::npos) n_.mag = own.substr(0, 1);
+  }
 
-    if (klucz_ == 0) ProposeNumberFor(*k);
-
-    // The kind's payment.
+  // The kind's payment (a new document also takes the one its tags give).
+  void TakeKindPayment(const DocKind& kind) {
     Payment p = KindPayment(kind, s_.settings().Spz(), {PadR(n_.spz, 1), static_cast<int>(n_.tez)});
     if (klucz_ == 0) p = PaymentFromTags(kind, p);
     if (kind.IsSale() && p.spz == "B") p = {"G", 0};
     n_.spz = p.spz;
     n_.tez = p.tez;
     n_.termin = n_.data == kEmptyDate ? kEmptyDate : n_.data + p.tez;
+  }
 
-    // Lines already typed follow the kind.
-    const char nb = DocumentBasis(kind);
-    if (changed && kind_) {
-      if (xbase::WorkArea* dd = Area(s_, "dd"); dd != nullptr) {
-        LineHeader h{kind.rd, n_.nrd, kind.r_p, kind.s_z, std::string(1, kind.kto), nb};
-        auto r = ChangeKindOfLines(*dd, h);
-        if (!r.ok()) Refuse(s_, "Błąd zapisu pozycji dowodu"_pl);
-      }
+  // Lines already typed follow a changed kind.
+  void LinesFollowKind(const DocKind& kind, char nb) {
+    if (xbase::WorkArea* dd = Area(s_, "dd"); dd != nullptr) {
+      LineHeader h{kind.rd, n_.nrd, kind.r_p, kind.s_z, std::string(1, kind.kto), nb};
+      auto r = ChangeKindOfLines(*dd, h);
+      if (!r.ok()) Refuse(s_, "Błąd zapisu pozycji dowodu"_pl);
     }
-    n_.kto = std::string(1, kind.kto == ' ' ? 'O' : kind.kto);
-    n_.r_p = std::string(1, kind.r_p);
-    n_.s_z = std::string(1, kind.s_z);
-    n_.nb = std::string(1, nb);
-    n_.poziom = kind.poziom;
-    kind_ = k;
-    ForceConsignmentWarehouse();
-    if (kind.IsTransfer() && kind.HasTag("PARAGON")) {
-      // A transfer sold over the counter: cash, to the customer "PARAGON ".
-      n_.spz = "G";
-      n_.tez = 0;
-      n_.termin = n_.data;
-      if (EnsureCustomer(s_, "PARAGON ", "PARAGON")) {
-        TakeCounterparty(*Area(s_, "zo"));
-      } else {
-        n_.odb = "PARAGON ";
-      }
+  }
+
+  // A transfer sold over the counter: cash, to the customer "PARAGON ".
+  void SellOverCounter() {
+    n_.spz = "G";
+    n_.tez = 0;
+    n_.termin = n_.data;
+    if (EnsureCustomer(s_, "PARAGON ", "PARAGON")) {
+      TakeCounterparty(*Area(s_, "zo"));
+    } else {
+      n_.odb = "PARAGON ";
     }
-    EuroDefault();
-    if (kind.IsSalesCorrection() && IsBlank(n_.odbiorc1)) {
-      // The kind's usual reason of correction, with its print form FORMAT.<RD>.
-      const size_t hash = kind.opis.find('#');
-      if (hash != std::string::npos && s_.FileX("FORMAT." + AllTrim(kind.rd)))
-        n_.odbiorc1 = PadR(AllTrim(kind.opis.substr(hash + 1)), 50);
-    }
-    LabelRows(s_, kind);
-    if (!(LayoutFor() == layout_)) {
-      rebuild_ = true;
-      con_.Keyboard({key::kCtrlEnd});  // ends this READ on the next field
-    }
-    return true;
+  }
+
+  // The kind's usual reason of correction (after "#" in its description), with its print
+  // form FORMAT.<RD>.
+  void ProposeCorrectionReason(const DocKind& kind) {
+    const size_t hash = kind.opis.find('#');
+    if (hash != std::string::npos && s_.FileX("FORMAT." + AllTrim(kind.rd)))
+      n_.odbiorc1 = PadR(AllTrim(kind.opis.substr(hash + 1)), 50);
   }
 
   char DocumentBasis(const DocKind& kind) {

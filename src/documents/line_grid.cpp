@@ -92,6 +92,15 @@ class LineGrid {
   void SayNotesRule() { console::Okno_(con_, "Faktura do WZ: towar i ilość jak na WZ"_pl, 2); }
 
   // DOGET's steps.
+  struct LineEntry;
+  bool GetWarehouse(LineEntry& e);
+  std::optional<int> GetArticleCode(LineEntry& e, const std::string& preset_mag, const std::string& preset_indeks);
+  bool OpenLine(store::StoreUi& ui, LineEntry& e);
+  void TakeArticle(LineEntry& e);
+  bool GetQuantity(store::StoreUi& ui, LineEntry& e);
+  int GetPriceAndPercent(LineEntry& e);
+  void WriteEnteredLine(LineEntry& e);
+  int FinishLine(uint32_t line_recno, int k);
   bool FindArticle(const std::string& mag, const std::string& indeks);
   bool AlreadyInDocument(const std::string& mag, const std::string& indeks, uint32_t own);
   bool IsIlosc(double& ilosc, double held, const std::string& mag);
@@ -459,27 +468,77 @@ Status LineGrid::NewLine(const std::string& mag, const std::string& indeks) {
   return WriteLineRecord(dd_, basis, {LineField::kNb});
 }
 
+// One line while DOGET edits it.
+struct LineGrid::LineEntry {
+  bool appending = false;     // the append row: a new line
+  int row = 0;                // its screen row
+  DocLine old;                // the line as it was (empty on the append row)
+  uint32_t own = 0;           // its record (0 on the append row)
+  std::string mag, indeks;    // the article typed
+  bool changed = false;       // another article than the line had (always on the append row)
+  bool old_reserved = false;  // the old quantity holds a reservation
+  DocLine line;               // the line as typed
+  ArticleForLine article;
+  LineVatRate vat;
+  UpustContext upust;         // what its price and percent depend on
+};
+
 // DOGET: edits the current line (or a new one on the append row); returns the key that
 // ended the edit.
 int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::string& preset_indeks) {
   if (as_ == nullptr) return key::kEsc;
-  const int row = Row();
+  LineEntry e;
+  e.appending = appending;
+  e.row = Row();
   const std::string m_mag = PadR(Left(s_.vars().Text("M_MAG"), 1), 1);
-  DocLine old = appending ? DocLine{} : ReadDocLine(dd_);
+  e.old = appending ? DocLine{} : ReadDocLine(dd_);
   if (!appending && dd_.eof()) return key::kEsc;
-  std::string mag = appending ? m_mag : PadR(old.mag, 1);
-  const uint32_t own = appending ? 0 : dd_.recno();
+  e.mag = appending ? m_mag : PadR(e.old.mag, 1);
+  e.own = appending ? 0 : dd_.recno();
 
   // 1. The warehouse, when it has its column.
-  if (layout_.mag_column && preset_mag.empty()) {
-    console::Form f(con_);
-    f.GetText(row, layout_.left, mag, "!").Valid([&] { return !IsBlank(mag); });
-    const console::ReadResult r = f.Read();
-    if (r.escaped) return key::kEsc;
-  }
+  if (layout_.mag_column && preset_mag.empty() && !GetWarehouse(e)) return key::kEsc;
+  // 2. The article code.
+  if (std::optional<int> ended = GetArticleCode(e, preset_mag, preset_indeks)) return *ended;
+  session::ConsoleStoreUi ui(con_);
+  // 3. The line locked (or added) on its article.
+  if (!OpenLine(ui, e)) return key::kEsc;
+  TakeArticle(e);
+  const uint32_t line_recno = dd_.recno();
+  con_.Say(e.row, layout_.col_nazwa, PadR(e.line.nazwa, 30));
+  ShowArticle(e.mag);
 
-  // 2. The article code (given by a bar code, or typed; the marks open the pick list).
-  std::string indeks = appending ? Space(8) : PadR(old.indeks, 8);
+  // Receipts: the article card of the receipt takes the quantity, the purchase price and
+  // the selling prices, and writes the line (receipt_line.h says which kinds and why).
+  if (OpensReceiptCard(kind_)) {
+    return FinishLine(line_recno, EditReceiptLine(s_, {dd_, *as_, kind_, e.old, e.line, e.appending, e.changed,
+                                                       e.vat, layout_.ilosc}));
+  }
+  // 4. The quantity.
+  if (!GetQuantity(ui, e)) return FinishLine(line_recno, key::kEsc);
+  // 5. The price, then the percent.
+  const int exit = GetPriceAndPercent(e);
+  // 6. The line is written and the total shown again.
+  WriteEnteredLine(e);
+  return FinishLine(line_recno, exit == key::kEsc ? key::kEnter : exit);
+}
+
+// Step 1: the warehouse typed in its column. False on Esc.
+bool LineGrid::GetWarehouse(LineEntry& e) {
+  console::Form f(con_);
+  f.GetText(e.row, layout_.left, e.mag, "!").Valid([&] { return !IsBlank(e.mag); });
+  const console::ReadResult r = f.Read();
+  return !r.escaped;
+}
+
+// Step 2: the article code (given by a bar code, or typed; the marks open the pick list).
+// The key that ends the edit here (Esc, or the key that left a blank code); nullopt with
+// the article found.
+std::optional<int> LineGrid::GetArticleCode(LineEntry& e, const std::string& preset_mag,
+                                            const std::string& preset_indeks) {
+  std::string& mag = e.mag;
+  std::string& indeks = e.indeks;
+  indeks = e.appending ? Space(8) : PadR(e.old.indeks, 8);
   if (!preset_mag.empty()) {
     mag = PadR(preset_mag, 1);
     indeks = PadR(preset_indeks, 8);
@@ -487,7 +546,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   }
   while (preset_mag.empty()) {
     console::Form f(con_);
-    f.GetText(row, layout_.col_indeks, indeks, "@K !!!!!!!!");  // a code typed replaces the line's
+    f.GetText(e.row, layout_.col_indeks, indeks, "@K !!!!!!!!");  // a code typed replaces the line's
     const console::ReadResult r = f.Read();
     if (r.escaped) return key::kEsc;
     if (IsBlank(indeks)) return r.exit_key;
@@ -506,47 +565,61 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
     }
     if (!console::Okno(con_, "Brak kodu. Kontynuowac ?", "T")) return key::kEsc;
   }
+  return std::nullopt;
+}
 
-  const bool changed = appending || PadR(old.indeks, 8) != indeks || PadR(old.mag, 1) != mag;
-  if (changed && BillsNotes()) {
+// Step 3: the line on the article typed, locked (a new line added) with `as` on its
+// article. A changed code: the old article's reservation goes, the line starts again.
+// False when the line cannot be edited.
+bool LineGrid::OpenLine(store::StoreUi& ui, LineEntry& e) {
+  const DocLine& old = e.old;
+  const std::string& mag = e.mag;
+  const std::string& indeks = e.indeks;
+  e.changed = e.appending || PadR(old.indeks, 8) != indeks || PadR(old.mag, 1) != mag;
+  if (e.changed && BillsNotes()) {
     SayNotesRule();
-    return key::kEsc;
+    return false;
   }
-  const bool old_reserved = !appending && LineReserves(kind_, settings_.fvzmieni, old.ilosc);
-  if (changed && AlreadyInDocument(mag, indeks, own)) console::Okno_(con_, "MASZ juz taki INDEKS");
-  session::ConsoleStoreUi ui(con_);
+  e.old_reserved = !e.appending && LineReserves(kind_, settings_.fvzmieni, old.ilosc);
+  if (e.changed && AlreadyInDocument(mag, indeks, e.own)) console::Okno_(con_, "MASZ juz taki INDEKS");
 
-  // 3. A changed code: the old article's reservation goes, the line starts again.
-  if (changed && old_reserved) {
+  if (e.changed && e.old_reserved) {
     ReservationRequest rq{old.mag, old.indeks, old.ilosc, 0, false};
     if (!ChangeReservation(ui, *as_, StationLedgerOf(s_), rq).ok()) {
       console::Okno_(con_, BusyArticleMessage(old.mag, old.indeks), 2);
-      return key::kEsc;
+      return false;
     }
     (void)FindArticle(mag, indeks);
   }
-  if (appending) {
+  if (e.appending) {
     if (Status st = NewLine(mag, indeks); !st.ok()) {
       console::Okno_(con_, "Plik dd niedostepny", 2);
-      return key::kEsc;
+      return false;
     }
   } else {
-    if (!store::RecLockArea(ui, dd_, kReservationLockWait).ok()) return key::kEsc;
+    if (!store::RecLockArea(ui, dd_, kReservationLockWait).ok()) return false;
   }
   // Moving `dd` moved the related article too: back onto the one typed.
   if (!FindArticle(mag, indeks)) {
     (void)dd_.UnlockRecord(dd_.recno());
-    return key::kEsc;
+    return false;
   }
-  DocLine line = appending ? ReadDocLine(dd_) : old;
-  const ArticleForLine article = ArticleOfLine();
-  const LineVatRate vat = VatRateOfLine(article.podatek0, kind_, s_.FileX("GET_VAT.TXT"), s_.FileX("VAT_13_5.TXT"));
-  if (changed) {
-    line.mag = mag;
-    line.indeks = indeks;
+  return true;
+}
+
+// The article's data and VAT rate for the line; a changed line starts from the article
+// with nothing typed and is written so at once.
+void LineGrid::TakeArticle(LineEntry& e) {
+  DocLine& line = e.line;
+  line = e.appending ? ReadDocLine(dd_) : e.old;
+  e.article = ArticleOfLine();
+  e.vat = VatRateOfLine(e.article.podatek0, kind_, s_.FileX("GET_VAT.TXT"), s_.FileX("VAT_13_5.TXT"));
+  if (e.changed) {
+    line.mag = e.mag;
+    line.indeks = e.indeks;
     line.nazwa = FieldText(*as_, "NAZWA");
-    line.podatek0 = vat.code;
-    line.t_w_o_k = article.t_w_o_k;
+    line.podatek0 = e.vat.code;
+    line.t_w_o_k = e.article.t_w_o_k;
     line.ilosc = 0;
     line.cena = 0;
     line.podatek = 0;
@@ -556,27 +629,26 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
     (void)WriteDocLine(dd_, line);
     (void)dd_.Flush();
   }
-  const uint32_t line_recno = dd_.recno();
-  auto finish = [&](int k) {
-    (void)dd_.UnlockRecord(line_recno);
-    ShowTotal(kReasonShow);
-    return k;
-  };
-  con_.Say(row, layout_.col_nazwa, PadR(line.nazwa, 30));
-  ShowArticle(mag);
+}
 
-  // Receipts: the article card of the receipt takes the quantity, the purchase price and
-  // the selling prices, and writes the line (receipt_line.h says which kinds and why).
-  if (OpensReceiptCard(kind_)) {
-    return finish(EditReceiptLine(s_, {dd_, *as_, kind_, old, line, appending, changed, vat, layout_.ilosc}));
-  }
+// The end of every edit of a locked line: unlocked, the total shown again, `k` returned.
+int LineGrid::FinishLine(uint32_t line_recno, int k) {
+  (void)dd_.UnlockRecord(line_recno);
+  ShowTotal(kReasonShow);
+  return k;
+}
 
-  // 4. The quantity, against the stock; the reservation follows it.
-  const double held = (!changed && old_reserved) ? old.ilosc : 0;
+// Step 4: the quantity, against the stock; the reservation follows it. False when the
+// edit ends here (Esc, or the article busy: the line keeps its quantity and reservation).
+bool LineGrid::GetQuantity(store::StoreUi& ui, LineEntry& e) {
+  DocLine& line = e.line;
+  const std::string& mag = e.mag;
+  const std::string& indeks = e.indeks;
+  const double held = (!e.changed && e.old_reserved) ? e.old.ilosc : 0;
   double ilosc = line.ilosc;
   {
     console::Form f(con_);
-    f.GetNumber(row, layout_.col_ilosc, ilosc, layout_.ilosc).Valid([&] {
+    f.GetNumber(e.row, layout_.col_ilosc, ilosc, layout_.ilosc).Valid([&] {
       if (BillsNotes() && !SameAmount(ilosc, line.ilosc, 3)) {
         SayNotesRule();
         ilosc = line.ilosc;
@@ -584,7 +656,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
       return IsIlosc(ilosc, held, mag);
     });
     const console::ReadResult r = f.Read();
-    if (r.escaped) return finish(key::kEsc);
+    if (r.escaped) return false;
   }
   ilosc = NewRound(ilosc, 3);
   const bool reserves = LineReserves(kind_, settings_.fvzmieni, ilosc);
@@ -594,7 +666,7 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
     auto moved = ChangeReservation(ui, *as_, StationLedgerOf(s_), rq);
     if (!moved.ok()) {
       console::Okno_(con_, BusyArticleMessage(mag, indeks), 2);
-      return finish(key::kEsc);  // the line keeps its quantity and its reservation
+      return false;
     }
     if (reserves && moved->cut) {
       // Another station took stock meanwhile.
@@ -607,14 +679,19 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   }
   line.ilosc = ilosc;
   (void)dd_.Replace("ILOSC", xbase::Value(ilosc));
+  return true;
+}
 
-  // 5. The price, then the percent.
-  double cena = changed || line.cena == 0 ? DefaultPrice(vat.rate) : line.cena;
+// Step 5: the price, then the percent (not after Esc on the price). Returns the key that
+// ended them.
+int LineGrid::GetPriceAndPercent(LineEntry& e) {
+  DocLine& line = e.line;
+  double cena = e.changed || line.cena == 0 ? DefaultPrice(e.vat.rate) : line.cena;
   const double proposed = cena;
   int exit = key::kEnter;
   {
     console::Form f(con_);
-    f.GetNumber(row, layout_.col_cena, cena, layout_.cena).Valid([&] { return cena >= 0; });
+    f.GetNumber(e.row, layout_.col_cena, cena, layout_.cena).Valid([&] { return cena >= 0; });
     const console::ReadResult r = f.Read();
     if (r.escaped) cena = proposed;
     exit = r.exit_key;
@@ -622,12 +699,13 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
   const bool by_hand = !SameAmount(cena, proposed, 6);
   line.cena = cena;
   const ArticlePrices ceny = PricesOfArticle();
-  UpustContext u = UpustOf(line, vat.rate, by_hand);
+  e.upust = UpustOf(line, e.vat.rate, by_hand);
+  const UpustContext& u = e.upust;
   double percent = KeepsPercent(u) ? GetUpust(ceny, u).percent : 0;
   if (layout_.percent_editable && KeepsPercent(u) && exit != key::kEsc) {
     const double before = percent;
     console::Form f(con_);
-    f.GetNumber(row, layout_.col_upust, percent, "99.9").Valid([&] { return PercentInRange(percent); });
+    f.GetNumber(e.row, layout_.col_upust, percent, "99.9").Valid([&] { return PercentInRange(percent); });
     const console::ReadResult r = f.Read();
     if (r.escaped) percent = before;
     exit = r.exit_key;
@@ -643,18 +721,21 @@ int LineGrid::DoGet(bool appending, const std::string& preset_mag, const std::st
     }
   }
   line.upust0 = percent;
+  return exit;
+}
 
-  // 6. The line is written and the total shown again.
-  LineEdit e = LineEditOf(line);
-  LineWhileTyped(e, kind_);
+// Step 6: the line's value, VAT and gross from what was typed, written to `dd`.
+void LineGrid::WriteEnteredLine(LineEntry& e) {
+  DocLine& line = e.line;
+  LineEdit edit = LineEditOf(line);
+  LineWhileTyped(edit, kind_);
   ReplaceContext ctx;
   ctx.kind = kind_;
   ctx.nb = DocumentBasis(s_, kind_);
-  ctx.j_poziom = u.j_poziom;
-  ctx.level = u.level;
-  ReplaceDWithP(line, e, article, ctx);
+  ctx.j_poziom = e.upust.j_poziom;
+  ctx.level = e.upust.level;
+  ReplaceDWithP(line, edit, e.article, ctx);
   if (Status st = WriteDocLine(dd_, line); !st.ok()) console::Okno_(con_, "Blad zapisu pozycji", 2);
-  return finish(exit == key::kEsc ? key::kEnter : exit);
 }
 
 // A receipt into a table with bar codes reads the code when a digit is typed.

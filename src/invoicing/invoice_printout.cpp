@@ -79,6 +79,89 @@ std::string PeriodOfDate(JulianDay data) {
   return PadL(std::to_string(d.year % 100), 2, '0') + "/" + PadL(std::to_string(d.month), 2, '0');
 }
 
+namespace {
+
+// The tables a printout reads: the current month's session areas, or those of another
+// month opened in `month`.
+struct DocumentTables {
+  xbase::WorkArea* dowod = nullptr;
+  xbase::WorkArea* dow = nullptr;
+  xbase::WorkArea* slow = nullptr;
+};
+
+Result<DocumentTables> OpenDocumentTables(session::Session& session, MonthTables& month, const std::string& period,
+                                          bool current_month) {
+  DocumentTables t;
+  if (current_month) {
+    t.dowod = SessionAreaOf(session, store::TableId::kDowod);
+    t.dow = SessionAreaOf(session, store::TableId::kDow);
+    t.slow = SessionAreaOf(session, store::TableId::kSlow);
+    if (t.dowod == nullptr || t.dow == nullptr || t.slow == nullptr) {
+      return Status::NotFound("Brak pliku " + session.hh() + "/dowod.dbf");
+    }
+  } else {
+    auto a = month.Open(period, "dowod", "dowod1");
+    if (!a.ok()) return a.status();
+    t.dowod = *a;
+    auto b = month.Open(period, "dow", "dow1");
+    if (!b.ok()) return b.status();
+    t.dow = *b;
+    // The kinds of that month; a month without its own dictionary uses the current one.
+    auto c = month.Open(period, "slow", "slow");
+    t.slow = c.ok() ? *c : SessionAreaOf(session, store::TableId::kSlow);
+    if (t.slow == nullptr) return c.status();
+  }
+  return t;
+}
+
+// The header of the document `key` into `data`, with `dowod` left on it; returns its KTO.
+Result<char> ReadHeader(xbase::WorkArea& dowod, const std::string& key, const std::string& rd, const std::string& nrd,
+                        InvoiceData& data) {
+  HURT_RETURN_IF_ERROR(dowod.SetOrder(1));
+  auto found = dowod.Seek(xbase::Value(key));
+  if (!found.ok()) return found.status();
+  if (!*found) return Status::NotFound("Brak dowodu " + AllTrim(rd) + "-" + AllTrim(nrd));
+  data.header = HeaderFromRecord(dowod);
+  return FieldText(dowod, "KTO").empty() ? 'O' : FieldText(dowod, "KTO")[0];
+}
+
+// The kind of the document into `data`.
+Status ReadKindOf(xbase::WorkArea& slow, const xbase::WorkArea& dowod, const std::string& rd, InvoiceData& data) {
+  if (slow.order_count() > 0) HURT_RETURN_IF_ERROR(slow.SetOrder(1));
+  auto kind = ReadKind(slow, rd);
+  if (kind.ok()) {
+    data.kind = *kind;
+  } else {
+    // A kind gone from the dictionary still prints, with the class the header carries.
+    data.kind.rd = rd;
+    data.kind.r_p = FieldText(dowod, "R_P").empty() ? 'R' : FieldText(dowod, "R_P")[0];
+    data.kind.s_z = FieldText(dowod, "S_Z").empty() ? 'S' : FieldText(dowod, "S_Z")[0];
+  }
+  return Status::Ok();
+}
+
+// The lines of the document `key`, in LP order, into `data`, their records into
+// `recnos`; returns the price basis (the first line's NB, else the kind's).
+Result<char> ReadLines(xbase::WorkArea& dow, const std::string& key, InvoiceData& data, std::vector<uint32_t>& recnos) {
+  char nb = ' ';
+  HURT_RETURN_IF_ERROR(dow.SetOrder(1));
+  auto first = dow.Seek(xbase::Value(key));
+  if (!first.ok()) return first.status();
+  while (*first && !dow.eof()) {
+    std::string line_key = PadR(FieldText(dow, "RD"), 3) + PadL(AllTrim(FieldText(dow, "NRD")), 8);
+    if (line_key != key) break;
+    data.lines.push_back(LineFromRecord(dow));
+    recnos.push_back(dow.recno());
+    std::string line_nb = FieldText(dow, "NB");
+    if (nb == ' ' && !IsBlank(line_nb)) nb = line_nb[0];
+    HURT_RETURN_IF_ERROR(dow.Skip(1));
+  }
+  if (nb == ' ') nb = data.kind.nb;
+  return nb;
+}
+
+}  // namespace
+
 Result<FakturaResult> DrukujDowod(session::Session& session, store::StoreUi& ui, const FakturaRequest& request) {
   const std::string rd = PadR(request.rd, 3);
   const std::string nrd = PadL(AllTrim(request.nrd), 8);
@@ -87,74 +170,26 @@ Result<FakturaResult> DrukujDowod(session::Session& session, store::StoreUi& ui,
   const bool current_month = request.data == kEmptyDate || period == session.hh();
 
   MonthTables month(session);
-  xbase::WorkArea* dowod = nullptr;
-  xbase::WorkArea* dow = nullptr;
-  xbase::WorkArea* slow = nullptr;
-  if (current_month) {
-    dowod = SessionAreaOf(session, store::TableId::kDowod);
-    dow = SessionAreaOf(session, store::TableId::kDow);
-    slow = SessionAreaOf(session, store::TableId::kSlow);
-    if (dowod == nullptr || dow == nullptr || slow == nullptr) {
-      return Status::NotFound("Brak pliku " + session.hh() + "/dowod.dbf");
-    }
-  } else {
-    auto a = month.Open(period, "dowod", "dowod1");
-    if (!a.ok()) return a.status();
-    dowod = *a;
-    auto b = month.Open(period, "dow", "dow1");
-    if (!b.ok()) return b.status();
-    dow = *b;
-    // The kinds of that month; a month without its own dictionary uses the current one.
-    auto c = month.Open(period, "slow", "slow");
-    slow = c.ok() ? *c : SessionAreaOf(session, store::TableId::kSlow);
-    if (slow == nullptr) return c.status();
-  }
+  auto tables = OpenDocumentTables(session, month, period, current_month);
+  if (!tables.ok()) return tables.status();
+  xbase::WorkArea* dowod = tables->dowod;
+  xbase::WorkArea* dow = tables->dow;
+  xbase::WorkArea* slow = tables->slow;
   AreaPosition keep_dowod(current_month ? dowod : nullptr);
   AreaPosition keep_dow(current_month ? dow : nullptr);
   AreaPosition keep_slow(slow);
 
   FakturaResult result;
   InvoiceData& data = result.data;
-
-  // The header.
-  HURT_RETURN_IF_ERROR(dowod->SetOrder(1));
-  auto found = dowod->Seek(xbase::Value(key));
-  if (!found.ok()) return found.status();
-  if (!*found) return Status::NotFound("Brak dowodu " + AllTrim(rd) + "-" + AllTrim(nrd));
-  data.header = HeaderFromRecord(*dowod);
-  const char kto = FieldText(*dowod, "KTO").empty() ? 'O' : FieldText(*dowod, "KTO")[0];
-
-  // The kind.
-  if (slow->order_count() > 0) HURT_RETURN_IF_ERROR(slow->SetOrder(1));
-  auto kind = ReadKind(*slow, rd);
-  if (kind.ok()) {
-    data.kind = *kind;
-  } else {
-    // A kind gone from the dictionary still prints, with the class the header carries.
-    data.kind.rd = rd;
-    data.kind.r_p = FieldText(*dowod, "R_P").empty() ? 'R' : FieldText(*dowod, "R_P")[0];
-    data.kind.s_z = FieldText(*dowod, "S_Z").empty() ? 'S' : FieldText(*dowod, "S_Z")[0];
-  }
-
-  // The lines, in LP order.
+  auto kto = ReadHeader(*dowod, key, rd, nrd, data);
+  if (!kto.ok()) return kto.status();
+  HURT_RETURN_IF_ERROR(ReadKindOf(*slow, *dowod, rd, data));
   std::vector<uint32_t> recnos;
-  char nb = ' ';
-  HURT_RETURN_IF_ERROR(dow->SetOrder(1));
-  auto first = dow->Seek(xbase::Value(key));
-  if (!first.ok()) return first.status();
-  while (*first && !dow->eof()) {
-    std::string line_key = PadR(FieldText(*dow, "RD"), 3) + PadL(AllTrim(FieldText(*dow, "NRD")), 8);
-    if (line_key != key) break;
-    data.lines.push_back(LineFromRecord(*dow));
-    recnos.push_back(dow->recno());
-    std::string line_nb = FieldText(*dow, "NB");
-    if (nb == ' ' && !IsBlank(line_nb)) nb = line_nb[0];
-    HURT_RETURN_IF_ERROR(dow->Skip(1));
-  }
-  if (nb == ' ') nb = data.kind.nb;
+  auto nb = ReadLines(*dow, key, data, recnos);
+  if (!nb.ok()) return nb.status();
 
   data.seller = ReadSeller(session);
-  data.buyer = ReadBuyer(session, kto, data.header.odb);
+  data.buyer = ReadBuyer(session, *kto, data.header.odb);
   data.settings = PrintSettingsFor(session, data.kind, data.header);
 
   const OryginalStep step = OryginalOfPrintout(session, data, period + key);
@@ -163,7 +198,7 @@ Result<FakturaResult> DrukujDowod(session::Session& session, store::StoreUi& ui,
     // A money document (warehouse "0") has no lines: its own form, nothing to write back.
     result.form = MoneyDocumentForm(data);
   } else {
-    result.form = FvFaktura(request.klasa, nb, data);
+    result.form = FvFaktura(request.klasa, *nb, data);
   }
 
   // The reconciled VAT goes onto the stored lines; an archive month is only viewed.
