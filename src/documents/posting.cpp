@@ -131,6 +131,7 @@ bool Poster::Run() {
   xbase::WorkArea* slow = AreaOf(s_, store::TableId::kSlow);
   if (New() && klucz_ != 2) {
     PlannedChange& c = plan_.Change(slow, kind_.recno);
+    c.set.clear();
     c.set.emplace_back(store::field::slow::NRD, Value(static_cast<double>(counter_)));
     if (uzgodnic_n_) c.set.emplace_back(store::field::slow::UZGODNIC, Value(std::string("N")));
   }

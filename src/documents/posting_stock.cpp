@@ -28,7 +28,6 @@
 #include "documents/stock_effect.h"
 #include "session/session.h"
 #include "session/store_ui.h"
-#include "store/field_names.h"
 #include "store/net_use.h"
 #include "store/station_files.h"
 
@@ -159,7 +158,7 @@ void Poster::PlanReceiptRecord(Article& a, double q) {
     a.now.Set("RD_PZ", Value(rd_));
     a.now.Set("NRD_PZ", Value(nrd_));
     const std::string& spz = header_.spz;
-    a.now.Set(store::field::as::TEZ_PZ, Value(k.IsPurchase() || spz == "T" ? header_.tez : 14.0));
+    a.now.Set("TEZ_PZ", Value(k.IsPurchase() || spz == "T" ? header_.tez : 14.0));
     a.now.Set("ILOSC_PZ", Value(q));
     a.now.Set("ILOSC_SD", Value(0.0));
     a.now.Set("DATA_SD", Value(xbase::Date{data_}));

@@ -49,20 +49,9 @@ inline constexpr std::string_view R_DATA = "R_DATA";
 inline constexpr std::string_view R_CZAS = "R_CZAS";
 }  // namespace dowod
 
-// Document lines (dow) and the station's working lines (dd).
-namespace dow {
-inline constexpr std::string_view RD = "RD";
-inline constexpr std::string_view NRD = "NRD";
-inline constexpr std::string_view MAG = "MAG";
-inline constexpr std::string_view LP = "LP";
-inline constexpr std::string_view INDEKS = "INDEKS";
-inline constexpr std::string_view ILOSC = "ILOSC";
-}  // namespace dow
-
+// The station's working lines (dd).
 namespace dd {
 inline constexpr std::string_view MAG = "MAG";
-inline constexpr std::string_view LP = "LP";
-inline constexpr std::string_view INDEKS = "INDEKS";
 inline constexpr std::string_view ILOSC = "ILOSC";
 inline constexpr std::string_view SPZ = "SPZ";
 inline constexpr std::string_view TEZ = "TEZ";
@@ -90,18 +79,8 @@ inline constexpr std::string_view KURS = "KURS";
 
 // Document kinds (slow).
 namespace slow {
-inline constexpr std::string_view RD = "RD";
 inline constexpr std::string_view NRD = "NRD";
 inline constexpr std::string_view UZGODNIC = "UZGODNIC";
 }  // namespace slow
-
-// Articles (as).
-namespace as {
-inline constexpr std::string_view MAG = "MAG";
-inline constexpr std::string_view INDEKS = "INDEKS";
-inline constexpr std::string_view NAZWA = "NAZWA";
-inline constexpr std::string_view ILOSC = "ILOSC";
-inline constexpr std::string_view TEZ_PZ = "TEZ_PZ";
-}  // namespace as
 
 }  // namespace hurt::store::field
