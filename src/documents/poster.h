@@ -12,10 +12,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/date.h"
 #include "base/text.h"
+#include "documents/posting_header.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_journal.h"
 #include "documents/posting_writes.h"
@@ -92,8 +94,12 @@ enum class Operation { kNew, kReplace, kRemove };
 
 class Poster {
  public:
-  Poster(session::Session& s, store::StoreUi& ui, int klucz, bool remove)
-      : s_(s), ui_(ui), klucz_(klucz), op_(remove ? Operation::kRemove : klucz == 2 ? Operation::kReplace : Operation::kNew) {}
+  Poster(session::Session& s, store::StoreUi& ui, int klucz, bool remove, PostingHeader header)
+      : s_(s),
+        ui_(ui),
+        klucz_(klucz),
+        op_(remove ? Operation::kRemove : klucz == 2 ? Operation::kReplace : Operation::kNew),
+        header_(std::move(header)) {}
   ~Poster() { ReleaseAll(); }
   Poster(const Poster&) = delete;
   Poster& operator=(const Poster&) = delete;
@@ -101,8 +107,6 @@ class Poster {
   bool Run();
 
  private:
-  std::string Var(std::string_view name) const { return s_.vars().Text(name); }
-  double VarNum(std::string_view name) const { return s_.vars().Number(name); }
   // A document that takes a new number (entry mode, or a number typed for a kind [NRD]).
   bool New() const { return op_ == Operation::kNew; }
   // Corrected documents are posted in correction mode, whatever became of the old one.
@@ -139,6 +143,9 @@ class Poster {
   store::StoreUi& ui_;
   int klucz_;
   Operation op_;
+  // The header as the session held it when posting began (an issue note's payment is
+  // set to none in both).
+  PostingHeader header_;
 
   KindRecord kind_;
   StockDocument stock_;

@@ -50,7 +50,9 @@
 #include "documents/stock_effect.h"
 #include "session/session.h"
 #include "session/store_ui.h"
+#include "session/var_names.h"
 #include "store/net_use.h"
+#include "store/field_names.h"
 #include "store/station_files.h"
 
 namespace hurt::documents {
@@ -81,13 +83,13 @@ Article* Poster::ArticleOf(std::string_view mag, std::string_view indeks) {
 
 bool Poster::Run() {
   // 1. The document.
-  rd_ = PadR(Var("M_RD"), 3);
+  rd_ = PadR(header_.rd, 3);
   auto kind = ReadKind(s_, rd_);
   if (!kind.ok()) return Fail("Brak rodzaju dowodu " + rd_);
   kind_ = *kind;
   const DocKind& k = kind_.kind;
   if (op_ != Operation::kRemove && k.IsSale() &&
-      (Var("M_TRESC").find("OFERTA") != std::string::npos || Var("M_ODBIORCA").find("OFERTA") != std::string::npos)) {
+      (header_.tresc.find("OFERTA") != std::string::npos || header_.odbiorca.find("OFERTA") != std::string::npos)) {
     (void)console::Okno(s_.con(), "Zapisac OFERTĘ ?"_pl, "T");  // an offer is never posted, whatever the answer
     return false;
   }
@@ -95,7 +97,7 @@ bool Poster::Run() {
       (k.RdIs("ZAM") || (k.IsSale() && k.HasTag("ZAMOWIEN") && s_.FileX("FV_ZAL.TXT")))) {
     return ZapiszZam(s_, ui_, klucz_);
   }
-  nrd_ = PadL(AllTrim(Var("M_NRD")), 8);
+  nrd_ = PadL(AllTrim(header_.nrd), 8);
   if (!ReadDocument()) return false;
   if (op_ != Operation::kNew && !ReadPosted()) return false;
   if (!ReadNotes()) return false;
@@ -129,8 +131,9 @@ bool Poster::Run() {
   xbase::WorkArea* slow = AreaOf(s_, store::TableId::kSlow);
   if (New() && klucz_ != 2) {
     PlannedChange& c = plan_.Change(slow, kind_.recno);
-    c.set = {{"NRD", Value(static_cast<double>(counter_))}};
-    if (uzgodnic_n_) c.set.emplace_back("UZGODNIC", Value(std::string("N")));
+    c.set.clear();
+    c.set.emplace_back(store::field::slow::NRD, Value(static_cast<double>(counter_)));
+    if (uzgodnic_n_) c.set.emplace_back(store::field::slow::UZGODNIC, Value(std::string("N")));
   }
   PlanHeader();
   PlanLineRecords();
@@ -178,8 +181,8 @@ bool Poster::Run() {
     Tell(s_, "Dowod zapisany; nie usunieto pliku roboczego w rob");
   }
   if (op_ != Operation::kRemove) {
-    s_.vars().Set("M_NRD", Value(nrd_));
-    s_.vars().Set("M_ODBIORCA", Value(odbiorca_));
+    s_.vars().Set(session::var::M_NRD, Value(nrd_));
+    s_.vars().Set(session::var::M_ODBIORCA, Value(odbiorca_));
   }
   s_.vars().Set(kNotesVariable, Value(std::string()));
   return true;
@@ -192,9 +195,9 @@ Status Poster::ApplyKorekty() {
   if (op_ == Operation::kRemove) return Status::Ok();
   const std::string klasa = kind_.kind.Klasa();
   if (klasa != "KS" && klasa != "KZ") return Status::Ok();
-  std::string kor_rd = PadR(Var("M_RD_KOR"), 3);
-  std::string kor_nrd = PadL(AllTrim(Var("M_NRD_KOR")), 8);
-  JulianDay kor_data = s_.vars().Date("M_DATA_KOR");
+  std::string kor_rd = PadR(header_.rd_kor, 3);
+  std::string kor_nrd = PadL(AllTrim(header_.nrd_kor), 8);
+  JulianDay kor_data = header_.data_kor;
   if (IsBlank(kor_rd) || IsBlank(kor_nrd)) {
     // The corrected document as the header names it ("Nr faktury korygowanej").
     const std::optional<CorrectedDocument> named = CorrectedDocumentOf(odbiorca_);
@@ -211,9 +214,9 @@ Status Poster::ApplyKorekty() {
     if (!found.empty() && dowod->GoTo(found.front()).ok()) kor_data = DateOf(*dowod, "DATA");
   }
   if (kor_data == kEmptyDate) kor_data = data_;
-  s_.vars().Set("M_RD_KOR", Value(kor_rd));
-  s_.vars().Set("M_NRD_KOR", Value(kor_nrd));
-  s_.vars().Set("M_DATA_KOR", Value(xbase::Date{kor_data}));
+  s_.vars().Set(session::var::M_RD_KOR, Value(kor_rd));
+  s_.vars().Set(session::var::M_NRD_KOR, Value(kor_nrd));
+  s_.vars().Set(session::var::M_DATA_KOR, Value(xbase::Date{kor_data}));
   const std::string yy = Dtos(kor_data).substr(2, 2);
   const std::string base = s_.Path("korekty/korek_" + yy);
   const std::string dbf = base + ".dbf";
@@ -274,13 +277,17 @@ using posting_internal::Poster;
 using posting_internal::AreaOf;
 using posting_internal::Tell;
 
-bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode) {
+bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode, const PostingHeader& header) {
   if (session.InArchive()) {
     Tell(session, "Praca w archiwum - blokada");
     return false;
   }
-  Poster poster(session, ui, mode, /*remove=*/false);
+  Poster poster(session, ui, mode, /*remove=*/false, header);
   return poster.Run();
+}
+
+bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode) {
+  return RepDowWithD(session, ui, mode, ReadPostingHeader(session.vars()));
 }
 
 bool RepDowWithD(session::Session& session, int mode) {
@@ -288,13 +295,17 @@ bool RepDowWithD(session::Session& session, int mode) {
   return RepDowWithD(session, ui, mode);
 }
 
-bool UsunDowod(session::Session& session, store::StoreUi& ui) {
+bool UsunDowod(session::Session& session, store::StoreUi& ui, const PostingHeader& header) {
   if (session.InArchive()) {
     Tell(session, "Praca w archiwum - blokada");
     return false;
   }
-  Poster poster(session, ui, 2, /*remove=*/true);
+  Poster poster(session, ui, 2, /*remove=*/true, header);
   return poster.Run();
+}
+
+bool UsunDowod(session::Session& session, store::StoreUi& ui) {
+  return UsunDowod(session, ui, ReadPostingHeader(session.vars()));
 }
 
 Result<std::string> ZikoNrd(session::Session& session, std::string_view rd, std::string_view nrd) {

@@ -13,10 +13,10 @@
 // journal, and the next station to start or to post takes the changes back
 // (station_recovery.h) before it takes a number.
 //
-// Header variables read (session variables): M_RD, M_NRD, M_DATA, M_DATA_WYD, M_MAG, M_KTO,
-// M_ODB, M_NIP_KRAJ, M_REGON, M_NODB, M_NODB1, M_UODB, M_KODB, M_MODB, M_SPZ, M_TEZ,
-// M_KWOTA, M_TRESC, M_ODBIORCA, M_ODBIORC1, M_WALUTA, M_KURS, M_DATA_FA, M_JPK_XX,
-// M_TYP_DOK; JEST_WYDRUK (logical: the document was printed, its number is on paper);
+// Header variables read, once, into a PostingHeader (posting_header.h): M_RD, M_NRD,
+// M_DATA, M_DATA_WYD, M_MAG, M_ODB, M_NIP_KRAJ, M_REGON, M_NODB, M_NODB1, M_UODB, M_KODB,
+// M_MODB, M_SPZ, M_TEZ, M_KWOTA, M_TRESC, M_ODBIORCA, M_ODBIORC1, M_WALUTA, M_KURS,
+// M_DATA_FA, M_JPK_XX, M_TYP_DOK; JEST_WYDRUK (logical: the document was printed, its number is on paper);
 // for corrections the corrected document M_RD_KOR, M_NRD_KOR, M_DATA_KOR; for an invoice
 // made from issue notes the notes (kNotesVariable).
 #pragma once
@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "base/result.h"
+#include "documents/posting_header.h"
 #include "store/net_ui.h"
 
 namespace hurt::session {
@@ -74,6 +75,12 @@ bool Wyjscie(session::Session& session, store::StoreUi& ui, bool post);
 bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode);
 bool RepDWithDow(session::Session& session, store::StoreUi& ui, std::string_view rd, std::string_view nrd,
                  DocumentHold& hold);
+
+// The same with the header given rather than read from the session variables (an
+// unchanged session gives ReadPostingHeader(session.vars())). The working lines, the
+// settings and the operator still come from the session.
+bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode, const PostingHeader& header);
+bool UsunDowod(session::Session& session, store::StoreUi& ui, const PostingHeader& header);
 
 // DOW_COMMIT: writes and makes durable the tables posting touches: `as`, the counterparty
 // catalogue of the kind (`kto`), `dow`, `dowod`, `fa_N` and `slow`.

@@ -45,12 +45,12 @@ bool Poster::GiveNumber() {
     // A new document under a number typed for a kind that allows it ([NRD]).
     return true;
   }
-  const bool printed = s_.vars().Logical("JEST_WYDRUK");
+  const bool printed = header_.printed;
   long number = 0;
   if (!printed) {
     number = kind_.nrd + 1;
   } else {
-    number = static_cast<long>(Val(Var("M_NRD")));
+    number = static_cast<long>(Val(header_.nrd));
     if (number <= 0) number = kind_.nrd + 1;
   }
   auto free = ZikoNrd(s_, rd_, Str(number, 8));

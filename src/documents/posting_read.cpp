@@ -27,6 +27,8 @@
 #include "documents/stock_effect.h"
 #include "session/session.h"
 #include "session/store_ui.h"
+#include "session/var_names.h"
+#include "store/field_names.h"
 #include "store/net_use.h"
 #include "store/station_files.h"
 
@@ -38,8 +40,8 @@ using namespace hurt::literals;
 
 bool Poster::ReadDocument() {
   const DocKind& k = kind_.kind;
-  waluta_ = Var("M_WALUTA");
-  kurs_ = VarNum("M_KURS");
+  waluta_ = header_.waluta;
+  kurs_ = header_.kurs;
   if (!IsForeignCurrency(waluta_)) {
     waluta_.clear();
     kurs_ = 0;
@@ -51,28 +53,31 @@ bool Poster::ReadDocument() {
   }
   // J_FA_SORT: a sale goes in by warehouse and article code.
   if (k.IsSale() && XbaseEquals(s_.settings().Text("J_FA_SORT"), "T")) SortSaleLines(lines_);
-  mag_ = Var("M_MAG");
+  mag_ = header_.mag;
   if (IsBlank(mag_) || mag_ == "0") mag_ = s_.settings().MagGlow();
   mag_ = PadR(mag_, 1);
-  odb_ = PadR(Var("M_ODB"), 8);
-  data_ = s_.vars().Date("M_DATA");
+  odb_ = PadR(header_.odb, 8);
+  data_ = header_.data;
   if (data_ == kEmptyDate) data_ = s_.Today();
   // An issue note is never paid: the goods are paid by the invoice made from it.
   if (k.RdIs("WZ")) {
-    s_.vars().Set("M_SPZ", Value(std::string("B")));
-    s_.vars().Set("M_TEZ", Value(0.0));
+    header_.spz = "B";
+    header_.tez = 0;
+    s_.vars().Set(session::var::M_SPZ, Value(header_.spz));
+    s_.vars().Set(session::var::M_TEZ, Value(header_.tez));
   }
-  const std::string line_mag = IsBlank(Var("M_MAG")) ? std::string("1") : Left(Var("M_MAG"), 1);
+  namespace dd = store::field::dd;
+  const std::string line_mag = IsBlank(header_.mag) ? std::string("1") : Left(header_.mag, 1);
   for (size_t i = 0; i < lines_.size(); ++i) {
     WorkLine& line = lines_[i];
-    if (IsBlank(line.Text("MAG"))) line.Set("MAG", Value(line_mag));
+    if (IsBlank(line.Text(dd::MAG))) line.Set(dd::MAG, Value(line_mag));
     if (i == 0) {
-      line.Set("SPZ", Value(PadR(Var("M_SPZ"), 1)));
-      line.Set("TEZ", Value(VarNum("M_TEZ")));
+      line.Set(dd::SPZ, Value(PadR(header_.spz, 1)));
+      line.Set(dd::TEZ, Value(header_.tez));
     }
   }
-  odbiorca_ = Var("M_ODBIORCA");
-  if (New() && !IsBlank(Var(kNotesVariable)) && !FromIssueNotes(k, odbiorca_)) {
+  odbiorca_ = header_.odbiorca;
+  if (New() && !IsBlank(header_.notes) && !FromIssueNotes(k, odbiorca_)) {
     // The invoice of issue notes says so in its header, where corrections and the checker
     // read it.
     odbiorca_ = "WZ " + LTrim(odbiorca_);
@@ -151,7 +156,7 @@ bool Poster::ReadPosted() {
 // The issue notes named by the invoice-from-notes routine (kNotesVariable: RD and NRD of
 // each, 11 characters apiece).
 bool Poster::ReadNotes() {
-  const std::string list = Var(kNotesVariable);
+  const std::string list = header_.notes;
   if (IsBlank(list) || !New()) return true;
   xbase::WorkArea* dowod = AreaOf(s_, store::TableId::kDowod);
   xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);

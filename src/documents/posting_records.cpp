@@ -27,6 +27,7 @@
 #include "documents/stock_effect.h"
 #include "session/session.h"
 #include "session/store_ui.h"
+#include "store/field_names.h"
 #include "store/net_use.h"
 #include "store/station_files.h"
 
@@ -36,43 +37,48 @@ using namespace hurt::literals;
 
 FieldList Poster::HeaderFields() const {
   const DocKind& k = kind_.kind;
+  namespace f = store::field::dowod;
   FieldList h;
-  auto text = [&](std::string_view field, std::string_view var) { h.emplace_back(field, Value(Var(var))); };
-  h.emplace_back("R_P", Value(std::string(1, k.r_p)));
-  h.emplace_back("S_Z", Value(std::string(1, k.s_z)));
-  h.emplace_back("RD", Value(rd_));
-  h.emplace_back("NRD", Value(nrd_));
-  h.emplace_back("DATA", Value(xbase::Date{data_}));
-  JulianDay wyd = s_.vars().Date("M_DATA_WYD");
+  h.emplace_back(f::R_P, Value(std::string(1, k.r_p)));
+  h.emplace_back(f::S_Z, Value(std::string(1, k.s_z)));
+  h.emplace_back(f::RD, Value(rd_));
+  h.emplace_back(f::NRD, Value(nrd_));
+  h.emplace_back(f::DATA, Value(xbase::Date{data_}));
+  JulianDay wyd = header_.data_wyd;
   if (k.RdIs("WZ") || wyd == kEmptyDate) wyd = data_;
-  h.emplace_back("DATA_WYD", Value(xbase::Date{wyd}));
-  h.emplace_back("MAG", Value(mag_));
-  h.emplace_back("KTO", Value(std::string(1, k.kto)));
-  h.emplace_back("ODB", Value(odb_));
-  for (std::string_view f : {"NIP_KRAJ", "REGON", "NODB", "NODB1", "UODB", "KODB", "MODB", "ODBIORC1", "JPK_XX",
-                             "TYP_DOK"}) {
-    text(f, "M_" + std::string(f));
-  }
-  h.emplace_back("ODBIORCA", Value(odbiorca_));
-  const std::string spz = PadR(Var("M_SPZ"), 1);
-  double tez = VarNum("M_TEZ");
+  h.emplace_back(f::DATA_WYD, Value(xbase::Date{wyd}));
+  h.emplace_back(f::MAG, Value(mag_));
+  h.emplace_back(f::KTO, Value(std::string(1, k.kto)));
+  h.emplace_back(f::ODB, Value(odb_));
+  h.emplace_back(f::NIP_KRAJ, Value(header_.nip_kraj));
+  h.emplace_back(f::REGON, Value(header_.regon));
+  h.emplace_back(f::NODB, Value(header_.nodb));
+  h.emplace_back(f::NODB1, Value(header_.nodb1));
+  h.emplace_back(f::UODB, Value(header_.uodb));
+  h.emplace_back(f::KODB, Value(header_.kodb));
+  h.emplace_back(f::MODB, Value(header_.modb));
+  h.emplace_back(f::ODBIORC1, Value(header_.odbiorc1));
+  h.emplace_back(f::JPK_XX, Value(header_.jpk_xx));
+  h.emplace_back(f::TYP_DOK, Value(header_.typ_dok));
+  h.emplace_back(f::ODBIORCA, Value(odbiorca_));
+  const std::string spz = PadR(header_.spz, 1);
+  double tez = header_.tez;
   if (k.IsPurchase() && spz == "P" && tez == 0) tez = 15;
-  h.emplace_back("SPZ", Value(spz));
-  h.emplace_back("TEZ", Value(tez));
-  h.emplace_back("KWOTA", Value(NewRound(VarNum("M_KWOTA"), 2)));
-  if (EntryMode()) h.emplace_back("OPERATOR", Value(Left(s_.op().nr, 1)));
-  h.emplace_back("R_DATA", Value(xbase::Date{s_.Today()}));
-  h.emplace_back("R_CZAS", Value(s_.clock().TimeText()));
-  h.emplace_back("WALUTA_X", Value(std::string(waluta_.empty() ? " " : "X")));
-  h.emplace_back("WALUTA", Value(waluta_));
-  h.emplace_back("KURS", Value(kurs_));
-  const JulianDay data_fa = s_.vars().Date("M_DATA_FA");
-  if (data_fa != kEmptyDate) h.emplace_back("DATA_FA", Value(xbase::Date{data_fa}));
-  h.emplace_back("WARTOSC0", Value(wartosc0_));
-  h.emplace_back("NETTO", Value(netto_));
-  h.emplace_back("VAT", Value(vat_));
-  h.emplace_back("OPA", Value(0.0));
-  if (!EntryMode()) h.emplace_back("ZAP", Value(std::string("2")));
+  h.emplace_back(f::SPZ, Value(spz));
+  h.emplace_back(f::TEZ, Value(tez));
+  h.emplace_back(f::KWOTA, Value(NewRound(header_.kwota, 2)));
+  if (EntryMode()) h.emplace_back(f::OPERATOR, Value(Left(s_.op().nr, 1)));
+  h.emplace_back(f::R_DATA, Value(xbase::Date{s_.Today()}));
+  h.emplace_back(f::R_CZAS, Value(s_.clock().TimeText()));
+  h.emplace_back(f::WALUTA_X, Value(std::string(waluta_.empty() ? " " : "X")));
+  h.emplace_back(f::WALUTA, Value(waluta_));
+  h.emplace_back(f::KURS, Value(kurs_));
+  if (header_.data_fa != kEmptyDate) h.emplace_back(f::DATA_FA, Value(xbase::Date{header_.data_fa}));
+  h.emplace_back(f::WARTOSC0, Value(wartosc0_));
+  h.emplace_back(f::NETTO, Value(netto_));
+  h.emplace_back(f::VAT, Value(vat_));
+  h.emplace_back(f::OPA, Value(0.0));
+  if (!EntryMode()) h.emplace_back(f::ZAP, Value(std::string("2")));
   return h;
 }
 
@@ -124,7 +130,7 @@ void Poster::PlanLineRecords() {
 // ILE_WPLACA: the settlement entry of the document (none for cash, no payment, pro-formas).
 std::optional<FieldList> Poster::SettlementFields() const {
   const DocKind& k = kind_.kind;
-  const std::string spz = PadR(Var("M_SPZ"), 1);
+  const std::string spz = PadR(header_.spz, 1);
   if (spz == "G" || spz == "B" || k.HasTag("PROFORMA")) return std::nullopt;
   xbase::WorkArea* fa = AreaOf(s_, store::TableId::kFaN);
   if (fa == nullptr || fa->FieldIndex("MAG") < 0) return std::nullopt;
@@ -132,30 +138,30 @@ std::optional<FieldList> Poster::SettlementFields() const {
   if (k.IsPurchase() && (k.HasTag("WEWN") || k.HasTag("ODWROTNE")) && data_ < JulianFromYmd(2019, 11, 1)) {
     value = netto_;
   }
-  const double paid = NewRound(VarNum("M_KWOTA"), 2);
+  const double paid = NewRound(header_.kwota, 2);
   const std::string klasa = k.Klasa();
   const bool debit = k.IsIssue() || k.IsTransfer() || klasa == "KS";
   const bool credit = k.IsReceipt() || klasa == "KZ";
-  const double tez = VarNum("M_TEZ");
-  FieldList e = {
-      {"R_P", Value(std::string(1, k.r_p))},
-      {"ODB", Value(odb_)},
-      {"DATA", Value(xbase::Date{data_})},
-      {"MAG", Value(mag_ == "0" ? std::string("1") : mag_)},
-      {"RD", Value(rd_)},
-      {"NRD", Value(nrd_)},
-      {"TRESC", Value(Left(odbiorca_, 17))},
-      {"SPZ", Value(spz)},
-      {"TEZ", Value(tez)},
-      {"TERMIN", Value(xbase::Date{static_cast<JulianDay>(data_ + static_cast<JulianDay>(tez))})},
-      {"KTO", Value(std::string(1, k.kto))},
-      {"OBWN", Value(debit ? value : paid)},
-      {"OBMA", Value(credit ? value : paid)},
-  };
+  const double tez = header_.tez;
+  namespace f = store::field::fa_n;
+  FieldList e;
+  e.emplace_back(f::R_P, Value(std::string(1, k.r_p)));
+  e.emplace_back(f::ODB, Value(odb_));
+  e.emplace_back(f::DATA, Value(xbase::Date{data_}));
+  e.emplace_back(f::MAG, Value(mag_ == "0" ? std::string("1") : mag_));
+  e.emplace_back(f::RD, Value(rd_));
+  e.emplace_back(f::NRD, Value(nrd_));
+  e.emplace_back(f::TRESC, Value(Left(odbiorca_, 17)));
+  e.emplace_back(f::SPZ, Value(spz));
+  e.emplace_back(f::TEZ, Value(tez));
+  e.emplace_back(f::TERMIN, Value(xbase::Date{static_cast<JulianDay>(data_ + static_cast<JulianDay>(tez))}));
+  e.emplace_back(f::KTO, Value(std::string(1, k.kto)));
+  e.emplace_back(f::OBWN, Value(debit ? value : paid));
+  e.emplace_back(f::OBMA, Value(credit ? value : paid));
   if (!waluta_.empty()) {
-    e.emplace_back("WALUTA_X", Value(std::string("X")));
-    e.emplace_back("WALUTA", Value(waluta_));
-    e.emplace_back("KURS", Value(kurs_));
+    e.emplace_back(f::WALUTA_X, Value(std::string("X")));
+    e.emplace_back(f::WALUTA, Value(waluta_));
+    e.emplace_back(f::KURS, Value(kurs_));
   }
   return e;
 }

@@ -157,8 +157,8 @@ void Poster::PlanReceiptRecord(Article& a, double q) {
     a.now.Set("DATA_PZ", Value(xbase::Date{data_}));
     a.now.Set("RD_PZ", Value(rd_));
     a.now.Set("NRD_PZ", Value(nrd_));
-    const std::string spz = Var("M_SPZ");
-    a.now.Set("TEZ_PZ", Value(k.IsPurchase() || spz == "T" ? VarNum("M_TEZ") : 14.0));
+    const std::string& spz = header_.spz;
+    a.now.Set("TEZ_PZ", Value(k.IsPurchase() || spz == "T" ? header_.tez : 14.0));
     a.now.Set("ILOSC_PZ", Value(q));
     a.now.Set("ILOSC_SD", Value(0.0));
     a.now.Set("DATA_SD", Value(xbase::Date{data_}));

@@ -74,6 +74,31 @@ TEST_F(Posting, ASaleTakesTheNextNumberWritesHeaderLinesStockAndSettlement) {
   ExpectIndexesVerify();
 }
 
+// The header given as a value is what is posted; the variables only give the working
+// lines' session and get the number back.
+TEST_F(Posting, AHeaderGivenAsAValueIsPostedAsGiven) {
+  Header("FV", "K1", "T");
+  Line("A2", 1, 10);
+  PostingHeader header = ReadPostingHeader(s().vars());
+  EXPECT_EQ(header.rd, "FV ");
+  EXPECT_EQ(header.spz, "T");
+  EXPECT_DOUBLE_EQ(header.tez, 14);
+  header.nodb = "ODBIORCA Z NAGLOWKA";
+  header.tez = 30;
+  header.kwota = 2;
+  ASSERT_TRUE(RepDowWithD(s(), st1().ui, 0, header));
+  EXPECT_EQ(s().vars().Text("M_NRD"), "      12");
+  ASSERT_TRUE(AtHeader("FV", "12"));
+  xbase::WorkArea& h = A(TableId::kDowod);
+  EXPECT_EQ(Txt(h, "NODB"), PadR("ODBIORCA Z NAGLOWKA", 50));
+  EXPECT_DOUBLE_EQ(Num(h, "TEZ"), 30);
+  EXPECT_DOUBLE_EQ(Num(h, "KWOTA"), 2);
+  xbase::WorkArea& fa = A(TableId::kFaN);
+  ASSERT_TRUE(SeekIn(fa, "FV       12"));
+  EXPECT_EQ(fa.Get("TERMIN")->AsDate().day, JulianFromYmd(2026, 4, 13));
+  EXPECT_DOUBLE_EQ(Num(fa, "OBMA"), 2);
+}
+
 TEST_F(Posting, CashSaleWritesNoSettlement) {
   Header("FV", "K1", "G");
   Line("A1", 1, 10);
