@@ -49,6 +49,12 @@ class ArticleScreen {
  private:
   BrowseAction Fun(BrowseMode mode);
   BrowseAction OnKey(int k);
+  // The keys of the card list, in the order they are tried.
+  KeyTable Keys();
+  BrowseAction SwitchOrder();
+  BrowseAction EditKey();
+  BrowseAction DeleteKey();
+  void DocumentsMenu();
   void Title();
   void ViewAs();
   void LiniaAs();
@@ -88,6 +94,7 @@ class ArticleScreen {
   SearchPrefix name_prefix_{kNamePrefixLimit};
   bool searching_ = false;
   console::Browse* browse_ = nullptr;
+  KeyTable keys_ = Keys();
 };
 
 void ArticleScreen::RestoreWarehouseFilter() {
@@ -225,67 +232,58 @@ BrowseAction ArticleScreen::OnKey(int k) {
   if (Search(k, &moved)) return moved ? BrowseAction::kRepaint : BrowseAction::kContinue;
   if (searching_) EndSearch();
 
-  if (k == key::kEsc) return BrowseAction::kLeave;
-  if (k == key::kTab) {
-    // Code order and name order.
-    const int next = InNameOrder() ? 1 : NameOrder();
-    if (next <= as_.order_count()) (void)as_.SetOrder(next);
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(4))) {
-    if (!current_month_) return BrowseAction::kContinue;
-    RestoreWarehouseFilter();
-    if (as_.eof()) (void)as_.GoTop();
-    if (Empty()) return BrowseAction::kRepaint;
-    EditAs();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::AltF(5))) {
-    if (current_month_) DopiszAs(true);
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(5))) {
-    if (current_month_) DopiszAs(false);
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(6))) {
-    FiltrAs();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::AltF(7))) {
-    SzukajKod13();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(7))) {
-    SzukajAs();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(8))) {
-    if (!current_month_) return BrowseAction::kContinue;
-    RestoreWarehouseFilter();
-    Kasuj();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(9))) {
-    AsWydruk();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::ShiftF(2))) {
-    if (s_.op().Prawa(1)) PodwyzkaCen();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(2))) {
-    // The documents of the card; the batch turnover belongs to the batch cards.
-    const int c = session::SmallChoice(s_, 10, 20,
-                                           {"1. Dowody wystawione na dany towar   ",
-                                            "2. Dowody w kolejnosci edycji        ",
-                                            "3. Szybka rotacja na kartotece PARTIA"});
-    if (c == 1) RapAs(DocumentOrder::kByDate);
-    if (c == 2) RapAs(DocumentOrder::kAsEntered);
-    if (c == 3) session::NotBuilt(s_, "RAP_PARTIA");
-    return BrowseAction::kRepaint;
-  }
-  return BrowseAction::kContinue;
+  return DispatchKey(keys_, k);
+}
+
+KeyTable ArticleScreen::Keys() {
+  return {
+      {key::kEsc, [] { return BrowseAction::kLeave; }},
+      {key::kTab, [this] { return SwitchOrder(); }},
+      {key::F(4), [this] { return EditKey(); }},
+      {key::AltF(5), AndRepaint([this] { if (current_month_) DopiszAs(true); })},
+      {key::F(5), AndRepaint([this] { if (current_month_) DopiszAs(false); })},
+      {key::F(6), AndRepaint([this] { FiltrAs(); })},
+      {key::AltF(7), AndRepaint([this] { SzukajKod13(); })},
+      {key::F(7), AndRepaint([this] { SzukajAs(); })},
+      {key::F(8), [this] { return DeleteKey(); }},
+      {key::F(9), AndRepaint([this] { AsWydruk(); })},
+      {key::ShiftF(2), AndRepaint([this] { if (s_.op().Prawa(1)) PodwyzkaCen(); })},
+      {key::F(2), AndRepaint([this] { DocumentsMenu(); })},
+  };
+}
+
+// Tab: code order and name order.
+BrowseAction ArticleScreen::SwitchOrder() {
+  const int next = InNameOrder() ? 1 : NameOrder();
+  if (next <= as_.order_count()) (void)as_.SetOrder(next);
+  return BrowseAction::kRepaint;
+}
+
+BrowseAction ArticleScreen::EditKey() {
+  if (!current_month_) return BrowseAction::kContinue;
+  RestoreWarehouseFilter();
+  if (as_.eof()) (void)as_.GoTop();
+  if (Empty()) return BrowseAction::kRepaint;
+  EditAs();
+  return BrowseAction::kRepaint;
+}
+
+BrowseAction ArticleScreen::DeleteKey() {
+  if (!current_month_) return BrowseAction::kContinue;
+  RestoreWarehouseFilter();
+  Kasuj();
+  return BrowseAction::kRepaint;
+}
+
+// F2: the documents of the card; the batch turnover belongs to the batch cards.
+void ArticleScreen::DocumentsMenu() {
+  const int c = session::SmallChoice(s_, 10, 20,
+                                     {"1. Dowody wystawione na dany towar   ",
+                                      "2. Dowody w kolejnosci edycji        ",
+                                      "3. Szybka rotacja na kartotece PARTIA"});
+  if (c == 1) RapAs(DocumentOrder::kByDate);
+  if (c == 2) RapAs(DocumentOrder::kAsEntered);
+  if (c == 3) session::NotBuilt(s_, "RAP_PARTIA");
 }
 
 // ---- Incremental search ---------------------------------------------------------------------

@@ -190,6 +190,20 @@ console::BrowseAction CatalogueFun(session::Session& s, xbase::WorkArea& a, cons
   return BrowseAction::kContinue;
 }
 
+std::function<console::BrowseAction()> AndRepaint(std::function<void()> f) {
+  return [f = std::move(f)] {
+    f();
+    return console::BrowseAction::kRepaint;
+  };
+}
+
+console::BrowseAction DispatchKey(const KeyTable& table, int k) {
+  for (const KeyAction& entry : table) {
+    if (console::key::IsKey(k, entry.key)) return entry.action();
+  }
+  return console::BrowseAction::kContinue;
+}
+
 StoreAccess::StoreAccess(session::Session& s) : ui_(s.con()) {}
 
 void Message(session::Session& s, std::string_view text) { console::Okno_(s.con(), text); }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/date.h"
 #include "console/browse.h"
@@ -129,6 +130,19 @@ struct CatalogueHandlers {
 // panel follows at once, also when keys are typed ahead.
 console::BrowseAction CatalogueFun(session::Session& s, xbase::WorkArea& a, console::BrowseMode mode, bool current_month,
                                    const CatalogueHandlers& h);
+
+// One key a catalogue screen answers and what it does. A function key matches in either
+// of its two codes (key::IsKey).
+struct KeyAction {
+  int key;
+  std::function<console::BrowseAction()> action;
+};
+// The keys of a screen, tried in this order.
+using KeyTable = std::vector<KeyAction>;
+// An action that runs `f` and repaints the grid.
+std::function<console::BrowseAction()> AndRepaint(std::function<void()> f);
+// The action of the first entry for `k`; kContinue when the screen does not answer it.
+console::BrowseAction DispatchKey(const KeyTable& table, int k);
 
 // The message window for a moment (one second, a key ends it).
 void Message(session::Session& s, std::string_view text);

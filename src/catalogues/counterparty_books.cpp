@@ -102,6 +102,10 @@ class AccountScreen {
  private:
   BrowseAction Fun(BrowseMode mode);
   BrowseAction OnKey(int k);
+  // The keys of the book, in the order they are tried.
+  KeyTable Keys();
+  BrowseAction SwitchPanel();
+  BrowseAction OpenInvoices();
   void ViewZo();
   void ShowForm(const ZoBuffer& b);
   void AddKeyGets(console::Form& f, ZoBuffer& b);
@@ -141,6 +145,7 @@ class AccountScreen {
   console::Browse* browse_ = nullptr;
   bool currency_books_ = false;  // Tab switches the lower panel to the currency balance
   bool currency_view_ = false;
+  KeyTable keys_ = Keys();
 };
 
 
@@ -292,74 +297,51 @@ BrowseAction AccountScreen::OnKey(int k) {
   if (Search(k, &moved)) return moved ? BrowseAction::kRepaint : BrowseAction::kContinue;
   if (searching_) EndSearch();
 
-  if (k == key::kEsc) return BrowseAction::kLeave;
-  if (k == key::kTab) {
-    // The marker is read at each use: a station switched over meanwhile follows at once.
-    currency_books_ = CurrencyBooks(s_);
-    if (!currency_books_) currency_view_ = false;
-    Title();
-    if (!currency_books_) return BrowseAction::kContinue;
-    currency_view_ = !currency_view_;
-    Title();
+  return DispatchKey(keys_, k);
+}
+
+KeyTable AccountScreen::Keys() {
+  KeyTable keys = {
+      {key::kEsc, [] { return BrowseAction::kLeave; }},
+      {key::kTab, [this] { return SwitchPanel(); }},
+      {key::F(4), AndRepaint([this] { if (current_month_ && !Empty()) EditZo(); })},
+      {key::AltF(5), AndRepaint([this] { if (current_month_) DopiszZo(true); })},
+      {key::F(5), AndRepaint([this] { if (current_month_) DopiszZo(false); })},
+      {key::F(6), AndRepaint([this] { FiltrZo(); })},
+      {key::AltF(7), AndRepaint([this] { NipMenu(); })},
+      {key::F(7), AndRepaint([this] { SzukajZo(); })},
+      {key::F(8), AndRepaint([this] { if (current_month_) Kasuj(); })},
+      {key::F(9), AndRepaint([this] { ZoWydruk(); })},
+      {key::AltF(2), AndRepaint([this] { BalanceMenu(); })},
+      {key::AltF(9), AndRepaint([this] { EnvelopeMenu(); })},
+  };
+  if (book_.notebook) return keys;
+  // The customers' and suppliers' books: open invoices and the cash register.
+  keys.push_back({key::F(2), [this] { return OpenInvoices(); }});
+  keys.push_back({key::F(3), AndRepaint([this] { session::NotBuilt(s_, "EWIDENCJA_KP_KW"); })});
+  keys.push_back({key::F(10), AndRepaint([this] { session::NotBuilt(s_, "DRUK_FA_NIEROZLICZONYCH"); })});
+  return keys;
+}
+
+// Tab: the lower panel between the contents and the currency balance.
+BrowseAction AccountScreen::SwitchPanel() {
+  // The marker is read at each use: a station switched over meanwhile follows at once.
+  currency_books_ = CurrencyBooks(s_);
+  if (!currency_books_) currency_view_ = false;
+  Title();
+  if (!currency_books_) return BrowseAction::kContinue;
+  currency_view_ = !currency_view_;
+  Title();
+  return BrowseAction::kContinue;
+}
+
+BrowseAction AccountScreen::OpenInvoices() {
+  if (!s_.op().Prawa(13)) {
+    Message(s_, "Brak praw");
     return BrowseAction::kContinue;
   }
-  if (key::IsKey(k, key::F(4))) {
-    if (current_month_ && !Empty()) EditZo();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::AltF(5))) {
-    if (current_month_) DopiszZo(true);
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(5))) {
-    if (current_month_) DopiszZo(false);
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(6))) {
-    FiltrZo();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::AltF(7))) {
-    NipMenu();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(7))) {
-    SzukajZo();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(8))) {
-    if (current_month_) Kasuj();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::F(9))) {
-    ZoWydruk();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::AltF(2))) {
-    BalanceMenu();
-    return BrowseAction::kRepaint;
-  }
-  if (key::IsKey(k, key::AltF(9))) {
-    EnvelopeMenu();
-    return BrowseAction::kRepaint;
-  }
-  if (!book_.notebook && key::IsKey(k, key::F(2))) {
-    if (!s_.op().Prawa(13)) {
-      Message(s_, "Brak praw");
-      return BrowseAction::kContinue;
-    }
-    session::NotBuilt(s_, "FA_NIEROZLICZONE");
-    return BrowseAction::kRepaint;
-  }
-  if (!book_.notebook && key::IsKey(k, key::F(3))) {
-    session::NotBuilt(s_, "EWIDENCJA_KP_KW");
-    return BrowseAction::kRepaint;
-  }
-  if (!book_.notebook && key::IsKey(k, key::F(10))) {
-    session::NotBuilt(s_, "DRUK_FA_NIEROZLICZONYCH");
-    return BrowseAction::kRepaint;
-  }
-  return BrowseAction::kContinue;
+  session::NotBuilt(s_, "FA_NIEROZLICZONE");
+  return BrowseAction::kRepaint;
 }
 
 bool AccountScreen::Search(int k, bool* moved) {

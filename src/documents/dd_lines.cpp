@@ -11,17 +11,6 @@ namespace hurt::documents {
 
 namespace {
 
-std::string TextOf(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return "";
-  auto v = a.Get(name);
-  return v.ok() ? v->AsString() : std::string();
-}
-double NumberOf(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return 0;
-  auto v = a.Get(name);
-  return v.ok() ? v->AsNumber() : 0;
-}
-
 // Runs `write` on the current record under its lock, releasing a lock it took.
 template <typename F>
 Status UnderLock(xbase::WorkArea& a, F&& write) {
@@ -165,10 +154,10 @@ Result<LinePayment> FirstLinePayment(xbase::WorkArea& dd) {
   bool found = false;
   const Status scanned = ForEachLine(dd, [&](uint32_t) -> Status {
     if (found) return Status::Ok();
-    std::string spz = AllTrim(TextOf(dd, "SPZ"));
+    std::string spz = AllTrim(session::FieldText(dd, "SPZ"));
     if (!spz.empty()) {
       p.spz = spz.substr(0, 1);
-      p.tez = static_cast<int>(NumberOf(dd, "TEZ"));
+      p.tez = static_cast<int>(session::FieldNumber(dd, "TEZ"));
       found = true;
     }
     return Status::Ok();

@@ -31,6 +31,9 @@
 namespace hurt::documents {
 
 using namespace hurt::literals;
+using session::FieldDate;
+using session::FieldNumber;
+using session::FieldText;
 using session::Session;
 namespace key = console::key;
 
@@ -69,21 +72,6 @@ void Messages(Session& s, const std::vector<HeaderMessage>& ms) {
 }
 void Refuse(Session& s, std::string_view text) { console::Okno_(s.con(), text, 0); }
 
-std::string FieldText(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return "";
-  auto v = a.Get(name);
-  return v.ok() ? v->AsString() : std::string();
-}
-double FieldNumber(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return 0;
-  auto v = a.Get(name);
-  return v.ok() ? v->AsNumber() : 0;
-}
-JulianDay FieldDate(const xbase::WorkArea& a, std::string_view name) {
-  if (a.FieldIndex(name) < 0) return kEmptyDate;
-  auto v = a.Get(name);
-  return v.ok() ? v->AsDate().day : kEmptyDate;
-}
 char FirstChar(const std::string& s, char fallback) { return s.empty() ? fallback : s[0]; }
 
 // Seeks `key` in order 1 of the area, keeping the order it had. Found leaves the area on

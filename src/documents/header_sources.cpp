@@ -13,6 +13,7 @@
 #include "documents/prices.h"
 #include "documents/reservations.h"
 #include "documents/vat_rate.h"
+#include "session/area_fields.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "session/store_ui.h"
@@ -29,16 +30,8 @@ namespace {
 constexpr int kFirstSourceArea = 170;
 constexpr int kLastSourceArea = 179;
 
-std::string Text(const xbase::WorkArea& a, std::string_view f) {
-  if (a.FieldIndex(f) < 0) return "";
-  auto v = a.Get(f);
-  return v.ok() ? v->AsString() : std::string();
-}
-double Number(const xbase::WorkArea& a, std::string_view f) {
-  if (a.FieldIndex(f) < 0) return 0;
-  auto v = a.Get(f);
-  return v.ok() ? v->AsNumber() : 0;
-}
+using session::FieldNumber;
+using session::FieldText;
 
 // A source table open in a spare area for the length of one read.
 class SourceArea {
@@ -70,12 +63,12 @@ class SourceArea {
 
 SourceLine LineOf(const xbase::WorkArea& a) {
   SourceLine l;
-  l.mag = Left(Text(a, "MAG"), 1);
-  l.indeks = PadR(Text(a, "INDEKS"), 8);
-  l.nazwa = RTrim(Text(a, "NAZWA"));
-  l.ilosc = NewRound(Number(a, "ILOSC"), 3);
-  l.cena = Number(a, "CENA");
-  l.upust0 = Number(a, "UPUST0");
+  l.mag = Left(FieldText(a, "MAG"), 1);
+  l.indeks = PadR(FieldText(a, "INDEKS"), 8);
+  l.nazwa = RTrim(FieldText(a, "NAZWA"));
+  l.ilosc = NewRound(FieldNumber(a, "ILOSC"), 3);
+  l.cena = FieldNumber(a, "CENA");
+  l.upust0 = FieldNumber(a, "UPUST0");
   return l;
 }
 
@@ -99,14 +92,14 @@ std::optional<std::vector<SourceLine>> ReadSourceLines(session::Session& session
   if (seek) {
     auto found = a->SeekKey(key);
     for (bool on = found.ok() && *found; on && !a->eof(); on = a->Skip(1).ok()) {
-      if (PadR(Text(*a, "ODB"), 8) != key) break;
+      if (PadR(FieldText(*a, "ODB"), 8) != key) break;
       SourceLine l = LineOf(*a);
       if (Wanted(l)) out.push_back(std::move(l));
     }
     return out;
   }
   for (Status st = a->GoTop(); st.ok() && !a->eof(); st = a->Skip(1)) {
-    if (!odb.empty() && PadR(Text(*a, "ODB"), 8) != key) continue;
+    if (!odb.empty() && PadR(FieldText(*a, "ODB"), 8) != key) continue;
     SourceLine l = LineOf(*a);
     if (Wanted(l)) out.push_back(std::move(l));
   }
@@ -131,7 +124,7 @@ int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines)
 
   int last_lp = 0;
   for (Status st = dd->GoTop(); st.ok() && !dd->eof(); st = dd->Skip(1))
-    last_lp = std::max(last_lp, static_cast<int>(Val(Text(*dd, "LP"))));
+    last_lp = std::max(last_lp, static_cast<int>(Val(FieldText(*dd, "LP"))));
 
   int written = 0;
   for (const SourceLine& src : lines) {
@@ -144,7 +137,7 @@ int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines)
     }
     // The article as the line takes it.
     const ArticleForLine art = ArticleOfCard(*as);
-    const std::string nazwa = Text(*as, "NAZWA");
+    const std::string nazwa = FieldText(*as, "NAZWA");
     const LineVatRate vat = VatRateOfLine(art.podatek0, kind, get_vat, vat_13_5);
 
     // The stock first: the line holds what it reserved.
@@ -240,7 +233,7 @@ bool LoadLinesForDisplay(session::Session& s, std::string_view rd, std::string_v
   session::ConsoleStoreUi ui(s.con());
   auto found = ok ? dow->SeekKey(key) : Result<bool>(false);
   for (bool on = found.ok() && *found; ok && on && !dow->eof(); on = dow->Skip(1).ok()) {
-    if (PadR(Text(*dow, "RD"), 3) + PadR(Text(*dow, "NRD"), 8) != key) break;
+    if (PadR(FieldText(*dow, "RD"), 3) + PadR(FieldText(*dow, "NRD"), 8) != key) break;
     ok = store::AddRecArea(ui, *dd, kReservationLockWait).ok();
     for (const auto& [i, j] : common) {
       if (!ok) break;
@@ -248,9 +241,9 @@ bool LoadLinesForDisplay(session::Session& s, std::string_view rd, std::string_v
       if (v.ok()) (void)dd->Replace(j, *v);  // a value dd cannot hold stays blank
     }
     if (ok && gross_missing) {
-      const std::string nb = Text(*dow, "NB");
+      const std::string nb = FieldText(*dow, "NB");
       const char basis = !nb.empty() && (nb[0] == 'B' || nb[0] == 'N') ? nb[0] : kind_basis;
-      const double brutto = GrossOfPostedLine(basis, Number(*dow, "WARTOSC"), Number(*dow, "PODATEK"));
+      const double brutto = GrossOfPostedLine(basis, FieldNumber(*dow, "WARTOSC"), FieldNumber(*dow, "PODATEK"));
       ok = dd->Replace("BRUTTO", xbase::Value(brutto)).ok();
     }
     if (ok) ok = dd->Unlock().ok();

@@ -208,7 +208,7 @@ console::BrowseAction LineGrid::Handle(console::BrowseMode mode) {
 console::BrowseAction LineGrid::Dispatch(int k) {
   using console::BrowseAction;
   const bool appending = browse_->append_mode();
-  if (k == key::kEsc || k == key::F(9) || k == key::F(9) + 256) {
+  if (k == key::kEsc || key::IsKey(k, key::F(9))) {
     if (Leave()) return BrowseAction::kLeave;
     return BrowseAction::kRepaint;
   }
@@ -216,7 +216,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     TogInsert();
     return BrowseAction::kContinue;
   }
-  if (k == key::F(8) || k == key::F(8) + 256) {
+  if (key::IsKey(k, key::F(8))) {
     if (appending || settings_.klucz == 1) return BrowseAction::kContinue;
     if (BillsNotes()) {
       SayNotesRule();
@@ -224,11 +224,11 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     }
     return KasujPozycje();
   }
-  if (k == key::F(2) || k == key::F(2) + 256) {
+  if (key::IsKey(k, key::F(2))) {
     if (settings_.klucz == 1) return BrowseAction::kContinue;
     return UpustDokumentu();
   }
-  if (k == key::F(4) || k == key::F(4) + 256) {
+  if (key::IsKey(k, key::F(4))) {
     // Header entry again (not in display): a changed kind converts the lines on the way.
     if (settings_.klucz == 1) return BrowseAction::kContinue;
     KeyLine(s_, true, &kind_);  // the keys of header entry while it is edited
@@ -236,7 +236,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     kind_ = DocumentKind(s_);
     return BrowseAction::kRepaint;
   }
-  if (k == key::F(5) || k == key::F(5) + 256) {
+  if (key::IsKey(k, key::F(5))) {
     ShowTotal(kReasonPost);
     const auto& print = s_.document_actions().print_document;
     if (!print) {

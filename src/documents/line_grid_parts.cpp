@@ -7,23 +7,15 @@
 #include "documents/line_session.h"
 #include "documents/prices.h"
 #include "documents/vat_rate.h"
+#include "session/area_fields.h"
 #include "session/session.h"
 
 namespace hurt::documents {
 
 namespace {
 
-std::string TextOf(const xbase::WorkArea& a, std::string_view field) {
-  if (a.FieldIndex(field) < 0) return {};
-  auto v = a.Get(field);
-  return v.ok() ? v->AsString() : std::string{};
-}
-
-double NumberOf(const xbase::WorkArea& a, std::string_view field) {
-  if (a.FieldIndex(field) < 0) return 0;
-  auto v = a.Get(field);
-  return v.ok() ? v->AsNumber() : 0;
-}
+using session::FieldNumber;
+using session::FieldText;
 
 console::BrowseColumn Column(int width, std::function<std::string()> value) {
   console::BrowseColumn c;
@@ -72,25 +64,25 @@ std::vector<console::BrowseColumn> GridColumns(const GridLayout& g, const xbase:
   const xbase::WorkArea* d = &dd;
   std::vector<console::BrowseColumn> cols;
   if (g.mag_column) {
-    cols.push_back(Column(1, [d] { return TextOf(*d, "MAG"); }));
+    cols.push_back(Column(1, [d] { return FieldText(*d, "MAG"); }));
   } else {
-    cols.push_back(Column(3, [d] { return PadL(AllTrim(TextOf(*d, "LP")), 3); }));
+    cols.push_back(Column(3, [d] { return PadL(AllTrim(FieldText(*d, "LP")), 3); }));
   }
-  cols.push_back(Column(8, [d] { return TextOf(*d, "INDEKS"); }));
-  cols.push_back(Column(30, [d] { return TextOf(*d, "NAZWA"); }));
+  cols.push_back(Column(8, [d] { return FieldText(*d, "INDEKS"); }));
+  cols.push_back(Column(30, [d] { return FieldText(*d, "NAZWA"); }));
   const std::string ilosc = g.ilosc, cena = g.cena;
-  cols.push_back(Column(9, [d, ilosc] { return TransformNumber(NumberOf(*d, "ILOSC"), ilosc); }));
-  cols.push_back(Column(9, [d, cena] { return TransformNumber(NumberOf(*d, "CENA"), cena); }));
+  cols.push_back(Column(9, [d, ilosc] { return TransformNumber(FieldNumber(*d, "ILOSC"), ilosc); }));
+  cols.push_back(Column(9, [d, cena] { return TransformNumber(FieldNumber(*d, "CENA"), cena); }));
   if (g.commission) {
     cols.push_back(Column(4, [d] {
-      const double price = NumberOf(*d, "CENA");
-      const double pct = price == 0 ? 0 : NewRound(NumberOf(*d, "PROWIZJA") / price * 100, 1);
+      const double price = FieldNumber(*d, "CENA");
+      const double pct = price == 0 ? 0 : NewRound(FieldNumber(*d, "PROWIZJA") / price * 100, 1);
       return TransformNumber(PercentInRange(pct) ? pct : 0, "99.9");
     }));
   } else {
-    cols.push_back(Column(4, [d] { return TransformNumber(NumberOf(*d, "UPUST0"), "99.9"); }));
+    cols.push_back(Column(4, [d] { return TransformNumber(FieldNumber(*d, "UPUST0"), "99.9"); }));
   }
-  cols.push_back(Column(11, [d] { return TransformNumber(NumberOf(*d, "BRUTTO"), "99999999.99"); }));
+  cols.push_back(Column(11, [d] { return TransformNumber(FieldNumber(*d, "BRUTTO"), "99999999.99"); }));
   return cols;
 }
 
@@ -143,24 +135,24 @@ LeaveChecks CheckLinesBeforeLeaving(session::Session& session, const DocKind& ki
   const int as_order = as != nullptr ? as->order() : 0;
   const bool commission = kind.HasTag("PROWIZJA") && dd.FieldIndex("PROWIZJA") >= 0;
   for (Status st = dd.GoTop(); st.ok() && !dd.eof(); st = dd.Skip(1)) {
-    if (serials && dd.FieldIndex(serial_field) >= 0 && IsBlank(TextOf(dd, serial_field))) c.missing_serial = true;
-    if (commission && !CommissionSound(NumberOf(dd, "PROWIZJA"), NumberOf(dd, "CENA"))) c.commission = true;
+    if (serials && dd.FieldIndex(serial_field) >= 0 && IsBlank(FieldText(dd, serial_field))) c.missing_serial = true;
+    if (commission && !CommissionSound(FieldNumber(dd, "PROWIZJA"), FieldNumber(dd, "CENA"))) c.commission = true;
     if (as == nullptr || !kind.IsSale()) continue;
     if (as->order() != 1 && !as->SetOrder(1).ok()) continue;
-    auto f = as->SeekKey(PadR(TextOf(dd, "MAG"), 1) + PadR(TextOf(dd, "INDEKS"), 8));
+    auto f = as->SeekKey(PadR(FieldText(dd, "MAG"), 1) + PadR(FieldText(dd, "INDEKS"), 8));
     if (!f.ok() || !*f) continue;
-    const std::string code = TextOf(dd, "PODATEK0");
+    const std::string code = FieldText(dd, "PODATEK0");
     const double rate = RateOfCode(code);
     ArticlePrices p;
-    p.cena0 = NumberOf(*as, "CENA0");
-    p.cena_pz = NumberOf(*as, "CENA_PZ");
-    p.cenam = NumberOf(*as, "CENAM");
+    p.cena0 = FieldNumber(*as, "CENA0");
+    p.cena_pz = FieldNumber(*as, "CENA_PZ");
+    p.cenam = FieldNumber(*as, "CENAM");
     FlaggedLine line;
-    line.lp = AllTrim(TextOf(dd, "LP"));
-    line.indeks = TextOf(dd, "INDEKS");
-    line.nazwa = TextOf(dd, "NAZWA");
-    line.ilosc = NumberOf(dd, "ILOSC");
-    line.cena = NumberOf(dd, "CENA");
+    line.lp = AllTrim(FieldText(dd, "LP"));
+    line.indeks = FieldText(dd, "INDEKS");
+    line.nazwa = FieldText(dd, "NAZWA");
+    line.ilosc = FieldNumber(dd, "ILOSC");
+    line.cena = FieldNumber(dd, "CENA");
     line.floor = PriceFloor(p, rate, nb == 'B');
     line.podatek0 = code;
     if (line.ilosc > 0 && line.cena < line.floor) {
@@ -170,7 +162,7 @@ LeaveChecks CheckLinesBeforeLeaving(session::Session& session, const DocKind& ki
     if (!from_2011) continue;
     const bool allowed = RateAllowedFrom2011(code);
     if (!allowed) c.bad_vat = true;
-    const LineVatRate expected = VatRateOfLine(TextOf(*as, "PODATEK0"), kind, get_vat, vat_13_5);
+    const LineVatRate expected = VatRateOfLine(FieldText(*as, "PODATEK0"), kind, get_vat, vat_13_5);
     line.expected = expected.code;
     if (AllTrim(expected.code) != AllTrim(code)) c.other_vat = true;
     if (!allowed || AllTrim(expected.code) != AllTrim(code)) c.vat_lines.push_back(line);
@@ -233,9 +225,9 @@ Credit CustomerCredit(session::Session& session, std::string_view odb) {
     auto f = zo->SeekKey(PadR(odb, 8));
     if (f.ok() && *f) {
       c.found = true;
-      c.limit = NumberOf(*zo, "KREDYT");
-      c.balance = NumberOf(*zo, "BOWN") - NumberOf(*zo, "BOMA") + NumberOf(*zo, "OBNAWN") - NumberOf(*zo, "OBNAMA") +
-                  NumberOf(*zo, "OBWN") - NumberOf(*zo, "OBMA") + NumberOf(*zo, "POWN") - NumberOf(*zo, "POMA");
+      c.limit = FieldNumber(*zo, "KREDYT");
+      c.balance = FieldNumber(*zo, "BOWN") - FieldNumber(*zo, "BOMA") + FieldNumber(*zo, "OBNAWN") - FieldNumber(*zo, "OBNAMA") +
+                  FieldNumber(*zo, "OBWN") - FieldNumber(*zo, "OBMA") + FieldNumber(*zo, "POWN") - FieldNumber(*zo, "POMA");
     }
   }
   if (zo->order() != order) (void)zo->SetOrder(order);

@@ -31,12 +31,6 @@ std::string Squeezed(std::string_view s) {
   return out;
 }
 
-std::string TextField(const xbase::WorkArea& a, std::string_view field) {
-  if (a.FieldIndex(field) < 0) return {};
-  auto v = a.Get(field);
-  return v.ok() ? v->AsString() : std::string{};
-}
-
 }  // namespace
 
 int OrderWithKey(const xbase::WorkArea& as, std::string_view expression) {
@@ -51,7 +45,7 @@ int OrderWithKey(const xbase::WorkArea& as, std::string_view expression) {
 int BarCodeWidth(const xbase::WorkArea& as) {
   const int i = as.FieldIndex("KOD13");
   if (i < 0) return 13;
-  return static_cast<int>(TextField(as, "KOD13").size());
+  return static_cast<int>(session::FieldText(as, "KOD13").size());
 }
 
 uint32_t FindByBarCode(xbase::WorkArea& as, std::string_view code, std::string_view mag) {
@@ -66,9 +60,9 @@ uint32_t FindByBarCode(xbase::WorkArea& as, std::string_view code, std::string_v
   auto found = as.SeekKey(DescendText(wanted));
   // Equal keys follow each other: the first of the wanted warehouse, else the first.
   for (bool ok = found.ok() && *found; ok && !as.eof(); ok = as.Skip(1).ok()) {
-    if (TextField(as, "KOD13") != wanted) break;
+    if (session::FieldText(as, "KOD13") != wanted) break;
     if (first == 0) first = as.recno();
-    if (TextField(as, "MAG") == PadR(mag, 1)) {
+    if (session::FieldText(as, "MAG") == PadR(mag, 1)) {
       same_mag = as.recno();
       break;
     }
@@ -117,14 +111,14 @@ std::string PickArticle(session::Session& session, xbase::WorkArea& as, ArticleL
   for (const auto& [name, width] : columns) {
     const std::string field = name;
     browse.AddColumn(session::PaddedColumn(field, width, [&as, field] {
-      if (field != "ILOSC") return TextField(as, field);
+      if (field != "ILOSC") return session::FieldText(as, field);
       auto v = as.Get(field);
       return v.ok() ? Str(v->AsNumber(), 12, 3) : std::string{};
     }));
   }
   const int k = browse.Run();
   std::string chosen;
-  if (k == console::key::kEnter && !as.eof()) chosen = PadR(TextField(as, "INDEKS"), 8);
+  if (k == console::key::kEnter && !as.eof()) chosen = PadR(session::FieldText(as, "INDEKS"), 8);
   (void)as.SetOrder(before);
   con.RestoreScreen(saved);
   return chosen;

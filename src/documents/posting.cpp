@@ -211,7 +211,7 @@ Status Poster::ApplyKorekty() {
     // year otherwise.
     xbase::WorkArea* dowod = AreaOf(s_, store::TableId::kDowod);
     const std::vector<uint32_t> found = RecordsOf(*dowod, kor_rd, kor_nrd);
-    if (!found.empty() && dowod->GoTo(found.front()).ok()) kor_data = DateOf(*dowod, "DATA");
+    if (!found.empty() && dowod->GoTo(found.front()).ok()) kor_data = FieldDate(*dowod, "DATA");
   }
   if (kor_data == kEmptyDate) kor_data = data_;
   s_.vars().Set(session::var::M_RD_KOR, Value(kor_rd));
@@ -250,8 +250,8 @@ Status Poster::ApplyKorekty() {
   HURT_RETURN_IF_ERROR(k.SetOrder(1));
   auto found = k.SeekKey(kor_rd + kor_nrd);
   HURT_RETURN_IF_ERROR(found.status());
-  while (*found && !k.eof() && TextOf(k, "RD") == kor_rd && TextOf(k, "NRD") == kor_nrd) {
-    if (TextOf(k, "RD_") == rd_ && TextOf(k, "NRD_") == nrd_) return Status::Ok();  // recorded already
+  while (*found && !k.eof() && FieldText(k, "RD") == kor_rd && FieldText(k, "NRD") == kor_nrd) {
+    if (FieldText(k, "RD_") == rd_ && FieldText(k, "NRD_") == nrd_) return Status::Ok();  // recorded already
     HURT_RETURN_IF_ERROR(k.Skip());
   }
   auto n = k.RecCount();

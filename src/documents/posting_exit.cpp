@@ -53,7 +53,7 @@ void GiveNumberBack(session::Session& s, store::StoreUi& ui, const KindRecord& k
   xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
   if (slow == nullptr || !slow->GoTo(kind.recno).ok()) return;
   if (!store::RecLockArea(ui, *slow, 14.5).ok()) return;
-  const double counter = NumberOf(*slow, "NRD");
+  const double counter = FieldNumber(*slow, "NRD");
   if (static_cast<long>(counter) == static_cast<long>(Val(nrd)) && counter > 0) {
     // A counter not lowered only leaves a gap in the numbering: numbers are taken afresh at posting.
     (void)slow->Replace("NRD", Value(counter - 1));
@@ -89,8 +89,8 @@ void PrintPriceLabels(session::Session& s, const std::vector<WorkLine>& lines) {
     if (!LineWantsLabel(l)) continue;
     auto found = as->SeekKey(PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8));
     if (!found.ok() || !*found) continue;
-    labels.push_back({l.Text("INDEKS"), TextOf(*as, "NAZWA"), TextOf(*as, "JM"), NumberOf(*as, "CENA"),
-                      NumberOf(*as, "CENA2")});
+    labels.push_back({l.Text("INDEKS"), FieldText(*as, "NAZWA"), FieldText(*as, "JM"), FieldNumber(*as, "CENA"),
+                      FieldNumber(*as, "CENA2")});
   }
   if (order != 1) (void)as->SetOrder(order);
   if (labels.empty()) return;
@@ -123,7 +123,7 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
   // 1. A sale takes the customer's telephone; the payment method must be given.
   if (kind.ok() && kind->kind.IsSale()) {
     if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
-      s.vars().Set("M_TEL", Value(TextOf(*card, "TEL")));
+      s.vars().Set("M_TEL", Value(FieldText(*card, "TEL")));
     }
   }
   if (!lines.empty() && IsBlank(s.vars().Text("M_SPZ")) && klucz != 1) {
@@ -197,7 +197,7 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
     // never paid: its invoice is).
     if (klucz == 0 && kind.ok() && !kind->kind.RdIs("WZ")) {
       if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
-        const auto other = OtherCardPayment(TextOf(*card, "SPZ"), NumberOf(*card, "TEZ"), s.vars().Text("M_SPZ"),
+        const auto other = OtherCardPayment(FieldText(*card, "SPZ"), FieldNumber(*card, "TEZ"), s.vars().Text("M_SPZ"),
                                             s.vars().Number("M_TEZ"));
         if (other && console::Okno(s.con(), PaymentQuestion(*other), "T")) {
           s.vars().Set("M_SPZ", Value(other->spz));

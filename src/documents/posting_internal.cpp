@@ -38,27 +38,12 @@ xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) {
   return s.areas().Area(store::Table(id).area);
 }
 
-std::string TextOf(const xbase::WorkArea& a, std::string_view field) {
-  auto v = a.Get(field);
-  return v.ok() && v->IsString() ? v->AsString() : std::string();
-}
-
-double NumberOf(const xbase::WorkArea& a, std::string_view field) {
-  auto v = a.Get(field);
-  return v.ok() ? v->AsNumber() : 0.0;
-}
-
-JulianDay DateOf(const xbase::WorkArea& a, std::string_view field) {
-  auto v = a.Get(field);
-  return v.ok() ? v->AsDate().day : kEmptyDate;
-}
-
 std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const std::string& nrd) {
   std::vector<uint32_t> out;
   if (a.order() != 1 && !a.SetOrder(1).ok()) return out;
   auto found = a.SeekKey(rd + nrd);
   if (!found.ok() || !*found) return out;
-  while (!a.eof() && PadR(TextOf(a, "RD"), 3) == rd && PadL(AllTrim(TextOf(a, "NRD")), 8) == nrd) {
+  while (!a.eof() && PadR(FieldText(a, "RD"), 3) == rd && PadL(AllTrim(FieldText(a, "NRD")), 8) == nrd) {
     out.push_back(a.recno());
     if (!a.Skip().ok()) break;
   }
@@ -74,10 +59,10 @@ Result<KindRecord> ReadKind(session::Session& s, std::string_view rd) {
   if (!*found) return Status::NotFound("kind " + std::string(rd));
   KindRecord k;
   k.recno = slow->recno();
-  k.kind.rd = PadR(TextOf(*slow, "RD"), 3);
-  k.kind.opis = TextOf(*slow, "OPIS");
+  k.kind.rd = PadR(FieldText(*slow, "RD"), 3);
+  k.kind.opis = FieldText(*slow, "OPIS");
   auto letter = [&](std::string_view f, char def) {
-    const std::string t = TextOf(*slow, f);
+    const std::string t = FieldText(*slow, f);
     return t.empty() || t[0] == ' ' ? def : t[0];
   };
   k.kind.r_p = letter("R_P", 'R');
@@ -85,8 +70,8 @@ Result<KindRecord> ReadKind(session::Session& s, std::string_view rd) {
   k.kind.cuv = letter("CUV", 'U');
   k.kind.nb = letter("NB", 'N');
   k.kind.kto = letter("KTO", 'O');
-  k.kind.poziom = static_cast<int>(NumberOf(*slow, "POZIOM"));
-  k.nrd = static_cast<long>(NumberOf(*slow, "NRD"));
+  k.kind.poziom = static_cast<int>(FieldNumber(*slow, "POZIOM"));
+  k.nrd = static_cast<long>(FieldNumber(*slow, "NRD"));
   return k;
 }
 

@@ -11,6 +11,7 @@
 #include "base/date.h"
 #include "base/result.h"
 #include "documents/doc_kind.h"
+#include "session/area_fields.h"
 #include "store/net_ui.h"
 #include "store/schema.h"
 #include "xbase/value.h"
@@ -39,9 +40,10 @@ struct WorkLine {
 };
 
 xbase::WorkArea* AreaOf(session::Session& s, store::TableId id);
-std::string TextOf(const xbase::WorkArea& a, std::string_view field);
-double NumberOf(const xbase::WorkArea& a, std::string_view field);
-JulianDay DateOf(const xbase::WorkArea& a, std::string_view field);
+// Fields of the current record: blank, 0 or the empty date when missing.
+using session::FieldDate;
+using session::FieldNumber;
+using session::FieldText;
 // The records of `a` (whose order 1 is keyed rd+nrd...) of document rd+nrd (RD 3
 // characters, NRD 8 right-aligned), visible ones only, in key order. The area is left on
 // no particular record.

@@ -157,7 +157,7 @@ bool Poster::TakeLocks(bool* gone_found) {
     if (!slow->GoTo(kind_.recno).ok() || !store::RecLockArea(ui_, *slow, kKindLockWait).ok()) {
       return Fail("Rodzaj dowodu " + RTrim(rd_) + std::string(" zajęty na innym stanowisku - dowód nie zapisany"_pl));
     }
-    kind_.nrd = static_cast<long>(NumberOf(*slow, "NRD"));  // as it is under the lock
+    kind_.nrd = static_cast<long>(FieldNumber(*slow, "NRD"));  // as it is under the lock
   }
   if (posted_.found) {
     const std::string doc = std::string("Dowód "_pl) + DocText(rd_, nrd_);
@@ -180,13 +180,13 @@ bool Poster::TakeLocks(bool* gone_found) {
     const std::string doc = std::string("Dowód "_pl) + DocText(n.rd, n.nrd);
     if (!LockRecordOf(*dowod, n.recno, doc)) return false;
     if (!dowod->GoTo(n.recno).ok()) return Fail("Plik dowod niedostepny");
-    const std::string r_rd = TextOf(*dowod, "R_RD");
-    const std::string r_nrd = TextOf(*dowod, "R_NRD");
+    const std::string r_rd = FieldText(*dowod, "R_RD");
+    const std::string r_nrd = FieldText(*dowod, "R_NRD");
     if (dowod->deleted()) return Fail(doc + std::string(" został usunięty - faktura nie zapisana"_pl));
     if (!IsBlank(r_rd) || !IsBlank(r_nrd)) {
       return Fail(doc + std::string(" jest już na fakturze "_pl) + DocText(r_rd, r_nrd) + " - faktura nie zapisana");
     }
-    if (PadR(TextOf(*dowod, "ODB"), 8) != odb_) {
+    if (PadR(FieldText(*dowod, "ODB"), 8) != odb_) {
       return Fail(doc + std::string(" jest innego odbiorcy - faktura nie zapisana"_pl));
     }
     for (uint32_t r : n.lines) {

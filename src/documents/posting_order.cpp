@@ -37,7 +37,7 @@ std::vector<uint32_t> OrderRecords(xbase::WorkArea& a, const std::string& key) {
   if (a.order() != 1 && !a.SetOrder(1).ok()) return out;
   auto found = a.SeekKey(key);
   for (bool ok = found.ok() && *found; ok && !a.eof(); ok = a.Skip(1).ok()) {
-    if (TextOf(a, "ODB") + TextOf(a, "RD") + TextOf(a, "NRD") != key) break;
+    if (FieldText(a, "ODB") + FieldText(a, "RD") + FieldText(a, "NRD") != key) break;
     out.push_back(a.recno());
   }
   return out;
@@ -120,7 +120,7 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
       Tell(s, "Rodzaj " + RTrim(rd) + " zajety - zamowienie nie zapisane");
       return false;
     }
-    const long counter = static_cast<long>(NumberOf(*slow, "NRD"));
+    const long counter = static_cast<long>(FieldNumber(*slow, "NRD"));
     long number = counter + 1;
     if (v.Logical("JEST_WYDRUK") && Val(nrd) > 0) number = static_cast<long>(Val(nrd));
     while (!OrderRecords(*headers, odb + rd + Str(static_cast<double>(number), 8)).empty()) ++number;

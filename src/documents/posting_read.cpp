@@ -123,8 +123,8 @@ bool Poster::ReadPosted() {
     const Ymd doc = YmdFromJulian(h.Get("DATA").AsDate().day);
     for (uint32_t r : RecordsOf(*fa, rd_, nrd_)) {
       if (!fa->GoTo(r).ok()) continue;
-      const Ymd entry = YmdFromJulian(DateOf(*fa, "DATA"));
-      if (TextOf(*fa, "MAG") == "0" || entry.year != doc.year || entry.month != doc.month) continue;
+      const Ymd entry = YmdFromJulian(FieldDate(*fa, "DATA"));
+      if (FieldText(*fa, "MAG") == "0" || entry.year != doc.year || entry.month != doc.month) continue;
       posted_.entries.push_back(r);
     }
   }
@@ -142,7 +142,7 @@ bool Poster::ReadPosted() {
     const int order = dowod->order();
     Status st = dowod->SetOrder(0);
     for (st = st.ok() ? dowod->GoTop() : st; st.ok() && !dowod->eof(); st = dowod->Skip()) {
-      if (PadR(TextOf(*dowod, "R_RD"), 3) == rd_ && PadL(AllTrim(TextOf(*dowod, "R_NRD")), 8) == nrd_) {
+      if (PadR(FieldText(*dowod, "R_RD"), 3) == rd_ && PadL(AllTrim(FieldText(*dowod, "R_NRD")), 8) == nrd_) {
         posted_.notes.push_back(ReadRecord(*dowod, dowod->recno()));
       }
     }
@@ -204,7 +204,7 @@ bool Poster::BillsTheNotes() {
     for (const NoteRef& n : notes_) {
       for (uint32_t r : n.lines) {
         if (!dow->GoTo(r).ok()) return Fail("Plik dow niedostepny");
-        issued[ArticleKey(TextOf(*dow, "MAG"), TextOf(*dow, "INDEKS"))] += NumberOf(*dow, "ILOSC");
+        issued[ArticleKey(FieldText(*dow, "MAG"), FieldText(*dow, "INDEKS"))] += FieldNumber(*dow, "ILOSC");
       }
     }
   }

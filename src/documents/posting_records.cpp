@@ -200,7 +200,7 @@ void Poster::PlanNotes() {
     const std::string note_rd = PadR(n.fields.Text("RD"), 3);
     const std::string note_nrd = PadL(AllTrim(n.fields.Text("NRD")), 8);
     for (uint32_t r : RecordsOf(*dow, note_rd, note_nrd)) {
-      if (!dow->GoTo(r).ok() || RTrim(TextOf(*dow, "NAZWA_EX")) != DocText(rd_, nrd_)) continue;
+      if (!dow->GoTo(r).ok() || RTrim(FieldText(*dow, "NAZWA_EX")) != DocText(rd_, nrd_)) continue;
       if (!dow->LockRecord(r).ok()) continue;  // the name is a remark; the link is the header's
       plan_.Change(dow, r).set = {{"NAZWA_EX", Value(std::string())}};
     }

@@ -67,22 +67,22 @@ bool Loader::Guards(xbase::WorkArea& dowod, xbase::WorkArea* fa) {
   const DocKind& k = kind_.kind;
   // An issue note already invoiced: correcting it would leave its invoice billing other
   // goods than were issued.
-  const std::string r_rd = TextOf(dowod, "R_RD");
-  const std::string r_nrd = TextOf(dowod, "R_NRD");
+  const std::string r_rd = FieldText(dowod, "R_RD");
+  const std::string r_nrd = FieldText(dowod, "R_NRD");
   if (k.RdIs("WZ") && (!IsBlank(r_rd) || !IsBlank(r_nrd))) {
     return Fail(std::string("Dowód "_pl) + DocText(rd_, nrd_) + std::string(" jest na fakturze "_pl) + DocText(r_rd, r_nrd) +
                 std::string(" - popraw fakturę"_pl));
   }
   // A settled document.
-  const std::string spz = TextOf(dowod, "SPZ");
-  const JulianDay data = DateOf(dowod, "DATA");
+  const std::string spz = FieldText(dowod, "SPZ");
+  const JulianDay data = FieldDate(dowod, "DATA");
   if (fa == nullptr || spz == "G" || spz == "B" || fa->FieldIndex("MAG") < 0) return true;
   bool settled = false;
   for (uint32_t r : RecordsOf(*fa, rd_, nrd_)) {
     if (!fa->GoTo(r).ok()) continue;
-    const Ymd a = YmdFromJulian(DateOf(*fa, "DATA"));
+    const Ymd a = YmdFromJulian(FieldDate(*fa, "DATA"));
     const Ymd b = YmdFromJulian(data);
-    if (TextOf(*fa, "MAG") == "0" || a.year != b.year || a.month != b.month) continue;
+    if (FieldText(*fa, "MAG") == "0" || a.year != b.year || a.month != b.month) continue;
     settled = true;
   }
   if (!settled) return true;
@@ -151,7 +151,7 @@ bool Loader::Run(std::string_view rd, std::string_view nrd) {
   if (!dowod->GoTo(header).ok()) return Fail("Plik dowod niedostepny");
   if (!Guards(*dowod, fa)) return false;
   if (!dowod->GoTo(header).ok()) return Fail("Plik dowod niedostepny");
-  s_.vars().Set("L_WARTOSC", Value(NewRound(NumberOf(*dowod, "NETTO") + NumberOf(*dowod, "VAT"), 2)));
+  s_.vars().Set("L_WARTOSC", Value(NewRound(FieldNumber(*dowod, "NETTO") + FieldNumber(*dowod, "VAT"), 2)));
   if (!CopyLines(*dow)) {
     (void)session::NoweDd(s_, ui_);  // an empty working table is what the grid may start from
     return Fail(std::string("Błąd odczytu pozycji dowodu "_pl) + DocText(rd_, nrd_));

@@ -4,6 +4,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "session/area_fields.h"
 #include "store/net_use.h"
 
 namespace hurt::documents {
@@ -26,23 +27,13 @@ double AvailableStock(const StockCounters& c) {
   return NewRound(std::min(free, c.ilosc), 3);
 }
 
-namespace {
-
-double NumberField(const xbase::WorkArea& area, std::string_view name) {
-  if (area.FieldIndex(name) < 0) return 0;
-  auto v = area.Get(name);
-  return v.ok() ? v->AsNumber() : 0;
-}
-
-}  // namespace
-
 Result<StockCounters> ReadCounters(const xbase::WorkArea& as) {
   if (as.eof()) return Status::NotFound("as: no current article");
   StockCounters c;
-  c.ilosc = NumberField(as, "ILOSC");
-  c.rezerwa = NumberField(as, "REZERWA");
-  c.rezerwa0 = NumberField(as, "REZERWA0");
-  c.rezerwa9 = NumberField(as, "REZERWA9");
+  c.ilosc = session::FieldNumber(as, "ILOSC");
+  c.rezerwa = session::FieldNumber(as, "REZERWA");
+  c.rezerwa0 = session::FieldNumber(as, "REZERWA0");
+  c.rezerwa9 = session::FieldNumber(as, "REZERWA9");
   return c;
 }
 
@@ -90,8 +81,8 @@ std::string KeyOf(std::string_view mag, std::string_view indeks) {
 }
 
 Status ClearLowestLevelAbove(xbase::WorkArea& as) {
-  const double cena = NumberField(as, "CENA");
-  const double cenam = NumberField(as, "CENAM");
+  const double cena = session::FieldNumber(as, "CENA");
+  const double cenam = session::FieldNumber(as, "CENAM");
   if (cenam <= cena) return Status::Ok();
   HURT_RETURN_IF_ERROR(as.Replace("CENAM", xbase::Value(0.0)));
   if (as.FieldIndex("CENA2M") >= 0) HURT_RETURN_IF_ERROR(as.Replace("CENA2M", xbase::Value(0.0)));

@@ -4,6 +4,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "session/area_fields.h"
 #include "session/session.h"
 #include "store/init_tables_layout.h"
 #include "store/init_tables_period.h"
@@ -68,11 +69,6 @@ std::vector<xbase::OrderDefinition> OrderSpecs(const BuildContext& b, const Tabl
     definitions.push_back(xbase::OrderDefinition{b.Path(index.file) + ".ntx", index.key, {}});
   }
   return definitions;
-}
-
-double NumberOf(const xbase::WorkArea& area, std::string_view field) {
-  auto v = area.Get(field);
-  return v.ok() ? v->AsNumber() : 0.0;
 }
 
 // REPLACE of a field the table may lack (optional fields are left alone then).
@@ -239,12 +235,12 @@ Status ResetArticleMonth(BuildContext& b, xbase::WorkArea& as) {
   HURT_RETURN_IF_ERROR(as.SetOrder(0));
   HURT_RETURN_IF_ERROR(as.GoTop());
   while (!as.eof()) {
-    const double opening = NumberOf(as, "B_BO_I");
+    const double opening = FieldNumber(as, "B_BO_I");
     // The price the month opened with; the month close sets CENA_01 from CENA0, and a
     // card without a cost price is valued at its purchase price.
-    double price = NumberOf(as, "CENA_01");
-    if (price == 0) price = NumberOf(as, "CENA0");
-    if (price == 0) price = NumberOf(as, "CENA_PZ");
+    double price = FieldNumber(as, "CENA_01");
+    if (price == 0) price = FieldNumber(as, "CENA0");
+    if (price == 0) price = FieldNumber(as, "CENA_PZ");
     HURT_RETURN_IF_ERROR(as.Replace("ILOSC", opening));
     for (std::string_view field : {"B_P_I", "B_P_W", "B_R_I", "B_R_W", "B_R_I_SD"}) {
       HURT_RETURN_IF_ERROR(ReplaceIfPresent(as, field, 0.0));

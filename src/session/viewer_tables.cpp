@@ -1,6 +1,7 @@
 // The viewer's work with tables: Alt+B copies the current work area to a new table, Alt+E
 // reads the mail account from the mailer settings table.
 #include "base/text.h"
+#include "session/area_fields.h"
 #include "session/output/report_paths.h"
 #include "session/session.h"
 #include "session/viewer_internal.h"
@@ -54,12 +55,6 @@ Status CopyRecords(xbase::WorkArea& from, xbase::WorkArea& to, uint32_t* copied)
   return status.ok() ? ended : status;
 }
 
-std::string FieldText(xbase::WorkArea& area, std::string_view field) {
-  if (area.FieldIndex(field) < 0) return "";
-  auto v = area.Get(field);
-  return v.ok() && v->IsString() ? AllTrim(v->AsString()) : "";
-}
-
 }  // namespace
 
 Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& target) {
@@ -100,11 +95,11 @@ MailAccount ReadMailAccount(Session& session) {
       if (auto blat = areas.Open(area, table, "BLAT_POCZTA", read_only); blat.ok()) {
         xbase::WorkArea& b = **blat;
         if (b.GoTop().ok() && !b.eof()) {
-          account.server = FieldText(b, "SMTP");
-          account.port = FieldText(b, "PORT");
-          account.login = FieldText(b, "E_MAIL_Z");
+          account.server = AllTrim(FieldText(b, "SMTP"));
+          account.port = AllTrim(FieldText(b, "PORT"));
+          account.login = AllTrim(FieldText(b, "E_MAIL_Z"));
           account.sender = account.login;
-          account.password = FieldText(b, "HASLO");
+          account.password = AllTrim(FieldText(b, "HASLO"));
         }
         (void)areas.Close(area);
       }

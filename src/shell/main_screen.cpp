@@ -8,6 +8,7 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/text.h"
+#include "session/area_fields.h"
 #include "session/helpers.h"
 #include "session/session.h"
 
@@ -36,9 +37,7 @@ constexpr int kKeyRow = 24;
 // A text from the company record in work area 1; "" when the table or field is missing.
 std::string FirmaText(Session& session, std::string_view field) {
   xbase::WorkArea* firma = session.areas().Area(1);
-  if (firma == nullptr || firma->FieldIndex(field) < 0) return "";
-  auto value = firma->Get(field);
-  return value.ok() && value->IsString() ? value->AsString() : "";
+  return firma == nullptr ? std::string() : session::FieldText(*firma, field);
 }
 
 struct ProgramFile {

@@ -3,6 +3,7 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "console/message_window.h"
+#include "session/area_fields.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "session/settings_rules.h"
@@ -20,11 +21,6 @@ namespace {
 constexpr int kFirstLockSeconds = 10;
 constexpr int kLaterLockSeconds = 20;
 constexpr int kSignOffLockSeconds = 20;
-
-std::string Text(xbase::WorkArea& area, std::string_view field) {
-  auto v = area.Get(field);
-  return v.ok() ? v->AsString() : std::string();
-}
 
 std::string TodayPeriod(Session& session) {
   Ymd d = YmdFromJulian(session.Today());
@@ -72,7 +68,7 @@ StationEntry EnterFirst(Session& session, const StartArgs& args, xbase::WorkArea
   }
 
   // Programs that did not sign off.
-  entry.left_taken = TakenSlots(Text(*firma, "ST"));
+  entry.left_taken = TakenSlots(session::FieldText(*firma, "ST"));
   if (!entry.left_taken.empty()) {
     session.con().Say(20, 30, entry.left_taken + " - zle wyszedl z programu");
     session.con().Refresh();
@@ -111,10 +107,10 @@ StationEntry EnterLater(Session& session, const StartArgs& args, xbase::WorkArea
     Message(session, "2.Mam problemy z wejsciem", 5);
     return entry;
   }
-  std::string working = TakenSlots(Text(*firma, "ST"));
+  std::string working = TakenSlots(session::FieldText(*firma, "ST"));
   session.con().Say(21, 30, working + " - PRACUJE");
   session.con().Refresh();
-  if (FreeSlot(Text(*firma, "ST")) == 0) {
+  if (FreeSlot(session::FieldText(*firma, "ST")) == 0) {
     Message(session, "Wszystkie stacje zajete", 5);
     return entry;
   }
@@ -123,7 +119,7 @@ StationEntry EnterLater(Session& session, const StartArgs& args, xbase::WorkArea
     return entry;
   }
   // The slot is chosen again under the lock: another station may have just taken it.
-  std::string st = Text(*firma, "ST");
+  std::string st = session::FieldText(*firma, "ST");
   int slot = FreeSlot(st);
   if (slot == 0) {
     (void)firma->Unlock();
@@ -164,7 +160,7 @@ bool ApplyPeriodArgument(Session& session, const std::string& period) {
 void TakePeriodFromFirma(Session& session) {
   xbase::WorkArea* firma = session.areas().Area(1);
   if (firma == nullptr) return;
-  auto folder = store::PeriodDirFromBmr(Text(*firma, "BMR"));
+  auto folder = store::PeriodDirFromBmr(session::FieldText(*firma, "BMR"));
   if (!folder.ok()) return;
   session.set_hh(*folder);
   session.vars().Set("HH", xbase::Value(*folder));
@@ -208,7 +204,7 @@ bool OutNet(Session& session) {
   }
   if (xbase::WorkArea* firma = areas.Area(1)) {
     if (firma->GoTop().ok() && !firma->eof() && LockWithWait(session, *firma, kSignOffLockSeconds)) {
-      std::string st = Text(*firma, "ST");
+      std::string st = session::FieldText(*firma, "ST");
       if (firma->Replace("ST", xbase::Value(WithSlot(st, session.stacja(), kSlotSignedOff))).ok()) {
         (void)firma->Unlock();
         (void)firma->Commit();

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "catalogues/catalogue_fixture.h"
+#include "console/keys.h"
 
 namespace hurt::catalogues::testing {
 namespace {
@@ -56,6 +60,29 @@ TEST_F(CommonTest, TheQueryConditionNamesVariablesNotTypedText) {
   ASSERT_TRUE(Zo().SetFilter(q.condition()).ok());
   ASSERT_TRUE(Zo().GoTop().ok());
   EXPECT_TRUE(Zo().eof()) << "the quote in the typed text stays text";
+}
+
+TEST(KeyTableTest, AFunctionKeyAnswersInBothCodesAndTheFirstEntryWins) {
+  namespace key = console::key;
+  using console::BrowseAction;
+  std::vector<std::string> ran;
+  const KeyTable keys = {
+      {key::kEsc, [] { return BrowseAction::kLeave; }},
+      {key::F(4), [&] {
+         ran.push_back("F4");
+         return BrowseAction::kContinue;
+       }},
+      {key::F(4), AndRepaint([&] { ran.push_back("second F4"); })},
+      {key::AltF(5), AndRepaint([&] { ran.push_back("Alt+F5"); })},
+  };
+  EXPECT_EQ(DispatchKey(keys, key::F(4)), BrowseAction::kContinue);
+  EXPECT_EQ(DispatchKey(keys, key::F(4) + 256), BrowseAction::kContinue) << "the alternate code of F4";
+  EXPECT_EQ(DispatchKey(keys, key::AltF(5) + 256), BrowseAction::kRepaint);
+  EXPECT_EQ(ran, (std::vector<std::string>{"F4", "F4", "Alt+F5"}));
+  EXPECT_EQ(DispatchKey(keys, key::kEsc), BrowseAction::kLeave);
+  EXPECT_EQ(DispatchKey(keys, key::kEsc + 256), BrowseAction::kContinue) << "only function keys have two codes";
+  EXPECT_EQ(DispatchKey(keys, key::F(5)), BrowseAction::kContinue) << "a key the screen does not answer";
+  EXPECT_EQ(ran.size(), 3u);
 }
 
 }  // namespace
