@@ -175,6 +175,7 @@ class SessionCorrectionDialog : public CorrectionDialog {
   void LogLockedCorrection() override {
     const std::string line = LockedCorrectionLogLine(s_.Today(), s_.clock().TimeText(), s_.op().nr,
                                                       s_.op().nazwisko, rd_, nrd_);
+    // The log of corrections made under a lock must not stop the correction itself.
     (void)store::DoklejTxt(s_.env(), s_.Path("kanty.txt"), line);
   }
 
@@ -738,6 +739,7 @@ class HeaderForm {
       last = HighestNumber(rd);
       if (xbase::WorkArea* slow = Area(s_, "slow"); slow != nullptr && SeekFirstOrder(*slow, rd)) {
         if (slow->LockRecord().ok()) {
+          // Only a proposal: posting takes the number afresh against `dowod`.
           (void)slow->Replace("NRD", xbase::Value(static_cast<double>(last)));
           (void)slow->UnlockRecord(slow->recno());
         }

@@ -83,6 +83,8 @@ class LineGrid {
   bool Leave();
   bool DeliveryAddress();
   void ShowReport(const std::vector<std::string>& lines);
+  // A line that could not be written is told; the grid shows the table as it is.
+  void TellWriteFailed(const Status& status);
   bool DropDocument();
   double ShowTotal(int reason);
   bool AppendAllowed() const { return settings_.klucz != 1 && !BillsNotes(); }
@@ -232,7 +234,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     // Header entry again (not in display): a changed kind converts the lines on the way.
     if (settings_.klucz == 1) return BrowseAction::kContinue;
     KeyLine(s_, true, &kind_);  // the keys of header entry while it is edited
-    (void)EdNag(s_, 1);
+    (void)EdNag(s_, 1);  // Esc in the header keeps the document's header as it was
     kind_ = DocumentKind(s_);
     return BrowseAction::kRepaint;
   }
@@ -626,8 +628,9 @@ void LineGrid::TakeArticle(LineEntry& e) {
     line.wartosc = 0;
     line.brutto = 0;
     line.upust0 = 0;
-    (void)WriteDocLine(dd_, line);
-    (void)dd_.Flush();
+    Status written = WriteDocLine(dd_, line);
+    if (written.ok()) written = dd_.Flush();
+    if (!written.ok()) TellWriteFailed(written);
   }
 }
 
@@ -678,7 +681,7 @@ bool LineGrid::GetQuantity(store::StoreUi& ui, LineEntry& e) {
     ShowArticle(mag);
   }
   line.ilosc = ilosc;
-  (void)dd_.Replace("ILOSC", xbase::Value(ilosc));
+  if (Status written = dd_.Replace("ILOSC", xbase::Value(ilosc)); !written.ok()) TellWriteFailed(written);
   return true;
 }
 
@@ -806,8 +809,8 @@ console::BrowseAction LineGrid::UpustDokumentu() {
     ctx.kind = kind_;
     ctx.nb = nb;
     ReplaceDWithP(line, e, ArticleOfLine(), ctx);
-    (void)WriteDocLine(dd_, line);
-    (void)dd_.UnlockRecord(dd_.recno());
+    if (Status written = WriteDocLine(dd_, line); !written.ok()) TellWriteFailed(written);
+    (void)dd_.UnlockRecord(dd_.recno());  // the station's own table: a lock left is released on leaving
   }
   (void)dd_.GoTop();
   ShowTotal(kReasonShow);
@@ -850,8 +853,8 @@ double LineGrid::ShowTotal(int reason) {
           SameAmount(lines[i].wartosc, before[i].wartosc))
         continue;
       if (!dd_.GoTo(recnos[i]).ok() || !store::RecLockArea(ui, dd_, kReservationLockWait).ok()) continue;
-      (void)WriteDocLine(dd_, lines[i]);
-      (void)dd_.UnlockRecord(recnos[i]);
+      if (Status written = WriteDocLine(dd_, lines[i]); !written.ok()) TellWriteFailed(written);
+      (void)dd_.UnlockRecord(recnos[i]);  // as above
     }
   }
   (void)dd_.GoTo(back);
@@ -925,6 +928,10 @@ bool LineGrid::DeliveryAddress() {
   if (r.escaped) return false;
   s_.vars().Set("M_ODBIORC1", xbase::Value(PadR(adres, 50)));
   return true;
+}
+
+void LineGrid::TellWriteFailed(const Status& status) {
+  console::Okno_(con_, "Blad zapisu pliku dd: " + status.message(), 3);
 }
 
 // A leaving report in the report viewer (Esc goes on to the question).

@@ -1,8 +1,9 @@
 #include "session/session.h"
 
-#include "store/station_files.h"
-
 #include "base/text.h"
+#include "console/console.h"
+#include "store/schema.h"
+#include "store/station_files.h"
 
 namespace hurt::session {
 

@@ -19,13 +19,19 @@
 
 #include "base/clock.h"
 #include "base/date.h"
-#include "console/console.h"
 #include "session/kalk.h"
 #include "session/settings.h"
-#include "store/schema.h"
 #include "xbase/env.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"
+
+// Held by reference or returned whole: their headers are included where they are used.
+namespace hurt::console {
+class Console;
+}
+namespace hurt::store {
+class Markers;
+}
 
 namespace hurt::session {
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "console/console.h"
 #include "console/headless.h"
+#include "store/schema.h"
 #include "support/temp_dir.h"
 #include "xbase/memory_env.h"
 
