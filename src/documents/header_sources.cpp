@@ -188,12 +188,12 @@ int AppendSourceLines(session::Session& s, const std::vector<SourceLine>& lines)
     }
 
     LineEdit edit;
-    edit.p1 = lp;
-    edit.p2 = indeks;
-    edit.p3 = nazwa;
-    edit.p4 = ilosc;
-    edit.p5 = cena;
-    edit.p6 = src.upust0;
+    edit.lp = lp;
+    edit.indeks = indeks;
+    edit.nazwa = nazwa;
+    edit.ilosc = ilosc;
+    edit.cena = cena;
+    edit.procent = src.upust0;
     edit.c_pp0 = vat.code;
     LineWhileTyped(edit, kind);
     ReplaceContext ctx;

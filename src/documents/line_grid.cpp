@@ -802,8 +802,8 @@ console::BrowseAction LineGrid::UpustDokumentu() {
     if (!store::RecLockArea(ui, dd_, kReservationLockWait).ok()) continue;
     const double cena = kind_.cuv == 'V' ? NewRound(list * (1 + percent / 100), 2) : NewRound(list * (1 - percent / 100), 2);
     LineEdit e = LineEditOf(line);
-    e.p5 = cena;
-    e.p6 = percent;
+    e.cena = cena;
+    e.procent = percent;
     LineWhileTyped(e, kind_);
     ReplaceContext ctx;
     ctx.kind = kind_;

@@ -15,44 +15,44 @@ double Money(double x) { return NewRound(x, 2); }
 
 LineEdit LineEditOf(const DocLine& line) {
   LineEdit e;
-  e.p1 = line.lp;
-  e.p2 = line.indeks;
-  e.p3 = line.nazwa;
-  e.p4 = line.ilosc;
-  e.p5 = line.cena;
-  e.p6 = line.upust0;
+  e.lp = line.lp;
+  e.indeks = line.indeks;
+  e.nazwa = line.nazwa;
+  e.ilosc = line.ilosc;
+  e.cena = line.cena;
+  e.procent = line.upust0;
   e.c_pp0 = line.podatek0;
   return e;
 }
 
 void LineWhileTyped(LineEdit& edit, const DocKind& kind) {
   double rate = RateOfCode(edit.c_pp0);
-  double value = NewRound(edit.p4 * edit.p5, 2);
+  double value = NewRound(edit.ilosc * edit.cena, 2);
   if (kind.s_z == 'Y') {
-    edit.p7 = value;
-    edit.m_pp = edit.p7 * rate / (rate + 100);
+    edit.brutto = value;
+    edit.m_pp = edit.brutto * rate / (rate + 100);
   } else {
     edit.m_pp = NewRound(value * rate / 100, 2);
-    edit.p7 = value + edit.m_pp;
+    edit.brutto = value + edit.m_pp;
   }
 }
 
 void ReplaceDWithP(DocLine& dd, const LineEdit& edit, const ArticleForLine& as, const ReplaceContext& ctx) {
   const DocKind& kind = ctx.kind;
   double rate = RateOfCode(edit.c_pp0);
-  double cena = edit.p5;
+  double cena = edit.cena;
   if (kind.IsReceipt() && kind.IsCombined() && kind.HasTag("(SD)")) cena = RoundHalfAway(cena * (1 + rate / 100), 2);
 
-  dd.lp = edit.p1;
-  dd.indeks = edit.p2;
-  dd.nazwa = edit.p3;
+  dd.lp = edit.lp;
+  dd.indeks = edit.indeks;
+  dd.nazwa = edit.nazwa;
   dd.cena = cena;
   dd.nb = ctx.nb;
-  dd.ilosc = edit.p4;
-  dd.upust0 = edit.p6;
+  dd.ilosc = edit.ilosc;
+  dd.upust0 = edit.procent;
   dd.podatek0 = edit.c_pp0;
   dd.podatek = Money(edit.m_pp);
-  dd.brutto = Money(edit.p7);
+  dd.brutto = Money(edit.brutto);
 
   if (kind.IsSale() && !kind.HasTag("[ZW]")) {
     if (ctx.nb == 'B') {
@@ -84,11 +84,11 @@ void ReplaceDWithP(DocLine& dd, const LineEdit& edit, const ArticleForLine& as, 
 
   if (!vat_margin) {
     if (kind.IsReceipt()) {
-      dd.cena0 = edit.p5;
+      dd.cena0 = edit.cena;
     } else if (kind.HasTag("CENA_PZ") && kind.IsWarehouse()) {
       dd.cena0 = as.ceny.cena_pz;
     } else if (kind.HasTag("CENA_PZ")) {
-      dd.cena0 = edit.p5;
+      dd.cena0 = edit.cena;
     } else if (as.ceny.cena0 != 0) {
       dd.cena0 = as.ceny.cena0;
     }

@@ -55,13 +55,14 @@ struct DocLine {
   std::vector<std::pair<std::string, xbase::Value>> extra;
 };
 
-// The line under edit: P1 line number, P2 article code, P3 name, P4 quantity, P5 price,
-// P6 percent, P7 gross value, M_PP VAT amount, C_PP0 rate code.
+// The line under edit, as its entry fields show it (the edit variables P1..P7, M_PP and
+// C_PP0 of the line editor): a view of a DocLine made by LineEditOf and written back by
+// ReplaceDWithP, never stored by itself.
 struct LineEdit {
-  std::string p1, p2, p3;
-  double p4 = 0, p5 = 0, p6 = 0, p7 = 0;
-  double m_pp = 0;
-  std::string c_pp0;
+  std::string lp, indeks, nazwa;  // P1, P2, P3
+  double ilosc = 0, cena = 0, procent = 0, brutto = 0;  // P4, P5, P6 (percent), P7 (gross)
+  double m_pp = 0;     // the VAT amount shown
+  std::string c_pp0;   // the rate code
 };
 
 // The edit variables of a line as it stands (P1 number, P2 code, P3 name, P4 quantity, P5

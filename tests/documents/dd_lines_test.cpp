@@ -42,8 +42,8 @@ class DdLines : public ::testing::Test {
   void AddLine(const DocKind& kind, char nb, double ilosc, double cena, const std::string& rate = "23") {
     ASSERT_TRUE(dd_->Append().ok());
     LineEdit e;
-    e.p4 = ilosc;
-    e.p5 = cena;
+    e.ilosc = ilosc;
+    e.cena = cena;
     e.c_pp0 = rate;
     LineWhileTyped(e, kind);
     ArticleForLine as;

@@ -22,11 +22,11 @@ DocKind Kind(std::string rd, char r_p, char s_z, char cuv, char nb = 'N', std::s
 
 LineEdit Edit(double ilosc, double cena, std::string rate, const DocKind& kind) {
   LineEdit edit;
-  edit.p1 = "  1";
-  edit.p2 = "ART1    ";
-  edit.p3 = "MLOTEK";
-  edit.p4 = ilosc;
-  edit.p5 = cena;
+  edit.lp = "  1";
+  edit.indeks = "ART1    ";
+  edit.nazwa = "MLOTEK";
+  edit.ilosc = ilosc;
+  edit.cena = cena;
   edit.c_pp0 = std::move(rate);
   LineWhileTyped(edit, kind);
   return edit;
@@ -73,16 +73,16 @@ TEST(LineWhileTyped, VatAndGrossOfANetLine) {
   DocKind sale = Kind("FV ", 'R', 'S', 'U');
   LineEdit edit = Edit(3, 9.99, "23", sale);
   EXPECT_DOUBLE_EQ(edit.m_pp, 6.89);  // 29.97 × 0.23 = 6.8931
-  EXPECT_DOUBLE_EQ(edit.p7, 36.86);
+  EXPECT_DOUBLE_EQ(edit.brutto, 36.86);
   edit = Edit(2, 5, "ZW", sale);
   EXPECT_DOUBLE_EQ(edit.m_pp, 0);
-  EXPECT_DOUBLE_EQ(edit.p7, 10);
+  EXPECT_DOUBLE_EQ(edit.brutto, 10);
 }
 
 TEST(LineWhileTyped, ClassYTakesTheVatOutOfTheGross) {
   DocKind combined = Kind("RY ", 'R', 'Y', 'U');
   LineEdit edit = Edit(3, 9.99, "23", combined);
-  EXPECT_DOUBLE_EQ(edit.p7, 29.97);
+  EXPECT_DOUBLE_EQ(edit.brutto, 29.97);
   EXPECT_NEAR(edit.m_pp, 29.97 * 23 / 123, 1e-12);  // unrounded while typed
   DocLine dd = Written(combined, ' ', 3, 9.99);
   EXPECT_DOUBLE_EQ(dd.podatek, 5.60);  // the record holds 2 decimals

@@ -28,8 +28,8 @@ const DocKind kGrossSale = Kind("PA ", 'R', 'S', 'U', 'B');
 // A line as the editor writes it.
 DocLine Line(const DocKind& kind, char nb, double ilosc, double cena, const std::string& rate = "23") {
   LineEdit edit;
-  edit.p4 = ilosc;
-  edit.p5 = cena;
+  edit.ilosc = ilosc;
+  edit.cena = cena;
   edit.c_pp0 = rate;
   LineWhileTyped(edit, kind);
   ArticleForLine as;
