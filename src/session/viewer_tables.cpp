@@ -134,6 +134,9 @@ MailAccount ReadMailAccount(Session& session) {
           account.login = FieldText(b, "E_MAIL_Z");
           account.sender = account.login;
           account.password = FieldText(b, "HASLO");
+          // Missing in tables from before these settings: the safe answers then.
+          account.plain_login_allowed = Upper(FieldText(b, "BEZ_TLS")) == "T";
+          account.check_certificate = Upper(FieldText(b, "BEZ_CERT")) != "T";
         }
         (void)areas.Close(area);
       }
