@@ -16,9 +16,16 @@
 //   Alt+F5   "Druk od wiersza :" / "     do wiersza :" on row 24, then that range printed
 //   Ctrl+F5  "ILE zrobic pustych wierszy:", then the file printed with that many empty lines
 //   Alt+K    the calculator
-//   Alt+W    "Kopiowac do pliku TXT:" - a copy of the report under the name typed
+//   Alt+W    "Kopiowac do pliku TXT:" - a copy of the report under the name typed, in the
+//            station's copy folder "rob/kopieNN" (a typed folder is one inside it)
 //   Alt+B    "Kopiowac do pliku DBF:" - the current work area's undeleted records to a new
-//            table of that name ("Brak bazy" when the current area is empty)
+//            table of that name in the same folder ("Brak bazy" when the current area is
+//            empty)
+//            Both refuse absolute paths and ".." ("Niedozwolona sciezka pliku") and names
+//            of the installation's tables, indexes, memo and settings files ("Nie wolno
+//            zapisac do pliku bazy: <name>"); an existing file is replaced only after
+//            "Plik istnieje. Zastapic ?" is answered T, and the copy is written under a
+//            temporary name and renamed into place.
 //   Alt+P    a copy to the station's file for PDF conversion ("pdfNN.txt")
 //   Alt+E    "e_mail:" / "tekst:" - the report mailed as a PDF attachment
 // While the file is shown it is held in use (HoldReportFile), so a report run at the same

@@ -44,9 +44,12 @@ void CopyToPdf(ViewedReport& report);
 void Mail(ViewedReport& report);
 
 // Alt+B without its prompt: the undeleted records of the current work area (those its
-// filter lets through) to a new table at `target`, in record order. The area's order and
-// record are as before afterwards. Returns the number of records copied. Invalid "Brak
-// bazy" when the current area is empty; the target must not be open anywhere (Busy).
+// filter lets through) to a new table at `target`, in record order. The table is built
+// under "<target>.tmp" (with its memo file) and renamed into place, so an old target is
+// replaced whole or not at all. The area's order and record are as before afterwards.
+// Returns the number of records copied. Invalid "Brak bazy" when the current area is
+// empty; the target must not be open anywhere (Busy). `target` is not checked here: the
+// caller takes it from CopyTarget.
 Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& target);
 
 // The mail account: the mailer settings table `blat` ("/blat/blat.dbf" when it exists,

@@ -33,6 +33,9 @@ void ShowPrintResult(ViewedReport& report, const Result<PrintOutcome>& printed) 
   if (!printed.ok()) ShowError(report.session, printed.status().message());
 }
 
+// "Plik istnieje. Zastapic ?" with N as the default answer.
+bool MayReplace(Session& session) { return console::Okno(session.con(), "Plik istnieje. Zastapic ?", "N"); }
+
 }  // namespace
 
 void PrintAll(ViewedReport& report) {
@@ -64,7 +67,8 @@ void PrintWithEmptyLinesKey(ViewedReport& report) {
 void CopyToTxt(ViewedReport& report) {
   Session& session = report.session;
   const LineAnswer typed = AskOnKeyRow(session, "Kopiowac do pliku TXT:", 25);
-  const CopyOutcome outcome = KopiujDoTxt(session.env(), session.root(), report.path, typed.text, typed.with_enter);
+  const CopyOutcome outcome = KopiujDoTxt(session.env(), session.root(), session.stacja(), report.path, typed.text,
+                                          typed.with_enter, [&session](const std::string&) { return MayReplace(session); });
   if (!outcome.progress.empty()) console::OknoNoWait(session.con(), outcome.progress);
   console::Okno_(session.con(), outcome.result, outcome.copied ? 1 : 3);
 }
@@ -80,17 +84,28 @@ void CopyToDbf(ViewedReport& report) {
     console::Okno_(session.con(), *refusal, 3);
     return;
   }
-  std::string name = OperatorFileName(typed.text);
-  if (BaseName(name).find('.') == std::string_view::npos) name += ".dbf";
-  const std::string target = name.front() == '/' ? name : JoinPath(session.root(), name);
-  console::OknoNoWait(session.con(), "Kopiuje -> " + std::string(BaseName(target)));
-  auto copied = CopyCurrentAreaToTable(session, target);
-  if (!copied.ok()) {
-    ShowError(session, copied.status().IsBusy() ? "Nie kopiuje - plik " + target + " jest w uzyciu"
-                                                : copied.status().message());
+  auto target = CopyTarget(session.root(), session.stacja(), typed.text, CopyKind::kTable);
+  if (!target.ok()) {
+    ShowError(session, target.status().message());
     return;
   }
-  console::Okno_(session.con(), "Skopiowano do " + target);
+  if (session.env().Exists(*target) && !MayReplace(session)) {
+    ShowError(session, kNotReplaced);
+    return;
+  }
+  if (Status made = MakeCopyFolder(session.env(), session.root(), session.stacja()); !made.ok()) {
+    ShowError(session, made.message());
+    return;
+  }
+  console::OknoNoWait(session.con(), "Kopiuje -> " + std::string(BaseName(*target)));
+  auto copied = CopyCurrentAreaToTable(session, *target);
+  if (!copied.ok()) {
+    ShowError(session, copied.status().IsBusy()
+                           ? "Nie kopiuje - plik " + ShownCopyName(session.root(), *target) + " jest w uzyciu"
+                           : copied.status().message());
+    return;
+  }
+  console::Okno_(session.con(), "Skopiowano do " + ShownCopyName(session.root(), *target));
 }
 
 void CopyToPdf(ViewedReport& report) {

@@ -5,6 +5,8 @@
 #include "session/output/report_paths.h"
 #include "session/session.h"
 #include "session/viewer_internal.h"
+#include "xbase/dbt.h"
+#include "xbase/table.h"
 
 namespace hurt::session::viewer {
 
@@ -62,14 +64,36 @@ Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& tar
   xbase::WorkArea* from = areas.Current();
   if (from == nullptr) return Status::Invalid("Brak bazy");
   if (target == from->path()) return Status::Busy("Nie kopiuje - to ta sama baza");
-  // Replacing a table somebody has open is refused by Create (Busy).
-  HURT_RETURN_IF_ERROR(xbase::Table::Create(session.env(), target, from->table().fields()));
+  xbase::Env& env = session.env();
+  // A table somebody has open is not replaced under them (Busy); a file that is no table
+  // may be replaced.
+  if (env.Exists(target)) {
+    auto probe = xbase::Table::Open(env, target, xbase::TableMode::Exclusive());
+    if (!probe.ok() && probe.status().IsBusy()) return probe.status();
+  }
+  // Built whole under "<target>.tmp" (and its memo file), then renamed into place.
+  const std::string temp = target + ".tmp";
+  const std::string temp_memo = xbase::MemoPathFor(temp);
+  auto remove_temp = [&] {
+    (void)env.Remove(temp);
+    if (env.Exists(temp_memo)) (void)env.Remove(temp_memo);
+  };
+  if (Status created = xbase::Table::Create(env, temp, from->table().fields()); !created.ok()) {
+    remove_temp();
+    return created;
+  }
   const int area = areas.FirstFree(kScratchFirst, kScratchLast);
-  if (area == 0) return Status::Busy("Brak wolnego obszaru roboczego");
+  if (area == 0) {
+    remove_temp();
+    return Status::Busy("Brak wolnego obszaru roboczego");
+  }
   xbase::AreaOpenOptions exclusive;
   exclusive.exclusive = true;
-  auto to = areas.Open(area, target, "KOPIA_DBF", exclusive);
-  if (!to.ok()) return to.status();
+  auto to = areas.Open(area, temp, "KOPIA_DBF", exclusive);
+  if (!to.ok()) {
+    remove_temp();
+    return to.status();
+  }
   uint32_t copied = 0;
   Status status;
   {
@@ -77,8 +101,13 @@ Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& tar
     status = CopyRecords(*from, **to, &copied);
   }
   Status closed = areas.Close(area);
-  if (!status.ok()) return status;
-  if (!closed.ok()) return closed;
+  if (status.ok()) status = closed;
+  if (status.ok() && env.Exists(temp_memo)) status = env.Rename(temp_memo, xbase::MemoPathFor(target));
+  if (status.ok()) status = env.Rename(temp, target);
+  if (!status.ok()) {
+    remove_temp();
+    return Status::IoError("Nie moge zapisac pliku " + target + " (" + status.message() + ")");
+  }
   return copied;
 }
 
@@ -100,6 +129,9 @@ MailAccount ReadMailAccount(Session& session) {
           account.login = AllTrim(FieldText(b, "E_MAIL_Z"));
           account.sender = account.login;
           account.password = AllTrim(FieldText(b, "HASLO"));
+          // Missing in tables from before these settings: the safe answers then.
+          account.plain_login_allowed = Upper(AllTrim(FieldText(b, "BEZ_TLS"))) == "T";
+          account.check_certificate = Upper(AllTrim(FieldText(b, "BEZ_CERT"))) != "T";
         }
         (void)areas.Close(area);
       }

@@ -61,7 +61,52 @@ std::vector<const TableDef*> CollectTables() {
   return all;
 }
 
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A catalogue name pattern against a lower-case name: "##" takes two digits, "<...>" one
+// or more characters.
+bool MatchesPattern(std::string_view pattern, std::string_view name) {
+  if (pattern.empty()) return name.empty();
+  if (pattern.starts_with("##")) {
+    return name.size() >= 2 && IsAsciiDigit(name[0]) && IsAsciiDigit(name[1]) && MatchesPattern(pattern.substr(2), name.substr(2));
+  }
+  if (pattern.front() == '<') {
+    const size_t close = pattern.find('>');
+    if (close == std::string_view::npos) return false;
+    for (size_t taken = 1; taken <= name.size(); ++taken)
+      if (MatchesPattern(pattern.substr(close + 1), name.substr(taken))) return true;
+    return false;
+  }
+  return !name.empty() && pattern.front() == name.front() && MatchesPattern(pattern.substr(1), name.substr(1));
+}
+
+// The last part of a catalogue file name, nothing when it is only a run-time part.
+std::string_view PatternBase(std::string_view file) {
+  const size_t slash = file.rfind('/');
+  const std::string_view base = slash == std::string_view::npos ? file : file.substr(slash + 1);
+  if (!base.empty() && base.front() == '<' && base.find('>') == base.size() - 1) return {};
+  return base;
+}
+
 }  // namespace
+
+bool IsCatalogueFileName(std::string_view file_name) {
+  const size_t slash = file_name.rfind('/');
+  std::string name = Lower(slash == std::string_view::npos ? file_name : file_name.substr(slash + 1));
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  if (name.empty()) return false;
+  auto matches = [&name](std::string_view file) {
+    const std::string_view base = PatternBase(file);
+    return !base.empty() && MatchesPattern(base, name);
+  };
+  for (const TableDef* table : AllTables()) {
+    if (matches(table->file)) return true;
+    for (const IndexDef& index : table->indexes)
+      if (matches(index.file)) return true;
+  }
+  return false;
+}
 
 Markers Markers::Of(std::vector<std::string> names) {
   std::set<std::string> keys;

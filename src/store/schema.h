@@ -253,6 +253,12 @@ std::vector<IndexFile> ResolveIndexes(const TableDef& table, const Markers& mark
 // then the one optional order that applies. Index names without folder ("as2"...).
 std::vector<IndexFile> ArticleOrders(const Markers& markers, const FieldProbe& has_field);
 
+// Whether a file name (the last part of a path, any extension, any case) is the name of a
+// table or an index file of the catalogue: "firma.dbf", "PRAWA", "d03.dbf", "zo_nip.ntx",
+// "korek_25.dbf". "##" matches any two digits and "<...>" any run-time part; a name made
+// only of a run-time part ("<order file>") names nothing.
+bool IsCatalogueFileName(std::string_view file_name);
+
 // The field-list text that creates the table (see schema_field_list.h).
 Result<std::string> TworzText(const TableDef& table, const Markers& markers,
                               const PathArgs& args, const FieldProbe& existing = {});

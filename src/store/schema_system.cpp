@@ -90,11 +90,13 @@ constexpr FieldDef kProgram[] = {
     C("NR", 1), D("DATA"), C("CZAS_IN", 8), C("CZAS_OUT", 8),
 };
 
-// Mailer and backup-delivery settings, one record.
+// Mailer and backup-delivery settings, one record. BEZ_TLS "T": the mail login may go in
+// plain text to a server that offers no encryption; BEZ_CERT "T": the mail server's
+// certificate is not checked. Both are "N" (or missing) unless the administrator says so.
 constexpr FieldDef kBlat[] = {
     C("KOPIE_DO", 30), C("E_MAIL_DO", 30), C("E_MAIL_Z", 30), C("HASLO", 30),
     C("SMTP", 30),     C("PORT", 5),       C("ADRES_FTP", 30), C("USER_FTP", 30),
-    C("HASLO_FTP", 20), C("X", 1),
+    C("HASLO_FTP", 20), C("X", 1),         C("BEZ_TLS", 1),    C("BEZ_CERT", 1),
 };
 
 // Sender data for mailed orders, one record.

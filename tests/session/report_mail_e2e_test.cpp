@@ -29,7 +29,13 @@ class ReportMailTest : public testing::DataDirTest {
     dir.Write("rob/raport01.txt", "\x1b!\x05" "ZESTAWIENIE SPRZEDAZY\r\n" + std::string("Ząb Łukasz 12,50 zł\r\n"_pl));
     dir.Write("E_POCZTA.TXT", "");
   }
-  MailAccount Account(int port) const { return {"127.0.0.1", std::to_string(port), "", "biuro@hurt.pl", ""}; }
+  MailAccount Account(int port) const {
+    MailAccount account;
+    account.server = "127.0.0.1";
+    account.port = std::to_string(port);
+    account.sender = "biuro@hurt.pl";
+    return account;
+  }
   MailMessage Message() const {
     MailMessage m;
     m.to = "klient@example.com";
@@ -70,6 +76,7 @@ TEST_F(ReportMailTest, LoginAndBlindCopy) {
   account.login = "biuro@hurt.pl";
   account.sender = "";  // the login is the sender
   account.password = "Tajne!123";
+  account.plain_login_allowed = true;  // the test server has no TLS
   MailMessage message = Message();
   message.copy_to = "biuro@hurt.pl";
   auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", account, message, PdfOptions{},
@@ -88,11 +95,43 @@ TEST_F(ReportMailTest, RejectedPasswordIsSaidWithoutShowingIt) {
   MailAccount account = Account(server.port());
   account.login = "biuro@hurt.pl";
   account.password = "Zle-haslo-77";
+  account.plain_login_allowed = true;
   auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", account, Message(), PdfOptions{},
                           transport_);
   ASSERT_FALSE(sent.ok());
   EXPECT_NE(sent.status().message().find("odrzucil login lub haslo"), std::string::npos) << sent.status().message();
   EXPECT_EQ(sent.status().message().find("Zle-haslo-77"), std::string::npos);
+}
+
+TEST_F(ReportMailTest, LoginIsNeverSentInPlainTextUnlessTheAccountAllowsIt) {
+  // The server takes AUTH PLAIN but offers no STARTTLS.
+  TinySmtpServer server({"biuro@hurt.pl", "Tajne!123", {}});
+  MailAccount account = Account(server.port());
+  account.login = "biuro@hurt.pl";
+  account.password = "Tajne!123";
+  auto sent = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", account, Message(), PdfOptions{},
+                          transport_);
+  ASSERT_FALSE(sent.ok());
+  EXPECT_EQ(sent.status().message(), "Serwer bez szyfrowania (STARTTLS) - haslo nie wyslane");
+  server.Stop();
+  const auto sessions = server.sessions();
+  ASSERT_EQ(sessions.size(), 1u);
+  // The greeting and the good-bye, nothing between.
+  for (const std::string& verb : sessions[0].verbs) EXPECT_TRUE(verb == "EHLO" || verb == "QUIT") << verb;
+  EXPECT_EQ(sessions[0].auth, "");
+  EXPECT_TRUE(sessions[0].rcpt.empty());
+  EXPECT_EQ(sessions[0].data, "");
+
+  // Allowed for this server: the login goes, and the message with it.
+  account.plain_login_allowed = true;
+  TinySmtpServer allowing({"biuro@hurt.pl", "Tajne!123", {}});
+  account.port = std::to_string(allowing.port());
+  auto plain = EmailReport(xbase::RealEnv(), dir.str(), dir / "rob/raport01.txt", account, Message(), PdfOptions{},
+                           transport_);
+  ASSERT_TRUE(plain.ok()) << plain.status().ToString();
+  allowing.Stop();
+  ASSERT_EQ(allowing.sessions().size(), 1u);
+  EXPECT_EQ(allowing.sessions()[0].auth, std::string(1, '\0') + "biuro@hurt.pl" + std::string(1, '\0') + "Tajne!123");
 }
 
 TEST_F(ReportMailTest, RejectedRecipient) {

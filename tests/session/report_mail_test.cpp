@@ -104,7 +104,7 @@ TEST(MailTest, ServerWithoutNameIsNotTried) {
   FakeClock clock(2025, 7, 1);
   MailMessage message;
   message.to = "klient@example.com";
-  const Status s = SendMail(MailAccount{" ", "", "ja@firma.pl", "", "tajne"}, message, clock);
+  const Status s = SendMail(MailAccount{" ", "", "ja@firma.pl", "", "tajne", false, true}, message, clock);
   EXPECT_FALSE(s.ok());
   EXPECT_EQ(s.message().find("tajne"), std::string::npos);
 }

@@ -142,7 +142,7 @@ TEST_F(ViewerTest, CtrlF5PrintsWithEmptyLinesAdded) {
 TEST_F(ViewerTest, CopiesToTextAndPdfFiles) {
   d.Key(key::kAltW);
   d.Then([&] { EXPECT_TRUE(d.ShowsAt(24, 0, "Kopiowac do pliku TXT:")); }).Type("Kopia.TXT").Key(key::kEnter);
-  ExpectMessage("Skopiowano do " + (dir / "kopia.txt"));
+  ExpectMessage("Skopiowano do rob/kopie03/kopia.txt");
   d.Key(key::kAltW).Key(key::kEsc);
   ExpectMessage("Nie kopiuje (brak Enter)");
   d.Key(key::kAltW).Key(key::kEnter);
@@ -152,8 +152,38 @@ TEST_F(ViewerTest, CopiesToTextAndPdfFiles) {
   d.Key(key::kEsc);
   View(Lines(5));
   const std::string report = dir.Read("rob/wydruk03.prn");
-  EXPECT_EQ(dir.Read("kopia.txt"), report);
+  EXPECT_EQ(dir.Read("rob/kopie03/kopia.txt"), report);
   EXPECT_EQ(dir.Read("pdf03.txt"), report);
+}
+
+TEST_F(ViewerTest, AltWAsksBeforeReplacingAndNeverWritesTheDatabase) {
+  const std::string firma(std::string("\x03\x7c\x0c\x1f\0\0", 6) + "FIRMA SP. Z O.O.");
+  dir.Write("firma.dbf", firma);
+  dir.Write("rob/kopie03/kopia.txt", "stara kopia");
+  // An existing copy: N (and Enter, the default) keeps it, T replaces it.
+  d.Key(key::kAltW).Type("kopia.txt").Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Plik istnieje. Zastapic ?")); }).Type("N");
+  ExpectMessage("Nie kopiuje (plik istnieje)");
+  d.Then([&] { EXPECT_EQ(dir.Read("rob/kopie03/kopia.txt"), "stara kopia"); });
+  d.Key(key::kAltW).Type("kopia.txt").Key(key::kEnter).Key(key::kEnter);
+  ExpectMessage("Nie kopiuje (plik istnieje)");
+  d.Key(key::kAltW).Type("kopia.txt").Key(key::kEnter).Type("T");
+  ExpectMessage("Skopiowano do rob/kopie03/kopia.txt");
+  // The live tables and paths out of the copy folder are refused before any question.
+  d.Key(key::kAltW).Type("firma.dbf").Key(key::kEnter);
+  ExpectMessage("Nie wolno zapisac do pliku bazy: firma.dbf");
+  d.Key(key::kAltW).Type("../../firma.dbf").Key(key::kEnter);
+  ExpectMessage("Niedozwolona sciezka pliku");
+  d.Key(key::kAltW).Type("../escaped.txt").Key(key::kEnter);
+  ExpectMessage("Niedozwolona sciezka pliku");
+  d.Key(key::kAltW).Type(dir / "escaped.txt").Key(key::kEnter);
+  ExpectMessage("Niedozwolona sciezka pliku");
+  d.Key(key::kEsc);
+  View(Lines(5));
+  EXPECT_EQ(dir.Read("rob/kopie03/kopia.txt"), dir.Read("rob/wydruk03.prn"));
+  EXPECT_EQ(dir.Read("firma.dbf"), firma);
+  EXPECT_FALSE(dir.Exists("escaped.txt"));
+  EXPECT_FALSE(dir.Exists("rob/escaped.txt"));
 }
 
 TEST_F(ViewerTest, AltBCopiesTheUndeletedRecordsOfTheCurrentTable) {
@@ -183,15 +213,16 @@ TEST_F(ViewerTest, AltBCopiesTheUndeletedRecordsOfTheCurrentTable) {
 
   d.Key(key::kAltB);
   d.Then([&] { EXPECT_TRUE(d.ShowsAt(24, 0, "Kopiowac do pliku DBF:")); }).Type("kopia_as").Key(key::kEnter);
-  ExpectMessage("Skopiowano do " + (dir / "kopia_as.dbf"));
-  // The table itself is open: it cannot be the target.
+  ExpectMessage("Skopiowano do rob/kopie03/kopia_as.dbf");
+  // A table of the installation is never the target.
   d.Key(key::kAltB).Type("as.dbf").Key(key::kEnter);
-  ExpectMessage("Nie kopiuje");
+  ExpectMessage("Nie wolno zapisac do pliku bazy: as.dbf");
   d.Key(key::kEsc);
   View(Lines(3));
 
   EXPECT_EQ(a.recno(), 4u);  // the area stands where it stood
-  auto copy = xbase::Table::Open(xbase::RealEnv(), dir / "kopia_as.dbf", xbase::TableMode::SharedReadOnly());
+  EXPECT_FALSE(dir.Exists("rob/kopie03/kopia_as.dbf.tmp"));
+  auto copy = xbase::Table::Open(xbase::RealEnv(), dir / "rob/kopie03/kopia_as.dbf", xbase::TableMode::SharedReadOnly());
   ASSERT_TRUE(copy.ok());
   ASSERT_EQ((*copy)->RecordCount(), 4u);
   xbase::Record rec = (*copy)->NewRecord();
@@ -204,6 +235,75 @@ TEST_F(ViewerTest, AltBCopiesTheUndeletedRecordsOfTheCurrentTable) {
   auto source = xbase::Table::Open(xbase::RealEnv(), as, xbase::TableMode::SharedReadOnly());
   ASSERT_TRUE(source.ok());
   EXPECT_EQ((*source)->RecordCount(), 5u);  // untouched
+}
+
+TEST_F(ViewerTest, AltBNeverReplacesTheOperatorsAndAsksBeforeReplacingACopy) {
+  const std::string prawa(std::string("\x03\x7c\x0c\x1f\0\0", 6) + "OPERATORZY");
+  dir.Write("prawa.dbf", prawa);
+  const std::string as = dir / "as.dbf";
+  ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), as, {{"INDEKS", 'C', 8, 0}, {"OPIS", 'M', 10, 0}}).ok());
+  xbase::WorkAreas& areas = session->areas();
+  auto opened = areas.Open(2, as, "as");
+  ASSERT_TRUE(opened.ok()) << opened.status().ToString();
+  xbase::WorkArea& a = **opened;
+  for (int i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(a.Append().ok());
+    ASSERT_TRUE(a.Replace("INDEKS", xbase::Value("ART" + std::to_string(i))).ok());
+    ASSERT_TRUE(a.Replace("OPIS", xbase::Value("opis " + std::to_string(i))).ok());
+  }
+  ASSERT_TRUE(a.Unlock().ok());
+  ASSERT_TRUE(areas.Select(2).ok());
+  dir.Write("rob/kopie03/kopia.dbf", "nie tabela");
+
+  d.Key(key::kAltB).Type("prawa").Key(key::kEnter);
+  ExpectMessage("Nie wolno zapisac do pliku bazy: prawa.dbf");
+  d.Key(key::kAltB).Type("../../prawa.dbf").Key(key::kEnter);
+  ExpectMessage("Niedozwolona sciezka pliku");
+  d.Key(key::kAltB).Type(dir / "prawa.dbf").Key(key::kEnter);
+  ExpectMessage("Niedozwolona sciezka pliku");
+  d.Key(key::kAltB).Type("kopia").Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Plik istnieje. Zastapic ?")); }).Type("n");
+  ExpectMessage("Nie kopiuje (plik istnieje)");
+  d.Then([&] { EXPECT_EQ(dir.Read("rob/kopie03/kopia.dbf"), "nie tabela"); });
+  d.Key(key::kAltB).Type("kopia").Key(key::kEnter).Type("t");
+  ExpectMessage("Skopiowano do rob/kopie03/kopia.dbf");
+  d.Key(key::kEsc);
+  View(Lines(3));
+
+  EXPECT_EQ(dir.Read("prawa.dbf"), prawa);
+  EXPECT_FALSE(dir.Exists("rob/kopie03/kopia.dbf.tmp"));
+  EXPECT_FALSE(dir.Exists("rob/kopie03/kopia.dbf.dbt"));
+  xbase::WorkAreas copy(xbase::RealEnv());
+  auto opened_copy = copy.Open(1, dir / "rob/kopie03/kopia.dbf");
+  ASSERT_TRUE(opened_copy.ok()) << opened_copy.status().ToString();
+  EXPECT_EQ((*opened_copy)->table().RecordCount(), 3u);
+  ASSERT_TRUE((*opened_copy)->GoTo(3).ok());
+  auto memo = (*opened_copy)->Get("OPIS");
+  ASSERT_TRUE(memo.ok());
+  EXPECT_EQ(memo->AsString(), "opis 3");  // the memo file came along under its own name
+}
+
+TEST_F(ViewerTest, AltBDoesNotReplaceACopySomebodyHasOpen) {
+  const std::string as = dir / "as.dbf";
+  ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), as, {{"INDEKS", 'C', 8, 0}}).ok());
+  const std::string kopia = dir / "rob/kopie03/kopia.dbf";
+  dir.Write("rob/kopie03/.keep", "");
+  ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), kopia, {{"STARE", 'C', 3, 0}}).ok());
+  xbase::WorkAreas& areas = session->areas();
+  ASSERT_TRUE(areas.Open(2, as, "as").ok());
+  auto held = xbase::Table::Open(xbase::RealEnv(), kopia, xbase::TableMode::Shared());
+  ASSERT_TRUE(held.ok());
+  ASSERT_TRUE(areas.Select(2).ok());
+  d.Key(key::kAltB).Type("kopia").Key(key::kEnter).Type("T");
+  ExpectMessage("Nie kopiuje - plik rob/kopie03/kopia.dbf jest w uzyciu");
+  d.Key(key::kEsc);
+  View(Lines(3));
+  EXPECT_EQ((*held)->RecordCount(), 0u);
+  held->reset();
+  auto still = xbase::Table::Open(xbase::RealEnv(), kopia, xbase::TableMode::SharedReadOnly());
+  ASSERT_TRUE(still.ok());
+  EXPECT_EQ((*still)->fields().front().name, "STARE");
+  EXPECT_FALSE(dir.Exists("rob/kopie03/kopia.dbf.tmp"));
 }
 
 TEST_F(ViewerTest, FileHeldWhileViewedMakesTheNextRunTakeAnotherName) {

@@ -492,6 +492,18 @@ TEST(CataloguePaths, PeriodStationAndRunTimeNames) {
   EXPECT_EQ(TablePath(Table(TableId::kZamDowod), {.period = "24/03"}), "fv_zam/dowod");
 }
 
+TEST(CatalogueFileNames, TablesAndIndexesOfTheCatalogueAreKnownByName) {
+  for (std::string_view name : {"firma.dbf", "FIRMA.DBF", "prawa", "26/12/zo.dbf", "zo_nip.ntx", "d03.dbf",
+                                "rob/d99.dbf", "korek_25.dbf", "korek_2025.ntx", "blat.dbf", "program.dbf"}) {
+    EXPECT_TRUE(IsCatalogueFileName(name)) << name;
+  }
+  // Near names, a bare station pattern and a run-time name alone name nothing.
+  for (std::string_view name : {"firmy.dbf", "d3.dbf", "d003.dbf", "korek_.dbf", "kopia.dbf", "raport.txt", "",
+                                "order file.dbf", "zo/", "dd.dbf"}) {
+    EXPECT_FALSE(IsCatalogueFileName(name)) << name;
+  }
+}
+
 TEST(CatalogueTworz, TextOfTablesAndRoundTrip) {
   EXPECT_EQ(TworzText(Table(TableId::kWal), Markers(), {}).value(),
             "wal,WALUTA    ,C,  3,  0,DATA      ,D,  8,  0,KURS      ,N, 12,  6,"

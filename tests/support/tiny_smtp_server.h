@@ -39,6 +39,7 @@ inline std::string DecodeBase64(std::string_view text) {
 class TinySmtpServer {
  public:
   struct Session {
+    std::vector<std::string> verbs;  // the commands in the order given ("EHLO", "AUTH", ...)
     std::string auth;  // the AUTH PLAIN answer, decoded
     std::string mail_from;
     std::vector<std::string> rcpt;
@@ -113,6 +114,7 @@ class TinySmtpServer {
     std::string line;
     while (read_line(line)) {
       const std::string verb = line.substr(0, 4);
+      s.verbs.push_back(verb);
       if (verb == "EHLO") {
         send_text(options_.login.empty() ? "250 tiny\r\n" : "250-tiny\r\n250 AUTH PLAIN\r\n");
       } else if (verb == "HELO" || verb == "RSET" || verb == "NOOP") {

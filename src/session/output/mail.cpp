@@ -233,7 +233,10 @@ std::string FailureText(CURLcode code, long response, std::string_view detail, c
     case CURLE_LOGIN_DENIED:
       return "Nie wyslane - serwer poczty odrzucil login lub haslo" + reply;
     case CURLE_USE_SSL_FAILED:
-      return "Nie wyslane - serwer poczty nie zgodzil sie na polaczenie szyfrowane";
+      // Asked for when a login needs TLS: nothing of the login has been sent.
+      if (detail.find("not supported") != std::string_view::npos)
+        return "Serwer bez szyfrowania (STARTTLS) - haslo nie wyslane";
+      return "Serwer odmowil szyfrowania (STARTTLS) - haslo nie wyslane";
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
@@ -354,8 +357,13 @@ Status SendMail(const MailAccount& account, const MailMessage& message, Clock& c
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
   curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.c_str());
   curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
-  if (!server.implicit_tls) curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
   const std::string login = AllTrim(account.login);
+  // A login goes only over TLS unless the account allows plain text on this server.
+  const bool tls_required = !login.empty() && !account.plain_login_allowed;
+  if (!server.implicit_tls)
+    curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(tls_required ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, account.check_certificate ? 1L : 0L);
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, account.check_certificate ? 2L : 0L);
   if (!login.empty()) {
     curl_easy_setopt(c, CURLOPT_USERNAME, login.c_str());
     curl_easy_setopt(c, CURLOPT_PASSWORD, account.password.c_str());

@@ -2,11 +2,15 @@
 //
 // The mail account comes from the mailer settings table `blat` (one record):
 //   SMTP -> MailAccount::server, PORT -> port, E_MAIL_Z -> login and sender,
-//   HASLO -> password; the copy address of a message is the sender's own address
-//   when the operator asks for a copy.
+//   HASLO -> password, BEZ_TLS "T" -> plain_login_allowed, BEZ_CERT "T" -> not
+//   check_certificate; the copy address of a message is the sender's own address when
+//   the operator asks for a copy.
 // Security on the wire: port 465 (or a server written "smtps://...") speaks TLS from the
-// start; any other port upgrades with STARTTLS when the server offers it and goes on in
-// plain text when it does not. The server's certificate is checked.
+// start; any other port upgrades with STARTTLS. With a login the upgrade is required: a
+// server that offers no STARTTLS gets no login and no password, and nothing is sent,
+// unless the account allows a plain-text login on that server. Without a login the
+// message goes in plain text when the server cannot upgrade. The server's certificate and
+// name are checked unless the account says otherwise.
 // Nothing goes through a shell, and the password appears in no message and no log.
 //
 // Texts (subject, body, file names) are code page 852 as everywhere in the program; the
@@ -30,6 +34,8 @@ struct MailAccount {
   std::string login;     // the mailbox login ("" = no authentication)
   std::string sender;    // the sender's address ("" = the login)
   std::string password;  // never shown, never logged
+  bool plain_login_allowed = false;  // the login may go in plain text when the server has no STARTTLS
+  bool check_certificate = true;     // the server's certificate and host name are verified
 };
 
 struct MailAttachment {
@@ -61,8 +67,8 @@ Result<std::vector<std::string>> ParseAddresses(std::string_view field);
 Result<std::string> BuildMailMessage(const MailMessage& message, std::string_view sender, Clock& clock);
 
 // Sends the message. On failure the status carries a Polish text for the operator that
-// says what went wrong: refused connection, unknown server, rejected login or password,
-// rejected address, broken TLS, no answer.
+// says what went wrong: refused connection, unknown server, no encryption for the login,
+// rejected login or password, rejected address, broken TLS, no answer.
 Status SendMail(const MailAccount& account, const MailMessage& message, Clock& clock,
                 const MailTransport& transport = {});
 

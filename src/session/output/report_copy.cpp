@@ -6,12 +6,37 @@
 #include "session/output/line_reader.h"
 #include "session/output/report_file.h"
 #include "session/output/report_paths.h"
+#include "store/schema.h"
 
 namespace hurt::session {
 
 namespace {
 
 constexpr size_t kBlock = 64 * 1024;
+
+constexpr std::string_view kDatabaseExtensions[] = {".dbf", ".ntx", ".dbt", ".mem", ".ini"};
+
+// An absolute path, a drive or a step up out of a folder.
+bool LeavesTheFolder(std::string_view name) {
+  if (name.front() == '/' || name.find(':') != std::string_view::npos) return true;
+  size_t start = 0;
+  for (;;) {
+    const size_t slash = name.find('/', start);
+    if (name.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start) == "..")
+      return true;
+    if (slash == std::string_view::npos) return false;
+    start = slash + 1;
+  }
+}
+
+bool IsDatabaseFile(std::string_view base, CopyKind kind) {
+  const std::string lower = Lower(base);
+  for (std::string_view extension : kDatabaseExtensions) {
+    if (kind == CopyKind::kTable && extension == ".dbf") continue;
+    if (lower.ends_with(extension)) return true;
+  }
+  return store::IsCatalogueFileName(lower);
+}
 
 // Writes through "<to>.tmp": fill writes the content, then the file is synced and renamed.
 Status WriteReplacing(xbase::Env& env, const std::string& to,
@@ -69,15 +94,49 @@ std::optional<std::string> CopyPromptRefusal(std::string_view typed, bool confir
   return std::nullopt;
 }
 
-CopyOutcome KopiujDoTxt(xbase::Env& env, std::string_view data_dir, const std::string& report,
-                        std::string_view typed, bool confirmed_with_enter) {
+Result<std::string> CopyTarget(std::string_view data_dir, int station, std::string_view typed, CopyKind kind) {
+  std::string name = OperatorFileName(typed);
+  if (name.empty() || BaseName(name).empty()) return Status::Invalid("Nie kopiuje (nie podano pliku)");
+  if (LeavesTheFolder(name)) return Status::Invalid("Niedozwolona sciezka pliku");
+  if (kind == CopyKind::kTable && BaseName(name).find('.') == std::string_view::npos) name += ".dbf";
+  if (IsDatabaseFile(BaseName(name), kind)) return Status::Invalid("Nie wolno zapisac do pliku bazy: " + name);
+  return JoinPath(CopyFolder(data_dir, station), name);
+}
+
+std::string ShownCopyName(std::string_view data_dir, std::string_view target) {
+  const std::string prefix = JoinPath(data_dir, "");
+  if (!data_dir.empty() && target.starts_with(prefix)) return std::string(target.substr(prefix.size()));
+  return std::string(target);
+}
+
+Status MakeCopyFolder(xbase::Env& env, std::string_view data_dir, int station) {
+  const std::string folder = CopyFolder(data_dir, station);
+  Status made = env.CreateDirs(folder);
+  if (!made.ok()) return Status::IoError("Nie moge utworzyc katalogu " + folder + " (" + made.message() + ")");
+  return Status::Ok();
+}
+
+CopyOutcome KopiujDoTxt(xbase::Env& env, std::string_view data_dir, int station, const std::string& report,
+                        std::string_view typed, bool confirmed_with_enter, const ReplaceQuestion& may_replace) {
   CopyOutcome outcome;
   if (auto refusal = CopyPromptRefusal(typed, confirmed_with_enter)) {
     outcome.result = *refusal;
     return outcome;
   }
-  const std::string name = OperatorFileName(typed);
-  outcome.target = name[0] == '/' ? name : JoinPath(data_dir, name);
+  auto target = CopyTarget(data_dir, station, typed, CopyKind::kText);
+  if (!target.ok()) {
+    outcome.result = target.status().message();
+    return outcome;
+  }
+  outcome.target = *target;
+  if (env.Exists(outcome.target) && !may_replace(outcome.target)) {
+    outcome.result = std::string(kNotReplaced);
+    return outcome;
+  }
+  if (Status made = MakeCopyFolder(env, data_dir, station); !made.ok()) {
+    outcome.result = made.message();
+    return outcome;
+  }
   outcome.progress = "Kopiuje " + report + " -> " + outcome.target;
   Status copied = CopyFileReplacing(env, report, outcome.target);
   if (!copied.ok()) {
@@ -85,7 +144,7 @@ CopyOutcome KopiujDoTxt(xbase::Env& env, std::string_view data_dir, const std::s
     return outcome;
   }
   outcome.copied = true;
-  outcome.result = "Skopiowano do " + outcome.target;
+  outcome.result = "Skopiowano do " + ShownCopyName(data_dir, outcome.target);
   return outcome;
 }
 

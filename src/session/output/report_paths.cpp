@@ -40,6 +40,10 @@ std::string PdfCopyFileName(std::string_view data_dir, int station) {
   return JoinPath(data_dir, "pdf" + Str2(station) + ".txt");
 }
 
+std::string CopyFolder(std::string_view data_dir, int station) {
+  return JoinPath(data_dir, "rob/kopie" + Str2(station));
+}
+
 std::string RangeCopyName(std::string_view report) {
   if (BaseName(report).size() <= 1) return {};
   return std::string(report.substr(0, report.size() - 1));

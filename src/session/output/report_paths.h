@@ -34,6 +34,11 @@ std::string DrukujFileName(std::string_view data_dir, int station);
 // The file Alt+P copies a report to for PDF conversion: "pdf" + STR2 + ".txt".
 std::string PdfCopyFileName(std::string_view data_dir, int station);
 
+// The station's folder for the operator's copies of reports (Alt+W, Alt+B):
+// "rob/kopie" + STR2 in the data directory. Nothing of the program lives there, and the
+// rebuild of rob/ does not reach into it.
+std::string CopyFolder(std::string_view data_dir, int station);
+
 // The file a range of a report is copied to before printing (Alt+F5, Ctrl+F5): the
 // report's name without its last character ("rob/raport01.txt" -> "rob/raport01.tx").
 // A name of one character or less has no such name: "" is returned.
