@@ -104,7 +104,7 @@ TEST_F(ReportCopyTest, DatabaseFilesAreRefusedAndStayByteIdentical) {
   for (const auto& c : cases) {
     const CopyOutcome outcome = Copy(c.typed);
     EXPECT_FALSE(outcome.copied) << c.typed;
-    EXPECT_EQ(outcome.result, "Nie wolno zapisac do pliku bazy: " + c.named) << c.typed;
+    EXPECT_EQ(outcome.result, "Plik bazy - nie kopiuje: " + c.named) << c.typed;
   }
   EXPECT_EQ(questions_, 0);
   EXPECT_EQ(dir.Read("firma.dbf"), firma_);
@@ -120,11 +120,11 @@ TEST_F(ReportCopyTest, TableCopyTargets) {
   EXPECT_EQ(*CopyTarget(dir.str(), 7, "kopia.dbf", CopyKind::kTable), dir / "rob/kopie07/kopia.dbf");
   EXPECT_EQ(*CopyTarget("", 7, "kopia.dbf", CopyKind::kTable), "rob/kopie07/kopia.dbf");
   EXPECT_EQ(CopyTarget(dir.str(), 7, "kopia.dbf", CopyKind::kText).status().message(),
-            "Nie wolno zapisac do pliku bazy: kopia.dbf");
+            "Plik bazy - nie kopiuje: kopia.dbf");
   EXPECT_EQ(CopyTarget(dir.str(), 7, "prawa", CopyKind::kTable).status().message(),
-            "Nie wolno zapisac do pliku bazy: prawa.dbf");
+            "Plik bazy - nie kopiuje: prawa.dbf");
   EXPECT_EQ(CopyTarget(dir.str(), 7, "kopia.ntx", CopyKind::kTable).status().message(),
-            "Nie wolno zapisac do pliku bazy: kopia.ntx");
+            "Plik bazy - nie kopiuje: kopia.ntx");
   EXPECT_EQ(CopyTarget(dir.str(), 7, "../prawa", CopyKind::kTable).status().message(), "Niedozwolona sciezka pliku");
 }
 

@@ -171,7 +171,7 @@ TEST_F(ViewerTest, AltWAsksBeforeReplacingAndNeverWritesTheDatabase) {
   ExpectMessage("Skopiowano do rob/kopie03/kopia.txt");
   // The live tables and paths out of the copy folder are refused before any question.
   d.Key(key::kAltW).Type("firma.dbf").Key(key::kEnter);
-  ExpectMessage("Nie wolno zapisac do pliku bazy: firma.dbf");
+  ExpectMessage("Plik bazy - nie kopiuje: firma.dbf");
   d.Key(key::kAltW).Type("../../firma.dbf").Key(key::kEnter);
   ExpectMessage("Niedozwolona sciezka pliku");
   d.Key(key::kAltW).Type("../escaped.txt").Key(key::kEnter);
@@ -216,7 +216,7 @@ TEST_F(ViewerTest, AltBCopiesTheUndeletedRecordsOfTheCurrentTable) {
   ExpectMessage("Skopiowano do rob/kopie03/kopia_as.dbf");
   // A table of the installation is never the target.
   d.Key(key::kAltB).Type("as.dbf").Key(key::kEnter);
-  ExpectMessage("Nie wolno zapisac do pliku bazy: as.dbf");
+  ExpectMessage("Plik bazy - nie kopiuje: as.dbf");
   d.Key(key::kEsc);
   View(Lines(3));
 
@@ -256,7 +256,7 @@ TEST_F(ViewerTest, AltBNeverReplacesTheOperatorsAndAsksBeforeReplacingACopy) {
   dir.Write("rob/kopie03/kopia.dbf", "nie tabela");
 
   d.Key(key::kAltB).Type("prawa").Key(key::kEnter);
-  ExpectMessage("Nie wolno zapisac do pliku bazy: prawa.dbf");
+  ExpectMessage("Plik bazy - nie kopiuje: prawa.dbf");
   d.Key(key::kAltB).Type("../../prawa.dbf").Key(key::kEnter);
   ExpectMessage("Niedozwolona sciezka pliku");
   d.Key(key::kAltB).Type(dir / "prawa.dbf").Key(key::kEnter);

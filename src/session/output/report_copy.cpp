@@ -99,7 +99,7 @@ Result<std::string> CopyTarget(std::string_view data_dir, int station, std::stri
   if (name.empty() || BaseName(name).empty()) return Status::Invalid("Nie kopiuje (nie podano pliku)");
   if (LeavesTheFolder(name)) return Status::Invalid("Niedozwolona sciezka pliku");
   if (kind == CopyKind::kTable && BaseName(name).find('.') == std::string_view::npos) name += ".dbf";
-  if (IsDatabaseFile(BaseName(name), kind)) return Status::Invalid("Nie wolno zapisac do pliku bazy: " + name);
+  if (IsDatabaseFile(BaseName(name), kind)) return Status::Invalid("Plik bazy - nie kopiuje: " + name);
   return JoinPath(CopyFolder(data_dir, station), name);
 }
 

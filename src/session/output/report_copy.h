@@ -42,7 +42,7 @@ enum class CopyKind {
 // Where an operator's copy goes: the typed name (see OperatorFileName) inside the
 // station's copy folder. Refused with the text for the operator (Invalid):
 //   "Niedozwolona sciezka pliku"  an absolute path, a drive ("C:") or ".." in the name;
-//   "Nie wolno zapisac do pliku bazy: <name>"  the extension of a table, index, memo or
+//   "Plik bazy - nie kopiuje: <name>"  the extension of a table, index, memo or
 //       settings file (.dbf .ntx .dbt .mem .ini; a table copy may be .dbf), or the name of
 //       a table or an index of the catalogue ("firma", "prawa", "d03", "zo_nip").
 Result<std::string> CopyTarget(std::string_view data_dir, int station, std::string_view typed, CopyKind kind);
