@@ -13,6 +13,19 @@ double Money(double x) { return NewRound(x, 2); }
 
 }  // namespace
 
+void LineMoneyOnBasis(DocLine& line, char nb) {
+  const double rate = RateOfCode(line.podatek0);
+  if (nb == 'B') {
+    line.brutto = NewRound(line.ilosc * line.cena, 2);
+    line.podatek = NewRound(line.brutto * rate / (rate + 100), 2);
+    line.wartosc = line.brutto;
+  } else {
+    line.wartosc = NewRound(line.ilosc * line.cena, 2);
+    line.podatek = NewRound(line.wartosc * rate / 100, 2);
+    line.brutto = NewRound(line.wartosc + line.podatek, 2);
+  }
+}
+
 LineEdit LineEditOf(const DocLine& line) {
   LineEdit e;
   e.lp = line.lp;

@@ -55,6 +55,10 @@ struct DocLine {
   std::vector<std::pair<std::string, xbase::Value>> extra;
 };
 
+// The money of a line whose ILOSC, CENA and PODATEK0 are set, on a net ('N') or gross
+// ('B') basis: on a gross basis WARTOSC holds the gross and the VAT is taken out of it.
+void LineMoneyOnBasis(DocLine& line, char nb);
+
 // The line under edit, as its entry fields show it (the edit variables P1..P7, M_PP and
 // C_PP0 of the line editor): a view of a DocLine made by LineEditOf and written back by
 // ReplaceDWithP, never stored by itself.

@@ -8,7 +8,6 @@
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/message_window.h"
-#include "documents/vat_rate.h"
 #include "invoicing/invoice_printout.h"
 #include "invoicing/invoice_tables.h"
 #include "session/session.h"
@@ -123,19 +122,6 @@ Result<std::vector<SaleOfArticle>> SalesOfArticle(session::Session& session, std
   return sales;
 }
 
-void ApplyLineRules(documents::DocLine& line, char nb) {
-  const double rate = documents::RateOfCode(line.podatek0);
-  if (nb == 'B') {
-    line.brutto = NewRound(line.ilosc * line.cena, 2);
-    line.podatek = NewRound(line.brutto * rate / (rate + 100), 2);
-    line.wartosc = line.brutto;
-  } else {
-    line.wartosc = NewRound(line.ilosc * line.cena, 2);
-    line.podatek = NewRound(line.wartosc * rate / 100, 2);
-    line.brutto = NewRound(line.wartosc + line.podatek, 2);
-  }
-}
-
 Status ApplySaleToLine(xbase::WorkArea& dd, const SaleOfArticle& sale) {
   documents::DocLine line;
   std::string nb_text = FieldText(dd, "NB");
@@ -143,7 +129,7 @@ Status ApplySaleToLine(xbase::WorkArea& dd, const SaleOfArticle& sale) {
   line.ilosc = FieldNumber(dd, "ILOSC");
   line.cena = sale.cena;
   line.podatek0 = IsBlank(sale.podatek0) ? std::string("23") : sale.podatek0;
-  ApplyLineRules(line, nb);
+  documents::LineMoneyOnBasis(line, nb);
   HURT_RETURN_IF_ERROR(dd.Replace("CENA", xbase::Value(line.cena)));
   HURT_RETURN_IF_ERROR(dd.Replace("PODATEK0", xbase::Value(line.podatek0)));
   HURT_RETURN_IF_ERROR(dd.Replace("PODATEK", xbase::Value(line.podatek)));

@@ -46,9 +46,6 @@ Result<std::vector<SaleOfArticle>> SalesOfArticle(session::Session& session, std
                                                   std::string_view indeks, std::string_view odb, JulianDay from,
                                                   JulianDay to);
 
-// The line rules of step 3 on a line whose ILOSC, CENA and PODATEK0 are set.
-void ApplyLineRules(documents::DocLine& line, char nb);
-
 // Step 3 on the current record of `dd` (which the caller holds locked or owns).
 Status ApplySaleToLine(xbase::WorkArea& dd, const SaleOfArticle& sale);
 

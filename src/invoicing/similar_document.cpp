@@ -6,10 +6,10 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/line_editor.h"
+#include "documents/line_math.h"
 #include "documents/line_record.h"
 #include "documents/line_session.h"
 #include "documents/reservations.h"
-#include "documents/vat_rate.h"
 #include "invoicing/invoice_from_notes.h"
 #include "invoicing/invoice_tables.h"
 #include "session/init_tables.h"
@@ -20,20 +20,6 @@ namespace hurt::invoicing {
 namespace {
 
 constexpr int kMaxLines = 999;
-
-// The money of a line after its quantity changed (the posting rules of the basis).
-void LineMoney(documents::DocLine& l, char nb) {
-  const double rate = documents::RateOfCode(l.podatek0);
-  if (nb == 'B') {
-    l.brutto = NewRound(l.ilosc * l.cena, 2);
-    l.podatek = NewRound(l.brutto * rate / (rate + 100), 2);
-    l.wartosc = l.brutto;
-  } else {
-    l.wartosc = NewRound(l.ilosc * l.cena, 2);
-    l.podatek = NewRound(l.wartosc * rate / 100, 2);
-    l.brutto = NewRound(l.wartosc + l.podatek, 2);
-  }
-}
 
 // The new document: its kind, number, date and price basis.
 struct NewDocument {
@@ -106,7 +92,7 @@ bool ReserveLine(session::Session& session, InvoiceUi& ui, xbase::WorkArea& as, 
     ++result.cut;
     if (reserved->ilosc <= 0) return false;
     l.ilosc = reserved->ilosc;
-    LineMoney(l, doc.nb);
+    documents::LineMoneyOnBasis(l, doc.nb);
   }
   taken.push_back({want.mag, want.indeks, reserved->ilosc, 0, false});
   return true;
@@ -140,7 +126,7 @@ bool CopyLines(session::Session& session, InvoiceUi& ui, xbase::WorkArea& as, xb
     if (!ReserveLine(session, ui, as, doc, line_settings, l, result, taken)) continue;
     // Posted lines keep no gross value: the line is priced again from its quantity and
     // price, as a typed line is.
-    if (SameAmount(l.brutto, 0)) LineMoney(l, doc.nb);
+    if (SameAmount(l.brutto, 0)) documents::LineMoneyOnBasis(l, doc.nb);
     l.r_p = doc.kind.r_p;
     l.s_z = doc.kind.s_z;
     l.rd = doc.rd;
