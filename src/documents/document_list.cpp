@@ -11,6 +11,7 @@
 #include "documents/station_recovery.h"
 #include "session/init_tables.h"
 #include "session/session.h"
+#include "session/var_names.h"
 #include "session/store_ui.h"
 #include "xbase/value.h"
 #include "xbase/work_area.h"
@@ -30,7 +31,7 @@ void ResetDocumentVariables(session::Session& s) {
   }
   v.Set(kNotesVariable, xbase::Value(std::string()));
   v.Set("M_DATA_KOR", xbase::Value(xbase::Date{}));
-  v.Release("L_WARTOSC");
+  v.Release(session::var::L_WARTOSC);
   for (const char* name : {"M_KURS", "M_DOLAR", "M_RABAT", "M_RABAT2", "M_RABAT3", "M_RABAT4", "M_RESZTA",
                            "M_RESZTA_P"})
     v.Set(name, xbase::Value(0.0));

@@ -20,6 +20,13 @@ constexpr std::array<std::string_view, static_cast<size_t>(LineField::kCount)> k
     "DOST",  "NB",    "ILOSC",   "CENA",      "CENA0", "UPUST0", "PODATEK0", "PODATEK", "WARTOSC", "BRUTTO",
     "CENA_N", "CENA_B"};
 
+bool IsModelField(std::string_view name) {
+  for (std::string_view n : kNames) {
+    if (n == name) return true;
+  }
+  return false;
+}
+
 char FirstChar(const std::string& s) { return s.empty() ? ' ' : s[0]; }
 xbase::Value Char(char c) { return xbase::Value(std::string(1, c)); }
 
@@ -82,6 +89,12 @@ Status Put(xbase::WorkArea& a, std::string_view name, const xbase::Value& value)
 
 std::string_view LineFieldName(LineField field) { return kNames[static_cast<size_t>(field)]; }
 
+LineFields AllLineFields() {
+  LineFields all;
+  for (int i = 0; i < static_cast<int>(LineField::kCount); ++i) all.Add(static_cast<LineField>(i));
+  return all;
+}
+
 LineFields HeaderLineFields() {
   return {LineField::kRP,  LineField::kSZ,  LineField::kRd,  LineField::kNrd, LineField::kData,
           LineField::kKto, LineField::kOdb, LineField::kSpz, LineField::kTez};
@@ -137,13 +150,56 @@ DocLine ReadLineRecord(const xbase::WorkArea& a) {
   return l;
 }
 
-Status WriteLineRecord(xbase::WorkArea& a, const DocLine& line, const LineFields& fields) {
-  if (a.eof()) return Status::Invalid(a.path() + ": no current line");
+DocLine ReadWholeLineRecord(const xbase::WorkArea& a) {
+  DocLine l = ReadLineRecord(a);
+  for (int i = 0; i < a.field_count(); ++i) {
+    const xbase::DbfFieldDescriptor& d = a.field(i);
+    if (d.type == 'M' || IsModelField(d.name)) continue;
+    auto v = a.Get(i);
+    if (v.ok()) l.extra.emplace_back(d.name, std::move(*v));
+  }
+  return l;
+}
+
+const xbase::Value& ExtraValue(const DocLine& line, std::string_view name) {
+  static const xbase::Value kNil;
+  for (const auto& [n, v] : line.extra) {
+    if (n == name) return v;
+  }
+  return kNil;
+}
+
+std::string ExtraText(const DocLine& line, std::string_view name) {
+  const xbase::Value& v = ExtraValue(line, name);
+  return v.IsString() ? v.AsString() : std::string();
+}
+
+Result<std::vector<DocLine>> ReadWholeLineRecords(xbase::WorkArea& a) {
+  std::vector<DocLine> lines;
+  const uint32_t saved = a.recno();
+  HURT_RETURN_IF_ERROR(a.GoTop());
+  while (!a.eof()) {
+    lines.push_back(ReadWholeLineRecord(a));
+    HURT_RETURN_IF_ERROR(a.Skip());
+  }
+  // Only the position is restored; the lines are read whether or not it can be.
+  (void)a.GoTo(saved);
+  return lines;
+}
+
+std::vector<std::pair<std::string, xbase::Value>> LineRecordValues(const DocLine& line, const LineFields& fields) {
+  std::vector<std::pair<std::string, xbase::Value>> out;
   for (int i = 0; i < static_cast<int>(LineField::kCount); ++i) {
     const auto f = static_cast<LineField>(i);
-    if (fields.Has(f)) HURT_RETURN_IF_ERROR(Put(a, LineFieldName(f), ValueOf(line, f)));
+    if (fields.Has(f)) out.emplace_back(std::string(LineFieldName(f)), ValueOf(line, f));
   }
-  for (const auto& [name, value] : line.extra) HURT_RETURN_IF_ERROR(Put(a, name, value));
+  for (const auto& [name, value] : line.extra) out.emplace_back(name, value);
+  return out;
+}
+
+Status WriteLineRecord(xbase::WorkArea& a, const DocLine& line, const LineFields& fields) {
+  if (a.eof()) return Status::Invalid(a.path() + ": no current line");
+  for (const auto& [name, value] : LineRecordValues(line, fields)) HURT_RETURN_IF_ERROR(Put(a, name, value));
   return Status::Ok();
 }
 

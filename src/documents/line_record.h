@@ -10,7 +10,10 @@
 
 #include <bitset>
 #include <initializer_list>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/result.h"
 #include "documents/line_math.h"
@@ -63,8 +66,28 @@ LineFields CatalogueLineFields();
 // NB, ILOSC, CENA, CENA0, UPUST0, PODATEK0, PODATEK, WARTOSC, BRUTTO, CENA_N, CENA_B.
 LineFields MoneyLineFields();
 
+// Every field the model carries.
+LineFields AllLineFields();
+
 // The current record as a DocLine; fields the table lacks stay empty. `extra` stays empty.
 DocLine ReadLineRecord(const xbase::WorkArea& area);
+
+// The current record whole: the model's fields as ReadLineRecord reads them and every other
+// field of the table (memos aside) in `extra`, so that the line can be carried into another
+// table as it is (a working line posted into `dow`, a posted line back into `dd`).
+DocLine ReadWholeLineRecord(const xbase::WorkArea& area);
+
+// Every record of the area in its order from the top, whole. The area is left where it was.
+Result<std::vector<DocLine>> ReadWholeLineRecords(xbase::WorkArea& area);
+
+// The value of a field the line carries in `extra` (nil, "" or 0 when it carries none).
+const xbase::Value& ExtraValue(const DocLine& line, std::string_view name);
+std::string ExtraText(const DocLine& line, std::string_view name);
+
+// `fields` of `line` (in the model's order) and then every entry of line.extra, as the
+// name/value pairs a record of the line holds. The one conversion of a DocLine into record
+// values: WriteLineRecord writes these, posting plans its line records from them.
+std::vector<std::pair<std::string, xbase::Value>> LineRecordValues(const DocLine& line, const LineFields& fields);
 
 // Writes `fields` of `line` (and every entry of line.extra) into the current record. The
 // caller holds the record's lock (a fresh append holds it). A field the table lacks is

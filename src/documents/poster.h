@@ -17,6 +17,7 @@
 
 #include "base/date.h"
 #include "base/text.h"
+#include "documents/line_record.h"
 #include "documents/posting_header.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_journal.h"
@@ -67,17 +68,23 @@ struct Article {
   FieldList copied;  // catalogue data of a new article
 };
 
-// A record of the posted document (header, line, settlement entry, issue note).
+// A record of the posted document (header, issue note).
 struct PostedRecord {
   uint32_t recno = 0;
-  WorkLine fields;
+  RecordFields fields;
+};
+
+// A line of the posted document.
+struct PostedLine {
+  uint32_t recno = 0;
+  DocLine line;
 };
 
 // The posted document a correction replaces or removes.
 struct PostedDocument {
   bool found = false;
   PostedRecord header;
-  std::vector<PostedRecord> lines;
+  std::vector<PostedLine> lines;
   std::vector<uint32_t> entries;  // settlement entries of its month, not made by hand
   std::vector<PostedRecord> notes;  // issue notes taken into it (removal only)
   StockDocument stock;
@@ -125,7 +132,7 @@ class Poster {
   bool GiveNumber();
   void PlanOldLines();
   void PlanLines();
-  void PlanLine(WorkLine& line);
+  void PlanLine(DocLine& line);
   void PlanReceiptRecord(Article& a, double q);
   void PlanReservations();
   FieldList HeaderFields() const;
@@ -149,7 +156,7 @@ class Poster {
 
   KindRecord kind_;
   StockDocument stock_;
-  std::vector<WorkLine> lines_;
+  std::vector<DocLine> lines_;
   std::string rd_, nrd_, mag_, odb_, waluta_, odbiorca_;
   double kurs_ = 0;
   JulianDay data_ = kEmptyDate;
@@ -170,5 +177,7 @@ class Poster {
 
 // The record of the posted document at `recno`, field by field.
 PostedRecord ReadRecord(xbase::WorkArea& a, uint32_t recno);
+// The line of the posted document at `recno`, whole.
+PostedLine ReadPostedLine(xbase::WorkArea& a, uint32_t recno);
 
 }  // namespace hurt::documents::posting_internal

@@ -7,10 +7,12 @@
 #include "console/message_window.h"
 #include "documents/line_editor.h"
 #include "documents/posting.h"
+#include "documents/posting_header.h"
 #include "documents/posting_internal.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "session/store_ui.h"
+#include "session/var_names.h"
 #include "session/viewer.h"
 #include "store/net_files.h"
 #include "store/net_use.h"
@@ -32,13 +34,9 @@ void AuditLog(session::Session& s, std::string_view rd, std::string_view nrd, st
 }
 
 // The gross total of the working lines.
-double WorkTotal(const std::vector<WorkLine>& lines) {
+double WorkTotal(const std::vector<DocLine>& lines) {
   double total = 0;
-  for (const WorkLine& l : lines) {
-    const double brutto = l.Number("BRUTTO");
-    total += brutto != 0 ? brutto
-                         : (l.Text("NB") == "B" ? l.Number("WARTOSC") : l.Number("WARTOSC") + l.Number("PODATEK"));
-  }
+  for (const DocLine& l : lines) total += l.brutto != 0 ? l.brutto : (l.nb == 'B' ? l.wartosc : l.wartosc + l.podatek);
   return NewRound(total, 2);
 }
 
@@ -79,17 +77,17 @@ xbase::WorkArea* CounterpartyCard(session::Session& s, const DocKind& kind, std:
 
 // Receipts with J_PZ_METKA "T": labels of the lines whose selling price changed, printed
 // on the station's printer. A failed print does not stop the document.
-void PrintPriceLabels(session::Session& s, const std::vector<WorkLine>& lines) {
+void PrintPriceLabels(session::Session& s, const std::vector<DocLine>& lines) {
   xbase::WorkArea* as = AreaOf(s, store::TableId::kAs);
   if (as == nullptr) return;
   std::vector<LabelArticle> labels;
   const int order = as->order();
   if (order != 1) (void)as->SetOrder(1);
-  for (const WorkLine& l : lines) {
+  for (const DocLine& l : lines) {
     if (!LineWantsLabel(l)) continue;
-    auto found = as->SeekKey(PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8));
+    auto found = as->SeekKey(PadR(l.mag, 1) + PadR(l.indeks, 8));
     if (!found.ok() || !*found) continue;
-    labels.push_back({l.Text("INDEKS"), FieldText(*as, "NAZWA"), FieldText(*as, "JM"), FieldNumber(*as, "CENA"),
+    labels.push_back({l.indeks, FieldText(*as, "NAZWA"), FieldText(*as, "JM"), FieldNumber(*as, "CENA"),
                       FieldNumber(*as, "CENA2")});
   }
   if (order != 1) (void)as->SetOrder(order);
@@ -108,41 +106,43 @@ void PrintPriceLabels(session::Session& s, const std::vector<WorkLine>& lines) {
 }  // namespace
 
 bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
-  const int klucz = static_cast<int>(s.vars().Number("KLUCZ"));
-  const std::string rd = PadR(s.vars().Text("M_RD"), 3);
-  const std::string nrd = s.vars().Text("M_NRD");
-  const bool printed = s.vars().Logical("JEST_WYDRUK");
+  namespace var = session::var;
+  const int klucz = static_cast<int>(s.vars().Number(var::KLUCZ));
+  const PostingHeader header = ReadPostingHeader(s.vars());
+  const std::string rd = PadR(header.rd, 3);
+  const std::string& nrd = header.nrd;
+  const bool printed = header.printed;
   auto kind = ReadKind(s, rd);
   auto read = ReadWorkLines(s);
   if (!read.ok()) {
     Tell(s, "Błąd odczytu pozycji dowodu"_pl);
     return false;
   }
-  const std::vector<WorkLine>& lines = *read;
+  const std::vector<DocLine>& lines = *read;
 
   // 1. A sale takes the customer's telephone; the payment method must be given.
   if (kind.ok() && kind->kind.IsSale()) {
-    if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
-      s.vars().Set("M_TEL", Value(FieldText(*card, "TEL")));
+    if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, header.odb)) {
+      s.vars().Set(var::M_TEL, Value(FieldText(*card, "TEL")));
     }
   }
-  if (!lines.empty() && IsBlank(s.vars().Text("M_SPZ")) && klucz != 1) {
+  if (!lines.empty() && IsBlank(header.spz) && klucz != 1) {
     Tell(s, "Popraw sposob zaplaty");
     return false;
   }
   // 2. Purchases and warehouse documents: every article must exist, every name be given.
   if (kind.ok() && klucz == 0 && (kind->kind.IsPurchase() || kind->kind.IsWarehouse())) {
     xbase::WorkArea* as = AreaOf(s, store::TableId::kAs);
-    for (const WorkLine& l : lines) {
+    for (const DocLine& l : lines) {
       if (as == nullptr) break;
       if (as->order() != 1) (void)as->SetOrder(1);
-      const std::string mag = IsBlank(l.Text("MAG")) ? std::string("1") : l.Text("MAG");
-      auto found = as->SeekKey(PadR(mag, 1) + PadR(l.Text("INDEKS"), 8));
+      const std::string mag = IsBlank(l.mag) ? std::string("1") : l.mag;
+      auto found = as->SeekKey(PadR(mag, 1) + PadR(l.indeks, 8));
       if (!found.ok() || !*found) {
-        Tell(s, "Wcisnac ALT_F4 i zmienic " + RTrim(l.Text("INDEKS")));
+        Tell(s, "Wcisnac ALT_F4 i zmienic " + RTrim(l.indeks));
         return false;
       }
-      if (IsBlank(l.Text("NAZWA"))) {
+      if (IsBlank(l.nazwa)) {
         Tell(s, "Popraw nazwy, zapoznaj sie z cenami");
         return false;
       }
@@ -181,27 +181,26 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
   // 6. The question.
   const bool finished = post || console::Okno(s.con(), "CZY SKONCZYŁES EDYCJE DOWODU ?"_pl, "T");
   if (finished) {
-    if (klucz == 2 && kind.ok() && kind->kind.IsSale() && s.vars().Has("L_WARTOSC")) {
-      const double old_value = s.vars().Number("L_WARTOSC");
+    if (klucz == 2 && kind.ok() && kind->kind.IsSale() && s.vars().Has(var::L_WARTOSC)) {
+      const double old_value = s.vars().Number(var::L_WARTOSC);
       if (total < old_value) {
         AuditLog(s, rd, nrd, AllTrim(Str(old_value, 14, 2)) + "->" + value + " zmniejszono wartosc w poprawie");
         Tell(s, "ZAPAMIETAM TWOJE KANTY !!");
       }
     }
     // 7. Currency without a rate.
-    if (IsForeignCurrency(s.vars().Text("M_WALUTA")) && s.vars().Number("M_KURS") == 0) {
+    if (IsForeignCurrency(header.waluta) && header.kurs == 0) {
       Tell(s, "Jaki kurs ? Wcisnac Alt_E");
       return false;
     }
     // 8. A new document may take the payment of the counterparty's card (an issue note is
     // never paid: its invoice is).
     if (klucz == 0 && kind.ok() && !kind->kind.RdIs("WZ")) {
-      if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, s.vars().Text("M_ODB"))) {
-        const auto other = OtherCardPayment(FieldText(*card, "SPZ"), FieldNumber(*card, "TEZ"), s.vars().Text("M_SPZ"),
-                                            s.vars().Number("M_TEZ"));
+      if (xbase::WorkArea* card = CounterpartyCard(s, kind->kind, header.odb)) {
+        const auto other = OtherCardPayment(FieldText(*card, "SPZ"), FieldNumber(*card, "TEZ"), header.spz, header.tez);
         if (other && console::Okno(s.con(), PaymentQuestion(*other), "T")) {
-          s.vars().Set("M_SPZ", Value(other->spz));
-          s.vars().Set("M_TEZ", Value(other->tez));
+          s.vars().Set(var::M_SPZ, Value(other->spz));
+          s.vars().Set(var::M_TEZ, Value(other->tez));
         }
       }
     }

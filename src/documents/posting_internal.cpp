@@ -5,11 +5,12 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/message_window.h"
+#include "documents/line_record.h"
 #include "session/session.h"
 
 namespace hurt::documents::posting_internal {
 
-const xbase::Value& WorkLine::Get(std::string_view name) const {
+const xbase::Value& RecordFields::Get(std::string_view name) const {
   static const xbase::Value kNil;
   for (const auto& [n, v] : fields) {
     if (n == name) return v;
@@ -17,7 +18,7 @@ const xbase::Value& WorkLine::Get(std::string_view name) const {
   return kNil;
 }
 
-void WorkLine::Set(std::string_view name, xbase::Value v) {
+void RecordFields::Set(std::string_view name, xbase::Value v) {
   for (auto& [n, value] : fields) {
     if (n == name) {
       value = std::move(v);
@@ -27,12 +28,12 @@ void WorkLine::Set(std::string_view name, xbase::Value v) {
   fields.emplace_back(std::string(name), std::move(v));
 }
 
-std::string WorkLine::Text(std::string_view name) const {
+std::string RecordFields::Text(std::string_view name) const {
   const xbase::Value& v = Get(name);
   return v.IsString() ? v.AsString() : std::string();
 }
 
-double WorkLine::Number(std::string_view name) const { return Get(name).AsNumber(); }
+double RecordFields::Number(std::string_view name) const { return Get(name).AsNumber(); }
 
 xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) {
   return s.areas().Area(store::Table(id).area);
@@ -75,28 +76,13 @@ Result<KindRecord> ReadKind(session::Session& s, std::string_view rd) {
   return k;
 }
 
-Result<std::vector<WorkLine>> ReadWorkLines(session::Session& s) {
+Result<std::vector<DocLine>> ReadWorkLines(session::Session& s) {
   xbase::WorkArea* dd = AreaOf(s, store::TableId::kDd);
   if (dd == nullptr) return Status::NotFound("dd is not open");
-  std::vector<WorkLine> lines;
-  const uint32_t saved = dd->recno();
-  HURT_RETURN_IF_ERROR(dd->GoTop());
-  while (!dd->eof()) {
-    WorkLine line;
-    line.fields.reserve(static_cast<size_t>(dd->field_count()));
-    for (int i = 0; i < dd->field_count(); ++i) {
-      auto v = dd->Get(i);
-      HURT_RETURN_IF_ERROR(v.status());
-      line.fields.emplace_back(dd->field(i).name, std::move(*v));
-    }
-    lines.push_back(std::move(line));
-    HURT_RETURN_IF_ERROR(dd->Skip());
-  }
-  (void)dd->GoTo(saved);
-  return lines;
+  return ReadWholeLineRecords(*dd);
 }
 
-bool LineWantsLabel(const WorkLine& line) { return SameAmount(line.Number("UPUST0"), 0.1, 2); }
+bool LineWantsLabel(const DocLine& line) { return SameAmount(line.upust0, 0.1, 2); }
 
 std::vector<std::string> PriceLabels(const std::vector<LabelArticle>& articles) {
   std::vector<std::string> out;
@@ -125,9 +111,9 @@ std::string PaymentQuestion(const CardPayment& p) {
   return "Zmienic sposob zaplaty na " + p.spz + AllTrim(Str(p.tez, 3, 0)) + "  ?";
 }
 
-void SortSaleLines(std::vector<WorkLine>& lines) {
-  auto key = [](const WorkLine& l) { return PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8) + PadL(AllTrim(l.Text("LP")), 3); };
-  std::stable_sort(lines.begin(), lines.end(), [&](const WorkLine& a, const WorkLine& b) { return key(a) < key(b); });
+void SortSaleLines(std::vector<DocLine>& lines) {
+  auto key = [](const DocLine& l) { return PadR(l.mag, 1) + PadR(l.indeks, 8) + PadL(AllTrim(l.lp), 3); };
+  std::stable_sort(lines.begin(), lines.end(), [&](const DocLine& a, const DocLine& b) { return key(a) < key(b); });
 }
 
 void Tell(session::Session& s, std::string_view text) { console::Okno_(s.con(), text, 2); }

@@ -11,6 +11,7 @@
 #include "base/date.h"
 #include "base/result.h"
 #include "documents/doc_kind.h"
+#include "documents/line_math.h"
 #include "session/area_fields.h"
 #include "store/net_ui.h"
 #include "store/schema.h"
@@ -30,8 +31,9 @@ struct KindRecord {
   long nrd = 0;  // last number given
 };
 
-// One line of `dd`: every field by name, in the table's order.
-struct WorkLine {
+// A header record (`dowod`) as posting reads it back: every field by name, in the table's
+// order. Lines are DocLines (line_record.h).
+struct RecordFields {
   std::vector<std::pair<std::string, xbase::Value>> fields;
   const xbase::Value& Get(std::string_view name) const;
   void Set(std::string_view name, xbase::Value v);
@@ -51,8 +53,8 @@ std::vector<uint32_t> RecordsOf(xbase::WorkArea& a, const std::string& rd, const
 
 // The kind `rd` from `slow` (NotFound when the table has no such kind).
 Result<KindRecord> ReadKind(session::Session& s, std::string_view rd);
-// Every line of `dd` in its order.
-Result<std::vector<WorkLine>> ReadWorkLines(session::Session& s);
+// Every line of `dd` in its order, whole (ReadWholeLineRecords).
+Result<std::vector<DocLine>> ReadWorkLines(session::Session& s);
 
 // The price labels of a receipt (J_PZ_METKA "T"): one label for each line whose percent is
 // 0.1 (its selling price was changed), with the article's selling prices from `as`.
@@ -61,7 +63,7 @@ struct LabelArticle {
   double cena = 0, cena2 = 0;  // net and gross selling price
 };
 std::vector<std::string> PriceLabels(const std::vector<LabelArticle>& articles);
-bool LineWantsLabel(const WorkLine& line);
+bool LineWantsLabel(const DocLine& line);
 
 // The payment of the counterparty's card when it is one that a document can take
 // (SPZ one of "PGTKCH") and differs from the document's; nullopt otherwise.
@@ -76,7 +78,7 @@ std::string PaymentQuestion(const CardPayment& p);
 
 // J_FA_SORT: the lines of a sale in the order of the working table's index
 // (warehouse, article code, line number); lines with equal keys keep their order.
-void SortSaleLines(std::vector<WorkLine>& lines);
+void SortSaleLines(std::vector<DocLine>& lines);
 
 // Polish messages of posting in the message window.
 void Tell(session::Session& s, std::string_view text);

@@ -65,14 +65,14 @@ bool Poster::LockArticles() {
   // Every article of the new lines and of the posted ones, the destinations of transfers
   // (the new and the old destination) and the articles the station's ledger holds.
   std::vector<std::pair<std::string, std::string>> keys;  // key, the source of a new destination
-  auto add = [&](const WorkLine& line, const std::string& odb) {
-    if (IsBlank(line.Text("INDEKS"))) return;
-    const std::string source = ArticleKey(line.Text("MAG"), line.Text("INDEKS"));
+  auto add = [&](const DocLine& line, const std::string& odb) {
+    if (IsBlank(line.indeks)) return;
+    const std::string source = ArticleKey(line.mag, line.indeks);
     keys.emplace_back(source, "");
-    if (transfer) keys.emplace_back(ArticleKey(Left(odb, 1), line.Text("INDEKS")), source);
+    if (transfer) keys.emplace_back(ArticleKey(Left(odb, 1), line.indeks), source);
   };
-  for (const WorkLine& line : lines_) add(line, odb_);
-  for (const PostedRecord& l : posted_.lines) add(l.fields, posted_.stock.odb);
+  for (const DocLine& line : lines_) add(line, odb_);
+  for (const PostedLine& l : posted_.lines) add(l.line, posted_.stock.odb);
   for (const auto& [key, entry] : ledger_) {
     if (entry.Held() > 0) keys.emplace_back(key, "");
   }
@@ -165,9 +165,9 @@ bool Poster::TakeLocks(bool* gone_found) {
     // Read again under the lock: what is replaced is what is on file now.
     posted_.header = ReadRecord(*dowod, posted_.header.recno);
     if (dowod->deleted()) return Fail(doc + std::string(" został usunięty na innym stanowisku"_pl));
-    for (PostedRecord& l : posted_.lines) {
+    for (PostedLine& l : posted_.lines) {
       if (!LockRecordOf(*dow, l.recno, std::string("Pozycja dowodu "_pl) + DocText(rd_, nrd_))) return false;
-      l = ReadRecord(*dow, l.recno);
+      l = ReadPostedLine(*dow, l.recno);
     }
     for (uint32_t r : posted_.entries) {
       if (!LockRecordOf(*fa, r, std::string("Rozrachunek dowodu "_pl) + DocText(rd_, nrd_))) return false;

@@ -13,11 +13,14 @@
 #include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/line_record.h"
 #include "documents/posting.h"
+#include "documents/posting_header.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_math.h"
 #include "documents/posting_writes.h"
 #include "session/session.h"
+#include "session/var_names.h"
 #include "store/net_use.h"
 #include "store/schema.h"
 
@@ -99,8 +102,9 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
     return false;
   }
   session::SessionVariables& v = s.vars();
-  const std::string rd = PadR(v.Text("M_RD"), 3);
-  const std::string odb = PadR(v.Text("M_ODB"), 8);
+  const PostingHeader h = ReadPostingHeader(v);
+  const std::string rd = PadR(h.rd, 3);
+  const std::string odb = PadR(h.odb, 8);
   auto kind = ReadKind(s, rd);
   if (!kind.ok()) {
     Tell(s, "Brak rodzaju dowodu " + rd);
@@ -113,7 +117,7 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
   }
 
   // The number.
-  std::string nrd = PadL(AllTrim(v.Text("M_NRD")), 8);
+  std::string nrd = PadL(AllTrim(h.nrd), 8);
   if (mode != 2) {
     xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
     if (slow == nullptr || !slow->GoTo(kind->recno).ok() || !store::RecLockArea(ui, *slow, kKindLockWait).ok()) {
@@ -122,7 +126,7 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
     }
     const long counter = static_cast<long>(FieldNumber(*slow, "NRD"));
     long number = counter + 1;
-    if (v.Logical("JEST_WYDRUK") && Val(nrd) > 0) number = static_cast<long>(Val(nrd));
+    if (h.printed && Val(nrd) > 0) number = static_cast<long>(Val(nrd));
     while (!OrderRecords(*headers, odb + rd + Str(static_cast<double>(number), 8)).empty()) ++number;
     // A counter not raised is safe: the search above skips the numbers already taken.
     if (number > counter) (void)slow->Replace("NRD", Value(static_cast<double>(number)));
@@ -141,63 +145,64 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
   }
 
   const DocKind& k = kind->kind;
-  const Value data = v.Has("M_DATA") && v.Get("M_DATA").IsDate() ? v.Get("M_DATA") : Value(xbase::Date{s.Today()});
+  const JulianDay data = h.data != kEmptyDate ? h.data : s.Today();
   std::vector<uint32_t> written_rows;
   double netto = 0, vat = 0;
   std::string lp;
   int n = 0;
-  for (const WorkLine& line : *lines) {
+  for (const DocLine& line : *lines) {
     if (!st.ok()) break;
     st = store::AddRecArea(ui, *rows, kAppendWait);
     if (!st.ok()) break;
     written_rows.push_back(rows->recno());
-    for (const auto& [field, value] : line.fields) {
-      if (st.ok()) st = PutField(*rows, field, value);
-    }
-    lp = LineNumberFor(++n, lp);
-    for (const auto& [field, value] :
-         std::vector<std::pair<std::string_view, Value>>{{"R_P", Value(std::string(1, k.r_p))},
-                                                         {"S_Z", Value(std::string(1, k.s_z))},
-                                                         {"RD", Value(rd)},
-                                                         {"NRD", Value(nrd)},
-                                                         {"DATA", data},
-                                                         {"KTO", Value(std::string(1, k.kto))},
-                                                         {"ODB", Value(odb)},
-                                                         {"LP", Value(lp)}}) {
+    // The working line whole, under the order's header fields and its own number.
+    DocLine row = line;
+    row.r_p = k.r_p;
+    row.s_z = k.s_z;
+    row.rd = rd;
+    row.nrd = nrd;
+    row.data = data;
+    row.kto = k.kto;
+    row.odb = odb;
+    row.lp = lp = LineNumberFor(++n, lp);
+    for (const auto& [field, value] : LineRecordValues(row, AllLineFields())) {
       if (st.ok()) st = PutField(*rows, field, value);
     }
     if (st.ok()) st = rows->UnlockRecord(rows->recno());
-    const double wartosc = line.Number("WARTOSC");
-    const double podatek = line.Number("PODATEK");
-    netto += line.Text("NB") == "B" ? wartosc - podatek : wartosc;
-    vat += podatek;
+    netto += line.nb == 'B' ? line.wartosc - line.podatek : line.wartosc;
+    vat += line.podatek;
   }
   uint32_t header = 0;
   if (st.ok()) st = store::AddRecArea(ui, *headers, kAppendWait);
   if (st.ok()) {
     header = headers->recno();
-    auto text = [&](std::string_view field) { return PutField(*headers, field, Value(v.Text("M_" + std::string(field)))); };
     for (const auto& [field, value] :
          std::vector<std::pair<std::string_view, Value>>{{"R_P", Value(std::string(1, k.r_p))},
                                                          {"S_Z", Value(std::string(1, k.s_z))},
                                                          {"RD", Value(rd)},
                                                          {"NRD", Value(nrd)},
-                                                         {"DATA", data},
-                                                         {"MAG", Value(PadR(v.Text("M_MAG"), 1))},
+                                                         {"DATA", Value(xbase::Date{data})},
+                                                         {"MAG", Value(PadR(h.mag, 1))},
                                                          {"KTO", Value(std::string(1, k.kto))},
                                                          {"ODB", Value(odb)},
-                                                         {"SPZ", Value(PadR(v.Text("M_SPZ"), 1))},
-                                                         {"TEZ", Value(v.Number("M_TEZ"))},
-                                                         {"KWOTA", Value(NewRound(v.Number("M_KWOTA"), 2))},
+                                                         {"SPZ", Value(PadR(h.spz, 1))},
+                                                         {"TEZ", Value(h.tez)},
+                                                         {"KWOTA", Value(NewRound(h.kwota, 2))},
                                                          {"NETTO", Value(NewRound(netto, 2))},
                                                          {"VAT", Value(NewRound(vat, 2))},
                                                          {"OPERATOR", Value(Left(s.op().nr, 1))},
                                                          {"R_DATA", Value(xbase::Date{s.Today()})},
-                                                         {"R_CZAS", Value(s.clock().TimeText())}}) {
+                                                         {"R_CZAS", Value(s.clock().TimeText())},
+                                                         {"NIP_KRAJ", Value(h.nip_kraj)},
+                                                         {"REGON", Value(h.regon)},
+                                                         {"NODB", Value(h.nodb)},
+                                                         {"NODB1", Value(h.nodb1)},
+                                                         {"UODB", Value(h.uodb)},
+                                                         {"KODB", Value(h.kodb)},
+                                                         {"MODB", Value(h.modb)},
+                                                         {"ODBIORCA", Value(h.odbiorca)},
+                                                         {"ODBIORC1", Value(h.odbiorc1)}}) {
       if (st.ok()) st = PutField(*headers, field, value);
-    }
-    for (std::string_view f : {"NIP_KRAJ", "REGON", "NODB", "NODB1", "UODB", "KODB", "MODB", "ODBIORCA", "ODBIORC1"}) {
-      if (st.ok()) st = text(f);
     }
     if (st.ok()) st = headers->UnlockRecord(header);
   }
@@ -215,7 +220,7 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
     Tell(s, std::string("Błąd zapisu - zamówienie nie zapisane: "_pl) + st.ToString());
     return false;
   }
-  v.Set("M_NRD", Value(nrd));
+  v.Set(session::var::M_NRD, Value(nrd));
   return true;
 }
 

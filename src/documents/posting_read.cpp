@@ -66,14 +66,13 @@ bool Poster::ReadDocument() {
     s_.vars().Set(session::var::M_SPZ, Value(header_.spz));
     s_.vars().Set(session::var::M_TEZ, Value(header_.tez));
   }
-  namespace dd = store::field::dd;
   const std::string line_mag = IsBlank(header_.mag) ? std::string("1") : Left(header_.mag, 1);
   for (size_t i = 0; i < lines_.size(); ++i) {
-    WorkLine& line = lines_[i];
-    if (IsBlank(line.Text(dd::MAG))) line.Set(dd::MAG, Value(line_mag));
+    DocLine& line = lines_[i];
+    if (IsBlank(line.mag)) line.mag = line_mag;
     if (i == 0) {
-      line.Set(dd::SPZ, Value(PadR(header_.spz, 1)));
-      line.Set(dd::TEZ, Value(header_.tez));
+      line.spz = PadR(header_.spz, 1);
+      line.tez = header_.tez;
     }
   }
   odbiorca_ = header_.odbiorca;
@@ -103,6 +102,13 @@ PostedRecord ReadRecord(xbase::WorkArea& a, uint32_t recno) {
   return r;
 }
 
+PostedLine ReadPostedLine(xbase::WorkArea& a, uint32_t recno) {
+  PostedLine l;
+  l.recno = recno;
+  if (a.GoTo(recno).ok()) l.line = ReadWholeLineRecord(a);
+  return l;
+}
+
 bool Poster::ReadPosted() {
   xbase::WorkArea* dowod = AreaOf(s_, store::TableId::kDowod);
   xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);
@@ -116,8 +122,8 @@ bool Poster::ReadPosted() {
   }
   posted_.found = true;
   posted_.header = ReadRecord(*dowod, headers.front());
-  const WorkLine& h = posted_.header.fields;
-  for (uint32_t r : RecordsOf(*dow, rd_, nrd_)) posted_.lines.push_back(ReadRecord(*dow, r));
+  const RecordFields& h = posted_.header.fields;
+  for (uint32_t r : RecordsOf(*dow, rd_, nrd_)) posted_.lines.push_back(ReadPostedLine(*dow, r));
   const std::string spz = h.Text("SPZ");
   if (fa != nullptr && fa->FieldIndex("MAG") >= 0) {
     const Ymd doc = YmdFromJulian(h.Get("DATA").AsDate().day);
@@ -194,11 +200,9 @@ bool Poster::NotesMarkerAllowed() {
 bool Poster::BillsTheNotes() {
   if (op_ == Operation::kRemove || !stock_.from_issue_notes) return true;
   std::map<std::string, double> billed, issued;
-  for (const WorkLine& l : lines_) billed[ArticleKey(l.Text("MAG"), l.Text("INDEKS"))] += l.Number("ILOSC");
+  for (const DocLine& l : lines_) billed[ArticleKey(l.mag, l.indeks)] += l.ilosc;
   if (op_ == Operation::kReplace) {
-    for (const PostedRecord& l : posted_.lines) {
-      issued[ArticleKey(l.fields.Text("MAG"), l.fields.Text("INDEKS"))] += l.fields.Number("ILOSC");
-    }
+    for (const PostedLine& l : posted_.lines) issued[ArticleKey(l.line.mag, l.line.indeks)] += l.line.ilosc;
   } else {
     xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);
     for (const NoteRef& n : notes_) {

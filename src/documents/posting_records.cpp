@@ -104,7 +104,7 @@ void Poster::PlanHeader() {
 void Poster::PlanLineRecords() {
   xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);
   std::map<std::string, uint32_t> by_lp;
-  for (const PostedRecord& l : posted_.lines) by_lp.emplace(l.fields.Text("LP"), l.recno);
+  for (const PostedLine& l : posted_.lines) by_lp.emplace(l.line.lp, l.recno);
   std::set<uint32_t> reused;
   for (const FieldList& rec : dow_records_) {
     std::string lp;
@@ -122,7 +122,7 @@ void Poster::PlanLineRecords() {
     }
     plan_.appends.push_back({dow, rec, {{"RD", rd_}, {"NRD", nrd_}}, kLineAppendWait});
   }
-  for (const PostedRecord& l : posted_.lines) {
+  for (const PostedLine& l : posted_.lines) {
     if (reused.count(l.recno) == 0) plan_.Change(dow, l.recno).deleted = true;
   }
 }

@@ -25,11 +25,13 @@
 #include "documents/line_math.h"
 #include "documents/line_session.h"
 #include "documents/posting.h"
+#include "documents/line_record.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_writes.h"
 #include "documents/reservations.h"
 #include "session/init_tables.h"
 #include "session/session.h"
+#include "session/var_names.h"
 #include "session/store_ui.h"
 #include "store/net_use.h"
 
@@ -105,21 +107,15 @@ bool Loader::CopyLines(xbase::WorkArea& dow) {
   std::map<std::string, double, std::less<>> credits;
   for (uint32_t r : RecordsOf(dow, rd_, nrd_)) {
     if (!dow.GoTo(r).ok()) return false;
-    WorkLine l;
-    for (int i = 0; i < dow.field_count(); ++i) {
-      auto v = dow.Get(i);
-      if (!v.ok()) return false;
-      l.fields.emplace_back(dow.field(i).name, *v);
-    }
+    DocLine l = ReadWholeLineRecord(dow);
     // dow keeps no BRUTTO: the grid shows the gross as the printout does.
-    const std::string nb = l.Text("NB");
-    l.Set("BRUTTO", Value(GrossOfPostedLine(IsBlank(nb) ? k.nb : nb[0], l.Number("WARTOSC"), l.Number("PODATEK"))));
+    l.brutto = GrossOfPostedLine(l.nb == ' ' ? k.nb : l.nb, l.wartosc, l.podatek);
     // Warehouse issues in purchase prices and purchase receipts edit their cost as price.
-    if ((k.IsClass("RD") && k.InPurchasePrices()) || k.IsClass("PZ")) l.Set("CENA0", l.Get("CENA"));
-    const double q = l.Number("ILOSC");
-    if (LineReserves(k, fvzmieni, q)) credits[PadR(l.Text("MAG"), 1) + PadR(l.Text("INDEKS"), 8)] += q;
+    if ((k.IsClass("RD") && k.InPurchasePrices()) || k.IsClass("PZ")) l.cena0 = l.cena;
+    if (LineReserves(k, fvzmieni, l.ilosc)) credits[PadR(l.mag, 1) + PadR(l.indeks, 8)] += l.ilosc;
     if (!dd->Append().ok()) return false;
-    for (const auto& [f, v] : l.fields) {
+    // dd takes what of the posted line it has fields for.
+    for (const auto& [f, v] : LineRecordValues(l, AllLineFields())) {
       if (!PutField(*dd, f, v).ok()) return false;
     }
   }
@@ -151,7 +147,7 @@ bool Loader::Run(std::string_view rd, std::string_view nrd) {
   if (!dowod->GoTo(header).ok()) return Fail("Plik dowod niedostepny");
   if (!Guards(*dowod, fa)) return false;
   if (!dowod->GoTo(header).ok()) return Fail("Plik dowod niedostepny");
-  s_.vars().Set("L_WARTOSC", Value(NewRound(FieldNumber(*dowod, "NETTO") + FieldNumber(*dowod, "VAT"), 2)));
+  s_.vars().Set(session::var::L_WARTOSC, Value(NewRound(FieldNumber(*dowod, "NETTO") + FieldNumber(*dowod, "VAT"), 2)));
   if (!CopyLines(*dow)) {
     (void)session::NoweDd(s_, ui_);  // an empty working table is what the grid may start from
     return Fail(std::string("Błąd odczytu pozycji dowodu "_pl) + DocText(rd_, nrd_));

@@ -41,13 +41,13 @@ using namespace hurt::literals;
 // cards as they were before the document.
 void Poster::PlanOldLines() {
   const bool averages = ReceiptAveragesCost(posted_.stock);
-  for (const PostedRecord& l : posted_.lines) {
-    const WorkLine& f = l.fields;
-    Article* art = ArticleOf(f.Text("MAG"), f.Text("INDEKS"));
+  for (const PostedLine& l : posted_.lines) {
+    const DocLine& f = l.line;
+    Article* art = ArticleOf(f.mag, f.indeks);
     if (art == nullptr) continue;
-    auto dest = articles_.find(ArticleKey(DestinationMag(posted_.stock), f.Text("INDEKS")));
+    auto dest = articles_.find(ArticleKey(DestinationMag(posted_.stock), f.indeks));
     CardValues* dest_card = dest != articles_.end() && dest->second.recno != 0 ? &dest->second.now : nullptr;
-    StockLine line{f.Number("ILOSC"), f.Number("CENA"), f.Number("CENA0"), f.Text("PARTIA")};
+    StockLine line{f.ilosc, f.cena, f.cena0, ExtraText(f, "PARTIA")};
     ApplyLineToCards(posted_.stock, line, art->now, dest_card, Direction::kTakeBack, averages);
   }
 }
@@ -55,10 +55,10 @@ void Poster::PlanOldLines() {
 void Poster::PlanLines() {
   int n = 0;
   std::string lp;
-  for (WorkLine& line : lines_) {
+  for (DocLine& line : lines_) {
     ++n;
     lp = LineNumberFor(n, lp);
-    line.Set("LP", Value(lp));
+    line.lp = lp;
     PlanLine(line);
   }
   if (kind_.kind.s_z == 'X') netto_ = wartosc0_;
@@ -68,12 +68,12 @@ void Poster::PlanLines() {
   vat_ = NewRound(vat_, 2);
 }
 
-void Poster::PlanLine(WorkLine& line) {
+void Poster::PlanLine(DocLine& line) {
   const DocKind& k = kind_.kind;
-  const double q = line.Number("ILOSC");
-  const double cena = line.Number("CENA");
-  double cena0 = line.Number("CENA0");
-  Article* art = IsBlank(line.Text("INDEKS")) ? nullptr : ArticleOf(line.Text("MAG"), line.Text("INDEKS"));
+  const double q = line.ilosc;
+  const double cena = line.cena;
+  double cena0 = line.cena0;
+  Article* art = IsBlank(line.indeks) ? nullptr : ArticleOf(line.mag, line.indeks);
   const std::string klasa = k.Klasa();
   const bool receipt = MoveOf(stock_) == StockMove::kReceipt;
   // Cost price of the line (a receipt's comes with its stock, below).
@@ -89,9 +89,9 @@ void Poster::PlanLine(WorkLine& line) {
   }
   // Stock.
   if (art != nullptr) {
-    auto dest = articles_.find(ArticleKey(DestinationMag(stock_), line.Text("INDEKS")));
+    auto dest = articles_.find(ArticleKey(DestinationMag(stock_), line.indeks));
     CardValues* dest_card = dest != articles_.end() ? &dest->second.now : nullptr;
-    StockLine sl{q, cena, cena0, line.Text("PARTIA")};
+    StockLine sl{q, cena, cena0, ExtraText(line, "PARTIA")};
     const double cost = ApplyLineToCards(stock_, sl, art->now, dest_card, Direction::kApply, ReceiptAveragesCost(stock_));
     if (receipt) {
       cena0 = cost;
@@ -112,36 +112,28 @@ void Poster::PlanLine(WorkLine& line) {
     }
   }
   const double wartosc = NewRound(q * cena, 2);
-  line.Set("CENA0", Value(cena0));
-  line.Set("WARTOSC", Value(wartosc));
+  line.cena0 = cena0;
+  line.wartosc = wartosc;
 
-  // The dow record.
-  FieldList rec;
-  for (const auto& [name, value] : line.fields) {
-    if (name == "R_P" || name == "S_Z" || name == "RD" || name == "NRD" || name == "DATA" || name == "KTO" ||
-        name == "ODB") {
-      continue;
-    }
-    rec.emplace_back(name, value);
-  }
-  rec.emplace_back("R_P", Value(std::string(1, k.r_p)));
-  rec.emplace_back("S_Z", Value(std::string(1, k.s_z)));
-  rec.emplace_back("RD", Value(rd_));
-  rec.emplace_back("NRD", Value(nrd_));
-  rec.emplace_back("DATA", Value(xbase::Date{data_}));
-  rec.emplace_back("KTO", Value(std::string(1, k.kto)));
-  rec.emplace_back("ODB", Value(odb_));
-  dow_records_.push_back(std::move(rec));
+  // The dow record: the line whole under the document's header fields.
+  DocLine posted = line;
+  posted.r_p = k.r_p;
+  posted.s_z = k.s_z;
+  posted.rd = rd_;
+  posted.nrd = nrd_;
+  posted.data = data_;
+  posted.kto = k.kto;
+  posted.odb = odb_;
+  dow_records_.push_back(LineRecordValues(posted, AllLineFields()));
 
   // Header totals.
   const double at_cost = NewRound(q * cena0, 2);
-  const double podatek = line.Number("PODATEK");
+  const double podatek = line.podatek;
   wartosc0_ += at_cost;
   vat_ += podatek;
-  const std::string nb = line.Text("NB");
-  if (nb == "B") {
+  if (line.nb == 'B') {
     netto_ += wartosc - podatek;
-  } else if (nb == "0") {
+  } else if (line.nb == '0') {
     netto_ += at_cost;
   } else {
     netto_ += wartosc;

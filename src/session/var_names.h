@@ -46,5 +46,7 @@ inline constexpr std::string_view M_DATA_KOR = "M_DATA_KOR";
 // was printed, its number is on paper.
 inline constexpr std::string_view KLUCZ = "KLUCZ";
 inline constexpr std::string_view JEST_WYDRUK = "JEST_WYDRUK";
+// The gross of the document when its correction began (a sale lowered is logged).
+inline constexpr std::string_view L_WARTOSC = "L_WARTOSC";
 
 }  // namespace hurt::session::var

@@ -55,12 +55,11 @@ TEST(LeaveChecks, ReportsNameEveryFlaggedLine) {
 }
 
 TEST(PriceLabels, OnlyLinesWhosePriceChanged) {
-  WorkLine changed;
-  changed.Set("UPUST0", Value(0.1));
-  WorkLine kept;
-  kept.Set("UPUST0", Value(0.0));
-  WorkLine discounted;
-  discounted.Set("UPUST0", Value(10.0));
+  DocLine changed;
+  changed.upust0 = 0.1;
+  DocLine kept;
+  DocLine discounted;
+  discounted.upust0 = 10.0;
   EXPECT_TRUE(LineWantsLabel(changed));
   EXPECT_FALSE(LineWantsLabel(kept));
   EXPECT_FALSE(LineWantsLabel(discounted));
@@ -84,17 +83,17 @@ TEST(CardPayment, AskedOnlyForAnotherUsablePayment) {
 
 TEST(SaleLines, SortedByWarehouseCodeAndLineNumber) {
   auto line = [](const char* mag, const char* indeks, const char* lp) {
-    WorkLine l;
-    l.Set("MAG", Value(mag));
-    l.Set("INDEKS", Value(indeks));
-    l.Set("LP", Value(lp));
+    DocLine l;
+    l.mag = mag;
+    l.indeks = indeks;
+    l.lp = lp;
     return l;
   };
-  std::vector<WorkLine> lines{line("2", "A", "  1"), line("1", "B", "  2"), line("1", "A", " 10"),
+  std::vector<DocLine> lines{line("2", "A", "  1"), line("1", "B", "  2"), line("1", "A", " 10"),
                               line("1", "A", "  9")};
   SortSaleLines(lines);
   std::vector<std::string> got;
-  for (const WorkLine& l : lines) got.push_back(l.Text("MAG") + l.Text("INDEKS") + AllTrim(l.Text("LP")));
+  for (const DocLine& l : lines) got.push_back(l.mag + l.indeks + AllTrim(l.lp));
   EXPECT_EQ(got, (std::vector<std::string>{"1A9", "1A10", "1B2", "2A1"}));
 }
 

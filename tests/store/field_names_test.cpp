@@ -140,7 +140,6 @@ const std::map<std::string, std::string_view, std::less<>>& KnownNonFields() {
       {"JEST_OPERATOR", "session variable of the reports menu"},
       {"JEST_WALUTA", "session variable: currencies are in use"},
       {"KOREKTA__AS", "session variable: the article table was corrected at start"},
-      {"L_WARTOSC", "session variable: the value of the document being corrected"},
       {"PIERWSZE_WEJSCIE", "session variable: the operator's first login"},
       {"PODSTAWA_CENA0", "session variable set at start"},
       {"POM", "session variable of the menu"},
