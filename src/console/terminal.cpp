@@ -165,7 +165,10 @@ void TerminalBackend::Present(const ScreenBuffer& screen, const CursorState& cur
   shown_ = screen;
   if (cursor.visible) {
     move(cursor.row, cursor.col);
-    curs_set(cursor.insert_shape ? 2 : 1);
+    // The normal cursor first: on several terminals (tmux, screen) the "very visible" shape
+    // only changes the shape and leaves a hidden cursor hidden.
+    curs_set(1);
+    if (cursor.insert_shape) curs_set(2);
   } else {
     curs_set(0);
   }

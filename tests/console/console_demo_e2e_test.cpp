@@ -81,6 +81,39 @@ TEST_F(ConsoleDemo, KeyTesterReadsFunctionKeysArrowsAndTheHotKey) {
   EXPECT_TRUE(tmux_->WaitFor("exit status 0")) << tmux_->Capture();
 }
 
+// An entry field shows the cursor in either shape: tmux (like screen) takes the "very
+// visible" shape of insert mode as a shape only, so a cursor hidden by a menu stayed hidden.
+TEST_F(ConsoleDemo, TheCursorShowsInEntryFieldsInBothShapes) {
+  tmux_->SendKeys({"f"});
+  ASSERT_TRUE(tmux_->WaitFor("FORMULARZ")) << tmux_->Capture();
+  auto visible_soon = [&] {
+    for (int i = 0; i < 40; ++i) {
+      if (tmux_->CursorVisible()) return true;
+      tmux_->WaitFor("\x01", 25);
+    }
+    return false;
+  };
+  EXPECT_TRUE(visible_soon()) << "the first field";
+  tmux_->SendKeys({"IC"});
+  EXPECT_TRUE(visible_soon()) << "after Ins";
+  tmux_->SendKeys({"IC"});
+  EXPECT_TRUE(visible_soon()) << "after Ins again";
+  // Insert mode on, out to the menu (the cursor hidden) and into the form again.
+  tmux_->SendKeys({"IC", "Escape"});
+  ASSERT_TRUE(tmux_->WaitFor("formularz porzucony")) << tmux_->Capture();
+  tmux_->SendKeys({"Enter"});
+  ASSERT_TRUE(tmux_->WaitFor("Tester klawiszy")) << tmux_->Capture();
+  tmux_->SendKeys({"f"});
+  ASSERT_TRUE(tmux_->WaitFor("FORMULARZ")) << tmux_->Capture();
+  EXPECT_TRUE(visible_soon()) << "a field entered in insert mode";
+  tmux_->SendKeys({"Escape"});
+  ASSERT_TRUE(tmux_->WaitFor("formularz porzucony")) << tmux_->Capture();
+  tmux_->SendKeys({"Enter"});
+  ASSERT_TRUE(tmux_->WaitFor("Tester klawiszy")) << tmux_->Capture();
+  for (int i = 0; i < 40 && tmux_->CursorVisible(); ++i) tmux_->WaitFor("\x01", 25);
+  EXPECT_FALSE(tmux_->CursorVisible()) << "the menu hides it";
+}
+
 TEST_F(ConsoleDemo, BrowsesAMillionRecordsAndViewsAReport) {
   tmux_->SendKeys({"p"});  // "Przeglądanie 1 000 000"
   ASSERT_TRUE(tmux_->WaitFor("Towar numer 1 ")) << tmux_->Capture();

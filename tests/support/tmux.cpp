@@ -96,6 +96,12 @@ bool TmuxSession::WaitFor(const std::string& text, int timeout_ms) {
   return false;
 }
 
+bool TmuxSession::CursorVisible() {
+  auto args = Base();
+  args.insert(args.end(), {"display-message", "-p", "-t", "t", "#{cursor_flag}"});
+  return RunProcess(args).out.rfind("1", 0) == 0;
+}
+
 bool TmuxSession::Running() {
   auto args = Base();
   args.insert(args.end(), {"display-message", "-p", "-t", "t", "#{pane_dead}"});

@@ -27,6 +27,8 @@ class TmuxSession {
   std::string Capture();
   // Polls the pane until it contains `text` or timeout_ms passes; true when found.
   bool WaitFor(const std::string& text, int timeout_ms = 10'000);
+  // The pane's cursor is shown (the program's hide and show sequences as tmux took them).
+  bool CursorVisible();
   // True while the program in the pane still runs.
   bool Running();
   // Exit status of the pane's program once it has ended (-1 while running).
