@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,6 +21,9 @@
 namespace hurt::console {
 
 namespace {
+
+// Ctrl+L draws the whole screen again (after a message of another program spoilt it).
+constexpr int kCtrlL = 12;
 
 int64_t NowMs() {
   timespec ts{};
@@ -45,12 +49,22 @@ void UseUtf8Locale() {
 Result<std::unique_ptr<TerminalBackend>> TerminalBackend::Open(const TerminalOptions& options) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
     return Status::Unsupported("Program działa tylko w terminalu (wejście lub wyjście nie jest terminalem).\n");
-  auto size = QueryTerminalSize(STDOUT_FILENO);
-  if (size && !size->Fits()) return Status::Unsupported(TooSmallMessage(*size));
+  // A window too small to start in is no refusal: the program says so on the screen and
+  // goes on once the window is enlarged.
   UseUtf8Locale();
   SCREEN* screen = newterm(nullptr, stdout, stdin);
   if (screen == nullptr) return Status::Unsupported("Nieznany typ terminala (zmienna TERM).\n");
   set_term(screen);
+  // Without cursor addressing ("dumb", a printing terminal) no screen can be drawn.
+  const char* cup = tigetstr("cup");
+  if (cup == nullptr || cup == reinterpret_cast<char*>(-1)) {
+    endwin();
+    delscreen(screen);
+    const char* term = std::getenv("TERM");
+    return Status::Unsupported(std::string("Terminal \"") + (term != nullptr ? term : "") +
+                               "\" nie umie ustawiać kursora: program potrzebuje terminala pełnoekranowego "
+                               "(np. xterm, tmux, screen, linux).\n");
+  }
   return std::unique_ptr<TerminalBackend>(new TerminalBackend(screen, options));
 }
 
@@ -194,7 +208,16 @@ bool TerminalBackend::ReadInput(int wait_ms) {
 std::optional<int> TerminalBackend::ReadKey(int64_t timeout_ms) {
   const int64_t deadline = timeout_ms < 0 ? -1 : NowMs() + timeout_ms;
   for (;;) {
-    if (auto k = decoder_.Next()) return k;
+    if (auto k = decoder_.Next()) {
+      if (too_small_) continue;  // typed blind at a window too small to show the screen
+      if (*k == kCtrlL) {
+        clearok(curscr, TRUE);  // the terminal is cleared and drawn whole, whatever curses thinks it shows
+        full_redraw_ = true;
+        Present(last_, last_cursor_);
+        continue;
+      }
+      return k;
+    }
     if (hung_up_) return 27;  // Esc: the screens close one by one
     int64_t now = NowMs();
     int64_t wait = deadline < 0 ? 250 : std::max<int64_t>(0, deadline - now);

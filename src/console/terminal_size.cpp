@@ -15,7 +15,7 @@ std::optional<TerminalSize> QueryTerminalSize(int fd) {
 std::string TooSmallMessage(const TerminalSize& size) {
   return "Okno terminala jest za małe (" + std::to_string(size.cols) + "x" + std::to_string(size.rows) +
          "): program potrzebuje co najmniej " + std::to_string(kScreenCols) + " kolumn i " +
-         std::to_string(kScreenRows) + " wierszy. Powiększ okno i uruchom program ponownie.\n";
+         std::to_string(kScreenRows) + " wierszy. Wystarczy powiększyć okno: program pracuje dalej.\n";
 }
 
 }  // namespace hurt::console

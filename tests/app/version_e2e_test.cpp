@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "hurt_version.h"
 #include "support/child_process.h"
+#include "support/hurt_data.h"
 #include "support/temp_dir.h"
 
 namespace hurt::testing {
@@ -30,15 +34,54 @@ TEST(HurtProgram, RefusesToStartWithoutATerminal) {
 namespace hurt::testing {
 namespace {
 
-TEST(HurtProgram, SaysSoInATerminalSmallerThan80x25) {
+// A window too small is said on the screen; enlarging it is enough, the program goes on.
+TEST(HurtProgram, SaysSoInATerminalSmallerThan80x25AndGoesOnOnceEnlarged) {
   if (!TmuxSession::Available()) GTEST_SKIP() << "tmux is not installed";
   TempDir dir;
-  // tmux does not always record the exit status of a program that ends at once, so a
-  // shell prints it after the program.
-  TmuxSession tmux({"/bin/sh", "-c", "\"$0\"; echo \"exit status $?\"", BuiltProgram("hurt")}, dir.str(), 60, 20);
+  MakeCompany(dir.str());
+  TmuxSession tmux({BuiltProgram("hurt"), "CD"}, dir.str(), 60, 20, {"HURT_LOCAL_DIR=" + (dir / "local")});
   ASSERT_TRUE(tmux.ok());
-  EXPECT_TRUE(tmux.WaitFor("exit status 1")) << tmux.Capture();
-  EXPECT_NE(tmux.Capture().find("za ma"), std::string::npos) << tmux.Capture();
+  ASSERT_TRUE(tmux.WaitFor("Wystarczy powi")) << tmux.Capture();
+  EXPECT_TRUE(tmux.Running());
+  tmux.Resize(80, 25);
+  EXPECT_TRUE(tmux.WaitFor("Nazwisko imie", 30'000)) << tmux.Capture();
+}
+
+// A terminal that cannot address the cursor is refused before the station takes a slot.
+TEST(HurtProgram, RefusesATerminalWithoutCursorAddressing) {
+  if (!TmuxSession::Available()) GTEST_SKIP() << "tmux is not installed";
+  TempDir dir;
+  MakeCompany(dir.str());
+  const std::string before = ReadField(dir / "firma.dbf", "ST");
+  TmuxSession tmux({"/bin/sh", "-c", "TERM=dumb \"$0\" CD; echo \"exit status $?\"", BuiltProgram("hurt")}, dir.str(),
+                   80, 25, {"HURT_LOCAL_DIR=" + (dir / "local")});
+  ASSERT_TRUE(tmux.ok());
+  ASSERT_TRUE(tmux.WaitFor("exit status 1")) << tmux.Capture();
+  EXPECT_NE(tmux.Capture().find("nie umie ustawiać kursora"), std::string::npos) << tmux.Capture();
+  EXPECT_EQ(ReadField(dir / "firma.dbf", "ST"), before);
+}
+
+// Ctrl+L draws the screen again over what another program wrote on the terminal.
+TEST(HurtProgram, CtrlLRedrawsTheScreen) {
+  if (!TmuxSession::Available()) GTEST_SKIP() << "tmux is not installed";
+  TempDir dir;
+  MakeCompany(dir.str());
+  TmuxSession tmux({BuiltProgram("hurt"), "CD"}, dir.str(), 80, 25, {"HURT_LOCAL_DIR=" + (dir / "local")});
+  ASSERT_TRUE(tmux.ok());
+  ASSERT_TRUE(tmux.WaitFor("Nazwisko imie", 30'000)) << tmux.Capture();
+  {
+    std::ofstream tty(tmux.PaneTty());
+    tty << "\x1b[5;5HZAKLOCENIE OD INNEGO PROGRAMU" << std::flush;
+  }
+  ASSERT_TRUE(tmux.WaitFor("ZAKLOCENIE")) << tmux.Capture();
+  tmux.SendKeys({"C-l"});
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    gone = tmux.Capture().find("ZAKLOCENIE") == std::string::npos;
+    if (!gone) tmux.WaitFor("\x01", 50);
+  }
+  EXPECT_TRUE(gone) << tmux.Capture();
+  EXPECT_NE(tmux.Capture().find("Nazwisko imie"), std::string::npos) << tmux.Capture();
 }
 
 }  // namespace

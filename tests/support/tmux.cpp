@@ -96,6 +96,20 @@ bool TmuxSession::WaitFor(const std::string& text, int timeout_ms) {
   return false;
 }
 
+void TmuxSession::Resize(int cols, int rows) {
+  auto args = Base();
+  args.insert(args.end(), {"resize-window", "-t", "t", "-x", std::to_string(cols), "-y", std::to_string(rows)});
+  RunProcess(args);
+}
+
+std::string TmuxSession::PaneTty() {
+  auto args = Base();
+  args.insert(args.end(), {"display-message", "-p", "-t", "t", "#{pane_tty}"});
+  std::string out = RunProcess(args).out;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
 bool TmuxSession::CursorVisible() {
   auto args = Base();
   args.insert(args.end(), {"display-message", "-p", "-t", "t", "#{cursor_flag}"});

@@ -27,6 +27,10 @@ class TmuxSession {
   std::string Capture();
   // Polls the pane until it contains `text` or timeout_ms passes; true when found.
   bool WaitFor(const std::string& text, int timeout_ms = 10'000);
+  // Makes the window cols × rows, as a user's drag of the terminal window does.
+  void Resize(int cols, int rows);
+  // The pane's terminal device (another program may write to it).
+  std::string PaneTty();
   // The pane's cursor is shown (the program's hide and show sequences as tmux took them).
   bool CursorVisible();
   // True while the program in the pane still runs.
