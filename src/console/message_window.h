@@ -2,12 +2,15 @@
 // screen of the program uses.
 //
 // The message area is fixed: a double frame at rows 15-19, columns 30-72, the text
-// centred on row 17 at column 31 + (41 - length) / 2 (integer part). The windows save
-// rows 15-20 of those columns with the cursor and put both back when they close.
+// centred on row 17 at column 31 + (41 - length) / 2 (integer part). A longer text is
+// wrapped at blanks onto rows 16-18 (16-17 for a question, whose answer box covers row
+// 18); one that does not fit three lines there widens the frame to columns 1-78. The
+// windows save rows 15-20 of the whole width with the cursor and put both back.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.h"
 
@@ -22,6 +25,19 @@ constexpr int kOknoTextRow = 17;
 
 // The column where a message of `length` characters starts.
 int OknoTextColumn(int length);
+
+// Where a message goes: the frame's columns and the text's lines from `first_row`.
+struct OknoLayout {
+  int left = kOknoLeft, right = kOknoRight;
+  int first_row = kOknoTextRow;
+  std::vector<std::string> lines;
+};
+OknoLayout LayOutOkno(std::string_view text, int max_lines = 3);
+
+// The frame and the text, as every message window draws them; the cursor is hidden.
+void DrawOknoBox(Console& con, std::string_view text, Attr frame, Attr text_attr, int max_lines = 3);
+// The screen under any message window (rows 15-20, whole width).
+SavedRegion SaveOknoArea(Console& con);
 
 // _OKNO_(text): the message in the normal colours ("0/7" frame, "W+/N" text) for one
 // second (a key ends it early), then the screen and cursor as they were.

@@ -250,10 +250,6 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     // new document gets the working table to itself (RunLineGrid opens it).
     return after_ ? BrowseAction::kLeave : BrowseAction::kRepaint;
   }
-  if (k == key::kF1) {
-    session::NotBuilt(s_, "HELP");
-    return BrowseAction::kContinue;
-  }
   if (appending && (k == key::kDown || k == key::kPgDn)) return BrowseAction::kContinue;
   if (k >= '0' && k <= '9' && settings_.klucz != 1 && BarCodes()) return BarCode(k);
   if (k == key::kEnter || (Printable(k) && settings_.klucz != 1)) {

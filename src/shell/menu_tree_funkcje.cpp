@@ -44,14 +44,9 @@ bool TooEarlyToClose(Session& session) {
 // the time ran out).
 int OknoKey(Session& session, std::string_view text, int seconds) {
   console::Console& con = session.con();
-  const console::SavedRegion saved = con.Save(console::kOknoTop, console::kOknoLeft, console::kOknoSavedBottom,
-                                              console::kOknoRight);
+  const console::SavedRegion saved = console::SaveOknoArea(con);
   const console::CursorState cursor = con.cursor();
-  con.Box(console::kOknoTop, console::kOknoLeft, console::kOknoBottom, console::kOknoRight, console::DoubleFrame(),
-          con[console::Role::kAlertFrame], ' ');
-  con.screen().Put(console::kOknoTextRow, console::OknoTextColumn(static_cast<int>(text.size())), text,
-                   con[console::Role::kErrorText]);
-  con.ShowCursor(false);
+  console::DrawOknoBox(con, text, con[console::Role::kAlertFrame], con[console::Role::kErrorText]);
   const int k = con.Inkey(seconds);
   con.Restore(saved);
   con.SetCursorState(cursor);

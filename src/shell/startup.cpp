@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "console/message_window.h"
+#include "console/screen_help.h"
 #include "documents/line_editor.h"
 #include "documents/line_session.h"
 #include "documents/posting.h"
@@ -50,6 +51,7 @@ void RuntimeSettings(Session& s) {
   con.set_insert_mode(true);
   con.ShowCursor(false);
   session::InstallKalk(con, s.kalk());
+  console::InstallScreenHelp(con);
 }
 
 // Step 6: the print spool file and the working document.

@@ -181,6 +181,19 @@ TEST_F(Stations, F6InTheStartWindowChoosesThePeriod) {
   Leave(*a);
 }
 
+// F1 on the main menu shows the keys of the screen; any key puts the menu back.
+TEST_F(Stations, F1ShowsTheKeysOfTheScreen) {
+  MakeCompany(data.str());
+  auto s = Working("A");
+  s->Send("F1");
+  ASSERT_TRUE(s->WaitForScreen("POMOC - KLAWISZE EKRANU")) << s->Screen();
+  EXPECT_NE(s->Screen().find("Alt+K        kalkulator"), std::string::npos) << s->Screen();
+  EXPECT_NE(s->Screen().find("Esc          Koniec"), std::string::npos) << s->Screen();
+  s->Send("Esc");
+  ASSERT_TRUE(s->WaitForScreen(kMainMenu, "POMOC")) << s->Screen();
+  Leave(*s);
+}
+
 TEST_F(Stations, SigtermSignsTheStationOff) {
   MakeCompany(data.str());
   auto a = Working("a");

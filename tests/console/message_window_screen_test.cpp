@@ -68,6 +68,38 @@ TEST(OknoMessage, CentresOnRow17) {
   ASSERT_TRUE(d.Run([&](Console& con) { Okno_(con, "Brak praw"); }));
 }
 
+// A long message stays inside its frame: wrapped at blanks onto the rows of the box, and a
+// frame as wide as the screen when three narrow lines are not enough. Nothing is drawn past
+// column 79 or outside rows 15-20, and the screen comes back whole.
+TEST(OknoMessage, ALongMessageIsWrappedInsideItsFrame) {
+  const std::string medium = "Plik 26/12/as.dbf krotszy niz naglowek: 51 rekordow, w pliku 48";
+  const OknoLayout m = LayOutOkno(medium);
+  EXPECT_EQ(m.left, kOknoLeft);
+  ASSERT_EQ(m.lines.size(), 2u);
+  EXPECT_EQ(m.lines[0] + " " + m.lines[1], medium);
+  for (const std::string& line : m.lines) EXPECT_LE(line.size(), 41u) << line;
+
+  std::string very_long;
+  for (int i = 0; i < 12; ++i) very_long += "indeks " + std::to_string(i) + " uszkodzony, ";
+  const OknoLayout w = LayOutOkno(very_long);
+  EXPECT_EQ(w.left, 1);
+  EXPECT_EQ(w.right, 78);
+  ASSERT_LE(w.lines.size(), 3u);
+  for (const std::string& line : w.lines) EXPECT_LE(line.size(), 76u) << line;
+  EXPECT_EQ(LayOutOkno(std::string(200, 'X'), 2).lines.size(), 2u) << "a question keeps row 18 for its answer";
+
+  ScreenDriver d;
+  PaintBusyScreen(d.con);
+  const ScreenBuffer before = d.con.screen();
+  d.Then([&] {
+    EXPECT_TRUE(d.ShowsAt(15, 1, "╔═"));
+    EXPECT_TRUE(d.ShowsAt(19, 77, "═╝"));
+    EXPECT_TRUE(d.ShowsAt(16, 2 + (76 - static_cast<int>(w.lines[0].size())) / 2, w.lines[0]));
+  });
+  ASSERT_TRUE(d.Run([&](Console& con) { Okno_(con, very_long); }));
+  EXPECT_TRUE(d.con.screen() == before) << d.Dump();
+}
+
 TEST(OknoMessage, ZeroWaitsForAKeyInRedWithYellowText) {
   ScreenDriver d;
   d.Wait(600'000).Then([&] {
