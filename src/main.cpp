@@ -2,6 +2,7 @@
 //
 //   hurt [argument]     one optional start-up argument (see shell/startup_args.h)
 //   hurt --version      prints the version
+//   hurt --help         prints the arguments and options; an unknown option is refused
 //
 // On a terminal the program draws through ncursesw and runs on the system clock. For
 // tests that run stations as real processes there is a scripted headless mode, chosen by
@@ -26,6 +27,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/clock.h"
 #include "console/console.h"
@@ -35,6 +37,7 @@
 #include "session/session.h"
 #include "shell/headless_run.h"
 #include "shell/startup.h"
+#include "shell/startup_args.h"
 #include "shell/startup_signals.h"
 #include "xbase/env.h"
 
@@ -53,14 +56,31 @@ hurt::JulianDay ProgramDate() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string arg = argc > 1 ? argv[1] : "";
-  if (arg == "--version" || arg == "-V") {
-    std::printf("hurt %s\n", HURT_VERSION);
-    return 0;
+  // Nothing is touched before the command line and the environment are found good.
+  const hurt::shell::CommandLine command =
+      hurt::shell::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  switch (command.action) {
+    case hurt::shell::CommandLine::Action::kHelp:
+      std::fputs(hurt::shell::UsageText().c_str(), stdout);
+      return 0;
+    case hurt::shell::CommandLine::Action::kVersion:
+      std::printf("hurt %s\n", HURT_VERSION);
+      return 0;
+    case hurt::shell::CommandLine::Action::kRefuse:
+      std::fprintf(stderr, "hurt: %s\n%s", command.problem.c_str(), "Opis argumentów: hurt --help\n");
+      return 2;
+    case hurt::shell::CommandLine::Action::kRun:
+      break;
   }
+  const std::string& arg = command.argument;
   auto config = hurt::shell::HeadlessConfigFromEnvironment([](const char* name) { return std::getenv(name); });
   if (!config.ok()) {
     std::fprintf(stderr, "hurt: %s\n", config.status().message().c_str());
+    return 2;
+  }
+  if (config->headless() && ::access(config->keys.c_str(), R_OK) != 0) {
+    std::fprintf(stderr, "hurt: HURT_HEADLESS: nie ma pliku klawiszy \"%s\" (albo nie można go czytać)\n",
+                 config->keys.c_str());
     return 2;
   }
 

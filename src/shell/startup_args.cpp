@@ -43,4 +43,50 @@ StartArgs ParseStartArgs(std::string_view argument) {
   return a;
 }
 
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine c;
+  if (args.empty()) return c;
+  const std::string& first = args.front();
+  if (first == "--help" || first == "-h") {
+    c.action = CommandLine::Action::kHelp;
+  } else if (first == "--version" || first == "-V") {
+    c.action = CommandLine::Action::kVersion;
+  } else if (!first.empty() && first[0] == '-') {
+    c.action = CommandLine::Action::kRefuse;
+    c.problem = "nieznana opcja \"" + first + "\"";
+    return c;
+  } else {
+    c.argument = first;
+  }
+  if (args.size() > 1) {
+    c.action = CommandLine::Action::kRefuse;
+    c.problem = "za dużo argumentów (program przyjmuje jeden): \"" + args[1] + "\"";
+  }
+  return c;
+}
+
+std::string UsageText() {
+  return "Użycie: hurt [argument]\n"
+         "Program pracuje na danych firmy w bieżącym katalogu (pierwsze uruchomienie\n"
+         "w pustym katalogu zakłada nową firmę).\n"
+         "\n"
+         "Argument (jeden, nieobowiązkowy):\n"
+         "  install     najpierw ustawienia instalacji\n"
+         "  999         ratunek: przebudowa wszystkich tabel okresu (sama stacja)\n"
+         "  888         przebudowa wszystkich indeksów\n"
+         "  3           uaktualnienie struktur tabel i przebudowa indeksów\n"
+         "  CD          start bez przebudowy indeksów\n"
+         "  mm.rr       praca w okresie, np. 11.26\n"
+         "  1, 2        start w menu RAPORTY albo FUNKCJE SPECJALNE\n"
+         "  KIEROWCA    tryb kierowcy (ze znacznikiem KIEROWCA.TXT)\n"
+         "\n"
+         "Opcje:\n"
+         "  -h, --help     ten opis\n"
+         "  -V, --version  wersja programu\n"
+         "\n"
+         "Kody wyjścia: 0 zwykły koniec, 1 stacja nie ruszyła (albo terminal się nie\n"
+         "nadaje), 2 zły argument lub zła zmienna HURT_, 128+n po sygnale n.\n"
+         "Tryb bez terminala (HURT_HEADLESS i inne zmienne HURT_) opisuje README.\n";
+}
+
 }  // namespace hurt::shell

@@ -16,6 +16,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hurt::shell {
 
@@ -40,6 +41,20 @@ struct StartArgs {
 };
 
 StartArgs ParseStartArgs(std::string_view argument);
+
+// The command line as the program takes it: one optional start-up argument, or one of
+// the options --help (-h) and --version (-V). Anything else (an unknown option, a second
+// argument) is refused before anything is touched.
+struct CommandLine {
+  enum class Action { kRun, kHelp, kVersion, kRefuse };
+  Action action = Action::kRun;
+  std::string argument;  // kRun: the start-up argument ("" when none)
+  std::string problem;   // kRefuse: what is wrong (Polish)
+};
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help (UTF-8).
+std::string UsageText();
 
 // A period "mm.yy": five characters, two digits, a point, two digits, month 01..12.
 // Only digits are taken, so an entry can never name a folder outside the data directory.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -24,6 +25,43 @@ TEST(HurtProgram, RefusesToStartWithoutATerminal) {
   ProcessResult r = RunProcess({BuiltProgram("hurt")}, opt);
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_NE(r.err.find("terminal"), std::string::npos);
+}
+
+// --help and the refusals touch nothing: the directory they run in stays empty.
+TEST(HurtProgram, HelpAndRefusedArgumentsTouchNothing) {
+  TempDir dir;
+  ProcessOptions opt;
+  opt.cwd = dir.str();
+  opt.env["HURT_LOCAL_DIR"] = dir / "local";
+  const ProcessResult help = RunProcess({BuiltProgram("hurt"), "--help"}, opt);
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("Użycie: hurt [argument]"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("888"), std::string::npos) << help.out;
+  const ProcessResult unknown = RunProcess({BuiltProgram("hurt"), "--bogus"}, opt);
+  EXPECT_EQ(unknown.exit_code, 2);
+  EXPECT_NE(unknown.err.find("nieznana opcja \"--bogus\""), std::string::npos) << unknown.err;
+  const ProcessResult two = RunProcess({BuiltProgram("hurt"), "CD", "888"}, opt);
+  EXPECT_EQ(two.exit_code, 2);
+  EXPECT_NE(two.err.find("za dużo argumentów"), std::string::npos) << two.err;
+  opt.env["HURT_HEADLESS"] = dir / "no-such-keys";
+  const ProcessResult no_keys = RunProcess({BuiltProgram("hurt")}, opt);
+  EXPECT_EQ(no_keys.exit_code, 2);
+  EXPECT_NE(no_keys.err.find("no-such-keys"), std::string::npos) << no_keys.err;
+  EXPECT_TRUE(std::filesystem::is_empty(dir.str())) << "nothing may be created";
+}
+
+TEST(HurtTools, AnswerHelpAndVersionWithoutCreatingAnything) {
+  TempDir dir;
+  ProcessOptions opt;
+  opt.cwd = dir.str();
+  const ProcessResult demo_help = RunProcess({BuiltProgram("hurt-demo"), "--help"}, opt);
+  EXPECT_EQ(demo_help.exit_code, 0);
+  EXPECT_NE(demo_help.out.find("usage: hurt-demo DIR"), std::string::npos) << demo_help.out;
+  EXPECT_EQ(RunProcess({BuiltProgram("hurt-demo"), "--bogus"}, opt).exit_code, 2);
+  const ProcessResult dbf_version = RunProcess({BuiltProgram("hurt-dbf"), "--version"}, opt);
+  EXPECT_EQ(dbf_version.exit_code, 0);
+  EXPECT_EQ(dbf_version.out, std::string("hurt-dbf ") + HURT_VERSION + "\n");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.str())) << "no folder named after an option";
 }
 
 }  // namespace

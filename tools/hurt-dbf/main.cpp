@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "hurt_version.h"
 #include "tool.h"
 
 namespace hurt::dbftool {
@@ -37,6 +38,10 @@ int Main(int argc, char** argv) {
   const std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help") {
     Out(std::string(kUsage) + "\n");
+    return kExitOk;
+  }
+  if (command == "--version" || command == "-V") {
+    Out(std::string("hurt-dbf ") + HURT_VERSION + "\n");
     return kExitOk;
   }
   Args args;

@@ -22,6 +22,7 @@
 #include "console/headless.h"
 #include "demo_content.h"
 #include "demo_writer.h"
+#include "hurt_version.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "store/net_files.h"
@@ -101,9 +102,23 @@ int Run(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: hurt-demo DIR\n");
+  constexpr const char* kUsage =
+      "usage: hurt-demo DIR\n"
+      "  creates a demo company in DIR (made when missing); a DIR that already holds one is left alone\n";
+  const std::string arg = argc == 2 ? argv[1] : "";
+  if (arg == "--help" || arg == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (arg == "--version" || arg == "-V") {
+    std::printf("hurt-demo %s\n", HURT_VERSION);
+    return 0;
+  }
+  // A name that looks like an option is one mistyped, never a folder to create.
+  if (argc != 2 || arg.empty() || arg[0] == '-') {
+    if (argc == 2) std::fprintf(stderr, "hurt-demo: unknown option \"%s\"\n", arg.c_str());
+    std::fputs(kUsage, stderr);
     return 2;
   }
-  return Run(argv[1]);
+  return Run(arg);
 }
