@@ -134,13 +134,15 @@ TEST_F(ConsoleDemo, BrowsesAMillionRecordsAndViewsAReport) {
   EXPECT_TRUE(tmux_->WaitFor("exit status 0")) << tmux_->Capture();
 }
 
-TEST(ConsoleDemoSmallTerminal, SaysSoInPolish) {
+TEST(ConsoleDemoSmallTerminal, SaysSoInPolishAndGoesOnOnceEnlarged) {
   if (!TmuxSession::Available()) GTEST_SKIP() << "tmux is not installed";
   TempDir dir;
   TmuxSession tmux(DemoCommand(), dir.str(), 70, 20);
   ASSERT_TRUE(tmux.ok());
   EXPECT_TRUE(tmux.WaitFor("za ma")) << tmux.Capture();
-  EXPECT_TRUE(tmux.WaitFor("exit status 1")) << tmux.Capture();
+  EXPECT_TRUE(tmux.WaitFor("Wystarczy powi")) << tmux.Capture();
+  tmux.Resize(80, 25);
+  EXPECT_TRUE(tmux.WaitFor("Tester klawiszy")) << tmux.Capture();
 }
 
 }  // namespace

@@ -34,6 +34,15 @@ class SpoolerTest : public testing::DataDirTest {
                 "cat > /dev/null\n"
                 "echo 'lp: The printer or class does not exist.' >&2\n"
                 "exit 1\n");
+    WriteScript("lpoptions_raw",
+                "#!/bin/sh\n"
+                "echo \"copies=1 device-uri=usb://Epson/LX-350 printer-make-and-model='Local Raw Printer' "
+                "printer-type=4\"\n");
+    WriteScript("lpoptions_pdf",
+                "#!/bin/sh\n"
+                "echo \"$@\" > \"$(dirname \"$0\")/lpoptions.args\"\n"
+                "echo \"copies=1 device-uri=cups-pdf:/ printer-make-and-model='Generic CUPS-PDF Printer (w/ options)' "
+                "printer-type=8425668\"\n");
     WriteScript("lp_nie_czyta",
                 "#!/bin/sh\n"
                 "echo 'lp: Error - scheduler not responding.' >&2\n"
@@ -48,6 +57,7 @@ class SpoolerTest : public testing::DataDirTest {
   PrintOptions Options(const std::string& program = "lp") const {
     PrintOptions options;
     options.lp_program = dir / program;
+    options.lpoptions_program = dir / "lpoptions_raw";
     return options;
   }
 
@@ -100,6 +110,26 @@ TEST_F(SpoolerTest, SpoolerTypeSendsAPdf) {
                             Options())
                   .ok());
   EXPECT_EQ(Args(), (std::vector<std::string>{"-t", "fv.txt"}));
+  EXPECT_EQ(dir.Read("lp.data").rfind("%PDF-", 0), 0u);
+}
+
+// Raw printer bytes sent to a queue that renders documents (a PDF printer) came out as a
+// blank page without a word: the operator is told to print through the spooler instead.
+TEST_F(SpoolerTest, ARawJobForAQueueThatRendersDocumentsIsRefusedWithTheCure) {
+  dir.Write("r.txt", "\x1b" "E" "FAKTURA\r\n");
+  PrintOptions options = Options();
+  options.lpoptions_program = dir / "lpoptions_pdf";
+  auto refused = FileToPrinter(RealEnv(), dir / "r.txt", LineRange::All(), ResolvePrinter({"PDF", "RAW"}), options);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.status().message().find("Kolejka PDF (Generic CUPS-PDF Printer (w/ options)) nie drukuje surowych"),
+            std::string::npos)
+      << refused.status().message();
+  EXPECT_NE(refused.status().message().find("PRINTERTYPE=CUPS"), std::string::npos);
+  EXPECT_EQ(dir.Read("lpoptions.args"), "-p PDF\n");
+  EXPECT_FALSE(dir.Exists("lp.data")) << "nothing was sent";
+  // The same queue with PRINTERTYPE=CUPS gets a PDF.
+  auto printed = FileToPrinter(RealEnv(), dir / "r.txt", LineRange::All(), ResolvePrinter({"PDF", "CUPS"}), options);
+  ASSERT_TRUE(printed.ok()) << printed.status().ToString();
   EXPECT_EQ(dir.Read("lp.data").rfind("%PDF-", 0), 0u);
 }
 

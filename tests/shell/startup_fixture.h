@@ -33,7 +33,7 @@ class RecordingBackend final : public console::Backend {
   }
   std::optional<int> ReadKey(int64_t timeout_ms) override {
     if (timeout_ms != 0) waits.push_back(current_);
-    if (timeout_ms < 0 && !gates_.empty() && current_.find(gates_.front().first) != std::string::npos) {
+    if (timeout_ms < 0 && !gates_.empty() && testing::ScreenShows(current_, gates_.front().first)) {
       int k = gates_.front().second;
       gates_.pop_front();
       return k;
@@ -54,12 +54,12 @@ class RecordingBackend final : public console::Backend {
   // twice counts 2.
   int Count(std::string_view text) const {
     return static_cast<int>(std::count_if(waits.begin(), waits.end(), [&](const std::string& s) {
-      return s.find(text) != std::string::npos;
+      return testing::ScreenShows(s, text);
     }));
   }
   // Some screen shown held `text`.
   bool Saw(std::string_view text) const {
-    return std::any_of(shown.begin(), shown.end(), [&](const std::string& s) { return s.find(text) != std::string::npos; });
+    return std::any_of(shown.begin(), shown.end(), [&](const std::string& s) { return testing::ScreenShows(s, text); });
   }
 
   std::vector<std::string> shown;

@@ -1,5 +1,7 @@
 #include "support/hurt_station.h"
 
+#include "support/screen_driver.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -86,7 +88,7 @@ bool HurtStation::WaitForScreen(std::string_view text, int timeout_ms) { return 
 bool HurtStation::WaitForScreen(std::string_view text, std::string_view without, int timeout_ms) {
   auto shows = [&] {
     std::string screen = Screen();
-    return screen.find(text) != std::string::npos && (without.empty() || screen.find(without) == std::string::npos);
+    return ScreenShows(screen, text) && (without.empty() || !ScreenShows(screen, without));
   };
   const int64_t end = NowMs() + timeout_ms;
   for (;;) {
@@ -105,7 +107,25 @@ bool HurtStation::WaitForLog(std::string_view text, int timeout_ms) {
   }
 }
 
-bool HurtStation::LogContains(std::string_view text) const { return Log().find(text) != std::string::npos; }
+bool HurtStation::LogContains(std::string_view text) const {
+  const std::string log = Log();
+  if (log.find(text) != std::string::npos) return true;
+  // A long message is wrapped in its window: each logged screen is looked at as a screen.
+  const std::string_view all(log);
+  const std::string_view marker = "=== screen ";
+  size_t at = all.find(marker);
+  while (at != std::string_view::npos) {
+    const size_t body = all.find('\n', at);
+    if (body == std::string_view::npos) break;
+    const size_t next = all.find(marker, body);
+    if (ScreenShows(all.substr(body + 1, next == std::string_view::npos ? std::string_view::npos : next - body - 1),
+                    text)) {
+      return true;
+    }
+    at = next;
+  }
+  return false;
+}
 std::string HurtStation::Screen() const { return ReadAll(screen_); }
 std::string HurtStation::Log() const { return ReadAll(log_); }
 

@@ -81,9 +81,43 @@ std::string ScreenDump(const console::ScreenBuffer& screen) { return console::Du
                                        << Dump();
 }
 
+namespace {
+
+// The text of the message window (rows 15-19, inside its frame) as one line: a long
+// message is wrapped there onto several rows.
+std::string MessageWindowText(std::string_view screen) {
+  static const std::string kSide = "║";
+  std::string text;
+  size_t row = 0, at = 0;
+  while (at <= screen.size() && row <= 19) {
+    size_t end = screen.find('\n', at);
+    if (end == std::string_view::npos) end = screen.size();
+    const std::string line(screen.substr(at, end - at));
+    at = end + 1;
+    if (row++ < 15) continue;
+    const size_t left = line.find(kSide);
+    const size_t right = line.rfind(kSide);
+    if (left == std::string::npos || right == left) continue;
+    std::string inside = line.substr(left + kSide.size(), right - left - kSide.size());
+    while (!inside.empty() && inside.front() == ' ') inside.erase(0, 1);
+    while (!inside.empty() && inside.back() == ' ') inside.pop_back();
+    if (inside.empty()) continue;
+    if (!text.empty()) text += ' ';
+    text += inside;
+  }
+  return text;
+}
+
+}  // namespace
+
+bool ScreenShows(std::string_view screen, std::string_view text) {
+  return screen.find(text) != std::string_view::npos || MessageWindowText(screen).find(text) != std::string::npos;
+}
+
 ::testing::AssertionResult ScreenDriver::Contains(std::string_view utf8) const {
-  for (const std::string& line : Lines())
-    if (line.find(utf8) != std::string::npos) return ::testing::AssertionSuccess();
+  std::string screen;
+  for (const std::string& line : Lines()) screen += line + "\n";
+  if (ScreenShows(screen, utf8)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "the screen does not show \"" << utf8 << "\"\n" << Dump();
 }
 

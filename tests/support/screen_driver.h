@@ -63,6 +63,10 @@ class ScreenDriver {
   std::string waiting_dump_;
 };
 
+// The screen text (lines parted by "\n") shows `text` (UTF-8) on one line, or in the
+// message window, where a long message is wrapped onto several rows.
+bool ScreenShows(std::string_view screen, std::string_view text);
+
 // The screen with rulers, for failure messages of other helpers.
 std::string ScreenDump(const console::ScreenBuffer& screen);
 

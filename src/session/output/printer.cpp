@@ -131,6 +131,7 @@ std::vector<std::string> LpArguments(const PrinterTarget& target, const PrintOpt
 Result<std::unique_ptr<PrintStream>> OpenRawStream(const PrinterTarget& target, const PrintOptions& options,
                                                    std::string_view title) {
   if (target.kind == PrinterTarget::Kind::kDevice) return DeviceStream::Open(target.device);
+  if (auto problem = RawJobProblem(target, options)) return Status::Unsupported(*problem);
   auto run = ProgramRun::Start(LpArguments(target, options, title, true));
   if (!run.ok()) return Status::IoError("Nie moge drukowac: " + run.status().message());
   return std::unique_ptr<PrintStream>(new SpoolerStream(std::move(*run), options.lp_program));
@@ -165,6 +166,39 @@ Result<std::string> WriteCopy(xbase::Env& env, const std::string& report, const 
 }
 
 }  // namespace
+
+std::optional<std::string> RawJobProblem(const PrinterTarget& target, const PrintOptions& options) {
+  if (target.kind != PrinterTarget::Kind::kQueue || target.render_pdf || options.lpoptions_program.empty()) {
+    return std::nullopt;
+  }
+  std::vector<std::string> argv = {options.lpoptions_program};
+  if (!target.queue.empty()) {
+    argv.push_back("-p");
+    argv.push_back(target.queue);
+  }
+  auto run = RunProgram(argv, "");
+  if (!run.ok() || !run->Succeeded()) return std::nullopt;  // no spooler to ask: the print itself will say
+  // "... printer-make-and-model='Generic CUPS-PDF Printer' ..."
+  const std::string key = "printer-make-and-model=";
+  const size_t at = run->out.find(key);
+  if (at == std::string::npos) return std::nullopt;
+  size_t from = at + key.size();
+  std::string model;
+  if (from < run->out.size() && (run->out[from] == '\'' || run->out[from] == '"')) {
+    const char quote = run->out[from++];
+    model = run->out.substr(from, run->out.find(quote, from) - from);
+  } else {
+    model = run->out.substr(from, run->out.find(' ', from) - from);
+  }
+  const std::string lower = Lower(model);
+  for (std::string_view renders : {"pdf", "ipp everywhere", "driverless", "airprint"}) {
+    if (lower.find(renders) != std::string::npos) {
+      const std::string queue = target.queue.empty() ? std::string("domyslna") : target.queue;
+      return "Kolejka " + queue + " (" + model + ") nie drukuje surowych wydrukow - ustaw PRINTERTYPE=CUPS";
+    }
+  }
+  return std::nullopt;
+}
 
 PrinterConfig ReadPrinterConfig(const VatIni& ini, const StationEnvironment& station) {
   return {ini.GetCfgValue("PRINTERNAME", station), ini.GetCfgValue("PRINTERTYPE", station)};
