@@ -1,5 +1,5 @@
-// Password hashing: SHA-256, HMAC-SHA-256 and PBKDF2-HMAC-SHA-256, and the text form in
-// which a password hash is stored.
+// Password hashing: SHA-256, HMAC-SHA-256 and PBKDF2-HMAC-SHA-256 (from the system's
+// crypto library), and the text form in which a password hash is stored.
 //
 // Stored form (field HASH of the operator table, setting J_BOSS):
 //
@@ -24,22 +24,7 @@ namespace hurt::session::password {
 
 using Digest = std::array<uint8_t, 32>;
 
-// FIPS 180-4 SHA-256, incremental.
-class Sha256 {
- public:
-  Sha256();
-  void Update(std::string_view data);
-  // The digest; the object must not be used afterwards.
-  Digest Final();
-
- private:
-  void Compress(const uint8_t* block);
-  std::array<uint32_t, 8> state_;
-  std::array<uint8_t, 64> buffer_{};
-  size_t buffered_ = 0;
-  uint64_t total_ = 0;
-};
-
+// FIPS 180-4 SHA-256.
 Digest Sha256Of(std::string_view data);
 // RFC 2104 HMAC with SHA-256.
 Digest HmacSha256(std::string_view key, std::string_view message);
