@@ -82,6 +82,9 @@ bool AllZero(const AccountAmounts& m) {
   return true;
 }
 
+// An account code as keys hold it: trimmed, upper case, padded to 8.
+std::string NormalOdb(std::string_view typed) { return PadR(UpperPl(AllTrim(typed)), 8).substr(0, 8); }
+
 ZoBuffer ZoRead(const xbase::WorkArea& a) {
   ZoBuffer b;
   for (const ZoTextField& f : kZoFields) {
@@ -193,12 +196,13 @@ void AccountScreen::ViewZo() {
     }
     return;
   }
+  // Rows 10 and 11, 80 columns at most: the month's turnover ends at column 79.
   const AccountAmounts m = AmountsOf(zo_);
-  con_.Say(10, 0, "BO     Wn:" + TransformNumber(m.bown, "9999999999.99") + "  Ma:" +
+  con_.Say(10, 0, "BO     Wn:" + TransformNumber(m.bown, "9999999999.99") + " Ma:" +
                       TransformNumber(m.boma, "9999999999.99"));
-  con_.Say(11, 0, "Obroty Wn:" + TransformNumber(m.obnawn + m.obwn, "9999999999.99") + "  Ma:" +
+  con_.Say(11, 0, "Obroty Wn:" + TransformNumber(m.obnawn + m.obwn, "9999999999.99") + " Ma:" +
                       TransformNumber(m.obnama + m.obma, "9999999999.99") +
-                      "   w tym m-c Wn:" + TransformNumber(m.obwn, "99999999.99") +
+                      " w tym m-c Wn:" + TransformNumber(m.obwn, "99999999.99") +
                       " Ma:" + TransformNumber(m.obma, "99999999.99"));
 }
 
@@ -412,6 +416,7 @@ bool AccountScreen::EditZo() {
     console::Form kf(con_);
     AddKeyGets(kf, b);
     if (kf.Read().escaped) return true;
+    b.odb = NormalOdb(b.odb);
     if (b.odb != before.odb && KeyExists(b.odb, recno)) {
       Warning(s_, "MASZ JUZ TAKI KOD", 3);
       b.odb = before.odb;
@@ -437,7 +442,7 @@ bool AccountScreen::DopiszZo(bool copy) {
   console::Form kf(con_);
   AddKeyGets(kf, b);
   if (kf.Read().escaped || IsBlank(b.odb)) return true;
-  b.odb = PadR(UpperPl(AllTrim(b.odb)), 8);
+  b.odb = NormalOdb(b.odb);
   if (KeyExists(b.odb, 0)) {
     (void)zo_.SetOrder(1);
     (void)zo_.SeekKey(b.odb);

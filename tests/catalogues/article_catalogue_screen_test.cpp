@@ -487,5 +487,28 @@ TEST_F(DbuAsHeldTest, WhenTheTimeRunsOutTheOperatorChoosesToWaitOrNot) {
   ExpectDataChecksClean();
 }
 
+// ---- The grid ------------------------------------------------------------------------
+
+TEST_F(DbuAsTest, StockLyingLongestIsMarkedWithAPlus) {
+  Article("1", "A1", "STARY", {{"B_BO_I", Value(5.0)}, {"ILOSC", Value(5.0)},
+                               {"DATA_SD", Value(xbase::Date{s().Today() - 61})},
+                               {"DATA_PZ", Value(xbase::Date{s().Today() - 90})}});
+  Article("1", "A2", "NOWY", {{"B_BO_I", Value(5.0)}, {"ILOSC", Value(5.0)},
+                              {"DATA_SD", Value(xbase::Date{s().Today() - 31})},
+                              {"DATA_PZ", Value(xbase::Date{s().Today() - 90})}});
+  d.Then([&] {
+     // The last column of the grid: "+" over 60 days (never "˝"), "M" over 30.
+     auto flag = [&](int row) {
+       const std::string line = RTrimCopy(d.Line(row));
+       return line.substr(line.rfind("│"));
+     };
+     EXPECT_EQ(flag(17), "│+") << d.Dump();
+     EXPECT_EQ(flag(18), "│M") << d.Dump();
+   })
+      .Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  ExpectDataChecksClean();
+}
+
 }  // namespace
 }  // namespace hurt::catalogues::testing

@@ -310,6 +310,32 @@ TEST_F(DbuZoTest, EscOnAHeldAccountSaysTheEditWasNotSaved) {
   ExpectDataChecksClean();
 }
 
+TEST_F(DbuZoTest, TheTurnoverRowFitsTheScreen) {
+  Account("A1", "OBROTY", {{"OBNAWN", Value(1000.0)}, {"OBWN", Value(12345678.9)}, {"OBMA", Value(98765432.1)}});
+  d.Then([&] {
+     EXPECT_TRUE(d.LineIs(10, "BO     Wn:         0.00 Ma:         0.00"));
+     EXPECT_TRUE(d.LineIs(11, "Obroty Wn:  12346678.90 Ma:  98765432.10 w tym m-c Wn:12345678.90 Ma:98765432.10"));
+   })
+      .Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+}
+
+TEST_F(DbuZoTest, EditTrimsTheCodeAsAppendDoes) {
+  Account("A1", "PIERWSZY");
+  Account("B1", "DRUGI");
+  // " B1" is B1: taken.
+  d.Key(key::F(4)).Key(key::kCtrlY).Type(" b1").Key(key::kEnter);
+  ExpectMessage("MASZ JUZ TAKI KOD");
+  d.Key(key::kPgDn);
+  d.Key(key::F(4)).Key(key::kCtrlY).Type("  x9").Key(key::kEnter).Key(key::kPgDn);
+  d.Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  EXPECT_EQ(Rows(Zo(), {"ODB", "NODB"}), (std::vector<std::string>{"B1|DRUGI", "X9|PIERWSZY"}));
+  ExpectDataChecksClean();
+}
+
 TEST(ZlyNip, QuietAndWarningForms) {
   hurt::testing::ScreenDriver d;
   xbase::MemoryEnv env{d.clock};
