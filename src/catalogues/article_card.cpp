@@ -42,6 +42,7 @@ size_t WidthOf(const xbase::WorkArea& a, std::string_view name, size_t fallback)
 }
 
 constexpr int kKeyRow = 0;
+constexpr std::string_view kNotSaved = "zmiany nie zapisane";
 constexpr int kPriceRow = 10;
 
 }  // namespace
@@ -91,13 +92,13 @@ bool OwnWarehouse(session::Session& s, const std::string& mag) {
   return !mag.empty() && mine.find(mag[0]) != std::string::npos;
 }
 
-bool AsRep(session::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before) {
+bool AsRep(session::Session& s, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before) {
   if (!OwnWarehouse(s, buf.mag)) {
     Warning(s, "To nie jest twoj magazyn", 3);
     return false;
   }
   const bool new_card = before == nullptr;
-  if (!new_card && !store.RecLock(a, 30).ok()) return false;
+  if (!new_card && !LockForChange(s, a, 30, kNotSaved)) return false;
 
   std::vector<std::pair<std::string_view, xbase::Value>> changes;
   for (const TextField& f : kTextFields) {
@@ -127,10 +128,10 @@ bool AsRep(session::Session& s, StoreAccess& store, xbase::WorkArea& a, const As
   }
   if (st.ok()) st = a.Flush();
   if (!st.ok()) {
-    // Nothing half-written: the pending changes are dropped by reading the record again.
-    (void)a.Skip(0);
+    // Nothing half-written: the fields replaced before the refusal are given up too.
+    a.DiscardChanges();
     (void)a.Unlock();
-    Warning(s, "Błąd zapisu kartoteki"_pl, 3);
+    Warning(s, std::string("Błąd zapisu - "_pl) + std::string(kNotSaved), 3);
     return false;
   }
   (void)a.Unlock();

@@ -64,9 +64,10 @@ AsBuffer AsRead(const xbase::WorkArea& a, const CardSettings& cs);
 //  - Existing cards: only the fields that differ from `before` (what the operator saw),
 //    under the record lock; so a stock quantity or a price another station changed in the
 //    meantime is not put back to its old value.
-// A lock that cannot be had or a value that does not fit leaves the record unchanged and
-// says so; false then.
-bool AsRep(session::Session& s, StoreAccess& store, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before);
+// A lock that cannot be had (LockForChange: the operator sees the wait and may give up)
+// or a value that does not fit leaves the record exactly as it was, none of the fields
+// written, and says so ("... - zmiany nie zapisane"); false then.
+bool AsRep(session::Session& s, xbase::WorkArea& a, const AsBuffer& buf, const AsBuffer* before);
 
 // The station may write cards of this warehouse (M_NR_MAG empty or holding it).
 bool OwnWarehouse(session::Session& s, const std::string& mag);

@@ -75,6 +75,7 @@ class ArticleScreen {
   bool Kasuj();
   bool AsWydruk();
   bool PodwyzkaCen();
+  bool RaisePrices(double percent);
   bool RapAs(DocumentOrder order);
   bool SzukajKod13();
   // The query form; the condition of its non-empty fields ("" when none, nullopt on Esc).
@@ -182,7 +183,7 @@ void ArticleScreen::Run() {
   Title();
   PaintKeyBar(s_, current_month_);
 
-  SeedOrProbe(store_, as_, 10, 10);
+  SeedOrProbe(s_, store_, as_, 10, 10);
 
   // Start on the station's (or the main) warehouse, in the code order.
   (void)as_.SetOrder(1);
@@ -375,7 +376,7 @@ bool ArticleScreen::EditAs() {
     if (r.escaped) return true;
   }
   (void)as_.GoTo(recno);
-  if (!AsRep(s_, store_, as_, b, &before)) return true;
+  if (!AsRep(s_, as_, b, &before)) return true;
   const double cost = Mojmax(b.p.cena0, b.p.cena_pz, cs_.cost);
   const PriceWarning w = CheckPrices(b.p.cena, cost, cs_.prod_site);
   if (w != PriceWarning::kNone) Warning(s_, PriceWarningText(w), 3);
@@ -424,7 +425,7 @@ bool ArticleScreen::DopiszAs(bool copy) {
   card.AddRestGets(rest, [] { return true; });
   if (rest.Read().escaped || IsBlank(b.nazwa)) return true;
   if (!store_.AddRec(as_, 15).ok()) return true;
-  if (!AsRep(s_, store_, as_, b, nullptr)) DropAppended(as_);
+  if (!AsRep(s_, as_, b, nullptr)) DropAppended(as_);
   return true;
 }
 
@@ -437,25 +438,33 @@ std::optional<std::string> ArticleScreen::QueryCondition(bool substrings_only) {
   card.AddQueryGets(f);
   if (f.Read().escaped) return std::nullopt;
 
+  // The filter (F6) and the search (F7) keep their values in variables of their own: the
+  // filter's condition names its variables for as long as it is set, so a search must
+  // never change them.
+  const std::string prefix = substrings_only ? "M_SAS_" : "M_QAS_";
   QueryBuilder query(s_);
-  auto add = [&query](std::string_view var, const std::string& value, std::string_view test) {
-    query.Add(var, value, test);
+  // `test` with "@" standing for the variable's name.
+  auto add = [&](std::string_view name, const std::string& value, std::string_view test) {
+    const std::string var = prefix + std::string(name);
+    std::string cond(test);
+    cond.replace(cond.find('@'), 1, var);
+    query.Add(var, value, cond);
   };
-  add("M_QAS_MAG", AllTrim(q.mag), "M_QAS_MAG $ mag");
-  add("M_QAS_INDEKS", AllTrim(q.indeks), "M_QAS_INDEKS $ indeks");
-  add("M_QAS_NAZWA", AllTrim(q.nazwa), "M_QAS_NAZWA $ nazwa");
-  add("M_QAS_JM", AllTrim(q.jm), "M_QAS_JM $ jm");
-  add("M_QAS_PKWIU", AllTrim(q.pkwiu), "M_QAS_PKWIU $ pkwiu");
-  add("M_QAS_GRUPA", AllTrim(q.t_w_o_k), "M_QAS_GRUPA $ t_w_o_k");
-  add("M_QAS_PODGR", AllTrim(q.podgrupa), "M_QAS_PODGR $ podgrupa");
+  add("MAG", AllTrim(q.mag), "@ $ mag");
+  add("INDEKS", AllTrim(q.indeks), "@ $ indeks");
+  add("NAZWA", AllTrim(q.nazwa), "@ $ nazwa");
+  add("JM", AllTrim(q.jm), "@ $ jm");
+  add("PKWIU", AllTrim(q.pkwiu), "@ $ pkwiu");
+  add("GRUPA", AllTrim(q.t_w_o_k), "@ $ t_w_o_k");
+  add("PODGR", AllTrim(q.podgrupa), "@ $ podgrupa");
   if (substrings_only) {
-    add("M_QAS_ODB", AllTrim(q.odb), "M_QAS_ODB $ odb");
-    add("M_QAS_GTU", AllTrim(q.gr_tow), "M_QAS_GTU $ gr_tow");
+    add("ODB", AllTrim(q.odb), "@ $ odb");
+    add("GTU", AllTrim(q.gr_tow), "@ $ gr_tow");
   } else {
-    add("M_QAS_ODB", q.odb, "odb == M_QAS_ODB");
-    add("M_QAS_GTU", q.gr_tow, "gr_tow == M_QAS_GTU");
+    add("ODB", q.odb, "odb == @");
+    add("GTU", q.gr_tow, "gr_tow == @");
   }
-  if (q.p.cena0 > 0) query.AddNumber("M_QAS_CENA0", q.p.cena0, "cena0 >= M_QAS_CENA0");
+  if (q.p.cena0 > 0) query.AddNumber(prefix + "CENA0", q.p.cena0, "cena0 >= " + prefix + "CENA0");
   return query.condition();
 }
 
@@ -500,7 +509,7 @@ bool ArticleScreen::Kasuj() {
     return true;
   }
   if (!ConfirmDelete(s_)) return true;
-  if (!store_.RecLock(as_, 15).ok()) return true;
+  if (!LockForChange(s_, as_, 15, "nie skasowana")) return true;
   // Read again under the lock: a document may have moved stock onto the card meanwhile.
   const StockCounters now{FieldNumber(as_, "B_BO_I"), FieldNumber(as_, "B_P_I"), FieldNumber(as_, "B_R_I"),
                           FieldNumber(as_, "ILOSC")};
@@ -603,22 +612,38 @@ bool ArticleScreen::PodwyzkaCen() {
   (void)as_.SetFilter("");
   (void)as_.SetOrder(0);
   (void)as_.GoTop();
+  // A card held elsewhere is waited for with the message shown; after Esc the held cards
+  // are passed over at once. Such cards and those whose new price does not fit keep both
+  // prices, and their number is told at the end.
+  LockWaitUi wait(con_);
+  long unchanged = 0;
   while (!as_.eof()) {
-    if (FieldText(as_, "ODB") == odb && store_.RecLock(as_, 10).ok()) {
-      const double rate = RateOf(FieldText(as_, "PODATEK0"));
-      const double cena = NewRound(FieldNumber(as_, "CENA") * (1 + percent / 100), 2);
-      const double cena2 = NewRound(cena * (1 + rate / 100), 2);
-      if (!as_.Replace("CENA", xbase::Value(cena)).ok() || !as_.Replace("CENA2", xbase::Value(cena2)).ok()) {
-        (void)as_.Skip(0);  // a price that no longer fits its field: the card stays as it was
-      }
-      (void)as_.Unlock();
+    if (FieldText(as_, "ODB") == odb) {
+      const bool locked = store::RecLockArea(wait, as_, 10).ok();
+      wait.Close();
+      if (!locked || !RaisePrices(percent)) ++unchanged;
     }
     if (!as_.Skip(1).ok()) break;
   }
   (void)as_.SetOrder(order);
   (void)as_.SetFilter(filter);
   (void)as_.GoTo(start);
+  if (unchanged > 0) Warning(s_, "Ceny bez zmian na kartotekach: " + std::to_string(unchanged), 3);
   return true;
+}
+
+// One card of the price rise, locked: both prices or neither (a gross price that no longer
+// fits its field leaves the net price as it was too). The card is unlocked.
+bool ArticleScreen::RaisePrices(double percent) {
+  const double rate = RateOf(FieldText(as_, "PODATEK0"));
+  const double cena = NewRound(FieldNumber(as_, "CENA") * (1 + percent / 100), 2);
+  const double cena2 = NewRound(cena * (1 + rate / 100), 2);
+  Status st = as_.Replace("CENA", xbase::Value(cena));
+  if (st.ok()) st = as_.Replace("CENA2", xbase::Value(cena2));
+  if (st.ok()) st = as_.Flush();
+  if (!st.ok()) as_.DiscardChanges();
+  (void)as_.Unlock();
+  return st.ok();
 }
 
 }  // namespace

@@ -85,14 +85,68 @@ bool KeyTaken(xbase::WorkArea& a, std::string_view key, uint32_t exclude) {
   return found.ok() && *found && a.recno() != exclude;
 }
 
-void SeedOrProbe(StoreAccess& store, xbase::WorkArea& a, double add_wait, double lock_wait) {
+void SeedOrProbe(session::Session& s, StoreAccess& store, xbase::WorkArea& a, double add_wait, double lock_wait) {
   auto count = a.RecCount();
   if (count.ok() && *count == 0) {
     if (store.AddRec(a, add_wait).ok()) (void)a.Unlock();
     return;
   }
   if (a.eof()) (void)a.GoTop();
-  if (!a.eof() && store.RecLock(a, lock_wait).ok()) (void)a.Unlock();
+  if (a.eof()) return;
+  LockWaitUi ui(s.con());
+  if (store::RecLockArea(ui, a, lock_wait).ok()) (void)a.Unlock();
+}
+
+// ---- Waiting for a record ------------------------------------------------------------------
+
+namespace {
+
+constexpr int kWaitHintRow = console::kOknoTextRow + 1;
+
+}  // namespace
+
+bool LockWaitUi::WaitForKeyOrTimeout(int64_t millis) {
+  if (gave_up_) return false;  // the wait ends without a pause
+  if (!under_) {
+    under_ = con_.Save(console::kOknoTop, console::kOknoLeft, console::kOknoSavedBottom, console::kOknoRight);
+    console::OknoNoWait(con_, "Pozycja zajęta na innym stanowisku"_pl);
+    const std::string_view hint = "czekam...   Esc - rezygnacja";
+    con_.Say(kWaitHintRow, console::OknoTextColumn(static_cast<int>(hint.size())), hint,
+             con_[console::Role::kMessageText]);
+    con_.Refresh();
+  }
+  if (millis <= 0) return false;
+  const int k = con_.WaitKey(millis);
+  if (k == console::key::kEsc) gave_up_ = true;
+  return k != console::key::kNone;
+}
+
+void LockWaitUi::Close() {
+  if (!under_) return;
+  con_.Restore(*under_);
+  under_.reset();
+  con_.Refresh();
+}
+
+bool LockForChange(session::Session& s, xbase::WorkArea& a, double wait, std::string_view not_done) {
+  for (;;) {
+    Status locked;
+    bool gave_up = false;
+    {
+      LockWaitUi ui(s.con());
+      locked = store::RecLockArea(ui, a, wait);
+      gave_up = ui.GaveUp();
+    }
+    if (locked.ok()) return true;
+    if (!locked.IsBusy()) {
+      Warning(s, std::string("Błąd pliku - "_pl) + std::string(not_done), 3);
+      return false;
+    }
+    if (gave_up || !console::Okno(s.con(), "Pozycja nadal zajęta - czekać dalej ?"_pl, "N")) {
+      Warning(s, std::string("Pozycja zajęta - "_pl) + std::string(not_done), 3);
+      return false;
+    }
+  }
 }
 
 void DeleteAndMoveOn(StoreAccess& store, xbase::WorkArea& a) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,8 +83,47 @@ bool KeyTaken(xbase::WorkArea& a, std::string_view key, uint32_t exclude);
 
 // Start of a catalogue screen: a table without records gets one blank record (so that the
 // grid has a row to stand on); otherwise the current record is probed with a lock, so that
-// the waiting message shows at once when another station holds it.
-void SeedOrProbe(StoreAccess& store, xbase::WorkArea& a, double add_wait, double lock_wait);
+// the waiting message (LockWaitUi) shows at once when another station holds it; Esc ends
+// the probe.
+void SeedOrProbe(session::Session& s, StoreAccess& store, xbase::WorkArea& a, double add_wait, double lock_wait);
+
+// The screen of a wait for a record another station holds: from the first pause on, the
+// message window says "Pozycja zajęta na innym stanowisku" with "czekam...   Esc -
+// rezygnacja" under it; Esc ends the wait (StoreUi::GaveUp). The window goes when the
+// object does. A record lock names no holder (an open file's lock carries no station
+// number), so the message cannot name the station.
+class LockWaitUi final : public store::StoreUi {
+ public:
+  explicit LockWaitUi(console::Console& con) : con_(con), inner_(con) {}
+  ~LockWaitUi() override { Close(); }
+  LockWaitUi(const LockWaitUi&) = delete;
+  LockWaitUi& operator=(const LockWaitUi&) = delete;
+
+  void SaveArea(int top, int left, int bottom, int right) override { inner_.SaveArea(top, left, bottom, right); }
+  void RestoreArea() override { inner_.RestoreArea(); }
+  void Message(std::string_view text) override { inner_.Message(text); }
+  void Alert(std::string_view text) override { inner_.Alert(text); }
+  bool WaitForKeyOrTimeout(int64_t millis) override;
+  bool GaveUp() const override { return gave_up_; }
+  void ProgressOpen(std::string_view title, store::ProgressScreen screen) override { inner_.ProgressOpen(title, screen); }
+  void ProgressUpdate(std::string_view percent, std::string_view bar) override { inner_.ProgressUpdate(percent, bar); }
+  void ProgressClose() override { inner_.ProgressClose(); }
+  // Takes the message window away (the screen under it comes back).
+  void Close();
+
+ private:
+  console::Console& con_;
+  session::ConsoleStoreUi inner_;
+  std::optional<console::SavedRegion> under_;
+  bool gave_up_ = false;
+};
+
+// The lock of the current record for a change the operator asked for (REC_LOCK(wait) with
+// the waiting shown by LockWaitUi). When the time runs out the operator is asked whether to
+// wait longer ("Pozycja nadal zajęta - czekać dalej ?"). When the lock is not had, the
+// message "Pozycja zajęta - " (or "Błąd pliku - ") + `not_done` ("zmiany nie zapisane")
+// says that nothing was done; false then.
+bool LockForChange(session::Session& s, xbase::WorkArea& a, double wait, std::string_view not_done);
 
 // After F8 confirmed: deletes the current (locked) record, unlocks, moves to the next one
 // (the top at the end) and, when no record is left, appends a blank one.

@@ -82,6 +82,9 @@ bool AllZero(const AccountAmounts& m) {
   return true;
 }
 
+// An account code as keys hold it: trimmed, upper case, padded to 8.
+std::string NormalOdb(std::string_view typed) { return PadR(UpperPl(AllTrim(typed)), 8).substr(0, 8); }
+
 ZoBuffer ZoRead(const xbase::WorkArea& a) {
   ZoBuffer b;
   for (const ZoTextField& f : kZoFields) {
@@ -193,12 +196,13 @@ void AccountScreen::ViewZo() {
     }
     return;
   }
+  // Rows 10 and 11, 80 columns at most: the month's turnover ends at column 79.
   const AccountAmounts m = AmountsOf(zo_);
-  con_.Say(10, 0, "BO     Wn:" + TransformNumber(m.bown, "9999999999.99") + "  Ma:" +
+  con_.Say(10, 0, "BO     Wn:" + TransformNumber(m.bown, "9999999999.99") + " Ma:" +
                       TransformNumber(m.boma, "9999999999.99"));
-  con_.Say(11, 0, "Obroty Wn:" + TransformNumber(m.obnawn + m.obwn, "9999999999.99") + "  Ma:" +
+  con_.Say(11, 0, "Obroty Wn:" + TransformNumber(m.obnawn + m.obwn, "9999999999.99") + " Ma:" +
                       TransformNumber(m.obnama + m.obma, "9999999999.99") +
-                      "   w tym m-c Wn:" + TransformNumber(m.obwn, "99999999.99") +
+                      " w tym m-c Wn:" + TransformNumber(m.obwn, "99999999.99") +
                       " Ma:" + TransformNumber(m.obma, "99999999.99"));
 }
 
@@ -249,7 +253,7 @@ void AccountScreen::Run() {
 
   if (zo_.order_count() >= 1) (void)zo_.SetOrder(1);
   (void)zo_.GoTop();
-  SeedOrProbe(store_, zo_, 15, 10);
+  SeedOrProbe(s_, store_, zo_, 15, 10);
   (void)zo_.GoTop();
 
   AreaSource source(zo_);
@@ -378,7 +382,7 @@ void AccountScreen::EndSearch() {
 bool AccountScreen::KeyExists(const std::string& odb, uint32_t exclude) { return KeyTaken(zo_, odb, exclude); }
 
 bool AccountScreen::Write(const ZoBuffer& b, const ZoBuffer* before) {
-  if (before != nullptr && !store_.RecLock(zo_, 30).ok()) return false;
+  if (before != nullptr && !LockForChange(s_, zo_, 30, "zmiany nie zapisane")) return false;
   Status st = Status::Ok();
   for (const ZoTextField& f : kZoFields) {
     if (!HasField(zo_, f.name)) continue;
@@ -392,9 +396,10 @@ bool AccountScreen::Write(const ZoBuffer& b, const ZoBuffer* before) {
   }
   if (st.ok()) st = zo_.Flush();
   if (!st.ok()) {
-    (void)zo_.Skip(0);
+    // Nothing half-written: the fields replaced before the refusal are given up too.
+    zo_.DiscardChanges();
     (void)zo_.Unlock();
-    Warning(s_, "Błąd zapisu konta"_pl, 3);
+    Warning(s_, "Błąd zapisu - zmiany nie zapisane"_pl, 3);
     return false;
   }
   (void)zo_.Unlock();
@@ -411,6 +416,7 @@ bool AccountScreen::EditZo() {
     console::Form kf(con_);
     AddKeyGets(kf, b);
     if (kf.Read().escaped) return true;
+    b.odb = NormalOdb(b.odb);
     if (b.odb != before.odb && KeyExists(b.odb, recno)) {
       Warning(s_, "MASZ JUZ TAKI KOD", 3);
       b.odb = before.odb;
@@ -436,7 +442,7 @@ bool AccountScreen::DopiszZo(bool copy) {
   console::Form kf(con_);
   AddKeyGets(kf, b);
   if (kf.Read().escaped || IsBlank(b.odb)) return true;
-  b.odb = PadR(UpperPl(AllTrim(b.odb)), 8);
+  b.odb = NormalOdb(b.odb);
   if (KeyExists(b.odb, 0)) {
     (void)zo_.SetOrder(1);
     (void)zo_.SeekKey(b.odb);
@@ -467,16 +473,24 @@ std::optional<std::string> AccountScreen::QueryCondition(bool* excel) {
   }
   if (f.Read().escaped) return std::nullopt;
   if (excel != nullptr) *excel = copy == "T";
+  // The filter (F6) and the search (F7) keep their values in variables of their own: the
+  // filter's condition names its variables for as long as it is set, so a search must
+  // never change them.
+  const std::string prefix = excel != nullptr ? "M_QZO_" : "M_SZO_";
   QueryBuilder query(s_);
-  auto add = [&query](std::string_view var, const std::string& value, std::string_view test) {
-    query.Add(var, AllTrim(value), test);
+  // `test` with "@" standing for the variable's name.
+  auto add = [&](std::string_view name, const std::string& value, std::string_view test) {
+    const std::string var = prefix + std::string(name);
+    std::string cond(test);
+    cond.replace(cond.find('@'), 1, var);
+    query.Add(var, AllTrim(value), cond);
   };
-  add("M_QZO_ODB", q.odb, "M_QZO_ODB $ odb");
-  add("M_QZO_NODB", q.nodb, "M_QZO_NODB $ UPPER(nodb)");
-  add("M_QZO_MODB", q.modb, "M_QZO_MODB $ UPPER(modb)");
-  add("M_QZO_UODB", q.uodb, "M_QZO_UODB $ UPPER(uodb)");
-  add("M_QZO_REGON", q.regon, "M_QZO_REGON $ regon");
-  add("M_QZO_TRASA", q.trasa, "M_QZO_TRASA $ trasa");
+  add("ODB", q.odb, "@ $ odb");
+  add("NODB", q.nodb, "@ $ UPPER(nodb)");
+  add("MODB", q.modb, "@ $ UPPER(modb)");
+  add("UODB", q.uodb, "@ $ UPPER(uodb)");
+  add("REGON", q.regon, "@ $ regon");
+  add("TRASA", q.trasa, "@ $ trasa");
   return query.condition();
 }
 
@@ -519,7 +533,7 @@ bool AccountScreen::Kasuj() {
     return true;
   }
   if (!ConfirmDelete(s_)) return true;
-  if (!store_.RecLock(zo_, 15).ok()) return true;
+  if (!LockForChange(s_, zo_, 15, "nie skasowana")) return true;
   // Read again under the lock: a posting may have changed the account meanwhile.
   if (!AccountDeletable(AmountsOf(zo_))) {
     (void)zo_.Unlock();

@@ -116,8 +116,10 @@ std::string AgeingFlag(double ilosc, JulianDay data_sd, JulianDay data_pz, Julia
     if (data_pz != kEmptyDate) return today - data_pz > days;
     return true;
   };
-  // Code page 852 byte 0xF1: the mark of stock lying longest.
-  if (older(60)) return "\xF1";
+  // The mark of stock lying longest is "+": the plus-minus sign of the classic screens has
+  // no code page 852 byte (the byte that was "±" there is "˝" here), and "+" reads the same
+  // on every terminal.
+  if (older(60)) return "+";
   if (older(30)) return "M";
   if (older(7)) return "t";
   return " ";

@@ -94,7 +94,8 @@ bool ArticleDeletable(const StockCounters& s, std::string_view mag);
 
 // The ageing flag of the grid: "" (blank) when there is no stock; otherwise by the last
 // sale (or, without one, the last receipt; without that too, the oldest class):
-// more than 60 days "±", more than 30 "M", more than 7 "t", else blank.
+// more than 60 days "+" (the plus-minus sign has no code page 852 byte), more than 30
+// "M", more than 7 "t", else blank.
 std::string AgeingFlag(double ilosc, JulianDay data_sd, JulianDay data_pz, JulianDay today);
 
 // An article code as keys hold it: trimmed, upper case, padded to 8.

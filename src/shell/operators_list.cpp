@@ -191,17 +191,18 @@ class OperatorList {
 
   // The name at column 8 of the highlighted row. Stored when longer than 6 characters,
   // or empty on a record other than "0": the operator is then removed (no password, no
-  // rights, no restrictions).
-  void EditName(const session::operators::OperatorRecord& rec, bool is_new) {
+  // rights, no restrictions). True when a name was stored.
+  bool EditName(const session::operators::OperatorRecord& rec, bool is_new) {
     const int row = CurrentRow();
     if (is_new) con_.Say(row, kNumberColumn, rec.nr);
     std::string name = PadR(rec.nazwisko, 30);
     console::Form form(con_);
     form.GetText(row, kNameColumn, name);
-    if (form.Read().escaped) return;
+    if (form.Read().escaped) return false;
     const std::string trimmed = AllTrim(name);
     const bool remove = trimmed.empty() && !rec.IsSupervisor();
-    if (trimmed.size() <= 6 && !remove) return;
+    if (trimmed.size() <= 6 && !remove) return false;
+    if (is_new && remove) return false;
     Status st = session::operators::UpdateOperator(session_, area_, rec.recno, kRecordLockSeconds, [&](xbase::WorkArea& a) {
       HURT_RETURN_IF_ERROR(a.Replace("NAZWISKO", xbase::Value(RTrim(name))));
       if (!remove) return Status::Ok();
@@ -210,12 +211,13 @@ class OperatorList {
       HURT_RETURN_IF_ERROR(a.Replace("PRAWA", xbase::Value(std::string(20, 'N'))));
       return a.Replace("PRAWA1", xbase::Value(std::string(20, 'N')));
     });
-    if (!st.ok()) return;
+    if (!st.ok()) return false;
     if (remove) {
       Log(std::string("usunięty operator "_pl) + Who(rec));
     } else {
       Log("nazwisko operatora " + Who(rec) + " -> " + trimmed);
     }
+    return !remove;
   }
 
   // ---- F5: a new operator ----
@@ -238,8 +240,20 @@ class OperatorList {
     (void)area_.GoTo(added);
     const int row = CurrentRow();
     con_.screen().Fill(row, kNumberColumn, row, kListRight - 1, ' ', con_.colours().standard);
-    EditName(session::operators::ReadOperator(area_), /*is_new=*/true);
+    if (!EditName(session::operators::ReadOperator(area_), /*is_new=*/true)) DropNewOperator(added);
     return BrowseAction::kRepaint;
+  }
+
+  // A new record that got no name (Esc, or a name too short) goes again, so that F5 leaves
+  // no nameless operator behind.
+  void DropNewOperator(uint32_t recno) {
+    const Status st = session::operators::UpdateOperator(session_, area_, recno, kRecordLockSeconds,
+                                                         [](xbase::WorkArea& a) { return a.Delete(); });
+    if (!st.ok()) {
+      con_.Beep();
+      console::Okno_(con_, "Nie mogę usunąć pustego operatora"_pl, 3);
+    }
+    (void)area_.GoTop();
   }
 
   Status LockRecordFile() {

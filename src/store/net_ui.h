@@ -63,6 +63,9 @@ class StoreUi {
   // Waits `millis` milliseconds of the session clock; a key ends the wait early and is
   // consumed. True when a key ended it.
   virtual bool WaitForKeyOrTimeout(int64_t millis) = 0;
+  // True once the operator has given up waiting (a screen that offers Esc during a wait
+  // says so here); the retry loops then end at once with Busy. By default nobody does.
+  virtual bool GaveUp() const { return false; }
 
   // The progress window. `title` is the whole title line (ProgressTitle), `percent` the
   // text at the percentage place (ProgressPercent), `bar` the 31 cells (ProgressBar).

@@ -41,6 +41,7 @@ Status Retry(StoreUi& ui, RetryRule rule, double wait, const std::function<Statu
     case RetryRule::kOpen:
       while (true) {
         ui.WaitForKeyOrTimeout(kOpenPauseMs);
+        if (ui.GaveUp()) return s;
         if (!forever) {
           left -= 1;
           if (left <= 0) return s;
@@ -53,12 +54,14 @@ Status Retry(StoreUi& ui, RetryRule rule, double wait, const std::function<Statu
         s = attempt();
         if (!s.IsBusy()) return s;
         ui.WaitForKeyOrTimeout(kLockPauseMs);
+        if (ui.GaveUp()) return s;
         left -= kLockPauseSeconds;
       }
       return s;
     case RetryRule::kPauseBefore:
       while (forever || left > 0) {
         ui.WaitForKeyOrTimeout(kLockPauseMs);
+        if (ui.GaveUp()) return s;
         s = attempt();
         if (!s.IsBusy()) return s;
         left -= kLockPauseSeconds;

@@ -16,7 +16,8 @@
 //   FIL_LOCK  try; then while `wait` > 0: pause 0.5 s, try, wait -= 0.5 (the pause comes
 //             before each retry: FIL_LOCK(10) makes 21 attempts over 10 s).
 // A pause is StoreUi::WaitForKeyOrTimeout: a key ends it early (and is consumed), which
-// shortens the wait but still counts as a whole pause.
+// shortens the wait but still counts as a whole pause. When the StoreUi says after a pause
+// that the operator gave up (StoreUi::GaveUp), the helper stops trying and returns Busy.
 //
 // Only a conflict with another station (Status::Busy) is retried. Any other failure — a
 // missing or damaged file, no table in the area, end of file — is returned at once: no

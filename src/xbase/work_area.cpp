@@ -532,6 +532,17 @@ Status WorkArea::Recall() {
 
 Status WorkArea::Flush() { return WriteCurrent(); }
 
+void WorkArea::DiscardChanges() {
+  if (!dirty_) return;
+  if (new_record_) {
+    record_.Blank();  // as Append wrote it; its keys still wait to be inserted
+  } else {
+    (void)record_.SetBytes(base_.bytes());
+  }
+  dirty_ = false;
+  std::fill(changed_.begin(), changed_.end(), 0);
+}
+
 Status WorkArea::Append() {
   if (table_->read_only()) return Status::Invalid(path() + ": table opened read only");
   HURT_RETURN_IF_ERROR(Flush());

@@ -256,6 +256,12 @@ class WorkArea {
   Status Flush();
   // True when the current record has changes not yet written.
   bool pending() const { return dirty_ || new_record_; }
+  // Gives up the changes of the current record that are not written yet, writing nothing:
+  // the record is again as last read from the file (a record just appended is blank again
+  // and is still written, with its index entries, when the area leaves it). A change made
+  // of several replaces of which one was refused thus leaves the file as it was; Skip(0)
+  // would write the replaces made before the refusal.
+  void DiscardChanges();
   // ADD_REC: appends a blank record that becomes current and locked (see above). Busy when
   // another station holds the file lock. Clears EOF/BOF/found.
   Status Append();

@@ -1,6 +1,8 @@
 // The article catalogue screen driven through the headless console.
 #include <gtest/gtest.h>
 
+#include "base/text.h"
+#include "catalogues/article_card.h"
 #include "catalogues/article_catalogue.h"
 #include "catalogues/catalogue_fixture.h"
 #include "console/keys.h"
@@ -350,6 +352,162 @@ TEST_F(DbuAsTest, PriceRiseForTheCurrentCardsSupplier) {
   ASSERT_TRUE(RunAs());
   EXPECT_EQ(Rows(As(), {"INDEKS", "CENA", "CENA2"}),
             (std::vector<std::string>{"A1|11.000000|13.530000", "A2|10.000000|12.300000", "A3|5.490000|5.930000"}));
+}
+
+// ---- A search and the filter ----------------------------------------------------------
+
+TEST_F(DbuAsTest, ASearchNeverChangesTheFilter) {
+  Article("1", "A1", "KAWA CZARNA");
+  Article("1", "A2", "SER ZOLTY");
+  Article("1", "A3", "KAWA ZIELONA");
+  Article("1", "A4", "SER BIALY");
+  auto shows_the_coffee_only = [&] {
+    EXPECT_NE(d.Line(17).find("KAWA CZARNA"), std::string::npos) << d.Dump();
+    EXPECT_NE(d.Line(18).find("KAWA ZIELONA"), std::string::npos) << d.Dump();
+    EXPECT_FALSE(d.Contains("SER"));
+  };
+  d.Key(key::F(6)).Keys({key::kEnter, key::kEnter}).Type("KAWA").Key(key::kPgDn).Then(shows_the_coffee_only);
+  // A search that finds nothing says so and leaves the list as it was.
+  d.Key(key::F(7)).Keys({key::kEnter, key::kEnter}).Type("XYZ").Key(key::kPgDn);
+  ExpectMessage("NIE ZNALAZŁEM");
+  d.Then(shows_the_coffee_only);
+  // The cheese is not in the filtered list: the search does not bring it in.
+  d.Key(key::F(7)).Keys({key::kEnter, key::kEnter}).Type("SER").Key(key::kPgDn);
+  ExpectMessage("NIE ZNALAZŁEM");
+  d.Then(shows_the_coffee_only);
+  // A card of the list is found in it; the list stays filtered.
+  d.Key(key::F(7)).Keys({key::kEnter, key::kEnter}).Type("ZIEL").Key(key::kPgDn);
+  ExpectIndeks("A3");
+  d.Then([&] { EXPECT_FALSE(d.Contains("SER")); }).Key(key::kUp).Then(shows_the_coffee_only);
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  ExpectDataChecksClean();
+}
+
+// ---- Nothing half-written ---------------------------------------------------------------
+
+TEST_F(DbuAsTest, APriceRiseThatDoesNotFitLeavesBothPrices) {
+  Article("1", "A1", "DROGI", {{"ODB", Value("DOST1")}, {"CENA", Value(90000000000.0)}, {"CENA2", Value(90000000000.0)}});
+  Article("1", "A2", "TANI", {{"ODB", Value("DOST1")}, {"CENA", Value(10.0)}, {"CENA2", Value(12.3)}});
+  ASSERT_TRUE(session::operators::OpenPrawa(s()).ok());
+  session::operators::ClosePrawa(s());
+  // 99 000 000 000 fits the net price, its gross 121 770 000 000 does not.
+  d.Key(key::ShiftF(2)).Type("10").Key(key::kEnter);
+  ExpectMessage("Ceny bez zmian na kartotekach: 1");
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  EXPECT_EQ(Rows(As(), {"INDEKS", "CENA", "CENA2"}),
+            (std::vector<std::string>{"A1|90000000000.000000|90000000000.000000", "A2|11.000000|13.530000"}));
+  ExpectDataChecksClean();
+}
+
+TEST_F(DbuAsTest, ACardWithAValueThatDoesNotFitIsNotWrittenAtAll) {
+  Article("1", "A1", "MLEKO", {{"CENA0", Value(2.0)}});
+  ASSERT_TRUE(As().GoTop().ok());
+  const CardSettings cs = CardSettings::Of(s());
+  const AsBuffer before = AsRead(As(), cs);
+  AsBuffer changed = before;
+  changed.nazwa = PadR("MASLO", 30);       // written first
+  changed.p.cena0 = 12345678901.0;         // more than CENA0 holds
+  d.Then([&] { EXPECT_TRUE(d.Contains("Błąd zapisu - zmiany nie zapisane")); }).Wait(5000);
+  bool written = true;
+  ASSERT_TRUE(d.Run([&](console::Console&) { written = AsRep(s(), As(), changed, &before); }));
+  EXPECT_FALSE(written);
+  EXPECT_EQ(Rows(As(), {"NAZWA", "CENA0"}), std::vector<std::string>{"MLEKO|2.000000"});
+  EXPECT_FALSE(As().IsLocked());
+  ExpectDataChecksClean();
+}
+
+// ---- A card another station holds ------------------------------------------------------
+
+class DbuAsHeldTest : public DbuAsTest {
+ protected:
+  // Another station locks record `recno` of the cards (a second open of the table).
+  void HoldElsewhere(uint32_t recno) {
+    other = std::make_unique<xbase::WorkAreas>(env);
+    auto a = other->Open(2, As().path(), "as2");
+    ASSERT_TRUE(a.ok()) << a.status().ToString();
+    ASSERT_TRUE((*a)->GoTo(recno).ok());
+    ASSERT_TRUE((*a)->LockRecord().ok());
+  }
+  void Release() { other.reset(); }
+  void ExpectWaitingShown() {
+    d.Then([&] {
+      EXPECT_TRUE(d.Contains("Pozycja zajęta na innym stanowisku"));
+      EXPECT_TRUE(d.Contains("Esc - rezygnacja"));
+    });
+  }
+  std::unique_ptr<xbase::WorkAreas> other;
+};
+
+TEST_F(DbuAsHeldTest, EscGivesUpTheEditAndSaysItWasNotSaved) {
+  Article("1", "A1", "MLEKO");
+  d.Key(key::F(4)).Then([&] { HoldElsewhere(1); });
+  d.Keys({key::kEnter, key::kEnter}).Key(key::kCtrlY).Type("MASLO").Key(key::kPgDn);
+  ExpectWaitingShown();
+  d.Key(key::kEsc);
+  ExpectMessage("Pozycja zajęta - zmiany nie zapisane");
+  d.Then([&] { EXPECT_FALSE(d.Contains("Pozycja zajęta na innym")) << "the waiting message is gone"; });
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  Release();
+  EXPECT_EQ(Rows(As(), {"NAZWA"}), std::vector<std::string>{"MLEKO"});
+  ExpectDataChecksClean();
+}
+
+TEST_F(DbuAsHeldTest, TheEditIsSavedOnceTheOtherStationLetsGo) {
+  Article("1", "A1", "MLEKO");
+  d.Key(key::F(4)).Then([&] { HoldElsewhere(1); });
+  d.Keys({key::kEnter, key::kEnter}).Key(key::kCtrlY).Type("MASLO").Key(key::kPgDn);
+  ExpectWaitingShown();
+  d.Wait(2000).Then([&] { Release(); }).Wait(1000);
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  EXPECT_EQ(Rows(As(), {"NAZWA"}), std::vector<std::string>{"MASLO"});
+  ExpectDataChecksClean();
+}
+
+TEST_F(DbuAsHeldTest, WhenTheTimeRunsOutTheOperatorChoosesToWaitOrNot) {
+  Article("1", "A1", "MLEKO");
+  Article("1", "A2", "MASLO");
+  // F8 on A1: the operator waits once more, then gives up.
+  d.Key(key::F(8)).Then([&] { HoldElsewhere(1); }).Key('T');
+  ExpectWaitingShown();
+  d.Wait(16000).Then([&] { EXPECT_TRUE(d.Contains("Pozycja nadal zajęta - czekać dalej ?")); }).Key('T');
+  ExpectWaitingShown();
+  d.Wait(16000).Key('N');
+  ExpectMessage("Pozycja zajęta - nie skasowana");
+  // F4 on A1 after the time ran out: the operator waits on and the other station lets go.
+  d.Key(key::F(4)).Keys({key::kEnter, key::kEnter}).Key(key::kCtrlY).Type("MLEKO 2%").Key(key::kPgDn);
+  d.Wait(31000).Then([&] { EXPECT_TRUE(d.Contains("Pozycja nadal zajęta - czekać dalej ?")); }).Key('T');
+  d.Wait(1000).Then([&] { Release(); }).Wait(1000);
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  EXPECT_EQ(Rows(As(), {"INDEKS", "NAZWA"}), (std::vector<std::string>{"A1|MLEKO 2%", "A2|MASLO"}));
+  ExpectDataChecksClean();
+}
+
+// ---- The grid ------------------------------------------------------------------------
+
+TEST_F(DbuAsTest, StockLyingLongestIsMarkedWithAPlus) {
+  Article("1", "A1", "STARY", {{"B_BO_I", Value(5.0)}, {"ILOSC", Value(5.0)},
+                               {"DATA_SD", Value(xbase::Date{s().Today() - 61})},
+                               {"DATA_PZ", Value(xbase::Date{s().Today() - 90})}});
+  Article("1", "A2", "NOWY", {{"B_BO_I", Value(5.0)}, {"ILOSC", Value(5.0)},
+                              {"DATA_SD", Value(xbase::Date{s().Today() - 31})},
+                              {"DATA_PZ", Value(xbase::Date{s().Today() - 90})}});
+  d.Then([&] {
+     // The last column of the grid: "+" over 60 days (never "˝"), "M" over 30.
+     auto flag = [&](int row) {
+       const std::string line = RTrimCopy(d.Line(row));
+       return line.substr(line.rfind("│"));
+     };
+     EXPECT_EQ(flag(17), "│+") << d.Dump();
+     EXPECT_EQ(flag(18), "│M") << d.Dump();
+   })
+      .Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  ExpectDataChecksClean();
 }
 
 }  // namespace

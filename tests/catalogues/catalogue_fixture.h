@@ -12,6 +12,7 @@
 
 #include "base/cp852.h"
 #include "catalogues/common.h"
+#include "hurt-dbf/verify.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "store/fake_store_ui.h"
@@ -88,6 +89,16 @@ class CatalogueTest : public ::testing::Test {
 
   // A marker file in the data directory.
   void Marker(const std::string& name) { dir.Write(name, ""); }
+
+  // The end of a scenario: the data checker (hurt-dbf verify) finds nothing in the data
+  // directory - stock, documents and every index as the screens left them.
+  void ExpectDataChecksClean() {
+    auto findings = dbftool::VerifyData(env, dir.str());
+    ASSERT_TRUE(findings.ok()) << findings.status().ToString();
+    std::string text;
+    for (const dbftool::Finding& f : *findings) text += f.text + "\n";
+    EXPECT_TRUE(findings->empty()) << text;
+  }
 
   hurt::testing::ScreenDriver d;
   // The real file system: the report viewer reads the station's report file from disk.

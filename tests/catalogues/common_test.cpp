@@ -45,7 +45,7 @@ TEST_F(CommonTest, DeletingTheLastRecordLeavesOneBlankRecord) {
   EXPECT_EQ(Rows(Zo(), {"ODB"}), std::vector<std::string>{""});
   EXPECT_FALSE(Zo().eof());
   // An empty table is seeded once; a table with records is left as it is.
-  SeedOrProbe(store, Zo(), 1, 1);
+  SeedOrProbe(s(), store, Zo(), 1, 1);
   EXPECT_EQ(Rows(Zo(), {"ODB"}).size(), 1u);
 }
 

@@ -259,6 +259,83 @@ TEST_F(DbuZoTest, BalanceLettersAndEnvelopesGoThroughTheViewer) {
   EXPECT_EQ(RTrimCopy(FieldText(Zo(), "ODB")), "A1") << "the book is back where it stood";
 }
 
+TEST_F(DbuZoTest, ASearchNeverChangesTheFilter) {
+  Account("A1", "HURTOWNIA ALFA");
+  Account("A2", "SKLEP BETA");
+  Account("A3", "HURTOWNIA GAMMA");
+  auto shows_the_wholesalers_only = [&] {
+    EXPECT_NE(d.Line(16).find("ALFA"), std::string::npos) << d.Dump();
+    EXPECT_NE(d.Line(17).find("GAMMA"), std::string::npos) << d.Dump();
+    EXPECT_FALSE(d.Contains("SKLEP"));
+  };
+  d.Key(key::F(6)).Key(key::kEnter).Type("HURT").Key(key::kPgDn).Then(shows_the_wholesalers_only);
+  d.Key(key::F(7)).Key(key::kEnter).Type("XYZ").Key(key::kPgDn);
+  ExpectMessage("NIE ZNALAZŁEM");
+  d.Then(shows_the_wholesalers_only);
+  d.Key(key::F(7)).Key(key::kEnter).Type("SKLEP").Key(key::kPgDn);
+  ExpectMessage("NIE ZNALAZŁEM");
+  d.Then(shows_the_wholesalers_only);
+  d.Key(key::F(7)).Key(key::kEnter).Type("GAMMA").Key(key::kPgDn).Then([&] {
+    EXPECT_EQ(RTrimCopy(FieldText(Zo(), "ODB")), "A3");
+    EXPECT_FALSE(d.Contains("SKLEP"));
+  });
+  d.Key(key::kUp).Then(shows_the_wholesalers_only);
+  d.Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  ExpectDataChecksClean();
+}
+
+TEST_F(DbuZoTest, EscOnAHeldAccountSaysTheEditWasNotSaved) {
+  Account("A1", "STARA NAZWA");
+  std::unique_ptr<xbase::WorkAreas> other;
+  d.Key(key::F(4)).Then([&] {
+    other = std::make_unique<xbase::WorkAreas>(env);
+    auto a = other->Open(3, Zo().path(), "zo2");
+    ASSERT_TRUE(a.ok());
+    ASSERT_TRUE((*a)->GoTo(1).ok());
+    ASSERT_TRUE((*a)->LockRecord().ok());
+  });
+  d.Key(key::kEnter).Key(key::kCtrlY).Type("NOWA NAZWA").Key(key::kPgDn);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Pozycja zajęta na innym stanowisku")); }).Key(key::kEsc);
+  ExpectMessage("Pozycja zajęta - zmiany nie zapisane");
+  // F8 waits the same way.
+  d.Key(key::F(8)).Key('T').Then([&] { EXPECT_TRUE(d.Contains("Esc - rezygnacja")); }).Key(key::kEsc);
+  ExpectMessage("Pozycja zajęta - nie skasowana");
+  d.Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  other.reset();
+  EXPECT_EQ(Rows(Zo(), {"ODB", "NODB"}), std::vector<std::string>{"A1|STARA NAZWA"});
+  ExpectDataChecksClean();
+}
+
+TEST_F(DbuZoTest, TheTurnoverRowFitsTheScreen) {
+  Account("A1", "OBROTY", {{"OBNAWN", Value(1000.0)}, {"OBWN", Value(12345678.9)}, {"OBMA", Value(98765432.1)}});
+  d.Then([&] {
+     EXPECT_TRUE(d.LineIs(10, "BO     Wn:         0.00 Ma:         0.00"));
+     EXPECT_TRUE(d.LineIs(11, "Obroty Wn:  12346678.90 Ma:  98765432.10 w tym m-c Wn:12345678.90 Ma:98765432.10"));
+   })
+      .Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+}
+
+TEST_F(DbuZoTest, EditTrimsTheCodeAsAppendDoes) {
+  Account("A1", "PIERWSZY");
+  Account("B1", "DRUGI");
+  // " B1" is B1: taken.
+  d.Key(key::F(4)).Key(key::kCtrlY).Type(" b1").Key(key::kEnter);
+  ExpectMessage("MASZ JUZ TAKI KOD");
+  d.Key(key::kPgDn);
+  d.Key(key::F(4)).Key(key::kCtrlY).Type("  x9").Key(key::kEnter).Key(key::kPgDn);
+  d.Key(key::kEsc);
+  bool result = false;
+  ASSERT_TRUE(RunZo(&result));
+  EXPECT_EQ(Rows(Zo(), {"ODB", "NODB"}), (std::vector<std::string>{"B1|DRUGI", "X9|PIERWSZY"}));
+  ExpectDataChecksClean();
+}
+
 TEST(ZlyNip, QuietAndWarningForms) {
   hurt::testing::ScreenDriver d;
   xbase::MemoryEnv env{d.clock};

@@ -142,7 +142,7 @@ TEST(ArticleCards, AnyStockOrHistoryBlocksDeletionAndKeyChange) {
 TEST(ArticleCards, AgeingFlagBySaleThenReceipt) {
   const JulianDay today = JulianFromYmd(2024, 3, 15);
   EXPECT_EQ(AgeingFlag(0, today - 100, today - 100, today), " ");
-  EXPECT_EQ(AgeingFlag(5, today - 61, kEmptyDate, today), "\xF1");
+  EXPECT_EQ(AgeingFlag(5, today - 61, kEmptyDate, today), "+");
   EXPECT_EQ(AgeingFlag(5, today - 60, kEmptyDate, today), "M");
   EXPECT_EQ(AgeingFlag(5, today - 31, kEmptyDate, today), "M");
   EXPECT_EQ(AgeingFlag(5, today - 30, kEmptyDate, today), "t");
@@ -150,7 +150,7 @@ TEST(ArticleCards, AgeingFlagBySaleThenReceipt) {
   // A recent sale counts, whatever the receipt.
   EXPECT_EQ(AgeingFlag(5, today - 1, today - 300, today), " ");
   EXPECT_EQ(AgeingFlag(5, kEmptyDate, today - 8, today), "t");
-  EXPECT_EQ(AgeingFlag(5, kEmptyDate, kEmptyDate, today), "\xF1");
+  EXPECT_EQ(AgeingFlag(5, kEmptyDate, kEmptyDate, today), "+");
 }
 
 TEST(ArticleCards, CodesAreTrimmedUpperAndPadded) {

@@ -58,6 +58,21 @@ TEST_F(OperatorListTest, F5AfterTheSupervisorCreatesAThenB) {
   EXPECT_EQ(Operator("A").prawa1, std::string(20, 'N'));
 }
 
+TEST_F(OperatorListTest, F5WithoutANameLeavesNoRecordBehind) {
+  AddOperator("0", "Szef Wielki");
+  LogInAsRow(0);
+  List([&] {
+    d.Key(key::F(5)).Key(key::kEsc);                     // given up
+    d.Key(key::F(5)).Type("Jan").Key(key::kEnter);       // a name too short to be stored
+    d.Then([&] { EXPECT_FALSE(d.Contains("A  │")) << "the list shows no nameless operator"; });
+  });
+  EXPECT_EQ(Operator("A").nr, "") << "no record for operator A";
+  EXPECT_EQ(Operator("B").nr, "");
+  // The number is not used up: the next operator is A.
+  List([&] { d.Key(key::F(5)).Type("Nowak Jan").Key(key::kEnter); });
+  EXPECT_EQ(RTrim(Operator("A").nazwisko), "Nowak Jan");
+}
+
 TEST_F(OperatorListTest, NamesOfSixCharactersOrLessAreNotStored) {
   AddOperator("0", "Szef Wielki");
   AddOperator("A", "Nowak Jan", std::string(20, 'N'));

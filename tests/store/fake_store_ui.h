@@ -27,6 +27,9 @@ class FakeStoreUi final : public StoreUi {
   std::function<void(int)> on_wait;
   int waits = 0;
   int saved_depth = 0;
+  // The pause (1-based) after which the operator gives up waiting; 0: never.
+  int give_up_at_wait = 0;
+  bool GaveUp() const override { return give_up_at_wait > 0 && waits >= give_up_at_wait; }
 
   void SaveArea(int top, int left, int bottom, int right) override {
     ++saved_depth;

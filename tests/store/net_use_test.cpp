@@ -136,6 +136,28 @@ TEST_F(NetUseTest, RecLockGivesUpAfterItsTime) {
   HURT_ASSERT_OK(RecLock(ctx_, 10));
 }
 
+TEST_F(NetUseTest, GivingUpEndsEveryRetryAtOnce) {
+  xbase::WorkArea& theirs = OtherStation();
+  HURT_ASSERT_OK(theirs.GoTo(1));
+  HURT_ASSERT_OK(theirs.LockRecord());
+  xbase::WorkArea& mine = OpenHere();
+  HURT_ASSERT_OK(mine.GoTo(1));
+  ui_.give_up_at_wait = 3;
+  // (Should giving up be missed, the other station lets go at last and the lock is had.)
+  ui_.on_wait = [&](int n) {
+    if (n == 50) {
+      ASSERT_TRUE(theirs.Unlock().ok());
+    }
+  };
+  EXPECT_TRUE(RecLock(ctx_, 0).IsBusy()) << "even a wait without limit";
+  EXPECT_EQ(ui_.waits, 3);
+  EXPECT_FALSE(mine.IsLocked());
+  ui_.waits = 0;
+  ui_.on_wait = nullptr;
+  EXPECT_TRUE(FilLock(ctx_, 10).IsBusy());
+  EXPECT_EQ(ui_.waits, 3);
+}
+
 TEST_F(NetUseTest, OneRecordLockPerTable) {
   xbase::WorkArea& mine = OpenHere();
   HURT_ASSERT_OK(mine.GoTo(1));

@@ -328,6 +328,59 @@ TEST_F(WorkAreaTest, ChangesAreWrittenWhenTheAreaMovesOrCommits) {
   EXPECT_EQ(Text((*b)->Get("NAZWA")).substr(0, 6), "second");
 }
 
+// A change of several fields of which one is refused is given up whole: nothing of it
+// reaches the file or the orders, neither on the record nor on one just appended.
+TEST_F(WorkAreaTest, DiscardedChangesNeverReachTheFile) {
+  WorkArea& a = OpenDowWithOrders(areas_);
+  HURT_ASSERT_OK(AddLine(a, {.nrd = Nrd(1), .indeks = "A", .ilosc = 5}));
+  WorkAreas station2(env_);
+  auto b = station2.Open(5, "dow.dbf", "dow", {.read_only = true});
+  ASSERT_TRUE(b.ok());
+
+  HURT_ASSERT_OK(a.GoTo(1));
+  HURT_ASSERT_OK(a.LockRecord());
+  HURT_ASSERT_OK(a.Replace("INDEKS", "CHANGED"));  // a key field of dow3
+  HURT_ASSERT_OK(a.Replace("NAZWA", "changed"));
+  EXPECT_EQ(a.Replace("ILOSC", 1234567.0).code(), StatusCode::kInvalid);
+  a.DiscardChanges();
+  EXPECT_FALSE(a.pending());
+  EXPECT_EQ(Text(a.Get("INDEKS")), "A       ") << "the area shows the record as on file";
+  HURT_ASSERT_OK(a.Skip(0));
+  HURT_ASSERT_OK(a.Unlock());
+  HURT_ASSERT_OK((*b)->GoTo(1));
+  EXPECT_EQ(Text((*b)->Get("INDEKS")), "A       ");
+  EXPECT_EQ(Text((*b)->Get("NAZWA")), std::string(20, ' '));
+  EXPECT_DOUBLE_EQ((*b)->Get("ILOSC")->AsNumber(), 5.0);
+
+  // Another station's change read under the lock stays: only this area's changes go.
+  WorkAreas station3(env_);
+  auto c = station3.Open(5, "dow.dbf", "dow");
+  ASSERT_TRUE(c.ok());
+  for (const char* ntx : {"dow1.ntx", "dow2.ntx", "dow3.ntx"}) ASSERT_TRUE((*c)->AttachOrder(ntx).ok());
+  HURT_ASSERT_OK((*c)->GoTo(1));
+  HURT_ASSERT_OK((*c)->LockRecord());
+  HURT_ASSERT_OK((*c)->Replace("NAZWA", "station 3"));
+  HURT_ASSERT_OK((*c)->Unlock());
+  HURT_ASSERT_OK(a.LockRecord());
+  HURT_ASSERT_OK(a.Replace("LP", "  9"));
+  a.DiscardChanges();
+  HURT_ASSERT_OK(a.Unlock());
+  EXPECT_EQ(Text(a.Get("NAZWA")).substr(0, 9), "station 3");
+  EXPECT_EQ(Text(a.Get("LP")), "  1");
+
+  // A record just appended stays blank and still gets its (blank) keys.
+  HURT_ASSERT_OK(a.Append());
+  HURT_ASSERT_OK(a.Replace("RD", "PZ "));
+  HURT_ASSERT_OK(a.Replace("NRD", Nrd(7)));
+  a.DiscardChanges();
+  EXPECT_TRUE(a.pending()) << "the blank record's keys are still to be inserted";
+  HURT_ASSERT_OK(a.Unlock());
+  HURT_ASSERT_OK((*b)->GoTo(2));
+  EXPECT_EQ(Text((*b)->Get("RD")), "   ");
+  EXPECT_EQ(Text((*b)->Get("NRD")), std::string(8, ' '));
+  ExpectAllOrdersMatch(env_, a);
+}
+
 TEST_F(WorkAreaTest, OrderWhoseKeyDoesNotCompileNamesTheFile) {
   NtxCreateOptions bad;
   bad.key_expression = "rd+nosuchfield";
