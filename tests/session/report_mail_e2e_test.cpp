@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "base/clock.h"
 #include "base/cp852.h"
 #include "session/output/mail.h"
 #include "support/temp_dir.h"
@@ -68,6 +69,53 @@ TEST_F(ReportMailTest, ReportArrivesAsAPdfAttachment) {
   EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
   EXPECT_NE(pdf.find("%%EOF", pdf.size() - 8), std::string::npos);
   EXPECT_EQ(pdf, dir.Read("rob/raport01.pdf"));  // the PDF is also left beside the report
+}
+
+// The message as the server gets it: the headers, the subject in encoded words of whole
+// characters, the text and the attachment as MIME parts in base64, no line over 78.
+TEST_F(ReportMailTest, MessageCarriesUtf8TextAndTheAttachment) {
+  TinySmtpServer server({});
+  FakeClock clock(2025, 7, 1, 12, 30, 5);
+  MailMessage message;
+  message.to = "klient@example.com; biuro@example.com";
+  message.copy_to = "ja@firma.pl";
+  message.subject = std::string("Dowód FV 12/2025 zażółć gęślą jaźń, długi temat wiadomości"_pl);
+  message.body = std::string("Pozdrawiam\nŁukasz"_pl);
+  const std::string pdf("%PDF-1.4 binarne\x00\xff dane", 23);
+  message.attachments.push_back({std::string("faktura_łódź.pdf"_pl), "application/pdf", pdf});
+  MailAccount account = Account(server.port());
+  account.sender = "ja@firma.pl";
+  const Status sent = SendMail(account, message, clock, transport_);
+  ASSERT_TRUE(sent.ok()) << sent.ToString();
+  server.Stop();
+  ASSERT_EQ(server.sessions().size(), 1u);
+  const std::string m = server.sessions()[0].data;
+  EXPECT_EQ(server.sessions()[0].rcpt,
+            (std::vector<std::string>{"<klient@example.com>", "<biuro@example.com>", "<ja@firma.pl>"}));
+  EXPECT_NE(m.find("From: <ja@firma.pl>\r\n"), std::string::npos) << m;
+  EXPECT_NE(m.find("To: <klient@example.com>, <biuro@example.com>\r\n"), std::string::npos);
+  EXPECT_EQ(m.find("ja@firma.pl>,"), std::string::npos);  // the copy is blind
+  EXPECT_NE(m.find("Date: Tue, 01 Jul 2025 12:30:05 "), std::string::npos);
+  EXPECT_NE(m.find("Mime-Version: 1.0\r\n"), std::string::npos);  // header names are case-blind
+
+  const size_t subject = m.find("Subject: ");
+  const std::string subject_lines = m.substr(subject, m.find("\r\nMessage-ID") - subject);
+  std::string decoded;
+  for (size_t at = 0; (at = subject_lines.find("=?UTF-8?B?", at)) != std::string::npos;) {
+    const size_t end = subject_lines.find("?=", at + 10);
+    decoded += DecodeBase64(subject_lines.substr(at + 10, end - at - 10));
+    at = end;
+  }
+  EXPECT_EQ(decoded, "Dowód FV 12/2025 zażółć gęślą jaźń, długi temat wiadomości");
+  // Lines stay under 78 characters (the library's own multipart header line under 998).
+  for (size_t at = 0, next; (next = m.find("\r\n", at)) != std::string::npos; at = next + 2) {
+    const bool library_line = m.compare(at, 30, "Content-Type: multipart/mixed;") == 0;
+    EXPECT_LE(next - at, library_line ? 998u : 78u) << m.substr(at, next - at);
+  }
+
+  EXPECT_EQ(PartContent(m, "text/plain"), "Pozdrawiam\r\nŁukasz\r\n");
+  EXPECT_NE(m.find("filename=\"faktura_lodz.pdf\""), std::string::npos) << m;
+  EXPECT_EQ(PartContent(m, "application/pdf"), pdf);
 }
 
 TEST_F(ReportMailTest, LoginAndBlindCopy) {

@@ -1,6 +1,7 @@
 #include "session/output/mail.h"
 
 #include <curl/curl.h>
+#include <openssl/evp.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -18,45 +19,16 @@ namespace hurt::session {
 
 namespace {
 
-constexpr size_t kBase64LineLength = 76;
 constexpr size_t kEncodedWordBytes = 39;  // 52 base64 characters: header lines stay under 78
 constexpr const char* kDefaultPort = "25";
 constexpr const char* kSmtpsPort = "465";
 
-constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
+// Standard base64 of `bytes` (padded), for the encoded words of a header.
 std::string Base64(std::string_view bytes) {
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const uint32_t v = (static_cast<unsigned char>(bytes[i]) << 16) | (static_cast<unsigned char>(bytes[i + 1]) << 8) |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    out += kBase64Alphabet[(v >> 18) & 63];
-    out += kBase64Alphabet[(v >> 12) & 63];
-    out += kBase64Alphabet[(v >> 6) & 63];
-    out += kBase64Alphabet[v & 63];
-  }
-  if (i < bytes.size()) {
-    uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    out += kBase64Alphabet[(v >> 18) & 63];
-    out += kBase64Alphabet[(v >> 12) & 63];
-    out += i + 1 < bytes.size() ? kBase64Alphabet[(v >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
-
-// Base64 in lines of 76 characters, each ended by CR LF.
-std::string Base64Lines(std::string_view bytes) {
-  const std::string encoded = Base64(bytes);
-  std::string out;
-  out.reserve(encoded.size() + encoded.size() / kBase64LineLength * 2 + 2);
-  for (size_t i = 0; i < encoded.size(); i += kBase64LineLength) {
-    out.append(encoded, i, kBase64LineLength);
-    out += "\r\n";
-  }
+  std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+  out.resize(n < 0 ? 0 : static_cast<size_t>(n));
   return out;
 }
 
@@ -175,18 +147,19 @@ struct SlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
-struct UploadSource {
-  std::string_view data;
-  size_t offset = 0;
+struct MimeDeleter {
+  void operator()(curl_mime* mime) const { curl_mime_free(mime); }
 };
 
-size_t ReadUpload(char* buffer, size_t size, size_t count, void* user) {
-  auto* source = static_cast<UploadSource*>(user);
-  const size_t room = size * count;
-  const size_t n = std::min(room, source->data.size() - source->offset);
-  std::copy_n(source->data.data() + source->offset, n, buffer);
-  source->offset += n;
-  return n;
+// A part of `mime` holding `data` (copied) in base64; an attachment when it has a file name.
+bool AddMimePart(curl_mime* mime, std::string_view data, const char* type, const char* file_name) {
+  curl_mimepart* part = curl_mime_addpart(mime);
+  if (part == nullptr) return false;
+  if (curl_mime_data(part, data.data(), data.size()) != CURLE_OK) return false;
+  if (curl_mime_type(part, type) != CURLE_OK) return false;
+  if (curl_mime_encoder(part, "base64") != CURLE_OK) return false;
+  // A part with a file name goes as "Content-Disposition: attachment; filename=...".
+  return file_name == nullptr || curl_mime_filename(part, file_name) == CURLE_OK;
 }
 
 struct ServerAddress {
@@ -284,51 +257,31 @@ Result<std::vector<std::string>> ParseAddresses(std::string_view field) {
   return addresses;
 }
 
-Result<std::string> BuildMailMessage(const MailMessage& message, std::string_view sender, Clock& clock) {
+Result<std::vector<std::string>> MailHeaderLines(const MailMessage& message, std::string_view sender, Clock& clock) {
   auto to = ParseAddresses(message.to);
   if (!to.ok()) return to.status();
   if (!IsPlainAddress(sender)) return Status::Invalid("Bledny adres nadawcy: " + std::string(sender));
   if (message.subject.find_first_of("\r\n") != std::string::npos)
     return Status::Invalid("Temat nie moze miec kilku wierszy");
-
   const int64_t millis = clock.LocalMillis();
   const std::string domain(sender.substr(sender.find('@') + 1));
-  const std::string boundary = "=_hurt_" + std::to_string(millis) + "_" + std::to_string(getpid());
-
-  std::string out;
-  out += "Date: " + MailDate(clock) + "\r\n";
-  out += "From: <" + std::string(sender) + ">\r\n";
-  out += "To: ";
-  for (size_t i = 0; i < to->size(); ++i) out += (i ? ", <" : "<") + (*to)[i] + ">";
-  out += "\r\n";
-  out += "Subject: " + HeaderText(message.subject) + "\r\n";
-  out += "Message-ID: <" + std::to_string(millis) + "." + std::to_string(getpid()) + "@" + domain + ">\r\n";
-  out += "MIME-Version: 1.0\r\n";
-  out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n";
-  out += "\r\n";
-  out += "--" + boundary + "\r\n";
-  out += "Content-Type: text/plain; charset=UTF-8\r\n";
-  out += "Content-Transfer-Encoding: base64\r\n\r\n";
-  out += Base64Lines(BodyText(message.body));
-  for (const MailAttachment& a : message.attachments) {
-    const std::string name = PlainFileName(a.name);
-    const std::string type = a.content_type.empty() ? "application/octet-stream" : a.content_type;
-    out += "--" + boundary + "\r\n";
-    out += "Content-Type: " + type + "; name=\"" + name + "\"\r\n";
-    out += "Content-Disposition: attachment; filename=\"" + name + "\"\r\n";
-    out += "Content-Transfer-Encoding: base64\r\n\r\n";
-    out += Base64Lines(a.bytes);
-  }
-  out += "--" + boundary + "--\r\n";
-  return out;
+  std::string to_line = "To: ";
+  for (size_t i = 0; i < to->size(); ++i) to_line += (i ? ", <" : "<") + (*to)[i] + ">";
+  return std::vector<std::string>{
+      "Date: " + MailDate(clock),
+      "From: <" + std::string(sender) + ">",
+      to_line,
+      "Subject: " + HeaderText(message.subject),
+      "Message-ID: <" + std::to_string(millis) + "." + std::to_string(getpid()) + "@" + domain + ">",
+  };
 }
 
 Status SendMail(const MailAccount& account, const MailMessage& message, Clock& clock, const MailTransport& transport) {
   const ServerAddress server = ParseServer(account);
   if (server.host.empty()) return Status::Invalid("Nie wyslane - brak serwera poczty (smtp)");
   const std::string sender = AllTrim(account.sender.empty() ? account.login : account.sender);
-  auto text = BuildMailMessage(message, sender, clock);
-  if (!text.ok()) return text.status();
+  auto headers = MailHeaderLines(message, sender, clock);
+  if (!headers.ok()) return headers.status();
   auto recipients = ParseAddresses(message.to);
   if (!recipients.ok()) return recipients.status();
   if (!AllTrim(message.copy_to).empty()) {
@@ -348,11 +301,31 @@ Status SendMail(const MailAccount& account, const MailMessage& message, Clock& c
     rcpt.reset(grown);
   }
 
+  std::unique_ptr<curl_slist, SlistDeleter> header_list;
+  for (const std::string& line : *headers) {
+    curl_slist* grown = curl_slist_append(header_list.get(), line.c_str());
+    if (grown == nullptr) return Status::IoError("Nie wyslane - brak pamieci na polaczenie");
+    header_list.release();
+    header_list.reset(grown);
+  }
+  // The parts (the text and each attachment, in base64) are put together by libcurl.
+  CURL* c = curl.get();
+  std::unique_ptr<curl_mime, MimeDeleter> mime(curl_mime_init(c));
+  if (!mime) return Status::IoError("Nie wyslane - brak pamieci na polaczenie");
+  const std::string body = BodyText(message.body);
+  bool built = AddMimePart(mime.get(), body, "text/plain; charset=UTF-8", nullptr);
+  std::vector<std::string> names;
+  names.reserve(message.attachments.size());
+  for (const MailAttachment& a : message.attachments) {
+    names.push_back(PlainFileName(a.name));
+    const std::string type = a.content_type.empty() ? "application/octet-stream" : a.content_type;
+    built = built && AddMimePart(mime.get(), a.bytes, type.c_str(), names.back().c_str());
+  }
+  if (!built) return Status::IoError("Nie wyslane - brak pamieci na polaczenie");
+
   const std::string url = (server.implicit_tls ? "smtps://" : "smtp://") + server.host + ":" + server.port;
   const std::string from = "<" + sender + ">";
-  UploadSource upload{*text, 0};
   char error[CURL_ERROR_SIZE] = {};
-  CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
   curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.c_str());
@@ -368,10 +341,8 @@ Status SendMail(const MailAccount& account, const MailMessage& message, Clock& c
     curl_easy_setopt(c, CURLOPT_USERNAME, login.c_str());
     curl_easy_setopt(c, CURLOPT_PASSWORD, account.password.c_str());
   }
-  curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(c, CURLOPT_READFUNCTION, ReadUpload);
-  curl_easy_setopt(c, CURLOPT_READDATA, &upload);
-  curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(text->size()));
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, header_list.get());
+  curl_easy_setopt(c, CURLOPT_MIMEPOST, mime.get());
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, transport.connect_timeout_seconds);
   curl_easy_setopt(c, CURLOPT_TIMEOUT, transport.timeout_seconds);
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);

@@ -62,9 +62,11 @@ struct MailTransport {
 // not a plain address or the field holds none.
 Result<std::vector<std::string>> ParseAddresses(std::string_view field);
 
-// The whole message as sent (headers and MIME parts, CR LF line ends). The date and the
-// message identifier come from the clock.
-Result<std::string> BuildMailMessage(const MailMessage& message, std::string_view sender, Clock& clock);
+// The message's own header lines (Date, From, To, Subject in RFC 2047 words when it is not
+// plain ASCII, Message-ID); the date and the identifier come from the clock. Invalid for a
+// bad address or a subject of several lines. The MIME structure (the text and every
+// attachment in base64) is put together by libcurl when the message is sent.
+Result<std::vector<std::string>> MailHeaderLines(const MailMessage& message, std::string_view sender, Clock& clock);
 
 // Sends the message. On failure the status carries a Polish text for the operator that
 // says what went wrong: refused connection, unknown server, no encryption for the login,
