@@ -56,7 +56,7 @@ std::vector<std::string> ScreenHelpLines(const ScreenBuffer& screen, bool calcul
     lines.push_back(KeyLine(AllTrim(key), AllTrim(meaning)));
   }
   if (!lines.empty()) lines.emplace_back();
-  lines.push_back(KeyLine("Enter", "zatwierdza pole; pole opuszcza się tylko Enterem"_pl));
+  lines.push_back(KeyLine("Enter", "zatwierdza; pole opuszcza się tylko Enterem"_pl));
   lines.push_back(KeyLine("Esc", "rezygnacja, powrót"_pl));
   lines.push_back(KeyLine("Ins", "wstawianie albo zastępowanie w polu"_pl));
   lines.push_back(KeyLine("Ctrl+L", "odświeża ekran"_pl));
