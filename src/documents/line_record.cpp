@@ -161,6 +161,18 @@ DocLine ReadWholeLineRecord(const xbase::WorkArea& a) {
   return l;
 }
 
+DocLine UnderHeader(DocLine line, const DocKind& kind, std::string_view rd, std::string_view nrd, JulianDay data,
+                    std::string_view odb) {
+  line.r_p = kind.r_p;
+  line.s_z = kind.s_z;
+  line.rd = std::string(rd);
+  line.nrd = std::string(nrd);
+  line.data = data;
+  line.kto = kind.kto;
+  line.odb = std::string(odb);
+  return line;
+}
+
 const xbase::Value& ExtraValue(const DocLine& line, std::string_view name) {
   static const xbase::Value kNil;
   for (const auto& [n, v] : line.extra) {

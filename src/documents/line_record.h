@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "documents/doc_kind.h"
 #include "documents/line_math.h"
 #include "xbase/work_area.h"
 
@@ -79,6 +80,11 @@ DocLine ReadWholeLineRecord(const xbase::WorkArea& area);
 
 // Every record of the area in its order from the top, whole. The area is left where it was.
 Result<std::vector<DocLine>> ReadWholeLineRecords(xbase::WorkArea& area);
+
+// `line` as a line of the document: the kind's class letters and the document's kind,
+// number, date and counterparty, which every line of a document carries.
+DocLine UnderHeader(DocLine line, const DocKind& kind, std::string_view rd, std::string_view nrd, JulianDay data,
+                    std::string_view odb);
 
 // The value of a field the line carries in `extra` (nil, "" or 0 when it carries none).
 const xbase::Value& ExtraValue(const DocLine& line, std::string_view name);

@@ -156,14 +156,7 @@ bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
     if (!st.ok()) break;
     written_rows.push_back(rows->recno());
     // The working line whole, under the order's header fields and its own number.
-    DocLine row = line;
-    row.r_p = k.r_p;
-    row.s_z = k.s_z;
-    row.rd = rd;
-    row.nrd = nrd;
-    row.data = data;
-    row.kto = k.kto;
-    row.odb = odb;
+    DocLine row = UnderHeader(line, k, rd, nrd, data, odb);
     row.lp = lp = LineNumberFor(++n, lp);
     for (const auto& [field, value] : LineRecordValues(row, AllLineFields())) {
       if (st.ok()) st = PutField(*rows, field, value);

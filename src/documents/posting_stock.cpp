@@ -116,15 +116,7 @@ void Poster::PlanLine(DocLine& line) {
   line.wartosc = wartosc;
 
   // The dow record: the line whole under the document's header fields.
-  DocLine posted = line;
-  posted.r_p = k.r_p;
-  posted.s_z = k.s_z;
-  posted.rd = rd_;
-  posted.nrd = nrd_;
-  posted.data = data_;
-  posted.kto = k.kto;
-  posted.odb = odb_;
-  dow_records_.push_back(LineRecordValues(posted, AllLineFields()));
+  dow_records_.push_back(LineRecordValues(UnderHeader(line, k, rd_, nrd_, data_, odb_), AllLineFields()));
 
   // Header totals.
   const double at_cost = NewRound(q * cena0, 2);
