@@ -1,5 +1,7 @@
 #include "console/message_window.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "console/keys.h"
 
@@ -51,6 +53,24 @@ void Okno_(Console& con, std::string_view text, int seconds) {
     DrawOkno(con, text, con[Role::kAlertFrame], con[seconds <= 0 ? Role::kAlertText : Role::kErrorText]);
   }
   con.Inkey(seconds <= 0 ? 0 : seconds);
+}
+
+void OknoLines(Console& con, const std::vector<std::string>& lines, int seconds) {
+  const int count = static_cast<int>(lines.size());
+  const int top = std::min(kOknoTop, kOknoBottom - count - 1);
+  const SavedScreen saved = con.SaveScreen();
+  const CursorState cursor = con.cursor();
+  con.Box(top, kOknoLeft, kOknoBottom, kOknoRight, DoubleFrame(), con[Role::kAlertFrame], ' ');
+  const int first = top + 1 + (kOknoBottom - top - 1 - count) / 2;
+  for (int i = 0; i < count; ++i) {
+    const std::string& line = lines[static_cast<size_t>(i)];
+    con.screen().Put(first + i, OknoTextColumn(static_cast<int>(line.size())), line,
+                     con[i == 0 ? Role::kErrorText : Role::kAlertText]);
+  }
+  con.ShowCursor(false);
+  con.Inkey(seconds <= 0 ? 0 : seconds);
+  con.RestoreScreen(saved);
+  con.SetCursorState(cursor);
 }
 
 void OknoNoWait(Console& con, std::string_view text) {
