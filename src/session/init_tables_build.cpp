@@ -175,6 +175,12 @@ std::string BuildContext::Path(std::string_view relative) const { return InRoot(
 
 std::string BuildContext::TableFile(const TableDef& table) const { return Path(TablePath(table, Args())); }
 
+Status BuildContext::FailLines(const std::vector<std::string>& lines, Status status) {
+  if (!reported) store.ui.AlertLines(lines);
+  reported = true;
+  return status;
+}
+
 Status BuildContext::Fail(const std::string& message, Status status, const std::string& table_file) {
   if (!reported) {
     if (status.IsCorruption() && !table_file.empty()) {
@@ -460,7 +466,15 @@ Status OpenSessionTable(BuildContext& b, const TableDef& t, bool* needs_build) {
   if (a->order_count() > 0) {
     Status s = a->SetOrder(1);
     if (s.ok()) s = a->GoTop();
-    if (!s.ok()) return unavailable(s);
+    if (!s.ok()) {
+      // An index damaged inside (its header read well): named, with the rebuild that mends it.
+      if (const std::string damaged = a->DamagedOrder(); !damaged.empty()) {
+        std::vector<std::string> lines{"Plik " + name + " niedostepny"};
+        for (std::string& line : DamagedIndexLines(damaged)) lines.push_back(std::move(line));
+        return b.FailLines(lines, s);
+      }
+      return unavailable(s);
+    }
   }
   return Status::Ok();
 }

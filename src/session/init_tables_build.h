@@ -39,6 +39,8 @@ struct BuildContext {
   // (".dbf" path) of a damaged table the message goes on to say what is wrong with it
   // (store/table_damage.h).
   Status Fail(const std::string& message, Status status, const std::string& table_file = {});
+  // The same with a message of several lines (StoreUi::AlertLines).
+  Status FailLines(const std::vector<std::string>& lines, Status status);
 };
 
 // Whether the mode of INIT_NTX recomputes the month opening of the articles and zeroes
