@@ -10,6 +10,8 @@ namespace hurt::console {
 namespace {
 
 constexpr int kMaskedLength = 10;
+// Characters of text between the frame's sides.
+constexpr int kOknoWidth = kOknoRight - kOknoLeft - 1;
 
 // The saved message area and cursor, put back when the window closes.
 class SavedOkno {
@@ -63,7 +65,7 @@ void OknoLines(Console& con, const std::vector<std::string>& lines, int seconds)
   con.Box(top, kOknoLeft, kOknoBottom, kOknoRight, DoubleFrame(), con[Role::kAlertFrame], ' ');
   const int first = top + 1 + (kOknoBottom - top - 1 - count) / 2;
   for (int i = 0; i < count; ++i) {
-    const std::string& line = lines[static_cast<size_t>(i)];
+    const std::string line = Left(lines[static_cast<size_t>(i)], kOknoWidth);  // never over the frame
     con.screen().Put(first + i, OknoTextColumn(static_cast<int>(line.size())), line,
                      con[i == 0 ? Role::kErrorText : Role::kAlertText]);
   }

@@ -94,7 +94,7 @@ bool OfferCountRepair(Session& session, const std::string& path, const std::stri
   const std::string whole = std::to_string(count->whole);
   console::OknoLines(con,
                      {"Plik " + shown + " krotszy niz naglowek",
-                      "naglowek: " + std::to_string(count->header) + " rek., w pliku: " + whole,
+                      "naglowek: " + std::to_string(count->header) + " rek.", "w pliku: " + whole + " rek.",
                       "kopia pliku: " + Right(copy->substr(copy->rfind('/') + 1), 28)},
                      0);
   if (!console::Okno(con, "Ustawic liczbe rekordow na " + whole + " ?", "N")) return false;

@@ -13,9 +13,8 @@ std::vector<std::string> TableDamageLines(xbase::Env& env, const std::string& db
   auto count = xbase::CountDbfRecords(env, dbf_path);
   if (!count.ok()) return {"Uszkodzony naglowek pliku"};
   if (!count->short_file()) return {"Plik uszkodzony"};
-  return {"Plik krotszy niz mowi jego naglowek",
-          "(naglowek: " + std::to_string(count->header) + " rek., w pliku: " + std::to_string(count->whole) + ")",
-          "Naprawa: uruchom program z argumentem 999"};
+  return {"Plik krotszy niz mowi jego naglowek", "naglowek: " + std::to_string(count->header) + " rek.",
+          "w pliku: " + std::to_string(count->whole) + " rek.", "Naprawa: uruchom program z argumentem 999"};
 }
 
 }  // namespace hurt::store
