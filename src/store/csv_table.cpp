@@ -5,6 +5,7 @@
 #include "base/date.h"
 #include "base/numeric.h"
 #include "base/text.h"
+#include "xbase/dbt.h"
 
 namespace hurt::store {
 
@@ -158,6 +159,10 @@ Result<std::string> CsvFieldBytes(const xbase::DbfFieldDescriptor& f, std::strin
       return Status::Invalid(shown + " is not a logical value (T or F)");
     }
     case 'M':
+      if (value.find(xbase::kMemoEndMark) != std::string_view::npos) {
+        return Status::Invalid("the memo text holds the byte 0x1A, which would end it there");
+      }
+      if (value.size() > xbase::kMaxMemoLength) return Status::Invalid("the memo text is longer than 16 MB");
       return std::string(value);
     default:
       return Status::Invalid("field type " + std::string(1, f.type) + " cannot be read from a CSV");

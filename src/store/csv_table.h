@@ -9,8 +9,8 @@
 //   M  the memo's text
 // Values read (CsvFieldBytes): C at most the field's width; N a number with a decimal
 // point or comma, no more decimals than the field has, fitting its width; D YYYYMMDD,
-// YYYY-MM-DD or dd.mm.yyyy; L T/F, Y/N, .T./.F., TRUE/FALSE; an empty value gives a
-// blank field.
+// YYYY-MM-DD or dd.mm.yyyy; L T/F, Y/N, .T./.F., TRUE/FALSE; M any text without the byte
+// 0x1A (which ends a memo); an empty value gives a blank field.
 #pragma once
 
 #include <functional>
