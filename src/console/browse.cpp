@@ -5,6 +5,7 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "console/keys.h"
+#include "console/message_window.h"
 
 namespace hurt::console {
 
@@ -278,6 +279,15 @@ bool Browse::Apply(BrowseAction action) {
   return true;
 }
 
+bool Browse::Failed() {
+  const std::vector<std::string> fault = source_.Fault();
+  if (fault.empty()) return false;
+  // Rows read before the fault showed may be wrong: none stays on the screen.
+  con_.ClearRegion(top_, left_, bottom_, right_, colours_.standard);
+  OknoLines(con_, fault, kBrowseFaultSeconds);
+  return true;
+}
+
 int Browse::Run(const Handler& handler) {
   if (!colours_given_) {
     colours_.standard = con_.colours().standard;
@@ -289,6 +299,7 @@ int Browse::Run(const Handler& handler) {
   for (;;) {
     Paint();
     dirty_ = false;
+    if (Failed()) return key::kEsc;
     if (handler && con_.NextKey() == key::kNone) {
       BrowseMode mode = (Empty() && !append_mode_) ? BrowseMode::kEmpty : BrowseMode::kIdle;
       if (!Apply(Call(handler, mode))) return con_.LastKey();
@@ -296,6 +307,7 @@ int Browse::Run(const Handler& handler) {
         Paint();
         dirty_ = false;
       }
+      if (Failed()) return key::kEsc;
     }
     const int k = con_.WaitKey();
     if (Empty() && !append_mode_) {
@@ -360,6 +372,7 @@ int Browse::Run(const Handler& handler) {
     if (leave_without_handler(k)) return k;
     if (handled) {  // an attempt past the first or last record
       Paint();
+      if (Failed()) return key::kEsc;
       if (!Apply(Call(handler, exception))) return k;
       continue;
     }

@@ -23,6 +23,9 @@
 // and the handler answers 0 leave, 1 continue, 2 repaint from the current record (after
 // it moved the source or changed records), 3 append mode (a blank row after the last
 // record becomes the current row; the next repaint ends it).
+//
+// A source that reports a Fault (a damaged index) ends the grid: its rows are cleared, the
+// fault is shown (kBrowseFaultSeconds, or until a key) and Run returns Esc.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +57,10 @@ class BrowseSource {
   // Positions on the first record whose key begins with `key`; with `soft` on the next
   // one when none matches. False when nothing was found (sources without keys: always).
   virtual bool Seek(std::string_view /*key*/, bool /*soft*/) { return false; }
+  // What to tell the operator once the source can no longer be trusted (a damaged index
+  // under it): the grid then clears its rows, shows these lines in the message window and
+  // ends, rather than show rows that may be wrong. Empty while all is well.
+  virtual std::vector<std::string> Fault() { return {}; }
 };
 
 struct BrowseColumn {
@@ -68,6 +75,9 @@ struct BrowseColumn {
   static BrowseColumn Date(std::string heading, std::function<JulianDay()> get);
   static BrowseColumn Logical(std::string heading, std::function<bool()> get);
 };
+
+// How long the fault of a source stays shown (a key ends it sooner).
+inline constexpr int kBrowseFaultSeconds = 10;
 
 enum class BrowseMode { kIdle = 0, kHitTop = 1, kHitBottom = 2, kEmpty = 3, kException = 4 };
 enum class BrowseAction { kLeave = 0, kContinue = 1, kRepaint = 2, kAppend = 3 };
@@ -113,6 +123,8 @@ class Browse {
   void MoveColumn(int to);
   // Applies a handler answer; false when the grid is to end.
   bool Apply(BrowseAction action);
+  // True (after telling the operator) when the source reports a fault.
+  bool Failed();
   BrowseAction Call(const Handler& handler, BrowseMode mode);
   bool Empty();
 

@@ -10,6 +10,8 @@ namespace hurt::console {
 namespace {
 
 constexpr int kMaskedLength = 10;
+// Characters of text between the frame's sides.
+constexpr int kOknoWidth = kOknoRight - kOknoLeft - 1;
 
 // The saved message area and cursor, put back when the window closes.
 class SavedOkno {
@@ -119,6 +121,24 @@ void Okno_(Console& con, std::string_view text, int seconds) {
     DrawOkno(con, text, con[Role::kAlertFrame], con[seconds <= 0 ? Role::kAlertText : Role::kErrorText]);
   }
   con.Inkey(seconds <= 0 ? 0 : seconds);
+}
+
+void OknoLines(Console& con, const std::vector<std::string>& lines, int seconds) {
+  const int count = static_cast<int>(lines.size());
+  const int top = std::min(kOknoTop, kOknoBottom - count - 1);
+  const SavedScreen saved = con.SaveScreen();
+  const CursorState cursor = con.cursor();
+  con.Box(top, kOknoLeft, kOknoBottom, kOknoRight, DoubleFrame(), con[Role::kAlertFrame], ' ');
+  const int first = top + 1 + (kOknoBottom - top - 1 - count) / 2;
+  for (int i = 0; i < count; ++i) {
+    const std::string line = Left(lines[static_cast<size_t>(i)], kOknoWidth);  // never over the frame
+    con.screen().Put(first + i, OknoTextColumn(static_cast<int>(line.size())), line,
+                     con[i == 0 ? Role::kErrorText : Role::kAlertText]);
+  }
+  con.ShowCursor(false);
+  con.Inkey(seconds <= 0 ? 0 : seconds);
+  con.RestoreScreen(saved);
+  con.SetCursorState(cursor);
 }
 
 void OknoNoWait(Console& con, std::string_view text) {

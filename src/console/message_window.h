@@ -48,6 +48,12 @@ void Okno_(Console& con, std::string_view text);
 // n = 1 uses the normal colours. Restores the screen and cursor.
 void Okno_(Console& con, std::string_view text, int seconds);
 
+// A message of several lines (each at most 41 characters; longer ones are cut) in the
+// alert colours of _OKNO_(text, n): the first line red, the others yellow, centred in the
+// message window, which grows upwards when they do not fit it. Waits `seconds`, or for a
+// key when 0 (or less); restores the screen and cursor.
+void OknoLines(Console& con, const std::vector<std::string>& lines, int seconds);
+
 // _OKNO_(text, x) with a text x: draws the window in the normal colours and returns at
 // once, leaving it on the screen (waiting messages that the next screen overwrites).
 void OknoNoWait(Console& con, std::string_view text);

@@ -165,8 +165,10 @@ Result<int> ReleaseLedger(store::StoreUi& ui, xbase::WorkArea& as, const Station
   auto book = ReadLedger(*ledger.env, ledger.path);
   HURT_RETURN_IF_ERROR(book.status());
   int stayed = 0;
-  for (const auto& [key, entry] : *book) {
-    if (entry.Held() <= 0) continue;
+  for (const auto& item : *book) {
+    // Named, not a structured binding: the lambda below takes it (clang 14 refuses bindings there).
+    const auto& key = item.first;
+    if (item.second.Held() <= 0) continue;
     Status s = UnderArticleLock(ui, as, key, [&]() -> Status {
       auto now = ReadLedger(*ledger.env, ledger.path);
       HURT_RETURN_IF_ERROR(now.status());

@@ -60,6 +60,12 @@ class PrefixSource final : public console::BrowseSource {
   void GoToBookmark(int64_t mark) override {
     if (mark > 0 && mark <= UINT32_MAX) (void)area_.GoTo(static_cast<uint32_t>(mark));
   }
+  // A damaged index ends the list (console/browse.h), as it does over AreaSource.
+  std::vector<std::string> Fault() override {
+    const std::string damaged = area_.DamagedOrder();
+    if (damaged.empty()) return {};
+    return session::DamagedIndexLines(damaged);
+  }
 
  private:
   bool Inside() { return session::FieldText(area_, "RD").rfind(prefix_, 0) == 0; }

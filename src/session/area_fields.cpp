@@ -27,6 +27,33 @@ JulianDay FieldDate(const xbase::WorkArea& a, std::string_view field) {
   return v.ok() ? v->AsDate().day : kEmptyDate;
 }
 
+std::vector<std::string> DamagedIndexLines(std::string_view index_path) {
+  // The last three parts of the path: "26/12/as2.ntx" of any data directory.
+  size_t from = index_path.size();
+  for (int parts = 0; parts < 3 && from != std::string_view::npos && from > 0; ++parts) {
+    from = index_path.rfind('/', from - 1);
+  }
+  std::string_view shown = from == std::string_view::npos ? index_path : index_path.substr(from + 1);
+  std::string first = "Uszkodzony indeks " + std::string(shown);
+  std::vector<std::string> lines;
+  if (first.size() <= 41) {
+    lines.push_back(first);
+  } else {
+    lines.push_back("Uszkodzony indeks");
+    lines.push_back(std::string(Right(shown, 41)));
+  }
+  lines.push_back("Napraw: uruchom program z argumentem 888");
+  lines.push_back("lub FUNKCJE SPECJALNE -");
+  lines.push_back("Reorganizacja zbiorow");
+  return lines;
+}
+
+std::vector<std::string> AreaSource::Fault() {
+  const std::string damaged = area_.DamagedOrder();
+  if (damaged.empty()) return {};
+  return DamagedIndexLines(damaged);
+}
+
 void AreaSource::GoTop() { (void)area_.GoTop(); }
 
 void AreaSource::GoBottom() { (void)area_.GoBottom(); }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/date.h"
 #include "console/browse.h"
@@ -20,9 +21,15 @@ std::string FieldText(const xbase::WorkArea& a, std::string_view field);
 double FieldNumber(const xbase::WorkArea& a, std::string_view field);
 JulianDay FieldDate(const xbase::WorkArea& a, std::string_view field);
 
+// What the operator is told about an index found damaged (xbase::NtxIndex::damaged): the
+// file (its period folder and name) and that the index rebuild repairs it, by the start
+// argument 888 or by "Reorganizacja zbiorow" of the special functions. Lines for
+// console::OknoLines.
+std::vector<std::string> DamagedIndexLines(std::string_view index_path);
+
 // The records of a work area in its controlling order (filter and deleted switch apply),
 // for the browse grid. Skip never leaves the records; Seek looks up key bytes in the
-// controlling order.
+// controlling order. A damaged index of the area is its Fault.
 class AreaSource final : public console::BrowseSource {
  public:
   explicit AreaSource(xbase::WorkArea& area) : area_(area) {}
@@ -33,6 +40,7 @@ class AreaSource final : public console::BrowseSource {
   int64_t Bookmark() override { return area_.recno(); }
   void GoToBookmark(int64_t mark) override;
   bool Seek(std::string_view key, bool soft) override;
+  std::vector<std::string> Fault() override;
 
  private:
   xbase::WorkArea& area_;

@@ -12,6 +12,7 @@
 #include "store/net_files.h"
 #include "store/schema_field_list.h"
 #include "store/table_create.h"
+#include "store/table_damage.h"
 #include "xbase/table.h"
 
 namespace hurt::session {
@@ -174,8 +175,22 @@ std::string BuildContext::Path(std::string_view relative) const { return InRoot(
 
 std::string BuildContext::TableFile(const TableDef& table) const { return Path(TablePath(table, Args())); }
 
-Status BuildContext::Fail(const std::string& message, Status status) {
-  if (!reported) store.ui.Alert(message);
+Status BuildContext::FailLines(const std::vector<std::string>& lines, Status status) {
+  if (!reported) store.ui.AlertLines(lines);
+  reported = true;
+  return status;
+}
+
+Status BuildContext::Fail(const std::string& message, Status status, const std::string& table_file) {
+  if (!reported) {
+    if (status.IsCorruption() && !table_file.empty()) {
+      std::vector<std::string> lines{message};
+      for (std::string& line : TableDamageLines(store.areas.env(), table_file)) lines.push_back(std::move(line));
+      store.ui.AlertLines(lines);
+    } else {
+      store.ui.Alert(message);
+    }
+  }
   reported = true;
   return status;
 }
@@ -272,7 +287,7 @@ Status BuildTable(BuildContext& b, const TableDef& t) {
   const std::string name = TablePath(t, b.Args());
   const std::string file = b.TableFile(t);
   const int area = BuildArea(t);
-  auto unavailable = [&](Status s) { return b.Fail("Plik " + name + " niedostepny", s); };
+  auto unavailable = [&](Status s) { return b.Fail("Plik " + name + " niedostepny", s, file + ".dbf"); };
 
   if (Status s = LowerCaseTableName(env, file); !s.ok()) return unavailable(s);
   if (auto recovered = RecoverRebuild(env, file); !recovered.ok()) return unavailable(recovered.status());
@@ -430,6 +445,10 @@ Status OpenSessionTable(BuildContext& b, const TableDef& t, bool* needs_build) {
     HURT_RETURN_IF_ERROR(CreateBook(b, t));
   }
   if (Status s = OpenIn(b, t, t.area, false, kSessionOpenWait); !s.ok()) {
+    // A file shorter than its header says is no work for the build: the rescue run mends it.
+    if (s.IsCorruption() && IsShortTable(env, file + ".dbf")) {
+      return b.Fail("Plik " + name + " niedostepny", s, file + ".dbf");
+    }
     if (s.IsNotFound() || s.IsCorruption()) return missing(file + ".dbf");
     return unavailable(s);
   }
@@ -447,7 +466,15 @@ Status OpenSessionTable(BuildContext& b, const TableDef& t, bool* needs_build) {
   if (a->order_count() > 0) {
     Status s = a->SetOrder(1);
     if (s.ok()) s = a->GoTop();
-    if (!s.ok()) return unavailable(s);
+    if (!s.ok()) {
+      // An index damaged inside (its header read well): named, with the rebuild that mends it.
+      if (const std::string damaged = a->DamagedOrder(); !damaged.empty()) {
+        std::vector<std::string> lines{"Plik " + name + " niedostepny"};
+        for (std::string& line : DamagedIndexLines(damaged)) lines.push_back(std::move(line));
+        return b.FailLines(lines, s);
+      }
+      return unavailable(s);
+    }
   }
   return Status::Ok();
 }

@@ -35,8 +35,12 @@ struct BuildContext {
   std::string Path(std::string_view relative) const;
   // The path of a catalogue table's file, without extension.
   std::string TableFile(const store::TableDef& table) const;
-  // Shows the message (once per failure) and gives the status back.
-  Status Fail(const std::string& message, Status status);
+  // Shows the message (once per failure) and gives the status back. With the table file
+  // (".dbf" path) of a damaged table the message goes on to say what is wrong with it
+  // (store/table_damage.h).
+  Status Fail(const std::string& message, Status status, const std::string& table_file = {});
+  // The same with a message of several lines (StoreUi::AlertLines).
+  Status FailLines(const std::vector<std::string>& lines, Status status);
 };
 
 // Whether the mode of INIT_NTX recomputes the month opening of the articles and zeroes

@@ -20,6 +20,11 @@ void ConsoleStoreUi::Message(std::string_view text) { console::OknoNoWait(con_, 
 
 void ConsoleStoreUi::Alert(std::string_view text) { console::Okno_(con_, text); }
 
+void ConsoleStoreUi::AlertLines(const std::vector<std::string>& lines) {
+  constexpr int kReadingSeconds = 10;
+  console::OknoLines(con_, lines, kReadingSeconds);
+}
+
 bool ConsoleStoreUi::WaitForKeyOrTimeout(int64_t millis) {
   if (millis <= 0) return false;  // a zero wait must not become a wait for ever
   return con_.WaitKey(millis) != console::key::kNone;

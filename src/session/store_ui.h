@@ -4,7 +4,8 @@
 // themselves; a session gives them this object, which shows what they ask for in the
 // standard windows of the program:
 //   - messages in the message window (rows 15-19, columns 30-72), drawn at once so that
-//     the operator sees progress while long work runs;
+//     the operator sees progress while long work runs; a failure of several lines in one
+//     window grown upwards;
 //   - saved and restored screen areas, nested (the last saved is restored first);
 //   - pauses of the retry loops as waits for a key on the console, measured on the
 //     console's clock: a key press ends a pause early and is consumed;
@@ -33,6 +34,8 @@ class ConsoleStoreUi final : public store::StoreUi {
 
   void Message(std::string_view text) override;
   void Alert(std::string_view text) override;
+  // All lines in one message window (console::OknoLines) for 10 seconds or until a key.
+  void AlertLines(const std::vector<std::string>& lines) override;
 
   bool WaitForKeyOrTimeout(int64_t millis) override;
 

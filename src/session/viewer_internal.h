@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/csv.h"
 #include "console/text_viewer.h"
 #include "session/viewer.h"
 
@@ -51,6 +52,11 @@ void Mail(ViewedReport& report);
 // empty; the target must not be open anywhere (Busy). `target` is not checked here: the
 // caller takes it from CopyTarget.
 Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& target);
+
+// Alt+B into a ".csv" name: the same records (visible, undeleted, in record order) as a CSV
+// file for a spreadsheet (store/csv_table.h), UTF-8 with a byte-order mark or Windows-1250,
+// written whole under "<target>.tmp" and renamed into place. Returns the number of records.
+Result<uint32_t> CopyCurrentAreaToCsv(Session& session, const std::string& target, CsvEncoding encoding);
 
 // The mail account: the mailer settings table `blat` ("/blat/blat.dbf" when it exists,
 // else "blat.dbf" in the data directory) read through a work area, with the server of

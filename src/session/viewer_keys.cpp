@@ -33,6 +33,9 @@ void ShowPrintResult(ViewedReport& report, const Result<PrintOutcome>& printed) 
   if (!printed.ok()) ShowError(report.session, printed.status().message());
 }
 
+// Asked before an Alt+B copy to a ".csv" name; N (the default) writes UTF-8.
+constexpr std::string_view kCsvCodePageQuestion = "CSV w kodzie Windows-1250 ?";
+
 // "Plik istnieje. Zastapic ?" with N as the default answer.
 bool MayReplace(Session& session) { return console::Okno(session.con(), "Plik istnieje. Zastapic ?", "N"); }
 
@@ -97,8 +100,12 @@ void CopyToDbf(ViewedReport& report) {
     ShowError(session, made.message());
     return;
   }
+  // A copy for a spreadsheet: UTF-8 unless the operator asks for the Windows code page.
+  const bool csv = IsCsvCopy(*target);
+  const CsvEncoding encoding = csv && console::Okno(session.con(), kCsvCodePageQuestion, "N") ? CsvEncoding::kCp1250
+                                                                                               : CsvEncoding::kUtf8Bom;
   console::OknoNoWait(session.con(), "Kopiuje -> " + std::string(BaseName(*target)));
-  auto copied = CopyCurrentAreaToTable(session, *target);
+  auto copied = csv ? CopyCurrentAreaToCsv(session, *target, encoding) : CopyCurrentAreaToTable(session, *target);
   if (!copied.ok()) {
     ShowError(session, copied.status().IsBusy()
                            ? "Nie kopiuje - plik " + ShownCopyName(session.root(), *target) + " jest w uzyciu"

@@ -1,6 +1,8 @@
-// The viewer's work with tables: Alt+B copies the current work area to a new table, Alt+E
-// reads the mail account from the mailer settings table.
+// The viewer's work with tables: Alt+B copies the current work area to a new table or to a
+// CSV file for a spreadsheet, Alt+E reads the mail account from the mailer settings table.
 #include "base/text.h"
+#include "session/output/report_copy.h"
+#include "store/csv_table.h"
 #include "session/area_fields.h"
 #include "session/output/report_paths.h"
 #include "session/session.h"
@@ -108,6 +110,38 @@ Result<uint32_t> CopyCurrentAreaToTable(Session& session, const std::string& tar
     remove_temp();
     return Status::IoError("Nie moge zapisac pliku " + target + " (" + status.message() + ")");
   }
+  return copied;
+}
+
+Result<uint32_t> CopyCurrentAreaToCsv(Session& session, const std::string& target, CsvEncoding encoding) {
+  xbase::WorkArea* from = session.areas().Current();
+  if (from == nullptr) return Status::Invalid("Brak bazy");
+  const CsvDialect dialect = CsvDialect::Spreadsheet(encoding);
+  uint32_t copied = 0;
+  AreaPosition keep(*from);
+  Status status = WriteReplacing(session.env(), target, [&](xbase::File& out) -> Status {
+    std::string block(CsvFileStart(dialect.encoding));
+    block += store::CsvHeaderRow(from->table().schema(), dialect);
+    uint64_t offset = 0;
+    auto write = [&]() -> Status {
+      HURT_RETURN_IF_ERROR(out.WriteAt(offset, block));
+      offset += block.size();
+      block.clear();
+      return Status::Ok();
+    };
+    HURT_RETURN_IF_ERROR(from->SetOrder(0));
+    HURT_RETURN_IF_ERROR(from->GoTop());
+    while (!from->eof()) {
+      if (!from->deleted()) {
+        HURT_RETURN_IF_ERROR(store::AppendCsvRow(from->record(), dialect, &block));
+        ++copied;
+        if (block.size() >= 64 * 1024) HURT_RETURN_IF_ERROR(write());
+      }
+      HURT_RETURN_IF_ERROR(from->Skip());
+    }
+    return write();
+  });
+  if (!status.ok()) return status;
   return copied;
 }
 

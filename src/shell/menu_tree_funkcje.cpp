@@ -7,6 +7,7 @@
 #include "console/keys.h"
 #include "console/message_window.h"
 #include "session/helpers.h"
+#include "session/init_tables.h"
 #include "session/not_built.h"
 #include "session/output/report_copy.h"
 #include "session/session.h"
@@ -14,6 +15,7 @@
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
+#include "shell/startup_util.h"
 
 namespace hurt::shell {
 
@@ -82,6 +84,28 @@ int Zerowanie(Session& session) {
   if (session.env().Exists(settings)) (void)session::CopyFileReplacing(session.env(), settings, keep);
   session::NotBuilt(session, "ZEROWANIE");
   if (session.env().Exists(keep)) (void)session.env().Remove(keep);
+  return kReopen;
+}
+
+// Item 16: the index rebuild. Every other station must be out, which holding firma
+// exclusively shows; the rebuild (INIT_NTX) then builds every index from its table and
+// opens the session again. The stock correction that belongs to this item (KOREKTA_AS,
+// with the month's figures of the articles reset first) is not built yet, so the rebuild
+// runs without the month reset and the figures stay as they are. When the rebuild fails
+// (it has told why) the tables are closed and the work ends.
+int Reorganizacja(Session& session) {
+  console::Console& con = session.con();
+  if (!console::Okno(con, "Czy masz na to czas ?")) return kReopen;
+  const std::string firma = session.Path("firma.dbf");
+  (void)session.areas().Close(1);
+  if (!OpenWithWait(session, 1, firma, "firma", true, 1).ok()) {
+    const bool back = OpenWithWait(session, 1, firma, "firma", false, 1).ok();
+    console::Okno_(con, "Wszyscy musza wyjsc z programu", 3);
+    return back ? kReopen : kMenuEnd;
+  }
+  if (!session::InitNtx(session)) return kMenuEnd;
+  console::Okno_(con, "Indeksy odbudowane");
+  session::NotBuilt(session, "KOREKTA_AS");
   return kReopen;
 }
 
@@ -169,10 +193,8 @@ int Specjalne(Session& session) {
   it.push_back(menu::Item(14, "*Zmiana bieżacego okresu obrach.    "_pl, op.Prawa(10) && !limited, true, later("ZM_BMR")));
   it.push_back(menu::Item(15, "*Opcja administratora - zerowanie   ", boss, true,
                           [&session] { return Zerowanie(session); }));
-  it.push_back(menu::Item(16, " Reorganizacja zbiorow /uzgodnienia/", true, true, [&session] {
-    if (console::Okno(session.con(), "Czy masz na to czas ?")) session::NotBuilt(session, "INIT_NTX");
-    return kReopen;
-  }));
+  it.push_back(menu::Item(16, " Reorganizacja zbiorow /uzgodnienia/", true, true,
+                          [&session] { return Reorganizacja(session); }));
   it.push_back(menu::Item(17, " Uwagi o pracy operatorów           "_pl,
                           boss || (op.Prawa(1) && !limited && session.settings().Yes("J_KANTY")), false,
                           [&session] { return UwagiOperatorow(session); }));

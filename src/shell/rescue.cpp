@@ -12,6 +12,7 @@
 #include "shell/station.h"
 #include "shell/station_single.h"
 #include "store/schema.h"
+#include "xbase/dbf_repair.h"
 #include "xbase/table.h"
 
 namespace hurt::shell {
@@ -77,6 +78,32 @@ Status ReplaceWithEmpty(Session& session, const std::string& target,
   const std::string fresh_memo = SiblingPath(target, "_r", ".dbt");
   if (env.Exists(fresh_memo)) HURT_RETURN_IF_ERROR(env.Rename(fresh_memo, SiblingPath(target, "", ".dbt")));
   return env.Rename(fresh, target);
+}
+
+// A table whose header counts more records than its file holds cannot be rebuilt as it
+// is. The operator is told so, with both counts and the name of the copy that will keep
+// the original, and asked whether the count may be set to the whole records present.
+// True when the table may be rebuilt now (it was sound, or it was mended).
+bool OfferCountRepair(Session& session, const std::string& path, const std::string& shown) {
+  console::Console& con = session.con();
+  xbase::Env& env = session.env();
+  auto count = xbase::CountDbfRecords(env, path);
+  if (!count.ok() || !count->short_file()) return true;  // anything else: the rebuild tells
+  auto copy = xbase::RepairCopyName(env, path);
+  if (!copy.ok()) return false;
+  const std::string whole = std::to_string(count->whole);
+  console::OknoLines(con,
+                     {"Plik " + shown + " krotszy niz naglowek",
+                      "naglowek: " + std::to_string(count->header) + " rek.", "w pliku: " + whole + " rek.",
+                      "kopia pliku: " + Right(copy->substr(copy->rfind('/') + 1), 28)},
+                     0);
+  if (!console::Okno(con, "Ustawic liczbe rekordow na " + whole + " ?", "N")) return false;
+  auto repaired = xbase::RepairDbfRecordCount(env, path, *copy);
+  if (!repaired.ok()) {
+    console::Okno_(con, "Nie naprawiono pliku " + shown, 3);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -145,7 +172,10 @@ OdswiezReport Odswiez(Session& session, std::string_view dir) {
     Status done;
     if (IsWorkingLineTable(name)) {
       done = ReplaceWithEmpty(session, path, WorkingLineFields(session));
+    } else if (!OfferCountRepair(session, path, shown)) {
+      done = Status::Corruption(path + ": the header counts more records than the file holds");
     } else {
+      DrawFrame(con, shown);
       done = RebuildTable(session, path, station_folder, [&](uint32_t n, uint32_t total) {
         DrawProgress(con, n, total);
         if (n == total) {

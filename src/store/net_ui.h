@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/clock.h"
 
@@ -59,6 +60,11 @@ class StoreUi {
   virtual void Message(std::string_view text) = 0;
   // The message window for about a second, then the screen as it was (a key ends it early).
   virtual void Alert(std::string_view text) = 0;
+  // A failure told in several lines (the first names what failed, the others say why and
+  // what mends it), shown long enough to be read. By default one Alert per line.
+  virtual void AlertLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) Alert(line);
+  }
 
   // Waits `millis` milliseconds of the session clock; a key ends the wait early and is
   // consumed. True when a key ended it.

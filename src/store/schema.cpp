@@ -108,6 +108,24 @@ bool IsCatalogueFileName(std::string_view file_name) {
   return false;
 }
 
+const TableDef* FindByFileName(std::string_view file_name, int* station) {
+  const size_t slash = file_name.rfind('/');
+  std::string name = Lower(slash == std::string_view::npos ? file_name : file_name.substr(slash + 1));
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  if (name.empty()) return nullptr;
+  for (const TableDef* table : AllTables()) {
+    const std::string_view base = PatternBase(table->file);
+    if (base.empty() || base.find('<') != std::string_view::npos || !MatchesPattern(base, name)) continue;
+    if (station != nullptr) {
+      const size_t at = base.find("##");
+      *station = at == std::string_view::npos ? 0 : (name[at] - '0') * 10 + (name[at + 1] - '0');
+    }
+    return table;
+  }
+  return nullptr;
+}
+
 Markers Markers::Of(std::vector<std::string> names) {
   std::set<std::string> keys;
   for (const std::string& n : names) keys.insert(MarkerKey(n));

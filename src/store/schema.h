@@ -259,6 +259,12 @@ std::vector<IndexFile> ArticleOrders(const Markers& markers, const FieldProbe& h
 // only of a run-time part ("<order file>") names nothing.
 bool IsCatalogueFileName(std::string_view file_name);
 
+// The catalogue table a file is, by its name (the last part of a path, any case, with or
+// without extension): "26/12/AS.DBF" is `as`, "d03.dbf" the working lines of station 3
+// (*station receives the number "##" stood for). Tables named at run time ("<...>") are
+// not found. nullptr for a name the catalogue has no table of.
+const TableDef* FindByFileName(std::string_view file_name, int* station = nullptr);
+
 // The field-list text that creates the table (see schema_field_list.h).
 Result<std::string> TworzText(const TableDef& table, const Markers& markers,
                               const PathArgs& args, const FieldProbe& existing = {});

@@ -115,6 +115,39 @@ Result<std::string> MemoFile::Read(uint32_t block) {
   }
 }
 
+Status MemoFile::Check(uint32_t block) {
+  if (block == 0) return Status::Ok();
+  auto size = file_->Size();
+  if (!size.ok()) return size.status();
+  const uint64_t blocks = (*size + kMemoBlockSize - 1) / kMemoBlockSize;
+  if (block >= blocks) {
+    return Status::Corruption("memo block " + std::to_string(block) + " lies past the end of the memo file (" +
+                              std::to_string(blocks) + " blocks)");
+  }
+  std::string header;
+  HURT_RETURN_IF_ERROR(ReadBytes(*file_, 0, 4, &header));
+  if (header.size() == 4) {
+    const uint64_t next = DecodeU32(header.data());
+    if (next <= blocks && block >= next) {
+      return Status::Corruption("memo block " + std::to_string(block) + " lies beyond the next free block " +
+                                std::to_string(next) + " of the memo file");
+    }
+  }
+  std::string chunk;
+  for (uint64_t offset = static_cast<uint64_t>(block) * kMemoBlockSize, read = 0;; offset += kMemoBlockSize) {
+    HURT_RETURN_IF_ERROR(ReadBytes(*file_, offset, kMemoBlockSize, &chunk));
+    if (chunk.find(kMemoEndMark) != std::string::npos) return Status::Ok();
+    read += chunk.size();
+    if (chunk.size() < kMemoBlockSize) {
+      return Status::Corruption("memo at block " + std::to_string(block) + " has no end mark before the end of the file");
+    }
+    if (read > kMaxMemoLength) {
+      return Status::Corruption("memo at block " + std::to_string(block) + " has no end mark within " +
+                                std::to_string(kMaxMemoLength) + " bytes");
+    }
+  }
+}
+
 Result<uint32_t> MemoFile::Write(std::string_view text) {
   if (text.empty()) return 0u;
   if (mode_.read_only) return Status::Invalid(path() + ": memo file opened read only");

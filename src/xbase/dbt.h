@@ -66,6 +66,12 @@ class MemoFile {
   // kMaxMemoLength bytes. A memo cut by the end of the file gives the bytes that are there.
   Result<std::string> Read(uint32_t block);
 
+  // Checks a memo pointer as a checker would (Read is more forgiving): the block must lie
+  // inside the file and below the header's next free block (when that is inside the file),
+  // and the text must end with the end mark before the end of the file. OK for block 0
+  // (no memo); Corruption saying what is wrong otherwise, without the file name.
+  Status Check(uint32_t block);
+
   // Stores text in new blocks and returns the first one (0 for an empty text, which needs
   // no blocks). Invalid when the text contains 0x1A (readers would cut it there).
   Result<uint32_t> Write(std::string_view text);

@@ -133,7 +133,7 @@ Result<std::string> EncodeMemFile(const std::vector<MemVar>& vars) {
       }
       case ValueType::kNumeric: {
         int width = var.width == 0 ? MemDefaultWidth(var.decimals) : var.width;
-        if (width < 1 || width > 255 || var.decimals < 0 || var.decimals > 15)
+        if (width < 1 || width > 255 || var.decimals < 0 || var.decimals > kMemMaxDecimals)
           return Status::Invalid(var.name + ": width " + std::to_string(width) + " and decimals " +
                                  std::to_string(var.decimals) + " do not fit a memory file");
         header.type = 'N';
@@ -194,6 +194,9 @@ Result<std::vector<MemVar>> DecodeMemFile(std::string_view bytes, const std::str
         if (input.size() < kMemNumberSize) return Damaged(file_name, index, var.name, "number cut short");
         double d = GetDouble(input);
         if (!std::isfinite(d)) return Damaged(file_name, index, var.name, "number is not finite");
+        if (header.length_high > kMemMaxDecimals) {
+          return Damaged(file_name, index, var.name, "number has " + std::to_string(header.length_high) + " decimals");
+        }
         var.value = d;
         var.width = header.length_low;
         var.decimals = header.length_high;

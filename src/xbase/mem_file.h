@@ -43,6 +43,7 @@ constexpr size_t kMemNameFieldSize = 11;
 constexpr size_t kMemMaxNameLength = kMemNameFieldSize - 1;
 constexpr size_t kMemHeaderSize = 11 + 1 + 4 + 1 + 1 + 14;
 constexpr size_t kMemNumberSize = 8;   // N and D values: one double
+constexpr int kMemMaxDecimals = 15;    // N: more is damage (no xBase number has them)
 constexpr size_t kMemMaxTextLength = 0xFFFF - 1;  // text bytes; the stored length adds the zero
 constexpr char kMemEndOfFile = '\x1A';
 constexpr unsigned char kMemTypeHighBit = 0x80;

@@ -108,7 +108,7 @@ NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_s
                    Clock* clock)
     : file_(std::move(file)),
       header_(std::move(header)),
-      format_{header_.key_length, header_.max_keys},
+      format_{header_.key_length, header_.max_keys, header_.descending},
       counters_(header_.counters),
       file_size_(file_size),
       exclusive_(options.exclusive),
@@ -122,7 +122,10 @@ NtxIndex::NtxIndex(std::unique_ptr<File> file, NtxHeader header, uint64_t file_s
 
 NtxIndex::~NtxIndex() = default;  // closing the file drops its locks
 
-Status NtxIndex::Corrupt(const std::string& what) const { return Status::Corruption(path() + ": " + what); }
+Status NtxIndex::Corrupt(const std::string& what) const {
+  damaged_ = true;
+  return Status::Corruption(path() + ": " + what);
+}
 
 // ---- locking and coherence -----------------------------------------------------------
 
@@ -155,7 +158,9 @@ Status NtxIndex::Refresh() {
     Result<uint64_t> size = file_->Size();
     if (!size.ok()) return size.status();
     file_size_ = *size;
-    HURT_RETURN_IF_ERROR(CheckNtxHeaderOffsets(now, file_size_, path()));
+    Status offsets = CheckNtxHeaderOffsets(now, file_size_, path());
+    if (offsets.IsCorruption()) damaged_ = true;
+    HURT_RETURN_IF_ERROR(offsets);
   }
   if ((now.signature & ~kNtxForFlag) != (header_.counters.signature & ~kNtxForFlag)) {
     return Corrupt("index header changed its kind while open");
@@ -285,6 +290,7 @@ Result<const NtxPage*> NtxIndex::GetPage(uint32_t offset) {
       s = NtxPage::DecodeFrom(data, format_, offset, file_size_, path(), &scratch_);
     }
   }
+  if (s.IsCorruption()) damaged_ = true;
   HURT_RETURN_IF_ERROR(s);
   return cache_.Put(offset, scratch_);
 }

@@ -39,7 +39,9 @@
 //
 // Damaged files: every header and page read is checked (ntx_format.h); trouble gives
 // Status::Corruption naming the file and the page offset, never a crash or an endless
-// walk (the tree depth is bounded).
+// walk (the tree depth is bounded). The index then stays marked damaged(), so that a
+// caller that could not show the status where it met it (a browse grid moving through
+// the records) still learns that what it read is not to be trusted.
 //
 // Not thread-safe: one station is one thread.
 #pragma once
@@ -163,6 +165,11 @@ class NtxIndex {
   // either in the tree or on the free list. Returns Corruption describing the first fault.
   Result<NtxStats> Verify(bool strict = true);
 
+  // True once this index has reported Corruption (a bad page or header, a walk that does
+  // not make sense): its entries cannot be trusted until the file is rebuilt from the
+  // table.
+  bool damaged() const { return damaged_; }
+
   // Counts for tests and tools: pages read from the file, cache drops caused by changes
   // made elsewhere, reads that took the read lock.
   uint64_t pages_read() const { return pages_read_; }
@@ -255,6 +262,7 @@ class NtxIndex {
   uint64_t pages_read_ = 0;
   uint64_t cache_drops_ = 0;
   uint64_t locked_reads_ = 0;
+  mutable bool damaged_ = false;  // set by Corrupt(), which is const
   Clock* clock_;
   int lockless_read_ms_;
   int64_t last_locked_check_ = 0;

@@ -436,7 +436,7 @@ Status NtxBuilder::MergeRuns(bool emit, uint64_t* distinct, TreeWriter* writer) 
 }
 
 Status NtxBuilder::WriteIndex() {
-  const NtxPageFormat format{header_.key_length, header_.max_keys};
+  const NtxPageFormat format{header_.key_length, header_.max_keys, header_.descending};
   uint32_t root = 0;
   if (runs_.empty()) {
     // Everything fits in memory: sort and write straight from the references.

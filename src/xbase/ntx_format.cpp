@@ -251,6 +251,17 @@ Status NtxPage::DecodeFrom(std::string_view data, const NtxPageFormat& format, u
       return Status::Corruption(PageName(path, offset) + ": child page offset " + std::to_string(child) +
                                 " is outside the file or not on a page boundary");
     }
+    if (i == count) break;  // the right-most slot carries only its child
+    if (page->recno(i) == 0) {
+      return Status::Corruption(PageName(path, offset) + ": key " + std::to_string(i) + " has record number 0");
+    }
+    if (i > 0) {
+      const int c = std::memcmp(page->key(i - 1).data(), page->key(i).data(), format.key_length);
+      if (format.descending ? c < 0 : c > 0) {
+        return Status::Corruption(PageName(path, offset) + ": key " + std::to_string(i) +
+                                  " is out of order on the page");
+      }
+    }
   }
   return Status::Ok();
 }

@@ -148,6 +148,7 @@ Status CheckNtxHeaderOffsets(const NtxCounters& counters, uint64_t file_size, co
 struct NtxPageFormat {
   uint16_t key_length = 0;
   uint16_t max_keys = 0;
+  bool descending = false;  // keys run from high to low (the header's descending flag)
   size_t item_size() const { return kNtxItemHeaderSize + key_length; }
 };
 
@@ -161,9 +162,13 @@ class NtxPage {
   // An empty leaf of the given shape.
   void Reset(const NtxPageFormat& format);
 
-  // Decodes the 1024 bytes of the page at file offset `offset`. Child offsets are checked
-  // to be page-aligned and inside a file of `file_size` bytes. Errors are
-  // Status::Corruption naming `path` and the page offset.
+  // Decodes the 1024 bytes of the page at file offset `offset`, checking what one page
+  // can tell of itself: the key count (at most max_keys), every item offset inside the
+  // page, child offsets page-aligned, inside a file of `file_size` bytes and not the page
+  // itself, either all children or none (a leaf), a record number on every entry, and the
+  // keys in order (equal keys allowed). This runs once per page read from the file, never
+  // per key access: about one comparison of neighbouring keys per entry, little next to
+  // the read itself. Errors are Status::Corruption naming `path` and the page offset.
   static Status DecodeFrom(std::string_view data, const NtxPageFormat& format, uint64_t offset, uint64_t file_size,
                            const std::string& path, NtxPage* page);
   // Writes exactly kNtxPageSize bytes, slots in order.

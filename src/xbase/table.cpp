@@ -174,8 +174,9 @@ Result<std::unique_ptr<Table>> Table::Open(Env& env, const std::string& dbf_path
     auto file_size = table->file_->Size();
     if (!file_size.ok()) return file_size.status();
     Status fits = header->CheckFileSize(*file_size, dbf_path);
-    if (!fits.ok() && (mode.exclusive || attempt == kHeaderReadAttempts)) return fits;
-    if (fits.ok()) {
+    const bool salvage = mode.accept_short && mode.read_only && !mode.exclusive && *file_size >= header->header_length;
+    if (!fits.ok() && (mode.exclusive || attempt == kHeaderReadAttempts) && !salvage) return fits;
+    if (fits.ok() || (salvage && attempt == kHeaderReadAttempts)) {
       table->header_ = std::move(header).value();
       size = *file_size;
       break;
@@ -683,6 +684,12 @@ Result<std::string> Table::ReadMemo(uint32_t block) {
   HURT_RETURN_IF_ERROR(CheckOpen());
   if (!memo_) return Status::Invalid(path_ + ": table has no memo file");
   return memo_->Read(block);
+}
+
+Status Table::CheckMemo(uint32_t block) {
+  HURT_RETURN_IF_ERROR(CheckOpen());
+  if (!memo_) return Status::Invalid(path_ + ": table has no memo file");
+  return memo_->Check(block);
 }
 
 Result<uint32_t> Table::WriteMemo(std::string_view text) {

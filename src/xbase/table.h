@@ -90,10 +90,20 @@ struct TableMode {
   // Shared mode: how long a block read ahead by ReadNear may serve records (see above);
   // 0 = ReadNear reads like Read.
   int read_ahead_ms = 100;
+  // Shared and read only (tools salvaging what is left): a table whose header counts
+  // more records than the file holds (an interrupted append, a cut copy) is opened with
+  // the whole records present as its records, instead of being refused with Corruption
+  // (dbf_repair.h sets such a header right).
+  bool accept_short = false;
 
   static TableMode Shared() { return {false, false}; }
   static TableMode Exclusive() { return {true, false}; }
   static TableMode SharedReadOnly() { return {false, true}; }
+  static TableMode Salvage() {
+    TableMode mode = SharedReadOnly();
+    mode.accept_short = true;
+    return mode;
+  }
 };
 
 class Table {
@@ -190,6 +200,8 @@ class Table {
   // Used by Record for M fields; block 0 is the empty memo.
   Result<std::string> ReadMemo(uint32_t block);
   Result<uint32_t> WriteMemo(std::string_view text);
+  // Checks a memo pointer (MemoFile::Check); Invalid without a memo file.
+  Status CheckMemo(uint32_t block);
 
   // --- Locks -----------------------------------------------------------------------------
   // Busy when another station holds the record (or the file lock); NotFound when the

@@ -172,6 +172,9 @@ class WorkArea {
   const OrderInfo* Order(int n) const;
   // The index of order n, for tools and tests (Verify); nullptr when none.
   NtxIndex* OrderIndex(int n);
+  // The file of the first order whose index has met damage (NtxIndex::damaged): its
+  // entries are not to be trusted until it is rebuilt. "" when none has.
+  std::string DamagedOrder() const;
   // The key of the current record in order n (n = 0: the controlling order), as stored.
   Result<std::string> KeyOf(int n = 0);
 

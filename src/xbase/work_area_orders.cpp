@@ -286,6 +286,13 @@ NtxIndex* WorkArea::OrderIndex(int n) {
   return orders_[static_cast<size_t>(n - 1)]->index.get();
 }
 
+std::string WorkArea::DamagedOrder() const {
+  for (const auto& order : orders_) {
+    if (order->index->damaged()) return order->info.path;
+  }
+  return {};
+}
+
 Result<std::string> WorkArea::KeyOf(int n) {
   if (n == 0) n = order_;
   if (n < 1 || n > order_count()) return Status::Invalid(path() + ": no order " + std::to_string(n));

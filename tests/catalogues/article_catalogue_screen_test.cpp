@@ -7,6 +7,8 @@
 #include "catalogues/catalogue_fixture.h"
 #include "console/keys.h"
 #include "session/operators_table.h"
+#include "xbase/endian_codec.h"
+#include "xbase/ntx_format.h"
 
 namespace hurt::catalogues::testing {
 namespace {
@@ -508,6 +510,45 @@ TEST_F(DbuAsTest, StockLyingLongestIsMarkedWithAPlus) {
       .Key(key::kEsc);
   ASSERT_TRUE(RunAs());
   ExpectDataChecksClean();
+}
+
+// A station that does not rebuild the indexes (a later one, or a period argument) opens a
+// name index whose pages are garbage. Tab to the name order must not show a list of some
+// of the cards as if it were all of them: the grid is cleared, the index is named with
+// the way to rebuild it, and the catalogue is left.
+TEST_F(DbuAsTest, ADamagedNameIndexIsToldAndNoListIsShown) {
+  for (int i = 1; i <= 51; ++i) {
+    const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+    Article("1", "A" + n, "TOWAR " + n);
+  }
+  const int name_order = HasField(As(), "KOD13") ? 3 : 2;
+  const std::string index = As().Order(name_order)->path;
+  const std::string shown = index.substr(index.size() - std::string("26/12/as2.ntx").size());
+  ASSERT_TRUE(s().areas().CloseAll().ok());
+  std::string bytes = dir.Read(index);
+  const uint32_t root = xbase::DecodeU32(bytes.data() + xbase::kNtxRootOffset);
+  ASSERT_GT(bytes.size(), 3 * xbase::kNtxPageSize) << "the index has leaves under its root";
+  uint32_t seed = 7;
+  for (size_t page = xbase::kNtxPageSize; page < bytes.size(); page += xbase::kNtxPageSize) {
+    if (page == root) continue;
+    for (size_t i = page; i < page + xbase::kNtxPageSize; ++i) bytes[i] = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+  }
+  dir.Write(index, bytes);
+  ASSERT_TRUE(session::InitDbf(s(), ui, ""));  // opened as a later station does: no rebuild
+
+  d.Then([&] { EXPECT_TRUE(d.Contains("TOWAR 01")) << d.Dump(); }).Key(key::kTab);
+  d.Then([&] {
+     EXPECT_TRUE(d.Contains("Uszkodzony indeks " + shown)) << d.Dump();
+     EXPECT_TRUE(d.Contains("Napraw: uruchom program z argumentem 888"));
+     EXPECT_TRUE(d.Contains("Reorganizacja zbiorow"));
+     // The card above stays; of the list under it (rows 15-23) nothing does.
+     for (int row = 15; row <= 23; ++row) {
+       EXPECT_EQ(d.Line(row).find("TOWAR"), std::string::npos) << "row " << row << "\n" << d.Dump();
+       EXPECT_EQ(d.TextAt(row, 0, 30), std::string(30, ' ')) << "row " << row << "\n" << d.Dump();
+     }
+   })
+      .Key(key::kEnter);
+  ASSERT_TRUE(RunAs());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "session/init_tables_build.h"
 #include "session/init_tables_fixture.h"
+#include "xbase/ntx_format.h"
 
 namespace hurt::store::init_test {
 namespace {
@@ -99,6 +100,24 @@ TEST_F(InitTablesTest, ALaterStationDoesNotBuildWhileOthersWork) {
   EXPECT_TRUE(ui_.Has("alert Wszyscy musza wyjsc z programu"));
   EXPECT_FALSE(Shown("Indeksowanie - prosze czekac"));
   EXPECT_FALSE(mem_.Exists("26/03/as.ntx"));
+}
+
+// A later station cannot rebuild: an index whose header reads well but whose pages are
+// garbage is named, with the rebuild that mends it, instead of "niedostepny" alone.
+TEST_F(InitTablesTest, ALaterStationNamesADamagedIndexAndItsRebuild) {
+  ASSERT_TRUE(Build());
+  xbase::WorkAreas first_station(env_);
+  ASSERT_TRUE(first_station.Open(1, "firma.dbf", "firma").ok());
+  NewSession(2);
+  auto bytes = mem_.Contents("26/03/as.ntx");
+  ASSERT_TRUE(bytes.ok());
+  for (size_t i = xbase::kNtxPageSize; i < bytes->size(); ++i) (*bytes)[i] = static_cast<char>(0xA5);
+  ASSERT_TRUE(mem_.SetContents("26/03/as.ntx", *bytes).ok());
+  ui_.calls.clear();
+  EXPECT_FALSE(Open());
+  EXPECT_TRUE(ui_.Has("alert Plik 26/03/as niedostepny"));
+  EXPECT_TRUE(ui_.Has("alert Uszkodzony indeks 26/03/as.ntx"));
+  EXPECT_TRUE(ui_.Has("alert Napraw: uruchom program z argumentem 888"));
 }
 
 TEST_F(InitTablesTest, ADamagedIndexIsRebuiltFromItsTable) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "base/cp852.h"
+#include "base/date.h"
 #include "viewer_fixture.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"
@@ -235,6 +236,48 @@ TEST_F(ViewerTest, AltBCopiesTheUndeletedRecordsOfTheCurrentTable) {
   auto source = xbase::Table::Open(xbase::RealEnv(), as, xbase::TableMode::SharedReadOnly());
   ASSERT_TRUE(source.ok());
   EXPECT_EQ((*source)->RecordCount(), 5u);  // untouched
+}
+
+// A copy into a ".csv" name is for a spreadsheet set up for Poland: semicolons, decimal
+// commas, dd.mm.yyyy dates, UTF-8 with a byte-order mark, or Windows-1250 when asked.
+TEST_F(ViewerTest, AltBIntoACsvNameWritesWhatAPolishSpreadsheetOpens) {
+  const std::string zo = dir / "zo.dbf";
+  ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), zo,
+                                   {{"ODB", 'C', 8, 0}, {"NODB", 'C', 30, 0}, {"SALDO", 'N', 12, 2}, {"DATA", 'D', 8, 0},
+                                    {"VIP", 'L', 1, 0}})
+                  .ok());
+  xbase::WorkAreas& areas = session->areas();
+  auto opened = areas.Open(3, zo, "zo");
+  ASSERT_TRUE(opened.ok()) << opened.status().ToString();
+  xbase::WorkArea& a = **opened;
+  ASSERT_TRUE(a.Append().ok());
+  ASSERT_TRUE(a.Replace("ODB", xbase::Value("K1")).ok());
+  ASSERT_TRUE(a.Replace("NODB", xbase::Value(std::string("Zakład \"Łódź\"; S.A."_pl))).ok());
+  ASSERT_TRUE(a.Replace("SALDO", xbase::Value(-1234.5)).ok());
+  ASSERT_TRUE(a.Replace("DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 12, 8)})).ok());
+  ASSERT_TRUE(a.Replace("VIP", xbase::Value(true)).ok());
+  ASSERT_TRUE(a.Append().ok());
+  ASSERT_TRUE(a.Replace("ODB", xbase::Value(" K2")).ok());
+  ASSERT_TRUE(a.Unlock().ok());
+  ASSERT_TRUE(areas.Select(3).ok());
+
+  d.Key(key::kAltB).Type("kontrahenci.csv").Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("CSV w kodzie Windows-1250 ?")); }).Key('N');
+  ExpectMessage("Skopiowano do rob/kopie03/kontrahenci.csv");
+  d.Key(key::kAltB).Type("kontr1250.CSV").Key(key::kEnter).Key('T');
+  ExpectMessage("Skopiowano do rob/kopie03/kontr1250.csv");  // names are made lower case
+  d.Key(key::kEsc);
+  View(Lines(3));
+
+  EXPECT_EQ(dir.Read("rob/kopie03/kontrahenci.csv"),
+            "\xEF\xBB\xBF"
+            "ODB;NODB;SALDO;DATA;VIP\r\n"
+            "K1;\"Zakład \"\"Łódź\"\"; S.A.\";-1234,50;08.12.2026;T\r\n"
+            "\" K2\";;;;\r\n");
+  EXPECT_EQ(dir.Read("rob/kopie03/kontr1250.csv"),
+            "ODB;NODB;SALDO;DATA;VIP\r\n"
+            "K1;\"Zak\xB3" "ad \"\"\xA3\xF3" "d\x9F\"\"; S.A.\";-1234,50;08.12.2026;T\r\n"
+            "\" K2\";;;;\r\n");
 }
 
 TEST_F(ViewerTest, AltBNeverReplacesTheOperatorsAndAsksBeforeReplacingACopy) {

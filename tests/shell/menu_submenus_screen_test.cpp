@@ -2,6 +2,10 @@
 // installer items, the month-close warnings.
 #include "base/cp852.h"
 #include "menu_fixture.h"
+#include "session/init_tables.h"
+#include "store/net_ui.h"
+#include "xbase/ntx.h"
+#include "xbase/table.h"
 
 namespace hurt::shell {
 namespace {
@@ -159,6 +163,54 @@ TEST_F(SubMenuTest, BlockedItemsAndBlankItems) {
   ExpectMessage("Zbyt male prawa,  nr # 0");
   EndWork();
   EXPECT_EQ(Loop(), kMenuEnd);
+}
+
+// Item 12 (row 16) rebuilds the indexes once every other station is out (a damaged index is whole
+// again afterwards); while another station has the company table open it rebuilds nothing.
+class ReorganisationTest : public MenuTest {
+ protected:
+  void SetUp() override {
+    Start("212");  // FUNKCJE SPECJALNE on item 12, Reorganizacja zbiorow
+    ASSERT_TRUE(env.CreateDirs("/dane/rob").ok());
+    store::NoScreenUi quiet(d.clock);
+    ASSERT_TRUE(session::InitNtx(*session, quiet, ""));
+    ASSERT_TRUE(session->areas().CloseAll().ok());
+    auto bytes = env.Contents(kIndex);  // a later order: the session opens on order 1
+    ASSERT_TRUE(bytes.ok());
+    for (size_t i = xbase::kNtxPageSize; i < bytes->size(); ++i) (*bytes)[i] = static_cast<char>(0xA5);
+    ASSERT_TRUE(env.SetContents(kIndex, *bytes).ok());
+    ASSERT_TRUE(session::InitDbf(*session, quiet, ""));
+  }
+  Status IndexStatus() {
+    auto index = xbase::NtxIndex::Open(env, kIndex);
+    if (!index.ok()) return index.status();
+    return (*index)->Verify(false).status();
+  }
+  static constexpr const char* kIndex = "/dane/24/03/as2.ntx";
+};
+
+TEST_F(ReorganisationTest, TheIndexesAreRebuiltWhenEveryoneElseIsOut) {
+  ASSERT_TRUE(IndexStatus().IsCorruption());
+  d.Key(key::kEnter).Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Czy masz na to czas ?")); }).Key('T');
+  ExpectMessage("Indeksy odbudowane");
+  ExpectMessage("Funkcja KOREKTA_AS niedostępna");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+  EXPECT_TRUE(IndexStatus().ok()) << IndexStatus().ToString();
+  EXPECT_NE(session->areas().Area(2), nullptr) << "the session is open again";
+}
+
+TEST_F(ReorganisationTest, NothingIsRebuiltWhileAnotherStationWorks) {
+  auto other = xbase::Table::Open(env, "/dane/firma.dbf", xbase::TableMode::Shared());
+  ASSERT_TRUE(other.ok());
+  d.Key(key::kEnter).Key(key::kEnter).Key('T');
+  d.Wait(1500);  // the one attempt at the company table alone, and its pause of a second
+  ExpectMessage("Wszyscy musza wyjsc z programu");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+  EXPECT_TRUE(IndexStatus().IsCorruption());
+  EXPECT_NE(session->areas().Area(1), nullptr) << "the company table is open again";
 }
 
 TEST_F(SubMenuTest, MonthCloseWarnsWhileThePeriodIsRunning) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "console/keys.h"
 #include "shell/startup_fixture.h"
 #include "shell/station.h"
 #include "support/hurt_data.h"
@@ -12,6 +13,8 @@
 
 namespace hurt::shell {
 namespace {
+
+namespace key = console::key;
 
 TEST(TablesToRebuild, FollowsTheNameRules) {
   EXPECT_EQ(TablesToRebuild({"zo.dbf", "AS.DBF", "fa_n.dbf", "a-b.dbf", "x.dbf", "xxx.dbf", "as.ntx", "dowod.dbf",
@@ -82,6 +85,7 @@ TEST_F(Rescue, AFailedCopyLeavesTheTableAsItWas) {
   t.faults.FailWrite(1, "as_r.dbf");
   OdswiezReport report;
   ASSERT_TRUE(t.Run([&] { report = Odswiez(t.session, "26/12"); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed()) << "the operator was asked";
   ASSERT_EQ(report.failed.size(), 1u);
   EXPECT_EQ(dir.Read("26/12/as.dbf"), before);
   EXPECT_FALSE(dir.Exists("26/12/as_r.dbf"));
@@ -149,6 +153,54 @@ TEST_F(Rescue, RebuildsThePeriodAndItsIndexesHoldingFirma) {
   ASSERT_TRUE(t.session.areas().CloseAll().ok());
   EXPECT_EQ(Indexes(dir / "26/12/as.dbf"), (std::vector<std::string>{"A1", "A3"}));
   EXPECT_TRUE(dir.Exists("26/12/as.ntx"));
+}
+
+// An append stopped half way (or a cut copy): the header of as counts 5 records, the file
+// holds 3 and a half. The rescue run names both counts and the copy it will keep, and
+// sets the count after a yes; the table is then rebuilt with its 3 records.
+class RescueShortTable : public Rescue {
+ protected:
+  void SetUp() override {
+    testing::MakeCompany(dir.str());
+    Articles(5);
+    std::string bytes = dir.Read("26/12/as.dbf");
+    auto t = xbase::Table::Open(xbase::RealEnv(), dir / "26/12/as.dbf", xbase::TableMode::SharedReadOnly());
+    ASSERT_TRUE(t.ok());
+    const size_t cut = (*t)->header_length() + 3 * (*t)->record_length() + (*t)->record_length() / 2;
+    ASSERT_TRUE((*t)->Close().ok());
+    short_ = bytes.substr(0, cut);
+    dir.Write("26/12/as.dbf", short_);
+  }
+  std::string short_;
+};
+
+TEST_F(RescueShortTable, TheCountIsSetAfterAYesAndTheOriginalKept) {
+  TestStation t(dir.str());
+  t.recorder.When("krotszy niz naglowek", key::kEnter).When("Ustawic liczbe rekordow na 3 ?", 'T');
+  OdswiezReport report;
+  ASSERT_TRUE(t.Run([&] { report = Odswiez(t.session, "26/12"); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+  EXPECT_TRUE(t.recorder.Saw("Plik 26/12/AS.DBF krotszy niz naglowek"));
+  EXPECT_TRUE(t.recorder.Saw("naglowek: 5 rek."));
+  EXPECT_TRUE(t.recorder.Saw("w pliku: 3 rek."));
+  EXPECT_TRUE(t.recorder.Saw("kopia pliku: as_kopia.dbf"));
+  EXPECT_TRUE(report.failed.empty()) << report.failed.front();
+  EXPECT_EQ(dir.Read("26/12/as_kopia.dbf"), short_);
+  EXPECT_EQ(Indexes(dir / "26/12/as.dbf"), (std::vector<std::string>{"A1", "A2", "A3"}));
+  // The copy is no table of the rebuild: a name with "_".
+  EXPECT_EQ(report.rebuilt, (std::vector<std::string>{"26/12/as.dbf"}));
+}
+
+TEST_F(RescueShortTable, ANoLeavesTheTableAsItWas) {
+  TestStation t(dir.str());
+  t.recorder.When("krotszy niz naglowek", key::kEnter).When("Ustawic liczbe rekordow na 3 ?", 'N');
+  OdswiezReport report;
+  ASSERT_TRUE(t.Run([&] { report = Odswiez(t.session, "26/12"); }));
+  EXPECT_TRUE(t.recorder.AllGatesUsed()) << "the operator was asked";
+  ASSERT_EQ(report.failed.size(), 1u);
+  EXPECT_EQ(dir.Read("26/12/as.dbf"), short_);
+  EXPECT_FALSE(dir.Exists("26/12/as_kopia.dbf"));
+  EXPECT_TRUE(t.recorder.Saw("Plik 26/12/AS.DBF niedostepny"));
 }
 
 }  // namespace

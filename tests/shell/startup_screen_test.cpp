@@ -182,6 +182,35 @@ TEST_F(StartRun, StartFilesAndForcedSettingsAreInTheSession) {
   EXPECT_EQ(v.Text("PLIK"), "rob/wydruk01.prn");
 }
 
+// A table whose header counts more records than its file holds (an append cut short, a
+// copy cut off) stops the start with the cause and the way out, whether the start
+// rebuilds the indexes (no argument) or not ("CD", as a period argument or a later
+// station would).
+TEST_F(StartRun, AShortTableStopsTheStartSayingWhyAndWhatMendsIt) {
+  testing::MakeCompany(dir.str());
+  testing::MakePeriodTable(dir.str(), "26/12", store::TableId::kAs);
+  const std::string as = dir / "26/12/as.dbf";
+  size_t cut = 0;
+  {
+    auto t = xbase::Table::Open(xbase::RealEnv(), as, xbase::TableMode::Exclusive());
+    ASSERT_TRUE(t.ok());
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE((*t)->Append((*t)->NewRecord()).ok());
+    cut = (*t)->header_length() + 3 * (*t)->record_length() + 10;
+    ASSERT_TRUE((*t)->Close().ok());
+  }
+  dir.Write("26/12/as.dbf", dir.Read("26/12/as.dbf").substr(0, cut));
+  for (const std::string argument : {"CD", ""}) {
+    TestStation t(dir.str(), argument);
+    EXPECT_EQ(Main(t), kExitNotStarted) << argument;
+    EXPECT_TRUE(t.recorder.Saw("Plik 26/12/as niedostepny")) << argument;
+    EXPECT_TRUE(t.recorder.Saw("Plik krotszy niz mowi jego naglowek")) << argument;
+    EXPECT_TRUE(t.recorder.Saw("naglowek: 5 rek.")) << argument;
+    EXPECT_TRUE(t.recorder.Saw("w pliku: 3 rek.")) << argument;
+    EXPECT_TRUE(t.recorder.Saw("Naprawa: uruchom program z argumentem 999")) << argument;
+    EXPECT_FALSE(t.recorder.Saw("Wszyscy musza wyjsc z programu")) << argument;
+  }
+}
+
 TEST_F(StartRun, NoFreeSlotEndsTheStationWithExitCodeOne) {
   testing::MakeCompany(dir.str(), testing::CompanySetup().St("??").Markers({"ST2.TXT"}));
   auto working = xbase::Table::Open(xbase::RealEnv(), dir / "firma.dbf", xbase::TableMode::Shared());

@@ -13,7 +13,9 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/text.h"
+#include "store/schema.h"
 #include "support/child_process.h"
+#include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/ntx.h"
 #include "xbase/table.h"
@@ -391,7 +393,7 @@ TEST_F(HurtDbfTest, DamagedPagesAreFaultsOfCheckNeverACrash) {
 
 TEST_F(HurtDbfTest, UsageErrorsExitTwoWithTheUsageLine) {
   const std::vector<std::vector<std::string>> runs = {
-      {}, {"frobnicate"}, {"info"}, {"dump", "a", "b"}, {"dump", "a", "--fast"}, {"check", "a"},
+      {}, {"frobnicate"}, {"info"}, {"dump", "a", "b"}, {"dump", "a", "--fast"}, {"check"},
       {"seek", "a", "b"}, {"lock", "a", "x", "1"}, {"lock", "a", "1", "-1"}, {"dump", "a", "--order"},
   };
   for (const auto& args : runs) {
@@ -399,6 +401,172 @@ TEST_F(HurtDbfTest, UsageErrorsExitTwoWithTheUsageLine) {
     EXPECT_EQ(r.exit_code, 2) << (args.empty() ? "" : args[0]);
     EXPECT_NE(r.err.find("usage: hurt-dbf"), std::string::npos) << r.err;
   }
+}
+
+// --- damaged tables: short files and memos --------------------------------------------------
+
+// The header of towary counts 300 records; the file is cut inside record 201.
+TEST_F(HurtDbfTest, AShortTableIsDumpedAsFarAsItGoesAndRepairedAfterAYes) {
+  MakeTable();
+  auto t = xbase::Table::Open(xbase::RealEnv(), dir / "towary.dbf", xbase::TableMode::SharedReadOnly());
+  ASSERT_TRUE(t.ok());
+  const size_t cut = (*t)->header_length() + 200 * (*t)->record_length() + 17;
+  ASSERT_TRUE((*t)->Close().ok());
+  const std::string short_file = dir.Read("towary.dbf").substr(0, cut);
+  dir.Write("towary.dbf", short_file);
+
+  ProcessResult r = Run({"dump", "towary"});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_NE(r.err.find("towary.dbf: the header counts 300 records, the file holds 200 whole ones"),
+            std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("\n  200   2   A00200"), std::string::npos) << r.out.substr(r.out.size() - 300);
+  EXPECT_EQ(r.out.find("A00201"), std::string::npos);
+  r = Run({"check", "towary"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.out.find("towary.dbf: the header counts 300 records"), std::string::npos) << r.out;
+
+  testing::ProcessOptions answer_no;
+  answer_no.cwd = dir.str();
+  answer_no.stdin_text = "n\n";
+  r = testing::RunProcess({testing::BuiltProgram("hurt-dbf"), "repair", "towary"}, answer_no);
+  EXPECT_EQ(r.exit_code, 1) << r.out << r.err;
+  EXPECT_NE(r.out.find("Set the count to 200, keeping the original as towary_kopia.dbf? [y/N]"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(dir.Read("towary.dbf"), short_file);
+  EXPECT_FALSE(dir.Exists("towary_kopia.dbf"));
+
+  testing::ProcessOptions answer_yes = answer_no;
+  answer_yes.stdin_text = "y\n";
+  r = testing::RunProcess({testing::BuiltProgram("hurt-dbf"), "repair", "towary"}, answer_yes);
+  EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("record count set to 200; the original is kept as towary_kopia.dbf"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(dir.Read("towary_kopia.dbf"), short_file);
+  r = Run({"check", "towary"});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_NE(r.out.find("towary.dbf: OK, 200 records"), std::string::npos) << r.out;
+  r = Run({"repair", "towary", "--yes"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(r.out.find("nothing to repair"), std::string::npos) << r.out;
+}
+
+TEST_F(HurtDbfTest, BadMemosAreFaultsOfCheckAndMarkedInTheDump) {
+  ASSERT_EQ(Run({"create", "notatki", "KOD,C,4;UWAGI,M"}).exit_code, 0);
+  dir.Write("in.csv", "KOD,UWAGI\nK1,pierwsza\nK2,druga\nK3,trzecia\nK4,\n");
+  ASSERT_EQ(Run({"import", "notatki", "in.csv"}).exit_code, 0);
+  ASSERT_EQ(Run({"check", "notatki"}).exit_code, 0);
+  // K2 points past the memo file; the memo file is cut inside K3's memo.
+  Patch("notatki.dbf", "K2           2", "K2         999");
+  dir.Write("notatki.dbt", dir.Read("notatki.dbt").substr(0, 3 * 512 + 5));
+
+  ProcessResult r = Run({"check", "notatki"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.out.find("notatki.dbf: record 2, field UWAGI: memo block 999 lies past the end of the memo file"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("notatki.dbf: record 3, field UWAGI: memo at block 3 has no end mark"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("notatki.dbf: 2 faults"), std::string::npos) << r.out;
+
+  r = Run({"dump", "notatki"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.out.find("    1   K1   pierwsza"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("    2   K2   <bad memo>"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("    4   K4"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("notatki.dbf: record 2, field UWAGI: notatki.dbt: memo block 999"), std::string::npos) << r.err;
+  r = Run({"dump", "notatki", "--csv"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "KOD,UWAGI\nK1,pierwsza\nK2,<bad memo>\nK3,trzec\nK4,\n");
+}
+
+// --- CSV for spreadsheets -----------------------------------------------------------------
+
+TEST_F(HurtDbfTest, SpreadsheetCsvInBothCodePagesGoesInAndComesOut) {
+  ASSERT_EQ(Run({"create", "kontr", "ODB,C,8;NAZWA,C,24;SALDO,N,12,2;DATA,D;VIP,L"}).exit_code, 0);
+  dir.Write("utf8.csv", "\xEF\xBB\xBF" "ODB;NAZWA;SALDO;DATA;VIP\r\n"
+                        "K1;\"Zakład \"\"Ćma\"\"; Łódź\";-1 234,5;08.12.2026;T\r\n"
+                        "K2;Żółw;0,10;2026-12-09;F\r\n");
+  ProcessResult r = Run({"import", "kontr", "utf8.csv"});
+  EXPECT_EQ(r.exit_code, 2) << "a thousands separator is no number";
+  EXPECT_NE(r.err.find("line 2: field SALDO"), std::string::npos) << r.err;
+  dir.Write("utf8.csv", "\xEF\xBB\xBF" "ODB;NAZWA;SALDO;DATA;VIP\r\n"
+                        "K1;\"Zakład \"\"Ćma\"\"; Łódź\";-1234,5;08.12.2026;T\r\n"
+                        "K2;Żółw;0,10;2026-12-09;F\r\n");
+  r = Run({"import", "kontr", "utf8.csv"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  dir.Write("win.csv", "ODB;NAZWA;SALDO\r\nK3;\xA3\xF3\xBF" "ko \x9C" "redni;12\r\n");  // Łóżko średni
+  r = Run({"import", "kontr", "win.csv"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+
+  r = Run({"dump", "kontr", "--sheet"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "\xEF\xBB\xBF" "ODB;NAZWA;SALDO;DATA;VIP\r\n"
+                   "K1;\"Zakład \"\"Ćma\"\"; Łódź\";-1234,50;08.12.2026;T\r\n"
+                   "K2;Żółw;0,10;09.12.2026;F\r\n"
+                   "K3;Łóżko średni;12,00;;\r\n");
+  r = Run({"dump", "kontr", "--sheet", "--cp1250"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "ODB;NAZWA;SALDO;DATA;VIP\r\n"
+                   "K1;\"Zak\xB3" "ad \"\"\xC6ma\"\"; \xA3\xF3" "d\x9F\";-1234,50;08.12.2026;T\r\n"
+                   "K2;\xAF\xF3\xB3w;0,10;09.12.2026;F\r\n"
+                   "K3;\xA3\xF3\xBF" "ko \x9C" "redni;12,00;;\r\n");
+  // What the spreadsheet dump wrote reads back in.
+  dir.Write("back.csv", r.out);
+  ASSERT_EQ(Run({"create", "kopia", "ODB,C,8;NAZWA,C,24;SALDO,N,12,2;DATA,D;VIP,L"}).exit_code, 0);
+  r = Run({"import", "kopia", "back.csv"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Run({"dump", "kopia", "--csv"}).out, Run({"dump", "kontr", "--csv"}).out);
+  EXPECT_EQ(Run({"dump", "kontr", "--cp1250"}).exit_code, 2) << "--cp1250 goes with --sheet";
+}
+
+// --- import keeps the table's indexes ---------------------------------------------------------
+
+// zo of the period 26/12 with every index the catalogue gives it, one of them held open by
+// another process (a station at work): the imported counterparties get their keys.
+class HurtDbfImportTest : public HurtDbfTest {
+ protected:
+  void SetUp() override {
+    hurt::testing::MakePeriodTable(dir.str(), "26/12", store::TableId::kZo);
+    indexes_ = store::ResolveIndexes(store::Table(store::TableId::kZo), store::Markers(), store::PathArgs{"26/12", 1, {}});
+    ASSERT_GE(indexes_.size(), 2u);
+    for (const store::IndexFile& index : indexes_) {
+      ProcessResult r = Run({"reindex", "26/12/zo", index.file, index.key});
+      ASSERT_EQ(r.exit_code, 0) << index.file << ": " << r.err;
+    }
+    dir.Write("zo.csv", "ODB;NODB\r\nK0001;PIERWSZY\r\nK0002;DRUGI\r\n");
+  }
+  ProcessResult Check() {
+    std::vector<std::string> args{"check", "26/12/zo"};
+    for (const store::IndexFile& index : indexes_) args.push_back(index.file);
+    return Run(args);
+  }
+  std::vector<store::IndexFile> indexes_;
+};
+
+TEST_F(HurtDbfImportTest, TheCatalogueIndexesGetTheKeysOfTheImportedRecords) {
+  auto working = xbase::NtxIndex::Open(xbase::RealEnv(), dir / (indexes_[0].file + ".ntx"));
+  ASSERT_TRUE(working.ok());
+  ProcessResult r = Run({"import", "26/12/zo", "zo.csv"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find("2 records imported, keys added to 26/12/zo.ntx"), std::string::npos) << r.out;
+  r = Check();
+  EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+  xbase::NtxCursor cursor(**working);
+  auto found = cursor.Seek(Utf8ToCp852("K0002"));
+  ASSERT_TRUE(found.ok());
+  EXPECT_TRUE(*found) << "the open index sees the new key";
+}
+
+TEST_F(HurtDbfImportTest, AnIndexHeldExclusivelyElsewhereRefusesTheImport) {
+  xbase::NtxOpenOptions exclusive;
+  exclusive.exclusive = true;
+  auto held = xbase::NtxIndex::Open(xbase::RealEnv(), dir / (indexes_[1].file + ".ntx"), exclusive);
+  ASSERT_TRUE(held.ok());
+  const std::string before = dir.Read("26/12/zo.dbf");
+  ProcessResult r = Run({"import", "26/12/zo", "zo.csv"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find(indexes_[1].file + ".ntx: opened exclusively by another process; nothing imported"),
+            std::string::npos) << r.err;
+  EXPECT_EQ(dir.Read("26/12/zo.dbf"), before);
 }
 
 // --- lock ---------------------------------------------------------------------------------

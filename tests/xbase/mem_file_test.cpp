@@ -184,6 +184,7 @@ TEST(MemFileDecode, DamagedFilesAreCorruptionNamingTheFile) {
       {"number cut short", Header("N", 0xCE, 10, 0) + "\0\0\0\x1A"},
       {"number NaN", Header("N", 0xCE, 10, 0) + DoubleBytes(std::numeric_limits<double>::quiet_NaN()) + "\x1A"},
       {"number infinite", Header("N", 0xCE, 10, 0) + DoubleBytes(HUGE_VAL) + "\x1A"},
+      {"number with 16 decimals", Header("N", 0xCE, 20, 16) + DoubleBytes(1) + "\x1A"},
       {"negative date", Header("D", 0xC4, 1, 0) + DoubleBytes(-1) + "\x1A"},
       {"date past 9999", Header("D", 0xC4, 1, 0) + DoubleBytes(1e12) + "\x1A"},
       {"date cut short", Header("D", 0xC4, 1, 0) + "\0\0\x1A"},
@@ -204,7 +205,8 @@ TEST(MemFileDecode, EveryCutOfAGoodFileIsCorruptionNeverACrash) {
 
 TEST(MemFileDecode, FlippedBytesNeverCrash) {
   // Each byte replaced by a few values; the result may decode or not, but must not crash
-  // (this runs under the sanitizers too).
+  // (this runs under the sanitizers too), and what decodes can be written again: settings
+  // restored from a file are saved back.
   std::string file = HandMadeFile();
   for (size_t i = 0; i < file.size(); ++i) {
     for (unsigned char v : {0x00, 0x1A, 0x7F, 0x80, 0xFF}) {
@@ -213,6 +215,9 @@ TEST(MemFileDecode, FlippedBytesNeverCrash) {
       auto vars = DecodeMemFile(damaged, "x.mem");
       if (!vars.ok()) {
         EXPECT_TRUE(vars.status().IsCorruption());
+      } else {
+        EXPECT_TRUE(EncodeMemFile(*vars).ok()) << "byte " << i << " = " << int{v} << ": "
+                                               << EncodeMemFile(*vars).status().ToString();
       }
     }
   }

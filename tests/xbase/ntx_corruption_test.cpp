@@ -138,6 +138,56 @@ TEST_F(NtxCorruptionTest, BadPagesNameTheirOffset) {
   ExpectCorruption(WalkStatus(), "mixes leaf and branch");
 }
 
+// Pages whose count, offsets and children look sound but whose entries cannot be: keys out
+// of order and an entry without a record. Read once, each is Corruption naming the page,
+// and the index stays marked damaged for a caller that met the status somewhere it could
+// not show it.
+TEST_F(NtxCorruptionTest, PagesWithEntriesThatCannotBeAreFoundAsTheyAreRead) {
+  const std::string good = MakeIndex(200);
+  const size_t leaf = kNtxPageSize;
+  const size_t first_item = leaf + 2 + 2 * static_cast<size_t>(NtxMaxKeysFor(8) + 1);
+  const size_t item_size = 8 + 8;
+  {
+    auto index = NtxIndex::Open(RealEnv(), path());
+    ASSERT_TRUE(index.ok());
+    ASSERT_TRUE(WalkStatus().ok());
+    EXPECT_FALSE((*index)->damaged());
+  }
+
+  std::string bad = good;  // the keys of items 2 and 3 swapped
+  std::string item2 = bad.substr(first_item + 2 * item_size + 8, 8);
+  bad.replace(first_item + 2 * item_size + 8, 8, bad.substr(first_item + 3 * item_size + 8, 8));
+  bad.replace(first_item + 3 * item_size + 8, 8, item2);
+  dir.Write("c.ntx", bad);
+  ExpectCorruption(WalkStatus(), "offset 1024: key 3 is out of order");
+
+  bad = good;
+  EncodeU32(bad.data() + first_item + 4 * item_size + 4, 0);  // record number of item 4
+  dir.Write("c.ntx", bad);
+  ExpectCorruption(WalkStatus(), "offset 1024: key 4 has record number 0");
+
+  auto index = NtxIndex::Open(RealEnv(), path());
+  ASSERT_TRUE(index.ok());
+  NtxCursor c(**index);
+  ASSERT_TRUE(c.GoTop().IsCorruption());
+  EXPECT_TRUE((*index)->damaged());
+}
+
+// In a file with the descending flag the keys of a page run from high to low.
+TEST_F(NtxCorruptionTest, DescendingPagesAreCheckedTheirWayRound) {
+  NtxPageFormat format{8, static_cast<uint16_t>(NtxMaxKeysFor(8)), /*descending=*/true};
+  NtxPage page;
+  page.Reset(format);
+  page.AppendItem(0, 1, "BBBBBBBB");
+  page.AppendItem(0, 2, "AAAAAAAA");
+  std::string bytes(kNtxPageSize, '\0');
+  page.EncodeTo(bytes.data());
+  NtxPage decoded;
+  EXPECT_TRUE(NtxPage::DecodeFrom(bytes, format, kNtxPageSize, 4 * kNtxPageSize, "d.ntx", &decoded).ok());
+  format.descending = false;
+  EXPECT_TRUE(NtxPage::DecodeFrom(bytes, format, kNtxPageSize, 4 * kNtxPageSize, "d.ntx", &decoded).IsCorruption());
+}
+
 TEST_F(NtxCorruptionTest, PagesPointingBackUpDoNotLoopForever) {
   // Build a three-level tree, then point a page of the middle level back at the root.
   Entries entries;

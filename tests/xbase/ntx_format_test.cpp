@@ -108,7 +108,7 @@ TEST(NtxPageTest, DecodesSlotsInAnyPhysicalOrder) {
   EncodeU16(data, 3);
   // Slot i stored at physical position max - i.
   for (int i = 0; i <= max; ++i) EncodeU16(data + 2 + 2 * i, static_cast<uint16_t>(first + 14 * (max - i)));
-  const char* keys[] = {"ONE   ", "TWO   ", "THREE "};
+  const char* keys[] = {"ONE   ", "THREE ", "TWO   "};  // in key order, as a page's keys must be
   for (int i = 0; i < 3; ++i) {
     char* item = data + first + 14 * (max - i);
     EncodeU32(item + 4, static_cast<uint32_t>(100 + i));

@@ -3,8 +3,9 @@
 #include <cstdio>
 
 #include "base/cp852.h"
+#include "base/csv.h"
 #include "base/text.h"
-#include "csv.h"
+#include "store/csv_table.h"
 #include "tool.h"
 #include "xbase/ntx.h"
 #include "xbase/table.h"
@@ -22,24 +23,21 @@ std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 // Longest memo text shown in an aligned dump.
 constexpr size_t kMemoShown = 60;
+// What stands in the place of a memo that cannot be read.
+constexpr std::string_view kBadMemo = "<bad memo>";
 
-// One field of a record as text: C/N/D/L as stored (C right-trimmed for CSV, N trimmed),
-// M the memo text.
-Status FieldText(const xbase::Record& rec, int i, bool csv, std::string* out) {
+// One field of a record as the aligned dump shows it: C/N/D/L as stored, M the memo text
+// (cut to kMemoShown).
+Status FieldText(const xbase::Record& rec, int i, std::string* out) {
   const xbase::DbfFieldDescriptor& f = rec.schema().field(i);
   if (f.type == 'M') {
     auto memo = rec.GetValue(i);
     if (!memo.ok()) return memo.status();
     *out = memo->AsString();
-    if (!csv && out->size() > kMemoShown) *out = out->substr(0, kMemoShown) + "...";
+    if (out->size() > kMemoShown) *out = out->substr(0, kMemoShown) + "...";
     return Status::Ok();
   }
-  const std::string_view bytes = rec.FieldBytes(i);
-  if (f.type == 'C') {
-    *out = csv ? RTrim(bytes) : std::string(bytes);
-  } else {
-    *out = csv ? AllTrim(bytes) : std::string(bytes);
-  }
+  *out = std::string(rec.FieldBytes(i));
   return Status::Ok();
 }
 
@@ -48,9 +46,11 @@ struct Opened {
   int exit_code = kExitOk;
 };
 
+// Opened shared and read only; a table whose header counts more records than the file
+// holds is opened with the records present (the caller says so).
 Opened OpenForReading(const std::string& file) {
   Opened o;
-  auto table = xbase::Table::Open(xbase::RealEnv(), file, xbase::TableMode::SharedReadOnly());
+  auto table = xbase::Table::Open(xbase::RealEnv(), file, xbase::TableMode::Salvage());
   if (!table.ok()) {
     o.exit_code = Fail(table.status(), file);
     return o;
@@ -122,6 +122,7 @@ int CmdInfo(const Args& args) {
           TwoDigits(h.update_day) + "\n";
   text += "records:       " + std::to_string(t.RecordCount());
   if (h.record_count != t.RecordCount()) text += " (header says " + std::to_string(h.record_count) + ")";
+  if (h.record_count > t.RecordCount()) text += ": the file is shorter than its header says (hurt-dbf repair)";
   text += "\n";
   text += "header length: " + std::to_string(h.header_length) + "\n";
   text += "record length: " + std::to_string(h.record_length) + "\n";
@@ -138,12 +139,27 @@ int CmdInfo(const Args& args) {
   return kExitOk;
 }
 
+// The records a damaged header promises but the file does not hold: said on standard
+// error; true when there are such.
+bool WarnShortFile(const xbase::Table& t, const std::string& file) {
+  if (t.header().record_count <= t.RecordCount()) return false;
+  Error(file + ": the header counts " + std::to_string(t.header().record_count) + " records, the file holds " +
+        std::to_string(t.RecordCount()) + " whole ones; those are shown (hurt-dbf repair sets the header right)");
+  return true;
+}
+
 int CmdDump(const Args& args) {
   if (args.positional.size() != 1) return Usage("dump needs one table");
-  for (const std::string& flag : args.flags) {
-    if (flag != "--csv") return Usage("dump does not know " + flag);
+  if (const std::string flag = args.UnknownFlag({"--csv", "--sheet", "--cp1250"}); !flag.empty()) {
+    return Usage("dump does not know " + flag);
   }
-  const bool csv = args.HasFlag("--csv");
+  const bool sheet = args.HasFlag("--sheet");
+  const bool csv = args.HasFlag("--csv") || sheet;
+  if (sheet && args.HasFlag("--csv")) return Usage("dump takes --csv or --sheet, not both");
+  if (args.HasFlag("--cp1250") && !sheet) return Usage("--cp1250 goes with --sheet");
+  const CsvDialect dialect = !sheet ? CsvDialect::Program()
+                                    : CsvDialect::Spreadsheet(args.HasFlag("--cp1250") ? CsvEncoding::kCp1250
+                                                                                       : CsvEncoding::kUtf8Bom);
   const std::string file = TableFile(args.positional[0]);
   Opened o = OpenForReading(file);
   if (!o.table) return o.exit_code;
@@ -152,6 +168,7 @@ int CmdDump(const Args& args) {
   int code = kExitOk;
   std::unique_ptr<xbase::NtxIndex> index = OpenOrder(args.order, &code);
   if (code != kExitOk) return code;
+  bool damaged = WarnShortFile(t, file);
 
   // Column widths of the aligned form: the field width or its name, whichever is longer.
   std::vector<size_t> widths;
@@ -164,32 +181,43 @@ int CmdDump(const Args& args) {
 
   std::string out;
   if (csv) {
-    for (int i = 0; i < schema.field_count(); ++i) AppendCsvField(&out, schema.field(i).name, i == 0);
+    out += CsvFileStart(dialect.encoding);
+    out += store::CsvHeaderRow(schema, dialect);
   } else {
     out += PadL("RECNO", recno_width) + " D";
     for (int i = 0; i < schema.field_count(); ++i) out += " " + PadR(schema.field(i).name, widths[static_cast<size_t>(i)]);
     out = RTrim(out);
+    out += '\n';
   }
-  out += '\n';
 
+  // A memo that cannot be read is said on standard error and marked in its place.
+  uint32_t recno = 0;
+  auto bad_memo = [&](int field, const Status& s) {
+    damaged = true;
+    Error(file + ": record " + std::to_string(recno) + ", field " + schema.field(field).name + ": " +
+          Cp852ToUtf8(s.message()));
+    return std::string(kBadMemo);
+  };
   std::string value;
   auto emit = [&](const xbase::Record& rec) -> Status {
+    recno = rec.recno();
     if (csv) {
       if (rec.deleted()) return Status::Ok();
-      for (int i = 0; i < schema.field_count(); ++i) {
-        HURT_RETURN_IF_ERROR(FieldText(rec, i, true, &value));
-        AppendCsvField(&out, Cp852ToUtf8(value), i == 0);
-      }
+      HURT_RETURN_IF_ERROR(store::AppendCsvRow(rec, dialect, &out, bad_memo));
     } else {
       std::string line = PadL(std::to_string(rec.recno()), recno_width) + (rec.deleted() ? " *" : "  ");
       for (int i = 0; i < schema.field_count(); ++i) {
-        HURT_RETURN_IF_ERROR(FieldText(rec, i, false, &value));
+        Status s = FieldText(rec, i, &value);
+        if (!s.ok()) {
+          if (schema.field(i).type != 'M') return s;
+          value = bad_memo(i, s);
+        }
         line += ' ';
         line += PadR(value, widths[static_cast<size_t>(i)]);
       }
       out += Printable(RTrim(line));
+      out += '\n';
     }
-    out += '\n';
     if (out.size() > (size_t{1} << 16)) {
       Out(out);
       out.clear();
@@ -198,6 +226,7 @@ int CmdDump(const Args& args) {
   };
   code = ForEachRecord(t, file, index.get(), emit);
   Out(out);
+  if (code == kExitOk && damaged) return kExitNo;
   return code;
 }
 

@@ -1,14 +1,22 @@
 // create and import.
+//
+// import appends the rows of a CSV file (either dialect of base/csv.h; the first row names
+// the fields) to a table in two passes: the first checks every row, so that a bad one
+// leaves the table untouched; the second appends them under the table's file lock through
+// a work area, with the index files the catalogue gives the table (those that exist
+// beside it) attached, so that their keys are added as the program adds them. A table the
+// catalogue does not know gets no index updates, and the tool says so.
 #include <cstdio>
-#include <map>
 
 #include "base/cp852.h"
-#include "base/date.h"
-#include "base/numeric.h"
+#include "base/csv.h"
 #include "base/text.h"
-#include "csv.h"
+#include "store/csv_table.h"
+#include "store/net_files.h"
+#include "store/schema.h"
 #include "tool.h"
 #include "xbase/table.h"
+#include "xbase/work_area.h"
 
 namespace hurt::dbftool {
 
@@ -68,111 +76,6 @@ Result<std::vector<xbase::DbfFieldDescriptor>> ParseFields(std::string_view text
   return fields;
 }
 
-// A number as a CSV holds it: optional sign, digits, one decimal point (or comma).
-bool ParseDecimal(const std::string& text, double* value, int* decimals) {
-  std::string t = AllTrim(text);
-  size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
-  bool digits = false;
-  size_t point = std::string::npos;
-  for (; i < t.size(); ++i) {
-    if (t[i] >= '0' && t[i] <= '9') {
-      digits = true;
-    } else if ((t[i] == '.' || t[i] == ',') && point == std::string::npos) {
-      point = i;
-      t[i] = '.';
-    } else {
-      return false;
-    }
-  }
-  if (!digits) return false;
-  *decimals = 0;
-  if (point != std::string::npos) {
-    // Significant decimals: trailing zeros do not count.
-    size_t last = t.size();
-    while (last > point + 1 && t[last - 1] == '0') --last;
-    *decimals = static_cast<int>(last - point - 1);
-  }
-  *value = Val(t);
-  return true;
-}
-
-// Puts one CSV value (UTF-8) into field i of rec. With write false, memo fields are only
-// checked (nothing is written to the memo file).
-Status SetFromCsv(xbase::Record* rec, int i, const std::string& utf8, bool write) {
-  const xbase::DbfFieldDescriptor& f = rec->schema().field(i);
-  const std::string text = Utf8ToCp852(utf8);
-  if (Cp852ToUtf8(text) != utf8) {
-    return Status::Invalid("\"" + text + "\" holds characters that code page 852 cannot store");
-  }
-  const std::string shown = "\"" + text + "\"";  // messages hold code page 852, as tables do
-  switch (f.type) {
-    case 'C':
-      if (text.size() > static_cast<size_t>(f.width)) {
-        return Status::Invalid(shown + " is " + std::to_string(text.size()) + " characters long, the field holds " +
-                               std::to_string(f.width));
-      }
-      return rec->SetFieldBytes(i, text);
-    case 'N':
-    case 'F': {
-      if (IsBlank(text)) return rec->SetFieldBytes(i, "");
-      double value = 0;
-      int decimals = 0;
-      if (!ParseDecimal(text, &value, &decimals)) return Status::Invalid(shown + " is not a number");
-      if (decimals > f.decimals) {
-        return Status::Invalid(shown + " has more decimals than the field's " + std::to_string(f.decimals));
-      }
-      const std::string stored = NumericFieldText(value, f.width, f.decimals);
-      if (stored.empty()) {
-        return Status::Invalid(shown + " does not fit the field (N " + std::to_string(f.width) + "," +
-                               std::to_string(f.decimals) + ")");
-      }
-      return rec->SetFieldBytes(i, stored);
-    }
-    case 'D': {
-      const std::string t = AllTrim(text);
-      if (t.empty()) return rec->SetFieldBytes(i, "");
-      std::optional<JulianDay> day;
-      if (t.size() == 8 && t.find('.') == std::string::npos) day = Stod(t);
-      if (!day && t.size() == 10 && t[4] == '-' && t[7] == '-') day = Stod(t.substr(0, 4) + t.substr(5, 2) + t.substr(8, 2));
-      if (!day) day = Ctod(t);
-      if (!day || *day == kEmptyDate) {
-        return Status::Invalid(shown + " is not a date (YYYYMMDD, YYYY-MM-DD or dd.mm.yyyy)");
-      }
-      return rec->SetFieldBytes(i, Dtos(*day));
-    }
-    case 'L': {
-      const std::string t = Upper(AllTrim(text));
-      if (t.empty()) return rec->SetFieldBytes(i, "");
-      if (t == "T" || t == "Y" || t == ".T." || t == "TRUE") return rec->SetFieldBytes(i, "T");
-      if (t == "F" || t == "N" || t == ".F." || t == "FALSE") return rec->SetFieldBytes(i, "F");
-      return Status::Invalid(shown + " is not a logical value (T or F)");
-    }
-    case 'M':
-      return write ? rec->SetValue(i, xbase::Value(text)) : Status::Ok();
-    default:
-      return Status::Invalid("field type " + std::string(1, f.type) + " cannot be imported");
-  }
-}
-
-// The header row: the field index of each column.
-Result<std::vector<int>> MapColumns(const std::vector<std::string>& header, const xbase::Table& table,
-                                   const std::string& table_file) {
-  std::vector<int> columns;
-  std::map<int, size_t> used;
-  for (size_t c = 0; c < header.size(); ++c) {
-    std::string name = AllTrim(header[c]);
-    if (c == 0 && name.rfind("\xEF\xBB\xBF", 0) == 0) name = name.substr(3);  // a byte-order mark
-    const int field = table.FieldIndex(name);
-    if (field < 0) return Status::Invalid("column \"" + name + "\": " + table_file + " has no such field");
-    if (used.count(field) != 0) return Status::Invalid("column \"" + name + "\" given twice");
-    used[field] = c;
-    columns.push_back(field);
-  }
-  return columns;
-}
-
-bool BlankLine(const std::vector<std::string>& values) { return values.size() == 1 && IsBlank(values[0]); }
-
 }  // namespace
 
 int CmdCreate(const Args& args) {
@@ -189,14 +92,109 @@ int CmdCreate(const Args& args) {
   return kExitOk;
 }
 
+namespace {
+
+// The folder above `folder` ("26/12" → "26", "26" → ".", "" → "..").
+std::string Parent(const std::string& folder) {
+  if (folder.empty() || folder == ".") return "..";
+  if (folder == ".." || folder.ends_with("/..")) return folder + "/..";
+  const size_t slash = folder.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : folder.substr(0, slash);
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The index files the catalogue gives the table at `table_file` that exist beside it,
+// resolved with the markers of its data directory; nothing for a table it does not know.
+std::vector<std::string> UsualIndexes(xbase::Env& env, const std::string& table_file, const xbase::Table& table) {
+  int station = 0;
+  const store::TableDef* def = store::FindByFileName(table_file, &station);
+  if (def == nullptr || def->place == store::Place::kOther) return {};
+  const std::string folder = FolderOf(table_file);
+  std::string root = folder;
+  if (def->place == store::Place::kPeriod) root = Parent(Parent(folder));
+  if (def->place == store::Place::kStation) root = Parent(folder);
+  const store::Markers markers(
+      [&env, &root](std::string_view name) { return !store::FindFileX(env, store::InRoot(root, name)).empty(); });
+  const store::FieldProbe has_field = [&table](std::string_view name) { return table.FieldIndex(name) >= 0; };
+  std::vector<std::string> found;
+  for (const store::IndexFile& index : store::ResolveIndexes(*def, markers, store::PathArgs{{}, station, {}}, has_field)) {
+    const size_t slash = index.file.rfind('/');
+    const std::string name = (slash == std::string::npos ? index.file : index.file.substr(slash + 1)) + ".ntx";
+    const std::string located = store::FindFileX(env, folder.empty() ? name : folder + "/" + name);
+    if (!located.empty()) found.push_back(located);
+  }
+  return found;
+}
+
+// The rows of a CSV file: its layout taken from its start, values in code page 852.
+class CsvRows {
+ public:
+  CsvRows(std::FILE* file, const CsvLayout& layout)
+      : file_(file), layout_(layout),
+        reader_([file](char* buf, size_t n) { return std::fread(buf, 1, n, file); }, layout.separator) {
+    std::fseek(file_, static_cast<long>(layout.skip), SEEK_SET);
+  }
+  // The next row that is not blank; false at the end.
+  Result<bool> Next(std::vector<std::string>* values) {
+    for (;;) {
+      auto more = reader_.Next(&raw_);
+      if (!more.ok() || !*more) return more;
+      if (raw_.size() == 1 && IsBlank(raw_[0])) continue;
+      values->clear();
+      for (const std::string& field : raw_) {
+        auto text = CsvDecodeText(field, layout_.encoding);
+        if (!text.ok()) return text.status().Prefixed(Where());
+        values->push_back(std::move(*text));
+      }
+      return true;
+    }
+  }
+  std::string Where() const { return "line " + std::to_string(reader_.line()); }
+
+ private:
+  std::FILE* file_;
+  CsvLayout layout_;
+  CsvReader reader_;
+  std::vector<std::string> raw_;
+};
+
+}  // namespace
+
 int CmdImport(const Args& args) {
   if (args.positional.size() != 2) return Usage("import needs a table and a CSV file");
-  if (!args.flags.empty() || !args.order.empty()) return Usage("import takes no options");
+  if (const std::string flag = args.UnknownFlag({"--cp1250"}); !flag.empty()) return Usage("import does not know " + flag);
+  if (!args.order.empty()) return Usage("import does not take --order");
   const std::string file = TableFile(args.positional[0]);
   const std::string csv_file = args.positional[1];
-  auto table = xbase::Table::Open(xbase::RealEnv(), file, xbase::TableMode::Shared());
-  if (!table.ok()) return Fail(table.status(), file);
-  xbase::Table& t = **table;
+  xbase::Env& env = xbase::RealEnv();
+
+  xbase::WorkAreas areas(env);
+  auto opened = areas.Open(1, file);
+  if (!opened.ok()) {
+    if (opened.status().IsBusy()) {
+      Error(file + ": opened exclusively by another process");
+      return kExitNo;
+    }
+    return Fail(opened.status(), file);
+  }
+  xbase::WorkArea& area = **opened;
+  const std::vector<std::string> indexes = UsualIndexes(env, file, area.table());
+  for (const std::string& index : indexes) {
+    auto attached = area.AttachOrder(index);
+    if (!attached.ok()) {
+      if (attached.status().IsBusy()) {
+        Error(index + ": opened exclusively by another process; nothing imported");
+        return kExitNo;
+      }
+      Error(Cp852ToUtf8(attached.status().message()) + "; nothing imported (rebuild the index first)");
+      return kExitError;
+    }
+  }
 
   std::FILE* in = std::fopen(csv_file.c_str(), "rb");
   if (in == nullptr) return Fail(Status::NotFound("cannot open the file"), csv_file);
@@ -204,59 +202,71 @@ int CmdImport(const Args& args) {
     std::FILE* f;
     ~Closer() { std::fclose(f); }
   } closer{in};
+  std::string start(4096, '\0');
+  start.resize(std::fread(start.data(), 1, start.size(), in));
+  const CsvLayout layout = SniffCsv(start, args.HasFlag("--cp1250"));
 
   // Two passes: the first checks every line, so that a bad line leaves the table untouched;
-  // the second appends.
-  std::vector<int> columns;
+  // the second appends under the file lock.
+  const xbase::TableSchema& schema = area.table().schema();
   uint64_t rows = 0;
   for (int pass = 0; pass < 2; ++pass) {
-    std::rewind(in);
-    CsvReader reader(in);
+    CsvRows reader(in, layout);
     std::vector<std::string> values;
     auto header = reader.Next(&values);
     if (!header.ok()) return Fail(header.status(), csv_file);
-    if (!*header || BlankLine(values)) return Fail(Status::Invalid("line 1: no header row of field names"), csv_file);
-    auto mapped = MapColumns(values, t, file);
-    if (!mapped.ok()) return Fail(mapped.status().Prefixed("line 1"), csv_file);
-    columns = *mapped;
+    if (!*header) return Fail(Status::Invalid("line 1: no header row of field names"), csv_file);
+    auto columns = store::CsvColumns(values, schema);
+    if (!columns.ok()) return Fail(columns.status().Prefixed("line 1"), csv_file);
     if (pass == 1) {
-      Status s = t.BeginAppendBatch();
+      Status s = area.LockFile();
+      if (s.IsBusy()) {
+        Error(file + ": another process holds a lock on it; nothing imported, try again when it is done");
+        return kExitNo;
+      }
+      if (s.ok()) s = area.BeginAppendBatch();
       if (!s.ok()) return Fail(s, file);
     }
-    xbase::Record rec = t.NewRecord();
     rows = 0;
     while (true) {
       auto more = reader.Next(&values);
       if (!more.ok()) return Fail(more.status(), csv_file);
       if (!*more) break;
-      if (BlankLine(values)) continue;
-      const std::string where = "line " + std::to_string(reader.line());
-      if (values.size() != columns.size()) {
+      const std::string where = reader.Where();
+      if (values.size() != columns->size()) {
         return Fail(Status::Invalid(where + ": " + std::to_string(values.size()) + " values, the header has " +
-                                    std::to_string(columns.size())),
+                                    std::to_string(columns->size())),
                     csv_file);
       }
-      rec.Blank();
-      for (size_t c = 0; c < columns.size(); ++c) {
-        Status s = SetFromCsv(&rec, columns[c], values[c], pass == 1);
-        if (!s.ok()) {
-          return Fail(s.Prefixed(where + ": field " + t.fields()[static_cast<size_t>(columns[c])].name), csv_file);
-        }
-      }
       if (pass == 1) {
-        auto recno = t.Append(rec);
-        if (!recno.ok()) return Fail(recno.status(), file);
+        Status s = area.Append();
+        if (!s.ok()) return Fail(s, file);
+      }
+      for (size_t c = 0; c < columns->size(); ++c) {
+        const int field = (*columns)[c];
+        const xbase::DbfFieldDescriptor& f = schema.field(field);
+        auto bytes = store::CsvFieldBytes(f, values[c]);
+        if (!bytes.ok()) return Fail(bytes.status().Prefixed(where + ": field " + f.name), csv_file);
+        if (pass == 0) continue;
+        Status s = f.type == 'M' ? area.Replace(field, xbase::Value(*bytes)) : area.ReplaceBytes(field, *bytes);
+        if (!s.ok()) return Fail(s.Prefixed(where + ": field " + f.name), file);
       }
       ++rows;
     }
   }
-  Status s = t.EndAppendBatch();
-  if (s.ok()) s = t.UnlockAll();
-  if (s.ok()) s = t.Commit();
-  if (s.ok()) s = t.Close();
+  Status s = area.EndAppendBatch();
+  if (s.ok()) s = area.Unlock();
+  if (s.ok()) s = area.Commit();
+  if (s.ok()) s = areas.Close(1);
   if (!s.ok()) return Fail(s, file);
-  Out(file + ": " + std::to_string(rows) + " records imported (rebuild its indexes)\n");
+  std::string said = file + ": " + std::to_string(rows) + " records imported";
+  if (indexes.empty()) {
+    said += " (no index of it is known: rebuild its indexes)";
+  } else {
+    said += ", keys added to";
+    for (const std::string& index : indexes) said += " " + index;
+  }
+  Out(said + "\n");
   return kExitOk;
 }
-
 }  // namespace hurt::dbftool

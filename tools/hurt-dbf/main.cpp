@@ -1,11 +1,17 @@
 // hurt-dbf: shows, checks and rebuilds the tables and indexes of a data directory.
 //
 //   hurt-dbf info T                      header and fields of table T
-//   hurt-dbf dump T [--order NTX] [--csv] every record, in natural or index order
-//   hurt-dbf check T NTX...              every index against its table
+//   hurt-dbf dump T [--order NTX] [--csv | --sheet [--cp1250]]
+//                                        every record, in natural or index order; as text,
+//                                        as CSV for programs or for a spreadsheet (csv_table.h)
+//   hurt-dbf check T [NTX...]            the table (record count, memo pointers) and every
+//                                        index against it
+//   hurt-dbf repair T [--yes]            sets a header that counts more records than the
+//                                        file holds right, keeping a copy (dbf_repair.h)
 //   hurt-dbf reindex T NTX [EXPR]        rebuilds an index (stored or given expression)
 //   hurt-dbf create T "NAME,C,8,0;..."   creates an empty table
-//   hurt-dbf import T CSV                appends the rows of a CSV file
+//   hurt-dbf import T CSV [--cp1250]     appends the rows of a CSV file (either dialect),
+//                                        keeping the table's indexes up to date
 //   hurt-dbf seek T NTX KEY [--soft]     the record number a key finds
 //   hurt-dbf lock T RECNO SECONDS        holds a record lock for a while
 //   hurt-dbf verify [DIR]                the data checker on a data directory (verify.h)
@@ -30,7 +36,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", CmdInfo},   {"dump", CmdDump},     {"check", CmdCheck}, {"reindex", CmdReindex},
     {"create", CmdCreate}, {"import", CmdImport}, {"seek", CmdSeek},   {"lock", CmdLock},
-    {"verify", CmdVerify},
+    {"verify", CmdVerify}, {"repair", CmdRepair},
 };
 
 int Main(int argc, char** argv) {

@@ -24,6 +24,13 @@ bool Args::HasFlag(std::string_view flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
+std::string Args::UnknownFlag(std::initializer_list<std::string_view> known) const {
+  for (const std::string& flag : flags) {
+    if (std::find(known.begin(), known.end(), flag) == known.end()) return flag;
+  }
+  return {};
+}
+
 void Out(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 void Error(std::string_view text) {

@@ -3,7 +3,9 @@
 // Exit codes:
 //   0  the command did what was asked
 //   1  the answer is "no": check or verify found faults, seek found no key, the record (lock) or the
-//      table (reindex) is held by another process
+//      table (reindex, repair, import) is held by another process, dump had to leave out or mark
+//      what is damaged (records the file does not hold, memos that cannot be read), repair was
+//      not confirmed
 //   2  usage error, or input that cannot be used (missing or damaged file, bad CSV line)
 //
 // Every error is one line on standard error naming the file. Texts in tables are code page
@@ -11,6 +13,7 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,9 +31,9 @@ inline constexpr int kExitNo = 1;
 inline constexpr int kExitError = 2;
 
 inline constexpr std::string_view kUsage =
-    "usage: hurt-dbf info T | dump T [--order NTX] [--csv] | check T NTX... | reindex T NTX [EXPR] | "
-    "create T \"NAME,C,8,0;VALUE,N,12,2;...\" | import T CSV | seek T NTX KEY [--soft] | lock T RECNO SECONDS | "
-    "verify [DIR]";
+    "usage: hurt-dbf info T | dump T [--order NTX] [--csv | --sheet [--cp1250]] | check T [NTX...] | "
+    "repair T [--yes] | reindex T NTX [EXPR] | create T \"NAME,C,8,0;VALUE,N,12,2;...\" | "
+    "import T CSV [--cp1250] | seek T NTX KEY [--soft] | lock T RECNO SECONDS | verify [DIR]";
 
 // The command line after the command word: positional arguments and "--name [value]"
 // options, in any order.
@@ -39,6 +42,8 @@ struct Args {
   std::vector<std::string> flags;  // "--csv", "--soft"
   std::string order;               // value of --order
   bool HasFlag(std::string_view flag) const;
+  // The first flag not among `known`, "" when every one is known.
+  std::string UnknownFlag(std::initializer_list<std::string_view> known) const;
 };
 
 // Writes text to standard output / a one-line error to standard error.
@@ -63,6 +68,7 @@ int CmdCheck(const Args& args);
 int CmdReindex(const Args& args);
 int CmdCreate(const Args& args);
 int CmdImport(const Args& args);
+int CmdRepair(const Args& args);
 int CmdSeek(const Args& args);
 int CmdLock(const Args& args);
 int CmdVerify(const Args& args);

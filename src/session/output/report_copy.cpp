@@ -38,9 +38,9 @@ bool IsDatabaseFile(std::string_view base, CopyKind kind) {
   return store::IsCatalogueFileName(lower);
 }
 
-// Writes through "<to>.tmp": fill writes the content, then the file is synced and renamed.
-Status WriteReplacing(xbase::Env& env, const std::string& to,
-                      const std::function<Status(xbase::File& out)>& fill) {
+}  // namespace
+
+Status WriteReplacing(xbase::Env& env, const std::string& to, const std::function<Status(xbase::File& out)>& fill) {
   const std::string temp = to + ".tmp";
   {
     xbase::OpenOptions create;
@@ -64,8 +64,6 @@ Status WriteReplacing(xbase::Env& env, const std::string& to,
   return Status::Ok();
 }
 
-}  // namespace
-
 Status WriteFileReplacing(xbase::Env& env, const std::string& path, std::string_view bytes) {
   return WriteReplacing(env, path, [&](xbase::File& out) { return out.WriteAt(0, bytes); });
 }
@@ -87,6 +85,8 @@ Status CopyFileReplacing(xbase::Env& env, const std::string& from, const std::st
     return Status::Ok();
   });
 }
+
+bool IsCsvCopy(std::string_view target) { return Lower(target).ends_with(".csv"); }
 
 std::optional<std::string> CopyPromptRefusal(std::string_view typed, bool confirmed_with_enter) {
   if (!confirmed_with_enter) return std::string("Nie kopiuje (brak Enter)");

@@ -23,6 +23,10 @@
 
 namespace hurt::session {
 
+// Writes a file through "<path>.tmp": `fill` writes the content, then the file is synced
+// and renamed over `path`. What goes wrong is told in Polish, naming the file.
+Status WriteReplacing(xbase::Env& env, const std::string& path, const std::function<Status(xbase::File& out)>& fill);
+
 // Writes a whole file (through "<path>.tmp" and a rename).
 Status WriteFileReplacing(xbase::Env& env, const std::string& path, std::string_view bytes);
 
@@ -36,8 +40,12 @@ std::optional<std::string> CopyPromptRefusal(std::string_view typed, bool confir
 
 enum class CopyKind {
   kText,   // Alt+W: a text file
-  kTable,  // Alt+B: a table (".dbf" added when the name has no extension)
+  kTable,  // Alt+B: a table (".dbf" added when the name has no extension), or a CSV file for
+           // a spreadsheet when the name ends ".csv" (IsCsvCopy)
 };
+
+// Whether an Alt+B copy goes to a CSV file (the name ends ".csv", any case).
+bool IsCsvCopy(std::string_view target);
 
 // Where an operator's copy goes: the typed name (see OperatorFileName) inside the
 // station's copy folder. Refused with the text for the operator (Invalid):
