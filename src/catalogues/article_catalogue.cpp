@@ -424,7 +424,10 @@ bool ArticleScreen::DopiszAs(bool copy) {
   console::Form rest(con_);
   card.AddRestGets(rest, [] { return true; });
   if (rest.Read().escaped || IsBlank(b.nazwa)) return true;
-  if (!store_.AddRec(as_, 15).ok()) return true;
+  if (!store_.AddRec(as_, 15).ok()) {
+    Warning(s_, "Kartoteka zajeta na innym stanowisku - karta nie dopisana", 3);
+    return true;
+  }
   if (!AsRep(s_, as_, b, nullptr)) DropAppended(as_);
   return true;
 }

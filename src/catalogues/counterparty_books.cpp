@@ -451,7 +451,10 @@ bool AccountScreen::DopiszZo(bool copy) {
   console::Form rf(con_);
   AddRestGets(rf, b);
   if (rf.Read().escaped || IsBlank(b.nodb)) return true;
-  if (!store_.AddRec(zo_, 15).ok()) return true;
+  if (!store_.AddRec(zo_, 15).ok()) {
+    Warning(s_, "Kartoteka zajeta na innym stanowisku - konto nie dopisane", 3);
+    return true;
+  }
   if (!Write(b, nullptr)) DropAppended(zo_);
   return true;
 }

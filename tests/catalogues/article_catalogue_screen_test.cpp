@@ -457,6 +457,26 @@ TEST_F(DbuAsHeldTest, EscGivesUpTheEditAndSaysItWasNotSaved) {
   ExpectDataChecksClean();
 }
 
+// A new card that cannot be appended (the table held whole by another station) is said
+// to be lost, never dropped without a word.
+TEST_F(DbuAsHeldTest, ANewCardThatCannotBeAppendedIsSaidNotToBeSaved) {
+  Article("1", "A1", "MLEKO");
+  d.Key(key::F(5)).Then([&] {
+    other = std::make_unique<xbase::WorkAreas>(env);
+    auto a = other->Open(2, As().path(), "as2");
+    ASSERT_TRUE(a.ok()) << a.status().ToString();
+    ASSERT_TRUE((*a)->LockFile().ok());
+  });
+  d.Type("1").Key(key::kEnter).Type("nowy").Key(key::kEnter).Type("CHLEB").Key(key::kPgDn);
+  d.Wait(16000);  // the append is tried for 15 seconds
+  ExpectMessage("Kartoteka zajeta na innym stanowisku - karta nie dopisana");
+  d.Key(key::kEsc);
+  ASSERT_TRUE(RunAs());
+  Release();
+  EXPECT_EQ(Rows(As(), {"INDEKS"}), std::vector<std::string>{"A1"});
+  ExpectDataChecksClean();
+}
+
 TEST_F(DbuAsHeldTest, TheEditIsSavedOnceTheOtherStationLetsGo) {
   Article("1", "A1", "MLEKO");
   d.Key(key::F(4)).Then([&] { HoldElsewhere(1); });
