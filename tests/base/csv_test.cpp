@@ -14,12 +14,14 @@ namespace {
 
 using namespace hurt::literals;
 
-CsvReader::Source SourceOf(const std::string& text) {
-  auto rest = std::make_shared<std::string_view>(text);
-  return [rest](char* buf, size_t n) {
-    const size_t got = std::min(n, rest->size());
-    std::memcpy(buf, rest->data(), got);
-    rest->remove_prefix(got);
+// A source over its own copy of the text (the text given may be a temporary).
+CsvReader::Source SourceOf(std::string text) {
+  auto held = std::make_shared<std::string>(std::move(text));
+  auto at = std::make_shared<size_t>(0);
+  return [held, at](char* buf, size_t n) {
+    const size_t got = std::min(n, held->size() - *at);
+    std::memcpy(buf, held->data() + *at, got);
+    *at += got;
     return got;
   };
 }
