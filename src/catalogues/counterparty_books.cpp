@@ -417,7 +417,12 @@ bool AccountScreen::EditZo() {
     AddKeyGets(kf, b);
     if (kf.Read().escaped) return true;
     b.odb = NormalOdb(b.odb);
-    if (b.odb != before.odb && KeyExists(b.odb, recno)) {
+    if (IsBlank(b.odb)) {
+      // An account is found by its code: a blank one could never be found again.
+      Warning(s_, "Kod nie moze byc pusty", 3);
+      b.odb = before.odb;
+      ShowForm(b);
+    } else if (b.odb != before.odb && KeyExists(b.odb, recno)) {
       Warning(s_, "MASZ JUZ TAKI KOD", 3);
       b.odb = before.odb;
       ShowForm(b);

@@ -329,6 +329,10 @@ TEST_F(DbuZoTest, EditTrimsTheCodeAsAppendDoes) {
   ExpectMessage("MASZ JUZ TAKI KOD");
   d.Key(key::kPgDn);
   d.Key(key::F(4)).Key(key::kCtrlY).Type("  x9").Key(key::kEnter).Key(key::kPgDn);
+  // A code emptied is refused: the account keeps its code.
+  d.Key(key::F(4)).Key(key::kCtrlY).Key(key::kEnter);
+  ExpectMessage("Kod nie moze byc pusty");
+  d.Key(key::kPgDn);
   d.Key(key::kEsc);
   bool result = false;
   ASSERT_TRUE(RunZo(&result));
