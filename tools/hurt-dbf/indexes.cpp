@@ -42,13 +42,7 @@ int CmdReindex(const Args& args) {
   // lock, so that no station writes a record the build would miss.
   xbase::WorkAreas areas(env);
   auto area = areas.Open(1, file);
-  if (!area.ok()) {
-    if (area.status().IsBusy()) {
-      Error(file + ": opened exclusively by another process");
-      return kExitNo;
-    }
-    return Fail(area.status(), file);
-  }
+  if (!area.ok()) return FailOpen(area.status(), file);
   Status s = (*area)->LockFile();
   if (s.IsBusy()) {
     Error(file + ": another process holds a lock on it; try again when it is done");

@@ -175,13 +175,7 @@ int CmdImport(const Args& args) {
 
   xbase::WorkAreas areas(env);
   auto opened = areas.Open(1, file);
-  if (!opened.ok()) {
-    if (opened.status().IsBusy()) {
-      Error(file + ": opened exclusively by another process");
-      return kExitNo;
-    }
-    return Fail(opened.status(), file);
-  }
+  if (!opened.ok()) return FailOpen(opened.status(), file);
   xbase::WorkArea& area = **opened;
   const std::vector<std::string> indexes = UsualIndexes(env, file, area.table());
   for (const std::string& index : indexes) {

@@ -33,13 +33,7 @@ int CmdLock(const Args& args) {
 
   xbase::Env& env = xbase::RealEnv();
   auto table = xbase::Table::Open(env, file, xbase::TableMode::Shared());
-  if (!table.ok()) {
-    if (table.status().IsBusy()) {
-      Error(file + ": opened exclusively by another process");
-      return kExitNo;
-    }
-    return Fail(table.status(), file);
-  }
+  if (!table.ok()) return FailOpen(table.status(), file);
   const uint32_t r = static_cast<uint32_t>(recno);
   Status s = (*table)->LockRecord(r);
   if (s.IsBusy()) {

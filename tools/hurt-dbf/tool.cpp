@@ -50,6 +50,12 @@ int Fail(const Status& status, const std::string& file) {
   return kExitError;
 }
 
+int FailOpen(const Status& status, const std::string& file) {
+  if (!status.IsBusy()) return Fail(status, file);
+  Error(file + ": opened exclusively by another process");
+  return kExitNo;
+}
+
 int Usage(std::string_view what) {
   if (!what.empty()) Error(what);
   std::string line(kUsage);

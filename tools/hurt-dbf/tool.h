@@ -51,6 +51,9 @@ void Out(std::string_view text);
 void Error(std::string_view text);
 // Prints the error of a status (naming `file` when the message does not) and gives 2.
 int Fail(const Status& status, const std::string& file);
+// A table that would not open: "opened exclusively by another process" and kExitNo when
+// another process holds it, else as Fail.
+int FailOpen(const Status& status, const std::string& file);
 // Prints the usage line and gives 2.
 int Usage(std::string_view what = {});
 

@@ -54,13 +54,6 @@ struct PrinterTarget {
 
 PrinterTarget ResolvePrinter(const PrinterConfig& config);
 
-// A queue whose driver renders documents (a PDF printer, a driverless printer) prints the
-// raw bytes of a report as a blank or garbled page without a word: such a queue wants
-// PRINTERTYPE=CUPS. The problem in Polish, or nullopt when the queue takes raw jobs or
-// its model cannot be learnt.
-struct PrintOptions;
-std::optional<std::string> RawJobProblem(const PrinterTarget& target, const PrintOptions& options);
-
 struct PrintOptions {
   std::string lp_program = "lp";  // the spooler's command (a path or a name in PATH)
   std::string lpoptions_program = "lpoptions";  // tells a queue's printer model
@@ -68,6 +61,13 @@ struct PrintOptions {
   std::string title;              // the job's title ("" = the file's name)
   PdfOptions pdf;                 // for PDF printing
 };
+
+// A queue whose driver renders documents (a PDF printer, a driverless printer) prints the
+// raw bytes of a report as a blank or garbled page without a word: such a queue wants
+// PRINTERTYPE=CUPS. The problem in Polish, or nullopt when the queue takes raw jobs or
+// its model cannot be learnt.
+std::optional<std::string> RawJobProblem(const PrinterTarget& target, const PrintOptions& options);
+
 
 // The lines to print, numbered from 1. From the texts of FILETOPRINTER's arguments: the
 // numeric value of each (VAL), from 0 when absent; to unlimited when absent. Lines
