@@ -5,6 +5,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "session/area_fields.h"
+#include "session/kind_seeds.h"
 #include "session/session.h"
 #include "store/init_tables_layout.h"
 #include "store/init_tables_period.h"
@@ -76,42 +77,6 @@ std::vector<xbase::OrderDefinition> OrderSpecs(const BuildContext& b, const Tabl
 Status ReplaceIfPresent(xbase::WorkArea& area, std::string_view field, const xbase::Value& value) {
   if (area.FieldIndex(field) < 0) return Status::Ok();
   return area.Replace(field, value);
-}
-
-struct KindSeed {
-  std::string_view rd, opis, r_p, s_z, cuv, kto, mag, nb;
-  int poziom;
-};
-
-// The kinds the advance-invoice option needs in every period.
-constexpr KindSeed kAdvanceKinds[] = {
-    {"FZ", "FAKTURA ZALICZKOWA", "R", "S", "U", "O", "1", "B", 0},
-    {"ZAM", "ZAMOWIENIE", "R", "S", "U", "O", "1", "B", 0},
-};
-
-Status AddAdvanceKinds(xbase::WorkArea& slow) {
-  for (const KindSeed& kind : kAdvanceKinds) {
-    bool present = false;
-    HURT_RETURN_IF_ERROR(slow.GoTop());
-    while (!slow.eof() && !present) {
-      auto rd = slow.Get("RD");
-      present = rd.ok() && RTrim(rd->AsString()) == kind.rd;
-      HURT_RETURN_IF_ERROR(slow.Skip());
-    }
-    if (present) continue;
-    HURT_RETURN_IF_ERROR(slow.Append());
-    HURT_RETURN_IF_ERROR(slow.Replace("RD", std::string(kind.rd)));
-    HURT_RETURN_IF_ERROR(slow.Replace("OPIS", std::string(kind.opis)));
-    HURT_RETURN_IF_ERROR(slow.Replace("R_P", std::string(kind.r_p)));
-    HURT_RETURN_IF_ERROR(slow.Replace("S_Z", std::string(kind.s_z)));
-    HURT_RETURN_IF_ERROR(slow.Replace("CUV", std::string(kind.cuv)));
-    HURT_RETURN_IF_ERROR(slow.Replace("KTO", std::string(kind.kto)));
-    HURT_RETURN_IF_ERROR(slow.Replace("MAG", std::string(kind.mag)));
-    HURT_RETURN_IF_ERROR(slow.Replace("NB", std::string(kind.nb)));
-    HURT_RETURN_IF_ERROR(slow.Replace("POZIOM", kind.poziom));
-    HURT_RETURN_IF_ERROR(slow.Flush());
-  }
-  return slow.Commit();
 }
 
 Result<std::string> DefinitionText(const BuildContext& b, const TableDef& t, const std::vector<Field>& fields) {

@@ -2,6 +2,7 @@
 // devices and the document lists.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "catalogues/kind_catalogue.h"
 #include "documents/document_list.h"
 #include "invoicing/invoice_from_notes.h"
 #include "invoicing/issue_notes_list.h"
@@ -129,7 +130,7 @@ int Dowody(Session& session) {
     if (r || (o.Prawa(7) && !o.Prawa(1))) {
       menu::BrakPraw(session);
     } else {
-      session::NotBuilt(session, "DBU_RD");
+      catalogues::DbuRd(session);
     }
     return kReopen;
   }));

@@ -1,6 +1,7 @@
 // Sub-menu RAPORTY with its two menus of cash reports and VAT registers.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "catalogues/kind_catalogue.h"
 #include "console/menu.h"
 #include "console/message_window.h"
 #include "session/not_built.h"
@@ -149,7 +150,10 @@ int Raporty(Session& session) {
   if (!session.FileX("PARA_XML.---")) {
     m.extra_boxes.push_back({13, 33, 19, 59});
     it.push_back(menu::Item(14, " JPK_VAT                 ", true, false, run(Jpk)));
-    it.push_back(menu::Item(15, " Parametry dowodow do JPK", true, false, later("DBU_RD")));
+    it.push_back(menu::Item(15, " Parametry dowodow do JPK", true, false, [&session] {
+      catalogues::DbuRd(session, true);
+      return kReopen;
+    }));
     it.push_back(menu::Item(16, " JPK_FAKTURY             ", true, false, later("CDN_XML")));
     it.push_back(menu::Item(17, " JPK_MAGAZYN             ", true, false, later("CDN_XML")));
     it.push_back(menu::Item(18, " Export z JPK do VAT_R   ", true, false, later("CDN_XML")));

@@ -2,6 +2,7 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "catalogues/counterparty_books.h"
+#include "catalogues/kind_catalogue.h"
 #include "console/form.h"
 #include "session/not_built.h"
 #include "session/session.h"
@@ -99,7 +100,10 @@ int Kontrahenci(Session& session) {
   // blank item 9 above it) and leaves a blank row under item 9 when both are there.
   int bottom = 14;
   if (pp || stopa) {
-    it.push_back(menu::Item(14, " Przeglad PP                ", allowed && pp, true, not_built("DBU_PP")));
+    it.push_back(menu::Item(14, " Przeglad PP                ", allowed && pp, true, [&session] {
+      catalogues::DbuPp(session);
+      return kReopen;
+    }));
     bottom = 15;
   }
   if (stopa) {

@@ -16,9 +16,12 @@
 #include "invoicing/document_actions.h"
 #include "session/init_tables.h"
 #include "session/kalk.h"
+#include "session/kind_seeds.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "session/settings_rules.h"
+#include "session/store_ui.h"
+#include "store/schema.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
 #include "shell/main_screen.h"
@@ -237,6 +240,20 @@ void StopNow(Session& s, StartupState& state) {
   (void)s.areas().CloseAll();
 }
 
+namespace {
+
+// A new company, whose kinds table is still empty, gets the starter kinds, so that its
+// first document can be entered at once.
+void StarterKinds(Session& s) {
+  xbase::WorkArea* slow = s.areas().Area(store::Table(store::TableId::kSlow).area);
+  if (slow == nullptr) return;
+  session::ConsoleStoreUi ui(s.con());
+  auto added = session::AddStarterKindsWhenEmpty(ui, *slow);
+  if (!added.ok()) console::Okno_(s.con(), "Rodzaje dowodow nie dopisane - plik slow niedostepny", 3);
+}
+
+}  // namespace
+
 int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   console::Console& con = s.con();
   StartArgs& args = state.args;
@@ -279,6 +296,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   if (!opened) return Quit(s, state, kExitNotStarted);
   TakePeriodFromFirma(s);
   documents::StartUpRecovery(s, station.first);  // what stations that are gone left
+  if (!args.cd) StarterKinds(s);
 
   if (s.stacja() == 1) TworzKant(s);         // 11
   SessionSwitches(s);                        // 12

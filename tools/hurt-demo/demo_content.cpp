@@ -14,21 +14,6 @@ constexpr OperatorSeed kOperators[] = {
     {"B", "Lis Piotr", "NNNTNNNTNNNNTNNNNTTT", "1", ""},
 };
 
-constexpr KindSeed kKinds[] = {
-    {"FV", "FAKTURA VAT", "R", "S", "U", "N", "O", "1"},
-    {"FK", "FAKTURA KORYGUJĄCA", "K", "S", "U", "N", "O", "1"},
-    {"PZ", "PRZYJĘCIE ZEWNĘTRZNE", "P", "Z", "C", "N", "D", "1"},
-    {"KZ", "KOREKTA ZAKUPU", "K", "Z", "C", "N", "D", "1"},
-    {"WZ", "WYDANIE ZEWNĘTRZNE", "R", "S", "U", "N", "O", "1"},
-    {"SD", "SPRZEDAŻ DETALICZNA", "R", "S", "U", "B", "O", "1"},
-    {"RW", "ROZCHÓD WEWNĘTRZNY", "R", "D", "C", "", "P", "1"},
-    {"PW", "PRZYCHÓD WEWNĘTRZNY", "P", "D", "C", "", "P", "1"},
-    {"MM", "PRZESUNIĘCIE MIĘDZYMAGAZYNOWE", "M", "D", "C", "", "F", "1"},
-    {"BO", "BILANS OTWARCIA", "P", "D", "C", "", "F", "1"},
-    {"KP", "KASA PRZYJĘŁA", "R", "", "", "", "O", "0"},
-    {"KW", "KASA WYDAŁA", "P", "", "", "", "D", "0"},
-};
-
 constexpr ArticleSeed kArticles[] = {
     // Warehouse 1: food.
     {"1", "10001", "MĄKA PSZENNA TYP 450 1KG", "szt", " 5", 2.35, 18, "MLYN", "SYPKIE"},
@@ -115,7 +100,6 @@ constexpr RateSeed kRates[] = {{"EUR", 4.265}, {"USD", 3.942}, {"CHF", 4.481}, {
 }  // namespace
 
 std::span<const OperatorSeed> Operators() { return kOperators; }
-std::span<const KindSeed> Kinds() { return kKinds; }
 std::span<const ArticleSeed> Articles() { return kArticles; }
 std::span<const PartySeed> Customers() { return kCustomers; }
 std::span<const PartySeed> Suppliers() { return kSuppliers; }

@@ -18,10 +18,6 @@ struct OperatorSeed {
   std::string_view password;  // "" = none; see OperatorPasswordField
 };
 
-struct KindSeed {
-  std::string_view rd, opis, r_p, s_z, cuv, nb, kto, mag;
-};
-
 struct ArticleSeed {
   std::string_view mag, indeks, nazwa, jm;
   std::string_view vat;  // " 5", " 8", "23", "ZW"
@@ -47,7 +43,6 @@ struct RateSeed {
 };
 
 std::span<const OperatorSeed> Operators();
-std::span<const KindSeed> Kinds();
 std::span<const ArticleSeed> Articles();
 std::span<const PartySeed> Customers();
 std::span<const PartySeed> Suppliers();

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "demo_content.h"
 #include "demo_numbers.h"
+#include "session/kind_seeds.h"
 #include "session/session.h"
 #include "store/init_tables_period.h"
 #include "store/net_use.h"
@@ -89,23 +90,9 @@ Status WriteOperators(session::Session& s, store::StoreUi& ui) {
   return s.areas().Close(kPrawaArea);
 }
 
+// The demo company's kinds are the starter set of every new company.
 Status WriteKinds(session::Session& s, store::StoreUi& ui) {
-  xbase::WorkArea& slow = *AreaOf(s, store::TableId::kSlow);
-  for (const KindSeed& k : Kinds()) {
-    HURT_RETURN_IF_ERROR(AddRecord(ui, slow,
-                                   {{"RD", Text(k.rd)},
-                                    {"OPIS", Text(k.opis)},
-                                    {"R_P", Text(k.r_p)},
-                                    {"S_Z", Text(k.s_z)},
-                                    {"CUV", Text(k.cuv)},
-                                    {"NRD", Value(0)},
-                                    {"KTO", Text(k.kto)},
-                                    {"MAG", Text(k.mag)},
-                                    {"KSEF_TN", Value("N")},
-                                    {"POZIOM", Value(0)},
-                                    {"NB", Text(k.nb)}}));
-  }
-  return slow.Commit();
+  return session::AddStarterKindsWhenEmpty(ui, *AreaOf(s, store::TableId::kSlow)).status();
 }
 
 Status WriteArticles(session::Session& s, store::StoreUi& ui) {
