@@ -177,7 +177,8 @@ void RecordScreen::Run() {
 
   if (c_.has_key && a_.order_count() >= 1) (void)a_.SetOrder(1);
   (void)a_.GoTop();
-  SeedOrProbe(s_, store_, a_, 10, 10);
+  // An empty table stays empty (Down or F5 appends): a blank kind or order would be kept.
+  if (!Empty()) SeedOrProbe(s_, store_, a_, 10, 10);
   (void)a_.GoTop();
 
   AreaSource source(a_);
