@@ -97,13 +97,44 @@ Status OpenIn(BuildContext& b, const TableDef& t, int area, bool exclusive, doub
   return NetUse(b.store, b.TableFile(t), t.alias, exclusive, wait);
 }
 
-// A copy of as, zo or fa_n dropped into NOTE/ replaces the period's table.
+// The entries of `dir` whose name is `name` in any mix of upper and lower case (a folder
+// may hold "note" and "NOTE" both); none when the folder cannot be read.
+std::vector<std::string> EntriesAnyCase(xbase::Env& env, const std::string& dir, std::string_view name) {
+  std::vector<std::string> found;
+  auto entries = env.ListDir(dir.empty() ? "." : dir);
+  if (!entries.ok()) return found;
+  for (const std::string& entry : *entries) {
+    if (Lower(entry) == Lower(name)) found.push_back(dir.empty() || dir.ends_with('/') ? dir + entry : dir + "/" + entry);
+  }
+  return found;
+}
+
+// A copy of as, zo or fa_n dropped into NOTE/ replaces the period's table. The folder and
+// the file are found whatever the case of their names (copied from another system, a
+// pen drive, "Note/AS.dbf").
 Status TakeDroppedCopy(BuildContext& b, const TableDef& t, const std::string& file, int area) {
   if (t.id != TableId::kAs && t.id != TableId::kZo && t.id != TableId::kFaN) return Status::Ok();
   xbase::Env& env = b.store.areas.env();
-  const std::string found = FindFileX(env, b.Path("note/" + std::string(t.file) + ".dbf"));
+  std::string found, memo;
+  for (const std::string& note : EntriesAnyCase(env, b.root == "." ? std::string() : b.root, "note")) {
+    const std::vector<std::string> tables = EntriesAnyCase(env, note, std::string(t.file) + ".dbf");
+    if (tables.empty()) continue;
+    found = tables.front();
+    const std::vector<std::string> memos = EntriesAnyCase(env, note, std::string(t.file) + ".dbt");
+    if (!memos.empty()) memo = memos.front();
+    break;
+  }
   if (found.empty()) return Status::Ok();
-  const std::string dropped = found.substr(0, found.size() - 4);
+  // Under the lower-case name the program reads (note/<table>) from here on, with its
+  // memo file, so that the copy is read and then removed like any table of the program.
+  const std::string dropped = b.Path("note/" + std::string(t.file));
+  if (found != dropped + ".dbf") {
+    Status moved = env.CreateDirs(b.Path("note"));
+    if (moved.ok()) moved = env.Rename(found, dropped + ".dbf");
+    if (moved.ok() && !memo.empty() && memo != dropped + ".dbt") moved = env.Rename(memo, dropped + ".dbt");
+    if (!moved.ok()) return b.Fail("Plik " + found + " niedostepny", moved);
+    found = dropped + ".dbf";
+  }
 
   auto dropped_fields = StoredFields(env, found);
   if (!dropped_fields.ok()) return b.Fail("Plik " + dropped + " niedostepny", dropped_fields.status());

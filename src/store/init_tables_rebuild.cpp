@@ -88,7 +88,7 @@ Result<Recovery> RecoverRebuild(xbase::Env& env, std::string_view table_path) {
 }
 
 Status RebuildTable(StoreContext& ctx, int area, std::string_view table_path, std::string_view alias,
-                    std::span<const Field> fields, std::string_view source) {
+                    std::span<const Field> fields, std::string_view source, const char* function, int line) {
   xbase::Env& env = ctx.areas.env();
   const RebuildFiles files = RebuildFilesOf(table_path);
   const std::string from = source.empty() ? std::string(table_path) : std::string(source);
@@ -114,7 +114,13 @@ Status RebuildTable(StoreContext& ctx, int area, std::string_view table_path, st
   // The rebuild counts as done once the table carries its finished name.
   if (env.Exists(Dbt(files.building))) HURT_RETURN_IF_ERROR(env.Rename(Dbt(files.building), Dbt(files.done)));
   HURT_RETURN_IF_ERROR(env.Rename(Dbf(files.building), Dbf(files.done)));
-  return FinishSwap(env, table_path, files);
+  HURT_RETURN_IF_ERROR(FinishSwap(env, table_path, files));
+  // The trace is for people looking for who recreated a document table; the rebuild has
+  // happened whether or not it can be written.
+  if (TracedInDowodLog(table_path)) {
+    (void)WriteDowodLog(env, table_path, TworzCallers{CallerName(__func__, __LINE__), CallerName(function, line)});
+  }
+  return Status::Ok();
 }
 
 Status LowerCaseTableName(xbase::Env& env, std::string_view table_path) {

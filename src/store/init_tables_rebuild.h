@@ -52,9 +52,12 @@ Result<Recovery> RecoverRebuild(xbase::Env& env, std::string_view table_path);
 // (a table path without extension; the table itself when empty), copying the fields of
 // the same name and type. Neither the table nor the source may be open; `area` is used
 // for the new table while it is filled and is left closed. On failure the table is as it
-// was and the partial copy is removed when it can be.
+// was and the partial copy is removed when it can be. A document-header table rebuilt
+// this way (an upgrade of dowod) leaves its line in DOWOD.LOG, as TWORZ does, naming
+// this routine and its caller (filled in by the compiler).
 Status RebuildTable(StoreContext& ctx, int area, std::string_view table_path, std::string_view alias,
-                    std::span<const Field> fields, std::string_view source = {});
+                    std::span<const Field> fields, std::string_view source = {},
+                    const char* function = __builtin_FUNCTION(), int line = __builtin_LINE());
 
 // A table found only under its upper-case name (AS.DBF, AS.DBT) is renamed to the lower
 // case the program creates and opens.

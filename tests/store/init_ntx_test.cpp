@@ -349,6 +349,22 @@ TEST_F(InitTablesTest, RecreatedDocumentHeadersPutANewFirstLineInTheCreationLog)
   EXPECT_NE(log.find("14.03.26,09:00:00, plik: 26/03/dowod, "), std::string::npos) << log;
 }
 
+TEST_F(InitTablesTest, DocumentHeadersUpgradedToANewStructureAreInTheCreationLogToo) {
+  ASSERT_TRUE(Build());
+  // An older dowod: the last field of the current structure missing.
+  std::vector<Field> old = ResolveFields(Table(TableId::kDowod), s().Markers());
+  old.pop_back();
+  clock_.Advance(3600 * 1000);
+  NewSession();
+  ASSERT_TRUE(RemoveTableFiles(mem_, "26/03/dowod").ok());
+  CreateTableAt("26/03/dowod.dbf", old);
+  ASSERT_TRUE(mem_.Remove("dowod.log").ok());
+  ASSERT_TRUE(Build());
+  const std::string log = mem_.Contents("dowod.log").value_or("");
+  EXPECT_EQ(log.rfind("14.03.26,10:00:00, plik: 26/03/dowod, RebuildTable(", 0), 0u) << log;
+  EXPECT_NE(log.find(", BuildTable("), std::string::npos) << log;
+}
+
 TEST_F(InitTablesTest, AdvanceInvoiceOptionAddsItsKindsOnce) {
   Marker("FV_ZAL.TXT");
   ASSERT_TRUE(Build());
@@ -384,33 +400,43 @@ TEST_F(InitTablesTest, ATableAnotherStationHoldsStopsTheBuildAfterTwentyAttempts
 }
 
 TEST_F(InitTablesTest, ACopyDroppedInNoteReplacesThePeriodsTable) {
-  ASSERT_TRUE(Build());
-  AddRecord(AreaOf(TableId::kAs), {{"MAG", Value("1")}, {"INDEKS", Value("OLD")}});
-  NewSession();
+  // The folder and the file however their names were written.
+  for (const std::string dropped : {"note/as", "NOTE/AS", "Note/As"}) {
+    SCOPED_TRACE(dropped);
+    NewSession();
+    ASSERT_TRUE(Build());
+    AddRecord(AreaOf(TableId::kAs), {{"MAG", Value("1")}, {"INDEKS", Value("OLD")}});
+    NewSession();
 
-  std::vector<Field> fields = ResolveFields(Table(TableId::kAs), s().Markers());
-  fields.push_back(Field{"ZRODLO", FieldType::kCharacter, 12, 0});  // a field of the other system
-  CreateTableAt("note/as.dbf", fields);
-  {
-    xbase::WorkAreas other(env_);
-    auto note = other.Open(1, "note/as.dbf", "note");
-    ASSERT_TRUE(note.ok());
-    AddRecord(**note, {{"MAG", Value("2")}, {"INDEKS", Value("NEW1")}, {"ZRODLO", Value("kasa 3")}});
-    AddRecord(**note, {{"MAG", Value("1")}, {"INDEKS", Value("NEW2")}, {"CENA", Value(12.34)}});
+    std::vector<Field> fields = ResolveFields(Table(TableId::kAs), s().Markers());
+    fields.push_back(Field{"ZRODLO", FieldType::kCharacter, 12, 0});  // a field of the other system
+    const std::string dbf = dropped + (dropped == "NOTE/AS" ? ".DBF" : ".dbf");
+    CreateTableAt(dbf, fields);
+    {
+      xbase::WorkAreas other(env_);
+      auto note = other.Open(1, dbf, "note");
+      ASSERT_TRUE(note.ok());
+      AddRecord(**note, {{"MAG", Value("2")}, {"INDEKS", Value("NEW1")}, {"ZRODLO", Value("kasa 3")}});
+      AddRecord(**note, {{"MAG", Value("1")}, {"INDEKS", Value("NEW2")}, {"CENA", Value(12.34)}});
+    }
+    ASSERT_TRUE(Build()) << [&] { std::string t; for (auto& c : ui_.calls) t += c + "\n"; return t; }();
+    EXPECT_FALSE(mem_.Exists(dbf));
+    xbase::WorkArea& as = AreaOf(TableId::kAs);
+    EXPECT_EQ(*as.RecCount(), 2u);
+    ASSERT_TRUE(as.Seek(Value("1NEW2")).ok());
+    ASSERT_TRUE(as.found());
+    EXPECT_EQ(as.Get("CENA")->AsNumber(), 12.34);
+    ASSERT_TRUE(as.Seek(Value("2NEW1")).ok());
+    ASSERT_TRUE(as.found());
+    EXPECT_EQ(RTrim(as.Get("ZRODLO")->AsString()), "kasa 3");
+    ASSERT_TRUE(as.Seek(Value("1OLD")).ok());
+    EXPECT_FALSE(as.found());
+    ExpectAllOrdersMatch();
+    // A second start finds nothing more to take.
+    NewSession();
+    ASSERT_TRUE(Build());
+    EXPECT_EQ(*AreaOf(TableId::kAs).RecCount(), 2u);
   }
-  ASSERT_TRUE(Build());
-  EXPECT_FALSE(mem_.Exists("note/as.dbf"));
-  xbase::WorkArea& as = AreaOf(TableId::kAs);
-  EXPECT_EQ(*as.RecCount(), 2u);
-  ASSERT_TRUE(as.Seek(Value("1NEW2")).ok());
-  ASSERT_TRUE(as.found());
-  EXPECT_EQ(as.Get("CENA")->AsNumber(), 12.34);
-  ASSERT_TRUE(as.Seek(Value("2NEW1")).ok());
-  ASSERT_TRUE(as.found());
-  EXPECT_EQ(RTrim(as.Get("ZRODLO")->AsString()), "kasa 3");
-  ASSERT_TRUE(as.Seek(Value("1OLD")).ok());
-  EXPECT_FALSE(as.found());
-  ExpectAllOrdersMatch();
 }
 
 }  // namespace
