@@ -65,6 +65,7 @@ Status AddMissingKinds(xbase::WorkArea& slow, std::span<const KindSeed> seeds) {
     HURT_RETURN_IF_ERROR(slow.Replace("KTO", std::string(kind.kto)));
     HURT_RETURN_IF_ERROR(slow.Replace("MAG", std::string(kind.mag)));
     HURT_RETURN_IF_ERROR(slow.Replace("NB", std::string(kind.nb)));
+    HURT_RETURN_IF_ERROR(slow.Replace("NRD", 0.0));
     HURT_RETURN_IF_ERROR(slow.Replace("POZIOM", 0.0));
     HURT_RETURN_IF_ERROR(ReplaceWhenPresent(slow, "KSEF_TN", xbase::Value("N")));
     HURT_RETURN_IF_ERROR(slow.Flush());
