@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "console/keys.h"
 #include "console/message_window.h"
+#include "documents/stock_correction.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/not_built.h"
@@ -16,6 +17,7 @@
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
 #include "shell/startup_util.h"
+#include "xbase/file_util.h"
 
 namespace hurt::shell {
 
@@ -87,12 +89,11 @@ int Zerowanie(Session& session) {
   return kReopen;
 }
 
-// Item 16: the index rebuild. Every other station must be out, which holding firma
-// exclusively shows; the rebuild (INIT_NTX) then builds every index from its table and
-// opens the session again. The stock correction that belongs to this item (KOREKTA_AS,
-// with the month's figures of the articles reset first) is not built yet, so the rebuild
-// runs without the month reset and the figures stay as they are. When the rebuild fails
-// (it has told why) the tables are closed and the work ends.
+// Item 16: the reorganisation. Every other station must be out, which holding firma
+// exclusively shows; the start-up build in its stock-correction mode then rebuilds every
+// index and puts the article cards back to their month opening, and the reconciliation
+// (KOREKTA_AS) applies the month's documents to them again. When the build fails (it has
+// told why) the tables are closed and the work ends.
 int Reorganizacja(Session& session) {
   console::Console& con = session.con();
   if (!console::Okno(con, "Czy masz na to czas ?")) return kReopen;
@@ -103,9 +104,26 @@ int Reorganizacja(Session& session) {
     console::Okno_(con, "Wszyscy musza wyjsc z programu", 3);
     return back ? kReopen : kMenuEnd;
   }
-  if (!session::InitNtx(session)) return kMenuEnd;
-  console::Okno_(con, "Indeksy odbudowane");
-  session::NotBuilt(session, "KOREKTA_AS");
+  // The marker goes up before the cards are reset: a run cut short anywhere after this
+  // point is told at the next start.
+  if (!xbase::WriteWholeFile(session.env(), session.Path(std::string(documents::kKorektaMarker)),
+                             "Reorganizacja zbiorow w toku\r\n")
+           .ok()) {
+    console::Okno_(con, "REORGANIZACJA NIEUDANA", 3);
+    return kReopen;
+  }
+  if (!session::InitNtx(session, "z korekta As")) return kMenuEnd;
+  console::OknoNoWait(con, "Uzgadnianie stanow magazynowych - prosze czekac ...");
+  auto done = documents::KorektaAs(session, [&](long n, long total) {
+    console::OknoNoWait(con, "Uzgadnianie stanow magazynowych: " + std::to_string(n) + " z " + std::to_string(total));
+  });
+  if (!done.ok()) {
+    console::Okno_(con, "REORGANIZACJA NIEUDANA", 3);
+    return kReopen;
+  }
+  std::string text = "Indeksy odbudowane, stany uzgodnione (" + std::to_string(done->lines) + " pozycji)";
+  if (done->missing_cards > 0) text += " - brak kartotek dla " + std::to_string(done->missing_cards) + " pozycji";
+  console::Okno_(con, text, 3);
   return kReopen;
 }
 

@@ -13,6 +13,7 @@
 #include "documents/posting.h"
 #include "documents/reservations.h"
 #include "documents/station_recovery.h"
+#include "documents/stock_correction.h"
 #include "invoicing/document_actions.h"
 #include "session/init_tables.h"
 #include "session/kalk.h"
@@ -297,6 +298,11 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   TakePeriodFromFirma(s);
   documents::StartUpRecovery(s, station.first);  // what stations that are gone left
   if (!args.cd) StarterKinds(s);
+  if (s.FileX(std::string(documents::kKorektaMarker))) {
+    // A reconciliation cut short left the cards between their month opening and the end.
+    console::Okno_(con, "Reorganizacja zbiorow nie skonczona - stany magazynowe moga byc bledne. "
+                        "Powtorz ja: Funkcje specjalne, Reorganizacja zbiorow", 10);
+  }
 
   if (s.stacja() == 1) TworzKant(s);         // 11
   SessionSwitches(s);                        // 12
