@@ -22,6 +22,8 @@
 #include "session/not_built.h"
 #include "session/session.h"
 #include "session/store_ui.h"
+#include "session/output/report_paths.h"
+#include "session/viewer.h"
 #include "shell/operators.h"
 #include "shell/operators_internal.h"
 #include "store/net_use.h"
@@ -165,7 +167,14 @@ class OperatorList {
     }
     SetSessionOperator(session_, rec);
     Log("zalogowanie");
-    if (session_.FileX("SALDO/SALDO.TXT")) session::NotBuilt(session_, "SALDO_TXT");
+    if (session_.FileX("SALDO/SALDO.TXT")) {
+      // SALDO_TXT: the note about the operators' balances, shown once after the log-in.
+      const std::string upper = session::JoinPath(session_.root(), "SALDO/SALDO.TXT");
+      const console::SavedScreen under = con_.SaveScreen();
+      (void)session::ReadText(session_,
+                              session_.env().Exists(upper) ? upper : session::JoinPath(session_.root(), "saldo/saldo.txt"));
+      con_.RestoreScreen(under);
+    }
     if (session_.vars().Logical("PIERWSZE_WEJSCIE")) {
       Log("początek pracy"_pl);
       session_.vars().Set("PIERWSZE_WEJSCIE", xbase::Value(false));
