@@ -52,6 +52,9 @@ ProgramFile ThisProgram(Session& session) {
   const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n > 0) {
     std::string path(buf, static_cast<size_t>(n));
+    // A program file replaced while it runs (an update) is named "... (deleted)" there.
+    constexpr std::string_view kReplaced = " (deleted)";
+    if (path.ends_with(kReplaced)) path.resize(path.size() - kReplaced.size());
     std::string base = path.substr(path.find_last_of('/') + 1);
     const size_t dot = base.find('.');
     out.name = dot == std::string::npos ? base : base.substr(0, dot);
