@@ -143,6 +143,8 @@ void Summary::Open() {
   const std::string nrd = FieldText(dowod_, "NRD");
   {
     DowodKeep keep(dowod_);
+    // The document screen looks headers up by their keys: it sees the whole table.
+    (void)dowod_.SetFilter("");
     const console::SavedScreen saved = con_.SaveScreen();
     documents::DbuDow(s_, 1, rd, nrd);
     con_.RestoreScreen(saved);

@@ -120,16 +120,17 @@ int Reorganizacja(Session& session) {
 
 int UwagiOperatorow(Session& session) {
   const int c = menu::SmallChoice(session, 17, 50, {" Uwagi bieżące "_pl, " Archiwum ", " Użyto hasła A----- "_pl});
-  std::optional<std::string> file;
+  std::optional<std::string> picked;
   if (c == 1) {
-    file = "operator.txt";
+    session::ViewDruk(session, nullptr, "operator.txt");
   } else if (c == 2) {
-    file = WybierzPlik(session, "Archiwum", {"KANT", "OPERATOR"}, "*");
+    picked = WybierzPlik(session, "Archiwum", {"KANT", "OPERATOR"}, "*");
   } else if (c == 3) {
     // The failure log (bledy.txt) and its kept copies, in the data directory.
-    file = WybierzPlik(session, "Użyto hasła A-----"_pl, {""}, "bledy*.txt");
+    picked = WybierzPlik(session, "Użyto hasła A-----"_pl, {""}, "bledy*.txt");
   }
-  if (file) session::ViewDruk(session, nullptr, *file);
+  // The picked name is spelt as on disk ("KANT/..."): given whole, it is not lower-cased.
+  if (picked) session::ViewDruk(session, nullptr, session.root() + "/" + *picked);
   return kReopen;
 }
 
