@@ -164,10 +164,10 @@ void Summary::Mark() {
   (void)ToggleNoteMark(s_, dowod_);
 }
 
+// F3: the other order, from its first document.
 void Summary::SwitchOrder() {
-  const uint32_t recno = dowod_.recno();
   (void)dowod_.SetOrder(dowod_.order() == kByDate ? kByNumber : kByDate);
-  if (recno > 0) (void)dowod_.GoTo(recno);
+  (void)dowod_.GoTop();
 }
 
 // F6: kind and counterparty; the values go to variables the condition names.

@@ -1,9 +1,9 @@
 // OTB_DOWODY (Zestawienie dowodow): the posted documents of the month in one list.
 //
 // The list runs over the headers in `dowod`, by kind and number (order dowod1) or by
-// date (dowod2); F3 switches between the two. Each row shows the kind, number, date,
-// counterparty code and name, net, VAT, gross (net + VAT) and the payment method, with
-// "*" for an issue note marked for invoicing. Keys:
+// date (dowod2); F3 switches between the two and goes to the first document. Each row
+// shows the kind, number, date, counterparty code and name, net, VAT, gross (net + VAT)
+// and the payment method, with "*" for an issue note marked for invoicing. Keys:
 //   Enter  the document under the cursor opened for display (DBU_DOW with KLUCZ 1)
 //   Space  an issue note ("WZ" kinds of class RS, not in an invoice yet) marked or
 //          unmarked for "Generowanie FV do WZ" - the mark ZAP chr(251) the issue-note

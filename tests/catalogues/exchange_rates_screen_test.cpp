@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogues/catalogue_fixture.h"
+#include "base/date.h"
 #include "console/keys.h"
 
 namespace hurt::catalogues::testing {
@@ -62,7 +63,7 @@ TEST_F(DbuWwTest, ANewRateIsAddedAndItsRefusalsSaid) {
   d.Key(key::F(5)).Type("eur").Key(key::kEnter).Key(key::kEnter).Type("4.3").Key(key::kEnter);
   // The same currency and date again: refused.
   d.Key(key::F(5)).Type("EUR").Key(key::kEnter).Key(key::kEnter).Type("4.5").Key(key::kEnter);
-  ExpectMessage("Kurs EUR z dnia 15.03.2024 juz jest");
+  ExpectMessage("Kurs EUR z dnia " + Dtoc(s().Today()) + " juz jest");
   // A code that is not three letters, then Esc.
   d.Key(key::F(5)).Type("E1X").Key(key::kEnter);
   ExpectMessage("Kod waluty to trzy litery (np. EUR)");

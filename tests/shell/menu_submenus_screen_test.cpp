@@ -233,7 +233,7 @@ TEST_F(SubMenuTest, MonthCloseWarnsWhileThePeriodIsRunning) {
   d.Key(key::kEnter);
   d.Then([&] { EXPECT_TRUE(d.Contains("NIE ZAMYKAJ JESZCZE MIESIACA !")); }).Key(key::kEsc);
   ExpectMessage("Szukasz kłopotów czy masz złą datę ?");
-  ExpectMessage("Zegar ustawia system operacyjny - zmien date i czas w systemie");
+  ExpectMessage("Zegar ustawia system operacyjny");  // "- zmien date i czas w systemie" on the next row
   ExpectMessage("NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !");
   ExpectMessage("Kowalski Jan szukasz kłopotów !");
   ExpectMessage("ESC - Wyjscie");
