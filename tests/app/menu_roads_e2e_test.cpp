@@ -223,6 +223,9 @@ TEST_F(MenuRoads, IssueNotesAreMarkedForInvoicingUnderTheirLock) {
   // The list: item 4. Find the note by the kind filter, mark it.
   Step(*a, {"Home", "Down", "Down", "Down", "Enter"}, kSummary);
   Step(*a, {"F6", "text:WZ", "Enter", "Enter"}, "rodzaj: WZ");
+  // Enter shows the note; Esc comes back to the list.
+  Step(*a, {"Enter"}, "  1│10001");
+  Step(*a, {"Esc"}, "rodzaj: WZ");
   a->Send("text: ");
   EXPECT_TRUE(MarkBecomes(kMark)) << a->Screen();
   // Another process holds the header: no change.

@@ -58,6 +58,12 @@ TEST_F(MenuItemsTest, TheClockIsTheSystems) {
   EndWorkAndRun();
 }
 
+TEST_F(MenuItemsTest, TheStockTopUpIsSaidNotToBeSetUp) {
+  OpenOn(kMagazyn, "K_ASORTYMENT", 7);
+  ExpectMessage("Pompowanie magazynu nie jest");  // "skonfigurowane w tej instalacji" below
+  EndWorkAndRun();
+}
+
 TEST_F(MenuItemsTest, ArchivesAndFailureLogsArePickedAndViewed) {
   dir.Write("KANT/styczen.txt", "KANTY STYCZNIA\r\n");
   dir.Write("operator/luty.txt", "ZAPISKI LUTEGO\r\n");
