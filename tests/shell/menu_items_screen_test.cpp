@@ -136,6 +136,17 @@ TEST_F(MenuItemsTest, ThePrintFileIsEditedAndSavedWhole) {
   EndWorkAndRun();
 }
 
+TEST_F(MenuItemsTest, AnInvoiceFooterIsPickedAndEdited) {
+  dir.Write("stopa/zwykla.txt", "Dziekujemy za zakupy\r\n");
+  OpenOn(kRozrachunki, "K_KONTRAHENCI", 10);
+  Shows("stopa/zwykla.txt");
+  d.Key(key::kEnter);
+  Shows("Dziekujemy za zakupy");
+  d.Key(key::kEnd).Type("!").Key(console::key::F(2)).Key(key::kEsc);
+  d.Then([&] { EXPECT_EQ(dir.Read("stopa/zwykla.txt"), "Dziekujemy za zakupy!\r\n"); });
+  EndWorkAndRun();
+}
+
 TEST_F(MenuItemsTest, AnOversizedPrintFileIsNotOpened) {
   dir.Write("rob/wydruk01.prn", std::string(2 * 1024 * 1024 + 1, 'A'));
   OpenOn(kSpecjalne, "K_SPECJALNE", 14);
