@@ -14,9 +14,15 @@ Result<std::string> ReadWhole(Session& session, const std::string& path, uint64_
   auto file = session.env().Open(path, xbase::OpenOptions{.write = false});
   HURT_RETURN_IF_ERROR(file.status());
   std::string text(static_cast<size_t>(size), '\0');
-  size_t got = 0;
-  HURT_RETURN_IF_ERROR((*file)->ReadAt(0, text.size(), text.data(), &got));
-  text.resize(got);
+  size_t have = 0;
+  while (have < text.size()) {
+    size_t got = 0;
+    HURT_RETURN_IF_ERROR((*file)->ReadAt(have, text.size() - have, text.data() + have, &got));
+    if (got == 0) break;
+    have += got;
+  }
+  // A file that shrank meanwhile is not edited: saving a part of it would lose the rest.
+  if (have != text.size()) return Status::IoError("plik zmienil sie w czasie odczytu");
   return text;
 }
 
