@@ -76,15 +76,16 @@ class PrefixSource final : public console::BrowseSource {
 
 std::string DocText(std::string_view rd, std::string_view nrd) { return RTrim(rd) + "-" + AllTrim(nrd); }
 
-// Space: the note under the cursor marked or unmarked, under its record lock.
-void ToggleMark(session::Session& s, xbase::WorkArea& dowod) {
+}  // namespace
+
+bool ToggleNoteMark(session::Session& s, xbase::WorkArea& dowod) {
   console::Console& con = s.con();
   const std::string doc = DocText(session::FieldText(dowod, "RD"), session::FieldText(dowod, "NRD"));
   const std::string r_rd = session::FieldText(dowod, "R_RD");
   const std::string r_nrd = session::FieldText(dowod, "R_NRD");
   if (!IsBlank(r_rd) || !IsBlank(r_nrd)) {
     console::Okno_(con, doc + " jest na fakturze " + DocText(r_rd, r_nrd), 2);
-    return;
+    return false;
   }
   const uint32_t recno = dowod.recno();
   session::ConsoleStoreUi ui(con);
@@ -92,13 +93,17 @@ void ToggleMark(session::Session& s, xbase::WorkArea& dowod) {
   if (st.ok()) {
     const bool marked = Left(session::FieldText(dowod, "ZAP"), 1) == std::string(1, kNoteMark);
     st = dowod.Replace("ZAP", xbase::Value(marked ? std::string(" ") : std::string(1, kNoteMark)));
+    if (st.ok()) st = dowod.Flush();
+    if (!st.ok()) dowod.DiscardChanges();
     const Status unlocked = dowod.UnlockRecord(recno);
     if (st.ok()) st = unlocked;
   }
-  if (!st.ok()) console::Okno_(con, std::string("Dowód "_pl) + doc + std::string(" zajęty - bez zmian"_pl), 2);
+  if (!st.ok()) {
+    console::Okno_(con, std::string("Dowód "_pl) + doc + std::string(" zajęty - bez zmian"_pl), 2);
+    return false;
+  }
+  return true;
 }
-
-}  // namespace
 
 void ZestawienieWz(session::Session& s) {
   console::Console& con = s.con();
@@ -143,7 +148,7 @@ void ZestawienieWz(session::Session& s) {
     const int k = con.LastKey();
     if (k == key::kEsc) return console::BrowseAction::kLeave;
     if (k == ' ' && mode == console::BrowseMode::kException) {
-      ToggleMark(s, *dowod);
+      (void)ToggleNoteMark(s, *dowod);
       return console::BrowseAction::kRepaint;
     }
     return console::BrowseAction::kContinue;

@@ -11,6 +11,9 @@
 namespace hurt::session {
 class Session;
 }
+namespace hurt::xbase {
+class WorkArea;
+}
 
 namespace hurt::invoicing {
 
@@ -18,5 +21,10 @@ namespace hurt::invoicing {
 inline constexpr char kNoteMark = '\xFB';
 
 void ZestawienieWz(session::Session& session);
+
+// Space on a note: the current header of `dowod` marked or unmarked, under its record
+// lock (5 seconds of tries). A note already in an invoice is not marked; a header held
+// elsewhere stays as it was ("Dowód WZ-1 zajęty - bez zmian"). True when the mark changed.
+bool ToggleNoteMark(session::Session& session, xbase::WorkArea& dowod);
 
 }  // namespace hurt::invoicing

@@ -2,8 +2,11 @@
 // devices and the document lists.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "catalogues/exchange_rates.h"
 #include "catalogues/kind_catalogue.h"
 #include "documents/document_list.h"
+#include "invoicing/amount_search.h"
+#include "invoicing/document_summary.h"
 #include "invoicing/invoice_from_notes.h"
 #include "invoicing/issue_notes_list.h"
 #include "session/not_built.h"
@@ -91,7 +94,8 @@ int Dowody(Session& session) {
 
   std::string item10 = " Szukanie kwoty         ";
   const char* item10_routine = "SZUKAJ_KWOTY";
-  if (session.FileX("WAL.DBF")) {
+  const bool wal = session.FileX("WAL.DBF");
+  if (wal) {
     item10 = " Tabela kursu walut ", item10_routine = "WAL_BROWSER";
   } else if (session.FileX("FAKTURY.TXT")) {
     item10 = " Faktury cykliczne NEW ", item10_routine = "TB_CFAKTURY";
@@ -121,7 +125,7 @@ int Dowody(Session& session) {
                             if (r || !session.op().Prawa(2)) {
                               menu::BrakPraw(session);
                             } else {
-                              session::NotBuilt(session, "OTB_DOWODY");
+                              invoicing::ZestawienieDowodow(session);
                             }
                             return kReopen;
                           }));
@@ -145,9 +149,24 @@ int Dowody(Session& session) {
   it.push_back(menu::Item(12, " Zmiana operatora       ", true, false, [&session] { return ZmianaOperatoraItem(session); }));
   it.push_back(menu::Item(14, " Drukarka fisk/Terminal ", shown(fiscal), false,
                           [&session] { return UrzadzeniaFiskalne(session); }));
-  it.push_back(menu::Item(15, item10, shown(true), true, later(item10_routine)));
+  menu::ItemAction item10_action = later(item10_routine);
+  if (wal) {
+    item10_action = [&session] {
+      (void)catalogues::DbuWw(session);
+      return kReopen;
+    };
+  } else if (std::string_view(item10_routine) == "SZUKAJ_KWOTY") {
+    item10_action = [&session] {
+      invoicing::SzukanieKwoty(session, false);
+      return kReopen;
+    };
+  }
+  it.push_back(menu::Item(15, item10, shown(true), true, item10_action));
   it.push_back(menu::Item(16, notebook ? " Pobranie z notebooka " : " Szukanie kwoty/faktury ", shown(true), false,
-                          later(notebook ? "POBRANIE_Z_NOTEBOOKA" : "SZUKAJ_KWOTY_FAKTURY")));
+                          notebook ? later("POBRANIE_Z_NOTEBOOKA") : menu::ItemAction([&session] {
+                            invoicing::SzukanieKwoty(session, true);
+                            return kReopen;
+                          })));
   it.push_back(menu::Item(18, " Generowanie FV do WZ   ", shown(op.Prawa(13) && !kasa), false, [&session] {
     invoicing::FvDoWzMenu(session);
     return kReopen;

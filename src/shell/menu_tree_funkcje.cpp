@@ -7,16 +7,20 @@
 #include "console/keys.h"
 #include "console/message_window.h"
 #include "documents/stock_correction.h"
+#include "invoicing/amount_search.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/not_built.h"
 #include "session/output/report_copy.h"
 #include "session/session.h"
 #include "session/viewer.h"
+#include "shell/company.h"
+#include "shell/file_picker.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
 #include "shell/startup_util.h"
+#include "shell/text_file_editor.h"
 #include "xbase/file_util.h"
 
 namespace hurt::shell {
@@ -44,6 +48,11 @@ bool TooEarlyToClose(Session& session) {
   return end.has_value() && *end - session.Today() > 3;
 }
 
+// USTAW_CZAS: the date and time are the operating system's; the program only reads them.
+void UstawCzas(Session& session) {
+  console::Okno_(session.con(), "Zegar ustawia system operacyjny - zmien date i czas w systemie", 3);
+}
+
 // A message window that waits up to `seconds` and tells which key ended it (kNone when
 // the time ran out).
 int OknoKey(Session& session, std::string_view text, int seconds) {
@@ -66,7 +75,7 @@ int ZamkniecieOkresu(Session& session) {
     const int k = OknoKey(session, "NIE ZAMYKAJ JESZCZE MIESIACA !", 5);
     if (k == console::key::kEsc) {
       console::Okno_(con, "Szukasz kłopotów czy masz złą datę ?"_pl);
-      session::NotBuilt(session, "USTAW_CZAS");
+      UstawCzas(session);
     }
     if (TooEarlyToClose(session)) {
       console::Okno_(con, "NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !"_pl, 5);
@@ -129,11 +138,17 @@ int Reorganizacja(Session& session) {
 
 int UwagiOperatorow(Session& session) {
   const int c = menu::SmallChoice(session, 17, 50, {" Uwagi bieżące "_pl, " Archiwum ", " Użyto hasła A----- "_pl});
+  std::optional<std::string> picked;
   if (c == 1) {
     session::ViewDruk(session, nullptr, "operator.txt");
-  } else if (c != 0) {
-    session::NotBuilt(session, "NORTON");
+  } else if (c == 2) {
+    picked = WybierzPlik(session, "Archiwum", {"KANT", "OPERATOR"}, "*");
+  } else if (c == 3) {
+    // The failure log (bledy.txt) and its kept copies, in the data directory.
+    picked = WybierzPlik(session, "Użyto hasła A-----"_pl, {""}, "bledy*.txt");
   }
+  // The picked name is spelt as on disk ("KANT/..."): given whole, it is not lower-cased.
+  if (picked) session::ViewDruk(session, nullptr, session.root() + "/" + *picked);
   return kReopen;
 }
 
@@ -202,9 +217,16 @@ int Specjalne(Session& session) {
   it.push_back(menu::Item(7, "*Zamkniecie okresu obrachunkowego   ", true, true,
                           [&session] { return ZamkniecieOkresu(session); }));
   it.push_back(menu::Item(9, " Ustawienie BO kasy                 ", true, true, later("USTAW_DATE")));
-  it.push_back(menu::Item(10, " Ustawienie zegara  /daty i czasu/  ", true, false, later("USTAW_CZAS")));
+  it.push_back(menu::Item(10, " Ustawienie zegara  /daty i czasu/  ", true, false, [&session] {
+    UstawCzas(session);
+    return kReopen;
+  }));
   it.push_back(menu::Item(11, " Edycja danych o firmie             ", boss, false, [&session] {
-    session::NotBuilt(session, "ED_FIRMY");
+    if (session.areas().Area(1) == nullptr) {
+      console::Okno_(session.con(), "Plik firma niedostepny", 3);
+    } else {
+      (void)EdFirmy(session);
+    }
     return kReopen;
   }));
   it.push_back(menu::Item(12, std::string(36, ' '), false, true, nullptr));
@@ -216,10 +238,18 @@ int Specjalne(Session& session) {
   it.push_back(menu::Item(17, " Uwagi o pracy operatorów           "_pl,
                           boss || (op.Prawa(1) && !limited && session.settings().Yes("J_KANTY")), false,
                           [&session] { return UwagiOperatorow(session); }));
-  it.push_back(menu::Item(18, " Edytor wydrukow                    ", boss, false, later("MEDIT")));
+  it.push_back(menu::Item(18, " Edytor wydrukow                    ", boss, false, [&session] {
+    Medit(session);
+    return kReopen;
+  }));
   const bool dostawcy = session.FileX("DOSTAWCY.XXX");
   it.push_back(menu::Item(19, dostawcy ? " Szukanie kwoty " : " Scalanie paragonów (SD)            "_pl,
-                          !archive && !ToJestKasa(session), false, later(dostawcy ? "SZUKAJ_KWOTY" : "SD_SCAL")));
+                          !archive && !ToJestKasa(session), false,
+                          dostawcy ? menu::ItemAction([&session] {
+                            invoicing::SzukanieKwoty(session, false);
+                            return kReopen;
+                          })
+                                   : later("SD_SCAL")));
   for (int i = 0; i < installer_items; ++i) {
     it.push_back(menu::Item(21 + i, PadR(" " + RTrim(witek[i]), 36), !IsBlank(witek[i]), false,
                             [&session, i] { return InstallerItem(session, i + 1); }));

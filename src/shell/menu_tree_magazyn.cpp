@@ -1,6 +1,9 @@
 // Sub-menu MAGAZYN (ASORTYMENT): articles, offer and ordering.
 #include "base/cp852.h"
 #include "catalogues/article_catalogue.h"
+#include "catalogues/exchange_rates.h"
+#include "catalogues/price_offer.h"
+#include "console/message_window.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "shell/main_screen.h"
@@ -21,11 +24,11 @@ void SetBook(Session& session, int book) { session.vars().Set("M_ZO", xbase::Val
 int OfertaHandlowa(Session& session) {
   if (session.FileX("CENNIK.TXT") && session.FileX("HLP/OFERTA.DBF")) {
     const int c = menu::SmallChoice(session, 9, 20, {" Oferta handlowa ", " Oferta w/g producenta "});
-    if (c == 1) session::NotBuilt(session, "OFERTA_HANDLOWA");
+    if (c == 1) catalogues::OfertaHandlowa(session);
     if (c == 2) session::NotBuilt(session, "OFERTA_PRODUCENTA");
     return kReopen;
   }
-  session::NotBuilt(session, "OFERTA_HANDLOWA");
+  catalogues::OfertaHandlowa(session);
   return kReopen;
 }
 
@@ -61,7 +64,12 @@ int Asortyment(Session& session) {
                   catalogues::DbuAs(session);
                   return kReopen;
                 }));
-  if (waluta) it.push_back(menu::Item(7, " Tabela kursu walut                ", true, true, not_built("DBU_WW")));
+  if (waluta) {
+    it.push_back(menu::Item(7, " Tabela kursu walut                ", true, true, [&session] {
+      (void)catalogues::DbuWw(session);
+      return kReopen;
+    }));
+  }
   it.push_back(menu::Item(8, " Oferta handlowa                   ", true, true, [&session] { return OfertaHandlowa(session); }));
   it.push_back(menu::Item(9, " Automatyczne wystawianie zamowień "_pl, true, true, [&session] { return ZamowAs(session, 2); }));
   if (waluta) {
@@ -79,7 +87,11 @@ int Asortyment(Session& session) {
                   }));
     it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, not_built("NC_ZAM", 2)));
     it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, not_built("R_CO_SS", 2)));
-    it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, not_built("POMPOWANIE_MAG")));
+    // The top-up is an import of the installation's own files; none is set up here.
+    it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, [&session] {
+      console::Okno_(session.con(), "Pompowanie magazynu nie jest skonfigurowane w tej instalacji", 3);
+      return kReopen;
+    }));
   }
   return menu::RunSubMenu(session, m);
 }

@@ -6,8 +6,10 @@
 #include "console/form.h"
 #include "session/not_built.h"
 #include "session/session.h"
+#include "shell/file_picker.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
+#include "shell/text_file_editor.h"
 
 namespace hurt::shell {
 
@@ -108,7 +110,12 @@ int Kontrahenci(Session& session) {
   }
   if (stopa) {
     const int row = pp ? 16 : 15;
-    it.push_back(menu::Item(row, " Edycja stopek do faktur    ", allowed, true, not_built("NORTON")));
+    it.push_back(menu::Item(row, " Edycja stopek do faktur    ", allowed, true, [&session] {
+      if (const std::optional<std::string> file = WybierzPlik(session, "Stopki do faktur", {"STOPA"}, "*.txt")) {
+        (void)EdytujPlik(session, *file);
+      }
+      return kReopen;
+    }));
     bottom = row + 1;
   }
   m.bottom = bottom;

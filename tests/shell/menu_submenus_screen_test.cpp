@@ -31,7 +31,7 @@ TEST_F(SubMenuTest, RefusedItemIsToldTwiceAndTheSubMenuReopensWhereItWas) {
   });
   // Item 2 is allowed; the whole FUNKCJE SPECJALNE sub-menu is refused.
   d.Key(key::kDown).Key(key::kEnter);
-  ExpectMessage("Funkcja OFERTA_HANDLOWA niedostępna");
+  ExpectMessage("Plik as niedostepny");  // the offer runs; this fixture opens no tables
   d.Keys({key::kLeft, key::kEnter});  // Left: FUNKCJE SPECJALNE, its item 1
   ExpectMessage("Brak praw, -S01").ExpectMessage("Brak praw, -S01");
   Check([&] { EXPECT_EQ(OpenSubMenu(), "SPECJALNE"); });
@@ -96,9 +96,9 @@ TEST_F(SubMenuTest, CurrencyRenumbersTheMagazynItems) {
     EXPECT_TRUE(d.ShowsAt(9, 0, "├ Automatyczne"));  // the separator row under the prompt
   });
   d.Keys({key::kDown, key::kEnter});
-  ExpectMessage("Funkcja DBU_WW niedostępna");
+  ExpectMessage("Plik wal niedostepny");  // the rate table runs; no tables are open here
   d.Keys({key::kDown, key::kEnter});  // item 3: the offer
-  ExpectMessage("Funkcja OFERTA_HANDLOWA niedostępna");
+  ExpectMessage("Plik as niedostepny");
   d.Keys({key::kDown, key::kDown, key::kEnter});  // item 5: straight to the order form
   ExpectMessage("Funkcja ZAMOW_AS niedostępna");
   d.Keys({key::kDown, key::kEnter});  // item 6 runs nothing with currencies
@@ -233,7 +233,7 @@ TEST_F(SubMenuTest, MonthCloseWarnsWhileThePeriodIsRunning) {
   d.Key(key::kEnter);
   d.Then([&] { EXPECT_TRUE(d.Contains("NIE ZAMYKAJ JESZCZE MIESIACA !")); }).Key(key::kEsc);
   ExpectMessage("Szukasz kłopotów czy masz złą datę ?");
-  ExpectMessage("Funkcja USTAW_CZAS niedostępna");
+  ExpectMessage("Zegar ustawia system operacyjny");  // "- zmien date i czas w systemie" on the next row
   ExpectMessage("NAROBISZ JAJ !!!  BAW SIE CZYMŚ INNYM !");
   ExpectMessage("Kowalski Jan szukasz kłopotów !");
   ExpectMessage("ESC - Wyjscie");

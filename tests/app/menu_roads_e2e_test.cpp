@@ -1,0 +1,295 @@
+// The roads of the menu screens that change data, walked through real `hurt` processes on
+// a demo company: the exchange rates (F5, F4, F8), the marks of issue notes for invoicing
+// in the list of documents, and the print-file editor. Each takes the ways out (Esc, "N"
+// to the questions, kill -9 at a question), meets a record another process holds and a
+// second station doing the same, and ends with `hurt-dbf verify` finding nothing.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/cp852.h"
+#include "base/text.h"
+#include "support/child_process.h"
+#include "support/hurt_data.h"
+#include "support/hurt_station.h"
+#include "support/temp_dir.h"
+#include "xbase/env.h"
+#include "xbase/work_area.h"
+
+namespace hurt::testing {
+namespace {
+
+constexpr std::string_view kOperatorList = "Nazwisko imie";
+constexpr std::string_view kMainMenu = " MAGAZYN ";
+constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
+constexpr std::string_view kDowody = "Zestawienie       WZ";
+constexpr std::string_view kRates = "TABELA KURSU WALUT";
+constexpr std::string_view kSummary = "ZESTAWIENIE DOWODOW";
+// The mark of a note taken for invoicing, chr(251), as the table reader gives it.
+const std::string kMark = Cp852ToUtf8("\xFB");
+
+std::string TodayAt9() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  char text[64];
+  std::strftime(text, sizeof text, "%Y-%m-%d 09:00:00", &t);
+  return text;
+}
+
+std::vector<std::map<std::string, std::string>> Records(const std::string& dbf) {
+  std::vector<std::map<std::string, std::string>> out;
+  xbase::WorkAreas areas(xbase::RealEnv());
+  auto a = areas.Open(1, dbf, "t", xbase::AreaOpenOptions{.exclusive = false, .read_only = true});
+  if (!a.ok()) {
+    ADD_FAILURE() << dbf << ": " << a.status().ToString();
+    return out;
+  }
+  for (Status st = (*a)->GoTop(); st.ok() && !(*a)->eof(); st = (*a)->Skip()) {
+    std::map<std::string, std::string> r;
+    for (int i = 0; i < (*a)->field_count(); ++i) r[(*a)->field(i).name] = Cp852ToUtf8(AllTrim((*a)->FieldBytes(i)));
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class MenuRoads : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const ProcessResult demo = RunProcess({BuiltProgram("hurt-demo"), data.str()});
+    ASSERT_TRUE(demo.Succeeded()) << demo.out << demo.err;
+    const std::string bmr = ReadField(data / "firma.dbf", "BMR");
+    ASSERT_EQ(bmr.size(), 5u);
+    period = bmr.substr(3, 2) + "/" + bmr.substr(0, 2);
+  }
+
+  // A station logged in as the supervisor, in the Dowody menu.
+  std::unique_ptr<HurtStation> Start(const std::string& name) {
+    StationOptions options;
+    options.clock = TodayAt9();
+    auto s = std::make_unique<HurtStation>(data.str(), work.str(), name, options);
+    EXPECT_TRUE(s->WaitForScreen(kOperatorList)) << name << ":\n" << s->Screen() << s->result().err;
+    s->Send("Enter");
+    EXPECT_TRUE(s->WaitForScreen(kMainMenu, kOperatorList)) << name << ":\n" << s->Screen();
+    s->Send("Enter");
+    EXPECT_TRUE(s->WaitForScreen(kDowody)) << name << ":\n" << s->Screen();
+    return s;
+  }
+  static void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,
+                   std::string_view without = {}) {
+    for (std::string_view k : keys) s.Send(k);
+    const bool seen = without.empty() ? s.WaitForScreen(expect) : s.WaitForScreen(expect, without);
+    if (!seen) {
+      ADD_FAILURE() << "waiting for \"" << expect << "\":\n" << s.Screen();
+      s.Kill(SIGKILL);
+    }
+  }
+  static void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown) {
+    for (std::string_view k : keys) s.Send(k);
+    if (!s.WaitForLog(shown)) {
+      ADD_FAILURE() << "waiting for \"" << shown << "\":\n" << s.Screen();
+      s.Kill(SIGKILL);
+    }
+  }
+  static void Leave(HurtStation& s) {
+    Step(s, {"Esc"}, "CZY CHCESZ ZAKONCZYC PRACE");
+    s.Send("text:T");
+    EXPECT_EQ(s.WaitExit(), 0) << s.Screen();
+  }
+  void ExpectVerifyFindsNothing() {
+    const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data.str()});
+    EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+  }
+  // The rates as "EUR 4.300000" lines, in record order (deleted records left out).
+  std::vector<std::string> Rates() {
+    std::vector<std::string> out;
+    for (auto& r : Records(data / "wal.dbf")) out.push_back(r["WALUTA"] + " " + r["KURS"]);
+    return out;
+  }
+  std::string Zap(const std::string& rd, const std::string& nrd) {
+    for (auto& h : Records(data / (period + "/dowod.dbf"))) {
+      if (h["RD"] == rd && h["NRD"] == nrd) return h["ZAP"];
+    }
+    ADD_FAILURE() << "no document " << rd << "-" << nrd;
+    return "?";
+  }
+  // Polls the note's mark until it is `mark` (the stations write it a moment after the key).
+  bool MarkBecomes(const std::string& mark) {
+    for (int i = 0; i < 500; ++i) {
+      if (Zap("WZ", "1") == mark) return true;
+      ::usleep(20'000);
+    }
+    return false;
+  }
+  // A record held by another process (hurt-dbf lock) until the returned child ends.
+  std::unique_ptr<ChildProcess> Hold(const std::string& table, int recno) {
+    ProcessOptions options;
+    options.cwd = data.str();
+    auto holder = std::make_unique<ChildProcess>(
+        std::vector<std::string>{BuiltProgram("hurt-dbf"), "lock", table, std::to_string(recno), "120"}, options);
+    for (int i = 0; i < 300 && holder->OutputSoFar().find("locked") == std::string::npos; ++i) {
+      ::usleep(20'000);
+    }
+    EXPECT_NE(holder->OutputSoFar().find("locked"), std::string::npos);
+    return holder;
+  }
+
+  TempDir data;
+  TempDir work;
+  std::string period;
+};
+
+// Dowody item 10 is the rate table where the installation keeps WAL.DBF.
+TEST_F(MenuRoads, ExchangeRatesAreAddedChangedAndDeletedByTheirRules) {
+  ASSERT_TRUE(std::filesystem::exists(data / "wal.dbf"));
+  const std::vector<std::string> before = Rates();
+  // NOK is a currency the demo has no rate of; in the grid it follows the rates of the
+  // currencies before it in the alphabet.
+  int above = 0;
+  for (const std::string& r : before) above += r.substr(0, 3) < "NOK" ? 1 : 0;
+  auto a = Start("a");
+  Step(*a, {"End", "Up", "Up", "Up", "Enter"}, kRates);
+  Step(*a, {"F5", "text:NOK", "Enter", "Enter", "text:4.3", "Enter"}, "4.300000");
+  // Esc in the form and N to the deletion leave it.
+  Step(*a, {"F4", "text:9", "Esc"}, "4.300000");
+  StepSeen(*a, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
+  Step(*a, {"text:N"}, "4.300000");
+  // A second station adds the same currency and date: refused.
+  auto b = Start("b");
+  Step(*b, {"End", "Up", "Up", "Up", "Enter"}, kRates);
+  StepSeen(*b, {"F5", "text:NOK", "Enter", "Enter", "text:4.5", "Enter"}, "juz jest");
+  // The rate held by another process: the change is given up and said so. The refusal
+  // left the grid on the rate that is there.
+  const size_t nok = before.size() + 1;
+  {
+    auto holder = Hold("wal", static_cast<int>(nok));
+    StepSeen(*b, {"F4", "text:4.4", "Enter"}, "Pozycja nadal zajęta - czekać dalej ?");
+    StepSeen(*b, {"text:N"}, "Pozycja zajęta - zmiany nie zapisane");
+    holder->Kill();
+    (void)holder->Wait();
+  }
+  Step(*b, {"F4", "text:4.35", "Enter"}, "4.350000");
+  Step(*b, {"Esc"}, kDowody);
+  Leave(*b);
+  // kill -9 at the deletion question: nothing deleted.
+  StepSeen(*a, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
+  a->Kill(SIGKILL);
+  EXPECT_EQ(a->WaitExit(), 128 + SIGKILL);
+  std::vector<std::string> expected = before;
+  expected.push_back("NOK 4.350000");
+  EXPECT_EQ(Rates(), expected);
+  // A new station deletes it after T.
+  auto c = Start("c");
+  Step(*c, {"End", "Up", "Up", "Up", "Enter"}, kRates);
+  for (int i = 0; i < above; ++i) c->Send("Down");
+  Step(*c, {"F8", "text:T", "Esc"}, kDowody);
+  Leave(*c);
+  EXPECT_EQ(Rates(), before);
+  ExpectVerifyFindsNothing();
+}
+
+// An issue note posted, then marked and unmarked in the list of documents; another
+// process holding its header leaves it as it was; the invoice run finds it marked.
+TEST_F(MenuRoads, IssueNotesAreMarkedForInvoicingUnderTheirLock) {
+  auto a = Start("a");
+  Step(*a, {"Home", "Enter"}, kEntry);
+  Step(*a, {"text:WZ", "Enter"}, "Rd:WZ");
+  for (int field = 0; field < 4; ++field) a->Send("Enter");
+  Step(*a, {"text:JAS", "Enter"}, "Kod:  JAS");
+  Step(*a, {"Enter", "Enter", "Enter"}, "F2-Rabat");
+  Step(*a, {"text:10001", "Enter"}, "Dostepne:");
+  for (const char* k : {"text:3", "Enter", "Enter", "Enter"}) a->Send(k);
+  Step(*a, {"Esc"}, "Adres dostawy");
+  Step(*a, {"Enter"}, "CZY SKONCZYŁES EDYCJE DOWODU ?");
+  a->Send("text:T");
+  ASSERT_TRUE(a->WaitForScreen("Rd:FV"));
+  Step(*a, {"Esc"}, kDowody);
+  // The list: item 4. Find the note by the kind filter, mark it.
+  Step(*a, {"Home", "Down", "Down", "Down", "Enter"}, kSummary);
+  Step(*a, {"F6", "text:WZ", "Enter", "Enter"}, "rodzaj: WZ");
+  // Enter shows the note; Esc comes back to the list.
+  Step(*a, {"Enter"}, "  1│10001");
+  Step(*a, {"Esc"}, "rodzaj: WZ");
+  a->Send("text: ");
+  EXPECT_TRUE(MarkBecomes(kMark)) << a->Screen();
+  // Another process holds the header: no change.
+  int recno = 0;
+  {
+    auto headers = Records(data / (period + "/dowod.dbf"));
+    for (size_t i = 0; i < headers.size(); ++i) {
+      if (headers[i]["RD"] == "WZ") recno = static_cast<int>(i) + 1;
+    }
+  }
+  ASSERT_GT(recno, 0);
+  {
+    auto holder = Hold(period + "/dowod", recno);
+    StepSeen(*a, {"text: "}, "zajęty - bez zmian");
+    holder->Kill();
+    (void)holder->Wait();
+  }
+  EXPECT_EQ(Zap("WZ", "1"), kMark);
+  // A second station unmarks it; the first one's list shows it when repainted.
+  auto b = Start("b");
+  Step(*b, {"Home", "Down", "Down", "Down", "Enter"}, kSummary);
+  Step(*b, {"F6", "text:WZ", "Enter", "Enter"}, "rodzaj: WZ");
+  a->Send("Esc");
+  b->Send("text: ");
+  b->Send("Esc");
+  ASSERT_TRUE(b->WaitForScreen(kDowody)) << b->Screen();
+  Leave(*b);
+  EXPECT_TRUE(MarkBecomes(""));
+  ASSERT_TRUE(a->WaitForScreen(kDowody)) << a->Screen();
+  // Marked again and killed in the middle of the list: the mark stays as written.
+  Step(*a, {"Enter"}, kSummary);
+  Step(*a, {"F6", "text:WZ", "Enter", "Enter"}, "rodzaj: WZ");
+  a->Send("text: ");
+  EXPECT_TRUE(MarkBecomes(kMark)) << a->Screen();
+  a->Kill(SIGKILL);
+  EXPECT_EQ(a->WaitExit(), 128 + SIGKILL);
+  EXPECT_EQ(Zap("WZ", "1"), kMark);
+  ExpectVerifyFindsNothing();
+}
+
+// The print file edited by the supervisor: F2 saves it whole; N keeps the saved text;
+// kill -9 at the question leaves the saved text and no temporary file.
+TEST_F(MenuRoads, ThePrintFileEditorSavesWholeOrNothing) {
+  std::filesystem::create_directories(data / "rob");
+  {
+    std::ofstream out(data / "rob/wydruk01.prn", std::ios::binary);
+    out << "RAPORT\r\nKONIEC\r\n";
+  }
+  auto a = Start("a");
+  // FUNKCJE SPECJALNE, item 14 (the last but one).
+  Step(*a, {"Right", "Right"}, "Edycja bazy BLAT");
+  Step(*a, {"End", "Up", "Enter"}, "RAPORT");
+  Step(*a, {"text:X", "F2"}, "XRAPORT");
+  Step(*a, {"text:Y", "Esc"}, "Zapisac zmiany ?");
+  Step(*a, {"text:N"}, "Edycja bazy BLAT");
+  EXPECT_EQ(Slurp(data / "rob/wydruk01.prn"), "XRAPORT\r\nKONIEC\r\n");
+  Step(*a, {"Enter"}, "XRAPORT");
+  Step(*a, {"text:Z", "Esc"}, "Zapisac zmiany ?");
+  a->Kill(SIGKILL);
+  EXPECT_EQ(a->WaitExit(), 128 + SIGKILL);
+  EXPECT_EQ(Slurp(data / "rob/wydruk01.prn"), "XRAPORT\r\nKONIEC\r\n");
+  EXPECT_FALSE(std::filesystem::exists(data / "rob/wydruk01.prn.tmp"));
+  ExpectVerifyFindsNothing();
+}
+
+}  // namespace
+}  // namespace hurt::testing
