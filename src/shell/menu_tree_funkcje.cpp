@@ -123,6 +123,7 @@ int Reorganizacja(Session& session) {
   }
   if (!session::InitNtx(session, "z korekta As")) return kMenuEnd;
   console::OknoNoWait(con, "Uzgadnianie stanow magazynowych - prosze czekac ...");
+  console::Okno_(con, "Indeksy odbudowane");
   auto done = documents::KorektaAs(session, [&](long n, long total) {
     console::OknoNoWait(con, "Uzgadnianie stanow magazynowych: " + std::to_string(n) + " z " + std::to_string(total));
   });
@@ -130,9 +131,10 @@ int Reorganizacja(Session& session) {
     console::Okno_(con, "REORGANIZACJA NIEUDANA", 3);
     return kReopen;
   }
-  std::string text = "Indeksy odbudowane, stany uzgodnione (" + std::to_string(done->lines) + " pozycji)";
-  if (done->missing_cards > 0) text += " - brak kartotek dla " + std::to_string(done->missing_cards) + " pozycji";
-  console::Okno_(con, text, 3);
+  console::Okno_(con, "Stany uzgodnione z " + std::to_string(done->lines) + " pozycjami dowodow", 3);
+  if (done->missing_cards > 0) {
+    console::Okno_(con, "Brak kartotek dla " + std::to_string(done->missing_cards) + " pozycji dowodow", 5);
+  }
   return kReopen;
 }
 

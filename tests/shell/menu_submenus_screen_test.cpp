@@ -194,11 +194,12 @@ TEST_F(ReorganisationTest, TheIndexesAreRebuiltWhenEveryoneElseIsOut) {
   d.Key(key::kEnter).Key(key::kEnter);
   d.Then([&] { EXPECT_TRUE(d.Contains("Czy masz na to czas ?")); }).Key('T');
   ExpectMessage("Indeksy odbudowane");
-  ExpectMessage("Funkcja KOREKTA_AS niedostępna");
+  ExpectMessage("Stany uzgodnione z 0 pozycjami dowodow");
   EndWork();
   EXPECT_EQ(Loop(), kMenuEnd);
   EXPECT_TRUE(IndexStatus().ok()) << IndexStatus().ToString();
   EXPECT_NE(session->areas().Area(2), nullptr) << "the session is open again";
+  EXPECT_FALSE(env.Exists("/dane/korekta_as.txt")) << "the reconciliation ended";
 }
 
 TEST_F(ReorganisationTest, NothingIsRebuiltWhileAnotherStationWorks) {
