@@ -47,6 +47,7 @@ constexpr Place kPlaces[] = {
     {15, "                       Haslo_FTP:", "HASLO_FTP", true},
 };
 constexpr int kQuestionRow = 8;
+constexpr int kMessageRow = 23;
 constexpr std::string_view kQuestion = "pokazac haslo ?                 :";
 
 std::vector<xbase::DbfFieldDescriptor> CatalogueFields(Session& session) {
@@ -195,7 +196,11 @@ bool ZrobBlatDbf(Session& session) {
     if (b.place->password && b.place->field == "HASLO") {
       form.Say(kQuestionRow, kLabelCol, kQuestion);
       form.GetText(kQuestionRow, kFieldCol, pokazac, "!").Valid([&] {
-        if (pokazac != " " && pokazac != "T" && pokazac != "N") return false;
+        if (pokazac != " " && pokazac != "T" && pokazac != "N") {
+          con.Say(kMessageRow, 0, PadR("Wpisz T, N albo zostaw puste", 80));
+          return false;
+        }
+        con.ClearRegion(kMessageRow, 0, kMessageRow, 79);
         for (console::GetField* g : passwords) g->Masked(pokazac != "T");
         return true;
       });
@@ -208,8 +213,11 @@ bool ZrobBlatDbf(Session& session) {
       passwords.push_back(&get);
       const int room = PasswordRoom(b.width);
       get.Valid([&con, &b, room] {
-        if (static_cast<int>(RTrim(b.text).size()) <= room) return true;
-        con.Say(23, 0, PadR("Haslo moze miec najwyzej " + std::to_string(room) + " znakow", 80));
+        if (static_cast<int>(RTrim(b.text).size()) <= room) {
+          con.ClearRegion(kMessageRow, 0, kMessageRow, 79);
+          return true;
+        }
+        con.Say(kMessageRow, 0, PadR("Haslo moze miec najwyzej " + std::to_string(room) + " znakow", 80));
         return false;
       });
     }

@@ -121,6 +121,7 @@ TEST_F(MailSettings, ThePasswordIsShownOnlyWhenAsked) {
   d.Key(key::kCtrlY).Type("X").Key(key::kEnter);
   d.Then([&] {
     EXPECT_EQ(d.con.cursor().row, kPasswordRow - 1);  // refused: still on the question
+    EXPECT_TRUE(d.Contains("Wpisz T, N albo zostaw puste"));
     EXPECT_FALSE(d.Contains("Widoczne1"));
   });
   d.Key(key::kCtrlY).Type("T").Key(key::kEnter);
