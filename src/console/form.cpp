@@ -46,6 +46,11 @@ GetField& GetField::When(std::function<bool()> routine) {
   return *this;
 }
 
+GetField& GetField::Entered(std::function<void()> routine) {
+  entered_ = std::move(routine);
+  return *this;
+}
+
 GetField& GetField::Masked(bool on) {
   masked_ = on;
   return *this;
@@ -182,6 +187,7 @@ int Form::NextAllowed(int from, int step) const {
 }
 
 Form::Move Form::EditOne(GetField& g, int& exit_key, bool& updated) {
+  if (g.entered_) g.entered_();
   const GetField::Original original = g.Remember();
   FieldEditor ed(g.type_, g.picture_);
   g.Load(ed);

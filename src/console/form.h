@@ -21,7 +21,8 @@
 // characters are refused until the cursor moves back. Leaving a field (except by Esc)
 // stores its value in the variable and then asks its VALID routine; a refusal keeps the
 // cursor in the field. A field whose WHEN routine says no is skipped. After each VALID the
-// fields are shown again, so values a routine recomputed appear at once.
+// fields are shown again, so values a routine recomputed appear at once. A field's ENTERED
+// routine runs each time READ moves into it (a help line for the field, for example).
 #pragma once
 
 #include <functional>
@@ -43,6 +44,8 @@ class GetField {
  public:
   GetField& Valid(std::function<bool()> routine);
   GetField& When(std::function<bool()> routine);
+  // Runs when READ moves into the field, before the first key is read.
+  GetField& Entered(std::function<void()> routine);
   // Echo "*" for each character (password fields).
   GetField& Masked(bool on = true);
   // The window width of a field whose value is wider (same as @S in the picture).
@@ -83,6 +86,7 @@ class GetField {
   bool* logical_ = nullptr;
   std::function<bool()> valid_;
   std::function<bool()> when_;
+  std::function<void()> entered_;
   bool masked_ = false;
   int width_ = 0;  // 0: the whole buffer
 };

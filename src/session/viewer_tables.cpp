@@ -1,9 +1,11 @@
 // The viewer's work with tables: Alt+B copies the current work area to a new table or to a
 // CSV file for a spreadsheet, Alt+E reads the mail account from the mailer settings table.
 #include "base/text.h"
+#include "session/output/mail_password.h"
 #include "session/output/report_copy.h"
 #include "store/csv_table.h"
 #include "session/area_fields.h"
+#include "session/blat_table.h"
 #include "session/output/report_paths.h"
 #include "session/session.h"
 #include "session/viewer_internal.h"
@@ -147,8 +149,7 @@ Result<uint32_t> CopyCurrentAreaToCsv(Session& session, const std::string& targe
 
 MailAccount ReadMailAccount(Session& session) {
   MailAccount account;
-  std::string table = FindFileAnyCase(session.env(), "/blat", "blat.dbf");
-  if (table.empty()) table = FindFileAnyCase(session.env(), session.root(), "blat.dbf");
+  const std::string table = FindBlatTable(session);
   if (!table.empty()) {
     xbase::WorkAreas& areas = session.areas();
     const int area = areas.FirstFree(kScratchFirst, kScratchLast);
@@ -162,7 +163,7 @@ MailAccount ReadMailAccount(Session& session) {
           account.port = AllTrim(FieldText(b, "PORT"));
           account.login = AllTrim(FieldText(b, "E_MAIL_Z"));
           account.sender = account.login;
-          account.password = AllTrim(FieldText(b, "HASLO"));
+          account.password = AllTrim(RevealMailPassword(FieldText(b, "HASLO")));  // kept hidden in the table
           // Missing in tables from before these settings: the safe answers then.
           account.plain_login_allowed = Upper(AllTrim(FieldText(b, "BEZ_TLS"))) == "T";
           account.check_certificate = Upper(AllTrim(FieldText(b, "BEZ_CERT"))) != "T";

@@ -15,6 +15,7 @@
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
 #include "shell/operators.h"
+#include "shell/settings_screen.h"
 
 namespace hurt::shell {
 
@@ -33,10 +34,10 @@ int ParametryzacjaSystemu(Session& session) {
   const session::OperatorRights& op = session.op();
   if (menu::IsSupervisor(session)) {
     const int c = menu::SmallChoice(session, 11, 30, {"1. Parametry uzytkownika   ", "2. Parametry administratora"});
-    if (c == 1) session::NotBuilt(session, "PARAMETRY_PROGRAMU");
-    if (c == 2) session::NotBuilt(session, "INST_KORV");
+    if (c == 1) ParametryProgramu(session);
+    if (c == 2) InstKorv(session);
   } else if (op.Prawa(7) || op.Prawa(1)) {
-    session::NotBuilt(session, "PARAMETRY_PROGRAMU");
+    ParametryProgramu(session);
   } else {
     menu::BrakPraw(session);
   }

@@ -16,6 +16,7 @@
 #include "session/viewer.h"
 #include "shell/company.h"
 #include "shell/file_picker.h"
+#include "shell/mail_settings_screen.h"
 #include "shell/main_screen.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
@@ -197,7 +198,7 @@ int Specjalne(Session& session) {
   std::vector<SubMenuItem>& it = m.items;
   it.push_back(menu::Item(2, " Edycja bazy BLAT                   ", true, false, [&session] {
     if (menu::IsSupervisor(session)) {
-      session::NotBuilt(session, "ZROB_BLAT_DBF");
+      ZrobBlatDbf(session);
     } else {
       console::Okno_(session.con(), "Zbyt male prawa,  nr # 0");
     }

@@ -29,6 +29,7 @@
 #include "shell/menu_tree.h"
 #include "shell/operators.h"
 #include "shell/rescue.h"
+#include "shell/settings_screen.h"
 #include "shell/startup_files.h"
 #include "shell/startup_screen.h"
 #include "shell/startup_util.h"
@@ -166,14 +167,7 @@ void CzytKpKw(Session& s) {
   if (locked) (void)firma->Unlock();
 }
 
-void TworzKant(Session& s) {
-  if (Left(s.settings().Text("J_KANTY"), 1) == "N") return;
-  std::string path = ExistingFile(s, "operator.txt");
-  if (path.empty()) {
-    path = s.Path("operator.txt");
-    auto made = s.env().Open(path, {.write = true, .create = true});
-    if (!made.ok()) return;
-  }
+void StampOperatorLog(Session& s, const std::string& path) {
   JulianDay day = s.Today();
   std::string time = s.clock().TimeText();
   struct stat st {};
@@ -192,6 +186,17 @@ void TworzKant(Session& s) {
   std::snprintf(date, sizeof date, "%02d/%02d/%02d", d.day, d.month, d.year % 100);
   (void)s.settings().SetText("J_DAT_OPE", date);
   (void)s.settings().SetText("J_TIM_OPE", time);
+}
+
+void TworzKant(Session& s) {
+  if (Left(s.settings().Text("J_KANTY"), 1) == "N") return;
+  std::string path = ExistingFile(s, "operator.txt");
+  if (path.empty()) {
+    path = s.Path("operator.txt");
+    auto made = s.env().Open(path, {.write = true, .create = true});
+    if (!made.ok()) return;
+  }
+  StampOperatorLog(s, path);
   (void)session::SaveSettings(s.settings(), s.root());
 }
 
@@ -267,7 +272,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
 
   if (args.install) {                        // 4
     con.Clear();
-    session::NotBuilt(s, "INST_KORV");
+    InstKorv(s);
   } else if (args.rescue) {
     s.set_stacja(1);
     if (!Ratunek(s)) return Quit(s, state, kExitNotStarted);

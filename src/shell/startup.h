@@ -16,6 +16,8 @@
 
 #include "session/session_fwd.h"
 
+#include <string>
+
 #include "base/date.h"
 #include "shell/startup_args.h"
 
@@ -58,6 +60,10 @@ void StopNow(Session& session, StartupState& state);
 
 // CZYT_KP_KW: the cash document counters of firma into JF_KP … JF_KP_.
 void CzytKpKw(Session& session);
+
+// J_DAT_OPE and J_TIM_OPE: the date ("dd/mm/yy") and time of the operator log at `path`
+// (today and now when the file cannot be looked at). Nothing is saved.
+void StampOperatorLog(Session& session, const std::string& path);
 
 // TWORZ_KANT(0): with J_KANTY other than "N", operator.txt exists and its date and time
 // are kept in J_DAT_OPE ("dd/mm/yy") and J_TIM_OPE.

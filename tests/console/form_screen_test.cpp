@@ -252,5 +252,24 @@ TEST(Read, WhenSkipsFieldsAndHotKeysSeeTheNumericField) {
   EXPECT_EQ(d.con.active_field(), nullptr);
 }
 
+// A field's ENTERED routine runs on each arrival (forwards, back with Up, and again after
+// a refused VALID does not count as a new arrival), never for a field WHEN skips.
+TEST(Read, EnteredRunsOnEachArrivalInAField) {
+  ScreenDriver d;
+  std::string a = " ", b = " ", c = " ";
+  bool c_allowed = false;
+  std::vector<std::string> arrivals;
+  Form f(d.con);
+  f.GetText(0, 0, a).Entered([&] { arrivals.push_back("a"); });
+  f.GetText(1, 0, b).When([] { return false; }).Entered([&] { arrivals.push_back("b"); });
+  f.GetText(2, 0, c).Entered([&] { arrivals.push_back("c"); }).Valid([&] { return c_allowed; });
+  d.Key(key::kEnter);
+  d.Key(key::kEnter);  // refused: the cursor stays, which is no new arrival
+  d.Then([&] { c_allowed = true; });
+  d.Key(key::kUp).Key(key::kEnter).Key(key::kEnter);
+  ASSERT_TRUE(d.Run([&](Console&) { f.Read(); }));
+  EXPECT_EQ(arrivals, (std::vector<std::string>{"a", "c", "a", "c"}));
+}
+
 }  // namespace
 }  // namespace hurt::console

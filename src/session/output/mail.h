@@ -2,7 +2,7 @@
 //
 // The mail account comes from the mailer settings table `blat` (one record):
 //   SMTP -> MailAccount::server, PORT -> port, E_MAIL_Z -> login and sender,
-//   HASLO -> password, BEZ_TLS "T" -> plain_login_allowed, BEZ_CERT "T" -> not
+//   HASLO -> password (kept hidden in the table, see mail_password.h), BEZ_TLS "T" -> plain_login_allowed, BEZ_CERT "T" -> not
 //   check_certificate; the copy address of a message is the sender's own address when
 //   the operator asks for a copy.
 // Security on the wire: port 465 (or a server written "smtps://...") speaks TLS from the
