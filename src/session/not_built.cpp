@@ -14,4 +14,9 @@ bool NotBuilt(Session& session, std::string_view routine_name) {
   return false;
 }
 
+bool OtherInstallation(Session& session, std::string_view marker) {
+  console::Okno_(session.con(), "Opcja innej instalacji (" + std::string(marker) + ")", 3);
+  return false;
+}
+
 }  // namespace hurt::session

@@ -14,4 +14,9 @@ class Session;
 // key) and returns false.
 bool NotBuilt(Session& session, std::string_view routine_name);
 
+// An item or step that a marker file turns on for one particular client installation and
+// that this program does not have: "Opcja innej instalacji (<marker>)", so the operator
+// knows which file switched it on. Returns false.
+bool OtherInstallation(Session& session, std::string_view marker);
+
 }  // namespace hurt::session

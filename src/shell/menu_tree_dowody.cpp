@@ -2,6 +2,7 @@
 // devices and the document lists.
 #include "base/cp852.h"
 #include "base/text.h"
+#include "catalogues/counterparty_books.h"
 #include "catalogues/exchange_rates.h"
 #include "catalogues/kind_catalogue.h"
 #include "documents/document_list.h"
@@ -161,10 +162,28 @@ int Dowody(Session& session) {
       invoicing::SzukanieKwoty(session, false);
       return kReopen;
     };
+  } else if (std::string_view(item10_routine) == "TABELA_DOSTAWCOW") {
+    // The suppliers' table is the suppliers' book (item 2 of Rozrachunki).
+    item10_action = [&session] {
+      const double book = session.vars().Number("K_KONTRAHENCI");
+      session.vars().Set("K_KONTRAHENCI", xbase::Value(2.0));
+      catalogues::DbuZo(session);
+      session.vars().Set("K_KONTRAHENCI", xbase::Value(book));
+      return kReopen;
+    };
+  } else {
+    item10_action = [&session] {
+      session::OtherInstallation(session, "FAKTURY.TXT");
+      return kReopen;
+    };
   }
   it.push_back(menu::Item(15, item10, shown(true), true, item10_action));
   it.push_back(menu::Item(16, notebook ? " Pobranie z notebooka " : " Szukanie kwoty/faktury ", shown(true), false,
-                          notebook ? later("POBRANIE_Z_NOTEBOOKA") : menu::ItemAction([&session] {
+                          notebook ? menu::ItemAction([&session] {
+                            session::OtherInstallation(session, "NOTEBOOK.TXT");
+                            return kReopen;
+                          })
+                                   : menu::ItemAction([&session] {
                             invoicing::SzukanieKwoty(session, true);
                             return kReopen;
                           })));

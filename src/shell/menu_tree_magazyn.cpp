@@ -25,7 +25,7 @@ int OfertaHandlowa(Session& session) {
   if (session.FileX("CENNIK.TXT") && session.FileX("HLP/OFERTA.DBF")) {
     const int c = menu::SmallChoice(session, 9, 20, {" Oferta handlowa ", " Oferta w/g producenta "});
     if (c == 1) catalogues::OfertaHandlowa(session);
-    if (c == 2) session::NotBuilt(session, "OFERTA_PRODUCENTA");
+    if (c == 2) session::OtherInstallation(session, "CENNIK.TXT");
     return kReopen;
   }
   catalogues::OfertaHandlowa(session);

@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "catalogues/kind_catalogue.h"
 #include "console/menu.h"
+#include "invoicing/document_summary.h"
 #include "console/message_window.h"
 #include "session/not_built.h"
 #include "session/session.h"
@@ -143,7 +144,11 @@ int Raporty(Session& session) {
   it.push_back(menu::Item(5, " Rotacja towaru         ", op.Prawa(4), false, later("_ROTACJA")));
   it.push_back(menu::Item(6, " Obroty z kontrahentami ", op.Prawa(5), false, later("_OBROTY")));
   it.push_back(menu::Item(7, " Zestawienie dowodów    "_pl, !op.Prawa1(3) && !op.Prawa1(5), false,
-                          later("_ZESTAWIENIE")));
+                          [&session] {
+                            // The month's documents, the same list as Dowody › Zestawienie dowodow.
+                            invoicing::ZestawienieDowodow(session);
+                            return kReopen;
+                          }));
   it.push_back(menu::Item(8, " Zyskowność             "_pl, op.Prawa(6), false, later("_ZYSKOWNOSC")));
   it.push_back(menu::Item(9, " Systemy premiowania    ", op.Prawa(6), false, later("_PREMIE")));
   it.push_back(menu::Item(10, " Raporty z archiwum     ", !session.InArchive(), false, later("IN_ARC")));

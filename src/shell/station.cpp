@@ -200,7 +200,7 @@ bool OutNet(Session& session) {
     Ymd today = YmdFromJulian(session.Today());
     char folder[8];
     std::snprintf(folder, sizeof folder, "%02d/%02d", today.year % 100, today.month);
-    if (session.hh() == folder) session::NotBuilt(session, "Auto_GG");
+    if (session.hh() == folder) session::OtherInstallation(session, "AUTO_GG.TXT");
   }
   if (xbase::WorkArea* firma = areas.Area(1)) {
     if (firma->GoTop().ok() && !firma->eof() && LockWithWait(session, *firma, kSignOffLockSeconds)) {

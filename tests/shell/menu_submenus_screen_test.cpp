@@ -39,6 +39,22 @@ TEST_F(SubMenuTest, RefusedItemIsToldTwiceAndTheSubMenuReopensWhereItWas) {
   EXPECT_EQ(Loop(), kMenuEnd);
 }
 
+TEST_F(SubMenuTest, AnItemOfAnotherInstallationNamesItsMarkerAndTheReportListIsTheDocumentList) {
+  Marker("NOTEBOOK.TXT");
+  // Dowody item 11 is the notebook import with NOTEBOOK.TXT: not in this program.
+  d.Key(key::kEnter);
+  for (int i = 0; i < 10; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);
+  ExpectMessage("Opcja innej instalacji (NOTEBOOK.TXT)");
+  // Raporty item 5 runs the month's document list (this fixture opens no tables).
+  d.Key(key::kRight);  // the Raporty sub-menu opens on its item 1
+  for (int i = 0; i < 4; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);
+  ExpectMessage("Plik dowod niedostepny");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
 TEST_F(SubMenuTest, LeftAndRightMoveAlongTheMenuBar) {
   std::vector<std::string> opened;
   auto note = [&] { opened.push_back(OpenSubMenu()); };
