@@ -149,10 +149,9 @@ void RecordScreen::AddGets(console::Form& form, RecordBuffer& b, bool key_part, 
       shown = std::min(shown, 80 - at);
       if (shown < d.width) g->Width(shown);
     }
-    g->When([this, &f] {
+    g->Entered([this, &f] {
       con_.ClearRegion(24, 0, 24, 79, con_[console::Role::kKeyBar]);
       con_.Say(24, 0, Left(std::string(f.help), 80), con_[console::Role::kKeyBar]);
-      return true;
     });
     if (query) continue;
     g->Valid([this, &f, &b, &d, i] {
