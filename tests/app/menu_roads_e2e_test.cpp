@@ -291,5 +291,97 @@ TEST_F(MenuRoads, ThePrintFileEditorSavesWholeOrNothing) {
   ExpectVerifyFindsNothing();
 }
 
+// Dowody item 5: a kind added, kept after "N" and after kill -9 at the deletion question,
+// refused a counter below its documents' numbers, and deleted after T.
+TEST_F(MenuRoads, DocumentKindsAreAddedAndDeletedByTheirRules) {
+  constexpr std::string_view kKinds = "RODZAJE DOWODOW";
+  auto kinds = [&] {
+    std::vector<std::string> out;
+    for (auto& r : Records(data / (period + "/slow.dbf"))) out.push_back(r["RD"] + " " + r["R_P"] + r["S_Z"]);
+    return out;
+  };
+  const std::vector<std::string> before = kinds();
+  auto a = Start("a");
+  Step(*a, {"Home", "Down", "Down", "Down", "Down", "Enter"}, kKinds);
+  Step(*a, {"F5", "text:FW", "Enter", "Enter", "text:FAKTURA WEWNETRZNA", "Enter"}, "Ruch (R,P,M,K)");
+  StepSeen(*a, {"text:Q", "Enter"}, "Dozwolone: R,P,M,K");
+  Step(*a, {"Backspace", "text:R", "Enter", "text:S", "PgDn"}, "FAKTURA WEWNETRZNA");
+  StepSeen(*a, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
+  Step(*a, {"text:N"}, "FAKTURA WEWNETRZNA");
+  StepSeen(*a, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
+  a->Kill(SIGKILL);
+  EXPECT_EQ(a->WaitExit(), 128 + SIGKILL);
+  std::vector<std::string> expected = before;
+  expected.push_back("FW RS");
+  EXPECT_EQ(kinds(), expected);
+  // Another station: the kind FV held elsewhere cannot be changed meanwhile; then deleted.
+  auto b = Start("b");
+  Step(*b, {"Home", "Down", "Down", "Down", "Down", "Enter"}, kKinds);
+  {
+    auto holder = Hold(period + "/slow", 1);
+    Step(*b, {"text:FV"}, "Opis              : FAKTURA VAT");
+    StepSeen(*b, {"F4", "Enter", "text:X", "PgDn"}, "Pozycja nadal zajęta - czekać dalej ?");
+    StepSeen(*b, {"text:N"}, "Pozycja zajęta - zmiany nie zapisane");
+    holder->Kill();
+    (void)holder->Wait();
+  }
+  Step(*b, {"Home", "text:FW"}, "Opis              : FAKTURA WEWNETRZNA");
+  StepSeen(*b, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
+  Step(*b, {"text:T"}, kKinds);
+  Step(*b, {"Esc"}, kDowody);
+  Leave(*b);
+  EXPECT_EQ(kinds(), before);
+  ExpectVerifyFindsNothing();
+}
+
+// Funkcje specjalne item 12: refused while another station works; alone, the card a
+// crash left wrong gets its month's quantities back.
+TEST_F(MenuRoads, TheReorganisationPutsTheStockOfTheMonthRight) {
+  const std::string as = data / (period + "/as.dbf");
+  auto card = [&] {
+    for (auto& r : Records(as)) {
+      if (r["MAG"] == "1" && r["INDEKS"] == "10001") return r;
+    }
+    ADD_FAILURE() << "no card 1-10001";
+    return std::map<std::string, std::string>{};
+  };
+  const std::string ilosc = card()["ILOSC"];
+  {
+    xbase::WorkAreas areas(xbase::RealEnv());
+    auto a = areas.Open(1, as, "as");
+    ASSERT_TRUE(a.ok());
+    for (Status st = (*a)->GoTop(); st.ok() && !(*a)->eof(); st = (*a)->Skip()) {
+      if (AllTrim((*a)->FieldBytes((*a)->FieldIndex("INDEKS"))) != "10001") continue;
+      if ((*a)->FieldBytes((*a)->FieldIndex("MAG")) != "1") continue;
+      ASSERT_TRUE((*a)->LockRecord().ok());
+      ASSERT_TRUE((*a)->Replace("ILOSC", xbase::Value(999.0)).ok());
+      ASSERT_TRUE((*a)->Replace("B_R_I", xbase::Value(7.0)).ok());
+      ASSERT_TRUE((*a)->Unlock().ok());
+      break;
+    }
+  }
+  ASSERT_EQ(card()["ILOSC"], "999.000");
+  StationOptions at_item_12;
+  at_item_12.clock = TodayAt9();
+  at_item_12.argument = "212";
+  auto other = Start("other");
+  auto a = std::make_unique<HurtStation>(data.str(), work.str(), "a", at_item_12);
+  ASSERT_TRUE(a->WaitForScreen(kOperatorList)) << a->Screen();
+  Step(*a, {"Enter"}, kMainMenu, kOperatorList);
+  Step(*a, {"Enter"}, "Reorganizacja zbiorow");
+  StepSeen(*a, {"Enter"}, "Czy masz na to czas ?");
+  StepSeen(*a, {"text:T"}, "Wszyscy musza wyjsc z programu");
+  EXPECT_EQ(card()["ILOSC"], "999.000");
+  Leave(*other);
+  StepSeen(*a, {"Enter"}, "Czy masz na to czas ?");
+  StepSeen(*a, {"text:T"}, "Stany uzgodnione z 0 pozycjami dowodow");
+  Step(*a, {"Space"}, "Reorganizacja zbiorow");
+  Leave(*a);
+  EXPECT_EQ(card()["ILOSC"], ilosc);
+  EXPECT_EQ(card()["B_R_I"], "0.000");
+  EXPECT_FALSE(std::filesystem::exists(data / "korekta_as.txt"));
+  ExpectVerifyFindsNothing();
+}
+
 }  // namespace
 }  // namespace hurt::testing
