@@ -124,6 +124,20 @@ TEST_F(DbuRdTest, TheTaxFileScreenChangesOnlyTheTaxFileFields) {
   EXPECT_EQ(Rows(Slow(), {"RD", "OPIS", "JPK_N", "JPK_V"}), std::vector<std::string>{"FV|FAKTURA VAT|K19|K20"});
 }
 
+TEST_F(DbuRdTest, ThePrintedListHoldsEveryKindWithItsCounter) {
+  Kind("FV", "FAKTURA VAT", {{"NRD", Value(41.0)}});
+  Kind("PZ", "PRZYJECIE", {{"R_P", Value("P")}, {"S_Z", Value("Z")}});
+  d.Key(key::F(9));
+  d.Then([&] {
+     EXPECT_TRUE(d.Contains("FV  FAKTURA VAT")) << d.Dump();
+     EXPECT_TRUE(d.Contains("R S U N O")) << d.Dump();
+     EXPECT_TRUE(d.Contains("41")) << d.Dump();
+     EXPECT_TRUE(d.Contains("PZ  PRZYJECIE")) << d.Dump();
+   }).Key(key::kEsc);
+  d.Key(key::kEsc);
+  Run();
+}
+
 TEST_F(DbuRdTest, ATransferOrderNeedsAnAmountAboveZero) {
   using xbase::DbfFieldDescriptor;
   const std::vector<DbfFieldDescriptor> fields = {{"Z_NODB", 'C', 27, 0}, {"Z_NRBO", 'C', 27, 0},
