@@ -133,6 +133,14 @@ TEST_F(DbuRdTest, ATransferOrderNeedsAnAmountAboveZero) {
   d.Key(key::F(5)).Type("HURTOWNIA SP. Z O.O.").Key(key::kEnter).Type("12345").Key(key::kEnter);
   d.Type("0").Key(key::kEnter);
   ExpectMessage("Kwota musi byc liczba wieksza od zera");
+  // A thousands separator is not a decimal point: "1,234.5" is not taken as 1.23.
+  d.Key(key::kCtrlY).Type("1,234.5").Key(key::kEnter);
+  ExpectMessage("Kwota musi byc liczba wieksza od zera");
+  d.Key(key::kCtrlY).Type("-0").Key(key::kEnter);
+  ExpectMessage("Kwota musi byc liczba wieksza od zera");
+  // Wider than the field with its two decimals.
+  d.Key(key::kCtrlY).Type("123456789012").Key(key::kEnter);
+  ExpectMessage("Kwota za duza");
   d.Key(key::kCtrlY).Type("1234,5").Key(key::kEnter).Type("ZA FAKTURE 7").Key(key::kEnter);
   d.Type("08122026").Key(key::kEnter);
   d.Then([&] { EXPECT_TRUE(d.Contains("POLECENIA PRZELEWU")) << d.Dump(); }).Key(key::kEsc);
