@@ -64,6 +64,10 @@ class RecordScreen {
   // Adds the gets of the fields `from`..: the key (position 0) or the rest.
   void AddGets(console::Form& f, RecordBuffer& b, bool key_part, bool query);
   bool Editable(size_t field) const { return !c_.editable || c_.editable(field); }
+  // Reads the fields after the key until each passes its check (PgDn leaves the form
+  // without visiting the rest); false on Esc.
+  bool ReadRest(RecordBuffer& b, const RecordBuffer* before);
+  std::string FirstRefusal(const RecordBuffer& b, const RecordBuffer* before) const;
   bool Write(const RecordBuffer& b, const RecordBuffer* before);
   bool Edit();
   bool Append(bool copy);
@@ -296,6 +300,34 @@ bool RecordScreen::Write(const RecordBuffer& b, const RecordBuffer* before) {
   return true;
 }
 
+std::string RecordScreen::FirstRefusal(const RecordBuffer& b, const RecordBuffer* before) const {
+  for (size_t i : present_) {
+    const RecordField& f = c_.fields[i];
+    if ((i == 0 && c_.has_key) || !Editable(i) || !f.valid) continue;
+    if (before != nullptr && b[i] == (*before)[i]) continue;
+    std::string value = b[i];
+    const std::string why = f.valid(value);
+    if (why.empty()) continue;
+    std::string label = RTrim(std::string(f.label));
+    while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
+    return label.empty() ? why : label + ": " + why;
+  }
+  return "";
+}
+
+bool RecordScreen::ReadRest(RecordBuffer& b, const RecordBuffer* before) {
+  for (;;) {
+    console::Form rf(con_);
+    AddGets(rf, b, false, false);
+    const bool escaped = rf.Read().escaped;
+    PaintKeyBar(s_, current_month_);
+    if (escaped) return false;
+    const std::string why = FirstRefusal(b, before);
+    if (why.empty()) return true;
+    Warning(s_, why, 3);
+  }
+}
+
 bool RecordScreen::Edit() {
   const RecordBuffer before = Read();
   RecordBuffer b = before;
@@ -316,11 +348,7 @@ bool RecordScreen::Edit() {
     }
     Show(b);
   }
-  console::Form rf(con_);
-  AddGets(rf, b, false, false);
-  const bool escaped = rf.Read().escaped;
-  PaintKeyBar(s_, current_month_);
-  if (escaped) return true;
+  if (!ReadRest(b, &before)) return true;
   (void)a_.GoTo(recno);
   return Write(b, &before);
 }
@@ -343,11 +371,7 @@ bool RecordScreen::Append(bool copy) {
       return true;
     }
   }
-  console::Form rf(con_);
-  AddGets(rf, b, false, false);
-  const bool escaped = rf.Read().escaped;
-  PaintKeyBar(s_, current_month_);
-  if (escaped) return true;
+  if (!ReadRest(b, nullptr)) return true;
   if (c_.check) {
     const std::string why = c_.check(b, nullptr);
     if (!why.empty()) {

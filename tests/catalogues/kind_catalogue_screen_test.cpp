@@ -75,6 +75,27 @@ TEST_F(DbuRdTest, AppendChecksEachFieldAndWritesTheKind) {
   ExpectDataChecksClean();
 }
 
+TEST_F(DbuRdTest, PgDnBeforeTheLastFieldStillChecksTheFieldsNotVisited) {
+  Kind("FV", "FAKTURA VAT");
+  // PgDn on the movement field: the register field (blank, not allowed) was never left.
+  d.Key(key::F(5)).Type("fw").Key(key::kEnter).Key(key::kEnter);
+  d.Type("FAKTURA WEWNETRZNA").Key(key::kEnter).Type("R").Key(key::kPgDn);
+  ExpectMessage("Kartoteka (O,D,P,F): Dozwolone: O,D,P,F");
+  // The form comes back with what was typed; Esc there appends nothing.
+  d.Then([&] { EXPECT_TRUE(d.Contains("Opis              : FAKTURA WEWNETRZNA")) << d.Dump(); });
+  d.Key(key::kEsc);
+  // Once more, walking to the register field this time.
+  d.Key(key::F(5)).Type("fw").Key(key::kEnter).Key(key::kEnter);
+  d.Type("FAKTURA WEWNETRZNA").Key(key::kEnter).Type("R").Key(key::kPgDn);
+  ExpectMessage("Kartoteka (O,D,P,F): Dozwolone: O,D,P,F");
+  for (int i = 0; i < 6; ++i) d.Key(key::kEnter);
+  d.Type("O").Key(key::kPgDn);
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(Slow(), {"RD", "OPIS", "R_P", "KTO"}),
+            (std::vector<std::string>{"FV|FAKTURA VAT|R|O", "FW|FAKTURA WEWNETRZNA|R|O"}));
+}
+
 TEST_F(DbuRdTest, AnExistingCodeShowsThatKindAndEscWritesNothing) {
   Kind("FV", "FAKTURA VAT");
   Kind("WZ", "WYDANIE");
