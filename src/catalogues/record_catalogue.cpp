@@ -67,6 +67,8 @@ class RecordScreen {
   // Reads the fields after the key until each passes its check (PgDn leaves the form
   // without visiting the rest); false on Esc.
   bool ReadRest(RecordBuffer& b, const RecordBuffer* before);
+  // Another record than `own` carries `key` (order 1).
+  bool KeyShared(const std::string& key, uint32_t own);
   std::string FirstRefusal(const RecordBuffer& b, const RecordBuffer* before) const;
   bool Write(const RecordBuffer& b, const RecordBuffer* before);
   bool Edit();
@@ -379,12 +381,44 @@ bool RecordScreen::Append(bool copy) {
       return true;
     }
   }
+  // Another station may have added the same key while the form was filled in.
+  if (c_.has_key && KeyTaken(a_, KeyOf(b), 0)) {
+    Warning(s_, "MASZ JUZ TAKI KOD - nie dopisane", 3);
+    return true;
+  }
   if (!store_.AddRec(a_, 15).ok()) {
     Warning(s_, "Kartoteka zajeta na innym stanowisku - pozycja nie dopisana", 3);
     return true;
   }
-  if (!Write(b, nullptr)) DropAppended(a_);
+  const uint32_t added = a_.recno();
+  if (!Write(b, nullptr)) {
+    DropAppended(a_);
+    return true;
+  }
+  // Two stations appending one key at once: each looks again once its record is written,
+  // so the later look sees both and that station takes its record back (at worst both do).
+  if (c_.has_key && KeyShared(KeyOf(b), added)) {
+    (void)a_.GoTo(added);
+    DropAppended(a_);
+    Warning(s_, "MASZ JUZ TAKI KOD - nie dopisane", 3);
+    return true;
+  }
+  (void)a_.GoTo(added);
   return true;
+}
+
+bool RecordScreen::KeyShared(const std::string& key, uint32_t own) {
+  AreaKeep keep(a_);
+  keep.Unfiltered();
+  if (a_.order_count() < 1 || !a_.SetOrder(1).ok()) return false;
+  auto found = a_.SeekKey(key);
+  if (!found.ok() || !*found) return false;
+  const std::string name(c_.fields[0].name);
+  const std::string wanted = AllTrim(key);
+  for (; !a_.eof() && AllTrim(FieldText(a_, name)) == wanted; (void)a_.Skip(1)) {
+    if (a_.recno() != own && !a_.deleted()) return true;
+  }
+  return false;
 }
 
 std::optional<std::string> RecordScreen::Query() {

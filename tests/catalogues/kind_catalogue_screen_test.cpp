@@ -96,6 +96,18 @@ TEST_F(DbuRdTest, PgDnBeforeTheLastFieldStillChecksTheFieldsNotVisited) {
             (std::vector<std::string>{"FV|FAKTURA VAT|R|O", "FW|FAKTURA WEWNETRZNA|R|O"}));
 }
 
+TEST_F(DbuRdTest, ACodeAnotherStationAddedWhileTheFormWasFilledIsNotAddedTwice) {
+  Kind("FV", "FAKTURA VAT");
+  d.Key(key::F(5)).Type("xy").Key(key::kEnter);
+  d.Then([&] { Kind("XY", "INNA STACJA"); });  // the other station, meanwhile
+  d.Key(key::kEnter).Type("STACJA 1").Key(key::kEnter).Type("R").Key(key::kEnter).Type("S").Key(key::kEnter);
+  d.Type("U").Key(key::kEnter).Type("N").Key(key::kEnter).Type("O").Key(key::kPgDn);
+  ExpectMessage("MASZ JUZ TAKI KOD - nie dopisane");
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(Slow(), {"RD", "OPIS"}), (std::vector<std::string>{"FV|FAKTURA VAT", "XY|INNA STACJA"}));
+}
+
 TEST_F(DbuRdTest, AnExistingCodeShowsThatKindAndEscWritesNothing) {
   Kind("FV", "FAKTURA VAT");
   Kind("WZ", "WYDANIE");
