@@ -291,5 +291,23 @@ TEST_F(MenuRoads, ThePrintFileEditorSavesWholeOrNothing) {
   ExpectVerifyFindsNothing();
 }
 
+// The operators' archive picked from Uwagi o pracy operatorów is shown as the folder holds
+// it, upper-case names and all, from a station working in the data directory.
+TEST_F(MenuRoads, AnArchivePickedIsShown) {
+  std::filesystem::create_directories(data / "KANT");
+  {
+    std::ofstream out(data / "KANT/STYCZEN.TXT", std::ios::binary);
+    out << "KANTY STYCZNIA\r\n";
+  }
+  auto a = Start("a");
+  // FUNKCJE SPECJALNE, item 13 (two above the last).
+  Step(*a, {"Right", "Right"}, "Edycja bazy BLAT");
+  Step(*a, {"End", "Up", "Up", "Enter"}, "Archiwum");
+  Step(*a, {"Down", "Enter"}, "KANT/STYCZEN.TXT");
+  Step(*a, {"Enter"}, "KANTY STYCZNIA");
+  Step(*a, {"Esc"}, "Edycja bazy BLAT");
+  Leave(*a);
+}
+
 }  // namespace
 }  // namespace hurt::testing
