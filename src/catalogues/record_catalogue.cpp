@@ -281,6 +281,16 @@ bool RecordScreen::Write(const RecordBuffer& b, const RecordBuffer* before) {
     }
   }
   if (before != nullptr && !LockForChange(s_, a_, 30, "zmiany nie zapisane")) return false;
+  if (before != nullptr && c_.has_key && KeyOf(b) != KeyOf(*before)) {
+    // Asked again under the lock: another station may have used the old key (a document
+    // of the kind) or taken the new one while the form was open.
+    const bool used = c_.key_changeable && !c_.key_changeable(a_);
+    if (used || KeyTaken(a_, KeyOf(b), a_.recno())) {
+      (void)a_.Unlock();
+      Warning(s_, used ? "Kod w uzyciu - zmiany nie zapisane" : "MASZ JUZ TAKI KOD - zmiany nie zapisane", 3);
+      return false;
+    }
+  }
   Status st = Status::Ok();
   for (size_t i : present_) {
     if (before != nullptr && b[i] == (*before)[i]) continue;

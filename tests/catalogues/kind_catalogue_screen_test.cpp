@@ -137,6 +137,26 @@ TEST_F(DbuRdTest, TheCounterCannotGoBelowTheHighestDocumentAndAUsedKindKeepsItsC
   EXPECT_EQ(Rows(Slow(), {"RD", "NRD"}), std::vector<std::string>{"FV|20.000000"});
 }
 
+TEST_F(DbuRdTest, ACodeChangeIsAskedAgainWhenTheFormIsLeft) {
+  Kind("FV", "FAKTURA VAT");
+  Kind("XY", "NOWY");
+  Kind("ZZ", "INNY");
+  // A document of the kind posted elsewhere while its code was being changed.
+  d.Type("X").Key(key::F(4)).Key(key::kCtrlY).Type("XW").Key(key::kEnter);
+  d.Then([&] { Document("XY ", "       1"); });
+  d.Key(key::kPgDn);
+  ExpectMessage("Kod w uzyciu - zmiany nie zapisane");
+  // The new code taken elsewhere meanwhile.
+  d.Type("Z").Key(key::F(4)).Key(key::kCtrlY).Type("ZW").Key(key::kEnter);
+  d.Then([&] { Kind("ZW", "Z INNEJ STACJI"); });
+  d.Key(key::kPgDn);
+  ExpectMessage("MASZ JUZ TAKI KOD - zmiany nie zapisane");
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(Slow(), {"RD", "OPIS"}),
+            (std::vector<std::string>{"FV|FAKTURA VAT", "XY|NOWY", "ZW|Z INNEJ STACJI", "ZZ|INNY"}));
+}
+
 TEST_F(DbuRdTest, AKindWithoutDocumentsIsDeletedAfterTheQuestion) {
   Kind("FV", "FAKTURA VAT");
   Kind("XX", "NIEPOTRZEBNY");
