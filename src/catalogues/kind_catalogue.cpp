@@ -144,18 +144,23 @@ RecordCatalogue KindCatalogue(session::Session& s, bool jpk) {
   return c;
 }
 
-// An amount typed into the text field KWOTA: a number above zero, written right-aligned
-// with two decimals.
+// An amount typed into the text field KWOTA: a number above zero, digits with at most one
+// decimal point or comma ("1,234.5" would read as 1.23), written right-aligned with two
+// decimals in the field's width.
 std::string ValidAmount(std::string& v) {
   std::string t = AllTrim(v);
+  int separators = 0;
   for (char& ch : t) {
     if (ch == ',') ch = '.';
+    if (ch == '.') ++separators;
   }
   const double amount = NewRound(Val(t), 2);
-  bool digits = !t.empty();
+  bool digits = !t.empty() && separators <= 1;
   for (char ch : t) digits = digits && ((ch >= '0' && ch <= '9') || ch == '.');
   if (!digits || amount <= 0) return "Kwota musi byc liczba wieksza od zera";
-  v = Str(amount, static_cast<int>(v.size()), 2);
+  const std::string written = Str(amount, static_cast<int>(v.size()), 2);
+  if (written.find('*') != std::string::npos) return "Kwota za duza";
+  v = written;
   return "";
 }
 

@@ -64,6 +64,12 @@ class RecordScreen {
   // Adds the gets of the fields `from`..: the key (position 0) or the rest.
   void AddGets(console::Form& f, RecordBuffer& b, bool key_part, bool query);
   bool Editable(size_t field) const { return !c_.editable || c_.editable(field); }
+  // Reads the fields after the key until each passes its check (PgDn leaves the form
+  // without visiting the rest); false on Esc.
+  bool ReadRest(RecordBuffer& b, const RecordBuffer* before);
+  // Another record than `own` carries `key` (order 1).
+  bool KeyShared(const std::string& key, uint32_t own);
+  std::string FirstRefusal(const RecordBuffer& b, const RecordBuffer* before) const;
   bool Write(const RecordBuffer& b, const RecordBuffer* before);
   bool Edit();
   bool Append(bool copy);
@@ -274,6 +280,16 @@ bool RecordScreen::Write(const RecordBuffer& b, const RecordBuffer* before) {
     }
   }
   if (before != nullptr && !LockForChange(s_, a_, 30, "zmiany nie zapisane")) return false;
+  if (before != nullptr && c_.has_key && KeyOf(b) != KeyOf(*before)) {
+    // Asked again under the lock: another station may have used the old key (a document
+    // of the kind) or taken the new one while the form was open.
+    const bool used = c_.key_changeable && !c_.key_changeable(a_);
+    if (used || KeyTaken(a_, KeyOf(b), a_.recno())) {
+      (void)a_.Unlock();
+      Warning(s_, used ? "Kod w uzyciu - zmiany nie zapisane" : "MASZ JUZ TAKI KOD - zmiany nie zapisane", 3);
+      return false;
+    }
+  }
   Status st = Status::Ok();
   for (size_t i : present_) {
     if (before != nullptr && b[i] == (*before)[i]) continue;
@@ -293,6 +309,34 @@ bool RecordScreen::Write(const RecordBuffer& b, const RecordBuffer* before) {
   }
   (void)a_.Unlock();
   return true;
+}
+
+std::string RecordScreen::FirstRefusal(const RecordBuffer& b, const RecordBuffer* before) const {
+  for (size_t i : present_) {
+    const RecordField& f = c_.fields[i];
+    if ((i == 0 && c_.has_key) || !Editable(i) || !f.valid) continue;
+    if (before != nullptr && b[i] == (*before)[i]) continue;
+    std::string value = b[i];
+    const std::string why = f.valid(value);
+    if (why.empty()) continue;
+    std::string label = RTrim(std::string(f.label));
+    while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
+    return label.empty() ? why : label + ": " + why;
+  }
+  return "";
+}
+
+bool RecordScreen::ReadRest(RecordBuffer& b, const RecordBuffer* before) {
+  for (;;) {
+    console::Form rf(con_);
+    AddGets(rf, b, false, false);
+    const bool escaped = rf.Read().escaped;
+    PaintKeyBar(s_, current_month_);
+    if (escaped) return false;
+    const std::string why = FirstRefusal(b, before);
+    if (why.empty()) return true;
+    Warning(s_, why, 3);
+  }
 }
 
 bool RecordScreen::Edit() {
@@ -315,11 +359,7 @@ bool RecordScreen::Edit() {
     }
     Show(b);
   }
-  console::Form rf(con_);
-  AddGets(rf, b, false, false);
-  const bool escaped = rf.Read().escaped;
-  PaintKeyBar(s_, current_month_);
-  if (escaped) return true;
+  if (!ReadRest(b, &before)) return true;
   (void)a_.GoTo(recno);
   return Write(b, &before);
 }
@@ -342,11 +382,7 @@ bool RecordScreen::Append(bool copy) {
       return true;
     }
   }
-  console::Form rf(con_);
-  AddGets(rf, b, false, false);
-  const bool escaped = rf.Read().escaped;
-  PaintKeyBar(s_, current_month_);
-  if (escaped) return true;
+  if (!ReadRest(b, nullptr)) return true;
   if (c_.check) {
     const std::string why = c_.check(b, nullptr);
     if (!why.empty()) {
@@ -354,12 +390,44 @@ bool RecordScreen::Append(bool copy) {
       return true;
     }
   }
+  // Another station may have added the same key while the form was filled in.
+  if (c_.has_key && KeyTaken(a_, KeyOf(b), 0)) {
+    Warning(s_, "MASZ JUZ TAKI KOD - nie dopisane", 3);
+    return true;
+  }
   if (!store_.AddRec(a_, 15).ok()) {
     Warning(s_, "Kartoteka zajeta na innym stanowisku - pozycja nie dopisana", 3);
     return true;
   }
-  if (!Write(b, nullptr)) DropAppended(a_);
+  const uint32_t added = a_.recno();
+  if (!Write(b, nullptr)) {
+    DropAppended(a_);
+    return true;
+  }
+  // Two stations appending one key at once: each looks again once its record is written,
+  // so the later look sees both and that station takes its record back (at worst both do).
+  if (c_.has_key && KeyShared(KeyOf(b), added)) {
+    (void)a_.GoTo(added);
+    DropAppended(a_);
+    Warning(s_, "MASZ JUZ TAKI KOD - nie dopisane", 3);
+    return true;
+  }
+  (void)a_.GoTo(added);
   return true;
+}
+
+bool RecordScreen::KeyShared(const std::string& key, uint32_t own) {
+  AreaKeep keep(a_);
+  keep.Unfiltered();
+  if (a_.order_count() < 1 || !a_.SetOrder(1).ok()) return false;
+  auto found = a_.SeekKey(key);
+  if (!found.ok() || !*found) return false;
+  const std::string name(c_.fields[0].name);
+  const std::string wanted = AllTrim(key);
+  for (; !a_.eof() && AllTrim(FieldText(a_, name)) == wanted; (void)a_.Skip(1)) {
+    if (a_.recno() != own && !a_.deleted()) return true;
+  }
+  return false;
 }
 
 std::optional<std::string> RecordScreen::Query() {

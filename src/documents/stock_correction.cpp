@@ -1,7 +1,10 @@
 #include "documents/stock_correction.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "base/numeric.h"
 #include "base/text.h"
 #include "documents/posting_internal.h"
 #include "documents/stock_effect.h"
@@ -53,7 +56,9 @@ class Correction {
   Status Document(KorektaResult& r) {
     const std::string rd = PadR(FieldText(dowod_, "RD"), 3);
     const std::string nrd = PadR(FieldText(dowod_, "NRD"), 8);
+    const std::vector<uint32_t> records = posting_internal::RecordsOf(dow_, rd, nrd);
     auto kind = posting_internal::ReadKind(s_, rd);
+    HURT_RETURN_IF_ERROR(Totals(kind.ok() ? &kind->kind : nullptr, records));
     if (!kind.ok()) return Status::Ok();  // a kind no longer defined moves nothing it can tell
     StockDocument doc;
     doc.kind = kind->kind;
@@ -64,7 +69,7 @@ class Correction {
     doc.j_zle_uzgo = s_.settings().Text("J_ZLE_UZGO") == "T";
     if (MoveOf(doc) == StockMove::kNone) return Status::Ok();
     ++r.documents;
-    for (uint32_t recno : posting_internal::RecordsOf(dow_, rd, nrd)) {
+    for (uint32_t recno : records) {
       HURT_RETURN_IF_ERROR(dow_.GoTo(recno));
       HURT_RETURN_IF_ERROR(Line(doc, r));
     }
@@ -72,6 +77,40 @@ class Correction {
   }
 
  private:
+  // The header's totals summed from its lines as posting sums them (the build zeroed
+  // them): WARTOSC0 the lines at cost, VAT their tax, NETTO their net value (a gross
+  // line less its tax, a line at cost price at cost); a combined kind's NETTO is its
+  // WARTOSC0, a combined receipt of till slips keeps no VAT. OPA stays as the build left it.
+  Status Totals(const DocKind* kind, const std::vector<uint32_t>& records) {
+    const uint32_t header = dowod_.recno();
+    double wartosc0 = 0, netto = 0, vat = 0;
+    for (uint32_t recno : records) {
+      HURT_RETURN_IF_ERROR(dow_.GoTo(recno));
+      const double wartosc = FieldNumber(dow_, "WARTOSC");
+      const double podatek = FieldNumber(dow_, "PODATEK");
+      const double at_cost = NewRound(FieldNumber(dow_, "ILOSC") * FieldNumber(dow_, "CENA0"), 2);
+      const std::string nb = FieldText(dow_, "NB");
+      wartosc0 += at_cost;
+      vat += podatek;
+      if (!nb.empty() && nb[0] == 'B') {
+        netto += wartosc - podatek;
+      } else if (!nb.empty() && nb[0] == '0') {
+        netto += at_cost;
+      } else {
+        netto += wartosc;
+      }
+    }
+    if (kind != nullptr && kind->s_z == 'X') netto = wartosc0;
+    if (kind != nullptr && kind->IsCombined() && kind->IsReceipt() && kind->HasTag("(SD)")) vat = 0;
+    HURT_RETURN_IF_ERROR(dowod_.GoTo(header));
+    for (const auto& [field, value] : {std::pair<std::string_view, double>{"WARTOSC0", NewRound(wartosc0, 2)},
+                                       {"NETTO", NewRound(netto, 2)},
+                                       {"VAT", NewRound(vat, 2)}}) {
+      if (dowod_.FieldIndex(field) >= 0) HURT_RETURN_IF_ERROR(dowod_.Replace(field, xbase::Value(value)));
+    }
+    return dowod_.Flush();
+  }
+
   Status Line(const StockDocument& doc, KorektaResult& r) {
     const std::string mag = PadR(FieldText(dow_, "MAG"), 1);
     const std::string indeks = PadR(FieldText(dow_, "INDEKS"), 8);
@@ -122,6 +161,7 @@ Status Apply(session::Session& s, xbase::WorkArea& dowod, xbase::WorkArea& dow, 
     if (progress && (++done % 200 == 0)) progress(done, static_cast<long>(*total));
   }
   HURT_RETURN_IF_ERROR(as.Commit());
+  HURT_RETURN_IF_ERROR(dowod.Commit());
   if (progress) progress(static_cast<long>(*total), static_cast<long>(*total));
   return Status::Ok();
 }
@@ -139,11 +179,18 @@ Result<KorektaResult> KorektaAs(session::Session& s, const std::function<void(lo
 
   HURT_RETURN_IF_ERROR(as->SetOrder(1));
   HURT_RETURN_IF_ERROR(dowod->SetOrder(0));
-  // The whole card table is held for the work (every other station is out anyway).
+  // The whole card table and the headers are held for the work (every other station is
+  // out anyway).
   HURT_RETURN_IF_ERROR(as->LockFile());
+  if (Status locked = dowod->LockFile(); !locked.ok()) {
+    (void)as->Unlock();
+    return locked;
+  }
   Status st = Apply(s, *dowod, *dow, *as, progress, r);
   Status unlocked = as->Unlock();
+  Status headers_unlocked = dowod->Unlock();
   if (st.ok()) st = unlocked;
+  if (st.ok()) st = headers_unlocked;
   HURT_RETURN_IF_ERROR(st);
   HURT_RETURN_IF_ERROR(s.env().Remove(marker));
   return r;

@@ -10,6 +10,10 @@
 // as posting left them (an average cannot be rebuilt from the month alone), and so do
 // the batch counters, which the month opening does not reset.
 //
+// The build has zeroed the headers' totals too (WARTOSC0, NETTO, VAT, OPA); each header
+// gets WARTOSC0, NETTO and VAT summed again from its lines as posting sums them, whatever
+// its kind moves.
+//
 // All other stations are out while it runs (the caller holds firma exclusively). A line
 // whose card is missing is counted and skipped (the data checker names it). A marker file
 // `korekta_as.txt` in the data directory stands while the work is under way: a run cut

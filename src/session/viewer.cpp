@@ -60,11 +60,14 @@ std::string ShownName(const Session& session, const std::string& path) {
   return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 
+// A name given whole (from the root, or already under the data directory, as a picked
+// file is) stays as spelt on disk; any other is a name in the data directory.
 std::string FullPath(const Session& session, std::string_view file) {
   std::string name(file);
   for (char& c : name)
     if (c == '\\') c = '/';
   if (!name.empty() && name.front() == '/') return name;
+  if (name.starts_with(session.root() + "/")) return name;
   return session.Path(name);
 }
 

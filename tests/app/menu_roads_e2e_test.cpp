@@ -305,7 +305,8 @@ TEST_F(MenuRoads, DocumentKindsAreAddedAndDeletedByTheirRules) {
   Step(*a, {"Home", "Down", "Down", "Down", "Down", "Enter"}, kKinds);
   Step(*a, {"F5", "text:FW", "Enter", "Enter", "text:FAKTURA WEWNETRZNA", "Enter"}, "Ruch (R,P,M,K)");
   StepSeen(*a, {"text:Q", "Enter"}, "Dozwolone: R,P,M,K");
-  Step(*a, {"Backspace", "text:R", "Enter", "text:S", "PgDn"}, "FAKTURA WEWNETRZNA");
+  Step(*a, {"Backspace", "text:R", "Enter", "text:S", "Enter", "text:U", "Enter", "text:N", "Enter", "text:O", "PgDn"},
+       "FAKTURA WEWNETRZNA");
   StepSeen(*a, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
   Step(*a, {"text:N"}, "FAKTURA WEWNETRZNA");
   StepSeen(*a, {"F8"}, "CHCESZ  SKASOWAC  POZYCJE  ?");
@@ -381,6 +382,24 @@ TEST_F(MenuRoads, TheReorganisationPutsTheStockOfTheMonthRight) {
   EXPECT_EQ(card()["B_R_I"], "0.000");
   EXPECT_FALSE(std::filesystem::exists(data / "korekta_as.txt"));
   ExpectVerifyFindsNothing();
+}
+
+// The operators' archive picked from Uwagi o pracy operatorów is shown as the folder holds
+// it, upper-case names and all, from a station working in the data directory.
+TEST_F(MenuRoads, AnArchivePickedIsShown) {
+  std::filesystem::create_directories(data / "KANT");
+  {
+    std::ofstream out(data / "KANT/STYCZEN.TXT", std::ios::binary);
+    out << "KANTY STYCZNIA\r\n";
+  }
+  auto a = Start("a");
+  // FUNKCJE SPECJALNE, item 13 (two above the last).
+  Step(*a, {"Right", "Right"}, "Edycja bazy BLAT");
+  Step(*a, {"End", "Up", "Up", "Enter"}, "Archiwum");
+  Step(*a, {"Down", "Enter"}, "KANT/STYCZEN.TXT");
+  Step(*a, {"Enter"}, "KANTY STYCZNIA");
+  Step(*a, {"Esc"}, "Edycja bazy BLAT");
+  Leave(*a);
 }
 
 }  // namespace

@@ -75,6 +75,39 @@ TEST_F(DbuRdTest, AppendChecksEachFieldAndWritesTheKind) {
   ExpectDataChecksClean();
 }
 
+TEST_F(DbuRdTest, PgDnBeforeTheLastFieldStillChecksTheFieldsNotVisited) {
+  Kind("FV", "FAKTURA VAT");
+  // PgDn on the movement field: the register field (blank, not allowed) was never left.
+  d.Key(key::F(5)).Type("fw").Key(key::kEnter).Key(key::kEnter);
+  d.Type("FAKTURA WEWNETRZNA").Key(key::kEnter).Type("R").Key(key::kPgDn);
+  ExpectMessage("Kartoteka (O,D,P,F): Dozwolone: O,D,P,F");
+  // The form comes back with what was typed; Esc there appends nothing.
+  d.Then([&] { EXPECT_TRUE(d.Contains("Opis              : FAKTURA WEWNETRZNA")) << d.Dump(); });
+  d.Key(key::kEsc);
+  // Once more, walking to the register field this time.
+  d.Key(key::F(5)).Type("fw").Key(key::kEnter).Key(key::kEnter);
+  d.Type("FAKTURA WEWNETRZNA").Key(key::kEnter).Type("R").Key(key::kPgDn);
+  ExpectMessage("Kartoteka (O,D,P,F): Dozwolone: O,D,P,F");
+  for (int i = 0; i < 6; ++i) d.Key(key::kEnter);
+  d.Type("O").Key(key::kPgDn);
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(Slow(), {"RD", "OPIS", "R_P", "KTO"}),
+            (std::vector<std::string>{"FV|FAKTURA VAT|R|O", "FW|FAKTURA WEWNETRZNA|R|O"}));
+}
+
+TEST_F(DbuRdTest, ACodeAnotherStationAddedWhileTheFormWasFilledIsNotAddedTwice) {
+  Kind("FV", "FAKTURA VAT");
+  d.Key(key::F(5)).Type("xy").Key(key::kEnter);
+  d.Then([&] { Kind("XY", "INNA STACJA"); });  // the other station, meanwhile
+  d.Key(key::kEnter).Type("STACJA 1").Key(key::kEnter).Type("R").Key(key::kEnter).Type("S").Key(key::kEnter);
+  d.Type("U").Key(key::kEnter).Type("N").Key(key::kEnter).Type("O").Key(key::kPgDn);
+  ExpectMessage("MASZ JUZ TAKI KOD - nie dopisane");
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(Slow(), {"RD", "OPIS"}), (std::vector<std::string>{"FV|FAKTURA VAT", "XY|INNA STACJA"}));
+}
+
 TEST_F(DbuRdTest, AnExistingCodeShowsThatKindAndEscWritesNothing) {
   Kind("FV", "FAKTURA VAT");
   Kind("WZ", "WYDANIE");
@@ -102,6 +135,26 @@ TEST_F(DbuRdTest, TheCounterCannotGoBelowTheHighestDocumentAndAUsedKindKeepsItsC
   d.Key(key::kEsc);
   Run();
   EXPECT_EQ(Rows(Slow(), {"RD", "NRD"}), std::vector<std::string>{"FV|20.000000"});
+}
+
+TEST_F(DbuRdTest, ACodeChangeIsAskedAgainWhenTheFormIsLeft) {
+  Kind("FV", "FAKTURA VAT");
+  Kind("XY", "NOWY");
+  Kind("ZZ", "INNY");
+  // A document of the kind posted elsewhere while its code was being changed.
+  d.Type("X").Key(key::F(4)).Key(key::kCtrlY).Type("XW").Key(key::kEnter);
+  d.Then([&] { Document("XY ", "       1"); });
+  d.Key(key::kPgDn);
+  ExpectMessage("Kod w uzyciu - zmiany nie zapisane");
+  // The new code taken elsewhere meanwhile.
+  d.Type("Z").Key(key::F(4)).Key(key::kCtrlY).Type("ZW").Key(key::kEnter);
+  d.Then([&] { Kind("ZW", "Z INNEJ STACJI"); });
+  d.Key(key::kPgDn);
+  ExpectMessage("MASZ JUZ TAKI KOD - zmiany nie zapisane");
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(Slow(), {"RD", "OPIS"}),
+            (std::vector<std::string>{"FV|FAKTURA VAT", "XY|NOWY", "ZW|Z INNEJ STACJI", "ZZ|INNY"}));
 }
 
 TEST_F(DbuRdTest, AKindWithoutDocumentsIsDeletedAfterTheQuestion) {
@@ -147,6 +200,14 @@ TEST_F(DbuRdTest, ATransferOrderNeedsAnAmountAboveZero) {
   d.Key(key::F(5)).Type("HURTOWNIA SP. Z O.O.").Key(key::kEnter).Type("12345").Key(key::kEnter);
   d.Type("0").Key(key::kEnter);
   ExpectMessage("Kwota musi byc liczba wieksza od zera");
+  // A thousands separator is not a decimal point: "1,234.5" is not taken as 1.23.
+  d.Key(key::kCtrlY).Type("1,234.5").Key(key::kEnter);
+  ExpectMessage("Kwota musi byc liczba wieksza od zera");
+  d.Key(key::kCtrlY).Type("-0").Key(key::kEnter);
+  ExpectMessage("Kwota musi byc liczba wieksza od zera");
+  // Wider than the field with its two decimals.
+  d.Key(key::kCtrlY).Type("123456789012").Key(key::kEnter);
+  ExpectMessage("Kwota za duza");
   d.Key(key::kCtrlY).Type("1234,5").Key(key::kEnter).Type("ZA FAKTURE 7").Key(key::kEnter);
   d.Type("08122026").Key(key::kEnter);
   d.Then([&] { EXPECT_TRUE(d.Contains("POLECENIA PRZELEWU")) << d.Dump(); }).Key(key::kEsc);

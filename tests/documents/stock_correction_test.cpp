@@ -1,10 +1,13 @@
 // The reconciliation of the article cards with the month's documents (KOREKTA_AS).
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "documents/posting_fixture.h"
 #include "documents/stock_correction.h"
+#include "session/area_fields.h"
 #include "session/init_tables.h"
 
 namespace hurt::documents {
@@ -81,6 +84,46 @@ TEST_F(StockCorrectionTest, SpoiltCountersComeBackToWhatTheDocumentsSayAndCostsS
   ASSERT_TRUE(r.ok());
   EXPECT_DOUBLE_EQ(Stock("1", "A"), ilosc_1a);
   EXPECT_DOUBLE_EQ(Stock("2", "A"), ilosc_2a);
+  ExpectIndexesVerify();
+}
+
+// The build zeroes the headers' totals; the reconciliation sums them again from the
+// lines, for a kind that moves no stock as well.
+TEST_F(StockCorrectionTest, TheHeadersTotalsComeBackAsPostingWroteThem) {
+  Kind("PZ", 'P', 'Z', "PRZYJECIE", 0, 'D');
+  Kind("FV", 'R', 'S', "FAKTURA");
+  Article("1", "A", 10, 4.0);
+  Article("1", "B", 0, 7.0);
+  Header("PZ", "DOST", "G");
+  Line("A", 5, 5.0);
+  Line("B", 3, 7.25);
+  ASSERT_TRUE(Post());
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
+  Header("FV", "ODB1", "G");
+  Reserve("A", 4);
+  Line("A", 4, 9.99);
+  ASSERT_TRUE(Post());
+
+  auto totals = [&] {
+    std::vector<std::string> rows;
+    xbase::WorkArea& dowod = A(store::TableId::kDowod);
+    EXPECT_TRUE(dowod.SetOrder(0).ok());
+    EXPECT_TRUE(dowod.GoTop().ok());
+    while (!dowod.eof()) {
+      std::string row = AllTrim(session::FieldText(dowod, "RD"));
+      for (const char* f : {"WARTOSC0", "NETTO", "VAT"}) row += "|" + Str(session::FieldNumber(dowod, f), 10, 2);
+      rows.push_back(row);
+      EXPECT_TRUE(dowod.Skip().ok());
+    }
+    return rows;
+  };
+  const std::vector<std::string> posted = totals();
+  ASSERT_EQ(posted.size(), 2u);
+  for (const std::string& row : posted) EXPECT_EQ(row.find("|      0.00|      0.00"), std::string::npos) << row;
+
+  auto r = Reorganise();
+  ASSERT_TRUE(r.ok()) << r.status().ToString();
+  EXPECT_EQ(totals(), posted);
   ExpectIndexesVerify();
 }
 
