@@ -131,19 +131,22 @@ bool EdFirmy(Session& session) {
     break;
   }
 
-  bool written = false;
-  if (LockWithWait(session, *firma, kLockSeconds)) {
-    written = true;
-    for (const Buffer& b : buffers) {
-      Status s = b.type == 'N' ? firma->Replace(b.index, xbase::Value(b.number))
-                               : firma->Replace(b.index, xbase::Value(b.text));
-      written = written && s.ok();
-    }
-    written = firma->Unlock().ok() && written;
-    (void)firma->Commit();
+  if (!LockWithWait(session, *firma, kLockSeconds)) {
+    session.con().RestoreScreen(saved);
+    console::Okno_(session.con(), "Dane firmy nie zapisane - rekord zajety", 3);
+    return false;
   }
+  bool written = true;
+  for (const Buffer& b : buffers) {
+    Status s = b.type == 'N' ? firma->Replace(b.index, xbase::Value(b.number))
+                             : firma->Replace(b.index, xbase::Value(b.text));
+    written = written && s.ok();
+  }
+  // Made durable before the lock goes, so that what another station reads is on disk.
+  written = written && firma->Commit().ok();
+  written = firma->Unlock().ok() && written;
   session.con().RestoreScreen(saved);
-  if (!written) console::Okno_(session.con(), "Dane firmy nie zapisane - rekord zajety", 3);
+  if (!written) console::Okno_(session.con(), "Dane firmy nie zapisane - blad zapisu na dysk", 3);
   return written;
 }
 

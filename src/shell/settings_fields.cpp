@@ -227,7 +227,7 @@ constexpr SettingField kPage3[] = {
      .hint = "T - atesty wpisywane przy zakupie"},
     {.name = "J_DUPLIKAT", .row = 9, .col = 27, .label = "Duplikaty           :", .picture = "!",
      .hint = "T - mozna drukowac duplikaty dowodow"},
-    {.name = "J_LACH", .row = 9, .col = 54, .label = "Lacznie            :", .picture = "!",
+    {.name = "J_LACH", .row = 9, .col = 54, .label = "Lacznie             :", .picture = "!",
      .hint = "T - zestawienia lacznie dla wszystkich magazynow"},
     {.name = "J_MARZA_PZ", .row = 10, .col = 0, .label = "Marza na PZ         :", .picture = "!",
      .hint = "T - przy przyjeciu liczyc ceny sprzedazy z marzy"},

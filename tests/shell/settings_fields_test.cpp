@@ -98,6 +98,23 @@ TEST(SettingsPages, NothingIsDrawnOverAnythingElse) {
   }
 }
 
+// The third page is a grid of short switches and codes: in each of its columns the values
+// begin at one column, so that a label one letter short does not shift its value.
+TEST(SettingsPages, TheThirdPageKeepsItsValuesInColumns) {
+  std::map<int, std::map<int, std::vector<std::string>>> value_columns;  // label column -> value column -> fields
+  for (const SettingField& f : UserPage(3).fields) value_columns[f.col][FieldColumn(f)].push_back(std::string(f.name));
+  for (const auto& [label_col, by_value] : value_columns) {
+    if (by_value.size() == 1) continue;
+    std::string found;
+    for (const auto& [value_col, names] : by_value) {
+      found += std::to_string(value_col) + ":";
+      for (const std::string& n : names) found += " " + n;
+      found += "; ";
+    }
+    ADD_FAILURE() << "labels at column " << label_col << " put their values at " << found;
+  }
+}
+
 TEST(SettingsChecks, SwitchesAndLetters) {
   EXPECT_EQ(CheckYesNo("T"), "");
   EXPECT_EQ(CheckYesNo("N"), "");
