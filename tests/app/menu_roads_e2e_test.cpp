@@ -21,6 +21,7 @@
 #include "support/child_process.h"
 #include "support/hurt_data.h"
 #include "support/hurt_station.h"
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
 #include "xbase/work_area.h"
@@ -37,37 +38,8 @@ constexpr std::string_view kSummary = "ZESTAWIENIE DOWODOW";
 // The mark of a note taken for invoicing, chr(251), as the table reader gives it.
 const std::string kMark = Cp852ToUtf8("\xFB");
 
-std::string TodayAt9() {
-  const std::time_t now = std::time(nullptr);
-  std::tm t{};
-  localtime_r(&now, &t);
-  char text[64];
-  std::strftime(text, sizeof text, "%Y-%m-%d 09:00:00", &t);
-  return text;
-}
 
-std::vector<std::map<std::string, std::string>> Records(const std::string& dbf) {
-  std::vector<std::map<std::string, std::string>> out;
-  xbase::WorkAreas areas(xbase::RealEnv());
-  auto a = areas.Open(1, dbf, "t", xbase::AreaOpenOptions{.exclusive = false, .read_only = true});
-  if (!a.ok()) {
-    ADD_FAILURE() << dbf << ": " << a.status().ToString();
-    return out;
-  }
-  for (Status st = (*a)->GoTop(); st.ok() && !(*a)->eof(); st = (*a)->Skip()) {
-    std::map<std::string, std::string> r;
-    for (int i = 0; i < (*a)->field_count(); ++i) r[(*a)->field(i).name] = Cp852ToUtf8(AllTrim((*a)->FieldBytes(i)));
-    out.push_back(std::move(r));
-  }
-  return out;
-}
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class MenuRoads : public ::testing::Test {
  protected:
@@ -91,31 +63,6 @@ class MenuRoads : public ::testing::Test {
     EXPECT_TRUE(s->WaitForScreen(kDowody)) << name << ":\n" << s->Screen();
     return s;
   }
-  static void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,
-                   std::string_view without = {}) {
-    for (std::string_view k : keys) s.Send(k);
-    const bool seen = without.empty() ? s.WaitForScreen(expect) : s.WaitForScreen(expect, without);
-    if (!seen) {
-      ADD_FAILURE() << "waiting for \"" << expect << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);
-    }
-  }
-  static void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown) {
-    for (std::string_view k : keys) s.Send(k);
-    if (!s.WaitForLog(shown)) {
-      ADD_FAILURE() << "waiting for \"" << shown << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);
-    }
-  }
-  static void Leave(HurtStation& s) {
-    Step(s, {"Esc"}, "CZY CHCESZ ZAKONCZYC PRACE");
-    s.Send("text:T");
-    EXPECT_EQ(s.WaitExit(), 0) << s.Screen();
-  }
-  void ExpectVerifyFindsNothing() {
-    const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data.str()});
-    EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
-  }
   // The rates as "EUR 4.300000" lines, in record order (deleted records left out).
   std::vector<std::string> Rates() {
     std::vector<std::string> out;
@@ -136,18 +83,6 @@ class MenuRoads : public ::testing::Test {
       ::usleep(20'000);
     }
     return false;
-  }
-  // A record held by another process (hurt-dbf lock) until the returned child ends.
-  std::unique_ptr<ChildProcess> Hold(const std::string& table, int recno) {
-    ProcessOptions options;
-    options.cwd = data.str();
-    auto holder = std::make_unique<ChildProcess>(
-        std::vector<std::string>{BuiltProgram("hurt-dbf"), "lock", table, std::to_string(recno), "120"}, options);
-    for (int i = 0; i < 300 && holder->OutputSoFar().find("locked") == std::string::npos; ++i) {
-      ::usleep(20'000);
-    }
-    EXPECT_NE(holder->OutputSoFar().find("locked"), std::string::npos);
-    return holder;
   }
 
   TempDir data;
@@ -178,7 +113,7 @@ TEST_F(MenuRoads, ExchangeRatesAreAddedChangedAndDeletedByTheirRules) {
   // left the grid on the rate that is there.
   const size_t nok = before.size() + 1;
   {
-    auto holder = Hold("wal", static_cast<int>(nok));
+    auto holder = HoldRecord(data.str(), "wal", static_cast<int>(nok));
     StepSeen(*b, {"F4", "text:4.4", "Enter"}, "Pozycja nadal zajęta - czekać dalej ?");
     StepSeen(*b, {"text:N"}, "Pozycja zajęta - zmiany nie zapisane");
     holder->Kill();
@@ -201,7 +136,7 @@ TEST_F(MenuRoads, ExchangeRatesAreAddedChangedAndDeletedByTheirRules) {
   Step(*c, {"F8", "text:T", "Esc"}, kDowody);
   Leave(*c);
   EXPECT_EQ(Rates(), before);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // An issue note posted, then marked and unmarked in the list of documents; another
@@ -238,7 +173,7 @@ TEST_F(MenuRoads, IssueNotesAreMarkedForInvoicingUnderTheirLock) {
   }
   ASSERT_GT(recno, 0);
   {
-    auto holder = Hold(period + "/dowod", recno);
+    auto holder = HoldRecord(data.str(), period + "/dowod", recno);
     StepSeen(*a, {"text: "}, "zajęty - bez zmian");
     holder->Kill();
     (void)holder->Wait();
@@ -263,7 +198,7 @@ TEST_F(MenuRoads, IssueNotesAreMarkedForInvoicingUnderTheirLock) {
   a->Kill(SIGKILL);
   EXPECT_EQ(a->WaitExit(), 128 + SIGKILL);
   EXPECT_EQ(Zap("WZ", "1"), kMark);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // The print file edited by the supervisor: F2 saves it whole; N keeps the saved text;
@@ -288,7 +223,7 @@ TEST_F(MenuRoads, ThePrintFileEditorSavesWholeOrNothing) {
   EXPECT_EQ(a->WaitExit(), 128 + SIGKILL);
   EXPECT_EQ(Slurp(data / "rob/wydruk01.prn"), "XRAPORT\r\nKONIEC\r\n");
   EXPECT_FALSE(std::filesystem::exists(data / "rob/wydruk01.prn.tmp"));
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // Dowody item 5: a kind added, kept after "N" and after kill -9 at the deletion question,
@@ -319,7 +254,7 @@ TEST_F(MenuRoads, DocumentKindsAreAddedAndDeletedByTheirRules) {
   auto b = Start("b");
   Step(*b, {"Home", "Down", "Down", "Down", "Down", "Enter"}, kKinds);
   {
-    auto holder = Hold(period + "/slow", 1);
+    auto holder = HoldRecord(data.str(), period + "/slow", 1);
     Step(*b, {"text:FV"}, "Opis              : FAKTURA VAT");
     StepSeen(*b, {"F4", "Enter", "text:X", "PgDn"}, "Pozycja nadal zajęta - czekać dalej ?");
     StepSeen(*b, {"text:N"}, "Pozycja zajęta - zmiany nie zapisane");
@@ -332,7 +267,7 @@ TEST_F(MenuRoads, DocumentKindsAreAddedAndDeletedByTheirRules) {
   Step(*b, {"Esc"}, kDowody);
   Leave(*b);
   EXPECT_EQ(kinds(), before);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // Funkcje specjalne item 12: refused while another station works; alone, the card a
@@ -381,7 +316,7 @@ TEST_F(MenuRoads, TheReorganisationPutsTheStockOfTheMonthRight) {
   EXPECT_EQ(card()["ILOSC"], ilosc);
   EXPECT_EQ(card()["B_R_I"], "0.000");
   EXPECT_FALSE(std::filesystem::exists(data / "korekta_as.txt"));
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // The operators' archive picked from Uwagi o pracy operatorów is shown as the folder holds

@@ -24,6 +24,7 @@
 #include "support/child_process.h"
 #include "support/hurt_data.h"
 #include "support/hurt_station.h"
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
 #include "xbase/work_area.h"
@@ -50,28 +51,7 @@ constexpr std::string_view kCompanyName = "HURTOWNIA NOWA";
 constexpr std::string_view kCompanyNip = "5260001246";
 constexpr std::string_view kCustomerNip = "1234563218";
 
-std::vector<std::map<std::string, std::string>> Records(const std::string& dbf) {
-  std::vector<std::map<std::string, std::string>> out;
-  xbase::WorkAreas areas(xbase::RealEnv());
-  auto a = areas.Open(1, dbf, "t", xbase::AreaOpenOptions{.exclusive = false, .read_only = true});
-  if (!a.ok()) {
-    ADD_FAILURE() << dbf << ": " << a.status().ToString();
-    return out;
-  }
-  for (Status st = (*a)->GoTop(); st.ok() && !(*a)->eof(); st = (*a)->Skip()) {
-    std::map<std::string, std::string> r;
-    for (int i = 0; i < (*a)->field_count(); ++i) r[(*a)->field(i).name] = Cp852ToUtf8(AllTrim((*a)->FieldBytes(i)));
-    out.push_back(std::move(r));
-  }
-  return out;
-}
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Enter from a settings page's first field to the field of `name`.
 int Position(int page, std::string_view name) {
@@ -101,29 +81,8 @@ class NewCompany : public ::testing::Test {
     Step(s, {"Enter"}, kMainMenu, kOperatorList);
     Step(s, {"Enter"}, kDowody);
   }
-  static void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,
-                   std::string_view without = {}) {
-    for (std::string_view k : keys) s.Send(k);
-    const bool seen = without.empty() ? s.WaitForScreen(expect) : s.WaitForScreen(expect, without);
-    if (!seen) {
-      ADD_FAILURE() << "waiting for \"" << expect << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);
-    }
-  }
-  static void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown) {
-    for (std::string_view k : keys) s.Send(k);
-    if (!s.WaitForLog(shown)) {
-      ADD_FAILURE() << "waiting for \"" << shown << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);
-    }
-  }
   static void Enters(HurtStation& s, int n) {
     for (int i = 0; i < n; ++i) s.Send("Enter");
-  }
-  static void Leave(HurtStation& s) {
-    Step(s, {"Esc"}, kLeaveQuestion);
-    s.Send("text:T");
-    EXPECT_EQ(s.WaitExit(), 0) << s.Screen();
   }
 
   // The company editor of the first start: name, street, postcode, town, tax number; both
@@ -283,10 +242,6 @@ class NewCompany : public ::testing::Test {
     EXPECT_TRUE(restored.ok()) << restored.ToString();
     return settings;
   }
-  void ExpectVerifyFindsNothing() {
-    const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data.str()});
-    EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
-  }
 
   TempDir data;
   TempDir work;
@@ -331,7 +286,7 @@ TEST_F(NewCompany, TheWholeRoadFromAnEmptyDirectoryToAPrintedAndPostedInvoice) {
   EXPECT_NE(printed.find("FAKTURA NR FV-1"), std::string::npos) << printed;
   EXPECT_NE(printed.find("NIP: " + std::string(kCompanyNip)), std::string::npos) << printed;
   EXPECT_NE(printed.find("NIP: " + std::string(kCustomerNip)), std::string::npos) << printed;
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 
   // A restart: no company editor, the settings kept, the invoice displayed.
   auto b = Start("b");
@@ -352,7 +307,7 @@ TEST_F(NewCompany, TheWholeRoadFromAnEmptyDirectoryToAPrintedAndPostedInvoice) {
   Step(*c, {"Esc"}, kDowody);
   Leave(*c);
   Leave(*b);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // Esc in the company editor of the first start: the company stays without data (the
@@ -366,7 +321,7 @@ TEST_F(NewCompany, EscInTheCompanyEditorIsOfferedAgainAtTheNextStart) {
   LogIn(*a);
   Leave(*a);
   EXPECT_EQ(Counter("FV"), "0");
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 
   auto b = Launch("b");
   CompanyData(*b);
@@ -377,7 +332,7 @@ TEST_F(NewCompany, EscInTheCompanyEditorIsOfferedAgainAtTheNextStart) {
   auto c = Start("c");
   EXPECT_FALSE(c->LogContains("DANE FIRMY"));
   Leave(*c);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // "N" to the question of a receipt and of a printed invoice: nothing is posted, the
@@ -411,7 +366,7 @@ TEST_F(NewCompany, NoToTheQuestionsPostsNothingAndGivesTheNumbersAgain) {
   EXPECT_EQ(Counter("FV"), "1");
   EXPECT_EQ(Documents(), (std::vector<std::string>{"PZ 1 DOSTAWCA", "FV 1 KLIENT"}));
   EXPECT_DOUBLE_EQ(Stock(), 7);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // kill -9 at the question of the printed invoice, then in the middle of its posting: each
@@ -434,7 +389,7 @@ TEST_F(NewCompany, KillNineAtTheInvoiceLeavesNoHalfWrittenInvoice) {
   auto c = Start("c");  // takes back what the dead stations left
   EXPECT_EQ(Documents(), (std::vector<std::string>{"PZ 1 DOSTAWCA"}));
   EXPECT_DOUBLE_EQ(Stock(), 10);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
   OpenEntry(*c);
   InvoiceUpToTheQuestion(*c);
   Step(*c, {"text:T"}, "Rd:FV", "Kod:  KLIENT");
@@ -442,7 +397,7 @@ TEST_F(NewCompany, KillNineAtTheInvoiceLeavesNoHalfWrittenInvoice) {
   Leave(*c);
   EXPECT_EQ(Documents(), (std::vector<std::string>{"PZ 1 DOSTAWCA", "FV 1 KLIENT"}));
   EXPECT_DOUBLE_EQ(Stock(), 6);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // The invoice's kind held by another process when "T" is answered: the operator is told,
@@ -472,7 +427,7 @@ TEST_F(NewCompany, AKindHeldElsewhereLeavesTheInvoiceInTheGridUntilItIsFree) {
   Leave(*a);
   EXPECT_EQ(Documents(), (std::vector<std::string>{"PZ 1 DOSTAWCA", "FV 1 KLIENT"}));
   EXPECT_DOUBLE_EQ(Stock(), 7);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // Two stations enter the company's first sale at once: FV 1 and FV 2, the stock lowered by
@@ -499,7 +454,7 @@ TEST_F(NewCompany, TwoStationsMakingTheFirstSaleAtOnceGetOneAndTwo) {
   EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2"}));
   EXPECT_EQ(Counter("FV"), "2");
   EXPECT_DOUBLE_EQ(Stock(), 10 - 3 - 2);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 }  // namespace

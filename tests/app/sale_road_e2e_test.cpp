@@ -16,6 +16,7 @@
 #include "support/child_process.h"
 #include "support/hurt_data.h"
 #include "support/hurt_station.h"
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
 #include "xbase/work_area.h"
@@ -33,35 +34,7 @@ constexpr std::string_view kSubmenu = "Zestawienie       WZ";
 // The header of the next correction: no number yet.
 constexpr std::string_view kNextCorrection = "│ Nr:         │";
 
-// Today as the demo company was made for it (the demo's period is the real month).
-std::string TodayAt9() {
-  const std::time_t now = std::time(nullptr);
-  std::tm t{};
-  localtime_r(&now, &t);
-  char text[64];
-  std::strftime(text, sizeof text, "%Y-%m-%d 09:00:00", &t);
-  return text;
-}
 
-// One table of the data directory read whole: each record's fields as trimmed UTF-8 text
-// ("" for deleted records' fields is not given: deleted records are left out).
-std::vector<std::map<std::string, std::string>> Records(const std::string& dbf) {
-  std::vector<std::map<std::string, std::string>> out;
-  xbase::WorkAreas areas(xbase::RealEnv());
-  auto a = areas.Open(1, dbf, "t", xbase::AreaOpenOptions{.exclusive = false, .read_only = true});
-  if (!a.ok()) {
-    ADD_FAILURE() << dbf << ": " << a.status().ToString();
-    return out;
-  }
-  for (Status st = (*a)->GoTop(); st.ok() && !(*a)->eof(); st = (*a)->Skip()) {
-    std::map<std::string, std::string> r;
-    for (int i = 0; i < (*a)->field_count(); ++i) {
-      r[(*a)->field(i).name] = Cp852ToUtf8(AllTrim((*a)->FieldBytes(i)));
-    }
-    out.push_back(std::move(r));
-  }
-  return out;
-}
 
 class SaleRoad : public ::testing::Test {
  protected:
@@ -94,24 +67,6 @@ class SaleRoad : public ::testing::Test {
     s->Send("Enter");
     EXPECT_TRUE(s->WaitForScreen(kSubmenu)) << name << ":\n" << s->Screen();
     return s;
-  }
-  // Keys, then the screen that must follow them.
-  static void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,
-                   std::string_view without = {}) {
-    for (std::string_view k : keys) s.Send(k);
-    const bool seen = without.empty() ? s.WaitForScreen(expect) : s.WaitForScreen(expect, without);
-    if (!seen) {
-      ADD_FAILURE() << "waiting for \"" << expect << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);  // the steps after this one end at once
-    }
-  }
-  // Keys, then a message that must have been shown (it may be gone again).
-  static void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown) {
-    for (std::string_view k : keys) s.Send(k);
-    if (!s.WaitForLog(shown)) {
-      ADD_FAILURE() << "waiting for \"" << shown << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);
-    }
   }
   // Item `item` of the Dowody menu (Home = the first, End = the last, "End","Up" the one
   // before it ...), run.
@@ -175,16 +130,6 @@ class SaleRoad : public ::testing::Test {
     return out;
   }
 
-  void ExpectVerifyFindsNothing() {
-    const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data.str()});
-    EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
-  }
-  // A station ends: Esc in the menu and "T" to the question.
-  static void Leave(HurtStation& s) {
-    Step(s, {"Esc"}, "CZY CHCESZ ZAKONCZYC PRACE");
-    s.Send("text:T");
-    EXPECT_EQ(s.WaitExit(), 0) << s.Screen();
-  }
 
   TempDir data;
   TempDir work;
@@ -243,7 +188,7 @@ TEST_F(SaleRoad, IssueNotesBecomeOneInvoiceOnceAndMoveTheGoodsOnce) {
   EXPECT_EQ(kinds["FV"], 1);
   EXPECT_DOUBLE_EQ(std::stod(Article("10001")["ILOSC"]), before - 5) << "the goods went out once";
   EXPECT_EQ(Records(Table("fa_n")).size(), 1u) << "only the invoice is owed";
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // A correction left by every way out: the posted invoice stays exactly as it was, and
@@ -268,7 +213,7 @@ TEST_F(SaleRoad, AnAbandonedCorrectionLeavesThePostedInvoiceAsItWas) {
     EXPECT_EQ(a->WaitExit(), 128 + sig);
     EXPECT_EQ(Snapshot(), posted) << "signal " << sig;
     EXPECT_FALSE(data.Exists("rob/rez01.txt"));
-    ExpectVerifyFindsNothing();
+    ExpectVerifyFindsNothing(data.str());
     a = Start("a");
   }
   // kill -9 at the question: the reservation stays until the next station starts.
@@ -281,7 +226,7 @@ TEST_F(SaleRoad, AnAbandonedCorrectionLeavesThePostedInvoiceAsItWas) {
   auto b = Start("b");
   EXPECT_EQ(Snapshot(), posted);
   Leave(*b);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // A correction answered "T" replaces the posted invoice under its own number.
@@ -303,7 +248,7 @@ TEST_F(SaleRoad, APostedCorrectionReplacesTheInvoice) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0]["ILOSC"], "6.000");
   EXPECT_DOUBLE_EQ(std::stod(Article("10001")["ILOSC"]), stock - 2);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // Two stations: the second cannot correct the invoice the first is correcting, and cannot
@@ -338,7 +283,7 @@ TEST_F(SaleRoad, WhatOneStationWorksOnTheOtherIsToldOf) {
   Step(*b, {"Esc"}, kSubmenu);  // the message stands until a key
   Leave(*a);
   Leave(*b);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // A receipt of two lines typed through the article card; then a display of the sale
@@ -374,7 +319,7 @@ TEST_F(SaleRoad, AReceiptOfSeveralLinesAndTheDisplayOfASale) {
   }
   EXPECT_EQ(pz, (std::map<std::string, std::string>{{"10001", "10.000 2.300000"}, {"10009", "5.000 9.500000"}}));
   EXPECT_EQ(Article("10001")["B_P_I"], "10.000");
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // A station killed in the middle of posting while another one works: the other one takes
@@ -398,7 +343,7 @@ TEST_F(SaleRoad, AStationKilledWhilePostingIsTakenBackBeforeTheNextNumber) {
   EXPECT_EQ(headers[0]["NRD"], "1") << "the dead station's FV 1 is taken back, then given again";
   EXPECT_FALSE(data.Exists("rob/post01.jnl"));
   EXPECT_FALSE(data.Exists("rob/post02.jnl"));
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 }  // namespace

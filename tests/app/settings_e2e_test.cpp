@@ -15,6 +15,7 @@
 #include "support/child_process.h"
 #include "support/hurt_data.h"
 #include "support/hurt_station.h"
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
 
@@ -26,14 +27,6 @@ constexpr std::string_view kMainMenu = " MAGAZYN ";
 constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kChoice = "Parametry uzytkownika";
 
-std::string TodayAt9() {
-  const std::time_t now = std::time(nullptr);
-  std::tm t{};
-  localtime_r(&now, &t);
-  char text[64];
-  std::strftime(text, sizeof text, "%Y-%m-%d 09:00:00", &t);
-  return text;
-}
 
 std::string PageTitle(int n) { return "Strona " + std::to_string(n) + "/3"; }
 
@@ -67,13 +60,6 @@ class SettingsRoad : public ::testing::Test {
     EXPECT_TRUE(s->WaitForScreen(kDowody)) << name << ":\n" << s->Screen();
     return s;
   }
-  static void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect) {
-    for (std::string_view k : keys) s.Send(k);
-    if (!s.WaitForScreen(expect)) {
-      ADD_FAILURE() << "waiting for \"" << expect << "\":\n" << s.Screen();
-      s.Kill(SIGKILL);
-    }
-  }
   // Dowody › Parametryzacja systemu › Parametry uzytkownika: page 1.
   static void OpenSettings(HurtStation& s) {
     Step(s, {"Home", "Down", "Down", "Down", "Down", "Down", "Enter"}, kChoice);
@@ -89,20 +75,11 @@ class SettingsRoad : public ::testing::Test {
     s.Send("text:" + text);
     s.Send("Enter");
   }
-  static void Leave(HurtStation& s) {
-    Step(s, {"Esc"}, "CZY CHCESZ ZAKONCZYC PRACE");
-    s.Send("text:T");
-    EXPECT_EQ(s.WaitExit(), 0) << s.Screen();
-  }
   session::Settings Stored() {
     session::Settings settings(xbase::RealEnv());
     Status restored = settings.Restore(data / "parametr.mem");
     EXPECT_TRUE(restored.ok()) << restored.ToString();
     return settings;
-  }
-  void ExpectVerifyFindsNothing() {
-    const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data.str()});
-    EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
   }
 
   TempDir data;
@@ -148,7 +125,7 @@ TEST_F(SettingsRoad, ChangesOnEveryPageAreSavedSeenByAnotherStationAndKeptOverAR
   Step(*c, {"Esc"}, kDowody);
   Leave(*c);
   EXPECT_EQ(Stored().Spz(), "P");
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 TEST_F(SettingsRoad, KillNineInTheMiddleOfAPageLeavesTheFileAsItWas) {
@@ -168,7 +145,7 @@ TEST_F(SettingsRoad, KillNineInTheMiddleOfAPageLeavesTheFileAsItWas) {
 
   auto b = Start("b");
   Leave(*b);
-  ExpectVerifyFindsNothing();
+  ExpectVerifyFindsNothing(data.str());
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#include "support/station_road.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "base/cp852.h"
+#include "base/text.h"
+#include "support/hurt_data.h"
+#include "support/temp_dir.h"
+#include "xbase/env.h"
+#include "xbase/work_area.h"
+
+namespace hurt::testing {
+
+std::string TodayAt9() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  char text[64];
+  std::strftime(text, sizeof text, "%Y-%m-%d 09:00:00", &t);
+  return text;
+}
+
+std::vector<std::map<std::string, std::string>> Records(const std::string& dbf) {
+  std::vector<std::map<std::string, std::string>> out;
+  xbase::WorkAreas areas(xbase::RealEnv());
+  auto a = areas.Open(1, dbf, "t", xbase::AreaOpenOptions{.exclusive = false, .read_only = true});
+  if (!a.ok()) {
+    ADD_FAILURE() << dbf << ": " << a.status().ToString();
+    return out;
+  }
+  for (Status st = (*a)->GoTop(); st.ok() && !(*a)->eof(); st = (*a)->Skip()) {
+    std::map<std::string, std::string> r;
+    for (int i = 0; i < (*a)->field_count(); ++i) r[(*a)->field(i).name] = Cp852ToUtf8(AllTrim((*a)->FieldBytes(i)));
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,
+          std::string_view without) {
+  for (std::string_view k : keys) s.Send(k);
+  const bool seen = without.empty() ? s.WaitForScreen(expect) : s.WaitForScreen(expect, without);
+  if (!seen) {
+    ADD_FAILURE() << "waiting for \"" << expect << "\":\n" << s.Screen();
+    s.Kill(SIGKILL);
+  }
+}
+
+void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown) {
+  for (std::string_view k : keys) s.Send(k);
+  if (!s.WaitForLog(shown)) {
+    ADD_FAILURE() << "waiting for \"" << shown << "\":\n" << s.Screen();
+    s.Kill(SIGKILL);
+  }
+}
+
+void Leave(HurtStation& s) {
+  Step(s, {"Esc"}, "CZY CHCESZ ZAKONCZYC PRACE");
+  s.Send("text:T");
+  EXPECT_EQ(s.WaitExit(), 0) << s.Screen();
+}
+
+std::unique_ptr<ChildProcess> HoldRecord(const std::string& data_dir, const std::string& table, int recno) {
+  ProcessOptions options;
+  options.cwd = data_dir;
+  auto holder = std::make_unique<ChildProcess>(
+      std::vector<std::string>{BuiltProgram("hurt-dbf"), "lock", table, std::to_string(recno), "120"}, options);
+  for (int i = 0; i < 300 && holder->OutputSoFar().find("locked") == std::string::npos; ++i) ::usleep(20'000);
+  EXPECT_NE(holder->OutputSoFar().find("locked"), std::string::npos);
+  return holder;
+}
+
+void ExpectVerifyFindsNothing(const std::string& data_dir) {
+  const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data_dir});
+  EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+}
+
+}  // namespace hurt::testing

@@ -1,0 +1,44 @@
+// What the scenario tests through real stations share: the steps of a road typed into a
+// HurtStation and checked on its screen, the tables read back afterwards, a record held by
+// another process, and the data checker at the end.
+#pragma once
+
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/hurt_station.h"
+
+namespace hurt::testing {
+
+// Today at 09:00 as "yyyy-mm-dd hh:mm:ss": the stations' clock on a demo company, whose
+// period is the real month.
+std::string TodayAt9();
+
+// The live records of a table as maps of field name to trimmed UTF-8 text.
+std::vector<std::map<std::string, std::string>> Records(const std::string& dbf);
+
+// A whole file's bytes ("" when it cannot be read).
+std::string Slurp(const std::string& path);
+
+// Keys, then the screen that must follow them (and must not show `without`). A screen
+// that does not come is a failure, and the station is killed so the steps after end at once.
+void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,
+          std::string_view without = {});
+// Keys, then a message that must have been shown (it may be gone again).
+void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown);
+// Esc in the menu and "T" to "CZY CHCESZ ZAKONCZYC PRACE": the station ends with 0.
+void Leave(HurtStation& s);
+
+// Record `recno` of `table` (a path under the data directory, without ".dbf") held by
+// `hurt-dbf lock` until the returned process ends.
+std::unique_ptr<ChildProcess> HoldRecord(const std::string& data_dir, const std::string& table, int recno);
+
+// `hurt-dbf verify` on the data directory finds nothing.
+void ExpectVerifyFindsNothing(const std::string& data_dir);
+
+}  // namespace hurt::testing
