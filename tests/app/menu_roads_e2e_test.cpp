@@ -51,18 +51,6 @@ class MenuRoads : public ::testing::Test {
     period = bmr.substr(3, 2) + "/" + bmr.substr(0, 2);
   }
 
-  // A station logged in as the supervisor, in the Dowody menu.
-  std::unique_ptr<HurtStation> Start(const std::string& name) {
-    StationOptions options;
-    options.clock = TodayAt9();
-    auto s = std::make_unique<HurtStation>(data.str(), work.str(), name, options);
-    EXPECT_TRUE(s->WaitForScreen(kOperatorList)) << name << ":\n" << s->Screen() << s->result().err;
-    s->Send("Enter");
-    EXPECT_TRUE(s->WaitForScreen(kMainMenu, kOperatorList)) << name << ":\n" << s->Screen();
-    s->Send("Enter");
-    EXPECT_TRUE(s->WaitForScreen(kDowody)) << name << ":\n" << s->Screen();
-    return s;
-  }
   // The rates as "EUR 4.300000" lines, in record order (deleted records left out).
   std::vector<std::string> Rates() {
     std::vector<std::string> out;
@@ -83,6 +71,11 @@ class MenuRoads : public ::testing::Test {
       ::usleep(20'000);
     }
     return false;
+  }
+
+  // A station logged in as the supervisor, in the Dowody menu.
+  std::unique_ptr<HurtStation> Start(const std::string& name, StationOptions options = {}) {
+    return StartInDowody(data.str(), work.str(), name, std::move(options));
   }
 
   TempDir data;

@@ -53,16 +53,6 @@ constexpr std::string_view kCustomerNip = "1234563218";
 
 
 
-// Enter from a settings page's first field to the field of `name`.
-int Position(int page, std::string_view name) {
-  int i = page == 1 ? 1 : 0;  // page 1 begins with the title field
-  for (const shell::SettingField& f : shell::UserPage(page).fields) {
-    if (f.name == name) return i;
-    ++i;
-  }
-  ADD_FAILURE() << name << " is not on page " << page;
-  return 0;
-}
 
 class NewCompany : public ::testing::Test {
  protected:
@@ -112,7 +102,7 @@ class NewCompany : public ::testing::Test {
     Step(s, {"Esc"}, kDowody);
   }
   static void Put(HurtStation& s, int page, std::string_view name, const std::string& text) {
-    Enters(s, Position(page, name));
+    Enters(s, SettingsFieldPosition(page, name));
     s.Send("Ctrl+Y");
     s.Send("text:" + text);
     s.Send("Enter");

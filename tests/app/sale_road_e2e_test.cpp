@@ -57,17 +57,6 @@ class SaleRoad : public ::testing::Test {
     return {};
   }
 
-  // A station logged in as the supervisor, in the Dowody menu.
-  std::unique_ptr<HurtStation> Start(const std::string& name, StationOptions options = {}) {
-    options.clock = TodayAt9();
-    auto s = std::make_unique<HurtStation>(data.str(), work.str(), name, options);
-    EXPECT_TRUE(s->WaitForScreen(kOperatorList)) << name << ":\n" << s->Screen() << s->result().err;
-    s->Send("Enter");
-    EXPECT_TRUE(s->WaitForScreen(kMainMenu, kOperatorList)) << name << ":\n" << s->Screen();
-    s->Send("Enter");
-    EXPECT_TRUE(s->WaitForScreen(kSubmenu)) << name << ":\n" << s->Screen();
-    return s;
-  }
   // Item `item` of the Dowody menu (Home = the first, End = the last, "End","Up" the one
   // before it ...), run.
   static void Dowody(HurtStation& s, std::initializer_list<std::string_view> to_item, std::string_view expect) {
@@ -130,6 +119,11 @@ class SaleRoad : public ::testing::Test {
     return out;
   }
 
+
+  // A station logged in as the supervisor, in the Dowody menu.
+  std::unique_ptr<HurtStation> Start(const std::string& name, StationOptions options = {}) {
+    return StartInDowody(data.str(), work.str(), name, std::move(options));
+  }
 
   TempDir data;
   TempDir work;

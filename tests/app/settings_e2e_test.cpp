@@ -30,16 +30,6 @@ constexpr std::string_view kChoice = "Parametry uzytkownika";
 
 std::string PageTitle(int n) { return "Strona " + std::to_string(n) + "/3"; }
 
-// Enter from a page's first field to the field of `name`.
-int Position(int page, std::string_view name) {
-  int i = page == 1 ? 1 : 0;  // page 1 begins with the title field
-  for (const shell::SettingField& f : shell::UserPage(page).fields) {
-    if (f.name == name) return i;
-    ++i;
-  }
-  ADD_FAILURE() << name << " is not on page " << page;
-  return 0;
-}
 
 class SettingsRoad : public ::testing::Test {
  protected:
@@ -48,18 +38,6 @@ class SettingsRoad : public ::testing::Test {
     ASSERT_TRUE(demo.Succeeded()) << demo.out << demo.err;
   }
 
-  // A station logged in as the supervisor, in the Dowody menu.
-  std::unique_ptr<HurtStation> Start(const std::string& name) {
-    StationOptions options;
-    options.clock = TodayAt9();
-    auto s = std::make_unique<HurtStation>(data.str(), work.str(), name, options);
-    EXPECT_TRUE(s->WaitForScreen(kOperatorList)) << name << ":\n" << s->Screen() << s->result().err;
-    s->Send("Enter");
-    EXPECT_TRUE(s->WaitForScreen(kMainMenu, kOperatorList)) << name << ":\n" << s->Screen();
-    s->Send("Enter");
-    EXPECT_TRUE(s->WaitForScreen(kDowody)) << name << ":\n" << s->Screen();
-    return s;
-  }
   // Dowody › Parametryzacja systemu › Parametry uzytkownika: page 1.
   static void OpenSettings(HurtStation& s) {
     Step(s, {"Home", "Down", "Down", "Down", "Down", "Down", "Enter"}, kChoice);
@@ -70,7 +48,7 @@ class SettingsRoad : public ::testing::Test {
   }
   // The field of `name` on the page shown gets `text`.
   static void Put(HurtStation& s, int page, std::string_view name, const std::string& text) {
-    Enters(s, Position(page, name));
+    Enters(s, SettingsFieldPosition(page, name));
     s.Send("Ctrl+Y");
     s.Send("text:" + text);
     s.Send("Enter");
@@ -80,6 +58,11 @@ class SettingsRoad : public ::testing::Test {
     Status restored = settings.Restore(data / "parametr.mem");
     EXPECT_TRUE(restored.ok()) << restored.ToString();
     return settings;
+  }
+
+  // A station logged in as the supervisor, in the Dowody menu.
+  std::unique_ptr<HurtStation> Start(const std::string& name, StationOptions options = {}) {
+    return StartInDowody(data.str(), work.str(), name, std::move(options));
   }
 
   TempDir data;

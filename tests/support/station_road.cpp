@@ -10,6 +10,7 @@
 
 #include "base/cp852.h"
 #include "base/text.h"
+#include "shell/settings_fields.h"
 #include "support/hurt_data.h"
 #include "support/temp_dir.h"
 #include "xbase/env.h"
@@ -65,6 +66,28 @@ void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std:
     ADD_FAILURE() << "waiting for \"" << shown << "\":\n" << s.Screen();
     s.Kill(SIGKILL);
   }
+}
+
+std::unique_ptr<HurtStation> StartInDowody(const std::string& data_dir, const std::string& work_dir,
+                                           const std::string& name, StationOptions options) {
+  options.clock = TodayAt9();
+  auto s = std::make_unique<HurtStation>(data_dir, work_dir, name, options);
+  EXPECT_TRUE(s->WaitForScreen("Nazwisko imie")) << name << ":\n" << s->Screen() << s->result().err;
+  s->Send("Enter");
+  EXPECT_TRUE(s->WaitForScreen(" MAGAZYN ", "Nazwisko imie")) << name << ":\n" << s->Screen();
+  s->Send("Enter");
+  EXPECT_TRUE(s->WaitForScreen("Zestawienie       WZ")) << name << ":\n" << s->Screen();
+  return s;
+}
+
+int SettingsFieldPosition(int page, std::string_view name) {
+  int i = page == 1 ? 1 : 0;
+  for (const shell::SettingField& f : shell::UserPage(page).fields) {
+    if (f.name == name) return i;
+    ++i;
+  }
+  ADD_FAILURE() << name << " is not on page " << page;
+  return 0;
 }
 
 void Leave(HurtStation& s) {

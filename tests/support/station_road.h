@@ -31,12 +31,20 @@ void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::str
           std::string_view without = {});
 // Keys, then a message that must have been shown (it may be gone again).
 void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown);
+// A station on a demo company (its clock today at 09:00), the supervisor logged in with
+// Enter, the Dowody menu open.
+std::unique_ptr<HurtStation> StartInDowody(const std::string& data_dir, const std::string& work_dir,
+                                           const std::string& name, StationOptions options = {});
 // Esc in the menu and "T" to "CZY CHCESZ ZAKONCZYC PRACE": the station ends with 0.
 void Leave(HurtStation& s);
 
 // Record `recno` of `table` (a path under the data directory, without ".dbf") held by
 // `hurt-dbf lock` until the returned process ends.
 std::unique_ptr<ChildProcess> HoldRecord(const std::string& data_dir, const std::string& table, int recno);
+
+// The Enters from the first field of user-settings page `page` to the field of setting
+// `name` (page 1 begins with the title field).
+int SettingsFieldPosition(int page, std::string_view name);
 
 // `hurt-dbf verify` on the data directory finds nothing.
 void ExpectVerifyFindsNothing(const std::string& data_dir);
