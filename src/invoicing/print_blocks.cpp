@@ -403,6 +403,18 @@ std::string Field(std::string_view text) { return AllTrim(Printable(text)); }
 constexpr std::string_view kSignatureText = "Podpis osoby uprawnionej do wystawienia faktury VAT";
 constexpr size_t kSellerIndent = 40;
 constexpr size_t kRightIndent = 99;
+
+// The street as printed after the postcode and town: "ul. " + street, unless the street
+// already names its kind ("ul. Polna 5", "al. Jana Pawła", "pl. Wolności", "os. Tysiąclecia"),
+// which would print "ul. ul. Polna 5".
+std::string StreetText(std::string_view street) {
+  const std::string text = Field(street);
+  const std::string lower = Lower(text.substr(0, 3));
+  for (std::string_view kind : {"ul.", "al.", "pl.", "os."}) {
+    if (lower == kind) return text;
+  }
+  return "ul. " + text;
+}
 }  // namespace
 
 std::vector<std::string> SignatureBlock(std::string_view operator_name) {
@@ -424,7 +436,7 @@ std::vector<std::string> LetterheadLines(const PrintSettings& settings, const Se
 std::vector<std::string> SellerBlock(const Seller& seller, const documents::DocKind& kind, bool krs_marker) {
   std::vector<std::string> out;
   std::string address = Space(kSellerIndent) + Field(seller.kodb) + " " + Field(seller.modb);
-  if (!IsBlank(seller.uodb)) address += ",  ul. " + Field(seller.uodb);
+  if (!IsBlank(seller.uodb)) address += ",  " + StreetText(seller.uodb);
   if (!IsBlank(seller.tel)) address += ",  tel. " + Field(seller.tel);
   out.push_back(RTrim(address));
 
@@ -481,7 +493,7 @@ std::vector<std::string> BuyerBlock(const InvoiceHeader& header, const Buyer& bu
   out.push_back(PadR(label, indent) + name);
   if (!name1.empty()) out.push_back(Space(indent) + name1);
   std::string address = Field(Field(kodb) + " " + Field(modb));
-  if (!IsBlank(uodb)) address += (address.empty() ? "ul. " : ",  ul. ") + Field(uodb);
+  if (!IsBlank(uodb)) address += (address.empty() ? "" : ",  ") + StreetText(uodb);
   if (!address.empty()) out.push_back(Space(indent) + address);
   if (!nip.empty()) out.push_back(Space(indent) + "NIP: " + (nip_kraj.empty() ? "" : nip_kraj + " ") + nip);
 

@@ -361,6 +361,21 @@ TEST(SellerBlock, AddressTaxNumberAndRegistry) {
   EXPECT_EQ(OnPaper(block[4]), Space(40) + "Kapital zakladowy: 1 000 000 opłacony w całości");
 }
 
+TEST(SellerBlock, AStreetTypedWithItsKindIsNotGivenAnotherUl) {
+  Seller s = samples::SampleSeller();
+  const documents::DocKind kind = samples::InvoiceKind();
+  s.tel.clear();
+  for (const char* street : {"ul. Zbozowa 7", "UL. Zbozowa 7", "al. Zbozowa 7", "pl. Zbozowa 7", "os. Zbozowe 7"}) {
+    s.uodb = street;
+    EXPECT_EQ(OnPaper(SellerBlock(s, kind, false)[0]), Space(40) + "31-123 Kraków,  " + street) << street;
+  }
+  s.uodb = "Ulanska 3";  // a street whose name only begins like the kind
+  EXPECT_EQ(OnPaper(SellerBlock(s, kind, false)[0]), Space(40) + "31-123 Kraków,  ul. Ulanska 3");
+  Buyer b = samples::SampleBuyer();
+  b.uodb = "ul. Ogrodowa 12";
+  EXPECT_EQ(OnPaper(BuyerBlock(InvoiceHeader{}, b, {})[2]), Space(10) + "30-001 Kraków,  ul. Ogrodowa 12");
+}
+
 TEST(Letterhead, FileBlankLinesOrCompanyName) {
   PrintSettings s;
   Seller seller = samples::SampleSeller();
