@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/cp852.h"
 #include "base/text.h"
 #include "console/keys.h"
 #include "console/menu.h"
@@ -60,10 +61,21 @@ std::vector<Entry> ListFiles(Session& session, const std::vector<std::string>& f
   return out;
 }
 
+// A file name as the screen shows it: names this system wrote are UTF-8 and become code
+// page 852; a name that is not UTF-8 (copied from an old system) is shown byte for byte.
+std::string ShownName(std::string_view name) {
+  bool ascii = true;
+  for (size_t i = 0; i < name.size();) {
+    ascii = ascii && static_cast<unsigned char>(name[i]) < 0x80;
+    if (DecodeUtf8(name, i) == 0xFFFD) return std::string(name);
+  }
+  return ascii ? std::string(name) : Utf8ToCp852(name);
+}
+
 std::string EntryLine(const Entry& e) {
   constexpr size_t kWidth = kRight - kLeft - 1;
   const std::string size = std::to_string(e.size);
-  std::string name = e.path;
+  std::string name = ShownName(e.path);
   if (name.size() > kWidth - 12) name = name.substr(0, kWidth - 12);
   return " " + PadR(name, kWidth - 12) + PadL(size, 10) + " ";
 }

@@ -115,6 +115,20 @@ TEST_F(MenuItemsTest, ThePickerListsOnlyTheFilesOfItsPattern) {
   EXPECT_EQ(chosen, std::optional<std::string>("stopa/zwykla.txt"));
 }
 
+TEST_F(MenuItemsTest, ThePickerShowsPolishFileNamesAsTheyRead) {
+  dir.Write("stopa/podziękowanie.txt", "Dziekujemy\r\n");
+  dir.Write("stopa/stara\xA5.txt", "Stara\r\n");  // a name written by an old system: not UTF-8
+  std::optional<std::string> chosen;
+  d.Then([&] {
+    EXPECT_TRUE(d.Contains("stopa/podziękowanie.txt")) << d.Dump();
+    EXPECT_TRUE(d.Contains("stopa/stara")) << d.Dump();
+  });
+  d.Keys({key::kEnter});
+  ASSERT_TRUE(d.Run([&](console::Console&) { chosen = WybierzPlik(s(), "Stopki", {"STOPA"}, "*.txt"); }));
+  // The name chosen is the name on disk.
+  EXPECT_EQ(chosen, std::optional<std::string>("stopa/podziękowanie.txt"));
+}
+
 TEST_F(MenuItemsTest, ThePrintFileIsEditedAndSavedWhole) {
   dir.Write("rob/wydruk01.prn", "PIERWSZY\r\nDRUGI\r\n");
   OpenOn(kSpecjalne, "K_SPECJALNE", 14);
