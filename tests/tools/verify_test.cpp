@@ -264,6 +264,22 @@ TEST_F(Verify, ADuplicateNumberAndACounterBelowTheHighestNumberAreFound) {
   EXPECT_EQ(Of(findings, FindingKind::kTotals).size(), 0u) << All(findings);
 }
 
+TEST_F(Verify, AKindWrittenTwiceOrWithLettersTheRulesDoNotKnowIsFound) {
+  Kind("XY", 'R', 'S', "PIERWSZY");
+  Kind("XY", 'P', 'Z', "DRUGI");
+  Kind("QQ", 'Q', 'S', "ZLY RUCH");
+  Change(TableId::kSlow, "QQ ", "KTO", xbase::Value("Z"));
+  const std::vector<Finding> findings = Check();
+  const std::vector<std::string> kinds = Of(findings, FindingKind::kDocuments);
+  auto has = [&](std::string_view part) {
+    return std::any_of(kinds.begin(), kinds.end(), [&](const std::string& f) { return f.find(part) != std::string::npos; });
+  };
+  EXPECT_TRUE(has("slow XY: rodzaj zapisany drugi raz")) << All(findings);
+  EXPECT_TRUE(has("R_P \"Q\" poza \"RPMK\"")) << All(findings);
+  EXPECT_TRUE(has("KTO \"Z\" poza \"ODPF\"")) << All(findings);
+  EXPECT_EQ(kinds.size(), 3u) << All(findings);
+}
+
 class VerifyNotes : public Verify {
  protected:
   // Posts an issue note of A2 and an invoice made from it with `invoiced` pieces.

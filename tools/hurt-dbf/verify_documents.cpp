@@ -13,6 +13,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/line_math.h"
@@ -80,6 +81,12 @@ class DocumentCheck {
 
  private:
   void ReadKinds();
+  struct KindLetter {
+    std::string_view field;
+    std::string value;
+    std::string_view allowed;
+  };
+  void CheckKindLetters(uint32_t recno, std::string_view rd, std::initializer_list<KindLetter> letters);
   bool ReadHeaders();
   void LinkNotes();
   bool ReadLines();
@@ -123,9 +130,33 @@ void DocumentCheck::ReadKinds() {
     k.kind.nb = Letter(slow->Text(nb), 'N');
     k.kind.kto = Letter(slow->Text(kto), 'O');
     k.counter = slow->Number(nrd);
-    kinds_.emplace(k.kind.rd, std::move(k));
+    CheckKindLetters(slow->recno(), k.kind.rd, {{"R_P", slow->Text(r_p), "RPMK"},
+                                                {"S_Z", slow->Text(s_z), "SZDXY "},
+                                                {"CUV", slow->Text(cuv), "CUV "},
+                                                {"NB", slow->Text(nb), "NB "},
+                                                {"KTO", slow->Text(kto), "ODPF"}});
+    const uint32_t recno = slow->recno();
+    auto [at, added] = kinds_.emplace(k.kind.rd, std::move(k));
+    if (IsBlank(at->first)) Add(FindingKind::kDocuments, "slow rekord " + std::to_string(recno) + ": rodzaj bez kodu");
+    if (!added) {
+      Add(FindingKind::kDocuments, "slow " + KindName(at->first) + ": rodzaj zapisany drugi raz (rekord " +
+                                       std::to_string(recno) + ")");
+    }
   }
   kinds_read_ = slow->ok();
+}
+
+// A letter of a kind outside the values the document rules know (a blank counts when
+// `allowed` holds one): posting would read the kind as it defaults.
+void DocumentCheck::CheckKindLetters(uint32_t recno, std::string_view rd, std::initializer_list<KindLetter> letters) {
+  for (const KindLetter& l : letters) {
+    const std::string v = RTrim(l.value);
+    const char c = v.empty() ? ' ' : v[0];
+    if (v.size() <= 1 && l.allowed.find(c) != std::string_view::npos) continue;
+    Add(FindingKind::kDocuments, "slow " + KindName(rd) + " (rekord " + std::to_string(recno) + "): " +
+                                     std::string(l.field) + " \"" + Cp852ToUtf8(v) + "\" poza \"" +
+                                     RTrim(std::string(l.allowed)) + "\"");
+  }
 }
 
 bool DocumentCheck::ReadHeaders() {
