@@ -1,0 +1,281 @@
+#include "settlements/ledger_screen.h"
+
+#include <string>
+#include <vector>
+
+#include "base/cp852.h"
+#include "base/date.h"
+#include "base/numeric.h"
+#include "base/picture.h"
+#include "base/text.h"
+#include "console/browse.h"
+#include "console/form.h"
+#include "console/keys.h"
+#include "console/message_window.h"
+#include "session/session.h"
+#include "session/store_ui.h"
+#include "settlements/settle.h"
+
+namespace hurt::settlements {
+
+using namespace hurt::literals;
+using console::BrowseAction;
+using console::BrowseMode;
+namespace key = console::key;
+
+namespace {
+
+constexpr int kGridBottom = 10;
+
+// The items of the counterparty, as the grid moves over them.
+class ItemSource final : public console::BrowseSource {
+ public:
+  explicit ItemSource(const std::vector<OpenItem>& items) : items_(items) {}
+  void GoTop() override { at_ = 0; }
+  void GoBottom() override { at_ = items_.empty() ? 0 : static_cast<int64_t>(items_.size()) - 1; }
+  int64_t Skip(int64_t n) override {
+    const int64_t last = static_cast<int64_t>(items_.size()) - 1;
+    const int64_t to = std::max<int64_t>(0, std::min(last, at_ + n));
+    const int64_t moved = to - at_;
+    at_ = to;
+    return moved;
+  }
+  bool IsEmpty() override { return items_.empty(); }
+  int64_t Bookmark() override { return at_; }
+  void GoToBookmark(int64_t mark) override { at_ = mark; }
+  size_t at() const { return static_cast<size_t>(at_); }
+
+ private:
+  const std::vector<OpenItem>& items_;
+  int64_t at_ = 0;
+};
+
+std::string ShortDate(JulianDay d) {
+  if (d == kEmptyDate) return "  .  .  ";
+  const Ymd y = YmdFromJulian(d);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d.%02d.%02d", y.day, y.month, y.year % 100);
+  return text;
+}
+
+class LedgerScreen {
+ public:
+  LedgerScreen(session::Session& s, std::string_view kto, std::string_view odb, std::string_view nazwa)
+      : s_(s), con_(s.con()), kto_(kto), odb_(odb), nazwa_(nazwa) {}
+  void Run();
+
+ private:
+  bool Load();
+  void Totals();
+  void KeyLine();
+  BrowseAction OnKey(int k);
+  void Mark();
+  void F10();
+  void Close();
+  std::vector<OpenItem> Marked() const;
+  const OpenItem* Current() const {
+    return source_ == nullptr || items_.empty() ? nullptr : &items_[source_->at()];
+  }
+
+  session::Session& s_;
+  console::Console& con_;
+  std::string kto_, odb_, nazwa_;
+  std::vector<OpenItem> items_;
+  std::vector<bool> marked_;
+  ItemSource* source_ = nullptr;
+};
+
+bool LedgerScreen::Load() {
+  auto items = ItemsOf(s_, kto_, odb_);
+  if (!items.ok()) {
+    console::Okno_(con_, "Plik fa_N niedostepny", 3);
+    return false;
+  }
+  items_ = std::move(items).value();
+  marked_.assign(items_.size(), false);
+  return true;
+}
+
+std::vector<OpenItem> LedgerScreen::Marked() const {
+  std::vector<OpenItem> out;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (marked_[i]) out.push_back(items_[i]);
+  }
+  return out;
+}
+
+void LedgerScreen::Totals() {
+  double wn = 0, ma = 0;
+  for (const OpenItem& i : items_) {
+    wn += i.HomeWn();
+    ma += i.HomeMa();
+  }
+  wn = NewRound(wn, 2);
+  ma = NewRound(ma, 2);
+  con_.ClearRegion(11, 0, 12, 79);
+  con_.Say(11, 0, Left(PadR(AllTrim(odb_) + " " + AllTrim(nazwa_), 50), 50));
+  con_.Say(11, 59, TransformNumber(wn, "9999999.99") + std::string("│"_pl) + TransformNumber(ma, "9999999.99"));
+  const double saldo = NewRound(wn - ma, 2);
+  con_.Say(12, 0, "Saldo:");
+  if (saldo >= 0) {
+    con_.Say(12, 54, TransformNumber(saldo, "@Z 999999999999.99"));
+  } else {
+    con_.Say(12, 65, TransformNumber(-saldo, "@Z 999999999999.99"));
+  }
+  const MarkedSums m = SumsOf(Marked());
+  con_.ClearRegion(23, 0, 23, 79);
+  con_.Say(23, 0, "Saldo X: " + TransformNumber(NewRound(m.wn - m.ma, 2), "9999999999.99") + "   zaznaczono Wn: " +
+                      std::to_string(m.debits) + "  Ma: " + std::to_string(m.credits));
+}
+
+void LedgerScreen::KeyLine() {
+  const console::Attr text = con_[console::Role::kKeyBar];
+  con_.ClearRegion(24, 0, 24, 79, text);
+  con_.Say(24, 0, "Spacja-Zaznaczenie     F3-Saldem do dnia     F10-ROZLICZENIE           Esc-Wyjscie", text);
+}
+
+void LedgerScreen::Mark() {
+  if (Current() == nullptr) return;
+  const size_t i = source_->at();
+  marked_[i] = !marked_[i];
+  Totals();
+}
+
+void LedgerScreen::F10() {
+  const std::vector<OpenItem> marked = Marked();
+  switch (F10ActionOf(marked)) {
+    case F10Action::kNothingMarked:
+      console::Okno_(con_, "BAW SIE CZYMS INNYM LUB ZAZNACZ COS", 2);
+      return;
+    case F10Action::kOneMarked:
+      console::Okno_(con_, "ZAZNACZ COS JESZCZE", 2);
+      return;
+    case F10Action::kRatesDisagree:
+      console::Okno_(con_, "Blokada!! Niezgodne kursy!", 3);
+      return;
+    case F10Action::kAllZero:
+      console::Okno_(con_, "NIE ROZLICZE - NIE ZBILANSOWANO STRON", 3);
+      return;
+    case F10Action::kSettle:
+    case F10Action::kCompensate:
+      break;
+  }
+  const bool compensate = F10ActionOf(marked) == F10Action::kCompensate;
+  if (compensate && !s_.FileX("KOMPENSA.NOT") && !console::Okno(con_, "Kompensowac ?", "N")) return;
+  std::string nr_wb;
+  if (!compensate && s_.FileX("NR_WB.TXT")) {
+    nr_wb = std::string(17, ' ');
+    const console::SavedRegion under = con_.Save(15, 20, 17, 60);
+    con_.Box(15, 20, 17, 60, console::DoubleFrame(), con_.colours().standard, ' ');
+    con_.Say(16, 22, "Nr WB:");
+    console::Form f(con_);
+    f.GetText(16, 29, nr_wb, "@!").Valid([&nr_wb] { return !IsBlank(nr_wb); });
+    const bool escaped = f.Read().escaped;
+    con_.Restore(under);
+    if (escaped) return;
+  }
+  session::ConsoleStoreUi ui(con_);
+  console::OknoNoWait(con_, "Trwa rozliczanie ...");
+  Result<OperationResult> done = Status::Ok();
+  if (compensate) {
+    auto c = Compensate(s_, ui, marked);
+    done = c.ok() ? Result<OperationResult>(static_cast<OperationResult>(*c)) : Result<OperationResult>(c.status());
+  } else {
+    done = Settle(s_, ui, marked, AllTrim(nr_wb));
+  }
+  if (!done.ok()) {
+    console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
+  } else if (!done->done) {
+    console::Okno_(con_, "Zajete na innym stanowisku: " + done->busy + " - nic nie rozliczono", 3);
+  } else {
+    console::Okno_(con_, compensate ? "Skompensowano" : "Rozliczono", 1);
+  }
+  (void)Load();
+}
+
+void LedgerScreen::Close() {
+  const Ymd today = YmdFromJulian(s_.Today());
+  JulianDay date = JulianFromYmd(today.year, today.month, DaysInMonth(today.year, today.month));
+  const console::SavedRegion under = con_.Save(15, 15, 17, 65);
+  con_.Box(15, 15, 17, 65, console::DoubleFrame(), con_.colours().standard, ' ');
+  con_.Say(16, 17, "ROZLICZENIE SALDEM DO :");
+  console::Form f(con_);
+  f.GetDate(16, 41, date);
+  const bool escaped = f.Read().escaped;
+  con_.Restore(under);
+  if (escaped || date == kEmptyDate) {
+    console::Okno_(con_, "NIE ROZLICZAM", 2);
+    return;
+  }
+  if (!console::Okno(con_, "CZY NA PEWNO ROZLICZYC DO " + ShortDate(date) + " ?", "N")) {
+    console::Okno_(con_, "NIE ROZLICZAM", 2);
+    return;
+  }
+  console::OknoNoWait(con_, "PROSZE CZEKAC - ROZLICZAM");
+  session::ConsoleStoreUi ui(con_);
+  auto done = CloseToBalance(s_, ui, kto_, odb_, date);
+  if (!done.ok()) {
+    console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
+  } else if (!done->done) {
+    console::Okno_(con_, "Zajete na innym stanowisku: " + done->busy + " - nic nie rozliczono", 3);
+  }
+  (void)Load();
+}
+
+BrowseAction LedgerScreen::OnKey(int k) {
+  if (k == key::kEsc) return BrowseAction::kLeave;
+  if (k == key::kSpace) {
+    Mark();
+    return BrowseAction::kRepaint;
+  }
+  if (key::IsKey(k, key::F(10))) {
+    F10();
+  } else if (key::IsKey(k, key::F(3))) {
+    Close();
+  } else {
+    return BrowseAction::kContinue;
+  }
+  source_->GoBottom();
+  Totals();
+  KeyLine();
+  return BrowseAction::kRepaint;
+}
+
+void LedgerScreen::Run() {
+  if (!Load()) return;
+  con_.Clear();
+  ItemSource source(items_);
+  source_ = &source;
+  console::Browse browse(con_, source, 0, 0, kGridBottom, 79);
+  browse.Separators("─┼─"_pl, "│"_pl, "");
+  using console::BrowseColumn;
+  auto at = [this, &source]() -> const OpenItem& { return items_[source.at()]; };
+  browse.AddColumn(BrowseColumn::Text(" ", [this, &source] { return marked_[source.at()] ? std::string("X") : " "; }));
+  browse.AddColumn(BrowseColumn::Text("Data ks.", [at] { return ShortDate(at().data); }));
+  browse.AddColumn(BrowseColumn::Text("Rd -   Numer", [at] { return PadR(at().rd, 3) + "-" + PadL(AllTrim(at().nrd), 8); }));
+  browse.AddColumn(BrowseColumn::Text("Tresc            ", [at] { return PadR(at().tresc, 17).substr(0, 17); }));
+  browse.AddColumn(BrowseColumn::Text("M", [at] { return PadR(at().mag, 1); }));
+  browse.AddColumn(BrowseColumn::Text("P", [at] { return PadR(at().spz, 1); }));
+  browse.AddColumn(BrowseColumn::Text("Termin z", [at] { return ShortDate(at().termin); }));
+  browse.AddColumn(BrowseColumn::Number("Naleznosci", [at] { return at().HomeWn(); }, "@Z 9999999.99"));
+  browse.AddColumn(BrowseColumn::Number("Zobowiazan", [at] { return at().HomeMa(); }, "@Z 9999999.99"));
+  source.GoBottom();
+  Totals();
+  KeyLine();
+  browse.Run([this](BrowseMode mode, int) {
+    if (mode == BrowseMode::kException || mode == BrowseMode::kEmpty) return OnKey(con_.LastKey());
+    return BrowseAction::kContinue;
+  });
+  source_ = nullptr;
+}
+
+}  // namespace
+
+void FaNRozliczanie(session::Session& s, std::string_view kto, std::string_view odb, std::string_view nazwa) {
+  const console::SavedScreen saved = s.con().SaveScreen();
+  LedgerScreen screen(s, kto, odb, nazwa);
+  screen.Run();
+  s.con().RestoreScreen(saved);
+}
+
+}  // namespace hurt::settlements
