@@ -11,6 +11,7 @@
 #include "session/helpers.h"
 #include "session/output/report_file.h"
 #include "session/session.h"
+#include "session/viewer.h"
 #include "xbase/table.h"
 
 namespace hurt::catalogues {
@@ -418,6 +419,50 @@ Result<std::string> CopyToExcel(session::Session& s, xbase::WorkArea& book, cons
     return st;
   }
   return name;
+}
+
+void WriteBalances(session::Session& s, session::ReportWriter& out) {
+  out.Line(session::Centruj("SALDA NALEZNOSCI I ZOBOWIAZAN"));
+  out.Line(session::Centruj(std::string("stan na dzień "_pl) + Dtoc(s.Today())));
+  double all_wn = 0, all_ma = 0;
+  for (int number = 1; number <= 4; ++number) {
+    const BookInfo* book = Book(number);
+    if (BookDenied(*book, s.op().prawa2)) continue;
+    xbase::WorkArea* a = s.areas().Area(book->area);
+    out.Line("");
+    out.Line(AllTrim(book->title));
+    if (a == nullptr) {
+      out.Line("  (kartoteka " + std::string(book->alias) + " niedostepna)");
+      continue;
+    }
+    out.Line("Kod      Nazwa                                                 Naleznosci  Zobowiazania");
+    out.Line(std::string(86, '-'));
+    AreaKeep keep(*a);
+    keep.Unfiltered();
+    double wn = 0, ma = 0;
+    int accounts = 0;
+    for (Status st = a->GoTop(); st.ok() && !a->eof(); st = a->Skip(1)) {
+      const AccountAmounts m = AmountsOf(*a);
+      if (SameAmount(SaldoDifference(m), 0, 2)) continue;
+      wn += SaldoWn(m);
+      ma += SaldoMa(m);
+      ++accounts;
+      out.Line(PadR(FieldText(*a, "ODB"), 8) + " " + PadR(Left(FieldText(*a, "NODB"), 50), 50) + " " +
+               TransformNumber(SaldoWn(m), "@Z 99999999.99") + " " + TransformNumber(SaldoMa(m), "@Z 99999999.99"));
+    }
+    out.Line(std::string(86, '-'));
+    out.Line(PadR("Razem (" + std::to_string(accounts) + " kont):", 60) + TransformNumber(NewRound(wn, 2), "99999999.99") +
+             " " + TransformNumber(NewRound(ma, 2), "99999999.99"));
+    all_wn += wn;
+    all_ma += ma;
+  }
+  out.Line("");
+  out.Line(PadR("Lacznie:", 60) + TransformNumber(NewRound(all_wn, 2), "99999999.99") + " " +
+           TransformNumber(NewRound(all_ma, 2), "99999999.99"));
+}
+
+void SaldaNaleznosciZobowiazan(session::Session& s) {
+  session::ViewDruk(s, [&s](session::ReportWriter& out) { WriteBalances(s, out); });
 }
 
 }  // namespace hurt::catalogues

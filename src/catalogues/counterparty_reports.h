@@ -26,6 +26,16 @@ namespace hurt::catalogues {
 // The balance amounts of the current account (0 for fields the table lacks).
 AccountAmounts AmountsOf(const xbase::WorkArea& a);
 
+// ---- Balances ---------------------------------------------------------------------------
+
+// RAP_D_W (Salda naleznosci-zobowiazan): for each of the customers', suppliers',
+// employees' and other settlements' books the operator may see, the accounts whose balance
+// is not zero (code, name, receivable, payable) with the book's totals, and the totals of
+// all books at the end. One pass over each book.
+void WriteBalances(session::Session& s, session::ReportWriter& out);
+// The report in the viewer.
+void SaldaNaleznosciZobowiazan(session::Session& s);
+
 // ---- Tax numbers ------------------------------------------------------------------------
 
 // A tax number as two numbers are compared: a leading "PL" and every character that is

@@ -2,6 +2,7 @@
 #include "base/cp852.h"
 #include "base/text.h"
 #include "catalogues/counterparty_books.h"
+#include "catalogues/counterparty_reports.h"
 #include "catalogues/kind_catalogue.h"
 #include "console/form.h"
 #include "session/not_built.h"
@@ -85,7 +86,10 @@ int Kontrahenci(Session& session) {
   it.push_back(menu::Item(7, " Rozrachunki z pracownikami ", allowed, true, dbu_zo));
   it.push_back(menu::Item(8, " Pozostałe rozrachunki      "_pl, allowed, true, dbu_zo));
   it.push_back(menu::Item(10, " Notes                      ", allowed, true, dbu_zo));
-  it.push_back(menu::Item(11, " Salda naleznosci-zobowiazań"_pl, allowed, true, not_built("RAP_D_W")));
+  it.push_back(menu::Item(11, " Salda naleznosci-zobowiazań"_pl, allowed, true, [&session] {
+    catalogues::SaldaNaleznosciZobowiazan(session);
+    return kReopen;
+  }));
   if (terminarz) {
     it.push_back(menu::Item(12, " Terminarz należnosci-zobow."_pl, allowed, true, [&session] {
                     if (TerminarzFilter(session)) session::NotBuilt(session, "DBU_TERM");

@@ -39,6 +39,26 @@ TEST(NipKey, DropsThePolishPrefixAndSeparators) {
   EXPECT_EQ(NipKey("   "), "");
 }
 
+TEST_F(ZoReportsTest, BalancesListTheAccountsThatAreNotSquareBookByBook) {
+  Account("K1", "WINIEN NAM", "", {{"BOWN", Value(100.0)}, {"OBMA", Value(30.0)}});
+  Account("K2", "ROZLICZONY", "", {{"OBWN", Value(50.0)}, {"OBMA", Value(50.0)}});
+  Account("K3", "NADPLACIL", "", {{"OBNAMA", Value(12.5)}});
+  Add(Area(103), {{"ODB", Value("D1")}, {"NODB", Value("DOSTAWCA")}, {"OBMA", Value(200.0)}});
+  const std::string text = Report([&](session::ReportWriter& out) { WriteBalances(s(), out); });
+  EXPECT_TRUE(Has(text, "SALDA NALEZNOSCI I ZOBOWIAZAN")) << text;
+  EXPECT_TRUE(Has(text, "WINIEN NAM")) << text;
+  EXPECT_FALSE(Has(text, "ROZLICZONY")) << text;
+  EXPECT_TRUE(Has(text, "Razem (2 kont):")) << text;
+  EXPECT_TRUE(Has(text, "      70.00       12.50")) << text;
+  EXPECT_TRUE(Has(text, "ROZRACHUNKI Z DOSTAWCAMI")) << text;
+  EXPECT_TRUE(Has(text, "Lacznie:")) << text;
+  EXPECT_TRUE(Has(text, "      70.00      212.50")) << text;
+  // A book the operator may not see is left out.
+  s().op().prawa2 = "-RD";
+  const std::string without = Report([&](session::ReportWriter& out) { WriteBalances(s(), out); });
+  EXPECT_FALSE(Has(without, "DOSTAWCA")) << without;
+}
+
 TEST_F(ZoReportsTest, FindByNipSeesTheWholeBookAndLeavesItsStateAlone) {
   Account("A1", "ALFA", "526-025-02-74");
   Account("B1", "BETA", "1111111111");
