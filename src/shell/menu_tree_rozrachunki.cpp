@@ -6,6 +6,7 @@
 #include "catalogues/kind_catalogue.h"
 #include "console/form.h"
 #include "session/not_built.h"
+#include "settlements/unpaid_invoices.h"
 #include "session/session.h"
 #include "shell/file_picker.h"
 #include "shell/menu_tree.h"
@@ -61,12 +62,6 @@ int Kontrahenci(Session& session) {
     catalogues::DbuZo(session);
     return kReopen;
   };
-  auto not_built = [&session](const char* name) {
-    return [&session, name] {
-      session::NotBuilt(session, name);
-      return kReopen;
-    };
-  };
 
   const bool terminarz = menu::AreaHasField(session, 7, "MAG");
   const bool pp = session.FileX("PP.DBF") && Upper(AllTrim(session.settings().Text("J_PP_PLIK"))) != "PACZKA";
@@ -101,7 +96,10 @@ int Kontrahenci(Session& session) {
                     return kReopen;
                   }));
   }
-  it.push_back(menu::Item(13, " Faktury niezapłacone !!!!! "_pl, allowed, true, not_built("FV_NIEZAPLACONE")));
+  it.push_back(menu::Item(13, " Faktury niezapłacone !!!!! "_pl, allowed, true, [&session] {
+    settlements::FvNiezaplacone(session);
+    return kReopen;
+  }));
   // Items 9 and 10 only where the installation has them; item 10 keeps its number (a
   // blank item 9 above it) and leaves a blank row under item 9 when both are there.
   int bottom = 14;

@@ -1,0 +1,108 @@
+#include "settlements/unpaid_invoices.h"
+
+#include <string>
+
+#include "base/cp852.h"
+#include "base/date.h"
+#include "base/numeric.h"
+#include "base/picture.h"
+#include "base/text.h"
+#include "console/message_window.h"
+#include "session/area_fields.h"
+#include "session/helpers.h"
+#include "session/menu_choice.h"
+#include "session/output/report_file.h"
+#include "session/session.h"
+#include "session/viewer.h"
+#include "store/schema.h"
+
+namespace hurt::settlements {
+
+using namespace hurt::literals;
+using session::FieldDate;
+using session::FieldNumber;
+using session::FieldText;
+
+namespace {
+
+std::string CustomerName(session::Session& s, const std::string& odb) {
+  xbase::WorkArea* zo = s.areas().Area(store::Table(store::TableId::kZo).area);
+  if (zo == nullptr || zo->order_count() < 1) return {};
+  const uint32_t before = zo->recno();
+  std::string name;
+  auto found = zo->SeekKey(odb);
+  if (found.ok() && *found) name = FieldText(*zo, "NODB");
+  (void)zo->GoTo(before);
+  return name;
+}
+
+}  // namespace
+
+bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::ReportWriter& out) {
+  xbase::WorkArea* fa = s.areas().Area(store::Table(store::TableId::kFaN).area);
+  if (fa == nullptr || fa->order_count() < 2) return false;
+  const int order = fa->order();
+  const uint32_t recno = fa->recno();
+  const std::string filter = fa->filter();
+  (void)fa->SetFilter("");
+  (void)fa->SetOrder(2);
+
+  const JulianDay today = s.Today();
+  out.Line(session::Centruj("FAKTURY NIEZAPŁACONE"_pl));
+  out.Line(session::Centruj(std::string("stan na dzień "_pl) + Dtoc(today) + (in_currencies ? "  (w walutach)" : "")));
+  out.Line("");
+  out.Line("Dowod          Data        Termin      Do zaplaty    Waluta   Dni po terminie");
+  out.Line(std::string(80, '-'));
+  std::string customer;
+  double customer_sum = 0, total = 0;
+  int items = 0;
+  auto close_customer = [&] {
+    if (customer.empty()) return;
+    out.Line(PadR("", 25) + "Razem: " + TransformNumber(NewRound(customer_sum, 2), "999999999.99"));
+    out.Line("");
+  };
+  auto found = fa->SeekKey("O", true);
+  for (bool more = found.ok() && !fa->eof(); more && !fa->eof(); more = fa->Skip(1).ok()) {
+    if (PadR(FieldText(*fa, "KTO"), 1) != "O") break;
+    if (PadR(FieldText(*fa, "MAG"), 1) == "0") continue;
+    const double kurs = FieldNumber(*fa, "KURS");
+    double owed = FieldNumber(*fa, "OBWN") - FieldNumber(*fa, "OBMA");
+    if (!in_currencies && kurs > 0) owed = NewRound(FieldNumber(*fa, "OBWN") * kurs, 2) - NewRound(FieldNumber(*fa, "OBMA") * kurs, 2);
+    owed = NewRound(owed, 2);
+    if (owed <= 0) continue;
+    const std::string odb = PadR(FieldText(*fa, "ODB"), 8);
+    if (odb != customer) {
+      close_customer();
+      customer = odb;
+      customer_sum = 0;
+      out.Line(AllTrim(odb) + "  " + AllTrim(CustomerName(s, odb)));
+    }
+    JulianDay termin = FieldDate(*fa, "TERMIN");
+    if (termin == kEmptyDate) termin = FieldDate(*fa, "DATA");
+    const int late = termin == kEmptyDate ? 0 : static_cast<int>(today - termin);
+    const std::string waluta = in_currencies && kurs > 0 ? PadR(FieldText(*fa, "WALUTA"), 3) : std::string("   ");
+    out.Line("  " + PadR(FieldText(*fa, "RD"), 3) + "-" + PadL(AllTrim(FieldText(*fa, "NRD")), 8) + "  " +
+             Dtoc(FieldDate(*fa, "DATA")) + "  " + Dtoc(termin) + "  " + TransformNumber(owed, "999999999.99") + "    " +
+             waluta + "   " + (late > 0 ? PadL(std::to_string(late), 8) : std::string()));
+    customer_sum += owed;
+    total += owed;
+    ++items;
+  }
+  close_customer();
+  out.Line(std::string(80, '-'));
+  out.Line(PadR("Lacznie (" + std::to_string(items) + " dowodow):", 32) + TransformNumber(NewRound(total, 2), "999999999.99"));
+
+  (void)fa->SetOrder(order);
+  if (!filter.empty()) (void)fa->SetFilter(filter);
+  (void)fa->GoTo(recno);
+  return true;
+}
+
+void FvNiezaplacone(session::Session& s) {
+  const bool currencies = session::JestWaluta(s) && console::Okno(s.con(), "W walutach ?", "N");
+  bool written = true;
+  session::ViewDruk(s, [&](session::ReportWriter& out) { written = WriteUnpaidInvoices(s, currencies, out); });
+  if (!written) console::Okno_(s.con(), "Plik fa_N niedostepny", 3);
+}
+
+}  // namespace hurt::settlements

@@ -1,0 +1,26 @@
+// FV_niezaplacone (Rozrachunki › Faktury niezapłacone): the customers' documents that are
+// still owed, read from the open items of fa_N.
+//
+// One pass over fa_N in its counterparty order (order 2) over the customers' items (KTO
+// "O"): every item of a document (MAG not "0") whose debit is above its credit is listed
+// with the customer, the kind and number, the date, the due date, the amount still owed
+// and the days past due; each customer's items end with the customer's total, the list
+// with the total of all. In currencies (asked "W walutach ?" where the installation keeps
+// currencies) the amounts stay in the document's currency with its code; otherwise they
+// are in złoty (an item with a rate counts round(amount × rate, 2)).
+#pragma once
+
+namespace hurt::session {
+class Session;
+class ReportWriter;
+}  // namespace hurt::session
+
+namespace hurt::settlements {
+
+// Writes the list; false when fa_N is not open.
+bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::ReportWriter& out);
+
+// The list in the report viewer, after the currency question where it applies.
+void FvNiezaplacone(session::Session& s);
+
+}  // namespace hurt::settlements
