@@ -360,8 +360,15 @@ Result<Outcome> Run(session::Session& s, store::StoreUi& ui, Plan& plan) {
   return out;
 }
 
-// Every marked item belongs to one counterparty.
+// Every marked item belongs to one counterparty and is marked once.
 Status OneCounterparty(const std::vector<OpenItem>& marked) {
+  std::vector<uint32_t> recnos;
+  recnos.reserve(marked.size());
+  for (const OpenItem& i : marked) recnos.push_back(i.recno);
+  std::sort(recnos.begin(), recnos.end());
+  if (std::adjacent_find(recnos.begin(), recnos.end()) != recnos.end()) {
+    return Status::Invalid("Pozycja zaznaczona dwa razy");
+  }
   for (const OpenItem& i : marked) {
     if (i.kto != marked.front().kto || PadR(i.odb, 8) != PadR(marked.front().odb, 8)) {
       return Status::Invalid("Zaznaczone pozycje naleza do roznych kontrahentow");
