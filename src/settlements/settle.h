@@ -72,7 +72,8 @@ F10Action F10ActionOf(const std::vector<OpenItem>& marked);
 
 struct OperationResult {
   bool done = false;
-  std::string busy;        // when not done: the record another station holds ("fa_N FV-12")
+  std::string busy;        // when not done: the record another station holds ("fa_N FV-12"),
+                           // or an item another station settled or changed meanwhile
   JulianDay r_data = kEmptyDate;  // the batch identity written to fa_nx
   std::string r_czas;
 };
