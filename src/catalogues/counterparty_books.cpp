@@ -24,6 +24,7 @@
 #include "session/output/report_file.h"
 #include "session/session.h"
 #include "session/viewer.h"
+#include "settlements/ledger_screen.h"
 
 namespace hurt::catalogues {
 
@@ -344,7 +345,12 @@ BrowseAction AccountScreen::OpenInvoices() {
     Message(s_, "Brak praw");
     return BrowseAction::kContinue;
   }
-  session::NotBuilt(s_, "FA_NIEROZLICZONE");
+  if (Empty()) return BrowseAction::kContinue;
+  // FA_N_ROZLICZANIE: the account's open items and their settlement.
+  settlements::FaNRozliczanie(s_, book_.kto, PadR(FieldText(zo_, "ODB"), 8), FieldText(zo_, "NODB"));
+  con_.Clear();
+  Title();
+  PaintKeyBar(s_, current_month_);
   return BrowseAction::kRepaint;
 }
 

@@ -235,7 +235,7 @@ BrowseAction LedgerScreen::OnKey(int k) {
   } else {
     return BrowseAction::kContinue;
   }
-  source_->GoBottom();
+  source_->GoTop();
   Totals();
   KeyLine();
   return BrowseAction::kRepaint;
@@ -259,7 +259,7 @@ void LedgerScreen::Run() {
   browse.AddColumn(BrowseColumn::Text("Termin z", [at] { return ShortDate(at().termin); }));
   browse.AddColumn(BrowseColumn::Number("Naleznosci", [at] { return at().HomeWn(); }, "@Z 9999999.99"));
   browse.AddColumn(BrowseColumn::Number("Zobowiazan", [at] { return at().HomeMa(); }, "@Z 9999999.99"));
-  source.GoBottom();
+  source.GoTop();
   Totals();
   KeyLine();
   browse.Run([this](BrowseMode mode, int) {

@@ -2,7 +2,7 @@
 //
 // Rows 0-10 are the grid of the counterparty's open items (the columns of the ledger:
 // mark, booking date, kind and number, text, warehouse, payment, due date, receivable,
-// payable; amounts in the home currency), opened on the last item. Row 11 from column 59
+// payable; amounts in the home currency), in date order from the first. Row 11 from column 59
 // holds the total debit, a bar and the total credit; row 12 the balance, at column 54 when
 // the counterparty owes, at 65 when we owe. Row 23 "Saldo X:" with the marked debit −
 // credit; row 24 the keys:
