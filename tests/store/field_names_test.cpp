@@ -138,6 +138,7 @@ const std::map<std::string, std::string_view, std::less<>>& KnownNonFields() {
       {"HH", "session variable: the station number as text"},
       {"JEST_DF_300", "session variable: the fiscal printer is a DF-300"},
       {"JEST_OPERATOR", "session variable of the reports menu"},
+      {"NR_WB", "bank statement number, written to fa_nx only where a table of an older installation has the field"},
       {"JEST_WALUTA", "session variable: currencies are in use"},
       {"KOREKTA__AS", "session variable: the article table was corrected at start"},
       {"PIERWSZE_WEJSCIE", "session variable: the operator's first login"},
