@@ -18,6 +18,7 @@
 #include "base/date.h"
 #include "base/text.h"
 #include "documents/line_record.h"
+#include "documents/open_item.h"
 #include "documents/posting_header.h"
 #include "documents/posting_internal.h"
 #include "documents/posting_journal.h"
@@ -68,6 +69,26 @@ struct Article {
   FieldList copied;  // catalogue data of a new article
 };
 
+// A counterparty whose balance (OBWN/OBMA) the posting changes, locked and read under the
+// lock; recno 0: missing from its catalogue, appended with the posting.
+struct Counterparty {
+  xbase::WorkArea* area = nullptr;
+  uint32_t recno = 0;
+  std::string nodb;
+  double obwn = 0, obma = 0;
+  double add_wn = 0, add_ma = 0;  // home currency
+};
+using CounterpartyKey = std::pair<char, std::string>;  // KTO, ODB (8 characters)
+
+// A settlement entry of the posted document as it is on file under the posting's lock.
+struct PostedEntry {
+  uint32_t recno = 0;
+  bool deleted = false;  // settled: its amounts are no longer in the balance
+  char kto = ' ';
+  std::string odb;
+  double saldo_wn = 0, saldo_ma = 0;  // home currency
+};
+
 // A record of the posted document (header, issue note).
 struct PostedRecord {
   uint32_t recno = 0;
@@ -86,6 +107,7 @@ struct PostedDocument {
   PostedRecord header;
   std::vector<PostedLine> lines;
   std::vector<uint32_t> entries;  // settlement entries of its month, not made by hand
+  std::vector<PostedEntry> entry_amounts;  // the same, read under the lock
   std::vector<PostedRecord> notes;  // issue notes taken into it (removal only)
   StockDocument stock;
 };
@@ -136,7 +158,11 @@ class Poster {
   void PlanReceiptRecord(Article& a, double q);
   void PlanReservations();
   FieldList HeaderFields() const;
+  OpenItemHeader ItemHeader() const;
   std::optional<FieldList> SettlementFields() const;
+  bool LockCounterparty(char kto, const std::string& odb, const std::string& nodb);
+  bool LockCounterparties();
+  void PlanBalances();
   void PlanHeader();
   void PlanLineRecords();
   void PlanArticles();
@@ -167,6 +193,7 @@ class Poster {
   Ledger ledger_;
 
   std::map<std::string, Article> articles_;  // by MAG+INDEKS
+  std::map<CounterpartyKey, Counterparty> counterparties_;
   std::vector<FieldList> dow_records_;
   double wartosc0_ = 0, netto_ = 0, vat_ = 0;
   PostingPlan plan_;
@@ -174,6 +201,9 @@ class Poster {
   PostingJournal journal_;
   std::string journal_path_;
 };
+
+// The counterparty catalogue of ledger kind `kto` (zo, zd, zp, zf), nullptr for others.
+xbase::WorkArea* CatalogueOf(session::Session& s, char kto);
 
 // The record of the posted document at `recno`, field by field.
 PostedRecord ReadRecord(xbase::WorkArea& a, uint32_t recno);

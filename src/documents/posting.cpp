@@ -72,6 +72,10 @@ void Poster::ReleaseAll() {
                             store::TableId::kFaN, store::TableId::kSlow}) {
     if (xbase::WorkArea* a = AreaOf(s_, id)) (void)a->Unlock();  // releasing a lock we hold cannot lose data
   }
+  // Only the counterparties' records: the catalogues are the screens' too.
+  for (auto& [key, c] : counterparties_) {
+    if (c.recno != 0) (void)c.area->UnlockRecord(c.recno);
+  }
 }
 
 Article* Poster::ArticleOf(std::string_view mag, std::string_view indeks) {
@@ -161,7 +165,8 @@ bool Poster::Run() {
     // Taken back while every lock is still held: another station that got a record now
     // would build on what is about to be undone.
     for (store::TableId id : {store::TableId::kAs, store::TableId::kDowod, store::TableId::kDow,
-                              store::TableId::kFaN, store::TableId::kSlow}) {
+                              store::TableId::kFaN, store::TableId::kSlow, store::TableId::kZo,
+                              store::TableId::kZd, store::TableId::kZp, store::TableId::kZf}) {
       if (xbase::WorkArea* a = AreaOf(s_, id)) (void)a->GoTop();  // only a position before the undo
     }
     const Status undone = UndoJournal(s_.areas(), s_.root(), journal_);

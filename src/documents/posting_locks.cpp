@@ -145,6 +145,72 @@ bool Poster::LockArticles() {
   return true;
 }
 
+xbase::WorkArea* CatalogueOf(session::Session& s, char kto) {
+  switch (kto) {
+    case 'O': return AreaOf(s, store::TableId::kZo);
+    case 'D': return AreaOf(s, store::TableId::kZd);
+    case 'P': return AreaOf(s, store::TableId::kZp);
+    case 'F': return AreaOf(s, store::TableId::kZf);
+    default: return nullptr;
+  }
+}
+
+// A counterparty without a key, or of a ledger without a catalogue, keeps no balance.
+bool Poster::LockCounterparty(char kto, const std::string& odb, const std::string& nodb) {
+  const CounterpartyKey key{kto, PadR(odb, 8)};
+  if (IsBlank(odb) || counterparties_.count(key) != 0) return true;
+  xbase::WorkArea* area = CatalogueOf(s_, kto);
+  if (area == nullptr) return true;
+  const std::string what = std::string("Kontrahent "_pl) + RTrim(odb);
+  // The catalogue is left in the order and on the record the screens had it.
+  const int order = area->order();
+  const uint32_t back = area->recno();
+  if (order != 1 && !area->SetOrder(1).ok()) return Fail("Kartoteka kontrahentow niedostepna");
+  auto found = area->SeekKey(key.second);
+  const uint32_t recno = found.ok() && *found ? area->recno() : 0;
+  if (order != 1) (void)area->SetOrder(order);  // an order that opened before opens again
+  (void)area->GoTo(back);                         // only a position
+  if (!found.ok()) return Fail("Kartoteka kontrahentow niedostepna");
+  Counterparty c;
+  c.area = area;
+  c.nodb = nodb;
+  if (recno != 0) {
+    c.recno = recno;
+    if (!LockRecordOf(*area, recno, what)) return false;
+    if (!area->GoTo(recno).ok()) return Fail("Kartoteka kontrahentow niedostepna");
+    c.obwn = FieldNumber(*area, "OBWN");  // as it is under the lock
+    c.obma = FieldNumber(*area, "OBMA");
+    (void)area->GoTo(back);
+  }
+  counterparties_.emplace(key, std::move(c));
+  return true;
+}
+
+// The counterparty of the document and those of its posted settlement entries (read
+// again under their locks: what is taken off the balance is what is on file now).
+bool Poster::LockCounterparties() {
+  counterparties_.clear();
+  posted_.entry_amounts.clear();
+  xbase::WorkArea* fa = AreaOf(s_, store::TableId::kFaN);
+  for (uint32_t r : posted_.entries) {
+    if (!fa->GoTo(r).ok()) return Fail("Plik fa_N niedostepny");
+    PostedEntry e;
+    e.recno = r;
+    e.deleted = fa->deleted();
+    e.kto = Left(FieldText(*fa, "KTO") + " ", 1)[0];
+    e.odb = PadR(FieldText(*fa, "ODB"), 8);
+    const double kurs = FieldNumber(*fa, "KURS");
+    e.saldo_wn = HomeAmount(FieldNumber(*fa, "OBWN"), kurs);
+    e.saldo_ma = HomeAmount(FieldNumber(*fa, "OBMA"), kurs);
+    posted_.entry_amounts.push_back(e);
+  }
+  if (op_ != Operation::kRemove && !LockCounterparty(kind_.kind.kto, odb_, header_.nodb)) return false;
+  for (const PostedEntry& e : posted_.entry_amounts) {
+    if (!e.deleted && !LockCounterparty(e.kto, e.odb, posted_.header.fields.Text("NODB"))) return false;
+  }
+  return true;
+}
+
 bool Poster::TakeLocks(bool* gone_found) {
   *gone_found = false;
   xbase::WorkArea* slow = AreaOf(s_, store::TableId::kSlow);
@@ -194,6 +260,7 @@ bool Poster::TakeLocks(bool* gone_found) {
     }
   }
   if (!LockArticles()) return false;
+  if (!LockCounterparties()) return false;
   // A station that died while it held one of these records (the kind's counter, an
   // article) may have left its changes half written: they are taken back before anything
   // here is read or planned, so that no change of this posting lands between them and

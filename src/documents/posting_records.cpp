@@ -127,22 +127,39 @@ void Poster::PlanLineRecords() {
   }
 }
 
-// ILE_WPLACA: the settlement entry of the document (none for cash, no payment, pro-formas).
+OpenItemHeader Poster::ItemHeader() const {
+  const DocKind& k = kind_.kind;
+  OpenItemHeader h;
+  h.r_p = k.r_p;
+  h.s_z = k.s_z;
+  h.rd = rd_;
+  h.mag = mag_ == "0" ? std::string("1") : mag_;  // a posted document is never a money document
+  h.spz = PadR(header_.spz, 1);
+  h.netto = netto_;
+  h.vat = vat_;
+  h.kwota = header_.kwota;
+  h.data = data_;
+  h.tez = header_.tez;
+  h.odbiorca = odbiorca_;
+  h.kurs = waluta_.empty() ? 0 : kurs_;
+  h.proforma = k.HasTag("PROFORMA");
+  h.internal_vat = k.IsPurchase() && (k.HasTag("WEWN") || k.HasTag("ODWROTNE"));
+  h.rrr_marker = s_.FileX("RRR.TXT");
+  h.farmer_kind = k.HasTag("ROLNIK") && !k.HasTag("ROLNIK.---");
+  const Value& rr = s_.vars().Get("M_DATA_RR");
+  h.m_data_rr = rr.IsDate() ? rr.AsDate().day : kEmptyDate;
+  h.rolnik_rr0 = s_.FileX("ROLNIK.RR0");
+  return h;
+}
+
+// ILE_WPLACA: the settlement entry of the document (open_item.h; none for cash, no
+// payment, pro-formas).
 std::optional<FieldList> Poster::SettlementFields() const {
   const DocKind& k = kind_.kind;
-  const std::string spz = PadR(header_.spz, 1);
-  if (spz == "G" || spz == "B" || k.HasTag("PROFORMA")) return std::nullopt;
   xbase::WorkArea* fa = AreaOf(s_, store::TableId::kFaN);
   if (fa == nullptr || fa->FieldIndex("MAG") < 0) return std::nullopt;
-  double value = NewRound(netto_ + vat_, 2);
-  if (k.IsPurchase() && (k.HasTag("WEWN") || k.HasTag("ODWROTNE")) && data_ < JulianFromYmd(2019, 11, 1)) {
-    value = netto_;
-  }
-  const double paid = NewRound(header_.kwota, 2);
-  const std::string klasa = k.Klasa();
-  const bool debit = k.IsIssue() || k.IsTransfer() || klasa == "KS";
-  const bool credit = k.IsReceipt() || klasa == "KZ";
-  const double tez = header_.tez;
+  const std::optional<OpenItem> item = OpenItemOf(ItemHeader());
+  if (!item) return std::nullopt;
   namespace f = store::field::fa_n;
   FieldList e;
   e.emplace_back(f::R_P, Value(std::string(1, k.r_p)));
@@ -151,13 +168,13 @@ std::optional<FieldList> Poster::SettlementFields() const {
   e.emplace_back(f::MAG, Value(mag_ == "0" ? std::string("1") : mag_));
   e.emplace_back(f::RD, Value(rd_));
   e.emplace_back(f::NRD, Value(nrd_));
-  e.emplace_back(f::TRESC, Value(Left(odbiorca_, 17)));
-  e.emplace_back(f::SPZ, Value(spz));
-  e.emplace_back(f::TEZ, Value(tez));
-  e.emplace_back(f::TERMIN, Value(xbase::Date{static_cast<JulianDay>(data_ + static_cast<JulianDay>(tez))}));
+  e.emplace_back(f::TRESC, Value(item->tresc));
+  e.emplace_back(f::SPZ, Value(item->spz));
+  e.emplace_back(f::TEZ, Value(header_.tez));
+  e.emplace_back(f::TERMIN, Value(xbase::Date{item->termin}));
   e.emplace_back(f::KTO, Value(std::string(1, k.kto)));
-  e.emplace_back(f::OBWN, Value(debit ? value : paid));
-  e.emplace_back(f::OBMA, Value(credit ? value : paid));
+  e.emplace_back(f::OBWN, Value(item->obwn));
+  e.emplace_back(f::OBMA, Value(item->obma));
   if (!waluta_.empty()) {
     e.emplace_back(f::WALUTA_X, Value(std::string("X")));
     e.emplace_back(f::WALUTA, Value(waluta_));
@@ -181,6 +198,44 @@ void Poster::PlanSettlement() {
     plan_.appends.push_back({fa, *entry, {{"RD", rd_}, {"NRD", nrd_}}, kLineAppendWait});
   }
   for (size_t i = next; i < posted_.entries.size(); ++i) plan_.Change(fa, posted_.entries[i]).deleted = true;
+  // The balances: the old entries that were still open are taken off, the new one added.
+  for (const PostedEntry& old : posted_.entry_amounts) {
+    if (old.deleted) continue;
+    auto it = counterparties_.find({old.kto, old.odb});
+    if (it == counterparties_.end()) continue;
+    it->second.add_wn -= old.saldo_wn;
+    it->second.add_ma -= old.saldo_ma;
+  }
+  if (entry) {
+    const std::optional<OpenItem> item = OpenItemOf(ItemHeader());
+    auto it = counterparties_.find({kind_.kind.kto, odb_});
+    if (item && it != counterparties_.end()) {
+      it->second.add_wn += item->saldo_wn;
+      it->second.add_ma += item->saldo_ma;
+    }
+  }
+  PlanBalances();
+}
+
+// Each counterparty's OBWN/OBMA as read under the lock plus what this posting adds; a
+// counterparty missing from its catalogue is appended with its key and name.
+void Poster::PlanBalances() {
+  for (auto& [key, c] : counterparties_) {
+    const double add_wn = NewRound(c.add_wn, 2);
+    const double add_ma = NewRound(c.add_ma, 2);
+    if (add_wn == 0 && add_ma == 0) continue;
+    const double obwn = NewRound(c.obwn + add_wn, 2);
+    const double obma = NewRound(c.obma + add_ma, 2);
+    if (c.recno != 0) {
+      plan_.Change(c.area, c.recno).set = {{"OBWN", Value(obwn)}, {"OBMA", Value(obma)}};
+      continue;
+    }
+    plan_.appends.push_back({c.area,
+                             {{"ODB", Value(key.second)}, {"NODB", Value(c.nodb)}, {"OBWN", Value(obwn)},
+                              {"OBMA", Value(obma)}},
+                             {{"ODB", AllTrim(key.second)}},
+                             kLineAppendWait});
+  }
 }
 
 // The issue notes of an invoice point at it (and their lines name it); a removed invoice

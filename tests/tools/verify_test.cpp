@@ -175,6 +175,52 @@ TEST_F(Verify, EverythingThePostingWroteChecksClean) {
   EXPECT_TRUE(findings.empty()) << All(findings);
 }
 
+// The customer's balance follows its open items through posting, correcting and removing
+// a sale on credit; a balance changed behind posting's back and a settled batch that does
+// not balance are found.
+TEST_F(Verify, BalancesFollowPostingAndSpoiltLedgerIsFound) {
+  const std::string nrd = Sale("A1", 3, 10);
+  ASSERT_TRUE(SeekIn(A(TableId::kZo), "K1      "));
+  const double value = Num(A(TableId::kZo), "OBWN");
+  EXPECT_GT(value, 0);
+  EXPECT_EQ(Num(A(TableId::kZo), "OBMA"), 0);
+  EXPECT_TRUE(Of(Check(), FindingKind::kSettlements).empty()) << All(Check());
+
+  // Corrected: the old item's amount is taken off, the new one's added.
+  documents::DocumentHold hold;
+  s().op().nr = "0";
+  ASSERT_TRUE(documents::RepDWithDow(s(), st1().ui, "FV", nrd, hold));
+  xbase::WorkArea& dd = A(TableId::kDd);
+  ASSERT_TRUE(dd.GoTop().ok());
+  ASSERT_TRUE(dd.LockRecord().ok());
+  ASSERT_TRUE(dd.Replace("WARTOSC", xbase::Value(20.0)).ok());
+  ASSERT_TRUE(dd.Unlock().ok());
+  Header("FV", "K1", "T", nullptr, 2);
+  s().vars().Set("M_NRD", PadL(nrd, 8));
+  ASSERT_TRUE(documents::RepDowWithD(s(), st1().ui, 2));
+  hold.Release();
+  ASSERT_TRUE(SeekIn(A(TableId::kZo), "K1      "));
+  const double corrected = Num(A(TableId::kZo), "OBWN");
+  EXPECT_NE(corrected, value);
+  EXPECT_TRUE(Of(Check(), FindingKind::kSettlements).empty()) << All(Check());
+
+  // Spoilt by hand: a balance, and a batch of the history with one side only.
+  Change(TableId::kZo, "K1      ", "OBWN", xbase::Value(corrected + 1));
+  xbase::WorkArea& nx = A(TableId::kFaNx);
+  ASSERT_TRUE(nx.Append().ok());
+  ASSERT_TRUE(nx.Replace("KTO", xbase::Value("O")).ok());
+  ASSERT_TRUE(nx.Replace("ODB", xbase::Value("K1")).ok());
+  ASSERT_TRUE(nx.Replace("R_DATA", xbase::Value(xbase::Date{JulianFromYmd(2026, 3, 5)})).ok());
+  ASSERT_TRUE(nx.Replace("R_CZAS", xbase::Value("10:00:00")).ok());
+  ASSERT_TRUE(nx.Replace("OBWN", xbase::Value(12.5)).ok());
+  ASSERT_TRUE(nx.Unlock().ok());
+  ASSERT_TRUE(nx.Commit().ok());
+  const std::vector<std::string> found = Of(Check(), FindingKind::kSettlements);
+  ASSERT_EQ(found.size(), 2u) << All(Check());
+  EXPECT_NE(found[0].find("saldo Wn/Ma"), std::string::npos) << found[0];
+  EXPECT_NE(found[1].find("niezbilansowana: Wn 12.50, Ma 0.00"), std::string::npos) << found[1];
+}
+
 TEST_F(Verify, StockChangedBehindPostingsBackIsFound) {
   Sale("A1", 3, 10);
   Sale("A2", 4, 3);

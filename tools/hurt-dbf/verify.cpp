@@ -180,6 +180,7 @@ Result<std::vector<Finding>> VerifyData(xbase::Env& env, std::string_view root) 
   const bool movements = verify::CheckDocuments(dir, cards, findings);
   if (cards.read && movements) verify::CheckStock(cards, findings);
   verify::CheckReservations(dir, cards, findings);
+  verify::CheckSettlements(dir, findings);
   verify::CheckIndexFiles(dir, findings);
   return findings.Take();
 }

@@ -16,6 +16,10 @@
 //                  invoice has notes, and its quantities per article are its notes';
 //   kReservations  journals and ledgers of stations that are not alive, and REZERWA0 of
 //                  every card against the ledgers of the live stations;
+//   kSettlements  every counterparty of zo, zd, zp, zf: OBWN and OBMA equal the sums of
+//                  its open items in fa_N in the home currency (KURS > 0: round(amount ×
+//                  KURS, 2)), and items of no catalogued counterparty; every batch of
+//                  fa_nx (same R_DATA + R_CZAS) has equal debit and credit sums;
 //   kIndexes       every index file of the root's and the period's tables (as the
 //                  catalogue names them) that exists: structure and one key per record;
 //   kFiles         a table, ledger or journal that cannot be read (the checks that need
@@ -36,7 +40,7 @@
 
 namespace hurt::dbftool {
 
-enum class FindingKind { kStock, kDocuments, kTotals, kNumbers, kNotes, kReservations, kIndexes, kFiles };
+enum class FindingKind { kStock, kDocuments, kTotals, kNumbers, kNotes, kReservations, kSettlements, kIndexes, kFiles };
 
 struct Finding {
   FindingKind kind;

@@ -122,6 +122,8 @@ void CheckStock(const Cards& cards, Findings& findings);
 // The stations' files in rob/ and REZERWA0 of the cards.
 void CheckReservations(const DataDir& dir, const Cards& cards, Findings& findings);
 
+// The counterparties' balances against fa_N, and the batches of fa_nx.
+void CheckSettlements(const DataDir& dir, Findings& findings);
 // The index files of the root's and the period's tables.
 void CheckIndexFiles(const DataDir& dir, Findings& findings);
 
