@@ -193,7 +193,10 @@ TEST_F(Verify, BalancesFollowPostingAndSpoiltLedgerIsFound) {
   xbase::WorkArea& dd = A(TableId::kDd);
   ASSERT_TRUE(dd.GoTop().ok());
   ASSERT_TRUE(dd.LockRecord().ok());
+  ASSERT_TRUE(dd.Replace("ILOSC", xbase::Value(2.0)).ok());
   ASSERT_TRUE(dd.Replace("WARTOSC", xbase::Value(20.0)).ok());
+  ASSERT_TRUE(dd.Replace("PODATEK", xbase::Value(4.6)).ok());
+  ASSERT_TRUE(dd.Replace("BRUTTO", xbase::Value(24.6)).ok());
   ASSERT_TRUE(dd.Unlock().ok());
   Header("FV", "K1", "T", nullptr, 2);
   s().vars().Set("M_NRD", PadL(nrd, 8));
