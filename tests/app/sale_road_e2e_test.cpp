@@ -183,6 +183,48 @@ TEST_F(SaleRoad, IssueNotesBecomeOneInvoiceOnceAndMoveTheGoodsOnce) {
   EXPECT_DOUBLE_EQ(std::stod(Article("10001")["ILOSC"]), before - 5) << "the goods went out once";
   EXPECT_EQ(Records(Table("fa_n")).size(), 1u) << "only the invoice is owed";
   ExpectVerifyFindsNothing(data.str());
+
+  // The invoice owed, closed to balance from the customer's ledger (Rozrachunki ›
+  // odbiorcy, F2, F3): "N" and kill -9 at the question change nothing; "T" moves the
+  // invoice to the history with its mirror and leaves one "SAL" item of the same balance.
+  const std::map<std::string, std::string> invoice = Records(Table("fa_n"))[0];
+  auto jas = [&] {
+    for (auto& r : Records(Table("zo"))) {
+      if (r["ODB"] == "JAS") return r["OBWN"] + "/" + r["OBMA"];
+    }
+    return std::string("?");
+  };
+  EXPECT_EQ(jas(), invoice.at("OBWN") + "/" + invoice.at("OBMA"));
+  auto ledger = [&](HurtStation& s) {
+    Step(s, {"Left"}, "Rozrachunki z odbiorcami");
+    Step(s, {"Home", "Enter"}, "ROZRACHUNKI Z ODBIORCAMI");
+    Step(s, {"text:JAS"}, "Osiedlowy");
+    Step(s, {"F2"}, "Spacja-Zaznaczenie");
+    Step(s, {"F3"}, "ROZLICZENIE SALDEM DO");
+    StepSeen(s, {"Enter"}, "CZY NA PEWNO ROZLICZYC DO");
+  };
+  auto b = Start("b");
+  ledger(*b);
+  StepSeen(*b, {"text:N"}, "NIE ROZLICZAM");
+  Step(*b, {"F3"}, "ROZLICZENIE SALDEM DO");
+  StepSeen(*b, {"Enter"}, "CZY NA PEWNO ROZLICZYC DO");
+  b->Kill(SIGKILL);
+  EXPECT_EQ(b->WaitExit(), 128 + SIGKILL);
+  EXPECT_EQ(Records(Table("fa_n")).size(), 1u);
+  EXPECT_EQ(Records(Table("fa_nx")).size(), 0u);
+  auto c = Start("c");
+  ledger(*c);
+  Step(*c, {"text:T"}, "SAL-");
+  Step(*c, {"Esc"}, "ROZRACHUNKI Z ODBIORCAMI");
+  Step(*c, {"Esc"}, "Rozrachunki z odbiorcami");
+  Leave(*c);
+  const std::vector<std::map<std::string, std::string>> open = Records(Table("fa_n"));
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0].at("RD"), "SAL");
+  EXPECT_EQ(open[0].at("OBWN"), invoice.at("OBWN"));
+  EXPECT_EQ(jas(), invoice.at("OBWN") + "/" + invoice.at("OBMA"));
+  EXPECT_EQ(Records(Table("fa_nx")).size(), 2u);
+  ExpectVerifyFindsNothing(data.str());
 }
 
 // A correction left by every way out: the posted invoice stays exactly as it was, and
