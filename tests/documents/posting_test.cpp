@@ -206,10 +206,15 @@ TEST_F(Posting, APrintedNumberTakenMeanwhileMovesUpAndAsksForAReprint) {
 class AllOrNothing : public Posting {
  protected:
   struct Snapshot {
-    uint32_t headers, lines, settlements;
-    double counter, a1, a1_rez, a2;
+    uint32_t headers, lines, settlements, customers;
+    double counter, a1, a1_rez, a2, balance;
     bool operator==(const Snapshot&) const = default;
   };
+  // The customer K1's debit balance (-1 while the customer is not in the catalogue).
+  double BalanceOfK1() {
+    if (!SeekIn(A(TableId::kZo), "K1      ")) return -1;
+    return Num(A(TableId::kZo), "OBWN");
+  }
   uint32_t Visible(TableId id) {
     xbase::WorkArea& a = A(id);
     uint32_t n = 0;
@@ -221,14 +226,17 @@ class AllOrNothing : public Posting {
     return n;
   }
   Snapshot Take() {
-    return {Visible(TableId::kDowod), Visible(TableId::kDow), Visible(TableId::kFaN), Counter("FV"),
-            Stock("1", "A1"),         Stock("1", "A1", "REZERWA0"), Stock("1", "A2")};
+    return {Visible(TableId::kDowod), Visible(TableId::kDow),        Visible(TableId::kFaN),
+            Visible(TableId::kZo),    Counter("FV"),                   Stock("1", "A1"),
+            Stock("1", "A1", "REZERWA0"), Stock("1", "A2"),            BalanceOfK1()};
   }
   void ExpectNothingWritten(const Snapshot& before) {
     const Snapshot now = Take();
     EXPECT_EQ(now.headers, before.headers);
     EXPECT_EQ(now.lines, before.lines);
     EXPECT_EQ(now.settlements, before.settlements);
+    EXPECT_EQ(now.customers, before.customers);
+    EXPECT_EQ(now.balance, before.balance);
     EXPECT_EQ(now.counter, before.counter);
     EXPECT_EQ(now.a1, before.a1);
     EXPECT_EQ(now.a1_rez, before.a1_rez);
@@ -274,7 +282,7 @@ TEST_F(AllOrNothing, ABusyKindRecordPostsNothing) {
 TEST_F(AllOrNothing, AFailedWriteAnywhereTakesEverythingBack) {
   int failed = 0;
   for (const char* file : {"slow.dbf", "dowod.dbf", "dowod1.ntx", "dow.dbf", "dow1.ntx", "as.dbf", "fa_n.dbf",
-                           "post01.jnl"}) {
+                           "zo.dbf", "post01.jnl"}) {
     for (int nth = 1; nth <= 6; ++nth) {
       SCOPED_TRACE(std::string(file) + " write " + std::to_string(nth));
       ASSERT_TRUE(session::NoweDd(s(), st1().ui));
@@ -293,6 +301,13 @@ TEST_F(AllOrNothing, AFailedWriteAnywhereTakesEverythingBack) {
   }
   EXPECT_GT(failed, 10);
   ExpectIndexesVerify(false);
+  // The faults above fell on a posting that does move the customer's balance.
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
+  Header("FV", "K1", "T");
+  Line("A1", 1, 10);
+  const double before = BalanceOfK1();
+  ASSERT_TRUE(Post());
+  EXPECT_DOUBLE_EQ(BalanceOfK1(), std::max(before, 0.0) + 12.3);
 }
 
 TEST_F(AllOrNothing, AJournalLeftByADeadStationIsTakenBackAtStartUp) {
