@@ -34,6 +34,7 @@
 #include "base/text.h"
 #include "session/area_fields.h"
 #include "session/session.h"
+#include "settlements/ledger_tables.h"
 #include "store/net_use.h"
 #include "store/schema.h"
 #include "xbase/work_area.h"
@@ -55,21 +56,6 @@ std::string AmountText(double x) { return Str(NewRound(x, 2), 13, 2); }
 bool SameAmountText(double a, double b) { return AmountText(a) == AmountText(b); }
 
 std::string ItemName(const OpenItem& item) { return "fa_N " + AllTrim(item.rd) + "-" + AllTrim(item.nrd); }
-
-Result<store::TableId> BookOf(std::string_view kto) {
-  if (kto == "O") return store::TableId::kZo;
-  if (kto == "D") return store::TableId::kZd;
-  if (kto == "P") return store::TableId::kZp;
-  if (kto == "F") return store::TableId::kZf;
-  return Status::Invalid("Nieznany rodzaj rozrachunkow: \"" + std::string(kto) + "\"");
-}
-
-Result<xbase::WorkArea*> AreaOf(session::Session& s, store::TableId id) {
-  const store::TableDef& t = store::Table(id);
-  xbase::WorkArea* a = s.areas().Area(t.area);
-  if (a == nullptr) return Status::NotFound("Plik " + std::string(t.file) + " niedostepny");
-  return a;
-}
 
 OpenItem ReadItem(const xbase::WorkArea& fa) {
   OpenItem i;

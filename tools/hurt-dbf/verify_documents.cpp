@@ -165,9 +165,11 @@ bool DocumentCheck::ReadHeaders() {
   const int rd = dowod->Field("RD"), nrd = dowod->Field("NRD"), odb = dowod->Field("ODB");
   const int odbiorca = dowod->Field("ODBIORCA"), netto = dowod->Field("NETTO"), vat = dowod->Field("VAT");
   const int wartosc0 = dowod->Field("WARTOSC0"), waluta = dowod->Field("WALUTA");
-  const int r_rd = dowod->Field("R_RD"), r_nrd = dowod->Field("R_NRD");
+  const int r_rd = dowod->Field("R_RD"), r_nrd = dowod->Field("R_NRD"), mag = dowod->Field("MAG");
   while (dowod->Next()) {
     if (dowod->deleted()) continue;
+    // A money document (MAG "0") has no lines and moves no stock: the ledger check reads it.
+    if (mag >= 0 && PadR(dowod->Text(mag), 1) == "0") continue;
     Header h;
     h.recno = dowod->recno();
     h.key = DocKey(dowod->Text(rd), dowod->Text(nrd));
