@@ -12,7 +12,9 @@
 //          messages of the browse for nothing or one item marked, rates that disagree and
 //          sides that are all zero; a record another station holds is named and nothing is
 //          changed
-//   F3     the closing to balance up to a date
+//   F3     a menu: a money document (KP/KW/PP/BDW/NOU/NOO; entered on an item of a
+//          document it pays that document, whose open amount is proposed), the closing to
+//          balance up to a date, the payment demand and the reminder
 //   Esc    back
 // The items are read again after every operation, so what another station settled
 // meanwhile is not shown as open.

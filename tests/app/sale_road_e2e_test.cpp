@@ -200,13 +200,15 @@ TEST_F(SaleRoad, IssueNotesBecomeOneInvoiceOnceAndMoveTheGoodsOnce) {
     Step(s, {"Home", "Enter"}, "ROZRACHUNKI Z ODBIORCAMI");
     Step(s, {"text:JAS"}, "Osiedlowy");
     Step(s, {"F2"}, "Spacja-Zaznaczenie");
-    Step(s, {"F3"}, "ROZLICZENIE SALDEM DO");
+    Step(s, {"F3"}, "Rozliczenie saldem do dnia");
+    Step(s, {"Down", "Enter"}, "ROZLICZENIE SALDEM DO");
     StepSeen(s, {"Enter"}, "CZY NA PEWNO ROZLICZYC DO");
   };
   auto b = Start("b");
   ledger(*b);
   StepSeen(*b, {"text:N"}, "NIE ROZLICZAM");
-  Step(*b, {"F3"}, "ROZLICZENIE SALDEM DO");
+  Step(*b, {"F3"}, "Rozliczenie saldem do dnia");
+  Step(*b, {"Down", "Enter"}, "ROZLICZENIE SALDEM DO");
   StepSeen(*b, {"Enter"}, "CZY NA PEWNO ROZLICZYC DO");
   b->Kill(SIGKILL);
   EXPECT_EQ(b->WaitExit(), 128 + SIGKILL);

@@ -76,5 +76,30 @@ TEST_F(LedgerScreenTest, UnequalSidesAreCompensatedAfterTheQuestionAndTheRestSta
   ExpectDataChecksClean();
 }
 
+TEST_F(LedgerScreenTest, APaymentEnteredOnTheInvoiceIsMatchedAndThenSettledWithIt) {
+  Item("FV ", "       1", 100, 0);
+  Customer();
+  // F3, the money document: on the invoice, KP of its 100.00 is proposed.
+  d.Key(key::F(3)).Key(key::kEnter);
+  d.Then([&] {
+    EXPECT_TRUE(d.Contains("Kasa przyjęła")) << d.Dump();
+    EXPECT_TRUE(d.Contains("Rodzaj : KP")) << d.Dump();
+    EXPECT_TRUE(d.Contains("100.00")) << d.Dump();
+  });
+  d.Key(key::kPgDn);
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY ZAPAMIETAC DOWOD ?")) << d.Dump(); }).Key('T');
+  ExpectMessage("Zapisano KP-1");
+  d.Then([&] { EXPECT_TRUE(d.Contains("KP -       1")) << d.Dump(); });
+  d.Key(key::kSpace).Key(key::kDown).Key(key::kSpace).Key(key::F(10));
+  ExpectMessage("Rozliczono");
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(FaN(), {"RD"}), std::vector<std::string>{});
+  EXPECT_EQ(Rows(FaNx(), {"RD", "ZAP"}).size(), 2u);
+  EXPECT_EQ(Rows(Zo(), {"ODB", "OBWN", "OBMA"}), std::vector<std::string>{"K1|0.000000|0.000000"});
+  EXPECT_EQ(Rows(Area(6), {"RD", "NRD", "MAG"}), std::vector<std::string>{"KP|       1|0"});
+  ExpectDataChecksClean();
+}
+
 }  // namespace
 }  // namespace hurt::settlements
