@@ -252,14 +252,16 @@ void LedgerScreen::MoneyDocumentForm() {
   std::string rd = doc.rd, tresc = PadR(doc.tresc, 50);
   double nrd = 0, kwota = doc.kwota, tez = 14;
   JulianDay data = doc.data;
+  // Rows 12-13: the kinds, as wide as the screen; the form under them.
   const console::SavedRegion under = con_.Save(12, 0, 21, 79);
-  con_.Box(12, 0, 21, 79, console::DoubleFrame(), con_.colours().standard, ' ');
-  con_.Say(13, 2, xkp + std::string("- Kasa przyjęła      PP  - Polecenie przelewu         NOU - Nota uznaniowa"_pl));
-  con_.Say(14, 2, xkw + std::string("- Kasa wydała        BDW - Bankowy dowod wplaty       NOO - Nota obciazeniowa"_pl));
+  con_.ClearRegion(12, 0, 21, 79);
+  con_.Say(12, 0, xkp + std::string("- Kasa przyjęła      PP  - Polecenie przelewu         NOU - Nota uznaniowa"_pl));
+  con_.Say(13, 0, xkw + std::string("- Kasa wydała        BDW - Bankowy dowod wplaty       NOO - Nota obciazeniowa"_pl));
+  con_.Say(14, 0, std::string(80, '-'));
   con_.Say(16, 2, "Rodzaj :");
   con_.Say(16, 20, "Numer (0 - nastepny):");
   con_.Say(17, 2, "Data   :");
-  con_.Say(17, 20, "Kwota :");
+  con_.Say(17, 24, "Kwota :");
   con_.Say(18, 2, "Tresc  :");
   con_.Say(19, 2, "Termin zaplaty (NOO) - dni:");
   console::Form f(con_);
@@ -273,7 +275,7 @@ void LedgerScreen::MoneyDocumentForm() {
   });
   f.GetNumber(16, 42, nrd, "99999999");
   f.GetDate(17, 11, data);
-  f.GetNumber(17, 28, kwota, "999999999.99").Valid([&] { return kwota >= 0; });
+  f.GetNumber(17, 32, kwota, "999999999.99").Valid([&] { return kwota >= 0; });
   f.GetText(18, 11, tresc).Width(60);
   f.GetNumber(19, 30, tez, "999").When([&] { return PadR(AllTrim(rd), 3) == "NOO"; });
   const bool escaped = f.Read().escaped;
