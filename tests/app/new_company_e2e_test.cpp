@@ -401,13 +401,7 @@ TEST_F(NewCompany, AKindHeldElsewhereLeavesTheInvoiceInTheGridUntilItIsFree) {
     if (kinds[i].at("RD") == "FV") recno = static_cast<int>(i) + 1;
   }
   ASSERT_GT(recno, 0);
-  ProcessOptions options;
-  options.cwd = data.str();
-  auto holder = std::make_unique<ChildProcess>(
-      std::vector<std::string>{BuiltProgram("hurt-dbf"), "lock", Period() + "/slow.dbf", std::to_string(recno), "120"},
-      options);
-  for (int i = 0; i < 300 && holder->OutputSoFar().find("locked") == std::string::npos; ++i) ::usleep(20'000);
-  ASSERT_NE(holder->OutputSoFar().find("locked"), std::string::npos);
+  auto holder = HoldRecord(data.str(), Period() + "/slow.dbf", recno);
   a->Send("text:T");
   ASSERT_TRUE(a->WaitForLog("zajęty na innym stanowisku")) << a->Screen();
   EXPECT_EQ(Documents(), (std::vector<std::string>{"PZ 1 DOSTAWCA"}));
