@@ -32,6 +32,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/open_item.h"
 #include "session/area_fields.h"
 #include "session/session.h"
 #include "settlements/ledger_tables.h"
@@ -377,8 +378,8 @@ Status RefusalOf(F10Action a) {
 
 }  // namespace
 
-double OpenItem::HomeWn() const { return kurs > 0 ? NewRound(obwn * kurs, 2) : obwn; }
-double OpenItem::HomeMa() const { return kurs > 0 ? NewRound(obma * kurs, 2) : obma; }
+double OpenItem::HomeWn() const { return documents::HomeAmount(obwn, kurs); }
+double OpenItem::HomeMa() const { return documents::HomeAmount(obma, kurs); }
 
 Result<std::vector<OpenItem>> ItemsOf(session::Session& s, std::string_view kto, std::string_view odb) {
   auto fa_or = AreaOf(s, store::TableId::kFaN);

@@ -8,6 +8,7 @@
 #include "base/picture.h"
 #include "base/text.h"
 #include "console/message_window.h"
+#include "documents/open_item.h"
 #include "session/area_fields.h"
 #include "session/helpers.h"
 #include "session/menu_choice.h"
@@ -66,9 +67,9 @@ bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::Repor
     if (PadR(FieldText(*fa, "KTO"), 1) != "O") break;
     if (PadR(FieldText(*fa, "MAG"), 1) == "0") continue;
     const double kurs = FieldNumber(*fa, "KURS");
-    double owed = FieldNumber(*fa, "OBWN") - FieldNumber(*fa, "OBMA");
-    if (!in_currencies && kurs > 0) owed = NewRound(FieldNumber(*fa, "OBWN") * kurs, 2) - NewRound(FieldNumber(*fa, "OBMA") * kurs, 2);
-    owed = NewRound(owed, 2);
+    const double rate = in_currencies ? 0 : kurs;  // in currencies the amounts stay as stored
+    const double owed =
+        NewRound(documents::HomeAmount(FieldNumber(*fa, "OBWN"), rate) - documents::HomeAmount(FieldNumber(*fa, "OBMA"), rate), 2);
     if (owed <= 0) continue;
     const std::string odb = PadR(FieldText(*fa, "ODB"), 8);
     if (odb != customer) {
