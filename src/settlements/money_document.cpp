@@ -52,8 +52,6 @@ uint32_t FindIn(xbase::WorkArea& a, const std::string& key, Pick pick) {
   auto found = a.SeekKey(key);
   if (!found.ok() || !*found) return 0;
   for (; !a.eof(); (void)a.Skip(1)) {
-    auto k = a.Get("RD");
-    if (!k.ok()) return 0;
     if (PadR(FieldText(a, "RD"), 3) + PadL(AllTrim(FieldText(a, "NRD")), 8) != key.substr(0, 11)) return 0;
     if (pick(a)) return a.recno();
   }
