@@ -180,13 +180,13 @@ void LedgerScreen::F10() {
   }
   session::ConsoleStoreUi ui(con_);
   console::OknoNoWait(con_, "Trwa rozliczanie ...");
-  Result<OperationResult> done = Status::Ok();
-  if (compensate) {
+  const auto run = [&]() -> Result<OperationResult> {
+    if (!compensate) return Settle(s_, ui, marked, AllTrim(nr_wb));
     auto c = Compensate(s_, ui, marked);
-    done = c.ok() ? Result<OperationResult>(static_cast<OperationResult>(*c)) : Result<OperationResult>(c.status());
-  } else {
-    done = Settle(s_, ui, marked, AllTrim(nr_wb));
-  }
+    if (!c.ok()) return c.status();
+    return static_cast<OperationResult>(*c);
+  };
+  const Result<OperationResult> done = run();
   if (!done.ok()) {
     console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
   } else if (!done->done) {
