@@ -147,7 +147,8 @@ void LedgerScreen::Mark() {
 
 void LedgerScreen::F10() {
   const std::vector<OpenItem> marked = Marked();
-  switch (F10ActionOf(marked)) {
+  const F10Action action = F10ActionOf(marked);
+  switch (action) {
     case F10Action::kNothingMarked:
       console::Okno_(con_, "BAW SIE CZYMS INNYM LUB ZAZNACZ COS", 2);
       return;
@@ -164,7 +165,7 @@ void LedgerScreen::F10() {
     case F10Action::kCompensate:
       break;
   }
-  const bool compensate = F10ActionOf(marked) == F10Action::kCompensate;
+  const bool compensate = action == F10Action::kCompensate;
   if (compensate && !s_.FileX("KOMPENSA.NOT") && !console::Okno(con_, "Kompensowac ?", "N")) return;
   std::string nr_wb;
   if (!compensate && s_.FileX("NR_WB.TXT")) {
