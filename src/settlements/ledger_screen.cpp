@@ -16,7 +16,7 @@
 #include "session/not_built.h"
 #include "session/session.h"
 #include "session/store_ui.h"
-#include "settlements/money_document.h"
+#include "settlements/money_document_form.h"
 #include "settlements/settle.h"
 
 namespace hurt::settlements {
@@ -227,84 +227,25 @@ void LedgerScreen::Close() {
   (void)Load();
 }
 
-// EW_NAL_ZOB for this counterparty: the kind (the cash-in and cash-out kinds of the
-// settings, PP, BDW, NOU, NOO), the number (empty: the next), date, amount and text;
-// entered on an item of a document, that document is the one paid and its open amount
-// is proposed.
+// EW_NAL_ZOB for this counterparty; entered on an item of a document, that document is
+// the one paid and its open amount is proposed.
 void LedgerScreen::MoneyDocumentForm() {
-  const std::string xkp = PadR(AllTrim(s_.settings().Text("J_XKP")), 3);
-  const std::string xkw = PadR(AllTrim(s_.settings().Text("J_XKW")), 3);
-  MoneyDocument doc;
-  doc.kto = kto_;
-  doc.odb = odb_;
-  doc.nodb = nazwa_;
-  doc.data = s_.Today();
+  MoneyFormPreset p;
+  p.kto = kto_;
+  p.odb = odb_;
+  p.nodb = nazwa_;
   const OpenItem* on = Current();
   if (on != nullptr && on->mag != "0") {
-    doc.against_rd = on->rd;
-    doc.against_nrd = on->nrd;
-    const double owed = NewRound(on->obwn - on->obma, 2);
-    doc.rd = owed >= 0 ? xkp : xkw;
-    doc.kwota = owed >= 0 ? owed : -owed;
-    doc.tresc = "Zaplata " + AllTrim(on->rd) + "-" + AllTrim(on->nrd);
-  } else {
-    doc.rd = xkp;
+    p.against_rd = on->rd;
+    p.against_nrd = on->nrd;
+    const double owed = NewRound(on->obwn - on->obma, 2);  // in the document's currency
+    p.waluta = on->kurs > 0 ? on->waluta : std::string();
+    p.kurs = on->kurs > 0 ? on->kurs : 0;
+    p.rd = owed >= 0 ? s_.settings().Text("J_XKP") : s_.settings().Text("J_XKW");
+    p.kwota = owed >= 0 ? owed : -owed;
+    p.tresc = "Zaplata " + AllTrim(on->rd) + "-" + AllTrim(on->nrd);
   }
-  std::string rd = doc.rd, tresc = PadR(doc.tresc, 50);
-  double nrd = 0, kwota = doc.kwota, tez = 14;
-  JulianDay data = doc.data;
-  // Rows 12-13: the kinds, as wide as the screen; the form under them.
-  const console::SavedRegion under = con_.Save(12, 0, 21, 79);
-  con_.ClearRegion(12, 0, 21, 79);
-  con_.Say(12, 0, xkp + std::string("- Kasa przyjęła      PP  - Polecenie przelewu         NOU - Nota uznaniowa"_pl));
-  con_.Say(13, 0, xkw + std::string("- Kasa wydała        BDW - Bankowy dowod wplaty       NOO - Nota obciazeniowa"_pl));
-  con_.Say(14, 0, std::string(80, '-'));
-  con_.Say(16, 2, "Rodzaj :");
-  con_.Say(16, 20, "Numer (0 - nastepny):");
-  con_.Say(17, 2, "Data   :");
-  con_.Say(17, 24, "Kwota :");
-  con_.Say(18, 2, "Tresc  :");
-  con_.Say(19, 2, "Termin zaplaty (NOO) - dni:");
-  console::Form f(con_);
-  f.GetText(16, 11, rd, "!!!").Valid([&] {
-    const std::string code = PadR(AllTrim(rd), 3);
-    for (const std::string& k : {xkp, xkw, std::string("PP "), std::string("BDW"), std::string("NOU"), std::string("NOO")}) {
-      if (code == k) return true;
-    }
-    console::Okno_(con_, "Rodzaj: " + AllTrim(xkp) + ", " + AllTrim(xkw) + ", PP, BDW, NOU albo NOO", 2);
-    return false;
-  });
-  f.GetNumber(16, 42, nrd, "99999999");
-  f.GetDate(17, 11, data);
-  f.GetNumber(17, 32, kwota, "999999999.99").Valid([&] { return kwota >= 0; });
-  f.GetText(18, 11, tresc).Width(60);
-  f.GetNumber(19, 30, tez, "999").When([&] { return PadR(AllTrim(rd), 3) == "NOO"; });
-  const bool escaped = f.Read().escaped;
-  if (escaped || (kwota == 0 && nrd == 0) || !console::Okno(con_, "CZY ZAPAMIETAC DOWOD ?", "T")) {
-    con_.Restore(under);
-    return;
-  }
-  con_.Restore(under);
-  doc.rd = PadR(AllTrim(rd), 3);
-  doc.nrd = static_cast<long>(nrd);
-  doc.data = data;
-  doc.kwota = NewRound(kwota, 2);
-  doc.tresc = RTrim(tresc);
-  doc.tez = doc.rd == "NOO" ? tez : 0;
-  if (doc.nrd != 0) doc.against_rd.clear();  // a correction keeps its own links
-  console::OknoNoWait(con_, "Trwa zapis ...");
-  session::ConsoleStoreUi ui(con_);
-  auto r = ZapiszDowodKasowy(s_, ui, doc);
-  if (!r.ok()) {
-    console::Okno_(con_, "Blad zapisu - dowod nie zapisany", 3);
-  } else if (!r->done) {
-    console::Okno_(con_, "Zajete na innym stanowisku: " + r->busy + " - dowod nie zapisany", 3);
-  } else if (r->deleted) {
-    console::Okno_(con_, "SKASOWANO DOWOD " + AllTrim(doc.rd), 2);
-  } else {
-    console::Okno_(con_, (r->corrected ? "POPRAWIONO DOWOD " : "Zapisano ") + AllTrim(doc.rd) + "-" + std::to_string(r->nrd), 2);
-  }
-  (void)Load();
+  if (EwNalZob(s_, p)) (void)Load();
 }
 
 BrowseAction LedgerScreen::OnKey(int k) {

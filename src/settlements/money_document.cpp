@@ -205,6 +205,8 @@ Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, M
         {"OPERATOR", Value(s.op().nr)},
         {"WALUTA", Value(doc.waluta)},
         {"KURS", Value(doc.kurs)},
+        {"R_DATA", Value(xbase::Date{s.Today()})},
+        {"R_CZAS", Value(s.clock().TimeText())},
     };
     for (const auto& [f, v] : fields) {
       if (dowod.FieldIndex(f) >= 0) HURT_RETURN_IF_ERROR(dowod.Replace(f, v));

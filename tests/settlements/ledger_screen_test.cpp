@@ -1,6 +1,8 @@
 // The settlement browse of one counterparty driven through the headless console.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalogues/catalogue_fixture.h"
 #include "console/keys.h"
 #include "settlements/ledger_screen.h"
@@ -98,6 +100,48 @@ TEST_F(LedgerScreenTest, APaymentEnteredOnTheInvoiceIsMatchedAndThenSettledWithI
   EXPECT_EQ(Rows(FaNx(), {"RD", "ZAP"}).size(), 2u);
   EXPECT_EQ(Rows(Zo(), {"ODB", "OBWN", "OBMA"}), std::vector<std::string>{"K1|0.000000|0.000000"});
   EXPECT_EQ(Rows(Area(6), {"RD", "NRD", "MAG"}), std::vector<std::string>{"KP|       1|0"});
+  ExpectDataChecksClean();
+}
+
+TEST_F(LedgerScreenTest, ADebitNoteAsksItsDueDateAndATransferOrderGoesToThePpTable) {
+  Customer();
+  // NOO: the due date proposed 14 days on; "N" to "CZY DANE SA POPRAWNE ?" goes back to
+  // the form, Esc there writes nothing.
+  d.Key(key::F(3)).Key(key::kEnter).Type("NOO").Key(key::kEnter).Key(key::kEnter).Key(key::kEnter);
+  d.Type("50").Key(key::kPgDn);
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY DANE SA POPRAWNE ?")) << d.Dump(); }).Key('N');
+  d.Then([&] { EXPECT_TRUE(d.Contains("Rodzaj : NOO")) << d.Dump(); }).Key(key::kEsc);
+  d.Then([&] { EXPECT_FALSE(d.Contains("Rodzaj :")) << d.Dump(); });
+  d.Key(key::F(3)).Key(key::kEnter).Type("NOO").Key(key::kEnter).Key(key::kEnter).Key(key::kEnter);
+  d.Type("50").Key(key::kEnter).Key(key::kEnter);  // amount, text
+  d.Then([&] { EXPECT_TRUE(d.Contains(" + 14 dni :")) << d.Dump(); }).Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY DANE SA POPRAWNE ?")) << d.Dump(); }).Key('T');
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY ZAPAMIETAC DOWOD ?")) << d.Dump(); }).Key('T');
+  ExpectMessage("Zapisano NOO-1");
+  // PP of 30.00, sent on to the transfer-order table.
+  d.Key(key::F(3)).Key(key::kEnter).Type("PP").Key(key::kEnter).Key(key::kEnter).Key(key::kEnter);
+  d.Type("30").Key(key::kPgDn);
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY DANE SA POPRAWNE ?")) << d.Dump(); }).Key('T');
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY ZAPAMIETAC DOWOD ?")) << d.Dump(); }).Key('T');
+  ExpectMessage("Zapisano PP-1");
+  d.Then([&] { EXPECT_TRUE(d.Contains("Wyslac do zbioru PP ?")) << d.Dump(); }).Key('T');
+  d.Key(key::kEsc);
+  Run();
+  const JulianDay today = s().Today();
+  auto items = Rows(FaN(), {"RD", "OBWN", "OBMA", "TEZ"});
+  std::sort(items.begin(), items.end());
+  EXPECT_EQ(items, (std::vector<std::string>{"NOO|50.000000|0.000000|14.000000", "PP|30.000000|0.000000|0.000000"}));
+  ASSERT_TRUE(FaN().GoTop().ok());
+  for (; !FaN().eof(); (void)FaN().Skip(1)) {
+    if (FaN().Get("RD")->AsString() == "NOO") {
+      EXPECT_EQ(FaN().Get("TERMIN")->AsDate().day, today + 14);
+    }
+  }
+  EXPECT_EQ(Rows(Zo(), {"ODB", "OBWN", "OBMA"}), std::vector<std::string>{"K1|80.000000|0.000000"});
+  auto pp = s().areas().Open(240, dir.str() + "/pp.dbf", "pp_test");
+  ASSERT_TRUE(pp.ok()) << pp.status().ToString();
+  EXPECT_EQ(Rows(**pp, {"ODB", "O_NODB", "KWOTA"}), std::vector<std::string>{"K1|SKLEP|       30.00"});
+  ASSERT_TRUE(s().areas().Close(240).ok());
   ExpectDataChecksClean();
 }
 
