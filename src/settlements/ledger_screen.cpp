@@ -1,5 +1,6 @@
 #include "settlements/ledger_screen.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -95,8 +96,17 @@ bool LedgerScreen::Load() {
     console::Okno_(con_, "Plik fa_N niedostepny", 3);
     return false;
   }
+  // Marks stay on the items that are still open (an operation that changed nothing
+  // leaves them for another try); settled ones are gone, new ones come unmarked.
+  std::vector<uint32_t> kept;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (marked_[i]) kept.push_back(items_[i].recno);
+  }
   items_ = std::move(items).value();
   marked_.assign(items_.size(), false);
+  for (size_t i = 0; i < items_.size(); ++i) {
+    marked_[i] = std::find(kept.begin(), kept.end(), items_[i].recno) != kept.end();
+  }
   return true;
 }
 
@@ -180,6 +190,7 @@ void LedgerScreen::F10() {
     if (escaped) return;
   }
   session::ConsoleStoreUi ui(con_);
+  const console::SavedRegion waiting = console::SaveOknoArea(con_);
   console::OknoNoWait(con_, "Trwa rozliczanie ...");
   const auto run = [&]() -> Result<OperationResult> {
     if (!compensate) return Settle(s_, ui, marked, AllTrim(nr_wb));
@@ -188,6 +199,7 @@ void LedgerScreen::F10() {
     return static_cast<OperationResult>(*c);
   };
   const Result<OperationResult> done = run();
+  con_.Restore(waiting);
   if (!done.ok()) {
     console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
   } else if (!done->done) {
@@ -216,9 +228,11 @@ void LedgerScreen::Close() {
     console::Okno_(con_, "NIE ROZLICZAM", 2);
     return;
   }
+  const console::SavedRegion waiting = console::SaveOknoArea(con_);
   console::OknoNoWait(con_, "PROSZE CZEKAC - ROZLICZAM");
   session::ConsoleStoreUi ui(con_);
   auto done = CloseToBalance(s_, ui, kto_, odb_, date);
+  con_.Restore(waiting);
   if (!done.ok()) {
     console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
   } else if (!done->done) {

@@ -207,9 +207,11 @@ void MoneyForm::Write() {
     doc_.tez = tez < -999 ? 0 : tez;
   }
   if (doc_.nrd != 0) doc_.against_rd.clear();  // a correction keeps its own links
+  const console::SavedRegion waiting = console::SaveOknoArea(con_);
   console::OknoNoWait(con_, "Trwa zapis ...");
   session::ConsoleStoreUi ui(con_);
   auto r = ZapiszDowodKasowy(s_, ui, doc_);
+  con_.Restore(waiting);
   if (!r.ok()) {
     console::Okno_(con_, "Blad zapisu - dowod nie zapisany", 3);
     return;
