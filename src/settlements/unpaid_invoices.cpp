@@ -15,6 +15,7 @@
 #include "session/output/report_file.h"
 #include "session/session.h"
 #include "session/viewer.h"
+#include "settlements/ledger_tables.h"
 #include "store/schema.h"
 
 namespace hurt::settlements {
@@ -26,8 +27,10 @@ using session::FieldText;
 
 namespace {
 
-std::string CustomerName(session::Session& s, const std::string& odb) {
-  xbase::WorkArea* zo = s.areas().Area(store::Table(store::TableId::kZo).area);
+std::string CustomerName(session::Session& s, std::string_view kto, const std::string& odb) {
+  auto book = BookOf(kto);
+  if (!book.ok()) return {};
+  xbase::WorkArea* zo = s.areas().Area(store::Table(*book).area);
   if (zo == nullptr || zo->order_count() < 1) return {};
   const uint32_t before = zo->recno();
   std::string name;
@@ -39,7 +42,10 @@ std::string CustomerName(session::Session& s, const std::string& odb) {
 
 }  // namespace
 
-bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::ReportWriter& out) {
+bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::ReportWriter& out, std::string_view kto,
+                         std::string_view odb) {
+  const std::string book = PadR(kto, 1);
+  const std::string only = odb.empty() ? std::string() : PadR(odb, 8);
   xbase::WorkArea* fa = s.areas().Area(store::Table(store::TableId::kFaN).area);
   if (fa == nullptr || fa->order_count() < 2) return false;
   const int order = fa->order();
@@ -62,21 +68,23 @@ bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::Repor
     out.Line(PadR("", 25) + "Razem: " + TransformNumber(NewRound(customer_sum, 2), "999999999.99"));
     out.Line("");
   };
-  auto found = fa->SeekKey("O", true);
+  auto found = fa->SeekKey(book + only, true);
   for (bool more = found.ok() && !fa->eof(); more && !fa->eof(); more = fa->Skip(1).ok()) {
-    if (PadR(FieldText(*fa, "KTO"), 1) != "O") break;
+    if (PadR(FieldText(*fa, "KTO"), 1) != book) break;
+    if (!only.empty() && PadR(FieldText(*fa, "ODB"), 8) != only) break;
     if (PadR(FieldText(*fa, "MAG"), 1) == "0") continue;
     const double kurs = FieldNumber(*fa, "KURS");
     const double rate = in_currencies ? 0 : kurs;  // in currencies the amounts stay as stored
-    const double owed =
+    const double debit_over_credit =
         NewRound(documents::HomeAmount(FieldNumber(*fa, "OBWN"), rate) - documents::HomeAmount(FieldNumber(*fa, "OBMA"), rate), 2);
+    const double owed = book == "D" ? -debit_over_credit : debit_over_credit;  // suppliers: what we owe
     if (owed <= 0) continue;
-    const std::string odb = PadR(FieldText(*fa, "ODB"), 8);
-    if (odb != customer) {
+    const std::string item_odb = PadR(FieldText(*fa, "ODB"), 8);
+    if (item_odb != customer) {
       close_customer();
-      customer = odb;
+      customer = item_odb;
       customer_sum = 0;
-      out.Line(AllTrim(odb) + "  " + AllTrim(CustomerName(s, odb)));
+      out.Line(AllTrim(item_odb) + "  " + AllTrim(CustomerName(s, book, item_odb)));
     }
     JulianDay termin = FieldDate(*fa, "TERMIN");
     if (termin == kEmptyDate) termin = FieldDate(*fa, "DATA");
@@ -99,10 +107,10 @@ bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::Repor
   return true;
 }
 
-void FvNiezaplacone(session::Session& s) {
+void FvNiezaplacone(session::Session& s, std::string_view kto, std::string_view odb) {
   const bool currencies = session::JestWaluta(s) && console::Okno(s.con(), "W walutach ?", "N");
   bool written = true;
-  session::ViewDruk(s, [&](session::ReportWriter& out) { written = WriteUnpaidInvoices(s, currencies, out); });
+  session::ViewDruk(s, [&](session::ReportWriter& out) { written = WriteUnpaidInvoices(s, currencies, out, kto, odb); });
   if (!written) console::Okno_(s.con(), "Plik fa_N niedostepny", 3);
 }
 

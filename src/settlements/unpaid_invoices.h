@@ -10,6 +10,8 @@
 // are in złoty (an item with a rate counts round(amount × rate, 2)).
 #pragma once
 
+#include <string_view>
+
 namespace hurt::session {
 class Session;
 class ReportWriter;
@@ -17,10 +19,14 @@ class ReportWriter;
 
 namespace hurt::settlements {
 
-// Writes the list; false when fa_N is not open.
-bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::ReportWriter& out);
+// Writes the list of ledger `kto` (customers "O" by default), of one counterparty when
+// `odb` is given (F10 of the counterparty books: "Druk faktur nierozliczonych"; in the
+// suppliers' ledger "D" the documents whose credit is above their debit); false when
+// fa_N is not open.
+bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::ReportWriter& out,
+                         std::string_view kto = "O", std::string_view odb = {});
 
 // The list in the report viewer, after the currency question where it applies.
-void FvNiezaplacone(session::Session& s);
+void FvNiezaplacone(session::Session& s, std::string_view kto = "O", std::string_view odb = {});
 
 }  // namespace hurt::settlements

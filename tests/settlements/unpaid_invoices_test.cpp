@@ -23,9 +23,10 @@ class UnpaidInvoicesTest : public CatalogueTest {
     for (auto& m : more) f.push_back(std::move(m));
     Add(Area(7), f);
   }
-  std::string Report(bool currencies) {
-    auto written = session::RunReport(env, dir.str() + "/rob/test.prn",
-                                      [&](session::ReportWriter& out) { EXPECT_TRUE(WriteUnpaidInvoices(s(), currencies, out)); });
+  std::string Report(bool currencies, std::string kto = "O", std::string odb = "") {
+    auto written = session::RunReport(env, dir.str() + "/rob/test.prn", [&](session::ReportWriter& out) {
+      EXPECT_TRUE(WriteUnpaidInvoices(s(), currencies, out, kto, odb));
+    });
     EXPECT_TRUE(written.ok());
     return written.ok() ? Cp852ToUtf8(dir.Read(written->substr(dir.str().size() + 1))) : std::string();
   }
@@ -55,6 +56,14 @@ TEST_F(UnpaidInvoicesTest, OwedDocumentsOfCustomersWithTheirDaysPastDue) {
   // In currencies the foreign item keeps its amount and code.
   const std::string currencies = Report(true);
   EXPECT_TRUE(Has(currencies, "10.00    EUR")) << currencies;
+  // One counterparty's (F10 of the books): K2 alone; a supplier's, what we owe.
+  const std::string k2 = Report(false, "O", "K2");
+  EXPECT_TRUE(Has(k2, "FE -       1")) << k2;
+  EXPECT_FALSE(Has(k2, "FV -")) << k2;
+  EXPECT_TRUE(Has(k2, "Lacznie (1 dowodow):")) << k2;
+  const std::string d1 = Report(false, "D", "D1");
+  EXPECT_TRUE(Has(d1, "PZ -       1  01.03.2024  10.03.2024        300.00")) << d1;
+  EXPECT_FALSE(Has(d1, "FV -")) << d1;
 }
 
 }  // namespace
