@@ -25,6 +25,7 @@
 #include "session/session.h"
 #include "session/viewer.h"
 #include "settlements/ledger_screen.h"
+#include "settlements/money_register.h"
 #include "settlements/unpaid_invoices.h"
 
 namespace hurt::catalogues {
@@ -324,7 +325,9 @@ KeyTable AccountScreen::Keys() {
   if (book_.notebook) return keys;
   // The customers' and suppliers' books: open invoices and the cash register.
   keys.push_back({key::F(2), [this] { return OpenInvoices(); }});
-  keys.push_back({key::F(3), AndRepaint([this] { session::NotBuilt(s_, "EWIDENCJA_KP_KW"); })});
+  keys.push_back({key::F(3), AndRepaint([this] {
+                    if (!Empty()) settlements::EwidencjaKpKw(s_, book_.kto, PadR(FieldText(zo_, "ODB"), 8), FieldText(zo_, "NODB"));
+                  })});
   keys.push_back({key::F(10), AndRepaint([this] {
                     if (!Empty()) settlements::FvNiezaplacone(s_, book_.kto, PadR(FieldText(zo_, "ODB"), 8));
                   })});

@@ -6,6 +6,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/browse.h"
+#include "console/list_source.h"
 #include "console/form.h"
 #include "console/message_window.h"
 #include "invoicing/invoice_printout.h"
@@ -56,28 +57,6 @@ Status CollectMonth(xbase::WorkArea& dow, int order, const std::string& mag_inde
   }
   return Status::Ok();
 }
-
-// A browse over the list in memory.
-class SalesSource final : public console::BrowseSource {
- public:
-  explicit SalesSource(const std::vector<SaleOfArticle>& sales) : sales_(sales) {}
-  void GoTop() override { at_ = 0; }
-  void GoBottom() override { at_ = sales_.empty() ? 0 : static_cast<int64_t>(sales_.size()) - 1; }
-  int64_t Skip(int64_t n) override {
-    int64_t to = std::clamp<int64_t>(at_ + n, 0, sales_.empty() ? 0 : static_cast<int64_t>(sales_.size()) - 1);
-    int64_t moved = to - at_;
-    at_ = to;
-    return moved;
-  }
-  bool IsEmpty() override { return sales_.empty(); }
-  int64_t Bookmark() override { return at_; }
-  void GoToBookmark(int64_t mark) override { at_ = mark; }
-  const SaleOfArticle& Current() const { return sales_[static_cast<size_t>(at_)]; }
-
- private:
-  const std::vector<SaleOfArticle>& sales_;
-  int64_t at_ = 0;
-};
 
 }  // namespace
 
@@ -165,19 +144,20 @@ bool KorektyFv(session::Session& session) {
     console::Okno_(con, sales.status().message(), 3);
     return false;
   }
-  SalesSource source(*sales);
+  console::ListSource source([&] { return sales->size(); });
+  const auto current = [&]() -> const SaleOfArticle& { return (*sales)[source.at()]; };
   console::Browse grid(con, source, 5, 2, 20, 77);
   grid.AddColumn(
-      console::BrowseColumn::Date("Data", [&] { return source.IsEmpty() ? kEmptyDate : source.Current().data; }));
+      console::BrowseColumn::Date("Data", [&] { return source.IsEmpty() ? kEmptyDate : current().data; }));
   grid.AddColumn(console::BrowseColumn::Text("Dowod", [&] {
-    return source.IsEmpty() ? std::string() : AllTrim(source.Current().rd) + "-" + AllTrim(source.Current().nrd);
+    return source.IsEmpty() ? std::string() : AllTrim(current().rd) + "-" + AllTrim(current().nrd);
   }));
-  grid.AddColumn(console::BrowseColumn::Number("Ilosc", [&] { return source.IsEmpty() ? 0.0 : source.Current().ilosc; },
+  grid.AddColumn(console::BrowseColumn::Number("Ilosc", [&] { return source.IsEmpty() ? 0.0 : current().ilosc; },
                                                "9999999.999"));
-  grid.AddColumn(console::BrowseColumn::Number("Cena", [&] { return source.IsEmpty() ? 0.0 : source.Current().cena; },
+  grid.AddColumn(console::BrowseColumn::Number("Cena", [&] { return source.IsEmpty() ? 0.0 : current().cena; },
                                                "9999999.99"));
   grid.AddColumn(console::BrowseColumn::Text(
-      "VAT", [&] { return source.IsEmpty() ? std::string() : source.Current().podatek0; }));
+      "VAT", [&] { return source.IsEmpty() ? std::string() : current().podatek0; }));
   con.Box(4, 1, 21, 78, console::DoubleFrame(), con.colours().standard, ' ');
   bool chosen = false;
   grid.Run([&](console::BrowseMode mode, int) {
@@ -193,7 +173,7 @@ bool KorektyFv(session::Session& session) {
   });
   con.RestoreScreen(saved);
   if (!chosen || sales->empty()) return false;
-  return ApplySaleToLine(*dd, source.Current()).ok();
+  return ApplySaleToLine(*dd, current()).ok();
 }
 
 }  // namespace hurt::invoicing

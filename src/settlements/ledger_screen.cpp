@@ -12,6 +12,7 @@
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/keys.h"
+#include "console/list_source.h"
 #include "console/message_window.h"
 #include "session/menu_choice.h"
 #include "session/not_built.h"
@@ -30,29 +31,6 @@ namespace key = console::key;
 namespace {
 
 constexpr int kGridBottom = 10;
-
-// The items of the counterparty, as the grid moves over them.
-class ItemSource final : public console::BrowseSource {
- public:
-  explicit ItemSource(const std::vector<OpenItem>& items) : items_(items) {}
-  void GoTop() override { at_ = 0; }
-  void GoBottom() override { at_ = items_.empty() ? 0 : static_cast<int64_t>(items_.size()) - 1; }
-  int64_t Skip(int64_t n) override {
-    const int64_t last = static_cast<int64_t>(items_.size()) - 1;
-    const int64_t to = std::max<int64_t>(0, std::min(last, at_ + n));
-    const int64_t moved = to - at_;
-    at_ = to;
-    return moved;
-  }
-  bool IsEmpty() override { return items_.empty(); }
-  int64_t Bookmark() override { return at_; }
-  void GoToBookmark(int64_t mark) override { at_ = mark; }
-  size_t at() const { return static_cast<size_t>(at_); }
-
- private:
-  const std::vector<OpenItem>& items_;
-  int64_t at_ = 0;
-};
 
 std::string ShortDate(JulianDay d) {
   if (d == kEmptyDate) return "  .  .  ";
@@ -87,7 +65,7 @@ class LedgerScreen {
   std::string kto_, odb_, nazwa_;
   std::vector<OpenItem> items_;
   std::vector<bool> marked_;
-  ItemSource* source_ = nullptr;
+  console::ListSource* source_ = nullptr;
 };
 
 bool LedgerScreen::Load() {
@@ -290,7 +268,7 @@ BrowseAction LedgerScreen::OnKey(int k) {
 void LedgerScreen::Run() {
   if (!Load()) return;
   con_.Clear();
-  ItemSource source(items_);
+  console::ListSource source([this] { return items_.size(); });
   source_ = &source;
   console::Browse browse(con_, source, 0, 0, kGridBottom, 79);
   browse.Separators("─┼─"_pl, "│"_pl, "");

@@ -22,11 +22,6 @@ namespace {
 constexpr double kLockWait = 10.0;   // REC_LOCK of the records changed
 constexpr double kAppendWait = 15.0;
 
-bool IsReceiptKind(std::string_view rd) {
-  const std::string code = AllTrim(rd);
-  return code == "KP" || code == "NOU";
-}
-
 // The records locked for the document, released on every way out.
 class Locks {
  public:
@@ -77,6 +72,11 @@ Status Add(xbase::WorkArea& a, std::string_view field, double amount) {
 }
 
 }  // namespace
+
+bool IsReceiptKind(std::string_view rd) {
+  const std::string code = AllTrim(rd);
+  return code == "KP" || code == "NOU";
+}
 
 std::string CounterFieldOf(const xbase::WorkArea& firma, std::string_view rd) {
   const std::string code = AllTrim(rd);

@@ -54,6 +54,9 @@ struct MoneyResult {
   bool corrected = false, deleted = false, matched = false;
 };
 
+// A cash receipt or a credit note: its amount goes to the counterparty's credit side (OBMA).
+bool IsReceiptKind(std::string_view rd);
+
 // The counter field of the company record for kind `rd`.
 std::string CounterFieldOf(const xbase::WorkArea& firma, std::string_view rd);
 

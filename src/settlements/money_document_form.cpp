@@ -97,7 +97,8 @@ class MoneyForm {
       kurs_ = p.kurs;
     }
     tresc_ = PadR(p.tresc, 50);
-    data_ = s.Today();
+    nrd_ = static_cast<double>(p.nrd);
+    data_ = p.data != kEmptyDate ? p.data : s.Today();
   }
   bool Run();
 

@@ -15,6 +15,8 @@
 
 #include <string>
 
+#include "base/date.h"
+
 namespace hurt::session {
 class Session;
 }
@@ -24,6 +26,8 @@ namespace hurt::settlements {
 struct MoneyFormPreset {
   std::string kto = "O", odb, nodb;  // the counterparty
   std::string rd;                    // the kind proposed; empty: cash in
+  long nrd = 0;                      // a document's own number: it is corrected
+  JulianDay data = kEmptyDate;       // its date; empty: today
   std::string against_rd, against_nrd;  // the document it pays, when entered against one
   double kwota = 0;
   std::string waluta;  // of the amount; blank: home currency
