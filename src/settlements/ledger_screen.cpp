@@ -259,6 +259,9 @@ BrowseAction LedgerScreen::OnKey(int k) {
   } else {
     return BrowseAction::kContinue;
   }
+  // The key is spent: an empty grid asks again while idle, and must not take the last key
+  // of the screen just closed (Esc in the money-document form) for a new one.
+  con_.SetLastKey(key::kNone);
   source_->GoTop();
   Totals();
   KeyLine();

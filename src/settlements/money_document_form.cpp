@@ -142,6 +142,7 @@ bool MoneyForm::Edit() {
     con_.Say(17, 58, "Kurs:");
   }
   con_.Say(18, 2, "Tresc  :");
+  con_.Say(19, 2, "Termin zaplaty (tylko NOO)        :");
   console::Form f(con_);
   f.GetText(16, 11, rd_, "!!!").Valid([&] { return KindValid(); });
   f.GetNumber(16, 42, nrd_, "99999999");

@@ -173,6 +173,7 @@ void RegisterScreen::Run() {
     } else {
       return console::BrowseAction::kContinue;
     }
+    con_.SetLastKey(key::kNone);  // spent: an empty grid asks again while idle
     source.GoBottom();
     Frame();
     return console::BrowseAction::kRepaint;

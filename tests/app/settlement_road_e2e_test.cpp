@@ -108,6 +108,18 @@ TEST_F(SettlementRoad, ReceiptsPartPaymentsAndCompensationByEveryWayOut) {
   const std::string invoiced = Snapshot();
   ExpectVerifyFindsNothing(data.str());
 
+  // The account's money documents (F3 of the books): none yet; Esc in the form of a new
+  // one goes back to the empty list, Esc there back to the books.
+  Step(*a, {"Left"}, "Rozrachunki z odbiorcami");
+  Step(*a, {"Home", "Enter"}, "ROZRACHUNKI Z ODBIORCAMI");
+  Step(*a, {"text:SMAKOSZ"}, "Smakosz");
+  Step(*a, {"F3"}, "EWIDENCJA KP, KW, PP: SMAKOSZ");
+  Step(*a, {"F5"}, "Kasa przyjęła");
+  Step(*a, {"Esc"}, "EWIDENCJA KP, KW, PP: SMAKOSZ", "Kasa przyjęła");
+  Step(*a, {"Esc"}, "ROZRACHUNKI Z ODBIORCAMI", "EWIDENCJA KP");
+  Step(*a, {"Esc"}, "Rozrachunki z odbiorcami");
+  Step(*a, {"Right"}, "Zestawienie dowodow");
+
   // The receipt for FV 1: Esc in the form, "N" to keeping it, kill -9 at the question
   // change nothing.
   OpenLedger(*a);
