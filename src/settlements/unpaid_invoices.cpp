@@ -72,7 +72,11 @@ bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::Repor
   for (bool more = found.ok() && !fa->eof(); more && !fa->eof(); more = fa->Skip(1).ok()) {
     if (PadR(FieldText(*fa, "KTO"), 1) != book) break;
     if (!only.empty() && PadR(FieldText(*fa, "ODB"), 8) != only) break;
-    if (PadR(FieldText(*fa, "MAG"), 1) == "0") continue;
+    // Money documents are payments, not debts; a compensation's or a closing's remainder
+    // ("KO ", "SAL") is what is left of documents, and is listed with its text.
+    const std::string rd = PadR(FieldText(*fa, "RD"), 3);
+    const bool remainder = rd == "KO " || rd == "SAL";
+    if (PadR(FieldText(*fa, "MAG"), 1) == "0" && !remainder) continue;
     const double kurs = FieldNumber(*fa, "KURS");
     const double rate = in_currencies ? 0 : kurs;  // in currencies the amounts stay as stored
     const double debit_over_credit =
@@ -90,9 +94,10 @@ bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::Repor
     if (termin == kEmptyDate) termin = FieldDate(*fa, "DATA");
     const int late = termin == kEmptyDate ? 0 : static_cast<int>(today - termin);
     const std::string waluta = in_currencies && kurs > 0 ? PadR(FieldText(*fa, "WALUTA"), 3) : std::string("   ");
-    out.Line("  " + PadR(FieldText(*fa, "RD"), 3) + "-" + PadL(AllTrim(FieldText(*fa, "NRD")), 8) + "  " +
+    out.Line("  " + rd + "-" + PadL(AllTrim(FieldText(*fa, "NRD")), 8) + "  " +
              Dtoc(FieldDate(*fa, "DATA")) + "  " + Dtoc(termin) + "  " + TransformNumber(owed, "999999999.99") + "    " +
-             waluta + "   " + (late > 0 ? PadL(std::to_string(late), 8) : std::string()));
+             waluta + "   " + (late > 0 ? PadL(std::to_string(late), 8) : std::string(8, ' ')) +
+             (remainder ? "  " + AllTrim(FieldText(*fa, "TRESC")) : std::string()));
     customer_sum += owed;
     total += owed;
     ++items;

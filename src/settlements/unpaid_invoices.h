@@ -2,7 +2,8 @@
 // still owed, read from the open items of fa_N.
 //
 // One pass over fa_N in its counterparty order (order 2) over the customers' items (KTO
-// "O"): every item of a document (MAG not "0") whose debit is above its credit is listed
+// "O"): every item of a document (MAG not "0"), or what a compensation or a closing to
+// balance left of documents ("KO ", "SAL", with their text), whose debit is above its credit is listed
 // with the customer, the kind and number, the date, the due date, the amount still owed
 // and the days past due; each customer's items end with the customer's total, the list
 // with the total of all. In currencies (asked "W walutach ?" where the installation keeps

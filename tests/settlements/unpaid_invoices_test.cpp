@@ -41,6 +41,8 @@ TEST_F(UnpaidInvoicesTest, OwedDocumentsOfCustomersWithTheirDaysPastDue) {
   Item("O", "K1", "KP ", "       7", 0, 20, {{"MAG", Value("0")}});  // a money document
   Item("O", "K2", "FE ", "       1", 10, 0, {{"KURS", Value(4.5)}, {"WALUTA", Value("EUR")}});
   Item("D", "D1", "PZ ", "       1", 0, 300);          // a supplier's
+  // What a compensation left of an invoice.
+  Item("O", "K2", "KO ", "       4", 12, 0, {{"MAG", Value("0")}, {"TRESC", Value("FV-9")}});
   const std::string text = Report(false);
   EXPECT_TRUE(Has(text, "K1  SKLEP POD LIPAMI")) << text;
   EXPECT_TRUE(Has(text, "FV -       1  01.03.2024  10.03.2024        100.00")) << text;
@@ -50,8 +52,10 @@ TEST_F(UnpaidInvoicesTest, OwedDocumentsOfCustomersWithTheirDaysPastDue) {
   EXPECT_FALSE(Has(text, "PZ -")) << text;
   EXPECT_TRUE(Has(text, "Razem:       150.00")) << text;
   EXPECT_TRUE(Has(text, "FE -       1  01.03.2024  10.03.2024         45.00")) << text;
-  EXPECT_TRUE(Has(text, "Lacznie (3 dowodow):")) << text;
-  EXPECT_TRUE(Has(text, "195.00")) << text;
+  EXPECT_TRUE(Has(text, "KO -       4  01.03.2024  10.03.2024         12.00")) << text;
+  EXPECT_TRUE(Has(text, "FV-9")) << text;
+  EXPECT_TRUE(Has(text, "Lacznie (4 dowodow):")) << text;
+  EXPECT_TRUE(Has(text, "207.00")) << text;
   EXPECT_TRUE(Has(text, "       5")) << text;  // 15.03.2024 is 5 days past 10.03.2024
   // In currencies the foreign item keeps its amount and code.
   const std::string currencies = Report(true);
@@ -60,7 +64,7 @@ TEST_F(UnpaidInvoicesTest, OwedDocumentsOfCustomersWithTheirDaysPastDue) {
   const std::string k2 = Report(false, "O", "K2");
   EXPECT_TRUE(Has(k2, "FE -       1")) << k2;
   EXPECT_FALSE(Has(k2, "FV -")) << k2;
-  EXPECT_TRUE(Has(k2, "Lacznie (1 dowodow):")) << k2;
+  EXPECT_TRUE(Has(k2, "Lacznie (2 dowodow):")) << k2;
   const std::string d1 = Report(false, "D", "D1");
   EXPECT_TRUE(Has(d1, "PZ -       1  01.03.2024  10.03.2024        300.00")) << d1;
   EXPECT_FALSE(Has(d1, "FV -")) << d1;
