@@ -123,7 +123,21 @@ Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, M
     const std::string key = doc.rd + PadL(std::to_string(doc.nrd), 8);
     old_header = FindIn(dowod, key, [](xbase::WorkArea& a) { return PadR(FieldText(a, "MAG"), 1) == "0"; });
     if (old_header != 0) {
-      old_item = FindIn(fa, key, [](xbase::WorkArea& a) { return PadR(FieldText(a, "MAG"), 1) == "0"; });
+      // Only the counterparty's own open document is corrected: another's would move to
+      // this one with its amounts taken off the wrong balance, and a settled one's item
+      // is in the history, where a new amount would leave the batch unbalanced.
+      HURT_RETURN_IF_ERROR(dowod.GoTo(old_header));
+      const std::string owner = PadR(FieldText(dowod, "KTO"), 1) + PadR(FieldText(dowod, "ODB"), 8);
+      const std::string name = AllTrim(doc.rd) + "-" + std::to_string(doc.nrd);
+      if (owner != PadR(doc.kto, 1) + PadR(doc.odb, 8)) {
+        return MoneyResult{.refused = "Dowod " + name + " jest innego kontrahenta: " + AllTrim(owner.substr(1))};
+      }
+      old_item = FindIn(fa, key, [&](xbase::WorkArea& a) {
+        return PadR(FieldText(a, "MAG"), 1) == "0" && PadR(FieldText(a, "KTO"), 1) + PadR(FieldText(a, "ODB"), 8) == owner;
+      });
+      if (old_item == 0 && FieldNumber(dowod, "KWOTA") != 0) {
+        return MoneyResult{.refused = "Dowod " + name + " jest rozliczony - nie poprawiam"};
+      }
       if (!locks.Take(ui, dowod, old_header)) return MoneyResult{.busy = "dowod " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};
       if (old_item != 0 && !locks.Take(ui, fa, old_item)) {
         return MoneyResult{.busy = "fa_N " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};

@@ -10,7 +10,9 @@
 //
 // Writing a number that exists (same kind and number, MAG "0") corrects that document: its
 // old amounts leave the balance first; an amount of 0 deletes it, and when it carried the
-// last number issued the counter steps back by one.
+// last number issued the counter steps back by one. Only an open document of the same
+// counterparty is corrected: another counterparty's, or one already settled (its item gone
+// to the history), is refused and nothing is written.
 //
 // Entered against a source document (its kind and number), when the source's open item
 // has the same amount on the other side and is not paid yet, both items get ZAP "R".
@@ -49,7 +51,9 @@ struct MoneyDocument {
 
 struct MoneyResult {
   bool done = false;
-  std::string busy;      // when not done: the record another station holds
+  std::string busy{};    // when not done: the record another station holds
+  std::string refused{}; // when not done: why the document cannot be corrected (another
+                         // counterparty's, or settled already)
   long nrd = 0;          // the number written
   bool corrected = false, deleted = false, matched = false;
 };

@@ -219,7 +219,7 @@ void MoneyForm::Write() {
     return;
   }
   if (!r->done) {
-    console::Okno_(con_, "Zajete na innym stanowisku: " + r->busy + " - dowod nie zapisany", 3);
+    console::Okno_(con_, r->refused.empty() ? "Zajete na innym stanowisku: " + r->busy + " - dowod nie zapisany" : r->refused, 3);
     return;
   }
   if (r->deleted) {

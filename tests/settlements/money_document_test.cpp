@@ -3,6 +3,7 @@
 
 #include "catalogues/catalogue_fixture.h"
 #include "settlements/money_document.h"
+#include "settlements/settle.h"
 #include "store/fake_store_ui.h"
 
 namespace hurt::settlements {
@@ -102,6 +103,37 @@ TEST_F(MoneyDocumentTest, ACounterpartyHeldElsewhereWritesNothing) {
   EXPECT_EQ(Counter(), 0);
   EXPECT_EQ(Rows(Area(7), {"RD"}), std::vector<std::string>{"FV"});
   EXPECT_EQ(Balance(), "100.000000|0.000000");
+}
+
+// A document is corrected only from its own counterparty and while it is open: another
+// customer's number, or a receipt already settled, is refused and nothing changes.
+TEST_F(MoneyDocumentTest, AnotherCounterpartysOrASettledDocumentIsNotCorrected) {
+  Add(Area(3), {{"ODB", Value("K2")}, {"NODB", Value("INNY")}});
+  MoneyDocument other = Kp(30);
+  other.odb = "K2";
+  ASSERT_TRUE(Write(other).done);  // KP 1 of K2
+  MoneyDocument kp = Kp(100);
+  kp.against_rd = "FV";
+  kp.against_nrd = "1";
+  ASSERT_EQ(Write(kp).nrd, 2);  // KP 2 of K1, matched with the invoice
+  auto items = ItemsOf(s(), "O", "K1      ");
+  ASSERT_TRUE(items.ok());
+  ASSERT_EQ(items->size(), 2u);
+  auto settled = Settle(s(), quiet, *items);
+  ASSERT_TRUE(settled.ok() && settled->done);
+  const std::vector<std::string> before = Rows(Area(3), {"ODB", "OBWN", "OBMA"});
+  MoneyResult r = Write(Kp(50, 1));  // K2's number, from K1
+  EXPECT_FALSE(r.done);
+  EXPECT_EQ(r.refused, "Dowod KP-1 jest innego kontrahenta: K2");
+  r = Write(Kp(50, 2));  // settled
+  EXPECT_FALSE(r.done);
+  EXPECT_EQ(r.refused, "Dowod KP-2 jest rozliczony - nie poprawiam");
+  r = Write(Kp(0, 2));  // nor deleted
+  EXPECT_FALSE(r.done);
+  EXPECT_EQ(Rows(Area(3), {"ODB", "OBWN", "OBMA"}), before);
+  EXPECT_EQ(Rows(Area(6), {"RD", "NRD", "ODB", "KWOTA"}),
+            (std::vector<std::string>{"KP|       1|K2|30.000000", "KP|       2|K1|100.000000"}));
+  ExpectDataChecksClean();
 }
 
 }  // namespace
