@@ -1,0 +1,373 @@
+#include "reports/vat_register.h"
+
+#include <map>
+#include <optional>
+
+#include "base/numeric.h"
+#include "base/text.h"
+#include "session/area_fields.h"
+#include "session/session.h"
+#include "store/schema.h"
+#include "xbase/work_area.h"
+
+namespace hurt::reports {
+
+using session::FieldDate;
+using session::FieldNumber;
+using session::FieldText;
+
+namespace {
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+char FirstOr(std::string_view text, char fallback) { return text.empty() || text[0] == ' ' ? fallback : text[0]; }
+
+// Puts back the order and position of a shared area when the pass ends.
+class KeepPlace {
+ public:
+  explicit KeepPlace(xbase::WorkArea& a) : a_(a), order_(a.order()), recno_(a.recno()) {}
+  ~KeepPlace() {
+    (void)a_.SetOrder(order_);
+    (void)a_.GoTo(recno_);
+  }
+  KeepPlace(const KeepPlace&) = delete;
+  KeepPlace& operator=(const KeepPlace&) = delete;
+
+ private:
+  xbase::WorkArea& a_;
+  int order_;
+  uint32_t recno_;
+};
+
+xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
+
+// The kinds of the dictionary, read once each.
+class Kinds {
+ public:
+  explicit Kinds(xbase::WorkArea* slow) : slow_(slow) {}
+  const documents::DocKind* Find(const std::string& rd) {
+    auto it = cache_.find(rd);
+    if (it != cache_.end()) return it->second ? &*it->second : nullptr;
+    std::optional<documents::DocKind> kind;
+    if (slow_ != nullptr && (slow_->order() == 1 || slow_->SetOrder(1).ok())) {
+      auto found = slow_->SeekKey(rd);
+      if (found.ok() && *found) {
+        documents::DocKind k;
+        k.rd = rd;
+        k.opis = FieldText(*slow_, "OPIS");
+        k.r_p = FirstOr(FieldText(*slow_, "R_P"), 'R');
+        k.s_z = FirstOr(FieldText(*slow_, "S_Z"), 'S');
+        k.nb = FirstOr(FieldText(*slow_, "NB"), 'N');
+        kind = k;
+      }
+    }
+    return (cache_[rd] = kind) ? &*cache_[rd] : nullptr;
+  }
+
+ private:
+  xbase::WorkArea* slow_;
+  std::map<std::string, std::optional<documents::DocKind>> cache_;
+};
+
+bool RegisterClass(std::string_view klasa) {
+  return klasa == "RS" || klasa == "KS" || klasa == "PZ" || klasa == "KZ" || klasa == "RD";
+}
+
+// The kind chosen takes every document of its side.
+bool WholeSide(std::string_view rd) {
+  const std::string code = AllTrim(rd);
+  return (!code.empty() && code[0] == 'F' && code.find('-') == std::string::npos) || code == "PZ" || code == "PS";
+}
+
+// The field positions of dow, found once.
+struct LineFields {
+  int r_p, s_z, rd, nrd, data, mag, odb, indeks, nazwa, cena0, nb, ilosc, wartosc, podatek0, podatek, dolar_i;
+  explicit LineFields(const xbase::WorkArea& dow)
+      : r_p(dow.FieldIndex("R_P")),
+        s_z(dow.FieldIndex("S_Z")),
+        rd(dow.FieldIndex("RD")),
+        nrd(dow.FieldIndex("NRD")),
+        data(dow.FieldIndex("DATA")),
+        mag(dow.FieldIndex("MAG")),
+        odb(dow.FieldIndex("ODB")),
+        indeks(dow.FieldIndex("INDEKS")),
+        nazwa(dow.FieldIndex("NAZWA")),
+        cena0(dow.FieldIndex("CENA0")),
+        nb(dow.FieldIndex("NB")),
+        ilosc(dow.FieldIndex("ILOSC")),
+        wartosc(dow.FieldIndex("WARTOSC")),
+        podatek0(dow.FieldIndex("PODATEK0")),
+        podatek(dow.FieldIndex("PODATEK")),
+        dolar_i(dow.FieldIndex("DOLAR_I")) {}
+  bool Complete() const { return r_p >= 0 && s_z >= 0 && rd >= 0 && nrd >= 0 && data >= 0 && wartosc >= 0 && podatek0 >= 0; }
+};
+
+std::string_view Bytes(const xbase::WorkArea& a, int i) { return i < 0 ? std::string_view() : a.FieldBytes(i); }
+double Number(const xbase::WorkArea& a, int i) { return i < 0 ? 0.0 : Val(a.FieldBytes(i)); }
+
+// A date field's bytes "yyyymmdd"; empty or unreadable: kEmptyDate.
+JulianDay DateOf(std::string_view bytes) {
+  if (bytes.size() != 8) return kEmptyDate;
+  int v[3] = {0, 0, 0};
+  const size_t width[3] = {4, 2, 2};
+  size_t at = 0;
+  for (int part = 0; part < 3; ++part) {
+    for (size_t i = 0; i < width[part]; ++i, ++at) {
+      const char c = bytes[at];
+      if (c < '0' || c > '9') return kEmptyDate;
+      v[part] = v[part] * 10 + (c - '0');
+    }
+  }
+  return JulianFromYmd(v[0], v[1], v[2]);
+}
+
+class Pass {
+ public:
+  Pass(session::Session& s, const RegisterRequest& req, const std::function<void(const RegisterDocument&)>& each)
+      : s_(s), req_(req), each_(each), kinds_(AreaOf(s, store::TableId::kSlow)) {}
+  Result<RegisterResult> Run();
+
+ private:
+  bool Selected(const documents::DocKind& kind) const;
+  // A new document begins with the current line; false when it is left out.
+  bool Begin(xbase::WorkArea& dow, const documents::DocKind& kind);
+  void End();
+  bool LineKept(xbase::WorkArea& dow);
+  void AddToKind();
+
+  session::Session& s_;
+  const RegisterRequest& req_;
+  const std::function<void(const RegisterDocument&)>& each_;
+  Kinds kinds_;
+  const documents::DocKind* chosen_ = nullptr;
+  RegisterResult out_;
+  std::optional<RegisterDocument> doc_;
+  LineValuationInput line_;
+  xbase::WorkArea* dowod_ = nullptr;
+  xbase::WorkArea* as_ = nullptr;
+  bool gtu_wanted_ = false;
+  std::optional<LineFields> f_;  // the positions of dow's fields
+};
+
+bool Pass::Selected(const documents::DocKind& kind) const {
+  if (!RegisterClass(kind.Klasa())) return false;
+  if (kind.RdIs("RD") || kind.Klasa() == "RD") {
+    return req_.basis == PurchaseBasis::kFiftyFifty && chosen_->s_z == 'Z';
+  }
+  if (WholeSide(chosen_->rd)) return kind.s_z == chosen_->s_z;
+  return kind.rd == chosen_->rd;
+}
+
+bool Pass::Begin(xbase::WorkArea& dow, const documents::DocKind& kind) {
+  RegisterDocument d;
+  d.r_p = std::string(1, kind.r_p);
+  d.s_z = std::string(1, kind.s_z);
+  d.rd = kind.rd;
+  d.nrd = std::string(Bytes(dow, f_->nrd));
+  d.data = DateOf(Bytes(dow, f_->data));
+  // The header: its counterparty, texts, currency and marks.
+  if (dowod_ != nullptr && dowod_->order_count() >= 1 && (dowod_->order() == 1 || dowod_->SetOrder(1).ok())) {
+    auto found = dowod_->SeekKey(d.rd + d.nrd);
+    if (found.ok() && *found) {
+      d.odb = FieldText(*dowod_, "ODB");
+      d.nodb = FieldText(*dowod_, "NODB");
+      d.nodb1 = FieldText(*dowod_, "NODB1");
+      d.uodb = FieldText(*dowod_, "UODB");
+      d.modb = FieldText(*dowod_, "MODB");
+      d.nip_kraj = FieldText(*dowod_, "NIP_KRAJ");
+      d.nip = FieldText(*dowod_, "REGON");
+      d.odbiorca = FieldText(*dowod_, "ODBIORCA");
+      d.data_wyd = FieldDate(*dowod_, "DATA_WYD");
+      d.data_fa = FieldDate(*dowod_, "DATA_FA");
+      d.spz = FieldText(*dowod_, "SPZ");
+      d.waluta = AllTrim(FieldText(*dowod_, "WALUTA"));
+      d.kurs = FieldNumber(*dowod_, "KURS");
+      d.currency_value = FieldNumber(*dowod_, "NETTO") + FieldNumber(*dowod_, "VAT");
+      line_.kurs_1 = FieldNumber(*dowod_, "KURS_1");
+      const std::string jpk = FieldText(*dowod_, "JPK_XX");
+      for (size_t i = 0; i < jpk.size() && i < d.jpk_xx.size(); ++i) d.jpk_xx[i] = jpk[i] == 'T' || jpk[i] == '1' ? '1' : ' ';
+      d.typ_dok = AllTrim(FieldText(*dowod_, "TYP_DOK"));
+    }
+  }
+  if (d.odb.empty()) d.odb = std::string(Bytes(dow, f_->odb));
+  // Whole-document choices.
+  if (!IsBlank(req_.odb) && PadR(d.odb, 8) != PadR(req_.odb, 8)) return false;
+  if (!IsBlank(req_.waluta)) {
+    const std::string w = Upper(AllTrim(req_.waluta));
+    const std::string have = d.waluta.empty() ? std::string("PLN") : Upper(d.waluta);
+    if (have != w) return false;
+  }
+  if (kind.s_z == 'S' && req_.delivery != DeliveryChoice::kAny) {
+    const JulianDay w = d.data_wyd;
+    const bool inside = w == kEmptyDate || (w >= req_.from && w <= req_.to);
+    if (req_.delivery == DeliveryChoice::kThisMonth && !inside) return false;
+    if (req_.delivery == DeliveryChoice::kEarlier && !(w != kEmptyDate && w < req_.from)) return false;
+    if (req_.delivery == DeliveryChoice::kLater && !(w != kEmptyDate && w > req_.to)) return false;
+  }
+  const bool pn = Contains(d.odbiorca, "[PN]");
+  if ((req_.pn == PnChoice::kOnlyPn && !pn) || (req_.pn == PnChoice::kSkipPn && pn)) return false;
+  line_.kind = kind;
+  line_.header_text = d.odbiorca;
+  line_.kurs = d.kurs;
+  if (kind.s_z == 'Z' || kind.Klasa() == "RD") {
+    const bool wz = AllTrim(d.odbiorca) == "WZ";
+    switch (req_.basis) {
+      case PurchaseBasis::kInvoices:
+        if (wz) return false;
+        break;
+      case PurchaseBasis::kWz:
+        if (!wz) return false;
+        break;
+      case PurchaseBasis::kFiftyFifty:
+        if (!FiftyFifty(line_)) return false;
+        break;
+      case PurchaseBasis::kInternal:
+        if (!kind.HasTag("WEWN")) return false;
+        break;
+      case PurchaseBasis::kReverseCharge:
+        if (!kind.HasTag("ODWROTNE")) return false;
+        break;
+      case PurchaseBasis::kInvoicesAndWz:
+        break;
+    }
+  }
+  d.lp = out_.documents + 1;
+  doc_ = std::move(d);
+  return true;
+}
+
+void Pass::AddToKind() {
+  const std::string klasa = doc_->r_p + doc_->s_z;
+  KindTotal* k = nullptr;
+  for (KindTotal& t : out_.kinds) {
+    if (t.klasa == klasa && t.rd == doc_->rd) k = &t;
+  }
+  if (k == nullptr) {
+    out_.kinds.emplace_back();
+    k = &out_.kinds.back();
+    k->klasa = klasa;
+    k->rd = doc_->rd;
+    k->first_nrd = doc_->nrd;
+  }
+  k->last_nrd = doc_->nrd;
+  ++k->documents;
+  k->b.Add(doc_->b);
+}
+
+void Pass::End() {
+  if (!doc_) return;
+  doc_->b.RoundDocument();
+  ++out_.documents;
+  AddToKind();
+  out_.total.Add(doc_->b);
+  if (each_) each_(*doc_);
+  doc_.reset();
+}
+
+bool Pass::LineKept(xbase::WorkArea& dow) {
+  const LineFields& f = *f_;
+  if (!IsBlank(req_.magazyny) && !Contains(req_.magazyny, Bytes(dow, f.mag))) return false;
+  const std::string_view indeks = Bytes(dow, f.indeks);
+  if (!IsBlank(req_.skip_indeks) && AllTrim(indeks) == AllTrim(req_.skip_indeks)) return false;
+  if (!IsBlank(req_.skip_word) && Contains(Upper(std::string(Bytes(dow, f.nazwa))), Upper(AllTrim(req_.skip_word)))) return false;
+  const bool group = !IsBlank(req_.skip_group);
+  if ((group || gtu_wanted_) && as_ != nullptr && as_->order_count() >= 1) {
+    if (as_->order() != 1) (void)as_->SetOrder(1);
+    auto found = as_->SeekKey(std::string(Bytes(dow, f.mag)) + std::string(indeks));
+    if (found.ok() && *found) {
+      if (group && AllTrim(FieldText(*as_, "T_W_O_K")) == AllTrim(req_.skip_group)) return false;
+      const int gr = static_cast<int>(FieldNumber(*as_, "GR_TOW"));
+      if (gtu_wanted_ && doc_->s_z == "S" && gr >= 1 && gr <= 13) doc_->gtu[static_cast<size_t>(gr - 1)] = '1';
+    }
+  }
+  return true;
+}
+
+Result<RegisterResult> Pass::Run() {
+  xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);
+  dowod_ = AreaOf(s_, store::TableId::kDowod);
+  as_ = AreaOf(s_, store::TableId::kAs);
+  if (dow == nullptr || dow->order_count() < 2) return Status::NotFound("Plik dow niedostepny");
+  const std::string rd = PadR(Upper(AllTrim(req_.rd)), 3);
+  chosen_ = kinds_.Find(rd);
+  if (chosen_ == nullptr) {
+    out_.refusal = "BRAK " + AllTrim(rd) + " W PARAMETRACH DOWODOW";
+    return out_;
+  }
+  if (!RegisterClass(chosen_->Klasa())) {
+    out_.refusal = AllTrim(rd) + " NIE DOTYCZY ZAKUPOW - SPRZEDAZY";
+    return out_;
+  }
+  out_.side = chosen_->s_z == 'Z' ? 'Z' : 'S';
+  gtu_wanted_ = req_.to >= JulianFromYmd(2020, 9, 1);
+  KeepPlace keep_dow(*dow);
+  std::optional<KeepPlace> keep_dowod, keep_as;
+  if (dowod_ != nullptr) keep_dowod.emplace(*dowod_);
+  if (as_ != nullptr) keep_as.emplace(*as_);
+  HURT_RETURN_IF_ERROR(dow->SetOrder(2));
+  f_.emplace(*dow);
+  const LineFields& f = *f_;
+  if (!f.Complete()) return Status::Invalid("Plik dow bez pol dowodu");
+  line_.no_fifty_marker = s_.FileX("50_50.---");
+  auto found = dow->SeekKey(Dtos(req_.from), true);
+  HURT_RETURN_IF_ERROR(found.status());
+  std::string current;  // RD+NRD of the document being read
+  bool skipping = false;
+  for (bool first = true; !dow->eof(); first = false) {
+    if (!first) {
+      HURT_RETURN_IF_ERROR(dow->Skip(1));
+      if (dow->eof()) break;
+    }
+    const JulianDay data = DateOf(Bytes(*dow, f.data));
+    if (data > req_.to) break;
+    const std::string key = std::string(Bytes(*dow, f.rd)) + std::string(Bytes(*dow, f.nrd));
+    if (key != current) {
+      End();
+      current = key;
+      const documents::DocKind* kind = kinds_.Find(std::string(Bytes(*dow, f.rd)));
+      skipping = kind == nullptr || !Selected(*kind) || !Begin(*dow, *kind);
+    }
+    if (skipping || !LineKept(*dow)) continue;
+    line_.ilosc = Number(*dow, f.ilosc);
+    line_.cena0 = Number(*dow, f.cena0);
+    line_.wartosc = Number(*dow, f.wartosc);
+    line_.podatek = Number(*dow, f.podatek);
+    line_.dolar_i = Number(*dow, f.dolar_i);
+    line_.podatek0 = std::string(Bytes(*dow, f.podatek0));
+    line_.nb = std::string(Bytes(*dow, f.nb));
+    AddLine(doc_->b, line_, ValueOfLine(line_));
+  }
+  End();
+  if (req_.one_day) {
+    for (KindTotal& k : out_.kinds) {
+      if (k.rd == "SD ") RecomputeFromGross(k.b);
+    }
+    out_.total = RateBuckets{};
+    for (const KindTotal& k : out_.kinds) out_.total.Add(k.b);
+  }
+  if (out_.documents == 0) out_.refusal = "Brak " + AllTrim(rd) + " w okresie " + Dtoc(req_.from) + "-" + Dtoc(req_.to);
+  return out_;
+}
+
+}  // namespace
+
+void RecomputeFromGross(RateBuckets& b) {
+  for (int i = 0; i < kRateColumns; ++i) {
+    const RateColumn c = static_cast<RateColumn>(i);
+    if (!HasVat(c) || c == RateColumn::k99) continue;
+    const double g = b.net[static_cast<size_t>(i)] + b.vat[static_cast<size_t>(i)];
+    const double r = ColumnRate(c);
+    const double vat = NewRound(g * r / (100 + r), 2);
+    b.vat[static_cast<size_t>(i)] = vat;
+    b.net[static_cast<size_t>(i)] = NewRound(g - vat, 2);
+  }
+  b.gross = NewRound(b.Net() + b.Vat(), 2);
+}
+
+Result<RegisterResult> ComputeRegister(session::Session& s, const RegisterRequest& request,
+                                       const std::function<void(const RegisterDocument&)>& each) {
+  Pass pass(s, request, each);
+  return pass.Run();
+}
+
+}  // namespace hurt::reports
