@@ -115,10 +115,25 @@ class Rebuild {
 
   // ---- holding the ledger --------------------------------------------------------------
 
+  // The table's orders; an index file missing or damaged (a run stopped while it was being
+  // built) is built again, which the exclusive hold allows.
   Status AttachOrders(xbase::WorkArea& a, const store::TableDef& t) {
     const std::vector<store::Field> fields = store::FieldsOf(a.table().fields());
+    std::vector<xbase::OrderDefinition> orders;
     for (const store::IndexFile& f : store::ResolveIndexes(t, b_.markers, b_.Args(), ProbeOf(fields))) {
-      auto n = a.AttachOrder(b_.Path(f.file) + ".ntx");
+      orders.push_back({b_.Path(f.file) + ".ntx", f.key, {}});
+    }
+    bool rebuild = false;
+    for (const xbase::OrderDefinition& o : orders) {
+      auto n = a.AttachOrder(o.path);
+      if (n.ok()) continue;
+      if (!n.status().IsCorruption() && !n.status().IsNotFound()) return n.status();
+      rebuild = true;
+      break;
+    }
+    if (rebuild) {
+      HURT_RETURN_IF_ERROR(a.CloseOrders());
+      auto n = a.CreateOrders(orders);
       if (!n.ok()) return n.status();
     }
     return a.order_count() > 0 ? a.SetOrder(1) : Status::Ok();
