@@ -21,6 +21,7 @@ namespace {
 
 constexpr double kLockWait = 10.0;   // REC_LOCK of the records changed
 constexpr double kAppendWait = 15.0;
+constexpr std::string_view kSettledText = "DOWOD ROZLICZONY - NIE POPRAWIAM";
 
 bool IsReceiptKind(std::string_view rd) {
   const std::string code = AllTrim(rd);
@@ -124,6 +125,12 @@ Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, M
     old_header = FindIn(dowod, key, [](xbase::WorkArea& a) { return PadR(FieldText(a, "MAG"), 1) == "0"; });
     if (old_header != 0) {
       old_item = FindIn(fa, key, [](xbase::WorkArea& a) { return PadR(FieldText(a, "MAG"), 1) == "0"; });
+      if (old_item == 0) {
+        // Its item has been settled: the batch in fa_nx holds it as it was, and a changed
+        // or deleted document would leave that batch without its twin.
+        ui.Alert(kSettledText);
+        return Status::Invalid(std::string(kSettledText));
+      }
       if (!locks.Take(ui, dowod, old_header)) return MoneyResult{.busy = "dowod " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};
       if (old_item != 0 && !locks.Take(ui, fa, old_item)) {
         return MoneyResult{.busy = "fa_N " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};

@@ -10,7 +10,9 @@
 //
 // Writing a number that exists (same kind and number, MAG "0") corrects that document: its
 // old amounts leave the balance first; an amount of 0 deletes it, and when it carried the
-// last number issued the counter steps back by one.
+// last number issued the counter steps back by one. A document whose item has already
+// left fa_N (settled, compensated or closed to balance) is neither corrected nor deleted:
+// "DOWOD ROZLICZONY - NIE POPRAWIAM" (told on `ui`, and the result is Invalid).
 //
 // Entered against a source document (its kind and number), when the source's open item
 // has the same amount on the other side and is not paid yet, both items get ZAP "R".

@@ -155,7 +155,7 @@ TEST_P(LedgerRebuildProperty, RandomRunsAreReproducedByTheRebuild) {
         break;
       }
       case 3: {
-        // A money document corrected or deleted while its item is still open.
+        // A money document corrected or deleted.
         if (money.empty()) break;
         const size_t at = static_cast<size_t>(pick(static_cast<int>(money.size())));
         const Written w = money[at];
@@ -163,7 +163,18 @@ TEST_P(LedgerRebuildProperty, RandomRunsAreReproducedByTheRebuild) {
         for (const OpenItem& i : Items(w.kto, w.odb)) {
           if (i.mag == "0" && i.rd == PadR(w.rd, 3) && AllTrim(i.nrd) == std::to_string(w.nrd)) open = true;
         }
-        if (!open) break;
+        if (!open) {
+          // Settled meanwhile: refused, nothing changes.
+          MoneyDocument d;
+          d.rd = w.rd;
+          d.nrd = w.nrd;
+          d.data = Day(1 + pick(28));
+          d.kto = w.kto;
+          d.odb = w.odb;
+          d.kwota = pick(2) == 0 ? 0 : amount;
+          EXPECT_FALSE(ZapiszDowodKasowy(s(), st1().ui, d).ok()) << step;
+          break;
+        }
         const bool remove = pick(3) == 0;
         Money(w.rd, w.kto, w.odb, remove ? 0 : amount, 1 + pick(28), w.nrd);
         if (remove) money.erase(money.begin() + static_cast<long>(at));
@@ -341,6 +352,33 @@ TEST_F(LedgerRebuildTest, ARunStoppedMidwayIsFinishedByTheNextOne) {
   }
   EXPECT_GT(stops, 20);
   ExpectChecksClean("after the stops");
+}
+
+// A money document whose item has been settled is part of a batch: changing or deleting
+// it would leave the batch without its twin, and the rebuild would bring the settled
+// invoice back. It is refused; the ledger stays as the rebuild sees it.
+TEST_F(LedgerRebuildTest, ASettledMoneyDocumentIsNeitherCorrectedNorDeleted) {
+  Money("NOO", "O", "K1", 100, 2);
+  Money("KP", "O", "K1", 100, 3);
+  ASSERT_TRUE(Settle(s(), st1().ui, Items("O", "K1")).ok());
+  for (double kwota : {60.0, 0.0}) {
+    MoneyDocument d;
+    d.rd = "KP";
+    d.nrd = 1;
+    d.data = Day(3);
+    d.kto = "O";
+    d.odb = "K1";
+    d.tresc = "KP K1 3";
+    d.kwota = kwota;
+    auto r = ZapiszDowodKasowy(s(), st1().ui, d);
+    ASSERT_FALSE(r.ok()) << kwota;
+    EXPECT_EQ(r.status().message(), "DOWOD ROZLICZONY - NIE POPRAWIAM");
+  }
+  const std::vector<std::string> items = OpenItems();
+  const std::vector<std::string> balances = Balances();
+  Rebuild();
+  EXPECT_EQ(OpenItems(), items);
+  EXPECT_EQ(Balances(), balances);
 }
 
 TEST_F(LedgerRebuildTest, AnotherStationHoldingTheLedgerRefusesTheRebuild) {
