@@ -21,6 +21,7 @@ namespace {
 
 constexpr double kLockWait = 10.0;   // REC_LOCK of the records changed
 constexpr double kAppendWait = 15.0;
+constexpr std::string_view kSettledText = "DOWOD ROZLICZONY - NIE POPRAWIAM";
 
 // The records locked for the document, released on every way out.
 class Locks {
@@ -135,8 +136,8 @@ Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, M
       old_item = FindIn(fa, key, [&](xbase::WorkArea& a) {
         return PadR(FieldText(a, "MAG"), 1) == "0" && PadR(FieldText(a, "KTO"), 1) + PadR(FieldText(a, "ODB"), 8) == owner;
       });
-      if (old_item == 0 && FieldNumber(dowod, "KWOTA") != 0) {
-        return MoneyResult{.refused = "Dowod " + name + " jest rozliczony - nie poprawiam"};
+      if (old_item == 0) {
+        return MoneyResult{.refused = std::string(kSettledText) + ": " + name};
       }
       if (!locks.Take(ui, dowod, old_header)) return MoneyResult{.busy = "dowod " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};
       if (old_item != 0 && !locks.Take(ui, fa, old_item)) {

@@ -13,7 +13,9 @@
 #include "session/not_built.h"
 #include "session/output/report_copy.h"
 #include "session/session.h"
+#include "session/store_ui.h"
 #include "session/viewer.h"
+#include "settlements/ledger_rebuild.h"
 #include "shell/company.h"
 #include "shell/file_picker.h"
 #include "shell/mail_settings_screen.h"
@@ -102,8 +104,9 @@ int Zerowanie(Session& session) {
 // Item 16: the reorganisation. Every other station must be out, which holding firma
 // exclusively shows; the start-up build in its stock-correction mode then rebuilds every
 // index and puts the article cards back to their month opening, and the reconciliation
-// (KOREKTA_AS) applies the month's documents to them again. When the build fails (it has
-// told why) the tables are closed and the work ends.
+// (KOREKTA_AS) applies the month's documents to them again; last the settlement ledger
+// is rebuilt from the headers and the settled batches (ZO_FN_KOR). When the build fails
+// (it has told why) the tables are closed and the work ends.
 int Reorganizacja(Session& session) {
   console::Console& con = session.con();
   if (!console::Okno(con, "Czy masz na to czas ?")) return kReopen;
@@ -136,6 +139,14 @@ int Reorganizacja(Session& session) {
   if (done->missing_cards > 0) {
     console::Okno_(con, "Brak kartotek dla " + std::to_string(done->missing_cards) + " pozycji dowodow", 5);
   }
+  // The settlement ledger rebuilt from the headers and the settled batches (ZO_FN_KOR).
+  session::ConsoleStoreUi ui(con);
+  auto ledger = settlements::ZoFnKor(session, ui);
+  if (!ledger.ok()) {
+    console::Okno_(con, "ODBUDOWA ROZRACHUNKOW NIEUDANA: " + ledger.status().message(), 5);
+    return kReopen;
+  }
+  console::Okno_(con, "Rozrachunki odbudowane: " + std::to_string(ledger->open_items) + " pozycji", 3);
   return kReopen;
 }
 

@@ -22,6 +22,7 @@
 #include "session/session.h"
 #include "session/settings_rules.h"
 #include "session/store_ui.h"
+#include "settlements/ledger_rebuild.h"
 #include "store/schema.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
@@ -307,6 +308,11 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
     // A reconciliation cut short left the cards between their month opening and the end.
     console::Okno_(con, "Reorganizacja zbiorow nie skonczona - stany magazynowe moga byc bledne. "
                         "Powtorz ja: Funkcje specjalne, Reorganizacja zbiorow", 10);
+  }
+  if (s.FileX(std::string(settlements::kLedgerRebuildMarker))) {
+    // A ledger rebuild cut short after the new open items took their place.
+    console::Okno_(con, "Odbudowa rozrachunkow nie skonczona - salda kontrahentow moga byc bledne. "
+                        "Powtorz: Funkcje specjalne, Reorganizacja zbiorow", 10);
   }
 
   if (s.stacja() == 1) TworzKant(s);         // 11

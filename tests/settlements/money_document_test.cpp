@@ -127,7 +127,7 @@ TEST_F(MoneyDocumentTest, AnotherCounterpartysOrASettledDocumentIsNotCorrected) 
   EXPECT_EQ(r.refused, "Dowod KP-1 jest innego kontrahenta: K2");
   r = Write(Kp(50, 2));  // settled
   EXPECT_FALSE(r.done);
-  EXPECT_EQ(r.refused, "Dowod KP-2 jest rozliczony - nie poprawiam");
+  EXPECT_EQ(r.refused, "DOWOD ROZLICZONY - NIE POPRAWIAM: KP-2");
   r = Write(Kp(0, 2));  // nor deleted
   EXPECT_FALSE(r.done);
   EXPECT_EQ(Rows(Area(3), {"ODB", "OBWN", "OBMA"}), before);

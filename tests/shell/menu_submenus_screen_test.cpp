@@ -211,11 +211,48 @@ TEST_F(ReorganisationTest, TheIndexesAreRebuiltWhenEveryoneElseIsOut) {
   d.Then([&] { EXPECT_TRUE(d.Contains("Czy masz na to czas ?")); }).Key('T');
   ExpectMessage("Indeksy odbudowane");
   ExpectMessage("Stany uzgodnione z 0 pozycjami dowodow");
+  ExpectMessage("Rozrachunki odbudowane: 0 pozycji");
   EndWork();
   EXPECT_EQ(Loop(), kMenuEnd);
   EXPECT_TRUE(IndexStatus().ok()) << IndexStatus().ToString();
   EXPECT_NE(session->areas().Area(2), nullptr) << "the session is open again";
   EXPECT_FALSE(env.Exists("/dane/korekta_as.txt")) << "the reconciliation ended";
+}
+
+// The last step rebuilds the settlement ledger: an open item with no document behind it
+// goes, and the balance follows.
+TEST_F(ReorganisationTest, TheSettlementLedgerIsRebuiltLast) {
+  xbase::WorkArea* fa = session->areas().Area(7);
+  xbase::WorkArea* zo = session->areas().Area(3);
+  ASSERT_NE(fa, nullptr);
+  ASSERT_NE(zo, nullptr);
+  ASSERT_TRUE(fa->Append().ok());
+  for (const auto& [f, v] : std::vector<std::pair<std::string, xbase::Value>>{
+           {"RD", xbase::Value("FV ")}, {"NRD", xbase::Value("       9")}, {"KTO", xbase::Value("O")},
+           {"ODB", xbase::Value("K1")}, {"MAG", xbase::Value("1")}, {"OBWN", xbase::Value(50.0)}}) {
+    ASSERT_TRUE(fa->Replace(f, v).ok()) << f;
+  }
+  ASSERT_TRUE(fa->Unlock().ok());
+  ASSERT_TRUE(zo->Append().ok());
+  ASSERT_TRUE(zo->Replace("ODB", xbase::Value("K1")).ok());
+  ASSERT_TRUE(zo->Replace("OBWN", xbase::Value(50.0)).ok());
+  ASSERT_TRUE(zo->Unlock().ok());
+  d.Key(key::kEnter).Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Czy masz na to czas ?")); }).Key('T');
+  ExpectMessage("Indeksy odbudowane");
+  ExpectMessage("Stany uzgodnione z 0 pozycjami dowodow");
+  ExpectMessage("Rozrachunki odbudowane: 0 pozycji");
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+  EXPECT_FALSE(env.Exists("/dane/zo_fn_kor.txt")) << "the rebuild ended";
+  zo = session->areas().Area(3);
+  ASSERT_NE(zo, nullptr);
+  ASSERT_TRUE(zo->GoTop().ok());
+  ASSERT_FALSE(zo->eof());
+  EXPECT_EQ(zo->Get("OBWN")->AsNumber(), 0);
+  auto items = session->areas().Area(7)->RecCount();
+  ASSERT_TRUE(items.ok());
+  EXPECT_EQ(*items, 0u);
 }
 
 TEST_F(ReorganisationTest, NothingIsRebuiltWhileAnotherStationWorks) {
