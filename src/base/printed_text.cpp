@@ -22,23 +22,19 @@ constexpr std::array<OverstrikeLetter, 12> kOverstrike = {{
     {"Ć"_pl, 'C', '\''}, {"Ś"_pl, 'S', '\''}, {"Ó"_pl, 'O', '\''}, {"Ł"_pl, 'L', '/'},
 }};
 
-}  // namespace
+constexpr std::array<OverstrikeLetter, 12> kLAndAcute = {{
+    {"ł"_pl, 'l', '/'},  {"Ł"_pl, 'L', '/'},  {"ć"_pl, 'c', '\''}, {"Ć"_pl, 'C', '\''},
+    {"ń"_pl, 'n', '\''}, {"Ń"_pl, 'N', '\''}, {"ó"_pl, 'o', '\''}, {"Ó"_pl, 'O', '\''},
+    {"ś"_pl, 's', '\''}, {"Ś"_pl, 'S', '\''}, {"ź"_pl, 'z', '\''}, {"Ź"_pl, 'Z', '\''},
+}};
 
-std::string Printable(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 32 || byte == 127) c = ' ';
-  }
-  return out;
-}
-
-std::string Overstrike(std::string_view cp852) {
+template <size_t N>
+std::string Spell(std::string_view cp852, const std::array<OverstrikeLetter, N>& letters) {
   std::string out;
   out.reserve(cp852.size() + 8);
   for (char c : cp852) {
     const OverstrikeLetter* found = nullptr;
-    for (const OverstrikeLetter& l : kOverstrike)
+    for (const OverstrikeLetter& l : letters)
       if (l.letter[0] == c) found = &l;
     if (found == nullptr) {
       out += c;
@@ -50,6 +46,21 @@ std::string Overstrike(std::string_view cp852) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string Printable(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127) c = ' ';
+  }
+  return out;
+}
+
+std::string Overstrike(std::string_view cp852) { return Spell(cp852, kOverstrike); }
+
+std::string OverstrikeLAndAcute(std::string_view cp852) { return Spell(cp852, kLAndAcute); }
 
 size_t PrintedWidth(std::string_view text) {
   size_t column = 0;

@@ -23,6 +23,11 @@ std::string Printable(std::string_view text);
 // Fixed text with the overstruck letters spelled out (input and output code page 852).
 std::string Overstrike(std::string_view cp852);
 
+// The overstrike of the letters to debtors (payment demand, reminder): "Ł" "ł" with "/",
+// the acute letters "Ć" "ć" "Ń" "ń" "Ó" "ó" "Ś" "ś" "Ź" "ź" with "'"; every other letter
+// keeps its code page 852 byte.
+std::string OverstrikeLAndAcute(std::string_view cp852);
+
 // The number of columns a text of printable bytes takes on paper: a backspace takes one
 // column back, other control bytes take none (texts with ESC sequences are not measured).
 size_t PrintedWidth(std::string_view text);

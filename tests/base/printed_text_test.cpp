@@ -29,5 +29,12 @@ TEST(PrintedText, WidthOnPaper) {
   EXPECT_EQ(PadPrinted("longer than", 4), "longer than");  // never cut
 }
 
+TEST(PrintedText, LettersToDebtorsSpellLAndTheAcuteLetters) {
+  EXPECT_EQ(OverstrikeLAndAcute("łŁćĆńŃóÓśŚźŹ"_pl), "l\b/L\b/c\b'C\b'n\b'N\b'o\b'O\b's\b'S\b'z\b'Z\b'");
+  // The ogonek and the dot keep their code page byte.
+  EXPECT_EQ(OverstrikeLAndAcute("ąężĄĘŻ"_pl), std::string("ąężĄĘŻ"_pl));
+  EXPECT_EQ(OverstrikeLAndAcute("DŁUŻNIKÓW"_pl), "DL\b/U" + std::string("Ż"_pl) + "NIKO\b'W");
+}
+
 }  // namespace
 }  // namespace hurt
