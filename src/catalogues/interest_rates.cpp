@@ -45,7 +45,7 @@ RecordCatalogue RateCatalogue() {
   c.has_key = false;
   c.fields = {
       {"DATA_OD", "Obowiązuje od   :"_pl, 0, 0, "", 0, "Pierwszy dzien, od ktorego obowiazuje stopa", nullptr},
-      {"STOPA", "Stopa roczna %  :", 1, 0, "", 0, "Stopa odsetek ustawowych w procentach w skali roku", ValidRate},
+      {"STOPA", "Stopa roczna %  :", 1, 0, "999.99", 0, "Stopa odsetek ustawowych w procentach w skali roku", ValidRate},
   };
   c.columns = {{"Obowiazuje od", "DATA_OD", 13}, {"Stopa %", "STOPA", 8}};
   c.check = [](const RecordBuffer& now, const RecordBuffer*) -> std::string {
