@@ -1,6 +1,5 @@
 #include "settlements/payment_demand.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +11,6 @@
 #include "base/text.h"
 #include "console/form.h"
 #include "console/message_window.h"
-#include "documents/open_item.h"
 #include "session/area_fields.h"
 #include "session/output/line_reader.h"
 #include "session/output/report_file.h"
