@@ -194,8 +194,15 @@ void RecordScreen::Run() {
     const std::string name(col.field);
     const xbase::DbfFieldDescriptor& d = a_.field(a_.FieldIndex(col.field));
     if (d.type == 'N') {
-      browse.AddColumn(console::BrowseColumn::Number(col.heading, [this, name] { return FieldNumber(a_, name); },
-                                                     std::string(static_cast<size_t>(col.width), '9')));
+      // The column's width in digits, the field's decimals after the point.
+      std::string picture(static_cast<size_t>(col.width), '9');
+      if (d.decimals > 0 && col.width > d.decimals + 1) {
+        picture = std::string(static_cast<size_t>(col.width - d.decimals - 1), '9') + "." +
+                  std::string(static_cast<size_t>(d.decimals), '9');
+      }
+      browse.AddColumn(console::BrowseColumn::Number(col.heading, [this, name] { return FieldNumber(a_, name); }, picture));
+    } else if (d.type == 'D') {
+      browse.AddColumn(session::PaddedColumn(col.heading, col.width, [this, name] { return Dtoc(FieldDate(a_, name)); }));
     } else {
       browse.AddColumn(session::PaddedColumn(col.heading, col.width, [this, name] { return FieldText(a_, name); }));
     }

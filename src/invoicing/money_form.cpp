@@ -4,11 +4,11 @@
 
 #include "base/cp852.h"
 #include "base/picture.h"
+#include "base/slownie.h"
 #include "base/text.h"
 #include "invoicing/invoice_number.h"
 #include "invoicing/print_blocks.h"
 #include "invoicing/printer_codes.h"
-#include "invoicing/slownie.h"
 
 namespace hurt::invoicing {
 

@@ -7,10 +7,10 @@
 #include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/picture.h"
+#include "base/slownie.h"
 #include "base/text.h"
 #include "documents/doc_kind.h"
 #include "documents/vat_rate.h"
-#include "invoicing/slownie.h"
 
 namespace hurt::invoicing {
 

@@ -13,19 +13,17 @@
 //   document end          FF (J_EJECT "T") or J_PAPIER     FF, unless M_DRUKARKA holds
 //                         blank lines (at least 2)          "-CHR(12)"
 //
-// Fixed texts of the forms spell some Polish letters by overstrike, so that printers
-// without the code page print them too: the base letter, a backspace (byte 8) and a mark —
-// "ą" "ę" with ",", "ć" "ś" "ó" with "'", "ł" with "/" (capitals likewise). Other letters,
-// and texts taken from the tables, keep their code page 852 byte.
+// Fixed texts of the forms spell some Polish letters by overstrike (base/printed_text.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "base/printed_text.h"
+
 namespace hurt::invoicing {
 
 inline constexpr char kEsc = 27;
-inline constexpr char kBackspace = 8;
 inline constexpr char kFormFeed = 12;
 inline constexpr std::string_view kCrLf = "\r\n";
 
@@ -48,18 +46,11 @@ std::string NormalSequence(const PrinterType& printer);
 // nothing (page printer with "-CHR(12)").
 std::string EndSequence(const PrinterType& printer, bool j_eject, int j_papier);
 
-// Text from the tables made safe to print: every control byte (below 32, and 127) becomes
-// a blank, so a stray CR, LF, form feed or ESC in a field cannot break the page or switch
-// the printer.
-std::string Printable(std::string_view text);
-
-// Fixed text with the overstruck letters spelled out (input and output code page 852).
-std::string Overstrike(std::string_view cp852);
-
-// The number of columns a text of printable bytes takes on paper: a backspace takes one
-// column back, other control bytes take none (texts with ESC sequences are not measured).
-size_t PrintedWidth(std::string_view text);
-// The text padded with blanks to `width` printed columns (never cut).
-std::string PadPrinted(std::string_view text, size_t width);
+// The printed-text helpers, as the forms have always called them.
+using hurt::kBackspace;
+using hurt::PadPrinted;
+using hurt::Printable;
+using hurt::PrintedWidth;
+using hurt::Overstrike;
 
 }  // namespace hurt::invoicing

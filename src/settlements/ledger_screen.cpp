@@ -15,10 +15,10 @@
 #include "console/list_source.h"
 #include "console/message_window.h"
 #include "session/menu_choice.h"
-#include "session/not_built.h"
 #include "session/session.h"
 #include "session/store_ui.h"
 #include "settlements/money_document_form.h"
+#include "settlements/payment_demand.h"
 #include "settlements/settle.h"
 
 namespace hurt::settlements {
@@ -254,8 +254,8 @@ BrowseAction LedgerScreen::OnKey(int k) {
                                         "3. WEZWANIE DO ZAPŁATY              "_pl, "4. PRZYPOMNIENIE                    "});
     if (c == 1) MoneyDocumentForm();
     if (c == 2) Close();
-    if (c == 3) session::NotBuilt(s_, "WEZWANIE");
-    if (c == 4) session::NotBuilt(s_, "PRZYPOMNIENIE");
+    if (c == 3) DrukujPismo(s_, LetterKind::kWezwanie, kto_, odb_, Marked(), Current());
+    if (c == 4) DrukujPismo(s_, LetterKind::kPrzypomnienie, kto_, odb_, Marked(), Current());
   } else {
     return BrowseAction::kContinue;
   }

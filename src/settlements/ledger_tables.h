@@ -11,6 +11,11 @@
 
 namespace hurt::settlements {
 
+// Work areas the settlement routines take for their own tables (the interest rates, the
+// due-date list), the first free one of the range.
+inline constexpr int kScratchFirst = 232;
+inline constexpr int kScratchLast = 239;
+
 // The counterparty catalogue of ledger kind `kto`: O customers (zo), D suppliers (zd),
 // P employees (zp), F other settlements (zf).
 inline Result<store::TableId> BookOf(std::string_view kto) {

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "catalogues/counterparty_books.h"
 #include "catalogues/exchange_rates.h"
+#include "catalogues/interest_rates.h"
 #include "catalogues/kind_catalogue.h"
 #include "documents/document_list.h"
 #include "invoicing/amount_search.h"
@@ -147,7 +148,14 @@ int Dowody(Session& session) {
     }
     return ParametryzacjaSystemu(session);
   }));
-  it.push_back(menu::Item(11, " Parametry odsetek      ", shown(true), false, later("ODS_BROWSE", true)));
+  it.push_back(menu::Item(11, " Parametry odsetek      ", shown(true), false, [&session, r] {
+    if (r) {
+      menu::BrakPraw(session);
+    } else {
+      (void)catalogues::OdsBrowse(session);
+    }
+    return kReopen;
+  }));
   it.push_back(menu::Item(12, " Zmiana operatora       ", true, false, [&session] { return ZmianaOperatoraItem(session); }));
   it.push_back(menu::Item(14, " Drukarka fisk/Terminal ", shown(fiscal), false,
                           [&session] { return UrzadzeniaFiskalne(session); }));

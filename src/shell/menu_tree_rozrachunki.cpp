@@ -6,8 +6,9 @@
 #include "catalogues/kind_catalogue.h"
 #include "console/form.h"
 #include "session/not_built.h"
-#include "settlements/unpaid_invoices.h"
 #include "session/session.h"
+#include "settlements/due_dates.h"
+#include "settlements/unpaid_invoices.h"
 #include "shell/file_picker.h"
 #include "shell/menu_tree.h"
 #include "shell/menu_tree_internal.h"
@@ -22,8 +23,8 @@ using menu::SubMenuItem;
 namespace {
 
 // The filter window of the due-date browse: rows 11-15, columns 41-79. Every line may be
-// left empty. The answers go to the session for the browse: M_OPIEKUN, M_TEL_KIER and
-// M_DZIEN_TYG. False after Esc.
+// left empty. The answers go to the session for the browse (settlements/due_dates.h):
+// M_OPIEKUN, M_TEL_KIER and M_DZIEN_TYG. False after Esc.
 bool TerminarzFilter(Session& session) {
   console::Console& con = session.con();
   const console::SavedRegion saved = con.Save(11, 41, 15, 79);
@@ -87,7 +88,10 @@ int Kontrahenci(Session& session) {
   }));
   if (terminarz) {
     it.push_back(menu::Item(12, " Terminarz należnosci-zobow."_pl, allowed, true, [&session] {
-                    if (TerminarzFilter(session)) session::NotBuilt(session, "DBU_TERM");
+                    if (TerminarzFilter(session)) {
+                      settlements::DbuTerm(session, {session.vars().Text("M_OPIEKUN"), session.vars().Text("M_TEL_KIER"),
+                                                     session.vars().Text("M_DZIEN_TYG")});
+                    }
                     return kReopen;
                   }));
   } else {

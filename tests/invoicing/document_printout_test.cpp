@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "base/cp852.h"
+#include "base/slownie.h"
 #include "documents/header_sources.h"
 #include "invoice_fixture.h"
 #include "invoicing/money_form.h"
 #include "invoicing/printer_codes.h"
-#include "invoicing/slownie.h"
 
 namespace hurt::invoicing {
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "base/cp852.h"
+#include "base/slownie.h"
 #include "invoice_fixture.h"
 #include "invoicing/print_blocks.h"
 #include "invoicing/printer_codes.h"
-#include "invoicing/slownie.h"
 #include "session/viewer.h"
 
 namespace hurt::invoicing {

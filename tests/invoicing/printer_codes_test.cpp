@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/cp852.h"
 
 namespace hurt::invoicing {
 namespace {
 
-using namespace hurt::literals;
 
 TEST(PrinterCodes, PrinterTypeFromTheSetting) {
   PrinterType epson = PrinterTypeOf("EPSON");
@@ -46,26 +44,6 @@ TEST(PrinterCodes, DocumentEnd) {
   // The page printer always ejects, unless told not to; J_EJECT and J_PAPIER do not apply.
   EXPECT_EQ(EndSequence(PrinterTypeOf("PACKARD"), false, 10), "\f");
   EXPECT_EQ(EndSequence(PrinterTypeOf("PACKARD-CHR(12)"), true, 10), "");
-}
-
-TEST(PrinterCodes, OverstrikeSpellsTheListedLetters) {
-  EXPECT_EQ(Overstrike("ąęćśół"_pl), "a\b,e\b,c\b's\b'o\b'l\b/");
-  EXPECT_EQ(Overstrike("ĄĘĆŚÓŁ"_pl), "A\b,E\b,C\b'S\b'O\b'L\b/");
-  EXPECT_EQ(Overstrike("Sposób zapłaty"_pl), "Sposo\b'b zapl\b/aty");
-  // Letters without a mark of their own keep their code page 852 byte.
-  EXPECT_EQ(Overstrike("żźńŻŹŃ"_pl), std::string("żźńŻŹŃ"_pl));
-  EXPECT_EQ(Overstrike("ASCII | 123"), "ASCII | 123");
-}
-
-TEST(PrinterCodes, WidthOnPaper) {
-  std::string text = Overstrike("Słownie zł.: "_pl);
-  EXPECT_EQ(PrintedWidth(text), std::string("Słownie zł.: "_pl).size());
-  EXPECT_EQ(PrintedWidth("abc"), 3u);
-  EXPECT_EQ(PrintedWidth("\b\bx"), 1u);  // a backspace never goes left of the margin
-  std::string padded = PadPrinted(text, 20);
-  EXPECT_EQ(PrintedWidth(padded), 20u);
-  EXPECT_EQ(padded.size(), text.size() + 7);
-  EXPECT_EQ(PadPrinted("longer than", 4), "longer than");  // never cut
 }
 
 }  // namespace

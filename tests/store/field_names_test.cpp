@@ -174,6 +174,9 @@ const std::map<std::string, std::string_view, std::less<>>& KnownNonFields() {
       // Work tables a routine creates with its own fields.
       {"REC", "work table of the repeated-NIP report: the account's record number"},
       {"SALDO", "work table of the account export: the balance"},
+      {"DATA_OD", "interest rate table odsetki.dbf, made by the settlements: the first day of a rate"},
+      {"FA_REC", "work table of the due-date list: the item's record in fa_N"},
+      {"NARAST", "work table of the due-date list: the running total"},
   };
   return known;
 }

@@ -1,4 +1,4 @@
-#include "invoicing/slownie.h"
+#include "base/slownie.h"
 
 #include <array>
 #include <string_view>
@@ -7,7 +7,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 
-namespace hurt::invoicing {
+namespace hurt {
 
 namespace {
 
@@ -154,4 +154,4 @@ bool DwaSlowa(std::string_view text) {
   return blank != std::string::npos && name.find(' ', blank + 1) == std::string::npos;
 }
 
-}  // namespace hurt::invoicing
+}  // namespace hurt

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace hurt::invoicing {
+namespace hurt {
 
 // SLOWNIE(x): the words of one number, as printed.
 //  - the amount is taken to 2 decimals (NewRound); a negative amount gets the prefix
@@ -30,4 +30,4 @@ std::string SlownieKwoty(double amount, std::string_view waluta = "");
 // separated by exactly one blank.
 bool DwaSlowa(std::string_view text);
 
-}  // namespace hurt::invoicing
+}  // namespace hurt

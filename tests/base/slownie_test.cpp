@@ -1,4 +1,4 @@
-#include "invoicing/slownie.h"
+#include "base/slownie.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "base/cp852.h"
 
-namespace hurt::invoicing {
+namespace hurt {
 namespace {
 
 // Results compared as UTF-8 so that a failure reads as Polish.
@@ -123,4 +123,4 @@ TEST(DwaSlowa, AcceptsExactlyTwoWords) {
 }
 
 }  // namespace
-}  // namespace hurt::invoicing
+}  // namespace hurt
