@@ -4,6 +4,8 @@
 // opening a customer's settlements. Each ends with `hurt-dbf verify` finding nothing.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include <memory>
 #include <string>
 
@@ -41,13 +43,26 @@ class SettlementLetters : public ::testing::Test {
     Step(s, {"text:" + odb}, name);
     Step(s, {"F2"}, kLedgerKeys);
   }
+  // Today + `days` as typed into a date field: "ddmmyyyy".
+  static std::string DueDate(int days) {
+    std::time_t t = std::time(nullptr) + static_cast<std::time_t>(days) * 24 * 3600;
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[16];
+    std::strftime(text, sizeof text, "%d%m%Y", &tm);
+    return text;
+  }
   // A debit note (NOO) of `kwota` due in `days` days, entered from the settlement browse.
   static void DebitNote(HurtStation& s, const std::string& kwota, const std::string& days) {
     Step(s, {"F3"}, "Dowod kasowy, przelew, nota");
-    Step(s, {"Enter"}, "Termin zaplaty (NOO)");
+    Step(s, {"Enter"}, "Termin zaplaty (tylko NOO)");
     for (std::string_view k : {"text:NOO", "Enter", "Enter", "Enter"}) s.Send(k);  // kind, number, date
-    for (std::string k : {"text:" + kwota, std::string("Enter"), std::string("Enter"), "text:" + days}) s.Send(k);
-    StepSeen(s, {"Enter"}, "CZY ZAPAMIETAC DOWOD ?");
+    // The amount, the currency (blank), the text; then the due date, proposed 14 days on.
+    for (std::string k : {"text:" + kwota, std::string("Enter"), std::string("Enter"), std::string("Enter")}) s.Send(k);
+    Step(s, {}, " + 14 dni :");
+    s.Send("text:" + DueDate(std::stoi(days)));
+    Step(s, {"Enter"}, "CZY DANE SA POPRAWNE ?");
+    Step(s, {"text:T"}, "CZY ZAPAMIETAC DOWOD ?");
     StepSeen(s, {"text:T"}, "Zapisano NOO-");
     Step(s, {}, "NOO-", "Zapisano");  // the message gone, the note in the grid
   }
