@@ -5,6 +5,7 @@
 #include "console/menu.h"
 #include "invoicing/document_summary.h"
 #include "console/message_window.h"
+#include "reports/vat_register_screen.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "shell/menu_tree.h"
@@ -89,9 +90,17 @@ void VatRegisters(Session& session) {
       {" Rejestr odwrotnego opodatkowania", "REJESTR_ODWROTNY"},
   };
   ReportMenu(session, 5, 45, 24, 79, prompts, [&](int c) {
+    if (c == 1) {
+      reports::RejeFv(session);
+      return;
+    }
+    if (c == 2) {
+      reports::RejePz(session);
+      return;
+    }
     if (c == 3) {
       const int v = menu::SmallChoice(session, 9, 50, {"1. ver.podstawowa ", "2. ver.rozszerzona"});
-      if (v != 0) session::NotBuilt(session, "REJ_FV_PZ");
+      if (v != 0) reports::RejFvPz(session, v);
       return;
     }
     if (c == 4) {

@@ -9,36 +9,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "base/cp852.h"
 #include "base/printed_text.h"
-#include "support/temp_dir.h"
+#include "support/golden.h"
 
 namespace hurt::settlements {
 namespace {
 
 using namespace hurt::literals;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void ExpectGolden(const std::string& name, const std::vector<std::string>& lines) {
   std::string actual;
   for (const std::string& l : lines) actual += l + "\r\n";
-  const std::string path = testing::SourceFile("tests/golden/" + name);
-  if (std::getenv("HURT_UPDATE_GOLDEN") != nullptr) std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
-  const std::string expected = ReadFile(path);
-  ASSERT_FALSE(expected.empty()) << "missing golden file " << path;
-  if (expected != actual) {
-    const std::string out = testing::BinaryDir() + "/" + name + ".actual";
-    std::ofstream(out, std::ios::binary | std::ios::trunc) << actual;
-    ADD_FAILURE() << name << " differs; the letter is in " << out;
-  }
+  testing::ExpectGolden(name, actual);
 }
 
 JulianDay Day(int y, int m, int d) { return JulianFromYmd(y, m, d); }
