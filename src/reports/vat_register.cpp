@@ -147,6 +147,7 @@ class Pass {
   xbase::WorkArea* as_ = nullptr;
   bool gtu_wanted_ = false;
   std::optional<LineFields> f_;  // the positions of dow's fields
+  int kept_lines_ = 0;           // of the current document
 };
 
 bool Pass::Selected(const documents::DocKind& kind) const {
@@ -233,6 +234,7 @@ bool Pass::Begin(xbase::WorkArea& dow, const documents::DocKind& kind) {
   }
   d.lp = out_.documents + 1;
   doc_ = std::move(d);
+  kept_lines_ = 0;
   return true;
 }
 
@@ -256,6 +258,10 @@ void Pass::AddToKind() {
 
 void Pass::End() {
   if (!doc_) return;
+  if (kept_lines_ == 0) {  // every line left out: the document is not in the register
+    doc_.reset();
+    return;
+  }
   doc_->b.RoundDocument();
   ++out_.documents;
   AddToKind();
@@ -294,7 +300,7 @@ Result<RegisterResult> Pass::Run() {
     out_.refusal = "BRAK " + AllTrim(rd) + " W PARAMETRACH DOWODOW";
     return out_;
   }
-  if (!RegisterClass(chosen_->Klasa())) {
+  if (!RegisterClass(chosen_->Klasa()) || chosen_->Klasa() == "RD") {  // RD only joins the 50/50 register
     out_.refusal = AllTrim(rd) + " NIE DOTYCZY ZAKUPOW - SPRZEDAZY";
     return out_;
   }
@@ -336,6 +342,7 @@ Result<RegisterResult> Pass::Run() {
     line_.podatek0 = std::string(Bytes(*dow, f.podatek0));
     line_.nb = std::string(Bytes(*dow, f.nb));
     AddLine(doc_->b, line_, ValueOfLine(line_));
+    ++kept_lines_;
   }
   End();
   if (req_.one_day) {
