@@ -188,6 +188,7 @@ bool Pass::Begin(xbase::WorkArea& dow, const documents::DocKind& kind) {
       const std::string jpk = FieldText(*dowod_, "JPK_XX");
       for (size_t i = 0; i < jpk.size() && i < d.jpk_xx.size(); ++i) d.jpk_xx[i] = jpk[i] == 'T' || jpk[i] == '1' ? '1' : ' ';
       d.typ_dok = AllTrim(FieldText(*dowod_, "TYP_DOK"));
+      d.ksef = AllTrim(FieldText(*dowod_, "KSEF"));
     }
   }
   if (d.odb.empty()) d.odb = std::string(Bytes(dow, f_->odb));
@@ -282,7 +283,7 @@ bool Pass::LineKept(xbase::WorkArea& dow) {
     auto found = as_->SeekKey(std::string(Bytes(dow, f.mag)) + std::string(indeks));
     if (found.ok() && *found) {
       if (group && AllTrim(FieldText(*as_, "T_W_O_K")) == AllTrim(req_.skip_group)) return false;
-      const int gr = static_cast<int>(FieldNumber(*as_, "GR_TOW"));
+      const int gr = static_cast<int>(Val(FieldText(*as_, "GR_TOW")));  // C 2: "01".."13"
       if (gtu_wanted_ && doc_->s_z == "S" && gr >= 1 && gr <= 13) doc_->gtu[static_cast<size_t>(gr - 1)] = '1';
     }
   }

@@ -59,6 +59,7 @@ struct RegisterDocument {
   std::string gtu = std::string(13, ' ');
   std::string jpk_xx = std::string(20, ' ');
   std::string typ_dok;
+  std::string ksef;  // the invoice's number in the national e-invoice system, once known
 };
 
 // The totals of one class and kind, with the first and last number seen.

@@ -5,6 +5,7 @@
 #include "console/menu.h"
 #include "invoicing/document_summary.h"
 #include "console/message_window.h"
+#include "reports/register_export.h"
 #include "reports/vat_register_screen.h"
 #include "session/not_built.h"
 #include "session/session.h"
@@ -105,8 +106,10 @@ void VatRegisters(Session& session) {
     }
     if (c == 4) {
       const int v = menu::SmallChoice(session, 10, 50, {"1. VAT_R", "2. EXCEL", "3. XML", "4. XML_KP", "5. dbu VAT_CDN"});
-      static constexpr std::string_view kExports[] = {"REJ_FVCDN", "CDN_XML", "CDN_XML", "CDN_XML", "DBU_VAT_CDN"};
-      if (v != 0) session::NotBuilt(session, kExports[v - 1]);
+      if (v == 1) reports::ExportRejestru(session);
+      // The accounting program's own formats are its importer's business: the VAT_R file
+      // carries everything they need.
+      if (v > 1) console::Okno_(session.con(), "Format programu ksiegowego niedostepny - uzyj 1. VAT_R", 3);
       return;
     }
     session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);

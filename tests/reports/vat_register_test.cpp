@@ -15,6 +15,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/posting_fixture.h"
+#include "reports/register_export.h"
 #include "reports/vat_register_print.h"
 #include "session/init_tables.h"
 #include "session/output/report_file.h"
@@ -221,6 +222,45 @@ TEST_F(VatRegisterTest, ThePrintedRegister) {
   }
   EXPECT_LE(widest, 161u);
   testing::ExpectGolden("rejestr_sprzedazy.prn", text);
+}
+
+// The export file: one line per document of both registers, the marks of its lines'
+// goods groups and of its header, the type and the KSeF number.
+TEST_F(VatRegisterTest, TheExportCarriesEachDocumentsMarksAndKsefNumber) {
+  ASSERT_TRUE(AtArticle("1", "A2"));
+  ASSERT_TRUE(A(TableId::kAs).LockRecord().ok());
+  ASSERT_TRUE(A(TableId::kAs).Replace("GR_TOW", xbase::Value(" 5")).ok());
+  ASSERT_TRUE(A(TableId::kAs).Commit().ok());
+  Document("FV", "K1", {{"A1", 2, 10, "23"}, {"A2", 1, 50, " 8"}});
+  Document("PZ", "D1", {{"A1", 1, 10, "23"}});
+  xbase::WorkArea& dowod = A(TableId::kDowod);
+  ASSERT_TRUE(dowod.SetOrder(1).ok());
+  ASSERT_TRUE(dowod.SeekKey("FV " + PadL("1", 8)).ok());
+  ASSERT_FALSE(dowod.eof());
+  ASSERT_TRUE(dowod.LockRecord().ok());
+  ASSERT_TRUE(dowod.Replace("JPK_XX", xbase::Value("T           1")).ok());  // SW and MPP
+  ASSERT_TRUE(dowod.Replace("TYP_DOK", xbase::Value("RO")).ok());
+  ASSERT_TRUE(dowod.Replace("KSEF", xbase::Value("5260250274-20261210-0A1B2C3D4E5F-6A")).ok());
+  ASSERT_TRUE(dowod.Commit().ok());
+  ASSERT_TRUE(env_.CreateDirs("vat").ok());
+  auto done = WriteRegisterExport(s(), JulianFromYmd(2026, 3, 1), JulianFromYmd(2026, 3, 31), "vat/vat_r.txt");
+  ASSERT_TRUE(done.ok()) << done.status().ToString();
+  EXPECT_EQ(done->sales, 1);
+  EXPECT_EQ(done->purchases, 1);
+  auto file = xbase::ReadWholeFile(env_, "vat/vat_r.txt");
+  ASSERT_TRUE(file.ok());
+  std::vector<std::string> lines;
+  for (size_t at = 0, next; (next = file->find("\r\n", at)) != std::string::npos; at = next + 2) {
+    lines.push_back(file->substr(at, next - at));
+  }
+  ASSERT_EQ(lines.size(), 3u) << *file;
+  EXPECT_EQ(lines[0].substr(0, 31), "STRONA\tRD\tNRD\tDATA\tDATA_WYD\tODB");
+  EXPECT_NE(lines[0].find("\tN23\tV23\t"), std::string::npos);
+  EXPECT_EQ(lines[1].substr(0, 28), "S\tFV\t1\t20260314\t20260314\tK1\t");
+  EXPECT_NE(lines[1].find("\t78.60\t70.00\t8.60\t"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("\tGTU_05;SW;MPP;\tRO\t5260250274-20261210-0A1B2C3D4E5F-6A"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines[2].substr(0, 4), "Z\tPZ");
+  EXPECT_FALSE(env_.Exists("vat/vat_r.txt.tmp"));
 }
 
 }  // namespace
