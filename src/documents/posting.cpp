@@ -288,7 +288,11 @@ bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode, const 
     return false;
   }
   Poster poster(session, ui, mode, /*remove=*/false, header);
-  return poster.Run();
+  if (!poster.Run()) return false;
+  if (const auto& after = session.document_actions().after_posting) {
+    after(session, header.rd, session.vars().Text(session::var::M_NRD));
+  }
+  return true;
 }
 
 bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode) {

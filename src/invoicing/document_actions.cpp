@@ -4,6 +4,9 @@
 
 #include "invoicing/document_printout.h"
 #include "invoicing/invoice_ui.h"
+#include "invoicing/ksef_invoice.h"
+#include "base/text.h"
+#include "console/message_window.h"
 #include "invoicing/similar_document.h"
 #include "session/session.h"
 #include "session/store_ui.h"
@@ -22,6 +25,15 @@ void InstallDocumentActions(session::Session& session) {
       // PODOBNY_DOWOD shows its own outcome (lines cut for want of stock, a refusal).
       PodobnyDowod(s, invoice_ui, pattern);
     };
+  };
+  // J_KSEF "T": a posted sales invoice or correction of a kind marked KSEF_TN "T" leaves
+  // its FA(3) file for the sending tool at once.
+  session.document_actions().after_posting = [](session::Session& s, std::string_view rd, std::string_view nrd) {
+    if (!s.settings().Yes("J_KSEF") || !KindSendsToKsef(s, rd)) return;
+    auto written = ZapiszFa3(s, rd, nrd);
+    if (!written.ok()) {
+      console::Okno_(s.con(), "Nie zapisano pliku KSeF " + AllTrim(rd) + "-" + AllTrim(nrd) + ": " + written.status().message(), 5);
+    }
   };
 }
 

@@ -85,6 +85,9 @@ struct SessionOptions {
 // hand back a follow-up (a similar document to enter) that runs once the grid has closed.
 struct DocumentActions {
   std::function<std::function<void()>(Session& session, xbase::WorkArea& lines)> print_document;
+  // After a document rd+nrd has been posted whole (its electronic invoice, when the
+  // installation sends them); what fails there is told and leaves the posting as it is.
+  std::function<void(Session& session, std::string_view rd, std::string_view nrd)> after_posting;
 };
 
 class Session {

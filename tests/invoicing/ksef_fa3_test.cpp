@@ -7,7 +7,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "base/text.h"
+#include "documents/posting_fixture.h"
+#include "session/init_tables.h"
+#include "invoicing/document_actions.h"
+#include "invoicing/ksef_invoice.h"
 #include "support/golden.h"
+#include "xbase/file_util.h"
 #include "support/temp_dir.h"
 
 namespace hurt::invoicing {
@@ -92,6 +98,56 @@ TEST(KsefFa3, ACorrectionNamesTheCorrectedInvoiceAndACashSaleIsPaid) {
   EXPECT_EQ(Validate(xml), "");
   EXPECT_NE(xml.find("<NrKSeFFaKorygowanej>7542103384-20261201-0123456789AB-CD</NrKSeFFaKorygowanej>"), std::string::npos);
   EXPECT_NE(xml.find("<BrakID>1</BrakID>"), std::string::npos);
+}
+
+// J_KSEF "T": a posted invoice of a kind marked KSEF_TN "T" leaves its FA(3) file at once;
+// a kind not marked leaves none. The file validates.
+class KsefPosting : public documents::testing::PostingTest {
+ protected:
+  void SetUp() override {
+    Kind("FV", 'R', 'S', "FAKTURA VAT");
+    Kind("PA", 'R', 'S', "PARAGON");
+    ASSERT_TRUE(documents::testing::SeekIn(A(store::TableId::kSlow), "FV "));
+    ASSERT_TRUE(A(store::TableId::kSlow).LockRecord().ok());
+    ASSERT_TRUE(A(store::TableId::kSlow).Replace("KSEF_TN", xbase::Value("T")).ok());
+    ASSERT_TRUE(A(store::TableId::kSlow).Commit().ok());
+    Article("1", "A1", 1000, 2);
+    ASSERT_TRUE(s().settings().SetText("J_KSEF", "T").ok());
+    InstallDocumentActions(s());
+  }
+};
+
+TEST_F(KsefPosting, APostedInvoiceOfAMarkedKindLeavesItsFa3File) {
+  // Without our tax number no file is made, and the posting stands.
+  Header("FV", "K1", "P");
+  Line("A1", 1, 5);
+  ASSERT_TRUE(Post());
+  EXPECT_FALSE(env_.Exists(s().Path("ksef/FV_1.xml")));
+  EXPECT_EQ(ZapiszFa3(s(), "FV", "1").status().message(), "Brak NIP lub nazwy firmy - uzupelnij dane firmy");
+  xbase::WorkArea& firma = A(store::TableId::kFirma);
+  ASSERT_TRUE(firma.GoTop().ok());
+  ASSERT_TRUE(firma.LockRecord().ok());
+  ASSERT_TRUE(firma.Replace("REGON", xbase::Value("754-210-33-84")).ok());
+  ASSERT_TRUE(firma.Replace("NODB", xbase::Value("HURTOWNIA OPOLANKA")).ok());
+  ASSERT_TRUE(firma.Commit().ok());
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
+  Header("FV", "K1", "P");
+  Line("A1", 3, 10);
+  ASSERT_TRUE(Post());
+  EXPECT_TRUE(s().settings().Yes("J_KSEF"));
+  EXPECT_TRUE(KindSendsToKsef(s(), "FV"));
+  auto xml = xbase::ReadWholeFile(env_, s().Path("ksef/FV_2.xml"));
+  ASSERT_TRUE(xml.ok()) << xml.status().ToString();
+  EXPECT_EQ(Validate(*xml), "");
+  EXPECT_NE(xml->find("<P_2>FV 2</P_2>"), std::string::npos) << *xml;
+  EXPECT_NE(xml->find("<P_13_1>30.00</P_13_1>"), std::string::npos) << *xml;
+  EXPECT_NE(xml->find("<P_14_1>6.90</P_14_1>"), std::string::npos) << *xml;
+  EXPECT_NE(xml->find("<P_15>36.90</P_15>"), std::string::npos) << *xml;
+  ASSERT_TRUE(session::NoweDd(s(), st1().ui));
+  Header("PA", "K1", "G");
+  Line("A1", 1, 10);
+  ASSERT_TRUE(Post());
+  EXPECT_FALSE(env_.Exists(s().Path("ksef/PA_1.xml")));
 }
 
 }  // namespace
