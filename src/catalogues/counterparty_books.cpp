@@ -117,6 +117,7 @@ class AccountScreen {
   void AddKeyGets(console::Form& f, ZoBuffer& b);
   void AddRestGets(console::Form& f, ZoBuffer& b);
   void Title();
+  void Frame();
   bool Search(int k, bool* moved);
   void EndSearch();
 
@@ -243,16 +244,7 @@ void AccountScreen::Run() {
 
   currency_books_ = CurrencyBooks(s_);
   con_.Clear();
-  Title();
-  if (!book_.notebook) {
-    const console::Attr text = con_[console::Role::kKeyBar];
-    const console::Attr keys = con_[console::Role::kKeyName];
-    con_.Say(23, 0, "F2-Faktury nierozliczone  F3-Ewidencja KP,KW,PP  F10-Druk faktur nierozliczonych", text);
-    con_.Say(23, 0, "F2", keys);
-    con_.Say(23, 26, "F3", keys);
-    con_.Say(23, 49, "F10", keys);
-  }
-  PaintKeyBar(s_, current_month_);
+  Frame();
 
   if (zo_.order_count() >= 1) (void)zo_.SetOrder(1);
   (void)zo_.GoTop();
@@ -279,12 +271,26 @@ void AccountScreen::Run() {
   (void)zo_.GoTop();
 }
 
+// The title and the key lines around the grid, painted again after a screen of its own.
+void AccountScreen::Frame() {
+  Title();
+  if (!book_.notebook) {
+    const console::Attr text = con_[console::Role::kKeyBar];
+    const console::Attr keys = con_[console::Role::kKeyName];
+    con_.Say(23, 0, "F2-Faktury nierozliczone  F3-Ewidencja KP,KW,PP  F10-Druk faktur nierozliczonych", text);
+    con_.Say(23, 0, "F2", keys);
+    con_.Say(23, 26, "F3", keys);
+    con_.Say(23, 49, "F10", keys);
+  }
+  PaintKeyBar(s_, current_month_);
+}
+
 void AccountScreen::Title() {
   const console::Attr title = con_.colours().enhanced;
   con_.ClearRegion(title_row_, 0, title_row_, 79, title);
   con_.Say(title_row_, 0, PadR(book_.title, 72) + "F1-pomoc", title);
   // What Tab shows next.
-  if (currency_books_) con_.Say(title_row_, 52, currency_view_ ? "TAB - tresc         " : "TAB = SALDO WALUTOWE", title);
+  if (currency_books_) con_.Say(title_row_, 51, currency_view_ ? "TAB - tresc         " : "TAB = SALDO WALUTOWE", title);
 }
 
 BrowseAction AccountScreen::Fun(BrowseMode mode) {
@@ -327,9 +333,11 @@ KeyTable AccountScreen::Keys() {
   keys.push_back({key::F(2), [this] { return OpenInvoices(); }});
   keys.push_back({key::F(3), AndRepaint([this] {
                     if (!Empty()) settlements::EwidencjaKpKw(s_, book_.kto, PadR(FieldText(zo_, "ODB"), 8), FieldText(zo_, "NODB"));
+                    Frame();
                   })});
   keys.push_back({key::F(10), AndRepaint([this] {
                     if (!Empty()) settlements::FvNiezaplacone(s_, book_.kto, PadR(FieldText(zo_, "ODB"), 8));
+                    Frame();
                   })});
   return keys;
 }
@@ -355,8 +363,7 @@ BrowseAction AccountScreen::OpenInvoices() {
   // FA_N_ROZLICZANIE: the account's open items and their settlement.
   settlements::FaNRozliczanie(s_, book_.kto, PadR(FieldText(zo_, "ODB"), 8), FieldText(zo_, "NODB"));
   con_.Clear();
-  Title();
-  PaintKeyBar(s_, current_month_);
+  Frame();
   return BrowseAction::kRepaint;
 }
 

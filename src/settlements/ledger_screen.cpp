@@ -181,7 +181,8 @@ void LedgerScreen::F10() {
   if (!done.ok()) {
     console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
   } else if (!done->done) {
-    console::Okno_(con_, "Zajete na innym stanowisku: " + done->busy + " - nic nie rozliczono", 3);
+    console::Okno_(con_, (done->changed ? "Zmienione na innym stanowisku: " : "Zajete na innym stanowisku: ") + done->busy +
+                             " - nic nie rozliczono", 3);
   } else {
     console::Okno_(con_, compensate ? "Skompensowano" : "Rozliczono", 1);
   }
@@ -214,7 +215,10 @@ void LedgerScreen::Close() {
   if (!done.ok()) {
     console::Okno_(con_, "Blad zapisu - nic nie rozliczono", 3);
   } else if (!done->done) {
-    console::Okno_(con_, "Zajete na innym stanowisku: " + done->busy + " - nic nie rozliczono", 3);
+    console::Okno_(con_, (done->changed ? "Zmienione na innym stanowisku: " : "Zajete na innym stanowisku: ") + done->busy +
+                             " - nic nie rozliczono", 3);
+  } else if (done->r_czas.empty()) {
+    console::Okno_(con_, "Brak pozycji do " + ShortDate(date) + " - nic nie rozliczono", 3);
   }
   (void)Load();
 }
@@ -277,7 +281,14 @@ void LedgerScreen::Run() {
   browse.Separators("─┼─"_pl, "│"_pl, "");
   using console::BrowseColumn;
   auto at = [this, &source]() -> const OpenItem& { return items_[source.at()]; };
-  browse.AddColumn(BrowseColumn::Text(" ", [this, &source] { return marked_[source.at()] ? std::string("X") : " "; }));
+  // The mark of this browse, else the item's own state ("R": paid by a money document
+  // entered against it).
+  browse.AddColumn(BrowseColumn::Text(" ", [this, &source] {
+    if (items_.empty()) return std::string(" ");
+    if (marked_[source.at()]) return std::string("X");
+    const std::string zap = PadR(items_[source.at()].zap, 1);
+    return zap == "X" ? std::string(" ") : zap;
+  }));
   browse.AddColumn(BrowseColumn::Text("Data ks.", [at] { return ShortDate(at().data); }));
   browse.AddColumn(BrowseColumn::Text("Rd -   Numer", [at] { return PadR(at().rd, 3) + "-" + PadL(AllTrim(at().nrd), 8); }));
   browse.AddColumn(BrowseColumn::Text("Tresc            ", [at] { return PadR(at().tresc, 17).substr(0, 17); }));

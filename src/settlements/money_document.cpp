@@ -54,6 +54,35 @@ uint32_t FindIn(xbase::WorkArea& a, const std::string& key, Pick pick) {
   return 0;
 }
 
+// The document a typed number corrects: its header and open item, or why it cannot be
+// corrected. Only the counterparty's own open document is: another's would move to this
+// one with its amounts taken off the wrong balance, and a settled one's item is in the
+// history, where a new amount would leave the batch unbalanced.
+struct OldDocument {
+  uint32_t header = 0, item = 0;
+  std::string refused;
+};
+
+Result<OldDocument> FindOld(xbase::WorkArea& dowod, xbase::WorkArea& fa, const MoneyDocument& doc) {
+  OldDocument old;
+  if (doc.nrd <= 0) return old;
+  const std::string key = PadR(doc.rd, 3) + PadL(std::to_string(doc.nrd), 8);
+  old.header = FindIn(dowod, key, [](xbase::WorkArea& a) { return PadR(FieldText(a, "MAG"), 1) == "0"; });
+  if (old.header == 0) return old;
+  HURT_RETURN_IF_ERROR(dowod.GoTo(old.header));
+  const std::string owner = PadR(FieldText(dowod, "KTO"), 1) + PadR(FieldText(dowod, "ODB"), 8);
+  const std::string name = AllTrim(doc.rd) + "-" + std::to_string(doc.nrd);
+  if (owner != PadR(doc.kto, 1) + PadR(doc.odb, 8)) {
+    old.refused = "Dowod " + name + " jest innego kontrahenta: " + AllTrim(owner.substr(1));
+    return old;
+  }
+  old.item = FindIn(fa, key, [&](xbase::WorkArea& a) {
+    return PadR(FieldText(a, "MAG"), 1) == "0" && PadR(FieldText(a, "KTO"), 1) + PadR(FieldText(a, "ODB"), 8) == owner;
+  });
+  if (old.item == 0) old.refused = std::string(kSettledText) + ": " + name;
+  return old;
+}
+
 documents::OpenItemHeader HeaderOf(const MoneyDocument& doc) {
   documents::OpenItemHeader h;
   h.r_p = IsReceiptKind(doc.rd) ? 'R' : 'P';
@@ -91,6 +120,20 @@ Numbering NumberFor(long counter, long typed) {
   return {counter + 1, counter + 1};
 }
 
+std::string CorrectionRefusal(session::Session& s, const MoneyDocument& doc) {
+  auto dowod = AreaOf(s, store::TableId::kDowod);
+  auto fa = AreaOf(s, store::TableId::kFaN);
+  if (!dowod.ok() || !fa.ok() || doc.nrd <= 0) return {};
+  const uint32_t dowod_at = (*dowod)->recno(), fa_at = (*fa)->recno();
+  const int dowod_order = (*dowod)->order(), fa_order = (*fa)->order();
+  auto old = FindOld(**dowod, **fa, doc);
+  (void)(*dowod)->SetOrder(dowod_order);
+  (void)(*dowod)->GoTo(dowod_at);
+  (void)(*fa)->SetOrder(fa_order);
+  (void)(*fa)->GoTo(fa_at);
+  return old.ok() ? old->refused : std::string();
+}
+
 Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, MoneyDocument doc) {
   doc.rd = PadR(doc.rd, 3);
   doc.odb = PadR(doc.odb, 8);
@@ -119,31 +162,14 @@ Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, M
   const std::string counter_field = CounterFieldOf(*firma, doc.rd);
   const long counter = static_cast<long>(FieldNumber(*firma, counter_field));
 
-  uint32_t old_header = 0, old_item = 0;
-  if (doc.nrd > 0) {
-    const std::string key = doc.rd + PadL(std::to_string(doc.nrd), 8);
-    old_header = FindIn(dowod, key, [](xbase::WorkArea& a) { return PadR(FieldText(a, "MAG"), 1) == "0"; });
-    if (old_header != 0) {
-      // Only the counterparty's own open document is corrected: another's would move to
-      // this one with its amounts taken off the wrong balance, and a settled one's item
-      // is in the history, where a new amount would leave the batch unbalanced.
-      HURT_RETURN_IF_ERROR(dowod.GoTo(old_header));
-      const std::string owner = PadR(FieldText(dowod, "KTO"), 1) + PadR(FieldText(dowod, "ODB"), 8);
-      const std::string name = AllTrim(doc.rd) + "-" + std::to_string(doc.nrd);
-      if (owner != PadR(doc.kto, 1) + PadR(doc.odb, 8)) {
-        return MoneyResult{.refused = "Dowod " + name + " jest innego kontrahenta: " + AllTrim(owner.substr(1))};
-      }
-      old_item = FindIn(fa, key, [&](xbase::WorkArea& a) {
-        return PadR(FieldText(a, "MAG"), 1) == "0" && PadR(FieldText(a, "KTO"), 1) + PadR(FieldText(a, "ODB"), 8) == owner;
-      });
-      if (old_item == 0) {
-        return MoneyResult{.refused = std::string(kSettledText) + ": " + name};
-      }
-      if (!locks.Take(ui, dowod, old_header)) return MoneyResult{.busy = "dowod " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};
-      if (old_item != 0 && !locks.Take(ui, fa, old_item)) {
-        return MoneyResult{.busy = "fa_N " + AllTrim(doc.rd) + "-" + std::to_string(doc.nrd)};
-      }
-    }
+  auto old = FindOld(dowod, fa, doc);
+  HURT_RETURN_IF_ERROR(old.status());
+  if (!old->refused.empty()) return MoneyResult{.refused = old->refused};
+  const uint32_t old_header = old->header, old_item = old->item;
+  if (old_header != 0) {
+    const std::string name = AllTrim(doc.rd) + "-" + std::to_string(doc.nrd);
+    if (!locks.Take(ui, dowod, old_header)) return MoneyResult{.busy = "dowod " + name};
+    if (!locks.Take(ui, fa, old_item)) return MoneyResult{.busy = "fa_N " + name};
   }
   r.corrected = old_header != 0;
   if (book.order_count() >= 1) HURT_RETURN_IF_ERROR(book.SetOrder(1));

@@ -71,6 +71,11 @@ struct Numbering {
 };
 Numbering NumberFor(long counter, long typed);
 
+// Why the typed number cannot be corrected from this counterparty (another's document,
+// or one already settled); empty when it can, or when it is a new number. Read only, for
+// the form to say it at once.
+std::string CorrectionRefusal(session::Session& s, const MoneyDocument& doc);
+
 Result<MoneyResult> ZapiszDowodKasowy(session::Session& s, store::StoreUi& ui, MoneyDocument doc);
 
 }  // namespace hurt::settlements

@@ -10,6 +10,7 @@
 #include "console/form.h"
 #include "console/message_window.h"
 #include "documents/header_guards.h"
+#include "documents/header_rules.h"
 #include "session/area_fields.h"
 #include "session/menu_choice.h"
 #include "session/session.h"
@@ -145,10 +146,25 @@ bool MoneyForm::Edit() {
   con_.Say(19, 2, "Termin zaplaty (tylko NOO)        :");
   console::Form f(con_);
   f.GetText(16, 11, rd_, "!!!").Valid([&] { return KindValid(); });
-  f.GetNumber(16, 42, nrd_, "99999999");
-  f.GetDate(17, 11, data_).Valid([&] {
-    if (data_ != kEmptyDate) return true;
-    console::Okno_(con_, "Podaj date dowodu", 2);
+  f.GetNumber(16, 42, nrd_, "99999999").Valid([&] {
+    // A number that cannot be corrected from here is said at once, not after the form.
+    MoneyDocument probe = doc_;
+    probe.rd = Kind(rd_);
+    probe.nrd = static_cast<long>(nrd_);
+    const std::string refused = CorrectionRefusal(s_, probe);
+    if (refused.empty()) return true;
+    console::Okno_(con_, refused, 3);
+    return false;
+  });
+  // The document goes to this month's tables: its date lies in the open period.
+  const documents::Period period = documents::PeriodOfHh(s_.hh());
+  f.GetDate(17, 11, data_).Valid([&, period] {
+    if (data_ == kEmptyDate) {
+      console::Okno_(con_, "Podaj date dowodu", 2);
+      return false;
+    }
+    if (period.month < 1 || period.Contains(data_)) return true;
+    console::Okno_(con_, "BIEZACYM MIESIACEM JEST " + documents::PeriodMonthName(period), 3);
     return false;
   });
   f.GetNumber(17, 32, kwota_, "999999999.99").Valid([&] { return kwota_ >= 0; });
@@ -171,7 +187,7 @@ bool MoneyForm::Edit() {
   f.GetText(18, 11, tresc_).Width(60);
   f.GetDate(19, 37, termin_).When([&] {
     if (Kind(rd_) != "NOO") return false;
-    con_.Say(19, 2, "Termin zaplaty " + ShortDate(data_) + " + 14 dni :");
+    con_.Say(19, 2, PadR("Termin zaplaty " + ShortDate(data_) + " + 14 dni :", 35));
     if (termin_ == kEmptyDate) termin_ = data_ + 14;
     return true;
   });

@@ -355,6 +355,13 @@ void DrukujPismo(session::Session& s, LetterKind kind, std::string_view kto, std
     console::Okno_(con, "BAW SIE CZYMS INNYM LUB ZAZNACZ COS", 2);
     return;
   }
+  // Only what the counterparty owes is demanded: items on our side (a payment, a credit,
+  // what we owe) are left out, and with nothing owed nothing is printed.
+  std::erase_if(items, [](const OpenItem& i) { return NewRound(i.HomeWn() - i.HomeMa(), 2) <= 0; });
+  if (items.empty()) {
+    console::Okno_(con, "Zaznaczone pozycje nie sa naleznoscia - nie drukuje", 3);
+    return;
+  }
   Letter letter;
   letter.kind = kind;
   letter.today = s.Today();

@@ -231,6 +231,7 @@ Result<Outcome> Run(session::Session& s, store::StoreUi& ui, Plan& plan) {
     // Settled or changed by another station since the caller read it.
     if (fa->eof() || fa->deleted() || !SameItem(ReadItem(*fa), item)) {
       out.result.busy = ItemName(item);
+      out.result.changed = true;
       return out;
     }
   }

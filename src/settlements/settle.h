@@ -74,6 +74,7 @@ struct OperationResult {
   bool done = false;
   std::string busy;        // when not done: the record another station holds ("fa_N FV-12"),
                            // or an item another station settled or changed meanwhile
+  bool changed = false;    // the latter: the item is no longer as this station read it
   JulianDay r_data = kEmptyDate;  // the batch identity written to fa_nx
   std::string r_czas;
 };

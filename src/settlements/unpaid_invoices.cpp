@@ -57,6 +57,7 @@ bool WriteUnpaidInvoices(session::Session& s, bool in_currencies, session::Repor
   const JulianDay today = s.Today();
   out.Line(session::Centruj("FAKTURY NIEZAPŁACONE"_pl));
   out.Line(session::Centruj(std::string("stan na dzień "_pl) + Dtoc(today) + (in_currencies ? "  (w walutach)" : "")));
+  if (!only.empty()) out.Line(session::Centruj(AllTrim(only) + "  " + AllTrim(CustomerName(s, book, only))));
   out.Line("");
   out.Line("Dowod          Data        Termin      Do zaplaty    Waluta   Dni po terminie");
   out.Line(std::string(80, '-'));

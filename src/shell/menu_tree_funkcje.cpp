@@ -146,7 +146,7 @@ int Reorganizacja(Session& session) {
     console::Okno_(con, "ODBUDOWA ROZRACHUNKOW NIEUDANA: " + ledger.status().message(), 5);
     return kReopen;
   }
-  console::Okno_(con, "Rozrachunki odbudowane: " + std::to_string(ledger->open_items) + " pozycji", 3);
+  console::Okno_(con, "Rozrachunki odbudowane, pozycji: " + std::to_string(ledger->open_items), 3);
   return kReopen;
 }
 

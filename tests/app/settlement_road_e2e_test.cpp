@@ -144,6 +144,12 @@ TEST_F(SettlementRoad, ReceiptsPartPaymentsAndCompensationByEveryWayOut) {
   Step(*a, {"PgDn"}, kKeep);
   StepSeen(*a, {"text:T"}, "Zapisano KP-1");
   Step(*a, {}, "KP -       1");
+  {  // both paid: the receipt and the invoice show "R" in the mark column
+    const std::string screen = a->Screen();
+    size_t marks = 0;
+    for (size_t at = screen.find("\nR│"); at != std::string::npos; at = screen.find("\nR│", at + 1)) ++marks;
+    EXPECT_EQ(marks, 2u) << screen;
+  }
   EXPECT_EQ(Ledger(), "FV-1 " + fv1 + "/0.00 R\nFV-2 " + fv2 + "/0.00 \nKP-1 0.00/" + fv1 + " R\n");
   ExpectVerifyFindsNothing(data.str());
   Step(*a, {"Space", "Down", "Down", "Space"}, "zaznaczono Wn: 1  Ma: 1");

@@ -145,5 +145,27 @@ TEST_F(LedgerScreenTest, ADebitNoteAsksItsDueDateAndATransferOrderGoesToThePpTab
   ExpectDataChecksClean();
 }
 
+// A money document goes to this month's tables: a date outside the open month is refused
+// in the form, and so is another customer's number; a demand of nothing owed prints nothing.
+TEST_F(LedgerScreenTest, TheFormRefusesADateOutsideTheMonthAndAnotherCustomersNumber) {
+  Item("KP ", "       1", 0, 30, "0");
+  Customer();
+  Add(Zo(), {{"ODB", Value("K2")}, {"NODB", Value("INNY")}});
+  Add(Area(6), {{"RD", Value("KP ")}, {"NRD", Value("       7")}, {"MAG", Value("0")}, {"KTO", Value("O")},
+                {"ODB", Value("K2")}, {"KWOTA", Value(5.0)}});
+  d.Key(key::F(3)).Key(key::kEnter).Key(key::kEnter).Type("7").Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Dowod KP-7 jest innego kontrahenta: K2")) << d.Dump(); }).Key(key::kSpace);
+  d.Type("0").Key(key::kEnter).Type("01011990").Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("BIEZACYM MIESIACEM JEST")) << d.Dump(); }).Key(key::kSpace);
+  d.Key(key::kEsc);
+  // The payment alone under the cursor: nothing is owed, nothing printed.
+  d.Key(key::F(3)).Key(key::kDown).Key(key::kDown).Key(key::kDown).Key(key::kEnter);
+  d.Then([&] { EXPECT_TRUE(d.Contains("Zaznaczone pozycje nie sa naleznoscia")) << d.Dump(); }).Key(key::kSpace);
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(Rows(FaN(), {"RD"}), std::vector<std::string>{"KP"});
+  ExpectDataChecksClean();
+}
+
 }  // namespace
 }  // namespace hurt::settlements

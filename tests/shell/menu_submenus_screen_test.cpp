@@ -211,7 +211,7 @@ TEST_F(ReorganisationTest, TheIndexesAreRebuiltWhenEveryoneElseIsOut) {
   d.Then([&] { EXPECT_TRUE(d.Contains("Czy masz na to czas ?")); }).Key('T');
   ExpectMessage("Indeksy odbudowane");
   ExpectMessage("Stany uzgodnione z 0 pozycjami dowodow");
-  ExpectMessage("Rozrachunki odbudowane: 0 pozycji");
+  ExpectMessage("Rozrachunki odbudowane, pozycji: 0");
   EndWork();
   EXPECT_EQ(Loop(), kMenuEnd);
   EXPECT_TRUE(IndexStatus().ok()) << IndexStatus().ToString();
@@ -241,7 +241,7 @@ TEST_F(ReorganisationTest, TheSettlementLedgerIsRebuiltLast) {
   d.Then([&] { EXPECT_TRUE(d.Contains("Czy masz na to czas ?")); }).Key('T');
   ExpectMessage("Indeksy odbudowane");
   ExpectMessage("Stany uzgodnione z 0 pozycjami dowodow");
-  ExpectMessage("Rozrachunki odbudowane: 0 pozycji");
+  ExpectMessage("Rozrachunki odbudowane, pozycji: 0");
   EndWork();
   EXPECT_EQ(Loop(), kMenuEnd);
   EXPECT_FALSE(env.Exists("/dane/zo_fn_kor.txt")) << "the rebuild ended";
