@@ -20,6 +20,7 @@
 #include "settlements/money_document_form.h"
 #include "settlements/payment_demand.h"
 #include "settlements/settle.h"
+#include "settlements/settlement_printouts.h"
 
 namespace hurt::settlements {
 
@@ -185,6 +186,8 @@ void LedgerScreen::F10() {
                              " - nic nie rozliczono", 3);
   } else {
     console::Okno_(con_, compensate ? "Skompensowano" : "Rozliczono", 1);
+    // The compensation note, once the compensation stands.
+    if (compensate) PrintLines(s_, CompensationNoteLines(FirmOf(s_), odb_, nazwa_, marked, s_.Today()));
   }
   (void)Load();
 }

@@ -17,6 +17,7 @@
 #include "session/store_ui.h"
 #include "settlements/ledger_tables.h"
 #include "settlements/money_document.h"
+#include "settlements/settlement_printouts.h"
 #include "settlements/transfer_order.h"
 
 namespace hurt::settlements {
@@ -243,8 +244,12 @@ void MoneyForm::Write() {
     return;
   }
   console::Okno_(con_, (r->corrected ? "POPRAWIONO DOWOD " : "Zapisano ") + AllTrim(doc_.rd) + "-" + std::to_string(r->nrd), 2);
-  if ((doc_.rd == "PP " || doc_.rd == "BDW") && console::Okno(con_, "Wyslac do zbioru PP ?", "T")) {
-    if (!ZapiszDoZbioruPp(s_, ui, OrderOf(s_, doc_)).ok()) console::Okno_(con_, "Plik pp.dbf niedostepny - nie wyslano", 3);
+  if (doc_.rd == "PP " || doc_.rd == "BDW") {
+    const TransferOrder order = OrderOf(s_, doc_);
+    PrintLines(s_, TransferOrderLines(order, doc_.rd == "BDW"));
+    if (console::Okno(con_, "Wyslac do zbioru PP ?", "T") && !ZapiszDoZbioruPp(s_, ui, order).ok()) {
+      console::Okno_(con_, "Plik pp.dbf niedostepny - nie wyslano", 3);
+    }
   }
 }
 

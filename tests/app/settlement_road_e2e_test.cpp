@@ -211,11 +211,15 @@ TEST_F(SettlementRoad, ReceiptsPartPaymentsAndCompensationByEveryWayOut) {
   Step(*b, {"F10"}, "Kompensowac ?");
   a->Send("text:T");
   b->Send("text:T");
-  for (HurtStation* st : {a.get(), b.get()}) Step(*st, {}, "KO -", "Kompensowac ?");
-  const bool a_won = a->WaitForLog("Skompensowano", 2'000);
+  const bool a_won = a->WaitForLog("Skompensowano", 15'000);
   const bool b_won = b->WaitForLog("Skompensowano", 2'000);
   EXPECT_NE(a_won, b_won) << "exactly one station compensates";
-  EXPECT_TRUE((a_won ? b : a)->WaitForLog("nic nie rozliczono", 2'000));
+  HurtStation& winner = a_won ? *a : *b;
+  HurtStation& loser = a_won ? *b : *a;
+  EXPECT_TRUE(loser.WaitForLog("nic nie rozliczono", 15'000));
+  Step(winner, {}, "NOTA KOMPENSACYJNA");  // the note in the preview
+  Step(winner, {"Esc"}, "KO -", "NOTA KOMPENSACYJNA");
+  Step(loser, {}, "KO -", "Kompensowac ?");
   char rest[32];
   std::snprintf(rest, sizeof rest, "%.2f", owed2 - 10.0);
   EXPECT_EQ(Ledger(), "KO-" + Items()[0]["NRD"] + " " + rest + "/0.00 \n");

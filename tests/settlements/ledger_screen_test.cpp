@@ -71,6 +71,11 @@ TEST_F(LedgerScreenTest, UnequalSidesAreCompensatedAfterTheQuestionAndTheRestSta
   d.Key(key::F(10));
   d.Then([&] { EXPECT_TRUE(d.Contains("Kompensowac ?")) << d.Dump(); }).Key('T');
   ExpectMessage("Skompensowano");
+  // The compensation note in the preview: the difference left open.
+  d.Then([&] {
+    EXPECT_TRUE(d.Contains("NOTA KOMPENSACYJNA")) << d.Dump();
+    EXPECT_TRUE(d.Contains("40.00")) << d.Dump();
+  }).Key(key::kEsc);
   d.Key(key::kEsc);
   Run();
   EXPECT_EQ(Rows(FaN(), {"RD", "OBWN", "OBMA"}), std::vector<std::string>{"KO|40.000000|0.000000"});
@@ -124,6 +129,7 @@ TEST_F(LedgerScreenTest, ADebitNoteAsksItsDueDateAndATransferOrderGoesToThePpTab
   d.Then([&] { EXPECT_TRUE(d.Contains("CZY DANE SA POPRAWNE ?")) << d.Dump(); }).Key('T');
   d.Then([&] { EXPECT_TRUE(d.Contains("CZY ZAPAMIETAC DOWOD ?")) << d.Dump(); }).Key('T');
   ExpectMessage("Zapisano PP-1");
+  d.Then([&] { EXPECT_TRUE(d.Contains("POLECENIE PRZELEWU")) << d.Dump(); }).Key(key::kEsc);
   d.Then([&] { EXPECT_TRUE(d.Contains("Wyslac do zbioru PP ?")) << d.Dump(); }).Key('T');
   d.Key(key::kEsc);
   Run();
