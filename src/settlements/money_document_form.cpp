@@ -146,7 +146,7 @@ bool MoneyForm::Edit() {
   con_.Say(18, 2, "Tresc  :");
   con_.Say(19, 2, "Termin zaplaty (tylko NOO)        :");
   console::Form f(con_);
-  f.GetText(16, 11, rd_, "!!!").Valid([&] { return KindValid(); });
+  f.GetText(16, 11, rd_, "@K !!!").Valid([&] { return KindValid(); });  // a kind typed replaces the one proposed
   f.GetNumber(16, 42, nrd_, "99999999").Valid([&] {
     // A number that cannot be corrected from here is said at once, not after the form.
     MoneyDocument probe = doc_;
