@@ -263,5 +263,29 @@ TEST_F(VatRegisterTest, TheExportCarriesEachDocumentsMarksAndKsefNumber) {
   EXPECT_FALSE(env_.Exists("vat/vat_r.txt.tmp"));
 }
 
+TEST_F(VatRegisterTest, ThePrintedPurchaseRegister) {
+  Document("PZ", "D1", {{"A1", 10, 2.5, "23"}, {"A1", 4, 3.1, " 5"}});
+  Document("PZ", "D2", {{"A1", 1, 99.99, " 8"}, {"A1", 2, 7, "ZW"}});
+  RegisterRequest r = Month("PZ");
+  r.basis = PurchaseBasis::kInvoicesAndWz;
+  RegisterHeading h;
+  h.firm = {"HURTOWNIA TESTOWA SP. Z O.O.", "45-001 OPOLE ul. Testowa 1"};
+  h.title = "REJESTR ZAKUPOW ";
+  auto written = session::RunReport(env_, "rob/zakupy.prn", [&](session::ReportWriter& out) {
+    RegisterPrinter p(out, h, r, 'Z', false);
+    p.Begin();
+    auto result = ComputeRegister(s(), r, [&](const RegisterDocument& d) { p.Document(d); });
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result->documents, 2);
+    p.End(*result);
+  });
+  ASSERT_TRUE(written.ok()) << written.status().ToString();
+  auto file = xbase::ReadWholeFile(env_, *written);
+  ASSERT_TRUE(file.ok());
+  EXPECT_NE(file->find("     ZESTAWIENIE ZBIORCZE ZAKUPOW"), std::string::npos) << *file;
+  EXPECT_NE(file->find("Zakupy opodatkowane wg stawek"), std::string::npos) << *file;
+  testing::ExpectGolden("rejestr_zakupow.prn", *file);
+}
+
 }  // namespace
 }  // namespace hurt::reports
