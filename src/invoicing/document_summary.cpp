@@ -11,9 +11,13 @@
 #include "documents/document_list.h"
 #include "invoicing/invoice_tables.h"
 #include "invoicing/issue_notes_list.h"
+#include "invoicing/ksef_invoice.h"
 #include "session/area_fields.h"
 #include "session/helpers.h"
+#include "session/menu_choice.h"
 #include "session/session.h"
+#include "session/store_ui.h"
+#include "store/net_use.h"
 #include "session/viewer.h"
 
 namespace hurt::invoicing {
@@ -67,6 +71,7 @@ class Summary {
   void Filter();
   void SwitchOrder();
   void Print();
+  void Ksef();
 
   session::Session& s_;
   console::Console& con_;
@@ -82,7 +87,7 @@ void Summary::Title() {
   if (!IsBlank(rd_)) text += "  rodzaj: " + AllTrim(rd_);
   if (!IsBlank(odb_)) text += "  kontrahent: " + AllTrim(odb_);
   con_.Say(0, 0, PadR(text, 80), title);
-  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ do faktury F3-kolejnosc F6-filtr F9-druk  Esc-Wyjscie", 80),
+  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ do fakt. F3-kolejnosc F6-filtr F7-KSeF F9-druk Esc-Wyjscie", 80),
            con_[console::Role::kKeyBar]);
 }
 
@@ -130,6 +135,8 @@ BrowseAction Summary::OnKey(int k) {
     Filter();
   } else if (key::IsKey(k, key::F(9))) {
     Print();
+  } else if (key::IsKey(k, key::F(7))) {
+    Ksef();
   } else {
     return BrowseAction::kContinue;
   }
@@ -149,6 +156,48 @@ void Summary::Open() {
     documents::DbuDow(s_, 1, rd, nrd);
     con_.RestoreScreen(saved);
   }
+}
+
+// F7: the invoice's FA(3) file for the national e-invoice system, or the KSeF number the
+// system gave it (35 characters: NIP-yyyymmdd-12 characters-2), kept in the header and
+// printed on the invoice from then on.
+void Summary::Ksef() {
+  const std::string rd = FieldText(dowod_, "RD");
+  const std::string nrd = FieldText(dowod_, "NRD");
+  const int c = session::SmallChoice(s_, 10, 30, {"1. Plik FA(3) do KSeF    ", "2. Numer KSeF faktury    "});
+  if (c == 1) {
+    auto written = ZapiszFa3(s_, rd, nrd);
+    console::Okno_(con_, written.ok() ? "Zapisano " + *written : "Nie zapisano: " + written.status().message(), 3);
+    return;
+  }
+  if (c != 2) return;
+  if (dowod_.FieldIndex("KSEF") < 0) {
+    console::Okno_(con_, "Brak pola KSEF w dowod.dbf - uruchom Reorganizacje", 3);
+    return;
+  }
+  std::string numer = PadR(FieldText(dowod_, "KSEF"), 35);
+  const console::SavedRegion under = con_.Save(10, 10, 12, 70);
+  con_.Box(10, 10, 12, 70, console::DoubleFrame(), con_.colours().standard, ' ');
+  con_.Say(11, 12, "Nr KSeF:");
+  console::Form f(con_);
+  f.GetText(11, 21, numer, "@K!").Valid([&] {
+    if (IsBlank(numer) || ValidKsefNumber(AllTrim(numer))) return true;
+    console::Okno_(con_, "Numer KSeF: NIP-rrrrmmdd-12 znakow-2 znaki (35 znakow)", 3);
+    return false;
+  });
+  const bool escaped = f.Read().escaped;
+  con_.Restore(under);
+  if (escaped) return;
+  session::ConsoleStoreUi ui(con_);
+  const Status st = store::Retry(ui, store::RetryRule::kPauseAfter, 10, [&] { return dowod_.LockRecord(); });
+  if (!st.ok()) {
+    console::Okno_(con_, "Dowod zajety na innym stanowisku - numer nie zapisany", 3);
+    return;
+  }
+  Status written = dowod_.Replace("KSEF", xbase::Value(AllTrim(numer)));
+  if (written.ok()) written = dowod_.Commit();
+  (void)dowod_.UnlockRecord(dowod_.recno());
+  console::Okno_(con_, written.ok() ? "Zapisano numer KSeF" : "Blad zapisu - numer nie zapisany", 2);
 }
 
 void Summary::Mark() {

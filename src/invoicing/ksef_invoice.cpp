@@ -31,6 +31,18 @@ std::pair<std::string, std::string> NamedInvoice(std::string_view text) {
 
 }  // namespace
 
+bool ValidKsefNumber(std::string_view n) {
+  if (n.size() != 35 || n[10] != '-' || n[19] != '-' || n[32] != '-') return false;
+  for (size_t i = 0; i < n.size(); ++i) {
+    if (i == 10 || i == 19 || i == 32) continue;
+    const char c = n[i];
+    const bool digit = c >= '0' && c <= '9';
+    const bool hex = digit || (c >= 'A' && c <= 'F');
+    if (i < 19 ? !digit : !hex) return false;
+  }
+  return true;
+}
+
 bool KindSendsToKsef(session::Session& s, std::string_view rd) {
   xbase::WorkArea* slow = SessionAreaOf(s, store::TableId::kSlow);
   if (slow == nullptr || slow->FieldIndex("KSEF_TN") < 0) return false;

@@ -22,6 +22,10 @@ class Session;
 
 namespace hurt::invoicing {
 
+// A number the system gives an invoice: the seller's NIP (10 digits), "-", the date
+// yyyymmdd, "-", 12 hexadecimal characters, "-", 2 hexadecimal characters.
+bool ValidKsefNumber(std::string_view numer);
+
 // The kind's KSEF_TN is "T" (its invoices go to the national system).
 bool KindSendsToKsef(session::Session& s, std::string_view rd);
 
