@@ -7,6 +7,8 @@
 #include "base/text.h"
 #include "session/area_fields.h"
 #include "session/session.h"
+#include "session/store_ui.h"
+#include "store/net_use.h"
 #include "store/schema.h"
 #include "xbase/work_area.h"
 
@@ -134,6 +136,9 @@ class Pass {
   void End();
   bool LineKept(xbase::WorkArea& dow);
   void AddToKind();
+  // The NB of a sales line found blank: "N" ("B" for "SD "), written to the line under
+  // its record lock; counted so even when the lock or the write fails.
+  std::string RepairNb(xbase::WorkArea& dow);
 
   session::Session& s_;
   const RegisterRequest& req_;
@@ -147,7 +152,13 @@ class Pass {
   xbase::WorkArea* as_ = nullptr;
   bool gtu_wanted_ = false;
   std::optional<LineFields> f_;  // the positions of dow's fields
+  unsigned retail_columns_ = 0;  // the rate columns of the current "RU " receipt's gross-priced lines
 };
+
+// How long the repair of a line's NB waits for the line's record (REC_LOCK(1)).
+constexpr double kNbLockSeconds = 1;
+// Retail receipts are corrected from the day the 23/8/5 rates came in.
+const JulianDay kRetailCorrectionFrom = JulianFromYmd(2011, 1, 1);
 
 bool Pass::Selected(const documents::DocKind& kind) const {
   if (!RegisterClass(kind.Klasa())) return false;
@@ -256,12 +267,36 @@ void Pass::AddToKind() {
 
 void Pass::End() {
   if (!doc_) return;
+  if (retail_columns_ != 0) CorrectRetailReceipt(doc_->b, retail_columns_);
+  retail_columns_ = 0;
   doc_->b.RoundDocument();
   ++out_.documents;
   AddToKind();
   out_.total.Add(doc_->b);
   if (each_) each_(*doc_);
   doc_.reset();
+}
+
+std::string Pass::RepairNb(xbase::WorkArea& dow) {
+  const std::string nb = line_.kind.RdIs("SD") ? "B" : "N";
+  const uint32_t recno = dow.recno();
+  session::ConsoleStoreUi ui(s_.con());
+  Status st = store::RecLockArea(ui, dow, kNbLockSeconds);
+  if (st.ok()) {
+    // The lock read the line again: another station may have set it meanwhile.
+    const std::string now = AllTrim(Bytes(dow, f_->nb));
+    if (!now.empty()) {
+      (void)dow.UnlockRecord(recno);
+      return now;
+    }
+    st = dow.Replace(f_->nb, xbase::Value(nb));
+    if (st.ok()) st = dow.Flush();
+    if (!st.ok()) dow.DiscardChanges();
+    const Status unlocked = dow.UnlockRecord(recno);
+    if (st.ok()) st = unlocked;
+  }
+  if (!st.ok()) ++out_.nb_not_repaired;
+  return nb;
 }
 
 bool Pass::LineKept(xbase::WorkArea& dow) {
@@ -335,6 +370,11 @@ Result<RegisterResult> Pass::Run() {
     line_.dolar_i = Number(*dow, f.dolar_i);
     line_.podatek0 = std::string(Bytes(*dow, f.podatek0));
     line_.nb = std::string(Bytes(*dow, f.nb));
+    if (line_.kind.s_z == 'S' && IsBlank(line_.nb) && f.nb >= 0) line_.nb = RepairNb(*dow);
+    if (line_.kind.RdIs("RU ") && doc_->data >= kRetailCorrectionFrom && AllTrim(line_.nb) == "B") {
+      const RateColumn c = ColumnOf(line_.podatek0);
+      if (HasVat(c) && c != RateColumn::k99) retail_columns_ |= 1u << static_cast<unsigned>(c);
+    }
     AddLine(doc_->b, line_, ValueOfLine(line_));
   }
   End();
@@ -360,6 +400,19 @@ void RecomputeFromGross(RateBuckets& b) {
     const double vat = NewRound(g * r / (100 + r), 2);
     b.vat[static_cast<size_t>(i)] = vat;
     b.net[static_cast<size_t>(i)] = NewRound(g - vat, 2);
+  }
+  b.gross = NewRound(b.Net() + b.Vat(), 2);
+}
+
+void CorrectRetailReceipt(RateBuckets& b, unsigned columns) {
+  for (int i = 0; i < kRateColumns; ++i) {
+    const RateColumn c = static_cast<RateColumn>(i);
+    if ((columns & (1u << static_cast<unsigned>(i))) == 0 || !HasVat(c) || c == RateColumn::k99) continue;
+    const size_t at = static_cast<size_t>(i);
+    const double g = NewRound(b.net[at] + b.vat[at], 2);
+    const double r = ColumnRate(c);
+    b.vat[at] = NewRound(g * r / (100 + r), 2);
+    b.net[at] = NewRound(g - b.vat[at], 2);
   }
   b.gross = NewRound(b.Net() + b.Vat(), 2);
 }
