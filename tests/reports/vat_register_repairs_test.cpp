@@ -121,6 +121,25 @@ TEST_F(VatRegisterRepairs, ARetailReceiptIsCountedAsTheTillComputedItsVat) {
   EXPECT_DOUBLE_EQ(Register("RU", old, old).total.Vat(), 0.57);
 }
 
+TEST_F(VatRegisterRepairs, AnArticleMetAgainKeepsItsGroupsWithoutBeingSoughtAgain) {
+  AddRecord(A(TableId::kAs), {{"MAG", "1"}, {"INDEKS", PadR("A1", 8)}, {"NAZWA", "TOWAR"}, {"GR_TOW", "3"},
+                              {"T_W_O_K", "OPA"}});
+  Dow("FV", 1, "N", 10, 2.3);
+  Dow("FV", 2, "N", 20, 4.6);
+  RegisterRequest req;
+  req.from = req.to = kDay;
+  req.rd = "FV ";
+  std::vector<std::string> gtu;
+  auto r = ComputeRegister(s(), req, [&](const RegisterDocument& d) { gtu.push_back(d.gtu); });
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(gtu, (std::vector<std::string>{"  1          ", "  1          "}));
+  // The group left out: both lines, the second from what the first look-up found.
+  req.skip_group = "OPA";
+  r = ComputeRegister(s(), req, [](const RegisterDocument&) {});
+  ASSERT_TRUE(r.ok());
+  EXPECT_DOUBLE_EQ(r->total.gross, 0);
+}
+
 TEST(RetailReceipt, OnlyTheColumnsOfGrossLinesAreRecomputed) {
   RateBuckets b;
   b.Add(RateColumn::k23, 2.43, 0.57);
