@@ -72,9 +72,10 @@ bool RateBuckets::Empty() const {
 }
 
 bool FiftyFifty(const LineValuationInput& in) {
-  if (in.no_fifty_marker || Contains(in.header_text, " 100/100 ")) return false;
+  // The kind first: a sale never searches the texts (the register asks this of every line).
   const bool purchase_or_rd = in.kind.s_z == 'Z' || in.kind.RdIs("RD");
   if (!purchase_or_rd) return false;
+  if (in.no_fifty_marker || Contains(in.header_text, " 100/100 ")) return false;
   for (std::string_view text : {std::string_view(in.kind.opis), std::string_view(in.header_text)}) {
     if (Contains(text, " 50/50 ") || Contains(text, "50\\50")) return true;
   }

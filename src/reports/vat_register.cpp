@@ -1,12 +1,19 @@
 #include "reports/vat_register.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "base/numeric.h"
 #include "base/text.h"
 #include "session/area_fields.h"
 #include "session/session.h"
+#include "session/store_ui.h"
+#include "store/net_use.h"
 #include "store/schema.h"
 #include "xbase/work_area.h"
 
@@ -134,6 +141,9 @@ class Pass {
   void End();
   bool LineKept(xbase::WorkArea& dow);
   void AddToKind();
+  // The NB of a sales line found blank: "N" ("B" for "SD "), written to the line under
+  // its record lock; counted so even when the lock or the write fails.
+  std::string RepairNb(xbase::WorkArea& dow);
 
   session::Session& s_;
   const RegisterRequest& req_;
@@ -148,7 +158,37 @@ class Pass {
   bool gtu_wanted_ = false;
   std::optional<LineFields> f_;  // the positions of dow's fields
   int kept_lines_ = 0;           // of the current document
+  // What the pass needs of an article: its group T_W_O_K and goods group GR_TOW.
+  struct ArticleFacts {
+    bool found = false;
+    std::string_view group;  // trimmed
+    int gr = 0;
+  };
+  ArticleFacts Article(std::string_view mag, std::string_view indeks);
+  // The articles met so far, so that an article is sought once and not on every line: an
+  // open-addressing table of kArticleSlots slots keyed by MAG+INDEKS (9 bytes), emptied
+  // when three quarters full. Made on the first look-up.
+  struct ArticleSlot {
+    std::array<char, 9> key{};
+    bool used = false;
+    bool found = false;
+    int8_t gr = 0;
+    uint8_t group_size = 0;
+    std::array<char, 8> group{};
+  };
+  std::vector<ArticleSlot> article_slots_;
+  size_t articles_kept_ = 0;
+  ArticleSlot last_article_;
+  int as_group_ = -1, as_gr_ = -1;  // the positions of T_W_O_K and GR_TOW in as
+  unsigned retail_columns_ = 0;  // the rate columns of the current "RU " receipt's gross-priced lines
 };
+
+constexpr size_t kArticleSlots = size_t{1} << 18;
+
+// How long the repair of a line's NB waits for the line's record (REC_LOCK(1)).
+constexpr double kNbLockSeconds = 1;
+// Retail receipts are corrected from the day the 23/8/5 rates came in.
+const JulianDay kRetailCorrectionFrom = JulianFromYmd(2011, 1, 1);
 
 bool Pass::Selected(const documents::DocKind& kind) const {
   if (!RegisterClass(kind.Klasa())) return false;
@@ -161,6 +201,7 @@ bool Pass::Selected(const documents::DocKind& kind) const {
 
 bool Pass::Begin(xbase::WorkArea& dow, const documents::DocKind& kind) {
   RegisterDocument d;
+  line_.kurs_1 = 0;  // a document without a header has no second rate
   d.r_p = std::string(1, kind.r_p);
   d.s_z = std::string(1, kind.s_z);
   d.rd = kind.rd;
@@ -261,14 +302,86 @@ void Pass::End() {
   if (!doc_) return;
   if (kept_lines_ == 0) {  // every line left out: the document is not in the register
     doc_.reset();
+    retail_columns_ = 0;
     return;
   }
+  if (retail_columns_ != 0) CorrectRetailReceipt(doc_->b, retail_columns_);
+  retail_columns_ = 0;
   doc_->b.RoundDocument();
   ++out_.documents;
   AddToKind();
   out_.total.Add(doc_->b);
   if (each_) each_(*doc_);
   doc_.reset();
+}
+
+std::string Pass::RepairNb(xbase::WorkArea& dow) {
+  const std::string nb = line_.kind.RdIs("SD") ? "B" : "N";
+  const uint32_t recno = dow.recno();
+  session::ConsoleStoreUi ui(s_.con());
+  Status st = store::RecLockArea(ui, dow, kNbLockSeconds);
+  if (st.ok()) {
+    // The lock read the line again: another station may have set it meanwhile.
+    const std::string now = AllTrim(Bytes(dow, f_->nb));
+    if (!now.empty()) {
+      (void)dow.UnlockRecord(recno);
+      return now;
+    }
+    st = dow.Replace(f_->nb, xbase::Value(nb));
+    if (st.ok()) st = dow.Flush();
+    if (!st.ok()) dow.DiscardChanges();
+    const Status unlocked = dow.UnlockRecord(recno);
+    if (st.ok()) st = unlocked;
+  }
+  if (!st.ok()) ++out_.nb_not_repaired;
+  return nb;
+}
+
+Pass::ArticleFacts Pass::Article(std::string_view mag, std::string_view indeks) {
+  std::array<char, 9> key{};
+  const bool keyed = mag.size() == 1 && indeks.size() == 8;
+  ArticleSlot* slot = nullptr;
+  if (keyed) {
+    key[0] = mag[0];
+    std::memcpy(key.data() + 1, indeks.data(), 8);
+    if (article_slots_.empty()) article_slots_.resize(kArticleSlots);
+    uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (char c : key) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    for (size_t i = h & (kArticleSlots - 1);; i = (i + 1) & (kArticleSlots - 1)) {
+      ArticleSlot& at = article_slots_[i];
+      if (!at.used) {
+        slot = &at;
+        break;
+      }
+      if (at.key == key) return {at.found, std::string_view(at.group.data(), at.group_size), at.gr};
+    }
+    if (articles_kept_ >= kArticleSlots / 4 * 3) {
+      std::fill(article_slots_.begin(), article_slots_.end(), ArticleSlot{});
+      articles_kept_ = 0;
+      return Article(mag, indeks);
+    }
+  }
+  ArticleSlot facts;
+  if (as_->order() != 1) (void)as_->SetOrder(1);
+  auto found = as_->SeekKey(std::string(mag) + std::string(indeks));
+  if (found.ok() && *found) {
+    facts.found = true;
+    const std::string group = AllTrim(Bytes(*as_, as_group_));
+    facts.group_size = static_cast<uint8_t>(std::min(group.size(), facts.group.size()));
+    std::memcpy(facts.group.data(), group.data(), facts.group_size);
+    const int gr = static_cast<int>(Number(*as_, as_gr_));
+    facts.gr = static_cast<int8_t>(gr >= 1 && gr <= 13 ? gr : 0);
+  }
+  if (slot == nullptr) {
+    // Not kept (a table of another layout): the facts of this line only.
+    last_article_ = facts;
+    return {last_article_.found, std::string_view(last_article_.group.data(), last_article_.group_size), last_article_.gr};
+  }
+  facts.key = key;
+  facts.used = true;
+  *slot = facts;
+  ++articles_kept_;
+  return {slot->found, std::string_view(slot->group.data(), slot->group_size), slot->gr};
 }
 
 bool Pass::LineKept(xbase::WorkArea& dow) {
@@ -278,13 +391,12 @@ bool Pass::LineKept(xbase::WorkArea& dow) {
   if (!IsBlank(req_.skip_indeks) && AllTrim(indeks) == AllTrim(req_.skip_indeks)) return false;
   if (!IsBlank(req_.skip_word) && Contains(Upper(std::string(Bytes(dow, f.nazwa))), Upper(AllTrim(req_.skip_word)))) return false;
   const bool group = !IsBlank(req_.skip_group);
-  if ((group || gtu_wanted_) && as_ != nullptr && as_->order_count() >= 1) {
-    if (as_->order() != 1) (void)as_->SetOrder(1);
-    auto found = as_->SeekKey(std::string(Bytes(dow, f.mag)) + std::string(indeks));
-    if (found.ok() && *found) {
-      if (group && AllTrim(FieldText(*as_, "T_W_O_K")) == AllTrim(req_.skip_group)) return false;
-      const int gr = static_cast<int>(Val(FieldText(*as_, "GR_TOW")));  // C 2: "01".."13"
-      if (gtu_wanted_ && doc_->s_z == "S" && gr >= 1 && gr <= 13) doc_->gtu[static_cast<size_t>(gr - 1)] = '1';
+  const bool gtu = gtu_wanted_ && doc_->s_z == "S";
+  if ((group || gtu) && as_ != nullptr && as_->order_count() >= 1) {
+    const ArticleFacts a = Article(Bytes(dow, f.mag), indeks);
+    if (a.found) {
+      if (group && a.group == AllTrim(req_.skip_group)) return false;
+      if (gtu && a.gr >= 1 && a.gr <= 13) doc_->gtu[static_cast<size_t>(a.gr - 1)] = '1';
     }
   }
   return true;
@@ -294,6 +406,10 @@ Result<RegisterResult> Pass::Run() {
   xbase::WorkArea* dow = AreaOf(s_, store::TableId::kDow);
   dowod_ = AreaOf(s_, store::TableId::kDowod);
   as_ = AreaOf(s_, store::TableId::kAs);
+  if (as_ != nullptr) {
+    as_group_ = as_->FieldIndex("T_W_O_K");
+    as_gr_ = as_->FieldIndex("GR_TOW");
+  }
   if (dow == nullptr || dow->order_count() < 2) return Status::NotFound("Plik dow niedostepny");
   const std::string rd = PadR(Upper(AllTrim(req_.rd)), 3);
   chosen_ = kinds_.Find(rd);
@@ -335,13 +451,21 @@ Result<RegisterResult> Pass::Run() {
       skipping = kind == nullptr || !Selected(*kind) || !Begin(*dow, *kind);
     }
     if (skipping || !LineKept(*dow)) continue;
-    line_.ilosc = Number(*dow, f.ilosc);
-    line_.cena0 = Number(*dow, f.cena0);
+    // Quantity and the purchase and currency prices value only warehouse and purchase
+    // lines; a sale is valued from its value and VAT alone.
+    const bool sale = line_.kind.s_z == 'S';
+    line_.ilosc = sale ? 0 : Number(*dow, f.ilosc);
+    line_.cena0 = sale ? 0 : Number(*dow, f.cena0);
     line_.wartosc = Number(*dow, f.wartosc);
     line_.podatek = Number(*dow, f.podatek);
-    line_.dolar_i = Number(*dow, f.dolar_i);
+    line_.dolar_i = sale ? 0 : Number(*dow, f.dolar_i);
     line_.podatek0 = std::string(Bytes(*dow, f.podatek0));
     line_.nb = std::string(Bytes(*dow, f.nb));
+    if (line_.kind.s_z == 'S' && IsBlank(line_.nb) && f.nb >= 0) line_.nb = RepairNb(*dow);
+    if (line_.kind.RdIs("RU ") && doc_->data >= kRetailCorrectionFrom && AllTrim(line_.nb) == "B") {
+      const RateColumn c = ColumnOf(line_.podatek0);
+      if (HasVat(c) && c != RateColumn::k99) retail_columns_ |= 1u << static_cast<unsigned>(c);
+    }
     AddLine(doc_->b, line_, ValueOfLine(line_));
     ++kept_lines_;
   }
@@ -368,6 +492,19 @@ void RecomputeFromGross(RateBuckets& b) {
     const double vat = NewRound(g * r / (100 + r), 2);
     b.vat[static_cast<size_t>(i)] = vat;
     b.net[static_cast<size_t>(i)] = NewRound(g - vat, 2);
+  }
+  b.gross = NewRound(b.Net() + b.Vat(), 2);
+}
+
+void CorrectRetailReceipt(RateBuckets& b, unsigned columns) {
+  for (int i = 0; i < kRateColumns; ++i) {
+    const RateColumn c = static_cast<RateColumn>(i);
+    if ((columns & (1u << static_cast<unsigned>(i))) == 0 || !HasVat(c) || c == RateColumn::k99) continue;
+    const size_t at = static_cast<size_t>(i);
+    const double g = NewRound(b.net[at] + b.vat[at], 2);
+    const double r = ColumnRate(c);
+    b.vat[at] = NewRound(g * r / (100 + r), 2);
+    b.net[at] = NewRound(g - b.vat[at], 2);
   }
   b.gross = NewRound(b.Net() + b.Vat(), 2);
 }

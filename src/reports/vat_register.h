@@ -78,6 +78,9 @@ struct RegisterResult {
   std::vector<KindTotal> kinds;  // in the order first seen
   RateBuckets total;
   int documents = 0;
+  // Sales lines with a blank NB that were counted as "N" ("B" for "SD ") but could not be
+  // repaired on file: their record was held by another station, or the write failed.
+  int nb_not_repaired = 0;
 };
 
 // The pass. `each` receives every document when it is complete (rounded), in order.
@@ -87,5 +90,15 @@ Result<RegisterResult> ComputeRegister(session::Session& s, const RegisterReques
 // The one-day register of the daily-sales kind "SD ": each rate's total recomputed from
 // its gross G at rate r: VAT = round(G × r / (100 + r), 2), net = G − VAT.
 void RecomputeFromGross(RateBuckets& b);
+
+// The rounding correction of a retail receipt (kind "RU " dated from 2011, with
+// gross-priced lines): the till computes the VAT of each rate once, on the receipt's gross
+// of that rate, while the lines carry VAT rounded line by line. The register counts such a
+// receipt as the till did: for each rate column in `columns` (bit i for column i) that had
+// gross-priced lines (never "NP", which has no VAT), G = the receipt's gross of the rate
+// rounded to 2 places, VAT = round(G × r / (100 + r), 2), net = G − VAT. The stored lines
+// are not rewritten; only the register's count of the receipt is corrected. Other
+// columns of the receipt stay as their lines say.
+void CorrectRetailReceipt(RateBuckets& b, unsigned columns);
 
 }  // namespace hurt::reports

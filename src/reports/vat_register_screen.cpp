@@ -16,6 +16,7 @@
 #include "session/output/report_file.h"
 #include "session/session.h"
 #include "session/viewer.h"
+#include "reports/missing_numbers.h"
 #include "reports/vat_register.h"
 #include "reports/vat_register_print.h"
 #include "store/schema.h"
@@ -80,9 +81,12 @@ RegisterHeading HeadingOf(session::Session& s) {
   return h;
 }
 
+// What is printed after the register (the daily sales register's missing numbers).
+using AfterRegister = std::function<void(session::ReportWriter&)>;
+
 // Runs the register into the preview; the refusals of the pass are said instead.
 void Print(session::Session& s, const RegisterRequest& req, RegisterHeading heading, bool summary_only,
-           double shop_takings) {
+           double shop_takings, const AfterRegister& after = {}) {
   bool failed = false;
   std::string refusal;
   console::OknoNoWait(s.con(), "Prosze czekac - licze rejestr ...");
@@ -101,17 +105,25 @@ void Print(session::Session& s, const RegisterRequest& req, RegisterHeading head
     if (!result->refusal.empty()) {
       refusal = result->refusal;
       out.Line(refusal);
+      if (after) after(out);
       return;
     }
     printer->End(*result);
     if (shop_takings != 0) out.Line("Utarg sklepu: " + TransformNumber(shop_takings, "999999999999.99"));
-  }, "REJESTR VAT");
+    if (result->nb_not_repaired > 0) {
+      out.Line("Pozycje bez NB liczone jako N (SD: B), nie poprawione w pliku (zajete): " +
+               std::to_string(result->nb_not_repaired));
+    }
+    if (after) after(out);
+  });  // into the station's print file, rob/wydruk<station>.prn
   if (failed) console::Okno_(s.con(), "Plik dow niedostepny", 3);
 }
 
 class RangeDialog {
  public:
-  RangeDialog(session::Session& s, int version) : s_(s), con_(s.con()), version_(version) {
+  // `basis`: the purchase basis fixed beforehand (the reverse-charge register), not asked.
+  RangeDialog(session::Session& s, int version, std::optional<PurchaseBasis> basis = std::nullopt)
+      : s_(s), con_(s.con()), version_(version), preset_basis_(basis) {
     const auto [first, last] = OpenPeriod(s);
     first_ = first;
     last_ = last;
@@ -127,6 +139,7 @@ class RangeDialog {
   session::Session& s_;
   console::Console& con_;
   int version_;
+  std::optional<PurchaseBasis> preset_basis_;
   JulianDay first_ = kEmptyDate, last_ = kEmptyDate;
   RegisterRequest req_;
   bool summary_only_ = false;
@@ -212,7 +225,13 @@ bool RangeDialog::KindQuestions(const documents::DocKind& kind) {
     if (c == 0) return false;
     req_.delivery = static_cast<DeliveryChoice>(c - 1);
   }
-  if (kind.s_z == 'Z') {
+  if (preset_basis_) {
+    if (kind.s_z != 'Z') {
+      console::Okno_(con_, code + " - rejestr odwrotnego opodatkowania dotyczy tylko zakupow", 3);
+      return false;
+    }
+    req_.basis = *preset_basis_;
+  } else if (kind.s_z == 'Z') {
     std::vector<std::string_view> items = {" FAKTUR ", " WZ ", " FAKTUR i WZ ", " 50/50 ", " Naglowek: FAKTURY WEWNETRZNE ",
                                            " Naglowek: ODWROTNE OBCIAZENIE"};
     const bool pn = kind.HasTag("[PN]");
@@ -316,13 +335,27 @@ void Daily(session::Session& s, bool sales) {
   if (!req.magazyny.empty()) {
     heading.choices.push_back((req.magazyny.size() > 1 ? "Wybrane magazyny: " : "Wybrany magazyn : ") + req.magazyny);
   }
-  Print(s, req, std::move(heading), false, 0);
+  AfterRegister after;
+  if (sales) {
+    // The daily sales register ends with the month's missing numbers.
+    after = [&s](session::ReportWriter& out) {
+      out.Line("");
+      const Status st = MissingNumbers(s, [&out](const std::string& line) { out.Line(line); });
+      if (!st.ok()) out.Line("Problem z odczytem dowod: " + st.message());
+    };
+  }
+  Print(s, req, std::move(heading), false, 0, after);
 }
 
 }  // namespace
 
 void RejFvPz(session::Session& s, int version) {
   RangeDialog dialog(s, version);
+  dialog.Run();
+}
+
+void RejestrOdwrotny(session::Session& s) {
+  RangeDialog dialog(s, 1, PurchaseBasis::kReverseCharge);
   dialog.Run();
 }
 

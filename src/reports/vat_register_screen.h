@@ -21,5 +21,8 @@ namespace hurt::reports {
 void RejFvPz(session::Session& s, int version);
 void RejeFv(session::Session& s);
 void RejePz(session::Session& s);
+// The reverse-charge register: the range register of a purchase kind with the basis
+// " Naglowek: ODWROTNE OBCIAZENIE" chosen beforehand (the basis menu is not shown).
+void RejestrOdwrotny(session::Session& s);
 
 }  // namespace hurt::reports

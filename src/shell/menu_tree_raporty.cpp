@@ -66,6 +66,28 @@ void CashReports(Session& session) {
              [&](int c) { session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine); });
 }
 
+// A report of the VAT-register menu that this program does not make yet: the operator is
+// told what it would need (a line of at most 41 characters).
+struct InactiveReport {
+  int item;
+  std::string_view needs;
+};
+constexpr InactiveReport kInactiveReports[] = {
+    {5, "rejestrow miesiecy zapisanych do VAT_R"},
+    {6, "raportow dobowych drukarki fiskalnej"},
+    {7, "cen sklepowych przesuniec na sklepy"},
+    {8, "cen katalogowych pozycji faktur"},
+    {9, "cen katalogowych pozycji faktur"},
+    {10, "cen katalogowych pozycji faktur"},
+    {11, "utargow sklepow z kas"},
+    {12, "utargow sklepow z kas"},
+    {13, "raportu z dzialalnosci w miesiacu"},
+    {14, "raportu z dzialalnosci w miesiacu"},
+    {15, "uzgodnienia paragonow z drukarka (SD_FISK)"},
+    {16, "stanow z zamkniecia miesiaca (B_BO_I)"},
+    {17, "magazynu komisowego (J_MAG_K)"},
+};
+
 // _REJESTRY: the VAT registers and the summaries made from them.
 void VatRegisters(Session& session) {
   if ((session.FileX("GROSZ.TXT") || session.settings().Yes("J_SD_GROSZ")) && !session.FileX("SD_FISK.---"))
@@ -110,6 +132,18 @@ void VatRegisters(Session& session) {
       // The accounting program's own formats are its importer's business: the VAT_R file
       // carries everything they need.
       if (v > 1) console::Okno_(session.con(), "Format programu ksiegowego niedostepny - uzyj 1. VAT_R", 3);
+      return;
+    }
+    if (c == 18) {
+      reports::RejestrOdwrotny(session);
+      return;
+    }
+    for (const InactiveReport& r : kInactiveReports) {
+      if (r.item != c) continue;
+      console::OknoLines(session.con(),
+                         {AllTrim(prompts[static_cast<size_t>(c - 1)].text), std::string("Niedostępne - brak "_pl),
+                          std::string(r.needs)},
+                         3);
       return;
     }
     session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);

@@ -381,5 +381,29 @@ TEST_F(SubMenuTest, RaportyItemsFollowRightsAndMarkers) {
   EXPECT_EQ(Loop(), kMenuEnd);
 }
 
+// Rejestry VAT: a report this program does not make names what it would need; the
+// reverse-charge register is the range register's dialog, its basis chosen beforehand.
+TEST_F(SubMenuTest, VatRegisterItemsRunOrSayWhatTheyNeed) {
+  d.Keys({key::kDown, key::kEnter, key::kDown, key::kEnter});  // RAPORTY, Rejestry VAT
+  Check([&] { EXPECT_TRUE(d.Contains(" Rejestr odwrotnego opodatkowania")); });
+  for (int i = 0; i < 15; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);  // item 16
+  Check([&] {
+    EXPECT_TRUE(d.Contains("Raport z działalności w miesiacu"));
+    EXPECT_TRUE(d.Contains("Niedostępne - brak"));
+    EXPECT_TRUE(d.Contains("stanow z zamkniecia miesiaca (B_BO_I)"));
+  }).Key(key::kSpace);
+  d.Key(key::kEnter);  // the sub-menu again on Rejestry VAT
+  for (int i = 0; i < 17; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);  // item 18
+  Check([&] {
+    EXPECT_TRUE(d.Contains("REJESTR SPRZEDAZY - ZAKUPOW - KOREKT"));
+    EXPECT_TRUE(d.Contains("Rodzaj dowodu            :"));
+  }).Key(key::kEsc);
+  Check([&] { EXPECT_EQ(OpenSubMenu(), "RAPORTY"); });
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
 }  // namespace
 }  // namespace hurt::shell
