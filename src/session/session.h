@@ -88,6 +88,11 @@ struct DocumentActions {
   // After a document rd+nrd has been posted whole (its electronic invoice, when the
   // installation sends them); what fails there is told and leaves the posting as it is.
   std::function<void(Session& session, std::string_view rd, std::string_view nrd)> after_posting;
+  // The fiscal printer of the station (installed with the printer's layer): opening its
+  // cash drawer, and a fiscal receipt of one amount at one VAT rate for a cash receipt.
+  // false when the printer did not take it.
+  std::function<void(Session& session)> open_cash_drawer;
+  std::function<bool(Session& session, double kwota, std::string_view stawka, std::string_view tekst)> fiscal_receipt;
 };
 
 class Session {

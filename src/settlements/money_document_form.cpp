@@ -108,6 +108,7 @@ class MoneyForm {
   bool KindValid();
   bool Edit();
   void Write();
+  void FiscalPrinter();
 
   session::Session& s_;
   console::Console& con_;
@@ -213,6 +214,27 @@ bool MoneyForm::Run() {
   }
 }
 
+// Cash in and out on a station with a fiscal printer: the drawer opens (J_SZUFLADA); a
+// cash receipt of the fiscal receipt kind (J_DF has "KP_") is offered to the printer.
+void MoneyForm::FiscalPrinter() {
+  const session::DocumentActions& device = s_.document_actions();
+  if ((doc_.rd == xkp_ || doc_.rd == xkw_) && s_.settings().Yes("J_SZUFLADA") && device.open_cash_drawer) {
+    device.open_cash_drawer(s_);
+  }
+  if (doc_.rd != xkp_ || s_.settings().Text("J_DF").find("KP_") == std::string::npos) return;
+  const std::string stawka = AllTrim(s_.settings().Vat());
+  if (!console::Okno(con_, "Wyslac " + AllTrim(TransformNumber(doc_.kwota, "999999999.99")) + "/" + stawka + " do fiskalnej ?", "T")) {
+    return;
+  }
+  if (!device.fiscal_receipt) {
+    console::Okno_(con_, "Drukarka fiskalna niedostepna - paragon nie wyslany", 3);
+    return;
+  }
+  if (!device.fiscal_receipt(s_, doc_.kwota, stawka, doc_.tresc)) {
+    console::Okno_(con_, "Drukarka fiskalna nie przyjela paragonu", 3);
+  }
+}
+
 void MoneyForm::Write() {
   doc_.rd = Kind(rd_);
   doc_.nrd = static_cast<long>(nrd_);
@@ -226,6 +248,9 @@ void MoneyForm::Write() {
     doc_.tez = tez < -999 ? 0 : tez;
   }
   if (doc_.nrd != 0) doc_.against_rd.clear();  // a correction keeps its own links
+  if (doc_.rd == xkp_ && s_.settings().Text("J_DF").find("KP_") != std::string::npos) {
+    doc_.tresc = Left(AllTrim(doc_.tresc), 40) + "/PTU " + AllTrim(s_.settings().Vat());  // the fiscal receipt's rate
+  }
   const console::SavedRegion waiting = console::SaveOknoArea(con_);
   console::OknoNoWait(con_, "Trwa zapis ...");
   session::ConsoleStoreUi ui(con_);
@@ -244,6 +269,7 @@ void MoneyForm::Write() {
     return;
   }
   console::Okno_(con_, (r->corrected ? "POPRAWIONO DOWOD " : "Zapisano ") + AllTrim(doc_.rd) + "-" + std::to_string(r->nrd), 2);
+  if (!r->corrected) FiscalPrinter();
   if (doc_.rd == "PP " || doc_.rd == "BDW") {
     const TransferOrder order = OrderOf(s_, doc_);
     PrintLines(s_, TransferOrderLines(order, doc_.rd == "BDW"));

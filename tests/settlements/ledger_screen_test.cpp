@@ -173,5 +173,31 @@ TEST_F(LedgerScreenTest, TheFormRefusesADateOutsideTheMonthAndAnotherCustomersNu
   ExpectDataChecksClean();
 }
 
+// A cash receipt on a station with a fiscal printer: the drawer opens and the receipt is
+// offered to the printer with its amount and rate; "N" sends nothing.
+TEST_F(LedgerScreenTest, ACashReceiptOpensTheDrawerAndGoesToTheFiscalPrinter) {
+  Item("FV ", "       1", 100, 0);
+  Customer();
+  ASSERT_TRUE(s().settings().SetText("J_SZUFLADA", "T").ok());
+  ASSERT_TRUE(s().settings().SetText("J_DF", "KP_").ok());
+  int drawers = 0;
+  std::vector<std::string> receipts;
+  s().document_actions().open_cash_drawer = [&](session::Session&) { ++drawers; };
+  s().document_actions().fiscal_receipt = [&](session::Session&, double kwota, std::string_view stawka, std::string_view) {
+    receipts.push_back(std::to_string(kwota).substr(0, 6) + "/" + std::string(stawka));
+    return true;
+  };
+  d.Key(key::F(3)).Key(key::kEnter).Key(key::kPgDn);
+  d.Then([&] { EXPECT_TRUE(d.Contains("CZY ZAPAMIETAC DOWOD ?")) << d.Dump(); }).Key('T');
+  ExpectMessage("Zapisano KP-1");
+  d.Then([&] { EXPECT_TRUE(d.Contains("Wyslac 100.00/23 do fiskalnej ?")) << d.Dump(); }).Key('T');
+  d.Key(key::kEsc);
+  Run();
+  EXPECT_EQ(drawers, 1);
+  EXPECT_EQ(receipts, std::vector<std::string>{"100.00/23"});
+  EXPECT_EQ(Rows(Area(6), {"RD", "ODBIORCA"}), std::vector<std::string>{"KP|Zaplata FV-1/PTU 23"});
+  ExpectDataChecksClean();
+}
+
 }  // namespace
 }  // namespace hurt::settlements
