@@ -39,25 +39,6 @@ xbase::WorkArea* SessionAreaOf(session::Session& session, store::TableId id) {
   return session.areas().Area(store::Table(id).area);
 }
 
-AreaPosition::AreaPosition(xbase::WorkArea* area) : area_(area) {
-  if (area_ == nullptr) return;
-  order_ = area_->order();
-  recno_ = area_->recno();
-  eof_ = area_->eof();
-}
-
-AreaPosition::~AreaPosition() {
-  if (area_ == nullptr) return;
-  // Only the order and record pointer go back; nothing is written, so a failure loses no data.
-  (void)area_->SetOrder(order_);
-  if (eof_) {
-    (void)area_->GoBottom();
-    (void)area_->Skip(1);
-  } else {
-    (void)area_->GoTo(recno_);
-  }
-}
-
 namespace {
 
 store::TableId BookOf(char kto) {

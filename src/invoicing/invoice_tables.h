@@ -16,6 +16,7 @@
 #include "documents/line_math.h"
 #include "invoicing/print_data.h"
 #include "session/area_fields.h"
+#include "session/area_position.h"
 #include "store/net_ui.h"
 #include "store/schema.h"
 #include "xbase/work_area.h"
@@ -36,22 +37,7 @@ Status ReplaceIfPresent(xbase::WorkArea& area, std::string_view name, const xbas
 // A table of the session by its catalogue id (nullptr when it is not open).
 xbase::WorkArea* SessionAreaOf(session::Session& session, store::TableId id);
 
-// Puts an area's controlling order and current record (or EOF) back when it goes out of
-// scope: routines that move a shared table leave it as they found it. A null area is
-// left alone.
-class AreaPosition {
- public:
-  explicit AreaPosition(xbase::WorkArea* area);
-  ~AreaPosition();
-  AreaPosition(const AreaPosition&) = delete;
-  AreaPosition& operator=(const AreaPosition&) = delete;
-
- private:
-  xbase::WorkArea* area_;
-  int order_ = 0;
-  uint32_t recno_ = 0;
-  bool eof_ = true;
-};
+using session::AreaPosition;
 
 // The company (record 1 of `firma`) and the counterparty `odb` of the book KTO names
 // ("O" zo, "D" zd, "P" zp, "F" zf, "N" zn); blank structs when missing.

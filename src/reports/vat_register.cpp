@@ -11,6 +11,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "session/area_fields.h"
+#include "session/area_position.h"
 #include "session/session.h"
 #include "session/store_ui.h"
 #include "store/net_use.h"
@@ -28,23 +29,6 @@ namespace {
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 char FirstOr(std::string_view text, char fallback) { return text.empty() || text[0] == ' ' ? fallback : text[0]; }
-
-// Puts back the order and position of a shared area when the pass ends.
-class KeepPlace {
- public:
-  explicit KeepPlace(xbase::WorkArea& a) : a_(a), order_(a.order()), recno_(a.recno()) {}
-  ~KeepPlace() {
-    (void)a_.SetOrder(order_);
-    (void)a_.GoTo(recno_);
-  }
-  KeepPlace(const KeepPlace&) = delete;
-  KeepPlace& operator=(const KeepPlace&) = delete;
-
- private:
-  xbase::WorkArea& a_;
-  int order_;
-  uint32_t recno_;
-};
 
 xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
 
@@ -423,10 +407,8 @@ Result<RegisterResult> Pass::Run() {
   }
   out_.side = chosen_->s_z == 'Z' ? 'Z' : 'S';
   gtu_wanted_ = req_.to >= JulianFromYmd(2020, 9, 1);
-  KeepPlace keep_dow(*dow);
-  std::optional<KeepPlace> keep_dowod, keep_as;
-  if (dowod_ != nullptr) keep_dowod.emplace(*dowod_);
-  if (as_ != nullptr) keep_as.emplace(*as_);
+  session::AreaPosition keep_dow(*dow);
+  session::AreaPosition keep_dowod(dowod_), keep_as(as_);
   HURT_RETURN_IF_ERROR(dow->SetOrder(2));
   f_.emplace(*dow);
   const LineFields& f = *f_;

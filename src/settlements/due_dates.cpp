@@ -6,6 +6,7 @@
 #include "base/cp852.h"
 #include "base/numeric.h"
 #include "base/picture.h"
+#include "base/short_date.h"
 #include "base/text.h"
 #include "console/browse.h"
 #include "console/keys.h"
@@ -38,14 +39,6 @@ const std::vector<xbase::DbfFieldDescriptor>& Layout() {
       {"NARAST", 'N', 15, 2}, {"FA_REC", 'N', 9, 0},
   };
   return kLayout;
-}
-
-std::string ShortDate(JulianDay d) {
-  if (d == kEmptyDate) return "  .  .  ";
-  const Ymd y = YmdFromJulian(d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d.%02d.%02d", y.day, y.month, y.year % 100);
-  return text;
 }
 
 // Whether the counterparty kto+odb passes the filter, and its name.

@@ -8,6 +8,7 @@
 #include "base/date.h"
 #include "base/numeric.h"
 #include "base/picture.h"
+#include "base/short_date.h"
 #include "base/text.h"
 #include "console/browse.h"
 #include "console/form.h"
@@ -32,14 +33,6 @@ namespace key = console::key;
 namespace {
 
 constexpr int kGridBottom = 10;
-
-std::string ShortDate(JulianDay d) {
-  if (d == kEmptyDate) return "  .  .  ";
-  const Ymd y = YmdFromJulian(d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d.%02d.%02d", y.day, y.month, y.year % 100);
-  return text;
-}
 
 class LedgerScreen {
  public:

@@ -6,6 +6,7 @@
 #include "base/cp852.h"
 #include "base/date.h"
 #include "base/numeric.h"
+#include "base/short_date.h"
 #include "base/text.h"
 #include "console/form.h"
 #include "console/message_window.h"
@@ -25,14 +26,6 @@ namespace hurt::settlements {
 using namespace hurt::literals;
 
 namespace {
-
-std::string ShortDate(JulianDay d) {
-  if (d == kEmptyDate) return "  .  .  ";
-  const Ymd y = YmdFromJulian(d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d.%02d.%02d", y.day, y.month, y.year % 100);
-  return text;
-}
 
 std::string Kind(std::string_view rd) { return PadR(Upper(AllTrim(rd)), 3); }
 

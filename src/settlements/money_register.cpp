@@ -12,6 +12,7 @@
 #include "console/list_source.h"
 #include "console/message_window.h"
 #include "session/area_fields.h"
+#include "session/area_position.h"
 #include "session/session.h"
 #include "settlements/ledger_tables.h"
 #include "settlements/money_document.h"
@@ -29,23 +30,6 @@ namespace {
 
 std::string Kind(std::string_view rd) { return PadR(Upper(AllTrim(rd)), 3); }
 
-// Keeps the order and position of `dowod` for the screens under this one.
-class KeepPlace {
- public:
-  explicit KeepPlace(xbase::WorkArea& a) : a_(a), order_(a.order()), recno_(a.recno()) {}
-  ~KeepPlace() {
-    (void)a_.SetOrder(order_);
-    (void)a_.GoTo(recno_);
-  }
-  KeepPlace(const KeepPlace&) = delete;
-  KeepPlace& operator=(const KeepPlace&) = delete;
-
- private:
-  xbase::WorkArea& a_;
-  int order_;
-  uint32_t recno_;
-};
-
 }  // namespace
 
 Result<std::vector<MoneyEntry>> MoneyDocumentsOf(session::Session& s, std::string_view kto, std::string_view odb) {
@@ -53,7 +37,7 @@ Result<std::vector<MoneyEntry>> MoneyDocumentsOf(session::Session& s, std::strin
   HURT_RETURN_IF_ERROR(dowod_or.status());
   xbase::WorkArea& dowod = **dowod_or;
   if (dowod.order_count() < 1) return Status::NotFound("Plik dowod bez indeksu");
-  KeepPlace keep(dowod);
+  session::AreaPosition keep(dowod);
   HURT_RETURN_IF_ERROR(dowod.SetOrder(1));
   std::vector<std::string> kinds = {Kind(s.settings().Text("J_XKP")), Kind(s.settings().Text("J_XKW")), "PP ", "BDW",
                                     "NOU", "NOO"};

@@ -8,6 +8,7 @@
 #include "base/picture.h"
 #include "base/printed_text.h"
 #include "base/slownie.h"
+#include "base/short_date.h"
 #include "base/text.h"
 #include "console/form.h"
 #include "console/message_window.h"
@@ -34,14 +35,6 @@ std::string Fixed(std::string_view cp852) { return OverstrikeLAndAcute(cp852); }
 
 // A text from the tables, made safe to print and trimmed.
 std::string Stored(std::string_view text) { return AllTrim(Printable(text)); }
-
-std::string ShortDate(JulianDay d) {
-  if (d == kEmptyDate) return "  .  .  ";
-  const Ymd y = YmdFromJulian(d);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d.%02d.%02d", y.day, y.month, y.year % 100);
-  return text;
-}
 
 // A text centred in `width` printed columns.
 std::string Centred(std::string_view text, size_t width) {

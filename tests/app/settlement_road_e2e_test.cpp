@@ -59,19 +59,7 @@ class SettlementRoad : public ::testing::Test {
   void TwoInvoices(HurtStation& s) {
     s.Send("Home");
     Step(s, {"Enter"}, kEntry);
-    for (const char* qty : {"4", "7"}) {
-      Step(s, {"text:FV", "Enter"}, "Rd:FV");
-      for (int field = 0; field < 4; ++field) s.Send("Enter");  // date, payment, term, warehouse
-      Step(s, {"text:SMAKOSZ", "Enter"}, "Odbiorca ma spz.P, termin 14 dni");
-      Step(s, {"Enter"}, "Zmieniam termin zaplaty P14");
-      Step(s, {"Enter", "Enter", "Enter", "Enter"}, "F2-Rabat");  // the name and two remark rows
-      Step(s, {"text:10001", "Enter"}, "Dostepne:");
-      s.Send("text:" + std::string(qty));
-      for (int field = 0; field < 3; ++field) s.Send("Enter");  // quantity, price, percent
-      Step(s, {"Esc"}, "Adres dostawy");
-      Step(s, {"Enter"}, "CZY SKONCZYŁES EDYCJE DOWODU ?");
-      Step(s, {"text:T"}, "Rd:FV");
-    }
+    for (const char* qty : {"4", "7"}) InvoiceForSmakosz(s, qty);
     Step(s, {"Esc"}, kSubmenu);
   }
   // From the Dowody menu to the settlement browse of SMAKOSZ.

@@ -106,6 +106,20 @@ std::unique_ptr<ChildProcess> HoldRecord(const std::string& data_dir, const std:
   return holder;
 }
 
+void InvoiceForSmakosz(HurtStation& s, const std::string& quantity) {
+  Step(s, {"text:FV", "Enter"}, "Rd:FV");
+  for (int field = 0; field < 4; ++field) s.Send("Enter");  // date, payment, term, warehouse
+  Step(s, {"text:SMAKOSZ", "Enter"}, "Odbiorca ma spz.P, termin 14 dni");
+  Step(s, {"Enter"}, "Zmieniam termin zaplaty P14");
+  Step(s, {"Enter", "Enter", "Enter", "Enter"}, "F2-Rabat");  // the name and two remark rows
+  Step(s, {"text:10001", "Enter"}, "Dostepne:");
+  s.Send("text:" + quantity);
+  for (int field = 0; field < 3; ++field) s.Send("Enter");  // quantity, price, percent
+  Step(s, {"Esc"}, "Adres dostawy");
+  Step(s, {"Enter"}, "CZY SKONCZYŁES EDYCJE DOWODU ?");
+  Step(s, {"text:T"}, "Rd:FV");
+}
+
 void ExpectVerifyFindsNothing(const std::string& data_dir) {
   const ProcessResult r = RunProcess({BuiltProgram("hurt-dbf"), "verify", data_dir});
   EXPECT_EQ(r.exit_code, 0) << r.out << r.err;

@@ -46,6 +46,11 @@ std::unique_ptr<ChildProcess> HoldRecord(const std::string& data_dir, const std:
 // `name` (page 1 begins with the title field).
 int SettingsFieldPosition(int page, std::string_view name);
 
+// In the document entry screen (Dowody › Edycja): one invoice FV on credit for SMAKOSZ of
+// the demo company (it pays by transfer in 14 days, which the screen says twice), one
+// line of article 10001 of `quantity`, posted; the next document's header waits.
+void InvoiceForSmakosz(HurtStation& s, const std::string& quantity);
+
 // `hurt-dbf verify` on the data directory finds nothing.
 void ExpectVerifyFindsNothing(const std::string& data_dir);
 
