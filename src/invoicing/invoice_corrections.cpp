@@ -6,7 +6,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/browse.h"
-#include "console/list_source.h"
+#include "console/list_browse_source.h"
 #include "console/form.h"
 #include "console/message_window.h"
 #include "invoicing/invoice_printout.h"
@@ -144,7 +144,7 @@ bool KorektyFv(session::Session& session) {
     console::Okno_(con, sales.status().message(), 3);
     return false;
   }
-  console::ListSource source([&] { return sales->size(); });
+  console::ListBrowseSource source([&] { return sales->size(); });
   const auto current = [&]() -> const SaleOfArticle& { return (*sales)[source.at()]; };
   console::Browse grid(con, source, 5, 2, 20, 77);
   grid.AddColumn(

@@ -13,7 +13,7 @@
 #include "console/browse.h"
 #include "console/form.h"
 #include "console/keys.h"
-#include "console/list_source.h"
+#include "console/list_browse_source.h"
 #include "console/message_window.h"
 #include "session/menu_choice.h"
 #include "session/session.h"
@@ -59,7 +59,7 @@ class LedgerScreen {
   std::string kto_, odb_, nazwa_;
   std::vector<OpenItem> items_;
   std::vector<bool> marked_;
-  console::ListSource* source_ = nullptr;
+  console::ListBrowseSource* source_ = nullptr;
 };
 
 bool LedgerScreen::Load() {
@@ -271,7 +271,7 @@ BrowseAction LedgerScreen::OnKey(int k) {
 void LedgerScreen::Run() {
   if (!Load()) return;
   con_.Clear();
-  console::ListSource source([this] { return items_.size(); });
+  console::ListBrowseSource source([this] { return items_.size(); });
   source_ = &source;
   console::Browse browse(con_, source, 0, 0, kGridBottom, 79);
   browse.Separators("─┼─"_pl, "│"_pl, "");

@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "console/browse.h"
 #include "console/keys.h"
-#include "console/list_source.h"
+#include "console/list_browse_source.h"
 #include "console/message_window.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
@@ -126,7 +126,7 @@ void RegisterScreen::Run() {
   if (!Load()) return;
   con_.Clear();
   con_.Say(0, 0, Left("EWIDENCJA KP, KW, PP: " + AllTrim(odb_) + " " + AllTrim(nazwa_), 79));
-  console::ListSource source([this] { return entries_.size(); });
+  console::ListBrowseSource source([this] { return entries_.size(); });
   console::Browse browse(con_, source, 1, 0, 20, 79);
   browse.Separators("─┼─"_pl, "│"_pl, "");
   using console::BrowseColumn;
