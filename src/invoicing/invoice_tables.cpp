@@ -116,6 +116,7 @@ InvoiceHeader HeaderFromRecord(const xbase::WorkArea& dowod) {
   h.kodb = FieldText(dowod, "KODB");
   h.modb = FieldText(dowod, "MODB");
   h.odbiorca = FieldText(dowod, "ODBIORCA");
+  h.ksef = AllTrim(FieldText(dowod, "KSEF"));
   h.spz = FirstChar(FieldText(dowod, "SPZ"), 'G');
   h.tez = WholeNumber(FieldNumber(dowod, "TEZ"));
   h.transport = FirstChar(FieldText(dowod, "TRANSPORT"), ' ');

@@ -31,6 +31,7 @@ struct InvoiceHeader {
   std::string kodb;          // KODB, postcode
   std::string modb;          // MODB, town
   std::string odbiorca;      // ODBIORCA: the recipient; on a correction the corrected invoice's number
+  std::string ksef;          // KSEF: the invoice's number in the national e-invoice system, once known
   char spz = 'G';            // SPZ, payment method
   int tez = 0;               // TEZ, term in days
   char transport = ' ';      // M_TRANSPORT

@@ -207,6 +207,7 @@ class InvoiceForm {
     std::string line = title_ + Space(21) + page_word_ + std::to_string(w_.page());
     if (!mark_.empty()) line += Space(10) + Overstrike(mark_);
     w_.Line(line);
+    if (!h_.ksef.empty()) w_.Line("Numer KSeF: " + Printable(h_.ksef));
   }
 
   // Under the first page head: the corrected invoice, the buyer and the bank.

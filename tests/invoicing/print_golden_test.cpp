@@ -30,5 +30,14 @@ TEST(Golden, Correction) {
   ExpectGolden("korekta.prn", form.text);
 }
 
+// An invoice the national system has numbered carries that number under its title.
+TEST(Golden, TheKsefNumberIsPrintedOnceKnown) {
+  InvoiceData data = samples::NetInvoice();
+  EXPECT_EQ(FvFaktura("FV", 'N', data).text.find("Numer KSeF"), std::string::npos);
+  data.header.ksef = "7542103384-20261210-0A1B2C3D4E5F-6A";
+  const std::string text = FvFaktura("FV", 'N', data).text;
+  EXPECT_NE(text.find("Numer KSeF: 7542103384-20261210-0A1B2C3D4E5F-6A"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace hurt::invoicing
