@@ -79,26 +79,6 @@ Status ReplaceIfPresent(xbase::WorkArea& area, std::string_view name, const xbas
   return area.Replace(name, value);
 }
 
-documents::DocKind KindFromRecord(const xbase::WorkArea& slow) {
-  documents::DocKind k;
-  k.rd = PadR(FieldText(slow, "RD"), 3);
-  k.opis = FieldText(slow, "OPIS");
-  k.r_p = FirstChar(FieldText(slow, "R_P"), ' ');
-  k.s_z = FirstChar(FieldText(slow, "S_Z"), ' ');
-  k.cuv = FirstChar(FieldText(slow, "CUV"), 'U');
-  k.nb = FirstChar(FieldText(slow, "NB"), 'N');
-  k.kto = FirstChar(FieldText(slow, "KTO"), 'O');
-  k.poziom = WholeNumber(FieldNumber(slow, "POZIOM"));
-  return k;
-}
-
-Result<documents::DocKind> ReadKind(xbase::WorkArea& slow, std::string_view rd) {
-  auto found = slow.Seek(xbase::Value(PadR(rd, 3)));
-  if (!found.ok()) return found.status();
-  if (!*found) return Status::NotFound("brak rodzaju dowodu " + std::string(rd));
-  return KindFromRecord(slow);
-}
-
 InvoiceHeader HeaderFromRecord(const xbase::WorkArea& dowod) {
   InvoiceHeader h;
   h.rd = PadR(FieldText(dowod, "RD"), 3);

@@ -13,6 +13,7 @@
 
 #include "base/result.h"
 #include "documents/doc_kind.h"
+#include "documents/kind_reader.h"
 #include "documents/line_math.h"
 #include "invoicing/print_data.h"
 #include "session/area_fields.h"
@@ -44,11 +45,9 @@ using session::AreaPosition;
 Seller ReadSeller(session::Session& session);
 Buyer ReadBuyer(session::Session& session, char kto, std::string_view odb);
 
-// The kind `rd` of `slow` (seeks it in the area's controlling order, which must be "rd").
-// NotFound when the kind does not exist.
-Result<documents::DocKind> ReadKind(xbase::WorkArea& slow, std::string_view rd);
-// The kind from the current record of `slow`.
-documents::DocKind KindFromRecord(const xbase::WorkArea& slow);
+// The kind readers live with the kinds (documents/kind_reader.h).
+using documents::KindFromRecord;
+using documents::ReadKind;
 
 // The header from the current record of `dowod`.
 InvoiceHeader HeaderFromRecord(const xbase::WorkArea& dowod);

@@ -7,6 +7,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "console/message_window.h"
+#include "documents/header_rules.h"
 #include "session/output/report_file.h"
 #include "session/session.h"
 
@@ -114,16 +115,14 @@ Result<ExportSummary> WriteRegisterExport(session::Session& s, JulianDay from, J
 }
 
 void ExportRejestru(session::Session& s) {
-  const std::string& hh = s.hh();  // "yy/mm"
-  if (hh.size() < 5) return;
-  const int year = 2000 + std::atoi(hh.substr(0, 2).c_str());
-  const int month = std::atoi(hh.substr(3, 2).c_str());
-  if (month < 1 || month > 12) return;
+  const documents::Period period = documents::PeriodOfHh(s.hh());
+  if (period.month < 1) return;
+  const int year = period.year, month = period.month;
   std::string folder = AllTrim(s.settings().Text("J_CDN"));
   if (folder.empty()) folder = s.Path("vat");
   char name[40];
   std::snprintf(name, sizeof name, "/vat_r_%04d_%02d.txt", year, month);
-  if (!console::Okno(s.con(), "Eksport rejestrow VAT " + hh.substr(3, 2) + "." + std::to_string(year) + " do " + folder + " ?", "T")) {
+  if (!console::Okno(s.con(), "Eksport rejestrow VAT " + std::string(month < 10 ? "0" : "") + std::to_string(month) + "." + std::to_string(year) + " do " + folder + " ?", "T")) {
     return;
   }
   if (!s.env().Exists(folder) && !s.env().CreateDirs(folder).ok()) {
@@ -131,8 +130,7 @@ void ExportRejestru(session::Session& s) {
     return;
   }
   console::OknoNoWait(s.con(), "Prosze czekac - eksport rejestrow ...");
-  auto done = WriteRegisterExport(s, JulianFromYmd(year, month, 1), JulianFromYmd(year, month, DaysInMonth(year, month)),
-                                  folder + name);
+  auto done = WriteRegisterExport(s, period.First(), period.Last(), folder + name);
   if (!done.ok()) {
     console::Okno_(s.con(), "Blad zapisu eksportu - plik nie powstal", 5);
     return;

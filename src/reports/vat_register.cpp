@@ -10,6 +10,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "documents/kind_reader.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
 #include "session/session.h"
@@ -28,8 +29,6 @@ namespace {
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-char FirstOr(std::string_view text, char fallback) { return text.empty() || text[0] == ' ' ? fallback : text[0]; }
-
 xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
 
 // The kinds of the dictionary, read once each.
@@ -41,16 +40,8 @@ class Kinds {
     if (it != cache_.end()) return it->second ? &*it->second : nullptr;
     std::optional<documents::DocKind> kind;
     if (slow_ != nullptr && (slow_->order() == 1 || slow_->SetOrder(1).ok())) {
-      auto found = slow_->SeekKey(rd);
-      if (found.ok() && *found) {
-        documents::DocKind k;
-        k.rd = rd;
-        k.opis = FieldText(*slow_, "OPIS");
-        k.r_p = FirstOr(FieldText(*slow_, "R_P"), 'R');
-        k.s_z = FirstOr(FieldText(*slow_, "S_Z"), 'S');
-        k.nb = FirstOr(FieldText(*slow_, "NB"), 'N');
-        kind = k;
-      }
+      auto read = documents::ReadKind(*slow_, rd);
+      if (read.ok()) kind = *read;
     }
     return (cache_[rd] = kind) ? &*cache_[rd] : nullptr;
   }
@@ -466,16 +457,9 @@ Result<RegisterResult> Pass::Run() {
 }  // namespace
 
 void RecomputeFromGross(RateBuckets& b) {
-  for (int i = 0; i < kRateColumns; ++i) {
-    const RateColumn c = static_cast<RateColumn>(i);
-    if (!HasVat(c) || c == RateColumn::k99) continue;
-    const double g = b.net[static_cast<size_t>(i)] + b.vat[static_cast<size_t>(i)];
-    const double r = ColumnRate(c);
-    const double vat = NewRound(g * r / (100 + r), 2);
-    b.vat[static_cast<size_t>(i)] = vat;
-    b.net[static_cast<size_t>(i)] = NewRound(g - vat, 2);
-  }
-  b.gross = NewRound(b.Net() + b.Vat(), 2);
+  unsigned every_rate = 0;
+  for (int i = 0; i < kRateColumns; ++i) every_rate |= 1u << static_cast<unsigned>(i);
+  CorrectRetailReceipt(b, every_rate);  // the same arithmetic over every rate with VAT
 }
 
 void CorrectRetailReceipt(RateBuckets& b, unsigned columns) {

@@ -11,7 +11,10 @@
 #include "base/text.h"
 #include "console/form.h"
 #include "console/message_window.h"
+#include "documents/header_rules.h"
+#include "documents/kind_reader.h"
 #include "session/area_fields.h"
+#include "session/area_position.h"
 #include "session/menu_choice.h"
 #include "session/output/report_file.h"
 #include "session/session.h"
@@ -27,40 +30,23 @@ using namespace hurt::literals;
 
 namespace {
 
-// The open period's first and last day, from the period folder "yy/mm".
+// The open period's first and last day, from the period folder "yy/mm" (this month when
+// the folder says none).
 std::pair<JulianDay, JulianDay> OpenPeriod(session::Session& s) {
-  const std::string& hh = s.hh();
-  const int yy = hh.size() >= 5 ? std::atoi(hh.substr(0, 2).c_str()) : 0;
-  const int mm = hh.size() >= 5 ? std::atoi(hh.substr(3, 2).c_str()) : 0;
-  if (mm < 1 || mm > 12) {
-    const Ymd t = YmdFromJulian(s.Today());
-    return {JulianFromYmd(t.year, t.month, 1), JulianFromYmd(t.year, t.month, DaysInMonth(t.year, t.month))};
-  }
-  const int year = 2000 + yy;
-  return {JulianFromYmd(year, mm, 1), JulianFromYmd(year, mm, DaysInMonth(year, mm))};
+  const documents::Period p = documents::PeriodOfHh(s.hh());
+  if (p.month >= 1) return {p.First(), p.Last()};
+  const Ymd t = YmdFromJulian(s.Today());
+  return {JulianFromYmd(t.year, t.month, 1), JulianFromYmd(t.year, t.month, DaysInMonth(t.year, t.month))};
 }
 
 std::optional<documents::DocKind> KindOf(session::Session& s, const std::string& rd) {
   xbase::WorkArea* slow = s.areas().Area(store::Table(store::TableId::kSlow).area);
   if (slow == nullptr || slow->order_count() < 1) return std::nullopt;
-  const int order = slow->order();
-  const uint32_t recno = slow->recno();
-  std::optional<documents::DocKind> kind;
-  if (slow->SetOrder(1).ok()) {
-    auto found = slow->SeekKey(rd);
-    if (found.ok() && *found) {
-      documents::DocKind k;
-      k.rd = rd;
-      k.opis = session::FieldText(*slow, "OPIS");
-      const std::string r_p = session::FieldText(*slow, "R_P"), s_z = session::FieldText(*slow, "S_Z");
-      k.r_p = r_p.empty() ? 'R' : r_p[0];
-      k.s_z = s_z.empty() ? 'S' : s_z[0];
-      kind = k;
-    }
-  }
-  (void)slow->SetOrder(order);
-  (void)slow->GoTo(recno);
-  return kind;
+  session::AreaPosition keep(slow);
+  if (!slow->SetOrder(1).ok()) return std::nullopt;
+  auto kind = documents::ReadKind(*slow, rd);
+  if (!kind.ok()) return std::nullopt;
+  return *kind;
 }
 
 // Our firm as the heading prints it.

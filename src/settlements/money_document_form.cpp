@@ -16,6 +16,7 @@
 #include "session/menu_choice.h"
 #include "session/session.h"
 #include "session/store_ui.h"
+#include "settlements/firm_and_party.h"
 #include "settlements/ledger_tables.h"
 #include "settlements/money_document.h"
 #include "settlements/settlement_printouts.h"
@@ -47,28 +48,20 @@ TransferOrder OrderOf(session::Session& s, const MoneyDocument& doc) {
   o.waluta = doc.waluta;
   o.kwota = doc.kwota;
   o.data = doc.data;
-  if (auto firma = AreaOf(s, store::TableId::kFirma); firma.ok() && (*firma)->GoTo(1).ok()) {
-    o.z_nodb = session::FieldText(**firma, "NODB");
-    o.z_nodb1 = session::FieldText(**firma, "NODB1");
-    o.z_konto = session::FieldText(**firma, "NRBO");
-  }
+  const Firm firm = ReadFirm(s);
+  o.z_nodb = firm.nodb;
+  o.z_nodb1 = firm.nodb1;
+  o.z_konto = firm.nrbo;
   if (Kind(doc.rd) == "BDW") {
     o.o_nodb = o.z_nodb;
     o.o_nodb1 = o.z_nodb1;
     o.o_konto = o.z_konto;
     return o;
   }
-  o.o_nodb = doc.nodb;
-  auto book_id = BookOf(doc.kto);
-  if (!book_id.ok()) return o;
-  auto book = AreaOf(s, *book_id);
-  if (!book.ok() || (*book)->order_count() < 1 || !(*book)->SetOrder(1).ok()) return o;
-  auto found = (*book)->SeekKey(PadR(doc.odb, 8));
-  if (found.ok() && *found) {
-    o.o_nodb = session::FieldText(**book, "NODB");
-    o.o_nodb1 = session::FieldText(**book, "NODB1");
-    o.o_konto = session::FieldText(**book, "NRBO");
-  }
+  const Party party = ReadParty(s, doc.kto, doc.odb);
+  o.o_nodb = IsBlank(party.nodb) ? doc.nodb : party.nodb;
+  o.o_nodb1 = party.nodb1;
+  o.o_konto = party.nrbo;
   return o;
 }
 

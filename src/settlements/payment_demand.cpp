@@ -261,53 +261,6 @@ std::vector<std::string> LetterLines(const Letter& letter) {
 
 namespace {
 
-LetterFirm ReadFirm(session::Session& s) {
-  LetterFirm f;
-  auto firma_or = AreaOf(s, store::TableId::kFirma);
-  if (!firma_or.ok()) return f;
-  xbase::WorkArea& firma = **firma_or;
-  const uint32_t before = firma.recno();
-  if (firma.GoTo(1).ok() && !firma.eof()) {
-    using session::FieldText;
-    f.nodb = FieldText(firma, "NODB");
-    f.nodb1 = FieldText(firma, "NODB1");
-    f.uodb = FieldText(firma, "UODB");
-    f.kodb = FieldText(firma, "KODB");
-    f.modb = FieldText(firma, "MODB");
-    f.regon = FieldText(firma, "REGON");
-    f.bodb = FieldText(firma, "BODB");
-    f.nrbo = FieldText(firma, "NRBO");
-  }
-  if (before != 0) (void)firma.GoTo(before);
-  return f;
-}
-
-LetterParty ReadParty(session::Session& s, std::string_view kto, std::string_view odb) {
-  LetterParty p;
-  auto id = BookOf(kto);
-  if (!id.ok()) return p;
-  auto book_or = AreaOf(s, *id);
-  if (!book_or.ok()) return p;
-  xbase::WorkArea& book = **book_or;
-  if (book.order_count() < 1) return p;
-  const int order = book.order();
-  const uint32_t before = book.recno();
-  if (book.SetOrder(1).ok()) {
-    auto found = book.SeekKey(PadR(odb, 8));
-    if (found.ok() && *found) {
-      using session::FieldText;
-      p.nodb = FieldText(book, "NODB");
-      p.nodb1 = FieldText(book, "NODB1");
-      p.uodb = FieldText(book, "UODB");
-      p.kodb = FieldText(book, "KODB");
-      p.modb = FieldText(book, "MODB");
-    }
-  }
-  (void)book.SetOrder(order);
-  if (before != 0) (void)book.GoTo(before);
-  return p;
-}
-
 // The lines of WEZWANIE.TXT (empty when it cannot be read: the ordinary request is printed).
 std::vector<std::string> LegalText(session::Session& s) {
   std::vector<std::string> lines;

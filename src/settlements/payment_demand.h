@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "base/date.h"
+#include "settlements/firm_and_party.h"
 #include "settlements/interest.h"
 #include "settlements/settle.h"
 
@@ -40,18 +41,9 @@ namespace hurt::settlements {
 
 enum class LetterKind { kWezwanie, kPrzypomnienie };
 
-// Our firm, from `firma`.
-struct LetterFirm {
-  std::string nodb, nodb1;  // name lines
-  std::string uodb, kodb, modb;  // street, postal code, town
-  std::string regon;  // NIP
-  std::string bodb, nrbo;  // bank and account
-};
-
-// The counterparty, from its book.
-struct LetterParty {
-  std::string nodb, nodb1, uodb, kodb, modb;
-};
+// Our firm and the counterparty, as their tables hold them.
+using LetterFirm = Firm;
+using LetterParty = Party;
 
 // One item of the letter.
 struct LetterItem {

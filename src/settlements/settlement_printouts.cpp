@@ -6,12 +6,11 @@
 #include "base/printed_text.h"
 #include "base/slownie.h"
 #include "base/text.h"
-#include "session/area_fields.h"
 #include "session/helpers.h"
 #include "session/output/report_file.h"
 #include "session/session.h"
 #include "session/viewer.h"
-#include "settlements/ledger_tables.h"
+#include "settlements/firm_and_party.h"
 
 namespace hurt::settlements {
 
@@ -86,18 +85,14 @@ std::vector<std::string> TransferOrderLines(const TransferOrder& order, bool dep
 }
 
 FirmLines FirmOf(session::Session& s) {
+  const Firm firm = ReadFirm(s);
   FirmLines f;
-  auto firma = AreaOf(s, store::TableId::kFirma);
-  if (!firma.ok() || !(*firma)->GoTo(1).ok()) return f;
-  for (const char* field : {"NODB", "NODB1"}) {
-    const std::string t = AllTrim(session::FieldText(**firma, field));
-    if (!t.empty()) f.lines.push_back(t);
+  for (const std::string& name : {firm.nodb, firm.nodb1}) {
+    if (!IsBlank(name)) f.lines.push_back(AllTrim(name));
   }
-  const std::string adres = AllTrim(AllTrim(session::FieldText(**firma, "KODB") + " " + session::FieldText(**firma, "MODB")) +
-                                    " " + AllTrim(session::FieldText(**firma, "UODB")));
+  const std::string adres = AllTrim(AllTrim(firm.kodb + " " + firm.modb) + " " + AllTrim(firm.uodb));
   if (!adres.empty()) f.lines.push_back(adres);
-  const std::string nip = AllTrim(session::FieldText(**firma, "REGON"));
-  if (!nip.empty()) f.lines.push_back("NIP: " + nip);
+  if (!IsBlank(firm.regon)) f.lines.push_back("NIP: " + AllTrim(firm.regon));
   return f;
 }
 

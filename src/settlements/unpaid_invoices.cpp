@@ -15,6 +15,7 @@
 #include "session/output/report_file.h"
 #include "session/session.h"
 #include "session/viewer.h"
+#include "settlements/firm_and_party.h"
 #include "settlements/ledger_tables.h"
 #include "store/schema.h"
 
@@ -28,16 +29,7 @@ using session::FieldText;
 namespace {
 
 std::string CustomerName(session::Session& s, std::string_view kto, const std::string& odb) {
-  auto book = BookOf(kto);
-  if (!book.ok()) return {};
-  xbase::WorkArea* zo = s.areas().Area(store::Table(*book).area);
-  if (zo == nullptr || zo->order_count() < 1) return {};
-  const uint32_t before = zo->recno();
-  std::string name;
-  auto found = zo->SeekKey(odb);
-  if (found.ok() && *found) name = FieldText(*zo, "NODB");
-  (void)zo->GoTo(before);
-  return name;
+  return ReadParty(s, kto, odb).nodb;
 }
 
 }  // namespace
