@@ -44,11 +44,8 @@ const std::string kMark = Cp852ToUtf8("\xFB");
 class MenuRoads : public ::testing::Test {
  protected:
   void SetUp() override {
-    const ProcessResult demo = RunProcess({BuiltProgram("hurt-demo"), data.str()});
-    ASSERT_TRUE(demo.Succeeded()) << demo.out << demo.err;
-    const std::string bmr = ReadField(data / "firma.dbf", "BMR");
-    ASSERT_EQ(bmr.size(), 5u);
-    period = bmr.substr(3, 2) + "/" + bmr.substr(0, 2);
+    period = MakeDemoCompany(data.str());
+    ASSERT_FALSE(period.empty());
   }
 
   // The rates as "EUR 4.300000" lines, in record order (deleted records left out).

@@ -39,11 +39,8 @@ constexpr std::string_view kNextCorrection = "│ Nr:         │";
 class SaleRoad : public ::testing::Test {
  protected:
   void SetUp() override {
-    const ProcessResult demo = RunProcess({BuiltProgram("hurt-demo"), data.str()});
-    ASSERT_TRUE(demo.Succeeded()) << demo.out << demo.err;
-    const std::string bmr = ReadField(data / "firma.dbf", "BMR");  // "mm.yy"
-    ASSERT_EQ(bmr.size(), 5u);
-    period = bmr.substr(3, 2) + "/" + bmr.substr(0, 2);
+    period = MakeDemoCompany(data.str());
+    ASSERT_FALSE(period.empty());
   }
 
   std::string Table(const std::string& name) const { return data / (period + "/" + name + ".dbf"); }

@@ -27,11 +27,8 @@ constexpr std::string_view kTermKeys = "Enter-Rozrachunki kontrahenta";
 class SettlementLetters : public ::testing::Test {
  protected:
   void SetUp() override {
-    const ProcessResult demo = RunProcess({BuiltProgram("hurt-demo"), data.str()});
-    ASSERT_TRUE(demo.Succeeded()) << demo.out << demo.err;
-    const std::string bmr = ReadField(data / "firma.dbf", "BMR");
-    ASSERT_EQ(bmr.size(), 5u);
-    period = bmr.substr(3, 2) + "/" + bmr.substr(0, 2);
+    period = MakeDemoCompany(data.str());
+    ASSERT_FALSE(period.empty());
   }
 
   std::unique_ptr<HurtStation> Start(const std::string& name) { return StartInDowody(data.str(), work.str(), name); }

@@ -68,6 +68,14 @@ void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std:
   }
 }
 
+std::string MakeDemoCompany(const std::string& data_dir) {
+  const ProcessResult demo = RunProcess({BuiltProgram("hurt-demo"), data_dir});
+  EXPECT_TRUE(demo.Succeeded()) << demo.out << demo.err;
+  const std::string bmr = ReadField(data_dir + "/firma.dbf", "BMR");  // "mm.yy"
+  EXPECT_EQ(bmr.size(), 5u);
+  return bmr.size() == 5 ? bmr.substr(3, 2) + "/" + bmr.substr(0, 2) : std::string();
+}
+
 std::unique_ptr<HurtStation> StartInDowody(const std::string& data_dir, const std::string& work_dir,
                                            const std::string& name, StationOptions options) {
   options.clock = TodayAt9();

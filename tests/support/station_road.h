@@ -31,6 +31,10 @@ void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::str
           std::string_view without = {});
 // Keys, then a message that must have been shown (it may be gone again).
 void StepSeen(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view shown);
+// A demo company made in `data_dir` (hurt-demo); its period folder "yy/mm", empty (and a
+// failure recorded) when it could not be made.
+std::string MakeDemoCompany(const std::string& data_dir);
+
 // A station on a demo company (its clock today at 09:00), the supervisor logged in with
 // Enter, the Dowody menu open.
 std::unique_ptr<HurtStation> StartInDowody(const std::string& data_dir, const std::string& work_dir,
