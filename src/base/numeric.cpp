@@ -91,9 +91,41 @@ std::string FormatFixed(double x, int dec) {
   return std::string(text, FormatFixedTo(x, dec, text));
 }
 
+namespace {
+
+// 10^0 .. 10^15, all exact in a double.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The rounding through the decimal text, for every value.
+double RoundThroughText(double x, int dec) {
+  char text[kFixedTextMax];
+  const size_t n = FormatFixedTo(x, dec, text);
+  double out = 0;
+  std::from_chars(text, text + n, out);
+  return out;
+}
+
+}  // namespace
+
+// The same result as rounding the decimal text, without the text when the answer is
+// plain: |x| * 10^dec is computed with an error far below what separates its fraction
+// from one half, so the 15-digit reading cannot move it across; near a half (or for
+// values too large to scale exactly) the text decides. n / 10^dec with both exact is
+// the double nearest to the decimal result, as reading that text gives.
 double RoundHalfAway(double x, int dec) {
   if (!std::isfinite(x)) return x;
-  return std::strtod(FormatFixed(x, dec).c_str(), nullptr);
+  dec = dec < 0 ? 0 : dec > 15 ? 15 : dec;
+  const double scale = kPowersOfTen[dec];
+  const double scaled = std::fabs(x) * scale;
+  if (scaled >= 1e15) return RoundThroughText(x, dec);
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;
+  const double margin = scaled * 1e-14 + 1e-15;
+  if (std::fabs(fraction - 0.5) <= margin) return RoundThroughText(x, dec);
+  const double n = fraction > 0.5 ? whole + 1 : whole;
+  if (n == 0) return 0.0;
+  return x < 0 ? -(n / scale) : n / scale;
 }
 
 double NewRound(double x, int dec) { return RoundHalfAway(x < 0 ? x - 0.00000001 : x + 0.00000001, dec); }
@@ -121,22 +153,25 @@ std::string Str(double x, int width, int dec) {
 double Val(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
-  std::string num;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) num += text[i++];
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  const size_t start = i;
   bool point = false;
+  bool digits = false;
   for (; i < text.size(); ++i) {
-    char c = text[i];
+    const char c = text[i];
     if (c >= '0' && c <= '9') {
-      num += c;
+      digits = true;
     } else if (c == '.' && !point) {
       point = true;
-      num += c;
     } else {
       break;
     }
   }
-  if (num.empty() || num == "-" || num == "+") return 0.0;
-  return std::strtod(num.c_str(), nullptr);
+  if (!digits) return 0.0;
+  double out = 0;
+  std::from_chars(text.data() + start, text.data() + i, out);
+  return negative ? -out : out;
 }
 
 std::string NumericFieldText(double x, int width, int dec) {

@@ -89,6 +89,33 @@ TEST(NewRound, RoundsHalvesAwayFromZeroAsTheValueReads) {
   EXPECT_DOUBLE_EQ(NewRound(-0.004, 2), 0.0);
 }
 
+// Rounding takes a short cut away from the halves; it must give what reading the
+// rounded text gives, bit for bit, for amounts of every size and right at the halves.
+TEST(RoundHalfAway, AgreesWithTheRoundedTextEverywhere) {
+  std::mt19937_64 rng(20261210);
+  std::uniform_real_distribution<double> unit(0, 1);
+  auto by_text = [](double x, int dec) { return std::strtod(FormatFixed(x, dec).c_str(), nullptr); };
+  for (int i = 0; i < 400000; ++i) {
+    const int dec = static_cast<int>(rng() % 7);
+    const double magnitude = std::pow(10.0, static_cast<double>(rng() % 16) - 3);
+    double x = unit(rng) * magnitude;
+    if (i % 3 == 0) {
+      // Right at a half of the last kept decimal, give or take a few units in the last place.
+      const double scale = std::pow(10.0, dec);
+      x = (std::floor(x * scale) + 0.5) / scale;
+      for (int k = static_cast<int>(rng() % 7) - 3; k != 0; k += k > 0 ? -1 : 1) {
+        x = std::nextafter(x, k > 0 ? 1e300 : 0.0);
+      }
+    }
+    if (rng() % 2 != 0) x = -x;
+    const double fast = RoundHalfAway(x, dec);
+    const double slow = by_text(x, dec);
+    ASSERT_EQ(std::signbit(fast), std::signbit(slow)) << x << " dec " << dec;
+    ASSERT_EQ(fast, slow) << FormatFixed(x, 17) << " dec " << dec;
+    ASSERT_EQ(NewRound(x, dec), by_text(x < 0 ? x - 0.00000001 : x + 0.00000001, dec));
+  }
+}
+
 TEST(MRound, AddsTheNudgeWhateverTheSign) {
   EXPECT_DOUBLE_EQ(MRound(2.345), 2.35);
   EXPECT_DOUBLE_EQ(MRound(-2.345), -2.34);
@@ -116,6 +143,12 @@ TEST(Val, ReadsLeadingNumberAndIgnoresTheRest) {
   EXPECT_DOUBLE_EQ(Val(""), 0.0);
   EXPECT_DOUBLE_EQ(Val("abc"), 0.0);
   EXPECT_DOUBLE_EQ(Val("1.2.3"), 1.2);
+  EXPECT_DOUBLE_EQ(Val(" +.5"), 0.5);
+  EXPECT_DOUBLE_EQ(Val("5."), 5.0);
+  EXPECT_DOUBLE_EQ(Val("-"), 0.0);
+  EXPECT_DOUBLE_EQ(Val(" -.x"), 0.0);
+  EXPECT_DOUBLE_EQ(Val("  -1234567.891"), -1234567.891);
+  EXPECT_EQ(Val("0.1"), 0.1);  // the nearest double, as strtod reads it
 }
 
 TEST(NumericFieldText, RefusesValuesWiderThanTheField) {
