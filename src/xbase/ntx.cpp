@@ -15,6 +15,10 @@ namespace {
 // No valid index is deeper: even with two keys a page, 32 levels hold more entries than
 // there are record numbers. A deeper walk means pages that point back up the tree.
 constexpr size_t kMaxDepth = 32;
+// Sequential page reads: this many pages in one read, when the missed page lies within
+// kWalkGapPages pages after the last one read.
+constexpr size_t kReadAheadPages = 16;
+constexpr uint32_t kWalkGapPages = 4;
 
 // A counters value no file has: forces the next Refresh to drop the cache.
 constexpr NtxCounters kUnknownCounters{0, 0, 0, 0};
@@ -277,10 +281,26 @@ Result<const NtxPage*> NtxIndex::GetPage(uint32_t offset) {
   if (offset < kNtxPageSize || offset % kNtxPageSize != 0) {
     return Corrupt("index page offset " + std::to_string(offset) + " is not on a page boundary");
   }
+  // A miss just after the page read last is a walk through the leaves, which an index
+  // built in one go lays out one after another: the next pages come in the same read.
+  const bool walking = !updating_ && !batch_ && last_file_page_ != 0 && offset > last_file_page_ &&
+                       offset - last_file_page_ <= kWalkGapPages * kNtxPageSize;
+  const size_t wanted = walking ? kReadAheadPages * kNtxPageSize : kNtxPageSize;
+  if (read_buffer_.size() < wanted) read_buffer_.resize(wanted);
   size_t got = 0;
-  HURT_RETURN_IF_ERROR(file_->ReadAt(offset, kNtxPageSize, read_buffer_.data(), &got));
+  HURT_RETURN_IF_ERROR(file_->ReadAt(offset, wanted, read_buffer_.data(), &got));
   ++pages_read_;
-  std::string_view data(read_buffer_.data(), got);
+  last_file_page_ = offset;
+  // The pages after the missed one go into the cache first (the pointer returned below must
+  // outlive them); one that does not decode is just not kept.
+  for (size_t at = kNtxPageSize; at + kNtxPageSize <= got; at += kNtxPageSize) {
+    const uint32_t next = offset + static_cast<uint32_t>(at);
+    if (cache_.Find(next) != nullptr) continue;
+    std::string_view bytes(read_buffer_.data() + at, kNtxPageSize);
+    if (NtxPage::DecodeFrom(bytes, format_, next, file_size_, path(), &ahead_).ok()) cache_.Put(next, ahead_);
+  }
+  if (got >= kNtxPageSize) last_file_page_ = offset + static_cast<uint32_t>((got / kNtxPageSize - 1) * kNtxPageSize);
+  std::string_view data(read_buffer_.data(), std::min<size_t>(got, kNtxPageSize));
   Status s = NtxPage::DecodeFrom(data, format_, offset, file_size_, path(), &scratch_);
   if (s.IsCorruption()) {
     // The file may have grown since its size was taken: check again with the size of now.

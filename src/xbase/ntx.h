@@ -257,6 +257,10 @@ class NtxIndex {
   NtxPageCache cache_;
   NtxPage scratch_;
   std::string read_buffer_;
+  // Sequential reading (a skip through the index) reads the pages after a missed one in
+  // the same call: the offset of the last page read from the file, and how many follow.
+  uint32_t last_file_page_ = 0;
+  NtxPage ahead_;
   // Bumped whenever cached positions may be stale: a cache drop or a committed update.
   uint64_t generation_ = 1;
   uint64_t pages_read_ = 0;

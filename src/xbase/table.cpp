@@ -147,7 +147,8 @@ Status Table::Create(Env& env, const std::string& dbf_path, const std::vector<Db
   return (*dbf)->Sync();
 }
 
-Table::Table(Env& env, std::string path, TableMode mode) : env_(env), path_(std::move(path)), mode_(mode) {}
+Table::Table(Env& env, std::string path, TableMode mode)
+    : env_(env), path_(std::move(path)), mode_(mode), read_blocks_(kReadBlocks) {}
 
 Table::~Table() { (void)Close(); }
 
@@ -294,11 +295,7 @@ Status Table::ReadOne(uint32_t recno, Record* rec) {
   HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(recno), rl, &rec->bytes_));
   if (rec->bytes_.size() == rl) {
     // A fresh copy also refreshes a block holding the record.
-    for (CachedBlock& b : blocks_) {
-      if (recno >= b.first && recno < b.first + b.count) {
-        b.bytes.replace(static_cast<size_t>(recno - b.first) * rl, rl, rec->bytes_);
-      }
-    }
+    if (CachedBlock* b = BlockHolding(recno)) b->bytes.replace(static_cast<size_t>(recno - b->first) * rl, rl, rec->bytes_);
     return Status::Ok();
   }
   rec->bytes_ = schema_->BlankRecord();
@@ -310,10 +307,8 @@ Status Table::ReadAhead(uint32_t recno, Record* rec) {
   const uint32_t rl = header_.record_length;
   const int64_t now = mode_.exclusive ? 0 : env_.clock().MonotonicMillis();
   auto fresh = [&](const CachedBlock& b) { return mode_.exclusive || now - b.loaded_ms <= mode_.read_ahead_ms; };
-  CachedBlock* block = nullptr;
-  for (CachedBlock& b : blocks_) {
-    if (recno >= b.first && recno < b.first + b.count && fresh(b)) block = &b;
-  }
+  CachedBlock* block = BlockHolding(recno);
+  if (block != nullptr && !fresh(*block)) block = nullptr;
   const uint32_t per_block = std::max<uint32_t>(1, static_cast<uint32_t>(kBlockBytes / rl));
   if (block == nullptr) {
     const uint32_t last = last_read_;
@@ -323,19 +318,24 @@ Status Table::ReadAhead(uint32_t recno, Record* rec) {
     const uint32_t first = (recno - 1) / per_block * per_block + 1;
     const uint32_t n = std::min(per_block, DiskCount() - first + 1);
     CachedBlock* slot = nullptr;
-    for (CachedBlock& b : blocks_) {
-      if (b.first == first || b.count == 0) slot = &b;
+    if (auto at = block_at_.find(first); at != block_at_.end()) slot = &blocks_[at->second];
+    if (slot == nullptr) {
+      for (CachedBlock& b : blocks_) {
+        if (b.count == 0) slot = &b;
+      }
     }
-    if (slot == nullptr && blocks_.size() < kReadBlocks) slot = &blocks_.emplace_back();
+    if (slot == nullptr && blocks_.size() < read_blocks_) slot = &blocks_.emplace_back();
     if (slot == nullptr) {
       slot = &*std::min_element(blocks_.begin(), blocks_.end(),
                                 [](const CachedBlock& a, const CachedBlock& b) { return a.used < b.used; });
     }
+    if (slot->count != 0) block_at_.erase(slot->first);
     slot->count = 0;
     HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(first), static_cast<size_t>(n) * rl, &slot->bytes));
     slot->first = first;
     slot->count = static_cast<uint32_t>(slot->bytes.size() / rl);
     slot->loaded_ms = now;
+    if (slot->count != 0) block_at_[first] = static_cast<size_t>(slot - blocks_.data());
     if (recno >= first + slot->count) return ReadOne(recno, rec);  // cut short by the file's end
     block = slot;
   }
@@ -350,7 +350,28 @@ Status Table::ReadAhead(uint32_t recno, Record* rec) {
 
 void Table::DropBlocks() {
   for (CachedBlock& b : blocks_) b.count = 0;
+  block_at_.clear();
   last_read_ = 0;
+}
+
+Table::CachedBlock* Table::BlockHolding(uint32_t recno) {
+  if (block_at_.empty() || recno == 0) return nullptr;
+  const uint32_t per_block = std::max<uint32_t>(1, static_cast<uint32_t>(kBlockBytes / header_.record_length));
+  auto at = block_at_.find((recno - 1) / per_block * per_block + 1);
+  if (at == block_at_.end()) return nullptr;
+  CachedBlock& b = blocks_[at->second];
+  return recno >= b.first && recno < b.first + b.count ? &b : nullptr;
+}
+
+void Table::SetReadAheadBlocks(size_t blocks) {
+  read_blocks_ = std::max<size_t>(1, blocks);
+  if (blocks_.size() <= read_blocks_) return;
+  blocks_.resize(read_blocks_);
+  blocks_.shrink_to_fit();
+  block_at_.clear();
+  for (size_t i = 0; i < blocks_.size(); ++i) {
+    if (blocks_[i].count != 0) block_at_[blocks_[i].first] = i;
+  }
 }
 
 Status Table::ReadBlock(uint32_t first, uint32_t max_count, std::string* out, uint32_t* got) {
@@ -406,11 +427,7 @@ Status Table::WriteRecordBytes(uint32_t recno, uint32_t at, std::string_view byt
     return Status::Ok();
   }
   HURT_RETURN_IF_ERROR(file_->WriteAt(RecordOffset(recno) + at, bytes));
-  for (CachedBlock& b : blocks_) {
-    if (recno >= b.first && recno < b.first + b.count) {
-      b.bytes.replace(static_cast<size_t>(recno - b.first) * rl + at, bytes.size(), bytes);
-    }
-  }
+  if (CachedBlock* b = BlockHolding(recno)) b->bytes.replace(static_cast<size_t>(recno - b->first) * rl + at, bytes.size(), bytes);
   return Status::Ok();
 }
 

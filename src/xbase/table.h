@@ -73,6 +73,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "xbase/dbf_format.h"
@@ -162,6 +163,10 @@ class Table {
   // The same for sequential movement: may serve the record from a block read ahead (see
   // "Reading ahead" above).
   Status ReadNear(uint32_t recno, Record* rec);
+  // How many read-ahead blocks this Table keeps (16, 1 MiB, unless told). A report that
+  // walks the same stretch of a large file several times (once per kind of document on
+  // each day) keeps more for the walk and gives them back after.
+  void SetReadAheadBlocks(size_t blocks);
   // Writes rec as record recno (rec must have this table's record length). Shared mode:
   // Invalid "record not locked" unless this Table holds its record lock or the file lock.
   Status Write(uint32_t recno, const Record& rec);
@@ -275,7 +280,11 @@ class Table {
   Status ReadAhead(uint32_t recno, Record* rec);
   Status ReadOne(uint32_t recno, Record* rec);
   void DropBlocks();
+  // The block holding recno, if one is cached (fresh or not).
+  CachedBlock* BlockHolding(uint32_t recno);
   std::vector<CachedBlock> blocks_;
+  std::unordered_map<uint32_t, size_t> block_at_;  // a cached block's first record → its slot
+  size_t read_blocks_;
   uint64_t read_tick_ = 0;
   uint32_t last_read_ = 0;  // the record read before (0: none)
 

@@ -314,7 +314,7 @@ Result<bool> WorkArea::SeekBytes(std::string_view key, bool soft) {
   auto sought = order.cursor->Seek(key, soft);
   if (!sought.ok()) return sought.status();
   bool hit = false;
-  HURT_RETURN_IF_ERROR(SettleOnCursor(+1, /*near=*/false, &hit));
+  HURT_RETURN_IF_ERROR(SettleOnCursor(+1, /*near=*/seeks_read_ahead_, &hit));
   bool found = hit && order.cursor->key().substr(0, key.size()) == key;
   if (!hit || (!found && !soft)) SetEof();
   found_ = found;

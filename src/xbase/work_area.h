@@ -206,6 +206,10 @@ class WorkArea {
   Result<bool> Seek(const Value& value, bool soft = false);
   // The same with key bytes (a prefix of a key or a whole key).
   Result<bool> SeekKey(std::string_view key, bool soft = false);
+  // A report that seeks this area in step with another one it walks (a header per group
+  // of lines) may let seeks serve records from blocks read ahead, as skips do (at most
+  // TableMode::read_ahead_ms old). Off by default: a seek reads the file as it is now.
+  void SetSeeksReadAhead(bool on) { seeks_read_ahead_ = on; }
 
   // ---- visibility ------------------------------------------------------------------------
   // SET DELETED ON (true, the default) hides deleted records; OFF shows them.
@@ -372,6 +376,7 @@ class WorkArea {
   std::string filter_text_;
   bool filter_reads_other_areas_ = false;
   bool deleted_hidden_ = true;
+  bool seeks_read_ahead_ = false;
 
   // Position.
   uint32_t recno_ = 1;

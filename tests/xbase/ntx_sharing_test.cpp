@@ -7,6 +7,7 @@
 #include "base/clock.h"
 #include "support/temp_dir.h"
 #include "xbase/lock_layout.h"
+#include "xbase/ntx_build.h"
 #include "xbase/ntx_test_util.h"
 
 namespace hurt::xbase {
@@ -171,7 +172,7 @@ TEST_F(NtxSharingTest, LocksAreReleasedAfterEveryOperation) {
 }
 
 TEST_F(NtxSharingTest, CachedReadsSkipTheLockWhileTheHeaderStaysTheSame) {
-  Fill(*a_, 0, 400);
+  Fill(*a_, 0, 4000);  // pages enough that a far one is not read ahead with the near ones
   FakeClock clock(2026, 1, 5);
   auto file = RealEnv().Open(path(), {});
   ASSERT_TRUE(file.ok());
@@ -189,14 +190,14 @@ TEST_F(NtxSharingTest, CachedReadsSkipTheLockWhileTheHeaderStaysTheSame) {
   EXPECT_EQ(reader.locked_reads(), locked);
 
   // A page the fast path lacks sends the read back under the lock, from where it was.
-  ASSERT_TRUE(c.Seek(Key(390, 8)).ok());
+  ASSERT_TRUE(c.Seek(Key(3900, 8)).ok());
   EXPECT_EQ(reader.locked_reads(), locked + 1);
-  EXPECT_EQ(c.key(), Key(390, 8));
+  EXPECT_EQ(c.key(), Key(3900, 8));
 
   // A change elsewhere is seen at once (the header differs).
-  ASSERT_TRUE(a_->Remove(Key(391, 8), 392).ok());
+  ASSERT_TRUE(a_->Remove(Key(3901, 8), 3902).ok());
   ASSERT_TRUE(c.Skip(1).ok());
-  EXPECT_EQ(c.key(), Key(392, 8));
+  EXPECT_EQ(c.key(), Key(3902, 8));
   EXPECT_EQ(reader.locked_reads(), locked + 2);
 
   // Pages on disk are never read without the lock: bytes changed behind the header's
@@ -218,6 +219,33 @@ TEST_F(NtxSharingTest, CachedReadsSkipTheLockWhileTheHeaderStaysTheSame) {
   clock.Advance(NtxOpenOptions{}.lockless_read_ms + 1);
   ASSERT_TRUE(*c.Seek(Key(123, 8)));
   EXPECT_EQ(reader.locked_reads(), before_damage + 1);
+}
+
+// A walk through the leaves reads them several at a time; a seek here and there one by one.
+TEST_F(NtxSharingTest, AWalkReadsTheLeavesAheadAndSeesEveryKeyOnce) {
+  a_.reset();
+  b_.reset();
+  {
+    auto builder = NtxBuilder::Start(RealEnv(), path(), Options(8));
+    ASSERT_TRUE(builder.ok()) << builder.status().ToString();
+    for (int i = 0; i < 6000; ++i) ASSERT_TRUE((*builder)->Add(Key(i, 8), static_cast<uint32_t>(i + 1)).ok());
+    ASSERT_TRUE((*builder)->Finish().ok());
+  }
+  auto file = RealEnv().Open(path(), {});
+  ASSERT_TRUE(file.ok());
+  auto opened = NtxIndex::OpenFile(std::move(*file), {}, nullptr);
+  ASSERT_TRUE(opened.ok());
+  NtxIndex& reader = **opened;
+  NtxCursor c(reader);
+  ASSERT_TRUE(c.GoTop().ok());
+  int seen = 0;
+  while (!c.eof()) {
+    ASSERT_EQ(c.key(), Key(seen++, 8));
+    ASSERT_TRUE(c.Skip(1).ok());
+  }
+  EXPECT_EQ(seen, 6000);
+  EXPECT_LT(reader.pages_read(), 40u);  // some 250 leaves
+  ExpectValid(reader);
 }
 
 TEST_F(NtxSharingTest, CacheStaysBoundedOnALargeIndex) {

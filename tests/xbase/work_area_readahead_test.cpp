@@ -91,6 +91,40 @@ TEST_P(ReadAheadTest, WithoutReadAheadEverySequentialReadIsFresh) {
   EXPECT_EQ(N(rec), -12);
 }
 
+// A walk that comes back over the same stretch (a report, once per kind of document)
+// keeps more blocks for its time; what it is served stays as fresh as ever, and giving the
+// blocks back leaves reading as it was.
+TEST_P(ReadAheadTest, MoreBlocksForAWalkThatComesBack) {
+  auto t = Open();
+  t->SetReadAheadBlocks(64);  // records of 107 bytes: 612 a block, the file in 4 blocks
+  Record rec;
+  for (int pass = 0; pass < 3; ++pass) {
+    for (uint32_t r = 1 + static_cast<uint32_t>(pass); r <= 2000; r += 3) {
+      HURT_ASSERT_OK(t->ReadNear(r, &rec));
+      ASSERT_EQ(N(rec), static_cast<int>(r));
+    }
+  }
+  WriteElsewhere(700, -700);
+  HURT_ASSERT_OK(t->ReadNear(700, &rec));
+  EXPECT_EQ(N(rec), 700) << "served from the block read ahead";
+  HURT_ASSERT_OK(t->Read(700, &rec));
+  EXPECT_EQ(N(rec), -700);
+  HURT_ASSERT_OK(t->ReadNear(701, &rec));
+  HURT_ASSERT_OK(rec.SetValue(0, -701));
+  HURT_ASSERT_OK(t->LockRecord(701));
+  HURT_ASSERT_OK(t->Write(rec));
+  HURT_ASSERT_OK(t->UnlockRecord(701));
+  HURT_ASSERT_OK(t->ReadNear(700, &rec));
+  EXPECT_EQ(N(rec), -700) << "a fresh read refreshes the block";
+  HURT_ASSERT_OK(t->ReadNear(701, &rec));
+  EXPECT_EQ(N(rec), -701) << "this station's write too";
+  t->SetReadAheadBlocks(1);
+  for (uint32_t r = 1; r <= 2000; r += 7) {
+    HURT_ASSERT_OK(t->ReadNear(r, &rec));
+    ASSERT_EQ(N(rec), r == 700 ? -700 : r == 701 ? -701 : static_cast<int>(r));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Envs, ReadAheadTest, ::testing::Values(EnvKind::kMemory, EnvKind::kReal),
                          test_env::EnvKindName);
 
@@ -160,6 +194,39 @@ TEST(MappedHeaderTest, AnotherStationsIndexChangesAreSeenAtOnce) {
     ASSERT_TRUE(found.ok() && *found);
   }
   EXPECT_LT((*b)->OrderIndex(1)->locked_reads() - locked, 30u);
+}
+
+// A seek reads the file as it is now, unless the area was told that its seeks go in step
+// with a walk elsewhere; then it may be served from a block read ahead.
+TEST(SeeksReadAheadTest, ASeekServedFromABlockOnlyWhenAsked) {
+  hurt::testing::TempDir dir;
+  Env& env = RealEnv();
+  const std::string dbf = dir / "dow.dbf";
+  HURT_ASSERT_OK(Table::Create(env, dbf, DowFields()));
+  WorkAreas station1(env);
+  WorkAreas station2(env);
+  auto a = station1.Open(5, dbf, "dow");
+  ASSERT_TRUE(a.ok());
+  HURT_ASSERT_OK((*a)->LockFile());
+  ASSERT_TRUE((*a)->CreateOrder(dir / "dow1.ntx", kDow1).ok());
+  HURT_ASSERT_OK((*a)->Unlock());
+  for (int i = 1; i <= 50; ++i) HURT_ASSERT_OK(AddLine(**a, {.nrd = Nrd(i), .indeks = "A"}));
+  auto b = station2.Open(5, dbf, "dow");
+  ASSERT_TRUE(b.ok());
+  ASSERT_TRUE((*b)->AttachOrder(dir / "dow1.ntx").ok());
+  HURT_ASSERT_OK((*b)->SetOrder(1));
+  HURT_ASSERT_OK((*b)->GoTop());
+  HURT_ASSERT_OK((*b)->Skip(1));  // the block of the first records is read ahead
+  HURT_ASSERT_OK((*a)->GoTo(10));
+  HURT_ASSERT_OK((*a)->LockRecord());
+  HURT_ASSERT_OK((*a)->Replace("INDEKS", Value("Z")));
+  HURT_ASSERT_OK((*a)->Unlock());
+  (*b)->SetSeeksReadAhead(true);
+  ASSERT_TRUE(*(*b)->Seek("FV " + Nrd(10)));
+  EXPECT_EQ((*b)->Get("INDEKS")->AsString().substr(0, 1), "A");
+  (*b)->SetSeeksReadAhead(false);
+  ASSERT_TRUE(*(*b)->Seek("FV " + Nrd(10)));
+  EXPECT_EQ((*b)->Get("INDEKS")->AsString().substr(0, 1), "Z");
 }
 
 }  // namespace
