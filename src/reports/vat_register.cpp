@@ -62,6 +62,32 @@ bool WholeSide(std::string_view rd) {
 }
 
 // The field positions of dow, found once.
+// The positions of the header fields the register prints (-1: not in this file).
+struct HeaderFields {
+  explicit HeaderFields(const xbase::WorkArea& dowod)
+      : odb(dowod.FieldIndex("ODB")),
+        nodb(dowod.FieldIndex("NODB")),
+        nodb1(dowod.FieldIndex("NODB1")),
+        uodb(dowod.FieldIndex("UODB")),
+        modb(dowod.FieldIndex("MODB")),
+        nip_kraj(dowod.FieldIndex("NIP_KRAJ")),
+        regon(dowod.FieldIndex("REGON")),
+        odbiorca(dowod.FieldIndex("ODBIORCA")),
+        data_wyd(dowod.FieldIndex("DATA_WYD")),
+        data_fa(dowod.FieldIndex("DATA_FA")),
+        spz(dowod.FieldIndex("SPZ")),
+        waluta(dowod.FieldIndex("WALUTA")),
+        kurs(dowod.FieldIndex("KURS")),
+        netto(dowod.FieldIndex("NETTO")),
+        vat(dowod.FieldIndex("VAT")),
+        kurs_1(dowod.FieldIndex("KURS_1")),
+        jpk_xx(dowod.FieldIndex("JPK_XX")),
+        typ_dok(dowod.FieldIndex("TYP_DOK")),
+        ksef(dowod.FieldIndex("KSEF")) {}
+  int odb, nodb, nodb1, uodb, modb, nip_kraj, regon, odbiorca, data_wyd, data_fa, spz, waluta, kurs, netto, vat, kurs_1,
+      jpk_xx, typ_dok, ksef;
+};
+
 struct LineFields {
   int r_p, s_z, rd, nrd, data, mag, odb, indeks, nazwa, cena0, nb, ilosc, wartosc, podatek0, podatek, dolar_i;
   explicit LineFields(const xbase::WorkArea& dow)
@@ -83,6 +109,12 @@ struct LineFields {
         dolar_i(dow.FieldIndex("DOLAR_I")) {}
   bool Complete() const { return r_p >= 0 && s_z >= 0 && rd >= 0 && nrd >= 0 && data >= 0 && wartosc >= 0 && podatek0 >= 0; }
 };
+
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
 
 std::string_view Bytes(const xbase::WorkArea& a, int i) { return i < 0 ? std::string_view() : a.FieldBytes(i); }
 double Number(const xbase::WorkArea& a, int i) { return i < 0 ? 0.0 : Val(a.FieldBytes(i)); }
@@ -132,6 +164,7 @@ class Pass {
   xbase::WorkArea* as_ = nullptr;
   bool gtu_wanted_ = false;
   std::optional<LineFields> f_;  // the positions of dow's fields
+  std::optional<HeaderFields> h_;  // and of dowod's
   int kept_lines_ = 0;           // of the current document
   // What the pass needs of an article: its group T_W_O_K and goods group GR_TOW.
   struct ArticleFacts {
@@ -153,12 +186,24 @@ class Pass {
   };
   std::vector<ArticleSlot> article_slots_;
   size_t articles_kept_ = 0;
+  // After many look-ups the whole article file is read once, in blocks, into the table:
+  // cheaper than seeking every article of a busy month one by one.
+  void ReadAllArticles();
+  static void FillFacts(std::string_view group_bytes, double gr_number, ArticleSlot* facts);
+  ArticleSlot* SlotFor(const std::array<char, 9>& key);
+  size_t article_seeks_ = 0;
+  bool all_articles_read_ = false;
   ArticleSlot last_article_;
   int as_group_ = -1, as_gr_ = -1;  // the positions of T_W_O_K and GR_TOW in as
   unsigned retail_columns_ = 0;  // the rate columns of the current "RU " receipt's gross-priced lines
 };
 
 constexpr size_t kArticleSlots = size_t{1} << 18;
+// Look-ups of single articles before the whole article file is read instead.
+constexpr size_t kSeeksBeforeReadingAll = 4000;
+// Read-ahead blocks of 64 KiB kept for the lines and the headers during the pass, and after.
+constexpr size_t kPassReadBlocks = 160;
+constexpr size_t kUsualReadBlocks = 16;
 
 // How long the repair of a line's NB waits for the line's record (REC_LOCK(1)).
 constexpr double kNbLockSeconds = 1;
@@ -186,25 +231,28 @@ bool Pass::Begin(xbase::WorkArea& dow, const documents::DocKind& kind) {
   if (dowod_ != nullptr && dowod_->order_count() >= 1 && (dowod_->order() == 1 || dowod_->SetOrder(1).ok())) {
     auto found = dowod_->SeekKey(d.rd + d.nrd);
     if (found.ok() && *found) {
-      d.odb = FieldText(*dowod_, "ODB");
-      d.nodb = FieldText(*dowod_, "NODB");
-      d.nodb1 = FieldText(*dowod_, "NODB1");
-      d.uodb = FieldText(*dowod_, "UODB");
-      d.modb = FieldText(*dowod_, "MODB");
-      d.nip_kraj = FieldText(*dowod_, "NIP_KRAJ");
-      d.nip = FieldText(*dowod_, "REGON");
-      d.odbiorca = FieldText(*dowod_, "ODBIORCA");
-      d.data_wyd = FieldDate(*dowod_, "DATA_WYD");
-      d.data_fa = FieldDate(*dowod_, "DATA_FA");
-      d.spz = FieldText(*dowod_, "SPZ");
-      d.waluta = AllTrim(FieldText(*dowod_, "WALUTA"));
-      d.kurs = FieldNumber(*dowod_, "KURS");
-      d.currency_value = FieldNumber(*dowod_, "NETTO") + FieldNumber(*dowod_, "VAT");
-      line_.kurs_1 = FieldNumber(*dowod_, "KURS_1");
-      const std::string jpk = FieldText(*dowod_, "JPK_XX");
+      if (!h_) h_.emplace(*dowod_);
+      const HeaderFields& h = *h_;
+      const xbase::WorkArea& a = *dowod_;
+      d.odb = Bytes(a, h.odb);
+      d.nodb = Bytes(a, h.nodb);
+      d.nodb1 = Bytes(a, h.nodb1);
+      d.uodb = Bytes(a, h.uodb);
+      d.modb = Bytes(a, h.modb);
+      d.nip_kraj = Bytes(a, h.nip_kraj);
+      d.nip = Bytes(a, h.regon);
+      d.odbiorca = Bytes(a, h.odbiorca);
+      d.data_wyd = h.data_wyd < 0 ? kEmptyDate : DateOf(Bytes(a, h.data_wyd));
+      d.data_fa = h.data_fa < 0 ? kEmptyDate : DateOf(Bytes(a, h.data_fa));
+      d.spz = Bytes(a, h.spz);
+      d.waluta = TrimView(Bytes(a, h.waluta));
+      d.kurs = Number(a, h.kurs);
+      d.currency_value = Number(a, h.netto) + Number(a, h.vat);
+      line_.kurs_1 = Number(a, h.kurs_1);
+      const std::string_view jpk = Bytes(a, h.jpk_xx);
       for (size_t i = 0; i < jpk.size() && i < d.jpk_xx.size(); ++i) d.jpk_xx[i] = jpk[i] == 'T' || jpk[i] == '1' ? '1' : ' ';
-      d.typ_dok = AllTrim(FieldText(*dowod_, "TYP_DOK"));
-      d.ksef = AllTrim(FieldText(*dowod_, "KSEF"));
+      d.typ_dok = TrimView(Bytes(a, h.typ_dok));
+      d.ksef = TrimView(Bytes(a, h.ksef));
     }
   }
   if (d.odb.empty()) d.odb = std::string(Bytes(dow, f_->odb));
@@ -312,6 +360,62 @@ std::string Pass::RepairNb(xbase::WorkArea& dow) {
   return nb;
 }
 
+// The slot of a key: the one holding it, else the free one where it belongs.
+Pass::ArticleSlot* Pass::SlotFor(const std::array<char, 9>& key) {
+  if (article_slots_.empty()) article_slots_.resize(kArticleSlots);
+  uint64_t h = 0;
+  std::memcpy(&h, key.data() + 1, 8);
+  h ^= static_cast<unsigned char>(key[0]);
+  h ^= h >> 33;  // the finaliser of MurmurHash3: every byte reaches the low bits
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ull;
+  h ^= h >> 33;
+  for (size_t i = h & (kArticleSlots - 1);; i = (i + 1) & (kArticleSlots - 1)) {
+    ArticleSlot& at = article_slots_[i];
+    if (!at.used || at.key == key) return &at;
+  }
+}
+
+namespace {
+
+}  // namespace
+
+void Pass::FillFacts(std::string_view group_bytes, double gr_number, ArticleSlot* facts) {
+  facts->found = true;
+  const std::string_view group = TrimView(group_bytes);
+  facts->group_size = static_cast<uint8_t>(std::min(group.size(), facts->group.size()));
+  std::memcpy(facts->group.data(), group.data(), facts->group_size);
+  const int gr = static_cast<int>(gr_number);
+  facts->gr = static_cast<int8_t>(gr >= 1 && gr <= 13 ? gr : 0);
+}
+
+void Pass::ReadAllArticles() {
+  all_articles_read_ = true;
+  xbase::Table& table = as_->table();
+  const int mag = table.FieldIndex("MAG"), indeks = table.FieldIndex("INDEKS");
+  if (mag < 0 || indeks < 0 || table.RecordCount() >= kArticleSlots / 2 - articles_kept_) return;
+  xbase::RecordScanner scan(table);
+  xbase::Record rec;
+  while (scan.Next(&rec)) {
+    const std::string_view m = rec.FieldBytes(mag), i = rec.FieldBytes(indeks);
+    if (rec.deleted() || m.size() != 1 || i.size() != 8) continue;
+    std::array<char, 9> key{};
+    key[0] = m[0];
+    std::memcpy(key.data() + 1, i.data(), 8);
+    ArticleSlot* slot = SlotFor(key);
+    if (slot->used) continue;  // the first of twins, as a seek finds it
+    ArticleSlot facts;
+    FillFacts(as_group_ < 0 ? std::string_view() : rec.FieldBytes(as_group_),
+              as_gr_ < 0 ? 0.0 : Val(rec.FieldBytes(as_gr_)), &facts);
+    facts.key = key;
+    facts.used = true;
+    *slot = facts;
+    ++articles_kept_;
+  }
+  // A file that could not be read through is simply sought article by article, as before.
+}
+
 Pass::ArticleFacts Pass::Article(std::string_view mag, std::string_view indeks) {
   std::array<char, 9> key{};
   const bool keyed = mag.size() == 1 && indeks.size() == 8;
@@ -319,34 +423,24 @@ Pass::ArticleFacts Pass::Article(std::string_view mag, std::string_view indeks) 
   if (keyed) {
     key[0] = mag[0];
     std::memcpy(key.data() + 1, indeks.data(), 8);
-    if (article_slots_.empty()) article_slots_.resize(kArticleSlots);
-    uint64_t h = 1469598103934665603ull;  // FNV-1a
-    for (char c : key) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    for (size_t i = h & (kArticleSlots - 1);; i = (i + 1) & (kArticleSlots - 1)) {
-      ArticleSlot& at = article_slots_[i];
-      if (!at.used) {
-        slot = &at;
-        break;
-      }
-      if (at.key == key) return {at.found, std::string_view(at.group.data(), at.group_size), at.gr};
+    if (!all_articles_read_ && article_seeks_ >= kSeeksBeforeReadingAll) {
+      ReadAllArticles();
+      // Every article of the file is now known; one not among them does not exist.
     }
+    slot = SlotFor(key);
+    if (slot->used) return {slot->found, std::string_view(slot->group.data(), slot->group_size), slot->gr};
     if (articles_kept_ >= kArticleSlots / 4 * 3) {
       std::fill(article_slots_.begin(), article_slots_.end(), ArticleSlot{});
       articles_kept_ = 0;
+      all_articles_read_ = true;  // too many to keep them all
       return Article(mag, indeks);
     }
   }
   ArticleSlot facts;
   if (as_->order() != 1) (void)as_->SetOrder(1);
+  ++article_seeks_;
   auto found = as_->SeekKey(std::string(mag) + std::string(indeks));
-  if (found.ok() && *found) {
-    facts.found = true;
-    const std::string group = AllTrim(Bytes(*as_, as_group_));
-    facts.group_size = static_cast<uint8_t>(std::min(group.size(), facts.group.size()));
-    std::memcpy(facts.group.data(), group.data(), facts.group_size);
-    const int gr = static_cast<int>(Number(*as_, as_gr_));
-    facts.gr = static_cast<int8_t>(gr >= 1 && gr <= 13 ? gr : 0);
-  }
+  if (found.ok() && *found) FillFacts(Bytes(*as_, as_group_), Number(*as_, as_gr_), &facts);
   if (slot == nullptr) {
     // Not kept (a table of another layout): the facts of this line only.
     last_article_ = facts;
@@ -400,6 +494,26 @@ Result<RegisterResult> Pass::Run() {
   gtu_wanted_ = req_.to >= JulianFromYmd(2020, 9, 1);
   session::AreaPosition keep_dow(*dow);
   session::AreaPosition keep_dowod(dowod_), keep_as(as_);
+  // The headers are sought in the order of their lines' dates, which is nearly the order
+  // they were written in: let the seeks use the blocks read ahead.
+  // Both files are walked once per kind of document on each day: keep a day's worth of
+  // their blocks (10 MiB each at most) for the pass.
+  struct ReadAheadForThePass {
+    ReadAheadForThePass(xbase::WorkArea* walked, xbase::WorkArea* sought) : lines(walked), headers(sought) {
+      lines->table().SetReadAheadBlocks(kPassReadBlocks);
+      if (headers == nullptr) return;
+      headers->SetSeeksReadAhead(true);
+      headers->table().SetReadAheadBlocks(kPassReadBlocks);
+    }
+    ~ReadAheadForThePass() {
+      lines->table().SetReadAheadBlocks(kUsualReadBlocks);
+      if (headers == nullptr) return;
+      headers->SetSeeksReadAhead(false);
+      headers->table().SetReadAheadBlocks(kUsualReadBlocks);
+    }
+    xbase::WorkArea* lines;
+    xbase::WorkArea* headers;
+  } read_ahead(dow, dowod_);
   HURT_RETURN_IF_ERROR(dow->SetOrder(2));
   f_.emplace(*dow);
   const LineFields& f = *f_;
