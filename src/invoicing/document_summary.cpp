@@ -9,6 +9,7 @@
 #include "console/keys.h"
 #include "console/message_window.h"
 #include "documents/document_list.h"
+#include "invoicing/edi_from_document.h"
 #include "invoicing/invoice_tables.h"
 #include "invoicing/issue_notes_list.h"
 #include "invoicing/ksef_invoice.h"
@@ -72,6 +73,7 @@ class Summary {
   void SwitchOrder();
   void Print();
   void Ksef();
+  void Edi();
 
   session::Session& s_;
   console::Console& con_;
@@ -87,7 +89,7 @@ void Summary::Title() {
   if (!IsBlank(rd_)) text += "  rodzaj: " + AllTrim(rd_);
   if (!IsBlank(odb_)) text += "  kontrahent: " + AllTrim(odb_);
   con_.Say(0, 0, PadR(text, 80), title);
-  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ do fakt. F3-kolejnosc F6-filtr F7-KSeF F9-druk Esc-Wyjscie", 80),
+  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ do fakt. F3-kolejn. F6-filtr F7-KSeF F8-EDI F9-druk Esc", 80),
            con_[console::Role::kKeyBar]);
 }
 
@@ -137,6 +139,8 @@ BrowseAction Summary::OnKey(int k) {
     Print();
   } else if (key::IsKey(k, key::F(7))) {
     Ksef();
+  } else if (key::IsKey(k, key::F(8))) {
+    Edi();
   } else {
     return BrowseAction::kContinue;
   }
@@ -198,6 +202,13 @@ void Summary::Ksef() {
   if (written.ok()) written = dowod_.Commit();
   (void)dowod_.UnlockRecord(dowod_.recno());
   console::Okno_(con_, written.ok() ? "Zapisano numer KSeF" : "Blad zapisu - numer nie zapisany", 2);
+}
+
+// F8: the invoice as an EDIFACT INVOIC file (FV_EDI), after its parameter screen.
+void Summary::Edi() {
+  const std::string rd = FieldText(dowod_, "RD");
+  const std::string nrd = FieldText(dowod_, "NRD");
+  (void)EdifaktVat(s_, rd, nrd);
 }
 
 void Summary::Mark() {

@@ -11,6 +11,8 @@
 //          one line saying why
 //   F6     filter by kind (a prefix: "F" is every F kind) and by counterparty code;
 //          both left empty show every document again
+//   F7     the invoice's FA(3) file for KSeF, or its KSeF number
+//   F8     the invoice as an EDIFACT INVOIC file (edi_from_document.h)
 //   F9     the list as shown (order and filter) printed through the report viewer
 //   Esc    back to the menu
 // The list keeps no copy of the table: the grid reads only the rows it shows. The order,

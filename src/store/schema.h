@@ -180,7 +180,7 @@ enum class TableId {
   kZd, kZp, kRobWal, kProgram, kPartia20, kZf, kZn,
   // Opened by the routines that use them (prawa in its own fixed area).
   kOpak, kAsEx0, kAsEx, kAsZb, kZamDowod, kZamDow, kZalDowod, kPp, kRabat, kPrawa,
-  kBlat, kEFirma, kEoCfg,
+  kBlat, kEFirma, kEoCfg, kEoNrKom,
   // Working and auxiliary tables.
   kRobFaN, kRobDdQr, kKorekty, kRejestrVat, kRapDz, kRobRapDz, kAsso, kZamow, kZamowienie,
 };

@@ -109,6 +109,11 @@ constexpr FieldDef kEoCfg[] = {
     C("NAME", 15), C("VALUE", 35),
 };
 
+// The last message number of the EDI orders, one record; opened exclusively to take one.
+constexpr FieldDef kEoNrKom[] = {
+    N("NR_KOM", 8, 0),
+};
+
 constexpr TableDef kTables[] = {
     {.id = TableId::kFirma, .file = "firma", .alias = "firma", .area = 1, .place = Place::kRoot,
      .contents = "company record and station register", .fields = kFirma},
@@ -124,6 +129,8 @@ constexpr TableDef kTables[] = {
      .contents = "mail sender settings for orders", .fields = kEFirma},
     {.id = TableId::kEoCfg, .file = "eo_cfg", .alias = "eo_cfg", .place = Place::kRoot,
      .contents = "EDI settings", .fields = kEoCfg},
+    {.id = TableId::kEoNrKom, .file = "eo_nrkom", .alias = "eo_nrkom", .place = Place::kRoot,
+     .contents = "EDI order message counter", .fields = kEoNrKom},
 };
 
 }  // namespace
