@@ -19,6 +19,7 @@
 #include "session/output/report_file.h"
 #include "session/session.h"
 #include "session/viewer.h"
+#include "reports/daily_register_print.h"
 #include "reports/missing_numbers.h"
 #include "reports/vat_register.h"
 #include "reports/vat_register_print.h"
@@ -71,36 +72,46 @@ RegisterHeading HeadingOf(session::Session& s) {
 using AfterRegister = std::function<void(session::ReportWriter&)>;
 
 // Runs the register into the preview; the refusals of the pass are said instead.
+// The layouts: the range register's, or the daily registers' older one with paired rates.
+enum class Layout { kRange, kDaily };
+
 void Print(session::Session& s, const RegisterRequest& req, RegisterHeading heading, bool summary_only,
-           double shop_takings, const AfterRegister& after = {}) {
+           double shop_takings, const AfterRegister& after = {}, Layout layout = Layout::kRange) {
   bool failed = false;
   std::string refusal;
   console::OknoNoWait(s.con(), "Prosze czekac - licze rejestr ...");
   session::ViewDruk(s, [&](session::ReportWriter& out) {
-    std::optional<RegisterPrinter> printer;
     const auto kind = KindOf(s, PadR(Upper(AllTrim(req.rd)), 3));
     const char side = kind && kind->s_z == 'Z' ? 'Z' : 'S';
-    printer.emplace(out, heading, req, side, summary_only);
-    printer->Begin();
-    auto result = ComputeRegister(s, req, [&](const RegisterDocument& d) { printer->Document(d); });
-    if (!result.ok()) {
-      failed = true;
-      out.Line("Problem z otwarciem dow");
-      return;
-    }
-    if (!result->refusal.empty()) {
-      refusal = result->refusal;
-      out.Line(refusal);
+    auto run = [&](auto& printer) {
+      printer.Begin();
+      auto result = ComputeRegister(s, req, [&](const RegisterDocument& d) { printer.Document(d); });
+      if (!result.ok()) {
+        failed = true;
+        out.Line("Problem z otwarciem dow");
+        return;
+      }
+      if (!result->refusal.empty()) {
+        refusal = result->refusal;
+        out.Line(refusal);
+        if (after) after(out);
+        return;
+      }
+      printer.End(*result);
+      if (shop_takings != 0) out.Line("Utarg sklepu: " + TransformNumber(shop_takings, "999999999999.99"));
+      if (result->nb_not_repaired > 0) {
+        out.Line("Pozycje bez NB liczone jako N (SD: B), nie poprawione w pliku (zajete): " +
+                 std::to_string(result->nb_not_repaired));
+      }
       if (after) after(out);
-      return;
+    };
+    if (layout == Layout::kDaily) {
+      DailyRegisterPrinter printer(out, heading, req, side);
+      run(printer);
+    } else {
+      RegisterPrinter printer(out, heading, req, side, summary_only);
+      run(printer);
     }
-    printer->End(*result);
-    if (shop_takings != 0) out.Line("Utarg sklepu: " + TransformNumber(shop_takings, "999999999999.99"));
-    if (result->nb_not_repaired > 0) {
-      out.Line("Pozycje bez NB liczone jako N (SD: B), nie poprawione w pliku (zajete): " +
-               std::to_string(result->nb_not_repaired));
-    }
-    if (after) after(out);
   });  // into the station's print file, rob/wydruk<station>.prn
   if (failed) console::Okno_(s.con(), "Plik dow niedostepny", 3);
 }
@@ -330,7 +341,7 @@ void Daily(session::Session& s, bool sales) {
       if (!st.ok()) out.Line("Problem z odczytem dowod: " + st.message());
     };
   }
-  Print(s, req, std::move(heading), false, 0, after);
+  Print(s, req, std::move(heading), false, 0, after, Layout::kDaily);
 }
 
 }  // namespace

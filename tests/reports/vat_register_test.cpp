@@ -16,6 +16,7 @@
 #include "base/text.h"
 #include "documents/posting_fixture.h"
 #include "reports/register_export.h"
+#include "reports/daily_register_print.h"
 #include "reports/vat_register_print.h"
 #include "session/init_tables.h"
 #include "session/output/report_file.h"
@@ -222,6 +223,58 @@ TEST_F(VatRegisterTest, ThePrintedRegister) {
   }
   EXPECT_LE(widest, 161u);
   testing::ExpectGolden("rejestr_sprzedazy.prn", text);
+}
+
+// The older daily layout pairs the rates by period; the 7 % rate changed pair in 2011.
+TEST(DailyRegister, RatePairsFollowThePeriod) {
+  EXPECT_EQ(RatePairsOf(JulianFromYmd(2008, 4, 30)).high_heading, "22 / 5 %");
+  EXPECT_EQ(RatePairsOf(JulianFromYmd(2008, 5, 1)).high_heading, "22 / 6 %");
+  EXPECT_EQ(RatePairsOf(JulianFromYmd(2010, 12, 31)).low_heading, "7 / 3 %");
+  EXPECT_EQ(RatePairsOf(JulianFromYmd(2011, 1, 1)).high_heading, "23 / 7 %");
+  EXPECT_EQ(RatePairsOf(JulianFromYmd(2011, 1, 1)).low_heading, "8 / 5 %");
+  RateBuckets b;
+  b.Add(RateColumn::k22, 100, 22);
+  b.Add(RateColumn::k7, 10, 0.7);
+  b.Add(RateColumn::k3, 5, 0.15);
+  b.Add(RateColumn::k0, 4, 0);
+  b.Add(RateColumn::kZw, 3, 0);
+  b.Add(RateColumn::kNp, 2, 0);
+  const PairAmounts before = PairsOf(b, RatePairsOf(JulianFromYmd(2010, 6, 1)));
+  EXPECT_DOUBLE_EQ(before.high_net, 110);  // 22 and 7
+  EXPECT_DOUBLE_EQ(before.high_vat, 22.7);
+  EXPECT_DOUBLE_EQ(before.low_net, 5);
+  const PairAmounts after = PairsOf(b, RatePairsOf(JulianFromYmd(2011, 6, 1)));
+  EXPECT_DOUBLE_EQ(after.high_net, 100);
+  EXPECT_DOUBLE_EQ(after.low_net, 15);  // 7 and 3
+  EXPECT_DOUBLE_EQ(after.low_vat, 0.85);
+  EXPECT_DOUBLE_EQ(after.zero, 4);
+  EXPECT_DOUBLE_EQ(after.exempt, 5);
+}
+
+TEST_F(VatRegisterTest, ThePrintedDailyRegister) {
+  Document("FV", "K1", {{"A1", 2, 10, "23"}, {"A1", 1, 5, " 8"}, {"A1", 1, 4, " 0"}});
+  Document("FV", "K2", {{"A1", 3, 7.5, "ZW"}, {"A1", 1, 2.5, " 5"}});
+  RegisterRequest r = Month("FV");
+  r.from = r.to = JulianFromYmd(2026, 3, 14);
+  r.one_day = true;
+  RegisterHeading h;
+  h.firm = {"HURTOWNIA TESTOWA SP. Z O.O.", "45-001 OPOLE ul. Testowa 1"};
+  h.title = "REJESTR SPRZEDAZY ";
+  auto written = session::RunReport(env_, "rob/dzienny.prn", [&](session::ReportWriter& out) {
+    DailyRegisterPrinter p(out, h, r, 'S');
+    p.Begin();
+    auto result = ComputeRegister(s(), r, [&](const RegisterDocument& d) { p.Document(d); });
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result->documents, 2);
+    p.End(*result);
+  });
+  ASSERT_TRUE(written.ok()) << written.status().ToString();
+  auto file = xbase::ReadWholeFile(env_, *written);
+  ASSERT_TRUE(file.ok());
+  const std::string text = *file;
+  EXPECT_NE(text.find("REJESTR SPRZEDAZY W DNIU 14.03.2026r"), std::string::npos) << text;
+  EXPECT_NE(text.find("RAZEM W DNIU 14.03.2026"), std::string::npos) << text;
+  testing::ExpectGolden("rejestr_dzienny.prn", text);
 }
 
 // The export file: one line per document of both registers, the marks of its lines'
