@@ -9,6 +9,7 @@
 #include "console/keys.h"
 #include "console/message_window.h"
 #include "documents/document_list.h"
+#include "invoicing/invoice_pdf.h"
 #include "invoicing/invoice_tables.h"
 #include "invoicing/issue_notes_list.h"
 #include "invoicing/ksef_invoice.h"
@@ -72,6 +73,7 @@ class Summary {
   void SwitchOrder();
   void Print();
   void Ksef();
+  void Pdf();
 
   session::Session& s_;
   console::Console& con_;
@@ -87,7 +89,7 @@ void Summary::Title() {
   if (!IsBlank(rd_)) text += "  rodzaj: " + AllTrim(rd_);
   if (!IsBlank(odb_)) text += "  kontrahent: " + AllTrim(odb_);
   con_.Say(0, 0, PadR(text, 80), title);
-  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ do fakt. F3-kolejnosc F6-filtr F7-KSeF F9-druk Esc-Wyjscie", 80),
+  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ F3-kolejnosc F4-PDF F6-filtr F7-KSeF F9-druk Esc-Wyjscie", 80),
            con_[console::Role::kKeyBar]);
 }
 
@@ -137,6 +139,8 @@ BrowseAction Summary::OnKey(int k) {
     Print();
   } else if (key::IsKey(k, key::F(7))) {
     Ksef();
+  } else if (key::IsKey(k, key::F(4))) {
+    Pdf();
   } else {
     return BrowseAction::kContinue;
   }
@@ -198,6 +202,13 @@ void Summary::Ksef() {
   if (written.ok()) written = dowod_.Commit();
   (void)dowod_.UnlockRecord(dowod_.recno());
   console::Okno_(con_, written.ok() ? "Zapisano numer KSeF" : "Blad zapisu - numer nie zapisany", 2);
+}
+
+// F4: the printout of the document under the cursor as a PDF file.
+void Summary::Pdf() {
+  const uint32_t recno = dowod_.recno();
+  (void)FvDoPdfOnScreen(s_, session::FieldDate(dowod_, "DATA"), FieldText(dowod_, "RD"), FieldText(dowod_, "NRD"));
+  if (recno > 0) (void)dowod_.GoTo(recno);
 }
 
 void Summary::Mark() {
