@@ -3,7 +3,7 @@
 // are lower case on disk) and F4 its PDF, pdf/fv_1.pdf. The PDF is read back with
 // poppler's pdftotext (the Polish letters of the printout are text) and its KSeF code is
 // read off a picture of the page with zbarimg and compared with the link made here from
-// the FA(3) file. The data checker finds nothing at the end.
+// the FA(3) file (support/pdf_tools.h). The data checker finds nothing at the end.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 
 #include "support/child_process.h"
 #include "support/hurt_station.h"
+#include "support/pdf_tools.h"
 #include "support/station_road.h"
 #include "support/temp_dir.h"
 
@@ -20,14 +21,6 @@ namespace {
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
 constexpr std::string_view kSubmenu = "Zestawienie       WZ";
 constexpr std::string_view kSummary = "ZESTAWIENIE DOWODOW";
-
-std::string Tool(const std::string& name) {
-  const std::string path = "/usr/bin/" + name;
-  if (access(path.c_str(), X_OK) != 0) {
-    ADD_FAILURE() << name << " is missing: run scripts/setup (it installs poppler-utils, zbar-tools and python3)";
-  }
-  return path;
-}
 
 // Waits for a file the program writes (renamed into place whole).
 bool Appears(const std::string& path) {
@@ -41,7 +34,7 @@ bool Appears(const std::string& path) {
 // KOD I as the system's description makes it, from the file's bytes (python's hashlib).
 std::string ExpectedLink(const std::string& fa3, const std::string& nip, const std::string& today) {
   const ProcessResult hash = RunProcess(
-      {Tool("python3"), "-c",
+      {"/usr/bin/python3", "-c",
        "import base64,hashlib,sys; d=hashlib.sha256(open(sys.argv[1],'rb').read()).digest(); "
        "print(base64.urlsafe_b64encode(d).decode().rstrip('='), end='')",
        fa3});
@@ -71,22 +64,17 @@ TEST(InvoicePdfRoad, TheSummaryWritesTheInvoicesPdfWithItsKsefCode) {
   EXPECT_TRUE(a->WaitForLog("Zapisano pdf/fv_1.pdf")) << a->Screen();
   EXPECT_FALSE(a->LogContains("Nie zapisano")) << a->Screen();
 
-  const ProcessResult text = RunProcess({Tool("pdftotext"), "-layout", "-enc", "UTF-8", data / "pdf/fv_1.pdf", "-"});
-  ASSERT_TRUE(text.Succeeded()) << text.err;
-  EXPECT_NE(text.out.find("Delikatesy Smakosz s.c."), std::string::npos) << text.out;  // the buyer
-  EXPECT_NE(text.out.find("Hurtownia Spożywcza ZORZA"), std::string::npos) << text.out;  // the seller
-  EXPECT_NE(text.out.find("MĄKA PSZENNA"), std::string::npos) << text.out;  // the article
-  EXPECT_NE(text.out.find("OFFLINE"), std::string::npos) << text.out;  // no KSeF number yet
+  const std::string text = PdfText(data / "pdf/fv_1.pdf");
+  EXPECT_NE(text.find("Delikatesy Smakosz s.c."), std::string::npos) << text;  // the buyer
+  EXPECT_NE(text.find("Hurtownia Spożywcza ZORZA"), std::string::npos) << text;  // the seller
+  EXPECT_NE(text.find("MĄKA PSZENNA"), std::string::npos) << text;  // the article
+  EXPECT_NE(text.find("OFFLINE"), std::string::npos) << text;  // no KSeF number yet
 
   std::string nip;
   for (char c : Records(data / "firma.dbf").at(0).at("REGON")) {
     if (c >= '0' && c <= '9') nip += c;
   }
-  const ProcessResult drawn = RunProcess(
-      {Tool("pdftoppm"), "-r", "150", "-png", "-singlefile", data / "pdf/fv_1.pdf", work / "fv_1"});
-  ASSERT_TRUE(drawn.Succeeded()) << drawn.err;
-  std::string code = RunProcess({Tool("zbarimg"), "-q", "--raw", work / "fv_1.png"}).out;
-  while (!code.empty() && code.back() == '\n') code.pop_back();
+  const std::string code = QrCodeOn(data / "pdf/fv_1.pdf", 1, work.str());
   EXPECT_EQ(code, ExpectedLink(data / "ksef/fv_1.xml", nip, TodayAt9()));
 
   Step(*a, {"Esc"}, kSubmenu);

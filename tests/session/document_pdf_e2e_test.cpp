@@ -1,19 +1,16 @@
-// TWORZ_PDF read back by independent tools: qpdf checks the file, poppler's pdffonts,
-// pdfinfo and pdftotext read its fonts, information and text (with the place of every
-// word), pdftoppm renders it and zbarimg reads the QR code off the picture.
-//
-// The tools come with scripts/setup; a machine without them fails here, saying so.
+// TWORZ_PDF read back by independent tools (support/pdf_tools.h): qpdf checks the file,
+// poppler's pdffonts, pdfinfo and pdftotext read its fonts, information and text (with
+// the place of every word), pdftoppm renders it and zbarimg reads the QR code off it.
 #include "session/output/document_pdf.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cmath>
 #include <regex>
+#include <sstream>
 
 #include "base/clock.h"
 #include "base/cp852.h"
-#include "support/child_process.h"
+#include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 #include "xbase/forwarding_env.h"
 
@@ -42,38 +39,17 @@ struct Word {
 
 class DocumentPdfTest : public testing::DataDirTest {
  protected:
-  // The path of a tool; a missing one fails the test.
-  std::string Tool(const std::string& name) {
-    for (const char* folder : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-      const std::string path = std::string(folder) + "/" + name;
-      if (access(path.c_str(), X_OK) == 0) return path;
-    }
-    ADD_FAILURE() << name << " is missing: run scripts/setup (it installs poppler-utils, qpdf and zbar-tools)";
-    return "/nonexistent/" + name;
-  }
-  testing::ProcessResult Run(std::vector<std::string> argv) {
-    argv[0] = Tool(argv[0]);
-    return testing::RunProcess(argv);
-  }
-
   // The printout as rob/fv01.prn, made into pdf/fv_1.pdf.
   Result<int> Make(const std::string& printout, const PdfOptions& options = DocumentPdfOptions()) {
     dir.Write("rob/fv01.prn", printout);
     return TworzPdf(env, dir / "rob/fv01.prn", Pdf(), options);
   }
   std::string Pdf() const { return dir / "pdf/fv_1.pdf"; }
-
-  std::string Text(int page = 0) {
-    std::vector<std::string> argv = {"pdftotext", "-layout", "-enc", "UTF-8"};
-    if (page > 0) argv.insert(argv.end(), {"-f", std::to_string(page), "-l", std::to_string(page)});
-    argv.insert(argv.end(), {Pdf(), "-"});
-    const testing::ProcessResult r = Run(argv);
-    EXPECT_TRUE(r.Succeeded()) << r.err;
-    return r.out;
-  }
+  std::string Text(int page = 0) { return testing::PdfText(Pdf(), page); }
+  std::string QrOn(int page) { return testing::QrCodeOn(Pdf(), page, dir.str()); }
 
   std::vector<Word> Words() {
-    const testing::ProcessResult r = Run({"pdftotext", "-bbox", "-enc", "UTF-8", Pdf(), "-"});
+    const testing::ProcessResult r = testing::RunPdfTool({"pdftotext", "-bbox", "-enc", "UTF-8", Pdf(), "-"});
     EXPECT_TRUE(r.Succeeded()) << r.err;
     static const std::regex kWord(
         R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
@@ -88,24 +64,12 @@ class DocumentPdfTest : public testing::DataDirTest {
     }
     return words;
   }
-  std::optional<Word> Find(const std::vector<Word>& words, const std::string& text) {
+  static std::optional<Word> Find(const std::vector<Word>& words, const std::string& text) {
     for (const Word& w : words) {
       if (w.text == text) return w;
     }
     ADD_FAILURE() << "no word " << text;
     return std::nullopt;
-  }
-
-  // What the QR code on `page` says, read off a picture of the page.
-  std::string QrOn(int page) {
-    const std::string png = dir / "strona";
-    const testing::ProcessResult drawn = Run({"pdftoppm", "-r", "150", "-png", "-singlefile", "-f",
-                                              std::to_string(page), "-l", std::to_string(page), Pdf(), png});
-    EXPECT_TRUE(drawn.Succeeded()) << drawn.err;
-    const testing::ProcessResult read = Run({"zbarimg", "-q", "--raw", png + ".png"});
-    std::string out = read.out;
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-    return out;
   }
 
   FakeClock clock{2026, 3, 14, 10, 20, 30};
@@ -126,12 +90,12 @@ TEST_F(DocumentPdfTest, AValidFileWithItsFontEmbeddedAsUnicodeAndThePolishLetter
   EXPECT_EQ(dir.Read("pdf/fv_1.pdf").rfind("%PDF-1.4", 0), 0u);
   EXPECT_FALSE(dir.Exists("pdf/fv_1.pdf.tmp"));
 
-  const testing::ProcessResult check = Run({"qpdf", "--check", Pdf()});
+  const testing::ProcessResult check = testing::RunPdfTool({"qpdf", "--check", Pdf()});
   EXPECT_EQ(check.exit_code, 0) << check.out << check.err;
   EXPECT_NE(check.out.find("No syntax or stream encoding errors found"), std::string::npos) << check.out;
 
   // name type encoding emb sub uni object ID
-  const testing::ProcessResult fonts = Run({"pdffonts", Pdf()});
+  const testing::ProcessResult fonts = testing::RunPdfTool({"pdffonts", Pdf()});
   ASSERT_TRUE(fonts.Succeeded()) << fonts.err;
   static const std::regex kFontLine(R"re(DejaVuSansMono\S*\s.*\s(yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+)re");
   std::smatch m;
@@ -150,7 +114,7 @@ TEST_F(DocumentPdfTest, AValidFileWithItsFontEmbeddedAsUnicodeAndThePolishLetter
 
 TEST_F(DocumentPdfTest, TheInformationDictionaryThePageSizeAndAMissingSource) {
   ASSERT_TRUE(Make("wiersz\r\n").ok());
-  const testing::ProcessResult info = Run({"pdfinfo", Pdf()});
+  const testing::ProcessResult info = testing::RunPdfTool({"pdfinfo", Pdf()});
   ASSERT_TRUE(info.Succeeded()) << info.err;
   for (const char* expected : {"Title:           Faktura w formacie PDF\n", "Author:          KESTRAL\n",
                                "Creator:         KESTRAL\n", "Producer:        VAT TO PDF\n",
