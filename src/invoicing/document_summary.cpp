@@ -10,6 +10,7 @@
 #include "console/message_window.h"
 #include "documents/document_list.h"
 #include "invoicing/edi_from_document.h"
+#include "invoicing/invoice_pdf.h"
 #include "invoicing/invoice_tables.h"
 #include "invoicing/issue_notes_list.h"
 #include "invoicing/ksef_invoice.h"
@@ -74,6 +75,7 @@ class Summary {
   void Print();
   void Ksef();
   void Edi();
+  void Pdf();
 
   session::Session& s_;
   console::Console& con_;
@@ -89,7 +91,7 @@ void Summary::Title() {
   if (!IsBlank(rd_)) text += "  rodzaj: " + AllTrim(rd_);
   if (!IsBlank(odb_)) text += "  kontrahent: " + AllTrim(odb_);
   con_.Say(0, 0, PadR(text, 80), title);
-  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ do fakt. F3-kolejn. F6-filtr F7-KSeF F8-EDI F9-druk Esc", 80),
+  con_.Say(24, 0, PadR("Enter-podglad Spacja-WZ F3-kolejn. F4-PDF F6-filtr F7-KSeF F8-EDI F9-druk Esc", 80),
            con_[console::Role::kKeyBar]);
 }
 
@@ -141,6 +143,8 @@ BrowseAction Summary::OnKey(int k) {
     Ksef();
   } else if (key::IsKey(k, key::F(8))) {
     Edi();
+  } else if (key::IsKey(k, key::F(4))) {
+    Pdf();
   } else {
     return BrowseAction::kContinue;
   }
@@ -209,6 +213,11 @@ void Summary::Edi() {
   const std::string rd = FieldText(dowod_, "RD");
   const std::string nrd = FieldText(dowod_, "NRD");
   (void)EdifaktVat(s_, rd, nrd);
+// F4: the printout of the document under the cursor as a PDF file.
+void Summary::Pdf() {
+  const uint32_t recno = dowod_.recno();
+  (void)FvDoPdfOnScreen(s_, session::FieldDate(dowod_, "DATA"), FieldText(dowod_, "RD"), FieldText(dowod_, "NRD"));
+  if (recno > 0) (void)dowod_.GoTo(recno);
 }
 
 void Summary::Mark() {

@@ -9,6 +9,8 @@
 //          unmarked for "Generowanie FV do WZ" - the mark ZAP chr(251) the issue-note
 //          list sets, under the header's record lock; other documents are refused with
 //          one line saying why
+//   F4     the document's printout as a PDF file, pdf/<kind>_<number>.pdf (FV_DO_PDF,
+//          invoice_pdf.h), with the KSeF verification code when it has its FA(3) file
 //   F6     filter by kind (a prefix: "F" is every F kind) and by counterparty code;
 //          both left empty show every document again
 //   F7     the invoice's FA(3) file for KSeF, or its KSeF number

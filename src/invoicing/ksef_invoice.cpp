@@ -159,10 +159,14 @@ Result<Fa3Invoice> Fa3OfDocument(session::Session& s, std::string_view rd, std::
   return inv;
 }
 
+std::string Fa3FileName(std::string_view rd, std::string_view nrd) {
+  return "ksef/" + AllTrim(rd) + "_" + AllTrim(nrd) + ".xml";
+}
+
 Result<std::string> ZapiszFa3(session::Session& s, std::string_view rd, std::string_view nrd) {
   auto inv = Fa3OfDocument(s, rd, nrd);
   HURT_RETURN_IF_ERROR(inv.status());
-  const std::string name = "ksef/" + AllTrim(rd) + "_" + AllTrim(nrd) + ".xml";
+  const std::string name = Fa3FileName(rd, nrd);
   const std::string path = s.Path(name);
   const std::string folder = s.Path("ksef");
   if (!s.env().Exists(folder)) HURT_RETURN_IF_ERROR(s.env().CreateDirs(folder));

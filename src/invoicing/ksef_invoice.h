@@ -31,6 +31,9 @@ bool KindSendsToKsef(session::Session& s, std::string_view rd);
 
 Result<Fa3Invoice> Fa3OfDocument(session::Session& s, std::string_view rd, std::string_view nrd);
 
+// The file's name relative to the data directory: "ksef/FV_12.xml".
+std::string Fa3FileName(std::string_view rd, std::string_view nrd);
+
 // Writes the file (aside, then renamed over an older one); its path relative to the data
 // directory ("ksef/FV_12.xml").
 Result<std::string> ZapiszFa3(session::Session& s, std::string_view rd, std::string_view nrd);

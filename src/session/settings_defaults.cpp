@@ -85,6 +85,8 @@ constexpr auto kDefinitions = std::to_array<SettingDef>({
     Text("J_KP_R", "/brantel                 "),  // C:\BRANTEL + 15 blanks
     Text("J_DAT_OPE", "01/01/94"), Text("J_TIM_OPE", "07:34:00"),
     Text("J_BOSS", "WREN"),  // supervisor's correction password until changed
+    // The address of the KSeF verification codes (KOD I) on invoice PDFs; 40 characters.
+    Text("J_KSEF_QR", "https://qr.ksef.mf.gov.pl               "),
 
     // Session mirrors, never saved.
     Number("JF_KP", 0), Number("JF_KW", 0), Number("JF_NO", 0), Number("JF_WE", 0),

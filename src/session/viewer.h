@@ -26,7 +26,8 @@
 //            zapisac do pliku bazy: <name>"); an existing file is replaced only after
 //            "Plik istnieje. Zastapic ?" is answered T, and the copy is written under a
 //            temporary name and renamed into place.
-//   Alt+P    a copy to the station's file for PDF conversion ("pdfNN.txt")
+//   Alt+P    a copy to the station's file for PDF conversion ("pdfNN.txt"), then that file
+//            as a PDF, "pdf/pdfNN.pdf" (TWORZ_PDF, output/document_pdf.h)
 //   Alt+E    "e_mail:" / "tekst:" - the report mailed as a PDF attachment
 // While the file is shown it is held in use (HoldReportFile), so a report run at the same
 // time writes under one of the names ending 51..99 instead of replacing it.

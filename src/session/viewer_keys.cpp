@@ -5,6 +5,7 @@
 #include "console/keys.h"
 #include "console/message_window.h"
 #include "session/kalk.h"
+#include "session/output/document_pdf.h"
 #include "session/output/report_copy.h"
 #include "session/output/report_paths.h"
 #include "session/session.h"
@@ -115,6 +116,8 @@ void CopyToDbf(ViewedReport& report) {
   console::Okno_(session.con(), "Skopiowano do " + ShownCopyName(session.root(), *target));
 }
 
+// Alt+P: the copy for PDF conversion, and the conversion itself (TWORZ_PDF) into
+// "pdf/pdfNN.pdf".
 void CopyToPdf(ViewedReport& report) {
   Session& session = report.session;
   auto copied = KopiujDoPdf(session.env(), session.root(), session.stacja(), report.path);
@@ -122,7 +125,14 @@ void CopyToPdf(ViewedReport& report) {
     ShowError(session, copied.status().message());
     return;
   }
-  console::Okno_(session.con(), "Skopiowano do " + *copied);
+  const std::string name = std::string(kDocumentPdfFolder) + "/pdf" + Str2(session.stacja()) + ".pdf";
+  console::OknoNoWait(session.con(), TworzePdfText(name));
+  auto made = TworzPdf(session.env(), *copied, session.Path(name), DocumentPdfOptions(report.setup.print.pdf));
+  if (!made.ok()) {
+    ShowError(session, made.status().message());
+    return;
+  }
+  console::Okno_(session.con(), "Zapisano " + name);
 }
 
 void Mail(ViewedReport& report) {

@@ -308,6 +308,8 @@ constexpr SettingField kInstaller[] = {
      .hint = "Tekst pozycji 3 instalatora w Funkcjach specjalnych (puste - brak pozycji)"},
     {.name = "J_FF2", .row = 15, .col = 0, .label = "PATH do FK (np. F:\\FIRMA\\FF):",
      .hint = "Katalog danych ksiegowosci; gdy podany, przy wyjsciu nie ma kopii"},
+    {.name = "J_KSEF_QR", .row = 17, .col = 0, .label = "Adres kodow QR KSeF :",
+     .hint = "Adres weryfikacji faktur KSeF (KOD I); puste - https://qr.ksef.mf.gov.pl", .size = 40},
 };
 
 }  // namespace

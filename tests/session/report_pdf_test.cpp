@@ -114,6 +114,22 @@ TEST(PrinterTextTest, PitchesAndDoubleWidth) {
   EXPECT_FLOAT_EQ(lines[3].glyphs[0].width, kElite);  // SO ended with its line
 }
 
+// The document geometry places a line by the line ends above it on its page.
+TEST(PrinterTextTest, LinesCountTheLineEndsAboveThemOnTheirPage) {
+  const Paper fed = Play("a\r\n\r\n\x0b" "b\r\n\x0c\r\nc\rc\r\n");
+  ASSERT_EQ(fed.pages.size(), 3u);  // two pages, and the empty one after the last page end
+  ASSERT_EQ(fed.pages[0].lines.size(), 2u);
+  EXPECT_EQ(fed.pages[0].lines[0].feeds, 0);
+  EXPECT_EQ(fed.pages[0].lines[1].feeds, 3);  // LF, LF, VT
+  ASSERT_EQ(fed.pages[1].lines.size(), 1u);
+  EXPECT_EQ(fed.pages[1].lines[0].feeds, 1);  // CR alone is no line end
+  // A page that runs full starts counting again.
+  const Paper full = Play("1\r\n2\r\n3\r\n", 24);
+  ASSERT_EQ(full.pages.size(), 3u);
+  EXPECT_EQ(full.pages[0].lines.size(), 2u);
+  EXPECT_EQ(full.pages[1].lines.at(0).feeds, 0);
+}
+
 TEST(PrinterTextTest, BoldItalicUnderlineSwitches) {
   const Paper paper = Play("a\x1b" "Eb\x1b" "Fc\x1bGd\x1bH\x1b" "4e\x1b" "5\x1b-\x01" "f\x1b-0g\x1b!\x88h\r\n");
   const auto& g = paper.pages[0].lines.at(0).glyphs;

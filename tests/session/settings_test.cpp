@@ -48,13 +48,13 @@ TEST(SettingDefaults, EveryKindHasItsCount) {
   EXPECT_EQ(yes, 25);
   EXPECT_EQ(numbers, 16);
   EXPECT_EQ(blanks, 28);
-  EXPECT_EQ(other_texts, 46);
+  EXPECT_EQ(other_texts, 47);
   EXPECT_EQ(mirrors, 7);  // JF_KP, JF_KW, JF_NO, JF_WE, JF_KP_KW, JF_KP_, LJ_DF_NAZWA
 }
 
 TEST(SettingDefaults, EveryStoredNameFitsTheSettingsFile) {
   std::vector<MemVar> vars = Settings(RealEnv()).StoredVariables();
-  EXPECT_EQ(vars.size(), 175u);
+  EXPECT_EQ(vars.size(), 176u);
   EXPECT_TRUE(xbase::EncodeMemFile(vars).ok()) << xbase::EncodeMemFile(vars).status().ToString();
 }
 
@@ -80,6 +80,7 @@ TEST(SettingDefaults, ExactValuesAndWidths) {
       {"J_CDN", "/vat" + Blanks(21)},
       {"J_KP_R", "/brantel" + Blanks(17)},
       {"J_BOSS", "WREN"},
+      {"J_KSEF_QR", "https://qr.ksef.mf.gov.pl" + Blanks(15)},
       {"J_ST_TEKST", Blanks(80)},
       {"LJ_DF_NAZWA", ""},
   };
@@ -176,7 +177,7 @@ TEST_F(SettingsFiles, SaveWritesOnlyStoredSettings) {
   ASSERT_TRUE(s.SetNumber("JF_KP", 77).ok());
   ASSERT_TRUE(s.Save(mem()).ok());
   auto vars = ReadVars("parametr.mem");
-  EXPECT_EQ(vars.size(), 175u);
+  EXPECT_EQ(vars.size(), 176u);
   for (const MemVar& v : vars) EXPECT_EQ(v.name.substr(0, 2), "J_") << v.name;
 }
 
@@ -211,7 +212,7 @@ TEST_F(SettingsFiles, RestoreIsAdditiveAndKeepsForeignVariables) {
   // Saving keeps what the other version wrote.
   ASSERT_TRUE(s.Save(dir / "nowy.mem").ok());
   auto vars = ReadVars("nowy.mem");
-  EXPECT_EQ(vars.size(), 177u);
+  EXPECT_EQ(vars.size(), 178u);
   ASSERT_NE(FindVar(vars, "J_NOWY"), nullptr);
   EXPECT_EQ(FindVar(vars, "J_NOWY")->value, Value("z nowszej wersji"));
   EXPECT_EQ(FindVar(vars, "J_DATA_X")->value, Value(xbase::Date{2460000}));

@@ -148,13 +148,16 @@ TEST_F(ViewerTest, CopiesToTextAndPdfFiles) {
   ExpectMessage("Nie kopiuje (brak Enter)");
   d.Key(key::kAltW).Key(key::kEnter);
   ExpectMessage("Nie kopiuje (nie podano pliku)");
+  // Alt+P: the copy for PDF conversion, and the PDF made of it.
   d.Key(key::kAltP);
-  ExpectMessage("Skopiowano do " + (dir / "pdf03.txt"));
+  ExpectMessage("Zapisano pdf/pdf03.pdf");
   d.Key(key::kEsc);
   View(Lines(5));
   const std::string report = dir.Read("rob/wydruk03.prn");
   EXPECT_EQ(dir.Read("rob/kopie03/kopia.txt"), report);
   EXPECT_EQ(dir.Read("pdf03.txt"), report);
+  EXPECT_EQ(dir.Read("pdf/pdf03.pdf").rfind("%PDF-1.4", 0), 0u);
+  EXPECT_NE(dir.Read("pdf/pdf03.pdf").find("/Title (Faktura w formacie PDF)"), std::string::npos);
 }
 
 TEST_F(ViewerTest, AltWAsksBeforeReplacingAndNeverWritesTheDatabase) {

@@ -42,7 +42,7 @@ const std::vector<std::string> kUserSettings = {
 };
 const std::vector<std::string> kInstallerSettings = {"J_KSEF", "J_KANTY", "J_RABAT29", "J_MARZA29", "J_SKLEP",
                                                      "J_KOD13ZN", "J_FV_WZ_SC", "J_WITEK1", "J_WITEK2",
-                                                     "J_WITEK3", "J_FF2"};
+                                                     "J_WITEK3", "J_FF2", "J_KSEF_QR"};
 
 std::map<std::string, int> PagesOf(const std::vector<SettingsPage>& pages) {
   std::map<std::string, int> count;

@@ -228,7 +228,9 @@ void PrinterTextInterpreter::Text(unsigned char byte) {
   switch (byte) {
     case kLf:
     case kVt:
-      LineFeed(spacing_);
+      EmitLine();
+      ++feeds_;
+      LineFeed(spacing_);  // a new page counts from 0 again
       x_ = 0;
       line_double_width_ = false;
       break;
@@ -596,6 +598,7 @@ void PrinterTextInterpreter::EmitLine() {
   if (line_.glyphs.empty()) return;
   line_.y = y_;
   line_.spacing = spacing_;
+  line_.feeds = feeds_;
   sink_->OnLine(line_);
   line_.glyphs.clear();
   page_has_content_ = true;
@@ -616,6 +619,7 @@ void PrinterTextInterpreter::EndPage() {
   sink_->OnPageEnd();
   ++pages_;
   y_ = 0;
+  feeds_ = 0;
   page_has_content_ = false;
   page_after_overflow_ = false;
 }

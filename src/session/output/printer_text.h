@@ -79,6 +79,7 @@ struct PrintGlyph {
 struct PrintLine {
   float y = 0;        // top of the line, points from the top of the printable area
   float spacing = 0;  // the line spacing in effect when the line ended, points
+  int64_t feeds = 0;  // line ends (LF, VT) between the top of the page and the line
   std::vector<PrintGlyph> glyphs;  // blanks are gaps, not glyphs
 };
 
@@ -187,6 +188,7 @@ class PrinterTextInterpreter {
   // Position.
   float x_ = 0;
   float y_ = 0;
+  int64_t feeds_ = 0;  // line ends on the page so far
   PrintLine line_;
   bool page_has_content_ = false;
   bool page_after_overflow_ = false;  // started because the previous one was full

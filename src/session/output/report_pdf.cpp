@@ -6,13 +6,17 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <optional>
 
 #include "base/cp852.h"
 #include "base/date.h"
 #include "session/output/line_reader.h"
 #include "session/output/printer_text.h"
+#include "session/output/qr_code.h"
 #include "session/output/report_copy.h"
 #include "session/output/report_paths.h"
 
@@ -125,19 +129,38 @@ class WidthMeter final : public PrintSink {
   float widest_ = 0;
 };
 
-// Draws the interpreted lines on libharu pages.
+// Draws the interpreted lines on libharu pages, in either geometry.
 class PdfPainter final : public PrintSink {
  public:
+  // Report geometry: everything at `scale`.
   PdfPainter(HPDF_Doc doc, Fonts& fonts, float scale) : doc_(doc), fonts_(&fonts), scale_(scale) {}
+  // Document geometry.
+  PdfPainter(HPDF_Doc doc, Fonts& fonts) : doc_(doc), fonts_(&fonts), scale_(1), document_(true) {}
 
   void OnLine(const PrintLine& line) override {
+    float size = 0;
+    float baseline = 0;
+    if (document_) {
+      // Every 60 line ends (blank lines count) fill a page: a line past them goes on the
+      // next one, with a blank page for each further 60.
+      const int64_t sheet = line.feeds / kDocLinesPerPage;
+      while (sheet_ < sheet) {
+        CurrentPage();
+        EndPage();
+        ++sheet_;
+      }
+      baseline = kDocFirstBaseline - kDocLineStep * static_cast<float>(line.feeds % kDocLinesPerPage);
+      lowest_baseline_ = baseline;
+    } else {
+      size = std::max(kMinFontSize,
+                      std::clamp(std::min(kNominalFontSize, line.spacing * 0.95f), kMinFontSize, 20.0f) * scale_);
+      baseline = kA4Height - kPdfTopMargin - line.y * scale_ - size * kBaselineRatio;
+    }
     HPDF_Page page = CurrentPage();
     if (page == nullptr) return;
-    const float size =
-        std::max(kMinFontSize, std::clamp(std::min(kNominalFontSize, line.spacing * 0.95f), kMinFontSize, 20.0f) * scale_);
-    const float baseline = kA4Height - kPdfTopMargin - line.y * scale_ - size * kBaselineRatio;
     const std::vector<PrintGlyph>& glyphs = line.glyphs;
     underlines_.clear();
+    float underline_size = size;  // the line's size; the largest run's in a document
     HPDF_Page_BeginText(page);
     for (size_t i = 0; i < glyphs.size();) {
       const PrintGlyph& first = glyphs[i];
@@ -156,17 +179,21 @@ class PdfPainter final : public PrintSink {
         AppendUtf8(text, g.ch);
         end = g.x + g.width;
       }
-      DrawRun(page, first, size, baseline, text);
-      if (first.style & kStyleUnderline) underlines_.push_back({first.x, end});
+      const float run_size = document_ ? DocumentFontSize(first.width) : RunSize(first, size);
+      DrawRun(page, first, run_size, baseline, text);
+      if (first.style & kStyleUnderline) {
+        underlines_.push_back({first.x, end});
+        if (document_) underline_size = std::max(underline_size, run_size);
+      }
       i = j;
     }
     HPDF_Page_EndText(page);
     if (!underlines_.empty()) {
-      HPDF_Page_SetLineWidth(page, std::max(0.3f, size * 0.06f));
+      HPDF_Page_SetLineWidth(page, std::max(0.3f, underline_size * 0.06f));
       for (const auto& [from, to] : underlines_) {
-        const float y = baseline - size * 0.15f;
-        HPDF_Page_MoveTo(page, kPdfSideMargin + from * scale_, y);
-        HPDF_Page_LineTo(page, kPdfSideMargin + to * scale_, y);
+        const float y = baseline - underline_size * 0.15f;
+        HPDF_Page_MoveTo(page, Left() + from * scale_, y);
+        HPDF_Page_LineTo(page, Left() + to * scale_, y);
       }
       HPDF_Page_Stroke(page);
     }
@@ -174,30 +201,83 @@ class PdfPainter final : public PrintSink {
 
   void OnPageEnd() override {
     CurrentPage();  // an empty page is a page too
+    EndPage();
+    sheet_ = 0;
+  }
+
+  // The QR code with its label under the last line drawn, two lines below it, or at the
+  // top of a page of its own when the last page has no room left. Four light modules
+  // at least stay around the code.
+  void DrawQr(const QrMatrix& matrix, const std::string& label) {
+    const float side = kDocQrModule * static_cast<float>(matrix.size);
+    const float quiet = 4 * kDocQrModule;
+    const float label_baseline = side + quiet + kDocCondensedSize;  // below the code's top
+    const float height = label_baseline + kDocCondensedSize / 2;
+    float top = lowest_baseline_ - 2 * kDocLineStep;
+    HPDF_Page page = last_page_;
+    if (page == nullptr || top - height <= kDocBottom) {
+      page = CurrentPage();
+      top = kDocFirstBaseline + kDocNormalSize;
+    }
+    if (page == nullptr) return;
+    for (int row = 0; row < matrix.size; ++row) {
+      // A run of dark modules in a row is one rectangle.
+      for (int column = 0; column < matrix.size;) {
+        if (!matrix.Dark(row, column)) {
+          ++column;
+          continue;
+        }
+        int run = 1;
+        while (column + run < matrix.size && matrix.Dark(row, column + run)) ++run;
+        HPDF_Page_Rectangle(page, kDocLeft + kDocQrModule * static_cast<float>(column),
+                            top - kDocQrModule * static_cast<float>(row + 1), kDocQrModule * static_cast<float>(run),
+                            kDocQrModule);
+        column += run;
+      }
+    }
+    HPDF_Page_Fill(page);
+    HPDF_Font font = fonts_->Get(0);
+    if (font == nullptr || label.empty()) return;
+    HPDF_Page_BeginText(page);
+    HPDF_Page_SetFontAndSize(page, font, kDocCondensedSize);
+    HPDF_Page_SetHorizontalScalling(page, 100);
+    HPDF_Page_TextOut(page, kDocLeft, top - label_baseline, label.c_str());
+    HPDF_Page_EndText(page);
     page_ = nullptr;
-    ++pages_;
   }
 
   int pages() const { return pages_; }
 
  private:
+  float Left() const { return document_ ? kDocLeft : kPdfSideMargin; }
+
+  // Report geometry: cells wider than pica (double width, 6 per inch) get taller letters
+  // as well, so a title does not turn into a row of flat, far-apart letters.
+  static float RunSize(const PrintGlyph& first, float line_size) {
+    return line_size * std::clamp(first.width / kPicaCell, 1.0f, kMaxEnlargement);
+  }
+
   HPDF_Page CurrentPage() {
     if (page_ == nullptr) {
       page_ = HPDF_AddPage(doc_);
       if (page_ == nullptr) return nullptr;
-      HPDF_Page_SetWidth(page_, kA4Width);
-      HPDF_Page_SetHeight(page_, kA4Height);
+      ++pages_;
+      HPDF_Page_SetWidth(page_, document_ ? kDocPageWidth : kA4Width);
+      HPDF_Page_SetHeight(page_, document_ ? kDocPageHeight : kA4Height);
       font_ = nullptr;
       font_size_ = 0;
       hscale_ = 100;
+      lowest_baseline_ = kDocFirstBaseline + kDocLineStep;
     }
     return page_;
   }
 
-  void DrawRun(HPDF_Page page, const PrintGlyph& first, float line_size, float baseline, const std::string& text) {
-    // Cells wider than pica (double width, 6 per inch) get taller letters as well, so a
-    // title does not turn into a row of flat, far-apart letters.
-    const float size = line_size * std::clamp(first.width / kPicaCell, 1.0f, kMaxEnlargement);
+  void EndPage() {
+    if (page_ != nullptr) last_page_ = page_;
+    page_ = nullptr;
+  }
+
+  void DrawRun(HPDF_Page page, const PrintGlyph& first, float size, float baseline, const std::string& text) {
     HPDF_Font font = fonts_->Get(first.style);
     if (font == nullptr) return;
     if (font != font_ || size != font_size_) {
@@ -211,17 +291,21 @@ class PdfPainter final : public PrintSink {
       HPDF_Page_SetHorizontalScalling(page, hscale);
       hscale_ = hscale;
     }
-    HPDF_Page_TextOut(page, kPdfSideMargin + first.x * scale_, baseline, text.c_str());
+    HPDF_Page_TextOut(page, Left() + first.x * scale_, baseline, text.c_str());
   }
 
   HPDF_Doc doc_;
   Fonts* fonts_;
   float scale_;
+  bool document_ = false;
   HPDF_Page page_ = nullptr;
+  HPDF_Page last_page_ = nullptr;  // the page ended last
   HPDF_Font font_ = nullptr;
   float font_size_ = 0;
   float hscale_ = 100;
   int pages_ = 0;
+  int64_t sheet_ = 0;  // document geometry: pages of 60 lines made of the printer's current page
+  float lowest_baseline_ = kDocFirstBaseline + kDocLineStep;  // of the current page
   std::vector<std::pair<float, float>> underlines_;
 };
 
@@ -231,39 +315,12 @@ Status HpdfStatus(const HpdfErrors& errors, std::string_view what) {
   return Status::IoError("Blad tworzenia PDF (" + std::string(what) + ", kod " + code + ")");
 }
 
-Result<PdfDocument> RenderPdf(const ChunkSource& source, const PdfOptions& options, Clock& clock) {
-  if (std::FILE* f = std::fopen(options.font_path.c_str(), "rb")) {
-    std::fclose(f);
-  } else {
-    return Status::NotFound("Brak czcionki " + options.font_path);
-  }
-
-  // Pass 1: the widest line (under both readings of the text) and the encoding.
-  WidthMeter cp852_meter;
-  WidthMeter utf8_meter;
-  PrinterTextInterpreter cp852_pass(cp852_meter, kPrintableHeight, TextEncoding::kCp852);
-  PrinterTextInterpreter utf8_pass(utf8_meter, kPrintableHeight, TextEncoding::kUtf8);
-  Utf8Sniffer sniffer;
-  HURT_RETURN_IF_ERROR(source([&](std::string_view chunk) {
-    cp852_pass.Feed(chunk);
-    if (options.encoding != PdfOptions::Encoding::kCp852) utf8_pass.Feed(chunk);
-    if (options.encoding == PdfOptions::Encoding::kAuto) sniffer.Feed(chunk);
-  }));
-  cp852_pass.Finish();
-  utf8_pass.Finish();
-  const bool utf8 = options.encoding == PdfOptions::Encoding::kUtf8 ||
-                    (options.encoding == PdfOptions::Encoding::kAuto && sniffer.LooksLikeUtf8());
-  const float widest = utf8 ? utf8_meter.widest() : cp852_meter.widest();
-  const float scale = widest > kPrintableWidth ? kPrintableWidth / widest : 1.0f;
-
-  HpdfErrors errors;
-  HpdfDocPtr doc(HPDF_New(OnHpdfError, &errors));
-  if (!doc) return Status::IoError("Blad tworzenia PDF (brak pamieci)");
-  HPDF_SetCompressionMode(doc.get(), HPDF_COMP_ALL);
-  HPDF_UseUTFEncodings(doc.get());
-  HPDF_SetInfoAttr(doc.get(), HPDF_INFO_CREATOR, "hurt");
-  HPDF_SetInfoAttr(doc.get(), HPDF_INFO_PRODUCER, "hurt");
-  if (!options.title.empty()) HPDF_SetInfoAttr(doc.get(), HPDF_INFO_TITLE, AsciiTitle(options.title).c_str());
+// The information dictionary: title, author, creator, producer and the creation date.
+void SetInfo(HPDF_Doc doc, const PdfOptions& options, Clock& clock) {
+  HPDF_SetInfoAttr(doc, HPDF_INFO_CREATOR, AsciiTitle(options.creator).c_str());
+  HPDF_SetInfoAttr(doc, HPDF_INFO_PRODUCER, AsciiTitle(options.producer).c_str());
+  if (!options.title.empty()) HPDF_SetInfoAttr(doc, HPDF_INFO_TITLE, AsciiTitle(options.title).c_str());
+  if (!options.author.empty()) HPDF_SetInfoAttr(doc, HPDF_INFO_AUTHOR, AsciiTitle(options.author).c_str());
   const int64_t seconds = clock.LocalMillis() / 1000;
   const Ymd ymd = YmdFromJulian(static_cast<JulianDay>(kJulianOf1970 + seconds / 86400));
   const int64_t of_day = seconds % 86400;
@@ -275,18 +332,68 @@ Result<PdfDocument> RenderPdf(const ChunkSource& source, const PdfOptions& optio
   date.minutes = static_cast<HPDF_INT>(of_day / 60 % 60);
   date.seconds = static_cast<HPDF_INT>(of_day % 60);
   date.ind = ' ';
-  HPDF_SetInfoDateAttr(doc.get(), HPDF_INFO_CREATION_DATE, date);
+  if (options.utc_offset_minutes) {
+    const int offset = *options.utc_offset_minutes;
+    date.ind = offset < 0 ? '-' : '+';
+    date.off_hour = std::abs(offset) / 60;
+    date.off_minutes = std::abs(offset) % 60;
+  }
+  HPDF_SetInfoDateAttr(doc, HPDF_INFO_CREATION_DATE, date);
+}
+
+Result<PdfDocument> RenderPdf(const ChunkSource& source, const PdfOptions& options, Clock& clock) {
+  if (std::FILE* f = std::fopen(options.font_path.c_str(), "rb")) {
+    std::fclose(f);
+  } else {
+    return Status::NotFound("Brak czcionki " + options.font_path);
+  }
+  const bool document = options.geometry == PdfOptions::Geometry::kDocument;
+  std::optional<QrMatrix> qr;
+  if (document && options.qr) {
+    auto matrix = EncodeQr(options.qr->text);
+    if (!matrix.ok()) return matrix.status();
+    qr = std::move(*matrix);
+  }
+
+  // Pass 1: the encoding, and the widest line (under both readings of the text) that
+  // the report geometry scales by.
+  WidthMeter cp852_meter;
+  WidthMeter utf8_meter;
+  PrinterTextInterpreter cp852_pass(cp852_meter, kPrintableHeight, TextEncoding::kCp852);
+  PrinterTextInterpreter utf8_pass(utf8_meter, kPrintableHeight, TextEncoding::kUtf8);
+  Utf8Sniffer sniffer;
+  HURT_RETURN_IF_ERROR(source([&](std::string_view chunk) {
+    if (!document) cp852_pass.Feed(chunk);
+    if (!document && options.encoding != PdfOptions::Encoding::kCp852) utf8_pass.Feed(chunk);
+    if (options.encoding == PdfOptions::Encoding::kAuto) sniffer.Feed(chunk);
+  }));
+  cp852_pass.Finish();
+  utf8_pass.Finish();
+  const bool utf8 = options.encoding == PdfOptions::Encoding::kUtf8 ||
+                    (options.encoding == PdfOptions::Encoding::kAuto && sniffer.LooksLikeUtf8());
+  const float widest = utf8 ? utf8_meter.widest() : cp852_meter.widest();
+  const float scale = document || widest <= kPrintableWidth ? 1.0f : kPrintableWidth / widest;
+
+  HpdfErrors errors;
+  HpdfDocPtr doc(HPDF_New(OnHpdfError, &errors));
+  if (!doc) return Status::IoError("Blad tworzenia PDF (brak pamieci)");
+  doc->pdf_version = HPDF_VER_14;  // libharu has no call for it; the header says "%PDF-1.4"
+  HPDF_SetCompressionMode(doc.get(), HPDF_COMP_ALL);
+  HPDF_UseUTFEncodings(doc.get());
+  SetInfo(doc.get(), options, clock);
   if (errors.code != HPDF_OK) return HpdfStatus(errors, "naglowek");
 
   Fonts fonts(doc.get(), options.font_path);
   if (fonts.Get(0) == nullptr) return Status::IoError("Nie moge wczytac czcionki " + options.font_path);
 
-  // Pass 2: draw.
-  PdfPainter painter(doc.get(), fonts, scale);
-  // The page is drawn at the scale as a whole, so in printer units it is taller.
-  PrinterTextInterpreter paint_pass(painter, kPrintableHeight / scale, utf8 ? TextEncoding::kUtf8 : TextEncoding::kCp852);
+  // Pass 2: draw. In the report geometry the page is drawn at the scale as a whole, so in
+  // printer units it is taller; the document geometry makes its own pages.
+  PdfPainter painter = document ? PdfPainter(doc.get(), fonts) : PdfPainter(doc.get(), fonts, scale);
+  const float height = document ? std::numeric_limits<float>::infinity() : kPrintableHeight / scale;
+  PrinterTextInterpreter paint_pass(painter, height, utf8 ? TextEncoding::kUtf8 : TextEncoding::kCp852);
   HURT_RETURN_IF_ERROR(source([&](std::string_view chunk) { paint_pass.Feed(chunk); }));
   paint_pass.Finish();
+  if (qr) painter.DrawQr(*qr, options.qr->label);
   if (errors.code != HPDF_OK) return HpdfStatus(errors, "strony");
 
   if (HPDF_SaveToStream(doc.get()) != HPDF_OK) return HpdfStatus(errors, "zapis");
@@ -307,6 +414,14 @@ Result<PdfDocument> RenderPdf(const ChunkSource& source, const PdfOptions& optio
 }
 
 }  // namespace
+
+float DocumentFontSize(float cell_width) {
+  if (cell_width <= 0) return kDocNormalSize;
+  const float per_inch = 72 / cell_width;
+  if (per_inch >= 19.5f) return kDocCondensedSize;
+  if (per_inch <= 6.5f) return kDocWideSize;
+  return kDocNormalSize;
+}
 
 Result<PdfDocument> PrinterTextToPdf(std::string_view text, const PdfOptions& options, Clock& clock) {
   return RenderPdf(
