@@ -213,6 +213,8 @@ void Summary::Edi() {
   const std::string rd = FieldText(dowod_, "RD");
   const std::string nrd = FieldText(dowod_, "NRD");
   (void)EdifaktVat(s_, rd, nrd);
+}
+
 // F4: the printout of the document under the cursor as a PDF file.
 void Summary::Pdf() {
   const uint32_t recno = dowod_.recno();

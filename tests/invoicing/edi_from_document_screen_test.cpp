@@ -107,7 +107,7 @@ TEST_F(EdiScreenTest, F8WritesTheInvoiceAndStoresItsMessageNumber) {
   F8AndEnter();
   d.Then([&] {
     EXPECT_TRUE(d.Contains("Powstal plik: xml/fv5.edi")) << d.Dump();
-    EXPECT_TRUE(d.LineIs(24, "Enter-podglad Spacja-WZ do fakt. F3-kolejn. F6-filtr F7-KSeF F8-EDI F9-druk Esc"));
+    EXPECT_TRUE(d.LineIs(24, "Enter-podglad Spacja-WZ F3-kolejn. F4-PDF F6-filtr F7-KSeF F8-EDI F9-druk Esc"));
   });
   d.Key(key::kEsc).Key(key::kEsc);  // the message, the list
   ASSERT_TRUE(RunSummary());
