@@ -16,6 +16,7 @@
 #include "documents/document_hold.h"
 #include "documents/header_guards.h"
 #include "documents/header_rules.h"
+#include "documents/jpk_marks.h"
 #include "documents/line_grid_parts.h"
 #include "documents/posting_internal.h"
 #include "session/area_fields.h"
@@ -426,6 +427,7 @@ void PustyNag(Session& s) {
   n.r_p = std::string(1, kind.r_p);
   n.s_z = std::string(1, kind.s_z);
   StoreNag(s, n);
+  NewDocumentJpk(s, n.rd);
 }
 
 bool PelnyNag(Session& s) {
@@ -458,6 +460,9 @@ bool PelnyNag(Session& s) {
   n.s_z = PadR(FieldText(*dowod, "S_Z"), 1);
   StoreNag(s, n);
   SetText(s, "M_OPERATOR", FieldText(*dowod, "OPERATOR"));
+  // The marks go back with the header, or a correction would write them blank.
+  SetText(s, "M_JPK_XX", PadR(FieldText(*dowod, "JPK_XX"), kJpkXxWidth));
+  SetText(s, "M_TYP_DOK", PadR(FieldText(*dowod, "TYP_DOK"), kTypDokWidth));
   return true;
 }
 
@@ -506,6 +511,20 @@ class HeaderForm {
   }
 
   bool Run() {
+    // F6 while the header is edited: the document's JPK marks.
+    const bool f6_free = klucz_ != 1 && !con_.HasHotKey(key::F(6));
+    if (f6_free) {
+      con_.SetHotKey(key::F(6), [this](console::Console&) {
+        if (kind_) (void)DoJpkXx(s_, kind_->kind, n_.data);
+      });
+    }
+    struct F6Release {
+      console::Console& con;
+      bool installed;
+      ~F6Release() {
+        if (installed) con.ClearHotKey(key::F(6));
+      }
+    } release{con_, f6_free};
     int start = 0;
     for (;;) {
       layout_ = LayoutFor();
@@ -622,6 +641,7 @@ class HeaderForm {
     const bool changed = !kind_ || kind_->kind.rd != kind.rd;
     TakeKindWarehouse(*k);
     if (klucz_ == 0) ProposeNumberFor(*k);
+    if (klucz_ == 0 && changed) NewDocumentJpk(s_, kind.rd);  // the marks belong to the kind
     TakeKindPayment(kind);
     const char nb = DocumentBasis(kind);
     if (changed && kind_) LinesFollowKind(kind, nb);
