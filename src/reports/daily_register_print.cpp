@@ -78,12 +78,7 @@ std::string DailyRegisterPrinter::Cells(const RateBuckets& b) const {
 }
 
 void DailyRegisterPrinter::Begin() {
-  if (!IsBlank(heading_.symbol)) Line("ODDz. : " + AllTrim(heading_.symbol));
-  for (const std::string& l : heading_.firm) {
-    if (!IsBlank(l)) Line(AllTrim(l));
-  }
-  if (!IsBlank(heading_.branch)) Line("ODDZIAL\b/: " + AllTrim(heading_.branch));  // Ł by overstrike
-  Line("");
+  for (const std::string& l : FirmLines(heading_)) Line(l);
   const std::string title = heading_.title + "W DNIU " + Dtoc(request_.from) + "r";
   Line(title);
   Line(std::string(title.size(), '-'));

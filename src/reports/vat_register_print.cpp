@@ -88,13 +88,19 @@ RegisterPrinter::RegisterPrinter(session::ReportWriter& out, RegisterHeading hea
 
 void RegisterPrinter::Line(const std::string& text) { out_.Line(Cut(RTrim(text), kWidth)); }
 
-void RegisterPrinter::Begin() {
-  if (!IsBlank(heading_.symbol)) Line("ODDz. : " + AllTrim(heading_.symbol));
-  for (const std::string& l : heading_.firm) {
-    if (!IsBlank(l)) Line(AllTrim(l));
+std::vector<std::string> FirmLines(const RegisterHeading& heading) {
+  std::vector<std::string> out;
+  if (!IsBlank(heading.symbol)) out.push_back("ODDz. : " + AllTrim(heading.symbol));
+  for (const std::string& l : heading.firm) {
+    if (!IsBlank(l)) out.push_back(AllTrim(l));
   }
-  if (!IsBlank(heading_.branch)) Line("ODDZIAL\b/: " + AllTrim(heading_.branch));  // Ł by overstrike
-  Line("");
+  if (!IsBlank(heading.branch)) out.push_back("ODDZIAL\b/: " + AllTrim(heading.branch));  // Ł by overstrike
+  out.emplace_back();
+  return out;
+}
+
+void RegisterPrinter::Begin() {
+  for (const std::string& l : FirmLines(heading_)) Line(l);
   const std::string when = request_.from == request_.to ? "W DNIU " + Dtoc(request_.from) + "r"
                                                         : "W OKRESIE " + Dtoc(request_.from) + "-" + Dtoc(request_.to) + "r";
   const std::string title = heading_.title + when;

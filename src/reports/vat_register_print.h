@@ -36,6 +36,9 @@ std::string RegisterTitle(const documents::DocKind& kind, PurchaseBasis basis, J
 // The cell of one rate column.
 std::string BucketCell(double amount);
 
+// The top of a register's heading: the branch symbol, our firm's lines and the branch.
+std::vector<std::string> FirmLines(const RegisterHeading& heading);
+
 class RegisterPrinter {
  public:
   RegisterPrinter(session::ReportWriter& out, RegisterHeading heading, const RegisterRequest& request, char side,

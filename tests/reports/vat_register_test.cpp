@@ -67,6 +67,24 @@ class VatRegisterTest : public documents::testing::PostingTest {
     for (const auto& [indeks, ilosc, cena, rate] : lines) RateLine(indeks, ilosc, cena, rate);
     ASSERT_TRUE(Post()) << rd;
   }
+  // The register of `r` printed into a report file by the printer `make` returns for the
+  // file's writer, and the file's text; the pass must have met `documents` documents.
+  template <typename MakePrinter>
+  std::string Printed(const std::string& file, const RegisterRequest& r, MakePrinter make, int documents) {
+    auto written = session::RunReport(env_, file, [&](session::ReportWriter& out) {
+      auto printer = make(out);
+      printer.Begin();
+      auto result = ComputeRegister(s(), r, [&](const RegisterDocument& d) { printer.Document(d); });
+      ASSERT_TRUE(result.ok());
+      EXPECT_EQ(result->documents, documents);
+      printer.End(*result);
+    });
+    EXPECT_TRUE(written.ok()) << written.status().ToString();
+    if (!written.ok()) return {};
+    auto text = xbase::ReadWholeFile(env_, *written);
+    EXPECT_TRUE(text.ok());
+    return text.ok() ? *text : std::string();
+  }
   RegisterRequest Month(const std::string& rd) {
     RegisterRequest r;
     r.from = JulianFromYmd(2026, 3, 1);
@@ -199,17 +217,8 @@ TEST_F(VatRegisterTest, ThePrintedRegister) {
   h.firm = {"HURTOWNIA TESTOWA SP. Z O.O.", "45-001 OPOLE ul. Testowa 1"};
   h.title = "REJESTR SPRZEDAZY NA FAKTURY VAT ";
   h.choices = {"Wybrany magazyn : 1"};
-  auto written = session::RunReport(env_, "rob/rejestr.prn", [&](session::ReportWriter& out) {
-    RegisterPrinter p(out, h, r, 'S', false);
-    p.Begin();
-    auto result = ComputeRegister(s(), r, [&](const RegisterDocument& d) { p.Document(d); });
-    ASSERT_TRUE(result.ok());
-    p.End(*result);
-  });
-  ASSERT_TRUE(written.ok()) << written.status().ToString();
-  auto file = xbase::ReadWholeFile(env_, *written);
-  ASSERT_TRUE(file.ok());
-  const std::string text = *file;
+  const std::string text = Printed(
+      "rob/rejestr.prn", r, [&](session::ReportWriter& out) { return RegisterPrinter(out, h, r, 'S', false); }, 3);
   for (const std::string& line : {std::string("REJESTR SPRZEDAZY NA FAKTURY VAT W OKRESIE 01.03.2026-31.03.2026r"),
                                   std::string("     ---   "), std::string("FV  RAZEM  BRUTTO:"),
                                   std::string("     ZESTAWIENIE ZBIORCZE SPRZEDAZY")}) {
@@ -260,18 +269,8 @@ TEST_F(VatRegisterTest, ThePrintedDailyRegister) {
   RegisterHeading h;
   h.firm = {"HURTOWNIA TESTOWA SP. Z O.O.", "45-001 OPOLE ul. Testowa 1"};
   h.title = "REJESTR SPRZEDAZY ";
-  auto written = session::RunReport(env_, "rob/dzienny.prn", [&](session::ReportWriter& out) {
-    DailyRegisterPrinter p(out, h, r, 'S');
-    p.Begin();
-    auto result = ComputeRegister(s(), r, [&](const RegisterDocument& d) { p.Document(d); });
-    ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result->documents, 2);
-    p.End(*result);
-  });
-  ASSERT_TRUE(written.ok()) << written.status().ToString();
-  auto file = xbase::ReadWholeFile(env_, *written);
-  ASSERT_TRUE(file.ok());
-  const std::string text = *file;
+  const std::string text = Printed(
+      "rob/dzienny.prn", r, [&](session::ReportWriter& out) { return DailyRegisterPrinter(out, h, r, 'S'); }, 2);
   EXPECT_NE(text.find("REJESTR SPRZEDAZY W DNIU 14.03.2026r"), std::string::npos) << text;
   EXPECT_NE(text.find("RAZEM W DNIU 14.03.2026"), std::string::npos) << text;
   testing::ExpectGolden("rejestr_dzienny.prn", text);
@@ -324,20 +323,11 @@ TEST_F(VatRegisterTest, ThePrintedPurchaseRegister) {
   RegisterHeading h;
   h.firm = {"HURTOWNIA TESTOWA SP. Z O.O.", "45-001 OPOLE ul. Testowa 1"};
   h.title = "REJESTR ZAKUPOW ";
-  auto written = session::RunReport(env_, "rob/zakupy.prn", [&](session::ReportWriter& out) {
-    RegisterPrinter p(out, h, r, 'Z', false);
-    p.Begin();
-    auto result = ComputeRegister(s(), r, [&](const RegisterDocument& d) { p.Document(d); });
-    ASSERT_TRUE(result.ok());
-    EXPECT_EQ(result->documents, 2);
-    p.End(*result);
-  });
-  ASSERT_TRUE(written.ok()) << written.status().ToString();
-  auto file = xbase::ReadWholeFile(env_, *written);
-  ASSERT_TRUE(file.ok());
-  EXPECT_NE(file->find("     ZESTAWIENIE ZBIORCZE ZAKUPOW"), std::string::npos) << *file;
-  EXPECT_NE(file->find("Zakupy opodatkowane wg stawek"), std::string::npos) << *file;
-  testing::ExpectGolden("rejestr_zakupow.prn", *file);
+  const std::string text = Printed(
+      "rob/zakupy.prn", r, [&](session::ReportWriter& out) { return RegisterPrinter(out, h, r, 'Z', false); }, 2);
+  EXPECT_NE(text.find("     ZESTAWIENIE ZBIORCZE ZAKUPOW"), std::string::npos) << text;
+  EXPECT_NE(text.find("Zakupy opodatkowane wg stawek"), std::string::npos) << text;
+  testing::ExpectGolden("rejestr_zakupow.prn", text);
 }
 
 }  // namespace

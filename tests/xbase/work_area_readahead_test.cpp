@@ -160,73 +160,71 @@ TEST(ReadAheadClockTest, BlocksServeForAtMostTheirAge) {
   EXPECT_EQ(rec.GetValue(0)->AsNumber(), -3) << "an older one does not";
 }
 
-// Two stations on the real file system: the index header is checked through its mapped
-// view, and a change made by one station is seen by the other's next read at once.
-TEST(MappedHeaderTest, AnotherStationsIndexChangesAreSeenAtOnce) {
+// Two stations on the real file system with dow and its first order: station 1 made
+// them, station 2 has them open in order 1.
+class TwoStationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string dbf = dir / "dow.dbf";
+    HURT_ASSERT_OK(Table::Create(env, dbf, DowFields()));
+    auto opened = station1.Open(5, dbf, "dow");
+    ASSERT_TRUE(opened.ok());
+    a = *opened;
+    HURT_ASSERT_OK(a->LockFile());
+    ASSERT_TRUE(a->CreateOrder(dir / "dow1.ntx", kDow1).ok());
+    HURT_ASSERT_OK(a->Unlock());
+    HURT_ASSERT_OK(a->SetOrder(1));
+    opened = station2.Open(5, dbf, "dow");
+    ASSERT_TRUE(opened.ok());
+    b = *opened;
+    ASSERT_TRUE(b->AttachOrder(dir / "dow1.ntx").ok());
+    HURT_ASSERT_OK(b->SetOrder(1));
+  }
+
   hurt::testing::TempDir dir;
   Env& env = RealEnv();
-  const std::string dbf = dir / "dow.dbf";
-  HURT_ASSERT_OK(Table::Create(env, dbf, DowFields()));
-  WorkAreas station1(env);
-  WorkAreas station2(env);
-  auto a = station1.Open(5, dbf, "dow");
-  ASSERT_TRUE(a.ok());
-  HURT_ASSERT_OK((*a)->LockFile());
-  ASSERT_TRUE((*a)->CreateOrder(dir / "dow1.ntx", kDow1).ok());
-  HURT_ASSERT_OK((*a)->Unlock());
-  HURT_ASSERT_OK((*a)->SetOrder(1));
-  auto b = station2.Open(5, dbf, "dow");
-  ASSERT_TRUE(b.ok());
-  ASSERT_TRUE((*b)->AttachOrder(dir / "dow1.ntx").ok());
-  HURT_ASSERT_OK((*b)->SetOrder(1));
+  WorkAreas station1{env};
+  WorkAreas station2{env};
+  WorkArea* a = nullptr;
+  WorkArea* b = nullptr;
+};
+
+// The index header is checked through its mapped view, and a change made by one station
+// is seen by the other's next read at once.
+TEST_F(TwoStationsTest, AnotherStationsIndexChangesAreSeenAtOnce) {
   for (int i = 1; i <= 300; ++i) {
-    HURT_ASSERT_OK(AddLine(**a, {.nrd = Nrd(i), .indeks = "A"}));
-    auto found = (*b)->Seek("FV " + Nrd(i));  // within the lock-free window of station 2
+    HURT_ASSERT_OK(AddLine(*a, {.nrd = Nrd(i), .indeks = "A"}));
+    auto found = b->Seek("FV " + Nrd(i));  // within the lock-free window of station 2
     ASSERT_TRUE(found.ok());
     ASSERT_TRUE(*found) << "line " << i;
-    ASSERT_EQ((*b)->recno(), static_cast<uint32_t>(i));
+    ASSERT_EQ(b->recno(), static_cast<uint32_t>(i));
   }
   // Without changes the reads take the lock-free path (a locked check at most every
   // lockless_read_ms).
-  const uint64_t locked = (*b)->OrderIndex(1)->locked_reads();
+  const uint64_t locked = b->OrderIndex(1)->locked_reads();
   for (int i = 1; i <= 300; ++i) {
-    auto found = (*b)->Seek("FV " + Nrd(i));
+    auto found = b->Seek("FV " + Nrd(i));
     ASSERT_TRUE(found.ok() && *found);
   }
-  EXPECT_LT((*b)->OrderIndex(1)->locked_reads() - locked, 30u);
+  EXPECT_LT(b->OrderIndex(1)->locked_reads() - locked, 30u);
 }
 
 // A seek reads the file as it is now, unless the area was told that its seeks go in step
 // with a walk elsewhere; then it may be served from a block read ahead.
-TEST(SeeksReadAheadTest, ASeekServedFromABlockOnlyWhenAsked) {
-  hurt::testing::TempDir dir;
-  Env& env = RealEnv();
-  const std::string dbf = dir / "dow.dbf";
-  HURT_ASSERT_OK(Table::Create(env, dbf, DowFields()));
-  WorkAreas station1(env);
-  WorkAreas station2(env);
-  auto a = station1.Open(5, dbf, "dow");
-  ASSERT_TRUE(a.ok());
-  HURT_ASSERT_OK((*a)->LockFile());
-  ASSERT_TRUE((*a)->CreateOrder(dir / "dow1.ntx", kDow1).ok());
-  HURT_ASSERT_OK((*a)->Unlock());
-  for (int i = 1; i <= 50; ++i) HURT_ASSERT_OK(AddLine(**a, {.nrd = Nrd(i), .indeks = "A"}));
-  auto b = station2.Open(5, dbf, "dow");
-  ASSERT_TRUE(b.ok());
-  ASSERT_TRUE((*b)->AttachOrder(dir / "dow1.ntx").ok());
-  HURT_ASSERT_OK((*b)->SetOrder(1));
-  HURT_ASSERT_OK((*b)->GoTop());
-  HURT_ASSERT_OK((*b)->Skip(1));  // the block of the first records is read ahead
-  HURT_ASSERT_OK((*a)->GoTo(10));
-  HURT_ASSERT_OK((*a)->LockRecord());
-  HURT_ASSERT_OK((*a)->Replace("INDEKS", Value("Z")));
-  HURT_ASSERT_OK((*a)->Unlock());
-  (*b)->SetSeeksReadAhead(true);
-  ASSERT_TRUE(*(*b)->Seek("FV " + Nrd(10)));
-  EXPECT_EQ((*b)->Get("INDEKS")->AsString().substr(0, 1), "A");
-  (*b)->SetSeeksReadAhead(false);
-  ASSERT_TRUE(*(*b)->Seek("FV " + Nrd(10)));
-  EXPECT_EQ((*b)->Get("INDEKS")->AsString().substr(0, 1), "Z");
+TEST_F(TwoStationsTest, ASeekServedFromABlockOnlyWhenAsked) {
+  for (int i = 1; i <= 50; ++i) HURT_ASSERT_OK(AddLine(*a, {.nrd = Nrd(i), .indeks = "A"}));
+  HURT_ASSERT_OK(b->GoTop());
+  HURT_ASSERT_OK(b->Skip(1));  // the block of the first records is read ahead
+  HURT_ASSERT_OK(a->GoTo(10));
+  HURT_ASSERT_OK(a->LockRecord());
+  HURT_ASSERT_OK(a->Replace("INDEKS", Value("Z")));
+  HURT_ASSERT_OK(a->Unlock());
+  b->SetSeeksReadAhead(true);
+  ASSERT_TRUE(*b->Seek("FV " + Nrd(10)));
+  EXPECT_EQ(b->Get("INDEKS")->AsString().substr(0, 1), "A");
+  b->SetSeeksReadAhead(false);
+  ASSERT_TRUE(*b->Seek("FV " + Nrd(10)));
+  EXPECT_EQ(b->Get("INDEKS")->AsString().substr(0, 1), "Z");
 }
 
 }  // namespace
