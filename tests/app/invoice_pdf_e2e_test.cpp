@@ -9,7 +9,10 @@
 
 #include <string>
 
+#include "base/date.h"
 #include "support/child_process.h"
+#include "support/fa3_schema.h"
+#include "support/golden.h"
 #include "support/hurt_station.h"
 #include "support/pdf_tools.h"
 #include "support/station_road.h"
@@ -44,6 +47,28 @@ std::string ExpectedLink(const std::string& fa3, const std::string& nip, const s
   return "https://qr.ksef.mf.gov.pl/invoice/" + nip + "/" + date + "/" + hash.out;
 }
 
+// The demo invoice's FA(3) file with what changes from day to day put as placeholders:
+// today {DZIS}, the due date {DZIS+14}, the month of the number {MM/RRRR} and the moment
+// the file was made {CZAS}.
+std::string WithPlaceholders(std::string xml, const std::string& today) {
+  auto replace_all = [&xml](const std::string& what, const std::string& with) {
+    for (size_t at = xml.find(what); at != std::string::npos; at = xml.find(what, at + with.size())) {
+      xml.replace(at, what.size(), with);
+    }
+  };
+  const int y = std::stoi(today.substr(0, 4)), m = std::stoi(today.substr(5, 2)), d = std::stoi(today.substr(8, 2));
+  const std::string due = Dtos(JulianFromYmd(y, m, d) + 14);
+  replace_all(today.substr(0, 10), "{DZIS}");
+  replace_all(due.substr(0, 4) + "-" + due.substr(4, 2) + "-" + due.substr(6, 2), "{DZIS+14}");
+  replace_all("/" + today.substr(5, 2) + "/" + today.substr(0, 4) + "<", "/{MM/RRRR}<");
+  const size_t made = xml.find("<DataWytworzeniaFa>");
+  const size_t end = xml.find("</DataWytworzeniaFa>");
+  if (made != std::string::npos && end != std::string::npos) {
+    xml.replace(made + 19, end - made - 19, "{CZAS}");
+  }
+  return xml;
+}
+
 TEST(InvoicePdfRoad, TheSummaryWritesTheInvoicesPdfWithItsKsefCode) {
   TempDir data, work;
   ASSERT_FALSE(MakeDemoCompany(data.str()).empty());
@@ -59,6 +84,10 @@ TEST(InvoicePdfRoad, TheSummaryWritesTheInvoicesPdfWithItsKsefCode) {
   // F7, "1. Plik FA(3) do KSeF", then F4.
   StepSeen(*a, {"F7", "Enter"}, "Zapisano ksef/FV_1.xml");
   ASSERT_TRUE(a->WaitForScreen(kSummary, "Zapisano")) << a->Screen();
+  // The file the national system gets: valid under the official schema, and as expected.
+  const std::string fa3 = Slurp(data / "ksef/fv_1.xml");
+  EXPECT_EQ(ValidateFa3(fa3), "");
+  ExpectGolden("fa3_demo_fv.xml", WithPlaceholders(fa3, TodayAt9()));
   StepSeen(*a, {"F4"}, "Tworze pdf/fv_1.pdf");
   ASSERT_TRUE(Appears(data / "pdf/fv_1.pdf"));
   EXPECT_TRUE(a->WaitForLog("Zapisano pdf/fv_1.pdf")) << a->Screen();
