@@ -49,6 +49,11 @@ std::vector<JpkQuestion> JpkQuestions(const DocKind& kind, JulianDay day) {
 
 bool JpkAnswerAllowed(char c) { return c == 'T' || c == 'N' || c == '1' || c == ' '; }
 
+bool JpkTypeAllowed(std::string_view typ) {
+  const std::string t = AllTrim(typ);
+  return t.empty() || t == "RO" || t == "WEW" || t == "FP" || t == "MK" || t == "VAT_RR";
+}
+
 bool DoJpkXx(session::Session& s, const DocKind& kind, JulianDay day) {
   const std::vector<JpkQuestion> questions = JpkQuestions(kind, day);
   if (questions.empty()) return false;
@@ -79,7 +84,11 @@ bool DoJpkXx(session::Session& s, const DocKind& kind, JulianDay day) {
   }
   if (with_typ) {
     f.Say(row, 25, "Typ dokumentu :");
-    f.GetText(row, 41, typ, "!!!!!!");
+    f.GetText(row, 41, typ, "!!!!!!").Valid([&con, &typ] {
+      if (JpkTypeAllowed(typ)) return true;
+      console::Okno_(con, "Typ dokumentu: RO, WEW, FP, MK, VAT_RR albo puste", 2);
+      return false;
+    });
   }
   const bool escaped = f.Read().escaped;
   con.RestoreScreen(saved);

@@ -32,6 +32,9 @@ std::vector<JpkQuestion> JpkQuestions(const DocKind& kind, JulianDay day);
 
 // An answer as stored: "T", "N", "1" or blank; anything else is refused.
 bool JpkAnswerAllowed(char c);
+// A document type the tax file knows (RO, WEW, FP for sales; MK, VAT_RR, WEW for
+// purchases), or blank.
+bool JpkTypeAllowed(std::string_view typ);
 
 // The screen over the session's M_JPK_XX (and M_TYP_DOK, "Typ dokumentu :", when the
 // header file has TYP_DOK). Enter through every question stores the answers; Esc leaves

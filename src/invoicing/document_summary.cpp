@@ -174,6 +174,12 @@ void Summary::Ksef() {
   const std::string nrd = FieldText(dowod_, "NRD");
   const int c = session::SmallChoice(s_, 10, 30, {"1. Plik FA(3) do KSeF    ", "2. Numer KSeF faktury    "});
   if (c == 1) {
+    // Once the system has numbered the invoice its file is what was sent: a new one would
+    // no longer match the number nor the verification code printed from it.
+    if (!IsBlank(FieldText(dowod_, "KSEF"))) {
+      console::Okno_(con_, "Faktura ma juz numer KSeF - plik FA(3) nie zostanie zmieniony", 3);
+      return;
+    }
     auto written = ZapiszFa3(s_, rd, nrd);
     console::Okno_(con_, written.ok() ? "Zapisano " + *written : "Nie zapisano: " + written.status().message(), 3);
     return;
@@ -190,7 +196,7 @@ void Summary::Ksef() {
   console::Form f(con_);
   f.GetText(11, 21, numer, "@K!").Valid([&] {
     if (IsBlank(numer) || ValidKsefNumber(AllTrim(numer))) return true;
-    console::Okno_(con_, "Numer KSeF: NIP-rrrrmmdd-12 znakow-2 znaki (35 znakow)", 3);
+    console::Okno_(con_, "Numer KSeF: NIP-rrrrmmdd-12 znakow-suma kontrolna (35 znakow)", 3);
     return false;
   });
   const bool escaped = f.Read().escaped;

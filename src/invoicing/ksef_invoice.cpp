@@ -40,7 +40,14 @@ bool ValidKsefNumber(std::string_view n) {
     const bool hex = digit || (c >= 'A' && c <= 'F');
     if (i < 19 ? !digit : !hex) return false;
   }
-  return true;
+  // The last two characters: CRC-8 (polynomial 0x07, start 0) of the first 32, in hex.
+  unsigned crc = 0;
+  for (size_t i = 0; i < 32; ++i) {
+    crc ^= static_cast<unsigned char>(n[i]);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80) != 0 ? ((crc << 1) ^ 0x07) & 0xFF : (crc << 1) & 0xFF;
+  }
+  constexpr char kHex[] = "0123456789ABCDEF";
+  return n[33] == kHex[crc >> 4] && n[34] == kHex[crc & 0x0F];
 }
 
 bool KindSendsToKsef(session::Session& s, std::string_view rd) {
@@ -75,7 +82,7 @@ Result<Fa3Invoice> Fa3OfDocument(session::Session& s, std::string_view rd, std::
   }
 
   Fa3Invoice inv;
-  inv.numer = AllTrim(h.rd) + " " + AllTrim(h.nrd);
+  inv.numer = AllTrim(h.rd) + "-" + AllTrim(h.nrd);  // as the printed invoice and its EDI message say
   const std::string symbol = AllTrim(s.settings().Text("J_FV_SYMBO"));
   if (!symbol.empty()) inv.numer += "/" + symbol;
   inv.data = h.data;
@@ -160,7 +167,7 @@ Result<Fa3Invoice> Fa3OfDocument(session::Session& s, std::string_view rd, std::
 }
 
 std::string Fa3FileName(std::string_view rd, std::string_view nrd) {
-  return "ksef/" + AllTrim(rd) + "_" + AllTrim(nrd) + ".xml";
+  return Lower("ksef/" + AllTrim(rd) + "_" + AllTrim(nrd) + ".xml");  // as it lies on disk
 }
 
 Result<std::string> ZapiszFa3(session::Session& s, std::string_view rd, std::string_view nrd) {

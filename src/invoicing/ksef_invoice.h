@@ -23,7 +23,8 @@ class Session;
 namespace hurt::invoicing {
 
 // A number the system gives an invoice: the seller's NIP (10 digits), "-", the date
-// yyyymmdd, "-", 12 hexadecimal characters, "-", 2 hexadecimal characters.
+// yyyymmdd, "-", 12 hexadecimal characters, "-", and the CRC-8 of the first 32 characters
+// as 2 hexadecimal characters.
 bool ValidKsefNumber(std::string_view numer);
 
 // The kind's KSEF_TN is "T" (its invoices go to the national system).
@@ -31,11 +32,11 @@ bool KindSendsToKsef(session::Session& s, std::string_view rd);
 
 Result<Fa3Invoice> Fa3OfDocument(session::Session& s, std::string_view rd, std::string_view nrd);
 
-// The file's name relative to the data directory: "ksef/FV_12.xml".
+// The file's name relative to the data directory, in lower case: "ksef/fv_12.xml".
 std::string Fa3FileName(std::string_view rd, std::string_view nrd);
 
 // Writes the file (aside, then renamed over an older one); its path relative to the data
-// directory ("ksef/FV_12.xml").
+// directory ("ksef/fv_12.xml").
 Result<std::string> ZapiszFa3(session::Session& s, std::string_view rd, std::string_view nrd);
 
 }  // namespace hurt::invoicing

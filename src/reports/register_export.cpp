@@ -73,8 +73,14 @@ std::string JpkMarks(const RegisterDocument& d) {
       out += "GTU_" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ";";
     }
   }
+  // From 2022 the tax file names the first two marks WSTO_EE and IED, as the marks screen does.
+  const bool from_2022 = d.data != kEmptyDate && d.data >= JulianFromYmd(2022, 1, 1);
   for (size_t i = 0; i < kProcedureMarks.size() && i < d.jpk_xx.size(); ++i) {
-    if (d.jpk_xx[i] == '1') out += std::string(kProcedureMarks[i]) + ";";
+    if (d.jpk_xx[i] != '1') continue;
+    std::string_view name = kProcedureMarks[i];
+    if (from_2022 && i == 0) name = "WSTO_EE";
+    if (from_2022 && i == 1) name = "IED";
+    out += std::string(name) + ";";
   }
   return out;
 }

@@ -71,7 +71,8 @@ std::string WithPlaceholders(std::string xml, const std::string& today) {
 
 TEST(InvoicePdfRoad, TheSummaryWritesTheInvoicesPdfWithItsKsefCode) {
   TempDir data, work;
-  ASSERT_FALSE(MakeDemoCompany(data.str()).empty());
+  const std::string period = MakeDemoCompany(data.str());
+  ASSERT_FALSE(period.empty());
   auto a = StartInDowody(data.str(), work.str(), "a");
   a->Send("Home");
   Step(*a, {"Enter"}, kEntry);
@@ -82,7 +83,7 @@ TEST(InvoicePdfRoad, TheSummaryWritesTheInvoicesPdfWithItsKsefCode) {
   Step(*a, {"Home", "Down", "Down", "Down", "Enter"}, "F4-PDF");
   Step(*a, {"F6", "text:FV", "Enter", "Enter"}, "rodzaj: FV");
   // F7, "1. Plik FA(3) do KSeF", then F4.
-  StepSeen(*a, {"F7", "Enter"}, "Zapisano ksef/FV_1.xml");
+  StepSeen(*a, {"F7", "Enter"}, "Zapisano ksef/fv_1.xml");
   ASSERT_TRUE(a->WaitForScreen(kSummary, "Zapisano")) << a->Screen();
   // The file the national system gets: valid under the official schema, and as expected.
   const std::string fa3 = Slurp(data / "ksef/fv_1.xml");
@@ -100,12 +101,29 @@ TEST(InvoicePdfRoad, TheSummaryWritesTheInvoicesPdfWithItsKsefCode) {
   EXPECT_NE(text.find("OFFLINE"), std::string::npos) << text;  // no KSeF number yet
 
   std::string nip;
-  for (char c : Records(data / "firma.dbf").at(0).at("REGON")) {
+  const auto firma = Records(data / "firma.dbf");  // kept: the loop reads into it
+  for (char c : firma.at(0).at("REGON")) {
     if (c >= '0' && c <= '9') nip += c;
   }
   const std::string code = QrCodeOn(data / "pdf/fv_1.pdf", 1, work.str());
   EXPECT_EQ(code, ExpectedLink(data / "ksef/fv_1.xml", nip, TodayAt9()));
 
+  // The number the system gave: one with a wrong checksum is refused; once stored, the
+  // FA(3) file is not made again (its hash is in the code printed above).
+  StepSeen(*a, {"F7", "Down", "Enter", "text:7543012264-20261210-0100001AF629-21", "Enter"},
+           "Numer KSeF: NIP-rrrrmmdd-12 znakow-suma kontrolna");
+  Step(*a, {"Esc"}, kSummary);
+  StepSeen(*a, {"F7", "Down", "Enter", "text:7543012264-20261210-0100001AF629-20", "Enter"}, "Zapisano numer KSeF");
+  const std::string sent = Slurp(data / "ksef/fv_1.xml");
+  StepSeen(*a, {"F7", "Enter"}, "Faktura ma juz numer KSeF - plik FA(3) nie zostanie zmieniony");
+  EXPECT_EQ(Slurp(data / "ksef/fv_1.xml"), sent);
+  bool stored = false;
+  for (const auto& h : Records(data / (period + "/dowod.dbf"))) {
+    stored = stored || (h.at("RD") == "FV" && h.at("KSEF") == "7543012264-20261210-0100001AF629-20");
+  }
+  EXPECT_TRUE(stored);
+
+  ASSERT_TRUE(a->WaitForScreen(kSummary, "Faktura ma juz")) << a->Screen();
   Step(*a, {"Esc"}, kSubmenu);
   Leave(*a);
   ExpectVerifyFindsNothing(data.str());

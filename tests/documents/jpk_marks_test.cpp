@@ -49,6 +49,9 @@ TEST(JpkQuestions, SalesAndPurchasesByPeriod) {
   for (char c : std::string("TN1 ")) EXPECT_TRUE(JpkAnswerAllowed(c));
   EXPECT_FALSE(JpkAnswerAllowed('X'));
   EXPECT_FALSE(JpkAnswerAllowed('t'));
+  for (const char* typ : {"", "FP    ", "RO", "WEW", "MK", "VAT_RR"}) EXPECT_TRUE(JpkTypeAllowed(typ)) << typ;
+  EXPECT_FALSE(JpkTypeAllowed("N"));
+  EXPECT_FALSE(JpkTypeAllowed("FPX"));
 }
 
 class JpkMarksTest : public PostingTest {

@@ -310,7 +310,7 @@ TEST_F(VatRegisterTest, TheExportCarriesEachDocumentsMarksAndKsefNumber) {
   EXPECT_NE(lines[0].find("\tN23\tV23\t"), std::string::npos);
   EXPECT_EQ(lines[1].substr(0, 28), "S\tFV\t1\t20260314\t20260314\tK1\t");
   EXPECT_NE(lines[1].find("\t78.60\t70.00\t8.60\t"), std::string::npos) << lines[1];
-  EXPECT_NE(lines[1].find("\tGTU_05;SW;MPP;\tRO\t5260250274-20261210-0A1B2C3D4E5F-6A"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("\tGTU_05;WSTO_EE;MPP;\tRO\t5260250274-20261210-0A1B2C3D4E5F-6A"), std::string::npos) << lines[1];
   EXPECT_EQ(lines[2].substr(0, 4), "Z\tPZ");
   EXPECT_FALSE(env_.Exists("vat/vat_r.txt.tmp"));
 }
