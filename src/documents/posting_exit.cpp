@@ -9,6 +9,7 @@
 #include "documents/posting.h"
 #include "documents/posting_header.h"
 #include "documents/posting_internal.h"
+#include "session/area_position.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "session/store_ui.h"
@@ -47,7 +48,26 @@ void EmptyWorkLines(session::Session& s, store::StoreUi& ui) {
 }
 
 // The kind's counter goes back by one when it still equals the dropped printed number.
+// A header of that kind and number stands in dowod (deleted ones too): the number is used.
+bool NumberUsed(session::Session& s, std::string_view rd, std::string_view nrd) {
+  xbase::WorkArea* dowod = AreaOf(s, store::TableId::kDowod);
+  if (dowod == nullptr || dowod->order_count() < 1) return true;  // not known: keep the counter
+  session::AreaPosition keep(*dowod);
+  const bool hidden = dowod->deleted_hidden();
+  dowod->SetDeletedHidden(false);
+  bool used = true;
+  if (dowod->SetOrder(1).ok()) {
+    auto found = dowod->SeekKey(PadR(rd, 3) + PadL(AllTrim(nrd), 8));
+    used = !found.ok() || *found;
+  }
+  dowod->SetDeletedHidden(hidden);
+  return used;
+}
+
 void GiveNumberBack(session::Session& s, store::StoreUi& ui, const KindRecord& kind, std::string_view nrd) {
+  // The printed number was never taken, and another station may have posted a document
+  // with it since: the counter goes down only while nothing carries that number.
+  if (NumberUsed(s, kind.kind.rd, nrd)) return;
   xbase::WorkArea* slow = AreaOf(s, store::TableId::kSlow);
   if (slow == nullptr || !slow->GoTo(kind.recno).ok()) return;
   if (!store::RecLockArea(ui, *slow, 14.5).ok()) return;

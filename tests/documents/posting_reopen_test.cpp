@@ -233,6 +233,20 @@ TEST_F(Exit, AbandoningAPrintedDocumentGivesItsNumberBackAndLogsIt) {
   EXPECT_NE(log->find("FV-11 12.30 wydrukowano, nie zaksiegowano"), std::string::npos) << *log;
 }
 
+// The printed number was not taken; another station posted a document with it meanwhile:
+// the counter stays, or the next document would be given a number already in use.
+TEST_F(Exit, AbandoningAPrintedNumberAnotherStationPostedKeepsTheCounter) {
+  Header("FV", "K1", "G");
+  s().vars().Set("M_NRD", "      11");
+  s().vars().Set("JEST_WYDRUK", true);
+  Line("A1", 1, 10);
+  AddRecord(A(TableId::kDowod), {{"RD", "FV "}, {"NRD", "      11"}, {"ODB", "K2"}});
+  st1().backend.Key('N');
+  EXPECT_TRUE(Wyjscie(s(), st1().ui, false));
+  EXPECT_EQ(Counter("FV"), 11);
+  EXPECT_EQ(Visible(TableId::kDd), 0u);
+}
+
 TEST_F(Exit, DisplayModeDropsTheLinesWithoutPosting) {
   Header("FV", "K1", "G", nullptr, 1);
   Line("A1", 1, 10);
