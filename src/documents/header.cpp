@@ -822,6 +822,12 @@ class HeaderForm {
     n_ = LoadNag(s_);
     own_odb_ = PadR(LTrim(n_.odb), 8);
     SayPelnyNag(s_);
+    // An invoice the national e-invoice system has numbered is what the buyer received
+    // from it: changed in place it would no longer be; a correcting invoice changes it.
+    if (klucz_ == 2 && dowod != nullptr && dowod->FieldIndex("KSEF") >= 0 && !IsBlank(FieldText(*dowod, "KSEF"))) {
+      Refuse(s_, "Faktura jest w KSeF - zmien ja faktura korygujaca");
+      return false;
+    }
     if (klucz_ == 2) return CorrectionAllowed();
     return true;
   }

@@ -384,6 +384,23 @@ TEST_F(DocumentGuards, SettledSaleOnCreditIsNotCorrected) {
   EXPECT_FALSE(t.recorder.Saw("PODAJ"));
 }
 
+// An invoice numbered by the national e-invoice system is corrected by a correcting
+// invoice, not changed in place.
+TEST_F(DocumentGuards, AnInvoiceInKsefIsNotCorrectedInPlace) {
+  Header("FV ", "      45", "R", "S", "G");
+  Line("FV ", "      45");
+  xbase::WorkArea& dowod = Area("dowod");
+  ASSERT_TRUE(dowod.LockRecord().ok());
+  ASSERT_TRUE(dowod.Replace("KSEF", xbase::Value("7543012264-20261210-0100001AF629-20")).ok());
+  ASSERT_TRUE(dowod.Commit().ok());
+  (void)dowod.Unlock();
+  When(kCorrection, {key::kEnter, '4', '5', key::kEnter});
+  When("Faktura jest w KSeF - zmien ja faktura korygujaca", {key::kSpace});
+  When(kCorrection, {key::kEsc});
+  Correct();
+  EXPECT_TRUE(t.recorder.AllGatesUsed());
+}
+
 TEST_F(DocumentGuards, LockedWarehouseDocumentIsLogged) {
   Put(Area("slow"), {{"RD", "RW "}, {"OPIS", "ROZCHOD WEWNETRZNY"}, {"R_P", "R"}, {"S_Z", "D"}, {"CUV", "C"},
                      {"KTO", "O"}, {"MAG", "1"}, {"NRD", 3}, {"UZGODNIC", "N"}});
