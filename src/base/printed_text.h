@@ -28,6 +28,14 @@ std::string Overstrike(std::string_view cp852);
 // keeps its code page 852 byte.
 std::string OverstrikeLAndAcute(std::string_view cp852);
 
+// A line of printer text as a screen shows it: the printer's control sequences (ESC/P
+// and PCL, with their arguments) and other control bytes left out, and a character
+// struck over another by a backspace joined with it as paper shows it — the overstruck
+// Polish letters become their code page 852 letter, the same character twice stays one,
+// a blank or "_" adds nothing, else the later character stands. A line without control
+// bytes comes back as it is.
+std::string ShownOnScreen(std::string_view line);
+
 // The number of columns a text of printable bytes takes on paper: a backspace takes one
 // column back, other control bytes take none (texts with ESC sequences are not measured).
 size_t PrintedWidth(std::string_view text);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/printed_text.h"
 #include "base/text.h"
 #include "console/keys.h"
 
@@ -138,12 +139,20 @@ void TextViewer::GoBottom() { top_ = LastTop(); }
 
 void TextViewer::SetColumn(int column) { column_ = std::clamp(column, 1, kMaxColumn); }
 
+// The line at `offset` as the screen shows it from the current column: a report's printer
+// codes left out and its overstruck letters joined (base/printed_text.h), so a printout's
+// preview reads as the paper will. The raw line is read longer than the window, as codes
+// take no columns.
+std::string TextViewer::ShownLine(int64_t offset) {
+  const size_t wanted = static_cast<size_t>(column_ - 1 + kCols);
+  return Substr(ShownOnScreen(file_->ReadLine(offset, wanted * 2 + 64)), column_, kCols);
+}
+
 std::string TextViewer::WindowLine(int r) {
   int64_t o = top_;
   for (int i = 0; i < r && o < file_->size(); ++i) o = file_->NextLine(o);
   if (o >= file_->size()) return {};
-  std::string line = file_->ReadLine(o, static_cast<size_t>(column_ - 1 + kCols));
-  return Substr(line, column_, kCols);
+  return ShownLine(o);
 }
 
 void TextViewer::Paint() {
@@ -152,7 +161,7 @@ void TextViewer::Paint() {
   for (int r = 0; r < window_rows(); ++r) {
     std::string shown;
     if (o < file_->size()) {
-      shown = Substr(file_->ReadLine(o, static_cast<size_t>(column_ - 1 + kCols)), column_, kCols);
+      shown = ShownLine(o);
       o = file_->NextLine(o);
     }
     con_.screen().Put(options_.top + r, 0, PadR(shown, kCols), text);

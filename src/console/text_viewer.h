@@ -101,10 +101,12 @@ class TextViewer {
   int window_rows() const { return options_.bottom - options_.top + 1; }
   const std::string& path() const { return path_; }
   LineFile& file() { return *file_; }
-  // The text of window row r (0-based), code page 852 bytes as in the file.
+  // The text of window row r (0-based) as shown: code page 852, the printer codes of the
+  // file left out and its overstruck letters joined.
   std::string WindowLine(int r);
 
  private:
+  std::string ShownLine(int64_t offset);
   TextViewer(Console& con, std::string path, std::unique_ptr<LineFile> file, ViewerOptions options)
       : con_(con), path_(std::move(path)), file_(std::move(file)), options_(std::move(options)) {}
   int64_t LastTop();

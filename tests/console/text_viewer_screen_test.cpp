@@ -50,6 +50,21 @@ TEST(TextViewer, ShowsTheWindowAndTheKeyLine) {
   EXPECT_EQ(result, 0);
 }
 
+// A printout's preview reads as the paper will: no printer codes, overstruck letters joined.
+TEST(TextViewer, APrintoutShowsWithoutItsPrinterCodes) {
+  TempDir dir;
+  dir.Write("druk01.prn", "\x1b!\x05\x1b" "3\x18" "FAKTURA NR FV-1\r\nDo zapl\b/aty: 10.58 zl\b/\r\n");
+  ScreenDriver d;
+  auto v = OpenViewer(d.con, dir / "druk01.prn", {.top = 0, .bottom = 23, .name = "rob/druk01.prn"});
+  ASSERT_TRUE(v);
+  d.Then([&] {
+    EXPECT_TRUE(d.LineIs(0, "FAKTURA NR FV-1"));
+    EXPECT_TRUE(d.LineIs(1, "Do zapłaty: 10.58 zł"));
+  });
+  d.Key(key::kEsc);
+  ASSERT_TRUE(d.Run([&](Console&) { (void)v->Run(); }));
+}
+
 TEST(TextViewer, LinesAndWindowsNeverPastTheEnd) {
   TempDir dir;
   dir.Write("r.txt", NumberedLines(30));
