@@ -182,7 +182,10 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
     if (console::Okno(s.con(), std::string("Dowód bez pozycji - usunąć "_pl) + doc + " ?", "N")) {
       console::OknoNoWait(s.con(), "TRWA ZAPIS...");
       if (!UsunDowod(s, ui)) return false;
-      AuditLog(s, rd, nrd, value + " usunieto dowod");
+      // The log keeps what the document was worth, not the empty grid's 0.00.
+      const std::string removed =
+          s.vars().Has(var::L_WARTOSC) ? AllTrim(Str(s.vars().Number(var::L_WARTOSC), 14, 2)) : value;
+      AuditLog(s, rd, nrd, removed + " usunieto dowod");
       Tell(s, std::string("Usunięto "_pl) + doc);
     } else {
       Tell(s, std::string("Dowód "_pl) + doc + " bez zmian");

@@ -174,6 +174,10 @@ TEST_F(Reopen, ACorrectionLeftWithoutLinesMayRemoveTheDocument) {
   EXPECT_DOUBLE_EQ(Stock("1", "A1", "B_R_I"), 0);
   EXPECT_EQ(Counter("FV"), 12) << "the number stays given";
   ExpectIndexesVerify();
+  auto log = mem_.Contents("./kanty.txt");
+  if (!log.ok()) log = mem_.Contents("kanty.txt");
+  ASSERT_TRUE(log.ok());
+  EXPECT_NE(log->find("FV-12 36.90 usunieto dowod"), std::string::npos) << *log;  // what it was worth
 }
 
 TEST_F(Reopen, ASettledDocumentNeedsTheRightsAndAMissingOneIsSaid) {
