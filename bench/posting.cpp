@@ -39,10 +39,14 @@
 #include "store/net_ui.h"
 #include "store/schema.h"
 #include "xbase/env.h"
+#include "bench_station.h"
 
 namespace {
 
 using namespace hurt;
+using bench::BenchStation;
+using bench::BulkFill;
+using bench::Fail;
 using store::TableId;
 using xbase::Value;
 
@@ -53,63 +57,7 @@ constexpr int kLines = 10;
 
 int articles = kArticlesSmall;  // set once in main before any station starts
 
-struct BenchStation {
-  BenchStation(const std::string& dir, int number)
-      : clock(shell::ClockStart{2026, 3, 14, 9, 0, 0}),
-        env(xbase::RealEnv(), clock),
-        backend(console_clock),
-        con(backend, console_clock),
-        ui(clock) {
-    session::SessionOptions o;
-    o.data_dir = dir;
-    session = std::make_unique<session::Session>(env, con, o);
-    session->set_stacja(number);
-    // A station without its life lock would look gone to the others, who would take its
-    // postings back while it writes them.
-    if (!session->HoldStationLock().ok()) std::fprintf(stderr, "station %d: life lock not taken\n", number);
-    session->op().nr = "1";
-  }
-  xbase::WorkArea& Area(TableId id) { return *session->areas().Area(store::Table(id).area); }
-
-  shell::ScriptClock clock;
-  shell::ClockedEnv env;
-  FakeClock console_clock{2026, 3, 14, 9, 0, 0};
-  console::HeadlessBackend backend;
-  console::Console con;
-  store::NoScreenUi ui;
-  std::unique_ptr<session::Session> session;
-};
-
 std::string Indeks(int i) { return "B" + std::to_string(10000 + i); }
-
-bool Fail(const char* what, const Status& st) {
-  std::fprintf(stderr, "%s: %s\n", what, st.ToString().c_str());
-  return false;
-}
-
-// Fills a table in bulk: its orders closed, `count` records appended in one append batch
-// (`fill` writes record i), then the orders attached again and rebuilt in one pass under
-// the file lock.
-template <typename Fill>
-bool BulkFill(xbase::WorkArea& a, long count, Fill fill) {
-  std::vector<std::string> orders;
-  for (int n = 1; n <= a.order_count(); ++n) orders.push_back(a.Order(n)->path);
-  if (Status st = a.CloseOrders(); !st.ok()) return Fail("close orders", st);
-  if (Status st = a.BeginAppendBatch(); !st.ok()) return Fail("append batch", st);
-  for (long i = 0; i < count; ++i) {
-    if (Status st = a.Append(); !st.ok()) return Fail("append", st);
-    fill(a, i);
-  }
-  if (Status st = a.EndAppendBatch(); !st.ok()) return Fail("end append batch", st);
-  for (const std::string& path : orders) {
-    if (auto n = a.AttachOrder(path); !n.ok()) return Fail("attach order", n.status());
-  }
-  if (Status st = a.LockFile(); !st.ok()) return Fail("file lock", st);
-  if (Status st = a.Reindex(); !st.ok()) return Fail("reindex", st);
-  if (!orders.empty()) (void)a.SetOrder(1);
-  (void)a.Unlock();
-  return a.Commit().ok();
-}
 
 void FillArticle(xbase::WorkArea& as, long i) {
   (void)as.Replace("MAG", Value("1"));

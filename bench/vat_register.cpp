@@ -49,10 +49,14 @@
 #include "store/net_ui.h"
 #include "store/schema.h"
 #include "xbase/env.h"
+#include "bench_station.h"
 
 namespace {
 
 using namespace hurt;
+using bench::BenchStation;
+using bench::BulkFill;
+using bench::Fail;
 using store::TableId;
 using xbase::Value;
 
@@ -62,57 +66,6 @@ constexpr int kLines = 5;
 constexpr const char* kRates[] = {"23", " 8", " 5", " 0", "ZW"};
 constexpr double kRatePercent[] = {23, 8, 5, 0, 0};
 
-struct BenchStation {
-  explicit BenchStation(const std::string& dir)
-      : clock(shell::ClockStart{2026, 3, 31, 18, 0, 0}),
-        env(xbase::RealEnv(), clock),
-        backend(console_clock),
-        con(backend, console_clock),
-        ui(clock) {
-    session::SessionOptions o;
-    o.data_dir = dir;
-    session = std::make_unique<session::Session>(env, con, o);
-    session->set_stacja(1);
-    if (!session->HoldStationLock().ok()) std::fprintf(stderr, "station lock not taken\n");
-    session->op().nr = "1";
-  }
-  xbase::WorkArea& Area(TableId id) { return *session->areas().Area(store::Table(id).area); }
-
-  shell::ScriptClock clock;
-  shell::ClockedEnv env;
-  FakeClock console_clock{2026, 3, 31, 18, 0, 0};
-  console::HeadlessBackend backend;
-  console::Console con;
-  store::NoScreenUi ui;
-  std::unique_ptr<session::Session> session;
-};
-
-bool Fail(const char* what, const Status& st) {
-  std::fprintf(stderr, "%s: %s\n", what, st.ToString().c_str());
-  return false;
-}
-
-// As the posting benchmark: orders closed, one append batch, orders rebuilt in one pass.
-template <typename Fill>
-bool BulkFill(xbase::WorkArea& a, long count, Fill fill) {
-  std::vector<std::string> orders;
-  for (int n = 1; n <= a.order_count(); ++n) orders.push_back(a.Order(n)->path);
-  if (Status st = a.CloseOrders(); !st.ok()) return Fail("close orders", st);
-  if (Status st = a.BeginAppendBatch(); !st.ok()) return Fail("append batch", st);
-  for (long i = 0; i < count; ++i) {
-    if (Status st = a.Append(); !st.ok()) return Fail("append", st);
-    fill(a, i);
-  }
-  if (Status st = a.EndAppendBatch(); !st.ok()) return Fail("end append batch", st);
-  for (const std::string& path : orders) {
-    if (auto n = a.AttachOrder(path); !n.ok()) return Fail("attach order", n.status());
-  }
-  if (Status st = a.LockFile(); !st.ok()) return Fail("file lock", st);
-  if (Status st = a.Reindex(); !st.ok()) return Fail("reindex", st);
-  if (!orders.empty()) (void)a.SetOrder(1);
-  (void)a.Unlock();
-  return a.Commit().ok();
-}
 
 std::string Indeks(long i) { return "B" + std::to_string(10000 + i); }
 
@@ -132,7 +85,7 @@ Kind KindOf(long doc) {
 }
 
 bool BuildData(const std::string& dir) {
-  BenchStation st(dir);
+  BenchStation st(dir, 1, {2026, 3, 31, 18});
   if (!session::InitNtx(*st.session, st.ui, "")) return false;
   xbase::WorkArea& slow = st.Area(TableId::kSlow);
   for (long k : {0L, 10L, 15L, 17L}) {
@@ -159,6 +112,17 @@ bool BuildData(const std::string& dir) {
   const JulianDay first = JulianFromYmd(2026, 3, 1);
   auto day = [&](long doc) { return xbase::Date{first + static_cast<JulianDay>(doc * 31 / kDocuments)}; };
   auto nrd = [](long doc) { return Str(static_cast<double>(doc + 1), 8); };
+  // The fields a line and its header share.
+  auto document_fields = [&](xbase::WorkArea& a, long doc, const Kind& kind) {
+    (void)a.Replace("R_P", Value(kind.r_p));
+    (void)a.Replace("S_Z", Value(kind.s_z));
+    (void)a.Replace("RD", Value(kind.rd));
+    (void)a.Replace("NRD", Value(nrd(doc)));
+    (void)a.Replace("DATA", Value(day(doc)));
+    (void)a.Replace("MAG", Value("1"));
+    (void)a.Replace("KTO", Value(kind.s_z[0] == 'Z' ? "D" : "O"));
+    (void)a.Replace("ODB", Value("K" + std::to_string(doc % 500)));
+  };
   std::mt19937 rng(4242);
   const bool lines_ok = BulkFill(st.Area(TableId::kDow), kDocuments * kLines, [&](xbase::WorkArea& a, long i) {
     const long doc = i / kLines;
@@ -170,15 +134,8 @@ bool BuildData(const std::string& dir) {
     const double wartosc = NewRound(q * cena, 2);
     const double p = kRatePercent[rate];
     const double vat = kind.nb[0] == 'B' ? NewRound(wartosc * p / (100 + p), 2) : NewRound(wartosc * p / 100, 2);
-    (void)a.Replace("R_P", Value(kind.r_p));
-    (void)a.Replace("S_Z", Value(kind.s_z));
-    (void)a.Replace("RD", Value(kind.rd));
-    (void)a.Replace("NRD", Value(nrd(doc)));
-    (void)a.Replace("DATA", Value(day(doc)));
-    (void)a.Replace("MAG", Value("1"));
+    document_fields(a, doc, kind);
     (void)a.Replace("LP", Value(PadL(std::to_string(i % kLines + 1), 3)));
-    (void)a.Replace("KTO", Value(kind.s_z[0] == 'Z' ? "D" : "O"));
-    (void)a.Replace("ODB", Value("K" + std::to_string(doc % 500)));
     (void)a.Replace("INDEKS", Value(Indeks(article)));
     (void)a.Replace("NAZWA", Value("TOWAR " + std::to_string(article)));
     (void)a.Replace("ILOSC", Value(q));
@@ -191,15 +148,7 @@ bool BuildData(const std::string& dir) {
   });
   if (!lines_ok) return false;
   const bool headers_ok = BulkFill(st.Area(TableId::kDowod), kDocuments, [&](xbase::WorkArea& a, long doc) {
-    const Kind kind = KindOf(doc);
-    (void)a.Replace("R_P", Value(kind.r_p));
-    (void)a.Replace("S_Z", Value(kind.s_z));
-    (void)a.Replace("RD", Value(kind.rd));
-    (void)a.Replace("NRD", Value(nrd(doc)));
-    (void)a.Replace("DATA", Value(day(doc)));
-    (void)a.Replace("MAG", Value("1"));
-    (void)a.Replace("KTO", Value(kind.s_z[0] == 'Z' ? "D" : "O"));
-    (void)a.Replace("ODB", Value("K" + std::to_string(doc % 500)));
+    document_fields(a, doc, KindOf(doc));
     (void)a.Replace("NODB", Value("ODBIORCA " + std::to_string(doc % 500)));
     (void)a.Replace("SPZ", Value("G"));
   });
@@ -226,7 +175,7 @@ double PeakMiB() {
 
 // ComputeRegister over the month, twice (the first run warms the files), the second timed.
 int RegisterPhase(const std::string& dir) {
-  BenchStation st(dir);
+  BenchStation st(dir, 1, {2026, 3, 31, 18});
   if (!session::InitDbf(*st.session, st.ui, "")) return 1;
   reports::RegisterRequest req;
   req.from = JulianFromYmd(2026, 3, 1);
@@ -254,7 +203,7 @@ int RegisterPhase(const std::string& dir) {
 // What the engine alone costs: the month's lines in date order (dow order 2) with the
 // fields the register reads, and one header seek (dowod order 1) per document.
 int FloorPhase(const std::string& dir) {
-  BenchStation st(dir);
+  BenchStation st(dir, 1, {2026, 3, 31, 18});
   if (!session::InitDbf(*st.session, st.ui, "")) return 1;
   xbase::WorkArea& dow = st.Area(TableId::kDow);
   xbase::WorkArea& dowod = st.Area(TableId::kDowod);
@@ -298,7 +247,7 @@ bool Exec(sqlite3* db, const char* sql) {
 
 // The lines and headers copied from the tables into a new SQLite file.
 int SqliteLoadPhase(const std::string& dir) {
-  BenchStation st(dir);
+  BenchStation st(dir, 1, {2026, 3, 31, 18});
   if (!session::InitDbf(*st.session, st.ui, "")) return 1;
   const std::string path = dir + "/dow.sqlite";
   std::filesystem::remove(path);

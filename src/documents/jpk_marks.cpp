@@ -23,8 +23,6 @@ constexpr std::array<std::string_view, 15> kPositions = {
     "I_63", "B_SPV", "B_SPV_DOSTAWA", "B_MPV_PROWIZJA", "MPP", "KorektaPO", "IMP"};
 constexpr size_t kMpp = 12, kKorektaPo = 13, kImp = 14;
 
-void SetText(session::Session& s, std::string_view name, const std::string& v) { s.vars().Set(name, xbase::Value(v)); }
-
 bool Before2022(JulianDay day) { return day != kEmptyDate && day < JulianFromYmd(2022, 1, 1); }
 
 }  // namespace
@@ -94,13 +92,13 @@ bool DoJpkXx(session::Session& s, const DocKind& kind, JulianDay day) {
   con.RestoreScreen(saved);
   if (escaped) return false;
   for (size_t i = 0; i < questions.size(); ++i) marks[questions[i].position] = answers[i].empty() ? ' ' : answers[i][0];
-  SetText(s, var::M_JPK_XX, marks);
-  if (with_typ) SetText(s, var::M_TYP_DOK, typ);
+  s.vars().Set(var::M_JPK_XX, xbase::Value(marks));
+  if (with_typ) s.vars().Set(var::M_TYP_DOK, xbase::Value(typ));
   return true;
 }
 
 void NewDocumentJpk(session::Session& s, std::string_view rd) {
-  SetText(s, var::M_JPK_XX, std::string(kJpkXxWidth, ' '));
+  s.vars().Set(var::M_JPK_XX, xbase::Value(std::string(kJpkXxWidth, ' ')));
   std::string typ(kTypDokWidth, ' ');
   xbase::WorkArea* slow = s.areas().Find("slow");
   if (slow != nullptr && slow->FieldIndex("TYP_DOK") >= 0 && !IsBlank(rd) && slow->order_count() >= 1) {
@@ -111,7 +109,7 @@ void NewDocumentJpk(session::Session& s, std::string_view rd) {
     }
     (void)slow->SetOrder(order);
   }
-  SetText(s, var::M_TYP_DOK, typ);
+  s.vars().Set(var::M_TYP_DOK, xbase::Value(typ));
 }
 
 }  // namespace hurt::documents

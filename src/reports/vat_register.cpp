@@ -394,7 +394,7 @@ void Pass::ReadAllArticles() {
   all_articles_read_ = true;
   xbase::Table& table = as_->table();
   const int mag = table.FieldIndex("MAG"), indeks = table.FieldIndex("INDEKS");
-  if (mag < 0 || indeks < 0 || table.RecordCount() >= kArticleSlots / 2 - articles_kept_) return;
+  if (mag < 0 || indeks < 0 || articles_kept_ + table.RecordCount() >= kArticleSlots / 2) return;
   xbase::RecordScanner scan(table);
   xbase::Record rec;
   while (scan.Next(&rec)) {

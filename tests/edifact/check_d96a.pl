@@ -150,8 +150,8 @@ sub fits_format {
 
 sub check_segment {
   my ($where, $tag, $elements) = @_;
-  my $spec = $segment{$tag} or return fault("$where: $tag is not a segment of D.96A");
-  my @slots = map { ($_) x $_->{repeat} } @$spec;
+  my $layout = $segment{$tag} or return fault("$where: $tag is not a segment of D.96A");
+  my @slots = map { ($_) x $_->{repeat} } @$layout;
   fault("$where: $tag has ", scalar(@$elements), " data elements, at most ", scalar(@slots), " fit")
     if @$elements > @slots;
   for my $k (0 .. $#slots) {
