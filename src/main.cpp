@@ -96,6 +96,7 @@ int main(int argc, char** argv) {
   }
   hurt::shell::ClockedEnv env(hurt::xbase::RealEnv(), *clock);
   if (config->crash_in_posting > 0) env.CrashInPosting(config->crash_in_posting);
+  if (config->crash_in_close > 0) env.CrashInClose(config->crash_in_close);
 
   std::unique_ptr<hurt::console::TerminalBackend> terminal;
   std::unique_ptr<hurt::shell::ScriptBackend> script;

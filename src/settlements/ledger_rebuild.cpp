@@ -19,6 +19,7 @@
 #include "store/init_tables_layout.h"
 #include "store/init_tables_rebuild.h"
 #include "store/schema.h"
+#include "store/copy_fields.h"
 #include "store/schema_field_list.h"
 #include "store/table_create.h"
 #include "xbase/file_util.h"
@@ -363,6 +364,30 @@ class Rebuild {
     return book->Flush();
   }
 
+  // The items the month close brought forward from the month before (kBroughtForward in
+  // the period folder) open the new ledger: no header of this month stands for them.
+  Status PassBroughtForward() {
+    const std::string file = b_.Path(b_.period + "/" + std::string(kBroughtForward));
+    if (!s_.env().Exists(file + ".dbf")) return Status::Ok();
+    const int area = s_.areas().FirstFree(210, 248);
+    if (area == 0) return Status::Busy("Brak wolnego obszaru roboczego");
+    auto bo = s_.areas().Open(area, file + ".dbf", "fa_bo", {.exclusive = false, .read_only = true});
+    if (!bo.ok()) return bo.status();
+    xbase::WorkArea& from = **bo;
+    xbase::WorkArea& fa = Scratch();
+    const store::FieldCopier copier = store::FieldCopier::Match(fa.table().schema(), from.table().schema());
+    Status st = from.GoTop();
+    for (; st.ok() && !from.eof(); st = from.Skip()) {
+      if (st = fa.Append(); !st.ok()) break;
+      if (st = copier.Copy(from.record(), fa); !st.ok()) break;
+      if (st = fa.Replace("ZAP", Value(" ")); !st.ok()) break;
+      if (st = fa.Flush(); !st.ok()) break;
+      ++r_.brought_forward;
+    }
+    Status closed = s_.areas().Close(area);
+    return st.ok() ? closed : st;
+  }
+
   Status PassOne() {
     ui_.Message("Sprawdzam rozrachunki (1)");
     rrr_ = s_.FileX("RRR.TXT");
@@ -662,6 +687,7 @@ class Rebuild {
   Status Work() {
     for (TableId id : kBooks) HURT_RETURN_IF_ERROR(MergeBook(id));
     HURT_RETURN_IF_ERROR(CreateScratch());
+    HURT_RETURN_IF_ERROR(PassBroughtForward());
     HURT_RETURN_IF_ERROR(PassOne());
     HURT_RETURN_IF_ERROR(MarkJournal());
     HURT_RETURN_IF_ERROR(PassTwo());

@@ -6,7 +6,9 @@
 //      records with an empty key go; records only in the copy are added. Records absent
 //      from the copy whose rebuilt balances are zero go at the end (judged on the rebuilt
 //      balances, so that a second run decides the same way).
-//   2. "Sprawdzam rozrachunki (1)": every header gives its open item by the rule posting
+//   2. "Sprawdzam rozrachunki (1)": the items the month close brought forward from the
+//      month before (fa_bo in the period folder, the open items of that month's ledger)
+//      open the new fa_N; then every header gives its open item by the rule posting
 //      and the money documents use (documents::OpenItemOf), into a new fa_N built from
 //      nothing. An opening balance "BO " keeps SPZ "B" on its item. A non-cash document
 //      whose counterparty is missing from its book is told ("Spz<>G a brak odb. w
@@ -48,8 +50,12 @@ class Session;
 namespace hurt::settlements {
 
 inline constexpr std::string_view kLedgerRebuildMarker = "zo_fn_kor.txt";
+// The open items a month close brings forward into the new month, in its period folder
+// (the layout of fa_N). Written once by the close, read by every rebuild of that month.
+inline constexpr std::string_view kBroughtForward = "fa_bo";
 
 struct LedgerRebuildResult {
+  long brought_forward = 0;  // items brought forward from the month before
   long documents = 0;        // headers that gave an open item
   long added_counterparties = 0;
   long batches = 0;          // batches of fa_nx applied

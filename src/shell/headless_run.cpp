@@ -103,6 +103,13 @@ Result<HeadlessConfig> HeadlessConfigFromEnvironment(const EnvironmentLookup& ge
     }
     if (!c.headless()) return Status::Invalid("HURT_CRASH_IN_POSTING needs HURT_HEADLESS");
   }
+  const std::string close_crash = var("HURT_CRASH_IN_CLOSE");
+  if (!close_crash.empty()) {
+    if (!ReadInt(AllTrim(close_crash), 1, 1'000'000, &c.crash_in_close)) {
+      return Status::Invalid("HURT_CRASH_IN_CLOSE: expected a number of writes, got \"" + close_crash + "\"");
+    }
+    if (!c.headless()) return Status::Invalid("HURT_CRASH_IN_CLOSE needs HURT_HEADLESS");
+  }
   std::string clock = var("HURT_CLOCK");
   if (!clock.empty()) {
     c.clock = ParseClockText(clock);
@@ -295,6 +302,11 @@ class ClockedEnv::CountedFile final : public xbase::ForwardingFile {
   ClockedEnv& env_;
 };
 
+Status ClockedEnv::Rename(const std::string& from, const std::string& to) {
+  if (crash_after_ > 0) Wrote(to);
+  return base().Rename(from, to);
+}
+
 Result<std::unique_ptr<xbase::File>> ClockedEnv::Open(const std::string& path, const xbase::OpenOptions& o) {
   auto f = base().Open(path, o);
   if (!f.ok() || crash_after_ == 0) return f;
@@ -303,7 +315,8 @@ Result<std::unique_ptr<xbase::File>> ClockedEnv::Open(const std::string& path, c
 
 void ClockedEnv::Wrote(const std::string& path) {
   const std::string name = Lower(path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1));
-  const bool journal = name.size() == 10 && name.rfind("post", 0) == 0 && name.substr(6) == ".jnl";
+  const bool journal = counting_close_ ? path.find("zamknij/r") != std::string::npos
+                                      : name.size() == 10 && name.rfind("post", 0) == 0 && name.substr(6) == ".jnl";
   if (counting_ < 0) {
     if (journal) counting_ = 0;
     return;

@@ -62,6 +62,9 @@ struct HeadlessConfig {
   // HURT_CRASH_IN_POSTING: the program kills itself (SIGKILL) at this write after it has
   // written a posting journal, as a station that dies in the middle of posting (0: never).
   int crash_in_posting = 0;
+  // HURT_CRASH_IN_CLOSE: the same at this write or rename after a month close wrote its
+  // marker in zamknij/, as a station that dies in the middle of the close.
+  int crash_in_close = 0;
   bool headless() const { return !keys.empty(); }
 };
 
@@ -106,7 +109,13 @@ class ClockedEnv final : public xbase::ForwardingEnv {
   ClockedEnv(xbase::Env& base, Clock& clock) : ForwardingEnv(base), clock_(clock) {}
   // Tests: die at the n-th write after a posting journal was written (HURT_CRASH_IN_POSTING).
   void CrashInPosting(int writes) { crash_after_ = writes; }
+  // Tests: die at the n-th write or rename after a month close wrote its marker.
+  void CrashInClose(int writes) {
+    crash_after_ = writes;
+    counting_close_ = true;
+  }
   Result<std::unique_ptr<xbase::File>> Open(const std::string& path, const xbase::OpenOptions& o) override;
+  Status Rename(const std::string& from, const std::string& to) override;
   Clock& clock() override { return clock_; }
 
  private:
@@ -116,6 +125,7 @@ class ClockedEnv final : public xbase::ForwardingEnv {
   Clock& clock_;
   int crash_after_ = 0;
   int counting_ = -1;  // writes since a posting journal was written; -1 before one
+  bool counting_close_ = false;  // counted from the month close's marker instead
 };
 
 // ---- back-ends ----

@@ -8,6 +8,8 @@
 #include "console/message_window.h"
 #include "documents/stock_correction.h"
 #include "invoicing/amount_search.h"
+#include "maintenance/month_close.h"
+#include "maintenance/period_keys.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/not_built.h"
@@ -74,6 +76,22 @@ int OknoKey(Session& session, std::string_view text, int seconds) {
 // the warnings time out closes nothing.
 int ZamkniecieOkresu(Session& session) {
   console::Console& con = session.con();
+  if (session.InArchive()) {
+    console::Okno_(con, "Praca w archiwum - blokada", 3);
+    return kReopen;
+  }
+  // A close cut short after the new month became current is finished first.
+  if (!maintenance::UnfinishedCloseInto(session).empty()) {
+    (void)maintenance::MClose(session);
+    return kReopen;
+  }
+  if (session.FileX("tylko.fan")) {
+    const std::optional<std::string> next = maintenance::NextPeriod(session.hh());
+    if (next && session.env().Exists(session.Path(*next + "/as.dbf"))) {
+      (void)maintenance::MCloseFaN(session);
+      return kReopen;
+    }
+  }
   if (TooEarlyToClose(session)) {
     const int k = OknoKey(session, "NIE ZAMYKAJ JESZCZE MIESIACA !", 5);
     if (k == console::key::kEsc) {
@@ -87,7 +105,7 @@ int ZamkniecieOkresu(Session& session) {
       if (last == console::key::kEsc || last == console::key::kNone) return kReopen;
     }
   }
-  session::NotBuilt(session, "M_CLOSE");
+  (void)maintenance::MClose(session);
   return kReopen;
 }
 

@@ -48,7 +48,8 @@ bool HasArticles(xbase::Env& env, std::string_view root, std::string_view period
   return FileX(env, InRoot(root, std::string(period) + "/as.dbf"));
 }
 
-// The local calendar day a file was last changed, when it can be told.
+}  // namespace
+
 std::optional<JulianDay> FileDay(const std::string& path) {
   std::error_code ec;
   const auto written = std::filesystem::last_write_time(path, ec);
@@ -60,9 +61,6 @@ std::optional<JulianDay> FileDay(const std::string& path) {
   if (localtime_r(&t, &local) == nullptr) return std::nullopt;
   return JulianFromYmd(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
-
-}  // namespace
-
 
 std::string PeriodOfDay(JulianDay day) {
   const Ymd ymd = YmdFromJulian(day);

@@ -5,6 +5,7 @@
 
 #include "store/net_files.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@
 
 namespace hurt::store {
 
+
+// The day a file was last written (local time); nullopt when it cannot be told.
+std::optional<JulianDay> FileDay(const std::string& path);
 
 // The period folder "yy/mm" of a day, and the firma->BMR text "mm.yy" of a period folder.
 std::string PeriodOfDay(JulianDay day);

@@ -14,7 +14,7 @@
 //                                        keeping the table's indexes up to date
 //   hurt-dbf seek T NTX KEY [--soft]     the record number a key finds
 //   hurt-dbf lock T RECNO SECONDS        holds a record lock for a while
-//   hurt-dbf verify [DIR]                the data checker on a data directory (verify.h)
+//   hurt-dbf verify [DIR [yy/mm]]        the data checker on a data directory (verify.h)
 //
 // T may be given with or without ".dbf", NTX with or without ".ntx". Exit codes are in
 // tool.h.

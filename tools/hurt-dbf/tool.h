@@ -33,7 +33,7 @@ inline constexpr int kExitError = 2;
 inline constexpr std::string_view kUsage =
     "usage: hurt-dbf info T | dump T [--order NTX] [--csv | --sheet [--cp1250]] | check T [NTX...] | "
     "repair T [--yes] | reindex T NTX [EXPR] | create T \"NAME,C,8,0;VALUE,N,12,2;...\" | "
-    "import T CSV [--cp1250] | seek T NTX KEY [--soft] | lock T RECNO SECONDS | verify [DIR]";
+    "import T CSV [--cp1250] | seek T NTX KEY [--soft] | lock T RECNO SECONDS | verify [DIR [yy/mm]]";
 
 // The command line after the command word: positional arguments and "--name [value]"
 // options, in any order.

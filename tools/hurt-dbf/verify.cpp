@@ -169,11 +169,18 @@ Result<std::string> PeriodOf(const DataDir& dir) {
 
 }  // namespace verify
 
-Result<std::vector<Finding>> VerifyData(xbase::Env& env, std::string_view root) {
+Result<std::vector<Finding>> VerifyData(xbase::Env& env, std::string_view root, std::string_view period) {
   verify::DataDir dir{env, root.empty() ? std::string(".") : std::string(root), ""};
-  auto period = verify::PeriodOf(dir);
-  if (!period.ok()) return period.status();
-  dir.period = *period;
+  if (period.empty()) {
+    auto current = verify::PeriodOf(dir);
+    if (!current.ok()) return current.status();
+    dir.period = *current;
+  } else {
+    if (period.size() != 5 || period[2] != '/' || !env.IsDir(dir.Path(std::string(period)))) {
+      return Status::NotFound("brak katalogu okresu " + std::string(period));
+    }
+    dir.period = std::string(period);
+  }
 
   verify::Findings findings;
   verify::Cards cards = verify::ReadCards(dir, findings);

@@ -50,6 +50,7 @@ struct Finding {
 // Checks the current period of the data directory `root` ("." or "" for the current
 // directory). NotFound or Invalid when it cannot check at all: no firma.dbf, no period
 // in it, or no folder for that period.
-Result<std::vector<Finding>> VerifyData(xbase::Env& env, std::string_view root);
+// `period` ("yy/mm") checks that month instead of the one firma->BMR names.
+Result<std::vector<Finding>> VerifyData(xbase::Env& env, std::string_view root, std::string_view period = {});
 
 }  // namespace hurt::dbftool

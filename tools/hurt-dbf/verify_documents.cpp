@@ -182,8 +182,13 @@ bool DocumentCheck::ReadHeaders() {
       continue;
     }
     const std::string kind_rd = h.key.substr(0, 3);
-    double& highest = highest_[kind_rd];
-    highest = std::max(highest, Val(h.key.substr(3)));
+    // Issue notes carried over by the month close are numbered from 10000000, apart from
+    // the kind's counter.
+    const double number = Val(h.key.substr(3));
+    if (number < 10000000) {
+      double& highest = highest_[kind_rd];
+      highest = std::max(highest, number);
+    }
     auto kind = kinds_.find(kind_rd);
     if (kind != kinds_.end()) {
       h.kind = &kind->second;
