@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
@@ -643,6 +644,20 @@ Result<UnpackedFiles> UnpackBeside(xbase::Env& env, const std::string& archive, 
   if ((*reader)->AnyEncrypted() && password.empty()) return Status::Unsupported(archive + ": encrypted, no password");
 
   const std::string base = root.empty() ? std::string(".") : root;
+  // What an unpack killed before its renames left in these folders goes first.
+  std::set<std::string> folders;
+  for (const std::string& p : paths) folders.insert(FolderOf(base + "/" + p));
+  for (const std::string& folder : folders) {
+    if (!env.IsDir(folder)) continue;
+    auto names = env.ListDir(folder);
+    if (!names.ok()) return names.status();
+    for (const std::string& n : *names) {
+      if (n.size() > kUnpackTempSuffix.size() &&
+          std::string_view(n).substr(n.size() - kUnpackTempSuffix.size()) == kUnpackTempSuffix) {
+        HURT_RETURN_IF_ERROR(env.Remove(folder + "/" + n));
+      }
+    }
+  }
   UnpackedFiles out(env);
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string final_path = base + "/" + paths[i];

@@ -155,6 +155,8 @@ class UnpackedFiles {
 
 // Unpacks `archive` below `root` beside the files' places (see above), creating the
 // folders its entries need; `progress` is told each entry's path before it is written.
+// Files an earlier unpack left beside their places (a program killed before the renames)
+// are removed from the folders the archive writes to.
 // NotFound: no archive; Invalid: an entry's name would leave the root (named in the
 // message); Unsupported: an encrypted archive and no password; Corruption: a damaged
 // archive or a wrong password; IoError: a file could not be written.

@@ -145,8 +145,11 @@ TEST_F(ZipArchiveTest, UnpackPutsNothingInPlaceUntilCommit) {
   EXPECT_FALSE(mem.Exists("/dane/24/03/as.dbf.odtw"));
   EXPECT_FALSE(mem.Exists("/dane/24/03/dow.dbf.odtw"));
 
+  // What a killed unpack left beside the tables goes with the next one.
+  HURT_ASSERT_OK(mem.SetContents("/dane/24/03/slow.dbf.odtw", "zostawione"));
   auto u = UnpackBeside(mem, "/dane/k.zip", "/dane", "");
   HURT_ASSERT_OK(u.status());
+  EXPECT_FALSE(mem.Exists("/dane/24/03/slow.dbf.odtw"));
   HURT_ASSERT_OK(u->Commit());
   EXPECT_EQ(Contents("/dane/24/03/as.dbf"), "nowe as");
   EXPECT_EQ(Contents("/dane/24/03/dow.dbf"), "nowe dow");
