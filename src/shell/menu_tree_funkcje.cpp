@@ -18,6 +18,7 @@
 #include "session/store_ui.h"
 #include "session/viewer.h"
 #include "settlements/ledger_rebuild.h"
+#include "shell/backup_screens.h"
 #include "shell/company.h"
 #include "shell/file_picker.h"
 #include "shell/mail_settings_screen.h"
@@ -234,8 +235,8 @@ int Specjalne(Session& session) {
     return kReopen;
   }));
   const bool backups = op.Prawa(12) && !archive && !limited;
-  it.push_back(menu::Item(3, " Kopiowanie zbiorów na PENa         "_pl, backups, false, later("ARC_DBF")));
-  it.push_back(menu::Item(4, "*Odtwarzanie zbiorów z PENa         "_pl, backups, true, later("UNARC_DBF")));
+  it.push_back(menu::Item(3, " Kopiowanie zbiorów na PENa         "_pl, backups, false, [&session] { return KopiowanieNaPena(session); }));
+  it.push_back(menu::Item(4, "*Odtwarzanie zbiorów z PENa         "_pl, backups, true, [&session] { return OdtwarzanieZPena(session); }));
   it.push_back(menu::Item(5,
                           session.FileX("BUCHALT.TXT") ? " Kopiowanie zbiorów dla BUCHALTERA  "_pl
                                                        : " Kopiowanie zbiorów dla systemu F-K "_pl,

@@ -24,6 +24,7 @@
 #include "session/store_ui.h"
 #include "settlements/ledger_rebuild.h"
 #include "store/schema.h"
+#include "shell/backup_screens.h"
 #include "shell/company.h"
 #include "shell/import_rob0.h"
 #include "shell/main_screen.h"
@@ -220,7 +221,7 @@ int Shutdown(Session& s, StartupState& state) {
     (void)s.areas().Close(1);
     auto alone = OpenWithWait(s, 1, s.Path("firma.dbf"), "firma", true, 1);
     if (alone.ok() && !s.FileX("ARC.---")) {
-      if (session::NotBuilt(s, "ARC_DBF")) {
+      if (KopiaPrzyWyjsciu(s)) {
         console::Okno_(con, "Zrobiono kopie", 2);
       } else {
         con.Clear();
