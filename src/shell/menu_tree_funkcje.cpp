@@ -8,6 +8,7 @@
 #include "console/message_window.h"
 #include "documents/stock_correction.h"
 #include "invoicing/amount_search.h"
+#include "maintenance/zeroing.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/not_built.h"
@@ -91,14 +92,19 @@ int ZamkniecieOkresu(Session& session) {
   return kReopen;
 }
 
-// Item 11: the settings are kept in KONIEC.TXT while the data are zeroed.
+// Item 11: the settings are kept in KONIEC.TXT while the data are zeroed (ZEROWANIE).
+// Without that copy nothing is zeroed.
 int Zerowanie(Session& session) {
   const std::string settings = session.Path("parametr.mem");
   const std::string keep = session.Path("koniec.txt");
-  if (session.env().Exists(settings)) (void)session::CopyFileReplacing(session.env(), settings, keep);
-  session::NotBuilt(session, "ZEROWANIE");
+  if (session.env().Exists(settings) && !session::CopyFileReplacing(session.env(), settings, keep).ok()) {
+    console::Okno_(session.con(), "Plik koniec.txt niedostepny - zerowanie nie wykonane", 3);
+    return kReopen;
+  }
+  const bool open = maintenance::Zerowanie(session);
+  // A copy left behind is only a spare: the settings file itself is untouched.
   if (session.env().Exists(keep)) (void)session.env().Remove(keep);
-  return kReopen;
+  return open ? kReopen : kMenuEnd;
 }
 
 // Item 16: the reorganisation. Every other station must be out, which holding firma
