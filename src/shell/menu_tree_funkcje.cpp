@@ -8,6 +8,7 @@
 #include "console/message_window.h"
 #include "documents/stock_correction.h"
 #include "invoicing/amount_search.h"
+#include "maintenance/period_change.h"
 #include "maintenance/zeroing.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
@@ -250,7 +251,8 @@ int Specjalne(Session& session) {
     return kReopen;
   }));
   it.push_back(menu::Item(12, std::string(36, ' '), false, true, nullptr));
-  it.push_back(menu::Item(14, "*Zmiana bieżacego okresu obrach.    "_pl, op.Prawa(10) && !limited, true, later("ZM_BMR")));
+  it.push_back(menu::Item(14, "*Zmiana bieżacego okresu obrach.    "_pl, op.Prawa(10) && !limited, true,
+                          [&session] { return maintenance::ZmBmr(session) ? kReopen : kMenuEnd; }));
   it.push_back(menu::Item(15, "*Opcja administratora - zerowanie   ", boss, true,
                           [&session] { return Zerowanie(session); }));
   it.push_back(menu::Item(16, " Reorganizacja zbiorow /uzgodnienia/", true, true,
