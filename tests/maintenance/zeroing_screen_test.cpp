@@ -13,6 +13,7 @@
 #include "maintenance/maintenance_fixture.h"
 #include "maintenance/zeroing_tables.h"
 #include "session/init_tables.h"
+#include "session/operators_table.h"
 #include "store/schema.h"
 #include "support/screen_driver.h"
 #include "xbase/memory_env.h"
@@ -142,6 +143,33 @@ TEST_F(ZeroingScreen, FullZeroingEmptiesTheTableChosenFromTheList) {
   EXPECT_EQ(c.Rows(TableId::kDow).size(), 2u);
   EXPECT_NE(c.s().areas().Area(3), nullptr);  // the emptied book is open again, with its index
   EXPECT_EQ(c.s().areas().Area(3)->order_count() > 0, true);
+}
+
+// "_HASŁO______" of the list: the operators log in without a password again.
+TEST_F(ZeroingScreen, ThePasswordsItemOfTheListRemovesTheOperatorsPasswords) {
+  namespace ops = session::operators;
+  ASSERT_TRUE(ops::OpenPrawa(c.s()).ok());  // made with the supervisor
+  xbase::WorkArea* prawa = c.s().areas().Area(ops::kPrawaArea);
+  ASSERT_NE(prawa, nullptr);
+  ASSERT_TRUE(prawa->GoTop().ok());
+  ASSERT_TRUE(ops::StorePassword(c.s(), *prawa, prawa->recno(), "Boss").ok());
+  ops::ClosePrawa(c.s());
+  auto supervisor = ops::ReadSupervisor(c.s());
+  ASSERT_TRUE(supervisor.ok());
+  ASSERT_TRUE(ops::HasPassword(*supervisor));
+  const std::vector<testing::Row> as_before = c.Rows(TableId::kAs);
+
+  d.Key('2');
+  Password("tajne");
+  d.Keys({key::kEnd, key::kUp, key::kEnter});
+  d.Then([this] { EXPECT_TRUE(d.Contains("Skasowac hasla operatorow ?")); }).Key('T');
+  d.Then([this] { EXPECT_TRUE(d.Contains("Hasla operatorow skasowane")); }).Wait(3500);
+  d.Key(key::kEsc);
+  EXPECT_TRUE(Run());
+  supervisor = ops::ReadSupervisor(c.s());
+  ASSERT_TRUE(supervisor.ok());
+  EXPECT_FALSE(ops::HasPassword(*supervisor));
+  EXPECT_EQ(c.Rows(TableId::kAs).size(), as_before.size());  // no table emptied
 }
 
 TEST_F(ZeroingScreen, PackRemovesTheDeletedRecords) {

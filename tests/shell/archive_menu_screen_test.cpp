@@ -12,6 +12,7 @@
 #include "maintenance/archive_month.h"
 #include "maintenance/maintenance_fixture.h"
 #include "session/menu_choice.h"
+#include "settlements/ledger_screen.h"
 #include "settlements/money_document_form.h"
 #include "shell/menu_tree.h"
 #include "store/schema.h"
@@ -98,6 +99,8 @@ TEST_F(ArchiveMenu, AnEarlierMonthIsShownReadOnlyAndEscGoesBackToTheCurrentOne) 
     EXPECT_FALSE(d.Contains("MARCOWY"));
   }).Key(key::kSpace);  // marking a document changes it: refused
   d.Then([this] { EXPECT_TRUE(d.Contains(kRefused)); }).Wait(2500);
+  d.Key(key::F(7)).Key('2');  // so does keeping a KSeF number in it
+  d.Then([this] { EXPECT_TRUE(d.Contains(kRefused)); }).Wait(2500);
   d.Key(key::kEsc);
   // The cards as February left them; the price rise is refused.
   Item(11);
@@ -135,8 +138,9 @@ TEST_F(ArchiveMenu, AMonthWithoutDataIsRefusedAndTheCurrentMonthStays) {
 }
 
 // With an archive month open, the roads that change data refuse at their entry: document
-// entry and correction, money documents, and every changing item of the menus (the month
-// close, the period change, the zeroing, the reorganisation, the settlement books).
+// entry and correction, money documents, settling, and every changing item of the menus
+// (the month close, the period change, the zeroing, the reorganisation, the settlement
+// books).
 TEST_F(ArchiveMenu, EveryChangingRoadRefusesWhileAnArchiveMonthIsOpen) {
   bool opened = false;
   ASSERT_TRUE(d.Run([&](console::Console&) {
@@ -154,10 +158,17 @@ TEST_F(ArchiveMenu, EveryChangingRoadRefusesWhileAnArchiveMonthIsOpen) {
   refused();
   refused();
   refused();
+  // The customer's open items: F10 (settling) and F3 2 (settling to a day) refused.
+  d.Key(key::F(10));
+  refused();
+  d.Key(key::F(3)).Key('2');
+  refused();
+  d.Key(key::kEsc);
   ASSERT_TRUE(d.Run([&](console::Console&) {
     documents::DbuDow(c.s(), 0);  // entry
     documents::DbuDow(c.s(), 2);  // correction
     EXPECT_FALSE(settlements::EwNalZob(c.s(), settlements::MoneyFormPreset{}));
+    settlements::FaNRozliczanie(c.s(), "O", "SMAKOSZ ", "SMAKOSZ SP. Z O.O.");
   }));
   // The menu items, each chosen once: FUNKCJE SPECJALNE 5 (month close), 10 (period
   // change), 11 (zeroing), 12 (reorganisation); DOWODY 1 (entry), 3 (correction);
@@ -178,7 +189,7 @@ TEST_F(ArchiveMenu, EveryChangingRoadRefusesWhileAnArchiveMonthIsOpen) {
     ASSERT_TRUE(d.Run([&](console::Console&) { (void)m.sub_menu(c.s()); }));
     c.s().con().ClearTypeahead();  // the sub-menu's Enter for the main menu
   }
-  EXPECT_EQ(refusals, 10);
+  EXPECT_EQ(refusals, 12);
   EXPECT_EQ(Tables(), before);
   EXPECT_TRUE(c.s().InArchive());
 }
