@@ -107,6 +107,13 @@ TEST_F(ArchiveMenu, AnEarlierMonthIsShownReadOnlyAndEscGoesBackToTheCurrentOne) 
   d.Then([this] { EXPECT_TRUE(d.Contains("MAKA")); }).Key(key::ShiftF(2));
   d.Then([this] { EXPECT_TRUE(d.Contains(kRefused)); }).Wait(3500);
   d.Key(key::kEsc);
+  // A document of the month shown (its lines), then left.
+  Item(10);
+  d.Type("FV").Key(key::kEnter).Type("5").Key(key::kEnter);
+  d.Then([this] {
+    EXPECT_TRUE(d.Contains("10001"));
+    EXPECT_TRUE(d.Contains("10002"));
+  }).Keys({key::kEsc, key::kEsc});
   // A report not made yet says so.
   Item(4);
   d.Then([this] { EXPECT_TRUE(d.Contains("Funkcja _ROTACJA")); }).Wait(3500);
