@@ -61,8 +61,12 @@ class DoneList {
 // Every index rebuilt and the session opened again (firma then shared again).
 bool Reopen(session::Session& s) { return session::InitNtx(s); }
 
-void Failed(console::Console& con, const Status& st) {
-  console::Okno_(con, "ZEROWANIE NIEUDANE: " + st.message(), 5);
+// A table that failed is as it was, and so are the ones after it.
+void Failed(console::Console& con, const std::string& table) {
+  std::vector<std::string> lines = {"ZEROWANIE NIEUDANE"};
+  if (!table.empty()) lines.push_back("Zbior " + table + " bez zmian");
+  lines.emplace_back("Powtorz zerowanie");
+  console::OknoLines(con, lines, 5);
 }
 
 bool CloseTables(session::Session& s) {
@@ -72,13 +76,15 @@ bool CloseTables(session::Session& s) {
 }
 
 // Options 1 and 3: the work over the period's tables, listed, then "Koniec".
-void ListedWork(session::Session& s, const std::function<Status(const TableDone&)>& work) {
+using ListedTables = std::function<Status(const TableDone& done, std::string* failed)>;
+void ListedWork(session::Session& s, const ListedTables& work) {
   console::Console& con = s.con();
   if (!CloseTables(s)) return;
   DoneList list(con);
-  const Status st = work([&](std::string_view name) { list(name); });
+  std::string failed;
+  const Status st = work([&](std::string_view name) { list(name); }, &failed);
   if (!st.ok()) {
-    Failed(con, st);
+    Failed(con, failed);
     return;
   }
   console::Okno_(con, "Koniec", 0);
@@ -170,7 +176,7 @@ void FullZeroing(session::Session& s) {
     if (st.ok()) {
       console::Okno_(con, "Wyzerowano " + AliasOf(t.label), 2);
     } else {
-      Failed(con, st);
+      Failed(con, Lower(AliasOf(t.label)));
     }
   }
 }
@@ -215,14 +221,14 @@ bool Zerowanie(session::Session& s) {
     switch (static_cast<Way>(way)) {
       case Way::kSoft:
         if (!console::Okno(con, "Czy na pewno zerowac ?", "N")) continue;
-        ListedWork(s, [&](const TableDone& told) { return ZerujLagodnie(s, told); });
+        ListedWork(s, [&](const TableDone& told, std::string* failed) { return ZerujLagodnie(s, told, failed); });
         break;
       case Way::kFull:
         FullZeroing(s);
         break;
       case Way::kPack:
         if (!console::Okno(con, "Czy na pewno czyscic zbiory ?", "N")) continue;
-        ListedWork(s, [&](const TableDone& told) { return PakujTabele(s, told); });
+        ListedWork(s, [&](const TableDone& told, std::string* failed) { return PakujTabele(s, told, failed); });
         break;
     }
     worked = true;

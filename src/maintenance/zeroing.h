@@ -18,8 +18,9 @@
 //      main tables, listed as they are done, then "Koniec".
 //   5. Every index is rebuilt and the session's tables opened again (INIT_NTX); firma is
 //      then shared again. When nothing was done firma is only opened shared again.
-// A failure midway is told ("ZEROWANIE NIEUDANE: ...") and the indexes are rebuilt all the
-// same; each table is then either as it was or done (zeroing_tables.h).
+// A failure midway is told ("ZEROWANIE NIEUDANE", the table left as it was, "Powtorz
+// zerowanie") and the indexes are rebuilt all the same; each table is then either as it
+// was or done (zeroing_tables.h), and the next start tells that the zeroing is unfinished.
 #pragma once
 
 namespace hurt::session {

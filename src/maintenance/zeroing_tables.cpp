@@ -16,6 +16,20 @@ namespace {
 using store::TableId;
 
 constexpr std::string_view kScratchAlias = "zerowanie";
+constexpr std::string_view kHeldAlias = "zerowany";
+
+// Closes a work area when it goes out of scope (a table only read: nothing to write).
+class AreaCloser {
+ public:
+  AreaCloser(xbase::WorkAreas& areas, int area) : areas_(areas), area_(area) {}
+  AreaCloser(const AreaCloser&) = delete;
+  AreaCloser& operator=(const AreaCloser&) = delete;
+  ~AreaCloser() { (void)areas_.Close(area_); }
+
+ private:
+  xbase::WorkAreas& areas_;
+  int area_;
+};
 
 // The article card fields the soft zeroing clears: the period counters and the stock,
 // the last receipt, the daily sales, the opening date, the reservations and the batch
@@ -95,6 +109,12 @@ Status ChangeAside(xbase::Env& env, xbase::WorkAreas& areas, const std::string& 
   // What an earlier run left behind is settled first.
   auto settled = store::RecoverRebuild(env, table);
   if (!settled.ok()) return settled.status();
+  // The table itself is held exclusively until its copy has replaced it: no other program
+  // has it open meanwhile, and one that has refuses the work before anything is done.
+  const int held_area = ScratchArea(areas);
+  auto held = areas.Open(held_area, Dbf(table), kHeldAlias, xbase::AreaOpenOptions{.exclusive = true});
+  if (!held.ok()) return held.status();
+  const AreaCloser release{areas, held_area};
   const store::RebuildFiles files = store::RebuildFilesOf(table);
   auto discard = [&] {
     for (const std::string& f : {Dbf(files.building), Dbt(files.building), Dbt(files.done)}) {
@@ -194,37 +214,50 @@ Status ZerujTabele(xbase::Env& env, xbase::WorkAreas& areas, const std::string& 
   return WithTableAlone(env, areas, table, [](xbase::Table& t) { return t.Zap(); });
 }
 
-Status ZerujLagodnie(session::Session& s, const TableDone& done) {
+namespace {
+
+// One table's work; on a failure its name goes to *failed.
+Status Named(const std::string& name, std::string* failed, const Status& st) {
+  if (!st.ok() && failed != nullptr) *failed = name;
+  return st;
+}
+
+// The soft zeroing of one period table (see the header).
+Status ZeroTable(xbase::Env& env, xbase::WorkAreas& areas, const PeriodTable& t) {
+  if (t.name == "as") return ChangeAside(env, areas, t.file, [](xbase::WorkArea& a) { return ClearAll(a, kArticleFields); });
+  if (t.name == "zo" || t.name == "zd" || t.name == "zp" || t.name == "zf") {
+    return ChangeAside(env, areas, t.file, [](xbase::WorkArea& a) { return ClearAll(a, kBalanceFields); });
+  }
+  if (t.name == "pk") return ChangeAside(env, areas, t.file, ClearAmounts);
+  if (t.name == "slow") return ChangeAside(env, areas, t.file, [](xbase::WorkArea& a) { return Clear(a, "NRD"); });
+  return ZerujTabele(env, areas, Dbf(t.file));
+}
+
+}  // namespace
+
+Status ZerujLagodnie(session::Session& s, const TableDone& done, std::string* failed) {
   xbase::Env& env = s.env();
   xbase::WorkAreas& areas = s.areas();
   return UnderMarker(s, [&]() -> Status {
     for (const PeriodTable& t : SoftZeroingTables(s)) {
       if (!env.Exists(Dbf(t.file))) continue;
-      if (t.name == "as") {
-        HURT_RETURN_IF_ERROR(ChangeAside(env, areas, t.file, [](xbase::WorkArea& a) { return ClearAll(a, kArticleFields); }));
-      } else if (t.name == "zo" || t.name == "zd" || t.name == "zp" || t.name == "zf") {
-        HURT_RETURN_IF_ERROR(ChangeAside(env, areas, t.file, [](xbase::WorkArea& a) { return ClearAll(a, kBalanceFields); }));
-      } else if (t.name == "pk") {
-        HURT_RETURN_IF_ERROR(ChangeAside(env, areas, t.file, ClearAmounts));
-      } else if (t.name == "slow") {
-        HURT_RETURN_IF_ERROR(ChangeAside(env, areas, t.file, [](xbase::WorkArea& a) { return Clear(a, "NRD"); }));
-      } else {
-        HURT_RETURN_IF_ERROR(ZerujTabele(env, areas, Dbf(t.file)));
-      }
+      HURT_RETURN_IF_ERROR(Named(t.name, failed, ZeroTable(env, areas, t)));
       HURT_RETURN_IF_ERROR(Told(done, t.name));
     }
-    HURT_RETURN_IF_ERROR(ZeroCounters(s));
+    HURT_RETURN_IF_ERROR(Named("firma", failed, ZeroCounters(s)));
     return Told(done, "firma");
   });
 }
 
-Status PakujTabele(session::Session& s, const TableDone& done) {
+Status PakujTabele(session::Session& s, const TableDone& done, std::string* failed) {
   xbase::Env& env = s.env();
   xbase::WorkAreas& areas = s.areas();
   return UnderMarker(s, [&]() -> Status {
     for (const PeriodTable& t : PackTables(s)) {
       if (!env.Exists(Dbf(t.file))) continue;
-      HURT_RETURN_IF_ERROR(WithTableAlone(env, areas, t.file, [](xbase::Table& table) { return table.Pack(); }));
+      HURT_RETURN_IF_ERROR(Named(t.name, failed, WithTableAlone(env, areas, t.file, [](xbase::Table& table) {
+                                   return table.Pack();
+                                 })));
       HURT_RETURN_IF_ERROR(Told(done, t.name));
     }
     return Status::Ok();

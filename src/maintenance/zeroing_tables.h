@@ -9,7 +9,8 @@
 // Nothing is left half-done inside a table. Each one goes from before to after in one
 // rename:
 //   - a table whose records are changed (the soft zeroing of as, zo, zd, zp, zf, pk,
-//     slow) is copied beside itself under the start-up build's scratch name
+//     slow) is held exclusively, copied beside itself under the start-up build's scratch
+//     name
 //     (store/init_tables_rebuild.h: xxx_<name>.dbf), changed there and made durable,
 //     renamed to xxx_<name>_ok.dbf — the moment the change counts as done — and then
 //     renamed over the table. A run stopped before that moment leaves the table as it
@@ -58,7 +59,9 @@ using TableDone = std::function<void(std::string_view name)>;
 //   slow           every kind's counter NRD to 0, so the next document of a kind is 1;
 //   firma          the money-document counters KW, KP, NO, WE, KP_KW, KP_ to 0.
 // A field a table does not have is passed over, as is a table that does not exist.
-Status ZerujLagodnie(session::Session& s, const TableDone& done = {});
+// When a table fails, its name goes to *failed (when given): that table and the ones
+// after it are as they were.
+Status ZerujLagodnie(session::Session& s, const TableDone& done = {}, std::string* failed = nullptr);
 
 // The full zeroing of one table: every record removed (ZAP). `dbf_path` is the table's
 // file; the table must not be open in the session.
@@ -66,7 +69,7 @@ Status ZerujTabele(xbase::Env& env, xbase::WorkAreas& areas, const std::string& 
 
 // PACK: the deleted records removed from as, zo, zd, zp, zf, dow, dowod, fa_n, fa_nx and
 // slow of the current period, each table keeping the order of its other records.
-Status PakujTabele(session::Session& s, const TableDone& done = {});
+Status PakujTabele(session::Session& s, const TableDone& done = {}, std::string* failed = nullptr);
 
 // The tables of the period soft zeroing and PACK work on, in their order: the file
 // (path under the data directory, without extension) and the name shown.

@@ -81,6 +81,27 @@ TEST_F(ZeroingScreen, SoftZeroingAfterThePasswordListsTheTablesAndReopensTheMont
   EXPECT_TRUE(c.s().areas().Area(6)->path().ends_with("24/03/dowod.dbf"));
 }
 
+// A table held by another program (a table tool) stops the soft zeroing there: told, that
+// table and the ones after it as they were, the marker left for the next start.
+TEST_F(ZeroingScreen, ATableThatCannotBeHadStopsTheZeroingAtItAndIsTold) {
+  auto holder = std::make_unique<xbase::WorkAreas>(mem);
+  ASSERT_TRUE(holder->Open(1, c.Dbf(TableId::kZo), "zo").ok());
+  d.Key('1');
+  Password("tajne");
+  d.Key('T');
+  d.Then([&] {
+    EXPECT_TRUE(d.Contains("ZEROWANIE NIEUDANE"));
+    EXPECT_TRUE(d.Contains("Zbior zo bez zmian"));
+    EXPECT_TRUE(d.Contains("Powtorz zerowanie"));
+    holder.reset();  // the other program ends: the indexes can be rebuilt
+  }).Wait(5000);
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Stock(), 0);                                     // done before zo
+  EXPECT_EQ(c.Rows(TableId::kZo).at(0).Num("OBWN"), 100);    // as it was
+  EXPECT_EQ(c.Rows(TableId::kDow).size(), 2u);               // not reached
+  EXPECT_TRUE(mem.Exists(c.s().Path(kZerowanieMarker)));
+}
+
 TEST_F(ZeroingScreen, AWrongPasswordEscAndNoChangeNothing) {
   const std::map<std::string, std::string> before = Files();
   d.Key('1');
