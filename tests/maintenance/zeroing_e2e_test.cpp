@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -206,6 +207,14 @@ TEST_F(ZeroingRoad, AKillAtTheEndIsMendedByTheNextStart) {
   EXPECT_FALSE(b->LogContains("Zerowanie zbiorow nie skonczone"));
   Leave(*b);
   ExpectVerifyFindsNothing(data.str());
+  // A zeroing cut short between its tables leaves its marker: the next start says so.
+  {
+    std::ofstream marker(data / "zerowanie.txt");
+    marker << "Zerowanie zbiorow w toku\r\n";
+  }
+  auto c = Start("c");
+  EXPECT_TRUE(c->LogContains("Zerowanie zbiorow nie skonczone")) << c->Log();
+  Leave(*c);
 }
 
 }  // namespace
