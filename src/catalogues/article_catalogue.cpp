@@ -592,6 +592,10 @@ bool ArticleScreen::SzukajKod13() {
 
 // Shift+F2: raises the net and gross prices of every card of the current card's supplier.
 bool ArticleScreen::PodwyzkaCen() {
+  if (s_.InArchive()) {
+    Warning(s_, "Praca w archiwum - blokada", 3);
+    return true;
+  }
   if (Empty()) return true;
   const std::string odb = FieldText(as_, "ODB");
   // Cards without a supplier are not one supplier's: a rise would hit all of them.

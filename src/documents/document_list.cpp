@@ -106,6 +106,11 @@ bool OneDocument(session::Session& s, int klucz, std::string_view rd, std::strin
 }  // namespace
 
 void DbuDow(session::Session& session, int klucz, std::string_view rd, std::string_view nrd) {
+  // An archive month is only shown: neither entry nor correction touches it.
+  if (klucz != 1 && session.InArchive()) {
+    console::Okno_(session.con(), "Praca w archiwum - blokada", 3);
+    return;
+  }
   const xbase::Value saved_klucz = session.vars().Get("KLUCZ");
   session.vars().Set("KLUCZ", xbase::Value(klucz));
   const console::SavedScreen screen = session.con().SaveScreen();

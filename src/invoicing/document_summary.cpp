@@ -185,6 +185,10 @@ void Summary::Ksef() {
     return;
   }
   if (c != 2) return;
+  if (s_.InArchive()) {
+    console::Okno_(con_, "Praca w archiwum - blokada", 2);
+    return;
+  }
   if (dowod_.FieldIndex("KSEF") < 0) {
     console::Okno_(con_, "Brak pola KSEF w dowod.dbf - uruchom Reorganizacje", 3);
     return;

@@ -340,6 +340,8 @@ void Pass::End() {
 
 std::string Pass::RepairNb(xbase::WorkArea& dow) {
   const std::string nb = line_.kind.RdIs("SD") ? "B" : "N";
+  // An archive month is only read: its line is counted by the same rule, not written.
+  if (s_.InArchive()) return nb;
   const uint32_t recno = dow.recno();
   session::ConsoleStoreUi ui(s_.con());
   Status st = store::RecLockArea(ui, dow, kNbLockSeconds);

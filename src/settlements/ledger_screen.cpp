@@ -128,6 +128,10 @@ void LedgerScreen::Mark() {
 }
 
 void LedgerScreen::F10() {
+  if (s_.InArchive()) {
+    console::Okno_(con_, "Praca w archiwum - blokada", 3);
+    return;
+  }
   const std::vector<OpenItem> marked = Marked();
   const F10Action action = F10ActionOf(marked);
   switch (action) {
@@ -186,6 +190,10 @@ void LedgerScreen::F10() {
 }
 
 void LedgerScreen::Close() {
+  if (s_.InArchive()) {
+    console::Okno_(con_, "Praca w archiwum - blokada", 3);
+    return;
+  }
   const Ymd today = YmdFromJulian(s_.Today());
   JulianDay date = JulianFromYmd(today.year, today.month, DaysInMonth(today.year, today.month));
   const console::SavedRegion under = con_.Save(15, 15, 17, 65);

@@ -268,6 +268,10 @@ void MoneyForm::Write() {
 }  // namespace
 
 bool EwNalZob(session::Session& s, const MoneyFormPreset& preset) {
+  if (s.InArchive()) {
+    console::Okno_(s.con(), "Praca w archiwum - blokada", 3);
+    return false;
+  }
   MoneyForm form(s, preset);
   return form.Run();
 }

@@ -124,6 +124,8 @@ int RunSubMenu(Session& session, SubMenu& m) {
     if (!m.blank_choice_text.empty()) console::Okno_(con, m.blank_choice_text);
   } else if (item.changes_data && ViewingMode(session)) {
     console::Okno_(con, "CD - opcja wygasla");
+  } else if (item.changes_data && session.InArchive()) {
+    console::Okno_(con, "Praca w archiwum - blokada");
   } else if (std::string text = m.blocked ? m.blocked(n) : std::string(); !text.empty()) {
     console::Okno_(con, text);
   } else if (item.action) {

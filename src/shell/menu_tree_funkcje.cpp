@@ -9,7 +9,9 @@
 #include "documents/stock_correction.h"
 #include "invoicing/amount_search.h"
 #include "maintenance/month_close.h"
+#include "maintenance/period_change.h"
 #include "maintenance/period_keys.h"
+#include "maintenance/zeroing.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/not_built.h"
@@ -110,14 +112,19 @@ int ZamkniecieOkresu(Session& session) {
   return kReopen;
 }
 
-// Item 11: the settings are kept in KONIEC.TXT while the data are zeroed.
+// Item 11: the settings are kept in KONIEC.TXT while the data are zeroed (ZEROWANIE).
+// Without that copy nothing is zeroed.
 int Zerowanie(Session& session) {
   const std::string settings = session.Path("parametr.mem");
   const std::string keep = session.Path("koniec.txt");
-  if (session.env().Exists(settings)) (void)session::CopyFileReplacing(session.env(), settings, keep);
-  session::NotBuilt(session, "ZEROWANIE");
+  if (session.env().Exists(settings) && !session::CopyFileReplacing(session.env(), settings, keep).ok()) {
+    console::Okno_(session.con(), "Plik koniec.txt niedostepny - zerowanie nie wykonane", 3);
+    return kReopen;
+  }
+  const bool open = maintenance::Zerowanie(session);
+  // A copy left behind is only a spare: the settings file itself is untouched.
   if (session.env().Exists(keep)) (void)session.env().Remove(keep);
-  return kReopen;
+  return open ? kReopen : kMenuEnd;
 }
 
 // Item 16: the reorganisation. Every other station must be out, which holding firma
@@ -263,7 +270,8 @@ int Specjalne(Session& session) {
     return kReopen;
   }));
   it.push_back(menu::Item(12, std::string(36, ' '), false, true, nullptr));
-  it.push_back(menu::Item(14, "*Zmiana bieżacego okresu obrach.    "_pl, op.Prawa(10) && !limited, true, later("ZM_BMR")));
+  it.push_back(menu::Item(14, "*Zmiana bieżacego okresu obrach.    "_pl, op.Prawa(10) && !limited, true,
+                          [&session] { return maintenance::ZmBmr(session) ? kReopen : kMenuEnd; }));
   it.push_back(menu::Item(15, "*Opcja administratora - zerowanie   ", boss, true,
                           [&session] { return Zerowanie(session); }));
   it.push_back(menu::Item(16, " Reorganizacja zbiorow /uzgodnienia/", true, true,

@@ -23,7 +23,9 @@ struct SubMenuItem {
   int row = 0;
   std::string text;           // code page 852, as shown when the item is available
   bool shown = true;          // false: blanks of the same width, choosing it runs nothing
-  bool changes_data = false;  // refused with "CD - opcja wygasla" in the viewing mode
+  // Refused with "CD - opcja wygasla" in the viewing mode and with "Praca w archiwum -
+  // blokada" while an archive month is open.
+  bool changes_data = false;
   ItemAction action;          // empty: nothing runs
 };
 

@@ -7,6 +7,7 @@
 #include "console/message_window.h"
 #include "reports/register_export.h"
 #include "reports/vat_register_screen.h"
+#include "shell/archive_menu.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "shell/menu_tree.h"
@@ -197,7 +198,8 @@ int Raporty(Session& session) {
                           }));
   it.push_back(menu::Item(8, " Zyskowność             "_pl, op.Prawa(6), false, later("_ZYSKOWNOSC")));
   it.push_back(menu::Item(9, " Systemy premiowania    ", op.Prawa(6), false, later("_PREMIE")));
-  it.push_back(menu::Item(10, " Raporty z archiwum     ", !session.InArchive(), false, later("IN_ARC")));
+  it.push_back(menu::Item(10, " Raporty z archiwum     ", !session.InArchive(), false,
+                          [&session] { return InArc(session, VatRegisters); }));
   if (!session.FileX("PARA_XML.---")) {
     m.extra_boxes.push_back({13, 33, 19, 59});
     it.push_back(menu::Item(14, " JPK_VAT                 ", true, false, run(Jpk)));

@@ -15,6 +15,7 @@
 #include "documents/station_recovery.h"
 #include "documents/stock_correction.h"
 #include "invoicing/document_actions.h"
+#include "maintenance/zeroing_tables.h"
 #include "session/init_tables.h"
 #include "session/kalk.h"
 #include "session/kind_seeds.h"
@@ -314,6 +315,11 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
     // A ledger rebuild cut short after the new open items took their place.
     console::Okno_(con, "Odbudowa rozrachunkow nie skonczona - salda kontrahentow moga byc bledne. "
                         "Powtorz: Funkcje specjalne, Reorganizacja zbiorow", 10);
+  }
+  if (s.FileX(std::string(maintenance::kZerowanieMarker))) {
+    // A zeroing cut short: each table is as it was or zeroed; running it again ends it.
+    console::Okno_(con, "Zerowanie zbiorow nie skonczone - powtorz je: "
+                        "Funkcje specjalne, Opcja administratora - zerowanie", 10);
   }
 
   if (s.stacja() == 1) TworzKant(s);         // 11

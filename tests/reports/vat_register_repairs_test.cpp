@@ -87,6 +87,17 @@ TEST_F(VatRegisterRepairs, ABlankNbOfASaleIsWrittenBeforeTheLineIsCounted) {
   EXPECT_DOUBLE_EQ(again.total.gross, 246);
 }
 
+TEST_F(VatRegisterRepairs, InAnArchiveMonthABlankNbIsCountedButNotWritten) {
+  Dow("FV", 1, " ", 100, 23);
+  Dow("SD", 1, " ", 123, 23);
+  s().set_hh_arc("26/02");
+  const RegisterResult r = Register("FV");
+  EXPECT_EQ(r.nb_not_repaired, 0);  // nothing to tell: the month is not to be changed
+  EXPECT_DOUBLE_EQ(r.total.Net(), 200);
+  EXPECT_DOUBLE_EQ(r.total.Vat(), 46);
+  EXPECT_EQ(NbColumn(), "  ");
+}
+
 TEST_F(VatRegisterRepairs, ALineHeldByAnotherStationIsCountedButNotWritten) {
   Dow("FV", 1, " ", 100, 23);
   Dow("SD", 1, " ", 123, 23);
