@@ -99,6 +99,32 @@ class MonthCloseRoad : public ::testing::Test {
     WriteCarryList(data.path());
   }
 
+  // The demo month moved to December 2009 (the close then opens 10/01 with the January
+  // resets); the issue notes' counter at 14 and a cash-receipt counter in firma at 5.
+  void MoveToDecember2009() {
+    fs::create_directories(data.path() / "09");
+    fs::rename(data.path() / period, data.path() / "09/12");
+    period = "09/12";
+    next = "10/01";
+    clock = "2009-12-31 09:00:00";
+    xbase::WorkAreas areas(xbase::RealEnv());
+    auto firma = areas.Open(1, (data.path() / "firma.dbf").string(), "F", {.exclusive = true});
+    ASSERT_TRUE(firma.ok());
+    ASSERT_TRUE((*firma)->GoTop().ok());
+    ASSERT_TRUE((*firma)->Replace("BMR", xbase::Value(std::string("12.09"))).ok());
+    ASSERT_TRUE((*firma)->Replace("KP", xbase::Value(5.0)).ok());
+    ASSERT_TRUE((*firma)->Commit().ok());
+    auto slow = areas.Open(2, (data.path() / "09/12/slow.dbf").string(), "S", {.exclusive = true});
+    ASSERT_TRUE(slow.ok());
+    for (Status st = (*slow)->GoTop(); !(*slow)->eof(); st = (*slow)->Skip()) {
+      ASSERT_TRUE(st.ok());
+      if (std::string((*slow)->FieldBytes((*slow)->FieldIndex("RD"))) == "WZ ") {
+        ASSERT_TRUE((*slow)->Replace("NRD", xbase::Value(14.0)).ok());
+      }
+    }
+    ASSERT_TRUE((*slow)->Commit().ok());
+  }
+
   void WriteCarryList(const fs::path& dir) {
     xbase::Env& env = xbase::RealEnv();
     const std::string list = (dir / ("wz_" + period.substr(0, 2) + "_" + period.substr(3, 2) + ".dbf")).string();
@@ -158,6 +184,7 @@ class MonthCloseRoad : public ::testing::Test {
 };
 
 TEST_F(MonthCloseRoad, TheNextMonthOpensWithTheClosingStockTheOpenItemsAndTheCarriedNote) {
+  MoveToDecember2009();
   PostTheMonth();
   auto before = Card(data.path(), period, "10001");
   bool note_item_before = false;
@@ -218,16 +245,25 @@ TEST_F(MonthCloseRoad, TheNextMonthOpensWithTheClosingStockTheOpenItemsAndTheCar
   Rows headers = Records(Table(data.path(), next, "dowod"));
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(headers[0]["RD"], "WZ");
-  EXPECT_EQ(headers[0]["NRD"], "10000001");
-  EXPECT_EQ(headers[0]["DATA"], Dtos(maintenance::FirstDayOf(next)));
-  for (auto& l : Records(Table(data.path(), next, "dow"))) EXPECT_EQ(l["NRD"], "10000001");
+  EXPECT_EQ(headers[0]["NRD"], "10000015");
+  EXPECT_EQ(headers[0]["DATA"], "20100101");
+  for (auto& l : Records(Table(data.path(), next, "dow"))) EXPECT_EQ(l["NRD"], "10000015");
+
+  // January: the yearly opening is the closing stock, the counters start again.
+  EXPECT_EQ(card["N_BO_I"], card["B_BO_I"]);
+  EXPECT_EQ(card["N_R_I"], "0.000");
+  for (auto& k : Records(Table(data.path(), next, "slow"))) EXPECT_EQ(k["NRD"], "0") << k["RD"];
+  bool kept_counter = false;
+  for (auto& k : Records(Table(data.path(), next, "slow_old"))) kept_counter = kept_counter || (k["RD"] == "WZ" && k["NRD"] == "15");
+  EXPECT_TRUE(kept_counter);
+  EXPECT_EQ(Records((data.path() / "firma.dbf").string()).at(0)["KP"], "0");
 
   // The invoice's open item came along; the note's item (if it has one) is made again in
   // the new month from its header.
   bool invoice = false, note = false;
   for (auto& i : Records(Table(data.path(), next, "fa_n"))) {
     invoice = invoice || (i["RD"] == "FV" && i["ODB"] == "SMAKOSZ");
-    note = note || (i["RD"] == "WZ" && i["NRD"] == "10000001");
+    note = note || (i["RD"] == "WZ" && i["NRD"] == "10000015");
   }
   EXPECT_TRUE(invoice);
   EXPECT_EQ(note, note_item_before);
@@ -253,6 +289,20 @@ TEST_F(MonthCloseRoad, TheWarningsOfAMonthNotEndedCloseNothing) {
   Leave(*a);
   EXPECT_FALSE(fs::exists(data.path() / next));
   EXPECT_FALSE(fs::exists(data.path() / maintenance::CloseMarkerOf(period)));
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// "N" to the zero-stock question: every card goes into the new month.
+TEST_F(MonthCloseRoad, NoToTheZeroStockQuestionCarriesEveryCard) {
+  const size_t cards = Records(Table(data.path(), period, "as")).size();
+  auto a = Station(data.path(), "a", "205");
+  Step(*a, {"Enter"}, kCloseItem);
+  StepSeen(*a, {"Enter"}, kQuestion);
+  StepSeen(*a, {"text:T"}, kZeroStock);
+  StepSeen(*a, {"text:N"}, kOpened);
+  Step(*a, {}, kCloseItem, kOpened);
+  Leave(*a);
+  EXPECT_EQ(Records(Table(data.path(), next, "as")).size(), cards);
   ExpectVerifyFindsNothing(data.str());
 }
 
