@@ -144,7 +144,7 @@ Status MissingNumbers(session::Session& s, const std::function<void(const std::s
   xbase::WorkArea* slow = s.areas().Area(store::Table(store::TableId::kSlow).area);
   xbase::WorkArea* dowod = s.areas().Area(store::Table(store::TableId::kDowod).area);
   if (slow == nullptr || dowod == nullptr || dowod->order_count() < 1) return Status::NotFound("Plik dowod niedostepny");
-  const std::string& hh = s.hh();  // "yy/mm"
+  const std::string& hh = s.InArchive() ? s.hh_arc() : s.hh();  // "yy/mm", the month viewed
   const std::string month = hh.size() >= 5 ? AllTrim(session::Miesiac(hh.substr(3, 2), hh.substr(0, 2))) : std::string();
   line(month + " - brakujace numery dow. sprzedazy i dow. zakupu:");
   // The sales and purchase kinds, in the dictionary's order.

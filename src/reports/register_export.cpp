@@ -121,7 +121,7 @@ Result<ExportSummary> WriteRegisterExport(session::Session& s, JulianDay from, J
 }
 
 void ExportRejestru(session::Session& s) {
-  const documents::Period period = documents::PeriodOfHh(s.hh());
+  const documents::Period period = documents::PeriodOfHh(s.InArchive() ? s.hh_arc() : s.hh());
   if (period.month < 1) return;
   const int year = period.year, month = period.month;
   std::string folder = AllTrim(s.settings().Text("J_CDN"));

@@ -34,7 +34,7 @@ namespace {
 // The open period's first and last day, from the period folder "yy/mm" (this month when
 // the folder says none).
 std::pair<JulianDay, JulianDay> OpenPeriod(session::Session& s) {
-  const documents::Period p = documents::PeriodOfHh(s.hh());
+  const documents::Period p = documents::PeriodOfHh(s.InArchive() ? s.hh_arc() : s.hh());  // the month viewed
   if (p.month >= 1) return {p.First(), p.Last()};
   const Ymd t = YmdFromJulian(s.Today());
   return {JulianFromYmd(t.year, t.month, 1), JulianFromYmd(t.year, t.month, DaysInMonth(t.year, t.month))};

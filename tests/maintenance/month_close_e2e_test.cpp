@@ -77,7 +77,7 @@ class MonthCloseRoad : public ::testing::Test {
 
   // In the month: an invoice on credit for SMAKOSZ and an issue note of 3 × 10001 for JAS,
   // and the list that has JAS's notes carried into the next month.
-  void PostTheMonth() {
+  void PostTheMonth(bool carry_the_note = true) {
     auto a = Station(data.path(), "a");
     Step(*a, {"Enter"}, "Zestawienie       WZ");
     Step(*a, {"Home", "Enter"}, kEntry);
@@ -96,7 +96,7 @@ class MonthCloseRoad : public ::testing::Test {
     Step(*a, {"Esc"}, kMainMenu);
     SCOPED_TRACE("posting station leaves");
     Leave(*a);
-    WriteCarryList(data.path());
+    if (carry_the_note) WriteCarryList(data.path());
   }
 
   // The demo month moved to December 2009 (the close then opens 10/01 with the January
@@ -289,6 +289,77 @@ TEST_F(MonthCloseRoad, TheWarningsOfAMonthNotEndedCloseNothing) {
   Leave(*a);
   EXPECT_FALSE(fs::exists(data.path() / next));
   EXPECT_FALSE(fs::exists(data.path() / maintenance::CloseMarkerOf(period)));
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// The station's print files in the data directory's rob folder, each one's text.
+std::map<std::string, std::string> PrintFiles(const fs::path& data_dir) {
+  std::map<std::string, std::string> out;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(data_dir / "rob", ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind("wydruk", 0) == 0) out[name] = Slurp(e.path().string());
+  }
+  return out;
+}
+
+// The text printed since `before`: the print files that are new or changed.
+std::string PrintedSince(const std::map<std::string, std::string>& before, const fs::path& data_dir) {
+  std::string out;
+  for (const auto& [name, text] : PrintFiles(data_dir)) {
+    auto was = before.find(name);
+    if (was == before.end() || was->second != text) out += text;
+  }
+  return out;
+}
+
+// The day's sales register printed before the close (no note carried out of the month) and printed again from the closed
+// month through Raporty z archiwum: the same page.
+TEST_F(MonthCloseRoad, TheClosedMonthReportsFromTheArchiveAsBeforeTheClose) {
+  PostTheMonth(/*carry_the_note=*/false);
+  constexpr std::string_view kVatMenu = "Rejestr odwrotnego opodatkowania";
+  constexpr std::string_view kDialog = "REJESTR SPRZEDAZY W DNIU :";
+  auto daily_register = [&](HurtStation& s) {
+    Step(s, {"Enter"}, kDialog);
+    Step(s, {"Enter", "Enter", "Enter", "Enter"}, "REJESTR SPRZEDAZY W DNIU ", kDialog);
+  };
+  auto a = Station(data.path(), "a");
+  Step(*a, {"Enter"}, "Zestawienie       WZ");
+  Step(*a, {"Right"}, "Raporty kasowe");
+  auto files = PrintFiles(data.path());
+  Step(*a, {"Down", "Enter"}, kVatMenu);
+  daily_register(*a);
+  const std::string before = PrintedSince(files, data.path());
+  ASSERT_NE(before.find("SMAKOSZ"), std::string::npos) << before;
+  Step(*a, {"Esc"}, "Rejestry VAT");
+  Leave(*a);
+
+  auto c = Station(data.path(), "a", "205");
+  ASSERT_TRUE(CloseAnsweringYes(*c));
+  Leave(*c);
+
+  auto b = Station(data.path(), "a");
+  Step(*b, {"Enter"}, "Zestawienie       WZ");
+  Step(*b, {"Right"}, "Raporty kasowe");
+  b->Send("Home");
+  for (int i = 1; i < 8; ++i) b->Send("Down");
+  Step(*b, {"Enter"}, "R A P O R T Y   Z   A R C H I W U M");
+  b->Send("Home");
+  Step(*b, {"Enter"}, "Miesiac :");
+  Step(*b, {"text:" + std::to_string(std::stoi(period.substr(3, 2))), "Enter", "text:20" + period.substr(0, 2), "Enter"},
+       " arc");
+  b->Send("Home");
+  b->Send("Down");
+  b->Send("Down");
+  for (const auto& [name, text] : PrintFiles(data.path())) fs::remove(data.path() / "rob" / name);
+  files.clear();
+  Step(*b, {"Enter"}, kVatMenu);
+  daily_register(*b);
+  const std::string after = PrintedSince(files, data.path());
+  EXPECT_EQ(after, before);
+  Step(*b, {"Esc"}, "R A P O R T Y   Z   A R C H I W U M");
+  Step(*b, {"Esc"}, " Raporty z archiwum", " arc ");
+  Leave(*b);
   ExpectVerifyFindsNothing(data.str());
 }
 
