@@ -61,4 +61,15 @@ enum class RestoreEnd {
 
 RestoreEnd UnarcDbf(Session& session);
 
+// The restore's journal: while the unpacked files are renamed into their places it lists
+// every rename ("<temporary>\t<place>" per line); a program stopped among the renames
+// leaves it, and the next start finishes them (the files were checked whole before).
+inline constexpr std::string_view kRestoreJournal = "odtwarzanie.txt";
+
+// At start-up, before the tables are opened: the renames a stopped restore left undone,
+// finished. True when there were any (every index must then be rebuilt); the journal goes
+// once the caller has rebuilt them (FinishRestoreDone).
+bool FinishStoppedRestore(Session& session);
+void FinishRestoreDone(Session& session);
+
 }  // namespace hurt::maintenance

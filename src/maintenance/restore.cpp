@@ -9,6 +9,7 @@
 #include "console/menu.h"
 #include "console/message_window.h"
 #include "maintenance/backup.h"
+#include "xbase/file_util.h"
 #include "maintenance/backup_places.h"
 #include "maintenance/backup_screen.h"
 #include "maintenance/zip_archive.h"
@@ -298,6 +299,16 @@ RestoreEnd UnarcDbf(Session& session) {
     ready.clear();
     return session::InitDbf(session) ? RestoreEnd::kBack : RestoreEnd::kEndProgram;
   }
+  // The journal of the renames first: a stop among them is finished at the next start.
+  std::string journal;
+  for (const Unpacked& u : ready) {
+    for (const auto& [temporary, place] : u.files.Moves()) journal += temporary + "\t" + place + "\n";
+  }
+  if (!xbase::WriteWholeFile(session.env(), session.Path(std::string(kRestoreJournal)), journal).ok()) {
+    console::Okno_(con, "Nie moge zapisac dziennika odtwarzania - zbiory nie odtworzone", 3);
+    ready.clear();
+    return session::InitDbf(session) ? RestoreEnd::kBack : RestoreEnd::kEndProgram;
+  }
   std::set<std::string> periods;
   for (Unpacked& u : ready) {
     const Status placed = u.files.Commit();
@@ -315,7 +326,35 @@ RestoreEnd UnarcDbf(Session& session) {
   }
   console::OknoNoWait(con, "Indeksowanie - prosze czekac ...");
   if (!session::InitNtx(session)) return RestoreEnd::kEndProgram;
+  FinishRestoreDone(session);
   return RestoreEnd::kBack;
+}
+
+bool FinishStoppedRestore(Session& session) {
+  xbase::Env& env = session.env();
+  const std::string path = session.Path(std::string(kRestoreJournal));
+  if (!env.Exists(path)) return false;
+  auto text = xbase::ReadWholeFile(env, path);
+  if (text.ok()) {
+    size_t start = 0;
+    while (start < text->size()) {
+      size_t end = text->find('\n', start);
+      if (end == std::string::npos) end = text->size();
+      const std::string line = text->substr(start, end - start);
+      start = end + 1;
+      const size_t tab = line.find('\t');
+      if (tab == std::string::npos) continue;
+      const std::string temporary = line.substr(0, tab);
+      if (env.Exists(temporary)) (void)env.Rename(temporary, line.substr(tab + 1));
+    }
+  }
+  console::Okno_(session.con(), "Odtwarzanie zbiorow przerwane - dokonczone, indeksy zostana odbudowane", 5);
+  return true;
+}
+
+void FinishRestoreDone(Session& session) {
+  const std::string path = session.Path(std::string(kRestoreJournal));
+  if (session.env().Exists(path)) (void)session.env().Remove(path);
 }
 
 }  // namespace hurt::maintenance

@@ -606,6 +606,12 @@ void UnpackedFiles::Discard() {
   files_.clear();
 }
 
+std::vector<std::pair<std::string, std::string>> UnpackedFiles::Moves() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const Pending& p : files_) out.emplace_back(p.temporary, p.final_path);
+  return out;
+}
+
 Status UnpackedFiles::Commit() {
   for (size_t i = 0; i < files_.size(); ++i) {
     Status renamed = env_->Rename(files_[i].temporary, files_[i].final_path);

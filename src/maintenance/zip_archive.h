@@ -140,6 +140,8 @@ class UnpackedFiles {
   // renamed stay new, the rest are removed) and gives the error.
   Status Commit();
   void Discard();
+  // What Commit is to do: each file's temporary name and its place.
+  std::vector<std::pair<std::string, std::string>> Moves() const;
 
  private:
   friend Result<UnpackedFiles> UnpackBeside(xbase::Env&, const std::string&, const std::string&, const std::string&,

@@ -15,6 +15,7 @@
 #include "documents/station_recovery.h"
 #include "documents/stock_correction.h"
 #include "invoicing/document_actions.h"
+#include "maintenance/backup.h"
 #include "maintenance/zeroing_tables.h"
 #include "session/init_tables.h"
 #include "session/kalk.h"
@@ -301,8 +302,11 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   }
   SetText(s, "PLIK", "rob/wydruk" + s.StationText() + ".prn");
 
-  bool opened = station.rebuild_indexes ? session::InitNtx(s) : session::InitDbf(s);  // 10
+  // A restore stopped among its renames is finished before any table is opened.
+  const bool restored = maintenance::FinishStoppedRestore(s);
+  bool opened = station.rebuild_indexes || restored ? session::InitNtx(s) : session::InitDbf(s);  // 10
   if (!opened) return Quit(s, state, kExitNotStarted);
+  if (restored) maintenance::FinishRestoreDone(s);
   TakePeriodFromFirma(s);
   documents::StartUpRecovery(s, station.first);  // what stations that are gone left
   if (!args.cd) StarterKinds(s);
