@@ -94,6 +94,7 @@ class Close {
 
   // The phases.
   Status CopyNotes();
+  Status AddNotes(const std::set<NoteKey>& carry);
   Status LeaveOldMonth();
   Status StageNewMonth(bool drop_empty_cards);
   Status PutInPlace();
@@ -194,11 +195,11 @@ CloseOutcome Close::Run() {
   }
   if (Status st = env_.CreateDirs(Staged("")); !st.ok()) return Fail("Nie moge zalozyc katalogu " + new_, st);
 
-  // 6. The delivery notes carried: copied aside, then left out of the old month.
-  if (!env_.Exists(Staged(kNotesCopied))) {
+  // 6. The delivery notes carried: copied aside, then left out of the old month. Until the
+  // new month is built, a run after one cut short looks again: notes entered since join
+  // those copied, and copied notes the old month has again (a restore) leave it again.
+  if (!env_.Exists(Staged(kStaged))) {
     if (Status st = CopyNotes(); !st.ok()) return Fail("Przeniesienie WZ nieudane", st);
-  }
-  if (!env_.Exists(Staged(kOldMonthDone))) {
     if (Status st = LeaveOldMonth(); !st.ok()) return Fail("Przeniesienie WZ nieudane", st);
   }
 
@@ -294,6 +295,7 @@ Result<std::set<NoteKey>> Close::NotesToCarry() {
 Status Close::CopyNotes() {
   auto notes = NotesToCarry();
   if (!notes.ok()) return notes.status();
+  if (Has(Staged("dowod_wz")) && env_.Exists(Staged(kNotesCopied))) return AddNotes(*notes);
   const std::set<NoteKey>& carry = *notes;
   auto in_notes = [&carry](xbase::WorkArea& a) -> Result<bool> { return carry.count(KeyOf(a)) > 0; };
   auto headers = CopyTableInto(s_.areas(), {Old("dowod")}, Staged("dowod_wz"), in_notes);
@@ -302,6 +304,39 @@ Status Close::CopyNotes() {
   if (!lines.ok()) return lines.status();
   if (*lines > 0) console::Okno_(con_, "Dow - skopiowalem " + std::to_string(*lines) + " rekordy", 2);
   return xbase::WriteWholeFile(env_, Staged(kNotesCopied), std::to_string(*headers) + "\r\n");
+}
+
+// Notes to carry that the copy of a run cut short does not have yet are added to it: the
+// lines first (those not there already), then the headers, whose set decides.
+Status Close::AddNotes(const std::set<NoteKey>& carry) {
+  auto staged = StagedNotes();
+  if (!staged.ok()) return staged.status();
+  std::set<NoteKey> added;
+  for (const NoteKey& k : carry) {
+    if (staged->count(k) == 0) added.insert(k);
+  }
+  if (added.empty()) return Status::Ok();
+  std::set<NoteKey> lines_there;
+  {
+    auto t = CloseTable::Open(s_.areas(), Staged("dow_wz"), false);
+    if (!t.ok()) return t.status();
+    for (Status st = (*t)->GoTop(); !(*t)->eof(); st = (*t)->Skip()) {
+      HURT_RETURN_IF_ERROR(st);
+      if (!(*t)->deleted()) lines_there.insert(KeyOf(**t));
+    }
+  }
+  for (const auto& [table, skip] : {std::pair{std::string("dow"), &lines_there}, {std::string("dowod"), &*staged}}) {
+    const std::set<NoteKey>& already = *skip;
+    auto keep = [&](xbase::WorkArea& a) -> Result<bool> {
+      if (a.table().path().find(std::string(kStaging)) != std::string::npos) return true;
+      const NoteKey k = KeyOf(a);
+      return added.count(k) > 0 && already.count(k) == 0;
+    };
+    auto n = CopyTableInto(s_.areas(), {Staged(table + "_wz"), Old(table)}, Staged(table + "_wz_n"), keep);
+    if (!n.ok()) return n.status();
+    HURT_RETURN_IF_ERROR(MoveTable(env_, Staged(table + "_wz_n"), Staged(table + "_wz")));
+  }
+  return Status::Ok();
 }
 
 Result<std::set<NoteKey>> Close::StagedNotes() {
@@ -320,6 +355,19 @@ Result<std::set<NoteKey>> Close::StagedNotes() {
 Status Close::LeaveOldMonth() {
   auto notes = StagedNotes();
   if (!notes.ok()) return notes.status();
+  bool in_old_month = false;
+  if (!notes->empty()) {
+    auto dowod = CloseTable::Open(s_.areas(), Old("dowod"), false);
+    if (!dowod.ok()) return dowod.status();
+    for (Status st = (*dowod)->GoTop(); !in_old_month && !(*dowod)->eof(); st = (*dowod)->Skip()) {
+      HURT_RETURN_IF_ERROR(st);
+      in_old_month = !(*dowod)->deleted() && notes->count(KeyOf(**dowod)) > 0;
+    }
+  }
+  const bool done_before = env_.Exists(Staged(kOldMonthDone));
+  if (!in_old_month && done_before) return Status::Ok();
+  // The mark goes first: a stop before the reconciliation below has ended repeats it.
+  if (done_before) HURT_RETURN_IF_ERROR(env_.Remove(Staged(kOldMonthDone)));
   if (!notes->empty()) {
     {
       auto dowod = CloseTable::Open(s_.areas(), Old("dowod"), true);
@@ -611,7 +659,8 @@ Status Close::PutInPlace() {
     if (aside && Has(New(t)) && Has(Staged(t))) HURT_RETURN_IF_ERROR(MoveTable(env_, New(t), New(std::string(t) + "_")));
     HURT_RETURN_IF_ERROR(MoveTable(env_, Staged(t), New(t)));
   }
-  // BMR and the January counters in one write of the company record.
+  // BMR and the January counters in one write of the company record (KP_KW, the counter
+  // receipts and payments share where the field exists, starts again with the others).
   auto text = xbase::ReadWholeFile(env_, Staged(kStaged));
   const bool reset = text.ok() && text->rfind("STYCZEN", 0) == 0;
   xbase::WorkArea* firma = s_.areas().Area(kFirmaArea);
@@ -621,7 +670,7 @@ Status Close::PutInPlace() {
   if (AllTrim(FieldText(*firma, "BMR")) != store::BmrOfPeriod(new_)) {
     HURT_RETURN_IF_ERROR(firma->LockRecord());
     if (reset) {
-      for (std::string_view f : {"KW", "KP", "NO", "WE"}) HURT_RETURN_IF_ERROR(ReplaceIfHas(*firma, f, Value(0.0)));
+      for (std::string_view f : {"KW", "KP", "NO", "WE", "KP_KW"}) HURT_RETURN_IF_ERROR(ReplaceIfHas(*firma, f, Value(0.0)));
     }
     HURT_RETURN_IF_ERROR(firma->Replace("BMR", Value(store::BmrOfPeriod(new_))));
     HURT_RETURN_IF_ERROR(firma->Commit());
