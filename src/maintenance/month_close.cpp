@@ -57,6 +57,14 @@ std::string MonthName(std::string_view period) {
   return AllTrim(session::Miesiac(period.substr(3, 2), period.substr(0, 2)));
 }
 
+// The month after `period` when it has been opened already (its tables are there); empty
+// otherwise.
+std::string LaterMonth(session::Session& s, const std::string& period) {
+  const std::optional<std::string> later = NextPeriod(period);
+  if (!later || !s.env().Exists(s.Path(*later + "/as.dbf"))) return {};
+  return *later;
+}
+
 class Close {
  public:
   explicit Close(session::Session& s) : s_(s), con_(s.con()), ui_(s.con()), env_(s.env()) {}
@@ -165,6 +173,15 @@ CloseOutcome Close::Run() {
   auto next = NextPeriod(old_);
   if (!next) return Fail("Zly okres biezacy " + old_, Status::Ok());
   new_ = *next;
+
+  // A month closed again after going back: the months opened since from its old closing
+  // stock have to be closed again after it (MClose offers them in turn).
+  if (const std::string later = LaterMonth(s_, new_); !later.empty()) {
+    console::OknoLines(con_,
+                       {"Miesiac " + MonthName(later) + " otwarto juz", "ze starych stanow. Po tym zamknieciu",
+                        "zamknij jeszcze raz miesiace po nim"},
+                       5);
+  }
 
   // 2. The question; the settings kept aside.
   const JulianDay end = LastDayOf(old_);
@@ -806,10 +823,26 @@ std::string UnfinishedCloseInto(session::Session& s) {
 }
 
 CloseOutcome MClose(session::Session& s) {
-  Close close(s);
-  const std::string unfinished = UnfinishedCloseInto(s);
-  if (!unfinished.empty()) return close.Resume(unfinished);
-  return close.Run();
+  CloseOutcome outcome;
+  {
+    Close close(s);
+    const std::string unfinished = UnfinishedCloseInto(s);
+    outcome = unfinished.empty() ? close.Run() : close.Resume(unfinished);
+  }
+  // The month now current was opened before from the stock it had then, and so were the
+  // months after it: each is offered for closing again, up to the last one.
+  while (outcome == CloseOutcome::kClosed && !LaterMonth(s, s.hh()).empty()) {
+    console::OknoLines(s.con(), {"Kolejny miesiac do ponownego", "zamkniecia: " + MonthName(s.hh())}, 3);
+    Close again(s);
+    outcome = again.Run();
+    if (outcome == CloseOutcome::kAbandoned) {
+      console::OknoLines(s.con(),
+                         {"Miesiac " + MonthName(LaterMonth(s, s.hh())), "ma stare stany otwarcia:",
+                          "zamknij " + MonthName(s.hh()) + " jeszcze raz"},
+                         5);
+    }
+  }
+  return outcome;
 }
 
 CloseOutcome MCloseFaN(session::Session& s) {

@@ -12,8 +12,10 @@
 #include "xbase/file_util.h"
 #include "maintenance/backup_places.h"
 #include "maintenance/backup_screen.h"
+#include "maintenance/period_keys.h"
 #include "maintenance/zip_archive.h"
 #include "session/init_tables.h"
+#include "session/helpers.h"
 #include "session/init_tables_build.h"
 #include "session/output/vat_ini.h"
 #include "session/session.h"
@@ -213,6 +215,29 @@ void CollectPeriods(const std::vector<std::string>& names, std::set<std::string>
   }
 }
 
+std::string MonthName(std::string_view period) {
+  return AllTrim(session::Miesiac(period.substr(3, 2), period.substr(0, 2)));
+}
+
+// Before the last question: the months the copy brings back, and for a month closed since
+// the copy was taken, that the months after it were opened from data it replaces.
+void TellMonthsRestored(Session& session, const std::vector<Unpacked>& ready) {
+  std::set<std::string> periods;
+  for (const Unpacked& u : ready) CollectPeriods(u.files.names(), &periods);
+  for (const std::string& period : periods) {
+    const std::optional<std::string> later = NextPeriod(period);
+    if (later && session.env().Exists(session.Path(*later + "/as.dbf"))) {
+      console::OknoLines(session.con(),
+                         {"Kopia zastapi miesiac " + MonthName(period), "zamkniety juz. Miesiac " + MonthName(*later),
+                          "otwarto z danych, ktore kopia zastapi.", "Po odtworzeniu zmien okres na ten",
+                          "miesiac i zamknij go ponownie"},
+                         10);
+    } else {
+      console::Okno_(session.con(), "Kopia zastapi miesiac " + MonthName(period), 2);
+    }
+  }
+}
+
 // Step 7, first part: a month other than the current one gets its indexes rebuilt from
 // the restored tables, so that viewing it later reads no index of the tables replaced.
 // The tables it lacks are not made. False after the failure was told.
@@ -289,6 +314,7 @@ RestoreEnd UnarcDbf(Session& session) {
       ready.push_back(std::move(*u));
     }
   }
+  TellMonthsRestored(session, ready);
   if (!console::Okno(con, "CZY NA PEWNO ODTWARZAC ?", "N")) return RestoreEnd::kBack;  // 5
 
   // 6. Alone, with the session's tables closed, the files take their places.

@@ -161,6 +161,7 @@ void FullZeroing(session::Session& s) {
   con.Clear();
   con.Say(1, 30, "ZEROWANIE  ZBIOROW");
   int at = 1;
+  bool zeroed = false;
   for (;;) {
     console::PickList list(con, source, 2, 30, bottom, 30 + kLabelWidth + 1, true);
     const console::PickResult r = list.Run(at);
@@ -174,10 +175,17 @@ void FullZeroing(session::Session& s) {
     if (!console::Okno(con, "Czy na pewno zerowac ?", "N")) continue;
     const Status st = ZerujTabele(s.env(), s.areas(), t.dbf);
     if (st.ok()) {
+      zeroed = true;
       console::Okno_(con, "Wyzerowano " + AliasOf(t.label), 2);
     } else {
       Failed(con, Lower(AliasOf(t.label)));
     }
+  }
+  // A table emptied alone leaves the others pointing at it (lines without a header,
+  // stock without documents): the reorganisation brings them into line.
+  if (zeroed) {
+    console::OknoLines(con, {"Pozostale zbiory moga nie pasowac", "do wyzerowanych - wykonaj",
+                             "Reorganizacje zbiorow /uzgodnienia/"}, 5);
   }
 }
 
@@ -217,7 +225,7 @@ bool Zerowanie(session::Session& s) {
     Explain(con);
     const int way = ChooseWay(con);
     if (way == 0) break;
-    if (!session::Haslo(s, session::HasloKind::kCorrection)) continue;
+    if (!session::Haslo(s, session::HasloKind::kZeroing)) continue;
     switch (static_cast<Way>(way)) {
       case Way::kSoft:
         if (!console::Okno(con, "Czy na pewno zerowac ?", "N")) continue;

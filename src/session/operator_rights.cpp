@@ -71,6 +71,12 @@ bool SupervisorCheck(Session& session, std::string_view prompt) {
       session, [&](std::string_view entry) { return operators::PasswordMatches(rec, entry); }, prompt);
 }
 
+// True also when the table cannot be read: SupervisorCheck then says so.
+bool SupervisorHasPassword(Session& session) {
+  auto supervisor = operators::ReadSupervisor(session);
+  return !supervisor.ok() || operators::HasPassword(*supervisor);
+}
+
 }  // namespace
 
 namespace operators {
@@ -147,15 +153,23 @@ bool Prawa1(const Session& session, int n) { return session.op().Prawa1(n); }
 bool Haslo(Session& session, HasloKind kind, std::string_view prompt) {
   switch (kind) {
     case HasloKind::kSupervisor:
-    case HasloKind::kZeroing:
       return SupervisorCheck(session, prompt);
+    case HasloKind::kZeroing:
     case HasloKind::kCorrection:
     case HasloKind::kMinMargin:
     case HasloKind::kPriceRise:
       break;
   }
   const std::string j_boss = operators::CorrectionPasswordSetting(session);
-  if (!operators::CorrectionPasswordSet(j_boss)) return SupervisorCheck(session, prompt);
+  if (!operators::CorrectionPasswordSet(j_boss)) {
+    if (kind == HasloKind::kZeroing && !SupervisorHasPassword(session)) {
+      // Nothing set yet: destroying the data still takes a typed password, the stock one.
+      return operators::PasswordWindow(
+          session,
+          [](std::string_view entry) { return Normalised(entry) == kStockCorrectionPassword; }, prompt);
+    }
+    return SupervisorCheck(session, prompt);
+  }
   return operators::PasswordWindow(
       session, [&](std::string_view entry) { return operators::CorrectionPasswordMatches(j_boss, entry); }, prompt);
 }

@@ -27,7 +27,8 @@ enum class HasloKind {
   kSupervisor,  // selling to a blocked payer ("Zły płatnik"): the supervisor's password
   kMinMargin,   // changing the minimum margin: the correction password
   kPriceRise,   // raising prices in bulk: the correction password
-  kZeroing,     // zeroing the data: the supervisor's password
+  kZeroing,     // zeroing the data: the correction password; on an installation where
+                // neither it nor the supervisor's password is set, the stock "WREN"
 };
 
 // HASLO: asks for the password of `kind` in the password window ("      PODAJ  HASŁO  !"

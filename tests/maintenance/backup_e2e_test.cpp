@@ -14,6 +14,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "maintenance/period_keys.h"
 #include "support/child_process.h"
 #include "support/hurt_station.h"
 #include "support/station_road.h"
@@ -194,6 +195,32 @@ TEST_F(BackupRoad, TheWaysOutWriteAndRestoreNothing) {
   EXPECT_EQ(UnpackedLeftovers(), 0);
   Leave(*b);
   EXPECT_EQ(MonthTables(), at_backup);
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// A copy of a month that has been closed since: before the last question the restore
+// names the month and tells that the month after it was opened from the data it would
+// replace; "N" then keeps everything.
+TEST_F(BackupRoad, TheRestoreOfAMonthClosedSinceWarns) {
+  auto a = Start("a");
+  Backup(*a);
+  BackToDowody(*a);
+  PostInvoice(*a, "3");
+  const std::map<std::string, std::string> now = MonthTables();
+  // The month after it opened (as a close leaves it: its own article table).
+  const std::string later = *maintenance::NextPeriod(period);
+  fs::create_directories(data / later);
+  fs::copy_file(data / (period + "/as.dbf"), data / (later + "/as.dbf"));
+
+  AskRestore(*a);
+  StepSeen(*a, {"text:T"}, "zamkniety juz. Miesiac");
+  EXPECT_TRUE(a->LogContains("otwarto z danych, ktore kopia zastapi."));
+  Step(*a, {}, "CZY NA PEWNO ODTWARZAC ?");
+  Step(*a, {"text:N"}, kSpecjalne, "CZY NA PEWNO");
+  EXPECT_EQ(MonthTables(), now);
+  EXPECT_EQ(UnpackedLeftovers(), 0);
+  BackToDowody(*a);
+  Leave(*a);
   ExpectVerifyFindsNothing(data.str());
 }
 

@@ -47,8 +47,21 @@ class MonthCloseRoad : public ::testing::Test {
     period = MakeDemoCompany(data.str());
     ASSERT_FALSE(period.empty());
     next = *maintenance::NextPeriod(period);
-    const std::string day = Dtos(maintenance::LastDayOf(period));  // yyyymmdd
-    clock = day.substr(0, 4) + "-" + day.substr(4, 2) + "-" + day.substr(6, 2) + " 09:00:00";
+    clock = LastDayAt9(period);
+  }
+
+  static std::string LastDayAt9(const std::string& in_period) {
+    const std::string day = Dtos(maintenance::LastDayOf(in_period));  // yyyymmdd
+    return day.substr(0, 4) + "-" + day.substr(4, 2) + "-" + day.substr(6, 2) + " 09:00:00";
+  }
+  // The current period in firma, as Zmiana biezacego okresu leaves it.
+  void SetBmr(const std::string& to) {
+    xbase::WorkAreas areas(xbase::RealEnv());
+    auto firma = areas.Open(1, (data.path() / "firma.dbf").string(), "F", {.exclusive = true});
+    ASSERT_TRUE(firma.ok());
+    ASSERT_TRUE((*firma)->GoTop().ok());
+    ASSERT_TRUE((*firma)->Replace("BMR", xbase::Value(to.substr(3, 2) + "." + to.substr(0, 2))).ok());
+    ASSERT_TRUE((*firma)->Commit().ok());
   }
 
   std::string Table(const fs::path& dir, const std::string& in_period, const std::string& name) const {
@@ -454,6 +467,83 @@ TEST_F(MonthCloseRoad, AKilledCloseChosenAgainEndsAsAnUninterruptedOne) {
     std::cerr << "crash point " << n << (finished ? ": the close finished first\n" : ": killed, finished again\n");
     if (finished) break;  // the close needs fewer writes than the next point
   }
+}
+
+// Two months closed, the first one made current again and sold from, then closed again:
+// the close warns that the month after next was opened from the old stock and, once done,
+// offers the month after it for closing again; the last month then opens with the stock
+// the first one closed with.
+TEST_F(MonthCloseRoad, AMonthClosedAgainOffersTheMonthsAfterIt) {
+  const std::string first = period, second = next, third = *maintenance::NextPeriod(next);
+  for (const std::string& closed : {first, second}) {
+    clock = LastDayAt9(closed);
+    auto a = Station(data.path(), "a", "205");
+    ASSERT_TRUE(CloseAnsweringYes(*a));
+    Leave(*a);
+  }
+  ASSERT_EQ(Bmr(data.path()), third.substr(3, 2) + "." + third.substr(0, 2));
+  SetBmr(first);
+  clock = LastDayAt9(first);
+  PostTheMonth(false);
+  const std::string closing = Card(data.path(), first, "10001")["ILOSC"];
+  ASSERT_NE(closing, Card(data.path(), third, "10001")["ILOSC"]);
+
+  auto a = Station(data.path(), "a", "205");
+  Step(*a, {"Enter"}, kCloseItem);
+  StepSeen(*a, {"Enter"}, "ze starych stanow. Po tym zamknieciu");
+  Step(*a, {}, kQuestion);
+  Step(*a, {"text:T"}, kZeroStock);
+  StepSeen(*a, {"text:T"}, "Kolejny miesiac do ponownego");
+  Step(*a, {}, kQuestion);
+  Step(*a, {"text:T"}, kZeroStock);
+  a->Send("text:T");
+  Step(*a, {}, kCloseItem, kOpened);
+  Leave(*a);
+
+  EXPECT_EQ(Bmr(data.path()), third.substr(3, 2) + "." + third.substr(0, 2));
+  EXPECT_EQ(Card(data.path(), second, "10001")["ILOSC"], closing);
+  EXPECT_EQ(Card(data.path(), third, "10001")["ILOSC"], closing);
+  for (const std::string& month : {first, second, third}) EXPECT_FALSE(fs::exists(data.path() / maintenance::CloseMarkerOf(month)));
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// "N" when the next month is offered: it stays as it was, the operator is told to close it
+// again, and a close chosen there later rebuilds the month after it.
+TEST_F(MonthCloseRoad, NoToTheMonthOfferedLeavesItForLater) {
+  const std::string first = period, second = next;
+  clock = LastDayAt9(first);
+  {
+    auto a = Station(data.path(), "a", "205");
+    ASSERT_TRUE(CloseAnsweringYes(*a));
+    Leave(*a);
+  }
+  clock = LastDayAt9(second);
+  {
+    auto a = Station(data.path(), "a", "205");
+    ASSERT_TRUE(CloseAnsweringYes(*a));
+    Leave(*a);
+  }
+  SetBmr(first);
+  clock = LastDayAt9(first);
+  auto a = Station(data.path(), "a", "205");
+  Step(*a, {"Enter"}, kCloseItem);
+  StepSeen(*a, {"Enter"}, "ze starych stanow. Po tym zamknieciu");
+  Step(*a, {}, kQuestion);
+  Step(*a, {"text:T"}, kZeroStock);
+  StepSeen(*a, {"text:T"}, "Kolejny miesiac do ponownego");
+  Step(*a, {}, kQuestion);
+  StepSeen(*a, {"text:N"}, "ma stare stany otwarcia:");
+  Step(*a, {}, kCloseItem, kQuestion);
+  Leave(*a);
+  EXPECT_EQ(Bmr(data.path()), second.substr(3, 2) + "." + second.substr(0, 2));
+  ExpectVerifyFindsNothing(data.str());
+  clock = LastDayAt9(second);
+  auto b = Station(data.path(), "b", "205");
+  ASSERT_TRUE(CloseAnsweringYes(*b));
+  Leave(*b);
+  const std::string third = *maintenance::NextPeriod(second);
+  EXPECT_EQ(Bmr(data.path()), third.substr(3, 2) + "." + third.substr(0, 2));
+  ExpectVerifyFindsNothing(data.str());
 }
 
 }  // namespace

@@ -169,6 +169,25 @@ TEST_F(ZeroingRoad, AWrongPasswordEscNoAndAKillAtTheQuestionChangeNothing) {
   ExpectVerifyFindsNothing(data.str());
 }
 
+// A fresh installation has neither a correction password nor a supervisor's password:
+// the zeroing still asks one, the stock "WREN"; a bare Enter does not pass.
+TEST_F(ZeroingRoad, AFreshInstallationAsksTheStockPassword) {
+  auto a = StartInDowody(data.str(), work.str(), "a");
+  const std::map<std::string, std::string> before = MonthTables();
+  ToZeroing(*a);
+  Step(*a, {"text:1"}, kPassword);
+  Step(*a, {"Enter"}, "ZŁE  HASŁO !");
+  Step(*a, {"text:tajne", "Enter"}, kWays, "ZŁE  HASŁO !");
+  EXPECT_EQ(MonthTables(), before);
+  Step(*a, {"text:1"}, kPassword);
+  Step(*a, {"text:wren", "Enter"}, kSure);
+  Step(*a, {"text:N"}, kWays, kSure);
+  Step(*a, {"Esc"}, kSpecjalne);
+  Leave(*a);
+  EXPECT_EQ(MonthTables(), before);
+  ExpectVerifyFindsNothing(data.str());
+}
+
 TEST_F(ZeroingRoad, ASecondStationAtWorkStopsIt) {
   auto a = Start("a");
   PostInvoice(*a);
