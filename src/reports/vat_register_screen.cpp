@@ -50,23 +50,6 @@ std::optional<documents::DocKind> KindOf(session::Session& s, const std::string&
   return *kind;
 }
 
-// Our firm as the heading prints it.
-RegisterHeading HeadingOf(session::Session& s) {
-  RegisterHeading h;
-  h.symbol = AllTrim(s.settings().Text("J_FV_SYMBO"));
-  xbase::WorkArea* firma = s.areas().Area(1);
-  if (firma != nullptr && firma->GoTop().ok() && !firma->eof()) {
-    for (const char* f : {"NODB", "NODB1", "NODB2"}) {
-      if (firma->FieldIndex(f) >= 0) h.firm.push_back(session::FieldText(*firma, f));
-    }
-    if (firma->FieldIndex("KODB") >= 0 || firma->FieldIndex("MODB") >= 0) {
-      h.firm.push_back(AllTrim(session::FieldText(*firma, "KODB") + " " + session::FieldText(*firma, "MODB")) + " " +
-                       AllTrim(session::FieldText(*firma, "UODB")));
-    }
-    if (firma->FieldIndex("ODDZIAL") >= 0) h.branch = session::FieldText(*firma, "ODDZIAL");
-  }
-  return h;
-}
 
 // What is printed after the register (the daily sales register's missing numbers).
 using AfterRegister = std::function<void(session::ReportWriter&)>;
@@ -271,7 +254,7 @@ void RangeDialog::Run() {
     return;
   }
   if (!KindQuestions(*kind)) return;
-  RegisterHeading heading = HeadingOf(s_);
+  RegisterHeading heading = FirmHeading(s_);
   heading.addresses = version_ == 2;
   heading.title = RegisterTitle(*kind, req_.basis, req_.from);
   if (!req_.magazyny.empty()) {
@@ -327,7 +310,7 @@ void Daily(session::Session& s, bool sales) {
     console::Okno_(con, "BRAK " + AllTrim(req.rd) + " W PARAMETRACH DOWODOW", 3);
     return;
   }
-  RegisterHeading heading = HeadingOf(s);
+  RegisterHeading heading = FirmHeading(s);
   heading.title = sales ? "REJESTR SPRZEDAZY " : "REJESTR ZAKUPOW ";
   if (!req.magazyny.empty()) {
     heading.choices.push_back((req.magazyny.size() > 1 ? "Wybrane magazyny: " : "Wybrany magazyn : ") + req.magazyny);
@@ -345,6 +328,24 @@ void Daily(session::Session& s, bool sales) {
 }
 
 }  // namespace
+
+// Our firm as the heading prints it.
+RegisterHeading FirmHeading(session::Session& s) {
+  RegisterHeading h;
+  h.symbol = AllTrim(s.settings().Text("J_FV_SYMBO"));
+  xbase::WorkArea* firma = s.areas().Area(1);
+  if (firma != nullptr && firma->GoTop().ok() && !firma->eof()) {
+    for (const char* f : {"NODB", "NODB1", "NODB2"}) {
+      if (firma->FieldIndex(f) >= 0) h.firm.push_back(session::FieldText(*firma, f));
+    }
+    if (firma->FieldIndex("KODB") >= 0 || firma->FieldIndex("MODB") >= 0) {
+      h.firm.push_back(AllTrim(session::FieldText(*firma, "KODB") + " " + session::FieldText(*firma, "MODB")) + " " +
+                       AllTrim(session::FieldText(*firma, "UODB")));
+    }
+    if (firma->FieldIndex("ODDZIAL") >= 0) h.branch = session::FieldText(*firma, "ODDZIAL");
+  }
+  return h;
+}
 
 void RejFvPz(session::Session& s, int version) {
   RangeDialog dialog(s, version);

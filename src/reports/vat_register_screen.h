@@ -11,11 +11,16 @@
 // register goes to the station's print file and the preview under "REJESTR VAT".
 #pragma once
 
+#include "reports/vat_register_print.h"
+
 namespace hurt::session {
 class Session;
 }
 
 namespace hurt::reports {
+
+// Our firm as the headings of the registers and statements print it.
+RegisterHeading FirmHeading(session::Session& s);
 
 // version 1: the basic register; 2: the extended one (the counterparty's address too).
 void RejFvPz(session::Session& s, int version);

@@ -5,6 +5,7 @@
 #include "console/menu.h"
 #include "invoicing/document_summary.h"
 #include "console/message_window.h"
+#include "reports/activity_statement_screen.h"
 #include "reports/register_export.h"
 #include "reports/vat_register_screen.h"
 #include "shell/archive_menu.h"
@@ -82,8 +83,7 @@ constexpr InactiveReport kInactiveReports[] = {
     {10, "cen katalogowych pozycji faktur"},
     {11, "utargow sklepow z kas"},
     {12, "utargow sklepow z kas"},
-    {13, "raportu z dzialalnosci w miesiacu"},
-    {14, "raportu z dzialalnosci w miesiacu"},
+    {13, "szczegolow - patrz Raport z dzialalnosci"},
     {15, "uzgodnienia paragonow z drukarka (SD_FISK)"},
     {16, "stanow z zamkniecia miesiaca (B_BO_I)"},
     {17, "magazynu komisowego (J_MAG_K)"},
@@ -137,6 +137,11 @@ void VatRegisters(Session& session) {
     }
     if (c == 18) {
       reports::RejestrOdwrotny(session);
+      return;
+    }
+    if (c == 14 || c == 16) {
+      if (c == 14) reports::RaportVat(session);
+      if (c == 16) reports::RaportZDzialalnosci(session);
       return;
     }
     for (const InactiveReport& r : kInactiveReports) {
