@@ -5,6 +5,7 @@
 #include "console/menu.h"
 #include "invoicing/document_summary.h"
 #include "console/message_window.h"
+#include "reports/daily_report_screen.h"
 #include "reports/register_export.h"
 #include "reports/vat_register_screen.h"
 #include "shell/archive_menu.h"
@@ -41,32 +42,6 @@ void ReportMenu(Session& session, int top, int left, int bottom, int right, cons
   if (c > 0) run(c);
 }
 
-// _RAPORTY: the cash reports; the operators' reports only where operators keep cash.
-void CashReports(Session& session) {
-  std::vector<ReportPrompt> prompts = {
-      {" Raport dzienny ", "RAP_1"},
-      {" Raport kasowy   ver. 0 ", "RAP_RK"},
-      {" Raport kasowy   ver. 1 ", "RAP_FV"},
-      {" Kasa w poszczegolnych dniach ", "MM_KAS"},
-  };
-  const bool operators = Left(session.vars().Text("JEST_OPERATOR"), 1) == "T";
-  if (operators) {
-    prompts.insert(prompts.end(), {
-                                      {" Rozliczenie kas ", "RAP_OPERATOROW"},
-                                      {" Sprzedaz operatorow ", "S_OPERATOROW"},
-                                      {" Raport dzienny akwizytorow ", "RAP_1"},
-                                      {" Raport dzienny [sprzedaz/koszty]", "RAP_1"},
-                                      {" Historia wplat [KP,NOU,PP w PLN]", "HISTORIA_WPLAT"},
-                                      {" Historia wplat [KP,NOU,PP w EUR]", "HISTORIA_WPLAT"},
-                                      {" Raport sprzedaży wg. spz "_pl, "SPRZEDAZ_SPZ"},
-                                      {" Raport kasowy walutowy ver.0 ", "WAL_RAP_RK"},
-                                      {" Wpływy gotówki wg. kodu opiekuna"_pl, "DOWODY_KP_KOMU"},
-                                  });
-  }
-  ReportMenu(session, 8, 40, operators ? 22 : 15, 75, prompts,
-             [&](int c) { session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine); });
-}
-
 // A report of the VAT-register menu that this program does not make yet: the operator is
 // told what it would need (a line of at most 41 characters).
 struct InactiveReport {
@@ -88,6 +63,65 @@ constexpr InactiveReport kInactiveReports[] = {
     {16, "stanow z zamkniecia miesiaca (B_BO_I)"},
     {17, "magazynu komisowego (J_MAG_K)"},
 };
+
+// The cash reports other than the daily ones: they need a cash book with its opening
+// balance, or data kept per operator or per month, that this program does not keep.
+constexpr InactiveReport kInactiveCashReports[] = {
+    {2, "ksiegi kasowej z bilansem otwarcia (BO)"},
+    {3, "ksiegi kasowej z bilansem otwarcia (BO)"},
+    {4, "stanow kasy na poczatek kazdego dnia"},
+    {5, "kwot przekazanych przez kasjerow"},
+    {6, "planow sprzedazy operatorow (P01-P12)"},
+    {9, "historii wplat z miesiecy archiwalnych"},
+    {10, "historii wplat z miesiecy archiwalnych"},
+    {11, "zestawien sprzedazy wg sposobu zaplaty"},
+    {12, "ksiegi kasowej w walutach obcych"},
+    {13, "kodu opiekuna w dowodach wplat KP"},
+};
+
+// _RAPORTY: the cash reports; the operators' reports only where operators keep cash.
+// The daily report runs; the agents' and the sales/costs variants are the same report.
+void CashReports(Session& session) {
+  std::vector<ReportPrompt> prompts = {
+      {" Raport dzienny ", "RAP_1"},
+      {" Raport kasowy   ver. 0 ", "RAP_RK"},
+      {" Raport kasowy   ver. 1 ", "RAP_FV"},
+      {" Kasa w poszczegolnych dniach ", "MM_KAS"},
+  };
+  const bool operators = Left(session.vars().Text("JEST_OPERATOR"), 1) == "T";
+  if (operators) {
+    prompts.insert(prompts.end(), {
+                                      {" Rozliczenie kas ", "RAP_OPERATOROW"},
+                                      {" Sprzedaz operatorow ", "S_OPERATOROW"},
+                                      {" Raport dzienny akwizytorow ", "RAP_1"},
+                                      {" Raport dzienny [sprzedaz/koszty]", "RAP_1"},
+                                      {" Historia wplat [KP,NOU,PP w PLN]", "HISTORIA_WPLAT"},
+                                      {" Historia wplat [KP,NOU,PP w EUR]", "HISTORIA_WPLAT"},
+                                      {" Raport sprzedaży wg. spz "_pl, "SPRZEDAZ_SPZ"},
+                                      {" Raport kasowy walutowy ver.0 ", "WAL_RAP_RK"},
+                                      {" Wpływy gotówki wg. kodu opiekuna"_pl, "DOWODY_KP_KOMU"},
+                                  });
+  }
+  ReportMenu(session, 8, 40, operators ? 22 : 15, 75, prompts, [&](int c) {
+    if (c == 1) {
+      reports::Rap1(session);
+      return;
+    }
+    if (c == 7 || c == 8) {
+      reports::Rap1(session, c == 7 ? reports::DailyVariant::kAgents : reports::DailyVariant::kCosts);
+      return;
+    }
+    for (const InactiveReport& r : kInactiveCashReports) {
+      if (r.item != c) continue;
+      console::OknoLines(session.con(),
+                         {AllTrim(prompts[static_cast<size_t>(c - 1)].text), std::string("Niedostępne - brak "_pl),
+                          std::string(r.needs)},
+                         3);
+      return;
+    }
+    session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
+  });
+}
 
 // _REJESTRY: the VAT registers and the summaries made from them.
 void VatRegisters(Session& session) {
