@@ -10,6 +10,7 @@
 #include "documents/posting_header.h"
 #include "documents/posting_internal.h"
 #include "session/area_position.h"
+#include "session/audit_log.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "session/store_ui.h"
@@ -25,13 +26,10 @@ using namespace hurt::literals;
 using namespace posting_internal;
 using xbase::Value;
 
-// The audit log of dropped documents and lowered corrections: one line per event with the
-// date, time, station, operator and the document.
+// The audit log of dropped documents and lowered corrections (session/audit_log.h).
 void AuditLog(session::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
-  const std::string line = Dtoc(s.Today()) + " " + s.clock().TimeText() + " st." + s.StationText() + " op." +
-                           s.op().nr + " " + RTrim(rd) + "-" + AllTrim(nrd) + " " + std::string(text);
   // The audit line is a note beside the change already made; a full disk loses the note only.
-  (void)store::DoklejTxt(s.env(), s.Path("kanty.txt"), line);
+  (void)session::AuditLog(s, rd, nrd, text);
 }
 
 // The gross total of the working lines.

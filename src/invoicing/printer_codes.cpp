@@ -1,13 +1,13 @@
 #include "invoicing/printer_codes.h"
 
+#include "session/helpers_print.h"
+
 namespace hurt::invoicing {
 
 namespace {
 
-constexpr std::string_view kPagePrinterStart =
-    "\x1b&l0O\x1b(10U\x1b(s0P\x1b(s20H\x1b(s10V\x1b(s0S\x1b(s0B\x1b(s4101T\x1b(s2Q";
-constexpr std::string_view kPagePrinterEnlarged =
-    "\x1b&l0O\x1b(10U\x1b(s0P\x1b(s6H\x1b(s14V\x1b(s0S\x1b(s0B\x1b(s4101T\x1b(s2Q";
+using session::PageOrientation;
+using session::PagePrinterSetup;
 
 // ESC "3" and a blank: line spacing 32/216 inch; ESC "!" 5: condensed elite.
 constexpr char kDotMatrixStart[] = {kEsc, '3', ' ', kEsc, '!', 5};
@@ -27,12 +27,12 @@ PrinterType PrinterTypeOf(std::string_view m_drukarka) {
 }
 
 std::string StartSequence(const PrinterType& printer) {
-  if (printer.page_printer) return std::string(kPagePrinterStart);
+  if (printer.page_printer) return PagePrinterSetup(PageOrientation::kPortrait, 20, 10);
   return std::string(kDotMatrixStart, sizeof kDotMatrixStart);
 }
 
 std::string EnlargedSequence(const PrinterType& printer) {
-  if (printer.page_printer) return std::string(kPagePrinterEnlarged);
+  if (printer.page_printer) return PagePrinterSetup(PageOrientation::kPortrait, 6, 14);
   return std::string(kDotMatrixEnlarged, sizeof kDotMatrixEnlarged);
 }
 

@@ -11,7 +11,6 @@
 #include "base/text.h"
 #include "console/form.h"
 #include "console/message_window.h"
-#include "documents/header_rules.h"
 #include "documents/kind_reader.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
@@ -21,6 +20,7 @@
 #include "session/viewer.h"
 #include "reports/daily_register_print.h"
 #include "reports/missing_numbers.h"
+#include "reports/report_period.h"
 #include "reports/vat_register.h"
 #include "reports/vat_register_print.h"
 #include "store/schema.h"
@@ -30,15 +30,6 @@ namespace hurt::reports {
 using namespace hurt::literals;
 
 namespace {
-
-// The open period's first and last day, from the period folder "yy/mm" (this month when
-// the folder says none).
-std::pair<JulianDay, JulianDay> OpenPeriod(session::Session& s) {
-  const documents::Period p = documents::PeriodOfHh(s.InArchive() ? s.hh_arc() : s.hh());  // the month viewed
-  if (p.month >= 1) return {p.First(), p.Last()};
-  const Ymd t = YmdFromJulian(s.Today());
-  return {JulianFromYmd(t.year, t.month, 1), JulianFromYmd(t.year, t.month, DaysInMonth(t.year, t.month))};
-}
 
 std::optional<documents::DocKind> KindOf(session::Session& s, const std::string& rd) {
   xbase::WorkArea* slow = s.areas().Area(store::Table(store::TableId::kSlow).area);
@@ -277,7 +268,7 @@ void RangeDialog::Run() {
 void Daily(session::Session& s, bool sales) {
   console::Console& con = s.con();
   const auto [first, last] = OpenPeriod(s);
-  JulianDay day = s.Today() >= first && s.Today() <= last ? s.Today() : first;
+  JulianDay day = ProposedDay(s);
   std::string opa(3, ' '), nazwa(30, ' '), mag(10, ' ');
   const console::SavedRegion under = con.Save(6, 5, 13, 75);
   con.Box(6, 5, 13, 75, console::DoubleFrame(), con.colours().standard, ' ');

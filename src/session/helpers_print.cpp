@@ -21,6 +21,13 @@ PrinterControl Druk() { return {LineSpacing(kDefaultLineSpacing), PrintMode(kDef
 
 PrinterControl Druk(int a, int b) { return {LineSpacing(a) + PrintMode(b), PrintMode(b)}; }
 
+std::string PagePrinterSetup(PageOrientation orientation, int pitch, int points) {
+  const std::string esc(1, kEsc);
+  return esc + "&l" + std::to_string(static_cast<int>(orientation)) + "O" + esc + "(10U" + esc + "(s0P" + esc + "(s" +
+         std::to_string(pitch) + "H" + esc + "(s" + std::to_string(points) + "V" + esc + "(s0S" + esc + "(s0B" + esc +
+         "(s4101T" + esc + "(s2Q";
+}
+
 LptDevices LptDevices::FromEnvironment(const std::function<const char*(const char*)>& getenv) {
   LptDevices d;
   if (!getenv) return d;

@@ -32,6 +32,16 @@ PrinterControl Druk();
 // returns the print mode sequence (ESC "!" b). Values are taken modulo 256, as CHR() does.
 PrinterControl Druk(int a, int b);
 
+// The page printer's (PCL) set-up sequence: orientation, code page 852 symbol set, fixed
+// pitch, `pitch` characters per inch, a `points`-point font, upright, medium, the
+// Courier typeface, letter quality. ESC = byte 27:
+//   ESC "&l" o "O"  ESC "(10U"  ESC "(s0P"  ESC "(s" pitch "H"  ESC "(s" points "V"
+//   ESC "(s0S"  ESC "(s0B"  ESC "(s4101T"  ESC "(s2Q"
+// with o 0 for portrait and 1 for landscape. The printed documents use portrait at
+// pitch 20, 10 points (normal) and pitch 6, 14 points (enlarged titles).
+enum class PageOrientation { kPortrait = 0, kLandscape = 1 };
+std::string PagePrinterSetup(PageOrientation orientation, int pitch, int points);
+
 // The device paths of the two printer ports.
 struct LptDevices {
   std::string lpt1 = "/dev/lp0";

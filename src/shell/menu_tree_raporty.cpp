@@ -6,6 +6,7 @@
 #include "invoicing/document_summary.h"
 #include "console/message_window.h"
 #include "reports/activity_statement_screen.h"
+#include "reports/daily_report_screen.h"
 #include "reports/register_export.h"
 #include "reports/vat_register_screen.h"
 #include "shell/archive_menu.h"
@@ -42,7 +43,43 @@ void ReportMenu(Session& session, int top, int left, int bottom, int right, cons
   if (c > 0) run(c);
 }
 
+// A report of the VAT-register menu that this program does not make yet: the operator is
+// told what it would need (a line of at most 41 characters).
+struct InactiveReport {
+  int item;
+  std::string_view needs;
+};
+constexpr InactiveReport kInactiveReports[] = {
+    {5, "rejestrow miesiecy zapisanych do VAT_R"},
+    {6, "raportow dobowych drukarki fiskalnej"},
+    {7, "cen sklepowych przesuniec na sklepy"},
+    {8, "cen katalogowych pozycji faktur"},
+    {9, "cen katalogowych pozycji faktur"},
+    {10, "cen katalogowych pozycji faktur"},
+    {11, "utargow sklepow z kas"},
+    {12, "utargow sklepow z kas"},
+    {13, "szczegolow - patrz Raport z dzialalnosci"},
+    {15, "uzgodnienia paragonow z drukarka (SD_FISK)"},
+    {17, "magazynu komisowego (J_MAG_K)"},
+};
+
+// The cash reports other than the daily ones: they need a cash book with its opening
+// balance, or data kept per operator or per month, that this program does not keep.
+constexpr InactiveReport kInactiveCashReports[] = {
+    {2, "ksiegi kasowej z bilansem otwarcia (BO)"},
+    {3, "ksiegi kasowej z bilansem otwarcia (BO)"},
+    {4, "stanow kasy na poczatek kazdego dnia"},
+    {5, "kwot przekazanych przez kasjerow"},
+    {6, "planow sprzedazy operatorow (P01-P12)"},
+    {9, "historii wplat z miesiecy archiwalnych"},
+    {10, "historii wplat z miesiecy archiwalnych"},
+    {11, "zestawien sprzedazy wg sposobu zaplaty"},
+    {12, "ksiegi kasowej w walutach obcych"},
+    {13, "kodu opiekuna w dowodach wplat KP"},
+};
+
 // _RAPORTY: the cash reports; the operators' reports only where operators keep cash.
+// The daily report runs; the agents' and the sales/costs variants are the same report.
 void CashReports(Session& session) {
   std::vector<ReportPrompt> prompts = {
       {" Raport dzienny ", "RAP_1"},
@@ -64,30 +101,26 @@ void CashReports(Session& session) {
                                       {" Wpływy gotówki wg. kodu opiekuna"_pl, "DOWODY_KP_KOMU"},
                                   });
   }
-  ReportMenu(session, 8, 40, operators ? 22 : 15, 75, prompts,
-             [&](int c) { session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine); });
+  ReportMenu(session, 8, 40, operators ? 22 : 15, 75, prompts, [&](int c) {
+    if (c == 1) {
+      reports::Rap1(session);
+      return;
+    }
+    if (c == 7 || c == 8) {
+      reports::Rap1(session, c == 7 ? reports::DailyVariant::kAgents : reports::DailyVariant::kCosts);
+      return;
+    }
+    for (const InactiveReport& r : kInactiveCashReports) {
+      if (r.item != c) continue;
+      console::OknoLines(session.con(),
+                         {AllTrim(prompts[static_cast<size_t>(c - 1)].text), std::string("Niedostępne - brak "_pl),
+                          std::string(r.needs)},
+                         3);
+      return;
+    }
+    session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
+  });
 }
-
-// A report of the VAT-register menu that this program does not make yet: the operator is
-// told what it would need (a line of at most 41 characters).
-struct InactiveReport {
-  int item;
-  std::string_view needs;
-};
-constexpr InactiveReport kInactiveReports[] = {
-    {5, "rejestrow miesiecy zapisanych do VAT_R"},
-    {6, "raportow dobowych drukarki fiskalnej"},
-    {7, "cen sklepowych przesuniec na sklepy"},
-    {8, "cen katalogowych pozycji faktur"},
-    {9, "cen katalogowych pozycji faktur"},
-    {10, "cen katalogowych pozycji faktur"},
-    {11, "utargow sklepow z kas"},
-    {12, "utargow sklepow z kas"},
-    {13, "szczegolow - patrz Raport z dzialalnosci"},
-    {15, "uzgodnienia paragonow z drukarka (SD_FISK)"},
-    {16, "stanow z zamkniecia miesiaca (B_BO_I)"},
-    {17, "magazynu komisowego (J_MAG_K)"},
-};
 
 // _REJESTRY: the VAT registers and the summaries made from them.
 void VatRegisters(Session& session) {

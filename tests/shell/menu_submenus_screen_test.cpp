@@ -405,5 +405,40 @@ TEST_F(SubMenuTest, VatRegisterItemsRunOrSayWhatTheyNeed) {
   EXPECT_EQ(Loop(), kMenuEnd);
 }
 
+// Raporty kasowe: the daily report and its two variants run (this fixture opens no
+// tables); the other cash reports say what they would need.
+TEST_F(SubMenuTest, CashReportsRunTheDailyReportOrSayWhatTheyNeed) {
+  d.Keys({key::kDown, key::kEnter, key::kEnter});  // RAPORTY, Raporty kasowe
+  Check([&] {
+    EXPECT_TRUE(d.Contains(" Raport dzienny "));
+    EXPECT_FALSE(d.Contains(" Rozliczenie kas "));  // operators keep no cash here
+  }).Key(key::kEnter);
+  ExpectMessage("Plik dowod niedostepny");
+  d.Keys({key::kEnter, key::kDown, key::kEnter});  // item 2
+  Check([&] {
+    EXPECT_TRUE(d.Contains("Raport kasowy   ver. 0"));
+    EXPECT_TRUE(d.Contains("Niedostępne - brak"));
+    EXPECT_TRUE(d.Contains("ksiegi kasowej z bilansem otwarcia (BO)"));
+  }).Key(key::kSpace);
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+
+  Start();
+  session->vars().Set("JEST_OPERATOR", xbase::Value("T"));
+  d.Keys({key::kDown, key::kEnter, key::kEnter});
+  for (int i = 0; i < 6; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);  // item 7, the agents' daily report
+  ExpectMessage("Plik dowod niedostepny");
+  d.Key(key::kEnter);
+  for (int i = 0; i < 12; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);  // item 13
+  Check([&] {
+    EXPECT_TRUE(d.Contains("Wpływy gotówki wg. kodu opiekuna"));
+    EXPECT_TRUE(d.Contains("kodu opiekuna w dowodach wplat KP"));
+  }).Key(key::kSpace);
+  EndWork();
+  EXPECT_EQ(Loop(), kMenuEnd);
+}
+
 }  // namespace
 }  // namespace hurt::shell

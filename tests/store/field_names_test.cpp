@@ -174,6 +174,8 @@ const std::map<std::string, std::string_view, std::less<>>& KnownNonFields() {
       {"B20", "header voucher field of older layouts, 0 when absent"},
       {"B10", "header voucher field of older layouts, 0 when absent"},
       {"B05", "header voucher field of older layouts, 0 when absent"},
+      {"KWOTA2", "header field of split payments in layouts that have it, 0 when absent"},
+      {"SPZ2", "header field of split payments in layouts that have it, blank when absent"},
       // Not names of fields or variables at all.
       {"ROB0", "a folder name in upper case, in a range-for over folder names"},
       // Work tables a routine creates with its own fields.
