@@ -27,7 +27,7 @@ using namespace posting_internal;
 using xbase::Value;
 
 // The audit log of dropped documents and lowered corrections (session/audit_log.h).
-void AuditLog(session::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
+void NoteInAuditLog(session::Session& s, std::string_view rd, std::string_view nrd, std::string_view text) {
   // The audit line is a note beside the change already made; a full disk loses the note only.
   (void)session::AuditLog(s, rd, nrd, text);
 }
@@ -183,7 +183,7 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
       // The log keeps what the document was worth, not the empty grid's 0.00.
       const std::string removed =
           s.vars().Has(var::L_WARTOSC) ? AllTrim(Str(s.vars().Number(var::L_WARTOSC), 14, 2)) : value;
-      AuditLog(s, rd, nrd, removed + " usunieto dowod");
+      NoteInAuditLog(s, rd, nrd, removed + " usunieto dowod");
       Tell(s, std::string("Usunięto "_pl) + doc);
     } else {
       Tell(s, std::string("Dowód "_pl) + doc + " bez zmian");
@@ -194,7 +194,7 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
   if (klucz == 1 || lines.empty()) {
     if (printed && klucz == 0) {
       Tell(s, "1 Straciles " + RTrim(rd) + "-" + AllTrim(nrd));
-      AuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");
+      NoteInAuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");
     }
     EmptyWorkLines(s, ui);
     return true;
@@ -205,7 +205,7 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
     if (klucz == 2 && kind.ok() && kind->kind.IsSale() && s.vars().Has(var::L_WARTOSC)) {
       const double old_value = s.vars().Number(var::L_WARTOSC);
       if (total < old_value) {
-        AuditLog(s, rd, nrd, AllTrim(Str(old_value, 14, 2)) + "->" + value + " zmniejszono wartosc w poprawie");
+        NoteInAuditLog(s, rd, nrd, AllTrim(Str(old_value, 14, 2)) + "->" + value + " zmniejszono wartosc w poprawie");
         Tell(s, "ZAPAMIETAM TWOJE KANTY !!");
       }
     }
@@ -236,13 +236,13 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
   // 12. Abandoned. An abandoned correction leaves the posted document as it was.
   if (klucz == 2) {
     Tell(s, std::string("Poprawa porzucona - dowód "_pl) + RTrim(rd) + "-" + AllTrim(nrd) + " bez zmian");
-    AuditLog(s, rd, nrd, value + " poprawa porzucona");
+    NoteInAuditLog(s, rd, nrd, value + " poprawa porzucona");
   } else if (printed && kind.ok()) {
     GiveNumberBack(s, ui, *kind, nrd);
     Tell(s, "4 Straciles " + RTrim(rd) + "-" + AllTrim(nrd));
-    AuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");
+    NoteInAuditLog(s, rd, nrd, value + " wydrukowano, nie zaksiegowano");
   } else {
-    AuditLog(s, rd, nrd, value + " nie zaksiegowano");
+    NoteInAuditLog(s, rd, nrd, value + " nie zaksiegowano");
   }
   EmptyWorkLines(s, ui);
   return true;
