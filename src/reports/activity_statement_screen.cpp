@@ -286,6 +286,17 @@ void Run(session::Session& s, bool vat_report) {
     console::Okno_(con, result->refusal, 3);
     return;
   }
+  if (!result->stopped) {
+    // The rows for whoever reads them later: the station's copy, and the month's own for the
+    // whole firm with nothing left out (not in an archive month, which is only read).
+    const std::string own = s.Path("rob/rap_dz" + s.StationText() + ".dbf");
+    Status kept = WriteCopy(s, own, *result, heading.period_start);
+    const bool whole = req.mag.empty() && req.skip_indeks.empty() && req.skip_word.empty() && req.only_group.empty() &&
+                       req.t_w_o_k.empty() && req.skip_kinds == CommaList(s.vars().Text("M_RD_POMIN")) &&
+                       req.utarg == 0;
+    if (kept.ok() && whole && !s.InArchive()) kept = WriteCopy(s, s.Path(hh + "/rap_dz.dbf"), *result, heading.period_start);
+    if (!kept.ok()) console::Okno_(con, "Nie zapisano kopii raportu rap_dz: " + kept.message(), 3);
+  }
   session::ViewDruk(s, [&](session::ReportWriter& out) {
     if (result->stopped) {
       out.Line("Praport przerwany .............");
@@ -293,16 +304,6 @@ void Run(session::Session& s, bool vat_report) {
     }
     PrintActivity(out, heading, req, *result);
   });
-  if (result->stopped) return;
-  // The rows for whoever reads them later: the station's copy, and the month's own for the
-  // whole firm with nothing left out (not in an archive month, which is only read).
-  const std::string own = s.Path("rob/rap_dz" + s.StationText() + ".dbf");
-  Status kept = WriteCopy(s, own, *result, heading.period_start);
-  const bool whole = req.mag.empty() && req.skip_indeks.empty() && req.skip_word.empty() && req.only_group.empty() &&
-                     req.t_w_o_k.empty() && req.skip_kinds == CommaList(s.vars().Text("M_RD_POMIN")) &&
-                     req.utarg == 0;
-  if (kept.ok() && whole && !s.InArchive()) kept = WriteCopy(s, s.Path(hh + "/rap_dz.dbf"), *result, heading.period_start);
-  if (!kept.ok()) console::Okno_(con, "Nie zapisano kopii raportu rap_dz: " + kept.message(), 3);
 }
 
 }  // namespace

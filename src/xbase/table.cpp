@@ -45,7 +45,10 @@ Status CheckFieldList(const std::string& path, const std::vector<DbfFieldDescrip
     if (f.name.empty() || f.name.size() > kMaxFieldNameLength) {
       return bad("field name '" + given.name + "' must have 1 to 10 characters");
     }
-    if (!IsAsciiLetter(f.name[0])) return bad("field name '" + given.name + "' must start with a letter");
+    // A letter first; the underscore too, as in the program's own mark fields ("_X_").
+    if (!IsAsciiLetter(f.name[0]) && f.name[0] != '_') {
+      return bad("field name '" + given.name + "' must start with a letter or _");
+    }
     for (char c : f.name) {
       if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '_') {
         return bad("field name '" + given.name + "' may hold only letters, digits and _");
