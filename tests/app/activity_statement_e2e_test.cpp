@@ -9,6 +9,10 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
+
+#include "base/date.h"
+#include "maintenance/period_keys.h"
 
 #include "support/golden.h"
 #include "support/hurt_station.h"
@@ -110,6 +114,64 @@ TEST(ActivityStatementRoad, TheMonthsStatementBalancesAndIsKept) {
   EXPECT_NE(vat.find("123.00"), std::string::npos) << vat;
   Step(*a, {"Esc"}, "Raporty kasowe");
   Leave(*a);
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// A month's statement printed on its last day, the month closed, and the next month's
+// statement: it opens with the value the closed month ended with.
+TEST(ActivityStatementRoad, TheNextMonthOpensWithTheValueTheClosedMonthEndedWith) {
+  TempDir data, work;
+  const std::string period = MakeDemoCompany(data.str());
+  ASSERT_FALSE(period.empty());
+  const std::string next = *maintenance::NextPeriod(period);
+  const std::string day = Dtos(maintenance::LastDayOf(period));
+  StationOptions o;
+  o.clock = day.substr(0, 4) + "-" + day.substr(4, 2) + "-" + day.substr(6, 2) + " 09:00:00";
+  auto start = [&](const std::string& name, const std::string& argument) {
+    StationOptions with = o;
+    with.argument = argument;
+    auto s = std::make_unique<HurtStation>(data.str(), work.str(), name, with);
+    EXPECT_TRUE(s->WaitForScreen("Nazwisko imie")) << s->Screen();
+    Step(*s, {"Enter"}, " MAGAZYN ", "Nazwisko imie");
+    return s;
+  };
+  // From the Dowody menu.
+  auto statement = [&](HurtStation& s) {
+    Step(s, {"Right"}, "Raporty kasowe");
+    OpenStatement(s, 16);
+    for (int field = 0; field < 6; ++field) s.Send("Enter");
+    ASSERT_TRUE(s.WaitForScreen("Esc-Wyjscie")) << s.Screen();
+    Step(s, {"Esc"}, "Raporty kasowe");
+  };
+  {
+    auto a = start("a", "");
+    Step(*a, {"Enter"}, kSubmenu);
+    a->Send("Home");
+    Step(*a, {"Enter"}, kEntry);
+    InvoiceForSmakosz(*a, "4");
+    Step(*a, {"Esc"}, kSubmenu);
+    statement(*a);
+    Leave(*a);
+  }
+  {
+    auto c = start("c", "205");
+    Step(*c, {"Enter"}, "Zamkniecie okresu");
+    Step(*c, {"Enter"}, "CZY ZAMKNAC");
+    Step(*c, {"text:T"}, "Czy usunac kartoteki o stanach 0 ?");
+    StepSeen(*c, {"text:T"}, "Otwarto miesiac");
+    Step(*c, {}, "Zamkniecie okresu", "Otwarto miesiac");
+    Leave(*c);
+  }
+  {
+    auto b = start("b", "");
+    Step(*b, {"Enter"}, kSubmenu);
+    statement(*b);
+    Leave(*b);
+  }
+  const std::string closing = Row(Records(data / (period + "/rap_dz.dbf")), "6SK", "WARTOSC0");
+  const std::string opening = Row(Records(data / (next + "/rap_dz.dbf")), "1BO", "WARTOSC0");
+  EXPECT_NE(closing, "?");
+  EXPECT_EQ(opening, closing);
   ExpectVerifyFindsNothing(data.str());
 }
 
