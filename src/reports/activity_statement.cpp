@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <tuple>
 
 #include "base/numeric.h"
 #include "base/text.h"
-#include "documents/header_rules.h"
 #include "documents/kind_reader.h"
+#include "reports/report_period.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
 #include "session/session.h"
@@ -54,15 +55,7 @@ class Pass {
  public:
   Pass(session::Session& s, const ActivityRequest& req, const ActivityProgress& progress)
       : s_(s), req_(req), filter_{req}, progress_(progress) {
-    const documents::Period p = documents::PeriodOfHh(s.InArchive() ? s.hh_arc() : s.hh());
-    if (p.month >= 1) {
-      from_ = p.First();
-      to_ = p.Last();
-    } else {
-      const Ymd t = YmdFromJulian(s.Today());
-      from_ = JulianFromYmd(t.year, t.month, 1);
-      to_ = JulianFromYmd(t.year, t.month, DaysInMonth(t.year, t.month));
-    }
+    std::tie(from_, to_) = OpenPeriod(s);
     excluded_ = AllTrim(s.settings().Text("J_MAG_K")) + AllTrim(s.settings().Text("J_MAG_U"));
   }
 

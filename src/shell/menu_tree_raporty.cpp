@@ -8,6 +8,7 @@
 #include "reports/activity_statement_screen.h"
 #include "reports/daily_report_screen.h"
 #include "reports/register_export.h"
+#include "reports/turnover_report.h"
 #include "reports/vat_register_screen.h"
 #include "shell/archive_menu.h"
 #include "session/not_built.h"
@@ -210,6 +211,13 @@ int Raporty(Session& session) {
       return kReopen;
     };
   };
+  // An entry this program does not make: the operator is told why, and where to look.
+  auto inactive = [&session](std::string title, std::string why, std::string where) {
+    return [&session, title, why, where] {
+      console::OknoLines(session.con(), {title, std::string("Niedostępne "_pl) + why, where}, 3);
+      return kReopen;
+    };
+  };
   auto run = [&session](void (*routine)(Session&)) {
     return [&session, routine] {
       routine(session);
@@ -227,15 +235,17 @@ int Raporty(Session& session) {
   it.push_back(menu::Item(3, " Raporty kasowe         ", op.Prawa(2) && !op.Prawa1(3), false, run(CashReports)));
   it.push_back(menu::Item(4, " Rejestry VAT           ", op.Prawa(3) && !op.Prawa1(3), false, run(VatRegisters)));
   it.push_back(menu::Item(5, " Rotacja towaru         ", op.Prawa(4), false, later("_ROTACJA")));
-  it.push_back(menu::Item(6, " Obroty z kontrahentami ", op.Prawa(5), false, later("_OBROTY")));
+  it.push_back(menu::Item(6, " Obroty z kontrahentami ", op.Prawa(5), false, run(reports::ObrotyZKontrahentami)));
   it.push_back(menu::Item(7, " Zestawienie dowodów    "_pl, !op.Prawa1(3) && !op.Prawa1(5), false,
                           [&session] {
                             // The month's documents, the same list as Dowody › Zestawienie dowodow.
                             invoicing::ZestawienieDowodow(session);
                             return kReopen;
                           }));
-  it.push_back(menu::Item(8, " Zyskowność             "_pl, op.Prawa(6), false, later("_ZYSKOWNOSC")));
-  it.push_back(menu::Item(9, " Systemy premiowania    ", op.Prawa(6), false, later("_PREMIE")));
+  it.push_back(menu::Item(8, " Zyskowność             "_pl, op.Prawa(6), false,
+                          inactive(std::string("Zyskowność"_pl), "- marza sprzedazy: Rejestry VAT,", "Raport z dzialalnosci w miesiacu")));
+  it.push_back(menu::Item(9, " Systemy premiowania    ", op.Prawa(6), false,
+                          inactive("Systemy premiowania", "- brak planow i stawek premii", "operatorow")));
   it.push_back(menu::Item(10, " Raporty z archiwum     ", !session.InArchive(), false,
                           [&session] { return InArc(session, VatRegisters); }));
   if (!session.FileX("PARA_XML.---")) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <thread>
@@ -172,6 +173,57 @@ TEST(ActivityStatementRoad, TheNextMonthOpensWithTheValueTheClosedMonthEndedWith
   const std::string opening = Row(Records(data / (next + "/rap_dz.dbf")), "1BO", "WARTOSC0");
   EXPECT_NE(closing, "?");
   EXPECT_EQ(opening, closing);
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// Raporty › Obroty z kontrahentami: Esc prints nothing, the customers' turnover of the
+// month lists SMAKOSZ with its invoices and the totals of the headers, the suppliers' of a
+// month without purchases says there is nothing.
+TEST(TurnoverRoad, TheCustomersTurnoverOfTheMonth) {
+  TempDir data, work;
+  const std::string period = MakeDemoCompany(data.str());
+  ASSERT_FALSE(period.empty());
+  auto a = StartInDowody(data.str(), work.str(), "a");
+  a->Send("Home");
+  Step(*a, {"Enter"}, kEntry);
+  InvoiceForSmakosz(*a, "4");
+  InvoiceForSmakosz(*a, "1");
+  Step(*a, {"Esc"}, kSubmenu);
+  Step(*a, {"Right"}, "Raporty kasowe");
+  constexpr std::string_view kTurnover = "Odbiorcy (O) / Dostawcy (D):";
+  auto open = [&] {
+    a->Send("Home");
+    for (int i = 0; i < 3; ++i) a->Send("Down");
+    Step(*a, {"Enter"}, kTurnover);
+  };
+  open();
+  Step(*a, {"Esc"}, "Raporty kasowe", kTurnover);
+  EXPECT_FALSE(fs::exists(data / "rob/wydruk01.prn"));
+
+  open();
+  Step(*a, {"Enter", "Enter", "Enter", "Enter"}, "Esc-Wyjscie", kTurnover);
+  const std::string printed = Slurp(data / "rob/wydruk01.prn");
+  EXPECT_NE(printed.find("OBROTY Z ODBIORCAMI W OKRESIE"), std::string::npos) << printed;
+  double netto = 0, vat = 0;
+  for (const auto& h : Records(data / (period + "/dowod.dbf"))) {
+    netto += std::stod(h.at("NETTO"));
+    vat += std::stod(h.at("VAT"));
+  }
+  const size_t line = printed.find("SMAKOSZ  | ");
+  ASSERT_NE(line, std::string::npos) << printed;
+  const std::string row = printed.substr(line, printed.find("\r\n", line) - line);
+  EXPECT_NE(row.find("|       2 |"), std::string::npos) << row;
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%.2f", netto + vat);
+  EXPECT_NE(row.find(expected), std::string::npos) << row << " " << expected;
+  Step(*a, {"Esc"}, "Raporty kasowe");
+
+  open();
+  a->Send("Enter");
+  a->Send("Enter");
+  StepSeen(*a, {"text:D", "Enter", "Enter"}, "Brak dowodow w okresie");
+  Step(*a, {}, "Raporty kasowe", kTurnover);
+  Leave(*a);
   ExpectVerifyFindsNothing(data.str());
 }
 

@@ -387,11 +387,18 @@ TEST_F(SubMenuTest, VatRegisterItemsRunOrSayWhatTheyNeed) {
   d.Keys({key::kDown, key::kEnter, key::kDown, key::kEnter});  // RAPORTY, Rejestry VAT
   Check([&] { EXPECT_TRUE(d.Contains(" Rejestr odwrotnego opodatkowania")); });
   for (int i = 0; i < 15; ++i) d.Key(key::kDown);
-  d.Key(key::kEnter);  // item 16
+  d.Key(key::kEnter);  // item 16: the activity statement's dialog
   Check([&] {
-    EXPECT_TRUE(d.Contains("Raport z działalności w miesiacu"));
+    EXPECT_TRUE(d.Contains("RAPORT Z DZIAŁALNOSCI"));
+    EXPECT_TRUE(d.Contains("Pominac rd:"));
+  }).Key(key::kEsc);
+  d.Key(key::kEnter);  // the sub-menu again on Rejestry VAT
+  for (int i = 0; i < 16; ++i) d.Key(key::kDown);
+  d.Key(key::kEnter);  // item 17
+  Check([&] {
+    EXPECT_TRUE(d.Contains("Raport sprzedaży komisowej"));
     EXPECT_TRUE(d.Contains("Niedostępne - brak"));
-    EXPECT_TRUE(d.Contains("stanow z zamkniecia miesiaca (B_BO_I)"));
+    EXPECT_TRUE(d.Contains("magazynu komisowego (J_MAG_K)"));
   }).Key(key::kSpace);
   d.Key(key::kEnter);  // the sub-menu again on Rejestry VAT
   for (int i = 0; i < 17; ++i) d.Key(key::kDown);
