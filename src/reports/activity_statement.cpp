@@ -8,6 +8,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/kind_reader.h"
+#include "documents/stock_effect.h"
 #include "reports/report_period.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
@@ -57,6 +58,7 @@ class Pass {
       : s_(s), req_(req), filter_{req}, progress_(progress) {
     std::tie(from_, to_) = OpenPeriod(s);
     excluded_ = AllTrim(s.settings().Text("J_MAG_K")) + AllTrim(s.settings().Text("J_MAG_U"));
+    j_odch_ = s.settings().Text("J_ODCH") == "T";
   }
 
   Result<ActivityResult> Run();
@@ -92,6 +94,10 @@ class Pass {
   ActivityRow* row_ = nullptr;
   ActivityRow doc_;
   LineValuationInput line_;
+  // The document is a receipt whose goods went into the average cost of their cards: its
+  // lines keep the new average, and the stock grew by their purchase value instead.
+  bool averaged_receipt_ = false;
+  bool j_odch_ = false;
 };
 
 const documents::DocKind* Pass::Kind(std::string_view rd) {
@@ -186,6 +192,11 @@ void Pass::BeginDocument(xbase::WorkArea& dow, const documents::DocKind& kind, c
       if (kind.s_z == 'Z' && kind.HasTag("WEWN")) doc_.reszta = Number(*dowod, dowod->FieldIndex("RESZTA"));
     }
   }
+  documents::StockDocument stock;
+  stock.kind = kind;
+  stock.kurs = line_.kurs;
+  stock.j_odch = j_odch_;
+  averaged_receipt_ = documents::MoveOf(stock) == documents::StockMove::kReceipt && documents::ReceiptAveragesCost(stock);
   ActivityRow& row = rows_[doc_.Key()];
   if (row.rd.empty()) {
     row.side = doc_.side;
@@ -267,7 +278,11 @@ Status Pass::Lines() {
     }
     // The line's values by the class of its kind.
     const double ilosc = Number(*dow, f_ilosc);
-    const double cost = NewRound(ilosc * Number(*dow, f_cena0), 2);
+    double cost = NewRound(ilosc * Number(*dow, f_cena0), 2);
+    if (averaged_receipt_) {
+      const double price = Number(*dow, f_cena);
+      cost = NewRound(ilosc * (line_.kurs != 0 && kind->IsPurchase() ? price * line_.kurs : price), 2);
+    }
     const double wartosc = Number(*dow, f_wartosc), podatek = Number(*dow, f_podatek);
     std::string nb = AllTrim(Bytes(*dow, f_nb));
     if (nb.empty()) nb = kind->s_z == 'S' ? (kind->RdIs("SD") ? "B" : "N") : std::string(1, kind->nb);

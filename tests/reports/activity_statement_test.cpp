@@ -55,7 +55,7 @@ class ActivityStatementTest : public documents::testing::PostingTest {
   // The month: a purchase, a sale, a transfer to warehouse 2, representation costs and an
   // internal issue.
   void PostTheMonth() {
-    Post("PZ", "D1", "A2", 10, 2, false);
+    Post("PZ", "D1", "A2", 10, 2.5, false);  // dearer than the card: the cost is averaged
     Post("FV", "K1", "A1", 3, 10, true);
     Post("MM", "2", "A1", 4, 5, true);
     Post("KR", "K1", "A2", 1, 3, true);
@@ -142,7 +142,7 @@ TEST_F(ActivityStatementTest, SalesCarryTheirMarginCostsStandApartAndTheVatDiffe
   const ActivityRow* pz = Row(r, "PZPZ ");
   ASSERT_NE(pz, nullptr);
   EXPECT_EQ(pz->section, ActivitySection::kPurchases);
-  EXPECT_DOUBLE_EQ(pz->wartosc0, 20);
+  EXPECT_DOUBLE_EQ(pz->wartosc0, 25);  // its purchase value, not the new average
   // Due on the sales, less the purchases' and the costs'.
   EXPECT_DOUBLE_EQ(r.vat_difference, NewRound(fv->vat - pz->vat - kr->vat, 2));
   const std::string text = Printed({}, r);
