@@ -1,5 +1,6 @@
 #include "reports/report_period.h"
 
+#include "console/message_window.h"
 #include "documents/header_rules.h"
 #include "session/session.h"
 
@@ -15,6 +16,18 @@ std::pair<JulianDay, JulianDay> OpenPeriod(session::Session& s) {
 JulianDay ProposedDay(session::Session& s) {
   const auto [first, last] = OpenPeriod(s);
   return s.Today() >= first && s.Today() <= last ? s.Today() : first;
+}
+
+bool DateInRange(session::Session& s, JulianDay d, JulianDay first, JulianDay last, JulianDay from) {
+  if (d < first || d > last) {
+    console::Okno_(s.con(), "Data spoza otwartego okresu " + Dtoc(first) + "-" + Dtoc(last), 2);
+    return false;
+  }
+  if (from != kEmptyDate && d < from) {
+    console::Okno_(s.con(), "Data koncowa przed poczatkowa", 2);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace hurt::reports

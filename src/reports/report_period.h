@@ -17,6 +17,11 @@ namespace hurt::reports {
 // says none).
 std::pair<JulianDay, JulianDay> OpenPeriod(session::Session& s);
 
+// The VALID of a report's date range within [first, last]: false after "Data spoza
+// otwartego okresu ..." (or, for the end date `to` before `from`, "Data koncowa przed
+// poczatkowa"). `from` is kEmptyDate when the date checked is the first one.
+bool DateInRange(session::Session& s, JulianDay d, JulianDay first, JulianDay last, JulianDay from = kEmptyDate);
+
 // The day a one-day report proposes: today when today is in that month, else its first day.
 JulianDay ProposedDay(session::Session& s);
 

@@ -110,18 +110,8 @@ void ObrotyZKontrahentami(session::Session& s) {
   con.Say(12, 12, "Kontrahent (pusty - wszyscy):");
   con.Say(24, 0, PadR("Esc - wyjscie", 80));
   console::Form f(con);
-  auto in_period = [&](JulianDay d) {
-    if (d >= first && d <= last) return true;
-    console::Okno_(con, "Data spoza otwartego okresu " + Dtoc(first) + "-" + Dtoc(last), 2);
-    return false;
-  };
-  f.GetDate(10, 39, req.from).Valid([&] { return in_period(req.from); });
-  f.GetDate(10, 51, req.to).Valid([&] {
-    if (!in_period(req.to)) return false;
-    if (req.to >= req.from) return true;
-    console::Okno_(con, "Data koncowa przed poczatkowa", 2);
-    return false;
-  });
+  f.GetDate(10, 39, req.from).Valid([&] { return DateInRange(s, req.from, first, last); });
+  f.GetDate(10, 51, req.to).Valid([&] { return DateInRange(s, req.to, first, last, req.from); });
   f.GetText(11, 42, side, "!").Valid([&] { return side == "O" || side == "D"; });
   f.GetText(12, 42, odb, std::string(8, '!'));
   const bool escaped = f.Read().escaped;

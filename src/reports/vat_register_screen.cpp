@@ -138,18 +138,8 @@ bool RangeDialog::Ask() {
   console::Form f(con_);
   f.GetText(8, 23, opa, "!!!");
   f.GetText(9, 31, nazwa, std::string(30, '!'));
-  auto in_period = [&](JulianDay d) {
-    if (d >= first_ && d <= last_) return true;
-    console::Okno_(con_, "Data spoza otwartego okresu " + Dtoc(first_) + "-" + Dtoc(last_), 2);
-    return false;
-  };
-  f.GetDate(11, 34, req_.from).Valid([&] { return in_period(req_.from); });
-  f.GetDate(11, 46, req_.to).Valid([&] {
-    if (!in_period(req_.to)) return false;
-    if (req_.to >= req_.from) return true;
-    console::Okno_(con_, "Data koncowa przed poczatkowa", 2);
-    return false;
-  });
+  f.GetDate(11, 34, req_.from).Valid([&] { return DateInRange(s_, req_.from, first_, last_); });
+  f.GetDate(11, 46, req_.to).Valid([&] { return DateInRange(s_, req_.to, first_, last_, req_.from); });
   f.GetText(12, 34, rd, "!!!").Valid([&] {
     if (!IsBlank(rd)) return true;
     console::Okno_(con_, "Podaj rodzaj dowodu", 2);

@@ -79,6 +79,20 @@ constexpr InactiveReport kInactiveCashReports[] = {
     {13, "kodu opiekuna w dowodach wplat KP"},
 };
 
+// Item `c` of a report menu that runs nothing here: its window saying what it would need,
+// or "niedostępna" for one not listed.
+template <size_t N>
+void TellNotMade(Session& session, const std::vector<ReportPrompt>& prompts, const InactiveReport (&inactive)[N], int c) {
+  const ReportPrompt& prompt = prompts[static_cast<size_t>(c - 1)];
+  for (const InactiveReport& r : inactive) {
+    if (r.item != c) continue;
+    console::OknoLines(session.con(), {AllTrim(prompt.text), std::string("Niedostępne - brak "_pl), std::string(r.needs)},
+                       3);
+    return;
+  }
+  session::NotBuilt(session, prompt.routine);
+}
+
 // _RAPORTY: the cash reports; the operators' reports only where operators keep cash.
 // The daily report runs; the agents' and the sales/costs variants are the same report.
 void CashReports(Session& session) {
@@ -111,15 +125,7 @@ void CashReports(Session& session) {
       reports::Rap1(session, c == 7 ? reports::DailyVariant::kAgents : reports::DailyVariant::kCosts);
       return;
     }
-    for (const InactiveReport& r : kInactiveCashReports) {
-      if (r.item != c) continue;
-      console::OknoLines(session.con(),
-                         {AllTrim(prompts[static_cast<size_t>(c - 1)].text), std::string("Niedostępne - brak "_pl),
-                          std::string(r.needs)},
-                         3);
-      return;
-    }
-    session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
+    TellNotMade(session, prompts, kInactiveCashReports, c);
   });
 }
 
@@ -178,15 +184,7 @@ void VatRegisters(Session& session) {
       if (c == 16) reports::RaportZDzialalnosci(session);
       return;
     }
-    for (const InactiveReport& r : kInactiveReports) {
-      if (r.item != c) continue;
-      console::OknoLines(session.con(),
-                         {AllTrim(prompts[static_cast<size_t>(c - 1)].text), std::string("Niedostępne - brak "_pl),
-                          std::string(r.needs)},
-                         3);
-      return;
-    }
-    session::NotBuilt(session, prompts[static_cast<size_t>(c - 1)].routine);
+    TellNotMade(session, prompts, kInactiveReports, c);
   });
 }
 
