@@ -264,7 +264,7 @@ int FloorPhase(const std::string& dir) {
     (void)a.Replace(q, Value(Val(a.FieldBytes(q)) + 1));
   }
   (void)a.Flush();
-  std::printf("floor_seek_and_write: %.3f s (%ld rows changed)\n", Seconds(start), found);
+  std::printf("floor_seek_write_per_line: %.3f s (%ld rows changed)\n", Seconds(start), found);
   return 0;
 }
 
