@@ -141,7 +141,7 @@ bool RasMmm(session::Session& s, std::string_view kind) {
     result = ComputeMovement(s, **table, *req, progress.Callbacks());
   }
   if (!result.ok()) {
-    console::Okno_(con, result.status().message(), 3);
+    console::Okno_(con, "Raport nie wykonany: " + result.status().message(), 3);
     return false;
   }
   if (!result->refusal.empty()) {

@@ -380,9 +380,9 @@ void Table::SetReadAheadBlocks(size_t blocks) {
   for (CachedBlock& b : blocks_) {
     if (b.dirty) (void)WriteBlockBack(b);
   }
-  std::stable_partition(blocks_.begin(), blocks_.end(), [](const CachedBlock& b) { return b.dirty; });
-  read_blocks_ = std::max(read_blocks_, static_cast<size_t>(std::count_if(
-                                            blocks_.begin(), blocks_.end(), [](const CachedBlock& b) { return b.dirty; })));
+  const auto dirty = [](const CachedBlock& b) { return b.dirty; };
+  std::stable_partition(blocks_.begin(), blocks_.end(), dirty);
+  read_blocks_ = std::max(read_blocks_, static_cast<size_t>(std::count_if(blocks_.begin(), blocks_.end(), dirty)));
   blocks_.resize(read_blocks_);
   blocks_.shrink_to_fit();
   block_at_.clear();
@@ -457,7 +457,8 @@ Status Table::WriteRecordBytes(uint32_t recno, uint32_t at, std::string_view byt
 
 Status Table::WriteBlockBack(CachedBlock& b) {
   if (!b.dirty) return Status::Ok();
-  HURT_RETURN_IF_ERROR(file_->WriteAt(RecordOffset(b.first), std::string_view(b.bytes).substr(0, static_cast<size_t>(b.count) * header_.record_length)));
+  const size_t length = static_cast<size_t>(b.count) * header_.record_length;
+  HURT_RETURN_IF_ERROR(file_->WriteAt(RecordOffset(b.first), std::string_view(b.bytes).substr(0, length)));
   b.dirty = false;
   return Status::Ok();
 }
