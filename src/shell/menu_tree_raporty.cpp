@@ -7,6 +7,7 @@
 #include "console/message_window.h"
 #include "reports/activity_statement_screen.h"
 #include "reports/daily_report_screen.h"
+#include "reports/movement_statement_screen.h"
 #include "reports/register_export.h"
 #include "reports/turnover_report.h"
 #include "reports/vat_register_screen.h"
@@ -188,6 +189,15 @@ void VatRegisters(Session& session) {
   });
 }
 
+// _ROTACJA: the article-rotation reports; the first is the warehouse movement statement.
+void Rotacja(Session& session) {
+  const std::vector<ReportPrompt> prompts = {
+      {" Ruch na magazynie ", "RAS_MMM"},
+      {" Szczegolowy raport ruchu ", "RAS_MMM"},
+  };
+  ReportMenu(session, 5, 45, 8, 73, prompts, [&](int c) { (void)reports::RasMmm(session, c == 1 ? "1" : ""); });
+}
+
 // JPK item: the monthly or quarterly V7 file for periods after August 2020.
 void Jpk(Session& session) {
   if (menu::WorkPeriod(session) > "20/08") {
@@ -232,7 +242,7 @@ int Raporty(Session& session) {
   std::vector<SubMenuItem>& it = m.items;
   it.push_back(menu::Item(3, " Raporty kasowe         ", op.Prawa(2) && !op.Prawa1(3), false, run(CashReports)));
   it.push_back(menu::Item(4, " Rejestry VAT           ", op.Prawa(3) && !op.Prawa1(3), false, run(VatRegisters)));
-  it.push_back(menu::Item(5, " Rotacja towaru         ", op.Prawa(4), false, later("_ROTACJA")));
+  it.push_back(menu::Item(5, " Rotacja towaru         ", op.Prawa(4), false, run(Rotacja)));
   it.push_back(menu::Item(6, " Obroty z kontrahentami ", op.Prawa(5), false, run(reports::ObrotyZKontrahentami)));
   it.push_back(menu::Item(7, " Zestawienie dowodów    "_pl, !op.Prawa1(3) && !op.Prawa1(5), false,
                           [&session] {

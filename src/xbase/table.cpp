@@ -208,6 +208,7 @@ Status Table::Close() {
   };
   if (batch_) keep(EndAppendBatch());
   if (!mode_.read_only) {
+    keep(FlushBlocks());
     keep(FlushPending());
     if (changed_) keep(UpdateHeaderOnClose());
   }
@@ -295,6 +296,10 @@ Status Table::ReadOne(uint32_t recno, Record* rec) {
     rec->bytes_.assign(pending_, static_cast<size_t>(recno - pending_first_) * rl, rl);
     return Status::Ok();
   }
+  if (CachedBlock* b = BlockHolding(recno); b != nullptr && b->dirty) {
+    rec->bytes_.assign(b->bytes, static_cast<size_t>(recno - b->first) * rl, rl);
+    return Status::Ok();
+  }
   HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(recno), rl, &rec->bytes_));
   if (rec->bytes_.size() == rl) {
     // A fresh copy also refreshes a block holding the record.
@@ -332,6 +337,7 @@ Status Table::ReadAhead(uint32_t recno, Record* rec) {
       slot = &*std::min_element(blocks_.begin(), blocks_.end(),
                                 [](const CachedBlock& a, const CachedBlock& b) { return a.used < b.used; });
     }
+    if (slot->dirty) HURT_RETURN_IF_ERROR(WriteBlockBack(*slot));
     if (slot->count != 0) block_at_.erase(slot->first);
     slot->count = 0;
     HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(first), static_cast<size_t>(n) * rl, &slot->bytes));
@@ -352,7 +358,10 @@ Status Table::ReadAhead(uint32_t recno, Record* rec) {
 }
 
 void Table::DropBlocks() {
-  for (CachedBlock& b : blocks_) b.count = 0;
+  for (CachedBlock& b : blocks_) {
+    b.count = 0;
+    b.dirty = false;
+  }
   block_at_.clear();
   last_read_ = 0;
 }
@@ -369,6 +378,14 @@ Table::CachedBlock* Table::BlockHolding(uint32_t recno) {
 void Table::SetReadAheadBlocks(size_t blocks) {
   read_blocks_ = std::max<size_t>(1, blocks);
   if (blocks_.size() <= read_blocks_) return;
+  // Blocks changed by writing behind must reach the file before the cache shrinks; one
+  // that cannot is kept, so nothing written is lost (its error comes back at Flush).
+  for (CachedBlock& b : blocks_) {
+    if (b.dirty) (void)WriteBlockBack(b);
+  }
+  const auto dirty = [](const CachedBlock& b) { return b.dirty; };
+  std::stable_partition(blocks_.begin(), blocks_.end(), dirty);
+  read_blocks_ = std::max(read_blocks_, static_cast<size_t>(std::count_if(blocks_.begin(), blocks_.end(), dirty)));
   blocks_.resize(read_blocks_);
   blocks_.shrink_to_fit();
   block_at_.clear();
@@ -389,6 +406,7 @@ Status Table::ReadBlock(uint32_t first, uint32_t max_count, std::string* out, ui
   if (first > count_ || max_count == 0) return Status::Ok();
   uint32_t n = std::min(max_count, count_ - first + 1);
   if (!pending_.empty() && first + n - 1 >= pending_first_) HURT_RETURN_IF_ERROR(FlushPending());
+  HURT_RETURN_IF_ERROR(FlushBlocks());
   const uint32_t rl = header_.record_length;
   HURT_RETURN_IF_ERROR(ReadBytes(*file_, RecordOffset(first), static_cast<size_t>(n) * rl, out));
   *got = static_cast<uint32_t>(out->size() / rl);
@@ -429,8 +447,36 @@ Status Table::WriteRecordBytes(uint32_t recno, uint32_t at, std::string_view byt
     pending_.replace(static_cast<size_t>(recno - pending_first_) * rl + at, bytes.size(), bytes);
     return Status::Ok();
   }
+  CachedBlock* b = BlockHolding(recno);
+  if (b != nullptr && write_behind_) {
+    b->bytes.replace(static_cast<size_t>(recno - b->first) * rl + at, bytes.size(), bytes);
+    b->dirty = true;
+    return Status::Ok();
+  }
   HURT_RETURN_IF_ERROR(file_->WriteAt(RecordOffset(recno) + at, bytes));
-  if (CachedBlock* b = BlockHolding(recno)) b->bytes.replace(static_cast<size_t>(recno - b->first) * rl + at, bytes.size(), bytes);
+  if (b != nullptr) b->bytes.replace(static_cast<size_t>(recno - b->first) * rl + at, bytes.size(), bytes);
+  return Status::Ok();
+}
+
+Status Table::WriteBlockBack(CachedBlock& b) {
+  if (!b.dirty) return Status::Ok();
+  const size_t length = static_cast<size_t>(b.count) * header_.record_length;
+  HURT_RETURN_IF_ERROR(file_->WriteAt(RecordOffset(b.first), std::string_view(b.bytes).substr(0, length)));
+  b.dirty = false;
+  return Status::Ok();
+}
+
+Status Table::FlushBlocks() {
+  if (!file_) return Status::Ok();
+  for (CachedBlock& b : blocks_) HURT_RETURN_IF_ERROR(WriteBlockBack(b));
+  return Status::Ok();
+}
+
+Status Table::SetWriteBehind(bool on) {
+  HURT_RETURN_IF_ERROR(CheckWritable());
+  if (on && !mode_.exclusive) return Status::Invalid(path_ + ": writing behind needs the table opened exclusively");
+  if (!on) HURT_RETURN_IF_ERROR(FlushBlocks());
+  write_behind_ = on;
   return Status::Ok();
 }
 
@@ -691,6 +737,7 @@ Status Table::Pack() {
 Status Table::Commit() {
   HURT_RETURN_IF_ERROR(CheckOpen());
   if (mode_.read_only) return Status::Ok();
+  HURT_RETURN_IF_ERROR(FlushBlocks());
   HURT_RETURN_IF_ERROR(FlushPending());
   if (mode_.exclusive && changed_) HURT_RETURN_IF_ERROR(WriteHeaderDateAndCount(count_));
   HURT_RETURN_IF_ERROR(file_->Sync());

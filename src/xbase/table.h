@@ -43,6 +43,14 @@
 // at the call that flushes them (an Append, Commit or Close); those records are then
 // dropped from the count, so use Commit to know that appended records are on disk.
 //
+// Writing behind (exclusive mode, when asked: SetWriteBehind). A record written while a
+// read-ahead block holds it changes the block only; the block goes to the file when it
+// leaves the cache, when the file is read directly (ReadBlock, RecordScanner, Pack), and
+// on FlushBlocks, Commit, Close and SetWriteBehind(false). For a work table of one run
+// whose rows are changed many times over, visited in the order of the file: a run of
+// changes costs one write per block instead of one per change. A write error of such a
+// block surfaces at the call that writes it.
+//
 // Appending (shared mode). Append takes the append lock (waiting for it), recounts the
 // records from the file size, locks the new record (Busy when another station holds the
 // file lock: nothing is written then), writes the record followed by the 0x1A end-of-file
@@ -167,6 +175,12 @@ class Table {
   // walks the same stretch of a large file several times (once per kind of document on
   // each day) keeps more for the walk and gives them back after.
   void SetReadAheadBlocks(size_t blocks);
+  // Writing behind (see above): only in exclusive mode (Invalid otherwise). Switching it
+  // off writes the changed blocks.
+  Status SetWriteBehind(bool on);
+  bool write_behind() const { return write_behind_; }
+  // Writes the read-ahead blocks changed by writing behind.
+  Status FlushBlocks();
   // Writes rec as record recno (rec must have this table's record length). Shared mode:
   // Invalid "record not locked" unless this Table holds its record lock or the file lock.
   Status Write(uint32_t recno, const Record& rec);
@@ -275,8 +289,12 @@ class Table {
     uint32_t count = 0;
     int64_t loaded_ms = 0;
     uint64_t used = 0;  // read_tick_ of the last use
+    bool dirty = false;  // changed by writing behind, not yet in the file
     std::string bytes;
   };
+  // Writes one changed block to the file (it stays cached, clean).
+  Status WriteBlockBack(CachedBlock& b);
+  bool write_behind_ = false;
   Status ReadAhead(uint32_t recno, Record* rec);
   Status ReadOne(uint32_t recno, Record* rec);
   void DropBlocks();
