@@ -4,6 +4,8 @@
 #include "catalogues/exchange_rates.h"
 #include "catalogues/price_offer.h"
 #include "console/message_window.h"
+#include "orders/order_screen.h"
+#include "orders/saved_orders.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "shell/main_screen.h"
@@ -32,9 +34,11 @@ int OfertaHandlowa(Session& session) {
   return kReopen;
 }
 
+// ZAMOW_AS: book 0 the automatic supplier order, 1 a manual customer order, 2 a manual
+// supplier order.
 int ZamowAs(Session& session, int book) {
-  SetBook(session, book);
-  session::NotBuilt(session, "ZAMOW_AS");
+  SetBook(session, book == 0 ? 2 : book);
+  (void)orders::ZamowAs(session, book);
   return kReopen;
 }
 
@@ -43,13 +47,6 @@ int ZamowAs(Session& session, int book) {
 int Asortyment(Session& session) {
   const bool waluta = menu::JestWaluta(session);
   const bool kasa = ToJestKasa(session);
-  auto not_built = [&session](const char* name, int book = 0) {
-    return [&session, name, book] {
-      if (book != 0) SetBook(session, book);
-      session::NotBuilt(session, name);
-      return kReopen;
-    };
-  };
 
   menu::SubMenu m;
   m.letter = 'M';
@@ -71,7 +68,7 @@ int Asortyment(Session& session) {
     }));
   }
   it.push_back(menu::Item(8, " Oferta handlowa                   ", true, true, [&session] { return OfertaHandlowa(session); }));
-  it.push_back(menu::Item(9, " Automatyczne wystawianie zamowień "_pl, true, true, [&session] { return ZamowAs(session, 2); }));
+  it.push_back(menu::Item(9, " Automatyczne wystawianie zamowień "_pl, true, true, [&session] { return ZamowAs(session, 0); }));
   if (waluta) {
     // With currencies the manual ordering goes straight to the order form, and the
     // three items after it have no routine.
@@ -85,8 +82,16 @@ int Asortyment(Session& session) {
                     if (book == 0) return kReopen;
                     return ZamowAs(session, book);
                   }));
-    it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, not_built("NC_ZAM", 2)));
-    it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, not_built("R_CO_SS", 2)));
+    it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, [&session] {
+                    SetBook(session, 2);
+                    orders::NcZam(session);
+                    return kReopen;
+                  }));
+    it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, [&session] {
+                    SetBook(session, 2);
+                    orders::RCoSs(session);
+                    return kReopen;
+                  }));
     // The top-up is an import of the installation's own files; none is set up here.
     it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, [&session] {
       console::Okno_(session.con(), "Pompowanie magazynu nie jest skonfigurowane w tej instalacji", 3);

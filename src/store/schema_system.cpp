@@ -99,9 +99,12 @@ constexpr FieldDef kBlat[] = {
     C("HASLO_FTP", 20), C("X", 1),         C("BEZ_TLS", 1),    C("BEZ_CERT", 1),
 };
 
-// Sender data for mailed orders, one record.
+// Sender data for mailed orders, one record. PORT "" means 587; BEZ_TLS "T": the login may
+// go in plain text to a server that offers no encryption; BEZ_CERT "T": the server's
+// certificate is not checked (both "N" or missing unless the administrator says so).
 constexpr FieldDef kEFirma[] = {
     C("E_MAIL", 30), C("LOGIN", 30), C("HASLO", 20), C("SERVER", 30), C("KOPIA_TN", 1), C("X", 1),
+    C("PORT", 5),    C("BEZ_TLS", 1), C("BEZ_CERT", 1),
 };
 
 // EDI settings, one record per setting.

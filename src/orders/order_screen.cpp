@@ -1,0 +1,560 @@
+#include "orders/order_screen.h"
+
+#include <cmath>
+
+#include "base/cp852.h"
+#include "base/numeric.h"
+#include "base/picture.h"
+#include "base/text.h"
+#include "console/browse.h"
+#include "console/form.h"
+#include "console/keys.h"
+#include "console/message_window.h"
+#include "documents/line_search.h"
+#include "orders/order_list.h"
+#include "orders/order_mail.h"
+#include "orders/order_number.h"
+#include "orders/order_printout.h"
+#include "orders/order_rules.h"
+#include "session/area_fields.h"
+#include "session/kalk.h"
+#include "session/session.h"
+#include "session/settings.h"
+#include "session/store_ui.h"
+#include "session/viewer.h"
+#include "settlements/firm_and_party.h"
+
+namespace hurt::orders {
+
+using namespace hurt::literals;
+using console::BrowseAction;
+using console::BrowseMode;
+using session::FieldNumber;
+using session::FieldText;
+namespace key = console::key;
+
+namespace {
+
+constexpr std::string_view kTitle =
+    "                      AUTOMATYCZNE  WYSTAWIANIE  ZAMOWIEN                       ";
+constexpr std::string_view kGridTitle =
+    "                   W Y S T A W I A N I E      Z A M O W I E N                   ";
+constexpr std::string_view kGridKeys =
+    "F1-pomoc         F4-druk stanow          F5-druk zamowienia          Esc-wyjscie";
+constexpr int kGridTop = 7, kGridBottom = 22;
+
+// Seeks `key` in the first order of `a`, its order kept.
+bool SeekFirst(xbase::WorkArea& a, std::string_view k) {
+  const int order = a.order();
+  if (order != 1 && !a.SetOrder(1).ok()) return false;
+  auto r = a.SeekKey(k);
+  if (order != 1) (void)a.SetOrder(order);
+  return r.ok() && *r;
+}
+
+// A help list of the book from `start`; true with the area on the record chosen.
+bool PickAccount(session::Session& s, xbase::WorkArea& area, std::string_view start) {
+  console::Console& con = s.con();
+  const console::SavedScreen saved = con.SaveScreen();
+  const int order = area.order();
+  (void)area.SetOrder(1);
+  auto r = area.SeekKey(start, true);
+  if (!r.ok() || area.eof()) (void)area.GoTop();
+  con.Box(5, 8, 21, 72, console::DoubleFrame(), con.colours().standard, ' ');
+  con.Say(5, 10, "Kontrahenci");
+  session::AreaSource source(area);
+  console::Browse browse(con, source, 6, 9, 20, 71);
+  browse.Separators("─┼─"_pl, " │ "_pl, "");
+  browse.AddColumn(session::PaddedColumn("ODB", 8, [&area] { return FieldText(area, "ODB"); }));
+  browse.AddColumn(session::PaddedColumn("NAZWA", 48, [&area] { return FieldText(area, "NODB"); }));
+  const int k = browse.Run();
+  const bool chosen = k == key::kEnter && !area.eof();
+  (void)area.SetOrder(order);
+  con.RestoreScreen(saved);
+  return chosen;
+}
+
+struct Counterparty {
+  std::string alias;  // the book's work area
+  std::string odb;    // "" for a manual order typed by name
+  std::string nazwa;
+};
+
+class OrderScreen {
+ public:
+  OrderScreen(session::Session& s, OrderList& list, OrderSide side, Counterparty party)
+      : s_(s), con_(s.con()), list_(list), side_(side), party_(std::move(party)) {}
+
+  void Run();
+
+ private:
+  xbase::WorkArea& L() { return list_.area(); }
+  xbase::WorkArea* As() { return s_.areas().Find("as"); }
+  void PaintFrame();
+  void PaintArticle();
+  BrowseAction Key(BrowseMode mode, int column);
+  bool EditIndex();
+  void EditQuantity();
+  void ChangePrice();
+  void DeleteRow();
+  void NewRow();
+  void StockList();
+  void WithoutTurnover();
+  void PrintAndSave();
+  void Edifact();
+  bool Save(const std::string& uwagi, bool zero_rows);
+  std::vector<PrintedOrderRow> PrintedRows(bool zero_rows);
+  bool ArticleOf(const std::string& mag, const std::string& indeks);
+
+  session::Session& s_;
+  console::Console& con_;
+  OrderList& list_;
+  OrderSide side_;
+  Counterparty party_;
+  std::string numer_;  // given at the first save and kept
+  console::Browse* browse_ = nullptr;
+};
+
+void OrderScreen::PaintFrame() {
+  con_.Clear();
+  con_.Say(0, 0, kGridTitle, con_.colours().enhanced);
+  con_.Say(1, 0, PadR(party_.odb.empty() ? party_.nazwa : AllTrim(party_.odb) + " " + party_.nazwa, 80));
+  con_.Say(24, 0, kGridKeys, con_.colours().enhanced);
+}
+
+bool OrderScreen::ArticleOf(const std::string& mag, const std::string& indeks) {
+  xbase::WorkArea* as = As();
+  if (as == nullptr) return false;
+  return SeekFirst(*as, PadR(mag, 1) + PadR(indeks, 8)) || SeekFirst(*as, PadR(mag, 1) + RTrim(indeks));
+}
+
+// Above the grid: the current article's unit and price, its opening balance, receipts and
+// issues of the month, and the running value of the list.
+void OrderScreen::PaintArticle() {
+  con_.ClearRegion(2, 0, 6, 79);
+  xbase::WorkArea& l = L();
+  if (l.eof()) return;
+  const uint32_t keep = l.recno();
+  con_.Say(2, 0, "Jm: " + PadR(FieldText(l, "JM"), 3) + "   Cena: " + TransformNumber(FieldNumber(l, "CENA0"), "9999999.99"));
+  if (ArticleOf(FieldText(l, "MAG"), FieldText(l, "INDEKS"))) {
+    xbase::WorkArea& as = *As();
+    con_.Say(3, 0, "BO roku   :  " + TransformNumber(FieldNumber(as, "B_BO_I"), "9999999.999"));
+    con_.Say(4, 0, "Przyjeto  : +" + TransformNumber(FieldNumber(as, "B_P_I"), "9999999.999"));
+    con_.Say(5, 0, "Wyd.w mies: -" + TransformNumber(FieldNumber(as, "B_R_I"), "9999999.999"));
+  }
+  con_.Say(6, 50, "Wartosc: " + TransformNumber(ListValue(l), "99999999.99"));
+  if (keep > 0) (void)l.GoTo(keep);
+}
+
+bool OrderScreen::EditIndex() {
+  xbase::WorkArea& l = L();
+  std::string mag = PadR(FieldText(l, "MAG"), 1);
+  if (IsBlank(mag)) mag = PadR(Left(s_.settings().MagGlow(), 1), 1);
+  std::string indeks = PadR(FieldText(l, "INDEKS"), 8);
+  console::Form f(con_);
+  f.GetText(browse_->first_data_row() + browse_->row_pos(), 6, indeks, "!!!!!!!!");
+  if (f.Read().escaped) return false;
+  if (!ArticleOf(mag, indeks)) {
+    xbase::WorkArea* as = As();
+    if (as == nullptr) return false;
+    const std::string picked = documents::PickArticle(s_, *as, documents::ArticleLookup::kByCode, mag, RTrim(indeks));
+    if (picked.empty() || !ArticleOf(mag, picked)) return false;
+  }
+  xbase::WorkArea& as = *As();
+  Status st = l.Replace("MAG", xbase::Value(mag));
+  if (st.ok()) st = l.Replace("INDEKS", xbase::Value(FieldText(as, "INDEKS")));
+  if (st.ok()) st = l.Replace("NAZWA", xbase::Value(FieldText(as, "NAZWA")));
+  if (st.ok()) st = l.Replace("JM", xbase::Value(FieldText(as, "JM")));
+  if (st.ok()) st = l.Replace("CENA0", xbase::Value(FieldNumber(as, "CENA0")));
+  if (st.ok()) st = l.Replace("STAN", xbase::Value(FieldNumber(as, "ILOSC")));
+  if (st.ok()) st = l.Replace("SPRZEDANO", xbase::Value(FieldNumber(as, "B_R_I")));
+  if (st.ok()) st = l.Replace("KOD13", xbase::Value(FieldText(as, "KOD13")));
+  if (st.ok()) st = l.Flush();
+  if (!st.ok()) console::Okno_(con_, "Blad zapisu listy zamowienia", 2);
+  return st.ok();
+}
+
+void OrderScreen::EditQuantity() {
+  xbase::WorkArea& l = L();
+  double q = FieldNumber(l, "ZAMAWIAM");
+  console::Form f(con_);
+  const std::string picture = s_.FileX("ILOSC3.ZAM") ? "999.999" : s_.FileX("ILOSC2.ZAM") ? "9999.99" : "9999999";
+  f.GetNumber(browse_->first_data_row() + browse_->row_pos(), 62, q, picture).Valid([&q] { return q >= 0; });
+  if (f.Read().escaped) return;
+  Status st = l.Replace("ZAMAWIAM", xbase::Value(q));
+  if (st.ok()) st = l.Replace("WARTOSC0", xbase::Value(MRound(q * FieldNumber(l, "CENA0"), 2)));
+  if (st.ok()) st = l.Flush();
+  if (!st.ok()) console::Okno_(con_, "Blad zapisu listy zamowienia", 2);
+}
+
+void OrderScreen::ChangePrice() {
+  xbase::WorkArea& l = L();
+  if (l.eof()) return;
+  double cena = FieldNumber(l, "CENA0");
+  const console::SavedScreen saved = con_.SaveScreen();
+  con_.Box(10, 20, 12, 60, console::DoubleFrame(), con_.colours().standard, ' ');
+  console::Form f(con_);
+  f.Say(11, 22, "Nowa cena :");
+  f.GetNumber(11, 34, cena, "99999999.99").Valid([&cena] { return cena >= 0; });
+  const bool typed = !f.Read().escaped;
+  con_.RestoreScreen(saved);
+  if (!typed) return;
+  Status st = l.Replace("CENA0", xbase::Value(cena));
+  if (st.ok()) st = l.Replace("WARTOSC0", xbase::Value(MRound(FieldNumber(l, "ZAMAWIAM") * cena, 2)));
+  if (st.ok()) st = l.Flush();
+}
+
+void OrderScreen::DeleteRow() {
+  xbase::WorkArea& l = L();
+  if (l.eof()) return;
+  if (!console::Okno(con_, "SKASOWAC WIERSZ ?", "T")) return;
+  if (l.Delete().ok() && l.Flush().ok()) {
+    (void)NumberRows(l, false);
+    (void)l.GoTop();
+  }
+}
+
+void OrderScreen::NewRow() {
+  xbase::WorkArea& l = L();
+  if (!l.Append().ok()) return;
+  PaintArticle();
+  browse_->RefreshAll();
+  if (!EditIndex()) {
+    (void)l.Delete();
+    (void)l.Flush();
+  }
+  (void)NumberRows(l, false);
+}
+
+void OrderScreen::StockList() {
+  xbase::WorkArea* as = As();
+  if (as == nullptr) return;
+  std::vector<StockListRow> rows;
+  xbase::WorkArea& l = L();
+  const uint32_t keep = l.recno();
+  const int order = l.order();
+  (void)l.SetOrder(0);
+  for (Status st = l.GoTop(); st.ok() && !l.eof(); st = l.Skip(1)) {
+    if (l.deleted()) continue;
+    StockListRow r{FieldText(l, "NAZWA"), "", FieldText(l, "JM"), FieldNumber(l, "CENA0"), FieldNumber(l, "STAN")};
+    if (ArticleOf(FieldText(l, "MAG"), FieldText(l, "INDEKS"))) r.nazwa2 = FieldText(*as, "NAZWA2");
+    rows.push_back(std::move(r));
+  }
+  (void)l.SetOrder(order);
+  if (keep > 0) (void)l.GoTo(keep);
+  session::ViewDruk(s_, [&](session::ReportWriter& out) { (void)WriteStockList(out, s_.Today(), party_.nazwa, rows); });
+}
+
+void OrderScreen::WithoutTurnover() {
+  xbase::WorkArea* as = As();
+  if (as == nullptr || party_.odb.empty()) return;
+  const std::string supplier = PadR(party_.odb, 8);
+  session::ViewDruk(s_, [&](session::ReportWriter& out) {
+    out.Line("     TOWARY BEZ OBROTU OD DOSTAWCY : " + AllTrim(party_.nazwa));
+    out.Line("");
+    const int order = as->order();
+    (void)as->SetOrder(0);
+    for (Status st = as->GoTop(); st.ok() && !as->eof(); st = as->Skip(1)) {
+      if (as->deleted() || PadR(FieldText(*as, "ODB"), 8) != supplier) continue;
+      if (FieldNumber(*as, "B_R_I") != 0 || FieldNumber(*as, "B_P_I") != 0) continue;
+      out.Line(FieldText(*as, "MAG") + " " + PadR(FieldText(*as, "INDEKS"), 8) + " " + PadR(FieldText(*as, "NAZWA"), 30) +
+               " " + TransformNumber(FieldNumber(*as, "ILOSC"), "9999999.999"));
+    }
+    (void)as->SetOrder(order);
+  });
+}
+
+std::vector<PrintedOrderRow> OrderScreen::PrintedRows(bool zero_rows) {
+  std::vector<PrintedOrderRow> rows;
+  xbase::WorkArea& l = L();
+  for (Status st = l.GoTop(); st.ok() && !l.eof(); st = l.Skip(1)) {
+    if (l.deleted()) continue;
+    const double q = FieldNumber(l, "ZAMAWIAM");
+    if (!zero_rows && NewRound(q, 0) <= 0) continue;
+    rows.push_back({FieldText(l, "INDEKS"), FieldText(l, "NAZWA"), FieldText(l, "JM"), q});
+  }
+  return rows;
+}
+
+bool OrderScreen::Save(const std::string& uwagi, bool zero_rows) {
+  OrderFileContent c;
+  c.odb = party_.odb;
+  c.operator_nr = Left(s_.op().nr, 1);
+  c.uwagi = uwagi;
+  c.with_price = s_.FileX("ZAM_UZG.TXT");
+  xbase::WorkArea& l = L();
+  xbase::WorkArea* as = As();
+  for (Status st = l.GoTop(); st.ok() && !l.eof(); st = l.Skip(1)) {
+    if (l.deleted()) continue;
+    const double q = FieldNumber(l, "ZAMAWIAM");
+    if (!zero_rows && NewRound(q, 0) <= 0) continue;
+    OrderFileRow r{FieldText(l, "MAG"), FieldText(l, "INDEKS"), FieldText(l, "NAZWA"), FieldText(l, "JM"), q,
+                   FieldNumber(l, "CENA0_AS"), "", FieldText(l, "KOD13")};
+    if (as != nullptr && ArticleOf(r.mag, r.indeks)) {
+      r.dost = FieldText(*as, "ODB");
+      r.kod13 = FieldText(*as, "KOD13");
+    }
+    c.rows.push_back(std::move(r));
+  }
+  const Status saved = SaveOrderFile(s_.env(), OrderFilePath(s_.root(), side_, numer_), c, s_.stacja());
+  if (!saved.ok()) console::Okno_(con_, saved.message(), 0);
+  return saved.ok();
+}
+
+void OrderScreen::PrintAndSave() {
+  xbase::WorkArea& l = L();
+  std::string uwagi(80, ' ');
+  const console::SavedScreen saved = con_.SaveScreen();
+  con_.Box(9, 0, 12, 79, console::DoubleFrame(), con_.colours().standard, ' ');
+  console::Form f(con_);
+  f.Say(10, 2, "CO NAPISAC POD ZAMOWIENIEM ?");
+  f.GetText(11, 1, uwagi).Width(78);
+  const bool typed = !f.Read().escaped;
+  con_.RestoreScreen(saved);
+  if (!typed) return;
+
+  bool zero_rows = false;
+  int rows = 0;
+  bool some_zero = false;
+  for (Status st = l.GoTop(); st.ok() && !l.eof(); st = l.Skip(1)) {
+    if (l.deleted()) continue;
+    ++rows;
+    if (NewRound(FieldNumber(l, "ZAMAWIAM"), 0) <= 0) some_zero = true;
+  }
+  if (some_zero) zero_rows = console::Okno(con_, "Drukowac stany zerowe ?", "N");
+  if (rows > 4 && console::Okno(con_, "Posortowac wg nazwy ?", "N")) {
+    // Sorting by name renumbers the rows in that order; the list keeps its records.
+    (void)l.CreateOrder(s_.Path(list_.name() + "n.ntx"), "nazwa");
+  }
+
+  if (numer_.empty()) {
+    session::ConsoleStoreUi ui(con_);
+    const int month = YmdFromJulian(s_.Today()).month;
+    auto n = TakeOrderNumber(s_.env(), s_.root(), side_, month, ui);
+    if (!n.ok()) {
+      console::Okno_(con_, n.status().message(), 0);
+      return;
+    }
+    numer_ = *n;
+  }
+  const settlements::Firm firm = settlements::ReadFirm(s_);
+  PrintedOrder o;
+  o.data = s_.Today();
+  o.firma_nazwa = firm.nodb;
+  o.firma_kod = firm.kodb;
+  o.firma_miasto = firm.modb;
+  o.firma_ulica = firm.uodb;
+  o.firma_dalej = {firm.nodb1};
+  o.odb = party_.odb;
+  o.adresat = party_.nazwa;
+  o.numer = numer_;
+  o.uwagi = uwagi;
+  if (l.order_count() > 1) (void)l.SetOrder(l.order_count());
+  o.rows = PrintedRows(zero_rows);
+  const bool written = Save(uwagi, zero_rows);
+  if (l.order_count() > 1) {
+    (void)l.SetOrder(1);
+    (void)l.CloseOrders();
+    (void)l.AttachOrder(s_.Path(list_.name() + ".ntx"));
+    (void)l.SetOrder(1);
+    const std::string by_name = s_.Path(list_.name() + "n.ntx");
+    if (s_.env().Exists(by_name)) (void)s_.env().Remove(by_name);
+  }
+  (void)l.GoTop();
+  if (!written) return;
+  const std::string report = "rob/zamow" + s_.StationText() + ".prn";
+  session::ViewDruk(s_, [&](session::ReportWriter& out) { WriteOrderPrintout(out, o); }, report);
+  if (!party_.odb.empty() && console::Okno(con_, "Wyslac zamowienie e-mailem ?", "N"))
+    SendZam(s_, report, numer_, party_.alias, party_.odb);
+}
+
+void OrderScreen::Edifact() {
+  console::Okno_(con_, "Zamowienie EDI - uzyj F5 i wyslij plik zamowienia", 2);
+}
+
+BrowseAction OrderScreen::Key(BrowseMode mode, int column) {
+  if (mode == BrowseMode::kIdle) {
+    PaintArticle();
+    return BrowseAction::kContinue;
+  }
+  if (mode == BrowseMode::kHitTop || mode == BrowseMode::kHitBottom) return BrowseAction::kContinue;
+  const int k = con_.LastKey();
+  switch (k) {
+    case key::kEsc:
+      return console::Okno(con_, "CZY CHCESZ WYJSC ?", "T") ? BrowseAction::kLeave : BrowseAction::kContinue;
+    case key::kEnter:
+      if (mode == BrowseMode::kEmpty) {
+        NewRow();
+      } else if (column <= 3) {
+        (void)EditIndex();
+      } else {
+        EditQuantity();
+      }
+      return BrowseAction::kRepaint;
+    case key::kIns:
+      NewRow();
+      return BrowseAction::kRepaint;
+    case key::kF1:
+      console::OknoLines(con_,
+                         {"Enter-zmiana  Ins-nowy wiersz  F3-cena  F8-kasuj",
+                          "F4-stany  F5-druk i zapis  Alt+B-bez obrotu  Alt+F4-EDI"},
+                         0);
+      return BrowseAction::kRepaint;
+    case key::kAltK:
+      session::Kalk(con_, s_.kalk());
+      return BrowseAction::kRepaint;
+    case key::kAltB:
+      WithoutTurnover();
+      PaintFrame();
+      return BrowseAction::kRepaint;
+    default:
+      break;
+  }
+  if (mode == BrowseMode::kEmpty) return BrowseAction::kContinue;
+  if (k == key::F(3) || k == key::F(3) + 256) {
+    ChangePrice();
+  } else if (k == key::F(4) || k == key::F(4) + 256) {
+    StockList();
+    PaintFrame();
+  } else if (k == key::F(5) || k == key::F(5) + 256) {
+    PrintAndSave();
+    PaintFrame();
+  } else if (k == key::F(8) || k == key::F(8) + 256) {
+    DeleteRow();
+  } else if (k == key::AltF(4) || k == key::AltF(4) + 256) {
+    Edifact();
+  } else {
+    return BrowseAction::kContinue;
+  }
+  return BrowseAction::kRepaint;
+}
+
+void OrderScreen::Run() {
+  PaintFrame();
+  xbase::WorkArea& l = L();
+  (void)l.SetOrder(0);  // the rows in the order they were made
+  (void)l.GoTop();
+  session::AreaSource source(l);
+  console::Browse browse(con_, source, kGridTop, 0, kGridBottom, 79);
+  browse_ = &browse;
+  const std::string zamow_picture =
+      s_.FileX("ILOSC3.ZAM") ? "@Z 999.999" : s_.FileX("ILOSC2.ZAM") ? "@Z 9999.99" : "@Z 9999999";
+  browse.Separators("─┼─"_pl, "│"_pl, "");
+  browse.AddColumn(session::PaddedColumn("LP", 3, [&l] { return FieldText(l, "LP"); }));
+  browse.AddColumn(session::PaddedColumn("M", 1, [&l] { return FieldText(l, "MAG"); }));
+  browse.AddColumn(session::PaddedColumn("INDEKS", 8, [&l] { return FieldText(l, "INDEKS"); }));
+  browse.AddColumn(session::PaddedColumn("NAZWA", 22, [&l] { return FieldText(l, "NAZWA"); }));
+  browse.AddColumn(console::BrowseColumn::Number("STAN", [&l] { return FieldNumber(l, "STAN"); }, "@Z 999999"));
+  browse.AddColumn(console::BrowseColumn::Number("WYDANO", [&l] { return FieldNumber(l, "SPRZEDANO"); }, "@Z 9999999"));
+  browse.AddColumn(console::BrowseColumn::Number("ZAMOW", [&l] { return FieldNumber(l, "ZAMAWIAM"); }, zamow_picture));
+  browse.AddColumn(
+      console::BrowseColumn::Number("WARTOSC", [&l] { return FieldNumber(l, "WARTOSC0"); }, "@Z 99999999.99"));
+  browse.Run([this](BrowseMode mode, int column) { return Key(mode, column); });
+  browse_ = nullptr;
+}
+
+// The automatic order's questions; false after Esc, 0 days or an empty supplier.
+bool AskProposal(session::Session& s, xbase::WorkArea& book, ProposalRequest* r, Counterparty* party) {
+  console::Console& con = s.con();
+  con.Clear();
+  con.Say(0, 0, kTitle, con.colours().enhanced);
+  con.Say(24, 0, "F1 - pomoc                         Esc - wyjscie", con.colours().enhanced);
+  std::string odb(8, ' ');
+  double dni = 7, base = 8;
+  console::Form f(con);
+  f.Say(5, 0, "  Podaj kod dostawcy        :");
+  f.GetText(5, 30, odb, "!!!!!!!!").Valid([&] {
+    if (IsBlank(odb)) return true;
+    if (SeekFirst(book, PadR(odb, 8))) return true;
+    if (PickAccount(s, book, RTrim(odb))) {
+      odb = PadR(FieldText(book, "ODB"), 8);
+      return true;
+    }
+    console::Okno_(con, "BRAK KONTRAHENTA O PODANYM KODZIE", 2);
+    return false;
+  });
+  f.Say(7, 0, "  Na ile dni zakup                    ?");
+  f.GetNumber(7, 40, dni, "999").Valid([&] { return dni >= 0; });
+  f.Say(9, 0, "  Ile znakow stanowi podstawe indeksu ?");
+  f.GetNumber(9, 40, base, "999").Valid([&] { return base >= 1 && base <= 8; });
+  if (f.Read().escaped || IsBlank(odb) || dni <= 0) return false;
+  if (!SeekFirst(book, PadR(odb, 8))) return false;
+  party->odb = PadR(odb, 8);
+  party->nazwa = AllTrim(FieldText(book, "NODB"));
+  r->supplier = party->odb;
+  r->base = static_cast<int>(base);
+  r->today = s.Today();
+  const Ymd today = YmdFromJulian(s.Today());
+  char hh[8];
+  std::snprintf(hh, sizeof hh, "%02d/%02d", today.year % 100, today.month);
+  r->daily_sales = s.hh() == hh;
+  return true;
+}
+
+}  // namespace
+
+bool ZamowAs(session::Session& s, int book) {
+  console::Console& con = s.con();
+  if (s.InArchive()) {
+    console::Okno_(con, "Praca w archiwum - blokada", 3);
+    return false;
+  }
+  const console::SavedScreen saved = con.SaveScreen();
+  Counterparty party;
+  ProposalRequest request;
+  const bool automatic = book == 0;
+  if (automatic) {
+    party.alias = s.FileX("ZAMOW_ZF.TXT") ? "zf" : "zd";
+    xbase::WorkArea* b = s.areas().Find(party.alias);
+    if (b == nullptr) {
+      console::Okno_(con, "Plik " + party.alias + " niedostepny", 3);
+      return false;
+    }
+    if (!AskProposal(s, *b, &request, &party)) {
+      con.RestoreScreen(saved);
+      return false;
+    }
+  } else {
+    std::string name(50, ' ');
+    con.Clear();
+    con.Say(0, 0, kGridTitle, con.colours().enhanced);
+    console::Form f(con);
+    f.Say(5, 0, book == 1 ? "NAZWA ODBIORCY:" : "NAZWA DOSTAWCY:");
+    f.GetText(5, 16, name, std::string(50, '!'));
+    if (f.Read().escaped) {
+      con.RestoreScreen(saved);
+      return false;
+    }
+    party.nazwa = AllTrim(name);
+  }
+
+  auto list = OrderList::Open(s);
+  if (!list.ok()) {
+    con.RestoreScreen(saved);
+    return false;
+  }
+  bool shown = false;
+  if (automatic) {
+    console::OknoNoWait(con, "OBLICZAM - PROSZE CZEKAC");
+    con.Say(12, 0, "                          OBLICZAM - PROSZE CZEKAC                              ");
+    xbase::WorkArea* as = s.areas().Find("as");
+    auto rows = as == nullptr ? Result<int>(Status::IoError("Plik as niedostepny"))
+                              : ProposeOrder(*as, (*list)->area(), request);
+    if (!rows.ok()) {
+      console::Okno_(con, "Blad listy zamowienia: " + rows.status().message(), 0);
+    } else if (*rows == 0) {
+      console::Okno_(con, "Brak towarow od tego dostawcy", 3);
+    } else {
+      OrderScreen(s, **list, OrderSide::kSuppliers, party).Run();
+      shown = true;
+    }
+  } else {
+    OrderScreen(s, **list, book == 1 ? OrderSide::kCustomers : OrderSide::kSuppliers, party).Run();
+    shown = true;
+  }
+  list->reset();
+  con.RestoreScreen(saved);
+  return shown;
+}
+
+}  // namespace hurt::orders

@@ -1,0 +1,39 @@
+// The browsers of saved orders.
+//
+// NC_ZAM (Przeglad zamowien): the order files of the side chosen by M_ZO (1 customers,
+// zamo/; otherwise suppliers, zamd/), newest number first within a month; Enter shows the
+// order's rows in the viewer, F8 deletes an order file after "Skasowac zamowienie <nr> ?".
+//
+// R_CO_SS (Zamowienia ver. 4): the customer order documents of fv_zam/dowod (kinds "ZAM"
+// and "FZ"), with their fulfilment mark:
+//   Enter  "Zrealizowane ?": stamps ARC_DATA (today) and ARC_NR (the operator);
+//          on a marked order "<operator> odznaczyc realizacje ?" and the supervisor's
+//          password remove the mark;
+//   F8     "Anulowac: <key> <kind><number> ?" and the supervisor's password delete the
+//          header and its lines in fv_zam/dow; an order with advance invoices in
+//          fv_zal/dowod (joined by ZAM_RD + ZAM_NRD) is refused: "Nic nie zrobie, sa
+//          zaliczki"; an order found already gone reports "Dowod anulowany <date>".
+// Without the side tables: "Plik fv_zam/dowod niedostepny".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "base/result.h"
+#include "session/session_fwd.h"
+#include "xbase/work_area.h"
+
+namespace hurt::orders {
+
+void NcZam(session::Session& s);
+void RCoSs(session::Session& s);
+
+// Whether advance invoices of fv_zal/dowod (area `zal`, any order) belong to the order
+// `odb` + `rd` + `nrd`.
+bool HasAdvances(xbase::WorkArea& zal, std::string_view odb, std::string_view rd, std::string_view nrd);
+
+// Cancels the order: its lines (fv_zam/dow, `dow`) and header (the current record of
+// `dowod`) are deleted, the lines first, each under its lock.
+Status CancelOrder(xbase::WorkArea& dowod, xbase::WorkArea& dow);
+
+}  // namespace hurt::orders
