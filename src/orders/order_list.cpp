@@ -103,6 +103,7 @@ Result<int> ProposeOrder(xbase::WorkArea& as, xbase::WorkArea& list, const Propo
 }
 
 Status NumberRows(xbase::WorkArea& list, bool propose) {
+  const uint32_t keep = list.eof() ? 0 : list.recno();
   const int order = list.order();
   HURT_RETURN_IF_ERROR(list.SetOrder(0));
   Status st = Status::Ok();
@@ -121,11 +122,12 @@ Status NumberRows(xbase::WorkArea& list, bool propose) {
     if (!st.ok()) break;
   }
   (void)list.SetOrder(order);
+  if (keep > 0) (void)list.GoTo(keep);
   return st;
 }
 
 double ListValue(xbase::WorkArea& list) {
-  const uint32_t keep = list.recno();
+  const uint32_t keep = list.eof() ? 0 : list.recno();
   const int order = list.order();
   double sum = 0;
   if (list.SetOrder(0).ok()) {

@@ -56,7 +56,7 @@ struct ProposalRequest {
 Result<int> ProposeOrder(xbase::WorkArea& as, xbase::WorkArea& list, const ProposalRequest& request);
 
 // Step 4 alone (after the list changed): LP renumbered in physical order; with `propose`
-// also ZAMAWIAM and WARTOSC0.
+// also ZAMAWIAM and WARTOSC0. The list stays on the record it was on.
 Status NumberRows(xbase::WorkArea& list, bool propose);
 
 // The running value of the list: the sum of WARTOSC0 of its live rows.

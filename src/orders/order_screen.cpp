@@ -216,7 +216,11 @@ void OrderScreen::DeleteRow() {
 
 void OrderScreen::NewRow() {
   xbase::WorkArea& l = L();
-  if (!l.Append().ok()) return;
+  // The new row's warehouse: the current row's, else the main warehouse.
+  std::string mag = l.eof() ? std::string() : PadR(FieldText(l, "MAG"), 1);
+  if (IsBlank(mag)) mag = PadR(Left(s_.settings().MagGlow(), 1), 1);
+  if (IsBlank(mag)) mag = "1";
+  if (!l.Append().ok() || !l.Replace("MAG", xbase::Value(mag)).ok()) return;
   PaintArticle();
   browse_->RefreshAll();
   if (!EditIndex()) {

@@ -55,7 +55,7 @@ class OrdersRoad : public ::testing::Test {
       ASSERT_TRUE((*as)->Unlock().ok());
     }
     // The supplier's mailbox.
-    auto zd = areas.Open(2, data / "zd.dbf", "zd");
+    auto zd = areas.Open(2, data / (period_ + "/zd.dbf"), "zd");
     ASSERT_TRUE(zd.ok());
     for (Status st = (*zd)->GoTop(); st.ok() && !(*zd)->eof(); st = (*zd)->Skip(1)) {
       if ((*zd)->Get("ODB")->AsString() != "MLECZARN") continue;
@@ -151,7 +151,7 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   EXPECT_TRUE(fs::exists(data / "rob/zamow01.dbf"));
   // "N" to leaving keeps the grid.
   StepSeen(*a, {"Esc"}, "CZY CHCESZ WYJSC ?");
-  Step(*a, {"text:N"}, kGrid);
+  Step(*a, {"text:N"}, kGrid, "CZY CHCESZ WYJSC");
 
   // A second station orders from the same supplier meanwhile, on its own list.
   auto b = Station("b");
@@ -170,7 +170,7 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   EXPECT_EQ(a->Screen().find("Tajne!123"), std::string::npos) << a->Screen();  // never shown
   StepSeen(*a, {"Enter", "Enter", "Enter", "Enter", "Enter", "Enter", "Enter", "Enter"},
            "wyslane na zamowienia@mleczarnia.pl");
-  Step(*a, {"Enter"}, kGrid);
+  Step(*a, {"Enter"}, kGrid, "wyslane na");
   server.Stop();
   const auto sessions = server.sessions();
   ASSERT_EQ(sessions.size(), 1u);
@@ -183,9 +183,9 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   // b says no to the mail; then, with a row added, saves its order again: the same number,
   // the file replaced whole.
   StepSeen(*b, {"Esc"}, "Wyslac zamowienie e-mailem ?");
-  Step(*b, {"text:N"}, kGrid);
-  Step(*b, {"Ins", "text:10015", "Enter"}, "10015");
-  Step(*b, {"Right", "Right", "Right", "Enter", "text:5", "Enter"}, kGrid);
+  Step(*b, {"text:N"}, kGrid, "Wyslac zamowienie");
+  Step(*b, {"Ins", "text:10015", "Enter"}, "  8│1│10015");
+  Step(*b, {"Right", "Right", "Right", "Enter", "text:5", "Enter"}, "│      5│");
   Step(*b, {"F5"}, kRemark);
   Step(*b, {"text:drugie", "Enter"}, "Drukowac stany zerowe ?");
   StepSeen(*b, {"text:N"}, "Posortowac wg nazwy ?");
@@ -193,7 +193,7 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   EXPECT_EQ(OrderRows(file2),
             (std::vector<std::string>{"10014=12.000 MLECZARN drugie", "10015=5.000 MLECZARN drugie"}));
   StepSeen(*b, {"Esc"}, "Wyslac zamowienie e-mailem ?");
-  Step(*b, {"text:N"}, kGrid);
+  Step(*b, {"text:N"}, kGrid, "Wyslac zamowienie");
 
   // kill -9 at a question of the next save: the saved order stays whole.
   Step(*b, {"F5"}, kRemark);
