@@ -231,8 +231,6 @@ void OrderScreen::NewRow() {
 }
 
 void OrderScreen::StockList() {
-  xbase::WorkArea* as = As();
-  if (as == nullptr) return;
   std::vector<StockListRow> rows;
   xbase::WorkArea& l = L();
   const uint32_t keep = l.recno();
@@ -240,9 +238,7 @@ void OrderScreen::StockList() {
   (void)l.SetOrder(0);
   for (Status st = l.GoTop(); st.ok() && !l.eof(); st = l.Skip(1)) {
     if (l.deleted()) continue;
-    StockListRow r{FieldText(l, "NAZWA"), "", FieldText(l, "JM"), FieldNumber(l, "CENA0"), FieldNumber(l, "STAN")};
-    if (ArticleOf(FieldText(l, "MAG"), FieldText(l, "INDEKS"))) r.nazwa2 = FieldText(*as, "NAZWA2");
-    rows.push_back(std::move(r));
+    rows.push_back({FieldText(l, "NAZWA"), "", FieldText(l, "JM"), FieldNumber(l, "CENA0"), FieldNumber(l, "STAN")});
   }
   (void)l.SetOrder(order);
   if (keep > 0) (void)l.GoTo(keep);

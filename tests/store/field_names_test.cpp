@@ -130,6 +130,8 @@ const std::map<std::string, std::string_view, std::less<>>& KnownNonFields() {
   static const std::map<std::string, std::string_view, std::less<>> known{
       // Session variables outside the document header (session/var_names.h has those).
       {"ARC_KOMU", "session variable: the archive's counterparty"},
+      {"WYDANO", "column heading of the order grid (SPRZEDANO)"},
+      {"ZAMOW", "column heading of the order grid (ZAMAWIAM)"},
       {"ARC_MAGAZYN", "session variable: the archive's warehouse"},
       {"ARC_RD", "session variable: the archive's document kind"},
       {"DOW_BLOKUJ", "session variable set at start"},
