@@ -11,6 +11,8 @@
 #include "console/keys.h"
 #include "console/message_window.h"
 #include "documents/line_search.h"
+#include "invoicing/edi_orders.h"
+#include "invoicing/edi_tables.h"
 #include "orders/order_list.h"
 #include "orders/order_mail.h"
 #include "orders/order_number.h"
@@ -18,6 +20,7 @@
 #include "orders/order_rules.h"
 #include "session/area_fields.h"
 #include "session/kalk.h"
+#include "session/output/report_copy.h"
 #include "session/session.h"
 #include "session/settings.h"
 #include "session/store_ui.h"
@@ -368,8 +371,58 @@ void OrderScreen::PrintAndSave() {
     SendZam(s_, report, numer_, party_.alias, party_.odb);
 }
 
+// Alt+F4: the list as an EDIFACT ORDERS message, numbered by EO_NRKOM, written whole to
+// "zamd/orders<message number>.edi" (rows that round to nothing are left out).
 void OrderScreen::Edifact() {
-  console::Okno_(con_, "Zamowienie EDI - uzyj F5 i wyslij plik zamowienia", 2);
+  session::ConsoleStoreUi ui(con_);
+  invoicing::EdiPlace place{s_.env(), s_.areas(), s_.root(), s_.StationText(), ui};
+  auto cfg = invoicing::CzytajEoCfg(place);
+  if (!cfg.ok()) {
+    console::Okno_(con_, cfg.status().message(), 0);
+    return;
+  }
+  auto setting = [&](const char* k) {
+    auto it = cfg->find(k);
+    return it == cfg->end() ? std::string() : it->second;
+  };
+  invoicing::EdiZamowienie z;
+  z.nadawca = setting("ORD_ODB");
+  z.odbiorca = setting("ORD_NAD");
+  z.data = invoicing::edi::EdiDate(s_.Today());
+  z.gln_dostawcy = setting("NAD_SU");
+  z.gln_nabywcy = setting("NAD_BY");
+  z.gln_dostawy = setting("NAD_DP");
+  z.gln_wysylki = setting("NAD_SF");
+  z.gln_faktury = setting("NAD_IV");
+  if (!setting("CUX_2").empty()) z.waluta = setting("CUX_2");
+  xbase::WorkArea& l = L();
+  for (Status st = l.GoTop(); st.ok() && !l.eof(); st = l.Skip(1)) {
+    const double q = NewRound(FieldNumber(l, "ZAMAWIAM"), 0);
+    if (l.deleted() || q <= 0) continue;
+    z.pozycje.push_back({AllTrim(FieldText(l, "KOD13")), AllTrim(FieldText(l, "INDEKS")), AllTrim(FieldText(l, "NAZWA")),
+                         "", invoicing::edi::Ilosc::Of(q), AllTrim(FieldText(l, "JM")), invoicing::edi::CenaJedn::Of(FieldNumber(l, "CENA0"))});
+  }
+  (void)l.GoTop();
+  if (z.pozycje.empty()) {
+    console::Okno_(con_, "Nic do zamowienia", 2);
+    return;
+  }
+  auto nr = invoicing::PobierzNumerZamowienia(place);
+  if (!nr.ok()) {
+    console::Okno_(con_, nr.status().message(), 0);
+    return;
+  }
+  z.nr_komunikatu = std::to_string(*nr);
+  z.nr_zamowienia = numer_.empty() ? z.nr_komunikatu : numer_;
+  const int32_t seconds = s_.clock().SecondsOfDay();
+  char hhmm[8];
+  std::snprintf(hhmm, sizeof hhmm, "%02d%02d", (seconds / 3600) % 100, (seconds / 60) % 60);
+  const std::string stamp = Dtos(s_.Today()) + hhmm;
+  const std::string name = std::string(SideFolder(side_)) + "/orders" + z.nr_komunikatu + ".edi";
+  (void)s_.env().CreateDirs(s_.Path(SideFolder(side_)));
+  const Status written =
+      session::WriteFileReplacing(s_.env(), s_.Path(name), invoicing::OrdersText(z, invoicing::edi::EdiDate::FromText(stamp)));
+  console::Okno_(con_, written.ok() ? "Zapisano " + name : written.message(), 0);
 }
 
 BrowseAction OrderScreen::Key(BrowseMode mode, int column) {

@@ -16,7 +16,8 @@
 //          to mail it (order_mail.h)
 //   F8     "SKASOWAC WIERSZ ?"
 //   Alt+B  the supplier's articles without turnover
-//   Alt+F4 the list as an EDIFACT ORDERS message
+//   Alt+F4 the list as an EDIFACT ORDERS message (eo_cfg settings, EO_NRKOM number),
+//          written to <folder>/orders<message number>.edi
 //   Alt+K  the calculator
 //   Esc    "CZY CHCESZ WYJSC ?"
 // An archive month refuses it all with "Praca w archiwum - blokada".

@@ -203,6 +203,14 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   EXPECT_EQ(OrderRows(file2).size(), 2u);
   EXPECT_EQ(OrderRows(file2)[0], "10014=12.000 MLECZARN drugie");
 
+  // Alt+F4: the list as an EDIFACT ORDERS message.
+  StepSeen(*a, {"Alt+F4"}, "Zapisano zamd/orders1.edi");
+  Step(*a, {"Enter"}, kGrid, "Zapisano");
+  const std::string edi = Slurp(data / "zamd/orders1.edi");
+  EXPECT_NE(edi.find("BGM+220:::1+" + first + "+9'"), std::string::npos) << edi;
+  EXPECT_NE(edi.find("QTY+21:12:szt'"), std::string::npos) << edi;
+  EXPECT_NE(edi.find("CNT+2:1'"), std::string::npos) << edi;
+
   StepSeen(*a, {"Esc"}, "CZY CHCESZ WYJSC ?");
   Step(*a, {"text:T"}, kMagazyn);
   EXPECT_FALSE(fs::exists(data / "rob/zamow01.dbf"));
