@@ -18,13 +18,15 @@ constexpr std::array<char, 256> MakeLetterMap() {
     for (int b : bytes) map[static_cast<size_t>(b)] = letter;
   };
   set({0xA5, 0xA4}, 'A');
-  set({0x8F, 0x86, 0x95, 0x8D}, 'C');
+  set({0x8F, 0x86, 0x95}, 'C');
+  // 0x8D is the Mazovia "ć" and the code page 852 "Ź"; the program's own text is code page
+  // 852, so "ŹRÓDŁO" prints as "ZRODLO", not "CRODLO".
   set({0x90, 0x91, 0xA8, 0xA9}, 'E');
   set({0x9C, 0x92, 0x9D, 0x88}, 'L');
   set({0xE3, 0xE4}, 'N');
   set({0xA3, 0xA2, 0xE0}, 'O');
   set({0x98, 0x9E, 0x97}, 'S');
-  set({0xA1, 0xA7, 0xBD, 0xBE, 0xA0, 0xA6, 0xAB}, 'Z');
+  set({0xA1, 0xA7, 0xBD, 0xBE, 0xA0, 0xA6, 0xAB, 0x8D}, 'Z');
   set({'/'}, 'x');
   return map;
 }
@@ -189,7 +191,8 @@ std::vector<std::string> BuyerLines(const BuyerAddress& buyer, size_t width) {
   std::vector<std::string> lines = WrapBuyer(name, width);
   if (lines.size() <= 3) {
     if (!ulica.empty()) {
-      for (std::string& l : WrapBuyer("ul. " + ulica, width)) lines.push_back(std::move(l));
+      const std::string street = Upper(Left(ulica, 3)) == "UL." ? ulica : "ul. " + ulica;
+      for (std::string& l : WrapBuyer(street, width)) lines.push_back(std::move(l));
     }
     const std::string place = AllTrim(kod + " " + miasto);
     if (!place.empty()) {

@@ -12,10 +12,11 @@ namespace hurt::devices {
 // ---- letters ----
 
 // Step 1 of DF_WIERSZ, byte by byte: the Polish letters of code page 852 and of the
-// Mazovia code page become plain capitals (0xA5 0xA4 "A"; 0x8F 0x86 0x95 0x8D "C"; 0x90
-// 0x91 0xA8 0xA9 "E"; 0x9C 0x92 0x9D 0x88 "L"; 0xE3 0xE4 "N"; 0xA3 0xA2 0xE0 "O"; 0x98 0x9E
-// 0x97 "S"; 0xA1 0xA7 0xBD 0xBE 0xA0 0xA6 0xAB "Z"), "/" becomes "x"; other bytes stay.
-// Where the two code pages give one byte two letters, the table decides (0x86 is "C").
+// Mazovia code page become plain capitals (0xA5 0xA4 "A"; 0x8F 0x86 0x95 "C"; 0x90 0x91
+// 0xA8 0xA9 "E"; 0x9C 0x92 0x9D 0x88 "L"; 0xE3 0xE4 "N"; 0xA3 0xA2 0xE0 "O"; 0x98 0x9E 0x97
+// "S"; 0xA1 0xA7 0xBD 0xBE 0xA0 0xA6 0xAB 0x8D "Z"), "/" becomes "x"; other bytes stay.
+// Where the two code pages give one byte two letters, code page 852 (the program's own)
+// decides: 0x8D is its "Ź", not the Mazovia "ć".
 std::string MapFiscalLetters(std::string_view text);
 // The characters a sale line's name keeps.
 inline constexpr std::string_view kFiscalNameCharacters = "1234567890QWERTYUIOPASDFGHJKLZXCVBNM.,-+*();:<>$%!x ";
@@ -85,7 +86,7 @@ struct BuyerAddress {
   std::string ulica, kod, miasto;  // street, postcode, town
 };
 // The buyer's lines: the name lines joined by blanks and wrapped; with at most 3 lines,
-// "ul. " + street and postcode + " " + town follow (when not empty); otherwise name,
+// "ul. " + street (unless it says "ul." already) and postcode + " " + town follow (when not empty); otherwise name,
 // postcode, town and street are wrapped as one text. Polish letters become plain ones.
 std::vector<std::string> BuyerLines(const BuyerAddress& buyer, size_t width);
 
