@@ -46,7 +46,13 @@ std::string TcpFiscalChannel::Endpoint() const {
 }
 
 bool TcpFiscalChannel::Start(FiscalUi& ui) {
-  port_object_.reset();
+  if (port_object_) {
+    // What the printer said and nobody read (its answer to the enquiry) is taken first: a
+    // socket closed with unread bytes is reset, and the printer could lose the last frames.
+    auto waiting = port_object_->Count();
+    if (waiting.ok() && *waiting > 0) (void)port_object_->Read(*waiting);
+    port_object_.reset();
+  }
   std::string address = AllTrim(address_);
   int port = static_cast<int>(Val(port_text_));
   if (address.empty() || AllTrim(port_text_).empty()) {

@@ -215,9 +215,17 @@ int main(int argc, char** argv) {
   SimPrinter printer(journal, o.fiscal);
   long frame_number = 0;
   while (g_stop == 0) {
+    // A printer has one line: the connections are served one after another, each to its
+    // end, so that a station that connects again (every receipt starts the port anew)
+    // never has its frames mixed with what is still on the way from before.
     std::vector<pollfd> wait;
     if (listener >= 0) wait.push_back({listener, POLLIN, 0});
-    for (const Peer& p : peers) wait.push_back({p.fd, POLLIN, 0});
+    bool socket_served = false;
+    for (const Peer& p : peers) {
+      const bool serve = !p.socket || !socket_served;
+      socket_served = socket_served || p.socket;
+      wait.push_back({p.fd, static_cast<short>(serve ? POLLIN : 0), 0});
+    }
     const int ready = ::poll(wait.data(), wait.size(), 200);
     if (ready <= 0) continue;
     size_t at = 0;
@@ -230,7 +238,7 @@ int main(int argc, char** argv) {
     }
     std::vector<int> gone;
     for (size_t i = at; i < wait.size(); ++i) {
-      if (wait[i].revents == 0) continue;
+      if (wait[i].revents == 0 || wait[i].events == 0) continue;  // a later connection waits its turn
       Peer& peer = peers[i - at];
       char buf[4096];
       const ssize_t n = ::read(peer.fd, buf, sizeof buf);
