@@ -118,10 +118,10 @@ SendOutcome SendReceipts(FiscalPrinter& printer, const FiscalDocument& doc, cons
   for (const PlannedReceipt& r : plan) {
     if (r.part < from_part) continue;
     if (started) ui.Tell(std::to_string(kMaxReceiptLines) + " pozycji", 1);
-    tell(r.part, SendStage::kLines);
     // 1. The port, error mode 1, the begin frame.
     if ((rules.restart_port || !started) && !printer.RsInit()) return out;
     started = true;
+    tell(r.part, SendStage::kLines);
     Frames begin;
     if (doc.fiscal_invoice) {
       BeginInvoice b;

@@ -2,11 +2,7 @@
 // over a pseudo-terminal as a serial port, and over the serial-port proxy; the
 // simulator's journal is what the printer printed.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
-#include <memory>
 #include <sstream>
 
 #include "base/clock.h"
@@ -16,57 +12,16 @@
 #include "devices/fiscal_printer.h"
 #include "devices/receipt.h"
 #include "fake_printer.h"
-#include "support/child_process.h"
+#include "support/fiscal_sim.h"
 #include "support/temp_dir.h"
 
 namespace hurt::devices {
 namespace {
 
 using namespace hurt::literals;
-using hurt::testing::BuiltProgram;
-using hurt::testing::ChildProcess;
 using testing::RecordingUi;
 
-// fiscal-sim started with `args`, its journal in `dir`.
-class Simulator {
- public:
-  Simulator(const std::string& dir, std::vector<std::string> args) : journal_(dir + "/journal.txt") {
-    std::vector<std::string> argv = {BuiltProgram("fiscal-sim"), "--journal", journal_};
-    argv.insert(argv.end(), args.begin(), args.end());
-    child_ = std::make_unique<ChildProcess>(argv);
-    for (int i = 0; i < 500 && child_->OutputSoFar().find("ready") == std::string::npos; ++i) ::usleep(10'000);
-    const std::string& out = child_->OutputSoFar();
-    EXPECT_NE(out.find("ready"), std::string::npos) << out;
-    const size_t tcp = out.find("tcp 127.0.0.1:");
-    if (tcp != std::string::npos) port_ = std::atoi(out.c_str() + tcp + 14);
-    const size_t pty = out.find("pty ");
-    if (pty != std::string::npos) pty_ = out.substr(pty + 4, out.find('\n', pty) - pty - 4);
-  }
-  int port() const { return port_; }
-  const std::string& pty() const { return pty_; }
-  std::string Journal() const {
-    std::ifstream in(journal_);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  // Waits until the journal holds `text`; the journal then.
-  std::string WaitFor(std::string_view text) const {
-    for (int i = 0; i < 1000; ++i) {
-      const std::string j = Journal();
-      if (j.find(text) != std::string::npos) return j;
-      ::usleep(10'000);
-    }
-    ADD_FAILURE() << "the journal never said \"" << text << "\":\n" << Journal();
-    return Journal();
-  }
-
- private:
-  std::string journal_;
-  std::unique_ptr<ChildProcess> child_;
-  int port_ = 0;
-  std::string pty_;
-};
+using Simulator = hurt::testing::FiscalSimulator;
 
 std::vector<std::string> LinesOf(const std::string& text) {
   std::vector<std::string> out;
@@ -75,11 +30,7 @@ std::vector<std::string> LinesOf(const std::string& text) {
   return out;
 }
 
-int Count(const std::string& text, std::string_view what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+int Count(const std::string& text, std::string_view what) { return hurt::testing::Occurrences(text, what); }
 
 DocumentLine Line(std::string_view name, double ilosc, double cena, std::string rate = "23") {
   DocumentLine l;
