@@ -316,7 +316,7 @@ Finished FinishOne(session::Session& s, const std::string& path, const PendingRe
   if (note.stage == PendingReceipt::Stage::kClosing) {
     // The close may have gone: the operator has the paper.
     const std::string part = plan.size() > 1 ? " (" + std::to_string(note.part) + ")" : "";
-    if (console::Okno(s.con(), "Czy paragon " + name + part + " wydrukowal sie do konca ?", "N")) {
+    if (console::Okno(s.con(), "Paragon " + name + part + " wydrukowany caly ?", "N")) {
       from = note.part + 1;
     } else {
       if (!printer.RsInit() || !printer.Send(printer.frames().Cancel())) return Finished::kFailed;

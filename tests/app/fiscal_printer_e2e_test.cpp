@@ -230,5 +230,64 @@ TEST_F(FiscalPrinterRoad, TheFiscalMenuSendsCashAndReports) {
   ExpectVerifyFindsNothing(data.str());
 }
 
+// The printer does not answer when the sale is posted: the document stays posted, the
+// operator is told, and the receipt goes whole once the printer answers (here: when the
+// fiscal menu is opened after vat.ini was put right).
+TEST_F(FiscalPrinterRoad, AReceiptThePrinterDidNotTakeGoesWhenItAnswers) {
+  {
+    std::ofstream ini(data / "vat.ini");
+    ini << "[KASA1]\nDF_IPADDR=127.0.0.1\nDF_IPPORT=1\n";  // nobody there
+  }
+  auto a = Start("a", TodayAt9());
+  RetailSale(*a, {{"10001", "2"}});
+  StepSeen(*a, {}, "Brak komunikacji z DF");
+  StepSeen(*a, {}, "Dokoncze go, gdy drukarka odpowie");
+  Step(*a, {}, "Rd:FV");
+  EXPECT_EQ(Occurrences(sim->Journal(), "PARAGON"), 0);
+  ASSERT_FALSE(std::filesystem::is_empty(work / "kasa1.local/paragony"));
+  {
+    std::ofstream ini(data / "vat.ini");
+    ini << "[KASA1]\nDF_IPADDR=127.0.0.1\nDF_IPPORT=" << sim->port() << "\n";
+  }
+  Step(*a, {"Esc"}, kDowody);
+  a->Send("Home");
+  for (int i = 0; i < 8; ++i) a->Send("Down");
+  Step(*a, {"Enter"}, "Drukarka fiskalna");
+  Step(*a, {"Enter"}, kFiscalMenu);
+  const std::string journal = sim->WaitFor("PARAGON 1 ZAMKNIETY");
+  Step(*a, {"Esc"}, kDowody, kFiscalMenu);
+  Leave(*a);
+  EXPECT_EQ(Occurrences(journal, "ANULOW"), 0) << journal;  // nothing had gone: nothing to cancel
+  EXPECT_EQ(Occurrences(journal, "POZYCJA "), 1) << journal;
+  EXPECT_TRUE(std::filesystem::is_empty(work / "kasa1.local/paragony"));
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// A station that died while the close went: at its next start the operator, who has the
+// paper, says the receipt came out whole, and nothing is sent again.
+TEST_F(FiscalPrinterRoad, AReceiptWhoseCloseMayHaveGoneIsConfirmedByTheOperator) {
+  auto a = Start("a", TodayAt9());
+  RetailSale(*a, {{"10009", "1"}});
+  Step(*a, {}, "Rd:FV");
+  sim->WaitFor("PARAGON 1 ZAMKNIETY");
+  Step(*a, {"Esc"}, kDowody);
+  Leave(*a);
+  std::filesystem::create_directories(work / "kasa1.local/paragony");
+  std::ofstream(work / "kasa1.local/paragony/0000000000001_SD_1.txt") << "rd=SD\nnrd=       1\npart=1\nstage=zamkniecie\n";
+
+  auto b = std::make_unique<HurtStation>(data.str(), work.str(), "b", Options(TodayAt9()));
+  ASSERT_TRUE(b->WaitForScreen(kOperatorList)) << b->Screen();
+  Step(*b, {"Enter"}, "Paragon SD-1 wydrukowany caly ?");
+  Step(*b, {"text:T"}, kFiscalMenu);
+  Step(*b, {"Esc"}, kMainMenu, kFiscalMenu);
+  Step(*b, {"Enter"}, kDowody);
+  Leave(*b);
+  const std::string journal = sim->Journal();
+  EXPECT_EQ(Occurrences(journal, "POCZATEK"), 1) << journal;
+  EXPECT_EQ(Occurrences(journal, "ANULOW"), 0) << journal;
+  EXPECT_TRUE(std::filesystem::is_empty(work / "kasa1.local/paragony"));
+  ExpectVerifyFindsNothing(data.str());
+}
+
 }  // namespace
 }  // namespace hurt::testing
