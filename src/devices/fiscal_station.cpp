@@ -331,6 +331,7 @@ Finished FinishOne(session::Session& s, const std::string& path, const PendingRe
     (void)RemovePendingReceipt(s.env(), path);
     return Finished::kDone;
   }
+  console::OknoNoWait(s.con(), "Drukuje paragon " + name);
   PendingReceipt current = note;
   const SendOutcome sent = SendReceipts(printer, *doc, rules, plan, from, [&](int part, SendStage stage) {
     if (stage == SendStage::kDone) {

@@ -242,7 +242,7 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     // A new document of a fiscal kind is printed by the fiscal printer once it is posted:
     // F5 ends its entry as Esc does, and posting sends it.
     const auto& fiscal = s_.document_actions().goes_to_fiscal_printer;
-    if (settings_.klucz == 0 && !appending && fiscal && fiscal(s_, kind_.rd)) {
+    if (settings_.klucz == 0 && fiscal && fiscal(s_, kind_.rd)) {
       if (Leave()) return BrowseAction::kLeave;
       return BrowseAction::kRepaint;
     }

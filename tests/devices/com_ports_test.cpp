@@ -9,6 +9,8 @@
 
 #include "base/clock.h"
 #include "devices/com_ports.h"
+#include "devices/fiscal_printer.h"
+#include "fake_printer.h"
 
 namespace hurt::devices {
 namespace {
@@ -243,6 +245,46 @@ TEST_F(Ports, ProxyThatDoesNotAnswer) {
   EXPECT_EQ(ui.said[1], "8,5 Press a key to terminate the program");
   EXPECT_EQ(ui.keys, 1);
   EXPECT_EQ(ports.ComHandle(1), 0);
+}
+
+// RS_INIT on a serial port: a printer that is off is asked for four times, then given up.
+TEST_F(Ports, SerialPrinterStartsOrIsGivenUpAfterTheFourthTry) {
+  testing::RecordingUi fiscal_ui;
+  SerialFiscalChannel absent(ports, 2);  // /dev/ttyS1 is not there
+  EXPECT_FALSE(absent.Start(fiscal_ui));
+  EXPECT_EQ(fiscal_ui.told, (std::vector<std::string>{"2. Wlacz fiskalna COM INIT", "Wlacz fiskalna...i spacja",
+                                                      "2. Wlacz fiskalna COM INIT", "Wlacz fiskalna...i spacja",
+                                                      "2. Wlacz fiskalna COM INIT", "Wlacz fiskalna...i spacja",
+                                                      "2. Wlacz fiskalna COM INIT", "1. Masz problem z fiskalna"}));
+  EXPECT_EQ(ui.keys, 4);  // each refused COM_INIT waited for its key
+  testing::RecordingUi fine;
+  SerialFiscalChannel present(ports, 1);
+  ASSERT_TRUE(present.Start(fine));
+  EXPECT_TRUE(fine.told.empty());
+  EXPECT_TRUE(present.ready());
+  ASSERT_TRUE(present.Start(fine));  // started again: closed and opened anew
+  EXPECT_EQ(com1().opened, 2);
+  EXPECT_EQ(com1().settings.baud, 9600);
+  EXPECT_TRUE(present.Send("\x1bP0#r9E\x1b\\"));
+  EXPECT_EQ(com1().written, "\x1bP0#r9E\x1b\\");
+}
+
+TEST_F(Ports, TcpPrinterStartsWhereVatIniSaysOrOnThisMachine) {
+  Line& printer = opener.servers["10.0.0.5:6001"];
+  testing::RecordingUi fiscal_ui;
+  TcpFiscalChannel configured(clock, opener, "10.0.0.5", "6001");
+  ASSERT_TRUE(configured.Start(fiscal_ui));
+  EXPECT_TRUE(fiscal_ui.told.empty());
+  EXPECT_TRUE(configured.Send("ABC"));
+  EXPECT_EQ(printer.written, "ABC");
+  TcpFiscalChannel missing(clock, opener, "", "");  // "Sprawdz DF_IPADDR, DF_IPPORT": this machine, 6001
+  EXPECT_FALSE(missing.Start(fiscal_ui));
+  EXPECT_EQ(fiscal_ui.told, (std::vector<std::string>{"Sprawdz DF_IPADDR, DF_IPPORT", "Brak komunikacji z DF",
+                                                      "Sprawdz DF_IPADDR, DF_IPPORT w vat.ini"}));
+  EXPECT_EQ(missing.Endpoint(), "127.0.0.1:6001");
+  EXPECT_FALSE(missing.Send("x"));
+  opener.servers["127.0.0.1:6001"];
+  EXPECT_TRUE(missing.Start(fiscal_ui));
 }
 
 }  // namespace
