@@ -431,7 +431,8 @@ bool FiscalAmountReceipt(session::Session& s, double kwota, std::string_view sta
   doc.rd = "KP ";
   doc.gross = true;
   DocumentLine line;
-  line.nazwa = IsBlank(tekst) ? std::string("WPLATA") : std::string(tekst);
+  // The text of the cash receipt names the line, unless nothing of it would reach the printer.
+  line.nazwa = IsBlank(FiscalNameCharacters(tekst)) ? std::string("WPLATA") : std::string(tekst);
   line.jm = "szt";
   line.podatek0 = std::string(stawka);
   line.ilosc = 1;
