@@ -357,7 +357,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
 
   if (!ZmianaOperatora(s)) return Shutdown(s, state);  // 15
   // Receipts this workstation left half-way on its fiscal printer are finished first.
-  if (devices::HasPendingReceipts(s)) (void)devices::FinishPendingReceipt(s);
+  if (devices::HasFiscalPrinter(s) && devices::HasPendingReceipts(s)) (void)devices::FinishPendingReceipt(s);
   EkranGlowny(s);
   SetText(s, "M_SPZ", s.settings().Spz());
 

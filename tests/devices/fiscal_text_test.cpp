@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/cp852.h"
+#include "devices/fiscal_station.h"
 #include "devices/fiscal_text.h"
 
 namespace hurt::devices {
@@ -104,6 +105,16 @@ TEST(Buyer, AddressFollowsAShortNameAndJoinsALongOne) {
   ASSERT_EQ(lines.size(), 5u);  // four name lines, then postcode and town joined after them
   EXPECT_EQ(lines[4], "45-001 Opole");
   EXPECT_EQ(BuyerLines(BuyerAddress{}, 44), std::vector<std::string>{""});
+}
+
+TEST(Kinds, J_DfIsAListOfCodesWithBlanksIgnored) {
+  EXPECT_TRUE(KindInList("SD, FV ,KP_", "SD "));
+  EXPECT_TRUE(KindInList("SD, FV ,KP_", "FV "));
+  EXPECT_TRUE(KindInList("SD, FV ,KP_", "KP_"));
+  EXPECT_FALSE(KindInList("SDX,FVW", "SD "));  // a code, not a part of one
+  EXPECT_TRUE(KindInList("F V", "FV "));  // "F V" is "FV" once blanks go
+  EXPECT_FALSE(KindInList(std::string(25, ' '), "SD "));
+  EXPECT_FALSE(KindInList("SD", "   "));
 }
 
 }  // namespace
