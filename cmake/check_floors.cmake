@@ -14,10 +14,11 @@ set(allowed_invoicing ${allowed_settlements} invoicing)
 set(allowed_catalogues ${allowed_settlements} catalogues)
 set(allowed_reports ${allowed_settlements} reports)
 set(allowed_maintenance ${allowed_settlements} maintenance)
+set(allowed_devices ${allowed_settlements} devices)
 set(allowed_orders ${allowed_settlements} invoicing catalogues orders)
-set(allowed_shell ${allowed_settlements} invoicing catalogues reports maintenance orders shell)
-set(floors base xbase console store session documents settlements invoicing catalogues reports maintenance orders
-  shell)
+set(allowed_shell ${allowed_settlements} invoicing catalogues reports maintenance devices orders shell)
+set(floors base xbase console store session documents settlements invoicing catalogues reports maintenance devices
+  orders shell)
 
 if(NOT SRC)
   message(FATAL_ERROR "check_floors: SRC not given")
@@ -40,5 +41,5 @@ foreach(floor IN LISTS floors)
 endforeach()
 if(bad)
   message(FATAL_ERROR "An include reaches a floor above its own "
-    "(base -> xbase | console -> store -> session -> documents -> settlements -> invoicing | catalogues | reports | maintenance -> orders -> shell):\n${bad}")
+    "(base -> xbase | console -> store -> session -> documents -> settlements -> invoicing | catalogues | reports | maintenance | devices -> orders -> shell):\n${bad}")
 endif()

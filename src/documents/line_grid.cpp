@@ -239,6 +239,13 @@ console::BrowseAction LineGrid::Dispatch(int k) {
     return BrowseAction::kRepaint;
   }
   if (key::IsKey(k, key::F(5))) {
+    // A new document of a fiscal kind is printed by the fiscal printer once it is posted:
+    // F5 ends its entry as Esc does, and posting sends it.
+    const auto& fiscal = s_.document_actions().goes_to_fiscal_printer;
+    if (settings_.klucz == 0 && fiscal && fiscal(s_, kind_.rd)) {
+      if (Leave()) return BrowseAction::kLeave;
+      return BrowseAction::kRepaint;
+    }
     ShowTotal(kReasonPost);
     const auto& print = s_.document_actions().print_document;
     if (!print) {

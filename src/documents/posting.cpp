@@ -289,6 +289,13 @@ bool RepDowWithD(session::Session& session, store::StoreUi& ui, int mode, const 
   }
   Poster poster(session, ui, mode, /*remove=*/false, header);
   if (!poster.Run()) return false;
+  // A new document of a fiscal kind goes to the printer now that it is posted whole (a
+  // correction was on the printer's roll already).
+  const session::DocumentActions& actions = session.document_actions();
+  if (mode == 0 && actions.goes_to_fiscal_printer && actions.fiscal_document &&
+      actions.goes_to_fiscal_printer(session, header.rd)) {
+    actions.fiscal_document(session, header.rd, session.vars().Text(session::var::M_NRD));
+  }
   if (const auto& after = session.document_actions().after_posting) {
     after(session, header.rd, session.vars().Text(session::var::M_NRD));
   }

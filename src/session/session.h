@@ -93,6 +93,19 @@ struct DocumentActions {
   // false when the printer did not take it.
   std::function<void(Session& session)> open_cash_drawer;
   std::function<bool(Session& session, double kwota, std::string_view stawka, std::string_view tekst)> fiscal_receipt;
+  // Whether a document of kind rd goes to the station's fiscal printer once it is posted
+  // (the kind is in J_DF or tagged "[FISK]", and the station has a fiscal printer).
+  std::function<bool(Session& session, std::string_view rd)> goes_to_fiscal_printer;
+  // The posted document rd+nrd on the fiscal printer: its receipts or its fiscal invoice.
+  // What fails there is told; the posted document stays as it is.
+  std::function<void(Session& session, std::string_view rd, std::string_view nrd)> fiscal_document;
+};
+
+// What a floor above keeps open for the whole run of the station (the device layer's
+// ports and connections): made by that floor on first use, ended with the session.
+class RunState {
+ public:
+  virtual ~RunState() = default;
 };
 
 class Session {
@@ -112,6 +125,7 @@ class Session {
   const OperatorRights& op() const { return op_; }
 
   DocumentActions& document_actions() { return document_actions_; }
+  std::unique_ptr<RunState>& device_state() { return device_state_; }
 
   const SessionOptions& options() const { return options_; }
   // The data directory, without a trailing "/".
@@ -161,6 +175,7 @@ class Session {
   KalkState kalk_;
   OperatorRights op_;
   DocumentActions document_actions_;
+  std::unique_ptr<RunState> device_state_;
   int stacja_ = 1;
   std::unique_ptr<xbase::File> station_lock_;
   std::string hh_;

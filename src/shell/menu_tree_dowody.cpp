@@ -6,6 +6,7 @@
 #include "catalogues/exchange_rates.h"
 #include "catalogues/interest_rates.h"
 #include "catalogues/kind_catalogue.h"
+#include "devices/fiscal_menu.h"
 #include "documents/document_list.h"
 #include "invoicing/amount_search.h"
 #include "invoicing/document_summary.h"
@@ -56,7 +57,7 @@ int ZmianaOperatoraItem(Session& session) {
 
 int UrzadzeniaFiskalne(Session& session) {
   const int c = menu::SmallChoice(session, 15, 30, {" Drukarka fiskalna  ", " Terminal płatniczy "_pl});
-  if (c == 1) session::NotBuilt(session, "DF_300");
+  if (c == 1) devices::Df300(session);
   if (c == 2) session::NotBuilt(session, "EFT_MENU");
   return kReopen;
 }

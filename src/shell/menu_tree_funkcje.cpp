@@ -290,7 +290,14 @@ int Specjalne(Session& session) {
                             invoicing::SzukanieKwoty(session, false);
                             return kReopen;
                           })
-                                   : later("SD_SCAL")));
+                                   : menu::ItemAction([&session] {
+                                       // SD_SCAL: merging the day's retail receipts into one document.
+                                       console::OknoLines(session.con(),
+                                                          {std::string("Scalanie paragonów (SD)"_pl), std::string("Niedostępne - brak "_pl),
+                                                           "zasad scalania dowodow SD"},
+                                                          3);
+                                       return kReopen;
+                                     })));
   for (int i = 0; i < installer_items; ++i) {
     it.push_back(menu::Item(21 + i, PadR(" " + RTrim(witek[i]), 36), !IsBlank(witek[i]), false,
                             [&session, i] { return InstallerItem(session, i + 1); }));

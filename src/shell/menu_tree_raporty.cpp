@@ -132,8 +132,13 @@ void CashReports(Session& session) {
 
 // _REJESTRY: the VAT registers and the summaries made from them.
 void VatRegisters(Session& session) {
+  // SD_FISK: the receipts reconciled with the printer's daily reports, which the printer
+  // does not give back to the program.
   if ((session.FileX("GROSZ.TXT") || session.settings().Yes("J_SD_GROSZ")) && !session.FileX("SD_FISK.---"))
-    session::NotBuilt(session, "SD_FISK");
+    console::OknoLines(session.con(),
+                       {"Uzgodnienie paragonow (SD_FISK)", std::string("Niedostępne - brak "_pl),
+                        "raportow dobowych odczytanych z drukarki"},
+                       3);
   const std::vector<ReportPrompt> prompts = {
       {" Dzienny rejestr sprzedaży "_pl, "REJE_FV"},
       {" Dzienny rejestr zakupów "_pl, "REJE_PZ"},

@@ -3,6 +3,7 @@
 #include "base/date.h"
 #include "base/text.h"
 #include "console/message_window.h"
+#include "devices/fiscal_menu.h"
 #include "session/helpers_screen.h"
 #include "session/not_built.h"
 #include "session/session.h"
@@ -163,7 +164,7 @@ bool ZmianaOperatora(Session& session) {
   if (RTrim(printer) != RTrim(previous_printer)) {
     const std::string upper = Upper(printer);
     const bool device = upper.find("COM") != std::string::npos || upper.find("DF_IP") != std::string::npos;
-    if (device && session.op().prawa2.find("RAMPA") == std::string::npos) session::NotBuilt(session, "DF_300");
+    if (device && session.op().prawa2.find("RAMPA") == std::string::npos) devices::Df300(session);
     if (DibalPort(printer) > 0) session::NotBuilt(session, "DIBAL");
   }
 

@@ -14,6 +14,7 @@
 #include "documents/reservations.h"
 #include "documents/station_recovery.h"
 #include "documents/stock_correction.h"
+#include "devices/fiscal_station.h"
 #include "invoicing/document_actions.h"
 #include "maintenance/backup.h"
 #include "maintenance/zeroing_tables.h"
@@ -269,6 +270,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   StartArgs& args = state.args;
   args = ParseStartArgs(s.options().argument);
   invoicing::InstallDocumentActions(s);  // the line grid's F5 prints through invoicing
+  devices::InstallFiscalActions(s);      // posted documents of the fiscal kinds go to the printer
 
   RuntimeSettings(s);                        // 1
   DeclarePublicVariables(s, args, hooks);    // 2
@@ -354,6 +356,8 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   }
 
   if (!ZmianaOperatora(s)) return Shutdown(s, state);  // 15
+  // Receipts this workstation left half-way on its fiscal printer are finished first.
+  if (devices::HasFiscalPrinter(s) && devices::HasPendingReceipts(s)) (void)devices::FinishPendingReceipt(s);
   EkranGlowny(s);
   SetText(s, "M_SPZ", s.settings().Spz());
 

@@ -21,10 +21,12 @@ class OperatorListTest : public OperatorsTest {
     d.Key(key::kEnter);
     ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
   }
-  // Runs the list once more with `keys`, then Esc.
-  void List(const std::function<void()>& script) {
+  // Runs the list once more with `keys`, then Esc (and Esc again for the fiscal printer's
+  // menu, which opens when the operator's printer now names a fiscal device).
+  void List(const std::function<void()>& script, bool fiscal_menu = false) {
     script();
     d.Key(key::kEsc);
+    if (fiscal_menu) d.Then([&] { EXPECT_TRUE(d.Contains("Raport fiskalny dobowy")); }).Key(key::kEsc);
     ASSERT_TRUE(d.Run([&](console::Console&) { ASSERT_TRUE(ZmianaOperatora(s())); }));
   }
 };
@@ -305,7 +307,7 @@ TEST_F(OperatorListTest, OperatorSettingsOfOnesOwnRecord) {
         .Keys({key::kEnter, key::kCtrlY, key::kEnter})  // "Nr kasy fiskalnej" may not be blank
         .Type("2")
         .Keys({key::kEnter, key::kEnter, key::kEnter, key::kEnter});
-  });
+  }, /*fiscal_menu=*/true);
   const session::operators::OperatorRecord rec = Operator("0");
   EXPECT_EQ(RTrim(rec.drukarka), "COM2 DF-300");
   EXPECT_EQ(RTrim(rec.nr_mag), "12");

@@ -136,6 +136,7 @@ const std::map<std::string, std::string_view, std::less<>>& KnownNonFields() {
       {"ARC_RD", "session variable: the archive's document kind"},
       {"DOW_BLOKUJ", "session variable set at start"},
       {"D_EXE", "session variable: the program's date"},
+      {"DF_PORT", "session variable: the fiscal printer's serial port chosen in its menu"},
       {"LICZNIK", "excise counter of the optional akc table, laid out by another installation"},
       {"R_BM", "bonus field of customers, in installations whose zo has it"},
       {"R_BO", "bonus field of customers, in installations whose zo has it"},
