@@ -1,0 +1,243 @@
+#include "reports/movement_runs.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace hurt::reports {
+
+namespace {
+
+// Bytes gathered before they are written to the file.
+constexpr size_t kOutBytes = size_t{1} << 20;
+// The least buffer a reader of the merge gets.
+constexpr size_t kLeastReaderBytes = size_t{16} << 10;
+// An entry's fixed part: key, flags, NAZWA, JM, gross, CENA0, CENA.
+constexpr size_t kEntryHead = 8 + 4 + 30 + 3 + 1 + 8 + 8;
+constexpr size_t kEntryMost = kEntryHead + kColumns * sizeof(double);
+constexpr uint32_t kInGroupBit = uint32_t{1} << 31;
+constexpr uint32_t kColumnBits = (uint32_t{1} << kColumns) - 1;
+
+char* PutBytes(char* at, const void* from, size_t n) {
+  std::memcpy(at, from, n);
+  return at + n;
+}
+const char* GetBytes(const char* at, void* to, size_t n) {
+  std::memcpy(to, at, n);
+  return at + n;
+}
+
+// The entry's bytes in out[0..); their count.
+size_t Encode(const RunEntry& e, char* out) {
+  const uint32_t changed = e.changed & kColumnBits;
+  const uint32_t flags = changed | (e.in_group ? kInGroupBit : 0);
+  const char gross = e.facts.gross ? 'B' : 'N';
+  char* p = PutBytes(out, e.indeks.data(), e.indeks.size());
+  p = PutBytes(p, &flags, sizeof flags);
+  p = PutBytes(p, e.facts.nazwa.data(), e.facts.nazwa.size());
+  p = PutBytes(p, e.facts.jm.data(), e.facts.jm.size());
+  p = PutBytes(p, &gross, 1);
+  p = PutBytes(p, &e.facts.cena0, sizeof(double));
+  p = PutBytes(p, &e.facts.cena, sizeof(double));
+  for (uint32_t bits = changed; bits != 0; bits &= bits - 1) {
+    p = PutBytes(p, &e.add[static_cast<size_t>(std::countr_zero(bits))], sizeof(double));
+  }
+  return static_cast<size_t>(p - out);
+}
+
+size_t EncodedSize(uint32_t flags) { return kEntryHead + std::popcount(flags & kColumnBits) * sizeof(double); }
+
+void DecodeHead(const char* in, RunEntry* e, uint32_t* flags) {
+  const char* p = GetBytes(in, e->indeks.data(), e->indeks.size());
+  p = GetBytes(p, flags, sizeof *flags);
+  p = GetBytes(p, e->facts.nazwa.data(), e->facts.nazwa.size());
+  p = GetBytes(p, e->facts.jm.data(), e->facts.jm.size());
+  char gross = 'N';
+  p = GetBytes(p, &gross, 1);
+  p = GetBytes(p, &e->facts.cena0, sizeof(double));
+  p = GetBytes(p, &e->facts.cena, sizeof(double));
+  e->facts.gross = gross == 'B';
+  e->in_group = (*flags & kInGroupBit) != 0;
+  e->changed = *flags & kColumnBits;
+  e->add.fill(0);
+  for (uint32_t bits = e->changed; bits != 0; bits &= bits - 1) {
+    p = GetBytes(p, &e->add[static_cast<size_t>(std::countr_zero(bits))], sizeof(double));
+  }
+}
+
+}  // namespace
+
+ArticleKey ArticleKeyOf(std::string_view indeks) {
+  ArticleKey key;
+  key.fill(' ');
+  std::memcpy(key.data(), indeks.data(), std::min(indeks.size(), key.size()));
+  return key;
+}
+
+// One section of the file read front to back through a buffer of its own.
+class MovementRuns::Reader {
+ public:
+  Reader(xbase::File& file, const std::string& path, Section s, size_t capacity)
+      : file_(&file), path_(&path), next_(s.offset), end_(s.offset + s.bytes), buf_(capacity, '\0') {}
+  bool done() const { return at_ == have_ && next_ == end_; }
+  // At least n bytes at data().
+  Status Need(size_t n) {
+    if (have_ - at_ >= n) return Status::Ok();
+    const size_t rest = have_ - at_;
+    std::memmove(buf_.data(), buf_.data() + at_, rest);
+    at_ = 0;
+    have_ = rest;
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(buf_.size() - rest, end_ - next_));
+    size_t got = 0;
+    if (want > 0) HURT_RETURN_IF_ERROR(file_->ReadAt(next_, want, buf_.data() + rest, &got));
+    next_ += got;
+    have_ += got;
+    if (have_ < n) return Status::IoError(*path_ + ": plik roboczy krotszy niz zapisany");
+    return Status::Ok();
+  }
+  const char* data() const { return buf_.data() + at_; }
+  void Take(size_t n) { at_ += n; }
+
+ private:
+  xbase::File* file_;
+  const std::string* path_;
+  uint64_t next_, end_;
+  std::string buf_;
+  size_t at_ = 0, have_ = 0;
+};
+
+Result<std::unique_ptr<MovementRuns>> MovementRuns::Create(xbase::Env& env, std::string path, size_t row_length) {
+  auto file = env.Open(path, {.write = true, .create = true, .truncate = true});
+  if (!file.ok()) return file.status();
+  std::unique_ptr<MovementRuns> runs(new MovementRuns(env, std::move(path), std::move(*file), row_length));
+  runs->out_.reserve(kOutBytes + std::max(kEntryMost, row_length + 8));
+  return runs;
+}
+
+MovementRuns::~MovementRuns() {
+  file_.reset();
+  (void)env_.Remove(path_);
+}
+
+Status MovementRuns::FlushOut() {
+  if (out_.empty()) return Status::Ok();
+  HURT_RETURN_IF_ERROR(file_->WriteAt(size_ - out_.size(), out_));
+  out_.clear();
+  return Status::Ok();
+}
+
+Status MovementRuns::Put(std::string_view bytes) {
+  out_.append(bytes);
+  size_ += bytes.size();
+  return out_.size() >= kOutBytes ? FlushOut() : Status::Ok();
+}
+
+Status MovementRuns::AddCard(const ArticleKey& key, std::string_view row) {
+  if (!runs_.empty() || row.size() != row_length_) return Status::Invalid(path_ + ": karta poza kolejnoscia");
+  HURT_RETURN_IF_ERROR(Put(std::string_view(key.data(), key.size())));
+  HURT_RETURN_IF_ERROR(Put(row));
+  cards_section_.bytes += key.size() + row.size();
+  ++cards_;
+  return Status::Ok();
+}
+
+Status MovementRuns::AddRun(std::span<RunEntry* const> sorted) {
+  Section s{size_, 0};
+  char entry[kEntryMost];
+  for (const RunEntry* e : sorted) {
+    const size_t n = Encode(*e, entry);
+    HURT_RETURN_IF_ERROR(Put(std::string_view(entry, n)));
+    s.bytes += n;
+  }
+  runs_.push_back(s);
+  entries_ += sorted.size();
+  return Status::Ok();
+}
+
+Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
+  HURT_RETURN_IF_ERROR(FlushOut());
+  const size_t readers = runs_.size() + 1;
+  const size_t each = std::max({buffer_bytes / readers, kLeastReaderBytes, kEntryMost, row_length_ + 8});
+  Reader cards(*file_, path_, cards_section_, each);
+  std::vector<Reader> runs;
+  runs.reserve(runs_.size());
+  for (const Section& s : runs_) runs.emplace_back(*file_, path_, s, each);
+
+  // The next entry of run i into heads[i] (its code's number in orders[i]); false at the
+  // end of the run.
+  std::vector<RunEntry> heads(runs.size());
+  std::vector<uint64_t> orders(runs.size());
+  auto next_entry = [&](size_t i, bool* got) -> Status {
+    *got = false;
+    Reader& r = runs[i];
+    if (r.done()) return Status::Ok();
+    HURT_RETURN_IF_ERROR(r.Need(kEntryHead));
+    uint32_t flags = 0;
+    std::memcpy(&flags, r.data() + 8, sizeof flags);
+    const size_t n = EncodedSize(flags);
+    HURT_RETURN_IF_ERROR(r.Need(n));
+    DecodeHead(r.data(), &heads[i], &flags);
+    orders[i] = KeyOrder(heads[i].indeks);
+    r.Take(n);
+    *got = true;
+    return Status::Ok();
+  };
+  // The runs with an entry left, the least key (then the earliest run) on top.
+  auto later = [&](size_t a, size_t b) { return orders[a] != orders[b] ? orders[a] > orders[b] : a > b; };
+  std::vector<size_t> heap;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    bool got = false;
+    HURT_RETURN_IF_ERROR(next_entry(i, &got));
+    if (got) heap.push_back(i);
+  }
+  std::make_heap(heap.begin(), heap.end(), later);
+
+  ArticleKey card_key{};
+  uint64_t card_order = 0;
+  std::string card_row;
+  bool card = false;
+  auto next_card = [&]() -> Status {
+    card = !cards.done();
+    if (!card) return Status::Ok();
+    HURT_RETURN_IF_ERROR(cards.Need(card_key.size() + row_length_));
+    std::memcpy(card_key.data(), cards.data(), card_key.size());
+    card_order = KeyOrder(card_key);
+    card_row.assign(cards.data() + card_key.size(), row_length_);
+    cards.Take(card_key.size() + row_length_);
+    return Status::Ok();
+  };
+  HURT_RETURN_IF_ERROR(next_card());
+
+  std::vector<RunEntry> entries;
+  while (card || !heap.empty()) {
+    const bool card_first = card && (heap.empty() || card_order <= orders[heap.front()]);
+    const ArticleKey key = card_first ? card_key : heads[heap.front()].indeks;
+    const uint64_t order = card_first ? card_order : orders[heap.front()];
+    entries.clear();
+    while (!heap.empty() && orders[heap.front()] == order) {
+      std::pop_heap(heap.begin(), heap.end(), later);
+      const size_t i = heap.back();
+      entries.push_back(heads[i]);
+      bool got = false;
+      HURT_RETURN_IF_ERROR(next_entry(i, &got));
+      if (got) {
+        std::push_heap(heap.begin(), heap.end(), later);
+      } else {
+        heap.pop_back();
+      }
+    }
+    if (card && card_order == order) {
+      HURT_RETURN_IF_ERROR(visit(key, &card_row, entries));
+      HURT_RETURN_IF_ERROR(next_card());
+      while (card && card_order == order) {
+        HURT_RETURN_IF_ERROR(visit(key, &card_row, {}));
+        HURT_RETURN_IF_ERROR(next_card());
+      }
+    } else {
+      HURT_RETURN_IF_ERROR(visit(key, nullptr, entries));
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace hurt::reports
