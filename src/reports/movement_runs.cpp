@@ -12,10 +12,15 @@ namespace {
 constexpr size_t kOutBytes = size_t{1} << 20;
 // The least buffer a reader of the merge gets.
 constexpr size_t kLeastReaderBytes = size_t{16} << 10;
-// An entry's fixed part: key, flags, NAZWA, JM, gross, CENA0, CENA.
-constexpr size_t kEntryHead = 8 + 4 + 30 + 3 + 1 + 8 + 8;
-constexpr size_t kEntryMost = kEntryHead + kColumns * sizeof(double);
+// An entry: key and flags, the additions, then the line facts when it has them (NAZWA, JM,
+// gross, CENA0, CENA).
+constexpr size_t kEntryHead = 8 + 4;
+constexpr size_t kEntryFacts = 30 + 3 + 1 + 8 + 8;
+constexpr size_t kEntryMost = kEntryHead + kColumns * sizeof(double) + kEntryFacts;
 constexpr uint32_t kInGroupBit = uint32_t{1} << 31;
+constexpr uint32_t kFactsBit = uint32_t{1} << 30;
+// The buffer of the cards' keys read beside a run being written.
+constexpr size_t kKeyReaderBytes = size_t{64} << 10;
 constexpr uint32_t kColumnBits = (uint32_t{1} << kColumns) - 1;
 
 char* PutBytes(char* at, const void* from, size_t n) {
@@ -28,40 +33,49 @@ const char* GetBytes(const char* at, void* to, size_t n) {
 }
 
 // The entry's bytes in out[0..); their count.
-size_t Encode(const RunEntry& e, char* out) {
+size_t Encode(const RunEntry& e, bool facts, char* out) {
   const uint32_t changed = e.changed & kColumnBits;
-  const uint32_t flags = changed | (e.in_group ? kInGroupBit : 0);
-  const char gross = e.facts.gross ? 'B' : 'N';
+  const uint32_t flags = changed | (e.in_group ? kInGroupBit : 0) | (facts ? kFactsBit : 0);
   char* p = PutBytes(out, e.indeks.data(), e.indeks.size());
   p = PutBytes(p, &flags, sizeof flags);
-  p = PutBytes(p, e.facts.nazwa.data(), e.facts.nazwa.size());
-  p = PutBytes(p, e.facts.jm.data(), e.facts.jm.size());
-  p = PutBytes(p, &gross, 1);
-  p = PutBytes(p, &e.facts.cena0, sizeof(double));
-  p = PutBytes(p, &e.facts.cena, sizeof(double));
   for (uint32_t bits = changed; bits != 0; bits &= bits - 1) {
     p = PutBytes(p, &e.add[static_cast<size_t>(std::countr_zero(bits))], sizeof(double));
+  }
+  if (facts) {
+    const char gross = e.facts.gross ? 'B' : 'N';
+    p = PutBytes(p, e.facts.nazwa.data(), e.facts.nazwa.size());
+    p = PutBytes(p, e.facts.jm.data(), e.facts.jm.size());
+    p = PutBytes(p, &gross, 1);
+    p = PutBytes(p, &e.facts.cena0, sizeof(double));
+    p = PutBytes(p, &e.facts.cena, sizeof(double));
   }
   return static_cast<size_t>(p - out);
 }
 
-size_t EncodedSize(uint32_t flags) { return kEntryHead + std::popcount(flags & kColumnBits) * sizeof(double); }
+size_t EncodedSize(uint32_t flags) {
+  return kEntryHead + static_cast<size_t>(std::popcount(flags & kColumnBits)) * sizeof(double) +
+         ((flags & kFactsBit) != 0 ? kEntryFacts : 0);
+}
 
-void DecodeHead(const char* in, RunEntry* e, uint32_t* flags) {
+void Decode(const char* in, RunEntry* e) {
+  uint32_t flags = 0;
   const char* p = GetBytes(in, e->indeks.data(), e->indeks.size());
-  p = GetBytes(p, flags, sizeof *flags);
-  p = GetBytes(p, e->facts.nazwa.data(), e->facts.nazwa.size());
-  p = GetBytes(p, e->facts.jm.data(), e->facts.jm.size());
-  char gross = 'N';
-  p = GetBytes(p, &gross, 1);
-  p = GetBytes(p, &e->facts.cena0, sizeof(double));
-  p = GetBytes(p, &e->facts.cena, sizeof(double));
-  e->facts.gross = gross == 'B';
-  e->in_group = (*flags & kInGroupBit) != 0;
-  e->changed = *flags & kColumnBits;
+  p = GetBytes(p, &flags, sizeof flags);
+  e->in_group = (flags & kInGroupBit) != 0;
+  e->changed = flags & kColumnBits;
   e->add.fill(0);
   for (uint32_t bits = e->changed; bits != 0; bits &= bits - 1) {
     p = GetBytes(p, &e->add[static_cast<size_t>(std::countr_zero(bits))], sizeof(double));
+  }
+  e->facts = LineRowFacts{};
+  if ((flags & kFactsBit) != 0) {
+    char gross = 'N';
+    p = GetBytes(p, e->facts.nazwa.data(), e->facts.nazwa.size());
+    p = GetBytes(p, e->facts.jm.data(), e->facts.jm.size());
+    p = GetBytes(p, &gross, 1);
+    p = GetBytes(p, &e->facts.cena0, sizeof(double));
+    GetBytes(p, &e->facts.cena, sizeof(double));
+    e->facts.gross = gross == 'B';
   }
 }
 
@@ -106,47 +120,81 @@ class MovementRuns::Reader {
   size_t at_ = 0, have_ = 0;
 };
 
-Result<std::unique_ptr<MovementRuns>> MovementRuns::Create(xbase::Env& env, std::string path, size_t row_length) {
-  auto file = env.Open(path, {.write = true, .create = true, .truncate = true});
-  if (!file.ok()) return file.status();
-  std::unique_ptr<MovementRuns> runs(new MovementRuns(env, std::move(path), std::move(*file), row_length));
-  runs->out_.reserve(kOutBytes + std::max(kEntryMost, row_length + 8));
+Result<std::unique_ptr<MovementRuns>> MovementRuns::Create(xbase::Env& env, const std::string& base,
+                                                           size_t card_length) {
+  std::unique_ptr<MovementRuns> runs(new MovementRuns(env, card_length));
+  for (Output* out : {&runs->data_, &runs->keys_}) {
+    out->path = base + (out == &runs->data_ ? kExtensions[0] : kExtensions[1]);
+    auto file = env.Open(out->path, {.write = true, .create = true, .truncate = true});
+    if (!file.ok()) return file.status();
+    out->file = std::move(*file);
+    out->pending.reserve(kOutBytes + std::max(kEntryMost, card_length + 8));
+  }
   return runs;
 }
 
 MovementRuns::~MovementRuns() {
-  file_.reset();
-  (void)env_.Remove(path_);
+  for (Output* out : {&data_, &keys_}) {
+    if (out->file == nullptr) continue;
+    out->file.reset();
+    (void)env_.Remove(out->path);
+  }
 }
 
-Status MovementRuns::FlushOut() {
-  if (out_.empty()) return Status::Ok();
-  HURT_RETURN_IF_ERROR(file_->WriteAt(size_ - out_.size(), out_));
-  out_.clear();
+Status MovementRuns::Output::Flush() {
+  if (pending.empty()) return Status::Ok();
+  HURT_RETURN_IF_ERROR(file->WriteAt(size - pending.size(), pending));
+  pending.clear();
   return Status::Ok();
 }
 
-Status MovementRuns::Put(std::string_view bytes) {
-  out_.append(bytes);
-  size_ += bytes.size();
-  return out_.size() >= kOutBytes ? FlushOut() : Status::Ok();
+Status MovementRuns::Output::Put(std::string_view bytes) {
+  pending.append(bytes);
+  size += bytes.size();
+  return pending.size() >= kOutBytes ? Flush() : Status::Ok();
 }
 
-Status MovementRuns::AddCard(const ArticleKey& key, std::string_view row) {
-  if (!runs_.empty() || row.size() != row_length_) return Status::Invalid(path_ + ": karta poza kolejnoscia");
-  HURT_RETURN_IF_ERROR(Put(std::string_view(key.data(), key.size())));
-  HURT_RETURN_IF_ERROR(Put(row));
-  cards_section_.bytes += key.size() + row.size();
+Status MovementRuns::AddCard(const ArticleKey& key, std::string_view card) {
+  if (!runs_.empty() || card.size() != card_length_) return Status::Invalid(data_.path + ": karta poza kolejnoscia");
+  const std::string_view k(key.data(), key.size());
+  HURT_RETURN_IF_ERROR(data_.Put(k));
+  HURT_RETURN_IF_ERROR(data_.Put(card));
+  HURT_RETURN_IF_ERROR(keys_.Put(k));
+  cards_section_.bytes += key.size() + card.size();
   ++cards_;
   return Status::Ok();
 }
 
 Status MovementRuns::AddRun(std::span<RunEntry* const> sorted) {
-  Section s{size_, 0};
+  HURT_RETURN_IF_ERROR(keys_.Flush());
+  Reader keys(*keys_.file, keys_.path, {0, keys_.size}, kKeyReaderBytes);
+  uint64_t card_order = 0;
+  bool card = false;
+  auto next_card = [&]() -> Status {
+    card = !keys.done();
+    if (!card) return Status::Ok();
+    ArticleKey k;
+    HURT_RETURN_IF_ERROR(keys.Need(k.size()));
+    std::memcpy(k.data(), keys.data(), k.size());
+    keys.Take(k.size());
+    card_order = KeyOrder(k);
+    return Status::Ok();
+  };
+  HURT_RETURN_IF_ERROR(next_card());
+  Section s{data_.size, 0};
   char entry[kEntryMost];
-  for (const RunEntry* e : sorted) {
-    const size_t n = Encode(*e, entry);
-    HURT_RETURN_IF_ERROR(Put(std::string_view(entry, n)));
+  // The entries lie scattered in the buffer: the next ones are fetched while one is written.
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < sorted.size(); ++i) {
+    if (i + kAhead < sorted.size()) {
+      const char* next = reinterpret_cast<const char*>(sorted[i + kAhead]);
+      for (size_t at = 0; at < sizeof(RunEntry); at += 64) __builtin_prefetch(next + at);
+    }
+    const RunEntry* e = sorted[i];
+    const uint64_t order = KeyOrder(e->indeks);
+    while (card && card_order < order) HURT_RETURN_IF_ERROR(next_card());
+    const size_t n = Encode(*e, !(card && card_order == order), entry);
+    HURT_RETURN_IF_ERROR(data_.Put(std::string_view(entry, n)));
     s.bytes += n;
   }
   runs_.push_back(s);
@@ -155,13 +203,13 @@ Status MovementRuns::AddRun(std::span<RunEntry* const> sorted) {
 }
 
 Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
-  HURT_RETURN_IF_ERROR(FlushOut());
+  HURT_RETURN_IF_ERROR(data_.Flush());
   const size_t readers = runs_.size() + 1;
-  const size_t each = std::max({buffer_bytes / readers, kLeastReaderBytes, kEntryMost, row_length_ + 8});
-  Reader cards(*file_, path_, cards_section_, each);
+  const size_t each = std::max({buffer_bytes / readers, kLeastReaderBytes, kEntryMost, card_length_ + 8});
+  Reader cards(*data_.file, data_.path, cards_section_, each);
   std::vector<Reader> runs;
   runs.reserve(runs_.size());
-  for (const Section& s : runs_) runs.emplace_back(*file_, path_, s, each);
+  for (const Section& s : runs_) runs.emplace_back(*data_.file, data_.path, s, each);
 
   // The next entry of run i into heads[i] (its code's number in orders[i]); false at the
   // end of the run.
@@ -176,7 +224,7 @@ Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
     std::memcpy(&flags, r.data() + 8, sizeof flags);
     const size_t n = EncodedSize(flags);
     HURT_RETURN_IF_ERROR(r.Need(n));
-    DecodeHead(r.data(), &heads[i], &flags);
+    Decode(r.data(), &heads[i]);
     orders[i] = KeyOrder(heads[i].indeks);
     r.Take(n);
     *got = true;
@@ -194,16 +242,16 @@ Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
 
   ArticleKey card_key{};
   uint64_t card_order = 0;
-  std::string card_row;
+  std::string card_bytes;
   bool card = false;
   auto next_card = [&]() -> Status {
     card = !cards.done();
     if (!card) return Status::Ok();
-    HURT_RETURN_IF_ERROR(cards.Need(card_key.size() + row_length_));
+    HURT_RETURN_IF_ERROR(cards.Need(card_key.size() + card_length_));
     std::memcpy(card_key.data(), cards.data(), card_key.size());
     card_order = KeyOrder(card_key);
-    card_row.assign(cards.data() + card_key.size(), row_length_);
-    cards.Take(card_key.size() + row_length_);
+    card_bytes.assign(cards.data() + card_key.size(), card_length_);
+    cards.Take(card_key.size() + card_length_);
     return Status::Ok();
   };
   HURT_RETURN_IF_ERROR(next_card());
@@ -227,10 +275,10 @@ Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
       }
     }
     if (card && card_order == order) {
-      HURT_RETURN_IF_ERROR(visit(key, &card_row, entries));
+      HURT_RETURN_IF_ERROR(visit(key, &card_bytes, entries));
       HURT_RETURN_IF_ERROR(next_card());
       while (card && card_order == order) {
-        HURT_RETURN_IF_ERROR(visit(key, &card_row, {}));
+        HURT_RETURN_IF_ERROR(visit(key, &card_bytes, {}));
         HURT_RETURN_IF_ERROR(next_card());
       }
     } else {

@@ -1,20 +1,21 @@
-// The scratch file of the warehouse movement statement (rob/asso<nn>.tmp): what the pass
-// gathered, in sorted runs, merged at the end so that every row of the work table is
-// written once, appended in the order of its index.
+// The scratch files of the warehouse movement statement: what the pass gathered, in sorted
+// runs, merged at the end so that every row of the work table is written once, appended
+// in the order of its index.
 //
-// The file holds, one after the other:
+// <base>.tmp holds, one after the other:
 //   the cards   the first month's article cards of the warehouse in the order of its
-//               index, each as the work table's row it starts (fixed records: the key,
-//               then the row's bytes);
+//               index (fixed records: the key, then what the caller keeps of the card);
 //   the runs    what the lines added per article while the buffer held them, sorted by
 //               article code (records of varying length: the key, which columns the lines
-//               changed, what a row made from the article's first line of the run needs,
-//               then the additions of those columns only).
+//               changed, the additions of those columns only, and for an article without
+//               a card what a row made from its first line of the run needs).
+// <base>.tmk holds the cards' keys alone: a run is written alongside them to know which
+// of its articles have a card.
 // Merge reads the cards and every run at once, each through a buffer of its own (their
 // total bounded), and hands over the articles in key order: each with its card (if any)
 // and what each run added to it, in the order the runs were written.
 //
-// The file is the station's own: it is created empty and removed with this object.
+// The files are the station's own: they are created empty and removed with this object.
 #pragma once
 
 #include <array>
@@ -67,27 +68,30 @@ struct RunEntry {
 
 class MovementRuns {
  public:
-  // Creates (or empties) the file; `row_length` is the work table's record length.
-  static Result<std::unique_ptr<MovementRuns>> Create(xbase::Env& env, std::string path, size_t row_length);
+  // Creates (or empties) the files <base>.tmp and <base>.tmk; a card is kept as
+  // `card_length` bytes.
+  static Result<std::unique_ptr<MovementRuns>> Create(xbase::Env& env, const std::string& base, size_t card_length);
+  static constexpr const char* kExtensions[] = {".tmp", ".tmk"};
   ~MovementRuns();
   MovementRuns(const MovementRuns&) = delete;
   MovementRuns& operator=(const MovementRuns&) = delete;
 
   // The cards, in key order, before any run.
-  Status AddCard(const ArticleKey& key, std::string_view row);
-  // One run: the entries in key order (each key once).
+  Status AddCard(const ArticleKey& key, std::string_view card);
+  // One run: the entries in key order (each key once). The line facts of an article with
+  // a card are not kept.
   Status AddRun(std::span<RunEntry* const> sorted);
 
   size_t runs() const { return runs_.size(); }
   uint64_t cards() const { return cards_; }
   uint64_t entries() const { return entries_; }
 
-  // Called per article in key order: `card` is its card's row (nullptr without one) and
+  // Called per article in key order: `card` is its card's bytes (nullptr without one) and
   // `entries` what the runs added, in the order they were written. A second card of the
   // same key comes in a call of its own, with no entries.
   using Visit = std::function<Status(const ArticleKey& key, const std::string* card, std::span<const RunEntry> entries)>;
   // Reads everything written, once; `buffer_bytes` is shared by the readers.
-  Status Merge(const Visit& visit, size_t buffer_bytes = size_t{8} << 20);
+  Status Merge(const Visit& visit, size_t buffer_bytes = size_t{4} << 20);
 
  private:
   struct Section {
@@ -95,17 +99,21 @@ class MovementRuns {
   };
   class Reader;
 
-  MovementRuns(xbase::Env& env, std::string path, std::unique_ptr<xbase::File> file, size_t row_length)
-      : env_(env), path_(std::move(path)), file_(std::move(file)), row_length_(row_length) {}
-  Status Put(std::string_view bytes);
-  Status FlushOut();
+  // A file written front to back through a buffer.
+  struct Output {
+    std::string path;
+    std::unique_ptr<xbase::File> file;
+    std::string pending;  // bytes not yet written
+    uint64_t size = 0;    // bytes in the file and pending
+    Status Put(std::string_view bytes);
+    Status Flush();
+  };
+
+  MovementRuns(xbase::Env& env, size_t card_length) : env_(env), card_length_(card_length) {}
 
   xbase::Env& env_;
-  std::string path_;
-  std::unique_ptr<xbase::File> file_;
-  size_t row_length_;
-  std::string out_;  // bytes not yet written
-  uint64_t size_ = 0;  // bytes in the file and out_
+  size_t card_length_;
+  Output data_, keys_;
   Section cards_section_;
   std::vector<Section> runs_;
   uint64_t cards_ = 0, entries_ = 0;

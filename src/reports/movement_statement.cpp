@@ -132,43 +132,43 @@ struct HeaderFacts {
   double kurs = 0, kurs_1 = 0;  // 0 without a foreign currency
   // An invoice made from issue notes (the notes moved the goods), once asked (-1 not yet).
   int from_notes = -1;
+  // The 50/50 rule applies to the document's lines (-1 not asked yet).
+  int fifty_fifty = -1;
 };
 
 // The pending rows of at most `capacity` articles, found by their code: an open-addressing
-// table of twice as many slots over a vector of the rows in the order they came (and of
-// their codes as numbers, KeyOrder).
+// table of twice as many slots (each with the code as a number, KeyOrder, so that a probe
+// reads one place) over a vector of the rows in the order they came.
 class PendingRows {
  public:
-  explicit PendingRows(size_t capacity) : slots_(SlotCount(capacity), kFree) {
-    rows_.reserve(capacity);
-    orders_.reserve(capacity);
-  }
+  explicit PendingRows(size_t capacity) : slots_(SlotCount(capacity)) { rows_.reserve(capacity); }
   size_t size() const { return rows_.size(); }
   // The row of the code numbered `order`, or nullptr when it has none.
   RunEntry* Find(uint64_t order) {
-    const uint32_t at = slots_[SlotOf(order)];
-    return at == kFree ? nullptr : &rows_[at];
+    const Slot& slot = slots_[SlotOf(order)];
+    return slot.at == kFree ? nullptr : &rows_[slot.at];
   }
   // The row of `key`, made empty when it has none (the caller keeps size() below capacity).
   RunEntry& Get(const ArticleKey& key, uint64_t order) {
-    uint32_t& at = slots_[SlotOf(order)];
-    if (at == kFree) {
-      at = static_cast<uint32_t>(rows_.size());
+    Slot& slot = slots_[SlotOf(order)];
+    if (slot.at == kFree) {
+      slot = {order, static_cast<uint32_t>(rows_.size())};
       rows_.emplace_back().indeks = key;
-      orders_.push_back(order);
     }
-    return rows_[at];
+    return rows_[slot.at];
   }
   std::vector<RunEntry>& rows() { return rows_; }
-  const std::vector<uint64_t>& orders() const { return orders_; }
   void Clear() {
-    std::fill(slots_.begin(), slots_.end(), kFree);
+    std::fill(slots_.begin(), slots_.end(), Slot{});
     rows_.clear();
-    orders_.clear();
   }
 
  private:
   static constexpr uint32_t kFree = UINT32_MAX;
+  struct Slot {
+    uint64_t order = 0;
+    uint32_t at = kFree;
+  };
   static size_t SlotCount(size_t capacity) {
     size_t n = 1;
     while (n < capacity * 2) n <<= 1;
@@ -182,12 +182,19 @@ class PendingRows {
     h ^= h >> 33;
     const size_t mask = slots_.size() - 1;
     for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
-      if (slots_[i] == kFree || orders_[slots_[i]] == order) return i;
+      if (slots_[i].at == kFree || slots_[i].order == order) return i;
     }
   }
-  std::vector<uint32_t> slots_;
+  std::vector<Slot> slots_;
   std::vector<RunEntry> rows_;
-  std::vector<uint64_t> orders_;
+};
+
+// What the pass keeps of an article card until its row is written.
+struct CardFacts {
+  std::array<char, 30> nazwa;  // blank-padded
+  std::array<char, 3> jm;
+  double cena_01, cena0, cena_pz, cena, cena2;
+  double bo_i, bo_w, sk_i, sk_w;  // the opening and the stock, quantity and value
 };
 
 // A document kind as the pass uses it: the kind, and what its lines do to stock.
@@ -242,6 +249,10 @@ class Pass {
   std::string prefix_, group_;
   bool no_fifty_marker_ = false;
   std::array<int, kColumns> column_at_{};
+  // The positions of the work table's other fields.
+  struct RowFields {
+    int mag, indeks, nazwa, jm, cena_01, cena0, cena_pz, cena, cena2, sk_i, sk_w;
+  } at_{};
   // The changes the lines counted so far make to the rows, at most kPendingRows articles,
   // and the runs written out before.
   PendingRows pending_{kPendingRows};
@@ -337,9 +348,6 @@ Status Pass::CopyCards(xbase::WorkArea& as) {
             jm = t.FieldIndex("JM"), cena_01 = t.FieldIndex("CENA_01"), cena0 = t.FieldIndex("CENA0"),
             cena_pz = t.FieldIndex("CENA_PZ"), cena = t.FieldIndex("CENA"), cena2 = t.FieldIndex("CENA2"),
             b_bo_i = t.FieldIndex("B_BO_I"), ilosc = t.FieldIndex("ILOSC"), grupa = t.FieldIndex("T_W_O_K");
-  const int a_mag = Field("MAG"), a_indeks = Field("INDEKS"), a_nazwa = Field("NAZWA"), a_jm = Field("JM");
-  const int a_cena_01 = Field("CENA_01"), a_cena0 = Field("CENA0"), a_cena_pz = Field("CENA_PZ"),
-            a_cena = Field("CENA"), a_cena2 = Field("CENA2"), a_sk_i = Field("D_SK_I"), a_sk_w = Field("D_SK_W");
   for (bool first = true;; first = false) {
     if (!first) HURT_RETURN_IF_ERROR(as.Skip(1));
     if (as.eof()) break;
@@ -349,20 +357,23 @@ Status Pass::CopyCards(xbase::WorkArea& as) {
     if (!group_.empty() && AllTrim(Bytes(r, grupa)) != group_) continue;
     const double bo_i = Number(r, b_bo_i), sk_i = Number(r, ilosc);
     const double bo_w = NewRound(bo_i * Number(r, cena_01), 2), sk_w = NewRound(sk_i * Number(r, cena0), 2);
-    row_.Blank();
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(a_mag, m));
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(a_indeks, code));
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(a_nazwa, Bytes(r, nazwa)));
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(a_jm, Bytes(r, jm)));
-    const std::pair<int, double> numbers[] = {
-        {a_cena_01, Number(r, cena_01)}, {a_cena0, Number(r, cena0)}, {a_cena_pz, Number(r, cena_pz)},
-        {a_cena, Number(r, cena)},       {a_cena2, Number(r, cena2)}, {column_at_[kBoI], bo_i},
-        {column_at_[kBoW], bo_w},        {a_sk_i, sk_i},              {a_sk_w, sk_w},
-        {column_at_[kRrI], bo_i - sk_i}, {column_at_[kRrW], bo_w - sk_w}};
-    for (const auto& [at, value] : numbers) {
-      if (value != 0) HURT_RETURN_IF_ERROR(SetNumber(at, value, code));
-    }
-    HURT_RETURN_IF_ERROR(runs_->AddCard(ArticleKeyOf(code), row_.bytes()));
+    CardFacts card{};
+    const std::string_view name = Bytes(r, nazwa), unit = Bytes(r, jm);
+    card.nazwa.fill(' ');
+    card.jm.fill(' ');
+    std::memcpy(card.nazwa.data(), name.data(), std::min(name.size(), card.nazwa.size()));
+    std::memcpy(card.jm.data(), unit.data(), std::min(unit.size(), card.jm.size()));
+    card.cena_01 = Number(r, cena_01);
+    card.cena0 = Number(r, cena0);
+    card.cena_pz = Number(r, cena_pz);
+    card.cena = Number(r, cena);
+    card.cena2 = Number(r, cena2);
+    card.bo_i = bo_i;
+    card.bo_w = bo_w;
+    card.sk_i = sk_i;
+    card.sk_w = sk_w;
+    HURT_RETURN_IF_ERROR(
+        runs_->AddCard(ArticleKeyOf(code), std::string_view(reinterpret_cast<const char*>(&card), sizeof card)));
   }
   return Status::Ok();
 }
@@ -501,7 +512,7 @@ Status Pass::WriteRun(const MonthTables& t) {
     for (int c = 0; c < kColumns; ++c) {
       if (e.add[static_cast<size_t>(c)] != 0) e.changed |= uint32_t{1} << c;
     }
-    order_.emplace_back(pending_.orders()[i], i);
+    order_.emplace_back(KeyOrder(e.indeks), i);
   }
   std::sort(order_.begin(), order_.end());
   sorted_.clear();
@@ -526,8 +537,22 @@ Status Pass::WriteRows() {
 
 Status Pass::WriteRow(const ArticleKey& key, const std::string* card, std::span<const RunEntry> entries) {
   const std::string_view code(key.data(), key.size());
+  row_.Blank();
+  HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.mag, std::string_view(&mag_, 1)));
+  HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.indeks, code));
   if (card != nullptr) {
-    HURT_RETURN_IF_ERROR(row_.SetBytes(*card));
+    CardFacts c;
+    std::memcpy(&c, card->data(), std::min(card->size(), sizeof c));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.nazwa, std::string_view(c.nazwa.data(), c.nazwa.size())));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.jm, std::string_view(c.jm.data(), c.jm.size())));
+    const std::pair<int, double> numbers[] = {
+        {at_.cena_01, c.cena_01}, {at_.cena0, c.cena0},       {at_.cena_pz, c.cena_pz},
+        {at_.cena, c.cena},       {at_.cena2, c.cena2},       {column_at_[kBoI], c.bo_i},
+        {column_at_[kBoW], c.bo_w},    {at_.sk_i, c.sk_i},       {at_.sk_w, c.sk_w},
+        {column_at_[kRrI], c.bo_i - c.sk_i}, {column_at_[kRrW], c.bo_w - c.sk_w}};
+    for (const auto& [at, value] : numbers) {
+      if (value != 0) HURT_RETURN_IF_ERROR(SetNumber(at, value, code));
+    }
   } else {
     // An article the first month's cards did not have: its row from its first line (of
     // the first run that found it in the group).
@@ -538,16 +563,13 @@ Status Pass::WriteRow(const ArticleKey& key, const std::string* card, std::span<
     if (first == entries.size()) return Status::Ok();
     entries = entries.subspan(first);
     const LineRowFacts& facts = entries.front().facts;
-    row_.Blank();
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(Field("MAG"), std::string_view(&mag_, 1)));
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(Field("INDEKS"), code));
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(Field("NAZWA"), std::string_view(facts.nazwa.data(), facts.nazwa.size())));
-    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(Field("JM"), std::string_view(facts.jm.data(), facts.jm.size())));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.nazwa, std::string_view(facts.nazwa.data(), facts.nazwa.size())));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.jm, std::string_view(facts.jm.data(), facts.jm.size())));
     if (facts.cena0 != 0) {
-      HURT_RETURN_IF_ERROR(SetNumber(Field("CENA_01"), facts.cena0, code));
-      HURT_RETURN_IF_ERROR(SetNumber(Field("CENA0"), facts.cena0, code));
+      HURT_RETURN_IF_ERROR(SetNumber(at_.cena_01, facts.cena0, code));
+      HURT_RETURN_IF_ERROR(SetNumber(at_.cena0, facts.cena0, code));
     }
-    if (facts.cena != 0) HURT_RETURN_IF_ERROR(SetNumber(Field(facts.gross ? "CENA2" : "CENA"), facts.cena, code));
+    if (facts.cena != 0) HURT_RETURN_IF_ERROR(SetNumber(facts.gross ? at_.cena2 : at_.cena, facts.cena, code));
   }
   uint32_t changed = 0;
   for (const RunEntry& e : entries) changed |= e.changed;
@@ -595,7 +617,7 @@ Status Pass::Count(const xbase::Record& line, const LineFields& f, const MonthTa
     in.no_fifty_marker = no_fifty_marker_;
     valued_kind_ = &kind;
   }
-  const HeaderFacts& h = HeaderOf(t.dowod, Bytes(line, f.rd), Bytes(line, f.nrd));
+  HeaderFacts& h = HeaderOf(t.dowod, Bytes(line, f.rd), Bytes(line, f.nrd));
   in.header_text = h.marks;
   in.kurs = h.kurs;
   in.kurs_1 = h.kurs_1;
@@ -606,8 +628,9 @@ Status Pass::Count(const xbase::Record& line, const LineFields& f, const MonthTa
   in.dolar_i = Number(line, f.dolar_i);
   in.podatek0.assign(Bytes(line, f.podatek0));
   in.nb.assign(Bytes(line, f.nb));
+  if (h.fifty_fifty < 0) h.fifty_fifty = FiftyFifty(in) ? 1 : 0;
   RateBuckets b;
-  AddLine(b, in, ValueOfLine(in));
+  AddLine(b, in, ValueOfLine(in, h.fifty_fifty == 1));
   if (column == kPzI) {
     add[kPzV] += in_column * b.Vat();
     add[kPzB] += in_column * b.gross;
@@ -704,6 +727,8 @@ Result<MovementResult> Pass::Run() {
   group_ = AllTrim(req_.group);
   no_fifty_marker_ = s_.FileX("50_50.---");
   for (int c = 0; c < kColumns; ++c) column_at_[static_cast<size_t>(c)] = Field(kColumnNames[static_cast<size_t>(c)]);
+  at_ = {Field("MAG"),  Field("INDEKS"), Field("NAZWA"), Field("JM"),     Field("CENA_01"), Field("CENA0"),
+         Field("CENA_PZ"), Field("CENA"), Field("CENA2"), Field("D_SK_I"), Field("D_SK_W")};
   for (int at : column_at_) {
     if (at < 0) return Status::Invalid("Plik " + table_.name() + " bez pol ruchu");
   }
@@ -711,7 +736,7 @@ Result<MovementResult> Pass::Run() {
   const std::vector<std::string> months = MonthsOf(req_.from, req_.to);
   // What the pass gathers goes to the station's scratch file beside the work table, and
   // from there into the table's rows once, at the end.
-  auto runs = MovementRuns::Create(s_.env(), s_.Path(table_.name() + ".tmp"), asso_.table().record_length());
+  auto runs = MovementRuns::Create(s_.env(), s_.Path(table_.name()), sizeof(CardFacts));
   if (!runs.ok()) return runs.status();
   runs_ = std::move(*runs);
   row_ = asso_.table().NewRecord();
@@ -810,8 +835,9 @@ Result<std::unique_ptr<MovementTable>> MovementTable::Create(session::Session& s
 MovementTable::~MovementTable() {
   (void)s_.areas().Close(kArea);
   (void)s_.env().Remove(s_.Path(name_ + ".dbf"));
-  for (const char* extension : {".ntx", ".tmp"}) {
-    const std::string file = s_.Path(name_ + extension);
+  std::vector<std::string> files = {s_.Path(name_ + ".ntx")};
+  for (const char* extension : MovementRuns::kExtensions) files.push_back(s_.Path(name_ + extension));
+  for (const std::string& file : files) {
     if (s_.env().Exists(file)) (void)s_.env().Remove(file);
   }
 }
