@@ -52,6 +52,8 @@ constexpr long kProgressEvery = 4096;
 // Read-ahead blocks of the headers while a month's lines are read, and as usual.
 constexpr size_t kHeaderReadBlocks = 32;
 constexpr size_t kUsualReadBlocks = 16;
+// Headers after the one found before tried before the index is asked.
+constexpr uint32_t kHeadersTriedAhead = 8;
 // Seconds NET_USE tries to open a table of another month, and the work table.
 constexpr double kMonthOpenSeconds = 5;
 constexpr double kWorkTableOpenSeconds = 20;
@@ -444,15 +446,22 @@ HeaderFacts& Pass::HeaderOf(xbase::WorkArea* dowod, std::string_view rd, std::st
     header_recno_ = 0;
   }
   const HeaderFields& hf = header_fields_;
-  // The headers were written in the order of their lines: the one after the header found
-  // before is tried first, and the index asked only when it is another document.
+  // The headers were written in the order of their lines: the few after the header found
+  // before (documents whose header was not needed lie between) are tried first, and the
+  // index asked only when none is the document.
   const xbase::Record* h = nullptr;
-  if (header_recno_ > 0 && header_recno_ < t.RecordCount() && dowod->filter().empty() &&
-      t.ReadNear(header_recno_ + 1, &header_guess_).ok() && !header_guess_.deleted() &&
-      Bytes(header_guess_, hf.rd) == rd && Bytes(header_guess_, hf.nrd) == nrd) {
-    ++header_recno_;
-    h = &header_guess_;
-  } else {
+  if (header_recno_ > 0 && dowod->filter().empty()) {
+    const uint32_t last = std::min<uint32_t>(t.RecordCount(), header_recno_ + kHeadersTriedAhead);
+    for (uint32_t recno = header_recno_ + 1; recno <= last; ++recno) {
+      if (!t.ReadNear(recno, &header_guess_).ok()) break;
+      if (!header_guess_.deleted() && Bytes(header_guess_, hf.rd) == rd && Bytes(header_guess_, hf.nrd) == nrd) {
+        header_recno_ = recno;
+        h = &header_guess_;
+        break;
+      }
+    }
+  }
+  if (h == nullptr) {
     if (dowod->order() != 1 && !dowod->SetOrder(1).ok()) return header_;
     auto found = dowod->SeekKey(header_key_);
     if (!found.ok() || !*found) return header_;
