@@ -45,8 +45,8 @@ constexpr std::array<std::string_view, kColumns> kColumnNames = {
     "D_RS_W", "D_RS_N", "D_RS_V", "D_RS_B", "D_RD_I", "D_RD_W", "D_RR_I", "D_RR_W"};
 
 // Articles whose changes are gathered before they are written out as a sorted run
-// (about 14 MiB).
-constexpr size_t kPendingRows = 65536;
+// (about 7 MiB).
+constexpr size_t kPendingRows = 32768;
 // Lines between two reports of progress (and two questions whether to stop).
 constexpr long kProgressEvery = 4096;
 // Read-ahead blocks of the headers while a month's lines are read, and as usual.
@@ -792,6 +792,9 @@ Result<MovementResult> Pass::Run() {
   }
   // A first month that could not be read leaves the table empty.
   HURT_RETURN_IF_ERROR(WriteRows());
+  out_.runs = static_cast<int>(runs_->runs());
+  out_.run_entries = static_cast<long>(runs_->entries());
+  out_.rows = static_cast<long>(asso_.table().RecordCount());
   runs_.reset();
   out_.card_stock = WholeOpenMonth(s_, req_.from, req_.to);
   return out_;

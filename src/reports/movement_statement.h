@@ -34,7 +34,7 @@
 // dated after the last is not counted.
 //
 // Cost. One pass over each month's lines in physical order (blocks read ahead). What the
-// lines add is gathered per article in a buffer of at most 65,536 articles (about 14 MiB);
+// lines add is gathered per article in a buffer of at most 32,768 articles (about 7 MiB);
 // when it is full, and at the end of each month, it is sorted by article and written as a
 // run to the station's scratch file rob/asso<nn>.tmp (reports/movement_runs.h), after the
 // first month's cards. At the end the cards and the runs are merged and every row of the
@@ -111,6 +111,11 @@ struct MovementResult {
   int months = 0;     // months read
   long lines = 0;     // lines read
   long counted = 0;   // lines counted in the work table
+  // How it went: the sorted runs written to the scratch file, the article sums in them, and
+  // the rows of the work table (each written once).
+  int runs = 0;
+  long run_entries = 0;
+  long rows = 0;
 };
 
 // What the computation shows while it runs (each may be empty).
