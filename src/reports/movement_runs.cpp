@@ -211,10 +211,11 @@ Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
   runs.reserve(runs_.size());
   for (const Section& s : runs_) runs.emplace_back(*data_.file, data_.path, s, each);
 
-  // The next entry of run i into heads[i] (its code's number in orders[i]); false at the
-  // end of the run.
-  std::vector<RunEntry> heads(runs.size());
+  // The next entry of run i made whole in its reader's buffer (its code's number in
+  // orders[i], its length in lengths[i]); false at the end of the run. It is decoded only
+  // when it is taken.
   std::vector<uint64_t> orders(runs.size());
+  std::vector<size_t> lengths(runs.size());
   auto next_entry = [&](size_t i, bool* got) -> Status {
     *got = false;
     Reader& r = runs[i];
@@ -222,11 +223,11 @@ Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
     HURT_RETURN_IF_ERROR(r.Need(kEntryHead));
     uint32_t flags = 0;
     std::memcpy(&flags, r.data() + 8, sizeof flags);
-    const size_t n = EncodedSize(flags);
-    HURT_RETURN_IF_ERROR(r.Need(n));
-    Decode(r.data(), &heads[i]);
-    orders[i] = KeyOrder(heads[i].indeks);
-    r.Take(n);
+    lengths[i] = EncodedSize(flags);
+    HURT_RETURN_IF_ERROR(r.Need(lengths[i]));
+    ArticleKey key;
+    std::memcpy(key.data(), r.data(), key.size());
+    orders[i] = KeyOrder(key);
     *got = true;
     return Status::Ok();
   };
@@ -259,13 +260,15 @@ Status MovementRuns::Merge(const Visit& visit, size_t buffer_bytes) {
   std::vector<RunEntry> entries;
   while (card || !heap.empty()) {
     const bool card_first = card && (heap.empty() || card_order <= orders[heap.front()]);
-    const ArticleKey key = card_first ? card_key : heads[heap.front()].indeks;
+    ArticleKey key = card_key;
+    if (!card_first) std::memcpy(key.data(), runs[heap.front()].data(), key.size());
     const uint64_t order = card_first ? card_order : orders[heap.front()];
     entries.clear();
     while (!heap.empty() && orders[heap.front()] == order) {
       std::pop_heap(heap.begin(), heap.end(), later);
       const size_t i = heap.back();
-      entries.push_back(heads[i]);
+      Decode(runs[i].data(), &entries.emplace_back());
+      runs[i].Take(lengths[i]);
       bool got = false;
       HURT_RETURN_IF_ERROR(next_entry(i, &got));
       if (got) {

@@ -634,7 +634,8 @@ Status Pass::Count(const xbase::Record& line, const LineFields& f, const MonthTa
   in.cena0 = cena0;
   in.wartosc = Number(line, f.wartosc);
   in.podatek = Number(line, f.podatek);
-  in.dolar_i = Number(line, f.dolar_i);
+  // The currency price matters only to a purchase (reverse charge).
+  in.dolar_i = column == kPzI ? Number(line, f.dolar_i) : 0.0;
   in.podatek0.assign(Bytes(line, f.podatek0));
   in.nb.assign(Bytes(line, f.nb));
   if (h.fifty_fifty < 0) h.fifty_fifty = FiftyFifty(in) ? 1 : 0;
