@@ -156,6 +156,14 @@ Status MovementRuns::Output::Put(std::string_view bytes) {
 
 Status MovementRuns::AddCard(const ArticleKey& key, std::string_view card) {
   if (!runs_.empty() || card.size() != card_length_) return Status::Invalid(data_.path + ": karta poza kolejnoscia");
+  // The merge pairs cards and runs by key: a card out of order (a damaged index) would
+  // give its article two rows.
+  const uint64_t order = KeyOrder(key);
+  if (cards_ > 0 && order < last_card_) {
+    return Status::Corruption("Kartoteka magazynu nie w kolejnosci indeksu (" +
+                              std::string(key.data(), key.size()) + ")");
+  }
+  last_card_ = order;
   const std::string_view k(key.data(), key.size());
   HURT_RETURN_IF_ERROR(data_.Put(k));
   HURT_RETURN_IF_ERROR(data_.Put(card));

@@ -76,7 +76,7 @@ class MovementRuns {
   MovementRuns(const MovementRuns&) = delete;
   MovementRuns& operator=(const MovementRuns&) = delete;
 
-  // The cards, in key order, before any run.
+  // The cards, in key order (Corruption when one is not), before any run.
   Status AddCard(const ArticleKey& key, std::string_view card);
   // One run: the entries in key order (each key once). The line facts of an article with
   // a card are not kept.
@@ -117,6 +117,7 @@ class MovementRuns {
   Section cards_section_;
   std::vector<Section> runs_;
   uint64_t cards_ = 0, entries_ = 0;
+  uint64_t last_card_ = 0;  // the last card's key as a number
 };
 
 }  // namespace hurt::reports

@@ -40,7 +40,7 @@
 // first month's cards. At the end the cards and the runs are merged and every row of the
 // work table is written once, appended in the order of its index, which is then built
 // from the rows so ordered. Nothing else of the work table is held in memory; the scratch
-// file is removed with the run.
+// files are removed at the end, also when the computation fails.
 #pragma once
 
 #include <functional>
