@@ -12,6 +12,34 @@ namespace {
 
 int ClampDec(int dec) { return dec < 0 ? 0 : dec > 15 ? 15 : dec; }
 
+// 10^0 .. 10^15, all exact in a double.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The text of m / 10^dec as FormatFixedTo lays it out: "-" for a negative m, the integer
+// digits without leading zeros ("0" when none), then "." and dec decimals.
+size_t LayOutScaled(int64_t m, int dec, char* out) {
+  const bool negative = m < 0;
+  uint64_t u = negative ? 0 - static_cast<uint64_t>(m) : static_cast<uint64_t>(m);
+  char reversed[24];
+  int n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  while (n < dec + 1) reversed[n++] = '0';
+  size_t k = 0;
+  if (negative) out[k++] = '-';
+  for (int i = n - 1; i >= dec; --i) out[k++] = reversed[i];
+  if (dec > 0) {
+    out[k++] = '.';
+    for (int i = dec - 1; i >= 0; --i) out[k++] = reversed[i];
+  }
+  return k;
+}
+
+size_t FormatFixedByDigits(double x, int dec, char* out);
+
 }  // namespace
 
 // |x| is taken as it reads at 15 significant digits (digits[0..count), the decimal point
@@ -19,6 +47,21 @@ int ClampDec(int dec) { return dec < 0 ? 0 : dec > 15 ? 15 : dec; }
 // `dec` decimals, and laid out without leading zeros.
 size_t FormatFixedTo(double x, int dec, char* out) {
   dec = ClampDec(dec);
+  // The common case first: x is the double nearest to a number m / 10^dec of at most 15
+  // digits. x * 10^dec then rounds to m exactly, x lies within 2^-53 |x| of m / 10^dec,
+  // well inside half a unit of its 15th digit, so the digits below say m and nothing
+  // beyond the decimals is rounded.
+  const double scaled = x * kPowersOfTen[dec];
+  if (std::fabs(scaled) < 1e15) {
+    const double m = std::nearbyint(scaled);
+    if (m == scaled) return LayOutScaled(static_cast<int64_t>(m), dec, out);
+  }
+  return FormatFixedByDigits(x, dec, out);
+}
+
+namespace {
+
+size_t FormatFixedByDigits(double x, int dec, char* out) {
   char digits[20];
   int count = 1;
   int int_digits = 1;
@@ -86,16 +129,14 @@ size_t FormatFixedTo(double x, int dec, char* out) {
   return n;
 }
 
+}  // namespace
+
 std::string FormatFixed(double x, int dec) {
   char text[kFixedTextMax];
   return std::string(text, FormatFixedTo(x, dec, text));
 }
 
 namespace {
-
-// 10^0 .. 10^15, all exact in a double.
-constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // The rounding through the decimal text, for every value.
 double RoundThroughText(double x, int dec) {
@@ -151,26 +192,37 @@ std::string Str(double x, int width, int dec) {
 }
 
 double Val(std::string_view text) {
+  const size_t n = text.size();
   size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
+  while (i < n && text[i] == ' ') ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i < n && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   const size_t start = i;
+  // Up to 15 digits the number is m / 10^decimals with both exact: the quotient is the
+  // correctly rounded value from_chars gives.
+  uint64_t m = 0;
+  int count = 0, decimals = 0;
   bool point = false;
-  bool digits = false;
-  for (; i < text.size(); ++i) {
+  for (; i < n; ++i) {
     const char c = text[i];
     if (c >= '0' && c <= '9') {
-      digits = true;
+      if (++count <= 15) {
+        m = m * 10 + static_cast<uint64_t>(c - '0');
+        decimals += point ? 1 : 0;
+      }
     } else if (c == '.' && !point) {
       point = true;
     } else {
       break;
     }
   }
-  if (!digits) return 0.0;
+  if (count == 0) return 0.0;
   double out = 0;
-  std::from_chars(text.data() + start, text.data() + i, out);
+  if (count <= 15) {
+    out = static_cast<double>(m) / kPowersOfTen[decimals];
+  } else {
+    std::from_chars(text.data() + start, text.data() + i, out);
+  }
   return negative ? -out : out;
 }
 

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "base/numeric.h"
@@ -14,6 +17,7 @@
 #include "documents/header_rules.h"
 #include "documents/kind_reader.h"
 #include "documents/stock_effect.h"
+#include "reports/movement_runs.h"
 #include "reports/vat_buckets.h"
 #include "session/area_position.h"
 #include "session/output/report_paths.h"
@@ -35,27 +39,21 @@ using documents::StockMove;
 
 std::string TwoDigits(int n) { return std::string{static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)}; }
 
-// The work table's columns that lines change, in the order of the table.
-enum Column {
-  kBoI, kBoW, kPdI, kPdW, kPzI, kPzW, kPzV, kPzB, kRsI, kRsW, kRsN, kRsV, kRsB, kRdI, kRdW, kRrI, kRrW, kColumns
-};
+// The names of the columns the lines change (MovementColumn).
 constexpr std::array<std::string_view, kColumns> kColumnNames = {
     "D_BO_I", "D_BO_W", "D_PD_I", "D_PD_W", "D_PZ_I", "D_PZ_W", "D_PZ_V", "D_PZ_B", "D_RS_I",
     "D_RS_W", "D_RS_N", "D_RS_V", "D_RS_B", "D_RD_I", "D_RD_W", "D_RR_I", "D_RR_W"};
 
-// Articles whose changes are gathered before they are written into the work table, in
-// the order of its index (about 10 MiB).
-constexpr size_t kPendingRows = 65536;
-// Rows skipped on the way to the next one written before a seek is made instead.
-constexpr int kSkipsBeforeSeek = 3;
+// Articles whose changes are gathered before they are written out as a sorted run
+// (about 7 MiB).
+constexpr size_t kPendingRows = 32768;
 // Lines between two reports of progress (and two questions whether to stop).
 constexpr long kProgressEvery = 4096;
-// Read-ahead blocks of 64 KiB for the work table while lines are counted into it: its
-// rows are visited in the order of the file, block after block.
-constexpr size_t kWorkTableReadBlocks = 64;
 // Read-ahead blocks of the headers while a month's lines are read, and as usual.
 constexpr size_t kHeaderReadBlocks = 32;
 constexpr size_t kUsualReadBlocks = 16;
+// Headers after the one found before tried before the index is asked.
+constexpr uint32_t kHeadersTriedAhead = 8;
 // Seconds NET_USE tries to open a table of another month, and the work table.
 constexpr double kMonthOpenSeconds = 5;
 constexpr double kWorkTableOpenSeconds = 20;
@@ -136,65 +134,69 @@ struct HeaderFacts {
   double kurs = 0, kurs_1 = 0;  // 0 without a foreign currency
   // An invoice made from issue notes (the notes moved the goods), once asked (-1 not yet).
   int from_notes = -1;
-};
-
-// An article code as the buffer keys it (8 bytes, compared as bytes).
-using ArticleKey = std::array<char, 8>;
-
-// What the lines of one article add to its row, not yet written there.
-struct PendingRow {
-  ArticleKey indeks{};
-  std::array<double, kColumns> add{};
-  uint32_t line = 0;  // the article's first line in the month (a row new to the table is made from it)
+  // The 50/50 rule applies to the document's lines (-1 not asked yet).
+  int fifty_fifty = -1;
 };
 
 // The pending rows of at most `capacity` articles, found by their code: an open-addressing
-// table of twice as many slots over a vector of the rows in the order they came.
+// table of twice as many slots (each with the code as a number, KeyOrder, so that a probe
+// reads one place) over a vector of the rows in the order they came.
 class PendingRows {
  public:
-  explicit PendingRows(size_t capacity) : slots_(SlotCount(capacity), kFree) { rows_.reserve(capacity); }
+  explicit PendingRows(size_t capacity) : slots_(SlotCount(capacity)) { rows_.reserve(capacity); }
   size_t size() const { return rows_.size(); }
-  // The row of `key`, or nullptr when it has none.
-  PendingRow* Find(const ArticleKey& key) {
-    const uint32_t at = slots_[SlotOf(key)];
-    return at == kFree ? nullptr : &rows_[at];
+  // The row of the code numbered `order`, or nullptr when it has none.
+  RunEntry* Find(uint64_t order) {
+    const Slot& slot = slots_[SlotOf(order)];
+    return slot.at == kFree ? nullptr : &rows_[slot.at];
   }
   // The row of `key`, made empty when it has none (the caller keeps size() below capacity).
-  PendingRow& Get(const ArticleKey& key) {
-    uint32_t& at = slots_[SlotOf(key)];
-    if (at == kFree) {
-      at = static_cast<uint32_t>(rows_.size());
+  RunEntry& Get(const ArticleKey& key, uint64_t order) {
+    Slot& slot = slots_[SlotOf(order)];
+    if (slot.at == kFree) {
+      slot = {order, static_cast<uint32_t>(rows_.size())};
       rows_.emplace_back().indeks = key;
     }
-    return rows_[at];
+    return rows_[slot.at];
   }
-  std::vector<PendingRow>& rows() { return rows_; }
+  std::vector<RunEntry>& rows() { return rows_; }
   void Clear() {
-    std::fill(slots_.begin(), slots_.end(), kFree);
+    std::fill(slots_.begin(), slots_.end(), Slot{});
     rows_.clear();
   }
 
  private:
   static constexpr uint32_t kFree = UINT32_MAX;
+  struct Slot {
+    uint64_t order = 0;
+    uint32_t at = kFree;
+  };
   static size_t SlotCount(size_t capacity) {
     size_t n = 1;
     while (n < capacity * 2) n <<= 1;
     return n;
   }
-  // The slot holding `key`, or the free one where it belongs.
-  size_t SlotOf(const ArticleKey& key) const {
-    uint64_t h = 0;
-    std::memcpy(&h, key.data(), sizeof h);
+  // The slot holding `order`, or the free one where it belongs.
+  size_t SlotOf(uint64_t order) const {
+    uint64_t h = order;
     h ^= h >> 33;  // the finaliser of MurmurHash3: every byte reaches the low bits
     h *= 0xff51afd7ed558ccdull;
     h ^= h >> 33;
     const size_t mask = slots_.size() - 1;
     for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
-      if (slots_[i] == kFree || rows_[slots_[i]].indeks == key) return i;
+      if (slots_[i].at == kFree || slots_[i].order == order) return i;
     }
   }
-  std::vector<uint32_t> slots_;
-  std::vector<PendingRow> rows_;
+  std::vector<Slot> slots_;
+  std::vector<RunEntry> rows_;
+};
+
+// What the pass keeps of an article card until its row is written.
+struct CardFacts {
+  std::array<char, 30> nazwa;  // blank-padded
+  std::array<char, 3> jm;
+  double cena_01, cena0, cena_pz, cena, cena2;
+  double bo_i, bo_w, sk_i, sk_w;  // the opening and the stock, quantity and value
 };
 
 // A document kind as the pass uses it: the kind, and what its lines do to stock.
@@ -220,15 +222,19 @@ class Pass {
   // Counts a line into its article's pending changes: `receipt` is its effect on stock,
   // `column` the first column of its group (kPdI, kPzI, kRsI, kRdI).
   Status Count(const xbase::Record& line, const LineFields& f, const MonthTables& t, bool before, bool receipt,
-               Column column, const KindFacts& kind);
-  // The pending changes of an article, the buffer written first when it is full.
-  Result<PendingRow*> PendingFor(std::string_view indeks, uint32_t line, const MonthTables& t);
-  // Writes the buffer into the work table in the order of its index, and empties it.
-  Status WritePending(const MonthTables& t);
-  // Makes the row of the chosen warehouse and `indeks` current: found, or added from the
-  // month's line `line`. False (and OK) when the article is left out by the group.
-  Result<bool> RowFor(const ArticleKey& indeks, uint32_t line, const MonthTables& t);
-  Status AddToRow(const PendingRow& p, const ArticleKey& indeks);
+               MovementColumn column, const KindFacts& kind);
+  // The pending changes of the line's article, the buffer written out first when it is full.
+  Result<RunEntry*> PendingFor(const xbase::Record& line, const LineFields& f, double cena0, const MonthTables& t);
+  // Writes the buffer to the scratch file as a sorted run, and empties it.
+  Status WriteRun(const MonthTables& t);
+  // Merges the cards and the runs into the work table, a row per article appended in the
+  // order of its index, and indexes it.
+  Status WriteRows();
+  // The row of an article: its card's, or made from its first line; what the runs from
+  // `entries` on added, written in.
+  Status WriteRow(const ArticleKey& key, const std::string* card, std::span<const RunEntry> entries);
+  // Writes a number into the row being made; the error names the field and the article.
+  Status SetNumber(int at, double value, std::string_view indeks);
   const KindFacts* KindOf(xbase::WorkArea* slow, std::string_view rd_bytes, std::string_view r_p,
                           std::string_view s_z);
   HeaderFacts& HeaderOf(xbase::WorkArea* dowod, std::string_view rd, std::string_view nrd);
@@ -245,11 +251,17 @@ class Pass {
   std::string prefix_, group_;
   bool no_fifty_marker_ = false;
   std::array<int, kColumns> column_at_{};
-  std::optional<LineFields> f_;  // of the month's lines
-  // The changes the lines counted so far make to the rows, at most kPendingRows articles.
+  // The positions of the work table's other fields.
+  struct RowFields {
+    int mag, indeks, nazwa, jm, cena_01, cena0, cena_pz, cena, cena2, sk_i, sk_w;
+  } at_{};
+  // The changes the lines counted so far make to the rows, at most kPendingRows articles,
+  // and the runs written out before.
   PendingRows pending_{kPendingRows};
-  bool row_visited_ = false;     // the work table stands on a row a seek found
-  int mag_at_ = -1, indeks_at_ = -1;
+  std::vector<std::pair<uint64_t, uint32_t>> order_;  // a run's articles sorted
+  std::vector<RunEntry*> sorted_;
+  std::unique_ptr<MovementRuns> runs_;
+  xbase::Record row_;  // the work table's row being made
   // Kinds of the month being read, once each; the last document's header.
   std::map<std::string, std::optional<KindFacts>, std::less<>> kinds_;
   std::string last_rd_;
@@ -259,6 +271,13 @@ class Pass {
   const KindFacts* valued_kind_ = nullptr;
   std::string header_key_;
   HeaderFacts header_;
+  // The header table's fields, and the record number of the last header found.
+  struct HeaderFields {
+    const xbase::Table* table = nullptr;
+    int rd = -1, nrd = -1, odbiorca = -1, waluta = -1, kurs = -1, kurs_1 = -1;
+  } header_fields_;
+  uint32_t header_recno_ = 0;
+  xbase::Record header_guess_;
   std::vector<int> opened_;  // areas of another month open now
 };
 
@@ -331,9 +350,6 @@ Status Pass::CopyCards(xbase::WorkArea& as) {
             jm = t.FieldIndex("JM"), cena_01 = t.FieldIndex("CENA_01"), cena0 = t.FieldIndex("CENA0"),
             cena_pz = t.FieldIndex("CENA_PZ"), cena = t.FieldIndex("CENA"), cena2 = t.FieldIndex("CENA2"),
             b_bo_i = t.FieldIndex("B_BO_I"), ilosc = t.FieldIndex("ILOSC"), grupa = t.FieldIndex("T_W_O_K");
-  const int a_mag = Field("MAG"), a_indeks = Field("INDEKS"), a_nazwa = Field("NAZWA"), a_jm = Field("JM");
-  const int a_cena_01 = Field("CENA_01"), a_cena0 = Field("CENA0"), a_cena_pz = Field("CENA_PZ"),
-            a_cena = Field("CENA"), a_cena2 = Field("CENA2"), a_sk_i = Field("D_SK_I"), a_sk_w = Field("D_SK_W");
   for (bool first = true;; first = false) {
     if (!first) HURT_RETURN_IF_ERROR(as.Skip(1));
     if (as.eof()) break;
@@ -343,21 +359,40 @@ Status Pass::CopyCards(xbase::WorkArea& as) {
     if (!group_.empty() && AllTrim(Bytes(r, grupa)) != group_) continue;
     const double bo_i = Number(r, b_bo_i), sk_i = Number(r, ilosc);
     const double bo_w = NewRound(bo_i * Number(r, cena_01), 2), sk_w = NewRound(sk_i * Number(r, cena0), 2);
-    HURT_RETURN_IF_ERROR(asso_.Append());
-    HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(a_mag, m));
-    HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(a_indeks, code));
-    HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(a_nazwa, Bytes(r, nazwa)));
-    HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(a_jm, Bytes(r, jm)));
-    const std::pair<int, double> numbers[] = {
-        {a_cena_01, Number(r, cena_01)}, {a_cena0, Number(r, cena0)}, {a_cena_pz, Number(r, cena_pz)},
-        {a_cena, Number(r, cena)},       {a_cena2, Number(r, cena2)}, {column_at_[kBoI], bo_i},
-        {column_at_[kBoW], bo_w},        {a_sk_i, sk_i},              {a_sk_w, sk_w},
-        {column_at_[kRrI], bo_i - sk_i}, {column_at_[kRrW], bo_w - sk_w}};
-    for (const auto& [at, value] : numbers) {
-      if (value != 0) HURT_RETURN_IF_ERROR(asso_.Replace(at, xbase::Value(value)));
-    }
+    CardFacts card{};
+    const std::string_view name = Bytes(r, nazwa), unit = Bytes(r, jm);
+    card.nazwa.fill(' ');
+    card.jm.fill(' ');
+    std::memcpy(card.nazwa.data(), name.data(), std::min(name.size(), card.nazwa.size()));
+    std::memcpy(card.jm.data(), unit.data(), std::min(unit.size(), card.jm.size()));
+    card.cena_01 = Number(r, cena_01);
+    card.cena0 = Number(r, cena0);
+    card.cena_pz = Number(r, cena_pz);
+    card.cena = Number(r, cena);
+    card.cena2 = Number(r, cena2);
+    card.bo_i = bo_i;
+    card.bo_w = bo_w;
+    card.sk_i = sk_i;
+    card.sk_w = sk_w;
+    HURT_RETURN_IF_ERROR(
+        runs_->AddCard(ArticleKeyOf(code), std::string_view(reinterpret_cast<const char*>(&card), sizeof card)));
   }
-  return asso_.Flush();
+  return Status::Ok();
+}
+
+Status Pass::SetNumber(int at, double value, std::string_view indeks) {
+  const xbase::DbfFieldDescriptor& field = asso_.field(at);
+  char text[kFixedTextMax];
+  const size_t n = std::isfinite(value) ? FormatFixedTo(value, field.decimals, text) : kFixedTextMax;
+  if (n > static_cast<size_t>(field.width)) {
+    return Status::Invalid("Liczba poza polem " + std::string(field.name) + " pliku " + table_.name() + " (" +
+                           std::string(1, mag_) + std::string(RTrim(indeks)) + ")");
+  }
+  char bytes[kFixedTextMax];
+  const size_t pad = static_cast<size_t>(field.width) - n;
+  std::memset(bytes, ' ', pad);
+  std::memcpy(bytes + pad, text, n);
+  return row_.SetFieldBytes(at, std::string_view(bytes, static_cast<size_t>(field.width)));
 }
 
 const KindFacts* Pass::KindOf(xbase::WorkArea* slow, std::string_view rd_bytes, std::string_view r_p,
@@ -399,21 +434,50 @@ HeaderFacts& Pass::HeaderOf(xbase::WorkArea* dowod, std::string_view rd, std::st
   header_key_ = std::string(rd) + std::string(nrd);
   header_ = HeaderFacts{};
   if (dowod == nullptr || dowod->order_count() < 1) return header_;
-  if (dowod->order() != 1 && !dowod->SetOrder(1).ok()) return header_;
-  auto found = dowod->SeekKey(header_key_);
-  if (!found.ok() || !*found) return header_;
-  const xbase::Record& h = dowod->record();
-  const xbase::Table& t = dowod->table();
-  header_.odbiorca = std::string(Bytes(h, t.FieldIndex("ODBIORCA")));
+  xbase::Table& t = dowod->table();
+  if (header_fields_.table != &t) {
+    header_fields_ = {&t,
+                      t.FieldIndex("RD"),
+                      t.FieldIndex("NRD"),
+                      t.FieldIndex("ODBIORCA"),
+                      t.FieldIndex("WALUTA"),
+                      t.FieldIndex("KURS"),
+                      t.FieldIndex("KURS_1")};
+    header_recno_ = 0;
+  }
+  const HeaderFields& hf = header_fields_;
+  // The headers were written in the order of their lines: the few after the header found
+  // before (documents whose header was not needed lie between) are tried first, and the
+  // index asked only when none is the document.
+  const xbase::Record* h = nullptr;
+  if (header_recno_ > 0 && dowod->filter().empty()) {
+    const uint32_t last = std::min<uint32_t>(t.RecordCount(), header_recno_ + kHeadersTriedAhead);
+    for (uint32_t recno = header_recno_ + 1; recno <= last; ++recno) {
+      if (!t.ReadNear(recno, &header_guess_).ok()) break;
+      if (!header_guess_.deleted() && Bytes(header_guess_, hf.rd) == rd && Bytes(header_guess_, hf.nrd) == nrd) {
+        header_recno_ = recno;
+        h = &header_guess_;
+        break;
+      }
+    }
+  }
+  if (h == nullptr) {
+    if (dowod->order() != 1 && !dowod->SetOrder(1).ok()) return header_;
+    auto found = dowod->SeekKey(header_key_);
+    if (!found.ok() || !*found) return header_;
+    h = &dowod->record();
+    header_recno_ = dowod->recno();
+  }
+  header_.odbiorca = std::string(Bytes(*h, hf.odbiorca));
   for (char c : header_.odbiorca) {
     if (c == '/' || c == '\\') {
       header_.marks = header_.odbiorca;
       break;
     }
   }
-  if (documents::IsForeignCurrency(Bytes(h, t.FieldIndex("WALUTA")))) {
-    header_.kurs = Number(h, t.FieldIndex("KURS"));
-    header_.kurs_1 = Number(h, t.FieldIndex("KURS_1"));
+  if (documents::IsForeignCurrency(Bytes(*h, hf.waluta))) {
+    header_.kurs = Number(*h, hf.kurs);
+    header_.kurs_1 = Number(*h, hf.kurs_1);
   }
   return header_;
 }
@@ -426,95 +490,117 @@ bool Pass::InGroup(xbase::WorkArea* as, std::string_view indeks) {
   return AllTrim(Bytes(as->record(), as->FieldIndex("T_W_O_K"))) == group_;
 }
 
-Result<PendingRow*> Pass::PendingFor(std::string_view indeks, uint32_t line, const MonthTables& t) {
-  ArticleKey key;
-  key.fill(' ');
-  std::memcpy(key.data(), indeks.data(), std::min(indeks.size(), key.size()));
-  if (PendingRow* row = pending_.Find(key)) return row;
-  if (pending_.size() >= kPendingRows) HURT_RETURN_IF_ERROR(WritePending(t));
-  PendingRow& row = pending_.Get(key);
-  row.line = line;
-  return &row;
+Result<RunEntry*> Pass::PendingFor(const xbase::Record& line, const LineFields& f, double cena0,
+                                   const MonthTables& t) {
+  const ArticleKey key = ArticleKeyOf(Bytes(line, f.indeks));
+  const uint64_t order = KeyOrder(key);
+  if (RunEntry* e = pending_.Find(order)) return e;
+  if (pending_.size() >= kPendingRows) HURT_RETURN_IF_ERROR(WriteRun(t));
+  RunEntry& e = pending_.Get(key, order);
+  // What a row is made from when the article has no card.
+  LineRowFacts& facts = e.facts;
+  const std::string_view nazwa = Bytes(line, f.nazwa), jm = Bytes(line, f.jm);
+  facts.nazwa.fill(' ');
+  facts.jm.fill(' ');
+  std::memcpy(facts.nazwa.data(), nazwa.data(), std::min(nazwa.size(), facts.nazwa.size()));
+  std::memcpy(facts.jm.data(), jm.data(), std::min(jm.size(), facts.jm.size()));
+  const std::string_view nb = Bytes(line, f.nb);
+  facts.gross = nb.find_first_not_of(' ') != std::string_view::npos && AllTrim(nb) == "B";
+  facts.cena0 = cena0;
+  facts.cena = Number(line, f.cena);
+  return &e;
 }
 
-Status Pass::WritePending(const MonthTables& t) {
-  std::vector<PendingRow>& rows = pending_.rows();
-  std::vector<uint32_t> order(rows.size());
-  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return rows[a].indeks < rows[b].indeks; });
-  for (uint32_t i : order) {
-    const PendingRow& p = rows[i];
-    auto row = RowFor(p.indeks, p.line, t);
-    HURT_RETURN_IF_ERROR(row.status());
-    if (*row) HURT_RETURN_IF_ERROR(AddToRow(p, p.indeks));
-  }
-  pending_.Clear();
-  return asso_.Flush();
-}
-
-Status Pass::AddToRow(const PendingRow& p, const ArticleKey& indeks) {
-  for (int c = 0; c < kColumns; ++c) {
-    const double add = p.add[static_cast<size_t>(c)];
-    if (add == 0) continue;
-    const int at = column_at_[static_cast<size_t>(c)];
-    const double now = Val(asso_.FieldBytes(at)) + add;
-    if (!asso_.Replace(at, xbase::Value(now)).ok()) {
-      return Status::Invalid("Liczba poza polem " + std::string(kColumnNames[static_cast<size_t>(c)]) + " pliku " +
-                             table_.name() + " (" + std::string(1, mag_) + std::string(indeks.data(), indeks.size()) +
-                             ")");
+Status Pass::WriteRun(const MonthTables& t) {
+  std::vector<RunEntry>& rows = pending_.rows();
+  if (rows.empty()) return Status::Ok();
+  order_.clear();
+  for (uint32_t i = 0; i < rows.size(); ++i) {
+    RunEntry& e = rows[i];
+    e.changed = 0;
+    for (int c = 0; c < kColumns; ++c) {
+      if (e.add[static_cast<size_t>(c)] != 0) e.changed |= uint32_t{1} << c;
     }
+    order_.emplace_back(KeyOrder(e.indeks), i);
   }
+  std::sort(order_.begin(), order_.end());
+  sorted_.clear();
+  for (const auto& [order, i] : order_) sorted_.push_back(&rows[i]);
+  // An article without a card joins the statement by the group of its card in the month
+  // its lines were read in (asked in key order, so the seeks move forward).
+  if (!group_.empty()) {
+    for (RunEntry* e : sorted_) e->in_group = InGroup(t.as, std::string_view(e->indeks.data(), e->indeks.size()));
+  }
+  HURT_RETURN_IF_ERROR(runs_->AddRun(sorted_));
+  pending_.Clear();
   return Status::Ok();
 }
 
-Result<bool> Pass::RowFor(const ArticleKey& indeks, uint32_t line, const MonthTables& t) {
-  const std::string_view code(indeks.data(), indeks.size());
-  std::string key(1, mag_);
-  key.append(code);
-  // The rows are visited in key order and most of them lie a row or two after the one
-  // before: a skip is cheaper than a seek from the top of the index.
-  if (asso_.order() == 1 && !asso_.eof() && row_visited_) {
-    for (int step = 0; step < kSkipsBeforeSeek; ++step) {
-      const std::string_view m = asso_.FieldBytes(mag_at_), i = asso_.FieldBytes(indeks_at_);
-      const int c = m.size() == 1 && m[0] == mag_ ? i.compare(code) : (m < std::string_view(key).substr(0, 1) ? -1 : 1);
-      if (c == 0) return true;
-      if (c > 0) break;
-      HURT_RETURN_IF_ERROR(asso_.Skip(1));
-      if (asso_.eof()) break;
+Status Pass::WriteRows() {
+  HURT_RETURN_IF_ERROR(asso_.Flush());
+  HURT_RETURN_IF_ERROR(runs_->Merge([this](const ArticleKey& key, const std::string* card,
+                                           std::span<const RunEntry> entries) { return WriteRow(key, card, entries); }));
+  HURT_RETURN_IF_ERROR(table_.Index());
+  return asso_.GoTop();
+}
+
+Status Pass::WriteRow(const ArticleKey& key, const std::string* card, std::span<const RunEntry> entries) {
+  const std::string_view code(key.data(), key.size());
+  row_.Blank();
+  HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.mag, std::string_view(&mag_, 1)));
+  HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.indeks, code));
+  if (card != nullptr) {
+    CardFacts c;
+    std::memcpy(&c, card->data(), std::min(card->size(), sizeof c));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.nazwa, std::string_view(c.nazwa.data(), c.nazwa.size())));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.jm, std::string_view(c.jm.data(), c.jm.size())));
+    const std::pair<int, double> numbers[] = {
+        {at_.cena_01, c.cena_01}, {at_.cena0, c.cena0},       {at_.cena_pz, c.cena_pz},
+        {at_.cena, c.cena},       {at_.cena2, c.cena2},       {column_at_[kBoI], c.bo_i},
+        {column_at_[kBoW], c.bo_w},    {at_.sk_i, c.sk_i},       {at_.sk_w, c.sk_w},
+        {column_at_[kRrI], c.bo_i - c.sk_i}, {column_at_[kRrW], c.bo_w - c.sk_w}};
+    for (const auto& [at, value] : numbers) {
+      if (value != 0) HURT_RETURN_IF_ERROR(SetNumber(at, value, code));
     }
+  } else {
+    // An article the first month's cards did not have: its row from its first line (of
+    // the first run that found it in the group).
+    size_t first = 0;
+    if (!group_.empty()) {
+      while (first < entries.size() && !entries[first].in_group) ++first;
+    }
+    if (first == entries.size()) return Status::Ok();
+    entries = entries.subspan(first);
+    const LineRowFacts& facts = entries.front().facts;
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.nazwa, std::string_view(facts.nazwa.data(), facts.nazwa.size())));
+    HURT_RETURN_IF_ERROR(row_.SetFieldBytes(at_.jm, std::string_view(facts.jm.data(), facts.jm.size())));
+    if (facts.cena0 != 0) {
+      HURT_RETURN_IF_ERROR(SetNumber(at_.cena_01, facts.cena0, code));
+      HURT_RETURN_IF_ERROR(SetNumber(at_.cena0, facts.cena0, code));
+    }
+    if (facts.cena != 0) HURT_RETURN_IF_ERROR(SetNumber(facts.gross ? at_.cena2 : at_.cena, facts.cena, code));
   }
-  auto found = asso_.SeekKey(key);
-  HURT_RETURN_IF_ERROR(found.status());
-  row_visited_ = true;
-  if (*found) return true;
-  if (!group_.empty() && !InGroup(t.as, code)) return false;
-  // An article the first month's cards did not have: its row from its first line.
-  xbase::Record rec;
-  HURT_RETURN_IF_ERROR(t.dow->table().Read(line, &rec));
-  const LineFields& f = *f_;
-  row_visited_ = false;  // the new row is not in its place in the index until it is written
-  HURT_RETURN_IF_ERROR(asso_.Append());
-  HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(Field("MAG"), key.substr(0, 1)));
-  HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(Field("INDEKS"), code));
-  HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(Field("NAZWA"), Bytes(rec, f.nazwa)));
-  HURT_RETURN_IF_ERROR(asso_.ReplaceBytes(Field("JM"), Bytes(rec, f.jm)));
-  const double cena0 = Number(rec, f.cena0);
-  if (cena0 != 0) {
-    HURT_RETURN_IF_ERROR(asso_.Replace(Field("CENA_01"), xbase::Value(cena0)));
-    HURT_RETURN_IF_ERROR(asso_.Replace(Field("CENA0"), xbase::Value(cena0)));
+  uint32_t changed = 0;
+  for (const RunEntry& e : entries) changed |= e.changed;
+  for (uint32_t bits = changed; bits != 0; bits &= bits - 1) {
+    const auto c = static_cast<size_t>(std::countr_zero(bits));
+    const int at = column_at_[c];
+    // Run after run onto what the card put there, as the months and the buffer went.
+    double value = card != nullptr ? Val(row_.FieldBytes(at)) : 0.0;
+    for (const RunEntry& e : entries) {
+      if ((e.changed & (uint32_t{1} << c)) != 0) value += e.add[c];
+    }
+    HURT_RETURN_IF_ERROR(SetNumber(at, value, code));
   }
-  const double cena = Number(rec, f.cena);
-  const bool gross = AllTrim(Bytes(rec, f.nb)) == "B";
-  if (cena != 0) HURT_RETURN_IF_ERROR(asso_.Replace(Field(gross ? "CENA2" : "CENA"), xbase::Value(cena)));
-  return true;
+  return asso_.table().Append(row_).status();
 }
 
 Status Pass::Count(const xbase::Record& line, const LineFields& f, const MonthTables& t, bool before, bool receipt,
-                   Column column, const KindFacts& kind) {
-  auto pending = PendingFor(Bytes(line, f.indeks), line.recno(), t);
+                   MovementColumn column, const KindFacts& kind) {
+  const double q = Number(line, f.ilosc), cena0 = Number(line, f.cena0);
+  auto pending = PendingFor(line, f, cena0, t);
   HURT_RETURN_IF_ERROR(pending.status());
   std::array<double, kColumns>& add = (*pending)->add;
-  const double q = Number(line, f.ilosc), cena0 = Number(line, f.cena0);
   const double koszt = NewRound(q * cena0, 2);
   // Its effect on stock: what the documents say the card must hold.
   const double sign = receipt ? 1.0 : -1.0;
@@ -540,7 +626,7 @@ Status Pass::Count(const xbase::Record& line, const LineFields& f, const MonthTa
     in.no_fifty_marker = no_fifty_marker_;
     valued_kind_ = &kind;
   }
-  const HeaderFacts& h = HeaderOf(t.dowod, Bytes(line, f.rd), Bytes(line, f.nrd));
+  HeaderFacts& h = HeaderOf(t.dowod, Bytes(line, f.rd), Bytes(line, f.nrd));
   in.header_text = h.marks;
   in.kurs = h.kurs;
   in.kurs_1 = h.kurs_1;
@@ -548,11 +634,13 @@ Status Pass::Count(const xbase::Record& line, const LineFields& f, const MonthTa
   in.cena0 = cena0;
   in.wartosc = Number(line, f.wartosc);
   in.podatek = Number(line, f.podatek);
-  in.dolar_i = Number(line, f.dolar_i);
+  // The currency price matters only to a purchase (reverse charge).
+  in.dolar_i = column == kPzI ? Number(line, f.dolar_i) : 0.0;
   in.podatek0.assign(Bytes(line, f.podatek0));
   in.nb.assign(Bytes(line, f.nb));
+  if (h.fifty_fifty < 0) h.fifty_fifty = FiftyFifty(in) ? 1 : 0;
   RateBuckets b;
-  AddLine(b, in, ValueOfLine(in));
+  AddLine(b, in, ValueOfLine(in, h.fifty_fifty == 1));
   if (column == kPzI) {
     add[kPzV] += in_column * b.Vat();
     add[kPzB] += in_column * b.gross;
@@ -599,7 +687,7 @@ Status Pass::Line(const xbase::Record& line, const LineFields& f, const MonthTab
   }
   if (!here) return Status::Ok();
   const bool receipt = move == StockMove::kReceipt;
-  Column column = receipt ? kPdI : kRdI;
+  MovementColumn column = receipt ? kPdI : kRdI;
   if (kind->s_z == 'Z') column = kPzI;
   if (kind->s_z == 'S') column = kRsI;
   return Count(line, f, t, before, receipt, column, *facts);
@@ -607,8 +695,7 @@ Status Pass::Line(const xbase::Record& line, const LineFields& f, const MonthTab
 
 Status Pass::Lines(const std::string& period, const MonthTables& t) {
   xbase::Table& dow = t.dow->table();
-  f_.emplace(dow);
-  const LineFields& f = *f_;
+  const LineFields f(dow);
   if (!f.Complete()) return Status::Invalid("Plik " + period + "/dow bez pol pozycji");
   // The headers are sought in the order of their lines, which is nearly the order they
   // were written in: let the seeks use blocks read ahead while the month is read.
@@ -641,7 +728,7 @@ Status Pass::Lines(const std::string& period, const MonthTables& t) {
   }
   out_.lines += read;
   HURT_RETURN_IF_ERROR(scan.status());
-  return WritePending(t);
+  return WriteRun(t);
 }
 
 Result<MovementResult> Pass::Run() {
@@ -650,17 +737,19 @@ Result<MovementResult> Pass::Run() {
   group_ = AllTrim(req_.group);
   no_fifty_marker_ = s_.FileX("50_50.---");
   for (int c = 0; c < kColumns; ++c) column_at_[static_cast<size_t>(c)] = Field(kColumnNames[static_cast<size_t>(c)]);
-  mag_at_ = Field("MAG");
-  indeks_at_ = Field("INDEKS");
+  at_ = {Field("MAG"),  Field("INDEKS"), Field("NAZWA"), Field("JM"),     Field("CENA_01"), Field("CENA0"),
+         Field("CENA_PZ"), Field("CENA"), Field("CENA2"), Field("D_SK_I"), Field("D_SK_W")};
   for (int at : column_at_) {
     if (at < 0) return Status::Invalid("Plik " + table_.name() + " bez pol ruchu");
   }
   const std::string open_month = s_.InArchive() ? s_.hh_arc() : s_.hh();
   const std::vector<std::string> months = MonthsOf(req_.from, req_.to);
-  // The rows are changed in runs in the order of the file: each block of them is written
-  // once per run, not once per row.
-  asso_.table().SetReadAheadBlocks(kWorkTableReadBlocks);
-  HURT_RETURN_IF_ERROR(asso_.table().SetWriteBehind(true));
+  // What the pass gathers goes to the station's scratch file beside the work table, and
+  // from there into the table's rows once, at the end.
+  auto runs = MovementRuns::Create(s_.env(), s_.Path(table_.name()), sizeof(CardFacts));
+  if (!runs.ok()) return runs.status();
+  runs_ = std::move(*runs);
+  row_ = asso_.table().NewRecord();
   for (size_t i = 0; i < months.size() && !out_.interrupted; ++i) {
     const std::string& period = months[i];
     if (progress_.month) progress_.month(period);
@@ -685,6 +774,7 @@ Result<MovementResult> Pass::Run() {
     last_kind_ = nullptr;
     valued_kind_ = nullptr;
     header_key_.clear();
+    header_fields_ = {};
     Status st;
     if (i == 0) {
       st = CopyCards(*t.as);
@@ -693,7 +783,6 @@ Result<MovementResult> Pass::Run() {
         return out_;
       }
     }
-    if (st.ok()) st = table_.Index();
     if (st.ok()) st = Lines(period, t);
     keep_dowod.reset();
     keep_slow.reset();
@@ -702,9 +791,12 @@ Result<MovementResult> Pass::Run() {
     HURT_RETURN_IF_ERROR(st);
     ++out_.months;
   }
-  HURT_RETURN_IF_ERROR(table_.Index());  // a first month that could not be read leaves it empty
-  HURT_RETURN_IF_ERROR(asso_.Flush());
-  HURT_RETURN_IF_ERROR(asso_.table().SetWriteBehind(false));
+  // A first month that could not be read leaves the table empty.
+  HURT_RETURN_IF_ERROR(WriteRows());
+  out_.runs = static_cast<int>(runs_->runs());
+  out_.run_entries = static_cast<long>(runs_->entries());
+  out_.rows = static_cast<long>(asso_.table().RecordCount());
+  runs_.reset();
   out_.card_stock = WholeOpenMonth(s_, req_.from, req_.to);
   return out_;
 }
@@ -756,8 +848,11 @@ Result<std::unique_ptr<MovementTable>> MovementTable::Create(session::Session& s
 MovementTable::~MovementTable() {
   (void)s_.areas().Close(kArea);
   (void)s_.env().Remove(s_.Path(name_ + ".dbf"));
-  const std::string ntx = s_.Path(name_ + ".ntx");
-  if (s_.env().Exists(ntx)) (void)s_.env().Remove(ntx);
+  std::vector<std::string> files = {s_.Path(name_ + ".ntx")};
+  for (const char* extension : MovementRuns::kExtensions) files.push_back(s_.Path(name_ + extension));
+  for (const std::string& file : files) {
+    if (s_.env().Exists(file)) (void)s_.env().Remove(file);
+  }
 }
 
 xbase::WorkArea& MovementTable::area() { return *s_.areas().Area(kArea); }

@@ -34,11 +34,13 @@
 // dated after the last is not counted.
 //
 // Cost. One pass over each month's lines in physical order (blocks read ahead). What the
-// lines add is gathered per article in a buffer of at most 65,536 articles (about 10 MiB);
-// when it is full, and at the end of each month, it is written into the work table in the
-// order of its index: a seek (or a step of a row or two) per article, the rows changed in
-// the blocks of the table that the engine keeps and written once per block (writing
-// behind, xbase/table.h). Nothing else of the work table is held in memory.
+// lines add is gathered per article in a buffer of at most 32,768 articles (about 7 MiB);
+// when it is full, and at the end of each month, it is sorted by article and written as a
+// run to the station's scratch file rob/asso<nn>.tmp (reports/movement_runs.h), after the
+// first month's cards. At the end the cards and the runs are merged and every row of the
+// work table is written once, appended in the order of its index, which is then built
+// from the rows so ordered. Nothing else of the work table is held in memory; the scratch
+// files are removed at the end, also when the computation fails.
 #pragma once
 
 #include <functional>
@@ -70,8 +72,8 @@ std::vector<std::string> MonthsOf(JulianDay from, JulianDay to);
 
 // The station's work table rob/asso<nn>, created empty in work area 222 under "asso" and
 // opened exclusively. Its index rob/asso<nn>.ntx (mag+indeks) is built by the computation
-// once the first month's cards are in. Destroying the object closes the area and erases
-// the table and its index.
+// once the rows are in. Destroying the object closes the area and erases the table, its
+// index and the computation's scratch file.
 class MovementTable {
  public:
   // Shows "Plik rob/asso<nn> niedostepny" and fails when the table cannot be made or
@@ -109,6 +111,11 @@ struct MovementResult {
   int months = 0;     // months read
   long lines = 0;     // lines read
   long counted = 0;   // lines counted in the work table
+  // How it went: the sorted runs written to the scratch file, the article sums in them, and
+  // the rows of the work table (each written once).
+  int runs = 0;
+  long run_entries = 0;
+  long rows = 0;
 };
 
 // What the computation shows while it runs (each may be empty).

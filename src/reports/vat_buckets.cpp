@@ -82,14 +82,16 @@ bool FiftyFifty(const LineValuationInput& in) {
   return false;
 }
 
-LineValue ValueOfLine(const LineValuationInput& in) {
+LineValue ValueOfLine(const LineValuationInput& in) { return ValueOfLine(in, FiftyFifty(in)); }
+
+LineValue ValueOfLine(const LineValuationInput& in, bool fifty_fifty) {
   const documents::DocKind& k = in.kind;
   // 1. A warehouse kind at purchase price (the 50/50 transfer "RD" excepted).
-  if (k.s_z == 'D' && !FiftyFifty(in)) return {NewRound(in.ilosc * in.cena0, 2), 0};
+  if (k.s_z == 'D' && !fifty_fifty) return {NewRound(in.ilosc * in.cena0, 2), 0};
   // 2. An internal purchase invoice: its net alone.
   if (k.s_z == 'Z' && k.HasTag("WEWN")) return {in.wartosc, 0};
   // 3. 50/50: half of the VAT is not deducted, it goes to the net.
-  if (FiftyFifty(in)) {
+  if (fifty_fifty) {
     const double half = NewRound(in.podatek / 2, 2);
     return {in.wartosc + in.podatek - half, half};
   }

@@ -70,6 +70,8 @@ struct LineValue {
   double net = 0, vat = 0;
 };
 LineValue ValueOfLine(const LineValuationInput& in);
+// The same with FiftyFifty(in) given: it is one answer for all lines of a document.
+LineValue ValueOfLine(const LineValuationInput& in, bool fifty_fifty);
 
 // Adds a valued line to the buckets of its rate: a gross-priced sales line ("B") has
 // its VAT inside its value; every other line adds net and VAT.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -75,6 +77,31 @@ TEST(FormatFixed, MatchesThePlainFormatter) {
   }
   EXPECT_EQ(FormatFixed(std::nan(""), 2), "0.00");
   EXPECT_EQ(FormatFixed(-1e308, 0).size(), 310u);
+}
+
+// Numbers written to fields mostly have no more decimals than the field: the shorter road
+// FormatFixed takes for them must give what the 15 digits give, also for the doubles
+// just beside them.
+TEST(FormatFixed, NumbersOfFewDecimalsMatchThePlainFormatter) {
+  std::mt19937_64 rng(11);
+  std::uniform_int_distribution<int> digits_of(1, 16);
+  std::uniform_int_distribution<int> dec_of(0, 15);
+  for (int i = 0; i < 300000; ++i) {
+    const int digits = digits_of(rng);
+    const auto m = static_cast<int64_t>(rng() % static_cast<uint64_t>(std::pow(10.0, digits))) * (i % 2 ? -1 : 1);
+    const int dec = dec_of(rng);
+    const int scale = i % 4 == 0 ? dec_of(rng) : dec;
+    const double x = static_cast<double>(m) / std::pow(10.0, scale);
+    for (double y : {x, std::nextafter(x, 1e300), std::nextafter(x, -1e300)}) {
+      ASSERT_EQ(FormatFixed(y, dec), ReferenceFixed(y, dec)) << m << "e-" << scale << "," << dec;
+    }
+  }
+  EXPECT_EQ(FormatFixed(-0.0, 2), "0.00");
+  EXPECT_EQ(FormatFixed(-0.25, 1), "-0.3");
+  EXPECT_EQ(FormatFixed(-0.004, 2), "0.00");
+  EXPECT_EQ(FormatFixed(999999999999999.0, 0), "999999999999999");
+  EXPECT_EQ(FormatFixed(0.5, 0), "1");
+  EXPECT_EQ(FormatFixed(12.5, 3), "12.500");
 }
 
 TEST(NewRound, RoundsHalvesAwayFromZeroAsTheValueReads) {
@@ -149,6 +176,26 @@ TEST(Val, ReadsLeadingNumberAndIgnoresTheRest) {
   EXPECT_DOUBLE_EQ(Val(" -.x"), 0.0);
   EXPECT_DOUBLE_EQ(Val("  -1234567.891"), -1234567.891);
   EXPECT_EQ(Val("0.1"), 0.1);  // the nearest double, as strtod reads it
+}
+
+// Field texts of up to 15 digits are read without the general parser: the same doubles.
+TEST(Val, ReadsFieldTextsAsStrtodDoes) {
+  std::mt19937_64 rng(5);
+  std::uniform_int_distribution<int> digits_of(1, 20);
+  for (int i = 0; i < 300000; ++i) {
+    const int digits = digits_of(rng);
+    std::string number;
+    for (int d = 0; d < digits; ++d) number += static_cast<char>('0' + rng() % 10);
+    const size_t point = rng() % (number.size() + 2);
+    if (point <= number.size()) number.insert(point, ".");
+    if (rng() % 2) number.insert(0, "-");
+    const std::string field = std::string(rng() % 4, ' ') + number;
+    ASSERT_EQ(Val(field), std::strtod(number.c_str(), nullptr)) << "[" << field << "]";
+  }
+  EXPECT_EQ(Val("123456789012345"), 123456789012345.0);
+  EXPECT_EQ(Val("1234567890123456789"), 1234567890123456789.0);
+  EXPECT_EQ(Val("0.000000000000001"), 1e-15);
+  EXPECT_TRUE(std::signbit(Val("-0.00")));
 }
 
 TEST(NumericFieldText, RefusesValuesWiderThanTheField) {
