@@ -7,6 +7,7 @@
 
 #include "base/clock.h"
 #include "devices/card_link.h"
+#include "devices/card_station.h"
 
 namespace hurt::devices {
 namespace {
@@ -128,6 +129,27 @@ TEST(CardLink, TheLastTransactionCopyAndTheQueries) {
   EXPECT_EQ(fiserv_link.Transact(CardTxnType::kRefund, 12.34).outcome, CardOutcome::kApproved);
   EXPECT_EQ(net.ports[7004].received[0], fiserv::Refund(12.34));
   EXPECT_FALSE(fiserv_link.LastTransaction());  // Fiserv keeps no copy for us: the operator says
+}
+
+}  // namespace
+}  // namespace hurt::devices
+
+namespace hurt::devices {
+namespace {
+
+TEST(CardNote, ItsTextRoundTripsAndABrokenOneIsNoNote) {
+  CardNote n;
+  n.rd = "SD";
+  n.odb = "KARTA";
+  n.type = '1';
+  n.amount = "000000002892";
+  n.stage = CardNote::Stage::kApproved;
+  const std::string text = EncodeCardNote(n);
+  EXPECT_EQ(text, "rd=SD\nodb=KARTA\ntyp=1\nkwota=000000002892\nstan=przyjeta\n");
+  EXPECT_EQ(DecodeCardNote(text), n);
+  EXPECT_FALSE(DecodeCardNote("rd=SD\nkwota=12\nstan=przyjeta\n"));      // no type, short amount
+  EXPECT_FALSE(DecodeCardNote("rd=SD\ntyp=0\nkwota=000000002892\n"));    // no stage
+  EXPECT_FALSE(DecodeCardNote(""));
 }
 
 }  // namespace
