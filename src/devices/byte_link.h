@@ -28,6 +28,9 @@ class ByteLink {
   virtual Result<size_t> Pending() = 0;
   // Drops what still waits in the output queue.
   virtual Status DropOutput() = 0;
+  // Waits at most `ms` of real time for input (a device that cannot wait returns at
+  // once). Only for a reply that comes from outside whatever clock the session runs on.
+  virtual void WaitReadable(int ms) { (void)ms; }
 };
 
 // The line settings of a serial port.

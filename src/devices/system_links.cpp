@@ -61,6 +61,11 @@ class FdLink final : public ByteLink {
     return static_cast<size_t>(n < 0 ? 0 : n);
   }
 
+  void WaitReadable(int ms) override {
+    pollfd p{fd_, POLLIN, 0};
+    (void)::poll(&p, 1, ms);
+  }
+
   Status DropOutput() override {
     if (socket_) return Status::Ok();
     if (::tcflush(fd_, TCOFLUSH) != 0) return Status::IoError(ErrorText(errno));

@@ -225,15 +225,40 @@ bool Wyjscie(session::Session& s, store::StoreUi& ui, bool post) {
         }
       }
     }
+    // A new sale paid by card (a correction: refunded to the card) goes to the card
+    // terminal first; it is posted as paid only when the terminal approved it.
+    const session::DocumentActions& actions = s.document_actions();
+    bool card = false;
+    if (klucz == 0 && kind.ok() && kind->kind.s_z == 'S' && (kind->kind.r_p == 'R' || kind->kind.r_p == 'K') &&
+        actions.card_payment && Left(s.vars().Text(var::M_SPZ), 1) == "C") {
+      session::CardPayment payment;
+      payment.rd = rd;
+      payment.odb = header.odb;
+      payment.r_p = kind->kind.r_p;
+      payment.value = total;
+      const session::CardPaymentResult paid = actions.card_payment(s, payment);
+      if (paid != session::CardPaymentResult::kNoTerminal) {
+        card = true;
+        s.vars().Set(var::M_KWOTA, Value(paid == session::CardPaymentResult::kApproved ? total : 0.0));
+      }
+    }
     // 9. Post (the settlement entry is written inside the posting, step 10).
     console::OknoNoWait(s.con(), "TRWA ZAPIS...");
-    if (!RepDowWithD(s, ui, klucz)) return false;
+    const bool posted = RepDowWithD(s, ui, klucz);
+    if (card) {
+      // The amount paid belongs to this document only.
+      s.vars().Set(var::M_KWOTA, Value(0.0));
+      if (posted && actions.card_payment_closed) actions.card_payment_closed(s, true);
+    }
+    if (!posted) return false;
     // 11. A new working table (the document is posted; one not made anew now is made
     // anew before the next document).
     (void)session::NoweDd(s, ui);
     return true;
   }
-  // 12. Abandoned. An abandoned correction leaves the posted document as it was.
+  // 12. Abandoned. An abandoned correction leaves the posted document as it was. A card
+  // payment made for it in an attempt that did not post is told.
+  if (const auto& closed = s.document_actions().card_payment_closed) closed(s, false);
   if (klucz == 2) {
     Tell(s, std::string("Poprawa porzucona - dowód "_pl) + RTrim(rd) + "-" + AllTrim(nrd) + " bez zmian");
     NoteInAuditLog(s, rd, nrd, value + " poprawa porzucona");

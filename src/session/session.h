@@ -83,6 +83,15 @@ struct SessionOptions {
 // What the document screens ask of the floors above them, installed by the program that
 // composes the session (main): F5 in a document's line grid prints the document and may
 // hand back a follow-up (a similar document to enter) that runs once the grid has closed.
+// A card payment asked for by document commit.
+struct CardPayment {
+  std::string rd;
+  std::string odb;
+  char r_p = 'R';       // 'R' a sale, 'K' a correction: a refund
+  double value = 0;     // the document's gross value (its absolute value goes)
+};
+enum class CardPaymentResult { kNoTerminal, kApproved, kNotPaid };
+
 struct DocumentActions {
   std::function<std::function<void()>(Session& session, xbase::WorkArea& lines)> print_document;
   // After a document rd+nrd has been posted whole (its electronic invoice, when the
@@ -99,6 +108,14 @@ struct DocumentActions {
   // The posted document rd+nrd on the fiscal printer: its receipts or its fiscal invoice.
   // What fails there is told; the posted document stays as it is.
   std::function<void(Session& session, std::string_view rd, std::string_view nrd)> fiscal_document;
+  // The card terminal (installed with the device layer): the card payment, or for a
+  // correction the refund, of a new sale paid "C", made before it is posted. kNoTerminal
+  // when the station has none; kApproved when the terminal approved it (now, or in an
+  // earlier attempt at the same document), and the document is then posted as paid.
+  std::function<CardPaymentResult(Session& session, const CardPayment& payment)> card_payment;
+  // The document of that payment was posted (or dropped): the station's note of the
+  // payment in flight goes.
+  std::function<void(Session& session, bool posted)> card_payment_closed;
 };
 
 // What a floor above keeps open for the whole run of the station (the device layer's

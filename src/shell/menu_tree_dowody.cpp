@@ -6,6 +6,7 @@
 #include "catalogues/exchange_rates.h"
 #include "catalogues/interest_rates.h"
 #include "catalogues/kind_catalogue.h"
+#include "devices/eft_menu.h"
 #include "devices/fiscal_menu.h"
 #include "documents/document_list.h"
 #include "invoicing/amount_search.h"
@@ -58,7 +59,7 @@ int ZmianaOperatoraItem(Session& session) {
 int UrzadzeniaFiskalne(Session& session) {
   const int c = menu::SmallChoice(session, 15, 30, {" Drukarka fiskalna  ", " Terminal płatniczy "_pl});
   if (c == 1) devices::Df300(session);
-  if (c == 2) session::NotBuilt(session, "EFT_MENU");
+  if (c == 2) devices::EftMenu(session);
   return kReopen;
 }
 

@@ -14,6 +14,7 @@
 #include "documents/reservations.h"
 #include "documents/station_recovery.h"
 #include "documents/stock_correction.h"
+#include "devices/card_station.h"
 #include "devices/fiscal_station.h"
 #include "invoicing/document_actions.h"
 #include "maintenance/backup.h"
@@ -271,6 +272,7 @@ int Main(Session& s, StartupState& state, const StartupHooks& hooks) {
   args = ParseStartArgs(s.options().argument);
   invoicing::InstallDocumentActions(s);  // the line grid's F5 prints through invoicing
   devices::InstallFiscalActions(s);      // posted documents of the fiscal kinds go to the printer
+  devices::InstallCardActions(s);        // new sales paid "C" go to the card terminal
 
   RuntimeSettings(s);                        // 1
   DeclarePublicVariables(s, args, hooks);    // 2
