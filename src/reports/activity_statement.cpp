@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "documents/kind_reader.h"
 #include "documents/stock_effect.h"
+#include "reports/field_reading.h"
 #include "reports/report_period.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
@@ -23,10 +24,6 @@ namespace {
 constexpr long kProgressEvery = 2000;
 const JulianDay kRates2011 = JulianFromYmd(2011, 1, 1);
 
-xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
-
-std::string_view Bytes(const xbase::WorkArea& a, int i) { return i < 0 ? std::string_view() : a.FieldBytes(i); }
-double Number(const xbase::WorkArea& a, int i) { return i < 0 ? 0.0 : Val(a.FieldBytes(i)); }
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // An article's place in the statement by the filters of the request.

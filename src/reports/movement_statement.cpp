@@ -17,6 +17,7 @@
 #include "documents/header_rules.h"
 #include "documents/kind_reader.h"
 #include "documents/stock_effect.h"
+#include "reports/field_reading.h"
 #include "reports/movement_runs.h"
 #include "reports/vat_buckets.h"
 #include "session/area_position.h"
@@ -57,26 +58,6 @@ constexpr uint32_t kHeadersTriedAhead = 8;
 // Seconds NET_USE tries to open a table of another month, and the work table.
 constexpr double kMonthOpenSeconds = 5;
 constexpr double kWorkTableOpenSeconds = 20;
-
-// A date field's bytes "yyyymmdd"; kEmptyDate when empty or unreadable.
-JulianDay DateOf(std::string_view bytes) {
-  if (bytes.size() != 8) return kEmptyDate;
-  int v[3] = {0, 0, 0};
-  const size_t width[3] = {4, 2, 2};
-  size_t at = 0;
-  for (int part = 0; part < 3; ++part) {
-    for (size_t i = 0; i < width[part]; ++i, ++at) {
-      const char c = bytes[at];
-      if (c < '0' || c > '9') return kEmptyDate;
-      v[part] = v[part] * 10 + (c - '0');
-    }
-  }
-  if (!IsValidDate(v[0], v[1], v[2])) return kEmptyDate;
-  return JulianFromYmd(v[0], v[1], v[2]);
-}
-
-std::string_view Bytes(const xbase::Record& r, int i) { return i < 0 ? std::string_view() : r.FieldBytes(i); }
-double Number(const xbase::Record& r, int i) { return i < 0 ? 0.0 : Val(r.FieldBytes(i)); }
 
 // The four tables of one month, open in the session's areas.
 struct MonthTables {

@@ -11,6 +11,7 @@
 #include "base/numeric.h"
 #include "base/text.h"
 #include "documents/kind_reader.h"
+#include "reports/field_reading.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
 #include "session/session.h"
@@ -28,8 +29,6 @@ using session::FieldText;
 namespace {
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
-
-xbase::WorkArea* AreaOf(session::Session& s, store::TableId id) { return s.areas().Area(store::Table(id).area); }
 
 // The kinds of the dictionary, read once each.
 class Kinds {
@@ -109,31 +108,6 @@ struct LineFields {
         dolar_i(dow.FieldIndex("DOLAR_I")) {}
   bool Complete() const { return r_p >= 0 && s_z >= 0 && rd >= 0 && nrd >= 0 && data >= 0 && wartosc >= 0 && podatek0 >= 0; }
 };
-
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-std::string_view Bytes(const xbase::WorkArea& a, int i) { return i < 0 ? std::string_view() : a.FieldBytes(i); }
-double Number(const xbase::WorkArea& a, int i) { return i < 0 ? 0.0 : Val(a.FieldBytes(i)); }
-
-// A date field's bytes "yyyymmdd"; empty or unreadable: kEmptyDate.
-JulianDay DateOf(std::string_view bytes) {
-  if (bytes.size() != 8) return kEmptyDate;
-  int v[3] = {0, 0, 0};
-  const size_t width[3] = {4, 2, 2};
-  size_t at = 0;
-  for (int part = 0; part < 3; ++part) {
-    for (size_t i = 0; i < width[part]; ++i, ++at) {
-      const char c = bytes[at];
-      if (c < '0' || c > '9') return kEmptyDate;
-      v[part] = v[part] * 10 + (c - '0');
-    }
-  }
-  return JulianFromYmd(v[0], v[1], v[2]);
-}
 
 class Pass {
  public:
