@@ -220,7 +220,8 @@ std::string CommaList(std::string_view typed) {
 
 bool Ask(session::Session& s, ActivityRequest& req) {
   console::Console& con = s.con();
-  std::string mag(1, ' '), opa(3, ' '), nazwa(30, ' '), tylko(8, ' '), typy(8, ' '), rd(30, ' ');
+  // The word of a name gets the 20 columns left beside its prompt (of the 30 it may have).
+  std::string mag(1, ' '), opa(3, ' '), nazwa(20, ' '), tylko(8, ' '), typy(8, ' '), rd(30, ' ');
   double utarg = 0;
   xbase::WorkArea* as = s.areas().Area(store::Table(store::TableId::kAs).area);
   const bool types = as != nullptr && as->FieldIndex("T_W_O_K") >= 0;
@@ -238,7 +239,7 @@ bool Ask(session::Session& s, ActivityRequest& req) {
   console::Form f(con);
   f.GetText(8, 53, mag, "!");
   f.GetText(9, 53, opa, "!!!");
-  f.GetText(10, 53, nazwa.erase(20), std::string(20, '!'));
+  f.GetText(10, 53, nazwa, std::string(20, '!'));
   f.GetText(11, 53, tylko, std::string(8, '!')).When([&] { return IsBlank(opa); });
   if (types) f.GetText(12, 53, typy, std::string(8, '!'));
   if (req.vat_report) f.GetNumber(13, 26, utarg, "999999999999.99");
