@@ -1,0 +1,170 @@
+// The browsers of saved orders through their screens: the order files of zamd/ deleted
+// with F8 after their question, and the order documents of fv_zam marked fulfilled,
+// unmarked and cancelled only with the supervisor's password, never with advances.
+#include "orders/saved_orders.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console/keys.h"
+#include "maintenance/maintenance_fixture.h"
+#include "orders/order_number.h"
+#include "session/operators_table.h"
+#include "support/screen_driver.h"
+#include "xbase/memory_env.h"
+
+namespace hurt::orders {
+namespace {
+
+namespace key = console::key;
+using maintenance::testing::AddRecord;
+using maintenance::testing::Company;
+using maintenance::testing::ReadRows;
+using maintenance::testing::Row;
+
+class SavedOrdersScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(mem.SetContents("FV_ZAL.TXT", "").ok());
+    ASSERT_TRUE(c.Build());
+    ASSERT_TRUE(mem.Exists("fv_zam/dowod.dbf"));
+    ASSERT_TRUE(mem.Exists("fv_zal/dowod.dbf"));
+  }
+
+  void Run(void (*browser)(session::Session&)) {
+    EXPECT_TRUE(d.Run([&](console::Console&) { browser(c.s()); }));
+    EXPECT_TRUE(d.term.Finished()) << "steps of the script were not used:\n" << d.Dump();
+  }
+
+  // The supervisor gets the password "Boss".
+  void SupervisorPassword() {
+    namespace ops = session::operators;
+    ASSERT_TRUE(ops::OpenPrawa(c.s()).ok());
+    xbase::WorkArea* prawa = c.s().areas().Area(ops::kPrawaArea);
+    ASSERT_NE(prawa, nullptr);
+    ASSERT_TRUE(prawa->GoTop().ok());
+    ASSERT_TRUE(ops::StorePassword(c.s(), *prawa, prawa->recno(), "Boss").ok());
+    ops::ClosePrawa(c.s());
+  }
+
+  // An order of SMAKOSZ with `lines` lines in fv_zam, and an advance invoice for it when asked.
+  void Order(const std::string& nrd, int lines, bool advance = false) {
+    xbase::WorkAreas areas(mem);
+    auto head = areas.Open(1, "fv_zam/dowod.dbf", "dowodzam");
+    auto dow = areas.Open(2, "fv_zam/dow.dbf", "dowzam");
+    ASSERT_TRUE(head.ok() && dow.ok());
+    ASSERT_TRUE((*head)->AttachOrder("fv_zam/dowod1.ntx").ok());
+    ASSERT_TRUE((*dow)->AttachOrder("fv_zam/dow1.ntx").ok());
+    AddRecord(**head, {{"ODB", "SMAKOSZ "}, {"RD", "ZAM"}, {"NRD", nrd},
+                       {"DATA", xbase::Value(xbase::Date{JulianFromYmd(2024, 3, 10)})}});
+    for (int i = 1; i <= lines; ++i)
+      AddRecord(**dow, {{"ODB", "SMAKOSZ "}, {"RD", "ZAM"}, {"NRD", nrd}, {"LP", "  " + std::to_string(i)},
+                        {"MAG", "1"}, {"INDEKS", "10001   "}});
+    if (advance) {
+      auto zal = areas.Open(3, "fv_zal/dowod.dbf", "dowodzal");
+      ASSERT_TRUE(zal.ok());
+      AddRecord(**zal, {{"ODB", "SMAKOSZ "}, {"RD", "FZ "}, {"NRD", "       9"}, {"ZAM_RD", "ZAM"}, {"ZAM_NRD", nrd}});
+    }
+  }
+
+  std::vector<Row> Headers() { return ReadRows(mem, "fv_zam/dowod.dbf"); }
+  // The numbers of the lines not deleted.
+  std::vector<std::string> LiveLines() {
+    std::vector<std::string> out;
+    for (const Row& r : ReadRows(mem, "fv_zam/dow.dbf"))
+      if (!r.deleted) out.push_back(r["NRD"] + "/" + r["LP"]);
+    return out;
+  }
+
+  SavedOrdersScreen& Password(const char* typed) {
+    d.Then([this] { EXPECT_TRUE(d.Contains("PODAJ  HASŁO  !")); }).Type(typed).Key(key::kEnter);
+    return *this;
+  }
+
+  hurt::testing::ScreenDriver d;
+  xbase::MemoryEnv mem{d.clock};
+  Company c{mem, d.con, d.clock};
+};
+
+TEST_F(SavedOrdersScreen, TheFulfilmentMarkIsStampedAndRemovedOnlyWithTheSupervisorsPassword) {
+  SupervisorPassword();
+  Order("       1", 2);
+  d.Then([this] { EXPECT_TRUE(d.Contains("Z A M O W I E N I A")); }).Key(key::kEnter);
+  d.Then([this] { EXPECT_TRUE(d.Contains("Zrealizowane ?")); }).Key('T');
+  d.Then([this] { EXPECT_TRUE(d.Contains("15.03.2024 0")); }).Key(key::kEnter);
+  // Unmarking: a wrong password twice leaves the mark.
+  d.Then([this] { EXPECT_TRUE(d.Contains("0 odznaczyc realizacje ?")); }).Key('T');
+  Password("zle");
+  d.Then([this] { EXPECT_TRUE(d.Contains("ZŁE  HASŁO !")); }).Type("gorsze").Key(key::kEnter);
+  d.Then([this] { EXPECT_TRUE(d.Contains("15.03.2024 0")); }).Key(key::kEnter);
+  d.Key('N');  // no, after all
+  d.Then([this] { EXPECT_TRUE(d.Contains("15.03.2024 0")); });
+  d.Key(key::kEsc);
+  Run(RCoSs);
+  ASSERT_EQ(Headers().size(), 1u);
+  EXPECT_EQ(Headers()[0]["ARC_DATA"], "20240315");
+  EXPECT_EQ(Headers()[0]["ARC_NR"], "0");
+
+  d.Key(key::kEnter).Key('T');
+  Password("Boss");
+  d.Then([this] { EXPECT_FALSE(d.Contains("15.03.2024 0")); }).Key(key::kEsc);
+  Run(RCoSs);
+  EXPECT_EQ(Headers()[0]["ARC_DATA"], "");
+  EXPECT_EQ(Headers()[0]["ARC_NR"], "");
+  EXPECT_EQ(LiveLines().size(), 2u);
+}
+
+TEST_F(SavedOrdersScreen, AnOrderWithAdvancesIsNotCancelledOneWithoutGoesWithItsLines) {
+  SupervisorPassword();
+  Order("       1", 2);
+  Order("       2", 1, true);
+  d.Key(key::kDown).Key(key::F(8));
+  d.Then([this] { EXPECT_TRUE(d.Contains("Nic nie zrobie, sa zaliczki")); }).Wait(3500);
+  d.Key(key::kUp).Key(key::F(8));
+  d.Then([this] { EXPECT_TRUE(d.Contains("Anulowac: SMAKOSZ ZAM       1 ?")); }).Key('N');
+  d.Key(key::F(8)).Key('T');
+  Password("zle");
+  d.Type("gorsze").Key(key::kEnter);  // the second try wrong too: nothing cancelled
+  d.Then([this] { EXPECT_EQ(LiveLines().size(), 3u); }).Key(key::F(8)).Key('T');
+  Password("Boss");
+  d.Key(key::kEsc);
+  Run(RCoSs);
+
+  const std::vector<Row> headers = Headers();
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_TRUE(headers[0].deleted);
+  EXPECT_FALSE(headers[1].deleted);
+  EXPECT_EQ(LiveLines(), (std::vector<std::string>{"2/1"}));
+}
+
+TEST_F(SavedOrdersScreen, WithoutTheOrderTablesItSaysSo) {
+  ASSERT_TRUE(mem.Remove("fv_zam/dow.dbf").ok());
+  d.Then([this] { EXPECT_TRUE(d.Contains("Plik fv_zam/dowod niedostepny")); });
+  Run(RCoSs);
+}
+
+TEST_F(SavedOrdersScreen, ASavedOrderFileIsDeletedWithF8AfterItsQuestion) {
+  ASSERT_TRUE(mem.CreateDirs("zamd").ok());
+  OrderFileContent content{"MLECZARN", "0", "", false, {}};
+  content.rows.push_back({"1", "10001", "MAKA", "kg", 5, 0, "MLECZARN", ""});
+  for (const char* nr : {"NR_03001", "NR_03002"})
+    ASSERT_TRUE(SaveOrderFile(mem, OrderFilePath(c.s().root(), OrderSide::kSuppliers, nr), content, 1).ok());
+  d.Then([this] {
+    EXPECT_TRUE(d.Contains("Zamowienia do dostawcow"));
+    EXPECT_TRUE(d.Contains("NR_03002"));
+  }).Key(key::F(8));
+  d.Then([this] { EXPECT_TRUE(d.Contains("Skasowac zamowienie NR_03002 ?")); }).Key('N');
+  d.Key(key::F(8)).Key('T');
+  d.Then([this] {
+    EXPECT_FALSE(d.Contains("NR_03002"));
+    EXPECT_TRUE(d.Contains("NR_03001"));
+  }).Key(key::kEsc);
+  Run(NcZam);
+  EXPECT_FALSE(mem.Exists(OrderFilePath(c.s().root(), OrderSide::kSuppliers, "NR_03002")));
+  EXPECT_TRUE(mem.Exists(OrderFilePath(c.s().root(), OrderSide::kSuppliers, "NR_03001")));
+}
+
+}  // namespace
+}  // namespace hurt::orders
