@@ -1,6 +1,7 @@
 #include "orders/saved_orders.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/cp852.h"
 #include "base/picture.h"
@@ -150,15 +151,22 @@ bool HasAdvances(xbase::WorkArea& zal, std::string_view odb, std::string_view rd
 Status CancelOrder(xbase::WorkArea& dowod, xbase::WorkArea& dow) {
   const std::string odb = FieldText(dowod, "ODB"), rd = FieldText(dowod, "RD"), nrd = FieldText(dowod, "NRD");
   HURT_RETURN_IF_ERROR(dowod.LockRecord());
+  // Every line is locked before any goes: a line held by another station leaves the whole
+  // order as it was, never a header with half its lines.
   const int order = dow.order();
+  std::vector<uint32_t> found;
   Status st = dow.SetOrder(0);
   for (st = st.ok() ? dow.GoTop() : st; st.ok() && !dow.eof(); st = dow.Skip(1)) {
     if (dow.deleted() || FieldText(dow, "ODB") != odb || FieldText(dow, "RD") != rd || FieldText(dow, "NRD") != nrd)
       continue;
     st = dow.LockRecord();
+    if (!st.ok()) break;
+    found.push_back(dow.recno());
+  }
+  for (size_t i = 0; st.ok() && i < found.size(); ++i) {
+    st = dow.GoTo(found[i]);
     if (st.ok()) st = dow.Delete();
     if (st.ok()) st = dow.Flush();
-    if (!st.ok()) break;
   }
   if (st.ok()) st = dow.Commit();
   (void)dow.Unlock();

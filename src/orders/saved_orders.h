@@ -33,7 +33,8 @@ void RCoSs(session::Session& s);
 bool HasAdvances(xbase::WorkArea& zal, std::string_view odb, std::string_view rd, std::string_view nrd);
 
 // Cancels the order: its lines (fv_zam/dow, `dow`) and header (the current record of
-// `dowod`) are deleted, the lines first, each under its lock.
+// `dowod`) are deleted, the lines first; every line is locked before any is deleted, so a
+// line held elsewhere leaves the order whole (Busy).
 Status CancelOrder(xbase::WorkArea& dowod, xbase::WorkArea& dow);
 
 }  // namespace hurt::orders

@@ -139,6 +139,23 @@ TEST_F(SavedOrdersScreen, AnOrderWithAdvancesIsNotCancelledOneWithoutGoesWithIts
   EXPECT_EQ(LiveLines(), (std::vector<std::string>{"2/1"}));
 }
 
+// Another station holds the second line: nothing of the order goes, and the user is told.
+TEST_F(SavedOrdersScreen, AnOrderWithALineHeldElsewhereStaysWhole) {
+  SupervisorPassword();
+  Order("       1", 3);
+  xbase::WorkAreas other(mem);
+  auto held = other.Open(1, "fv_zam/dow.dbf", "dowzam");
+  ASSERT_TRUE(held.ok());
+  ASSERT_TRUE((*held)->LockRecord(2).ok());
+  d.Key(key::F(8)).Key('T');
+  Password("Boss");
+  d.Then([this] { EXPECT_TRUE(d.Contains("Zamowienie zajete - nic nie zmieniono")); }).Wait(3500);
+  d.Key(key::kEsc);
+  Run(RCoSs);
+  EXPECT_FALSE(Headers()[0].deleted);
+  EXPECT_EQ(LiveLines(), (std::vector<std::string>{"1/1", "1/2", "1/3"}));
+}
+
 TEST_F(SavedOrdersScreen, WithoutTheOrderTablesItSaysSo) {
   ASSERT_TRUE(mem.Remove("fv_zam/dow.dbf").ok());
   d.Then([this] { EXPECT_TRUE(d.Contains("Plik fv_zam/dowod niedostepny")); });
