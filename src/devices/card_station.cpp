@@ -7,6 +7,7 @@
 #include "console/message_window.h"
 #include "devices/fiscal_station.h"
 #include "session/output/vat_ini.h"
+#include "devices/note_lines.h"
 #include "xbase/file_util.h"
 
 namespace hurt::devices {
@@ -61,14 +62,7 @@ Status WriteNote(session::Session& s, const CardNote& n) {
   const std::string path = CardNotePath(s);
   const size_t slash = path.rfind('/');
   if (slash != std::string::npos) HURT_RETURN_IF_ERROR(s.env().CreateDirs(path.substr(0, slash)));
-  const std::string beside = path + ".new";
-  {
-    auto file = s.env().Open(beside, xbase::OpenOptions{.write = true, .create = true, .truncate = true});
-    HURT_RETURN_IF_ERROR(file.status());
-    HURT_RETURN_IF_ERROR((*file)->WriteAt(0, EncodeCardNote(n)));
-    HURT_RETURN_IF_ERROR((*file)->Sync());
-  }
-  return s.env().Rename(beside, path);
+  return xbase::ReplaceWholeFile(s.env(), path, EncodeCardNote(n));
 }
 
 std::optional<CardNote> ReadNote(session::Session& s) {
@@ -158,15 +152,7 @@ std::string EncodeCardNote(const CardNote& n) {
 std::optional<CardNote> DecodeCardNote(std::string_view text) {
   CardNote n;
   bool amount = false, stage = false, type = false;
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    const std::string_view key = line.substr(0, eq);
-    const std::string_view value = line.substr(eq + 1);
+  ForEachNoteLine(text, [&](std::string_view key, std::string_view value) {
     if (key == "rd") n.rd = RTrim(value);
     if (key == "odb") n.odb = RTrim(value);
     if (key == "typ" && (value == "0" || value == "1")) {
@@ -181,7 +167,7 @@ std::optional<CardNote> DecodeCardNote(std::string_view text) {
       n.stage = value == kApprovedText ? CardNote::Stage::kApproved : CardNote::Stage::kSent;
       stage = true;
     }
-  }
+  });
   if (!amount || !stage || !type) return std::nullopt;
   return n;
 }

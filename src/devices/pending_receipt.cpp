@@ -2,6 +2,7 @@
 
 #include "base/numeric.h"
 #include "base/text.h"
+#include "devices/note_lines.h"
 #include "xbase/file_util.h"
 
 namespace hurt::devices {
@@ -24,15 +25,7 @@ std::string EncodePendingReceipt(const PendingReceipt& p) {
 std::optional<PendingReceipt> DecodePendingReceipt(std::string_view text) {
   PendingReceipt p;
   bool rd = false, nrd = false, stage = false;
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    const std::string_view key = line.substr(0, eq);
-    const std::string_view value = line.substr(eq + 1);
+  ForEachNoteLine(text, [&](std::string_view key, std::string_view value) {
     if (key == "rd") {
       p.rd = PadR(value, 3);
       rd = !IsBlank(value);
@@ -47,20 +40,13 @@ std::optional<PendingReceipt> DecodePendingReceipt(std::string_view text) {
                 : value == kLines ? PendingReceipt::Stage::kLines
                                   : PendingReceipt::Stage::kWaiting;
     }
-  }
+  });
   if (!rd || !nrd || !stage || p.part < 1) return std::nullopt;
   return p;
 }
 
 Status WritePendingReceipt(xbase::Env& env, const std::string& path, const PendingReceipt& p) {
-  const std::string beside = path + ".new";
-  {
-    auto file = env.Open(beside, xbase::OpenOptions{.write = true, .create = true, .truncate = true});
-    HURT_RETURN_IF_ERROR(file.status());
-    HURT_RETURN_IF_ERROR((*file)->WriteAt(0, EncodePendingReceipt(p)));
-    HURT_RETURN_IF_ERROR((*file)->Sync());
-  }
-  return env.Rename(beside, path);
+  return xbase::ReplaceWholeFile(env, path, EncodePendingReceipt(p));
 }
 
 Result<std::optional<PendingReceipt>> ReadPendingReceipt(xbase::Env& env, const std::string& path) {

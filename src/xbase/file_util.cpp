@@ -31,4 +31,15 @@ Status WriteWholeFile(Env& env, const std::string& path, std::string_view bytes)
   return (*file)->WriteAt(0, bytes);
 }
 
+Status ReplaceWholeFile(Env& env, const std::string& path, std::string_view bytes) {
+  const std::string beside = path + ".new";
+  {
+    auto file = env.Open(beside, OpenOptions{.write = true, .create = true, .truncate = true});
+    if (!file.ok()) return file.status();
+    HURT_RETURN_IF_ERROR((*file)->WriteAt(0, bytes));
+    HURT_RETURN_IF_ERROR((*file)->Sync());
+  }
+  return env.Rename(beside, path);
+}
+
 }  // namespace hurt::xbase

@@ -16,4 +16,8 @@ Result<std::string> ReadWholeFile(Env& env, const std::string& path);
 // Creates or replaces a file with the given bytes.
 Status WriteWholeFile(Env& env, const std::string& path, std::string_view bytes);
 
+// Replaces a file whole or not at all: the bytes are written and synced beside it as
+// path + ".new", which is then renamed over it.
+Status ReplaceWholeFile(Env& env, const std::string& path, std::string_view bytes);
+
 }  // namespace hurt::xbase
