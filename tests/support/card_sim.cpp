@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 
 namespace hurt::testing {
@@ -23,21 +22,10 @@ CardSimulator::CardSimulator(const std::string& dir, const std::vector<std::stri
   if (at != std::string::npos) ports_ = out.substr(at + 6, out.find('\n', at) - at - 6);
 }
 
-std::string CardSimulator::Log() const {
-  std::ifstream in(log_);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string CardSimulator::Log() const { return Slurp(log_); }
 
 std::string CardSimulator::WaitFor(std::string_view text, int timeout_ms) const {
-  for (int waited = 0; waited < timeout_ms; waited += 10) {
-    const std::string j = Log();
-    if (j.find(text) != std::string::npos) return j;
-    ::usleep(10'000);
-  }
-  ADD_FAILURE() << "the card log never said \"" << text << "\":\n" << Log();
-  return Log();
+  return WaitForInFile(log_, text, timeout_ms, "card log");
 }
 
 }  // namespace hurt::testing

@@ -4,9 +4,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 
 namespace hurt::testing {
@@ -27,21 +26,10 @@ FiscalSimulator::FiscalSimulator(const std::string& dir, const std::vector<std::
   if (pty != std::string::npos) pty_ = out.substr(pty + 4, out.find('\n', pty) - pty - 4);
 }
 
-std::string FiscalSimulator::Journal() const {
-  std::ifstream in(journal_);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string FiscalSimulator::Journal() const { return Slurp(journal_); }
 
 std::string FiscalSimulator::WaitFor(std::string_view text, int timeout_ms) const {
-  for (int waited = 0; waited < timeout_ms; waited += 10) {
-    const std::string j = Journal();
-    if (j.find(text) != std::string::npos) return j;
-    ::usleep(10'000);
-  }
-  ADD_FAILURE() << "the journal never said \"" << text << "\":\n" << Journal();
-  return Journal();
+  return WaitForInFile(journal_, text, timeout_ms, "journal");
 }
 
 int Occurrences(const std::string& text, std::string_view what) {

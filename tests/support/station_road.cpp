@@ -4,9 +4,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "base/cp852.h"
 #include "base/text.h"
@@ -48,6 +50,16 @@ std::string Slurp(const std::string& path) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::string WaitForInFile(const std::string& path, std::string_view text, int timeout_ms, std::string_view what) {
+  for (int waited = 0; waited < timeout_ms; waited += 10) {
+    const std::string now = Slurp(path);
+    if (now.find(text) != std::string::npos) return now;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ADD_FAILURE() << "the " << what << " never said \"" << text << "\":\n" << Slurp(path);
+  return Slurp(path);
 }
 
 void Step(HurtStation& s, std::initializer_list<std::string_view> keys, std::string_view expect,

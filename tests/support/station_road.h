@@ -24,6 +24,8 @@ std::vector<std::map<std::string, std::string>> Records(const std::string& dbf);
 
 // A whole file's bytes ("" when it cannot be read).
 std::string Slurp(const std::string& path);
+// A file's bytes once they hold `text` (a failure naming `what` after `timeout_ms`).
+std::string WaitForInFile(const std::string& path, std::string_view text, int timeout_ms, std::string_view what);
 
 // Keys, then the screen that must follow them (and must not show `without`). A screen
 // that does not come is a failure, and the station is killed so the steps after end at once.
