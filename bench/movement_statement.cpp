@@ -27,9 +27,6 @@
 // Both print the total of the computed closing stock, which must agree.
 // Prints one line per figure: "name: value unit".
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -52,12 +49,17 @@
 #include "store/schema.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"
+#include "bench_process.h"
 #include "bench_station.h"
 
 namespace {
 
 using namespace hurt;
 using bench::BenchStation;
+using bench::CpuSeconds;
+using bench::PeakMiB;
+using bench::RunPhase;
+using bench::Seconds;
 using bench::BulkFill;
 using bench::Fail;
 using store::TableId;
@@ -156,23 +158,6 @@ bool BuildData(const std::string& dir) {
   });
   if (!headers_ok) return false;
   return documents::DowCommit(*st.session).ok();
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  auto sec = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-  return sec(u.ru_utime) + sec(u.ru_stime);
-}
-
-double PeakMiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
 reports::MovementRequest March() {
@@ -373,17 +358,6 @@ int SqliteQueryPhase(const std::string& dir) {
   sqlite3_close(db);
   std::printf("sqlite_peak_memory: %.1f MiB\n", PeakMiB());
   return 0;
-}
-
-bool RunPhase(const char* self, const std::string& dir, const char* phase) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execl(self, self, "--dir", dir.c_str(), "--phase", phase, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
