@@ -7,6 +7,7 @@
 #include "console/console.h"
 #include "console/form.h"
 #include "console/message_window.h"
+#include "maintenance/period_keys.h"
 #include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/session.h"
@@ -49,11 +50,7 @@ bool OkresMaDane(session::Session& s, std::string_view period) {
   return period.size() == 5 && s.FileX(std::string(period) + "/as.dbf");
 }
 
-std::string Niedostepny(std::string_view period) {
-  const std::string mm = period.size() >= 5 ? std::string(period.substr(3, 2)) : std::string();
-  const std::string yy = period.size() >= 2 ? std::string(period.substr(0, 2)) : std::string();
-  return AllTrim(session::Miesiac(mm, yy)) + " niedostepny";
-}
+std::string Niedostepny(std::string_view period) { return MonthName(period) + " niedostepny"; }
 
 Archiwum OtworzArchiwum(session::Session& s, std::string_view period) {
   if (period == s.hh()) {

@@ -15,7 +15,6 @@
 #include "maintenance/month_close_tables.h"
 #include "maintenance/period_keys.h"
 #include "session/area_fields.h"
-#include "session/helpers.h"
 #include "session/init_tables.h"
 #include "session/output/report_copy.h"
 #include "session/session.h"
@@ -52,10 +51,6 @@ constexpr double kCarriedBase = 10000000;
 using NoteKey = std::string;  // RD (3) + NRD (8)
 
 NoteKey KeyOf(xbase::WorkArea& a) { return PadR(FieldText(a, "RD"), 3) + PadL(AllTrim(FieldText(a, "NRD")), 8); }
-
-std::string MonthName(std::string_view period) {
-  return AllTrim(session::Miesiac(period.substr(3, 2), period.substr(0, 2)));
-}
 
 // The month after `period` when it has been opened already (its tables are there); empty
 // otherwise.

@@ -4,7 +4,7 @@
 #include "console/message_window.h"
 #include "maintenance/archive_month.h"
 #include "maintenance/firma_alone.h"
-#include "session/helpers.h"
+#include "maintenance/period_keys.h"
 #include "session/init_tables.h"
 #include "session/session.h"
 #include "store/init_tables_period.h"
@@ -43,7 +43,7 @@ bool ZmBmr(session::Session& s) {
     case FirmaAlone::kLost: return false;
     case FirmaAlone::kTaken: break;
   }
-  const std::string name = AllTrim(session::Miesiac(period->substr(3, 2), period->substr(0, 2)));
+  const std::string name = MonthName(*period);
   if (!console::Okno(con, "Zmienic biezacy okres na " + name + " ?", "N")) return GiveFirmaBack(s);
   if (const Status written = WriteBmr(s, *period); !written.ok()) {
     console::Okno_(con, "Plik firma niedostepny - okres nie zmieniony", 3);

@@ -1,6 +1,7 @@
 #include "maintenance/period_keys.h"
 
 #include "base/text.h"
+#include "session/helpers.h"
 
 namespace hurt::maintenance {
 
@@ -82,6 +83,12 @@ Result<std::string> CreateMNew(xbase::Env& env, std::string_view root, std::stri
   HURT_RETURN_IF_ERROR(env.CreateDirs(base + "/" + next->substr(0, 2)));
   HURT_RETURN_IF_ERROR(env.CreateDirs(base + "/" + *next));
   return *next;
+}
+
+std::string MonthName(std::string_view period) {
+  const std::string mm = period.size() >= 5 ? std::string(period.substr(3, 2)) : std::string();
+  const std::string yy = period.size() >= 2 ? std::string(period.substr(0, 2)) : std::string();
+  return AllTrim(session::Miesiac(mm, yy));
 }
 
 }  // namespace hurt::maintenance

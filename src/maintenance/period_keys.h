@@ -21,6 +21,10 @@ std::optional<std::string> NextPeriod(std::string_view period);
 // The period before `period` ("10/01" gives "09/12").
 std::optional<std::string> PreviousPeriod(std::string_view period);
 
+// The month's name as the screens say it ("Grudzien '2026") of a period "yy/mm"; a
+// shorter text gives the name of what it has.
+std::string MonthName(std::string_view period);
+
 // The first and the last day of a period (years "9x" are 199x, the others 20xx).
 JulianDay FirstDayOf(std::string_view period);
 JulianDay LastDayOf(std::string_view period);

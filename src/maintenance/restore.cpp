@@ -15,7 +15,6 @@
 #include "maintenance/period_keys.h"
 #include "maintenance/zip_archive.h"
 #include "session/init_tables.h"
-#include "session/helpers.h"
 #include "session/init_tables_build.h"
 #include "session/output/vat_ini.h"
 #include "session/session.h"
@@ -213,10 +212,6 @@ void CollectPeriods(const std::vector<std::string>& names, std::set<std::string>
   for (const std::string& n : names) {
     if (n.size() > 6 && n[5] == '/' && BackupMonth::FromFolder(n.substr(0, 5))) periods->insert(n.substr(0, 5));
   }
-}
-
-std::string MonthName(std::string_view period) {
-  return AllTrim(session::Miesiac(period.substr(3, 2), period.substr(0, 2)));
 }
 
 // Before the last question: the months the copy brings back, and for a month closed since
