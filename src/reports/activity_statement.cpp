@@ -233,7 +233,8 @@ Status Pass::Lines() {
   const int f_cena = dow->FieldIndex("CENA"), f_wartosc = dow->FieldIndex("WARTOSC"), f_podatek = dow->FieldIndex("PODATEK");
   const int f_podatek0 = dow->FieldIndex("PODATEK0"), f_nb = dow->FieldIndex("NB"), f_dolar = dow->FieldIndex("DOLAR_I");
   if (f_rd < 0 || f_nrd < 0 || f_data < 0 || f_mag < 0) return Status::Invalid("Plik dow bez pol dowodu");
-  auto found = dow->SeekKey(Dtos(from_), true);
+  const std::string first_day = Dtos(from_), last_day = Dtos(to_);
+  auto found = dow->SeekKey(first_day, true);
   HURT_RETURN_IF_ERROR(found.status());
   std::string current;
   bool skipping = true;
@@ -247,8 +248,8 @@ Status Pass::Lines() {
       break;
     }
     const std::string_view data = Bytes(*dow, f_data);
-    if (data > std::string_view(Dtos(to_))) break;
-    if (data < std::string_view(Dtos(from_)) || dow->deleted()) continue;
+    if (data > last_day) break;
+    if (data < first_day || dow->deleted()) continue;
     const std::string key = std::string(Bytes(*dow, f_rd)) + std::string(Bytes(*dow, f_nrd));
     const documents::DocKind* kind = Kind(Bytes(*dow, f_rd));
     if (kind == nullptr || req_.skip_kinds.find("," + AllTrim(kind->rd) + ",") != std::string::npos) continue;
