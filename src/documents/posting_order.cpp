@@ -20,6 +20,7 @@
 #include "documents/posting_math.h"
 #include "documents/posting_writes.h"
 #include "session/session.h"
+#include "session/side_table.h"
 #include "session/var_names.h"
 #include "store/net_use.h"
 #include "store/schema.h"
@@ -56,45 +57,11 @@ Status DeleteRecords(store::StoreUi& ui, xbase::WorkArea& a, const std::vector<u
   return Status::Ok();
 }
 
-// An order table opened shared in a free work area with its orders, for the time of the
-// saving; closed again when it goes out of scope.
-class OrderTable {
- public:
-  OrderTable(session::Session& s, store::TableId id) : s_(s) {
-    const store::TableDef& def = store::Table(id);
-    if (!store::TableEnabled(def, s.Markers())) return;
-    const std::string file = store::TablePath(def, {});
-    if (!s.env().Exists(s.Path(file + ".dbf"))) return;
-    area_ = s.areas().FirstFree(180, 199);
-    if (area_ == 0) return;
-    auto opened = s.areas().Open(area_, s.Path(file + ".dbf"), std::string(def.alias) + "_z");
-    if (!opened.ok()) {
-      area_ = 0;
-      return;
-    }
-    for (const store::IndexFile& index : store::ResolveIndexes(def, s.Markers(), {})) {
-      if (!(*opened)->AttachOrder(s.Path(index.file + ".ntx")).ok()) return;
-    }
-    if ((*opened)->order_count() > 0 && (*opened)->SetOrder(1).ok()) area_ptr_ = *opened;
-  }
-  ~OrderTable() {
-    if (area_ != 0) (void)s_.areas().Close(area_);
-  }
-  OrderTable(const OrderTable&) = delete;
-  OrderTable& operator=(const OrderTable&) = delete;
-  xbase::WorkArea* get() const { return area_ptr_; }
-
- private:
-  session::Session& s_;
-  int area_ = 0;
-  xbase::WorkArea* area_ptr_ = nullptr;
-};
-
 }  // namespace
 
 bool ZapiszZam(session::Session& s, store::StoreUi& ui, int mode) {
-  OrderTable header_table(s, store::TableId::kZamDowod);
-  OrderTable line_table(s, store::TableId::kZamDow);
+  session::SideTable header_table(s, store::TableId::kZamDowod);
+  session::SideTable line_table(s, store::TableId::kZamDow);
   xbase::WorkArea* headers = header_table.get();
   xbase::WorkArea* rows = line_table.get();
   if (headers == nullptr || rows == nullptr) {

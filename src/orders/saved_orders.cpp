@@ -10,10 +10,12 @@
 #include "console/keys.h"
 #include "console/list_browse_source.h"
 #include "console/message_window.h"
+#include "orders/advance_invoices.h"
 #include "orders/order_number.h"
 #include "session/area_fields.h"
 #include "session/operator_rights.h"
 #include "session/session.h"
+#include "session/side_table.h"
 #include "session/store_ui.h"
 #include "session/viewer.h"
 #include "store/net_use.h"
@@ -90,6 +92,12 @@ void ViewOrderFile(session::Session& s, OrderSide side, const std::string& numbe
   });
 }
 
+// After the current order left the list (cancelled, or marked in a list of open or of
+// fulfilled orders): the next one, else the first.
+void StepOffHidden(xbase::WorkArea& h) {
+  if (!h.Skip(1).ok() || h.eof()) (void)h.GoTop();
+}
+
 }  // namespace
 
 void NcZam(session::Session& s) {
@@ -135,33 +143,36 @@ void NcZam(session::Session& s) {
 }
 
 bool HasAdvances(xbase::WorkArea& zal, std::string_view odb, std::string_view rd, std::string_view nrd) {
-  if (zal.FieldIndex("ZAM_RD") < 0) return false;
+  if (zal.FieldIndex("ZAM_RD") < 0 || zal.order_count() < 2) return false;
   const int order = zal.order();
+  const std::string key = std::string(odb) + std::string(rd) + std::string(nrd);
   bool found = false;
-  if (zal.SetOrder(0).ok()) {
-    for (Status st = zal.GoTop(); st.ok() && !zal.eof() && !found; st = zal.Skip(1)) {
-      found = !zal.deleted() && FieldText(zal, "ODB") == odb && FieldText(zal, "ZAM_RD") == rd &&
-              FieldText(zal, "ZAM_NRD") == nrd;
-    }
+  if (zal.SetOrder(2).ok()) {
+    auto at = zal.SeekKey(key);
+    found = at.ok() && *at;
   }
   (void)zal.SetOrder(order);
   return found;
 }
 
 Status CancelOrder(xbase::WorkArea& dowod, xbase::WorkArea& dow) {
-  const std::string odb = FieldText(dowod, "ODB"), rd = FieldText(dowod, "RD"), nrd = FieldText(dowod, "NRD");
+  const std::string key = FieldText(dowod, "ODB") + FieldText(dowod, "RD") + FieldText(dowod, "NRD");
   HURT_RETURN_IF_ERROR(dowod.LockRecord());
   // Every line is locked before any goes: a line held by another station leaves the whole
   // order as it was, never a header with half its lines.
   const int order = dow.order();
   std::vector<uint32_t> found;
-  Status st = dow.SetOrder(0);
-  for (st = st.ok() ? dow.GoTop() : st; st.ok() && !dow.eof(); st = dow.Skip(1)) {
-    if (dow.deleted() || FieldText(dow, "ODB") != odb || FieldText(dow, "RD") != rd || FieldText(dow, "NRD") != nrd)
-      continue;
-    st = dow.LockRecord();
-    if (!st.ok()) break;
-    found.push_back(dow.recno());
+  Status st = dow.SetOrder(1);
+  if (st.ok()) {
+    auto at = dow.SeekKey(key);
+    st = at.status();
+    bool more = st.ok() && *at;
+    while (more && !dow.eof() && FieldText(dow, "ODB") + FieldText(dow, "RD") + FieldText(dow, "NRD") == key) {
+      st = dow.LockRecord();
+      if (st.ok()) found.push_back(dow.recno());
+      if (st.ok()) st = dow.Skip(1);
+      more = st.ok();
+    }
   }
   for (size_t i = 0; st.ok() && i < found.size(); ++i) {
     st = dow.GoTo(found[i]);
@@ -177,20 +188,25 @@ Status CancelOrder(xbase::WorkArea& dowod, xbase::WorkArea& dow) {
   return st;
 }
 
-void RCoSs(session::Session& s) {
+void RCoSs(session::Session& s, OrderView view) {
   console::Console& con = s.con();
-  ScratchArea head(s, s.Path("fv_zam/dowod.dbf"), "DOWODZAM", false);
-  ScratchArea lines(s, s.Path("fv_zam/dow.dbf"), "DOWZAM", false);
+  session::SideTable head(s, store::TableId::kZamDowod, kFirstScratch, kLastScratch, "_b");
+  session::SideTable lines(s, store::TableId::kZamDow, kFirstScratch, kLastScratch, "_b");
   if (head.get() == nullptr || lines.get() == nullptr) {
     console::Okno_(con, "Plik fv_zam/dowod niedostepny", 3);
     return;
   }
-  ScratchArea advances(s, s.Path("fv_zal/dowod.dbf"), "DOWODZAL", true);
+  session::SideTable advances(s, store::TableId::kZalDowod, kFirstScratch, kLastScratch, "_b");
   xbase::WorkArea& h = *head.get();
   const console::SavedScreen saved = con.SaveScreen();
   con.Clear();
-  con.Say(0, 0, PadR("                              Z A M O W I E N I A", 80), con.colours().enhanced);
-  con.Say(24, 0, PadR("Enter-realizacja   F8-anulowanie   Esc-wyjscie", 80), con.colours().enhanced);
+  if (view != OrderView::kAll) (void)h.SetFilter(view == OrderView::kOpen ? "EMPTY(ARC_DATA)" : "!EMPTY(ARC_DATA)");
+  con.Say(0, 0,
+          PadR(view == OrderView::kFulfilled ? "                    Z A M O W I E N I A   -   A R C H I W U M"
+                                             : "                              Z A M O W I E N I A",
+               80),
+          con.colours().enhanced);
+  con.Say(24, 0, PadR("Enter-realizacja   Tab-zaliczka   F8-anulowanie   Esc-wyjscie", 80), con.colours().enhanced);
   (void)h.GoTop();
   session::AreaSource source(h);
   console::Browse browse(con, source, 2, 0, 22, 79);
@@ -208,6 +224,8 @@ void RCoSs(session::Session& s) {
     const int k = con.LastKey();
     if (k == key::kEsc) return console::BrowseAction::kLeave;
     if (mode != console::BrowseMode::kException) return console::BrowseAction::kContinue;
+    // Read again: another station may have marked or cancelled the order meanwhile.
+    if (!h.eof()) (void)h.GoTo(h.recno());
     const std::string odb = FieldText(h, "ODB"), rd = FieldText(h, "RD"), nrd = FieldText(h, "NRD");
     if (h.deleted()) {
       console::Okno_(con, "Dowod anulowany " + Dtoc(FieldDate(h, "DATA")), 3);
@@ -228,6 +246,15 @@ void RCoSs(session::Session& s) {
       if (st.ok()) st = h.Commit();
       (void)h.Unlock();
       if (!st.ok()) console::Okno_(con, "Zamowienie zajete - nic nie zmieniono", 3);
+      if (st.ok() && view != OrderView::kAll) StepOffHidden(h);
+      return console::BrowseAction::kRepaint;
+    }
+    if (k == key::kTab) {
+      if (advances.get() == nullptr) {
+        console::Okno_(con, "Plik fv_zal/dowod niedostepny", 3);
+      } else {
+        JoinAdvance(s, ui, h, *advances.get());
+      }
       return console::BrowseAction::kRepaint;
     }
     if (k == key::F(8) || k == key::F(8) + 256) {
@@ -241,8 +268,7 @@ void RCoSs(session::Session& s) {
       if (!store::RecLockArea(ui, h, kLockSeconds).ok() || !CancelOrder(h, *lines.get()).ok()) {
         console::Okno_(con, "Zamowienie zajete - nic nie zmieniono", 3);
       } else {
-        (void)h.Skip(1);
-        if (h.eof()) (void)h.GoTop();
+        StepOffHidden(h);
       }
       return console::BrowseAction::kRepaint;
     }

@@ -9,6 +9,7 @@
 //   Enter  "Zrealizowane ?": stamps ARC_DATA (today) and ARC_NR (the operator);
 //          on a marked order "<operator> odznaczyc realizacje ?" and the supervisor's
 //          password remove the mark;
+//   Tab    joins an advance invoice of the customer to the order (advance_invoices.h);
 //   F8     "Anulowac: <key> <kind><number> ?" and the supervisor's password delete the
 //          header and its lines in fv_zam/dow; an order with advance invoices in
 //          fv_zal/dowod (joined by ZAM_RD + ZAM_NRD) is refused: "Nic nie zrobie, sa
@@ -26,10 +27,15 @@
 namespace hurt::orders {
 
 void NcZam(session::Session& s);
-void RCoSs(session::Session& s);
+
+// Which orders the browser shows: all (Zamowienia ver. 4), the open ones (Dowody ›
+// Zamowienia) or the fulfilled ones (Zamowienia - archiwum).
+enum class OrderView { kAll, kOpen, kFulfilled };
+void RCoSs(session::Session& s, OrderView view = OrderView::kAll);
 
 // Whether advance invoices of fv_zal/dowod (area `zal`, any order) belong to the order
 // `odb` + `rd` + `nrd`.
+// `zal` needs its orders: the second (odb+zam_rd+zam_nrd) is sought.
 bool HasAdvances(xbase::WorkArea& zal, std::string_view odb, std::string_view rd, std::string_view nrd);
 
 // Cancels the order: its lines (fv_zam/dow, `dow`) and header (the current record of

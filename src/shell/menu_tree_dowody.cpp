@@ -13,6 +13,8 @@
 #include "invoicing/document_summary.h"
 #include "invoicing/invoice_from_notes.h"
 #include "invoicing/issue_notes_list.h"
+#include "orders/advance_invoices.h"
+#include "orders/saved_orders.h"
 #include "session/not_built.h"
 #include "session/session.h"
 #include "shell/main_screen.h"
@@ -206,9 +208,18 @@ int Dowody(Session& session) {
     return kReopen;
   }));
   if (fv_zal || zaliczki) {
-    it.push_back(menu::Item(21, " Zamówienia "_pl, shown(fv_zal), false, later("ZAMOWIENIA")));
-    it.push_back(menu::Item(22, " Faktury zaliczkowe ", shown(true), false, later("FAKTURY_ZALICZKOWE")));
-    it.push_back(menu::Item(23, " Zamówienia - archiwum "_pl, shown(fv_zal), false, later("ZAMOWIENIA_ARCHIWUM")));
+    it.push_back(menu::Item(21, " Zamówienia "_pl, shown(fv_zal), false, [&session] {
+      orders::RCoSs(session, orders::OrderView::kOpen);
+      return kReopen;
+    }));
+    it.push_back(menu::Item(22, " Faktury zaliczkowe ", shown(true), false, [&session] {
+      orders::FakturyZaliczkowe(session);
+      return kReopen;
+    }));
+    it.push_back(menu::Item(23, " Zamówienia - archiwum "_pl, shown(fv_zal), false, [&session] {
+      orders::RCoSs(session, orders::OrderView::kFulfilled);
+      return kReopen;
+    }));
   }
   return menu::RunSubMenu(session, m);
 }

@@ -3,6 +3,8 @@
 // unmarked and cancelled only with the supervisor's password, never with advances.
 #include "orders/saved_orders.h"
 
+#include "orders/advance_invoices.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,6 +35,10 @@ class SavedOrdersScreen : public ::testing::Test {
     ASSERT_TRUE(mem.Exists("fv_zal/dowod.dbf"));
   }
 
+  void Run(void (*browser)(session::Session&, OrderView)) {
+    EXPECT_TRUE(d.Run([&](console::Console&) { browser(c.s(), OrderView::kAll); }));
+    EXPECT_TRUE(d.term.Finished()) << "steps of the script were not used:\n" << d.Dump();
+  }
   void Run(void (*browser)(session::Session&)) {
     EXPECT_TRUE(d.Run([&](console::Console&) { browser(c.s()); }));
     EXPECT_TRUE(d.term.Finished()) << "steps of the script were not used:\n" << d.Dump();
@@ -56,6 +62,7 @@ class SavedOrdersScreen : public ::testing::Test {
     auto dow = areas.Open(2, "fv_zam/dow.dbf", "dowzam");
     ASSERT_TRUE(head.ok() && dow.ok());
     ASSERT_TRUE((*head)->AttachOrder("fv_zam/dowod1.ntx").ok());
+    ASSERT_TRUE((*head)->AttachOrder("fv_zam/dowod2.ntx").ok());
     ASSERT_TRUE((*dow)->AttachOrder("fv_zam/dow1.ntx").ok());
     AddRecord(**head, {{"ODB", "SMAKOSZ "}, {"RD", "ZAM"}, {"NRD", nrd},
                        {"DATA", xbase::Value(xbase::Date{JulianFromYmd(2024, 3, 10)})}});
@@ -65,6 +72,8 @@ class SavedOrdersScreen : public ::testing::Test {
     if (advance) {
       auto zal = areas.Open(3, "fv_zal/dowod.dbf", "dowodzal");
       ASSERT_TRUE(zal.ok());
+      for (const char* ntx : {"fv_zal/dowod1.ntx", "fv_zal/dowod2.ntx", "fv_zal/dowod3.ntx"})
+        ASSERT_TRUE((*zal)->AttachOrder(ntx).ok());
       AddRecord(**zal, {{"ODB", "SMAKOSZ "}, {"RD", "FZ "}, {"NRD", "       9"}, {"ZAM_RD", "ZAM"}, {"ZAM_NRD", nrd}});
     }
   }
@@ -154,6 +163,64 @@ TEST_F(SavedOrdersScreen, AnOrderWithALineHeldElsewhereStaysWhole) {
   Run(RCoSs);
   EXPECT_FALSE(Headers()[0].deleted);
   EXPECT_EQ(LiveLines(), (std::vector<std::string>{"1/1", "1/2", "1/3"}));
+}
+
+// Tab joins the customer's advance invoice of the month once; the order can then not be
+// cancelled; marked fulfilled it leaves the open orders for the archive; the invoice is
+// taken off its order in Faktury zaliczkowe only with the supervisor's password.
+TEST_F(SavedOrdersScreen, AnAdvanceInvoiceIsJoinedOnceAndTakenOffWithThePassword) {
+  SupervisorPassword();
+  Order("       1", 1);
+  using store::TableId;
+  const auto data = xbase::Value(xbase::Date{JulianFromYmd(2024, 3, 12)});
+  AddRecord(c.Area(TableId::kDowod), {{"RD", "FZ "}, {"NRD", "       4"}, {"ODB", "SMAKOSZ "}, {"DATA", data}, {"NETTO", 100.0}, {"VAT", 23.0}});
+  AddRecord(c.Area(TableId::kDowod), {{"RD", "FZ "}, {"NRD", "       5"}, {"ODB", "INNY    "}, {"DATA", data}});
+  AddRecord(c.Area(TableId::kDowod), {{"RD", "FV "}, {"NRD", "       6"}, {"ODB", "SMAKOSZ "}, {"DATA", data}});
+  const auto open = [this](OrderView view) {
+    EXPECT_TRUE(d.Run([&](console::Console&) { RCoSs(c.s(), view); }));
+    EXPECT_TRUE(d.term.Finished()) << "steps of the script were not used:\n" << d.Dump();
+  };
+
+  d.Key(key::kTab);
+  d.Then([this] {
+    EXPECT_TRUE(d.Contains("Zaliczka do zamowienia ZAM1"));
+    EXPECT_TRUE(d.Contains("FZ         4"));
+    EXPECT_FALSE(d.Contains("       5"));
+    EXPECT_FALSE(d.Contains("FV "));
+  }).Key(key::kEnter);
+  d.Then([this] { EXPECT_TRUE(d.Contains("Dolaczyc FZ4 do zamowienia ZAM1 ?")); }).Key('T');
+  d.Key(key::kTab);
+  d.Then([this] { EXPECT_TRUE(d.Contains("Brak faktur FZ odbiorcy SMAKOSZ do dolaczenia w tym miesiacu")); }).Wait(3500);
+  d.Key(key::F(8));
+  d.Then([this] { EXPECT_TRUE(d.Contains("Nic nie zrobie, sa zaliczki")); }).Wait(3500);
+  d.Key(key::kEnter).Key('T');
+  d.Then([this] { EXPECT_FALSE(d.Contains("SMAKOSZ")); }).Key(key::kEsc);
+  open(OrderView::kOpen);
+
+  std::vector<Row> zal = ReadRows(mem, "fv_zal/dowod.dbf");
+  ASSERT_EQ(zal.size(), 1u);
+  EXPECT_EQ(zal[0]["RD"], "FZ");
+  EXPECT_EQ(zal[0]["NRD"], "4");
+  EXPECT_EQ(zal[0]["ODB"], "SMAKOSZ");
+  EXPECT_EQ(zal[0]["ZAM_RD"], "ZAM");
+  EXPECT_EQ(zal[0]["ZAM_NRD"], "1");
+  EXPECT_EQ(zal[0]["ZAM_DATA"], "20240310");
+
+  d.Then([this] { EXPECT_TRUE(d.Contains("A R C H I W U M") && d.Contains("SMAKOSZ")); }).Key(key::kEsc);
+  open(OrderView::kFulfilled);
+
+  d.Then([this] {
+    EXPECT_TRUE(d.Contains("F A K T U R Y   Z A L I C Z K O W E"));
+    EXPECT_TRUE(d.Contains("123.00"));
+  }).Key(key::F(8));
+  d.Then([this] { EXPECT_TRUE(d.Contains("Odlaczyc FZ4 od zamowienia ZAM1 ?")); }).Key('T');
+  Password("Boss");
+  d.Key(key::kEsc);
+  EXPECT_TRUE(d.Run([&](console::Console&) { FakturyZaliczkowe(c.s()); }));
+  EXPECT_TRUE(d.term.Finished()) << "steps of the script were not used:\n" << d.Dump();
+  zal = ReadRows(mem, "fv_zal/dowod.dbf");
+  ASSERT_EQ(zal.size(), 1u);
+  EXPECT_TRUE(zal[0].deleted);
 }
 
 TEST_F(SavedOrdersScreen, WithoutTheOrderTablesItSaysSo) {
