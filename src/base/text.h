@@ -39,4 +39,8 @@ bool XbaseEquals(std::string_view s, std::string_view prefix);
 bool IsBlank(std::string_view s);  // EMPTY() of a text: only blanks, CR, LF and tabs
 std::string RemoveBlanks(std::string_view s);  // every blank removed (USUN_SPACJE)
 
+// Text for an XML element or attribute: & < > " ' escaped, control characters other than
+// the tab dropped.
+std::string XmlEscape(std::string_view text);
+
 }  // namespace hurt

@@ -103,20 +103,6 @@ std::string TabFrame(std::string_view command, const TabFields& fields) {
   return std::string(1, kStx) + body + "#" + Hex(Crc16Xmodem(body), 4) + std::string(1, kEtx);
 }
 
-std::string XmlEscape(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
-
 namespace {
 void AppendElement(const XmlElement& e, std::string* out) {
   *out += "<" + e.name;

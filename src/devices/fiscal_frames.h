@@ -67,7 +67,6 @@ struct XmlElement {
 };
 // "<pakiet>" elements "</pakiet>"; attribute values and texts are escaped.
 std::string XmlPacket(const std::vector<XmlElement>& elements);
-std::string XmlEscape(std::string_view text);
 
 // ---- what each operation carries ----
 

@@ -43,22 +43,6 @@ std::string RateText(std::string_view podatek0) {
   }
 }
 
-std::string Escape(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default:
-        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
-    }
-  }
-  return out;
-}
-
 std::string Decimal(double v, int places) {
   v = NewRound(v, places);
   if (v == 0) return "0";
@@ -87,7 +71,7 @@ class Xml {
   }
   void Leaf(std::string_view tag, std::string_view value, std::string_view attributes = {}) {
     Indent();
-    out_ += "<" + std::string(tag) + (attributes.empty() ? "" : " " + std::string(attributes)) + ">" + Escape(value) + "</" +
+    out_ += "<" + std::string(tag) + (attributes.empty() ? "" : " " + std::string(attributes)) + ">" + XmlEscape(value) + "</" +
             std::string(tag) + ">\n";
   }
   std::string Take() { return std::move(out_); }

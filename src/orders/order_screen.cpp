@@ -18,6 +18,7 @@
 #include "orders/order_number.h"
 #include "orders/order_printout.h"
 #include "orders/order_rules.h"
+#include "orders/order_xml.h"
 #include "session/area_fields.h"
 #include "session/kalk.h"
 #include "session/output/report_copy.h"
@@ -300,8 +301,13 @@ bool OrderScreen::Save(const std::string& uwagi, bool zero_rows) {
     c.rows.push_back(std::move(r));
   }
   const Status saved = SaveOrderFile(s_.env(), OrderFilePath(s_.root(), side_, numer_), c, s_.stacja());
-  if (!saved.ok()) console::Okno_(con_, saved.message(), 0);
-  return saved.ok();
+  if (!saved.ok()) {
+    console::Okno_(con_, saved.message(), 0);
+    return false;
+  }
+  if (const Status xml = SaveOrderXml(s_, c, numer_); !xml.ok())
+    console::Okno_(con_, "Zamowienie zapisane, kopii XML nie zapisano: " + xml.message(), 0);
+  return true;
 }
 
 void OrderScreen::PrintAndSave() {

@@ -4,6 +4,7 @@
 #include "orders/saved_orders.h"
 
 #include "orders/advance_invoices.h"
+#include "orders/order_xml.h"
 
 #include <gtest/gtest.h>
 
@@ -221,6 +222,31 @@ TEST_F(SavedOrdersScreen, AnAdvanceInvoiceIsJoinedOnceAndTakenOffWithThePassword
   zal = ReadRows(mem, "fv_zal/dowod.dbf");
   ASSERT_EQ(zal.size(), 1u);
   EXPECT_TRUE(zal[0].deleted);
+}
+
+// The XML copy goes only to a counterparty with its settings file, under the marker; its
+// texts are UTF-8 and escaped, quantities whole.
+TEST_F(SavedOrdersScreen, TheXmlCopyOfAnOrderIsWrittenForACounterpartyThatTakesIt) {
+  OrderFileContent content{"MLECZARN", "0", "Pilne & \xA5", false, {}};  // 0xA5: "ą" in 852
+  content.rows.push_back({"1", "10014", "MLEKO \"3,2\"", "szt", 11.6, 0, "MLECZARN", "5900000000014"});
+  ASSERT_TRUE(SaveOrderXml(c.s(), content, "NR_03007").ok());
+  EXPECT_FALSE(mem.Exists("mleczarn/nr_03007.xml"));  // no marker yet
+  ASSERT_TRUE(mem.SetContents("ZAMD.XML", "").ok());
+  ASSERT_TRUE(SaveOrderXml(c.s(), content, "NR_03007").ok());
+  EXPECT_FALSE(mem.Exists("mleczarn/nr_03007.xml"));  // MLECZARN takes no copies
+  ASSERT_TRUE(mem.SetContents("mleczarn.xml", "").ok());
+  ASSERT_TRUE(SaveOrderXml(c.s(), content, "NR_03007").ok());
+  auto xml = mem.Contents("mleczarn/nr_03007.xml");
+  ASSERT_TRUE(xml.ok());
+  EXPECT_EQ(*xml,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<Zamowienie numer=\"NR_03007\" data=\"2024-03-15\" kontrahent=\"MLECZARN\" operator=\"0\">\n"
+            "  <Pozycja lp=\"1\" mag=\"1\" indeks=\"10014\" kod13=\"5900000000014\" nazwa=\"MLEKO &quot;3,2&quot;\" "
+            "jm=\"szt\" ilosc=\"12\"/>\n"
+            "  <Uwagi>Pilne &amp; \xC4\x85</Uwagi>\n"
+            "</Zamowienie>\n");
+  content.odb = "../X";
+  EXPECT_TRUE(SaveOrderXml(c.s(), content, "NR_03008").ok());  // a key that is no folder name: no copy
 }
 
 TEST_F(SavedOrdersScreen, WithoutTheOrderTablesItSaysSo) {
