@@ -53,7 +53,9 @@ int Asortyment(Session& session) {
   m.main_item = kMagazyn;
   m.position = "K_ASORTYMENT";
   m.top = 4, m.left = 0, m.bottom = 15, m.right = 36;
-  m.separators = waluta ? std::vector<int>{9, 13} : std::vector<int>{7, 13};
+  // With currencies row 7 holds the rate table and row 9 an item: only the lower
+  // separator is drawn.
+  m.separators = waluta ? std::vector<int>{13} : std::vector<int>{7, 13};
 
   std::vector<SubMenuItem>& it = m.items;
   it.push_back(menu::Item(6, kasa ? " Kartoteki kosztow " : " Kartoteki magazynowe              ", true, true,
@@ -70,34 +72,32 @@ int Asortyment(Session& session) {
   it.push_back(menu::Item(8, " Oferta handlowa                   ", true, true, [&session] { return OfertaHandlowa(session); }));
   it.push_back(menu::Item(9, " Automatyczne wystawianie zamowień "_pl, true, true, [&session] { return ZamowAs(session, 0); }));
   if (waluta) {
-    // With currencies the manual ordering goes straight to the order form, and the
-    // three items after it have no routine.
+    // With currencies the manual ordering goes straight to a supplier order.
     it.push_back(menu::Item(10, " Reczne wystawianie zamowień       "_pl, true, true, [&session] { return ZamowAs(session, 2); }));
-    it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, nullptr));
-    it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, nullptr));
-    it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, nullptr));
   } else {
     it.push_back(menu::Item(10, " Reczne wystawianie zamowień       "_pl, true, true, [&session] {
                     const int book = menu::SmallChoice(session, 11, 20, {" od odbiorcow ", " do dostawcow "});
                     if (book == 0) return kReopen;
                     return ZamowAs(session, book);
                   }));
-    it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, [&session] {
-                    SetBook(session, 2);
-                    orders::NcZam(session);
-                    return kReopen;
-                  }));
-    it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, [&session] {
-                    SetBook(session, 2);
-                    orders::RCoSs(session);
-                    return kReopen;
-                  }));
-    // The top-up is an import of the installation's own files; none is set up here.
-    it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, [&session] {
-      console::Okno_(session.con(), "Pompowanie magazynu nie jest skonfigurowane w tej instalacji", 3);
-      return kReopen;
-    }));
   }
+  // The saved orders and the order documents are browsed with currencies too: an item
+  // that does nothing would only puzzle the user.
+  it.push_back(menu::Item(11, " Przeglad zamowień                 "_pl, true, true, [&session] {
+                  SetBook(session, 2);
+                  orders::NcZam(session);
+                  return kReopen;
+                }));
+  it.push_back(menu::Item(12, " Zamowienia ver. 4                 ", true, true, [&session] {
+                  SetBook(session, 2);
+                  orders::RCoSs(session);
+                  return kReopen;
+                }));
+  // The top-up is an import of the installation's own files; none is set up here.
+  it.push_back(menu::Item(14, " Pompowanie magazynu               ", true, true, [&session] {
+    console::Okno_(session.con(), "Pompowanie magazynu nie jest skonfigurowane w tej instalacji", 3);
+    return kReopen;
+  }));
   return menu::RunSubMenu(session, m);
 }
 
