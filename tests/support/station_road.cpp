@@ -126,8 +126,16 @@ std::unique_ptr<ChildProcess> HoldRecord(const std::string& data_dir, const std:
   return holder;
 }
 
-void InvoiceForSmakosz(HurtStation& s, const std::string& quantity) {
-  Step(s, {"text:FV", "Enter"}, "Rd:FV");
+void InvoiceForSmakosz(HurtStation& s, const std::string& quantity) { DocumentForSmakosz(s, "FV ", quantity); }
+
+void DocumentForSmakosz(HurtStation& s, const std::string& kind, const std::string& quantity) {
+  if (kind.rfind("FZ", 0) == 0) {
+    // The advance invoice warns first and waits for a key.
+    Step(s, {"Home", "text:" + kind, "Enter"}, "FAKTURA ZALICZKOWA ?");
+    Step(s, {"Enter"}, "Rd:" + kind, "FAKTURA ZALICZKOWA ?");
+  } else {
+    Step(s, {"Home", "text:" + kind, "Enter"}, "Rd:" + kind);
+  }
   for (int field = 0; field < 4; ++field) s.Send("Enter");  // date, payment, term, warehouse
   Step(s, {"text:SMAKOSZ", "Enter"}, "Odbiorca ma spz.P, termin 14 dni");
   Step(s, {"Enter"}, "Zmieniam termin zaplaty P14");

@@ -56,6 +56,8 @@ int SettingsFieldPosition(int page, std::string_view name);
 // the demo company (it pays by transfer in 14 days, which the screen says twice), one
 // line of article 10001 of `quantity`, posted; the next document's header waits.
 void InvoiceForSmakosz(HurtStation& s, const std::string& quantity);
+// The same for a document of `kind` (three characters, "ZAM" or "FZ " for example).
+void DocumentForSmakosz(HurtStation& s, const std::string& kind, const std::string& quantity);
 
 // `hurt-dbf verify` on the data directory finds nothing.
 void ExpectVerifyFindsNothing(const std::string& data_dir);
