@@ -2,6 +2,7 @@
 
 #include "base/cp852.h"
 #include "console/message_window.h"
+#include "documents/header.h"
 #include "documents/line_grid.h"
 #include "documents/line_session.h"
 #include "documents/reservations.h"
@@ -91,6 +92,17 @@ bool KasujPozycje(session::Session& session, int /*mode*/) {
   // The line stays: take its reservation back so that the card matches it again.
   (void)RezRe(session);
   return false;
+}
+
+bool EditInDocumentScreen(session::Session& session, const DocKind& kind) {
+  console::Console& con = session.con();
+  const console::SavedScreen saved = con.SaveScreen();
+  DrawDocumentScreen(session, &kind);
+  SayPelnyNag(session);
+  KeyLine(session, false, &kind);
+  const bool done = MyDow(session, 10, 0, 22, 79, "dd", "", 7);
+  con.RestoreScreen(saved);
+  return done;
 }
 
 }  // namespace hurt::documents

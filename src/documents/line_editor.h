@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "documents/doc_kind.h"
+
 namespace hurt::session {
 class Session;
 }
@@ -22,6 +24,11 @@ namespace hurt::documents {
 // holds while the grid runs.
 bool MyDow(session::Session& session, int top, int left, int bottom, int right, std::string_view alias,
            std::string_view filter, int columns);
+
+// A document prepared by a routine (its header in the variables, its lines in `dd`) in
+// the document screen: the header shown, the lines in MYDOW, posted or abandoned there;
+// the screen before is put back.
+bool EditInDocumentScreen(session::Session& session, const DocKind& kind);
 
 // Reservations of the current `dd` line (REZ_RE adds its quantity to the article's
 // REZERWA0, REZ_ZW takes it back) and of every line of `dd` (ZW_REZ_WYJSCIE).

@@ -190,6 +190,7 @@ bool Poster::Run() {
     s_.vars().Set(session::var::M_ODBIORCA, Value(odbiorca_));
   }
   s_.vars().Set(kNotesVariable, Value(std::string()));
+  s_.vars().Set(session::var::M_ZAM_RD, Value(std::string()));
   return true;
 }
 

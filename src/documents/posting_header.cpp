@@ -36,6 +36,9 @@ PostingHeader ReadPostingHeader(const session::SessionVariables& v) {
   h.rd_kor = v.Text(var::M_RD_KOR);
   h.nrd_kor = v.Text(var::M_NRD_KOR);
   h.data_kor = v.Date(var::M_DATA_KOR);
+  h.zam_rd = v.Text(var::M_ZAM_RD);
+  h.zam_nrd = v.Text(var::M_ZAM_NRD);
+  h.zam_data = v.Date(var::M_ZAM_DATA);
   h.notes = v.Text(kNotesVariable);
   h.printed = v.Logical(var::JEST_WYDRUK);
   return h;

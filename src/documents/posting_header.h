@@ -34,6 +34,9 @@ struct PostingHeader {
   // A correction: the document it corrects.
   std::string rd_kor, nrd_kor;               // M_RD_KOR, M_NRD_KOR
   JulianDay data_kor = kEmptyDate;           // M_DATA_KOR
+  // An invoice made from a customer order: the order.
+  std::string zam_rd, zam_nrd;               // M_ZAM_RD, M_ZAM_NRD
+  JulianDay zam_data = kEmptyDate;           // M_ZAM_DATA
   // An invoice made of issue notes: the notes (kNotesVariable in posting.h).
   std::string notes;
   bool printed = false;                      // JEST_WYDRUK: its number is on paper

@@ -79,6 +79,14 @@ FieldList Poster::HeaderFields() const {
   h.emplace_back(f::VAT, Value(vat_));
   h.emplace_back(f::OPA, Value(0.0));
   if (!EntryMode()) h.emplace_back(f::ZAP, Value(std::string("2")));
+  // The order the invoice fulfils, where the headers keep the link.
+  const xbase::WorkArea* dowod = AreaOf(s_, store::TableId::kDowod);
+  if (!header_.zam_rd.empty() && dowod != nullptr && dowod->FieldIndex(f::ZAM_RD) >= 0) {
+    h.emplace_back(f::ZAM_RD, Value(header_.zam_rd));
+    h.emplace_back(f::ZAM_NRD, Value(header_.zam_nrd));
+    h.emplace_back(f::ZAM_DATA, Value(xbase::Date{header_.zam_data}));
+    h.emplace_back(f::OPERATOR_Z, Value(Left(s_.op().nr, 1)));
+  }
   return h;
 }
 

@@ -469,19 +469,6 @@ void SetInvoiceHeader(session::SessionVariables& v, const InvoicePlan& plan, con
   v.Set(documents::kNotesVariable, xbase::Value(notes_list));
 }
 
-// The invoice in the document screen: the header shown, the lines in the editor, posted
-// or abandoned there.
-bool InvoiceInDocumentScreen(session::Session& session, const documents::DocKind& kind) {
-  console::Console& con = session.con();
-  const console::SavedScreen saved = con.SaveScreen();
-  documents::DrawDocumentScreen(session, &kind);
-  documents::SayPelnyNag(session);
-  documents::KeyLine(session, false, &kind);
-  const bool done = documents::MyDow(session, 10, 0, 22, 79, "dd", "", 7);
-  con.RestoreScreen(saved);
-  return done;
-}
-
 }  // namespace
 
 FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOptions& options) {
@@ -542,7 +529,7 @@ FvDoWzResult FvDoWz(session::Session& session, InvoiceUi& ui, const FvDoWzOption
   if (options.editor) {
     options.editor(session);
   } else {
-    InvoiceInDocumentScreen(session, plan.kind);
+    documents::EditInDocumentScreen(session, plan.kind);
   }
   // Posting clears the notes' variable once it has linked them.
   result.posted = IsBlank(v.Text(documents::kNotesVariable));

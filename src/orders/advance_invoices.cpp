@@ -11,14 +11,18 @@
 #include "console/keys.h"
 #include "console/menu.h"
 #include "console/message_window.h"
+#include "documents/line_editor.h"
 #include "invoicing/document_summary.h"
 #include "invoicing/invoice_tables.h"
+#include "invoicing/invoice_ui.h"
+#include "invoicing/similar_document.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
 #include "session/operator_rights.h"
 #include "session/session.h"
 #include "session/side_table.h"
 #include "session/store_ui.h"
+#include "session/var_names.h"
 #include "store/net_use.h"
 
 namespace hurt::orders {
@@ -135,6 +139,80 @@ void JoinAdvance(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order
     }
   }
   (void)dowod->SetFilter(filter);
+}
+
+void InvoiceOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order, xbase::WorkArea& lines,
+                  xbase::WorkArea* zal) {
+  console::Console& con = s.con();
+  if (FieldDate(order, "ARC_DATA") != kEmptyDate) {
+    console::Okno_(con, "Zamowienie zrealizowane - nie fakturuje", 3);
+    return;
+  }
+  xbase::WorkArea* slow = invoicing::SessionAreaOf(s, store::TableId::kSlow);
+  xbase::WorkArea* dowod = invoicing::SessionAreaOf(s, store::TableId::kDowod);
+  if (slow == nullptr || dowod == nullptr) {
+    console::Okno_(con, "Plik dowod niedostepny", 3);
+    return;
+  }
+  const std::string rd = PadR(AllTrim(s.settings().Text("J_FZ")), 3);
+  invoicing::InvoiceData pattern;
+  {
+    session::AreaPosition keep(slow);
+    (void)slow->SetOrder(1);
+    auto kind = documents::ReadKind(*slow, rd);
+    if (IsBlank(rd) || !kind.ok()) {
+      console::Okno_(con, "Brak rodzaju dowodu " + AllTrim(rd), 3);
+      return;
+    }
+    pattern.kind = *kind;
+  }
+  pattern.header = invoicing::HeaderFromRecord(order);
+  pattern.header.rd = rd;
+  const std::string key = FieldText(order, "ODB") + FieldText(order, "RD") + FieldText(order, "NRD");
+  auto at = lines.SeekKey(key);
+  for (bool more = at.ok() && *at; more && !lines.eof(); more = lines.Skip(1).ok()) {
+    if (FieldText(lines, "ODB") + FieldText(lines, "RD") + FieldText(lines, "NRD") != key) break;
+    pattern.lines.push_back(invoicing::LineFromRecord(lines));
+  }
+  if (pattern.lines.empty()) {
+    console::Okno_(con, "Zamowienie nie ma pozycji", 3);
+    return;
+  }
+
+  session::SessionVariables& v = s.vars();
+  namespace var = session::var;
+  invoicing::PodobnyOptions options;
+  options.editor = [&](session::Session& session) {
+    v.Set(var::M_ZAM_RD, xbase::Value(FieldText(order, "RD")));
+    v.Set(var::M_ZAM_NRD, xbase::Value(FieldText(order, "NRD")));
+    v.Set(var::M_ZAM_DATA, xbase::Value(xbase::Date{FieldDate(order, "DATA")}));
+    return documents::EditInDocumentScreen(session, pattern.kind);
+  };
+  invoicing::ConsoleInvoiceUi invoice_ui(con, ui);
+  const xbase::Value klucz = v.Get(var::KLUCZ);
+  const invoicing::PodobnyResult made = invoicing::PodobnyDowod(s, invoice_ui, pattern, options);
+  // Posting clears the order's kind once the invoice carries it.
+  const bool posted = made.made && IsBlank(v.Text(var::M_ZAM_RD));
+  const std::string nrd = PadL(AllTrim(v.Text(var::M_NRD)), 8);
+  v.Set(var::M_ZAM_RD, xbase::Value(std::string()));
+  v.Set(var::M_ZAM_NRD, xbase::Value(std::string()));
+  v.Set(var::KLUCZ, klucz);
+  if (!posted) return;
+
+  Status st = zal == nullptr ? Status::NotFound("fv_zal/dowod") : Status::Ok();
+  if (st.ok()) {
+    session::AreaPosition keep(dowod);
+    const std::string filter = dowod->filter();
+    (void)dowod->SetFilter("");
+    st = dowod->SetOrder(1);
+    auto found = st.ok() ? dowod->SeekKey(rd + nrd) : Result<bool>(st);
+    if (!found.ok() || !*found) st = found.ok() ? Status::NotFound(rd + nrd) : found.status();
+    if (st.ok()) st = CopyAdvance(s, ui, *dowod, order, *zal);
+    (void)dowod->SetFilter(filter);
+  }
+  if (!st.ok())
+    console::Okno_(con, "Faktura " + AllTrim(rd) + AllTrim(nrd) + " zapisana, nie dolaczona do zamowienia: Tab dolaczy ja",
+                   3);
 }
 
 void FakturyZaliczkowe(session::Session& s) {

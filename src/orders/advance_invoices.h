@@ -6,6 +6,12 @@
 // ZAM_DATA naming the order and OPERATOR_Z the operator who joined it. An invoice is
 // joined once; an order with joined invoices cannot be cancelled.
 //
+// F5 in the order browser invoices the order: a new document of the advance kind for the
+// order's customer with the order's lines (taking their stock as typed lines do) opens in
+// the document screen; posted there, it carries the order in its header (ZAM_RD, ZAM_NRD,
+// ZAM_DATA, written in the same step as the invoice) and is joined to the order as above.
+// Should the joining fail or the station die before it, Tab joins the invoice later.
+//
 // Faktury zaliczkowe (Dowody menu) lists the joined invoices by date; F8 takes one off its
 // order after the question and the supervisor's password (the posted invoice stays).
 #pragma once
@@ -25,6 +31,11 @@ void JoinAdvance(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order
 // stays written.
 Status CopyAdvance(session::Session& s, store::StoreUi& ui, const xbase::WorkArea& dowod, const xbase::WorkArea& order,
                    xbase::WorkArea& zal);
+
+// F5 in the order browser: `order` the current header of fv_zam/dowod, `lines` fv_zam/dow
+// in order 1, `zal` the advance table (null when missing: the invoice is not joined).
+void InvoiceOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order, xbase::WorkArea& lines,
+                  xbase::WorkArea* zal);
 
 void FakturyZaliczkowe(session::Session& s);
 

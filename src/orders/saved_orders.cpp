@@ -206,7 +206,7 @@ void RCoSs(session::Session& s, OrderView view) {
                                              : "                              Z A M O W I E N I A",
                80),
           con.colours().enhanced);
-  con.Say(24, 0, PadR("Enter-realizacja   Tab-zaliczka   F8-anulowanie   Esc-wyjscie", 80), con.colours().enhanced);
+  con.Say(24, 0, PadR("Enter-realizacja  F5-faktura  Tab-zaliczka  F8-anulowanie  Esc-wyjscie", 80), con.colours().enhanced);
   (void)h.GoTop();
   session::AreaSource source(h);
   console::Browse browse(con, source, 2, 0, 22, 79);
@@ -247,6 +247,10 @@ void RCoSs(session::Session& s, OrderView view) {
       (void)h.Unlock();
       if (!st.ok()) console::Okno_(con, "Zamowienie zajete - nic nie zmieniono", 3);
       if (st.ok() && view != OrderView::kAll) StepOffHidden(h);
+      return console::BrowseAction::kRepaint;
+    }
+    if (k == key::F(5) || k == key::F(5) + 256) {
+      InvoiceOrder(s, ui, h, *lines.get(), advances.get());
       return console::BrowseAction::kRepaint;
     }
     if (k == key::kTab) {

@@ -9,6 +9,7 @@
 //   Enter  "Zrealizowane ?": stamps ARC_DATA (today) and ARC_NR (the operator);
 //          on a marked order "<operator> odznaczyc realizacje ?" and the supervisor's
 //          password remove the mark;
+//   F5     invoices the order (advance_invoices.h);
 //   Tab    joins an advance invoice of the customer to the order (advance_invoices.h);
 //   F8     "Anulowac: <key> <kind><number> ?" and the supervisor's password delete the
 //          header and its lines in fv_zam/dow; an order with advance invoices in

@@ -42,6 +42,12 @@ inline constexpr std::string_view M_RD_KOR = "M_RD_KOR";
 inline constexpr std::string_view M_NRD_KOR = "M_NRD_KOR";
 inline constexpr std::string_view M_DATA_KOR = "M_DATA_KOR";
 
+// The customer order an invoice made from it fulfils (kind, number, date); posting writes
+// them into the header's ZAM_RD, ZAM_NRD, ZAM_DATA where the table has them, then clears them.
+inline constexpr std::string_view M_ZAM_RD = "M_ZAM_RD";
+inline constexpr std::string_view M_ZAM_NRD = "M_ZAM_NRD";
+inline constexpr std::string_view M_ZAM_DATA = "M_ZAM_DATA";
+
 // KLUCZ: 0 entry of a new document, 1 display, 2 correction. JEST_WYDRUK: the document
 // was printed, its number is on paper.
 inline constexpr std::string_view KLUCZ = "KLUCZ";

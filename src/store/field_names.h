@@ -47,6 +47,10 @@ inline constexpr std::string_view R_RD = "R_RD";
 inline constexpr std::string_view R_NRD = "R_NRD";
 inline constexpr std::string_view R_DATA = "R_DATA";
 inline constexpr std::string_view R_CZAS = "R_CZAS";
+inline constexpr std::string_view ZAM_RD = "ZAM_RD";
+inline constexpr std::string_view ZAM_NRD = "ZAM_NRD";
+inline constexpr std::string_view ZAM_DATA = "ZAM_DATA";
+inline constexpr std::string_view OPERATOR_Z = "OPERATOR_Z";
 }  // namespace dowod
 
 // The station's working lines (dd).

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "support/hurt_station.h"
 #include "support/station_road.h"
@@ -45,6 +47,26 @@ class AdvanceInvoicesRoad : public ::testing::Test {
 
   std::vector<std::map<std::string, std::string>> Advances() { return Records(data / "fv_zal/dowod.dbf"); }
 
+  // The advance table once it holds `n` invoices (the joining follows the screen closely).
+  std::vector<std::map<std::string, std::string>> AdvancesOnce(size_t n) {
+    for (int i = 0; i < 100 && Advances().size() != n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return Advances();
+  }
+
+  std::map<std::string, std::string> Article(const std::string& indeks) {
+    for (auto& a : Records(data / (period_ + "/as.dbf")))
+      if (a["INDEKS"] == indeks) return a;
+    ADD_FAILURE() << "no article " << indeks;
+    return {};
+  }
+
+  std::vector<std::map<std::string, std::string>> Invoices(const std::string& rd) {
+    std::vector<std::map<std::string, std::string>> out;
+    for (auto& r : Records(data / (period_ + "/dowod.dbf")))
+      if (r["RD"] == rd) out.push_back(r);
+    return out;
+  }
+
   TempDir data;
   TempDir work;
   std::string period_;
@@ -79,9 +101,9 @@ TEST_F(AdvanceInvoicesRoad, AnAdvanceInvoiceIsJoinedToItsOrderOnceFromTwoStation
   OpenOrders(*b);
   ChooseAdvance(*a);
   ChooseAdvance(*b);
-  Step(*a, {"text:T"}, kOrders);
+  Step(*a, {"text:T"}, kOrders, kJoin);
+  ASSERT_EQ(AdvancesOnce(1).size(), 1u);
   StepSeen(*b, {"text:T"}, "Faktura FZ1 jest juz dolaczona do zamowienia");
-  ASSERT_EQ(Advances().size(), 1u);
   EXPECT_EQ(Advances()[0].at("ZAM_RD"), "ZAM");
   EXPECT_EQ(Advances()[0].at("ZAM_NRD"), "1");
   EXPECT_EQ(Advances()[0].at("ODB"), "SMAKOSZ");
@@ -105,6 +127,50 @@ TEST_F(AdvanceInvoicesRoad, AnAdvanceInvoiceIsJoinedToItsOrderOnceFromTwoStation
   Step(*a, {"Esc"}, kDowody);
   Leave(*a);
   EXPECT_FALSE(Records(data / "fv_zam/dowod.dbf").at(0).at("ARC_DATA").empty());
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// F5 on an order opens the advance invoice with the order's lines; posted, it carries the
+// order, is joined to it and issues the goods once. A station killed in the editor posts
+// nothing and leaves no reservation behind.
+TEST_F(AdvanceInvoicesRoad, AnOrderInvoicedFromTheBrowserCarriesItsOrderAndIssuesTheGoodsOnce) {
+  auto a = Station("a");
+  Step(*a, {"Home", "Enter"}, "E D Y C J A");
+  DocumentForSmakosz(*a, "ZAM", "7");
+  Step(*a, {"Esc"}, kDowody);
+  const double stock = std::stod(Article("10001")["ILOSC"]);
+
+  auto killed = Station("k");
+  OpenOrders(*killed);
+  Step(*killed, {"F5"}, "Rd:FZ");
+  EXPECT_TRUE(killed->WaitForScreen("7.00")) << killed->Screen();
+  Step(*killed, {"Esc"}, "Adres dostawy");
+  Step(*killed, {"Enter"}, "CZY SKONCZYŁES EDYCJE DOWODU ?");
+  killed->Kill(SIGKILL);
+  killed->WaitExit();
+  EXPECT_TRUE(Invoices("FZ").empty());
+
+  OpenOrders(*a);
+  Step(*a, {"F5"}, "Rd:FZ");
+  EXPECT_TRUE(a->WaitForScreen("7.00")) << a->Screen();
+  Step(*a, {"Esc"}, "Adres dostawy");
+  Step(*a, {"Enter"}, "CZY SKONCZYŁES EDYCJE DOWODU ?");
+  Step(*a, {"text:T"}, kOrders, "CZY SKONCZYŁES");
+  ASSERT_EQ(AdvancesOnce(1).size(), 1u);
+  const auto fz = Invoices("FZ");
+  ASSERT_EQ(fz.size(), 1u);
+  EXPECT_EQ(fz[0].at("ODB"), "SMAKOSZ");
+  EXPECT_EQ(fz[0].at("ZAM_RD"), "ZAM");
+  EXPECT_EQ(fz[0].at("ZAM_NRD"), "1");
+  ASSERT_EQ(Advances().size(), 1u);
+  EXPECT_EQ(Advances()[0].at("NRD"), fz[0].at("NRD"));
+  EXPECT_EQ(Advances()[0].at("ZAM_NRD"), "1");
+  EXPECT_DOUBLE_EQ(std::stod(Article("10001")["ILOSC"]), stock - 7) << "the goods went out once";
+  EXPECT_DOUBLE_EQ(std::stod(Article("10001")["REZERWA0"]), 0);
+  // Joined already: Tab has nothing more to offer.
+  StepSeen(*a, {"Tab"}, "Brak faktur FZ odbiorcy SMAKOSZ do dolaczenia w tym miesiacu");
+  Step(*a, {"Esc"}, kDowody);
+  Leave(*a);
   ExpectVerifyFindsNothing(data.str());
 }
 
