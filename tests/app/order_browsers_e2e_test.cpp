@@ -16,7 +16,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,7 +33,6 @@ namespace hurt::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Rows = std::vector<std::map<std::string, std::string>>;
 
 constexpr std::string_view kOperatorList = "Nazwisko imie";
 constexpr std::string_view kMainMenu = " MAGAZYN ";
