@@ -128,7 +128,8 @@ void OrderScreen::PaintFrame() {
 
 bool OrderScreen::ArticleOf(const std::string& mag, const std::string& indeks) {
   xbase::WorkArea* as = As();
-  if (as == nullptr) return false;
+  // A blank index names no article (a partial seek on it would find the warehouse's first).
+  if (as == nullptr || IsBlank(indeks)) return false;
   return SeekFirst(*as, PadR(mag, 1) + PadR(indeks, 8)) || SeekFirst(*as, PadR(mag, 1) + RTrim(indeks));
 }
 
@@ -438,6 +439,8 @@ BrowseAction OrderScreen::Key(BrowseMode mode, int column) {
   }
   if (mode == BrowseMode::kHitTop || mode == BrowseMode::kHitBottom) return BrowseAction::kContinue;
   const int k = con_.LastKey();
+  // An empty grid is asked again while idle, with the same last key: the key is spent here.
+  if (mode == BrowseMode::kEmpty) con_.SetLastKey(key::kNone);
   switch (k) {
     case key::kEsc:
       return console::Okno(con_, "CZY CHCESZ WYJSC ?", "T") ? BrowseAction::kLeave : BrowseAction::kContinue;
@@ -508,6 +511,8 @@ void OrderScreen::Run() {
   browse.AddColumn(console::BrowseColumn::Number("ZAMOW", [&l] { return FieldNumber(l, "ZAMAWIAM"); }, zamow_picture));
   browse.AddColumn(
       console::BrowseColumn::Number("WARTOSC", [&l] { return FieldNumber(l, "WARTOSC0"); }, "@Z 99999999.99"));
+  // The Enter that ended the question before the grid is no key of the grid.
+  con_.SetLastKey(key::kNone);
   browse.Run([this](BrowseMode mode, int column) { return Key(mode, column); });
   browse_ = nullptr;
 }
