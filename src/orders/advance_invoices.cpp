@@ -241,8 +241,11 @@ void FakturyZaliczkowe(session::Session& s) {
   browse.AddColumn(session::PaddedColumn("ZAMOWIENIE", 11, [zal] { return FieldText(*zal, "ZAM_RD") + FieldText(*zal, "ZAM_NRD"); }));
   browse.AddColumn(console::BrowseColumn::Date("Z DNIA", [zal] { return FieldDate(*zal, "ZAM_DATA"); }));
   session::ConsoleStoreUi ui(con);
+  con.SetLastKey(key::kNone);
   browse.Run([&](console::BrowseMode mode, int) {
+    if (mode == console::BrowseMode::kIdle) return console::BrowseAction::kContinue;
     const int k = con.LastKey();
+    con.SetLastKey(key::kNone);
     if (k == key::kEsc) return console::BrowseAction::kLeave;
     if (mode != console::BrowseMode::kException || (k != key::F(8) && k != key::F(8) + 256))
       return console::BrowseAction::kContinue;

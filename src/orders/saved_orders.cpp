@@ -117,8 +117,12 @@ void NcZam(session::Session& s) {
     }));
     std::string chosen;
     bool remove = false;
-    const int k = browse.Run([&](console::BrowseMode mode, int) {
+    // The key that chose the item (or closed the viewer) is no key of this list.
+    con.SetLastKey(key::kNone);
+    browse.Run([&](console::BrowseMode mode, int) {
+      if (mode == console::BrowseMode::kIdle) return console::BrowseAction::kContinue;
       const int key = con.LastKey();
+      con.SetLastKey(key::kNone);  // answered once: an empty list asks again while it waits
       if (key == key::kEsc) return console::BrowseAction::kLeave;
       if (mode == console::BrowseMode::kEmpty) return console::BrowseAction::kContinue;
       if (key == key::kEnter || key == key::F(8) || key == key::F(8) + 256) {
@@ -128,7 +132,7 @@ void NcZam(session::Session& s) {
       }
       return console::BrowseAction::kContinue;
     });
-    if (k == key::kEsc || chosen.empty()) break;
+    if (chosen.empty()) break;
     if (remove) {
       if (console::Okno(con, "Skasowac zamowienie " + chosen + " ?", "N")) {
         if (!s.env().Remove(OrderFilePath(s.root(), side, chosen)).ok())
@@ -220,17 +224,23 @@ void RCoSs(session::Session& s, OrderView view) {
     return d == kEmptyDate ? std::string() : Dtoc(d) + " " + FieldText(h, "ARC_NR");
   }));
   session::ConsoleStoreUi ui(con);
+  // An order cancelled by another station: said so, nothing written.
+  const auto Cancelled = [&con](xbase::WorkArea& order) {
+    (void)order.Unlock();
+    console::Okno_(con, "Dowod anulowany " + Dtoc(FieldDate(order, "DATA")), 3);
+    return console::BrowseAction::kRepaint;
+  };
+  con.SetLastKey(key::kNone);
   browse.Run([&](console::BrowseMode mode, int) {
+    if (mode == console::BrowseMode::kIdle) return console::BrowseAction::kContinue;
     const int k = con.LastKey();
+    con.SetLastKey(key::kNone);
     if (k == key::kEsc) return console::BrowseAction::kLeave;
     if (mode != console::BrowseMode::kException) return console::BrowseAction::kContinue;
     // Read again: another station may have marked or cancelled the order meanwhile.
     if (!h.eof()) (void)h.GoTo(h.recno());
     const std::string odb = FieldText(h, "ODB"), rd = FieldText(h, "RD"), nrd = FieldText(h, "NRD");
-    if (h.deleted()) {
-      console::Okno_(con, "Dowod anulowany " + Dtoc(FieldDate(h, "DATA")), 3);
-      return console::BrowseAction::kContinue;
-    }
+    if (h.deleted()) return Cancelled(h);
     if (k == key::kEnter) {
       const bool marked = FieldDate(h, "ARC_DATA") != kEmptyDate;
       if (!marked) {
@@ -241,6 +251,7 @@ void RCoSs(session::Session& s, OrderView view) {
           return console::BrowseAction::kRepaint;
       }
       Status st = store::RecLockArea(ui, h, kLockSeconds);
+      if (st.ok() && h.deleted()) return Cancelled(h);  // by another station, during the question
       if (st.ok()) st = h.Replace("ARC_DATA", xbase::Value(xbase::Date{marked ? kEmptyDate : s.Today()}));
       if (st.ok()) st = h.Replace("ARC_NR", xbase::Value(marked ? std::string(" ") : Left(s.op().nr, 1)));
       if (st.ok()) st = h.Commit();
@@ -269,7 +280,9 @@ void RCoSs(session::Session& s, OrderView view) {
       if (!console::Okno(con, "Anulowac: " + AllTrim(odb) + " " + rd + nrd + " ?", "N") ||
           !session::Haslo(s, session::HasloKind::kSupervisor))
         return console::BrowseAction::kRepaint;
-      if (!store::RecLockArea(ui, h, kLockSeconds).ok() || !CancelOrder(h, *lines.get()).ok()) {
+      const Status locked = store::RecLockArea(ui, h, kLockSeconds);
+      if (locked.ok() && h.deleted()) return Cancelled(h);
+      if (!locked.ok() || !CancelOrder(h, *lines.get()).ok()) {
         console::Okno_(con, "Zamowienie zajete - nic nie zmieniono", 3);
       } else {
         StepOffHidden(h);

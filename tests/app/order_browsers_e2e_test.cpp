@@ -43,7 +43,7 @@ constexpr std::string_view kGrid = "F5-druk zamowienia";
 constexpr std::string_view kRemark = "CO NAPISAC POD ZAMOWIENIEM ?";
 constexpr std::string_view kLeaveGrid = "CZY CHCESZ WYJSC ?";
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
-constexpr std::string_view kOrders = "Enter-realizacja   F8-anulowanie";
+constexpr std::string_view kOrders = "Enter-realizacja  F5-faktura";
 
 class OrderBrowsersRoad : public ::testing::Test {
  protected:
@@ -244,7 +244,7 @@ TEST_F(OrderBrowsersRoad, AManualOrderIsTypedSavedAndSurvivesAKilledSecondSave) 
 // Off until the browser of order files stops acting on the key that opened it: the Enter
 // that chose it in the menu opens the newest order at once, and the Esc that leaves the
 // viewer leaves the browser too.
-TEST_F(OrderBrowsersRoad, DISABLED_SavedSupplierOrdersAreListedNewestFirstShownAndDeletedAfterTheirQuestion) {
+TEST_F(OrderBrowsersRoad, SavedSupplierOrdersAreListedNewestFirstShownAndDeletedAfterTheirQuestion) {
   auto a = Station("a");
   for (const auto& [indeks, n] : {std::pair<std::string, int>{"10014", 1}, {"10015", 2}}) {
     ManualOrder(*a, 2, "MLECZARNIA");
@@ -377,7 +377,7 @@ TEST_F(OrderBrowsersRoad, AnOrderWithALineHeldElsewhereStaysWholeAndSigtermAtAQu
 // Off until the order browser looks at the order again after its question: an order that
 // another station cancelled meanwhile is stamped fulfilled (its deleted record written)
 // and the operator is told nothing.
-TEST_F(OrderBrowsersRoad, DISABLED_AnOrderCancelledOnOneStationIsNotMarkedOnAnother) {
+TEST_F(OrderBrowsersRoad, AnOrderCancelledOnOneStationIsNotMarkedOnAnother) {
   OrderDocuments("Boss");
   auto a = Station("a", "Boss");
   Step(*a, {"Right", "Right"}, kDowody);
