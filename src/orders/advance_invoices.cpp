@@ -16,6 +16,7 @@
 #include "invoicing/invoice_tables.h"
 #include "invoicing/invoice_ui.h"
 #include "invoicing/similar_document.h"
+#include "orders/saved_orders.h"
 #include "session/area_fields.h"
 #include "session/area_position.h"
 #include "session/operator_rights.h"
@@ -141,13 +142,12 @@ void JoinAdvance(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order
   (void)dowod->SetFilter(filter);
 }
 
-void InvoiceOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order, xbase::WorkArea& lines,
-                  xbase::WorkArea* zal) {
+namespace {
+
+// The invoice of an order this station holds.
+void InvoiceHeldOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order, xbase::WorkArea& lines,
+                      xbase::WorkArea* zal) {
   console::Console& con = s.con();
-  if (FieldDate(order, "ARC_DATA") != kEmptyDate) {
-    console::Okno_(con, "Zamowienie zrealizowane - nie fakturuje", 3);
-    return;
-  }
   xbase::WorkArea* slow = invoicing::SessionAreaOf(s, store::TableId::kSlow);
   xbase::WorkArea* dowod = invoicing::SessionAreaOf(s, store::TableId::kDowod);
   if (slow == nullptr || dowod == nullptr) {
@@ -213,6 +213,31 @@ void InvoiceOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& orde
   if (!st.ok())
     console::Okno_(con, "Faktura " + AllTrim(rd) + AllTrim(nrd) + " zapisana, nie dolaczona do zamowienia: Tab dolaczy ja",
                    3);
+}
+
+}  // namespace
+
+void InvoiceOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& order, xbase::WorkArea& lines,
+                  xbase::WorkArea* zal) {
+  console::Console& con = s.con();
+  // One station invoices an order at a time: the order's header stays locked while its
+  // invoice is in the document screen (a mark or a cancel elsewhere waits and gives up).
+  const uint32_t recno = order.recno();
+  if (!order.LockRecord().ok()) {
+    console::Okno_(con, "Zamowienie fakturowane na innej stacji", 3);
+    return;
+  }
+  if (order.deleted()) {
+    console::Okno_(con, "Dowod anulowany " + Dtoc(FieldDate(order, "DATA")), 3);
+  } else if (FieldDate(order, "ARC_DATA") != kEmptyDate) {
+    console::Okno_(con, "Zamowienie zrealizowane - nie fakturuje", 3);
+  } else if (zal == nullptr ||
+             !HasAdvances(*zal, FieldText(order, "ODB"), FieldText(order, "RD"), FieldText(order, "NRD")) ||
+             console::Okno(con, "Zamowienie ma juz fakture. Wystawic kolejna ?", "N")) {
+    InvoiceHeldOrder(s, ui, order, lines, zal);
+  }
+  (void)order.GoTo(recno);
+  (void)order.UnlockRecord(recno);
 }
 
 void FakturyZaliczkowe(session::Session& s) {

@@ -131,8 +131,9 @@ TEST_F(AdvanceInvoicesRoad, AnAdvanceInvoiceIsJoinedToItsOrderOnceFromTwoStation
 }
 
 // F5 on an order opens the advance invoice with the order's lines; posted, it carries the
-// order, is joined to it and issues the goods once. A station killed in the editor posts
-// nothing and leaves no reservation behind.
+// order, is joined to it and issues the goods once. While one station has the invoice in
+// its editor no other invoices the order; a second invoice later is asked about. A station
+// killed in the editor posts nothing and leaves no reservation behind.
 TEST_F(AdvanceInvoicesRoad, AnOrderInvoicedFromTheBrowserCarriesItsOrderAndIssuesTheGoodsOnce) {
   auto a = Station("a");
   Step(*a, {"Home", "Enter"}, "E D Y C J A");
@@ -153,6 +154,10 @@ TEST_F(AdvanceInvoicesRoad, AnOrderInvoicedFromTheBrowserCarriesItsOrderAndIssue
   OpenOrders(*a);
   Step(*a, {"F5"}, "Rd:FZ");
   EXPECT_TRUE(a->WaitForScreen("7.00")) << a->Screen();
+  // Meanwhile the order is invoiced nowhere else.
+  auto b = Station("b");
+  OpenOrders(*b);
+  StepSeen(*b, {"F5"}, "Zamowienie fakturowane na innej stacji");
   Step(*a, {"Esc"}, "Adres dostawy");
   Step(*a, {"Enter"}, "CZY SKONCZYŁES EDYCJE DOWODU ?");
   Step(*a, {"text:T"}, kOrders, "CZY SKONCZYŁES");
@@ -167,8 +172,13 @@ TEST_F(AdvanceInvoicesRoad, AnOrderInvoicedFromTheBrowserCarriesItsOrderAndIssue
   EXPECT_EQ(Advances()[0].at("ZAM_NRD"), "1");
   EXPECT_DOUBLE_EQ(std::stod(Article("10001")["ILOSC"]), stock - 7) << "the goods went out once";
   EXPECT_DOUBLE_EQ(std::stod(Article("10001")["REZERWA0"]), 0);
-  // Joined already: Tab has nothing more to offer.
+  // Joined already: Tab has nothing more to offer, and a second invoice is asked about.
   StepSeen(*a, {"Tab"}, "Brak faktur FZ odbiorcy SMAKOSZ do dolaczenia w tym miesiacu");
+  Step(*b, {"F5"}, "Zamowienie ma juz fakture. Wystawic kolejna ?");
+  Step(*b, {"text:N"}, kOrders, "Wystawic kolejna");
+  EXPECT_EQ(Invoices("FZ").size(), 1u);
+  Step(*b, {"Esc"}, kDowody);
+  Leave(*b);
   Step(*a, {"Esc"}, kDowody);
   Leave(*a);
   ExpectVerifyFindsNothing(data.str());
