@@ -233,7 +233,7 @@ void InvoiceOrder(session::Session& s, store::StoreUi& ui, xbase::WorkArea& orde
     console::Okno_(con, "Zamowienie zrealizowane - nie fakturuje", 3);
   } else if (zal == nullptr ||
              !HasAdvances(*zal, FieldText(order, "ODB"), FieldText(order, "RD"), FieldText(order, "NRD")) ||
-             console::Okno(con, "Zamowienie ma juz fakture. Wystawic kolejna ?", "N")) {
+             console::Okno(con, "Jest juz faktura. Wystawic kolejna ?", "N")) {
     InvoiceHeldOrder(s, ui, order, lines, zal);
   }
   (void)order.GoTo(recno);

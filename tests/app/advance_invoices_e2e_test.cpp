@@ -174,7 +174,7 @@ TEST_F(AdvanceInvoicesRoad, AnOrderInvoicedFromTheBrowserCarriesItsOrderAndIssue
   EXPECT_DOUBLE_EQ(std::stod(Article("10001")["REZERWA0"]), 0);
   // Joined already: Tab has nothing more to offer, and a second invoice is asked about.
   StepSeen(*a, {"Tab"}, "Brak faktur FZ odbiorcy SMAKOSZ do dolaczenia w tym miesiacu");
-  Step(*b, {"F5"}, "Zamowienie ma juz fakture. Wystawic kolejna ?");
+  Step(*b, {"F5"}, "Jest juz faktura. Wystawic kolejna ?");
   Step(*b, {"text:N"}, kOrders, "Wystawic kolejna");
   EXPECT_EQ(Invoices("FZ").size(), 1u);
   Step(*b, {"Esc"}, kDowody);
