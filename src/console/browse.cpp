@@ -198,9 +198,31 @@ void Browse::PaintHeadings() {
   for (int line = 0; line < footing_lines_; ++line) PaintTitleLine(foot_row + line, line, /*footing=*/true);
 }
 
+void Browse::PaintAtEnd() {
+  if (!laid_out_) Layout();
+  const int64_t mark = source_.Bookmark();
+  const int64_t above = -source_.Skip(-(data_rows_ - 1));
+  source_.GoToBookmark(mark);
+  row_pos_ = static_cast<int>(above);
+  Paint();
+  dirty_ = false;
+}
+
+int Browse::ColumnLeft(int column) const {
+  int x = left_;
+  bool first = true;
+  for (int i : VisibleColumns()) {
+    if (!first) x += static_cast<int>(col_sep_.size());
+    first = false;
+    if (i == column - 1) return x;
+    x += widths_[static_cast<size_t>(i)];
+  }
+  return -1;
+}
+
 void Browse::PaintRow(int r, bool current, bool blank) {
   const int row = data_top_ + r;
-  const Attr a = current ? colours_.enhanced : colours_.standard;
+  const Attr a = current && !cell_cursor_ ? colours_.enhanced : colours_.standard;
   con_.screen().Fill(row, left_, row, right_, ' ', colours_.standard);
   int x = left_;
   bool first = true;
@@ -213,7 +235,8 @@ void Browse::PaintRow(int r, bool current, bool blank) {
     first = false;
     std::string text = (blank || !c.value) ? "" : c.value();
     text = PadR(text, static_cast<size_t>(widths_[static_cast<size_t>(i)]));
-    con_.screen().Put(row, x, text.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), a);
+    const Attr cell = current && cell_cursor_ && i == column_ ? colours_.enhanced : a;
+    con_.screen().Put(row, x, text.substr(0, static_cast<size_t>(std::max(0, right_ - x + 1))), cell);
     x += widths_[static_cast<size_t>(i)];
   }
   if (current) con_.SetCursor(row, left_);

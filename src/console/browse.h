@@ -99,6 +99,13 @@ class Browse {
   // (standard, enhanced) at the time Run starts.
   Browse& Colours(const ColourSet& colours);
 
+  // With the cell cursor only the current column of the current row is shown in the
+  // enhanced colour (grids whose cells are edited), not the whole row.
+  Browse& CellCursor(bool on) {
+    cell_cursor_ = on;
+    return *this;
+  }
+
   // Runs until the handler answers leave; without a handler Esc and Enter leave.
   // Returns the key that ended it.
   int Run(const Handler& handler = nullptr);
@@ -109,8 +116,13 @@ class Browse {
   int column() const { return column_ + 1; }
   int data_rows() const { return data_rows_; }
   int first_data_row() const { return data_top_; }
+  // The screen column where column `column` (1-based) begins; -1 when it is not shown.
+  int ColumnLeft(int column) const;
   // Repaints from the current record at the next opportunity (same as answering 2).
   void RefreshAll() { dirty_ = true; }
+  // Paints now with the current record (the last, just appended) on the lowest row it can
+  // take under the records before it: a row typed into the grid appears below the others.
+  void PaintAtEnd();
 
  private:
   void Layout();
@@ -145,6 +157,7 @@ class Browse {
   int column_ = 0;       // current column
   int left_column_ = 0;  // first column shown
   bool append_mode_ = false;
+  bool cell_cursor_ = false;
   bool dirty_ = true;
   bool laid_out_ = false;
 };

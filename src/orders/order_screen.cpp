@@ -46,6 +46,8 @@ constexpr std::string_view kGridTitle =
 constexpr std::string_view kGridKeys =
     "F1-pomoc         F4-druk stanow          F5-druk zamowienia          Esc-wyjscie";
 constexpr int kGridTop = 7, kGridBottom = 22;
+// The grid's columns (1-based): LP, M, INDEKS, NAZWA, STAN, WYDANO, ZAMOW, WARTOSC.
+constexpr int kIndexColumn = 3, kQuantityColumn = 7;
 
 // Seeks `key` in the first order of `a`, its order kept.
 bool SeekFirst(xbase::WorkArea& a, std::string_view k) {
@@ -130,7 +132,27 @@ bool OrderScreen::ArticleOf(const std::string& mag, const std::string& indeks) {
   xbase::WorkArea* as = As();
   // A blank index names no article (a partial seek on it would find the warehouse's first).
   if (as == nullptr || IsBlank(indeks)) return false;
-  return SeekFirst(*as, PadR(mag, 1) + PadR(indeks, 8)) || SeekFirst(*as, PadR(mag, 1) + RTrim(indeks));
+  if (SeekFirst(*as, PadR(mag, 1) + PadR(indeks, 8))) return true;
+  const std::string prefix = PadR(mag, 1) + RTrim(indeks);
+  if (!SeekFirst(*as, prefix)) return false;
+  if (party_.odb.empty()) return true;
+  // A row of an index base under 8 stands for the supplier's articles that begin so: the
+  // first of them, not an article of another supplier that sorts before it.
+  const uint32_t first = as->recno();
+  const int order = as->order();
+  const std::string supplier = PadR(party_.odb, 8);
+  bool found = false;
+  if (as->SetOrder(1).ok() && as->GoTo(first).ok()) {
+    while (!found && !as->eof()) {
+      if (Left(FieldText(*as, "MAG") + FieldText(*as, "INDEKS"), static_cast<long>(prefix.size())) != prefix) break;
+      found = PadR(FieldText(*as, "ODB"), 8) == supplier;
+      if (!found && !as->Skip(1).ok()) break;
+    }
+  }
+  const uint32_t at = found ? as->recno() : first;
+  (void)as->SetOrder(order);
+  (void)as->GoTo(at);
+  return true;
 }
 
 // Above the grid: the current article's unit and price, its opening balance, receipts and
@@ -157,7 +179,8 @@ bool OrderScreen::EditIndex() {
   if (IsBlank(mag)) mag = PadR(Left(s_.settings().MagGlow(), 1), 1);
   std::string indeks = PadR(FieldText(l, "INDEKS"), 8);
   console::Form f(con_);
-  f.GetText(browse_->first_data_row() + browse_->row_pos(), 6, indeks, "!!!!!!!!");
+  f.GetText(browse_->first_data_row() + browse_->row_pos(), std::max(0, browse_->ColumnLeft(kIndexColumn)), indeks,
+            "!!!!!!!!");
   if (f.Read().escaped) return false;
   if (!ArticleOf(mag, indeks)) {
     xbase::WorkArea* as = As();
@@ -184,7 +207,10 @@ void OrderScreen::EditQuantity() {
   double q = FieldNumber(l, "ZAMAWIAM");
   console::Form f(con_);
   const std::string picture = s_.FileX("ILOSC3.ZAM") ? "999.999" : s_.FileX("ILOSC2.ZAM") ? "9999.99" : "9999999";
-  f.GetNumber(browse_->first_data_row() + browse_->row_pos(), 62, q, picture).Valid([&q] { return q >= 0; });
+  // Over the quantity's own cell (a picture as wide as the column's).
+  f.GetNumber(browse_->first_data_row() + browse_->row_pos(), std::max(0, browse_->ColumnLeft(kQuantityColumn)), q,
+              picture)
+      .Valid([&q] { return q >= 0; });
   if (f.Read().escaped) return;
   Status st = l.Replace("ZAMAWIAM", xbase::Value(q));
   if (st.ok()) st = l.Replace("WARTOSC0", xbase::Value(MRound(q * FieldNumber(l, "CENA0"), 2)));
@@ -200,7 +226,11 @@ void OrderScreen::ChangePrice() {
   con_.Box(10, 20, 12, 60, console::DoubleFrame(), con_.colours().standard, ' ');
   console::Form f(con_);
   f.Say(11, 22, "Nowa cena :");
-  f.GetNumber(11, 34, cena, "99999999.99").Valid([&cena] { return cena >= 0; });
+  f.GetNumber(11, 34, cena, "99999999.99").Valid([&] {
+    if (cena >= 0) return true;
+    console::Okno_(con_, "Cena nie moze byc ujemna", 2);
+    return false;
+  });
   const bool typed = !f.Read().escaped;
   con_.RestoreScreen(saved);
   if (!typed) return;
@@ -227,7 +257,7 @@ void OrderScreen::NewRow() {
   if (IsBlank(mag)) mag = "1";
   if (!l.Append().ok() || !l.Replace("MAG", xbase::Value(mag)).ok()) return;
   PaintArticle();
-  browse_->RefreshAll();
+  browse_->PaintAtEnd();  // the new row under the others, its index typed there
   if (!EditIndex()) {
     (void)l.Delete();
     (void)l.Flush();
@@ -370,6 +400,7 @@ void OrderScreen::PrintAndSave() {
     const std::string by_name = s_.Path(list_.name() + "n.ntx");
     if (s_.env().Exists(by_name)) (void)s_.env().Remove(by_name);
   }
+  (void)l.SetOrder(0);  // the grid shows the rows as they were made, as before the save
   (void)l.GoTop();
   if (!written) return;
   const std::string report = "rob/zamow" + s_.StationText() + ".prn";
@@ -380,7 +411,59 @@ void OrderScreen::PrintAndSave() {
 
 // Alt+F4: the list as an EDIFACT ORDERS message, numbered by EO_NRKOM, written whole to
 // "zamd/orders<message number>.edi" (rows that round to nothing are left out).
+namespace {
+
+// The parties, texts and dates of an electronic order, shown and edited before it is
+// written; false after Esc.
+bool EditEdiOrder(console::Console& con, invoicing::EdiZamowienie& z) {
+  std::string su = PadR(z.gln_dostawcy, 35), by = PadR(z.gln_nabywcy, 35), dp = PadR(z.gln_dostawy, 35),
+              iv = PadR(z.gln_faktury, 35), promocja = PadR(z.promocja, 35);
+  std::array<std::string, 5> teksty;
+  for (size_t i = 0; i < teksty.size(); ++i) teksty[i] = PadR(z.teksty[i], 35);
+  JulianDay dostawa = z.data_dostawy.IsSet() ? z.data_dostawy.Day() : z.data.Day();
+  const console::SavedScreen saved = con.SaveScreen();
+  con.Box(5, 10, 20, 72, console::DoubleFrame(), con.colours().standard, ' ');
+  con.Say(5, 12, " Zamowienie elektroniczne ");
+  console::Form f(con);
+  f.Say(6, 12, "Dostawca    (GLN) :");
+  f.GetText(6, 32, su).Width(35);
+  f.Say(7, 12, "Nabywca     (GLN) :");
+  f.GetText(7, 32, by).Width(35);
+  f.Say(8, 12, "Dostawa do  (GLN) :");
+  f.GetText(8, 32, dp).Width(35);
+  f.Say(9, 12, "Faktura na  (GLN) :");
+  f.GetText(9, 32, iv).Width(35);
+  f.Say(10, 12, "Data dostawy      :");
+  f.GetDate(10, 32, dostawa);
+  f.Say(11, 12, "Promocja          :");
+  f.GetText(11, 32, promocja).Width(35);
+  for (size_t i = 0; i < teksty.size(); ++i) {
+    const int row = 13 + static_cast<int>(i);
+    f.Say(row, 12, "Tekst " + std::to_string(i + 1) + "           :");
+    f.GetText(row, 32, teksty[i]).Width(35);
+  }
+  con.Say(19, 12, "Enter na ostatnim polu - zapis, Esc - rezygnacja");
+  const bool typed = !f.Read().escaped;
+  con.RestoreScreen(saved);
+  if (!typed) return false;
+  z.gln_dostawcy = AllTrim(su);
+  z.gln_nabywcy = AllTrim(by);
+  z.gln_dostawy = AllTrim(dp);
+  z.gln_faktury = AllTrim(iv);
+  z.promocja = AllTrim(promocja);
+  for (size_t i = 0; i < teksty.size(); ++i) z.teksty[i] = AllTrim(teksty[i]);
+  z.data_dostawy = dostawa == kEmptyDate ? invoicing::edi::EdiDate() : invoicing::edi::EdiDate(dostawa);
+  return true;
+}
+
+}  // namespace
+
 void OrderScreen::Edifact() {
+  // The parties' numbers come from the EDI settings: without them there is no order to send.
+  if (!s_.FileX("eo_cfg.dbf")) {
+    console::Okno_(con_, "Brak pliku eo_cfg.dbf", 0);
+    return;
+  }
   session::ConsoleStoreUi ui(con_);
   invoicing::EdiPlace place{s_.env(), s_.areas(), s_.root(), s_.StationText(), ui};
   auto cfg = invoicing::CzytajEoCfg(place);
@@ -414,6 +497,7 @@ void OrderScreen::Edifact() {
     console::Okno_(con_, "Nic do zamowienia", 2);
     return;
   }
+  if (!EditEdiOrder(con_, z)) return;
   auto nr = invoicing::PobierzNumerZamowienia(place);
   if (!nr.ok()) {
     console::Okno_(con_, nr.status().message(), 0);
@@ -447,7 +531,7 @@ BrowseAction OrderScreen::Key(BrowseMode mode, int column) {
     case key::kEnter:
       if (mode == BrowseMode::kEmpty) {
         NewRow();
-      } else if (column <= 3) {
+      } else if (column <= kIndexColumn) {
         (void)EditIndex();
       } else {
         EditQuantity();
@@ -502,6 +586,7 @@ void OrderScreen::Run() {
   const std::string zamow_picture =
       s_.FileX("ILOSC3.ZAM") ? "@Z 999.999" : s_.FileX("ILOSC2.ZAM") ? "@Z 9999.99" : "@Z 9999999";
   browse.Separators("─┼─"_pl, "│"_pl, "");
+  browse.CellCursor(true);  // Enter edits the cell shown: the index up to INDEKS, the quantity beyond
   browse.AddColumn(session::PaddedColumn("LP", 3, [&l] { return FieldText(l, "LP"); }));
   browse.AddColumn(session::PaddedColumn("M", 1, [&l] { return FieldText(l, "MAG"); }));
   browse.AddColumn(session::PaddedColumn("INDEKS", 8, [&l] { return FieldText(l, "INDEKS"); }));
@@ -539,9 +624,12 @@ bool AskProposal(session::Session& s, xbase::WorkArea& book, ProposalRequest* r,
   });
   f.Say(7, 0, "  Na ile dni zakup                    ?");
   f.GetNumber(7, 40, dni, "999").Valid([&] { return dni >= 0; });
-  f.Say(9, 0, "  Ile znakow stanowi podstawe indeksu ?");
-  f.GetNumber(9, 40, base, "999").Valid([&] { return base >= 1 && base <= 8; });
+  con.Say(9, 0, "  Ile znakow stanowi podstawe indeksu ?");
+  // An empty supplier or 0 days ends here, before the index base is asked.
   if (f.Read().escaped || IsBlank(odb) || dni <= 0) return false;
+  console::Form g(con);
+  g.GetNumber(9, 40, base, "999").Valid([&] { return base >= 1 && base <= 8; });
+  if (g.Read().escaped) return false;
   if (!SeekFirst(book, PadR(odb, 8))) return false;
   party->odb = PadR(odb, 8);
   party->nazwa = AllTrim(FieldText(book, "NODB"));

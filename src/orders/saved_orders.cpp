@@ -106,11 +106,13 @@ void NcZam(session::Session& s) {
                                                                               : OrderSide::kSuppliers;
   std::vector<std::string> files = OrderFiles(s, side);
   const console::SavedScreen saved = con.SaveScreen();
+  size_t position = 0;  // the order worked on last: the list comes back to it
   for (;;) {
     con.Box(4, 20, 21, 60, console::DoubleFrame(), con.colours().standard, ' ');
     con.Say(4, 22, side == OrderSide::kCustomers ? " Zamowienia od odbiorcow " : " Zamowienia do dostawcow ");
     con.Say(21, 22, " Enter-podglad  F8-kasuj  Esc ");
     console::ListBrowseSource source([&files] { return files.size(); });
+    if (!files.empty()) source.GoToBookmark(static_cast<int64_t>(std::min(position, files.size() - 1)));
     console::Browse browse(con, source, 5, 21, 20, 59);
     browse.AddColumn(session::PaddedColumn("NUMER", 12, [&] {
       return files.empty() ? std::string() : files[source.at()];
@@ -126,7 +128,8 @@ void NcZam(session::Session& s) {
       if (key == key::kEsc) return console::BrowseAction::kLeave;
       if (mode == console::BrowseMode::kEmpty) return console::BrowseAction::kContinue;
       if (key == key::kEnter || key == key::F(8) || key == key::F(8) + 256) {
-        chosen = files[source.at()];
+        position = source.at();
+        chosen = files[position];
         remove = key != key::kEnter;
         return console::BrowseAction::kLeave;
       }
@@ -210,7 +213,12 @@ void RCoSs(session::Session& s, OrderView view) {
                                              : "                              Z A M O W I E N I A",
                80),
           con.colours().enhanced);
-  con.Say(24, 0, PadR("Enter-realizacja  F5-faktura  Tab-zaliczka  F8-anulowanie  Esc-wyjscie", 80), con.colours().enhanced);
+  // The fulfilled orders are unmarked or cancelled, not invoiced.
+  con.Say(24, 0,
+          PadR(view == OrderView::kFulfilled ? "Enter-odznaczenie realizacji   F8-anulowanie   Esc-wyjscie"
+                                             : "Enter-realizacja  F5-faktura  Tab-zaliczka  F8-anulowanie  Esc-wyjscie",
+               80),
+          con.colours().enhanced);
   (void)h.GoTop();
   session::AreaSource source(h);
   console::Browse browse(con, source, 2, 0, 22, 79);
@@ -252,6 +260,12 @@ void RCoSs(session::Session& s, OrderView view) {
       }
       Status st = store::RecLockArea(ui, h, kLockSeconds);
       if (st.ok() && h.deleted()) return Cancelled(h);  // by another station, during the question
+      if (st.ok() && (FieldDate(h, "ARC_DATA") != kEmptyDate) != marked) {
+        // Marked or unmarked by another station meanwhile: its stamp stays.
+        (void)h.Unlock();
+        console::Okno_(con, marked ? "Realizacja juz odznaczona na innej stacji" : "Zamowienie juz zrealizowane na innej stacji", 3);
+        return console::BrowseAction::kRepaint;
+      }
       if (st.ok()) st = h.Replace("ARC_DATA", xbase::Value(xbase::Date{marked ? kEmptyDate : s.Today()}));
       if (st.ok()) st = h.Replace("ARC_NR", xbase::Value(marked ? std::string(" ") : Left(s.op().nr, 1)));
       if (st.ok()) st = h.Commit();

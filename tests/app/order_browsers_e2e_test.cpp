@@ -241,9 +241,9 @@ TEST_F(OrderBrowsersRoad, AManualOrderIsTypedSavedAndSurvivesAKilledSecondSave) 
   ExpectVerifyFindsNothing(data.str());
 }
 
-// Off until the browser of order files stops acting on the key that opened it: the Enter
-// that chose it in the menu opens the newest order at once, and the Esc that leaves the
-// viewer leaves the browser too.
+// The saved supplier orders, newest first: the Enter that chose the browser opens no order,
+// the Esc that leaves the viewer does not leave the list, and the list stays on the order
+// worked on last.
 TEST_F(OrderBrowsersRoad, SavedSupplierOrdersAreListedNewestFirstShownAndDeletedAfterTheirQuestion) {
   auto a = Station("a");
   for (const auto& [indeks, n] : {std::pair<std::string, int>{"10014", 1}, {"10015", 2}}) {
@@ -266,7 +266,7 @@ TEST_F(OrderBrowsersRoad, SavedSupplierOrdersAreListedNewestFirstShownAndDeleted
   Step(*a, {"Down", "F8"}, "Skasowac zamowienie " + first + " ?");
   Step(*a, {"text:N"}, " Zamowienia do dostawcow ", "Skasowac zamowienie");
   EXPECT_TRUE(fs::exists(data / File("zamd", 1)));
-  Step(*a, {"Down", "F8"}, "Skasowac zamowienie " + first + " ?");
+  Step(*a, {"F8"}, "Skasowac zamowienie " + first + " ?");
   Step(*a, {"text:T"}, " Zamowienia do dostawcow ", "Skasowac zamowienie");
   EXPECT_FALSE(fs::exists(data / File("zamd", 1)));
   EXPECT_EQ(a->Screen().find(first), std::string::npos) << a->Screen();
@@ -374,9 +374,8 @@ TEST_F(OrderBrowsersRoad, AnOrderWithALineHeldElsewhereStaysWholeAndSigtermAtAQu
   ExpectVerifyFindsNothing(data.str());
 }
 
-// Off until the order browser looks at the order again after its question: an order that
-// another station cancelled meanwhile is stamped fulfilled (its deleted record written)
-// and the operator is told nothing.
+// An order cancelled, or marked, by one station while another waits at its question: the
+// other is told and writes nothing.
 TEST_F(OrderBrowsersRoad, AnOrderCancelledOnOneStationIsNotMarkedOnAnother) {
   OrderDocuments("Boss");
   auto a = Station("a", "Boss");
@@ -402,6 +401,13 @@ TEST_F(OrderBrowsersRoad, AnOrderCancelledOnOneStationIsNotMarkedOnAnother) {
   EXPECT_EQ(OrderLines(), (std::vector<std::string>{"ZAM2/1 10001 3.000", "ZAM2/2 10009 2.000"}));
   // Not even the deleted record is stamped.
   EXPECT_EQ(StampedRecords(), 0);
+  // Both at the question of order 2: the second answer finds it marked and leaves the stamp.
+  Step(*a, {"Enter"}, "Zrealizowane ?");
+  Step(*b, {"Enter"}, "Zrealizowane ?");
+  Step(*a, {"text:T"}, kOrders, "Zrealizowane ?");
+  EXPECT_TRUE(a->WaitForScreen(" 0")) << a->Screen();
+  StepSeen(*b, {"text:T"}, "Zamowienie juz zrealizowane na innej stacji");
+  EXPECT_EQ(StampedRecords(), 1);
   for (auto* s : {a.get(), b.get()}) {
     Step(*s, {"Esc"}, kMagazyn);
     Step(*s, {"Right", "Right"}, kDowody);

@@ -95,6 +95,22 @@ class OrdersRoad : public ::testing::Test {
     ASSERT_TRUE((*e)->Unlock().ok());
   }
 
+  // The EDI settings table with the given keys.
+  void EdiSettings(std::initializer_list<std::pair<std::string, std::string>> values) {
+    const std::string path = data / "eo_cfg.dbf";
+    ASSERT_TRUE(xbase::Table::Create(xbase::RealEnv(), path, {{"NAME", 'C', 15, 0}, {"VALUE", 'C', 35, 0}}).ok());
+    xbase::WorkAreas areas(xbase::RealEnv());
+    auto e = areas.Open(1, path, "eo_cfg");
+    ASSERT_TRUE(e.ok());
+    for (const auto& [name, value] : values) {
+      ASSERT_TRUE((*e)->Append().ok());
+      ASSERT_TRUE((*e)->Replace("NAME", xbase::Value(name)).ok());
+      ASSERT_TRUE((*e)->Replace("VALUE", xbase::Value(value)).ok());
+      ASSERT_TRUE((*e)->Commit().ok());
+    }
+    ASSERT_TRUE((*e)->Unlock().ok());
+  }
+
   std::unique_ptr<HurtStation> Station(const std::string& name) {
     StationOptions o;
     o.clock = clock_;
@@ -203,10 +219,21 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   EXPECT_EQ(OrderRows(file2).size(), 2u);
   EXPECT_EQ(OrderRows(file2)[0], "10014=12.000 MLECZARN drugie");
 
-  // Alt+F4: the list as an EDIFACT ORDERS message.
-  StepSeen(*a, {"Alt+F4"}, "Zapisano zamd/orders1.edi");
+  // Alt+F4: the list as an EDIFACT ORDERS message, once the EDI settings are there; the
+  // parties and texts are shown for editing first.
+  StepSeen(*a, {"Alt+F4"}, "Brak pliku eo_cfg.dbf");
+  Step(*a, {"Enter"}, kGrid, "Brak pliku");
+  EXPECT_FALSE(fs::exists(data / "eo_cfg.dbf"));
+  EdiSettings({{"NAD_SU", "5900000000017"}, {"NAD_BY", "5900000000024"}});
+  Step(*a, {"Alt+F4"}, "Zamowienie elektroniczne");
+  EXPECT_NE(a->Screen().find("5900000000017"), std::string::npos) << a->Screen();
+  Step(*a, {"Enter", "Enter", "Enter", "Enter", "Enter", "Enter"}, "Tekst 1");
+  Step(*a, {"text:pilne", "Enter", "Enter", "Enter", "Enter"}, "Tekst 5");
+  StepSeen(*a, {"Enter"}, "Zapisano zamd/orders1.edi");
   Step(*a, {"Enter"}, kGrid, "Zapisano");
   const std::string edi = Slurp(data / "zamd/orders1.edi");
+  EXPECT_NE(edi.find("NAD+SU+5900000000017::9'"), std::string::npos) << edi;
+  EXPECT_NE(edi.find("FTX+DIN+++pilne'"), std::string::npos) << edi;
   EXPECT_NE(edi.find("BGM+220:::1+" + first + "+9'"), std::string::npos) << edi;
   EXPECT_NE(edi.find("QTY+21:12:szt'"), std::string::npos) << edi;
   EXPECT_NE(edi.find("CNT+2:1'"), std::string::npos) << edi;
@@ -214,6 +241,34 @@ TEST_F(OrdersRoad, AProposalIsSavedMailedAndNumberedApartFromASecondStation) {
   StepSeen(*a, {"Esc"}, "CZY CHCESZ WYJSC ?");
   Step(*a, {"text:T"}, kMagazyn);
   EXPECT_FALSE(fs::exists(data / "rob/zamow01.dbf"));
+  Step(*a, {"Right", "Right"}, kDowody);
+  Leave(*a);
+  ExpectVerifyFindsNothing(data.str());
+}
+
+// With an index base of 4 a row stands for the supplier's articles that begin so: the
+// saved order names the supplier of the group, not of an article of another supplier that
+// sorts first (10010 of NAPOJE before MLECZARN's 10014 in group 1001).
+TEST_F(OrdersRoad, AGroupedRowKeepsItsOwnSupplier) {
+  auto a = Station("a");
+  const bool rates = a->Screen().find("Tabela kursu walut") != std::string::npos;
+  Step(*a, rates ? std::initializer_list<std::string_view>{"Home", "Down", "Down", "Down", "Enter"}
+                 : std::initializer_list<std::string_view>{"Home", "Down", "Down", "Enter"},
+       kAsk);
+  Step(*a, {"text:MLECZARN", "Enter", "Enter", "text:4", "Enter"}, kGrid);
+  EXPECT_TRUE(a->WaitForScreen("1001")) << a->Screen();
+  Step(*a, {"F5"}, kRemark);
+  Step(*a, {"text:grupy", "Enter"}, "Drukowac stany zerowe ?");
+  Step(*a, {"text:T"}, "Z A M O W I E N I E     NR_" + month_ + "001");
+  const auto rows = Records(data / ("zamd/nr_" + month_ + "001.dbf"));
+  ASSERT_FALSE(rows.empty());
+  for (const auto& r : rows) EXPECT_EQ(r.at("DOST"), "MLECZARN") << r.at("INDEKS");
+  StepSeen(*a, {"Esc"}, "Wyslac zamowienie e-mailem ?");
+  Step(*a, {"text:N"}, kGrid, "Wyslac zamowienie");
+  // The figures above the grid are those of the group's first article of the supplier.
+  EXPECT_NE(a->Screen().find("MLEKO UHT"), std::string::npos) << a->Screen();
+  StepSeen(*a, {"Esc"}, "CZY CHCESZ WYJSC ?");
+  Step(*a, {"text:T"}, kMagazyn);
   Step(*a, {"Right", "Right"}, kDowody);
   Leave(*a);
   ExpectVerifyFindsNothing(data.str());
