@@ -157,7 +157,8 @@ GetField& Form::GetLogical(int row, int col, bool& var, std::string_view picture
 
 void Form::Show(const GetField& g) {
   std::string text = g.Shown();
-  if (g.width_ > 0) text = PadR(text, static_cast<size_t>(g.width_));
+  // A scrolling field shows its window only: what lies beyond stays unpainted.
+  if (g.width_ > 0) text = PadR(Left(text, g.width_), static_cast<size_t>(g.width_));
   if (g.masked_) text = MaskText(text);
   con_.screen().Put(g.row_, g.col_, text, g.colours_.unselected);
 }

@@ -625,6 +625,7 @@ bool AskProposal(session::Session& s, xbase::WorkArea& book, ProposalRequest* r,
   f.Say(7, 0, "  Na ile dni zakup                    ?");
   f.GetNumber(7, 40, dni, "999").Valid([&] { return dni >= 0; });
   con.Say(9, 0, "  Ile znakow stanowi podstawe indeksu ?");
+  con.Say(9, 40, TransformNumber(base, "999"));
   // An empty supplier or 0 days ends here, before the index base is asked.
   if (f.Read().escaped || IsBlank(odb) || dni <= 0) return false;
   console::Form g(con);
