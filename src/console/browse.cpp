@@ -63,6 +63,13 @@ BrowseColumn BrowseColumn::Logical(std::string heading, std::function<bool()> ge
   return c;
 }
 
+int KeyToAnswer(Console& con, BrowseMode mode) {
+  if (mode == BrowseMode::kIdle) return key::kNone;
+  const int k = con.LastKey();
+  con.SetLastKey(key::kNone);
+  return k;
+}
+
 BrowseAction BrowseActionOf(int result) {
   switch (result) {
     case 0: return BrowseAction::kLeave;

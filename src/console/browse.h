@@ -85,6 +85,12 @@ enum class BrowseAction { kLeave = 0, kContinue = 1, kRepaint = 2, kAppend = 3 }
 // Converts the numbers the old key handlers return (0..3).
 BrowseAction BrowseActionOf(int result);
 
+// The key a handler is to answer: none while the grid is only idle, and each key once (an
+// empty grid asks its handler again while it waits, with the same last key). Handlers that
+// act on the last key call it first, and the caller clears the key before Run, so the key
+// that opened the grid is not taken for one of its own.
+int KeyToAnswer(Console& con, BrowseMode mode);
+
 class Browse {
  public:
   // mode, current column (1-based) → what to do.

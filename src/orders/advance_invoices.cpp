@@ -268,9 +268,7 @@ void FakturyZaliczkowe(session::Session& s) {
   session::ConsoleStoreUi ui(con);
   con.SetLastKey(key::kNone);
   browse.Run([&](console::BrowseMode mode, int) {
-    if (mode == console::BrowseMode::kIdle) return console::BrowseAction::kContinue;
-    const int k = con.LastKey();
-    con.SetLastKey(key::kNone);
+    const int k = console::KeyToAnswer(con, mode);
     if (k == key::kEsc) return console::BrowseAction::kLeave;
     if (mode != console::BrowseMode::kException || (k != key::F(8) && k != key::F(8) + 256))
       return console::BrowseAction::kContinue;

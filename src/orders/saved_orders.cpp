@@ -122,9 +122,8 @@ void NcZam(session::Session& s) {
     // The key that chose the item (or closed the viewer) is no key of this list.
     con.SetLastKey(key::kNone);
     browse.Run([&](console::BrowseMode mode, int) {
-      if (mode == console::BrowseMode::kIdle) return console::BrowseAction::kContinue;
-      const int key = con.LastKey();
-      con.SetLastKey(key::kNone);  // answered once: an empty list asks again while it waits
+      const int key = console::KeyToAnswer(con, mode);
+      if (key == key::kNone) return console::BrowseAction::kContinue;
       if (key == key::kEsc) return console::BrowseAction::kLeave;
       if (mode == console::BrowseMode::kEmpty) return console::BrowseAction::kContinue;
       if (key == key::kEnter || key == key::F(8) || key == key::F(8) + 256) {
@@ -240,9 +239,7 @@ void RCoSs(session::Session& s, OrderView view) {
   };
   con.SetLastKey(key::kNone);
   browse.Run([&](console::BrowseMode mode, int) {
-    if (mode == console::BrowseMode::kIdle) return console::BrowseAction::kContinue;
-    const int k = con.LastKey();
-    con.SetLastKey(key::kNone);
+    const int k = console::KeyToAnswer(con, mode);
     if (k == key::kEsc) return console::BrowseAction::kLeave;
     if (mode != console::BrowseMode::kException) return console::BrowseAction::kContinue;
     // Read again: another station may have marked or cancelled the order meanwhile.
