@@ -139,6 +139,20 @@ class OrderBrowsersRoad : public ::testing::Test {
 
   // In Dowody › Edycja: an order ZAM for PODLIPAM of 3 × 10001 and 2 × 10009, saved; the
   // next header waits.
+  // F8 on order 1, "T" and the supervisor's password: the order goes.
+  static void CancelOrderOne(HurtStation& s) {
+    Step(s, {"F8"}, "Anulowac: PODLIPAM ZAM       1 ?");
+    Step(s, {"text:T"}, "PODAJ  HASŁO  !");
+    Step(s, {"text:Boss", "Enter"}, kOrders, "HASŁO");
+  }
+
+  // From the order browser out of the program, and the data checker.
+  void LeaveFromOrders(HurtStation& s) {
+    Step(s, {"Esc"}, kMagazyn);
+    Step(s, {"Right", "Right"}, kDowody);
+    Leave(s);
+  }
+
   static void EnterOrder(HurtStation& s) {
     Step(s, {"text:ZAM", "Enter"}, "Rd:ZAM");
     for (int field = 0; field < 4; ++field) s.Send("Enter");  // date, payment, term, warehouse
@@ -319,14 +333,10 @@ TEST_F(OrderBrowsersRoad, ACustomerOrderDocumentIsMarkedUnmarkedAndCancelledWith
   Step(*a, {"F8"}, "Anulowac: PODLIPAM ZAM       1 ?");
   Step(*a, {"text:N"}, kOrders, "Anulowac");
   EXPECT_EQ(OrderLines().size(), 2u);
-  Step(*a, {"F8"}, "Anulowac: PODLIPAM ZAM       1 ?");
-  Step(*a, {"text:T"}, "PODAJ  HASŁO  !");
-  Step(*a, {"text:Boss", "Enter"}, kOrders, "HASŁO");
+  CancelOrderOne(*a);
   EXPECT_TRUE(OrderHeaders().empty());
   EXPECT_TRUE(OrderLines().empty());
-  Step(*a, {"Esc"}, kMagazyn);
-  Step(*a, {"Right", "Right"}, kDowody);
-  Leave(*a);
+  LeaveFromOrders(*a);
   ExpectVerifyFindsNothing(data.str());
 }
 
@@ -363,14 +373,10 @@ TEST_F(OrderBrowsersRoad, AnOrderWithALineHeldElsewhereStaysWholeAndSigtermAtAQu
   EXPECT_EQ(OrderLines(), lines);
 
   // With the line free again the order goes whole.
-  Step(*a, {"F8"}, "Anulowac: PODLIPAM ZAM       1 ?");
-  Step(*a, {"text:T"}, "PODAJ  HASŁO  !");
-  Step(*a, {"text:Boss", "Enter"}, kOrders, "HASŁO");
+  CancelOrderOne(*a);
   EXPECT_TRUE(OrderHeaders().empty());
   EXPECT_TRUE(OrderLines().empty());
-  Step(*a, {"Esc"}, kMagazyn);
-  Step(*a, {"Right", "Right"}, kDowody);
-  Leave(*a);
+  LeaveFromOrders(*a);
   ExpectVerifyFindsNothing(data.str());
 }
 
