@@ -102,15 +102,15 @@ void StepOffHidden(xbase::WorkArea& h) {
 
 void NcZam(session::Session& s) {
   console::Console& con = s.con();
-  const OrderSide side = s.vars().Has("M_ZO") && s.vars().Number("M_ZO") == 1 ? OrderSide::kCustomers
-                                                                              : OrderSide::kSuppliers;
+  OrderSide side = s.vars().Has("M_ZO") && s.vars().Number("M_ZO") == 1 ? OrderSide::kCustomers
+                                                                        : OrderSide::kSuppliers;
   std::vector<std::string> files = OrderFiles(s, side);
   const console::SavedScreen saved = con.SaveScreen();
   size_t position = 0;  // the order worked on last: the list comes back to it
   for (;;) {
     con.Box(4, 20, 21, 60, console::DoubleFrame(), con.colours().standard, ' ');
     con.Say(4, 22, side == OrderSide::kCustomers ? " Zamowienia od odbiorcow " : " Zamowienia do dostawcow ");
-    con.Say(21, 22, " Enter-podglad  F8-kasuj  Esc ");
+    con.Say(21, 22, " Enter-podglad F2-odb/dost F8-kasuj ");
     console::ListBrowseSource source([&files] { return files.size(); });
     if (!files.empty()) source.GoToBookmark(static_cast<int64_t>(std::min(position, files.size() - 1)));
     console::Browse browse(con, source, 5, 21, 20, 59);
@@ -118,13 +118,17 @@ void NcZam(session::Session& s) {
       return files.empty() ? std::string() : files[source.at()];
     }));
     std::string chosen;
-    bool remove = false;
+    bool remove = false, other_side = false;
     // The key that chose the item (or closed the viewer) is no key of this list.
     con.SetLastKey(key::kNone);
     browse.Run([&](console::BrowseMode mode, int) {
       const int key = console::KeyToAnswer(con, mode);
       if (key == key::kNone) return console::BrowseAction::kContinue;
       if (key == key::kEsc) return console::BrowseAction::kLeave;
+      if (key == key::F(2) || key == key::F(2) + 256) {
+        other_side = true;  // the customers' orders, or the suppliers'
+        return console::BrowseAction::kLeave;
+      }
       if (mode == console::BrowseMode::kEmpty) return console::BrowseAction::kContinue;
       if (key == key::kEnter || key == key::F(8) || key == key::F(8) + 256) {
         position = source.at();
@@ -134,6 +138,12 @@ void NcZam(session::Session& s) {
       }
       return console::BrowseAction::kContinue;
     });
+    if (other_side) {
+      side = side == OrderSide::kCustomers ? OrderSide::kSuppliers : OrderSide::kCustomers;
+      files = OrderFiles(s, side);
+      position = 0;
+      continue;
+    }
     if (chosen.empty()) break;
     if (remove) {
       if (console::Okno(con, "Skasowac zamowienie " + chosen + " ?", "N")) {

@@ -2,7 +2,8 @@
 //
 // NC_ZAM (Przeglad zamowien): the order files of the side chosen by M_ZO (1 customers,
 // zamo/; otherwise suppliers, zamd/), newest number first within a month; Enter shows the
-// order's rows in the viewer, F8 deletes an order file after "Skasowac zamowienie <nr> ?".
+// order's rows in the viewer, F8 deletes an order file after "Skasowac zamowienie <nr> ?",
+// F2 turns to the other side's orders.
 //
 // R_CO_SS (Zamowienia ver. 4): the customer order documents of fv_zam/dowod (kinds "ZAM"
 // and "FZ"), with their fulfilment mark:

@@ -261,6 +261,8 @@ TEST_F(SavedOrdersScreen, ASavedOrderFileIsDeletedWithF8AfterItsQuestion) {
   content.rows.push_back({"1", "10001", "MAKA", "kg", 5, 0, "MLECZARN", ""});
   for (const char* nr : {"NR_03001", "NR_03002"})
     ASSERT_TRUE(SaveOrderFile(mem, OrderFilePath(c.s().root(), OrderSide::kSuppliers, nr), content, 1).ok());
+  ASSERT_TRUE(mem.CreateDirs("zamo").ok());
+  ASSERT_TRUE(SaveOrderFile(mem, OrderFilePath(c.s().root(), OrderSide::kCustomers, "NR_03005"), content, 1).ok());
   d.Then([this] {
     EXPECT_TRUE(d.Contains("Zamowienia do dostawcow"));
     EXPECT_TRUE(d.Contains("NR_03002"));
@@ -270,7 +272,14 @@ TEST_F(SavedOrdersScreen, ASavedOrderFileIsDeletedWithF8AfterItsQuestion) {
   d.Then([this] {
     EXPECT_FALSE(d.Contains("NR_03002"));
     EXPECT_TRUE(d.Contains("NR_03001"));
-  }).Key(key::kEsc);
+  }).Key(key::F(2));
+  // F2: the customers' orders of zamo/, and back.
+  d.Then([this] {
+    EXPECT_TRUE(d.Contains("Zamowienia od odbiorcow"));
+    EXPECT_TRUE(d.Contains("NR_03005"));
+    EXPECT_FALSE(d.Contains("NR_03001"));
+  }).Key(key::F(2));
+  d.Then([this] { EXPECT_TRUE(d.Contains("Zamowienia do dostawcow") && d.Contains("NR_03001")); }).Key(key::kEsc);
   Run(NcZam);
   EXPECT_FALSE(mem.Exists(OrderFilePath(c.s().root(), OrderSide::kSuppliers, "NR_03002")));
   EXPECT_TRUE(mem.Exists(OrderFilePath(c.s().root(), OrderSide::kSuppliers, "NR_03001")));
