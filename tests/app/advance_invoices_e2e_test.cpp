@@ -19,7 +19,6 @@
 namespace hurt::testing {
 namespace {
 
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kOrders = "Z A M O W I E N I A";
 constexpr std::string_view kJoin = "Dolaczyc FZ1 do zamowienia ZAM1 ?";
 

@@ -26,7 +26,6 @@ namespace hurt::testing {
 namespace {
 
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kSummary = "ZESTAWIENIE DOWODOW";
 constexpr std::string_view kParameters = "PARAMETRY DOKUMENTU EDIFACT";
 constexpr int kFields = 11;

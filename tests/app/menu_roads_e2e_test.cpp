@@ -29,10 +29,7 @@
 namespace hurt::testing {
 namespace {
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kRates = "TABELA KURSU WALUT";
 constexpr std::string_view kSummary = "ZESTAWIENIE DOWODOW";
 // The mark of a note taken for invoicing, chr(251), as the table reader gives it.

@@ -22,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
 constexpr std::string_view kSubmenu = "Zestawienie       WZ";
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
 constexpr std::string_view kRotation = " Szczegolowy raport ruchu ";

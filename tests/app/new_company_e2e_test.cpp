@@ -33,9 +33,6 @@ namespace hurt::testing {
 namespace {
 
 constexpr std::string_view kCompanyEditor = "DANE FIRMY  (1/2)";
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kMagazyn = "Kartoteki magazynowe";
 constexpr std::string_view kRozrachunki = "Rozrachunki z dostawcami";
 constexpr std::string_view kArticles = "KARTOTEKA MAGAZYNOWA";

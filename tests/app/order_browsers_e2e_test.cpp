@@ -34,9 +34,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kMagazyn = "Automatyczne wystawianie";
 // The grid's status line (its title is also over the question for the counterparty's name).
 constexpr std::string_view kGrid = "F5-druk zamowienia";

@@ -24,9 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kMagazyn = "Automatyczne wystawianie";
 constexpr std::string_view kAsk = "AUTOMATYCZNE  WYSTAWIANIE  ZAMOWIEN";
 constexpr std::string_view kGrid = "W Y S T A W I A N I E      Z A M O W I E N";

@@ -24,8 +24,6 @@
 namespace hurt::testing {
 namespace {
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
 constexpr std::string_view kCorrection = "P O P R A W A    D O W O D O W";
 constexpr std::string_view kDisplay = "WYSWIETLANIE   DOWODOW";

@@ -22,9 +22,6 @@
 namespace hurt::testing {
 namespace {
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kChoice = "Parametry uzytkownika";
 
 

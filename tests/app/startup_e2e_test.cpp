@@ -8,14 +8,13 @@
 
 #include "support/hurt_data.h"
 #include "support/hurt_station.h"
+#include "support/station_road.h"
 #include "support/temp_dir.h"
 
 namespace hurt::testing {
 namespace {
 
 // The main menu waiting for a choice (the operator list closed).
-constexpr std::string_view kMainMenu = " MAGAZYN ";
-constexpr std::string_view kOperatorList = "Nazwisko imie";
 // A station's slot in firma->ST while the supervisor (operator "0") is logged in there; the
 // lists of working stations show it as "0".
 const std::string kZero = "\xB1";

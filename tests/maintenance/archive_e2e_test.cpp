@@ -22,7 +22,6 @@
 namespace hurt::testing {
 namespace {
 
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kTitle = "R A P O R T Y   Z   A R C H I W U M";
 constexpr std::string_view kRefused = "Praca w archiwum - blokada";
 

@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 constexpr std::string_view kSpecjalne = "Edycja bazy BLAT";
 constexpr std::string_view kPen = "Włóż PENa do komory E, wcisnij ENTER ...";
 

@@ -30,8 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kOperatorList = "Nazwisko imie";
-constexpr std::string_view kMainMenu = " MAGAZYN ";
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
 constexpr std::string_view kFinished = "CZY SKONCZYŁES EDYCJE DOWODU ?";
 constexpr std::string_view kCloseItem = "Zamkniecie okresu";

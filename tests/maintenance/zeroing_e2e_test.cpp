@@ -29,7 +29,6 @@ constexpr std::string_view kWays = "3. Czyszczenie PACK";
 constexpr std::string_view kPassword = "PODAJ  HASŁO  !";
 constexpr std::string_view kSure = "Czy na pewno zerowac ?";
 constexpr std::string_view kEntry = "E D Y C J A   D O W O D O W";
-constexpr std::string_view kDowody = "Zestawienie       WZ";
 
 class ZeroingRoad : public ::testing::Test {
  protected:

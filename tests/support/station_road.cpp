@@ -92,11 +92,11 @@ std::unique_ptr<HurtStation> StartInDowody(const std::string& data_dir, const st
                                            const std::string& name, StationOptions options) {
   options.clock = TodayAt9();
   auto s = std::make_unique<HurtStation>(data_dir, work_dir, name, options);
-  EXPECT_TRUE(s->WaitForScreen("Nazwisko imie")) << name << ":\n" << s->Screen() << s->result().err;
+  EXPECT_TRUE(s->WaitForScreen(kOperatorList)) << name << ":\n" << s->Screen() << s->result().err;
   s->Send("Enter");
-  EXPECT_TRUE(s->WaitForScreen(" MAGAZYN ", "Nazwisko imie")) << name << ":\n" << s->Screen();
+  EXPECT_TRUE(s->WaitForScreen(kMainMenu, kOperatorList)) << name << ":\n" << s->Screen();
   s->Send("Enter");
-  EXPECT_TRUE(s->WaitForScreen("Zestawienie       WZ")) << name << ":\n" << s->Screen();
+  EXPECT_TRUE(s->WaitForScreen(kDowody)) << name << ":\n" << s->Screen();
   return s;
 }
 

@@ -15,6 +15,12 @@
 
 namespace hurt::testing {
 
+// What the screens of a station show at the steps every road passes: the operator list
+// at start, the main menu, and the Dowody menu open.
+inline constexpr std::string_view kOperatorList = "Nazwisko imie";
+inline constexpr std::string_view kMainMenu = " MAGAZYN ";
+inline constexpr std::string_view kDowody = "Zestawienie       WZ";
+
 // Today at 09:00 as "yyyy-mm-dd hh:mm:ss": the stations' clock on a demo company, whose
 // period is the real month.
 std::string TodayAt9();
